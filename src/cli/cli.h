@@ -1,0 +1,22 @@
+// The command line of brennic-kappa, separate from main() so that it can be run
+// in-process on given streams.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace brennic {
+
+// Exit statuses of brennic-kappa.
+enum CliStatus : int {
+    CliOk = 0,
+    CliBadInput = 1,  // not a number, not square, size out of range, nothing read, bad usage
+    CliArithmetic = 2, // a figure cannot be formed; the cause is given in words
+    CliFileError = 3,  // a file cannot be read or written; the path and reason are given
+};
+
+int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+           std::ostream& err);
+
+} // namespace brennic

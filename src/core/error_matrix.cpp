@@ -1,0 +1,59 @@
+// Both passes walk the cells down each column in turn; the totals are added in a
+// fixed order so that fractional counts give the same last bits on every run.
+#include "error_matrix.h"
+
+#include "number_text.h"
+
+namespace brennic {
+
+ErrorMatrix::ErrorMatrix(int n)
+    : RowTotals(static_cast<std::size_t>(n + 1), 0.0),
+      ColTotals(static_cast<std::size_t>(n + 1), 0.0), m_n(n),
+      m_values(static_cast<std::size_t>(n + 1) * static_cast<std::size_t>(n + 1), 0.0) {}
+
+std::optional<CellPosition> FindEmptyCell(int n, const CellText& cellText) {
+    for (int col = 1; col <= n; ++col)
+        for (int row = 1; row <= n; ++row)
+            if (cellText(row, col).empty())
+                return CellPosition{row, col};
+    return std::nullopt;
+}
+
+std::optional<NotANumberCell> FindNonNumberCell(int n, const CellText& cellText,
+                                                char decimalSeparator) {
+    for (int col = 1; col <= n; ++col)
+        for (int row = 1; row <= n; ++row) {
+            std::string text = cellText(row, col);
+            if (!NumberOfText(text, decimalSeparator))
+                return NotANumberCell{{row, col}, std::move(text)};
+        }
+    return std::nullopt;
+}
+
+std::variant<ErrorMatrix, NotANumberCell> ReadErrorMatrix(int n, const CellText& cellText,
+                                                          char decimalSeparator) {
+    ErrorMatrix m(n);
+    for (int col = 1; col <= n; ++col)
+        for (int row = 1; row <= n; ++row) {
+            std::string text = cellText(row, col);
+            std::optional<double> value = NumberOfText(text, decimalSeparator);
+            if (!value)
+                return NotANumberCell{{row, col}, std::move(text)};
+            m.set(row, col, *value);
+        }
+
+    const auto size = static_cast<std::size_t>(n);
+    for (std::size_t k = 1; k <= size; ++k)
+        for (std::size_t j = 1; j <= size; ++j)
+            m.RowTotals[k] = m.x(static_cast<int>(k), static_cast<int>(j)) + m.RowTotals[k];
+    for (std::size_t k = 1; k <= size; ++k)
+        for (std::size_t j = 1; j <= size; ++j)
+            m.ColTotals[k] = m.x(static_cast<int>(j), static_cast<int>(k)) + m.ColTotals[k];
+    for (int k = 1; k <= n; ++k)
+        m.DiagonalSum = m.DiagonalSum + m.x(k, k);
+    for (std::size_t k = 1; k <= size; ++k)
+        m.GrandTotal = m.GrandTotal + m.ColTotals[k];
+    return m;
+}
+
+} // namespace brennic

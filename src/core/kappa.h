@@ -1,0 +1,47 @@
+// Cohen's kappa and its companions from the totals of an error matrix, computed
+// in a fixed order of double-precision operations, each one checked.
+#pragma once
+
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace brennic {
+
+// The seven figures, in the order in which the result file writes them.
+struct KappaResult {
+    double PC = 0.0;    // chance agreement
+    double PO = 0.0;    // observed agreement
+    double KAPPA = 0.0; // (PO - PC) / (1 - PC)
+    double LO = 0.0;    // KAPPA minus two standard errors of kappa
+    double HI = 0.0;    // KAPPA plus two standard errors of kappa
+    double SE = 0.0;    // standard error of kappa under chance agreement alone
+    double Z = 0.0;     // KAPPA / SE
+};
+
+// What went wrong in one arithmetic step.
+enum class ArithmeticKind {
+    DivisionByZero,   // a non-zero number divided by zero
+    InvalidOperation, // 0/0, a square root of a negative number, infinity minus infinity
+    Overflow,         // a finite computation that gave a number beyond the double range
+};
+
+// An arithmetic step that failed. `step` numbers the steps of the computation:
+// 0 for the totals it was given, then 1 PO, 2 PC, 3 KAPPA, 4 SECI, 5 LO, 6 HI,
+// 7 SE and 8 Z.
+struct ArithmeticError {
+    ArithmeticKind kind;
+    int step;
+    friend bool operator==(const ArithmeticError&, const ArithmeticError&) = default;
+};
+
+// What the user is told about an arithmetic error: the cause in the table's terms.
+std::string ArithmeticCause(const ArithmeticError& error);
+
+// The seven figures from the totals (index 1 to n of each array), or the first
+// arithmetic step that failed.
+std::variant<KappaResult, ArithmeticError> ComputeKappa(int n, const std::vector<double>& RowTotals,
+                                                        const std::vector<double>& ColTotals,
+                                                        double DiagonalSum, double GrandTotal);
+
+} // namespace brennic

@@ -1,0 +1,33 @@
+// Conversions between numbers and the texts a user types or reads: the strict
+// reading of a cell or size text, the lenient leading-number value of the input
+// box, rounding to a whole number, and the digits written to the result file.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brennic {
+
+// The number of a text: an optional sign, digits with an optional fraction after
+// `decimalSeparator` (".5" and "5." count), an optional exponent (E or e, optional
+// sign, digits), with blanks and tabs allowed around it. Anything else, and any
+// number beyond the double range, has no number. The value is correctly rounded.
+std::optional<double> NumberOfText(std::string_view text, char decimalSeparator);
+
+// The value of the longest leading part of `text` that reads as a number, the way
+// the input box judges its text: blanks, tabs and line feeds are skipped wherever
+// they stand, the decimal point is always a full stop, the exponent letter is E or
+// D, and &H / &O introduce hexadecimal and octal digits. No leading number gives 0;
+// one beyond the double range gives an infinity of its sign.
+double LeadingNumberValue(std::string_view text);
+
+// The nearest whole number; a value exactly halfway goes to the even neighbour.
+double NearestWhole(double value);
+
+// One value as the result file writes it: a blank (or a minus sign for a negative
+// value) followed by at most 15 significant digits, the way C's "%.15G" writes
+// them, with `decimalSeparator` in place of the point. No trailing blank.
+std::string FormatResultValue(double value, char decimalSeparator);
+
+} // namespace brennic

@@ -1,0 +1,77 @@
+// One run of the computation, from the texts of the grid's cells to Result.txt,
+// and every way in which it can end. The window and the command-line tool both
+// call this and turn its outcome into what their user sees.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "error_matrix.h"
+#include "kappa.h"
+#include "result_file.h"
+
+namespace brennic {
+
+inline constexpr int MinMatrixSize = 2;
+// The grid counters are one byte wide and pass n once at the end of each pass.
+inline constexpr int MaxMatrixSize = 254;
+
+namespace run {
+
+// Both lines are in Result.txt.
+struct Written {
+    std::string ResultPath;
+    KappaResult result;
+};
+
+// The size is below 2 or above 254: refused before anything else, no file touched.
+struct SizeOutOfRange {
+    int size;
+};
+
+// A cell holds no text at all: the first in traversal order. No file touched.
+struct EmptyCell {
+    CellPosition cell;
+};
+
+// A cell's text is not a number: the first in traversal order. Found before the
+// file is reset, so the previous Result.txt is still there.
+struct NotANumber {
+    NotANumberCell cell;
+};
+
+// A statistic could not be formed. Result.txt holds its header line alone.
+struct Arithmetic {
+    ArithmeticError error;
+    std::string ResultPath;
+};
+
+// Result.txt could not be made, deleted or written.
+struct File {
+    FileError error;
+};
+
+} // namespace run
+
+using RunOutcome = std::variant<run::Written, run::SizeOutOfRange, run::EmptyCell, run::NotANumber,
+                                run::Arithmetic, run::File>;
+
+// Checks the cells, makes Result.txt new in `programDirectory` with the header
+// line, reads the matrix, computes the figures and appends their values.
+RunOutcome RunKappa(int n, const CellText& cellText, char decimalSeparator,
+                    std::string_view programDirectory);
+
+// The same run writing to the file at `resultPath` instead.
+RunOutcome RunKappaToFile(int n, const CellText& cellText, char decimalSeparator,
+                          const std::string& resultPath);
+
+// The figures of a complete matrix without touching any file: the two lines that
+// Result.txt would hold, or the reason there are none.
+struct InMemoryRun {
+    RunOutcome outcome; // Written (with an empty path) or a failure
+    std::string bytes;  // both lines when Written
+};
+InMemoryRun RunKappaInMemory(int n, const CellText& cellText, char decimalSeparator);
+
+} // namespace brennic
