@@ -1,0 +1,91 @@
+// Sizing the grid and filling it in: Apply, the Enter command (button and Return
+// key) and the timer step that keeps the buttons in line with the input.
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "flex_grid.h"
+#include "frm_brennic.h"
+#include "number_text.h"
+#include "run.h"
+#include "services.h"
+
+namespace brennic::ui {
+
+bool FrmBrennic::sizeBoxNumber(double& number) const {
+    const auto value = NumberOfText(m_text1->text().toStdString(), m_services.decimalSeparator);
+    if (!value)
+        return false;
+    number = *value;
+    return true;
+}
+
+void FrmBrennic::showInputError(const QString& prompt) {
+    m_services.messages.Show(prompt, QStringLiteral("Error in your input"),
+                             MessageBoxes::Icon::Critical);
+}
+
+void FrmBrennic::Apply() {
+    double number = 0.0;
+    if (!sizeBoxNumber(number)) {
+        showInputError(QStringLiteral("The matrix size must be a whole number from %1 to %2.")
+                           .arg(MinMatrixSize)
+                           .arg(MaxMatrixSize));
+        return;
+    }
+    if (number < 2.0) {
+        m_text1->setText(QStringLiteral("2"));
+        sizeBoxNumber(number);
+    }
+    // A fractional size gives the grid and the matrix size the same whole number,
+    // so that the grid always has exactly n data rows and columns.
+    const double n = NearestWhole(number);
+    if (n > MaxMatrixSize) {
+        showInputError(QStringLiteral("The matrix size must be a whole number from %1 to %2.")
+                           .arg(MinMatrixSize)
+                           .arg(MaxMatrixSize));
+        return;
+    }
+    const int size = static_cast<int>(n);
+    m_grid->setCols(size + 1);
+    m_grid->setRows(size + 1);
+    m_state.MatrixSize = static_cast<std::int16_t>(size);
+    m_state.GridReady = 1;
+}
+
+void FrmBrennic::EnterCommand() {
+    m_grid->setText(m_txtInput->text());
+    const int col = m_grid->Col();
+    if (col < m_state.MatrixSize) {
+        m_grid->setCol(col + 1);
+    } else {
+        const int row = m_grid->Row();
+        if (row < m_state.MatrixSize) {
+            m_grid->setCol(1);
+            m_grid->setRow(row + 1);
+        }
+    }
+    m_txtInput->setFocus();
+}
+
+void FrmBrennic::TimerStep() {
+    // The size box is not raised to 2 while the user is typing in it: "12" would
+    // otherwise become "22" when the "1" is raised before the "2" is typed.
+    double number = 0.0;
+    if (!m_text1->hasFocus() && sizeBoxNumber(number) && number < 2.0)
+        m_text1->setText(QStringLiteral("2"));
+
+    if (m_state.GridReady != 1)
+        return;
+    m_cmdDoIt->setEnabled(true);
+    const QString input = m_txtInput->text();
+    if (input.isEmpty()) {
+        m_cmdEnter->setEnabled(false);
+        return;
+    }
+    bool enabled = LeadingNumberValue(input.toStdString()) != 0.0;
+    if (input == QLatin1String("0"))
+        enabled = true;
+    m_cmdEnter->setEnabled(enabled);
+}
+
+} // namespace brennic::ui

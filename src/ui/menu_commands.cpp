@@ -1,0 +1,114 @@
+// The menu commands: switching between the input controls and the shown result
+// file, saving a copy of it, the help, the About window and Exit.
+#include <QAction>
+#include <QFile>
+#include <QPlainTextEdit>
+
+#include "about_opener.h"
+#include "file_copy.h"
+#include "frm_brennic.h"
+#include "program_starter.h"
+#include "result_file.h"
+#include "services.h"
+#include "status_bar.h"
+#include "twips.h"
+
+namespace brennic::ui {
+namespace {
+
+QString text(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// The save dialog's file types, in the order of the designed list; the third is
+// chosen when the dialog opens.
+const QStringList SaveFilters = {
+    QStringLiteral("All Files (*.*)"),
+    QStringLiteral("Text Files (*.txt)"),
+    QStringLiteral("Comma-delimited Files (*.csv)"),
+    QStringLiteral("Data file (*.dat)"),
+};
+constexpr int CommaDelimitedFilter = 2;
+
+} // namespace
+
+void FrmBrennic::OutputView() {
+    const Twips t(m_services.logicalDpi);
+    m_rtfBox->resize(t.px(7815), t.px(5055));
+    m_rtfBox->setVisible(true);
+    m_rtfBox->raise();
+    m_mnuViewOutput->setChecked(true);
+    m_mnuViewInput->setChecked(false);
+
+    QFile file(text(m_state.ResultPath));
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_services.messages.Show(
+            QStringLiteral("Cannot show %1: %2.").arg(file.fileName(), file.errorString()),
+            QStringLiteral("Output file"), MessageBoxes::Icon::Warning);
+        InputView();
+        return;
+    }
+    // The file is single-byte text: every byte is one character.
+    m_rtfBox->setPlainText(QString::fromLatin1(file.readAll()));
+    m_statusBar1->setSimpleText(
+        QStringLiteral("For easier viewing, use a spreadsheet like Excel or Quattro Pro"));
+}
+
+void FrmBrennic::InputView() {
+    m_rtfBox->setVisible(false);
+    m_mnuViewInput->setChecked(true);
+    m_mnuViewOutput->setChecked(false);
+    m_statusBar1->setSimpleText(QStringLiteral("Supply input parameters and data."));
+}
+
+void FrmBrennic::SaveAs() {
+    const std::optional<QString> chosen = m_services.saveDialog.AskSavePath(
+        text(m_services.programDirectory), SaveFilters, CommaDelimitedFilter);
+    if (!chosen)
+        return; // Cancel: nothing to do, nothing to say
+
+    const QString title = QStringLiteral("Save As");
+    if (m_state.ResultPath.empty()) {
+        m_services.messages.Show(QStringLiteral("There are no results to save yet. Enter the "
+                                                "matrix and click Do It! first."),
+                                 title, MessageBoxes::Icon::Information);
+        return;
+    }
+    if (const auto error = CopyFileReplacing(m_state.ResultPath, chosen->toStdString())) {
+        m_services.messages.Show(
+            QStringLiteral("The results were not saved to %1: %2.").arg(*chosen, text(*error)),
+            title, MessageBoxes::Icon::Critical);
+        return;
+    }
+    m_statusBar1->setSimpleText(QStringLiteral("The contents of ") + text(m_state.ResultPath) +
+                                QStringLiteral(" have been saved to ") + *chosen +
+                                QStringLiteral("."));
+}
+
+void FrmBrennic::HowTo() {
+    const std::string& directory = m_services.programDirectory;
+    const std::string viewer =
+        std::string("c:\\winnt\\hh.exe ") + directory + PathSeparator + "BrennicHelp.chm";
+    if (m_services.starter.Start(viewer))
+        return;
+    // Where that viewer does not exist, the same help ships as a page beside the
+    // program for the desktop's own viewer.
+    const QString page = text(directory + PathSeparator + "BrennicHelp.html");
+    if (m_services.documents.Open(page))
+        return;
+    m_services.messages.Show(QStringLiteral("The help could not be opened. Tried to start \"%1\" "
+                                            "and to open %2.")
+                                 .arg(text(viewer), page),
+                             QStringLiteral("How-to"), MessageBoxes::Icon::Warning);
+}
+
+void FrmBrennic::Exit() {
+    m_services.programExit.Exit();
+}
+
+void FrmBrennic::About() {
+    if (m_services.about != nullptr)
+        m_services.about->Open();
+}
+
+} // namespace brennic::ui

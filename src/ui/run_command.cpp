@@ -1,0 +1,99 @@
+// Do It: the run over the grid's cells, and what the user is told about each way
+// a run can end.
+#include <QAction>
+
+#include "flex_grid.h"
+#include "frm_brennic.h"
+#include "run.h"
+#include "services.h"
+#include "status_bar.h"
+
+namespace brennic::ui {
+namespace {
+
+QString text(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+struct Failure {
+    QString prompt;
+    QString title;
+};
+
+// The message for a run that did not write both lines; nothing for one that did.
+std::optional<Failure> failureMessage(const RunOutcome& outcome) {
+    const QString inputTitle = QStringLiteral("Error in your input");
+    if (const auto* empty = std::get_if<run::EmptyCell>(&outcome)) {
+        (void)empty;
+        return Failure{QStringLiteral("A value must be supplied for each cell"), inputTitle};
+    }
+    if (const auto* bad = std::get_if<run::NotANumber>(&outcome)) {
+        return Failure{QStringLiteral("The cell in row %1, column %2 holds \"%3\", which is not a "
+                                      "number. Enter a number in it and click Do It! again.")
+                           .arg(bad->cell.cell.row)
+                           .arg(bad->cell.cell.col)
+                           .arg(text(bad->cell.text)),
+                       inputTitle};
+    }
+    if (const auto* size = std::get_if<run::SizeOutOfRange>(&outcome)) {
+        return Failure{QStringLiteral("The matrix size is %1, but it must be a whole number from "
+                                      "%2 to %3. Set the size and click Apply.")
+                           .arg(size->size)
+                           .arg(MinMatrixSize)
+                           .arg(MaxMatrixSize),
+                       inputTitle};
+    }
+    if (const auto* arithmetic = std::get_if<run::Arithmetic>(&outcome)) {
+        return Failure{
+            text(ArithmeticCause(arithmetic->error)) +
+                QStringLiteral(" No figures were written to %1.").arg(text(arithmetic->ResultPath)),
+            QStringLiteral("Kappa cannot be computed")};
+    }
+    if (const auto* file = std::get_if<run::File>(&outcome)) {
+        return Failure{
+            QStringLiteral("Cannot %1 %2: %3. The results were not saved.")
+                .arg(text(file->error.operation), text(file->error.path), text(file->error.reason)),
+            QStringLiteral("Cannot write the results")};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void FrmBrennic::DoIt() {
+    const int n = m_state.MatrixSize;
+    RunOutcome outcome;
+    {
+        // The run moves the grid's current cell to every cell it reads; the view
+        // shows only where it ends.
+        FlexGrid::Batch batch(*m_grid);
+        const CellText cellText = [this](int row, int col) {
+            m_state.ColIndex = static_cast<std::uint8_t>(col);
+            m_state.RowIndex = static_cast<std::uint8_t>(row);
+            m_grid->setCol(col);
+            m_grid->setRow(row);
+            return m_grid->Text().toStdString();
+        };
+        outcome = RunKappa(n, cellText, m_services.decimalSeparator, m_services.programDirectory);
+    }
+
+    if (const auto* arithmetic = std::get_if<run::Arithmetic>(&outcome))
+        m_state.ResultPath = arithmetic->ResultPath;
+    if (const auto* file = std::get_if<run::File>(&outcome))
+        m_state.ResultPath = file->error.path;
+
+    if (const auto failure = failureMessage(outcome)) {
+        m_services.messages.Show(failure->prompt, failure->title, MessageBoxes::Icon::Critical);
+        return;
+    }
+
+    // Both passes ran to their end: the counters stand one past the last cell.
+    m_state.ColIndex = static_cast<std::uint8_t>(n + 1);
+    m_state.RowIndex = static_cast<std::uint8_t>(n + 1);
+    m_state.ResultPath = std::get<run::Written>(outcome).ResultPath;
+    m_statusBar1->setSimpleText(QStringLiteral("Results have been written to ") +
+                                text(m_state.ResultPath) + QStringLiteral("."));
+    m_mnuViewOutput->setEnabled(true);
+}
+
+} // namespace brennic::ui
