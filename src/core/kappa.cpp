@@ -58,15 +58,18 @@ class CheckedStep {
 } // namespace
 
 std::string ArithmeticCause(const ArithmeticError& error) {
-    if (error.kind == ArithmeticKind::Overflow)
-        return "The counts are so large that a figure goes beyond the range of numbers the "
-               "program can hold.";
-    switch (error.step) {
-    case 0:
+    if (error.step == 0)
         return "The counts are so large that their totals go beyond the range of numbers the "
                "program can hold.";
+    // With finite totals a figure overflows also when the counts are tiny (a
+    // standard error divides by the grand total).
+    if (error.kind == ArithmeticKind::Overflow)
+        return "A figure goes beyond the range of numbers the program can hold: the counts are "
+               "too large or too close to 0.";
+    switch (error.step) {
     case 1:
-        return "The counts add up to 0 (every cell holds 0), so there is no agreement to measure.";
+        return "The counts add up to 0 (as when every cell holds 0), so there is no agreement "
+               "to measure.";
     case 3:
         return "The agreement expected by chance is exactly 1 (all counts lie in one class), so "
                "kappa is not defined.";

@@ -4,14 +4,15 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <system_error>
 
 namespace brennic {
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 struct DecimalParts {
     bool negative = false;
@@ -85,7 +86,9 @@ double partsToDouble(const DecimalParts& p, bool& overflow) {
     return value;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 } // namespace
 
@@ -140,7 +143,8 @@ double LeadingNumberValue(std::string_view text) {
         if (c != ' ' && c != '\t' && c != '\n')
             s += c;
 
-    if (s.size() >= 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h' || s[1] == 'O' || s[1] == 'o')) {
+    if (s.size() >= 2 && s[0] == '&' &&
+        (s[1] == 'H' || s[1] == 'h' || s[1] == 'O' || s[1] == 'o')) {
         const bool hex = s[1] == 'H' || s[1] == 'h';
         double value = 0.0;
         for (std::size_t i = 2; i < s.size(); ++i) {
@@ -204,14 +208,17 @@ double NearestWhole(double value) {
 std::string FormatResultValue(double value, char decimalSeparator) {
     if (value == 0.0)
         value = 0.0; // a negative zero is written as zero, with its blank
+    // to_chars writes what "%.15G" writes in the C locale; snprintf itself would
+    // follow the process's locale, which the window program sets to the user's.
     char digits[40];
-    int length = std::snprintf(digits, sizeof digits, "%.15G", value);
+    const auto written =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 15);
     std::string text;
-    text.reserve(static_cast<std::size_t>(length) + 1);
+    text.reserve(static_cast<std::size_t>(written.ptr - digits) + 1);
     if (!std::signbit(value))
         text += ' ';
-    for (int i = 0; i < length; ++i)
-        text += digits[i] == '.' ? decimalSeparator : digits[i];
+    for (const char* c = digits; c != written.ptr; ++c)
+        text += *c == '.' ? decimalSeparator : *c == 'e' ? 'E' : *c;
     return text;
 }
 
