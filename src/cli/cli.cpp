@@ -2,9 +2,12 @@
 // exactly what Result.txt would hold, to standard output or to a named file.
 #include "cli.h"
 
+#include <cerrno>
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <string_view>
+#include <system_error>
 
 #include "matrix_input.h"
 #include "run.h"
@@ -50,7 +53,9 @@ int fail(std::ostream& err, int status, const std::string& message) {
     return status;
 }
 
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
+std::string quoted(const std::string& text) {
+    return "'" + text + "'";
+}
 
 } // namespace
 
@@ -74,12 +79,13 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
             const std::string& value = args[++i];
             if (arg == "-o") {
                 options.outputPath = value;
-            } else if (value.size() != 1 || value[0] == '-' || value[0] == '+' ||
-                       (value[0] >= '0' && value[0] <= '9') || value[0] == 'e' ||
-                       value[0] == 'E') {
+            } else if (value.size() != 1 || (value[0] >= '0' && value[0] <= '9') ||
+                       std::string_view("+-eE; \t").find(value[0]) != std::string_view::npos) {
+                // A blank, tab or semicolon would split the cells it belongs to.
                 return fail(err, CliBadInput,
                             "the decimal separator must be one character other than a digit, "
-                            "a sign or E, not " + quoted(value));
+                            "a sign, E, a blank, a tab or a semicolon, not " +
+                                quoted(value));
             } else {
                 options.decimalSeparator = value[0];
             }
@@ -96,9 +102,12 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     std::ifstream file;
     std::istream* input = &in;
     if (options.inputPath != "-") {
+        errno = 0;
         file.open(options.inputPath, std::ios::binary);
         if (!file)
-            return fail(err, CliFileError, "cannot read " + options.inputPath);
+            return fail(err, CliFileError,
+                        "cannot read " + options.inputPath + ": " +
+                            std::generic_category().message(errno != 0 ? errno : EIO));
         input = &file;
     }
 

@@ -1,0 +1,119 @@
+// brennic-kappa run as a process, as scripts use it: the bytes on standard
+// output or in the -o file, the error line and the exit status.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/wait.h>
+
+#include "../core/test_support.h"
+
+namespace {
+
+const std::string Header = "\"PC\",\"PO\",\"KAPPA\",\"LO-95% CI\",\"HI-95% CI\",\"SE\",\"Z\"\r\n";
+const std::string WorkedValues = " 0.3875  0.83  0.722448979591837  0.599793371618005 "
+                                 " 0.845104587565668  0.0795394908975717  9.0828967024969 \r\n";
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+class BrennicKappa : public brennic::test::TempDirTest {
+  protected:
+    // Runs the program with `args` (each "{dir}" replaced by the test's directory)
+    // and `input` on standard input.
+    Outcome run(std::string args, const std::string& input) {
+        for (std::size_t at; (at = args.find("{dir}")) != std::string::npos;)
+            args.replace(at, 5, dir.string());
+        writeFile(dir / "input", input);
+        const std::string command = std::string("'") + BRENNIC_KAPPA_PATH + "' " + args + " < '" +
+                                    (dir / "input").string() + "' 2> '" + (dir / "err").string() +
+                                    "'";
+        Outcome outcome;
+        FILE* pipe = popen(command.c_str(), "r");
+        char buffer[4096];
+        for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            outcome.out.append(buffer, got);
+        const int status = pclose(pipe);
+        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        outcome.err = readFile(dir / "err");
+        return outcome;
+    }
+};
+
+TEST_F(BrennicKappa, WritesTheResultBytesOrOneErrorLine) {
+    const std::string examples = BRENNIC_EXAMPLES_DIR;
+    const struct {
+        const char* name;
+        std::string args, input;
+        int status;
+        std::string out;        // exact standard output
+        const char* errorWords; // in the one error line, after the program's name
+    } rows[] = {
+        {"worked_example_file", "'" + examples + "/worked-example.csv'", "", 0,
+         Header + WorkedValues, ""},
+        {"blanks_from_stdin", "-", "20 5 0\n3  15 2\n2 5 48\n", 0, Header + WorkedValues, ""},
+        {"tabs", "", "20\t5\t0\n3\t15\t2\n2\t5\t48\n", 0, Header + WorkedValues, ""},
+        {"semicolons_crlf_blank_lines", "", "\n20;5;0\r\n\r\n3;15;2\r\n2; 5; 48\n\n", 0,
+         Header + WorkedValues, ""},
+        {"comma_separator", "--decimal-separator ,", "2,5 1\n0,5 6\n", 0,
+         Header + " 0,56  0,85  0,659090909090909  0,145836827698354  1,17234499048346 "
+                  " 0,356753034006338  1,84747106896139 \r\n",
+         ""},
+        {"not_a_number_names_line_cell_text", "", "\n1 2\n3 x4\n", 1, "",
+         "line 3, cell 2: 'x4' is not a number"},
+        {"point_under_comma_separator", "--decimal-separator ,", "1 2\n3 4.5\n", 1, "",
+         "line 2, cell 2: '4.5'"},
+        {"not_square_names_line", "", "1 2\n3\n", 1, "", "line 2 has 1 cells"},
+        {"one_class", "", "5\n", 1, "", "at least 2"},
+        {"nothing_read", "", "\n \n", 1, "", "no matrix"},
+        {"separator_that_splits_cells", "--decimal-separator ';'", "2;5 1\n0;5 6\n", 1, "",
+         "not ';'"},
+        {"unknown_option", "--fast", "1 2\n3 4\n", 1, "", "unknown option"},
+        {"all_zero_cells", "", "0 0\n0 0\n", 2, "", "add up to 0"},
+        {"chance_agreement_zero", "", "0 5\n0 0\n", 2, "", "exactly 0"},
+        {"missing_output_directory", "-o {dir}/missing/Result.txt", "1 2\n3 4\n", 3, "",
+         "cannot create {dir}/missing/Result.txt: No such file or directory"},
+        {"missing_input_file", "{dir}/absent.csv", "", 3, "",
+         "cannot read {dir}/absent.csv: No such file or directory"},
+        {"version", "--version", "", 0, "brennic-kappa 1.0.2\n", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Outcome outcome = run(row.args, row.input);
+        EXPECT_EQ(outcome.status, row.status);
+        EXPECT_EQ(outcome.out, row.out);
+        std::string expectedWords = row.errorWords;
+        if (auto at = expectedWords.find("{dir}"); at != std::string::npos)
+            expectedWords.replace(at, 5, dir.string());
+        if (row.status == 0) {
+            EXPECT_EQ(outcome.err, "");
+        } else {
+            EXPECT_EQ(outcome.err.rfind("brennic-kappa: ", 0), 0u) << outcome.err;
+            EXPECT_NE(outcome.err.find(expectedWords), std::string::npos) << outcome.err;
+            EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << "one line";
+        }
+    }
+}
+
+TEST_F(BrennicKappa, OutputOptionMakesTheResultFile) {
+    writeFile(dir / "Result.txt", "previous\r\n");
+    Outcome outcome = run("-o {dir}/Result.txt", "20,5,0\n3,15,2\n2,5,48\n");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(readFile(dir / "Result.txt"), Header + WorkedValues);
+
+    outcome = run("-o {dir}/Result.txt", "7 0\n0 0\n");
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(readFile(dir / "Result.txt"), Header) << "an arithmetic error leaves the header";
+}
+
+TEST_F(BrennicKappa, HelpDescribesTheUsage) {
+    const Outcome outcome = run("--help", "");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(
+        outcome.out.rfind("Usage: brennic-kappa [--decimal-separator SEP] [-o PATH] [FILE]\n", 0),
+        0u);
+}
+
+} // namespace
