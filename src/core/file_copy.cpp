@@ -34,8 +34,10 @@ std::optional<std::string> CopyFileReplacing(const std::string& source,
 
     namespace fs = std::filesystem;
     const fs::path target(destination);
-    const fs::path temporary =
-        target.parent_path() / ("." + target.filename().string() + ".saving");
+    std::string temporaryName = ".";
+    temporaryName += target.filename().string();
+    temporaryName += ".saving";
+    const fs::path temporary = target.parent_path() / temporaryName;
     errno = 0;
     std::FILE* out = std::fopen(temporary.string().c_str(), "wb");
     if (out == nullptr)

@@ -86,6 +86,28 @@ double partsToDouble(const DecimalParts& p, bool& overflow) {
     return value;
 }
 
+// Most cells hold a small whole count. Up to 15 digits such a number is exact in
+// a double, so it is read directly, without the general conversion.
+std::optional<double> smallWholeNumber(std::string_view s) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
+        negative = s[0] == '-';
+        i = 1;
+    }
+    const std::size_t digits = s.size() - i;
+    if (digits == 0 || digits > 15)
+        return std::nullopt;
+    long long value = 0;
+    for (; i < s.size(); ++i) {
+        if (!isDigit(s[i]))
+            return std::nullopt;
+        value = value * 10 + (s[i] - '0');
+    }
+    const auto magnitude = static_cast<double>(value);
+    return negative ? -magnitude : magnitude;
+}
+
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -100,6 +122,8 @@ std::optional<double> NumberOfText(std::string_view text, char decimalSeparator)
     while (end > begin && isBlank(text[end - 1]))
         --end;
     std::string_view s = text.substr(begin, end - begin);
+    if (auto whole = smallWholeNumber(s))
+        return whole;
 
     DecimalParts parts;
     std::size_t i = 0;

@@ -51,8 +51,8 @@ void FlexGridModel::resize(int rows, int cols) {
     std::vector<QString> texts(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
     for (int r = 0; r < std::min(rows, m_rows); ++r)
         for (int c = 0; c < std::min(cols, m_cols); ++c)
-            texts[static_cast<std::size_t>(r) * static_cast<std::size_t>(cols) +
-                  static_cast<std::size_t>(c)] = std::move(m_texts[offset(r, c)]);
+            texts[static_cast<std::size_t>(c) * static_cast<std::size_t>(rows) +
+                  static_cast<std::size_t>(r)] = std::move(m_texts[offset(r, c)]);
     beginResetModel();
     m_rows = rows;
     m_cols = cols;
@@ -112,12 +112,12 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent) {
 }
 
 void FlexGrid::setRows(int rows) {
-    m_model.resize(std::max(rows, 1) - 1, m_model.columnCount());
+    m_model.resize(std::max(rows, 1) - 1, m_model.dataCols());
     keepCurrentInside();
 }
 
 void FlexGrid::setCols(int cols) {
-    m_model.resize(m_model.rowCount(), std::max(cols, 1) - 1);
+    m_model.resize(m_model.dataRows(), std::max(cols, 1) - 1);
     keepCurrentInside();
 }
 
@@ -131,9 +131,10 @@ void FlexGrid::setCol(int col) {
     keepCurrentInside();
 }
 
-QString FlexGrid::Text() const {
+const QString& FlexGrid::Text() const {
+    static const QString none;
     if (m_row < 1 || m_col < 1 || m_row >= Rows() || m_col >= Cols())
-        return QString();
+        return none;
     return m_model.text(m_row - 1, m_col - 1);
 }
 

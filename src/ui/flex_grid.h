@@ -26,19 +26,22 @@ class FlexGridModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+    int dataRows() const { return m_rows; }
+    int dataCols() const { return m_cols; }
     // Resizes to `rows` by `cols` data cells; texts inside the new bounds stay.
     void resize(int rows, int cols);
     const QString& text(int row, int col) const { return m_texts[offset(row, col)]; }
     void setText(int row, int col, const QString& text);
 
   private:
+    // Column by column, the order in which a run reads the cells.
     std::size_t offset(int row, int col) const {
-        return static_cast<std::size_t>(row) * static_cast<std::size_t>(m_cols) +
-               static_cast<std::size_t>(col);
+        return static_cast<std::size_t>(col) * static_cast<std::size_t>(m_rows) +
+               static_cast<std::size_t>(row);
     }
     int m_rows = 0;
     int m_cols = 0;
-    std::vector<QString> m_texts; // row by row
+    std::vector<QString> m_texts;
 };
 
 class FlexGrid : public QTableView {
@@ -46,8 +49,8 @@ class FlexGrid : public QTableView {
   public:
     explicit FlexGrid(QWidget* parent = nullptr);
 
-    int Rows() const { return m_model.rowCount() + 1; }
-    int Cols() const { return m_model.columnCount() + 1; }
+    int Rows() const { return m_model.dataRows() + 1; }
+    int Cols() const { return m_model.dataCols() + 1; }
     void setRows(int rows);
     void setCols(int cols);
 
@@ -56,8 +59,8 @@ class FlexGrid : public QTableView {
     void setRow(int row);
     void setCol(int col);
 
-    // The text of the current cell.
-    QString Text() const;
+    // The text of the current cell (empty in a grid without data cells).
+    const QString& Text() const;
     void setText(const QString& text);
     // The text of any data cell, without moving the current cell.
     const QString& cellText(int row, int col) const { return m_model.text(row - 1, col - 1); }

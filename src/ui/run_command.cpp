@@ -15,6 +15,20 @@ QString text(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// A cell text as the core reads it. Counts are plain ASCII, which is copied
+// straight across; anything else goes through the full UTF-8 conversion.
+std::string cellBytes(const QString& cell) {
+    std::string bytes(static_cast<std::size_t>(cell.size()), '\0');
+    const QChar* chars = cell.constData();
+    for (qsizetype i = 0; i < cell.size(); ++i) {
+        const char16_t c = chars[i].unicode();
+        if (c >= 0x80)
+            return cell.toStdString();
+        bytes[static_cast<std::size_t>(i)] = static_cast<char>(c);
+    }
+    return bytes;
+}
+
 struct Failure {
     QString prompt;
     QString title;
@@ -72,7 +86,7 @@ void FrmBrennic::DoIt() {
             m_state.RowIndex = static_cast<std::uint8_t>(row);
             m_grid->setCol(col);
             m_grid->setRow(row);
-            return m_grid->Text().toStdString();
+            return cellBytes(m_grid->Text());
         };
         outcome = RunKappa(n, cellText, m_services.decimalSeparator, m_services.programDirectory);
     }
