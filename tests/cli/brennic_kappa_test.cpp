@@ -20,15 +20,13 @@ struct Outcome {
 
 class BrennicKappa : public brennic::test::TempDirTest {
   protected:
-    // Runs the program with `args` (each "{dir}" replaced by the test's directory)
-    // and `input` on standard input.
-    Outcome run(std::string args, const std::string& input) {
-        for (std::size_t at; (at = args.find("{dir}")) != std::string::npos;)
-            args.replace(at, 5, dir.string());
+    // Runs the program with `args` and `input` on standard input; "{dir}" in a
+    // text stands for the test's directory.
+    Outcome run(const std::string& args, const std::string& input) {
         writeFile(dir / "input", input);
-        const std::string command = std::string("'") + BRENNIC_KAPPA_PATH + "' " + args + " < '" +
-                                    (dir / "input").string() + "' 2> '" + (dir / "err").string() +
-                                    "'";
+        const std::string command = std::string("'") + BRENNIC_KAPPA_PATH + "' " + withDir(args) +
+                                    " < '" + (dir / "input").string() + "' 2> '" +
+                                    (dir / "err").string() + "'";
         Outcome outcome;
         FILE* pipe = popen(command.c_str(), "r");
         char buffer[4096];
@@ -39,10 +37,16 @@ class BrennicKappa : public brennic::test::TempDirTest {
         outcome.err = readFile(dir / "err");
         return outcome;
     }
+    std::string withDir(std::string text) const {
+        for (std::size_t at; (at = text.find("{dir}")) != std::string::npos;)
+            text.replace(at, 5, dir.string());
+        return text;
+    }
 };
 
 TEST_F(BrennicKappa, WritesTheResultBytesOrOneErrorLine) {
     const std::string examples = BRENNIC_EXAMPLES_DIR;
+    const std::string worked = Header + WorkedValues;
     const struct {
         const char* name;
         std::string args, input;
@@ -50,25 +54,20 @@ TEST_F(BrennicKappa, WritesTheResultBytesOrOneErrorLine) {
         std::string out;        // exact standard output
         const char* errorWords; // in the one error line, after the program's name
     } rows[] = {
-        {"worked_example_file", "'" + examples + "/worked-example.csv'", "", 0,
-         Header + WorkedValues, ""},
-        {"blanks_from_stdin", "-", "20 5 0\n3  15 2\n2 5 48\n", 0, Header + WorkedValues, ""},
-        {"tabs", "", "20\t5\t0\n3\t15\t2\n2\t5\t48\n", 0, Header + WorkedValues, ""},
-        {"semicolons_crlf_blank_lines", "", "\n20;5;0\r\n\r\n3;15;2\r\n2; 5; 48\n\n", 0,
-         Header + WorkedValues, ""},
-        {"comma_separator", "--decimal-separator ,", "2,5 1\n0,5 6\n", 0,
-         Header + " 0,56  0,85  0,659090909090909  0,145836827698354  1,17234499048346 "
-                  " 0,356753034006338  1,84747106896139 \r\n",
-         ""},
-        {"not_a_number_names_line_cell_text", "", "\n1 2\n3 x4\n", 1, "",
-         "line 3, cell 2: 'x4' is not a number"},
-        {"point_under_comma_separator", "--decimal-separator ,", "1 2\n3 4.5\n", 1, "",
-         "line 2, cell 2: '4.5'"},
-        {"not_square_names_line", "", "1 2\n3\n", 1, "", "line 2 has 1 cells"},
+        // clang-format off
+        {"worked_example_file", "'" + examples + "/worked-example.csv'", "", 0, worked, ""},
+        {"blanks_from_stdin", "-", "20 5 0\n3  15 2\n2 5 48\n", 0, worked, ""},
+        {"tabs", "", "20\t5\t0\n3\t15\t2\n2\t5\t48\n", 0, worked, ""},
+        {"semicolons_crlf_blank_lines", "", "\n20;5;0\r\n\r\n3;15;2\r\n2; 5;48\n", 0, worked, ""},
+        {"comma_separator", "--decimal-separator ,", "2,5 1\n0,5 6\n", 0, Header +
+         " 0,56  0,85  0,659090909090909  0,145836827698354  1,17234499048346 "
+         " 0,356753034006338  1,84747106896139 \r\n", ""},
+        {"not_a_number", "", "\n1 2\n3 x4\n", 1, "", "line 3, cell 2: 'x4' is not a number"},
+        {"comma_no_point", "--decimal-separator ,", "1 2\n3 4.5", 1, "", "line 2, cell 2: '4.5'"},
+        {"not_square", "", "1 2\n3\n", 1, "", "line 2 has 1 cells"},
         {"one_class", "", "5\n", 1, "", "at least 2"},
         {"nothing_read", "", "\n \n", 1, "", "no matrix"},
-        {"separator_that_splits_cells", "--decimal-separator ';'", "2;5 1\n0;5 6\n", 1, "",
-         "not ';'"},
+        {"separator_splits_cells", "--decimal-separator ';'", "2;5 1\n0;5 6\n", 1, "", "not ';'"},
         {"unknown_option", "--fast", "1 2\n3 4\n", 1, "", "unknown option"},
         {"all_zero_cells", "", "0 0\n0 0\n", 2, "", "add up to 0"},
         {"chance_agreement_zero", "", "0 5\n0 0\n", 2, "", "exactly 0"},
@@ -77,20 +76,18 @@ TEST_F(BrennicKappa, WritesTheResultBytesOrOneErrorLine) {
         {"missing_input_file", "{dir}/absent.csv", "", 3, "",
          "cannot read {dir}/absent.csv: No such file or directory"},
         {"version", "--version", "", 0, "brennic-kappa 1.0.2\n", ""},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const Outcome outcome = run(row.args, row.input);
         EXPECT_EQ(outcome.status, row.status);
         EXPECT_EQ(outcome.out, row.out);
-        std::string expectedWords = row.errorWords;
-        if (auto at = expectedWords.find("{dir}"); at != std::string::npos)
-            expectedWords.replace(at, 5, dir.string());
         if (row.status == 0) {
             EXPECT_EQ(outcome.err, "");
         } else {
             EXPECT_EQ(outcome.err.rfind("brennic-kappa: ", 0), 0u) << outcome.err;
-            EXPECT_NE(outcome.err.find(expectedWords), std::string::npos) << outcome.err;
+            EXPECT_NE(outcome.err.find(withDir(row.errorWords)), std::string::npos) << outcome.err;
             EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << "one line";
         }
     }

@@ -12,45 +12,31 @@
 namespace brennic {
 namespace {
 
-namespace fs = std::filesystem;
+using test::Grid;
+const Grid WorkedExample("20 5 0|3 15 2|2 5 48");
 
-const test::Rows WorkedExample = {{"20", "5", "0"}, {"3", "15", "2"}, {"2", "5", "48"}};
-
-// The header's 52 bytes, written out byte by byte.
-const std::string Header = [] {
-    const unsigned char bytes[] = {0x22, 0x50, 0x43, 0x22, 0x2C, 0x22, 0x50, 0x4F, 0x22, 0x2C, 0x22,
-                                   0x4B, 0x41, 0x50, 0x50, 0x41, 0x22, 0x2C, 0x22, 0x4C, 0x4F, 0x2D,
-                                   0x39, 0x35, 0x25, 0x20, 0x43, 0x49, 0x22, 0x2C, 0x22, 0x48, 0x49,
-                                   0x2D, 0x39, 0x35, 0x25, 0x20, 0x43, 0x49, 0x22, 0x2C, 0x22, 0x53,
-                                   0x45, 0x22, 0x2C, 0x22, 0x5A, 0x22, 0x0D, 0x0A};
-    return std::string(std::begin(bytes), std::end(bytes));
-}();
+const std::string Header = "\"PC\",\"PO\",\"KAPPA\",\"LO-95% CI\",\"HI-95% CI\",\"SE\",\"Z\"\r\n";
 
 using ResultFile = test::TempDirTest;
 
 TEST_F(ResultFile, HoldsTheHeaderAndValuesOfTheLastRunOnly) {
     const struct {
-        const char* name;
         char separator;
         const char* valuesLine;
     } rows[] = {
-        {"point", '.',
-         " 0.3875  0.83  0.722448979591837  0.599793371618005  0.845104587565668 "
-         " 0.0795394908975717  9.0828967024969 \r\n"},
-        {"comma", ',',
-         " 0,3875  0,83  0,722448979591837  0,599793371618005  0,845104587565668 "
-         " 0,0795394908975717  9,0828967024969 \r\n"},
+        {'.', " 0.3875  0.83  0.722448979591837  0.599793371618005  0.845104587565668 "
+              " 0.0795394908975717  9.0828967024969 \r\n"},
+        {',', " 0,3875  0,83  0,722448979591837  0,599793371618005  0,845104587565668 "
+              " 0,0795394908975717  9,0828967024969 \r\n"},
     };
     ASSERT_EQ(Header.size(), 52u);
     writeFile(dir / "Result.txt", "old contents\r\nof any length\r\nand lines\r\n");
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        // Two runs in a row: the second replaces the first, it does not add to it.
-        for (int run = 0; run < 2; ++run) {
-            auto outcome = RunKappa(3, test::cellsOf(WorkedExample), row.separator, dir.string());
-            const auto* written = std::get_if<run::Written>(&outcome);
-            ASSERT_NE(written, nullptr);
-            EXPECT_EQ(written->ResultPath, (dir / "Result.txt").string());
+        SCOPED_TRACE(row.separator);
+        for (int run = 0; run < 2; ++run) { // the second replaces the first
+            const auto outcome = RunKappa(3, WorkedExample.cells(), row.separator, dir.string());
+            ASSERT_TRUE(std::holds_alternative<run::Written>(outcome));
+            EXPECT_EQ(std::get<run::Written>(outcome).ResultPath, (dir / "Result.txt").string());
         }
         EXPECT_EQ(readFile(dir / "Result.txt"), Header + row.valuesLine);
     }
@@ -61,30 +47,27 @@ TEST_F(ResultFile, KeepsOrResetsThePreviousFileAsEachFailureRequires) {
     const struct {
         const char* name;
         int n;
-        test::Rows rows;
-        bool headerOnly; // otherwise the previous file is untouched
+        Grid grid;
+        std::string expected;
     } rows[] = {
-        {"cell_not_a_number_keeps_previous", 2, {{"1", "2"}, {"3", "four"}}, false},
-        {"empty_cell_keeps_previous", 2, {{"1", "2"}, {"", "4"}}, false},
-        {"size_out_of_range_keeps_previous", 255, {{"1", "2"}, {"3", "4"}}, false},
-        {"arithmetic_error_leaves_header_only", 2, {{"0", "0"}, {"0", "0"}}, true},
+        {"cell_not_a_number_keeps_previous", 2, Grid("1 2|3 four"), previous},
+        {"empty_cell_keeps_previous", 2, Grid("1 2|_ 4"), previous},
+        {"size_out_of_range_keeps_previous", 255, Grid("1 2|3 4"), previous},
+        {"arithmetic_error_leaves_header_only", 2, Grid("0 0|0 0"), Header},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         writeFile(dir / "Result.txt", previous);
-        RunKappa(row.n, test::cellsOf(row.rows), '.', dir.string());
-        EXPECT_EQ(readFile(dir / "Result.txt"), row.headerOnly ? Header : previous);
+        RunKappa(row.n, row.grid.cells(), '.', dir.string());
+        EXPECT_EQ(readFile(dir / "Result.txt"), row.expected);
     }
 }
 
 TEST_F(ResultFile, JoinsTheDirectoryWithoutLookingAtItsEnd) {
     const std::string sep(1, PathSeparator);
     EXPECT_EQ(MakeResultPath(sep), sep + sep + "Result.txt");
-    EXPECT_EQ(MakeResultPath(sep + "opt" + sep + "brennic"),
-              sep + "opt" + sep + "brennic" + sep + "Result.txt");
-
     // A directory text ending in a separator is used as it stands.
-    auto outcome = RunKappa(3, test::cellsOf(WorkedExample), '.', dir.string() + sep);
+    const auto outcome = RunKappa(3, WorkedExample.cells(), '.', dir.string() + sep);
     ASSERT_TRUE(std::holds_alternative<run::Written>(outcome));
     EXPECT_EQ(std::get<run::Written>(outcome).ResultPath, dir.string() + sep + sep + "Result.txt");
     EXPECT_EQ(readFile(dir / "Result.txt").substr(0, 52), Header);
@@ -94,10 +77,10 @@ TEST_F(ResultFile, JoinsTheDirectoryWithoutLookingAtItsEnd) {
 // permissions.
 TEST_F(ResultFile, NamesTheOperationPathAndReasonOfAFileError) {
     writeFile(dir / "plain-file", "x");
-    fs::create_directories(dir / "has-directory" / "Result.txt");
+    std::filesystem::create_directories(dir / "has-directory" / "Result.txt");
     const struct {
         const char* name;
-        fs::path programDirectory;
+        std::filesystem::path programDirectory;
         int reason;
     } rows[] = {
         {"missing_directory", dir / "missing", ENOENT},
@@ -107,17 +90,12 @@ TEST_F(ResultFile, NamesTheOperationPathAndReasonOfAFileError) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const std::string path = (row.programDirectory / "Result.txt").string();
-        auto outcome =
-            RunKappa(3, test::cellsOf(WorkedExample), '.', row.programDirectory.string());
-        const auto* file = std::get_if<run::File>(&outcome);
-        ASSERT_NE(file, nullptr);
-        EXPECT_EQ(file->error.operation, "create");
-        EXPECT_EQ(file->error.path, path);
-        EXPECT_EQ(file->error.reason, std::generic_category().message(row.reason));
-
-        auto append = AppendResultValues(path, KappaResult{}, '.');
-        ASSERT_TRUE(append.has_value());
-        EXPECT_EQ(append->operation, "open");
+        const auto outcome = RunKappa(3, WorkedExample.cells(), '.', row.programDirectory.string());
+        ASSERT_TRUE(std::holds_alternative<run::File>(outcome));
+        const FileError& error = std::get<run::File>(outcome).error;
+        EXPECT_EQ(error.operation + " " + error.path + ": " + error.reason,
+                  "create " + path + ": " + std::generic_category().message(row.reason));
+        EXPECT_EQ(AppendResultValues(path, KappaResult{}, '.').value().operation, "open");
     }
     EXPECT_EQ(readFile(dir / "plain-file"), "x");
 }

@@ -1,6 +1,5 @@
-// Helpers shared by the core tests: a matrix typed as rows of cell texts, and a
-// fresh directory for the result file (named after the test and the process, as
-// several builds may run the tests at once).
+// Helpers shared by the tests: a matrix written as text, and a fresh directory
+// for the result file.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,32 +16,43 @@
 
 namespace brennic::test {
 
-using Rows = std::vector<std::vector<std::string>>;
+// The cells of "20 5 0|3 15 2|2 5 48": rows split at '|', cells at blanks; "_"
+// stands for an empty cell and "~" for a cell holding one blank.
+struct Grid {
+    explicit Grid(const std::string& text) {
+        std::istringstream rows(text);
+        for (std::string row; std::getline(rows, row, '|');) {
+            std::istringstream cells(row);
+            m_rows.emplace_back();
+            for (std::string cell; cells >> cell;)
+                m_rows.back().push_back(cell == "_" ? "" : cell == "~" ? " " : cell);
+        }
+    }
+    int n() const { return static_cast<int>(m_rows.size()); }
+    CellText cells() const {
+        return [rows = m_rows](int r, int c) { return rows.at(r - 1).at(c - 1); };
+    }
 
-// The cell texts of `rows`, read as the grid shows them: rows[r-1][c-1].
-inline CellText cellsOf(const Rows& rows) {
-    return [rows](int r, int c) {
-        return rows[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c - 1)];
-    };
-}
+  private:
+    std::vector<std::vector<std::string>> m_rows;
+};
 
-// An empty directory of its own for each test, removed afterwards.
+// An empty directory of its own for each test, named after the test and the
+// process, as several builds may run the tests at once.
 class TempDirTest : public ::testing::Test {
   protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir = std::filesystem::temp_directory_path() /
-              (std::string("brennic-") + info->test_suite_name() + "-" + info->name() + "-" +
-               std::to_string(::getpid()));
+              (std::string("brennic-") + info->name() + "-" + std::to_string(::getpid()));
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
     static std::string readFile(const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
         std::ostringstream bytes;
-        bytes << in.rdbuf();
+        bytes << std::ifstream(path, std::ios::binary).rdbuf();
         return bytes.str();
     }
     static void writeFile(const std::filesystem::path& path, const std::string& bytes) {
