@@ -24,10 +24,8 @@ TEST(SplitCommandLine, SplitsAtBlanksOutsideQuotes) {
         {"double_quotes_keep_blanks",
          "\"C:\\Program Files\\msinfo32.exe\" /x",
          {"C:\\Program Files\\msinfo32.exe", "/x"}},
-        {"single_quotes_inside_a_word", "a'b c'd", {"ab cd"}},
         {"empty_quotes_are_a_word", "a \"\"", {"a", ""}},
         {"empty", "", {}},
-        {"only_blanks", "   ", {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -48,7 +46,6 @@ TEST(SystemProgramStarter, ReportsWhetherTheProgramStarted) {
     };
     const Row rows[] = {
         {"program_on_the_path", "true", true},
-        {"program_with_arguments", "sh -c \"exit 3\"", true},
         {"windows_help_viewer", "c:\\winnt\\hh.exe /opt\\BrennicHelp.chm", false},
         {"missing_program", "/nonexistent/brennic-viewer", false},
         {"file_that_is_not_a_program", notExecutable.string(), false},
