@@ -1,0 +1,39 @@
+// frmAbout, the About window: the program's title, version, description and
+// disclaimer, OK to close it (also Return and Escape) and System Info to start
+// the system-information tool.
+#pragma once
+
+#include <QDialog>
+
+#include "app_facts.h"
+#include "screen_facts.h"
+#include "sys_info.h"
+
+class QLabel;
+class QPushButton;
+
+namespace brennic::startup {
+
+class FrmAbout : public QDialog {
+    Q_OBJECT
+  public:
+    // A window of its own, without a parent, so that it keeps the program running
+    // while it is open; it is deleted when it closes.
+    FrmAbout(const AppFacts& facts, const ScreenFacts& screen, SysInfoServices services);
+
+    void Ok();
+    void SysInfo();
+
+  private:
+    void createWidgets(double logicalDpi);
+    void load();
+
+    AppFacts m_facts;
+    SysInfoServices m_services;
+    QLabel* m_lblTitle = nullptr;
+    QLabel* m_lblVersion = nullptr;
+    QPushButton* m_cmdOK = nullptr;
+    QPushButton* m_cmdSysInfo = nullptr;
+};
+
+} // namespace brennic::startup

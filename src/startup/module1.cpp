@@ -1,0 +1,63 @@
+// The start-up procedure. The splash window must be on the screen and painted
+// before the pause, because the pause blocks the thread and nothing is drawn
+// while it lasts.
+#include "module1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
+#include <QWindow>
+
+#include "app_facts.h"
+#include "frm_splash.h"
+#include "pause.h"
+#include "screen_facts.h"
+
+namespace brennic::startup {
+namespace {
+
+bool onScreen(const FrmSplash& splash) {
+    const QWindow* window = splash.windowHandle();
+    return window != nullptr && window->isExposed() && splash.painted();
+}
+
+// Handles events until the window system has shown the splash window and it has
+// been painted, or the limit has passed, then pushes its pixels to the screen.
+void drawNow(QPointer<FrmSplash>& splash) {
+    QTimer limit;
+    limit.setSingleShot(true);
+    limit.start(kSplashShowLimit);
+    while (!splash.isNull() && !onScreen(*splash) && limit.isActive())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (!splash.isNull())
+        splash->repaint();
+    QGuiApplication::sync();
+}
+
+} // namespace
+
+QWidget* ShowStartupWindows(const ScreenFacts& screen, platform::Pause& pause,
+                            const MainWindowFactory& createMainWindow) {
+    QPointer<FrmSplash> splash = new FrmSplash(kAppFacts, screen);
+    splash->show();
+    drawNow(splash);
+    pause.Sleep(kSplashPause);
+    // A key press or click may already have closed it while events were handled.
+    delete splash.data();
+    QWidget* mainWindow = createMainWindow();
+    mainWindow->show();
+    return mainWindow;
+}
+
+int RunStartup(QApplication& app, platform::Pause& pause,
+               const MainWindowFactory& createMainWindow) {
+    QPointer<QWidget> mainWindow =
+        ShowStartupWindows(PrimaryScreenFacts(app), pause, createMainWindow);
+    const int exitCode = QApplication::exec();
+    delete mainWindow.data();
+    return exitCode;
+}
+
+} // namespace brennic::startup
