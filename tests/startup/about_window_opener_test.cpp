@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 
 #include "about_window_opener.h"
 #include "test_support.h"
@@ -61,9 +62,12 @@ TEST(AboutWindowOpener, AnOpenAboutWindowKeepsTheProgramRunning) {
     mainWindow.show();
     opener.Open();
 
-    // Each step is queued behind the previous one; a quit caused by closing the
-    // main window would end the loop before the next step runs.
+    // Closing the last window posts a quit that ends the loop within two queued
+    // steps; the About window is closed only after that, in the third.
     std::vector<const char*> steps;
+    auto later = [](std::function<void()> step) {
+        QMetaObject::invokeMethod(qApp, std::move(step), Qt::QueuedConnection);
+    };
     QTimer hangGuard;
     hangGuard.setSingleShot(true);
     QObject::connect(&hangGuard, &QTimer::timeout, [&] {
@@ -71,19 +75,15 @@ TEST(AboutWindowOpener, AnOpenAboutWindowKeepsTheProgramRunning) {
         QCoreApplication::quit();
     });
     hangGuard.start(5000);
-    QMetaObject::invokeMethod(
-        qApp,
-        [&] {
-            mainWindow.close();
-            QMetaObject::invokeMethod(
-                qApp,
-                [&] {
-                    steps.push_back("running_after_main_window_closed");
-                    opener.window()->close();
-                },
-                Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    later([&] {
+        mainWindow.close();
+        later([&] {
+            later([&] {
+                steps.push_back("running_after_main_window_closed");
+                opener.window()->close();
+            });
+        });
+    });
     QApplication::exec();
     hangGuard.stop();
 
