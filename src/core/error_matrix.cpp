@@ -24,7 +24,8 @@ std::optional<NotANumberCell> FindNonNumberCell(int n, const CellText& cellText,
     for (int col = 1; col <= n; ++col)
         for (int row = 1; row <= n; ++row) {
             std::string text = cellText(row, col);
-            if (!NumberOfText(text, decimalSeparator))
+            double value = 0.0;
+            if (!ReadNumberOfText(text, decimalSeparator, value))
                 return NotANumberCell{{row, col}, std::move(text)};
         }
     return std::nullopt;
@@ -36,15 +37,17 @@ std::variant<ErrorMatrix, NotANumberCell> ReadErrorMatrix(int n, const CellText&
     for (int col = 1; col <= n; ++col)
         for (int row = 1; row <= n; ++row) {
             std::string text = cellText(row, col);
-            std::optional<double> value = NumberOfText(text, decimalSeparator);
-            if (!value)
+            double value = 0.0;
+            if (!ReadNumberOfText(text, decimalSeparator, value))
                 return NotANumberCell{{row, col}, std::move(text)};
-            m.set(row, col, *value);
+            m.set(row, col, value);
         }
 
     const auto size = static_cast<std::size_t>(n);
-    for (std::size_t k = 1; k <= size; ++k)
-        for (std::size_t j = 1; j <= size; ++j)
+    // Each row total still receives its cells in the order j = 1 to n; walking the
+    // columns on the outside only reads the stored columns in their memory order.
+    for (std::size_t j = 1; j <= size; ++j)
+        for (std::size_t k = 1; k <= size; ++k)
             m.RowTotals[k] = m.x(static_cast<int>(k), static_cast<int>(j)) + m.RowTotals[k];
     for (std::size_t k = 1; k <= size; ++k)
         for (std::size_t j = 1; j <= size; ++j)

@@ -88,7 +88,7 @@ double partsToDouble(const DecimalParts& p, bool& overflow) {
 
 // Most cells hold a small whole count. Up to 15 digits such a number is exact in
 // a double, so it is read directly, without the general conversion.
-std::optional<double> smallWholeNumber(std::string_view s) {
+bool readSmallWholeNumber(std::string_view s, double& value) {
     std::size_t i = 0;
     bool negative = false;
     if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
@@ -97,16 +97,21 @@ std::optional<double> smallWholeNumber(std::string_view s) {
     }
     const std::size_t digits = s.size() - i;
     if (digits == 0 || digits > 15)
-        return std::nullopt;
-    long long value = 0;
+        return false;
+    long long whole = 0;
     for (; i < s.size(); ++i) {
         if (!isDigit(s[i]))
-            return std::nullopt;
-        value = value * 10 + (s[i] - '0');
+            return false;
+        whole = whole * 10 + (s[i] - '0');
     }
-    const auto magnitude = static_cast<double>(value);
-    return negative ? -magnitude : magnitude;
+    const auto magnitude = static_cast<double>(whole);
+    value = negative ? -magnitude : magnitude;
+    return true;
 }
+
+// Kept out of line so that the common case above stays small and fast.
+[[gnu::noinline]] std::optional<double> readDecimalNumber(std::string_view s,
+                                                          char decimalSeparator);
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -114,17 +119,32 @@ bool isBlank(char c) {
 
 } // namespace
 
-std::optional<double> NumberOfText(std::string_view text, char decimalSeparator) {
+bool ReadNumberOfText(std::string_view text, char decimalSeparator, double& value) {
     std::size_t begin = 0;
     std::size_t end = text.size();
     while (begin < end && isBlank(text[begin]))
         ++begin;
     while (end > begin && isBlank(text[end - 1]))
         --end;
-    std::string_view s = text.substr(begin, end - begin);
-    if (auto whole = smallWholeNumber(s))
-        return whole;
+    const std::string_view s = text.substr(begin, end - begin);
+    if (readSmallWholeNumber(s, value))
+        return true;
+    const std::optional<double> number = readDecimalNumber(s, decimalSeparator);
+    if (number)
+        value = *number;
+    return number.has_value();
+}
 
+std::optional<double> NumberOfText(std::string_view text, char decimalSeparator) {
+    double value = 0.0;
+    if (ReadNumberOfText(text, decimalSeparator, value))
+        return value;
+    return std::nullopt;
+}
+
+namespace {
+
+std::optional<double> readDecimalNumber(std::string_view s, char decimalSeparator) {
     DecimalParts parts;
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
@@ -159,6 +179,8 @@ std::optional<double> NumberOfText(std::string_view text, char decimalSeparator)
         return std::nullopt;
     return value;
 }
+
+} // namespace
 
 double LeadingNumberValue(std::string_view text) {
     std::string s;

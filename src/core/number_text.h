@@ -15,6 +15,11 @@ namespace brennic {
 // number beyond the double range, has no number. The value is correctly rounded.
 std::optional<double> NumberOfText(std::string_view text, char decimalSeparator);
 
+// The same reading for the passes over every cell: true and the number in
+// `value`, or false. (Returning a flag and the value apart keeps this path free
+// of a memory round trip that an optional result costs here.)
+bool ReadNumberOfText(std::string_view text, char decimalSeparator, double& value);
+
 // The value of the longest leading part of `text` that reads as a number, the way
 // the input box judges its text: blanks, tabs and line feeds are skipped wherever
 // they stand, the decimal point is always a full stop, the exponent letter is E or

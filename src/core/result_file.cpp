@@ -12,7 +12,9 @@
 namespace brennic {
 namespace {
 
-std::string systemReason(int error) { return std::generic_category().message(error); }
+std::string systemReason(int error) {
+    return std::generic_category().message(error);
+}
 
 FileError fileError(const char* operation, const std::string& path, int error) {
     return FileError{operation, path, systemReason(error)};
@@ -68,8 +70,8 @@ std::optional<FileError> StartResultFile(const std::string& ResultPath) {
     return appendBytes(ResultPath, ResultHeaderLine(), "create");
 }
 
-std::optional<FileError> AppendResultValues(const std::string& ResultPath, const KappaResult& result,
-                                            char decimalSeparator) {
+std::optional<FileError> AppendResultValues(const std::string& ResultPath,
+                                            const KappaResult& result, char decimalSeparator) {
     return appendBytes(ResultPath, ResultValuesLine(result, decimalSeparator), "open");
 }
 

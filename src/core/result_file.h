@@ -41,7 +41,7 @@ struct FileError {
 std::optional<FileError> StartResultFile(const std::string& ResultPath);
 
 // Appends the values line to a file that holds the header line.
-std::optional<FileError> AppendResultValues(const std::string& ResultPath, const KappaResult& result,
-                                            char decimalSeparator);
+std::optional<FileError> AppendResultValues(const std::string& ResultPath,
+                                            const KappaResult& result, char decimalSeparator);
 
 } // namespace brennic
