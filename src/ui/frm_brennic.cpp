@@ -18,6 +18,12 @@
 #include "twips.h"
 #include "up_down.h"
 
+// The Enter button's pictures are linked in with this static library; nothing
+// else would pull them into the program.
+static void loadEnterPictures() {
+    Q_INIT_RESOURCE(enter);
+}
+
 namespace brennic::ui {
 namespace {
 
@@ -41,6 +47,7 @@ FrmBrennic::FrmBrennic(FrmBrennicServices services, QWidget* parent)
     setWindowTitle(QStringLiteral("Kappa Brennic Correction"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/brennic.png")));
     setFont(designFont(8.25));
+    loadEnterPictures();
 
     createWidgets();
     createMenus();

@@ -1,0 +1,59 @@
+// Brennic's entry: builds the real services and hands them to the start-up
+// procedure, which shows the splash window and then the main window.
+#include <QApplication>
+#include <QLocale>
+
+#include "about_window_opener.h"
+#include "app_facts.h"
+#include "file_lookup.h"
+#include "frm_brennic.h"
+#include "info_box.h"
+#include "module1.h"
+#include "pause.h"
+#include "program_directory.h"
+#include "qt_services.h"
+#include "registry.h"
+#include "screen_facts.h"
+#include "system_program_starter.h"
+
+namespace {
+
+// The user's decimal separator, as a single byte; a separator that is not one
+// (no such locale is known) falls back to the full stop.
+char userDecimalSeparator() {
+    const QString point = QLocale().decimalPoint();
+    if (point.size() == 1 && point.at(0).unicode() < 0x80)
+        return static_cast<char>(point.at(0).unicode());
+    return '.';
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace brennic;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(startup::kAppFacts.title));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/brennic.png")));
+
+    const startup::ScreenFacts screen = startup::PrimaryScreenFacts(app);
+    platform::ThreadPause pause;
+    platform::SystemProgramStarter starter;
+    platform::SystemFileLookup files;
+    const std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
+    startup::MessageInfoBox infoBox;
+    startup::AboutWindowOpener about(startup::kAppFacts, screen,
+                                     startup::SysInfoServices{*registry, files, starter, infoBox});
+
+    ui::QtMessageBoxes messages;
+    ui::QtSaveDialog saveDialog;
+    ui::DesktopDocumentOpener documents;
+    ui::QuitProgramExit programExit;
+    const std::string programDirectory = platform::ProgramDirectory();
+    const char decimalSeparator = userDecimalSeparator();
+
+    return startup::RunStartup(app, pause, [&]() -> QWidget* {
+        return new ui::FrmBrennic(
+            ui::FrmBrennicServices{messages, saveDialog, documents, programExit, starter, &about,
+                                   programDirectory, decimalSeparator, screen.logicalDpi});
+    });
+}

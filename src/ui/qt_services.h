@@ -1,0 +1,29 @@
+// The real dialogs and desktop services behind the main window's interfaces.
+#pragma once
+
+#include "services.h"
+
+namespace brennic::ui {
+
+class QtMessageBoxes : public MessageBoxes {
+  public:
+    void Show(const QString& prompt, const QString& title, Icon icon) override;
+};
+
+class QtSaveDialog : public SaveDialog {
+  public:
+    std::optional<QString> AskSavePath(const QString& directory, const QStringList& filters,
+                                       int selectedFilter) override;
+};
+
+class DesktopDocumentOpener : public DocumentOpener {
+  public:
+    bool Open(const QString& path) override;
+};
+
+class QuitProgramExit : public ProgramExit {
+  public:
+    void Exit() override;
+};
+
+} // namespace brennic::ui
