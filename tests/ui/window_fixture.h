@@ -1,0 +1,154 @@
+// Stand-ins for everything the main window reaches outside itself, and a fixture
+// that builds the real window around them. No dialog ever opens: they only record.
+#pragma once
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "about_opener.h"
+#include "flex_grid.h"
+#include "frm_brennic.h"
+#include "program_starter.h"
+#include "services.h"
+#include "status_bar.h"
+
+// Failed comparisons print texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace brennic::ui::test {
+
+struct Shown {
+    QString prompt, title;
+    MessageBoxes::Icon icon;
+};
+
+struct RecordingMessages : MessageBoxes {
+    std::vector<Shown> shown;
+    void Show(const QString& p, const QString& t, Icon i) override { shown.push_back({p, t, i}); }
+};
+
+struct PresetSaveDialog : SaveDialog {
+    std::optional<QString> answer; // nothing: the user cancels
+    int asked = 0, selected = -1;
+    QString directory;
+    QStringList filters;
+    std::optional<QString> AskSavePath(const QString& d, const QStringList& f, int s) override {
+        ++asked, directory = d, filters = f, selected = s;
+        return answer;
+    }
+};
+
+// The help viewer and the desktop's document viewer, each told to work or fail.
+struct RecordingViewers : platform::ProgramStarter, DocumentOpener {
+    bool starts = true, opens = true;
+    std::vector<std::string> started;
+    QStringList opened;
+    bool Start(const std::string& line) override { return started.push_back(line), starts; }
+    bool Open(const QString& path) override { return opened << path, opens; }
+};
+
+struct CountingExitAndAbout : ProgramExit, AboutOpener {
+    int exits = 0, abouts = 0;
+    void Exit() override { ++exits; }
+    void Open() override { ++abouts; }
+};
+
+inline const QByteArray HeaderLine =
+    "\"PC\",\"PO\",\"KAPPA\",\"LO-95% CI\",\"HI-95% CI\",\"SE\",\"Z\"\r\n";
+// The worked example (20, 5, 0), (3, 15, 2), (2, 5, 48), figures by hand.
+inline const QByteArray WorkedExampleFile =
+    HeaderLine + " 0.3875  0.83  0.722448979591837  0.599793371618005  0.845104587565668  "
+                 "0.0795394908975717  9.0828967024969 \r\n";
+inline const QString LoadText = "First set the matrix size...click Apply, and enter your data.";
+
+inline QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+inline void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+class WindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_tempDir.isValid());
+        open(dir = m_tempDir.path());
+    }
+
+    // A new window whose program lives in `programDirectory`, shown and active.
+    void open(const QString& programDirectory) {
+        window.reset();
+        window = std::make_unique<FrmBrennic>(
+            FrmBrennicServices{messages, saveDialog, viewers, exitAbout, viewers, &exitAbout,
+                               programDirectory.toStdString(), '.', 96.0});
+        window->show();
+        active = QTest::qWaitForWindowActive(window.get());
+        find<QTimer>("Timer1")->stop(); // the tests call TimerStep themselves
+        messages.shown.clear();
+    }
+
+    template <typename T> T* find(const char* name) {
+        T* found = window->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    FlexGrid* grid() { return find<FlexGrid>("FlexGrid"); }
+    QLineEdit* input() { return find<QLineEdit>("txtInput"); }
+    QLineEdit* sizeBox() { return find<QLineEdit>("Text1"); }
+    QPushButton* button(const char* name) { return find<QPushButton>(name); }
+    QAction* menu(const char* name) { return find<QAction>(name); }
+    QString status() { return find<StatusBar>("StatusBar1")->SimpleText(); }
+    QString resultPath() const { return dir + "/Result.txt"; }
+    std::pair<int, int> current() { return {grid()->Row(), grid()->Col()}; }
+
+    void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    void applySize(const QString& size) {
+        sizeBox()->setText(size);
+        click("cmdApply");
+    }
+    // Types `text` into the input box and commits it with the Return key.
+    void commit(const QString& text) {
+        input()->clear();
+        QTest::keyClicks(input(), text);
+        QTest::keyClick(input(), Qt::Key_Return);
+    }
+    // Applies size n and commits `cells` row by row from cell (1, 1).
+    void fill(int n, const QStringList& cells) {
+        applySize(QString::number(n));
+        grid()->setRow(1);
+        grid()->setCol(1);
+        for (const QString& cell : cells)
+            commit(cell);
+        window->TimerStep();
+    }
+    void runWorkedExample() {
+        fill(3, {"20", "5", "0", "3", "15", "2", "2", "5", "48"});
+        click("cmdDoIt");
+    }
+
+    RecordingMessages messages;
+    PresetSaveDialog saveDialog;
+    RecordingViewers viewers;
+    CountingExitAndAbout exitAbout;
+    QTemporaryDir m_tempDir;
+    QString dir;
+    bool active = false;
+    std::unique_ptr<FrmBrennic> window;
+};
+
+} // namespace brennic::ui::test
