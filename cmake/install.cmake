@@ -1,0 +1,28 @@
+# The installed program is one self-contained folder: the program writes its
+# Result.txt beside itself, so the folder must be one its user can write (the
+# user's own data folder, or wherever the portable archive is unpacked).
+install(TARGETS brennic-kappa RUNTIME DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/BrennicHelp.html DESTINATION .)
+if(BRENNIC_BUILD_GUI)
+  install(TARGETS brennic RUNTIME DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/brennic.png DESTINATION .)
+  # The desktop entry names the folder it was installed to.
+  install(CODE "
+    set(BRENNIC_DIR \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
+    configure_file(\"${PROJECT_SOURCE_DIR}/resources/brennic.desktop.in\"
+                   \"\${BRENNIC_DIR}/brennic.desktop\" @ONLY)
+  ")
+endif()
+
+if(NOT WIN32)
+  # A portable archive of the same folder: unpack it anywhere writable and run
+  # ./brennic there.
+  set(CPACK_GENERATOR TGZ)
+  set(CPACK_PACKAGE_NAME brennic)
+  set(CPACK_PACKAGE_VENDOR "The Brennic Project")
+  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Cohen's kappa from an error matrix")
+  set(CPACK_PACKAGE_FILE_NAME "brennic-${PROJECT_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR}")
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+  include(CPack)
+endif()
