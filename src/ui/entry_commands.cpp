@@ -69,9 +69,11 @@ void FrmBrennic::EnterCommand() {
 
 void FrmBrennic::TimerStep() {
     // The size box is not raised to 2 while the user is typing in it: "12" would
-    // otherwise become "22" when the "1" is raised before the "2" is typed.
+    // otherwise become "22" when the "1" is raised before the "2" is typed. The
+    // window's own focus widget counts, so switching to another program half-way
+    // through the size does not change it either.
     double number = 0.0;
-    if (!m_text1->hasFocus() && sizeBoxNumber(number) && number < 2.0)
+    if (focusWidget() != m_text1 && sizeBoxNumber(number) && number < 2.0)
         m_text1->setText(QStringLiteral("2"));
 
     if (m_state.GridReady != 1)

@@ -91,8 +91,12 @@ void FrmBrennic::DoIt() {
         outcome = RunKappa(n, cellText, m_services.decimalSeparator, m_services.programDirectory);
     }
 
-    if (const auto* arithmetic = std::get_if<run::Arithmetic>(&outcome))
+    if (const auto* arithmetic = std::get_if<run::Arithmetic>(&outcome)) {
+        // The cells were all read: the counters stand one past the last cell.
+        m_state.ColIndex = static_cast<std::uint8_t>(n + 1);
+        m_state.RowIndex = static_cast<std::uint8_t>(n + 1);
         m_state.ResultPath = arithmetic->ResultPath;
+    }
     if (const auto* file = std::get_if<run::File>(&outcome))
         m_state.ResultPath = file->error.path;
 
