@@ -16,24 +16,24 @@ xs_cleanup() {
   XS_PIDS=()
 }
 
-# Starts Xvfb on the first free display from :90 and exports DISPLAY.
+# Starts Xvfb on a display number that the server itself picks as free (so two
+# sessions started at once cannot collide) and exports DISPLAY.
 xs_start_display() {
-  local n
-  for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-      XS_PIDS+=("$!")
+  local numberFile i n
+  numberFile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$numberFile" >/dev/null 2>&1 &
+  XS_PIDS+=("$!")
+  for i in $(seq 1 100); do
+    n=$(tr -dc '0-9' <"$numberFile")
+    if [ -n "$n" ]; then
+      rm -f "$numberFile"
       export DISPLAY=":$n"
-      local i
-      for i in $(seq 1 50); do
-        xdpyinfo >/dev/null 2>&1 && return 0
-        sleep 0.1
-      done
-      echo "Xvfb did not start on :$n" >&2
-      return 1
+      return 0
     fi
+    sleep 0.1
   done
-  echo "no free X display number" >&2
+  rm -f "$numberFile"
+  echo "Xvfb did not start" >&2
   return 1
 }
 
