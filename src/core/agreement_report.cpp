@@ -1,0 +1,505 @@
+// Every arithmetic operation goes through Checked, as in ComputeKappa: a figure
+// whose computation meets a division by zero, an invalid operation or an
+// overflow is reported as not defined with a reason instead of a NaN or an
+// infinity, and the figures that do not depend on it are still formed.
+#include "agreement_report.h"
+
+#include <cmath>
+#include <initializer_list>
+#include <numbers>
+
+#include "kappa.h"
+
+namespace brennic {
+namespace {
+
+class Checked {
+  public:
+    bool failed() const { return m_failed; }
+    ArithmeticKind kind() const { return m_kind; }
+
+    double add(double a, double b) { return check(a + b); }
+    double sub(double a, double b) { return check(a - b); }
+    double mul(double a, double b) { return check(a * b); }
+    double div(double a, double b) {
+        if (b == 0.0) {
+            fail(a == 0.0 ? ArithmeticKind::InvalidOperation : ArithmeticKind::DivisionByZero);
+            return 0.0;
+        }
+        return check(a / b);
+    }
+    double pow(double base, double exponent) {
+        if (base < 0.0 && exponent != std::trunc(exponent)) {
+            fail(ArithmeticKind::InvalidOperation);
+            return 0.0;
+        }
+        return check(std::pow(base, exponent));
+    }
+    double sqrt(double x) {
+        if (x < 0.0) {
+            fail(ArithmeticKind::InvalidOperation);
+            return 0.0;
+        }
+        return check(std::sqrt(x));
+    }
+
+  private:
+    double check(double result) {
+        if (std::isnan(result))
+            fail(ArithmeticKind::InvalidOperation);
+        else if (std::isinf(result))
+            fail(ArithmeticKind::Overflow);
+        return result;
+    }
+    void fail(ArithmeticKind kind) {
+        if (!m_failed) {
+            m_failed = true;
+            m_kind = kind;
+        }
+    }
+
+    bool m_failed = false;
+    ArithmeticKind m_kind = ArithmeticKind::InvalidOperation;
+};
+
+// A figure formed from `inputs`: not defined with the reason of the first input
+// that is not, or with `reason(kind)` when its own arithmetic fails.
+template <typename Compute, typename Reason>
+Figure form(std::initializer_list<const Figure*> inputs, Compute compute, Reason reason) {
+    for (const Figure* input : inputs)
+        if (!input->defined())
+            return Figure::NotDefined(input->reason);
+    Checked c;
+    const double value = compute(c);
+    if (c.failed())
+        return Figure::NotDefined(reason(c.kind()));
+    return Figure::Of(value);
+}
+
+const std::string OverflowReason = ArithmeticCause({ArithmeticKind::Overflow, 1});
+
+std::string standardErrorReason(ArithmeticKind kind) {
+    switch (kind) {
+    case ArithmeticKind::Overflow:
+        return OverflowReason;
+    case ArithmeticKind::InvalidOperation:
+        return "Negative counts make this standard error undefined (its variance comes out "
+               "negative).";
+    case ArithmeticKind::DivisionByZero:
+        break;
+    }
+    return "The agreement expected by chance is so close to 1 that this standard error would "
+           "need a division by zero.";
+}
+
+std::string zReason(ArithmeticKind kind) {
+    if (kind == ArithmeticKind::Overflow)
+        return OverflowReason;
+    return "The large-sample standard error under chance (kappa_se0) is 0, as when no class has "
+           "counts in both its row and its column, so z is not defined.";
+}
+
+std::string overflowOnly(ArithmeticKind) {
+    return OverflowReason;
+}
+
+// The seven figures, each checked on its own: ComputeKappa's steps in its order
+// of operations, so that a figure that can be formed is given even when a later
+// one cannot. Used only when ComputeKappa itself fails.
+void formSevenStepByStep(const ErrorMatrix& m, AgreementReport& r) {
+    const double N = m.GrandTotal;
+    const auto stepReason = [](int step) {
+        return [step](ArithmeticKind kind) { return ArithmeticCause({kind, step}); };
+    };
+    r.PO = form(
+        {}, [&](Checked& c) { return c.div(m.DiagonalSum, N); }, stepReason(1));
+    // Every share divides by the grand total: a total of 0 is the reason for PC too.
+    const Figure total =
+        N == 0.0 ? Figure::NotDefined(ArithmeticCause({ArithmeticKind::InvalidOperation, 1}))
+                 : Figure::Of(N);
+    r.PC = form(
+        {&total},
+        [&](Checked& c) {
+            double PC = 0.0;
+            for (int k = 1; k <= r.n && !c.failed(); ++k) {
+                const auto i = static_cast<std::size_t>(k);
+                const double a = c.div(m.ColTotals[i], N);
+                const double b = c.div(m.RowTotals[i], N);
+                PC = c.add(c.mul(a, b), PC);
+            }
+            return PC;
+        },
+        stepReason(2));
+    const auto value = [](const Figure& f) { return *f.value; };
+    r.KAPPA = form(
+        {&r.PO, &r.PC},
+        [&](Checked& c) { return c.div(c.sub(value(r.PO), value(r.PC)), c.sub(1.0, value(r.PC))); },
+        stepReason(3));
+    const Figure SECI = form(
+        {&r.PO, &r.PC},
+        [&](Checked& c) {
+            const double u = c.mul(c.sub(1.0, value(r.PO)), value(r.PO));
+            const double v = c.mul(c.pow(c.sub(1.0, value(r.PC)), 2.0), N);
+            return c.pow(c.div(u, v), 0.5);
+        },
+        stepReason(4));
+    r.LO = form(
+        {&r.KAPPA, &SECI},
+        [&](Checked& c) { return c.sub(value(r.KAPPA), c.add(value(SECI), value(SECI))); },
+        stepReason(5));
+    r.HI = form(
+        {&r.KAPPA, &SECI},
+        [&](Checked& c) { return c.add(c.add(value(SECI), value(SECI)), value(r.KAPPA)); },
+        stepReason(6));
+    r.SE = form(
+        {&r.PC},
+        [&](Checked& c) {
+            const double t = c.mul(c.sub(1.0, value(r.PC)), N);
+            return c.pow(c.div(value(r.PC), t), 0.5);
+        },
+        stepReason(7));
+    r.Z = form(
+        {&r.KAPPA, &r.SE}, [&](Checked& c) { return c.div(value(r.KAPPA), value(r.SE)); },
+        stepReason(8));
+}
+
+void formSeven(const ErrorMatrix& m, AgreementReport& r) {
+    const auto computed = ComputeKappa(r.n, m.RowTotals, m.ColTotals, m.DiagonalSum, m.GrandTotal);
+    if (const auto* k = std::get_if<KappaResult>(&computed)) {
+        for (auto [figure, v] : {std::pair{&r.PC, k->PC},
+                                 {&r.PO, k->PO},
+                                 {&r.KAPPA, k->KAPPA},
+                                 {&r.LO, k->LO},
+                                 {&r.HI, k->HI},
+                                 {&r.SE, k->SE},
+                                 {&r.Z, k->Z}})
+            *figure = Figure::Of(v);
+        return;
+    }
+    const ArithmeticError error = std::get<ArithmeticError>(computed);
+    if (error.step == 0) { // the totals themselves went beyond the double range
+        for (Figure* figure : {&r.PC, &r.PO, &r.KAPPA, &r.LO, &r.HI, &r.SE, &r.Z})
+            *figure = Figure::NotDefined(ArithmeticCause(error));
+        return;
+    }
+    formSevenStepByStep(m, r);
+}
+
+// The shares p_i. and p_.j (index 1 to n) and, for given agreement weights, the
+// weight means of Fleiss, Cohen and Everitt: w_i. = sum over j of p_.j w(i, j)
+// and w_.j = sum over i of p_i. w(i, j).
+struct Proportions {
+    const ErrorMatrix& m;
+    double N;
+    std::vector<double> row, col;
+};
+
+// The weight of cells i and j depends only on |i - j|: `byDistance[|i - j|]`.
+struct WeightTable {
+    std::vector<double> byDistance;
+    std::vector<double> rowMean, colMean; // w_i., w_.j at index 1 to n
+    double w(int i, int j) const { return byDistance[static_cast<std::size_t>(std::abs(i - j))]; }
+};
+
+WeightTable makeWeights(Weights weights, const Proportions& p, Checked& c) {
+    const int n = p.m.size();
+    WeightTable t;
+    t.byDistance.assign(static_cast<std::size_t>(n), 0.0);
+    const auto last = static_cast<double>(n - 1);
+    for (int d = 0; d < n; ++d) {
+        const auto distance = static_cast<double>(d);
+        double& w = t.byDistance[static_cast<std::size_t>(d)];
+        switch (weights) {
+        case Weights::None:
+            w = d == 0 ? 1.0 : 0.0;
+            break;
+        case Weights::Linear:
+            w = 1.0 - distance / last;
+            break;
+        case Weights::Quadratic:
+            w = 1.0 - (distance * distance) / (last * last);
+            break;
+        }
+    }
+    t.rowMean.assign(static_cast<std::size_t>(n + 1), 0.0);
+    t.colMean.assign(static_cast<std::size_t>(n + 1), 0.0);
+    for (int i = 1; i <= n; ++i) {
+        double row = 0.0, col = 0.0;
+        for (int j = 1; j <= n; ++j) {
+            row = c.add(row, c.mul(p.col[static_cast<std::size_t>(j)], t.w(i, j)));
+            col = c.add(col, c.mul(p.row[static_cast<std::size_t>(j)], t.w(j, i)));
+        }
+        t.rowMean[static_cast<std::size_t>(i)] = row;
+        t.colMean[static_cast<std::size_t>(i)] = col;
+    }
+    return t;
+}
+
+// Var(kappa) = [sum p_ij (w_ij - (w_i. + w_.j)(1 - kappa))^2 - (kappa - pe (1 - kappa))^2]
+//              / (N (1 - pe)^2)
+// Var0(kappa) = [sum p_i. p_.j (w_ij - (w_i. + w_.j))^2 - pe^2] / (N (1 - pe)^2)
+// (Fleiss, Cohen and Everitt, 1969). The subtracted square is the squared mean
+// of the summed term, so each bracket is summed as sum p (term - mean)^2 instead:
+// the same value, but never negative by rounding (only negative counts can make
+// it negative).
+struct StandardErrors {
+    Figure se, se0;
+};
+
+StandardErrors standardErrors(const Proportions& p, const WeightTable& t, double kappa, double pe) {
+    const int n = p.m.size();
+    const auto idx = [](int k) { return static_cast<std::size_t>(k); };
+    const auto divideBy = [&](Checked& c, double sum) {
+        const double complement = c.sub(1.0, pe);
+        return c.sqrt(c.div(sum, c.mul(c.mul(complement, complement), p.N)));
+    };
+    StandardErrors e;
+    e.se = form(
+        {},
+        [&](Checked& c) {
+            const double rest = c.sub(1.0, kappa);
+            const double mean = c.sub(kappa, c.mul(pe, rest));
+            double sum = 0.0;
+            for (int j = 1; j <= n && !c.failed(); ++j)
+                for (int i = 1; i <= n; ++i) {
+                    const double pij = c.div(p.m.x(i, j), p.N);
+                    const double term =
+                        c.sub(t.w(i, j), c.mul(c.add(t.rowMean[idx(i)], t.colMean[idx(j)]), rest));
+                    const double deviation = c.sub(term, mean);
+                    sum = c.add(sum, c.mul(pij, c.mul(deviation, deviation)));
+                }
+            return divideBy(c, sum);
+        },
+        standardErrorReason);
+    e.se0 = form(
+        {},
+        [&](Checked& c) {
+            double sum = 0.0;
+            for (int j = 1; j <= n && !c.failed(); ++j)
+                for (int i = 1; i <= n; ++i) {
+                    const double q = c.mul(p.row[idx(i)], p.col[idx(j)]);
+                    // term + pe, the term's mean under chance being -pe
+                    const double deviation =
+                        c.add(c.sub(t.w(i, j), c.add(t.rowMean[idx(i)], t.colMean[idx(j)])), pe);
+                    sum = c.add(sum, c.mul(q, c.mul(deviation, deviation)));
+                }
+            return divideBy(c, sum);
+        },
+        standardErrorReason);
+    return e;
+}
+
+void formLargeSample(const Proportions& p, const Figure& PO, AgreementReport& r) {
+    Checked c;
+    const WeightTable t = makeWeights(Weights::None, p, c);
+    const Figure& missing = !r.KAPPA.defined() ? r.KAPPA : PO;
+    if (!missing.defined() || c.failed()) {
+        const std::string reason = missing.defined() ? OverflowReason : missing.reason;
+        for (Figure* f : {&r.kappa_se, &r.kappa_se0, &r.ci95_low, &r.ci95_high, &r.z_large_sample,
+                          &r.p_two_sided})
+            *f = Figure::NotDefined(reason);
+        return;
+    }
+    const double kappa = *r.KAPPA.value;
+    StandardErrors e = standardErrors(p, t, kappa, *r.PC.value);
+    r.kappa_se = std::move(e.se);
+    r.kappa_se0 = std::move(e.se0);
+    const double halfWidth = 1.96; // the normal 97.5% point, as statistics packages print
+    r.ci95_low = form(
+        {&r.kappa_se},
+        [&](Checked& k) { return k.sub(kappa, k.mul(halfWidth, *r.kappa_se.value)); },
+        overflowOnly);
+    r.ci95_high = form(
+        {&r.kappa_se},
+        [&](Checked& k) { return k.add(kappa, k.mul(halfWidth, *r.kappa_se.value)); },
+        overflowOnly);
+    r.z_large_sample = form(
+        {&r.kappa_se0}, [&](Checked& k) { return k.div(kappa, *r.kappa_se0.value); }, zReason);
+    r.p_two_sided = form(
+        {&r.z_large_sample}, [&](Checked&) { return TwoSidedNormalP(*r.z_large_sample.value); },
+        overflowOnly);
+}
+
+WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& PO) {
+    WeightedKappa w;
+    w.weights = weights;
+    if (!PO.defined()) { // the counts add up to 0 or beyond the range
+        w.kappa = w.kappa_se = w.kappa_se0 = w.z = Figure::NotDefined(PO.reason);
+        return w;
+    }
+    Checked c;
+    const WeightTable t = makeWeights(weights, p, c);
+    const int n = p.m.size();
+    double po = 0.0, pe = 0.0;
+    for (int j = 1; j <= n; ++j) {
+        const auto jj = static_cast<std::size_t>(j);
+        pe = c.add(pe, c.mul(p.col[jj], t.colMean[jj]));
+        for (int i = 1; i <= n; ++i)
+            po = c.add(po, c.mul(t.w(i, j), c.div(p.m.x(i, j), p.N)));
+    }
+    if (c.failed()) {
+        w.kappa = w.kappa_se = w.kappa_se0 = w.z = Figure::NotDefined(OverflowReason);
+        return w;
+    }
+    w.kappa = form(
+        {}, [&](Checked& k) { return k.div(k.sub(po, pe), k.sub(1.0, pe)); },
+        [](ArithmeticKind kind) {
+            return kind == ArithmeticKind::Overflow
+                       ? OverflowReason
+                       : std::string("The weighted agreement expected by chance is exactly 1 (all "
+                                     "counts lie in one class), so weighted kappa is not defined.");
+        });
+    if (!w.kappa.defined()) {
+        w.kappa_se = w.kappa_se0 = w.z = Figure::NotDefined(w.kappa.reason);
+        return w;
+    }
+    StandardErrors e = standardErrors(p, t, *w.kappa.value, pe);
+    w.kappa_se = std::move(e.se);
+    w.kappa_se0 = std::move(e.se0);
+    w.z = form(
+        {&w.kappa_se0}, [&](Checked& k) { return k.div(*w.kappa.value, *w.kappa_se0.value); },
+        zReason);
+    return w;
+}
+
+ClassFigures formClass(const Proportions& p, int k, const Figure& PO) {
+    const auto kk = static_cast<std::size_t>(k);
+    const ErrorMatrix& m = p.m;
+    const std::string K = std::to_string(k);
+    const std::string rowZero = "The counts of row " + K + " add up to 0.";
+    const std::string colZero = "The counts of column " + K + " add up to 0.";
+    const auto total = [&](double value, const char* line) {
+        return std::isfinite(value)
+                   ? Figure::Of(value)
+                   : Figure::NotDefined(std::string("The counts of ") + line + " " + K +
+                                        " add up beyond the range of numbers the program can "
+                                        "hold.");
+    };
+    ClassFigures f;
+    f.k = k;
+    f.row_total = total(m.RowTotals[kk], "row");
+    f.col_total = total(m.ColTotals[kk], "column");
+    f.diagonal = Figure::Of(m.x(k, k));
+    const auto share = [&](const Figure& line, const std::string& zeroReason) {
+        return form(
+            {&line}, [&](Checked& c) { return c.div(m.x(k, k), *line.value); },
+            [&](ArithmeticKind kind) {
+                return kind == ArithmeticKind::Overflow ? OverflowReason : zeroReason;
+            });
+    };
+    f.row_share = share(f.row_total, rowZero);
+    f.col_share = share(f.col_total, colZero);
+
+    // Conditional kappa: (p_kk - p_k. p_.k) over the share of the row (or column)
+    // less the same chance term.
+    const auto conditional = [&](bool ofRow) {
+        const double own = ofRow ? p.row[kk] : p.col[kk];
+        const std::string reason =
+            own == 0.0 ? (ofRow ? rowZero : colZero)
+            : ofRow    ? "Column " + K + " holds all the counts, so the conditional kappa of row " +
+                          K + " is not defined."
+                    : "Row " + K + " holds all the counts, so the conditional kappa of column " +
+                          K + " is not defined.";
+        return form(
+            {&PO},
+            [&](Checked& c) {
+                const double chance = c.mul(p.row[kk], p.col[kk]);
+                const double pkk = c.div(m.x(k, k), p.N);
+                return c.div(c.sub(pkk, chance), c.sub(own, chance));
+            },
+            [&](ArithmeticKind kind) {
+                return kind == ArithmeticKind::Overflow ? OverflowReason : reason;
+            });
+    };
+    f.row_conditional_kappa = conditional(true);
+    f.col_conditional_kappa = conditional(false);
+    return f;
+}
+
+} // namespace
+
+std::string_view WeightsName(Weights weights) {
+    switch (weights) {
+    case Weights::None:
+        return "none";
+    case Weights::Linear:
+        return "linear";
+    case Weights::Quadratic:
+        return "quadratic";
+    }
+    return "none";
+}
+
+std::optional<Weights> WeightsFromName(std::string_view name) {
+    for (Weights w : {Weights::None, Weights::Linear, Weights::Quadratic})
+        if (WeightsName(w) == name)
+            return w;
+    return std::nullopt;
+}
+
+std::array<NamedFigure, 13> OverallFigures(const AgreementReport& r) {
+    return {{{"PC", &r.PC},
+             {"PO", &r.PO},
+             {"KAPPA", &r.KAPPA},
+             {"LO", &r.LO},
+             {"HI", &r.HI},
+             {"SE", &r.SE},
+             {"Z", &r.Z},
+             {"kappa_se", &r.kappa_se},
+             {"kappa_se0", &r.kappa_se0},
+             {"ci95_low", &r.ci95_low},
+             {"ci95_high", &r.ci95_high},
+             {"z_large_sample", &r.z_large_sample},
+             {"p_two_sided", &r.p_two_sided}}};
+}
+
+std::array<NamedFigure, 4> WeightedFigures(const WeightedKappa& w) {
+    return {
+        {{"kappa", &w.kappa}, {"kappa_se", &w.kappa_se}, {"kappa_se0", &w.kappa_se0}, {"z", &w.z}}};
+}
+
+std::array<NamedFigure, 7> ClassFigureList(const ClassFigures& f) {
+    return {{{"row_total", &f.row_total},
+             {"col_total", &f.col_total},
+             {"diagonal", &f.diagonal},
+             {"row_share", &f.row_share},
+             {"col_share", &f.col_share},
+             {"row_conditional_kappa", &f.row_conditional_kappa},
+             {"col_conditional_kappa", &f.col_conditional_kappa}}};
+}
+
+double TwoSidedNormalP(double z) {
+    return std::erfc(std::fabs(z) / std::numbers::sqrt2);
+}
+
+AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights) {
+    AgreementReport r;
+    r.n = m.size();
+    formSeven(m, r);
+
+    // The shares of each row and column; they exist whenever PO does (the
+    // grand total is neither 0 nor beyond the range).
+    Proportions p{m, m.GrandTotal, {}, {}};
+    p.row.assign(static_cast<std::size_t>(r.n + 1), 0.0);
+    p.col.assign(static_cast<std::size_t>(r.n + 1), 0.0);
+    Figure PO = r.PO;
+    if (PO.defined()) {
+        Checked c;
+        for (std::size_t k = 1; k <= static_cast<std::size_t>(r.n); ++k) {
+            p.row[k] = c.div(m.RowTotals[k], p.N);
+            p.col[k] = c.div(m.ColTotals[k], p.N);
+        }
+        if (c.failed())
+            PO = Figure::NotDefined(OverflowReason);
+    }
+
+    formLargeSample(p, PO, r);
+    if (weights != Weights::None)
+        r.weighted = formWeighted(p, weights, PO);
+    r.classes.reserve(static_cast<std::size_t>(r.n));
+    for (int k = 1; k <= r.n; ++k)
+        r.classes.push_back(formClass(p, k, PO));
+    return r;
+}
+
+} // namespace brennic
