@@ -6,11 +6,14 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/BrennicHelp.html DESTINATION .)
 if(BRENNIC_BUILD_GUI)
   install(TARGETS brennic RUNTIME DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/resources/brennic.png DESTINATION .)
-  # The desktop entry names the folder it was installed to.
+  # The desktop entry names the folder it was installed to. An archive does not
+  # know where it will be unpacked, so it has none: ./brennic starts it there.
   install(CODE "
     set(BRENNIC_DIR \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
-    configure_file(\"${PROJECT_SOURCE_DIR}/resources/brennic.desktop.in\"
-                   \"\${BRENNIC_DIR}/brennic.desktop\" @ONLY)
+    if(NOT BRENNIC_DIR MATCHES \"/_CPack_Packages/\")
+      configure_file(\"${PROJECT_SOURCE_DIR}/resources/brennic.desktop.in\"
+                     \"\${BRENNIC_DIR}/brennic.desktop\" @ONLY)
+    endif()
   ")
 endif()
 
