@@ -1,5 +1,6 @@
 // Reads one matrix, runs the same computation as the window program and writes
-// exactly what Result.txt would hold, to standard output or to a named file.
+// exactly what Result.txt would hold, to standard output or to a named file; or,
+// with --report, writes the full agreement report to standard output.
 #include "cli.h"
 
 #include <cerrno>
@@ -9,7 +10,9 @@
 #include <string_view>
 #include <system_error>
 
+#include "agreement_report.h"
 #include "matrix_input.h"
+#include "report_output.h"
 #include "run.h"
 
 #ifndef BRENNIC_VERSION
@@ -21,6 +24,8 @@ namespace {
 
 constexpr const char* HelpText =
     "Usage: brennic-kappa [--decimal-separator SEP] [-o PATH] [FILE]\n"
+    "       brennic-kappa --report [--weights none|linear|quadratic]\n"
+    "                     [--format text|csv|json] [--decimal-separator SEP] [FILE]\n"
     "\n"
     "Computes Cohen's kappa for a square error matrix and writes the two lines of\n"
     "Result.txt: the header and the values of PC, PO, KAPPA, LO-95% CI, HI-95% CI,\n"
@@ -36,14 +41,56 @@ constexpr const char* HelpText =
     "                           values written (one character; default .)\n"
     "  -o PATH                  make the file PATH new and write the two lines to it\n"
     "                           instead of standard output\n"
+    "  --report                 write the full agreement report (below) to standard\n"
+    "                           output instead of the two lines\n"
+    "  --weights W              with --report: add a weighted kappa with agreement\n"
+    "                           weights W: none (default), linear or quadratic\n"
+    "  --format F               with --report: text (default), csv or json\n"
     "  --help                   show this text\n"
     "  --version                show the version\n"
     "\n"
     "Exit status: 0 written; 1 bad input; 2 a figure cannot be formed;\n"
-    "3 a file cannot be read or written.\n";
+    "3 a file cannot be read or written. With --report the status is 0 whenever\n"
+    "the report is written: a figure that cannot be formed is in it as not defined.\n"
+    "\n"
+    "The report. Rows are the classification and columns the reference; p_ij is a\n"
+    "cell over the grand total, p_i. a row total and p_.j a column total over it.\n"
+    "A figure that cannot be formed (a division by zero, an invalid operation or\n"
+    "an overflow) is not defined and its reason is given: in json it is null and\n"
+    "its reason stands under \"reasons\" (field name -> text) of its object; in csv\n"
+    "its value is empty and the reason is in the last column. text shows values\n"
+    "with 15 significant digits like Result.txt; csv and json use a point and the\n"
+    "fewest digits that read back as the same double.\n"
+    "  n               the number of classes\n"
+    "  PC PO KAPPA LO HI SE Z\n"
+    "                  the seven figures of Result.txt, the same values (LO and HI\n"
+    "                  are KAPPA -/+ 2 simple standard errors; SE is the simple\n"
+    "                  standard error under chance)\n"
+    "Large-sample figures (Fleiss, Cohen and Everitt 1969), not those of Result.txt:\n"
+    "  kappa_se        standard error of kappa, for its interval\n"
+    "  kappa_se0       standard error of kappa if agreement were by chance alone,\n"
+    "                  for its test\n"
+    "  ci95_low, ci95_high\n"
+    "                  KAPPA -/+ 1.96 kappa_se\n"
+    "  z_large_sample  KAPPA / kappa_se0\n"
+    "  p_two_sided     two-sided normal p-value of z_large_sample, 2 (1 - Phi(|z|))\n"
+    "  weighted        with --weights linear or quadratic: weighted kappa (Cohen\n"
+    "                  1968) with agreement weights 1 - |i - j| / (n - 1) (linear)\n"
+    "                  or 1 - (i - j)^2 / (n - 1)^2 (quadratic): weights (the name),\n"
+    "                  kappa, kappa_se and kappa_se0 (large-sample standard errors\n"
+    "                  as above) and z (kappa / kappa_se0)\n"
+    "  classes         one entry per class k: class (1 to n), row_total, col_total,\n"
+    "                  diagonal (the count of cell k, k), row_share (diagonal over\n"
+    "                  row total: the user's accuracy), col_share (diagonal over\n"
+    "                  column total: the producer's accuracy), row_conditional_kappa\n"
+    "                  (p_kk - p_k. p_.k) / (p_k. - p_k. p_.k) and\n"
+    "                  col_conditional_kappa (p_kk - p_k. p_.k) / (p_.k - p_k. p_.k)\n";
 
 struct Options {
     char decimalSeparator = '.';
+    bool report = false;
+    std::optional<Weights> weights;
+    std::optional<ReportFormat> format;
     std::optional<std::string> outputPath;
     std::string inputPath = "-";
 };
@@ -55,6 +102,33 @@ int fail(std::ostream& err, int status, const std::string& message) {
 
 std::string quoted(const std::string& text) {
     return "'" + text + "'";
+}
+
+std::string notANumberMessage(const MatrixText& matrix, const NotANumberCell& bad) {
+    return "line " +
+           std::to_string(matrix.lineNumbers[static_cast<std::size_t>(bad.cell.row - 1)]) +
+           ", cell " + std::to_string(bad.cell.col) + ": " + quoted(bad.text) + " is not a number";
+}
+
+int writeOut(std::ostream& out, std::ostream& err, const std::string& bytes) {
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out)
+        return fail(err, CliFileError, "cannot write to standard output");
+    return CliOk;
+}
+
+int writeReport(const Options& options, const MatrixText& matrix, const CellText& cellText,
+                std::ostream& out, std::ostream& err) {
+    const int n = static_cast<int>(matrix.rows.size());
+    auto read = ReadErrorMatrix(n, cellText, options.decimalSeparator);
+    if (auto* bad = std::get_if<NotANumberCell>(&read))
+        return fail(err, CliBadInput, notANumberMessage(matrix, *bad));
+    const AgreementReport report = ComputeAgreementReport(std::get<ErrorMatrix>(read),
+                                                          options.weights.value_or(Weights::None));
+    return writeOut(out, err,
+                    FormatReport(report, options.format.value_or(ReportFormat::Text),
+                                 options.decimalSeparator));
 }
 
 } // namespace
@@ -72,6 +146,23 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
         if (arg == "--version") {
             out << "brennic-kappa " << BRENNIC_VERSION << '\n';
             return CliOk;
+        }
+        if (arg == "--report") {
+            options.report = true;
+            continue;
+        }
+        if (arg == "--weights" || arg == "--format") {
+            if (i + 1 >= args.size())
+                return fail(err, CliBadInput, arg + " needs a value (see --help)");
+            const std::string& value = args[++i];
+            if (arg == "--weights")
+                options.weights = WeightsFromName(value);
+            else
+                options.format = ReportFormatFromName(value);
+            if (arg == "--weights" ? !options.weights : !options.format)
+                return fail(err, CliBadInput,
+                            "unknown " + arg.substr(2) + " " + quoted(value) + " (see --help)");
+            continue;
         }
         if (arg == "--decimal-separator" || arg == "-o") {
             if (i + 1 >= args.size())
@@ -99,6 +190,12 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
         haveInput = true;
     }
 
+    if (!options.report && (options.weights || options.format))
+        return fail(err, CliBadInput, "--weights and --format need --report");
+    if (options.report && options.outputPath)
+        return fail(err, CliBadInput,
+                    "--report writes to standard output; -o makes a Result.txt file");
+
     std::ifstream file;
     std::istream* input = &in;
     if (options.inputPath != "-") {
@@ -120,6 +217,9 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
         return matrix.rows[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(col - 1)];
     };
 
+    if (options.report)
+        return writeReport(options, matrix, cellText, out, err);
+
     std::string bytes;
     RunOutcome outcome;
     if (options.outputPath) {
@@ -130,14 +230,8 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
         bytes = std::move(run.bytes);
     }
 
-    if (auto* bad = std::get_if<run::NotANumber>(&outcome)) {
-        const CellPosition& cell = bad->cell.cell;
-        return fail(err, CliBadInput,
-                    "line " +
-                        std::to_string(matrix.lineNumbers[static_cast<std::size_t>(cell.row - 1)]) +
-                        ", cell " + std::to_string(cell.col) + ": " + quoted(bad->cell.text) +
-                        " is not a number");
-    }
+    if (auto* bad = std::get_if<run::NotANumber>(&outcome))
+        return fail(err, CliBadInput, notANumberMessage(matrix, bad->cell));
     if (auto* arithmetic = std::get_if<run::Arithmetic>(&outcome))
         return fail(err, CliArithmetic, ArithmeticCause(arithmetic->error));
     if (auto* file_ = std::get_if<run::File>(&outcome))
@@ -148,12 +242,8 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
         std::holds_alternative<run::EmptyCell>(outcome))
         return fail(err, CliBadInput, "the matrix is not complete"); // ruled out by the reader
 
-    if (!options.outputPath) {
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out)
-            return fail(err, CliFileError, "cannot write to standard output");
-    }
+    if (!options.outputPath)
+        return writeOut(out, err, bytes);
     return CliOk;
 }
 

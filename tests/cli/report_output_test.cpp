@@ -1,0 +1,73 @@
+// The CSV and JSON forms of a report, compared as whole texts. The report is
+// made up by hand so that each value's digits are known: the forms must carry
+// them unchanged, and write a figure that cannot be formed with its reason.
+#include <gtest/gtest.h>
+
+#include "report_output.h"
+
+namespace brennic {
+namespace {
+
+AgreementReport madeUpReport() {
+    const auto v = Figure::Of;
+    AgreementReport r;
+    r.n = 2;
+    r.PC = v(0.5), r.PO = v(0.75), r.KAPPA = v(0.5), r.LO = v(-0.25), r.HI = v(1.25);
+    r.SE = v(0.125), r.Z = Figure::NotDefined("The standard error is 0.");
+    r.kappa_se = v(0.1), r.kappa_se0 = v(-0.0), r.ci95_low = v(0.304), r.ci95_high = v(0.696);
+    r.z_large_sample = v(4), r.p_two_sided = v(1e-05);
+    r.weighted = WeightedKappa{Weights::Quadratic, v(0.6),
+                               Figure::NotDefined("Counts \"below\" 0, as in row 1."),
+                               v(0.1234567890123456), v(1e300)};
+    r.classes = {{1, v(10), v(5), v(4), v(0.4), v(0.8), v(0.25), v(0.5)},
+                 {2, v(0), v(5), v(0), Figure::NotDefined("Row 2 is empty."), v(0),
+                  Figure::NotDefined("Row 2 is empty."), v(-0.5)}};
+    return r;
+}
+
+TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
+    EXPECT_EQ(ReportJson(madeUpReport()),
+              R"({
+  "n": 2,
+  "PC": 0.5,
+  "PO": 0.75,
+  "KAPPA": 0.5,
+  "LO": -0.25,
+  "HI": 1.25,
+  "SE": 0.125,
+  "Z": null,
+  "kappa_se": 0.1,
+  "kappa_se0": 0,
+  "ci95_low": 0.304,
+  "ci95_high": 0.696,
+  "z_large_sample": 4,
+  "p_two_sided": 1e-05,
+  "weighted": {"weights": "quadratic", "kappa": 0.6, "kappa_se": null, "kappa_se0": 0.1234567890123456, "z": 1e+300, "reasons": {"kappa_se": "Counts \"below\" 0, as in row 1."}},
+  "classes": [
+    {"class": 1, "row_total": 10, "col_total": 5, "diagonal": 4, "row_share": 0.4, "col_share": 0.8, "row_conditional_kappa": 0.25, "col_conditional_kappa": 0.5, "reasons": {}},
+    {"class": 2, "row_total": 0, "col_total": 5, "diagonal": 0, "row_share": null, "col_share": 0, "row_conditional_kappa": null, "col_conditional_kappa": -0.5, "reasons": {"row_share": "Row 2 is empty.", "row_conditional_kappa": "Row 2 is empty."}}
+  ],
+  "reasons": {"Z": "The standard error is 0."}
+}
+)");
+}
+
+TEST(ReportOutput, CsvHasOneRowPerFigureOrClass) {
+    EXPECT_EQ(ReportCsv(madeUpReport()),
+              "field,value,row_total,col_total,diagonal,row_share,col_share,"
+              "row_conditional_kappa,col_conditional_kappa,reason\n"
+              "n,2,,,,,,,,\n"
+              "PC,0.5,,,,,,,,\nPO,0.75,,,,,,,,\nKAPPA,0.5,,,,,,,,\nLO,-0.25,,,,,,,,\n"
+              "HI,1.25,,,,,,,,\nSE,0.125,,,,,,,,\nZ,,,,,,,,,The standard error is 0.\n"
+              "kappa_se,0.1,,,,,,,,\nkappa_se0,0,,,,,,,,\nci95_low,0.304,,,,,,,,\n"
+              "ci95_high,0.696,,,,,,,,\nz_large_sample,4,,,,,,,,\np_two_sided,1e-05,,,,,,,,\n"
+              "weighted.weights,quadratic,,,,,,,,\nweighted.kappa,0.6,,,,,,,,\n"
+              "weighted.kappa_se,,,,,,,,,\"Counts \"\"below\"\" 0, as in row 1.\"\n"
+              "weighted.kappa_se0,0.1234567890123456,,,,,,,,\nweighted.z,1e+300,,,,,,,,\n"
+              "class,1,10,5,4,0.4,0.8,0.25,0.5,\n"
+              "class,2,0,5,0,,0,,-0.5,row_share: Row 2 is empty. row_conditional_kappa: Row 2 "
+              "is empty.\n");
+}
+
+} // namespace
+} // namespace brennic
