@@ -1,7 +1,8 @@
-// Every arithmetic operation goes through Checked, as in ComputeKappa: a figure
-// whose computation meets a division by zero, an invalid operation or an
-// overflow is reported as not defined with a reason instead of a NaN or an
-// infinity, and the figures that do not depend on it are still formed.
+// Each figure is checked for a division by zero, an invalid operation and an
+// overflow, as in ComputeKappa: single steps through Checked, the long sums over
+// the cells once at their end. A figure that fails is reported as not defined
+// with a reason instead of a NaN or an infinity, and the figures that do not
+// depend on it are still formed.
 #include "agreement_report.h"
 
 #include <cmath>
@@ -34,6 +35,12 @@ class Checked {
             return 0.0;
         }
         return check(std::pow(base, exponent));
+    }
+    // A sum formed without checks: not finite means it overflowed on the way.
+    double finite(double sum) {
+        if (!std::isfinite(sum))
+            fail(ArithmeticKind::Overflow);
+        return sum;
     }
     double sqrt(double x) {
         if (x < 0.0) {
@@ -185,123 +192,126 @@ void formSeven(const ErrorMatrix& m, AgreementReport& r) {
     formSevenStepByStep(m, r);
 }
 
-// The shares p_i. and p_.j (index 1 to n) and, for given agreement weights, the
-// weight means of Fleiss, Cohen and Everitt: w_i. = sum over j of p_.j w(i, j)
-// and w_.j = sum over i of p_i. w(i, j).
+// The grand total and the shares p_i. and p_.j (index 1 to n).
 struct Proportions {
     const ErrorMatrix& m;
     double N;
     std::vector<double> row, col;
 };
 
-// The weight of cells i and j depends only on |i - j|: `byDistance[|i - j|]`.
+// The large-sample figures are written with disagreement weights v = 1 - w
+// (0 on the diagonal), formed directly from the distance |i - j|. With ordered
+// classes the agreement sums lie close to 1 and their differences would lose
+// most of their digits; the disagreement sums do not.
 struct WeightTable {
-    std::vector<double> byDistance;
-    std::vector<double> rowMean, colMean; // w_i., w_.j at index 1 to n
-    double w(int i, int j) const { return byDistance[static_cast<std::size_t>(std::abs(i - j))]; }
+    std::vector<double> byDistance; // v at |i - j|
+    std::vector<double> rowMean;    // v_i. = sum over j of p_.j v(i, j), index 1 to n
+    std::vector<double> colMean;    // v_.j = sum over i of p_i. v(i, j)
+    double observed = 0.0;          // Do = sum of p_ij v(i, j) = 1 - po
+    double chance = 0.0;            // De = sum of p_i. p_.j v(i, j) = 1 - pe
+    double v(int i, int j) const { return byDistance[static_cast<std::size_t>(std::abs(i - j))]; }
 };
 
+// The loops below use plain additions, subtractions and multiplications of
+// finite numbers: an overflow anywhere leaves an infinity or a NaN in the sum, so
+// checking each sum once catches it as surely as checking every step.
 WeightTable makeWeights(Weights weights, const Proportions& p, Checked& c) {
     const int n = p.m.size();
+    const auto idx = [](int k) { return static_cast<std::size_t>(k); };
     WeightTable t;
-    t.byDistance.assign(static_cast<std::size_t>(n), 0.0);
+    t.byDistance.assign(idx(n), 0.0);
     const auto last = static_cast<double>(n - 1);
-    for (int d = 0; d < n; ++d) {
+    for (int d = 1; d < n; ++d) {
         const auto distance = static_cast<double>(d);
-        double& w = t.byDistance[static_cast<std::size_t>(d)];
-        switch (weights) {
-        case Weights::None:
-            w = d == 0 ? 1.0 : 0.0;
-            break;
-        case Weights::Linear:
-            w = 1.0 - distance / last;
-            break;
-        case Weights::Quadratic:
-            w = 1.0 - (distance * distance) / (last * last);
-            break;
-        }
+        t.byDistance[idx(d)] = weights == Weights::None     ? 1.0
+                               : weights == Weights::Linear ? distance / last
+                                                            : (distance * distance) / (last * last);
     }
-    t.rowMean.assign(static_cast<std::size_t>(n + 1), 0.0);
-    t.colMean.assign(static_cast<std::size_t>(n + 1), 0.0);
-    for (int i = 1; i <= n; ++i) {
-        double row = 0.0, col = 0.0;
-        for (int j = 1; j <= n; ++j) {
-            row = c.add(row, c.mul(p.col[static_cast<std::size_t>(j)], t.w(i, j)));
-            col = c.add(col, c.mul(p.row[static_cast<std::size_t>(j)], t.w(j, i)));
+    t.rowMean.assign(idx(n + 1), 0.0);
+    t.colMean.assign(idx(n + 1), 0.0);
+    double observed = 0.0;
+    for (int j = 1; j <= n; ++j) // the cells in memory order, column by column
+        for (int i = 1; i <= n; ++i) {
+            const double v = t.v(i, j);
+            t.rowMean[idx(i)] += p.col[idx(j)] * v;
+            t.colMean[idx(j)] += p.row[idx(i)] * v;
+            observed += p.m.x(i, j) * v;
         }
-        t.rowMean[static_cast<std::size_t>(i)] = row;
-        t.colMean[static_cast<std::size_t>(i)] = col;
-    }
+    double chance = 0.0;
+    for (int i = 1; i <= n; ++i)
+        chance += p.row[idx(i)] * t.rowMean[idx(i)]; // an infinite colMean shows in the SE sums
+    t.observed = c.div(c.finite(observed), p.N);
+    t.chance = c.finite(chance);
     return t;
 }
 
 // Var(kappa) = [sum p_ij (w_ij - (w_i. + w_.j)(1 - kappa))^2 - (kappa - pe (1 - kappa))^2]
 //              / (N (1 - pe)^2)
 // Var0(kappa) = [sum p_i. p_.j (w_ij - (w_i. + w_.j))^2 - pe^2] / (N (1 - pe)^2)
-// (Fleiss, Cohen and Everitt, 1969). The subtracted square is the squared mean
-// of the summed term, so each bracket is summed as sum p (term - mean)^2 instead:
-// the same value, but never negative by rounding (only negative counts can make
-// it negative).
+// (Fleiss, Cohen and Everitt, 1969). Each subtracted square is the squared mean
+// of the summed term, so each bracket is the sum of p (term - mean)^2; with
+// w = 1 - v and De = 1 - pe the deviations are (1 - kappa)(v_i. + v_.j - De) - v_ij
+// and v_i. + v_.j - De - v_ij. So summed, neither bracket can come out negative
+// by rounding: only negative counts make it so.
 struct StandardErrors {
     Figure se, se0;
 };
 
-StandardErrors standardErrors(const Proportions& p, const WeightTable& t, double kappa, double pe) {
+StandardErrors standardErrors(const Proportions& p, const WeightTable& t, double kappa) {
     const int n = p.m.size();
     const auto idx = [](int k) { return static_cast<std::size_t>(k); };
-    const auto divideBy = [&](Checked& c, double sum) {
-        const double complement = c.sub(1.0, pe);
-        return c.sqrt(c.div(sum, c.mul(c.mul(complement, complement), p.N)));
+    const double De = t.chance;
+    const auto root = [&](Checked& c, double bracket) { // of bracket / (N De^2)
+        return c.sqrt(c.div(bracket, c.mul(c.mul(De, De), p.N)));
     };
     StandardErrors e;
     e.se = form(
         {},
         [&](Checked& c) {
             const double rest = c.sub(1.0, kappa);
-            const double mean = c.sub(kappa, c.mul(pe, rest));
-            double sum = 0.0;
-            for (int j = 1; j <= n && !c.failed(); ++j)
+            double sum = 0.0; // of x_ij times the squared deviation: p_ij is x_ij / N
+            for (int j = 1; j <= n; ++j)
                 for (int i = 1; i <= n; ++i) {
-                    const double pij = c.div(p.m.x(i, j), p.N);
-                    const double term =
-                        c.sub(t.w(i, j), c.mul(c.add(t.rowMean[idx(i)], t.colMean[idx(j)]), rest));
-                    const double deviation = c.sub(term, mean);
-                    sum = c.add(sum, c.mul(pij, c.mul(deviation, deviation)));
+                    const double deviation =
+                        rest * (t.rowMean[idx(i)] + t.colMean[idx(j)] - De) - t.v(i, j);
+                    sum += p.m.x(i, j) * (deviation * deviation);
                 }
-            return divideBy(c, sum);
+            return root(c, c.div(c.finite(sum), p.N));
         },
         standardErrorReason);
     e.se0 = form(
         {},
         [&](Checked& c) {
             double sum = 0.0;
-            for (int j = 1; j <= n && !c.failed(); ++j)
-                for (int i = 1; i <= n; ++i) {
-                    const double q = c.mul(p.row[idx(i)], p.col[idx(j)]);
-                    // term + pe, the term's mean under chance being -pe
-                    const double deviation =
-                        c.add(c.sub(t.w(i, j), c.add(t.rowMean[idx(i)], t.colMean[idx(j)])), pe);
-                    sum = c.add(sum, c.mul(q, c.mul(deviation, deviation)));
+            for (int i = 1; i <= n; ++i) {
+                double row = 0.0;
+                for (int j = 1; j <= n; ++j) {
+                    const double deviation = t.rowMean[idx(i)] + t.colMean[idx(j)] - De - t.v(i, j);
+                    row += p.col[idx(j)] * (deviation * deviation);
                 }
-            return divideBy(c, sum);
+                sum += p.row[idx(i)] * row;
+            }
+            return root(c, c.finite(sum));
         },
         standardErrorReason);
     return e;
 }
 
 void formLargeSample(const Proportions& p, const Figure& PO, AgreementReport& r) {
-    Checked c;
-    const WeightTable t = makeWeights(Weights::None, p, c);
     const Figure& missing = !r.KAPPA.defined() ? r.KAPPA : PO;
-    if (!missing.defined() || c.failed()) {
-        const std::string reason = missing.defined() ? OverflowReason : missing.reason;
+    if (!missing.defined()) {
         for (Figure* f : {&r.kappa_se, &r.kappa_se0, &r.ci95_low, &r.ci95_high, &r.z_large_sample,
                           &r.p_two_sided})
-            *f = Figure::NotDefined(reason);
+            *f = Figure::NotDefined(missing.reason);
         return;
     }
+    Checked c;
+    WeightTable t = makeWeights(Weights::None, p, c);
+    t.chance = c.sub(1.0, *r.PC.value); // the same 1 - PC as KAPPA's
     const double kappa = *r.KAPPA.value;
-    StandardErrors e = standardErrors(p, t, kappa, *r.PC.value);
+    StandardErrors e = standardErrors(p, t, kappa);
+    if (c.failed())
+        e.se = e.se0 = Figure::NotDefined(OverflowReason);
     r.kappa_se = std::move(e.se);
     r.kappa_se0 = std::move(e.se0);
     const double halfWidth = 1.96; // the normal 97.5% point, as statistics packages print
@@ -329,20 +339,13 @@ WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& 
     }
     Checked c;
     const WeightTable t = makeWeights(weights, p, c);
-    const int n = p.m.size();
-    double po = 0.0, pe = 0.0;
-    for (int j = 1; j <= n; ++j) {
-        const auto jj = static_cast<std::size_t>(j);
-        pe = c.add(pe, c.mul(p.col[jj], t.colMean[jj]));
-        for (int i = 1; i <= n; ++i)
-            po = c.add(po, c.mul(t.w(i, j), c.div(p.m.x(i, j), p.N)));
-    }
     if (c.failed()) {
         w.kappa = w.kappa_se = w.kappa_se0 = w.z = Figure::NotDefined(OverflowReason);
         return w;
     }
+    // (po - pe) / (1 - pe) = (De - Do) / De
     w.kappa = form(
-        {}, [&](Checked& k) { return k.div(k.sub(po, pe), k.sub(1.0, pe)); },
+        {}, [&](Checked& k) { return k.div(k.sub(t.chance, t.observed), t.chance); },
         [](ArithmeticKind kind) {
             return kind == ArithmeticKind::Overflow
                        ? OverflowReason
@@ -353,7 +356,7 @@ WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& 
         w.kappa_se = w.kappa_se0 = w.z = Figure::NotDefined(w.kappa.reason);
         return w;
     }
-    StandardErrors e = standardErrors(p, t, *w.kappa.value, pe);
+    StandardErrors e = standardErrors(p, t, *w.kappa.value);
     w.kappa_se = std::move(e.se);
     w.kappa_se0 = std::move(e.se0);
     w.z = form(
