@@ -189,8 +189,10 @@ std::string ReportText(const AgreementReport& r, char decimalSeparator) {
 
 std::string ReportCsv(const AgreementReport& r) {
     std::string out = "field,value";
-    for (const NamedFigure& f : ClassFigureList(ClassFigures{}))
-        out += "," + std::string(f.name);
+    for (const NamedFigure& f : ClassFigureList(ClassFigures{})) {
+        out += ',';
+        out += f.name;
+    }
     out += ",reason\n";
     const std::string noClassColumns(ClassFigureList(ClassFigures{}).size(), ',');
     const auto figureRow = [&](const std::string& name, const Figure& figure) {
@@ -214,8 +216,9 @@ std::string ReportCsv(const AgreementReport& r) {
             if (f.figure->defined()) {
                 out += shortestNumber(*f.figure->value);
             } else {
-                reasons +=
-                    (reasons.empty() ? "" : " ") + std::string(f.name) + ": " + f.figure->reason;
+                reasons += reasons.empty() ? "" : " ";
+                reasons += f.name;
+                reasons += ": " + f.figure->reason;
             }
         }
         out += ',' + csvField(reasons) + '\n';
