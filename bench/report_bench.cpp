@@ -1,0 +1,68 @@
+// Speed of brennic-kappa --report from a read matrix: every figure of the
+// report with linear and with quadratic weights, each written as JSON. The
+// figures are checked once first, so a broken build cannot post a fast time.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "agreement_report.h"
+#include "report_output.h"
+#include "result_file.h"
+
+namespace {
+
+// The worked example 20 5 0|3 15 2|2 5 48 in the top-left corner, 0 elsewhere:
+// the empty classes change no figure, and a weighted kappa does not change when
+// all disagreement weights 1 - w are scaled alike, so the 3 by 3 values hold.
+// By hand: kappa_se^2 = 63004924/18015003125, kappa_se0^2 = 1249/240100; linear
+// kappa_w = 137/175, quadratic 117/140.
+bool expectedFigures(const brennic::AgreementReport& r, double weightedKappa) {
+    const std::string seven =
+        " 0.3875  0.83  0.722448979591837  0.599793371618005  0.845104587565668 "
+        " 0.0795394908975717  9.0828967024969 \r\n";
+    const auto near = [](const brennic::Figure& f, double expected) {
+        return f.defined() && std::fabs(*f.value - expected) < 1e-14;
+    };
+    return r.KAPPA.defined() && r.LO.defined() && r.Z.defined() &&
+           brennic::ResultValuesLine({*r.PC.value, *r.PO.value, *r.KAPPA.value, *r.LO.value,
+                                      *r.HI.value, *r.SE.value, *r.Z.value},
+                                     '.') == seven &&
+           near(r.kappa_se, std::sqrt(63004924.0 / 18015003125.0)) &&
+           near(r.kappa_se0, std::sqrt(1249.0 / 240100.0)) && r.weighted &&
+           near(r.weighted->kappa, weightedKappa) && static_cast<int>(r.classes.size()) == r.n &&
+           near(r.classes[2].col_share, 0.96);
+}
+
+void BM_Report(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    brennic::ErrorMatrix m(n);
+    const double cells[3][3] = {{20, 5, 0}, {3, 15, 2}, {2, 5, 48}};
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 1; c <= 3; ++c)
+            m.set(r, c, cells[r - 1][c - 1]);
+    m.RowTotals = {0, 25, 20, 55};
+    m.ColTotals = {0, 25, 25, 50};
+    m.RowTotals.resize(static_cast<std::size_t>(n + 1), 0.0);
+    m.ColTotals.resize(static_cast<std::size_t>(n + 1), 0.0);
+    m.DiagonalSum = 83;
+    m.GrandTotal = 100;
+
+    using brennic::Weights;
+    if (!expectedFigures(brennic::ComputeAgreementReport(m, Weights::Linear), 137.0 / 175) ||
+        !expectedFigures(brennic::ComputeAgreementReport(m, Weights::Quadratic), 117.0 / 140)) {
+        state.SkipWithError("the report did not give the worked example's figures");
+        return;
+    }
+    for (auto _ : state) {
+        for (Weights weights : {Weights::Linear, Weights::Quadratic}) {
+            const std::string json =
+                brennic::ReportJson(brennic::ComputeAgreementReport(m, weights));
+            benchmark::DoNotOptimize(json.data());
+        }
+    }
+}
+BENCHMARK(BM_Report)->Arg(254)->Unit(benchmark::kMillisecond);
+
+} // namespace
