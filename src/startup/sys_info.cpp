@@ -1,97 +1,12 @@
-// GetKeyValue and StartSysInfo, step by step as the About window has always done
-// them: the same buffer size, the same trim of a final zero byte, the same order
-// of the two registry values.
+// The About window's side of StartSysInfo: the message when the lookup fails.
 #include "sys_info.h"
 
-#include <exception>
-#include <vector>
-
-#include "file_lookup.h"
 #include "info_box.h"
-#include "program_starter.h"
 
 namespace brennic::startup {
-namespace {
-
-// Closes the key however GetKeyValue leaves.
-class OpenKey {
-  public:
-    OpenKey(platform::Registry& registry, platform::RegistryKey key)
-        : m_registry(registry), m_key(key) {}
-    ~OpenKey() { m_registry.RegCloseKey(m_key); }
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-
-  private:
-    platform::Registry& m_registry;
-    platform::RegistryKey m_key;
-};
-
-std::string hexOfBytesBackwards(const std::string& bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string hex;
-    for (auto it = bytes.rbegin(); it != bytes.rend(); ++it) {
-        const auto byte = static_cast<unsigned char>(*it);
-        hex += kDigits[byte >> 4];
-        hex += kDigits[byte & 0x0F];
-    }
-    return hex;
-}
-
-} // namespace
-
-bool GetKeyValue(platform::Registry& registry, platform::RegistryKey keyRoot,
-                 const std::string& keyName, const std::string& subKeyRef, std::string& keyVal) {
-    platform::RegistryKey key = 0;
-    if (registry.RegOpenKeyExA(keyRoot, keyName, 0, kKeyAccess, &key) != platform::kErrorSuccess) {
-        keyVal.clear();
-        return false;
-    }
-    OpenKey closer(registry, key);
-
-    std::vector<std::uint8_t> buffer(kValueBufferSize, 0);
-    std::uint32_t size = kValueBufferSize;
-    std::uint32_t type = 0;
-    if (registry.RegQueryValueExA(key, subKeyRef, &type, buffer.data(), &size) !=
-        platform::kErrorSuccess) {
-        keyVal.clear();
-        return false;
-    }
-
-    // The size counts the value's bytes; a final zero byte is the text's end, not
-    // part of it. Nothing at all is an error for the caller.
-    if (size == 0)
-        throw EmptyRegistryValue{};
-    const std::size_t length = buffer[size - 1] == 0 ? size - 1 : size;
-    const std::string text(reinterpret_cast<const char*>(buffer.data()), length);
-
-    if (type == platform::kRegSz)
-        keyVal = text;
-    else if (type == platform::kRegDword)
-        keyVal = "&h" + keyVal + hexOfBytesBackwards(text);
-    return true;
-}
 
 void StartSysInfo(const SysInfoServices& services, const QString& title, QWidget* messageParent) {
-    bool started = false;
-    try {
-        std::string path;
-        if (GetKeyValue(services.registry, platform::kHkeyLocalMachine, kSysInfoKey, kSysInfoValue,
-                        path)) {
-            started = services.starter.Start(path);
-        } else if (GetKeyValue(services.registry, platform::kHkeyLocalMachine, kSysInfoLocationKey,
-                               kSysInfoLocationValue, path)) {
-            const std::string program = path + kSysInfoProgramFile;
-            if (services.files.OrdinaryFileExists(program))
-                started = services.starter.Start(program);
-        }
-    } catch (const EmptyRegistryValue&) {
-        started = false;
-    } catch (const std::exception&) {
-        // Any other failure on the way ends in the same message.
-        started = false;
-    }
-    if (!started)
+    if (!platform::StartSysInfo(services.registry, services.files, services.starter))
         services.infoBox.Inform(messageParent, QString::fromLatin1(kSysInfoUnavailable), title);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../platform/test_support.h"
 #include "file_lookup.h"
 #include "info_box.h"
 #include "memory_registry.h"
@@ -17,21 +18,8 @@
 
 namespace brennic::startup::standins {
 
-class RecordingStarter final : public platform::ProgramStarter {
-  public:
-    bool Start(const std::string& commandLine) override {
-        started.push_back(commandLine);
-        return succeeds && !commandLine.empty();
-    }
-    std::vector<std::string> started;
-    bool succeeds = true;
-};
-
-class FakeFiles final : public platform::FileLookup {
-  public:
-    bool OrdinaryFileExists(const std::string& path) override { return files.count(path) == 1; }
-    std::set<std::string> files;
-};
+using platform::test::FakeFiles;
+using platform::test::RecordingStarter;
 
 class RecordingInfoBox final : public InfoBox {
   public:
