@@ -1,9 +1,19 @@
 // brennic-kappa: Cohen's kappa and its companions for one error matrix.
 #include <iostream>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "cli.h"
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // Standard output carries the result file's bytes, whose CR LF line ends are
+    // the program's own: a text-mode stream would turn each into CR CR LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     std::ios::sync_with_stdio(false);
     std::vector<std::string> args(argv + 1, argv + argc);
     return brennic::RunCli(args, std::cin, std::cout, std::cerr);

@@ -2,10 +2,7 @@
 // output or in the -o file, the error line and the exit status.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <sys/wait.h>
-
-#include "../core/test_support.h"
+#include "kappa_process.h"
 
 namespace {
 
@@ -13,29 +10,13 @@ const std::string Header = "\"PC\",\"PO\",\"KAPPA\",\"LO-95% CI\",\"HI-95% CI\",
 const std::string WorkedValues = " 0.3875  0.83  0.722448979591837  0.599793371618005 "
                                  " 0.845104587565668  0.0795394908975717  9.0828967024969 \r\n";
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using Outcome = brennic::test::KappaOutcome;
 
-class BrennicKappa : public brennic::test::TempDirTest {
+class BrennicKappa : public brennic::test::KappaProcessTest {
   protected:
-    // Runs the program with `args` and `input` on standard input; "{dir}" in a
-    // text stands for the test's directory.
+    // "{dir}" in the arguments stands for the test's directory.
     Outcome run(const std::string& args, const std::string& input) {
-        writeFile(dir / "input", input);
-        const std::string command = std::string("'") + BRENNIC_KAPPA_PATH + "' " + withDir(args) +
-                                    " < '" + (dir / "input").string() + "' 2> '" +
-                                    (dir / "err").string() + "'";
-        Outcome outcome;
-        FILE* pipe = popen(command.c_str(), "r");
-        char buffer[4096];
-        for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            outcome.out.append(buffer, got);
-        const int status = pclose(pipe);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        outcome.err = readFile(dir / "err");
-        return outcome;
+        return KappaProcessTest::run(withDir(args), input);
     }
     std::string withDir(std::string text) const {
         for (std::size_t at; (at = text.find("{dir}")) != std::string::npos;)
@@ -45,7 +26,7 @@ class BrennicKappa : public brennic::test::TempDirTest {
 };
 
 TEST_F(BrennicKappa, WritesTheResultBytesOrOneErrorLine) {
-    const std::string examples = BRENNIC_EXAMPLES_DIR;
+    const std::string examples = examplesDir();
     const std::string worked = Header + WorkedValues;
     const struct {
         const char* name;
