@@ -128,14 +128,24 @@ TEST(FormatResultValue, WritesFifteenDigitsWithTheSeparator) {
 }
 
 // The window program runs under the user's locale (Qt sets it at start); the
-// separator passed in must win over the locale's.
-TEST(FormatResultValue, IgnoresTheProcessLocale) {
+// separator passed in must win over the locale's, both ways.
+TEST(NumberText, IgnoresTheProcessLocale) {
     const std::string before = std::setlocale(LC_NUMERIC, nullptr);
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "de_DE.utf8"))
+    bool german = false;
+    // The names of a German locale on glibc and on Windows.
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "German_Germany.1252", "de-DE"})
+        german = german || std::setlocale(LC_NUMERIC, name) != nullptr;
+    if (!german)
         GTEST_SKIP() << "no German locale is installed";
     const std::string point = FormatResultValue(0.3875, '.');
+    const std::optional<double> pointRead = NumberOfText("2.5e-1", '.');
+    const std::optional<double> commaRead = NumberOfText("2.5", ',');
+    const double leading = LeadingNumberValue("2.5,5");
     std::setlocale(LC_NUMERIC, before.c_str());
     EXPECT_EQ(point, " 0.3875");
+    EXPECT_EQ(pointRead, 0.25);
+    EXPECT_EQ(commaRead, None);
+    EXPECT_EQ(leading, 2.5);
 }
 
 } // namespace

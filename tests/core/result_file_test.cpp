@@ -74,7 +74,15 @@ TEST_F(ResultFile, JoinsTheDirectoryWithoutLookingAtItsEnd) {
 }
 
 // CI runs as root, so the failures come from the shape of the path, not from
-// permissions.
+// permissions. Windows gives its own reasons for the two shapes: a file in the
+// way of a folder leaves the path not found, a folder in the way of the file
+// refuses access.
+#ifdef _WIN32
+constexpr int FileAsDirectory = ENOENT, DirectoryAsFile = EACCES;
+#else
+constexpr int FileAsDirectory = ENOTDIR, DirectoryAsFile = EISDIR;
+#endif
+
 TEST_F(ResultFile, NamesTheOperationPathAndReasonOfAFileError) {
     writeFile(dir / "plain-file", "x");
     std::filesystem::create_directories(dir / "has-directory" / "Result.txt");
@@ -84,8 +92,8 @@ TEST_F(ResultFile, NamesTheOperationPathAndReasonOfAFileError) {
         int reason;
     } rows[] = {
         {"missing_directory", dir / "missing", ENOENT},
-        {"regular_file_as_directory", dir / "plain-file", ENOTDIR},
-        {"result_path_is_a_directory", dir / "has-directory", EISDIR},
+        {"regular_file_as_directory", dir / "plain-file", FileAsDirectory},
+        {"result_path_is_a_directory", dir / "has-directory", DirectoryAsFile},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -33,6 +33,6 @@ TEST(DirectoryOfPath, KeepsASeparatorOnlyForARoot) {
 TEST(ProgramDirectory, HoldsTheRunningProgram) {
     const std::string dir = brennic::platform::ProgramDirectory();
     ASSERT_FALSE(dir.empty());
-    EXPECT_NE(dir.back(), '/');
-    EXPECT_TRUE(std::filesystem::is_regular_file(dir + "/brennic_platform_tests"));
+    EXPECT_EQ(std::string("/\\").find(dir.back()), std::string::npos) << dir;
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::path(dir) / TEST_PROGRAM_FILE));
 }
