@@ -6,6 +6,7 @@
 #include "agreement_report.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <initializer_list>
 #include <numbers>
 
