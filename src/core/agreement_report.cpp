@@ -1,5 +1,5 @@
 // Each figure is checked for a division by zero, an invalid operation and an
-// overflow, as in ComputeKappa: single steps through Checked, the long sums over
+// overflow, as in ComputeKappa: single steps through CheckedArithmetic, the long sums over
 // the cells once at their end. A figure that fails is reported as not defined
 // with a reason instead of a NaN or an infinity, and the figures that do not
 // depend on it are still formed.
@@ -10,65 +10,11 @@
 #include <initializer_list>
 #include <numbers>
 
+#include "checked_arithmetic.h"
 #include "kappa.h"
 
 namespace brennic {
 namespace {
-
-class Checked {
-  public:
-    bool failed() const { return m_failed; }
-    ArithmeticKind kind() const { return m_kind; }
-
-    double add(double a, double b) { return check(a + b); }
-    double sub(double a, double b) { return check(a - b); }
-    double mul(double a, double b) { return check(a * b); }
-    double div(double a, double b) {
-        if (b == 0.0) {
-            fail(a == 0.0 ? ArithmeticKind::InvalidOperation : ArithmeticKind::DivisionByZero);
-            return 0.0;
-        }
-        return check(a / b);
-    }
-    double pow(double base, double exponent) {
-        if (base < 0.0 && exponent != std::trunc(exponent)) {
-            fail(ArithmeticKind::InvalidOperation);
-            return 0.0;
-        }
-        return check(std::pow(base, exponent));
-    }
-    // A sum formed without checks: not finite means it overflowed on the way.
-    double finite(double sum) {
-        if (!std::isfinite(sum))
-            fail(ArithmeticKind::Overflow);
-        return sum;
-    }
-    double sqrt(double x) {
-        if (x < 0.0) {
-            fail(ArithmeticKind::InvalidOperation);
-            return 0.0;
-        }
-        return check(std::sqrt(x));
-    }
-
-  private:
-    double check(double result) {
-        if (std::isnan(result))
-            fail(ArithmeticKind::InvalidOperation);
-        else if (std::isinf(result))
-            fail(ArithmeticKind::Overflow);
-        return result;
-    }
-    void fail(ArithmeticKind kind) {
-        if (!m_failed) {
-            m_failed = true;
-            m_kind = kind;
-        }
-    }
-
-    bool m_failed = false;
-    ArithmeticKind m_kind = ArithmeticKind::InvalidOperation;
-};
 
 // A figure formed from `inputs`: not defined with the reason of the first input
 // that is not, or with `reason(kind)` when its own arithmetic fails.
@@ -77,7 +23,7 @@ Figure form(std::initializer_list<const Figure*> inputs, Compute compute, Reason
     for (const Figure* input : inputs)
         if (!input->defined())
             return Figure::NotDefined(input->reason);
-    Checked c;
+    CheckedArithmetic c;
     const double value = compute(c);
     if (c.failed())
         return Figure::NotDefined(reason(c.kind()));
@@ -111,86 +57,20 @@ std::string overflowOnly(ArithmeticKind) {
     return OverflowReason;
 }
 
-// The seven figures, each checked on its own: ComputeKappa's steps in its order
-// of operations, so that a figure that can be formed is given even when a later
-// one cannot. Used only when ComputeKappa itself fails.
-void formSevenStepByStep(const ErrorMatrix& m, AgreementReport& r) {
-    const double N = m.GrandTotal;
-    const auto stepReason = [](int step) {
-        return [step](ArithmeticKind kind) { return ArithmeticCause({kind, step}); };
-    };
-    r.PO = form(
-        {}, [&](Checked& c) { return c.div(m.DiagonalSum, N); }, stepReason(1));
-    // Every share divides by the grand total: a total of 0 is the reason for PC too.
-    const Figure total =
-        N == 0.0 ? Figure::NotDefined(ArithmeticCause({ArithmeticKind::InvalidOperation, 1}))
-                 : Figure::Of(N);
-    r.PC = form(
-        {&total},
-        [&](Checked& c) {
-            double PC = 0.0;
-            for (int k = 1; k <= r.n && !c.failed(); ++k) {
-                const auto i = static_cast<std::size_t>(k);
-                const double a = c.div(m.ColTotals[i], N);
-                const double b = c.div(m.RowTotals[i], N);
-                PC = c.add(c.mul(a, b), PC);
-            }
-            return PC;
-        },
-        stepReason(2));
-    const auto value = [](const Figure& f) { return *f.value; };
-    r.KAPPA = form(
-        {&r.PO, &r.PC},
-        [&](Checked& c) { return c.div(c.sub(value(r.PO), value(r.PC)), c.sub(1.0, value(r.PC))); },
-        stepReason(3));
-    const Figure SECI = form(
-        {&r.PO, &r.PC},
-        [&](Checked& c) {
-            const double u = c.mul(c.sub(1.0, value(r.PO)), value(r.PO));
-            const double v = c.mul(c.pow(c.sub(1.0, value(r.PC)), 2.0), N);
-            return c.pow(c.div(u, v), 0.5);
-        },
-        stepReason(4));
-    r.LO = form(
-        {&r.KAPPA, &SECI},
-        [&](Checked& c) { return c.sub(value(r.KAPPA), c.add(value(SECI), value(SECI))); },
-        stepReason(5));
-    r.HI = form(
-        {&r.KAPPA, &SECI},
-        [&](Checked& c) { return c.add(c.add(value(SECI), value(SECI)), value(r.KAPPA)); },
-        stepReason(6));
-    r.SE = form(
-        {&r.PC},
-        [&](Checked& c) {
-            const double t = c.mul(c.sub(1.0, value(r.PC)), N);
-            return c.pow(c.div(value(r.PC), t), 0.5);
-        },
-        stepReason(7));
-    r.Z = form(
-        {&r.KAPPA, &r.SE}, [&](Checked& c) { return c.div(value(r.KAPPA), value(r.SE)); },
-        stepReason(8));
-}
-
+// The seven figures exactly as Result.txt has them; where one cannot be formed,
+// the others still are.
 void formSeven(const ErrorMatrix& m, AgreementReport& r) {
-    const auto computed = ComputeKappa(r.n, m.RowTotals, m.ColTotals, m.DiagonalSum, m.GrandTotal);
-    if (const auto* k = std::get_if<KappaResult>(&computed)) {
-        for (auto [figure, v] : {std::pair{&r.PC, k->PC},
-                                 {&r.PO, k->PO},
-                                 {&r.KAPPA, k->KAPPA},
-                                 {&r.LO, k->LO},
-                                 {&r.HI, k->HI},
-                                 {&r.SE, k->SE},
-                                 {&r.Z, k->Z}})
-            *figure = Figure::Of(v);
-        return;
-    }
-    const ArithmeticError error = std::get<ArithmeticError>(computed);
-    if (error.step == 0) { // the totals themselves went beyond the double range
-        for (Figure* figure : {&r.PC, &r.PO, &r.KAPPA, &r.LO, &r.HI, &r.SE, &r.Z})
-            *figure = Figure::NotDefined(ArithmeticCause(error));
-        return;
-    }
-    formSevenStepByStep(m, r);
+    const KappaFigures k =
+        ComputeKappaFigures(r.n, m.RowTotals, m.ColTotals, m.DiagonalSum, m.GrandTotal);
+    for (auto [figure, from] : {std::pair{&r.PC, &k.PC},
+                                {&r.PO, &k.PO},
+                                {&r.KAPPA, &k.KAPPA},
+                                {&r.LO, &k.LO},
+                                {&r.HI, &k.HI},
+                                {&r.SE, &k.SE},
+                                {&r.Z, &k.Z}})
+        *figure = from->error ? Figure::NotDefined(ArithmeticCause(*from->error))
+                              : Figure::Of(from->value);
 }
 
 // The grand total and the shares p_i. and p_.j (index 1 to n).
@@ -216,7 +96,7 @@ struct WeightTable {
 // The loops below use plain additions, subtractions and multiplications of
 // finite numbers: an overflow anywhere leaves an infinity or a NaN in the sum, so
 // checking each sum once catches it as surely as checking every step.
-WeightTable makeWeights(Weights weights, const Proportions& p, Checked& c) {
+WeightTable makeWeights(Weights weights, const Proportions& p, CheckedArithmetic& c) {
     const int n = p.m.size();
     const auto idx = [](int k) { return static_cast<std::size_t>(k); };
     WeightTable t;
@@ -262,13 +142,13 @@ StandardErrors standardErrors(const Proportions& p, const WeightTable& t, double
     const int n = p.m.size();
     const auto idx = [](int k) { return static_cast<std::size_t>(k); };
     const double De = t.chance;
-    const auto root = [&](Checked& c, double bracket) { // of bracket / (N De^2)
+    const auto root = [&](CheckedArithmetic& c, double bracket) { // of bracket / (N De^2)
         return c.sqrt(c.div(bracket, c.mul(c.mul(De, De), p.N)));
     };
     StandardErrors e;
     e.se = form(
         {},
-        [&](Checked& c) {
+        [&](CheckedArithmetic& c) {
             const double rest = c.sub(1.0, kappa);
             double sum = 0.0; // of x_ij times the squared deviation: p_ij is x_ij / N
             for (int j = 1; j <= n; ++j)
@@ -282,7 +162,7 @@ StandardErrors standardErrors(const Proportions& p, const WeightTable& t, double
         standardErrorReason);
     e.se0 = form(
         {},
-        [&](Checked& c) {
+        [&](CheckedArithmetic& c) {
             double sum = 0.0;
             for (int i = 1; i <= n; ++i) {
                 double row = 0.0;
@@ -306,7 +186,7 @@ void formLargeSample(const Proportions& p, const Figure& PO, AgreementReport& r)
             *f = Figure::NotDefined(missing.reason);
         return;
     }
-    Checked c;
+    CheckedArithmetic c;
     WeightTable t = makeWeights(Weights::None, p, c);
     t.chance = c.sub(1.0, *r.PC.value); // the same 1 - PC as KAPPA's
     const double kappa = *r.KAPPA.value;
@@ -318,17 +198,18 @@ void formLargeSample(const Proportions& p, const Figure& PO, AgreementReport& r)
     const double halfWidth = 1.96; // the normal 97.5% point, as statistics packages print
     r.ci95_low = form(
         {&r.kappa_se},
-        [&](Checked& k) { return k.sub(kappa, k.mul(halfWidth, *r.kappa_se.value)); },
+        [&](CheckedArithmetic& k) { return k.sub(kappa, k.mul(halfWidth, *r.kappa_se.value)); },
         overflowOnly);
     r.ci95_high = form(
         {&r.kappa_se},
-        [&](Checked& k) { return k.add(kappa, k.mul(halfWidth, *r.kappa_se.value)); },
+        [&](CheckedArithmetic& k) { return k.add(kappa, k.mul(halfWidth, *r.kappa_se.value)); },
         overflowOnly);
     r.z_large_sample = form(
-        {&r.kappa_se0}, [&](Checked& k) { return k.div(kappa, *r.kappa_se0.value); }, zReason);
+        {&r.kappa_se0}, [&](CheckedArithmetic& k) { return k.div(kappa, *r.kappa_se0.value); },
+        zReason);
     r.p_two_sided = form(
-        {&r.z_large_sample}, [&](Checked&) { return TwoSidedNormalP(*r.z_large_sample.value); },
-        overflowOnly);
+        {&r.z_large_sample},
+        [&](CheckedArithmetic&) { return TwoSidedNormalP(*r.z_large_sample.value); }, overflowOnly);
 }
 
 WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& PO) {
@@ -338,7 +219,7 @@ WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& 
         w.kappa = w.kappa_se = w.kappa_se0 = w.z = Figure::NotDefined(PO.reason);
         return w;
     }
-    Checked c;
+    CheckedArithmetic c;
     const WeightTable t = makeWeights(weights, p, c);
     if (c.failed()) {
         w.kappa = w.kappa_se = w.kappa_se0 = w.z = Figure::NotDefined(OverflowReason);
@@ -346,7 +227,7 @@ WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& 
     }
     // (po - pe) / (1 - pe) = (De - Do) / De
     w.kappa = form(
-        {}, [&](Checked& k) { return k.div(k.sub(t.chance, t.observed), t.chance); },
+        {}, [&](CheckedArithmetic& k) { return k.div(k.sub(t.chance, t.observed), t.chance); },
         [](ArithmeticKind kind) {
             return kind == ArithmeticKind::Overflow
                        ? OverflowReason
@@ -361,8 +242,8 @@ WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& 
     w.kappa_se = std::move(e.se);
     w.kappa_se0 = std::move(e.se0);
     w.z = form(
-        {&w.kappa_se0}, [&](Checked& k) { return k.div(*w.kappa.value, *w.kappa_se0.value); },
-        zReason);
+        {&w.kappa_se0},
+        [&](CheckedArithmetic& k) { return k.div(*w.kappa.value, *w.kappa_se0.value); }, zReason);
     return w;
 }
 
@@ -386,7 +267,7 @@ ClassFigures formClass(const Proportions& p, int k, const Figure& PO) {
     f.diagonal = Figure::Of(m.x(k, k));
     const auto share = [&](const Figure& line, const std::string& zeroReason) {
         return form(
-            {&line}, [&](Checked& c) { return c.div(m.x(k, k), *line.value); },
+            {&line}, [&](CheckedArithmetic& c) { return c.div(m.x(k, k), *line.value); },
             [&](ArithmeticKind kind) {
                 return kind == ArithmeticKind::Overflow ? OverflowReason : zeroReason;
             });
@@ -406,7 +287,7 @@ ClassFigures formClass(const Proportions& p, int k, const Figure& PO) {
                           K + " is not defined.";
         return form(
             {&PO},
-            [&](Checked& c) {
+            [&](CheckedArithmetic& c) {
                 const double chance = c.mul(p.row[kk], p.col[kk]);
                 const double pkk = c.div(m.x(k, k), p.N);
                 return c.div(c.sub(pkk, chance), c.sub(own, chance));
@@ -488,7 +369,7 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights) {
     p.col.assign(static_cast<std::size_t>(r.n + 1), 0.0);
     Figure PO = r.PO;
     if (PO.defined()) {
-        Checked c;
+        CheckedArithmetic c;
         for (std::size_t k = 1; k <= static_cast<std::size_t>(r.n); ++k) {
             p.row[k] = c.div(m.RowTotals[k], p.N);
             p.col[k] = c.div(m.ColTotals[k], p.N);

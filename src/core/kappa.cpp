@@ -1,59 +1,27 @@
-// Each operation is tested by looking at its operands and its result rather than
-// at the floating-point status flags, which the compiler is free to move about.
+// The seven figures in their fixed order of operations, each operation checked.
 #include "kappa.h"
 
 #include <cmath>
+#include <initializer_list>
+
+#include "checked_arithmetic.h"
 
 namespace brennic {
 namespace {
 
-// Performs the arithmetic of one step and remembers the first failure; later
-// operations after a failure are skipped by the caller's early return.
-class CheckedStep {
-  public:
-    explicit CheckedStep(int step) : m_step(step) {}
-
-    bool failed() const { return m_failed; }
-    ArithmeticError error() const { return {m_kind, m_step}; }
-
-    double add(double a, double b) { return check(a + b, a, b); }
-    double sub(double a, double b) { return check(a - b, a, b); }
-    double mul(double a, double b) { return check(a * b, a, b); }
-    double div(double a, double b) {
-        if (b == 0.0) {
-            fail(a == 0.0 || std::isnan(a) ? ArithmeticKind::InvalidOperation
-                                           : ArithmeticKind::DivisionByZero);
-            return 0.0;
-        }
-        return check(a / b, a, b);
-    }
-    double pow(double base, double exponent) {
-        if (base < 0.0 && exponent != std::trunc(exponent)) {
-            fail(ArithmeticKind::InvalidOperation);
-            return 0.0;
-        }
-        return check(std::pow(base, exponent), base, exponent);
-    }
-
-  private:
-    double check(double result, double, double) {
-        if (std::isnan(result))
-            fail(ArithmeticKind::InvalidOperation);
-        else if (std::isinf(result))
-            fail(ArithmeticKind::Overflow); // the operands are finite: they were checked
-        return result;
-    }
-    void fail(ArithmeticKind kind) {
-        if (!m_failed) {
-            m_failed = true;
-            m_kind = kind;
-        }
-    }
-
-    int m_step;
-    bool m_failed = false;
-    ArithmeticKind m_kind = ArithmeticKind::InvalidOperation;
-};
+// A figure formed as step `step` from `inputs`: it takes over the error of the
+// first input that has one, or fails with its own step.
+template <typename Compute>
+KappaFigure form(int step, std::initializer_list<const KappaFigure*> inputs, Compute compute) {
+    for (const KappaFigure* input : inputs)
+        if (input->error)
+            return KappaFigure{0.0, input->error};
+    CheckedArithmetic c;
+    const double value = compute(c);
+    if (c.failed())
+        return KappaFigure{0.0, ArithmeticError{c.kind(), step}};
+    return KappaFigure{value, std::nullopt};
+}
 
 } // namespace
 
@@ -91,71 +59,73 @@ std::string ArithmeticCause(const ArithmeticError& error) {
     }
 }
 
-std::variant<KappaResult, ArithmeticError> ComputeKappa(int n, const std::vector<double>& RowTotals,
-                                                        const std::vector<double>& ColTotals,
-                                                        double DiagonalSum, double GrandTotal) {
+KappaFigures ComputeKappaFigures(int n, const std::vector<double>& RowTotals,
+                                 const std::vector<double>& ColTotals, double DiagonalSum,
+                                 double GrandTotal) {
+    KappaFigures f;
     // Totals that are already infinite overflowed while the cells were added up.
     bool finite = std::isfinite(DiagonalSum) && std::isfinite(GrandTotal);
     for (int k = 1; k <= n && finite; ++k)
         finite = std::isfinite(RowTotals[static_cast<std::size_t>(k)]) &&
                  std::isfinite(ColTotals[static_cast<std::size_t>(k)]);
-    if (!finite)
-        return ArithmeticError{ArithmeticKind::Overflow, 0};
-
-    KappaResult r;
-    double SECI = 0.0;
-
-    CheckedStep s1(1);
-    r.PO = s1.div(DiagonalSum, GrandTotal);
-    if (s1.failed())
-        return s1.error();
-
-    CheckedStep s2(2);
-    r.PC = 0.0;
-    for (int k = 1; k <= n; ++k) {
-        const auto i = static_cast<std::size_t>(k);
-        double a = s2.div(ColTotals[i], GrandTotal);
-        double b = s2.div(RowTotals[i], GrandTotal);
-        r.PC = s2.add(s2.mul(a, b), r.PC);
-        if (s2.failed())
-            return s2.error();
+    if (!finite) {
+        const KappaFigure overflow{0.0, ArithmeticError{ArithmeticKind::Overflow, 0}};
+        f = KappaFigures{overflow, overflow, overflow, overflow, overflow, overflow, overflow};
+        return f;
     }
 
-    CheckedStep s3(3);
-    r.KAPPA = s3.div(s3.sub(r.PO, r.PC), s3.sub(1.0, r.PC));
-    if (s3.failed())
-        return s3.error();
+    f.PO = form(1, {}, [&](CheckedArithmetic& c) { return c.div(DiagonalSum, GrandTotal); });
+    // Every share divides by the grand total: a total of 0 fails the chance
+    // agreement for the same reason as the observed one.
+    const KappaFigure total = GrandTotal == 0.0 ? f.PO : KappaFigure{GrandTotal, std::nullopt};
+    f.PC = form(2, {&total}, [&](CheckedArithmetic& c) {
+        double PC = 0.0;
+        for (int k = 1; k <= n && !c.failed(); ++k) {
+            const auto i = static_cast<std::size_t>(k);
+            const double a = c.div(ColTotals[i], GrandTotal);
+            const double b = c.div(RowTotals[i], GrandTotal);
+            PC = c.add(c.mul(a, b), PC);
+        }
+        return PC;
+    });
+    const double &PO = f.PO.value, &PC = f.PC.value;
+    f.KAPPA = form(3, {&f.PO, &f.PC},
+                   [&](CheckedArithmetic& c) { return c.div(c.sub(PO, PC), c.sub(1.0, PC)); });
+    // The standard error of kappa behind the limits; it is written nowhere.
+    const KappaFigure SECI = form(4, {&f.PO, &f.PC}, [&](CheckedArithmetic& c) {
+        const double u = c.mul(c.sub(1.0, PO), PO);
+        const double v = c.mul(c.pow(c.sub(1.0, PC), 2.0), GrandTotal);
+        const double w = c.div(u, v);
+        return c.pow(w, 0.5);
+    });
+    const double &KAPPA = f.KAPPA.value, &seci = SECI.value;
+    f.LO = form(5, {&f.KAPPA, &SECI},
+                [&](CheckedArithmetic& c) { return c.sub(KAPPA, c.add(seci, seci)); });
+    f.HI = form(6, {&f.KAPPA, &SECI},
+                [&](CheckedArithmetic& c) { return c.add(c.add(seci, seci), KAPPA); });
+    f.SE = form(7, {&f.PC}, [&](CheckedArithmetic& c) {
+        const double t = c.mul(c.sub(1.0, PC), GrandTotal);
+        return c.pow(c.div(PC, t), 0.5);
+    });
+    f.Z =
+        form(8, {&f.KAPPA, &f.SE}, [&](CheckedArithmetic& c) { return c.div(KAPPA, f.SE.value); });
+    return f;
+}
 
-    CheckedStep s4(4);
-    double u = s4.mul(s4.sub(1.0, r.PO), r.PO);
-    double v = s4.mul(s4.pow(s4.sub(1.0, r.PC), 2.0), GrandTotal);
-    double w = s4.div(u, v);
-    SECI = s4.pow(w, 0.5);
-    if (s4.failed())
-        return s4.error();
-
-    CheckedStep s5(5);
-    r.LO = s5.sub(r.KAPPA, s5.add(SECI, SECI));
-    if (s5.failed())
-        return s5.error();
-
-    CheckedStep s6(6);
-    r.HI = s6.add(s6.add(SECI, SECI), r.KAPPA);
-    if (s6.failed())
-        return s6.error();
-
-    CheckedStep s7(7);
-    double t = s7.mul(s7.sub(1.0, r.PC), GrandTotal);
-    r.SE = s7.pow(s7.div(r.PC, t), 0.5);
-    if (s7.failed())
-        return s7.error();
-
-    CheckedStep s8(8);
-    r.Z = s8.div(r.KAPPA, r.SE);
-    if (s8.failed())
-        return s8.error();
-
-    return r;
+std::variant<KappaResult, ArithmeticError> ComputeKappa(int n, const std::vector<double>& RowTotals,
+                                                        const std::vector<double>& ColTotals,
+                                                        double DiagonalSum, double GrandTotal) {
+    const KappaFigures f = ComputeKappaFigures(n, RowTotals, ColTotals, DiagonalSum, GrandTotal);
+    // Carried out one step after another, the computation stops at the first step
+    // that fails: the failed step with the lowest number.
+    std::optional<ArithmeticError> first;
+    for (const KappaFigure* figure : {&f.PC, &f.PO, &f.KAPPA, &f.LO, &f.HI, &f.SE, &f.Z})
+        if (figure->error && (!first || figure->error->step < first->step))
+            first = figure->error;
+    if (first)
+        return *first;
+    return KappaResult{f.PC.value, f.PO.value, f.KAPPA.value, f.LO.value,
+                       f.HI.value, f.SE.value, f.Z.value};
 }
 
 } // namespace brennic

@@ -2,6 +2,7 @@
 // in a fixed order of double-precision operations, each one checked.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -38,8 +39,25 @@ struct ArithmeticError {
 // What the user is told about an arithmetic error: the cause in the table's terms.
 std::string ArithmeticCause(const ArithmeticError& error);
 
-// The seven figures from the totals (index 1 to n of each array), or the first
-// arithmetic step that failed.
+// One of the seven figures on its own: its value, or the step that failed for
+// it or for a figure it is formed from.
+struct KappaFigure {
+    double value = 0.0;
+    std::optional<ArithmeticError> error;
+};
+
+struct KappaFigures {
+    KappaFigure PC, PO, KAPPA, LO, HI, SE, Z;
+};
+
+// Each of the seven figures from the totals (index 1 to n of each array), in the
+// fixed order of operations: a figure that can be formed is formed even when
+// another cannot.
+KappaFigures ComputeKappaFigures(int n, const std::vector<double>& RowTotals,
+                                 const std::vector<double>& ColTotals, double DiagonalSum,
+                                 double GrandTotal);
+
+// The seven figures from the totals, or the first arithmetic step that failed.
 std::variant<KappaResult, ArithmeticError> ComputeKappa(int n, const std::vector<double>& RowTotals,
                                                         const std::vector<double>& ColTotals,
                                                         double DiagonalSum, double GrandTotal);
