@@ -11,7 +11,7 @@ namespace brennic {
 // Exit statuses of brennic-kappa.
 enum CliStatus : int {
     CliOk = 0,
-    CliBadInput = 1,  // not a number, not square, size out of range, nothing read, bad usage
+    CliBadInput = 1,   // not a number, not square, size out of range, nothing read, bad usage
     CliArithmetic = 2, // a figure cannot be formed; the cause is given in words
     CliFileError = 3,  // a file cannot be read or written; the path and reason are given
 };

@@ -8,7 +8,9 @@
 namespace brennic {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 std::vector<std::string> splitBlanks(const std::string& text) {
     std::vector<std::string> cells;
@@ -77,9 +79,8 @@ std::variant<MatrixText, MatrixInputError> ReadMatrixText(std::istream& in, char
     if (n == 0)
         return MatrixInputError{"no matrix was read: the input holds no rows"};
     if (n > static_cast<std::size_t>(MaxMatrixSize))
-        return MatrixInputError{"the matrix has " + std::to_string(n) +
-                                " rows; at most " + std::to_string(MaxMatrixSize) +
-                                " classes are allowed"};
+        return MatrixInputError{"the matrix has " + std::to_string(n) + " rows; at most " +
+                                std::to_string(MaxMatrixSize) + " classes are allowed"};
     for (std::size_t r = 0; r < n; ++r)
         if (matrix.rows[r].size() != n)
             return MatrixInputError{"line " + std::to_string(matrix.lineNumbers[r]) + " has " +
@@ -87,8 +88,8 @@ std::variant<MatrixText, MatrixInputError> ReadMatrixText(std::istream& in, char
                                     " cells, but the matrix has " + std::to_string(n) +
                                     " rows: it must be square"};
     if (n < static_cast<std::size_t>(MinMatrixSize))
-        return MatrixInputError{"the matrix has 1 row; at least " +
-                                std::to_string(MinMatrixSize) + " classes are needed"};
+        return MatrixInputError{"the matrix has 1 row; at least " + std::to_string(MinMatrixSize) +
+                                " classes are needed"};
     return matrix;
 }
 
