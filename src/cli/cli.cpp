@@ -171,8 +171,9 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
             if (arg == "-o") {
                 options.outputPath = value;
             } else if (value.size() != 1 || (value[0] >= '0' && value[0] <= '9') ||
-                       std::string_view("+-eE; \t").find(value[0]) != std::string_view::npos) {
-                // A blank, tab or semicolon would split the cells it belongs to.
+                       std::string_view("+-eE; \t\r\n\v\f").find(value[0]) !=
+                           std::string_view::npos) {
+                // White space or a semicolon would split the cells it belongs to.
                 return fail(err, CliBadInput,
                             "the decimal separator must be one character other than a digit, "
                             "a sign, E, a blank, a tab or a semicolon, not " +

@@ -32,7 +32,7 @@ std::optional<FileError> appendBytes(const std::string& path, std::string_view b
         std::fclose(file);
         return fileError("write", path, error);
     }
-    if (std::fclose(file) != 0)
+    if (std::fclose(file) != 0) // the buffered bytes could not be written
         return fileError("write", path, errno);
     return std::nullopt;
 }

@@ -31,7 +31,9 @@ std::string ResultValuesLine(const KappaResult& result, char decimalSeparator);
 
 // A file operation that failed, with the system's own reason.
 struct FileError {
-    std::string operation; // "create", "delete", "open", "write" or "close"
+    // "create", "delete", "open" or "write" (also for a close that fails, which is
+    // where buffered bytes fail to reach the disk).
+    std::string operation;
     std::string path;
     std::string reason;
 };

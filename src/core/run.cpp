@@ -20,6 +20,8 @@ RunOutcome checkReadCompute(int n, const CellText& cellText, char decimalSeparat
     if (auto error = reset())
         return run::File{std::move(*error)};
 
+    // The cells were all found to be numbers just now; should one read otherwise
+    // after all, the run stops there with the header line alone in the file.
     auto read = ReadErrorMatrix(n, cellText, decimalSeparator);
     if (auto* bad = std::get_if<NotANumberCell>(&read))
         return run::NotANumber{std::move(*bad)};

@@ -22,19 +22,33 @@ std::string DirectoryOfPath(const std::string& path, const char* separators) {
 #ifdef _WIN32
 
 std::string ProgramDirectory() {
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    return DirectoryOfPath(std::string(buffer, length), "\\/");
+    // A path that fills the buffer may have been cut: try again with more room.
+    for (DWORD size = MAX_PATH + 1; size <= 32768 * 2; size *= 2) {
+        std::string buffer(size, '\0');
+        const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), size);
+        if (length == 0)
+            break;
+        if (length < size)
+            return DirectoryOfPath(buffer.substr(0, length), "\\/");
+    }
+    return ".";
 }
 
 #else
 
 std::string ProgramDirectory() {
-    char buffer[PATH_MAX] = {};
-    const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (length <= 0)
-        return ".";
-    return DirectoryOfPath(std::string(buffer, static_cast<std::size_t>(length)), "/");
+    // readlink cuts a path that does not fit without saying so: a path that fills
+    // the buffer is read again with more room.
+    for (std::size_t size = PATH_MAX; size <= 16 * PATH_MAX; size *= 2) {
+        std::string buffer(size, '\0');
+        const ssize_t length = readlink("/proc/self/exe", buffer.data(), size);
+        if (length <= 0)
+            break;
+        if (static_cast<std::size_t>(length) < size)
+            return DirectoryOfPath(buffer.substr(0, static_cast<std::size_t>(length)), "/");
+    }
+    // Without the program's own path, the directory it was started from.
+    return ".";
 }
 
 #endif

@@ -8,21 +8,12 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include "design_font.h"
 #include "startup_resources.h"
 #include "twips.h"
 
 namespace brennic::startup {
 namespace {
-
-// No font is designed for this window: the face of the windows' design.
-QFont defaultFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8.25);
-    return font;
-}
 
 void setInk(QWidget* widget, QPalette::ColorRole role, QColor colour) {
     QPalette palette = widget->palette();
@@ -51,7 +42,8 @@ FrmAbout::FrmAbout(const AppFacts& facts, const ScreenFacts& screen, SysInfoServ
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QIcon(ProgramIconPath()));
-    setFont(defaultFont());
+    // No font is designed for this window: the windows' own default face.
+    setFont(ui::designFont(8.25));
 
     const ui::Twips twips(screen.logicalDpi);
     setFixedSize(twips.px(5730), twips.px(3555));

@@ -26,20 +26,15 @@ void FrmBrennic::showInputError(const QString& prompt) {
 
 void FrmBrennic::Apply() {
     double number = 0.0;
-    if (!sizeBoxNumber(number)) {
-        showInputError(QStringLiteral("The matrix size must be a whole number from %1 to %2.")
-                           .arg(MinMatrixSize)
-                           .arg(MaxMatrixSize));
-        return;
-    }
-    if (number < 2.0) {
+    const bool isNumber = sizeBoxNumber(number);
+    if (isNumber && number < 2.0) {
         m_text1->setText(QStringLiteral("2"));
         sizeBoxNumber(number);
     }
     // A fractional size gives the grid and the matrix size the same whole number,
     // so that the grid always has exactly n data rows and columns.
     const double n = NearestWhole(number);
-    if (n > MaxMatrixSize) {
+    if (!isNumber || n > MaxMatrixSize) {
         showInputError(QStringLiteral("The matrix size must be a whole number from %1 to %2.")
                            .arg(MinMatrixSize)
                            .arg(MaxMatrixSize));

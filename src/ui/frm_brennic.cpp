@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "design_font.h"
 #include "flex_grid.h"
 #include "status_bar.h"
 #include "twips.h"
@@ -25,21 +26,6 @@ static void loadEnterPictures() {
 }
 
 namespace brennic::ui {
-namespace {
-
-// The face the windows are designed in, then the closest plain sans-serif faces.
-QFont designFont(double pointSize, bool bold = false) {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("DejaVu Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    return font;
-}
-
-} // namespace
 
 FrmBrennic::FrmBrennic(FrmBrennicServices services, QWidget* parent)
     : QMainWindow(parent), m_services(std::move(services)) {

@@ -84,6 +84,7 @@ class FrmBrennic : public QMainWindow {
 
     FrmBrennicServices m_services;
     MainWindowState m_state;
+    bool m_resultsWritten = false; // a run has written both lines of Result.txt
 
     QWidget* m_client = nullptr;
     QLabel* m_label1 = nullptr;

@@ -41,7 +41,9 @@ void FrmBrennic::OutputView() {
     m_mnuViewInput->setChecked(false);
 
     QFile file(text(m_state.ResultPath));
-    if (!file.open(QIODevice::ReadOnly)) {
+    const bool opened = file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = opened ? file.readAll() : QByteArray();
+    if (!opened || file.error() != QFileDevice::NoError) {
         m_services.messages.Show(
             QStringLiteral("Cannot show %1: %2.").arg(file.fileName(), file.errorString()),
             QStringLiteral("Output file"), MessageBoxes::Icon::Warning);
@@ -49,7 +51,7 @@ void FrmBrennic::OutputView() {
         return;
     }
     // The file is single-byte text: every byte is one character.
-    m_rtfBox->setPlainText(QString::fromLatin1(file.readAll()));
+    m_rtfBox->setPlainText(QString::fromLatin1(bytes));
     m_statusBar1->setSimpleText(
         QStringLiteral("For easier viewing, use a spreadsheet like Excel or Quattro Pro"));
 }
@@ -68,7 +70,8 @@ void FrmBrennic::SaveAs() {
         return; // Cancel: nothing to do, nothing to say
 
     const QString title = QStringLiteral("Save As");
-    if (m_state.ResultPath.empty()) {
+    // A run that stopped at a failure leaves no figures in the file to save.
+    if (!m_resultsWritten) {
         m_services.messages.Show(QStringLiteral("There are no results to save yet. Enter the "
                                                 "matrix and click Do It! first."),
                                  title, MessageBoxes::Icon::Information);

@@ -109,6 +109,7 @@ void FrmBrennic::DoIt() {
     m_state.ColIndex = static_cast<std::uint8_t>(n + 1);
     m_state.RowIndex = static_cast<std::uint8_t>(n + 1);
     m_state.ResultPath = std::get<run::Written>(outcome).ResultPath;
+    m_resultsWritten = true;
     m_statusBar1->setSimpleText(QStringLiteral("Results have been written to ") +
                                 text(m_state.ResultPath) + QStringLiteral("."));
     m_mnuViewOutput->setEnabled(true);
