@@ -26,8 +26,7 @@ namespace brennic::platform::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class RecordingStarter final : public ProgramStarter {
-  public:
+struct RecordingStarter final : ProgramStarter {
     bool Start(const std::string& commandLine) override {
         started.push_back(commandLine);
         return succeeds && !commandLine.empty();
@@ -36,34 +35,67 @@ class RecordingStarter final : public ProgramStarter {
     bool succeeds = true;
 };
 
-class FakeFiles final : public FileLookup {
-  public:
+struct FakeFiles final : FileLookup {
     bool OrdinaryFileExists(const std::string& path) override { return files.count(path) == 1; }
     std::set<std::string> files;
 };
 
-// The registry the code under test reads. Values set for HKEY_LOCAL_MACHINE land
-// under the test key on Windows, and reading HKEY_LOCAL_MACHINE reads there, so
-// the tests never touch the machine's own keys. It counts the handles opened and
-// not closed, whichever registry is underneath.
+#ifdef _WIN32
+inline void check(bool ok, const std::string& what) {
+    if (!ok)
+        throw std::runtime_error("cannot " + what);
+}
+
+// The system's registry, as the code under test reads it. Values set for
+// HKEY_LOCAL_MACHINE land under the test key, and reading HKEY_LOCAL_MACHINE
+// reads there, so the tests never touch the machine's own keys. It counts the
+// handles opened and not closed, as the in-memory one does.
 class TestRegistry final : public Registry {
   public:
-    TestRegistry();
-    ~TestRegistry() override;
+    TestRegistry()
+        : m_system(MakeSystemRegistry()),
+          m_testKey("Software\\Brennic tests\\" + std::to_string(GetCurrentProcessId())) {
+        RegDeleteTreeA(HKEY_CURRENT_USER, m_testKey.c_str()); // left by an aborted run
+        m_root = create(HKEY_CURRENT_USER, m_testKey);
+    }
+    ~TestRegistry() override {
+        ::RegCloseKey(m_root);
+        RegDeleteTreeA(HKEY_CURRENT_USER, m_testKey.c_str());
+    }
     TestRegistry(const TestRegistry&) = delete;
     TestRegistry& operator=(const TestRegistry&) = delete;
 
-    void SetValue(const std::string& keyName, const std::string& valueName, std::uint32_t type,
-                  const Bytes& bytes);
+    void SetValue(RegistryKey, const std::string& keyName, const std::string& valueName,
+                  std::uint32_t type, const Bytes& bytes) {
+        HKEY key = create(m_root, keyName);
+        const LONG set = RegSetValueExA(key, valueName.c_str(), 0, type, bytes.data(),
+                                        static_cast<DWORD>(bytes.size()));
+        ::RegCloseKey(key);
+        check(set == ERROR_SUCCESS, "set the value " + valueName);
+    }
     // From now on the key opens only for reading, as for a user without the
-    // rights to change it.
-    void DenyWriteAccess(const std::string& keyName);
+    // rights to change it: a protected access list that lets everyone read it.
+    void DenyWriteAccess(RegistryKey, const std::string& keyName) {
+        PSECURITY_DESCRIPTOR readOnly = nullptr;
+        check(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                  "D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr),
+              "make a read-only access list");
+        HKEY key = nullptr;
+        LONG result = ::RegOpenKeyExA(m_root, keyName.c_str(), 0, WRITE_DAC, &key);
+        if (result == ERROR_SUCCESS) {
+            result = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly);
+            ::RegCloseKey(key);
+        }
+        LocalFree(readOnly);
+        check(result == ERROR_SUCCESS, "make the key " + keyName + " read-only");
+    }
     int OpenHandleCount() const { return static_cast<int>(m_open.size()); }
 
     std::int32_t RegOpenKeyExA(RegistryKey root, const std::string& subKey, std::uint32_t options,
                                std::uint32_t access, RegistryKey* key) override {
         const std::int32_t result = m_system->RegOpenKeyExA(
-            root == kHkeyLocalMachine ? m_root : root, subKey, options, access, key);
+            root == kHkeyLocalMachine ? reinterpret_cast<RegistryKey>(m_root) : root, subKey,
+            options, access, key);
         if (result == kErrorSuccess)
             m_open.insert(*key);
         return result;
@@ -79,84 +111,21 @@ class TestRegistry final : public Registry {
     }
 
   private:
-    std::unique_ptr<Registry> m_system;
-    RegistryKey m_root = kHkeyLocalMachine;
-    std::set<RegistryKey> m_open;
-#ifdef _WIN32
-    std::string m_testKey;
-#else
-    MemoryRegistry* m_memory = nullptr;
-#endif
-};
-
-#ifdef _WIN32
-
-inline TestRegistry::TestRegistry()
-    : m_system(MakeSystemRegistry()),
-      m_testKey("Software\\Brennic tests\\" + std::to_string(GetCurrentProcessId())) {
-    RegDeleteTreeA(HKEY_CURRENT_USER, m_testKey.c_str()); // left by an aborted run
-    HKEY root = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, m_testKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                        nullptr, &root, nullptr) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot create the test key " + m_testKey);
-    m_root = reinterpret_cast<RegistryKey>(root);
-}
-
-inline TestRegistry::~TestRegistry() {
-    ::RegCloseKey(reinterpret_cast<HKEY>(m_root));
-    RegDeleteTreeA(HKEY_CURRENT_USER, m_testKey.c_str());
-}
-
-inline void TestRegistry::SetValue(const std::string& keyName, const std::string& valueName,
-                                   std::uint32_t type, const Bytes& bytes) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(reinterpret_cast<HKEY>(m_root), keyName.c_str(), 0, nullptr, 0,
-                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot create the key " + keyName);
-    const LONG set = RegSetValueExA(key, valueName.c_str(), 0, type, bytes.data(),
-                                    static_cast<DWORD>(bytes.size()));
-    ::RegCloseKey(key);
-    if (set != ERROR_SUCCESS)
-        throw std::runtime_error("cannot set the value " + valueName);
-}
-
-inline void TestRegistry::DenyWriteAccess(const std::string& keyName) {
-    // A protected access list that lets everyone read the key and nothing else.
-    PSECURITY_DESCRIPTOR readOnly = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)", SDDL_REVISION_1,
-                                                              &readOnly, nullptr))
-        throw std::runtime_error("cannot make a read-only access list");
-    HKEY key = nullptr;
-    LONG result =
-        ::RegOpenKeyExA(reinterpret_cast<HKEY>(m_root), keyName.c_str(), 0, WRITE_DAC, &key);
-    if (result == ERROR_SUCCESS) {
-        result = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly);
-        ::RegCloseKey(key);
+    static HKEY create(HKEY parent, const std::string& name) {
+        HKEY key = nullptr;
+        check(RegCreateKeyExA(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr) == ERROR_SUCCESS,
+              "create the key " + name);
+        return key;
     }
-    LocalFree(readOnly);
-    if (result != ERROR_SUCCESS)
-        throw std::runtime_error("cannot make the key " + keyName + " read-only");
-}
-
+    std::unique_ptr<Registry> m_system;
+    std::string m_testKey;
+    HKEY m_root = nullptr;
+    std::set<RegistryKey> m_open;
+};
 #else
-
-inline TestRegistry::TestRegistry() {
-    auto memory = std::make_unique<MemoryRegistry>();
-    m_memory = memory.get();
-    m_system = std::move(memory);
-}
-
-inline TestRegistry::~TestRegistry() = default;
-
-inline void TestRegistry::SetValue(const std::string& keyName, const std::string& valueName,
-                                   std::uint32_t type, const Bytes& bytes) {
-    m_memory->SetValue(kHkeyLocalMachine, keyName, valueName, type, bytes);
-}
-
-inline void TestRegistry::DenyWriteAccess(const std::string& keyName) {
-    m_memory->DenyWriteAccess(kHkeyLocalMachine, keyName);
-}
-
+// Off Windows the tests fill the in-memory registry.
+using TestRegistry = MemoryRegistry;
 #endif
 
 } // namespace brennic::platform::test

@@ -1,12 +1,16 @@
-// The About window: its texts and place, the keys that close it, System Info.
+// The About window: its texts and place, the keys that close it, System Info; and
+// the About command: one About window at a time, and the program running as long
+// as any window is open.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
-#include "frm_about.h"
+#include "about_window_opener.h"
 #include "test_support.h"
 
 using namespace brennic::startup;
@@ -15,9 +19,20 @@ namespace {
 
 const ScreenFacts kScreen{QRect(0, 0, 1024, 768), 96.0};
 
-QString labelText(const QWidget& window, const char* name) {
-    const auto* label = window.findChild<QLabel*>(QString::fromLatin1(name));
-    return label == nullptr ? QStringLiteral("<missing>") : label->text();
+QString text(const QWidget& window, const char* name) {
+    const auto* child = window.findChild<QWidget*>(QString::fromLatin1(name));
+    return child == nullptr ? QStringLiteral("<missing>") : child->property("text").toString();
+}
+
+int openAboutWindows() {
+    int count = 0;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        count += qobject_cast<FrmAbout*>(window) != nullptr && window->isVisible();
+    return count;
+}
+
+QLabel* title(FrmAbout* about) {
+    return about->findChild<QLabel*>(QStringLiteral("lblTitle"));
 }
 
 } // namespace
@@ -26,10 +41,10 @@ TEST(FrmAbout, LoadsTheCaptionTitleAndVersion) {
     standins::AboutStandIns standIns;
     FrmAbout about({"Brennic", 1, 10, 2}, kScreen, standIns.services());
     EXPECT_EQ(about.windowTitle(), QStringLiteral("About Brennic"));
-    EXPECT_EQ(labelText(about, "lblTitle"), QStringLiteral("Brennic"));
-    EXPECT_EQ(labelText(about, "lblVersion"), QStringLiteral("Version 1.10.2"));
-    EXPECT_EQ(about.findChild<QPushButton*>(QStringLiteral("cmdSysInfo"))->text(),
-              QStringLiteral("&System Info..."));
+    EXPECT_EQ(text(about, "lblTitle"), QStringLiteral("Brennic"));
+    EXPECT_EQ(text(about, "lblVersion"), QStringLiteral("Version 1.10.2"));
+    EXPECT_EQ(text(about, "cmdSysInfo"), QStringLiteral("&System Info..."));
+    EXPECT_EQ(about.focusWidget()->objectName(), QStringLiteral("cmdOK"));
     // 2340 and 1935 twips from the screen's corner, 5730 by 3555 twips inside.
     EXPECT_EQ(about.pos(), QPoint(156, 129));
     EXPECT_EQ(about.size(), QSize(382, 237));
@@ -37,52 +52,104 @@ TEST(FrmAbout, LoadsTheCaptionTitleAndVersion) {
 }
 
 TEST(FrmAbout, ReturnAndEscapeClose) {
-    struct Row {
-        const char* name;
-        Qt::Key key;
-        bool expectedClosed;
-    };
-    const Row rows[] = {
-        {"return", Qt::Key_Return, true},
-        {"keypad_enter", Qt::Key_Enter, true},
-        {"escape", Qt::Key_Escape, true},
-        {"space_without_focus_on_a_button", Qt::Key_Space, false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    // clang-format off
+    const std::pair<Qt::Key, bool> rows[] = {
+        {Qt::Key_Return, true}, {Qt::Key_Enter, true}, {Qt::Key_Escape, true},
+        {Qt::Key_Space, false}}; // no button has the key
+    // clang-format on
+    for (const auto& [key, closes] : rows) {
+        SCOPED_TRACE(key);
         standins::AboutStandIns standIns;
         QPointer<FrmAbout> about = new FrmAbout(kAppFacts, kScreen, standIns.services());
         about->show();
-        QTest::keyClick(about.data(), row.key);
+        QTest::keyClick(about.data(), key);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(about.isNull(), row.expectedClosed);
+        EXPECT_EQ(about.isNull(), closes);
         EXPECT_TRUE(standIns.infoBox.shown.empty());
         delete about.data();
     }
 }
 
-TEST(FrmAbout, OkIsTheDefaultButtonFirstInTabOrder) {
-    standins::AboutStandIns standIns;
-    FrmAbout about(kAppFacts, kScreen, standIns.services());
-    auto* cmdOK = about.findChild<QPushButton*>(QStringLiteral("cmdOK"));
-    EXPECT_TRUE(cmdOK->isDefault());
-    EXPECT_EQ(about.focusWidget(), cmdOK);
-    EXPECT_EQ(cmdOK->nextInFocusChain()->objectName(), QStringLiteral("cmdSysInfo"));
+// The lookup itself is tested in tests/platform: here, what the window says.
+TEST(FrmAbout, SysInfoSaysTheToolIsUnavailableUnlessItStarted) {
+    for (bool registered : {true, false}) {
+        SCOPED_TRACE(registered ? "started" : "not registered");
+        standins::AboutStandIns standIns;
+        if (registered)
+            standIns.registry.SetValue(brennic::platform::kHkeyLocalMachine,
+                                       brennic::platform::kSysInfoKey,
+                                       brennic::platform::kSysInfoValue, brennic::platform::kRegSz,
+                                       {'C', ':', '\\', 'm', '.', 'e', 'x', 'e', 0});
+        QPointer<FrmAbout> about = new FrmAbout(kAppFacts, kScreen, standIns.services());
+        about->show();
+        QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("cmdSysInfo")),
+                          Qt::LeftButton);
+        EXPECT_EQ(standIns.starter.started.size(), registered ? 1u : 0u);
+        ASSERT_EQ(standIns.infoBox.shown.size(), registered ? 0u : 1u);
+        if (!standIns.infoBox.shown.empty()) {
+            EXPECT_EQ(standIns.infoBox.shown[0].text,
+                      QStringLiteral("System Information Is Unavailable At This Time"));
+            EXPECT_EQ(standIns.infoBox.shown[0].title, QStringLiteral("Brennic"));
+            EXPECT_EQ(standIns.infoBox.shown[0].parent, about.data());
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_FALSE(about.isNull()); // stays open
+        EXPECT_TRUE(about->isVisible());
+        delete about.data();
+    }
 }
 
-TEST(FrmAbout, SysInfoWithoutRegistryValuesSaysSoAndStaysOpen) {
+TEST(AboutWindowOpener, KeepsOneAboutWindowAndLoadsAfreshAfterClosing) {
     standins::AboutStandIns standIns;
-    QPointer<FrmAbout> about = new FrmAbout(kAppFacts, kScreen, standIns.services());
-    about->show();
-    QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("cmdSysInfo")), Qt::LeftButton);
-    ASSERT_EQ(standIns.infoBox.shown.size(), 1u);
-    EXPECT_EQ(standIns.infoBox.shown[0].text,
-              QStringLiteral("System Information Is Unavailable At This Time"));
-    EXPECT_EQ(standIns.infoBox.shown[0].title, QStringLiteral("Brennic"));
-    EXPECT_EQ(standIns.infoBox.shown[0].parent, about.data());
-    EXPECT_TRUE(standIns.starter.started.empty());
+    AboutWindowOpener opener(kAppFacts, kScreen, standIns.services());
+    opener.Open();
+    QPointer<FrmAbout> first = opener.window();
+    ASSERT_FALSE(first.isNull());
+    // Choosing About again raises the same window without loading it again.
+    title(first)->setText(QStringLiteral("marked"));
+    opener.Open();
+    EXPECT_EQ(opener.window(), first.data());
+    EXPECT_EQ(openAboutWindows(), 1);
+    EXPECT_EQ(title(first)->text(), QStringLiteral("marked"));
+
+    first->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ASSERT_FALSE(about.isNull());
-    EXPECT_TRUE(about->isVisible());
-    delete about.data();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(opener.window(), nullptr);
+    opener.Open();
+    ASSERT_NE(opener.window(), nullptr);
+    EXPECT_EQ(openAboutWindows(), 1);
+    EXPECT_EQ(title(opener.window())->text(), QStringLiteral("Brennic"));
+}
+
+TEST(AboutWindowOpener, AnOpenAboutWindowKeepsTheProgramRunning) {
+    ASSERT_TRUE(QApplication::quitOnLastWindowClosed());
+    standins::AboutStandIns standIns;
+    AboutWindowOpener opener(kAppFacts, kScreen, standIns.services());
+    QWidget mainWindow;
+    mainWindow.show();
+    opener.Open();
+
+    // Closing the last window posts a quit that ends the loop within two queued
+    // steps; the About window is closed only after that, in the third. Should the
+    // loop not end, the guard ends it.
+    std::vector<const char*> steps;
+    auto later = [](auto step) { QMetaObject::invokeMethod(qApp, step, Qt::QueuedConnection); };
+    QTimer hangGuard;
+    hangGuard.callOnTimeout([&] {
+        steps.push_back("hang_guard");
+        QCoreApplication::quit();
+    });
+    hangGuard.start(5000);
+    later([&] {
+        mainWindow.close();
+        later([&] {
+            later([&] {
+                steps.push_back("running_after_main_window_closed");
+                opener.window()->close();
+            });
+        });
+    });
+    QApplication::exec();
+    EXPECT_EQ(steps, std::vector<const char*>{"running_after_main_window_closed"});
 }

@@ -1,11 +1,17 @@
-// The splash window: its texts, its place, and the inputs that close it.
+// The splash window: its texts, its place, the inputs that close it, and the
+// start-up sequence: the splash window on the screen during the pause, the main
+// window only after it.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QPointer>
 #include <QTest>
+#include <QWindow>
 
 #include "frm_splash.h"
+#include "module1.h"
+#include "test_support.h"
 
 using namespace brennic::startup;
 
@@ -18,6 +24,13 @@ QString labelText(const FrmSplash& splash, const char* name) {
     return label == nullptr ? QStringLiteral("<missing>") : label->text();
 }
 
+FrmSplash* openSplash() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* splash = qobject_cast<FrmSplash*>(window))
+            return splash;
+    return nullptr;
+}
+
 } // namespace
 
 TEST(FrmSplash, ShowsTheTitleAndVersionItLoads) {
@@ -26,7 +39,6 @@ TEST(FrmSplash, ShowsTheTitleAndVersionItLoads) {
     EXPECT_EQ(labelText(splash, "lblVersion"), QStringLiteral("Version 1.0.2"));
     EXPECT_EQ(labelText(splash, "lblPlatform"), QStringLiteral("WinNT, 95 and 98"));
     EXPECT_EQ(labelText(splash, "lblWarning"), QStringLiteral("Warning: Beta version"));
-
     FrmSplash minorTen({"Brennic", 1, 10, 2}, kScreen);
     EXPECT_EQ(labelText(minorTen, "lblVersion"), QStringLiteral("Version 1.10.2"));
 }
@@ -34,30 +46,19 @@ TEST(FrmSplash, ShowsTheTitleAndVersionItLoads) {
 TEST(FrmSplash, IsCentredWithoutTitleBarOrTaskBarButton) {
     // 7215 by 3000 twips are 481 by 200 pixels at 96 dpi and 722 by 300 at 144;
     // the border adds 2 pixels on each side.
-    struct Row {
-        const char* name;
-        ScreenFacts screen;
-        QRect expected;
-    };
-    const Row rows[] = {
-        {"96_dpi", {QRect(0, 0, 1024, 768), 96.0}, QRect(269, 282, 485, 204)},
-        {"144_dpi_second_screen", {QRect(1024, 0, 1600, 1200), 144.0}, QRect(1461, 448, 726, 304)},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        FrmSplash splash(kAppFacts, row.screen);
-        EXPECT_EQ(splash.geometry(), row.expected);
+    const std::pair<ScreenFacts, QRect> rows[] = {
+        {{QRect(0, 0, 1024, 768), 96.0}, QRect(269, 282, 485, 204)},
+        {{QRect(1024, 0, 1600, 1200), 144.0}, QRect(1461, 448, 726, 304)}}; // a second screen
+    for (const auto& [screen, expected] : rows) {
+        FrmSplash splash(kAppFacts, screen);
+        EXPECT_EQ(splash.geometry(), expected);
         EXPECT_TRUE(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
         EXPECT_EQ(splash.windowType(), Qt::SplashScreen);
     }
 }
 
 TEST(FrmSplash, TypedKeysAndClicksOnTheFrameCloseIt) {
-    struct Row {
-        const char* name;
-        std::function<void(FrmSplash&)> input;
-        bool expectedClosed;
-    };
+    // A key closes it if it types something; a click only on the frame itself.
     auto key = [](Qt::Key k) { return [k](FrmSplash& s) { QTest::keyClick(&s, k); }; };
     auto click = [](const char* child, QPoint at) {
         return [child, at](FrmSplash& s) {
@@ -65,24 +66,45 @@ TEST(FrmSplash, TypedKeysAndClicksOnTheFrameCloseIt) {
                               at);
         };
     };
-    const Row rows[] = {
+    const std::tuple<const char*, std::function<void(FrmSplash&)>, bool> rows[] = {
         {"letter", key(Qt::Key_A), true},
         {"return", key(Qt::Key_Return), true},
         {"escape", key(Qt::Key_Escape), true},
-        {"shift_alone_types_nothing", key(Qt::Key_Shift), false},
-        {"arrow_types_nothing", key(Qt::Key_Left), false},
-        {"click_on_frame1", click("Frame1", QPoint(470, 5)), true},
-        {"click_on_the_logo", click("imgLogo", QPoint(50, 50)), false},
-        {"click_on_the_title", click("lblProductName", QPoint(10, 10)), false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+        {"shift", key(Qt::Key_Shift), false},
+        {"arrow", key(Qt::Key_Left), false},
+        {"frame", click("Frame1", QPoint(470, 5)), true},
+        {"logo", click("imgLogo", QPoint(50, 50)), false},
+        {"title", click("lblProductName", QPoint(10, 10)), false}};
+    for (const auto& [name, input, closes] : rows) {
+        SCOPED_TRACE(name);
         QPointer<FrmSplash> splash = new FrmSplash(kAppFacts, kScreen);
         splash->show();
-        row.input(*splash);
-        EXPECT_EQ(!splash->isVisible(), row.expectedClosed);
+        input(*splash);
+        EXPECT_EQ(!splash->isVisible(), closes);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(splash.isNull(), row.expectedClosed);
+        EXPECT_EQ(splash.isNull(), closes);
         delete splash.data();
     }
+}
+
+TEST(Module1, ShowsTheMainWindowOnlyAfterTheSplashPause) {
+    standins::RecordingPause pause;
+    bool splashOnScreenDuringPause = false;
+    QWidget* created = nullptr;
+    pause.during = [&] {
+        const FrmSplash* splash = openSplash();
+        splashOnScreenDuringPause = splash != nullptr && splash->isVisible() &&
+                                    splash->windowHandle()->isExposed() && splash->painted();
+        EXPECT_EQ(created, nullptr);
+    };
+    QPointer<QWidget> mainWindow =
+        ShowStartupWindows(ScreenFacts{QRect(0, 0, 1024, 768), 96.0}, pause, [&] {
+            EXPECT_EQ(openSplash(), nullptr);
+            return created = new QWidget;
+        });
+    EXPECT_TRUE(splashOnScreenDuringPause);
+    EXPECT_EQ(pause.pauses, std::vector{std::chrono::milliseconds(2500)});
+    ASSERT_EQ(mainWindow.data(), created);
+    EXPECT_TRUE(mainWindow->isVisible());
+    delete mainWindow.data();
 }

@@ -4,40 +4,30 @@
 
 #include <QString>
 #include <functional>
-#include <set>
-#include <string>
 #include <vector>
 
 #include "../platform/test_support.h"
-#include "file_lookup.h"
 #include "info_box.h"
-#include "memory_registry.h"
 #include "pause.h"
-#include "program_starter.h"
 #include "sys_info.h"
 
 namespace brennic::startup::standins {
 
-using platform::test::FakeFiles;
-using platform::test::RecordingStarter;
+struct Shown {
+    QString text, title;
+    QWidget* parent;
+};
 
-class RecordingInfoBox final : public InfoBox {
-  public:
+struct RecordingInfoBox final : InfoBox {
     void Inform(QWidget* parent, const QString& text, const QString& title) override {
         shown.push_back({text, title, parent});
     }
-    struct Shown {
-        QString text;
-        QString title;
-        QWidget* parent;
-    };
     std::vector<Shown> shown;
 };
 
 // Records each pause and runs `during` in it, so a test can look at the windows
 // while the start-up is blocked.
-class RecordingPause final : public platform::Pause {
-  public:
+struct RecordingPause final : platform::Pause {
     void Sleep(std::chrono::milliseconds duration) override {
         pauses.push_back(duration);
         if (during)
@@ -49,9 +39,9 @@ class RecordingPause final : public platform::Pause {
 
 // All the About window's services, empty: no registry values, no files.
 struct AboutStandIns {
-    platform::MemoryRegistry registry;
-    FakeFiles files;
-    RecordingStarter starter;
+    platform::test::TestRegistry registry;
+    platform::test::FakeFiles files;
+    platform::test::RecordingStarter starter;
     RecordingInfoBox infoBox;
     SysInfoServices services() { return {registry, files, starter, infoBox}; }
 };

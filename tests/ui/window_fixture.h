@@ -3,8 +3,6 @@
 #pragma once
 
 #include <QAction>
-#include <QApplication>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -12,8 +10,6 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
-#include <optional>
-#include <vector>
 
 #include "about_opener.h"
 #include "flex_grid.h"
@@ -34,33 +30,30 @@ struct Shown {
     MessageBoxes::Icon icon;
 };
 
-struct RecordingMessages : MessageBoxes {
+// Every service of the window in one: messages and the help are recorded, the
+// save dialog gives `answer` (nothing: Cancel), starting and opening the help
+// work or fail as told.
+struct StandIns : MessageBoxes,
+                  SaveDialog,
+                  DocumentOpener,
+                  ProgramExit,
+                  AboutOpener,
+                  platform::ProgramStarter {
     std::vector<Shown> shown;
-    void Show(const QString& p, const QString& t, Icon i) override { shown.push_back({p, t, i}); }
-};
-
-struct PresetSaveDialog : SaveDialog {
-    std::optional<QString> answer; // nothing: the user cancels
-    int asked = 0, selected = -1;
+    std::optional<QString> answer;
+    int asked = 0, selected = -1, exits = 0, abouts = 0;
     QString directory;
-    QStringList filters;
+    QStringList filters, opened;
+    bool starts = true, opens = true;
+    std::vector<std::string> started;
+
+    void Show(const QString& p, const QString& t, Icon i) override { shown.push_back({p, t, i}); }
     std::optional<QString> AskSavePath(const QString& d, const QStringList& f, int s) override {
         ++asked, directory = d, filters = f, selected = s;
         return answer;
     }
-};
-
-// The help viewer and the desktop's document viewer, each told to work or fail.
-struct RecordingViewers : platform::ProgramStarter, DocumentOpener {
-    bool starts = true, opens = true;
-    std::vector<std::string> started;
-    QStringList opened;
     bool Start(const std::string& line) override { return started.push_back(line), starts; }
     bool Open(const QString& path) override { return opened << path, opens; }
-};
-
-struct CountingExitAndAbout : ProgramExit, AboutOpener {
-    int exits = 0, abouts = 0;
     void Exit() override { ++exits; }
     void Open() override { ++abouts; }
 };
@@ -72,6 +65,7 @@ inline const QByteArray WorkedExampleFile =
     HeaderLine + " 0.3875  0.83  0.722448979591837  0.599793371618005  0.845104587565668  "
                  "0.0795394908975717  9.0828967024969 \r\n";
 inline const QString LoadText = "First set the matrix size...click Apply, and enter your data.";
+inline const QString InputTitle = "Error in your input";
 
 inline QByteArray readFile(const QString& path) {
     QFile file(path);
@@ -90,19 +84,19 @@ class WindowTest : public ::testing::Test {
         open(dir = m_tempDir.path());
     }
 
-    // A new window whose program lives in `programDirectory`, shown and active.
+    // A new window whose program lives in `programDirectory`, shown and active,
+    // with fresh stand-ins.
     void open(const QString& programDirectory) {
         window.reset();
-        window = std::make_unique<FrmBrennic>(
-            FrmBrennicServices{messages, saveDialog, viewers, exitAbout, viewers, &exitAbout,
-                               programDirectory.toStdString(), '.', 96.0});
+        s = std::make_unique<StandIns>();
+        window = std::make_unique<FrmBrennic>(FrmBrennicServices{
+            *s, *s, *s, *s, *s, s.get(), programDirectory.toStdString(), '.', 96.0});
         window->show();
         active = QTest::qWaitForWindowActive(window.get());
         find<QTimer>("Timer1")->stop(); // the tests call TimerStep themselves
-        messages.shown.clear();
     }
 
-    template <typename T> T* find(const char* name) {
+    template <typename T = QWidget> T* find(const char* name) {
         T* found = window->findChild<T*>(QLatin1String(name));
         EXPECT_NE(found, nullptr) << name;
         return found;
@@ -110,13 +104,14 @@ class WindowTest : public ::testing::Test {
     FlexGrid* grid() { return find<FlexGrid>("FlexGrid"); }
     QLineEdit* input() { return find<QLineEdit>("txtInput"); }
     QLineEdit* sizeBox() { return find<QLineEdit>("Text1"); }
-    QPushButton* button(const char* name) { return find<QPushButton>(name); }
     QAction* menu(const char* name) { return find<QAction>(name); }
     QString status() { return find<StatusBar>("StatusBar1")->SimpleText(); }
     QString resultPath() const { return dir + "/Result.txt"; }
     std::pair<int, int> current() { return {grid()->Row(), grid()->Col()}; }
+    // A widget's or a menu item's.
+    bool enabled(const char* name) { return find<QObject>(name)->property("enabled").toBool(); }
 
-    void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    void click(const char* name) { QTest::mouseClick(find<QPushButton>(name), Qt::LeftButton); }
     void applySize(const QString& size) {
         sizeBox()->setText(size);
         click("cmdApply");
@@ -141,13 +136,10 @@ class WindowTest : public ::testing::Test {
         click("cmdDoIt");
     }
 
-    RecordingMessages messages;
-    PresetSaveDialog saveDialog;
-    RecordingViewers viewers;
-    CountingExitAndAbout exitAbout;
     QTemporaryDir m_tempDir;
     QString dir;
     bool active = false;
+    std::unique_ptr<StandIns> s;
     std::unique_ptr<FrmBrennic> window;
 };
 
