@@ -1,13 +1,15 @@
-// The matrix totals and the seven figures: the worked examples digit for digit,
-// every arithmetic failure with its kind and step, and random matrices against
-// an independent computation in higher precision.
+// From the cells to the seven figures: the order in which the cells are visited,
+// where each pass stops and what it finds, the sizes a run refuses, every
+// arithmetic failure with its kind and step, and random matrices against an
+// independent computation in higher precision. The worked examples, digit for
+// digit, are in result_file_test.cpp; the totals show in the class figures of
+// agreement_report_test.cpp.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 
 #include "kappa.h"
-#include "result_file.h"
 #include "run.h"
 #include "test_support.h"
 
@@ -15,51 +17,56 @@ namespace brennic {
 namespace {
 
 using test::Grid;
-using Totals = std::vector<double>;
 
-TEST(ErrorMatrix, AddsUpRowsColumnsDiagonalAndGrandTotal) {
+// Each pass is recorded as the cells it asked for, "rc" each: "11 21 12 22".
+TEST(Traversal, VisitsDownEachColumnAndStopsAtTheFirstCellFound) {
+    enum Pass { EmptyCheck, NumberCheck, Reading, WholeRun, RunOf255 };
     const struct {
         const char* name;
+        Pass pass;
         Grid grid;
-        Totals rows, cols; // element 0 stays 0
-        double diagonal, grand;
-    } examples[] = {
-        {"worked_example", Grid("20 5 0|3 15 2|2 5 48"), {0, 25, 20, 55}, {0, 25, 25, 50}, 83, 100},
-        {"fractional_counts", Grid("2.5 1|0.5 6"), {0, 3.5, 6.5}, {0, 3, 7}, 8.5, 10},
-        {"all_zero_cells", Grid("0 0|0 0"), {0, 0, 0}, {0, 0, 0}, 0, 0},
+        const char* calls; // and, for the checks, what they found
+    } rows[] = {
+        {"blank_and_zero_count_as_filled", EmptyCheck, Grid("1 ~|0 2"), "11 21 12 22 filled"},
+        {"column_one_before_column_two", EmptyCheck, Grid("1 _|_ 2"), "11 21 empty 21"},
+        {"first_non_number_in_column_order", NumberCheck, Grid("1 ~|x 2"), "11 21 no number 21 x"},
+        {"blank_is_no_number", NumberCheck, Grid("1 ~|3 2"), "11 21 12 no number 12  "},
+        {"reading_three_by_three", Reading, Grid("1 2 3|4 5 6|7 8 9"),
+         "11 21 31 12 22 32 13 23 33 "},
+        {"run_checks_empty_then_numbers_then_reads", WholeRun, Grid("1 2|3 4"),
+         "11 21 12 22 11 21 12 22 11 21 12 22 "},
+        {"run_refuses_size_255_before_any_cell", RunOf255, Grid("1 2|3 4"), ""},
     };
-    for (const auto& ex : examples) {
-        SCOPED_TRACE(ex.name);
-        const auto m = std::get<ErrorMatrix>(ReadErrorMatrix(ex.grid.n(), ex.grid.cells(), '.'));
-        EXPECT_EQ(m.RowTotals, ex.rows);
-        EXPECT_EQ(m.ColTotals, ex.cols);
-        EXPECT_EQ(m.DiagonalSum, ex.diagonal);
-        EXPECT_EQ(m.GrandTotal, ex.grand);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string calls;
+        const CellText cells = [&calls, cells = row.grid.cells()](int r, int c) {
+            calls += std::to_string(r) + std::to_string(c) + " ";
+            return cells(r, c);
+        };
+        if (row.pass == EmptyCheck) {
+            const auto empty = FindEmptyCell(row.grid.n(), cells);
+            calls += empty ? "empty " + std::to_string(empty->row) + std::to_string(empty->col)
+                           : "filled";
+        } else if (row.pass == NumberCheck) {
+            const NotANumberCell bad = FindNonNumberCell(row.grid.n(), cells, '.').value();
+            calls += "no number " + std::to_string(bad.cell.row) + std::to_string(bad.cell.col) +
+                     " " + bad.text;
+        } else if (row.pass == Reading) {
+            ReadErrorMatrix(row.grid.n(), cells, '.');
+        } else {
+            RunKappaInMemory(row.pass == WholeRun ? row.grid.n() : 255, cells, '.');
+        }
+        EXPECT_EQ(calls, row.calls);
     }
 }
 
-TEST(Kappa, WorkedExamplesGiveTheirFifteenDigits) {
-    const struct {
-        const char* name;
-        Grid grid;
-        const char* valuesLine;
-    } examples[] = {
-        {"worked_example", Grid("20 5 0|3 15 2|2 5 48"),
-         " 0.3875  0.83  0.722448979591837  0.599793371618005  0.845104587565668 "
-         " 0.0795394908975717  9.0828967024969 \r\n"},
-        {"perfect_agreement", Grid("10 0|0 10"),
-         " 0.5  1  1  1  1  0.223606797749979  4.47213595499958 \r\n"},
-        {"chance_agreement_negative_limit", Grid("5 5|5 5"),
-         " 0.5  0.5  0 -0.447213595499958  0.447213595499958  0.223606797749979  0 \r\n"},
-        {"fractional_counts_upper_limit_above_one", Grid("2.5 1|0.5 6"),
-         " 0.56  0.85  0.659090909090909  0.145836827698354  1.17234499048346 "
-         " 0.356753034006338  1.84747106896139 \r\n"},
-    };
-    for (const auto& ex : examples) {
-        SCOPED_TRACE(ex.name);
-        const auto run = RunKappaInMemory(ex.grid.n(), ex.grid.cells(), '.');
-        ASSERT_TRUE(std::holds_alternative<run::Written>(run.outcome));
-        EXPECT_EQ(ResultValuesLine(std::get<run::Written>(run.outcome).result, '.'), ex.valuesLine);
+TEST(Run, RefusesSizesOutsideTwoTo254) {
+    const CellText identity = [](int r, int c) { return r == c ? "1" : "0"; };
+    for (int n : {1, 2, 254, 255}) {
+        const RunOutcome outcome = RunKappaInMemory(n, identity, '.').outcome;
+        const auto* refused = std::get_if<run::SizeOutOfRange>(&outcome);
+        EXPECT_EQ(refused ? refused->size : 0, n == 1 || n == 255 ? n : 0) << n;
     }
 }
 
@@ -88,7 +95,6 @@ TEST(Kappa, EachFailureNamesItsKindStepAndCause) {
         const ArithmeticError error = std::get<run::Arithmetic>(run.outcome).error;
         EXPECT_EQ(error, f.expected);
         EXPECT_NE(ArithmeticCause(error).find(f.causeWords), std::string::npos);
-        EXPECT_EQ(run.bytes, "");
     }
 }
 

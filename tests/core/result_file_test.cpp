@@ -1,5 +1,6 @@
-// Result.txt on disk: its exact bytes, what each way a run can end leaves in it,
-// where it is put, and how a file that cannot be written is reported.
+// Result.txt on disk: the worked examples' exact bytes, what each way a run can
+// end leaves in it, where it is put, and how a file that cannot be written is
+// reported.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -19,58 +20,53 @@ const std::string Header = "\"PC\",\"PO\",\"KAPPA\",\"LO-95% CI\",\"HI-95% CI\",
 
 using ResultFile = test::TempDirTest;
 
-TEST_F(ResultFile, HoldsTheHeaderAndValuesOfTheLastRunOnly) {
-    const struct {
-        char separator;
-        const char* valuesLine;
-    } rows[] = {
-        {'.', " 0.3875  0.83  0.722448979591837  0.599793371618005  0.845104587565668 "
-              " 0.0795394908975717  9.0828967024969 \r\n"},
-        {',', " 0,3875  0,83  0,722448979591837  0,599793371618005  0,845104587565668 "
-              " 0,0795394908975717  9,0828967024969 \r\n"},
-    };
-    ASSERT_EQ(Header.size(), 52u);
-    writeFile(dir / "Result.txt", "old contents\r\nof any length\r\nand lines\r\n");
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.separator);
-        for (int run = 0; run < 2; ++run) { // the second replaces the first
-            const auto outcome = RunKappa(3, WorkedExample.cells(), row.separator, dir.string());
-            ASSERT_TRUE(std::holds_alternative<run::Written>(outcome));
-            EXPECT_EQ(std::get<run::Written>(outcome).ResultPath, (dir / "Result.txt").string());
-        }
-        EXPECT_EQ(readFile(dir / "Result.txt"), Header + row.valuesLine);
-    }
-}
-
-TEST_F(ResultFile, KeepsOrResetsThePreviousFileAsEachFailureRequires) {
-    const std::string previous = Header + " 1  1  1  1  1  1  1 \r\n";
+// Each row starts from a longer file of other contents and runs twice.
+TEST_F(ResultFile, HoldsTheLastRunOrKeepsThePreviousFile) {
+    const std::string previous = "old contents\r\nof any length\r\nand lines\r\n";
     const struct {
         const char* name;
         int n;
         Grid grid;
-        std::string expected;
+        char separator;
+        std::string file;
     } rows[] = {
-        {"cell_not_a_number_keeps_previous", 2, Grid("1 2|3 four"), previous},
-        {"empty_cell_keeps_previous", 2, Grid("1 2|_ 4"), previous},
-        {"size_out_of_range_keeps_previous", 255, Grid("1 2|3 4"), previous},
-        {"arithmetic_error_leaves_header_only", 2, Grid("0 0|0 0"), Header},
+        // clang-format off
+        {"worked_example", 3, WorkedExample, '.', Header +
+         " 0.3875  0.83  0.722448979591837  0.599793371618005  0.845104587565668 "
+         " 0.0795394908975717  9.0828967024969 \r\n"},
+        {"worked_example_comma", 3, WorkedExample, ',', Header +
+         " 0,3875  0,83  0,722448979591837  0,599793371618005  0,845104587565668 "
+         " 0,0795394908975717  9,0828967024969 \r\n"},
+        {"chance_agreement_negative_limit", 2, Grid("5 5|5 5"), '.', Header +
+         " 0.5  0.5  0 -0.447213595499958  0.447213595499958  0.223606797749979  0 \r\n"},
+        {"fractional_counts_upper_limit_above_one", 2, Grid("2.5 1|0.5 6"), '.', Header +
+         " 0.56  0.85  0.659090909090909  0.145836827698354  1.17234499048346 "
+         " 0.356753034006338  1.84747106896139 \r\n"},
+        {"arithmetic_error_leaves_header_only", 2, Grid("0 0|0 0"), '.', Header},
+        {"cell_not_a_number_keeps_previous", 2, Grid("1 2|3 four"), '.', previous},
+        {"point_under_comma_keeps_previous", 2, Grid("1 2|3 2.5"), ',', previous},
+        {"empty_cell_keeps_previous", 2, Grid("1 2|_ 4"), '.', previous},
+        {"size_out_of_range_keeps_previous", 255, Grid("1 2|3 4"), '.', previous},
+        // clang-format on
     };
+    ASSERT_EQ(Header.size(), 52u);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         writeFile(dir / "Result.txt", previous);
-        RunKappa(row.n, row.grid.cells(), '.', dir.string());
-        EXPECT_EQ(readFile(dir / "Result.txt"), row.expected);
+        for (int run = 0; run < 2; ++run) {
+            const auto outcome = RunKappa(row.n, row.grid.cells(), row.separator, dir.string());
+            if (const auto* written = std::get_if<run::Written>(&outcome)) {
+                EXPECT_EQ(written->ResultPath, (dir / "Result.txt").string());
+            }
+        }
+        EXPECT_EQ(readFile(dir / "Result.txt"), row.file);
     }
 }
 
-TEST_F(ResultFile, JoinsTheDirectoryWithoutLookingAtItsEnd) {
+// No test for a separator already at the end: a root directory gives two.
+TEST(ResultPath, JoinsTheDirectoryWithoutLookingAtItsEnd) {
     const std::string sep(1, PathSeparator);
     EXPECT_EQ(MakeResultPath(sep), sep + sep + "Result.txt");
-    // A directory text ending in a separator is used as it stands.
-    const auto outcome = RunKappa(3, WorkedExample.cells(), '.', dir.string() + sep);
-    ASSERT_TRUE(std::holds_alternative<run::Written>(outcome));
-    EXPECT_EQ(std::get<run::Written>(outcome).ResultPath, dir.string() + sep + sep + "Result.txt");
-    EXPECT_EQ(readFile(dir / "Result.txt").substr(0, 52), Header);
 }
 
 // CI runs as root, so the failures come from the shape of the path, not from
