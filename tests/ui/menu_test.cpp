@@ -93,6 +93,18 @@ TEST_F(WindowTest, SaveAsCopiesTheResultFile) {
     }
 }
 
+TEST_F(WindowTest, SaveAsAfterAFailedRunCopiesNoHeaderAlone) {
+    // Every cell 0: the run stops at its first figure, Result.txt holds the header.
+    fill(2, {"0", "0", "0", "0"});
+    click("cmdDoIt");
+    ASSERT_EQ(s->shown.size(), 1u);
+    s->answer = dir + "/copy.csv";
+    menu("mnuFileSaveAs")->trigger();
+    ASSERT_EQ(s->shown.size(), 2u);
+    EXPECT_TRUE(s->shown[1].prompt.startsWith("There are no results to save yet"));
+    EXPECT_FALSE(QFile::exists(dir + "/copy.csv"));
+}
+
 TEST_F(WindowTest, HowToStartsTheViewerOrOpensThePage) {
     // clang-format off
     struct Help { const char* name; const char* directorySuffix; bool starts, opens; };
