@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     const std::string programDirectory = platform::ProgramDirectory();
     const char decimalSeparator = userDecimalSeparator();
 
-    return startup::RunStartup(app, pause, [&]() -> QWidget* {
+    return startup::RunStartup(screen, pause, [&]() -> QWidget* {
         return new ui::FrmBrennic(
             ui::FrmBrennicServices{messages, saveDialog, documents, programExit, starter, &about,
                                    programDirectory, decimalSeparator, screen.logicalDpi});

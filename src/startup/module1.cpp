@@ -51,10 +51,9 @@ QWidget* ShowStartupWindows(const ScreenFacts& screen, platform::Pause& pause,
     return mainWindow;
 }
 
-int RunStartup(QApplication& app, platform::Pause& pause,
+int RunStartup(const ScreenFacts& screen, platform::Pause& pause,
                const MainWindowFactory& createMainWindow) {
-    QPointer<QWidget> mainWindow =
-        ShowStartupWindows(PrimaryScreenFacts(app), pause, createMainWindow);
+    QPointer<QWidget> mainWindow = ShowStartupWindows(screen, pause, createMainWindow);
     const int exitCode = QApplication::exec();
     delete mainWindow.data();
     return exitCode;

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <functional>
 
-class QApplication;
 class QWidget;
 
 namespace brennic::platform {
@@ -31,10 +30,9 @@ using MainWindowFactory = std::function<QWidget*()>;
 QWidget* ShowStartupWindows(const ScreenFacts& screen, platform::Pause& pause,
                             const MainWindowFactory& createMainWindow);
 
-// The whole start-up: ShowStartupWindows on the primary screen, then the event
-// loop, which ends when the last window closes (or on Exit). Returns the loop's
-// exit code.
-int RunStartup(QApplication& app, platform::Pause& pause,
+// The whole start-up: ShowStartupWindows on `screen`, then the event loop, which
+// ends when the last window closes (or on Exit). Returns the loop's exit code.
+int RunStartup(const ScreenFacts& screen, platform::Pause& pause,
                const MainWindowFactory& createMainWindow);
 
 } // namespace brennic::startup
