@@ -3,41 +3,38 @@
 // is checked.
 #include "result_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <system_error>
-
 #include "number_text.h"
 
 namespace brennic {
 namespace {
 
-std::string systemReason(int error) {
-    return std::generic_category().message(error);
-}
-
-FileError fileError(const char* operation, const std::string& path, int error) {
-    return FileError{operation, path, systemReason(error)};
+FileError fileError(const char* operation, const std::string& path, int error, bool gone) {
+    return FileError{operation, path, SystemReason(error), gone};
 }
 
 // Opens for appending, writes `bytes` (possibly none) and closes.
-std::optional<FileError> appendBytes(const std::string& path, std::string_view bytes,
-                                     const char* openOperation) {
-    errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (file == nullptr)
-        return fileError(openOperation, path, errno);
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
-        int error = errno;
-        std::fclose(file);
-        return fileError("write", path, error);
+std::optional<FileError> appendBytes(FileSystem& files, const std::string& path,
+                                     const std::string& shownPath, std::string_view bytes,
+                                     const char* openOperation, bool gone) {
+    std::FILE* file = nullptr;
+    if (const int error = files.Open(path, FileSystem::OpenMode::Append, file))
+        return fileError(openOperation, shownPath, error, gone);
+    if (const int error = bytes.empty() ? 0 : files.Write(file, bytes)) {
+        files.Close(file);
+        return fileError("write", shownPath, error, gone);
     }
-    if (std::fclose(file) != 0) // the buffered bytes could not be written
-        return fileError("write", path, errno);
+    if (const int error = files.Close(file)) // the buffered bytes could not be written
+        return fileError("write", shownPath, error, gone);
     return std::nullopt;
 }
 
 } // namespace
+
+std::string DescribeFileError(const FileError& error) {
+    if (error.operation.empty())
+        return error.path + " " + error.reason;
+    return "cannot " + error.operation + " " + error.path + ": " + error.reason;
+}
 
 std::string MakeResultPath(std::string_view programDirectory) {
     std::string path(programDirectory);
@@ -61,18 +58,31 @@ std::string ResultValuesLine(const KappaResult& r, char decimalSeparator) {
     return line;
 }
 
-std::optional<FileError> StartResultFile(const std::string& ResultPath) {
-    if (auto error = appendBytes(ResultPath, {}, "create"))
+std::optional<FileError> StartResultFile(const std::string& ResultPath, FileSystem& files) {
+    // Deleting a device or a FIFO and making a file in its place would damage
+    // the system; opening a FIFO would wait for a reader that never comes.
+    const FileFacts facts = files.Inspect(ResultPath);
+    if (facts.kind == FileKind::Other)
+        return FileError{"", ResultPath, "is not a regular file", false};
+    const std::string& target = facts.target;
+    if (auto error = appendBytes(files, target, ResultPath, {}, "create", false))
         return error;
-    errno = 0;
-    if (std::remove(ResultPath.c_str()) != 0)
-        return fileError("delete", ResultPath, errno);
-    return appendBytes(ResultPath, ResultHeaderLine(), "create");
+    if (const int error = files.Delete(target))
+        return fileError("delete", ResultPath, error, false);
+    if (auto error = appendBytes(files, target, ResultPath, ResultHeaderLine(), "create", true))
+        return error;
+    if (facts.kind == FileKind::Regular) {
+        if (const int error = files.SetPermissions(target, facts.permissions))
+            return fileError("keep the permissions of", ResultPath, error, true);
+    }
+    return std::nullopt;
 }
 
 std::optional<FileError> AppendResultValues(const std::string& ResultPath,
-                                            const KappaResult& result, char decimalSeparator) {
-    return appendBytes(ResultPath, ResultValuesLine(result, decimalSeparator), "open");
+                                            const KappaResult& result, char decimalSeparator,
+                                            FileSystem& files) {
+    return appendBytes(files, ResultPath, ResultPath, ResultValuesLine(result, decimalSeparator),
+                       "open", true);
 }
 
 } // namespace brennic

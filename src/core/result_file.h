@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "file_system.h"
 #include "kappa.h"
 
 namespace brennic {
@@ -31,19 +32,33 @@ std::string ResultValuesLine(const KappaResult& result, char decimalSeparator);
 
 // A file operation that failed, with the system's own reason.
 struct FileError {
-    // "create", "delete", "open" or "write" (also for a close that fails, which is
-    // where buffered bytes fail to reach the disk).
+    // "create", "delete", "open", "write" (also for a close that fails, which is
+    // where buffered bytes fail to reach the disk), "read" or "keep the
+    // permissions of"; empty when the path is not an ordinary file and was left
+    // alone.
     std::string operation;
     std::string path;
     std::string reason;
+    // The file that stood at the path before is gone: the failure came after it
+    // was deleted.
+    bool previousFileGone = false;
 };
 
-// Makes the file new and writes the header line. The file is touched (created if
-// missing) and then deleted first, so whatever it held before is gone.
-std::optional<FileError> StartResultFile(const std::string& ResultPath);
+// The failure in one sentence without a full stop: "cannot create PATH: reason"
+// or "PATH is not a regular file".
+std::string DescribeFileError(const FileError& error);
+
+// Makes the file new and writes the header line. An existing file is touched
+// (created if missing) and then deleted first, so whatever it held before is
+// gone; the new file keeps the permission bits of the one it replaces. A path
+// that leads through symbolic links makes their target new and leaves the links.
+// A path that holds a directory, device, FIFO or socket is refused, untouched.
+std::optional<FileError> StartResultFile(const std::string& ResultPath,
+                                         FileSystem& files = SystemFiles());
 
 // Appends the values line to a file that holds the header line.
 std::optional<FileError> AppendResultValues(const std::string& ResultPath,
-                                            const KappaResult& result, char decimalSeparator);
+                                            const KappaResult& result, char decimalSeparator,
+                                            FileSystem& files = SystemFiles());
 
 } // namespace brennic

@@ -6,9 +6,15 @@
 #include <cerrno>
 #include <system_error>
 
+#include "failing_files.h"
+#include "file_copy.h"
 #include "result_file.h"
 #include "run.h"
 #include "test_support.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace brennic {
 namespace {
@@ -70,39 +76,167 @@ TEST(ResultPath, JoinsTheDirectoryWithoutLookingAtItsEnd) {
 }
 
 // CI runs as root, so the failures come from the shape of the path, not from
-// permissions. Windows gives its own reasons for the two shapes: a file in the
-// way of a folder leaves the path not found, a folder in the way of the file
-// refuses access.
+// permissions. Windows gives its own reason for a file in the way of a folder.
 #ifdef _WIN32
-constexpr int FileAsDirectory = ENOENT, DirectoryAsFile = EACCES;
+constexpr int FileAsDirectory = ENOENT;
 #else
-constexpr int FileAsDirectory = ENOTDIR, DirectoryAsFile = EISDIR;
+constexpr int FileAsDirectory = ENOTDIR;
 #endif
 
 TEST_F(ResultFile, NamesTheOperationPathAndReasonOfAFileError) {
     writeFile(dir / "plain-file", "x");
     std::filesystem::create_directories(dir / "has-directory" / "Result.txt");
+    const auto reason = [](int error) { return std::generic_category().message(error); };
     const struct {
         const char* name;
         std::filesystem::path programDirectory;
-        int reason;
+        std::string message; // after the path of Result.txt
     } rows[] = {
-        {"missing_directory", dir / "missing", ENOENT},
-        {"regular_file_as_directory", dir / "plain-file", FileAsDirectory},
-        {"result_path_is_a_directory", dir / "has-directory", DirectoryAsFile},
+        {"missing_directory", dir / "missing", ": " + reason(ENOENT)},
+        {"regular_file_as_directory", dir / "plain-file", ": " + reason(FileAsDirectory)},
+        {"result_path_is_a_directory", dir / "has-directory", " is not a regular file"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const std::string path = (row.programDirectory / "Result.txt").string();
         const auto outcome = RunKappa(3, WorkedExample.cells(), '.', row.programDirectory.string());
         ASSERT_TRUE(std::holds_alternative<run::File>(outcome));
-        const FileError& error = std::get<run::File>(outcome).error;
-        EXPECT_EQ(error.operation + " " + error.path + ": " + error.reason,
-                  "create " + path + ": " + std::generic_category().message(row.reason));
-        EXPECT_EQ(AppendResultValues(path, KappaResult{}, '.').value().operation, "open");
+        const std::string message = DescribeFileError(std::get<run::File>(outcome).error);
+        EXPECT_EQ(message, (row.message[0] == ':' ? "cannot create " : "") + path + row.message);
     }
     EXPECT_EQ(readFile(dir / "plain-file"), "x");
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "has-directory" / "Result.txt"));
 }
+
+// Every file operation of a run, failed in turn: the message names the operation,
+// the path and the reason, and the file holds what it held before the reset, or
+// never more than the header without its values.
+TEST_F(ResultFile, EachFailedOperationOfARunIsReportedAndLeavesAWholeFile) {
+    using Op = test::FailingFiles::Op;
+    const std::string previous = "the figures of an earlier run\r\n";
+    const std::string missing = "<missing>";
+    const auto reason = [](int error) { return std::generic_category().message(error); };
+    // A run on an existing file: open (touch), close, delete, open (create), write
+    // (header), close, keep permissions, open (append), write (values), close.
+    const struct {
+        const char* name;
+        Op op;
+        int nth, error;
+        const char* operation;
+        std::string file;
+        bool gone;
+    } rows[] = {
+        {"touch", Op::Open, 1, EACCES, "create", previous, false},
+        {"touch_close", Op::Close, 1, EIO, "write", previous, false},
+        {"delete", Op::Delete, 1, EBUSY, "delete", previous, false},
+        {"create", Op::Open, 2, EACCES, "create", missing, true},
+        {"header_write", Op::Write, 1, ENOSPC, "write", "", true},
+        {"keep_permissions", Op::SetPermissions, 1, EPERM, "keep the permissions of", Header, true},
+        {"values_open", Op::Open, 3, EMFILE, "open", Header, true},
+        {"values_write", Op::Write, 2, ENOSPC, "write", Header, true},
+    };
+    const std::filesystem::path path = dir / "Result.txt";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        writeFile(path, previous);
+        test::FailingFiles files;
+        files.failAt(row.op, row.nth, row.error);
+        const auto outcome = RunKappa(3, WorkedExample.cells(), '.', dir.string(), files);
+        ASSERT_TRUE(std::holds_alternative<run::File>(outcome));
+        const FileError& error = std::get<run::File>(outcome).error;
+        EXPECT_EQ(DescribeFileError(error), std::string("cannot ") + row.operation + " " +
+                                                path.string() + ": " + reason(row.error));
+        EXPECT_EQ(error.previousFileGone, row.gone);
+        EXPECT_EQ(std::filesystem::exists(path) ? readFile(path) : missing, row.file);
+    }
+}
+
+TEST_F(ResultFile, ACopyThatFailsLeavesTheDestinationAsItWas) {
+    using Op = test::FailingFiles::Op;
+    const std::filesystem::path source = dir / "Result.txt", destination = dir / "saved.csv";
+    const auto reason = [](int error) { return std::generic_category().message(error); };
+    const struct {
+        const char* name;
+        Op op;
+        int nth, error;
+        std::string message;
+    } rows[] = {
+        {"source_open", Op::Open, 1, ENOENT, "cannot read " + source.string()},
+        {"source_read", Op::ReadAll, 1, EIO, "cannot read " + source.string()},
+        {"copy_open", Op::Open, 2, ENOSPC, "cannot write " + destination.string()},
+        {"copy_write", Op::Write, 1, ENOSPC, "cannot write " + destination.string()},
+        {"copy_close", Op::Close, 2, EIO, "cannot write " + destination.string()},
+        {"keep_permissions", Op::SetPermissions, 1, EPERM, "cannot write " + destination.string()},
+        {"rename", Op::Rename, 1, EXDEV, "cannot write " + destination.string()},
+    };
+    writeFile(source, Header);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        writeFile(destination, "an older copy");
+        test::FailingFiles files;
+        files.failAt(row.op, row.nth, row.error);
+        const auto error = CopyFileReplacing(source.string(), destination.string(), files);
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(DescribeFileError(*error), row.message + ": " + reason(row.error));
+        EXPECT_EQ(readFile(destination), "an older copy");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 2) << "no leftovers";
+    }
+    EXPECT_EQ(CopyFileReplacing(source.string(), destination.string()), std::nullopt);
+    EXPECT_EQ(readFile(destination), Header);
+}
+
+#ifndef _WIN32
+// What stands at the path decides: an ordinary file is made new with its
+// permission bits, a link's target is made new and the link stays, anything else
+// (a FIFO would hang the program, a device would be deleted) is left alone.
+TEST_F(ResultFile, OnlyAnOrdinaryFileIsReplaced) {
+    namespace fs = std::filesystem;
+    const std::string worked = Header +
+                               " 0.3875  0.83  0.722448979591837  0.599793371618005 "
+                               " 0.845104587565668  0.0795394908975717  9.0828967024969 \r\n";
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    fs::create_directory(dir / "folder");
+    writeFile(dir / "private", "old");
+    fs::permissions(dir / "private", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("private", dir / "link");
+    fs::create_symlink(dir / "not-yet", dir / "dangling");
+    const struct {
+        const char* name;
+        const char* path;
+        const char* madeNew; // the file that now holds the figures, or none
+    } rows[] = {
+        {"fifo", "fifo", nullptr},
+        {"directory", "folder", nullptr},
+        {"private_file_through_link", "link", "private"},
+        {"link_to_nothing", "dangling", "not-yet"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string path = (dir / row.path).string();
+        const auto outcome = WriteKappaFile(
+            std::get<ErrorMatrix>(ReadErrorMatrix(3, WorkedExample.cells(), '.')), '.', path);
+        if (row.madeNew == nullptr) {
+            ASSERT_TRUE(std::holds_alternative<run::File>(outcome));
+            EXPECT_EQ(DescribeFileError(std::get<run::File>(outcome).error),
+                      path + " is not a regular file");
+            continue;
+        }
+        EXPECT_TRUE(fs::is_symlink(fs::symlink_status(path)));
+        EXPECT_EQ(readFile(dir / row.madeNew), worked);
+    }
+    EXPECT_EQ(fs::status(dir / "fifo").type(), fs::file_type::fifo);
+    EXPECT_EQ(fs::status(dir / "private").permissions() & fs::perms::mask,
+              fs::perms::owner_read | fs::perms::owner_write);
+    // A saved copy keeps to the same rules.
+    EXPECT_EQ(DescribeFileError(
+                  CopyFileReplacing((dir / "private").string(), (dir / "fifo").string()).value()),
+              (dir / "fifo").string() + " is not a regular file");
+    writeFile(dir / "other", "x");
+    EXPECT_EQ(CopyFileReplacing((dir / "other").string(), (dir / "link").string()), std::nullopt);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "link")));
+    EXPECT_EQ(readFile(dir / "private"), "x");
+}
+#endif
 
 } // namespace
 } // namespace brennic
