@@ -30,7 +30,7 @@ Figure form(std::initializer_list<const Figure*> inputs, Compute compute, Reason
     return Figure::Of(value);
 }
 
-const std::string OverflowReason = ArithmeticCause({ArithmeticKind::Overflow, 1});
+const std::string OverflowReason = OverflowCause;
 
 std::string standardErrorReason(ArithmeticKind kind) {
     switch (kind) {
@@ -69,7 +69,7 @@ void formSeven(const ErrorMatrix& m, AgreementReport& r) {
                                 {&r.HI, &k.HI},
                                 {&r.SE, &k.SE},
                                 {&r.Z, &k.Z}})
-        *figure = from->error ? Figure::NotDefined(ArithmeticCause(*from->error))
+        *figure = from->error ? Figure::NotDefined(ArithmeticCause(*from->error, m))
                               : Figure::Of(from->value);
 }
 

@@ -11,6 +11,15 @@ ErrorMatrix::ErrorMatrix(int n)
       ColTotals(static_cast<std::size_t>(n + 1), 0.0), m_n(n),
       m_values(static_cast<std::size_t>(n + 1) * static_cast<std::size_t>(n + 1), 0.0) {}
 
+namespace {
+
+NotANumberCell notANumber(int row, int col, std::string text, char decimalSeparator) {
+    const bool beyond = WhyNoNumber(text, decimalSeparator) == NoNumber::BeyondRange;
+    return NotANumberCell{{row, col}, std::move(text), beyond};
+}
+
+} // namespace
+
 std::optional<CellPosition> FindEmptyCell(int n, const CellText& cellText) {
     for (int col = 1; col <= n; ++col)
         for (int row = 1; row <= n; ++row)
@@ -26,7 +35,7 @@ std::optional<NotANumberCell> FindNonNumberCell(int n, const CellText& cellText,
             std::string text = cellText(row, col);
             double value = 0.0;
             if (!ReadNumberOfText(text, decimalSeparator, value))
-                return NotANumberCell{{row, col}, std::move(text)};
+                return notANumber(row, col, std::move(text), decimalSeparator);
         }
     return std::nullopt;
 }
@@ -39,11 +48,20 @@ std::variant<ErrorMatrix, NotANumberCell> ReadErrorMatrix(int n, const CellText&
             std::string text = cellText(row, col);
             double value = 0.0;
             if (!ReadNumberOfText(text, decimalSeparator, value))
-                return NotANumberCell{{row, col}, std::move(text)};
+                return notANumber(row, col, std::move(text), decimalSeparator);
             m.set(row, col, value);
         }
+    FormTotals(m);
+    return m;
+}
 
+void FormTotals(ErrorMatrix& m) {
+    const int n = m.size();
     const auto size = static_cast<std::size_t>(n);
+    m.RowTotals.assign(size + 1, 0.0);
+    m.ColTotals.assign(size + 1, 0.0);
+    m.DiagonalSum = 0.0;
+    m.GrandTotal = 0.0;
     // Each row total still receives its cells in the order j = 1 to n; walking the
     // columns on the outside only reads the stored columns in their memory order.
     for (std::size_t j = 1; j <= size; ++j)
@@ -56,7 +74,6 @@ std::variant<ErrorMatrix, NotANumberCell> ReadErrorMatrix(int n, const CellText&
         m.DiagonalSum = m.DiagonalSum + m.x(k, k);
     for (std::size_t k = 1; k <= size; ++k)
         m.GrandTotal = m.GrandTotal + m.ColTotals[k];
-    return m;
 }
 
 } // namespace brennic

@@ -22,10 +22,11 @@ struct CellPosition {
     friend bool operator==(const CellPosition&, const CellPosition&) = default;
 };
 
-// A cell whose text is not a number (or lies beyond the double range).
+// A cell whose text is not a number, or whose number lies beyond the double range.
 struct NotANumberCell {
     CellPosition cell;
     std::string text;
+    bool beyondRange = false;
 };
 
 class ErrorMatrix {
@@ -60,6 +61,10 @@ std::optional<CellPosition> FindEmptyCell(int n, const CellText& cellText);
 // The first cell, in traversal order, whose text has no number.
 std::optional<NotANumberCell> FindNonNumberCell(int n, const CellText& cellText,
                                                 char decimalSeparator);
+
+// Forms the row and column totals, the diagonal sum and the grand total of the
+// values already in `m`, in their fixed order of additions.
+void FormTotals(ErrorMatrix& m);
 
 // Reads every cell and forms the totals in their fixed order of additions. Gives
 // the first cell that is not a number instead, should one be met.

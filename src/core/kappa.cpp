@@ -1,10 +1,12 @@
 // The seven figures in their fixed order of operations, each operation checked.
 #include "kappa.h"
 
+#include <charconv>
 #include <cmath>
 #include <initializer_list>
 
 #include "checked_arithmetic.h"
+#include "error_matrix.h"
 
 namespace brennic {
 namespace {
@@ -25,38 +27,124 @@ KappaFigure form(int step, std::initializer_list<const KappaFigure*> inputs, Com
 
 } // namespace
 
-std::string ArithmeticCause(const ArithmeticError& error) {
+const char* const OverflowCause =
+    "A figure goes beyond the range of numbers the program can hold: the counts are too large "
+    "or too close to 0.";
+
+namespace {
+
+// What the counts themselves show, worked out exactly from the cells rather than
+// from the rounded figures, so that a cause is given only when it is true.
+struct CountFacts {
+    std::optional<CellPosition> firstNegative; // in the order the cells are read
+    double negative = 0.0;
+    double smallest = 0.0; // the smallest magnitude that is not 0
+    double largest = 0.0;
+    bool allZero = true;
+    bool oneDiagonalCell = false; // every count that is not 0 lies in one cell (k, k)
+    bool noSharedClass = true;    // no class has counts in both its row and its column
+};
+
+CountFacts countFacts(const ErrorMatrix& m) {
+    CountFacts f;
+    const int n = m.size();
+    std::optional<CellPosition> onlyCell;
+    bool oneCell = true;
+    for (int col = 1; col <= n; ++col)
+        for (int row = 1; row <= n; ++row) {
+            const double x = m.x(row, col);
+            if (x == 0.0)
+                continue;
+            if (x < 0.0 && !f.firstNegative) {
+                f.firstNegative = CellPosition{row, col};
+                f.negative = x;
+            }
+            const double size = std::fabs(x);
+            f.smallest = f.allZero ? size : std::fmin(f.smallest, size);
+            f.largest = std::fmax(f.largest, size);
+            f.allZero = false;
+            if (onlyCell && !(*onlyCell == CellPosition{row, col}))
+                oneCell = false;
+            onlyCell = CellPosition{row, col};
+        }
+    f.oneDiagonalCell = !f.allZero && oneCell && onlyCell->row == onlyCell->col;
+    for (int k = 1; k <= n && f.noSharedClass; ++k) {
+        bool inRow = false, inCol = false;
+        for (int j = 1; j <= n; ++j) {
+            inRow = inRow || m.x(k, j) != 0.0;
+            inCol = inCol || m.x(j, k) != 0.0;
+        }
+        f.noSharedClass = !(inRow && inCol);
+    }
+    return f;
+}
+
+// A count as the shortest text that reads back as the same number.
+std::string countText(double value) {
+    char digits[32];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value);
+    std::string text(digits, written.ptr);
+    for (char& c : text)
+        c = c == 'e' ? 'E' : c;
+    return text;
+}
+
+// The figures fail although the counts have none of the shapes that make them
+// undefined: the counts lie too far apart, or too close to 0 or too far from
+// it, for double precision to carry them through.
+std::string rangeCause(const CountFacts& f) {
+    const std::string span = "(from " + countText(f.smallest) + " to " + countText(f.largest) + ")";
+    const char* const ending = " for the figures to be formed in double precision.";
+    if (f.largest < 1e-150)
+        return "The counts are too close to 0 " + span + ending;
+    if (f.smallest > 1e150)
+        return "The counts are too large " + span + ending;
+    if (f.largest / f.smallest > 1e15)
+        return "The counts span too wide a range " + span + ending;
+    return "Rounding in double precision leaves a figure undefined for these counts " + span + ".";
+}
+
+} // namespace
+
+std::string ArithmeticCause(const ArithmeticError& error, const ErrorMatrix& m) {
     if (error.step == 0)
         return "The counts are so large that their totals go beyond the range of numbers the "
                "program can hold.";
-    // With finite totals a figure overflows also when the counts are tiny (a
-    // standard error divides by the grand total).
-    if (error.kind == ArithmeticKind::Overflow)
-        return "A figure goes beyond the range of numbers the program can hold: the counts are "
-               "too large or too close to 0.";
-    switch (error.step) {
-    case 1:
-        return "The counts add up to 0 (as when every cell holds 0), so there is no agreement "
-               "to measure.";
-    case 3:
-        return "The agreement expected by chance is exactly 1 (all counts lie in one class), so "
-               "kappa is not defined.";
-    case 4:
-    case 7:
-        if (error.kind == ArithmeticKind::InvalidOperation)
-            return "Negative counts make a standard error undefined (the square root of a "
-                   "negative number).";
-        return "The agreement expected by chance is exactly 1, so the standard error is not "
-               "defined.";
-    case 8:
-        return "The agreement expected by chance is exactly 0 (no class has counts in both its "
-               "row and its column), so the standard error under chance is 0 and z is not "
-               "defined.";
-    default:
-        return error.kind == ArithmeticKind::DivisionByZero
-                   ? "A figure would need a division by zero."
-                   : "A figure is not defined for these counts.";
+    const CountFacts f = countFacts(m);
+    const bool chanceIsOne = error.step == 3 || ((error.step == 4 || error.step == 7) &&
+                                                 error.kind == ArithmeticKind::DivisionByZero);
+    if (f.firstNegative) {
+        std::string what;
+        if (error.kind == ArithmeticKind::Overflow)
+            what = "a figure goes beyond the range of numbers the program can hold";
+        else if (error.step == 1)
+            what = "the counts add up to 0, so there is no agreement to measure";
+        else if (chanceIsOne)
+            what = "the agreement expected by chance comes out as 1, so kappa and its standard "
+                   "errors are not defined";
+        else if (error.step == 4 || error.step == 7)
+            what = "a standard error would be the square root of a negative number";
+        else if (error.step == 8)
+            what = "the standard error under chance comes out as 0, so z is not defined";
+        else
+            what = "a figure is not defined";
+        return "Negative counts are in the matrix (the first is " + countText(f.negative) +
+               " in row " + std::to_string(f.firstNegative->row) + ", column " +
+               std::to_string(f.firstNegative->col) + "), and with them " + what + ".";
     }
+    if (error.kind != ArithmeticKind::Overflow) {
+        if (error.step == 1 && f.allZero)
+            return "The counts add up to 0 (every cell holds 0), so there is no agreement to "
+                   "measure.";
+        if (chanceIsOne && f.oneDiagonalCell)
+            return "The agreement expected by chance is exactly 1 (all counts lie in one class), "
+                   "so kappa and its standard errors are not defined.";
+        if (error.step == 8 && f.noSharedClass)
+            return "The agreement expected by chance is exactly 0 (no class has counts in both its "
+                   "row and its column), so the standard error under chance is 0 and z is not "
+                   "defined.";
+    }
+    return rangeCause(f);
 }
 
 KappaFigures ComputeKappaFigures(int n, const std::vector<double>& RowTotals,

@@ -36,8 +36,16 @@ struct ArithmeticError {
     friend bool operator==(const ArithmeticError&, const ArithmeticError&) = default;
 };
 
-// What the user is told about an arithmetic error: the cause in the table's terms.
-std::string ArithmeticCause(const ArithmeticError& error);
+class ErrorMatrix;
+
+// What the user is told about an arithmetic error of the matrix `m`: the cause
+// as the counts show it (every cell 0, all counts in one class, no class with
+// counts in both its row and its column, negative counts, or counts too far
+// apart or too close to 0 for double precision), never a guess.
+std::string ArithmeticCause(const ArithmeticError& error, const ErrorMatrix& m);
+
+// The cause of a figure that goes beyond the range of a double on the way.
+extern const char* const OverflowCause;
 
 // One of the seven figures on its own: its value, or the step that failed for
 // it or for a figure it is formed from.

@@ -44,10 +44,12 @@ struct NotANumber {
 // A statistic could not be formed. Result.txt holds its header line alone.
 struct Arithmetic {
     ArithmeticError error;
+    std::string cause; // in words, as the counts show it
     std::string ResultPath;
 };
 
-// Result.txt could not be made, deleted or written.
+// Result.txt could not be made, deleted or written. `error.previousFileGone`
+// tells whether the file of an earlier run is gone.
 struct File {
     FileError error;
 };
@@ -60,11 +62,12 @@ using RunOutcome = std::variant<run::Written, run::SizeOutOfRange, run::EmptyCel
 // Checks the cells, makes Result.txt new in `programDirectory` with the header
 // line, reads the matrix, computes the figures and appends their values.
 RunOutcome RunKappa(int n, const CellText& cellText, char decimalSeparator,
-                    std::string_view programDirectory);
+                    std::string_view programDirectory, FileSystem& files = SystemFiles());
 
-// The same run writing to the file at `resultPath` instead.
-RunOutcome RunKappaToFile(int n, const CellText& cellText, char decimalSeparator,
-                          const std::string& resultPath);
+// For a matrix already read: makes the file at `resultPath` new with the header
+// line, computes the figures and appends their values.
+RunOutcome WriteKappaFile(const ErrorMatrix& m, char decimalSeparator,
+                          const std::string& resultPath, FileSystem& files = SystemFiles());
 
 // The figures of a complete matrix without touching any file: the two lines that
 // Result.txt would hold, or the reason there are none.
@@ -73,5 +76,6 @@ struct InMemoryRun {
     std::string bytes;  // both lines when Written
 };
 InMemoryRun RunKappaInMemory(int n, const CellText& cellText, char decimalSeparator);
+InMemoryRun KappaFileBytes(const ErrorMatrix& m, char decimalSeparator);
 
 } // namespace brennic

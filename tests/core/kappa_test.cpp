@@ -70,31 +70,68 @@ TEST(Run, RefusesSizesOutsideTwoTo254) {
     }
 }
 
-TEST(Kappa, EachFailureNamesItsKindStepAndCause) {
+// The cause must be true of the counts: underflow and negative counts are named
+// as such, never taken for an all-zero matrix or a chance agreement of 0 or 1.
+TEST(Kappa, EachFailureNamesItsKindStepAndTrueCause) {
     using enum ArithmeticKind;
     constexpr ArithmeticKind Invalid = InvalidOperation;
+    const std::string Precision = " for the figures to be formed in double precision.";
     const struct {
         const char* name;
         Grid grid;
         ArithmeticError expected;
-        const char* causeWords;
+        std::string cause; // the whole sentence, or the words it must hold
     } failures[] = {
-        {"all_zero_cells", Grid("0 0|0 0"), {Invalid, 1}, "add up to 0"},
-        {"negative_counts_zero_total", Grid("5 -5|0 0"), {DivisionByZero, 1}, "add up to 0"},
-        {"chance_agreement_one", Grid("7 0|0 0"), {Invalid, 3}, "exactly 1"},
-        {"chance_agreement_zero", Grid("0 5|0 0"), {Invalid, 8}, "exactly 0"},
-        {"negative_agreement_above_one", Grid("6 -1|-1 6"), {Invalid, 4}, "Negative counts"},
-        {"negative_chance_below_zero", Grid("1 9|-3 3"), {Invalid, 7}, "Negative counts"},
+        {"all_zero_cells",
+         Grid("0 0|0 0"),
+         {Invalid, 1},
+         "The counts add up to 0 (every cell holds 0), so there is no agreement to measure."},
+        {"negative_counts_zero_total",
+         Grid("5 -5|0 0"),
+         {DivisionByZero, 1},
+         "Negative counts are in the matrix (the first is -5 in row 1, column 2), and with them "
+         "the counts add up to 0, so there is no agreement to measure."},
+        {"chance_agreement_one", Grid("7 0|0 0"), {Invalid, 3}, "exactly 1 (all counts lie in one"},
+        {"chance_agreement_zero", Grid("0 5|0 0"), {Invalid, 8}, "exactly 0 (no class has counts"},
+        {"negative_agreement_above_one",
+         Grid("6 -1|-1 6"),
+         {Invalid, 4},
+         "(the first is -1 in row 2, column 1), and with them a standard error would be the "
+         "square root of a negative number."},
+        {"negative_chance_below_zero", Grid("1 9|-3 3"), {Invalid, 7}, "the first is -3 in row 2"},
+        {"negative_counts_chance_one",
+         Grid("1 -1|-1 2"),
+         {DivisionByZero, 3},
+         "the agreement expected by chance comes out as 1"},
         {"totals_overflow", Grid("1e308 1e308|1 1"), {Overflow, 0}, "so large that their totals"},
-        {"tiny_counts_overflow", Grid("1e-320 1e-320|1e-320 1e-320"), {Overflow, 4}, "close to 0"},
+        {"tiny_counts_overflow",
+         Grid("1e-320 1e-320|1e-320 1e-320"),
+         {Overflow, 4},
+         "The counts are too close to 0 (from 1E-320 to 1E-320)" + Precision},
+        {"tiny_counts_underflow_not_negative",
+         Grid("1e-320 0|0 1e-323"),
+         {Invalid, 4},
+         "The counts are too close to 0 (from 1E-323 to 1E-320)" + Precision},
+        {"tiny_counts_underflow_not_chance_one",
+         Grid("1e-320 1e-323|1e-323 0"),
+         {DivisionByZero, 4},
+         "The counts are too close to 0 (from 1E-323 to 1E-320)" + Precision},
+        {"wide_range_not_chance_zero",
+         Grid("1 1|1e300 0"),
+         {DivisionByZero, 8},
+         "The counts span too wide a range (from 1 to 1E+300)" + Precision},
+        {"wide_range_not_one_class",
+         Grid("1e20 1|0 0"),
+         {Invalid, 3},
+         "The counts span too wide a range (from 1 to 1E+20)" + Precision},
     };
     for (const auto& f : failures) {
         SCOPED_TRACE(f.name);
         const auto run = RunKappaInMemory(f.grid.n(), f.grid.cells(), '.');
         ASSERT_TRUE(std::holds_alternative<run::Arithmetic>(run.outcome));
-        const ArithmeticError error = std::get<run::Arithmetic>(run.outcome).error;
-        EXPECT_EQ(error, f.expected);
-        EXPECT_NE(ArithmeticCause(error).find(f.causeWords), std::string::npos);
+        const run::Arithmetic& failure = std::get<run::Arithmetic>(run.outcome);
+        EXPECT_EQ(failure.error, f.expected);
+        EXPECT_NE(failure.cause.find(f.cause), std::string::npos) << failure.cause;
     }
 }
 
