@@ -4,11 +4,10 @@
 #include "cli.h"
 
 #include <cerrno>
-#include <fstream>
-#include <iostream>
+#include <new>
 #include <optional>
+#include <ostream>
 #include <string_view>
-#include <system_error>
 
 #include "agreement_report.h"
 #include "matrix_input.h"
@@ -50,8 +49,9 @@ constexpr const char* HelpText =
     "  --version                show the version\n"
     "\n"
     "Exit status: 0 written; 1 bad input; 2 a figure cannot be formed;\n"
-    "3 a file cannot be read or written. With --report the status is 0 whenever\n"
-    "the report is written: a figure that cannot be formed is in it as not defined.\n"
+    "3 a file cannot be read or written, or memory ran out. With --report the\n"
+    "status is 0 whenever the report is written: a figure that cannot be formed\n"
+    "is in it as not defined.\n"
     "\n"
     "The report. Rows are the classification and columns the reference; p_ij is a\n"
     "cell over the grand total, p_i. a row total and p_.j a column total over it.\n"
@@ -101,13 +101,7 @@ int fail(std::ostream& err, int status, const std::string& message) {
 }
 
 std::string quoted(const std::string& text) {
-    return "'" + text + "'";
-}
-
-std::string notANumberMessage(const MatrixText& matrix, const NotANumberCell& bad) {
-    return "line " +
-           std::to_string(matrix.lineNumbers[static_cast<std::size_t>(bad.cell.row - 1)]) +
-           ", cell " + std::to_string(bad.cell.col) + ": " + quoted(bad.text) + " is not a number";
+    return QuotedCellText(text);
 }
 
 int writeOut(std::ostream& out, std::ostream& err, const std::string& bytes) {
@@ -118,22 +112,64 @@ int writeOut(std::ostream& out, std::ostream& err, const std::string& bytes) {
     return CliOk;
 }
 
-int writeReport(const Options& options, const MatrixText& matrix, const CellText& cellText,
-                std::ostream& out, std::ostream& err) {
-    const int n = static_cast<int>(matrix.rows.size());
-    auto read = ReadErrorMatrix(n, cellText, options.decimalSeparator);
-    if (auto* bad = std::get_if<NotANumberCell>(&read))
-        return fail(err, CliBadInput, notANumberMessage(matrix, *bad));
-    const AgreementReport report = ComputeAgreementReport(std::get<ErrorMatrix>(read),
-                                                          options.weights.value_or(Weights::None));
+int writeReport(const Options& options, const ErrorMatrix& m, std::ostream& out,
+                std::ostream& err) {
+    const AgreementReport report =
+        ComputeAgreementReport(m, options.weights.value_or(Weights::None));
     return writeOut(out, err,
                     FormatReport(report, options.format.value_or(ReportFormat::Text),
                                  options.decimalSeparator));
 }
 
+// Reads the matrix from the named file or standard input and writes what was
+// asked for.
+int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& out,
+               std::ostream& err) {
+    const bool fromStandardInput = options.inputPath == "-";
+    const std::string inputName = fromStandardInput ? "standard input" : options.inputPath;
+    std::FILE* file = standardInput;
+    if (!fromStandardInput) {
+        errno = 0;
+        file = std::fopen(options.inputPath.c_str(), "rb");
+        if (file == nullptr)
+            return fail(err, CliFileError,
+                        "cannot read " + inputName + ": " + SystemReason(errno != 0 ? errno : EIO));
+    }
+    FileSource source(file);
+    auto read = ReadMatrix(source, options.decimalSeparator);
+    if (!fromStandardInput)
+        std::fclose(file);
+    if (auto* error = std::get_if<MatrixInputError>(&read)) {
+        if (error->kind == MatrixInputError::ReadError)
+            return fail(err, CliFileError, "cannot read " + inputName + ": " + error->message);
+        return fail(err, CliBadInput, error->message);
+    }
+    const ErrorMatrix& m = std::get<ErrorMatrix>(read);
+
+    if (options.report)
+        return writeReport(options, m, out, err);
+
+    std::string bytes;
+    RunOutcome outcome;
+    if (options.outputPath) {
+        outcome = WriteKappaFile(m, options.decimalSeparator, *options.outputPath);
+    } else {
+        InMemoryRun run = KappaFileBytes(m, options.decimalSeparator);
+        outcome = std::move(run.outcome);
+        bytes = std::move(run.bytes);
+    }
+    if (auto* arithmetic = std::get_if<run::Arithmetic>(&outcome))
+        return fail(err, CliArithmetic, arithmetic->cause);
+    if (auto* file_ = std::get_if<run::File>(&outcome))
+        return fail(err, CliFileError, DescribeFileError(file_->error));
+    if (!options.outputPath)
+        return writeOut(out, err, bytes);
+    return CliOk;
+}
+
 } // namespace
 
-int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& out,
            std::ostream& err) {
     Options options;
     bool haveInput = false;
@@ -197,55 +233,11 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
         return fail(err, CliBadInput,
                     "--report writes to standard output; -o makes a Result.txt file");
 
-    std::ifstream file;
-    std::istream* input = &in;
-    if (options.inputPath != "-") {
-        errno = 0;
-        file.open(options.inputPath, std::ios::binary);
-        if (!file)
-            return fail(err, CliFileError,
-                        "cannot read " + options.inputPath + ": " +
-                            std::generic_category().message(errno != 0 ? errno : EIO));
-        input = &file;
+    try {
+        return runOnInput(options, in, out, err);
+    } catch (const std::bad_alloc&) {
+        return fail(err, CliFileError, "out of memory");
     }
-
-    auto read = ReadMatrixText(*input, options.decimalSeparator);
-    if (auto* error = std::get_if<MatrixInputError>(&read))
-        return fail(err, CliBadInput, error->message);
-    const MatrixText& matrix = std::get<MatrixText>(read);
-    const int n = static_cast<int>(matrix.rows.size());
-    CellText cellText = [&](int row, int col) {
-        return matrix.rows[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(col - 1)];
-    };
-
-    if (options.report)
-        return writeReport(options, matrix, cellText, out, err);
-
-    std::string bytes;
-    RunOutcome outcome;
-    if (options.outputPath) {
-        outcome = RunKappaToFile(n, cellText, options.decimalSeparator, *options.outputPath);
-    } else {
-        InMemoryRun run = RunKappaInMemory(n, cellText, options.decimalSeparator);
-        outcome = std::move(run.outcome);
-        bytes = std::move(run.bytes);
-    }
-
-    if (auto* bad = std::get_if<run::NotANumber>(&outcome))
-        return fail(err, CliBadInput, notANumberMessage(matrix, bad->cell));
-    if (auto* arithmetic = std::get_if<run::Arithmetic>(&outcome))
-        return fail(err, CliArithmetic, ArithmeticCause(arithmetic->error));
-    if (auto* file_ = std::get_if<run::File>(&outcome))
-        return fail(err, CliFileError,
-                    "cannot " + file_->error.operation + " " + file_->error.path + ": " +
-                        file_->error.reason);
-    if (std::holds_alternative<run::SizeOutOfRange>(outcome) ||
-        std::holds_alternative<run::EmptyCell>(outcome))
-        return fail(err, CliBadInput, "the matrix is not complete"); // ruled out by the reader
-
-    if (!options.outputPath)
-        return writeOut(out, err, bytes);
-    return CliOk;
 }
 
 } // namespace brennic

@@ -2,6 +2,7 @@
 // in-process on given streams.
 #pragma once
 
+#include <cstdio>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -13,10 +14,13 @@ enum CliStatus : int {
     CliOk = 0,
     CliBadInput = 1,   // not a number, not square, size out of range, nothing read, bad usage
     CliArithmetic = 2, // a figure cannot be formed; the cause is given in words
-    CliFileError = 3,  // a file cannot be read or written; the path and reason are given
+    CliFileError =
+        3, // a file cannot be read or written (the path and reason are given), or memory ran out
 };
 
-int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+// Runs the tool with its arguments (without the program's name), reading a
+// matrix given no file from `in`; gives the exit status.
+int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& out,
            std::ostream& err);
 
 } // namespace brennic

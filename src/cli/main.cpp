@@ -1,4 +1,5 @@
 // brennic-kappa: Cohen's kappa and its companions for one error matrix.
+#include <cstdio>
 #include <iostream>
 
 #ifdef _WIN32
@@ -16,5 +17,5 @@ int main(int argc, char** argv) {
 #endif
     std::ios::sync_with_stdio(false);
     std::vector<std::string> args(argv + 1, argv + argc);
-    return brennic::RunCli(args, std::cin, std::cout, std::cerr);
+    return brennic::RunCli(args, stdin, std::cout, std::cerr);
 }

@@ -1,25 +1,57 @@
 // Reading a matrix typed as text, one row per line, for the command-line tool.
+// The input is read as a stream and refused as soon as it cannot be a matrix, so
+// memory stays small whatever is fed in.
 #pragma once
 
-#include <istream>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <variant>
-#include <vector>
+
+#include "error_matrix.h"
 
 namespace brennic {
 
-struct MatrixText {
-    std::vector<std::vector<std::string>> rows; // cell texts, row by row
-    std::vector<int> lineNumbers;               // the input line of each row, from 1
+// Where the input comes from, read in pieces.
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    // Reads up to `size` bytes: how many (0 at the end of the input), or -1 with
+    // the system's error number in `error`.
+    virtual std::ptrdiff_t Read(char* buffer, std::size_t size, int& error) = 0;
 };
 
-// Why the text is not a square matrix.
-struct MatrixInputError {
-    std::string message; // names the line (and cell) concerned
+// A C stream: a file, or standard input.
+class FileSource final : public ByteSource {
+  public:
+    explicit FileSource(std::FILE* file) : m_file(file) {}
+    std::ptrdiff_t Read(char* buffer, std::size_t size, int& error) override;
+
+  private:
+    std::FILE* m_file;
 };
+
+// Why the input gives no matrix.
+struct MatrixInputError {
+    enum Kind {
+        BadInput,  // not a square matrix of numbers; the message names the line
+        ReadError, // the input could not be read; the message is the system's reason
+    } kind;
+    std::string message;
+};
+
+// The longest text a cell may hold; far beyond any count.
+inline constexpr std::size_t MaxCellText = 4096;
 
 // Splits each non-blank line into cells at blanks, tabs and semicolons, and at
-// commas when the decimal separator is not a comma. The rows must form a square.
-std::variant<MatrixText, MatrixInputError> ReadMatrixText(std::istream& in, char decimalSeparator);
+// commas when the decimal separator is not a comma, and reads each cell as a
+// number. Lines end at LF, CR LF or CR alone; a UTF-8 byte-order mark at the
+// start is skipped. The rows must form a square of 2 to 254 classes.
+std::variant<ErrorMatrix, MatrixInputError> ReadMatrix(ByteSource& in, char decimalSeparator);
+
+// A cell text for a message: at most 40 characters, then "…", with every byte
+// that is not printable ASCII shown as \xNN, in single quotes.
+std::string QuotedCellText(std::string_view text);
 
 } // namespace brennic

@@ -110,23 +110,27 @@ bool readSmallWholeNumber(std::string_view s, double& value) {
 }
 
 // Kept out of line so that the common case above stays small and fast.
-[[gnu::noinline]] std::optional<double> readDecimalNumber(std::string_view s,
-                                                          char decimalSeparator);
+[[gnu::noinline]] std::optional<double> readDecimalNumber(std::string_view s, char decimalSeparator,
+                                                          bool* beyondRange = nullptr);
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-} // namespace
-
-bool ReadNumberOfText(std::string_view text, char decimalSeparator, double& value) {
+std::string_view trimBlanks(std::string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
     while (begin < end && isBlank(text[begin]))
         ++begin;
     while (end > begin && isBlank(text[end - 1]))
         --end;
-    const std::string_view s = text.substr(begin, end - begin);
+    return text.substr(begin, end - begin);
+}
+
+} // namespace
+
+bool ReadNumberOfText(std::string_view text, char decimalSeparator, double& value) {
+    const std::string_view s = trimBlanks(text);
     if (readSmallWholeNumber(s, value))
         return true;
     const std::optional<double> number = readDecimalNumber(s, decimalSeparator);
@@ -142,9 +146,16 @@ std::optional<double> NumberOfText(std::string_view text, char decimalSeparator)
     return std::nullopt;
 }
 
+NoNumber WhyNoNumber(std::string_view text, char decimalSeparator) {
+    bool beyondRange = false;
+    readDecimalNumber(trimBlanks(text), decimalSeparator, &beyondRange);
+    return beyondRange ? NoNumber::BeyondRange : NoNumber::NotANumber;
+}
+
 namespace {
 
-std::optional<double> readDecimalNumber(std::string_view s, char decimalSeparator) {
+std::optional<double> readDecimalNumber(std::string_view s, char decimalSeparator,
+                                        bool* beyondRange) {
     DecimalParts parts;
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
@@ -175,8 +186,11 @@ std::optional<double> readDecimalNumber(std::string_view s, char decimalSeparato
 
     bool overflow = false;
     double value = partsToDouble(parts, overflow);
-    if (overflow)
+    if (overflow) {
+        if (beyondRange != nullptr)
+            *beyondRange = true;
         return std::nullopt;
+    }
     return value;
 }
 

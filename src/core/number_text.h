@@ -20,6 +20,11 @@ std::optional<double> NumberOfText(std::string_view text, char decimalSeparator)
 // of a memory round trip that an optional result costs here.)
 bool ReadNumberOfText(std::string_view text, char decimalSeparator, double& value);
 
+// Why a text has no number: it is no number at all, or its number lies beyond
+// the range of a double (as "1e400" does).
+enum class NoNumber { NotANumber, BeyondRange };
+NoNumber WhyNoNumber(std::string_view text, char decimalSeparator);
+
 // The value of the longest leading part of `text` that reads as a number, the way
 // the input box judges its text: blanks, tabs and line feeds are skipped wherever
 // they stand, the decimal point is always a full stop, the exponent letter is E or

@@ -86,6 +86,20 @@ TEST(FormatResultValue, WritesFifteenDigitsWithTheSeparator) {
         EXPECT_EQ(FormatResultValue(row.value, row.separator), row.expected);
 }
 
+// A number beyond the double range is told apart from a text that is no number.
+TEST(NumberText, TellsAHugeNumberFromNoNumber) {
+    const struct {
+        const char* text;
+        NoNumber why;
+    } rows[] = {{"1e400", NoNumber::BeyondRange},
+                {" -2,5E+999 ", NoNumber::BeyondRange},
+                {"1e400x", NoNumber::NotANumber},
+                {"abc", NoNumber::NotANumber},
+                {"1.5", NoNumber::NotANumber}};
+    for (const auto& row : rows)
+        EXPECT_EQ(WhyNoNumber(row.text, ','), row.why) << row.text;
+}
+
 // The window program runs under the user's locale (Qt sets it at start); the
 // separator passed in must win over the locale's, both ways.
 TEST(NumberText, IgnoresTheProcessLocale) {
