@@ -5,6 +5,7 @@
 
 #include "about_window_opener.h"
 #include "app_facts.h"
+#include "decimal_separator.h"
 #include "file_lookup.h"
 #include "frm_brennic.h"
 #include "info_box.h"
@@ -15,19 +16,6 @@
 #include "registry.h"
 #include "screen_facts.h"
 #include "system_program_starter.h"
-
-namespace {
-
-// The user's decimal separator, as a single byte; a separator that is not one
-// (no such locale is known) falls back to the full stop.
-char userDecimalSeparator() {
-    const QString point = QLocale().decimalPoint();
-    if (point.size() == 1 && point.at(0).unicode() < 0x80)
-        return static_cast<char>(point.at(0).unicode());
-    return '.';
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     using namespace brennic;
@@ -49,7 +37,7 @@ int main(int argc, char** argv) {
     ui::DesktopDocumentOpener documents;
     ui::QuitProgramExit programExit;
     const std::string programDirectory = platform::ProgramDirectory();
-    const char decimalSeparator = userDecimalSeparator();
+    const char decimalSeparator = ui::DecimalSeparatorOf(QLocale());
 
     return startup::RunStartup(screen, pause, [&]() -> QWidget* {
         return new ui::FrmBrennic(

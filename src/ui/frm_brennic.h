@@ -21,6 +21,10 @@ class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 
+namespace brennic {
+class FileSystem;
+}
+
 namespace brennic::platform {
 class ProgramStarter;
 }
@@ -47,6 +51,7 @@ struct FrmBrennicServices {
     std::string programDirectory; // where Result.txt and the help live
     char decimalSeparator = '.';  // of the user's number format
     double logicalDpi = 96.0;     // turns the designed twips into pixels
+    FileSystem* files = nullptr;  // Result.txt and saved copies; the system's if none
 };
 
 class FrmBrennic : public QMainWindow {
@@ -81,10 +86,13 @@ class FrmBrennic : public QMainWindow {
     void placeStatusBar();
     void showInputError(const QString& prompt);
     bool sizeBoxNumber(double& number) const;
+    FileSystem& files() const;
 
     FrmBrennicServices m_services;
     MainWindowState m_state;
-    bool m_resultsWritten = false; // a run has written both lines of Result.txt
+    // Result.txt holds both lines of the last run that reached it: a later run
+    // that makes it new and stops before its values clears this.
+    bool m_resultsWritten = false;
 
     QWidget* m_client = nullptr;
     QLabel* m_label1 = nullptr;

@@ -77,10 +77,10 @@ void FrmBrennic::SaveAs() {
                                  title, MessageBoxes::Icon::Information);
         return;
     }
-    if (const auto error = CopyFileReplacing(m_state.ResultPath, chosen->toStdString())) {
-        m_services.messages.Show(
-            QStringLiteral("The results were not saved to %1: %2.").arg(*chosen, text(*error)),
-            title, MessageBoxes::Icon::Critical);
+    if (const auto error = CopyFileReplacing(m_state.ResultPath, chosen->toStdString(), files())) {
+        m_services.messages.Show(QStringLiteral("The results were not saved to %1: %2.")
+                                     .arg(*chosen, text(DescribeFileError(*error))),
+                                 title, MessageBoxes::Icon::Critical);
         return;
     }
     m_statusBar1->setSimpleText(QStringLiteral("The contents of ") + text(m_state.ResultPath) +

@@ -42,11 +42,15 @@ std::optional<Failure> failureMessage(const RunOutcome& outcome) {
         return Failure{QStringLiteral("A value must be supplied for each cell"), inputTitle};
     }
     if (const auto* bad = std::get_if<run::NotANumber>(&outcome)) {
-        return Failure{QStringLiteral("The cell in row %1, column %2 holds \"%3\", which is not a "
-                                      "number. Enter a number in it and click Do It! again.")
+        const QString what = bad->cell.beyondRange
+                                 ? QStringLiteral("a number beyond the range of numbers the "
+                                                  "program can hold")
+                                 : QStringLiteral("not a number");
+        return Failure{QStringLiteral("The cell in row %1, column %2 holds \"%3\", which is %4. "
+                                      "Enter a number in it and click Do It! again.")
                            .arg(bad->cell.cell.row)
                            .arg(bad->cell.cell.col)
-                           .arg(text(bad->cell.text)),
+                           .arg(text(bad->cell.text), what),
                        inputTitle};
     }
     if (const auto* size = std::get_if<run::SizeOutOfRange>(&outcome)) {
@@ -59,20 +63,24 @@ std::optional<Failure> failureMessage(const RunOutcome& outcome) {
     }
     if (const auto* arithmetic = std::get_if<run::Arithmetic>(&outcome)) {
         return Failure{
-            text(ArithmeticCause(arithmetic->error)) +
+            text(arithmetic->cause) +
                 QStringLiteral(" No figures were written to %1.").arg(text(arithmetic->ResultPath)),
             QStringLiteral("Kappa cannot be computed")};
     }
     if (const auto* file = std::get_if<run::File>(&outcome)) {
-        return Failure{
-            QStringLiteral("Cannot %1 %2: %3. The results were not saved.")
-                .arg(text(file->error.operation), text(file->error.path), text(file->error.reason)),
-            QStringLiteral("Cannot write the results")};
+        QString sentence = text(DescribeFileError(file->error));
+        sentence[0] = sentence[0].toUpper();
+        return Failure{sentence + QStringLiteral(". The results were not saved."),
+                       QStringLiteral("Cannot write the results")};
     }
     return std::nullopt;
 }
 
 } // namespace
+
+FileSystem& FrmBrennic::files() const {
+    return m_services.files != nullptr ? *m_services.files : SystemFiles();
+}
 
 void FrmBrennic::DoIt() {
     const int n = m_state.MatrixSize;
@@ -88,7 +96,8 @@ void FrmBrennic::DoIt() {
             m_grid->setRow(row);
             return cellBytes(m_grid->Text());
         };
-        outcome = RunKappa(n, cellText, m_services.decimalSeparator, m_services.programDirectory);
+        outcome = RunKappa(n, cellText, m_services.decimalSeparator, m_services.programDirectory,
+                           files());
     }
 
     if (const auto* arithmetic = std::get_if<run::Arithmetic>(&outcome)) {
@@ -97,8 +106,14 @@ void FrmBrennic::DoIt() {
         m_state.RowIndex = static_cast<std::uint8_t>(n + 1);
         m_state.ResultPath = arithmetic->ResultPath;
     }
-    if (const auto* file = std::get_if<run::File>(&outcome))
+    const auto* file = std::get_if<run::File>(&outcome);
+    if (file != nullptr)
         m_state.ResultPath = file->error.path;
+    // A run that made Result.txt new but stopped before its values leaves no
+    // figures in it: there is nothing to save until the next complete run.
+    if (std::holds_alternative<run::Arithmetic>(outcome) ||
+        (file != nullptr && file->error.previousFileGone))
+        m_resultsWritten = false;
 
     if (const auto failure = failureMessage(outcome)) {
         m_services.messages.Show(failure->prompt, failure->title, MessageBoxes::Icon::Critical);

@@ -1,8 +1,11 @@
-// The start-up tests' main: one QApplication for all the window tests.
+// The start-up tests' main: one QApplication for all the window tests. Without
+// a display (CI, and ctest listing the tests) they run offscreen.
 #include <QApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -93,16 +93,42 @@ TEST_F(WindowTest, SaveAsCopiesTheResultFile) {
     }
 }
 
-TEST_F(WindowTest, SaveAsAfterAFailedRunCopiesNoHeaderAlone) {
-    // Every cell 0: the run stops at its first figure, Result.txt holds the header.
-    fill(2, {"0", "0", "0", "0"});
-    click("cmdDoIt");
-    ASSERT_EQ(s->shown.size(), 1u);
-    s->answer = dir + "/copy.csv";
-    menu("mnuFileSaveAs")->trigger();
-    ASSERT_EQ(s->shown.size(), 2u);
-    EXPECT_TRUE(s->shown[1].prompt.startsWith("There are no results to save yet"));
-    EXPECT_FALSE(QFile::exists(dir + "/copy.csv"));
+// Save As offers the figures of the file as it is now: a run that made it new and
+// stopped before its values leaves nothing to save, even after a complete run.
+TEST_F(WindowTest, SaveAsCopiesOnlyAFileWithItsFigures) {
+    using Op = brennic::test::FailingFiles::Op;
+    const struct {
+        const char* name;
+        bool completeRunFirst;
+        bool zeroMatrix;           // the second run's cells; the worked example otherwise
+        std::optional<Op> failing; // the first of these fails in the second run
+        bool saved;
+    } rows[] = {
+        {"failed_first_run", false, true, std::nullopt, false},
+        {"complete_then_arithmetic_failure", true, true, std::nullopt, false},
+        {"complete_then_header_not_written", true, false, Op::Write, false},
+        {"complete_then_delete_refused", true, false, Op::Delete, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        open(dir);
+        QFile::remove(dir + "/copy.csv");
+        if (row.completeRunFirst)
+            runWorkedExample();
+        if (row.failing)
+            files.failAt(*row.failing, 1, ENOSPC);
+        if (row.zeroMatrix)
+            fill(2, {"0", "0", "0", "0"});
+        click("cmdDoIt");
+        ASSERT_EQ(s->shown.size(), 1u);
+        s->answer = dir + "/copy.csv";
+        menu("mnuFileSaveAs")->trigger();
+        EXPECT_EQ(s->shown.size(), row.saved ? 1u : 2u);
+        if (!row.saved) {
+            EXPECT_TRUE(s->shown.back().prompt.startsWith("There are no results to save yet"));
+        }
+        EXPECT_EQ(readFile(dir + "/copy.csv"), row.saved ? WorkedExampleFile : "<missing>");
+    }
 }
 
 TEST_F(WindowTest, HowToStartsTheViewerOrOpensThePage) {

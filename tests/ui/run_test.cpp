@@ -1,5 +1,6 @@
 // Do It: from typed cells to the bytes of Result.txt, the status text and the
 // Output file item, and what each way a run can stop leaves behind.
+#include "decimal_separator.h"
 #include "window_fixture.h"
 
 namespace brennic::ui::test {
@@ -71,6 +72,19 @@ TEST_F(WindowTest, RunThatStopsTellsWhyAndKeepsTheLastResults) {
         commit("9");
         EXPECT_EQ(grid()->cellText(stop.cell.first, stop.cell.second), "9");
     }
+}
+
+// A German number format: the cells are read with a decimal comma and the values
+// line is written with one.
+TEST_F(WindowTest, GermanNumberFormatReadsAndWritesCommas) {
+    separator = DecimalSeparatorOf(QLocale(QLocale::German, QLocale::Germany));
+    open(dir);
+    fill(2, {"2,5", "1", "0,5", "6"});
+    click("cmdDoIt");
+    EXPECT_TRUE(s->shown.empty());
+    EXPECT_EQ(readFile(resultPath()), HeaderLine + " 0,56  0,85  0,659090909090909 "
+                                                   " 0,145836827698354  1,17234499048346 "
+                                                   " 0,356753034006338  1,84747106896139 \r\n");
 }
 
 TEST_F(WindowTest, UnwritableResultPathIsReported) {

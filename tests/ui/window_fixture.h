@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "../core/failing_files.h"
 #include "about_opener.h"
 #include "flex_grid.h"
 #include "frm_brennic.h"
@@ -89,8 +90,9 @@ class WindowTest : public ::testing::Test {
     void open(const QString& programDirectory) {
         window.reset();
         s = std::make_unique<StandIns>();
+        files = brennic::test::FailingFiles();
         window = std::make_unique<FrmBrennic>(FrmBrennicServices{
-            *s, *s, *s, *s, *s, s.get(), programDirectory.toStdString(), '.', 96.0});
+            *s, *s, *s, *s, *s, s.get(), programDirectory.toStdString(), separator, 96.0, &files});
         window->show();
         active = QTest::qWaitForWindowActive(window.get());
         find<QTimer>("Timer1")->stop(); // the tests call TimerStep themselves
@@ -139,7 +141,9 @@ class WindowTest : public ::testing::Test {
     QTemporaryDir m_tempDir;
     QString dir;
     bool active = false;
+    char separator = '.'; // of the user's number format
     std::unique_ptr<StandIns> s;
+    brennic::test::FailingFiles files; // the window's files: the system's unless told to fail
     std::unique_ptr<FrmBrennic> window;
 };
 
