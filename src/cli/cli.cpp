@@ -11,6 +11,7 @@
 
 #include "agreement_report.h"
 #include "matrix_input.h"
+#include "number_text.h"
 #include "report_output.h"
 #include "run.h"
 
@@ -21,10 +22,11 @@
 namespace brennic {
 namespace {
 
-constexpr const char* HelpText =
+constexpr const char* HelpIntroduction =
     "Usage: brennic-kappa [--decimal-separator SEP] [-o PATH] [FILE]\n"
     "       brennic-kappa --report [--weights none|linear|quadratic]\n"
-    "                     [--format text|csv|json] [--decimal-separator SEP] [FILE]\n"
+    "                     [--mapped-area A1,A2,...] [--format text|csv|json]\n"
+    "                     [--decimal-separator SEP] [FILE]\n"
     "\n"
     "Computes Cohen's kappa for a square error matrix and writes the two lines of\n"
     "Result.txt: the header and the values of PC, PO, KAPPA, LO-95% CI, HI-95% CI,\n"
@@ -33,7 +35,8 @@ constexpr const char* HelpText =
     "FILE holds one matrix row per line, cells separated by blanks, tabs,\n"
     "semicolons or commas (commas only when the decimal separator is not a comma).\n"
     "Blank lines are ignored. Without FILE, or with -, the matrix is read from\n"
-    "standard input. The matrix must be square, with 2 to 254 classes.\n"
+    "standard input. The matrix must be square, with 2 to 254 classes. Rows are\n"
+    "the classification (the map, the first coder), columns the reference.\n"
     "\n"
     "Options:\n"
     "  --decimal-separator SEP  the decimal separator of the cells and of the\n"
@@ -44,6 +47,10 @@ constexpr const char* HelpText =
     "                           output instead of the two lines\n"
     "  --weights W              with --report: add a weighted kappa with agreement\n"
     "                           weights W: none (default), linear or quadratic\n"
+    "  --mapped-area A1,A2,...  with --report: the mapped area (or pixel count) of\n"
+    "                           each row class, positive, in any unit, separated by\n"
+    "                           commas (semicolons when the decimal separator is a\n"
+    "                           comma); adds the area-weighted estimates\n"
     "  --format F               with --report: text (default), csv or json\n"
     "  --help                   show this text\n"
     "  --version                show the version\n"
@@ -53,38 +60,57 @@ constexpr const char* HelpText =
     "status is 0 whenever the report is written: a figure that cannot be formed\n"
     "is in it as not defined.\n"
     "\n"
-    "The report. Rows are the classification and columns the reference; p_ij is a\n"
-    "cell over the grand total, p_i. a row total and p_.j a column total over it.\n"
-    "A figure that cannot be formed (a division by zero, an invalid operation or\n"
-    "an overflow) is not defined and its reason is given: in json it is null and\n"
-    "its reason stands under \"reasons\" (field name -> text) of its object; in csv\n"
-    "its value is empty and the reason is in the last column. text shows values\n"
-    "with 15 significant digits like Result.txt; csv and json use a point and the\n"
-    "fewest digits that read back as the same double.\n"
-    "  n               the number of classes\n"
-    "  PC PO KAPPA LO HI SE Z\n"
-    "                  the seven figures of Result.txt, the same values (LO and HI\n"
-    "                  are KAPPA -/+ 2 simple standard errors; SE is the simple\n"
-    "                  standard error under chance)\n"
-    "Large-sample figures (Fleiss, Cohen and Everitt 1969), not those of Result.txt:\n"
-    "  kappa_se        standard error of kappa, for its interval\n"
-    "  kappa_se0       standard error of kappa if agreement were by chance alone,\n"
-    "                  for its test\n"
-    "  ci95_low, ci95_high\n"
-    "                  KAPPA -/+ 1.96 kappa_se\n"
-    "  z_large_sample  KAPPA / kappa_se0\n"
-    "  p_two_sided     two-sided normal p-value of z_large_sample, 2 (1 - Phi(|z|))\n"
-    "  weighted        with --weights linear or quadratic: weighted kappa (Cohen\n"
-    "                  1968) with agreement weights 1 - |i - j| / (n - 1) (linear)\n"
-    "                  or 1 - (i - j)^2 / (n - 1)^2 (quadratic): weights (the name),\n"
-    "                  kappa, kappa_se and kappa_se0 (large-sample standard errors\n"
-    "                  as above) and z (kappa / kappa_se0)\n"
-    "  classes         one entry per class k: class (1 to n), row_total, col_total,\n"
-    "                  diagonal (the count of cell k, k), row_share (diagonal over\n"
-    "                  row total: the user's accuracy), col_share (diagonal over\n"
-    "                  column total: the producer's accuracy), row_conditional_kappa\n"
-    "                  (p_kk - p_k. p_.k) / (p_k. - p_k. p_.k) and\n"
-    "                  col_conditional_kappa (p_kk - p_k. p_.k) / (p_.k - p_k. p_.k)\n";
+    "The report. p_kl is a cell over the grand total N, p_k. a row total and p_.k\n"
+    "a column total over it, pi_k = (p_k. + p_.k) / 2, q the number of classes,\n"
+    "w_kl 1 on the diagonal and 0 elsewhere. A figure that cannot be formed (a\n"
+    "division by zero, an invalid operation or an overflow) is not defined and its\n"
+    "reason is given: in json it is null and its reason stands under \"reasons\"\n"
+    "(field name -> text) of its object; in csv its value is empty and the reason\n"
+    "is in the last column. text shows values with 15 significant digits like\n"
+    "Result.txt; csv and json use a point and the fewest digits that read back as\n"
+    "the same double. The fields:\n";
+
+// The fields of one table of the catalogue, each with its definition, wrapped
+// under a heading.
+template <typename Id> void helpFields(std::string& out, std::string_view heading) {
+    out += "\n";
+    out += heading;
+    out += "\n";
+    for (const FigureInfo& info : Catalogue<Id>()) {
+        std::string line = "  " + std::string(info.field);
+        line += std::string(line.size() < 24 ? 24 - line.size() : 1, ' ');
+        // Wrap the definition at blanks to 79 columns, continued lines indented.
+        std::string_view rest = info.definition;
+        while (!rest.empty()) {
+            const std::size_t room = 79 - line.size();
+            std::size_t cut = rest.size();
+            if (cut > room) {
+                cut = rest.rfind(' ', room);
+                if (cut == std::string_view::npos || cut == 0)
+                    cut = std::min(rest.size(), room);
+            }
+            out += line + std::string(rest.substr(0, cut)) + "\n";
+            rest.remove_prefix(cut);
+            while (!rest.empty() && rest.front() == ' ')
+                rest.remove_prefix(1);
+            line = std::string(24, ' ');
+        }
+    }
+}
+
+std::string helpText() {
+    std::string out = HelpIntroduction;
+    helpFields<OverallFigure>(out, "Of the whole matrix (n, the number of classes, first):");
+    helpFields<WeightedFigure>(out, "Under \"weighted\", with --weights linear or quadratic "
+                                    "(Cohen 1968):");
+    helpFields<ClassFigure>(out, "Of each class k, under \"classes\" (with \"class\"):");
+    helpFields<AreaFigure>(out, "Under \"area_weighted\", with --mapped-area (Olofsson et al. "
+                                "2014, Remote Sensing of Environment 148: 42-57):");
+    helpFields<AreaClassFigure>(out, "Of each class, under \"area_weighted\" \"classes\":");
+    out += "\nQuantity and allocation disagreement follow Pontius and Millones (2011),\n"
+           "International Journal of Remote Sensing 32: 4407-4429.\n";
+    return out;
+}
 
 struct Options {
     char decimalSeparator = '.';
@@ -92,6 +118,8 @@ struct Options {
     std::optional<Weights> weights;
     std::optional<ReportFormat> format;
     std::optional<std::string> outputPath;
+    std::optional<std::string> mappedAreaText;
+    std::vector<double> mappedAreas;
     std::string inputPath = "-";
 };
 
@@ -112,10 +140,43 @@ int writeOut(std::ostream& out, std::ostream& err, const std::string& bytes) {
     return CliOk;
 }
 
+// The mapped areas of --mapped-area, each read as a number of the user's format,
+// listed with commas, or with semicolons where the comma is the decimal
+// separator. Gives the reason instead when one is not a positive number.
+std::optional<std::string> readMappedAreas(Options& options) {
+    const char listSeparator = options.decimalSeparator == ',' ? ';' : ',';
+    std::string_view rest = *options.mappedAreaText;
+    for (std::size_t position = 1;; ++position) {
+        const std::size_t end = rest.find(listSeparator);
+        const std::string_view text = rest.substr(0, end);
+        const std::string where = "mapped area " + std::to_string(position);
+        double value = 0.0;
+        if (text.find_first_not_of(" \t") == std::string_view::npos)
+            return where + " is empty";
+        if (!ReadNumberOfText(text, options.decimalSeparator, value))
+            return where + " (" + QuotedCellText(text) + ") is " +
+                   (WhyNoNumber(text, options.decimalSeparator) == NoNumber::BeyondRange
+                        ? "beyond the range of numbers the program can hold"
+                        : "not a number");
+        if (!(value > 0.0))
+            return where + " (" + QuotedCellText(text) + ") is not positive";
+        options.mappedAreas.push_back(value);
+        if (end == std::string_view::npos)
+            return std::nullopt;
+        rest.remove_prefix(end + 1);
+    }
+}
+
 int writeReport(const Options& options, const ErrorMatrix& m, std::ostream& out,
                 std::ostream& err) {
+    if (options.mappedAreaText && options.mappedAreas.size() != static_cast<std::size_t>(m.size()))
+        return fail(err, CliBadInput,
+                    "--mapped-area gives " + std::to_string(options.mappedAreas.size()) +
+                        (options.mappedAreas.size() == 1 ? " area" : " areas") +
+                        ", but the matrix has " + std::to_string(m.size()) + " classes");
     const AgreementReport report =
-        ComputeAgreementReport(m, options.weights.value_or(Weights::None));
+        ComputeAgreementReport(m, options.weights.value_or(Weights::None),
+                               options.mappedAreaText ? &options.mappedAreas : nullptr);
     return writeOut(out, err,
                     FormatReport(report, options.format.value_or(ReportFormat::Text),
                                  options.decimalSeparator));
@@ -176,7 +237,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
-            out << HelpText;
+            out << helpText();
             return CliOk;
         }
         if (arg == "--version") {
@@ -198,6 +259,12 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
             if (arg == "--weights" ? !options.weights : !options.format)
                 return fail(err, CliBadInput,
                             "unknown " + arg.substr(2) + " " + quoted(value) + " (see --help)");
+            continue;
+        }
+        if (arg == "--mapped-area") {
+            if (i + 1 >= args.size())
+                return fail(err, CliBadInput, arg + " needs a value (see --help)");
+            options.mappedAreaText = args[++i];
             continue;
         }
         if (arg == "--decimal-separator" || arg == "-o") {
@@ -227,8 +294,13 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
         haveInput = true;
     }
 
-    if (!options.report && (options.weights || options.format))
-        return fail(err, CliBadInput, "--weights and --format need --report");
+    if (!options.report && (options.weights || options.format || options.mappedAreaText))
+        return fail(err, CliBadInput, "--weights, --format and --mapped-area need --report");
+    // Read after every option, so that the decimal separator is known.
+    if (options.mappedAreaText) {
+        if (auto error = readMappedAreas(options))
+            return fail(err, CliBadInput, *error);
+    }
     if (options.report && options.outputPath)
         return fail(err, CliBadInput,
                     "--report writes to standard output; -o makes a Result.txt file");

@@ -71,49 +71,145 @@ std::string textValue(double value, char decimalSeparator) {
     return text[0] == ' ' ? text.substr(1) : text;
 }
 
-struct TextLine {
-    std::string name, description;
-    const Figure* figure;
-};
+std::string textFigure(const Figure& figure, char decimalSeparator) {
+    return figure.defined() ? textValue(*figure.value, decimalSeparator)
+                            : "not defined: " + figure.reason;
+}
 
-// Name, description and value (or "not defined: reason") in aligned columns.
-void textSection(std::string& out, std::string_view title, const std::vector<TextLine>& lines,
-                 char decimalSeparator) {
-    std::size_t nameWidth = 0, descriptionWidth = 0;
-    for (const TextLine& line : lines) {
-        nameWidth = std::max(nameWidth, line.name.size());
-        descriptionWidth = std::max(descriptionWidth, line.description.size());
+// The figures of a row under their catalogue's headings: label, description and
+// value (or "not defined: reason") in aligned columns. `title`, when given,
+// replaces the catalogue's heading.
+template <typename Id>
+void textSections(std::string& out, const FigureRow<Id>& row, char decimalSeparator,
+                  std::string_view title = {}) {
+    const auto catalogue = Catalogue<Id>();
+    std::size_t labelWidth = 0, descriptionWidth = 0;
+    for (const FigureInfo& info : catalogue) {
+        labelWidth = std::max(labelWidth, info.label.size());
+        descriptionWidth = std::max(descriptionWidth, info.description.size());
     }
-    out += '\n';
-    out += title;
-    out += '\n';
-    for (const TextLine& line : lines) {
-        out += "  " + line.name + std::string(nameWidth - line.name.size() + 2, ' ');
-        out += line.description + std::string(descriptionWidth - line.description.size() + 2, ' ');
-        out += line.figure->defined() ? textValue(*line.figure->value, decimalSeparator)
-                                      : "not defined: " + line.figure->reason;
+    std::string_view section;
+    for (std::size_t i = 0; i < catalogue.size(); ++i) {
+        const FigureInfo& info = catalogue[i];
+        if (i == 0 || info.section != section) {
+            section = info.section;
+            out += '\n';
+            out += title.empty() ? section : title;
+            out += '\n';
+        }
+        out += "  ";
+        out += info.label;
+        out += std::string(labelWidth - info.label.size() + 2, ' ');
+        out += info.description;
+        out += std::string(descriptionWidth - info.description.size() + 2, ' ');
+        out += textFigure(row.all()[i], decimalSeparator);
         out += '\n';
     }
 }
 
-// Short descriptions of the overall figures, in the order of OverallFigures.
-constexpr const char* OverallDescriptions[] = {
-    "chance agreement",
-    "observed agreement",
-    "Cohen's kappa",
-    "KAPPA - 2 SECI (SECI: simple standard error of kappa)",
-    "KAPPA + 2 SECI",
-    "simple standard error under chance",
-    "KAPPA / SE",
-    "standard error of kappa",
-    "standard error of kappa under chance (kappa = 0)",
-    "KAPPA - 1.96 kappa_se",
-    "KAPPA + 1.96 kappa_se",
-    "KAPPA / kappa_se0",
-    "two-sided normal p-value of z_large_sample",
-};
-// The header labels of Result.txt for the seven.
-constexpr const char* ResultLabels[] = {"PC", "PO", "KAPPA", "LO-95% CI", "HI-95% CI", "SE", "Z"};
+// One right-aligned row per class, the reasons of figures not defined below it.
+template <typename Entry>
+void textClassTable(std::string& out, std::string_view title, const std::vector<Entry>& entries,
+                    char decimalSeparator) {
+    using Id = typename decltype(Entry::figures)::Id;
+    std::vector<std::vector<std::string>> table{{"class"}};
+    for (const FigureInfo& info : Catalogue<Id>())
+        table[0].emplace_back(info.field);
+    std::string reasons;
+    for (const Entry& entry : entries) {
+        table.push_back({std::to_string(entry.k)});
+        for (std::size_t i = 0; i < Catalogue<Id>().size(); ++i) {
+            const Figure& figure = entry.figures.all()[i];
+            if (figure.defined()) {
+                table.back().push_back(textValue(*figure.value, decimalSeparator));
+            } else {
+                table.back().emplace_back("not defined");
+                reasons += "  class " + std::to_string(entry.k) + " " +
+                           std::string(Catalogue<Id>()[i].field) + ": " + figure.reason + '\n';
+            }
+        }
+    }
+    std::vector<std::size_t> widths(table[0].size(), 0);
+    for (const auto& row : table)
+        for (std::size_t i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], row[i].size());
+    out += '\n';
+    out += title;
+    out += '\n';
+    for (const auto& row : table) {
+        for (std::size_t i = 0; i < row.size(); ++i)
+            out += std::string(widths[i] - row[i].size() + 2, ' ') + row[i];
+        out += '\n';
+    }
+    if (!reasons.empty())
+        out += "Not defined:\n" + reasons;
+}
+
+std::string weightsTitle(Weights weights) {
+    return std::string(catalogue::Weighted) +
+           (weights == Weights::Linear ? ", linear weights 1 - |i - j| / (n - 1)"
+                                       : ", quadratic weights 1 - (i - j)^2 / (n - 1)^2");
+}
+
+// The members of a JSON object for a row of figures, the reasons gathered apart.
+template <typename Id>
+void jsonMembers(std::string& out, const FigureRow<Id>& row, std::string& reasons,
+                 std::string_view separator, bool separatorFirst = true) {
+    const auto catalogue = Catalogue<Id>();
+    for (std::size_t i = 0; i < catalogue.size(); ++i) {
+        if (i > 0 || separatorFirst)
+            out += separator;
+        jsonMember(out, catalogue[i].field, row.all()[i], reasons);
+    }
+}
+
+template <typename Entry> void jsonClasses(std::string& out, const std::vector<Entry>& entries) {
+    out += "\"classes\": [";
+    for (const Entry& entry : entries) {
+        std::string reasons;
+        out += &entry == &entries.front() ? "\n" : ",\n";
+        out += "    {\"class\": " + std::to_string(entry.k);
+        jsonMembers(out, entry.figures, reasons, ", ");
+        out += ", \"reasons\": {" + reasons + "}}";
+    }
+    out += "\n  ]";
+}
+
+// A CSV row of one figure: its field and value, the class columns left empty.
+template <typename Id>
+void csvRows(std::string& out, const FigureRow<Id>& row, std::string_view prefix,
+             const std::string& noClassColumns) {
+    const auto catalogue = Catalogue<Id>();
+    for (std::size_t i = 0; i < catalogue.size(); ++i) {
+        const Figure& figure = row.all()[i];
+        out += std::string(prefix) + std::string(catalogue[i].field) + ',' +
+               (figure.defined() ? shortestNumber(*figure.value) : "") + noClassColumns + ',' +
+               csvField(figure.reason) + '\n';
+    }
+}
+
+// A CSV row of one class: its figures in their own columns, `before` and `after`
+// empty columns around them for the other kind of class row.
+template <typename Entry>
+void csvClassRows(std::string& out, std::string_view kind, const std::vector<Entry>& entries,
+                  const std::string& before, const std::string& after) {
+    using Id = typename decltype(Entry::figures)::Id;
+    for (const Entry& entry : entries) {
+        std::string reasons;
+        out += std::string(kind) + ',' + std::to_string(entry.k) + before;
+        for (std::size_t i = 0; i < Catalogue<Id>().size(); ++i) {
+            const Figure& figure = entry.figures.all()[i];
+            out += ',';
+            if (figure.defined()) {
+                out += shortestNumber(*figure.value);
+            } else {
+                reasons += reasons.empty() ? "" : " ";
+                reasons += std::string(Catalogue<Id>()[i].field) + ": " + figure.reason;
+            }
+        }
+        out += after + ',' + csvField(reasons) + '\n';
+    }
+}
 
 } // namespace
 
@@ -130,131 +226,67 @@ std::optional<ReportFormat> ReportFormatFromName(std::string_view name) {
 std::string ReportText(const AgreementReport& r, char decimalSeparator) {
     std::string out = "Agreement report for " + std::to_string(r.n) +
                       " classes (rows: classification, columns: reference)\n";
-    const auto overall = OverallFigures(r);
-    std::vector<TextLine> seven, largeSample;
-    for (std::size_t i = 0; i < overall.size(); ++i)
-        (i < 7 ? seven : largeSample)
-            .push_back({i < 7 ? ResultLabels[i] : std::string(overall[i].name),
-                        OverallDescriptions[i], overall[i].figure});
-    textSection(out, "The figures of Result.txt", seven, decimalSeparator);
-    textSection(out,
-                "Large-sample figures (Fleiss, Cohen and Everitt 1969), not those of Result.txt",
-                largeSample, decimalSeparator);
-
-    if (r.weighted) {
-        const auto w = WeightedFigures(*r.weighted);
-        const bool linear = r.weighted->weights == Weights::Linear;
-        textSection(out,
-                    std::string("Weighted kappa (Cohen 1968), ") +
-                        (linear ? "linear weights 1 - |i - j| / (n - 1)"
-                                : "quadratic weights 1 - (i - j)^2 / (n - 1)^2"),
-                    {{"kappa", "weighted kappa", w[0].figure},
-                     {"kappa_se", "large-sample standard error", w[1].figure},
-                     {"kappa_se0", "large-sample standard error under chance", w[2].figure},
-                     {"z", "kappa / kappa_se0", w[3].figure}},
-                    decimalSeparator);
+    textSections(out, r.overall, decimalSeparator);
+    if (r.weighted)
+        textSections(out, r.weighted->figures, decimalSeparator, weightsTitle(r.weighted->weights));
+    textClassTable(out, catalogue::Classes, r.classes, decimalSeparator);
+    if (r.area) {
+        textSections(out, r.area->figures, decimalSeparator);
+        textClassTable(out, catalogue::AreaClasses, r.area->classes, decimalSeparator);
     }
-
-    // The classes: one aligned row each, right-aligned; reasons listed below.
-    std::vector<std::vector<std::string>> table{{"class"}};
-    std::string reasons;
-    for (const NamedFigure& f : ClassFigureList(ClassFigures{}))
-        table[0].emplace_back(f.name);
-    for (const ClassFigures& c : r.classes) {
-        table.push_back({std::to_string(c.k)});
-        for (const NamedFigure& f : ClassFigureList(c)) {
-            if (f.figure->defined()) {
-                table.back().push_back(textValue(*f.figure->value, decimalSeparator));
-            } else {
-                table.back().emplace_back("not defined");
-                reasons += "  class " + std::to_string(c.k) + " " + std::string(f.name) + ": " +
-                           f.figure->reason + '\n';
-            }
-        }
-    }
-    std::vector<std::size_t> widths(table[0].size(), 0);
-    for (const auto& row : table)
-        for (std::size_t i = 0; i < row.size(); ++i)
-            widths[i] = std::max(widths[i], row[i].size());
-    out += "\nClasses (row_share: user's accuracy, col_share: producer's accuracy)\n";
-    for (const auto& row : table) {
-        for (std::size_t i = 0; i < row.size(); ++i)
-            out += std::string(widths[i] - row[i].size() + 2, ' ') + row[i];
-        out += '\n';
-    }
-    if (!reasons.empty())
-        out += "\nNot defined:\n" + reasons;
     return out;
 }
 
 std::string ReportCsv(const AgreementReport& r) {
+    const std::size_t classColumns = Catalogue<ClassFigure>().size();
+    const std::size_t areaColumns = r.area ? Catalogue<AreaClassFigure>().size() : 0;
     std::string out = "field,value";
-    for (const NamedFigure& f : ClassFigureList(ClassFigures{})) {
-        out += ',';
-        out += f.name;
-    }
+    for (const FigureInfo& info : Catalogue<ClassFigure>())
+        out += ',' + std::string(info.field);
+    if (r.area)
+        for (const FigureInfo& info : Catalogue<AreaClassFigure>())
+            out += ',' + std::string(info.field);
     out += ",reason\n";
-    const std::string noClassColumns(ClassFigureList(ClassFigures{}).size(), ',');
-    const auto figureRow = [&](const std::string& name, const Figure& figure) {
-        out += name + ',' + (figure.defined() ? shortestNumber(*figure.value) : "") +
-               noClassColumns + ',' + csvField(figure.reason) + '\n';
-    };
+    const std::string noClassColumns(classColumns + areaColumns, ',');
     out += "n," + std::to_string(r.n) + noClassColumns + ",\n";
-    for (const NamedFigure& f : OverallFigures(r))
-        figureRow(std::string(f.name), *f.figure);
+    csvRows(out, r.overall, "", noClassColumns);
     if (r.weighted) {
         out += "weighted.weights," + std::string(WeightsName(r.weighted->weights)) +
                noClassColumns + ",\n";
-        for (const NamedFigure& f : WeightedFigures(*r.weighted))
-            figureRow("weighted." + std::string(f.name), *f.figure);
+        csvRows(out, r.weighted->figures, "weighted.", noClassColumns);
     }
-    for (const ClassFigures& c : r.classes) {
-        std::string reasons;
-        out += "class," + std::to_string(c.k);
-        for (const NamedFigure& f : ClassFigureList(c)) {
-            out += ',';
-            if (f.figure->defined()) {
-                out += shortestNumber(*f.figure->value);
-            } else {
-                reasons += reasons.empty() ? "" : " ";
-                reasons += f.name;
-                reasons += ": " + f.figure->reason;
-            }
-        }
-        out += ',' + csvField(reasons) + '\n';
-    }
+    if (r.area)
+        csvRows(out, r.area->figures, "area_weighted.", noClassColumns);
+    csvClassRows(out, "class", r.classes, "", std::string(areaColumns, ','));
+    if (r.area)
+        csvClassRows(out, "area_weighted.class", r.area->classes, std::string(classColumns, ','),
+                     "");
     return out;
 }
 
 std::string ReportJson(const AgreementReport& r) {
-    std::string out = "{\n  \"n\": " + std::to_string(r.n) + ",\n";
+    std::string out = "{\n  \"n\": " + std::to_string(r.n);
     std::string reasons;
-    for (const NamedFigure& f : OverallFigures(r)) {
-        out += "  ";
-        jsonMember(out, f.name, *f.figure, reasons);
-        out += ",\n";
-    }
+    jsonMembers(out, r.overall, reasons, ",\n  ");
+    out += ",\n";
     if (r.weighted) {
         std::string weightedReasons;
         out += "  \"weighted\": {\"weights\": " + jsonString(WeightsName(r.weighted->weights));
-        for (const NamedFigure& f : WeightedFigures(*r.weighted)) {
-            out += ", ";
-            jsonMember(out, f.name, *f.figure, weightedReasons);
-        }
+        jsonMembers(out, r.weighted->figures, weightedReasons, ", ");
         out += ", \"reasons\": {" + weightedReasons + "}},\n";
     }
-    out += "  \"classes\": [";
-    for (const ClassFigures& c : r.classes) {
-        std::string classReasons;
-        out += &c == &r.classes.front() ? "\n" : ",\n";
-        out += "    {\"class\": " + std::to_string(c.k);
-        for (const NamedFigure& f : ClassFigureList(c)) {
-            out += ", ";
-            jsonMember(out, f.name, *f.figure, classReasons);
-        }
-        out += ", \"reasons\": {" + classReasons + "}}";
+    out += "  ";
+    jsonClasses(out, r.classes);
+    out += ",\n";
+    if (r.area) {
+        std::string areaReasons;
+        out += "  \"area_weighted\": {";
+        jsonMembers(out, r.area->figures, areaReasons, ", ", false);
+        out += ",\n  ";
+        jsonClasses(out, r.area->classes);
+        out += ",\n  \"reasons\": {" + areaReasons + "}},\n";
     }
-    out += "\n  ],\n  \"reasons\": {" + reasons + "}\n}\n";
+    out += "  \"reasons\": {" + reasons + "}\n}\n";
     return out;
 }
 

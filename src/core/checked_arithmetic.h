@@ -6,9 +6,14 @@
 
 #include <cmath>
 
-#include "kappa.h"
-
 namespace brennic {
+
+// What went wrong in one arithmetic step.
+enum class ArithmeticKind {
+    DivisionByZero,   // a non-zero number divided by zero
+    InvalidOperation, // 0/0, a square root of a negative number, infinity minus infinity
+    Overflow,         // a finite computation that gave a number beyond the double range
+};
 
 // Performs the operations of one figure and remembers the first failure. The
 // operands are expected to be finite: an infinite result is an overflow.

@@ -5,27 +5,9 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "checked_arithmetic.h"
 #include "error_matrix.h"
 
 namespace brennic {
-namespace {
-
-// A figure formed as step `step` from `inputs`: it takes over the error of the
-// first input that has one, or fails with its own step.
-template <typename Compute>
-KappaFigure form(int step, std::initializer_list<const KappaFigure*> inputs, Compute compute) {
-    for (const KappaFigure* input : inputs)
-        if (input->error)
-            return KappaFigure{0.0, input->error};
-    CheckedArithmetic c;
-    const double value = compute(c);
-    if (c.failed())
-        return KappaFigure{0.0, ArithmeticError{c.kind(), step}};
-    return KappaFigure{value, std::nullopt};
-}
-
-} // namespace
 
 const char* const OverflowCause =
     "A figure goes beyond the range of numbers the program can hold: the counts are too large "
@@ -107,24 +89,25 @@ std::string rangeCause(const CountFacts& f) {
 } // namespace
 
 std::string ArithmeticCause(const ArithmeticError& error, const ErrorMatrix& m) {
-    if (error.step == 0)
+    if (error.step == Step::Totals)
         return "The counts are so large that their totals go beyond the range of numbers the "
                "program can hold.";
     const CountFacts f = countFacts(m);
-    const bool chanceIsOne = error.step == 3 || ((error.step == 4 || error.step == 7) &&
-                                                 error.kind == ArithmeticKind::DivisionByZero);
+    const bool chanceIsOne =
+        error.step == Step::KAPPA || ((error.step == Step::SECI || error.step == Step::SE) &&
+                                      error.kind == ArithmeticKind::DivisionByZero);
     if (f.firstNegative) {
         std::string what;
         if (error.kind == ArithmeticKind::Overflow)
             what = "a figure goes beyond the range of numbers the program can hold";
-        else if (error.step == 1)
+        else if (error.step == Step::PO)
             what = "the counts add up to 0, so there is no agreement to measure";
         else if (chanceIsOne)
             what = "the agreement expected by chance comes out as 1, so kappa and its standard "
                    "errors are not defined";
-        else if (error.step == 4 || error.step == 7)
+        else if (error.step == Step::SECI || error.step == Step::SE)
             what = "a standard error would be the square root of a negative number";
-        else if (error.step == 8)
+        else if (error.step == Step::Z)
             what = "the standard error under chance comes out as 0, so z is not defined";
         else
             what = "a figure is not defined";
@@ -133,13 +116,13 @@ std::string ArithmeticCause(const ArithmeticError& error, const ErrorMatrix& m) 
                std::to_string(f.firstNegative->col) + "), and with them " + what + ".";
     }
     if (error.kind != ArithmeticKind::Overflow) {
-        if (error.step == 1 && f.allZero)
+        if (error.step == Step::PO && f.allZero)
             return "The counts add up to 0 (every cell holds 0), so there is no agreement to "
                    "measure.";
         if (chanceIsOne && f.oneDiagonalCell)
             return "The agreement expected by chance is exactly 1 (all counts lie in one class), "
                    "so kappa and its standard errors are not defined.";
-        if (error.step == 8 && f.noSharedClass)
+        if (error.step == Step::Z && f.noSharedClass)
             return "The agreement expected by chance is exactly 0 (no class has counts in both its "
                    "row and its column), so the standard error under chance is 0 and z is not "
                    "defined.";
@@ -147,73 +130,93 @@ std::string ArithmeticCause(const ArithmeticError& error, const ErrorMatrix& m) 
     return rangeCause(f);
 }
 
-KappaFigures ComputeKappaFigures(int n, const std::vector<double>& RowTotals,
-                                 const std::vector<double>& ColTotals, double DiagonalSum,
-                                 double GrandTotal) {
-    KappaFigures f;
+void FormKappaFigures(int n, const std::vector<double>& RowTotals,
+                      const std::vector<double>& ColTotals, double DiagonalSum, double GrandTotal,
+                      FigureRow<OverallFigure>& f) {
+    using enum OverallFigure;
+    const auto noReason = [](ArithmeticKind) { return std::string(); };
     // Totals that are already infinite overflowed while the cells were added up.
     bool finite = std::isfinite(DiagonalSum) && std::isfinite(GrandTotal);
     for (int k = 1; k <= n && finite; ++k)
         finite = std::isfinite(RowTotals[static_cast<std::size_t>(k)]) &&
                  std::isfinite(ColTotals[static_cast<std::size_t>(k)]);
     if (!finite) {
-        const KappaFigure overflow{0.0, ArithmeticError{ArithmeticKind::Overflow, 0}};
-        f = KappaFigures{overflow, overflow, overflow, overflow, overflow, overflow, overflow};
-        return f;
+        for (OverallFigure figure : {PC, PO, KAPPA, LO, HI, SE, Z})
+            f[figure] = Figure::Failed(ArithmeticKind::Overflow, Step::Totals, {});
+        return;
     }
 
-    f.PO = form(1, {}, [&](CheckedArithmetic& c) { return c.div(DiagonalSum, GrandTotal); });
+    f[PO] = FormFigure(
+        Step::PO, {}, [&](CheckedArithmetic& c) { return c.div(DiagonalSum, GrandTotal); },
+        noReason);
     // Every share divides by the grand total: a total of 0 fails the chance
     // agreement for the same reason as the observed one.
-    const KappaFigure total = GrandTotal == 0.0 ? f.PO : KappaFigure{GrandTotal, std::nullopt};
-    f.PC = form(2, {&total}, [&](CheckedArithmetic& c) {
-        double PC = 0.0;
-        for (int k = 1; k <= n && !c.failed(); ++k) {
-            const auto i = static_cast<std::size_t>(k);
-            const double a = c.div(ColTotals[i], GrandTotal);
-            const double b = c.div(RowTotals[i], GrandTotal);
-            PC = c.add(c.mul(a, b), PC);
-        }
-        return PC;
-    });
-    const double &PO = f.PO.value, &PC = f.PC.value;
-    f.KAPPA = form(3, {&f.PO, &f.PC},
-                   [&](CheckedArithmetic& c) { return c.div(c.sub(PO, PC), c.sub(1.0, PC)); });
+    const Figure total = GrandTotal == 0.0 ? f[PO] : Figure::Of(GrandTotal);
+    f[PC] = FormFigure(
+        Step::PC, {&total},
+        [&](CheckedArithmetic& c) {
+            double pc = 0.0;
+            for (int k = 1; k <= n && !c.failed(); ++k) {
+                const auto i = static_cast<std::size_t>(k);
+                const double a = c.div(ColTotals[i], GrandTotal);
+                const double b = c.div(RowTotals[i], GrandTotal);
+                pc = c.add(c.mul(a, b), pc);
+            }
+            return pc;
+        },
+        noReason);
+    const double PO_ = f[PO].value.value_or(0.0), PC_ = f[PC].value.value_or(0.0);
+    f[KAPPA] = FormFigure(
+        Step::KAPPA, {&f[PO], &f[PC]},
+        [&](CheckedArithmetic& c) { return c.div(c.sub(PO_, PC_), c.sub(1.0, PC_)); }, noReason);
     // The standard error of kappa behind the limits; it is written nowhere.
-    const KappaFigure SECI = form(4, {&f.PO, &f.PC}, [&](CheckedArithmetic& c) {
-        const double u = c.mul(c.sub(1.0, PO), PO);
-        const double v = c.mul(c.pow(c.sub(1.0, PC), 2.0), GrandTotal);
-        const double w = c.div(u, v);
-        return c.pow(w, 0.5);
-    });
-    const double &KAPPA = f.KAPPA.value, &seci = SECI.value;
-    f.LO = form(5, {&f.KAPPA, &SECI},
-                [&](CheckedArithmetic& c) { return c.sub(KAPPA, c.add(seci, seci)); });
-    f.HI = form(6, {&f.KAPPA, &SECI},
-                [&](CheckedArithmetic& c) { return c.add(c.add(seci, seci), KAPPA); });
-    f.SE = form(7, {&f.PC}, [&](CheckedArithmetic& c) {
-        const double t = c.mul(c.sub(1.0, PC), GrandTotal);
-        return c.pow(c.div(PC, t), 0.5);
-    });
-    f.Z =
-        form(8, {&f.KAPPA, &f.SE}, [&](CheckedArithmetic& c) { return c.div(KAPPA, f.SE.value); });
-    return f;
+    const Figure SECI = FormFigure(
+        Step::SECI, {&f[PO], &f[PC]},
+        [&](CheckedArithmetic& c) {
+            const double u = c.mul(c.sub(1.0, PO_), PO_);
+            const double v = c.mul(c.pow(c.sub(1.0, PC_), 2.0), GrandTotal);
+            const double w = c.div(u, v);
+            return c.pow(w, 0.5);
+        },
+        noReason);
+    const double kappa = f[KAPPA].value.value_or(0.0), seci = SECI.value.value_or(0.0);
+    f[LO] = FormFigure(
+        Step::LO, {&f[KAPPA], &SECI},
+        [&](CheckedArithmetic& c) { return c.sub(kappa, c.add(seci, seci)); }, noReason);
+    f[HI] = FormFigure(
+        Step::HI, {&f[KAPPA], &SECI},
+        [&](CheckedArithmetic& c) { return c.add(c.add(seci, seci), kappa); }, noReason);
+    f[SE] = FormFigure(
+        Step::SE, {&f[PC]},
+        [&](CheckedArithmetic& c) {
+            const double t = c.mul(c.sub(1.0, PC_), GrandTotal);
+            return c.pow(c.div(PC_, t), 0.5);
+        },
+        noReason);
+    const double se = f[SE].value.value_or(0.0);
+    f[Z] = FormFigure(
+        Step::Z, {&f[KAPPA], &f[SE]}, [&](CheckedArithmetic& c) { return c.div(kappa, se); },
+        noReason);
 }
 
 std::variant<KappaResult, ArithmeticError> ComputeKappa(int n, const std::vector<double>& RowTotals,
                                                         const std::vector<double>& ColTotals,
                                                         double DiagonalSum, double GrandTotal) {
-    const KappaFigures f = ComputeKappaFigures(n, RowTotals, ColTotals, DiagonalSum, GrandTotal);
+    using enum OverallFigure;
+    FigureRow<OverallFigure> f;
+    FormKappaFigures(n, RowTotals, ColTotals, DiagonalSum, GrandTotal, f);
     // Carried out one step after another, the computation stops at the first step
-    // that fails: the failed step with the lowest number.
+    // that fails: the failed step that comes first.
     std::optional<ArithmeticError> first;
-    for (const KappaFigure* figure : {&f.PC, &f.PO, &f.KAPPA, &f.LO, &f.HI, &f.SE, &f.Z})
-        if (figure->error && (!first || figure->error->step < first->step))
-            first = figure->error;
+    for (std::size_t i = 0; i < ResultFileFigures; ++i) {
+        const Figure& figure = f.all()[i];
+        if (!figure.defined() && (!first || figure.step < first->step))
+            first = ArithmeticError{figure.kind, figure.step};
+    }
     if (first)
         return *first;
-    return KappaResult{f.PC.value, f.PO.value, f.KAPPA.value, f.LO.value,
-                       f.HI.value, f.SE.value, f.Z.value};
+    return KappaResult{*f[PC].value, *f[PO].value, *f[KAPPA].value, *f[LO].value,
+                       *f[HI].value, *f[SE].value, *f[Z].value};
 }
 
 } // namespace brennic

@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "figure_catalogue.h"
+
 namespace brennic {
 
 // The seven figures, in the order in which the result file writes them.
@@ -20,19 +22,10 @@ struct KappaResult {
     double Z = 0.0;     // KAPPA / SE
 };
 
-// What went wrong in one arithmetic step.
-enum class ArithmeticKind {
-    DivisionByZero,   // a non-zero number divided by zero
-    InvalidOperation, // 0/0, a square root of a negative number, infinity minus infinity
-    Overflow,         // a finite computation that gave a number beyond the double range
-};
-
-// An arithmetic step that failed. `step` numbers the steps of the computation:
-// 0 for the totals it was given, then 1 PO, 2 PC, 3 KAPPA, 4 SECI, 5 LO, 6 HI,
-// 7 SE and 8 Z.
+// An arithmetic step that failed, and where in the order of steps.
 struct ArithmeticError {
     ArithmeticKind kind;
-    int step;
+    Step step;
     friend bool operator==(const ArithmeticError&, const ArithmeticError&) = default;
 };
 
@@ -47,23 +40,14 @@ std::string ArithmeticCause(const ArithmeticError& error, const ErrorMatrix& m);
 // The cause of a figure that goes beyond the range of a double on the way.
 extern const char* const OverflowCause;
 
-// One of the seven figures on its own: its value, or the step that failed for
-// it or for a figure it is formed from.
-struct KappaFigure {
-    double value = 0.0;
-    std::optional<ArithmeticError> error;
-};
-
-struct KappaFigures {
-    KappaFigure PC, PO, KAPPA, LO, HI, SE, Z;
-};
-
-// Each of the seven figures from the totals (index 1 to n of each array), in the
-// fixed order of operations: a figure that can be formed is formed even when
-// another cannot.
-KappaFigures ComputeKappaFigures(int n, const std::vector<double>& RowTotals,
-                                 const std::vector<double>& ColTotals, double DiagonalSum,
-                                 double GrandTotal);
+// Forms the seven figures of Result.txt (the first seven of `figures`) from the
+// totals (index 1 to n of each array), in the fixed order of operations: a
+// figure that can be formed is formed even when another cannot. A failure is
+// given its kind and step; its reason is left to ArithmeticCause, which knows
+// the cells.
+void FormKappaFigures(int n, const std::vector<double>& RowTotals,
+                      const std::vector<double>& ColTotals, double DiagonalSum, double GrandTotal,
+                      FigureRow<OverallFigure>& figures);
 
 // The seven figures from the totals, or the first arithmetic step that failed.
 std::variant<KappaResult, ArithmeticError> ComputeKappa(int n, const std::vector<double>& RowTotals,

@@ -44,7 +44,13 @@ std::string MakeResultPath(std::string_view programDirectory) {
 }
 
 std::string ResultHeaderLine() {
-    return "\"PC\",\"PO\",\"KAPPA\",\"LO-95% CI\",\"HI-95% CI\",\"SE\",\"Z\"\r\n";
+    std::string line;
+    for (std::size_t i = 0; i < ResultFileFigures; ++i) {
+        line += i == 0 ? "\"" : ",\"";
+        line += catalogue::Overall[i].label;
+        line += '"';
+    }
+    return line + "\r\n";
 }
 
 std::string ResultValuesLine(const KappaResult& r, char decimalSeparator) {

@@ -17,16 +17,30 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
     // linear weights are 1 and 0: the weighted figures are the unweighted ones.
     // Each class: totals 50, diagonal 25, shares 1/2, conditional kappas
     // (1/4 - 1/4) / (1/2 - 1/4) = 0.
+    // The further figures: pa = 1/2 and pi_k = 1/2, so Scott's pe and Gwet's pe
+    // are 1/2 and both coefficients 0, as is Brennan-Prediger's; each term
+    // w_kl - 1 lies 1/2 from its mean -1/2, so their standard errors are
+    // (1/4 / (100 / 4))^0.5 = 0.1, and Brennan-Prediger's (1/4 / (100 / 4))^0.5 too.
+    // overall_accuracy_se = (1/4 / 99)^0.5 and Krippendorff's alpha
+    // ((1 - e) / 2 + e - 1/2) / (1/2) with e = 1/200, in the digits of doubles.
+    // No quantity disagreement; each class allocates 2 (1/2 - 1/4), halved: 1/2.
     const std::string chanceCsv =
         "field,value,row_total,col_total,diagonal,row_share,col_share,"
-        "row_conditional_kappa,col_conditional_kappa,reason\n"
-        "n,2,,,,,,,,\nPC,0.5,,,,,,,,\nPO,0.5,,,,,,,,\nKAPPA,0,,,,,,,,\nLO,-0.2,,,,,,,,\n"
-        "HI,0.2,,,,,,,,\nSE,0.1,,,,,,,,\nZ,0,,,,,,,,\nkappa_se,0.1,,,,,,,,\n"
-        "kappa_se0,0.1,,,,,,,,\nci95_low,-0.196,,,,,,,,\nci95_high,0.196,,,,,,,,\n"
-        "z_large_sample,0,,,,,,,,\np_two_sided,1,,,,,,,,\n"
-        "weighted.weights,linear,,,,,,,,\nweighted.kappa,0,,,,,,,,\n"
-        "weighted.kappa_se,0.1,,,,,,,,\nweighted.kappa_se0,0.1,,,,,,,,\nweighted.z,0,,,,,,,,\n"
-        "class,1,50,50,25,0.5,0.5,0,0,\nclass,2,50,50,25,0.5,0.5,0,0,\n";
+        "row_conditional_kappa,col_conditional_kappa,quantity_disagreement,"
+        "allocation_disagreement,reason\n"
+        "n,2,,,,,,,,,,\nPC,0.5,,,,,,,,,,\nPO,0.5,,,,,,,,,,\nKAPPA,0,,,,,,,,,,\n"
+        "LO,-0.2,,,,,,,,,,\nHI,0.2,,,,,,,,,,\nSE,0.1,,,,,,,,,,\nZ,0,,,,,,,,,,\n"
+        "kappa_se,0.1,,,,,,,,,,\nkappa_se0,0.1,,,,,,,,,,\nci95_low,-0.196,,,,,,,,,,\n"
+        "ci95_high,0.196,,,,,,,,,,\nz_large_sample,0,,,,,,,,,,\np_two_sided,1,,,,,,,,,,\n"
+        "overall_accuracy,0.5,,,,,,,,,,\noverall_accuracy_se,0.050251890762960605,,,,,,,,,,\n"
+        "scott_pi,0,,,,,,,,,,\nscott_pi_se,0.1,,,,,,,,,,\ngwet_ac1,0,,,,,,,,,,\n"
+        "gwet_ac1_se,0.1,,,,,,,,,,\nbrennan_prediger,0,,,,,,,,,,\n"
+        "brennan_prediger_se,0.1,,,,,,,,,,\nkrippendorff_alpha,0.004999999999999893,,,,,,,,,,\n"
+        "quantity_disagreement,0,,,,,,,,,,\nallocation_disagreement,0.5,,,,,,,,,,\n"
+        "weighted.weights,linear,,,,,,,,,,\nweighted.kappa,0,,,,,,,,,,\n"
+        "weighted.kappa_se,0.1,,,,,,,,,,\nweighted.kappa_se0,0.1,,,,,,,,,,\n"
+        "weighted.z,0,,,,,,,,,,\n"
+        "class,1,50,50,25,0.5,0.5,0,0,0,0.5,\nclass,2,50,50,25,0.5,0.5,0,0,0,0.5,\n";
     const struct {
         const char* name;
         std::string args, input;
@@ -48,6 +62,16 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         {"unknown_weights", "--report --weights cubic", worked, 1, {"unknown weights 'cubic'"}},
         {"unknown_format", "--report --format xml", worked, 1, {"unknown format 'xml'"}},
         {"weights_without_report", "--weights linear", worked, 1, {"need --report"}},
+        {"mapped_area_not_a_number", "--report --mapped-area 1,x,3", worked, 1,
+         {"mapped area 2 ('x') is not a number"}},
+        {"mapped_area_zero", "--report --mapped-area 1,0,3", worked, 1,
+         {"mapped area 2 ('0') is not positive"}},
+        {"mapped_area_count", "--report --mapped-area 1,2", worked, 1,
+         {"--mapped-area gives 2 areas, but the matrix has 3 classes"}},
+        {"mapped_area_semicolons_with_comma", "--report --format csv --decimal-separator , "
+         "--mapped-area '1,5;2;0,5'", "2 1\n1 2\n", 1, {"gives 3 areas, but the matrix has 2"}},
+        {"mapped_area_json", "--report --format json --mapped-area 1,3", "3 1\n1 3\n", 0,
+         {"\"area_weighted\": {\"overall_accuracy\": 0.75, "}},
         {"report_with_output_file", "--report -o x.txt", worked, 1, {"-o makes a Result.txt"}},
         {"help_on_standard_output", "--help", "", 0, {"Usage: brennic-kappa"}},
         // clang-format on

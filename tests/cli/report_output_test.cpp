@@ -8,20 +8,30 @@
 namespace brennic {
 namespace {
 
+template <typename Id> FigureRow<Id> rowOf(std::vector<Figure> figures) {
+    FigureRow<Id> row;
+    for (std::size_t i = 0; i < figures.size(); ++i)
+        row.all()[i] = figures[i];
+    return row;
+}
+
 AgreementReport madeUpReport() {
     const auto v = Figure::Of;
+    const auto no = Figure::NotDefined;
     AgreementReport r;
     r.n = 2;
-    r.PC = v(0.5), r.PO = v(0.75), r.KAPPA = v(0.5), r.LO = v(-0.25), r.HI = v(1.25);
-    r.SE = v(0.125), r.Z = Figure::NotDefined("The standard error is 0.");
-    r.kappa_se = v(0.1), r.kappa_se0 = v(-0.0), r.ci95_low = v(0.304), r.ci95_high = v(0.696);
-    r.z_large_sample = v(4), r.p_two_sided = v(1e-05);
-    r.weighted = WeightedKappa{Weights::Quadratic, v(0.6),
-                               Figure::NotDefined("Counts \"below\" 0, as in row 1."),
-                               v(0.1234567890123456), v(1e300)};
-    r.classes = {{1, v(10), v(5), v(4), v(0.4), v(0.8), v(0.25), v(0.5)},
-                 {2, v(0), v(5), v(0), Figure::NotDefined("Row 2 is empty."), v(0),
-                  Figure::NotDefined("Row 2 is empty."), v(-0.5)}};
+    r.overall = rowOf<OverallFigure>(
+        {v(0.5),    v(0.75), v(0.5),   v(-0.25), v(1.25), v(0.125), no("The standard error is 0."),
+         v(0.1),    v(-0.0), v(0.304), v(0.696), v(4),    v(1e-05), v(0.75),
+         v(0.01),   v(0.4),  v(0.02),  v(0.6),   v(0.03), v(0.5),   v(0.04),
+         v(0.4125), v(0),    v(0.25)});
+    r.weighted = WeightedKappa{
+        Weights::Quadratic, rowOf<WeightedFigure>({v(0.6), no("Counts \"below\" 0, as in row 1."),
+                                                   v(0.1234567890123456), v(1e300)})};
+    r.classes = {{1, rowOf<ClassFigure>(
+                         {v(10), v(5), v(4), v(0.4), v(0.8), v(0.25), v(0.5), v(0.05), v(0.2)})},
+                 {2, rowOf<ClassFigure>({v(0), v(5), v(0), no("Row 2 is empty."), v(0),
+                                         no("Row 2 is empty."), v(-0.5), v(0.05), v(0.3)})}};
     return r;
 }
 
@@ -42,10 +52,21 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
   "ci95_high": 0.696,
   "z_large_sample": 4,
   "p_two_sided": 1e-05,
+  "overall_accuracy": 0.75,
+  "overall_accuracy_se": 0.01,
+  "scott_pi": 0.4,
+  "scott_pi_se": 0.02,
+  "gwet_ac1": 0.6,
+  "gwet_ac1_se": 0.03,
+  "brennan_prediger": 0.5,
+  "brennan_prediger_se": 0.04,
+  "krippendorff_alpha": 0.4125,
+  "quantity_disagreement": 0,
+  "allocation_disagreement": 0.25,
   "weighted": {"weights": "quadratic", "kappa": 0.6, "kappa_se": null, "kappa_se0": 0.1234567890123456, "z": 1e+300, "reasons": {"kappa_se": "Counts \"below\" 0, as in row 1."}},
   "classes": [
-    {"class": 1, "row_total": 10, "col_total": 5, "diagonal": 4, "row_share": 0.4, "col_share": 0.8, "row_conditional_kappa": 0.25, "col_conditional_kappa": 0.5, "reasons": {}},
-    {"class": 2, "row_total": 0, "col_total": 5, "diagonal": 0, "row_share": null, "col_share": 0, "row_conditional_kappa": null, "col_conditional_kappa": -0.5, "reasons": {"row_share": "Row 2 is empty.", "row_conditional_kappa": "Row 2 is empty."}}
+    {"class": 1, "row_total": 10, "col_total": 5, "diagonal": 4, "row_share": 0.4, "col_share": 0.8, "row_conditional_kappa": 0.25, "col_conditional_kappa": 0.5, "quantity_disagreement": 0.05, "allocation_disagreement": 0.2, "reasons": {}},
+    {"class": 2, "row_total": 0, "col_total": 5, "diagonal": 0, "row_share": null, "col_share": 0, "row_conditional_kappa": null, "col_conditional_kappa": -0.5, "quantity_disagreement": 0.05, "allocation_disagreement": 0.3, "reasons": {"row_share": "Row 2 is empty.", "row_conditional_kappa": "Row 2 is empty."}}
   ],
   "reasons": {"Z": "The standard error is 0."}
 }
@@ -57,9 +78,9 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
 TEST(ReportOutput, CsvWritesEachReasonInTheLastColumn) {
     const std::string csv = ReportCsv(madeUpReport());
     for (const char* line :
-         {"\nZ,,,,,,,,,The standard error is 0.\n",
-          "\nweighted.kappa_se,,,,,,,,,\"Counts \"\"below\"\" 0, as in row 1.\"\n",
-          "\nclass,2,0,5,0,,0,,-0.5,row_share: Row 2 is empty. "
+         {"\nZ,,,,,,,,,,,The standard error is 0.\n",
+          "\nweighted.kappa_se,,,,,,,,,,,\"Counts \"\"below\"\" 0, as in row 1.\"\n",
+          "\nclass,2,0,5,0,,0,,-0.5,0.05,0.3,row_share: Row 2 is empty. "
           "row_conditional_kappa: Row 2 is empty.\n"})
         EXPECT_NE(csv.find(line), std::string::npos) << line << " in\n" << csv;
 }

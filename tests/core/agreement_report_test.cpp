@@ -30,17 +30,27 @@ void expectNear(const Figure& figure, double expected) {
     EXPECT_NEAR(*figure.value, expected, expected == 0 ? 1e-15 : 1e-12 * std::fabs(expected));
 }
 
-// Every figure of the report by its field name ("weighted.z", "class2.row_share").
+template <typename Id>
+void addFigures(std::map<std::string, Figure>& all, const std::string& prefix,
+                const FigureRow<Id>& row) {
+    for (std::size_t i = 0; i < Catalogue<Id>().size(); ++i)
+        all[prefix + std::string(Catalogue<Id>()[i].field)] = row.all()[i];
+}
+
+// Every figure of the report by its field name ("weighted.z", "class2.row_share",
+// "area.class1.area").
 std::map<std::string, Figure> allFigures(const AgreementReport& r) {
     std::map<std::string, Figure> all;
-    for (const NamedFigure& f : OverallFigures(r))
-        all[std::string(f.name)] = *f.figure;
+    addFigures(all, "", r.overall);
     if (r.weighted)
-        for (const NamedFigure& f : WeightedFigures(*r.weighted))
-            all["weighted." + std::string(f.name)] = *f.figure;
-    for (const ClassFigures& c : r.classes)
-        for (const NamedFigure& f : ClassFigureList(c))
-            all["class" + std::to_string(c.k) + "." + std::string(f.name)] = *f.figure;
+        addFigures(all, "weighted.", r.weighted->figures);
+    for (const ClassEntry& c : r.classes)
+        addFigures(all, "class" + std::to_string(c.k) + ".", c.figures);
+    if (r.area) {
+        addFigures(all, "area.", r.area->figures);
+        for (const AreaClassEntry& c : r.area->classes)
+            addFigures(all, "area.class" + std::to_string(c.k) + ".", c.figures);
+    }
     return all;
 }
 
@@ -106,11 +116,15 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
 }
 
 TEST(AgreementReport, EachFigureThatCannotBeFormedSaysWhy) {
-    const std::string everyOverall = "PC PO KAPPA LO HI SE Z kappa_se kappa_se0 ci95_low "
-                                     "ci95_high z_large_sample p_two_sided weighted.kappa "
-                                     "weighted.kappa_se weighted.kappa_se0 weighted.z ";
-    const std::string conditional = "class1.row_conditional_kappa class1.col_conditional_kappa "
-                                    "class2.row_conditional_kappa class2.col_conditional_kappa ";
+    const std::string everyOverall =
+        "PC PO KAPPA LO HI SE Z kappa_se kappa_se0 ci95_low ci95_high z_large_sample p_two_sided "
+        "overall_accuracy overall_accuracy_se scott_pi scott_pi_se gwet_ac1 gwet_ac1_se "
+        "brennan_prediger brennan_prediger_se krippendorff_alpha quantity_disagreement "
+        "allocation_disagreement weighted.kappa weighted.kappa_se weighted.kappa_se0 weighted.z ";
+    const std::string conditional =
+        "class1.row_conditional_kappa class1.col_conditional_kappa class2.row_conditional_kappa "
+        "class2.col_conditional_kappa class1.quantity_disagreement class1.allocation_disagreement "
+        "class2.quantity_disagreement class2.allocation_disagreement ";
     const struct {
         const char* name;
         const char* grid;
@@ -127,6 +141,7 @@ TEST(AgreementReport, EachFigureThatCannotBeFormedSaysWhy) {
          {{"KAPPA LO HI SE Z kappa_se kappa_se0 ci95_low ci95_high z_large_sample p_two_sided "
            "weighted.kappa weighted.kappa_se weighted.kappa_se0 weighted.z",
            "expected by chance is exactly 1"},
+          {"scott_pi scott_pi_se krippendorff_alpha", "from the mean shares of the classes is 1"},
           {"class1.row_conditional_kappa", "Column 1 holds all the counts"},
           {"class1.col_conditional_kappa", "Row 1 holds all the counts"},
           {"class2.row_share class2.row_conditional_kappa", "The counts of row 2 add up to 0"},
@@ -137,7 +152,9 @@ TEST(AgreementReport, EachFigureThatCannotBeFormedSaysWhy) {
           {"class1.col_share class1.col_conditional_kappa", "column 1 add up to 0"},
           {"class2.row_share class2.row_conditional_kappa", "row 2 add up to 0"}}},
         {"negative_counts_negative_variance", "6 -1|-1 6",
-         {{"LO HI kappa_se ci95_low ci95_high weighted.kappa_se", "Negative counts"}}},
+         {{"LO HI kappa_se ci95_low ci95_high weighted.kappa_se scott_pi_se gwet_ac1_se "
+           "brennan_prediger_se", "egative counts"},
+          {"overall_accuracy_se", "negative counts make the variance of the overall accuracy"}}},
         {"totals_beyond_double_range", "1e308 1e308|1e308 1e308",
          {{everyOverall + conditional + "class1.row_total class1.col_total class2.row_total "
            "class2.col_total class1.row_share class1.col_share class2.row_share class2.col_share",
@@ -193,7 +210,7 @@ TEST(AgreementReport, ClassOrderAndTransposition) {
             std::string was = name;
             if (name.starts_with("class")) {
                 std::string field = name.substr(7);
-                if (row.transpose && field != "diagonal")
+                if (row.transpose && (field.starts_with("row_") || field.starts_with("col_")))
                     field = (field.starts_with("row_") ? "col_" : "row_") + field.substr(4);
                 was = "class" + std::to_string(row.order[name[5] - '1']) + "." + field;
             } else if (name.starts_with("weighted.") && !row.keepsWeighted) {
