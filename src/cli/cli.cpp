@@ -3,6 +3,7 @@
 // with --report, writes the full agreement report to standard output.
 #include "cli.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <new>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "agreement_report.h"
 #include "matrix_input.h"
 #include "number_text.h"
+#include "pairs_input.h"
 #include "report_output.h"
 #include "run.h"
 
@@ -119,6 +121,8 @@ struct Options {
     std::optional<ReportFormat> format;
     std::optional<std::string> outputPath;
     std::optional<std::string> mappedAreaText;
+    bool pairs = false, header = false, transpose = false;
+    std::optional<std::vector<std::string>> classes;
     std::vector<double> mappedAreas;
     std::string inputPath = "-";
 };
@@ -167,16 +171,42 @@ std::optional<std::string> readMappedAreas(Options& options) {
     }
 }
 
-int writeReport(const Options& options, const ErrorMatrix& m, std::ostream& out,
+// The labels of --classes, in their order: commas between them.
+std::optional<std::string> readClasses(const std::string& text, Options& options) {
+    std::vector<std::string> classes;
+    std::string_view rest = text;
+    for (;;) {
+        const std::size_t end = rest.find(',');
+        const std::string_view label = rest.substr(0, end);
+        if (label.empty())
+            return "class " + std::to_string(classes.size() + 1) + " of --classes is empty";
+        if (std::find(classes.begin(), classes.end(), label) != classes.end())
+            return QuotedCellText(label) + " is listed twice in --classes";
+        classes.emplace_back(label);
+        if (end == std::string_view::npos)
+            break;
+        rest.remove_prefix(end + 1);
+    }
+    if (classes.size() > static_cast<std::size_t>(MaxMatrixSize))
+        return "--classes lists " + std::to_string(classes.size()) + " classes; at most " +
+               std::to_string(MaxMatrixSize) + " are allowed";
+    options.classes = std::move(classes);
+    return std::nullopt;
+}
+
+int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
                 std::ostream& err) {
+    const ErrorMatrix& m = labelled.matrix;
     if (options.mappedAreaText && options.mappedAreas.size() != static_cast<std::size_t>(m.size()))
         return fail(err, CliBadInput,
                     "--mapped-area gives " + std::to_string(options.mappedAreas.size()) +
                         (options.mappedAreas.size() == 1 ? " area" : " areas") +
                         ", but the matrix has " + std::to_string(m.size()) + " classes");
-    const AgreementReport report =
+    AgreementReport report =
         ComputeAgreementReport(m, options.weights.value_or(Weights::None),
                                options.mappedAreaText ? &options.mappedAreas : nullptr);
+    if (!labelled.labels.empty())
+        report.labels = labelled.labels;
     return writeOut(out, err,
                     FormatReport(report, options.format.value_or(ReportFormat::Text),
                                  options.decimalSeparator));
@@ -197,7 +227,17 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
                         "cannot read " + inputName + ": " + SystemReason(errno != 0 ? errno : EIO));
     }
     FileSource source(file);
-    auto read = ReadMatrix(source, options.decimalSeparator);
+    std::variant<LabelledMatrix, MatrixInputError> read = MatrixInputError{};
+    if (options.pairs) {
+        read = ReadPairs(source, PairsOptions{options.decimalSeparator, options.header,
+                                              options.transpose, options.classes});
+    } else {
+        auto matrix = ReadMatrix(source, options.decimalSeparator);
+        if (auto* m = std::get_if<ErrorMatrix>(&matrix))
+            read = LabelledMatrix{options.transpose ? Transposed(*m) : std::move(*m), {}};
+        else
+            read = std::get<MatrixInputError>(matrix);
+    }
     if (!fromStandardInput)
         std::fclose(file);
     if (auto* error = std::get_if<MatrixInputError>(&read)) {
@@ -205,10 +245,11 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
             return fail(err, CliFileError, "cannot read " + inputName + ": " + error->message);
         return fail(err, CliBadInput, error->message);
     }
-    const ErrorMatrix& m = std::get<ErrorMatrix>(read);
+    const LabelledMatrix& labelled = std::get<LabelledMatrix>(read);
+    const ErrorMatrix& m = labelled.matrix;
 
     if (options.report)
-        return writeReport(options, m, out, err);
+        return writeReport(options, labelled, out, err);
 
     std::string bytes;
     RunOutcome outcome;
@@ -244,8 +285,18 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
             out << "brennic-kappa " << BRENNIC_VERSION << '\n';
             return CliOk;
         }
-        if (arg == "--report") {
-            options.report = true;
+        if (arg == "--report" || arg == "--pairs" || arg == "--header" || arg == "--transpose") {
+            (arg == "--report"   ? options.report
+             : arg == "--pairs"  ? options.pairs
+             : arg == "--header" ? options.header
+                                 : options.transpose) = true;
+            continue;
+        }
+        if (arg == "--classes") {
+            if (i + 1 >= args.size())
+                return fail(err, CliBadInput, arg + " needs a value (see --help)");
+            if (auto error = readClasses(args[++i], options))
+                return fail(err, CliBadInput, *error);
             continue;
         }
         if (arg == "--weights" || arg == "--format") {
@@ -294,6 +345,8 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
         haveInput = true;
     }
 
+    if (!options.pairs && (options.header || options.classes))
+        return fail(err, CliBadInput, "--header and --classes need --pairs");
     if (!options.report && (options.weights || options.format || options.mappedAreaText))
         return fail(err, CliBadInput, "--weights, --format and --mapped-area need --report");
     // Read after every option, so that the decimal separator is known.

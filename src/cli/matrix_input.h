@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "error_matrix.h"
@@ -49,6 +50,9 @@ inline constexpr std::size_t MaxCellText = 4096;
 // number. Lines end at LF, CR LF or CR alone; a UTF-8 byte-order mark at the
 // start is skipped. The rows must form a square of 2 to 254 classes.
 std::variant<ErrorMatrix, MatrixInputError> ReadMatrix(ByteSource& in, char decimalSeparator);
+
+// "1 cell", "2 cells".
+std::string Plural(std::uint64_t count, std::string_view word);
 
 // A cell text for a message: at most 40 characters, then "…", with every byte
 // that is not printable ASCII shown as \xNN, in single quotes.

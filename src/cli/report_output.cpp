@@ -108,16 +108,83 @@ void textSections(std::string& out, const FigureRow<Id>& row, char decimalSepara
 }
 
 // One right-aligned row per class, the reasons of figures not defined below it.
+// The labels are shown beside the class numbers where they are names.
+bool labelsNamed(const AgreementReport& r) {
+    for (int k = 1; k <= r.n; ++k)
+        if (r.labels[static_cast<std::size_t>(k - 1)] != std::to_string(k))
+            return true;
+    return false;
+}
+
+const std::string& labelOf(const AgreementReport& r, int k) {
+    return r.labels[static_cast<std::size_t>(k - 1)];
+}
+
+// Right-aligned columns of texts, two blanks apart.
+void textTable(std::string& out, const std::vector<std::vector<std::string>>& table) {
+    std::vector<std::size_t> widths(table[0].size(), 0);
+    for (const auto& row : table)
+        for (std::size_t i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], row[i].size());
+    for (const auto& row : table) {
+        for (std::size_t i = 0; i < row.size(); ++i)
+            out += std::string(widths[i] - row[i].size() + 2, ' ') + row[i];
+        out += '\n';
+    }
+}
+
+// The error matrix as it was used, with its totals and the labels along both
+// edges, so that rows and columns cannot be mistaken for each other.
+constexpr int LargestMatrixShown = 20;
+void textMatrix(std::string& out, const AgreementReport& r, char decimalSeparator) {
+    out += '\n';
+    if (r.n > LargestMatrixShown) {
+        out += "The error matrix of " + std::to_string(r.n) +
+               " classes is left out here (more than " + std::to_string(LargestMatrixShown) +
+               "); --format json holds it.\n";
+        return;
+    }
+    out += "Error matrix (rows: classification, columns: reference)\n";
+    std::vector<std::vector<std::string>> table{{""}};
+    std::vector<double> colTotals(static_cast<std::size_t>(r.n), 0.0);
+    double total = 0.0;
+    for (int k = 1; k <= r.n; ++k)
+        table[0].push_back(labelOf(r, k));
+    table[0].emplace_back("total");
+    for (int row = 1; row <= r.n; ++row) {
+        table.push_back({labelOf(r, row)});
+        double rowTotal = 0.0;
+        for (int col = 1; col <= r.n; ++col) {
+            const double x = r.cells[static_cast<std::size_t>((row - 1) * r.n + col - 1)];
+            table.back().push_back(textValue(x, decimalSeparator));
+            rowTotal += x;
+            colTotals[static_cast<std::size_t>(col - 1)] += x;
+        }
+        total += rowTotal;
+        table.back().push_back(textValue(rowTotal, decimalSeparator));
+    }
+    table.push_back({"total"});
+    for (double colTotal : colTotals)
+        table.back().push_back(textValue(colTotal, decimalSeparator));
+    table.back().push_back(textValue(total, decimalSeparator));
+    textTable(out, table);
+}
+
 template <typename Entry>
-void textClassTable(std::string& out, std::string_view title, const std::vector<Entry>& entries,
-                    char decimalSeparator) {
+void textClassTable(std::string& out, const AgreementReport& r, std::string_view title,
+                    const std::vector<Entry>& entries, char decimalSeparator) {
     using Id = typename decltype(Entry::figures)::Id;
+    const bool named = labelsNamed(r);
     std::vector<std::vector<std::string>> table{{"class"}};
+    if (named)
+        table[0].emplace_back("label");
     for (const FigureInfo& info : Catalogue<Id>())
         table[0].emplace_back(info.field);
     std::string reasons;
     for (const Entry& entry : entries) {
         table.push_back({std::to_string(entry.k)});
+        if (named)
+            table.back().push_back(labelOf(r, entry.k));
         for (std::size_t i = 0; i < Catalogue<Id>().size(); ++i) {
             const Figure& figure = entry.figures.all()[i];
             if (figure.defined()) {
@@ -129,18 +196,10 @@ void textClassTable(std::string& out, std::string_view title, const std::vector<
             }
         }
     }
-    std::vector<std::size_t> widths(table[0].size(), 0);
-    for (const auto& row : table)
-        for (std::size_t i = 0; i < row.size(); ++i)
-            widths[i] = std::max(widths[i], row[i].size());
     out += '\n';
     out += title;
     out += '\n';
-    for (const auto& row : table) {
-        for (std::size_t i = 0; i < row.size(); ++i)
-            out += std::string(widths[i] - row[i].size() + 2, ' ') + row[i];
-        out += '\n';
-    }
+    textTable(out, table);
     if (!reasons.empty())
         out += "Not defined:\n" + reasons;
 }
@@ -163,12 +222,14 @@ void jsonMembers(std::string& out, const FigureRow<Id>& row, std::string& reason
     }
 }
 
-template <typename Entry> void jsonClasses(std::string& out, const std::vector<Entry>& entries) {
+template <typename Entry>
+void jsonClasses(std::string& out, const AgreementReport& r, const std::vector<Entry>& entries) {
     out += "\"classes\": [";
     for (const Entry& entry : entries) {
         std::string reasons;
         out += &entry == &entries.front() ? "\n" : ",\n";
-        out += "    {\"class\": " + std::to_string(entry.k);
+        out += "    {\"class\": " + std::to_string(entry.k) +
+               ", \"label\": " + jsonString(labelOf(r, entry.k));
         jsonMembers(out, entry.figures, reasons, ", ");
         out += ", \"reasons\": {" + reasons + "}}";
     }
@@ -191,12 +252,14 @@ void csvRows(std::string& out, const FigureRow<Id>& row, std::string_view prefix
 // A CSV row of one class: its figures in their own columns, `before` and `after`
 // empty columns around them for the other kind of class row.
 template <typename Entry>
-void csvClassRows(std::string& out, std::string_view kind, const std::vector<Entry>& entries,
-                  const std::string& before, const std::string& after) {
+void csvClassRows(std::string& out, const AgreementReport& r, std::string_view kind,
+                  const std::vector<Entry>& entries, const std::string& before,
+                  const std::string& after) {
     using Id = typename decltype(Entry::figures)::Id;
     for (const Entry& entry : entries) {
         std::string reasons;
-        out += std::string(kind) + ',' + std::to_string(entry.k) + before;
+        out += std::string(kind) + ',' + std::to_string(entry.k) + ',' +
+               csvField(labelOf(r, entry.k)) + before;
         for (std::size_t i = 0; i < Catalogue<Id>().size(); ++i) {
             const Figure& figure = entry.figures.all()[i];
             out += ',';
@@ -226,13 +289,14 @@ std::optional<ReportFormat> ReportFormatFromName(std::string_view name) {
 std::string ReportText(const AgreementReport& r, char decimalSeparator) {
     std::string out = "Agreement report for " + std::to_string(r.n) +
                       " classes (rows: classification, columns: reference)\n";
+    textMatrix(out, r, decimalSeparator);
     textSections(out, r.overall, decimalSeparator);
     if (r.weighted)
         textSections(out, r.weighted->figures, decimalSeparator, weightsTitle(r.weighted->weights));
-    textClassTable(out, catalogue::Classes, r.classes, decimalSeparator);
+    textClassTable(out, r, catalogue::Classes, r.classes, decimalSeparator);
     if (r.area) {
         textSections(out, r.area->figures, decimalSeparator);
-        textClassTable(out, catalogue::AreaClasses, r.area->classes, decimalSeparator);
+        textClassTable(out, r, catalogue::AreaClasses, r.area->classes, decimalSeparator);
     }
     return out;
 }
@@ -240,14 +304,14 @@ std::string ReportText(const AgreementReport& r, char decimalSeparator) {
 std::string ReportCsv(const AgreementReport& r) {
     const std::size_t classColumns = Catalogue<ClassFigure>().size();
     const std::size_t areaColumns = r.area ? Catalogue<AreaClassFigure>().size() : 0;
-    std::string out = "field,value";
+    std::string out = "field,value,label";
     for (const FigureInfo& info : Catalogue<ClassFigure>())
         out += ',' + std::string(info.field);
     if (r.area)
         for (const FigureInfo& info : Catalogue<AreaClassFigure>())
             out += ',' + std::string(info.field);
     out += ",reason\n";
-    const std::string noClassColumns(classColumns + areaColumns, ',');
+    const std::string noClassColumns(1 + classColumns + areaColumns, ',');
     out += "n," + std::to_string(r.n) + noClassColumns + ",\n";
     csvRows(out, r.overall, "", noClassColumns);
     if (r.weighted) {
@@ -257,15 +321,24 @@ std::string ReportCsv(const AgreementReport& r) {
     }
     if (r.area)
         csvRows(out, r.area->figures, "area_weighted.", noClassColumns);
-    csvClassRows(out, "class", r.classes, "", std::string(areaColumns, ','));
+    csvClassRows(out, r, "class", r.classes, "", std::string(areaColumns, ','));
     if (r.area)
-        csvClassRows(out, "area_weighted.class", r.area->classes, std::string(classColumns, ','),
+        csvClassRows(out, r, "area_weighted.class", r.area->classes, std::string(classColumns, ','),
                      "");
     return out;
 }
 
 std::string ReportJson(const AgreementReport& r) {
-    std::string out = "{\n  \"n\": " + std::to_string(r.n);
+    std::string out = "{\n  \"n\": " + std::to_string(r.n) + ",\n  \"matrix\": [";
+    for (int row = 0; row < r.n; ++row) {
+        out += row == 0 ? "[" : ", [";
+        for (int col = 0; col < r.n; ++col) {
+            out += col == 0 ? "" : ", ";
+            out += shortestNumber(r.cells[static_cast<std::size_t>(row * r.n + col)]);
+        }
+        out += ']';
+    }
+    out += ']';
     std::string reasons;
     jsonMembers(out, r.overall, reasons, ",\n  ");
     out += ",\n";
@@ -276,14 +349,14 @@ std::string ReportJson(const AgreementReport& r) {
         out += ", \"reasons\": {" + weightedReasons + "}},\n";
     }
     out += "  ";
-    jsonClasses(out, r.classes);
+    jsonClasses(out, r, r.classes);
     out += ",\n";
     if (r.area) {
         std::string areaReasons;
         out += "  \"area_weighted\": {";
         jsonMembers(out, r.area->figures, areaReasons, ", ", false);
         out += ",\n  ";
-        jsonClasses(out, r.area->classes);
+        jsonClasses(out, r, r.area->classes);
         out += ",\n  \"reasons\": {" + areaReasons + "}},\n";
     }
     out += "  \"reasons\": {" + reasons + "}\n}\n";

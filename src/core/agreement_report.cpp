@@ -633,6 +633,11 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
                                        const std::vector<double>* mappedAreas) {
     AgreementReport r;
     r.n = m.size();
+    for (int row = 1; row <= r.n; ++row) {
+        r.labels.push_back(std::to_string(row));
+        for (int col = 1; col <= r.n; ++col)
+            r.cells.push_back(m.x(row, col));
+    }
     formSeven(m, r);
 
     // The shares of each row and column; they exist whenever PO does (the

@@ -53,7 +53,9 @@ struct AreaWeighted {
 };
 
 struct AgreementReport {
-    int n = 0; // the number of classes
+    int n = 0;                       // the number of classes
+    std::vector<std::string> labels; // of class 1 to n: their numbers, unless named
+    std::vector<double> cells;       // the error matrix as used, row by row
     FigureRow<OverallFigure> overall;
     std::optional<WeightedKappa> weighted; // with Weights::Linear or Quadratic
     std::vector<ClassEntry> classes;       // class 1 to n

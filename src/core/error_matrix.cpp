@@ -55,6 +55,15 @@ std::variant<ErrorMatrix, NotANumberCell> ReadErrorMatrix(int n, const CellText&
     return m;
 }
 
+ErrorMatrix Transposed(const ErrorMatrix& m) {
+    ErrorMatrix t(m.size());
+    for (int r = 1; r <= m.size(); ++r)
+        for (int c = 1; c <= m.size(); ++c)
+            t.set(c, r, m.x(r, c));
+    FormTotals(t);
+    return t;
+}
+
 void FormTotals(ErrorMatrix& m) {
     const int n = m.size();
     const auto size = static_cast<std::size_t>(n);

@@ -66,6 +66,9 @@ std::optional<NotANumberCell> FindNonNumberCell(int n, const CellText& cellText,
 // values already in `m`, in their fixed order of additions.
 void FormTotals(ErrorMatrix& m);
 
+// The matrix with rows and columns swapped, its totals formed anew.
+ErrorMatrix Transposed(const ErrorMatrix& m);
+
 // Reads every cell and forms the totals in their fixed order of additions. Gives
 // the first cell that is not a number instead, should one be met.
 std::variant<ErrorMatrix, NotANumberCell> ReadErrorMatrix(int n, const CellText& cellText,

@@ -23,8 +23,11 @@ std::optional<FileError> CopyFileReplacing(const std::string& source,
         return FileError{"", destination, "is not a regular file", false};
     namespace fs = std::filesystem;
     const fs::path target(facts.target);
-    const std::string temporary =
-        (target.parent_path() / ("." + target.filename().string() + ".saving")).string();
+    // Appended piece by piece: GCC 12 warns falsely about a chain of + here.
+    std::string temporaryName = ".";
+    temporaryName += target.filename().string();
+    temporaryName += ".saving";
+    const std::string temporary = (target.parent_path() / temporaryName).string();
     std::FILE* out = nullptr;
     if (const int error = files.Open(temporary, FileSystem::OpenMode::Write, out))
         return failed("write", destination, error);

@@ -1,0 +1,201 @@
+// A label is looked up as it is read, among at most 254 classes; only the counts
+// of the pairs of classes are kept.
+#include "pairs_input.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+
+#include "number_text.h"
+#include "run.h"
+#include "text_fields.h"
+
+namespace brennic {
+namespace {
+
+// Past this many different labels the input is surely no set of classes; counting
+// on would only cost memory.
+constexpr std::size_t LabelsCounted = 10000;
+
+// The labels met so far, found again by an open-addressing table: a label is
+// looked up twice per line, a million times and more.
+class LabelTable {
+  public:
+    LabelTable() : m_slots(Slots, 0) {}
+
+    // The index of `label`, or nothing.
+    std::optional<std::size_t> find(std::string_view label) const {
+        for (std::size_t at = hash(label);; at = (at + 1) & (Slots - 1)) {
+            const std::uint32_t slot = m_slots[at];
+            if (slot == 0)
+                return std::nullopt;
+            if (m_labels[slot - 1] == label)
+                return slot - 1;
+        }
+    }
+    std::size_t add(std::string_view label) {
+        std::size_t at = hash(label);
+        while (m_slots[at] != 0)
+            at = (at + 1) & (Slots - 1);
+        m_labels.emplace_back(label);
+        m_slots[at] = static_cast<std::uint32_t>(m_labels.size());
+        return m_labels.size() - 1;
+    }
+    const std::vector<std::string>& labels() const { return m_labels; }
+
+  private:
+    // Four times the labels ever counted, a power of two.
+    static constexpr std::size_t Slots = 65536;
+    static_assert(Slots >= 4 * LabelsCounted);
+
+    static std::size_t hash(std::string_view label) {
+        std::uint64_t h = 14695981039346656037ull; // FNV-1a
+        for (char c : label)
+            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        return static_cast<std::size_t>(h ^ (h >> 32)) & (Slots - 1);
+    }
+
+    std::vector<std::uint32_t> m_slots; // label index + 1; 0 for an empty slot
+    std::vector<std::string> m_labels;  // in the order of first appearance
+};
+
+std::string_view withoutQuotes(std::string_view text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+
+class PairsSink {
+  public:
+    explicit PairsSink(const PairsOptions& options) : m_options(options) {
+        m_counts.assign(static_cast<std::size_t>(MaxMatrixSize) * MaxMatrixSize, 0.0);
+        if (options.classes)
+            for (const std::string& label : *options.classes)
+                add(label);
+    }
+
+    bool field(std::string_view text, std::size_t column, std::uint64_t line);
+    bool lineEnd(std::size_t labels, std::uint64_t line);
+    std::variant<LabelledMatrix, MatrixInputError> result();
+    const std::string& error() const { return m_error; }
+
+  private:
+    bool refuse(std::string message) {
+        m_error = std::move(message);
+        return false;
+    }
+    std::size_t add(std::string_view label) { return m_table.add(label); }
+
+    const PairsOptions& m_options;
+    LabelTable m_table;
+    std::vector<double> m_counts; // [classification][reference], by that order
+    std::size_t m_pair[2] = {0, 0};
+    bool m_headerPending = m_options.header;
+    bool m_inHeader = false;
+    std::uint64_t m_pairs = 0;
+    std::string m_error;
+};
+
+bool PairsSink::field(std::string_view text, std::size_t column, std::uint64_t line) {
+    const auto where = [line] { return "line " + std::to_string(line); };
+    if (m_headerPending || m_inHeader) { // the column names are no labels
+        m_headerPending = false;
+        m_inHeader = true;
+        return true;
+    }
+    if (column > 2)
+        return refuse(where() + " holds more than 2 labels; each line holds two: the "
+                                "classification's, then the reference's");
+    const std::string_view label = withoutQuotes(text);
+    if (label.empty())
+        return refuse(where() + ", label " + std::to_string(column) + " is empty");
+    const auto found = m_table.find(label);
+    std::size_t index = 0;
+    if (found) {
+        index = *found;
+    } else if (m_options.classes) {
+        return refuse(where() + ": " + QuotedCellText(label) +
+                      " is not one of the classes given with --classes");
+    } else if (m_table.labels().size() < LabelsCounted) {
+        index = add(label);
+    } else {
+        return refuse("the pairs hold more than " + std::to_string(LabelsCounted) +
+                      " classes; at most " + std::to_string(MaxMatrixSize) + " are allowed");
+    }
+    m_pair[column - 1] = index;
+    return true;
+}
+
+bool PairsSink::lineEnd(std::size_t labels, std::uint64_t line) {
+    if (m_inHeader) {
+        m_inHeader = false;
+        return true;
+    }
+    if (labels == 0)
+        return true;
+    if (labels == 1)
+        return refuse("line " + std::to_string(line) +
+                      " holds 1 label; each line holds two: the classification's, then the "
+                      "reference's");
+    std::size_t row = m_pair[0], col = m_pair[1];
+    if (m_options.referenceFirst)
+        std::swap(row, col);
+    // Beyond the largest matrix only the classes are still counted, for the message.
+    if (row < static_cast<std::size_t>(MaxMatrixSize) &&
+        col < static_cast<std::size_t>(MaxMatrixSize))
+        m_counts[row * MaxMatrixSize + col] += 1.0;
+    ++m_pairs;
+    return true;
+}
+
+std::variant<LabelledMatrix, MatrixInputError> PairsSink::result() {
+    const auto bad = [](std::string message) {
+        return MatrixInputError{MatrixInputError::BadInput, std::move(message)};
+    };
+    const std::vector<std::string>& labels = m_table.labels();
+    const std::size_t n = labels.size();
+    if (m_pairs == 0)
+        return bad("no pairs were read: the input holds no pairs of labels");
+    if (n > static_cast<std::size_t>(MaxMatrixSize))
+        return bad("the pairs hold " + std::to_string(n) + " classes; at most " +
+                   std::to_string(MaxMatrixSize) + " are allowed");
+    if (n < static_cast<std::size_t>(MinMatrixSize))
+        return bad("the pairs hold 1 class; at least " + std::to_string(MinMatrixSize) +
+                   " are needed (--classes adds classes that never occur)");
+
+    // Numbers as labels are put in numeric order; the first appearance breaks ties
+    // ("1" and "1.0").
+    std::vector<std::size_t> order(n);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    if (!m_options.classes) {
+        std::vector<double> values(n);
+        bool numbers = true;
+        for (std::size_t i = 0; i < n && numbers; ++i)
+            numbers = ReadNumberOfText(labels[i], m_options.decimalSeparator, values[i]);
+        if (numbers)
+            std::stable_sort(order.begin(), order.end(),
+                             [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
+    }
+    LabelledMatrix out{ErrorMatrix(static_cast<int>(n)), {}};
+    for (std::size_t r = 0; r < n; ++r) {
+        out.labels.push_back(labels[order[r]]);
+        for (std::size_t c = 0; c < n; ++c)
+            out.matrix.set(static_cast<int>(r + 1), static_cast<int>(c + 1),
+                           m_counts[order[r] * MaxMatrixSize + order[c]]);
+    }
+    FormTotals(out.matrix);
+    return out;
+}
+
+} // namespace
+
+std::variant<LabelledMatrix, MatrixInputError> ReadPairs(ByteSource& in,
+                                                         const PairsOptions& options) {
+    PairsSink sink(options);
+    FieldSplitter<PairsSink> splitter(options.decimalSeparator, "label", sink);
+    if (auto error = SplitInput(in, splitter))
+        return std::move(*error);
+    return sink.result();
+}
+
+} // namespace brennic

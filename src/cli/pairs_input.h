@@ -1,0 +1,38 @@
+// Reading paired labels, one sample point per line: the class the classification
+// gave and the class the reference found. The pairs are counted into the error
+// matrix as they are read and never kept.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "error_matrix.h"
+#include "matrix_input.h"
+
+namespace brennic {
+
+struct PairsOptions {
+    char decimalSeparator = '.';
+    bool header = false;                             // the first line names the columns
+    bool referenceFirst = false;                     // each line gives the reference's label first
+    std::optional<std::vector<std::string>> classes; // the classes, in this order
+};
+
+// The error matrix of the pairs (rows: classification, columns: reference) with
+// the label of each class, class 1 first.
+struct LabelledMatrix {
+    ErrorMatrix matrix;
+    std::vector<std::string> labels;
+};
+
+// Splits each non-blank line into two labels as a matrix row is split into
+// cells; quotes around a label are removed. The classes come in numeric order
+// when every label is a number, otherwise in the order in which they first
+// appear; `classes` fixes the order instead, adds classes that never occur and
+// refuses a label that is not among them.
+std::variant<LabelledMatrix, MatrixInputError> ReadPairs(ByteSource& in,
+                                                         const PairsOptions& options);
+
+} // namespace brennic

@@ -1,0 +1,192 @@
+// Splitting brennic-kappa's input into lines and fields as it streams in: the
+// cells of a matrix row, or the two labels of a pair. Lines end at LF, CR LF or
+// CR alone, and a UTF-8 byte-order mark at the start is skipped. A delimiter
+// (semicolon, or comma when the decimal separator is not a comma) separates
+// exactly two fields, so two in a row mean an empty field; runs of blanks and
+// tabs count as one separator; one trailing delimiter, as some spreadsheets
+// export, is allowed. A field is handed on as soon as it ends and only the field
+// being read is kept, so memory stays small whatever the input holds.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "file_system.h"
+#include "matrix_input.h"
+
+namespace brennic {
+
+// `Sink` has
+//   bool field(std::string_view text, std::size_t column, std::uint64_t line);
+//   bool lineEnd(std::size_t fields, std::uint64_t line); // fields 0: a blank line
+//   const std::string& error() const;  // why the last call returned false
+template <typename Sink> class FieldSplitter {
+  public:
+    // `fieldWord` names a field in messages: "cell" or "label".
+    FieldSplitter(char decimalSeparator, std::string_view fieldWord, Sink& sink)
+        : m_word(fieldWord), m_sink(sink) {
+        m_class.fill(Ordinary);
+        for (unsigned char c : {' ', '\t', '\v', '\f'})
+            m_class[c] = Blank;
+        m_class[static_cast<unsigned char>(';')] = Delimiter;
+        if (decimalSeparator != ',')
+            m_class[static_cast<unsigned char>(',')] = Delimiter;
+        m_class[static_cast<unsigned char>('\n')] = LineFeed;
+        m_class[static_cast<unsigned char>('\r')] = CarriageReturn;
+        m_field.reserve(64);
+    }
+
+    // False when the input is refused; error() says why.
+    bool take(const char* bytes, std::size_t size);
+    // The end of the input: a last line without a line end is a line all the same.
+    bool finish() {
+        if (!m_field.empty() || m_fields > 0 || m_lineHasDelimiter)
+            return endLine();
+        return true;
+    }
+    const std::string& error() const { return m_error.empty() ? m_sink.error() : m_error; }
+
+  private:
+    enum : unsigned char { Ordinary, Blank, Delimiter, LineFeed, CarriageReturn };
+
+    bool refuse(std::string message) {
+        m_error = std::move(message);
+        return false;
+    }
+    std::string where(std::size_t column) const {
+        return "line " + std::to_string(m_line) + ", " + std::string(m_word) + " " +
+               std::to_string(column);
+    }
+    bool emit(std::string_view text) {
+        if (text.size() > MaxCellText)
+            return refuse(where(m_fields + 1) + " is longer than " + std::to_string(MaxCellText) +
+                          " characters");
+        if (!m_sink.field(text, m_fields + 1, m_line))
+            return false;
+        ++m_fields;
+        ++m_pieceFields;
+        return true;
+    }
+    bool endField() {
+        if (m_field.empty())
+            return true;
+        const bool ok = emit(m_field);
+        m_field.clear();
+        return ok;
+    }
+    bool endPiece(bool lineEnd) {
+        if (!endField())
+            return false;
+        if (m_pieceFields == 0) {
+            const bool blankLine = lineEnd && !m_lineHasDelimiter;
+            const bool trailingDelimiter = lineEnd && m_lineHasDelimiter && m_fields > 0;
+            if (!blankLine && !trailingDelimiter)
+                return refuse(where(m_fields + 1) + " is empty");
+        }
+        m_pieceFields = 0;
+        return true;
+    }
+    bool endLine() {
+        if (!endPiece(true) || !m_sink.lineEnd(m_fields, m_line))
+            return false;
+        m_fields = 0;
+        m_lineHasDelimiter = false;
+        ++m_line;
+        return true;
+    }
+
+    std::string_view m_word;
+    Sink& m_sink;
+    std::array<unsigned char, 256> m_class{};
+    std::uint64_t m_line = 1;
+    bool m_afterCr = false;        // an LF right after a CR ends no new line
+    std::string m_field;           // a field that began in an earlier piece of the input
+    std::size_t m_fields = 0;      // fields of the current line so far
+    std::size_t m_pieceFields = 0; // fields since the last delimiter
+    bool m_lineHasDelimiter = false;
+    std::string m_error;
+};
+
+template <typename Sink> bool FieldSplitter<Sink>::take(const char* bytes, std::size_t size) {
+    std::size_t i = 0;
+    while (i < size) {
+        const auto kind = m_class[static_cast<unsigned char>(bytes[i])];
+        if (kind == Ordinary) {
+            // A run of field bytes: handed on where it lies when it ends here.
+            std::size_t end = i + 1;
+            while (end < size && m_class[static_cast<unsigned char>(bytes[end])] == Ordinary)
+                ++end;
+            m_afterCr = false;
+            if (end < size && m_field.empty()) {
+                if (!emit(std::string_view(bytes + i, end - i)))
+                    return false;
+            } else {
+                if (m_field.size() + (end - i) > MaxCellText)
+                    return refuse(where(m_fields + 1) + " is longer than " +
+                                  std::to_string(MaxCellText) + " characters");
+                m_field.append(bytes + i, end - i);
+            }
+            i = end;
+            continue;
+        }
+        ++i;
+        if (kind == LineFeed || kind == CarriageReturn) {
+            const bool secondHalfOfCrLf = kind == LineFeed && m_afterCr;
+            m_afterCr = kind == CarriageReturn;
+            if (!secondHalfOfCrLf && !endLine())
+                return false;
+            continue;
+        }
+        m_afterCr = false;
+        if (kind == Blank) {
+            if (!endField())
+                return false;
+        } else {
+            m_lineHasDelimiter = true;
+            if (!endPiece(false))
+                return false;
+        }
+    }
+    return true;
+}
+
+// Feeds the whole of `in` through `splitter`, skipping a byte-order mark.
+template <typename Sink>
+std::optional<MatrixInputError> SplitInput(ByteSource& in, FieldSplitter<Sink>& splitter) {
+    std::vector<char> buffer(64 * 1024);
+    std::size_t held = 0; // bytes at the start of the buffer not yet taken
+    bool start = true;
+    for (;;) {
+        int error = 0;
+        const std::ptrdiff_t got = in.Read(buffer.data() + held, buffer.size() - held, error);
+        if (got < 0)
+            return MatrixInputError{MatrixInputError::ReadError, SystemReason(error)};
+        held += static_cast<std::size_t>(got);
+        const char* bytes = buffer.data();
+        if (start) {
+            // A spreadsheet's byte-order mark is no part of the first field; wait
+            // for three bytes before deciding.
+            if (got > 0 && held < 3)
+                continue;
+            start = false;
+            if (held >= 3 && bytes[0] == '\xEF' && bytes[1] == '\xBB' && bytes[2] == '\xBF') {
+                bytes += 3;
+                held -= 3;
+            }
+        }
+        if (!splitter.take(bytes, held))
+            return MatrixInputError{MatrixInputError::BadInput, splitter.error()};
+        held = 0;
+        if (got == 0)
+            break;
+    }
+    if (!splitter.finish())
+        return MatrixInputError{MatrixInputError::BadInput, splitter.error()};
+    return std::nullopt;
+}
+
+} // namespace brennic
