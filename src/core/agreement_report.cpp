@@ -332,8 +332,9 @@ void formRobust(const Proportions& p, const Figure& observed, AgreementReport& r
         },
         standardErrorReason);
 
-    // The standard errors of the two coefficients, from their terms t_kl.
-    const auto coefficientSe = [&](const Figure& coefficient, double pe, double scale) {
+    // The standard errors of the two coefficients, from their terms t_kl =
+    // w_kl - (1 - coefficient) spread(k, l).
+    const auto coefficientSe = [&](const Figure& coefficient, double pe, auto spread) {
         return FormFigure(
             Step::Report, {&coefficient},
             [&](CheckedArithmetic& c) {
@@ -341,9 +342,7 @@ void formRobust(const Proportions& p, const Figure& observed, AgreementReport& r
                 const double mean = pa - 2.0 * rest * pe;
                 const double variance = cellVariance(p, mean, [&](int k, int l) {
                     const double w = k == l ? 1.0 : 0.0;
-                    return w - rest * scale *
-                                   (scale == 1.0 ? pi[idx(k)] + pi[idx(l)]
-                                                 : 2.0 - (pi[idx(k)] + pi[idx(l)]));
+                    return w - rest * spread(k, l);
                 });
                 const double outside = c.sub(1.0, pe);
                 return c.sqrt(c.div(c.finite(variance), c.mul(N, c.mul(outside, outside))));
@@ -352,8 +351,11 @@ void formRobust(const Proportions& p, const Figure& observed, AgreementReport& r
     };
     // Scott: t_kl = w_kl - (1 - pi)(pi_k + pi_l); Gwet: t_kl = w_kl - 2 (1 - AC1)
     // (1 - (pi_k + pi_l) / 2) / (q - 1) = w_kl - (1 - AC1)(2 - (pi_k + pi_l)) / (q - 1).
-    o[scott_pi_se] = coefficientSe(o[scott_pi], peScott, 1.0);
-    o[gwet_ac1_se] = coefficientSe(o[gwet_ac1], peGwet, 1.0 / (q - 1.0));
+    o[scott_pi_se] =
+        coefficientSe(o[scott_pi], peScott, [&](int k, int l) { return pi[idx(k)] + pi[idx(l)]; });
+    o[gwet_ac1_se] = coefficientSe(o[gwet_ac1], peGwet, [&](int k, int l) {
+        return (2.0 - (pi[idx(k)] + pi[idx(l)])) / (q - 1.0);
+    });
 }
 
 // Quantity and allocation disagreement (Pontius and Millones 2011) of the shares

@@ -72,6 +72,9 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
          "--mapped-area '1,5;2;0,5'", "2 1\n1 2\n", 1, {"gives 3 areas, but the matrix has 2"}},
         {"mapped_area_json", "--report --format json --mapped-area 1,3", "3 1\n1 3\n", 0,
          {"\"area_weighted\": {\"overall_accuracy\": 0.75, "}},
+        // Weights 1/4, 3/4: accuracy 3/16 + (3/4)(7/8) = 27/32, class 1's area 6 (3/16 + 3/32).
+        {"mapped_area_text_comma", "--report --decimal-separator , --mapped-area '1,5;4,5'",
+         "3 1\n1 7\n", 0, {"area-weighted overall accuracy  0,84375\n", " 1,5 ", " 1,6875 "}},
         {"report_with_output_file", "--report -o x.txt", worked, 1, {"-o makes a Result.txt"}},
         {"help_on_standard_output", "--help", "", 0, {"Usage: brennic-kappa"}},
         // clang-format on

@@ -3,11 +3,13 @@
 // Bulletin 72(5), 323-327: Var = [sum p_ij (w_ij - (w_i. + w_.j)(1 - k))^2
 // - (k - pe (1 - k))^2] / (N (1 - pe)^2), Var0 = [sum p_i. p_.j (w_ij - (w_i. +
 // w_.j))^2 - pe^2] / (N (1 - pe)^2)), weighted kappa (Cohen 1968), each figure
-// that cannot be formed with its reason, and what reordering the classes keeps.
+// that cannot be formed with its reason, and what reordering the classes keeps;
+// the further figures also against their formulas written once more in long double.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <map>
+#include <random>
 #include <sstream>
 
 #include "agreement_report.h"
@@ -18,10 +20,11 @@ namespace {
 
 using test::Grid;
 
-AgreementReport reportOf(const std::string& grid, Weights weights = Weights::None) {
+AgreementReport reportOf(const std::string& grid, Weights weights = Weights::None,
+                         const std::vector<double>& areas = {}) {
     const Grid g(grid);
     return ComputeAgreementReport(std::get<ErrorMatrix>(ReadErrorMatrix(g.n(), g.cells(), '.')),
-                                  weights);
+                                  weights, areas.empty() ? nullptr : &areas);
 }
 
 // Hand values carry 15 digits; the computation may differ in the last bits.
@@ -68,6 +71,25 @@ std::map<std::string, Figure> allFigures(const AgreementReport& r) {
 //   w = 1, 8/9, 5/9, 0: k_w = 1818/2243, Var = 44718120400/25311454040401,
 //   Var0 = 1256256/125776225.
 // p = erfc(z / sqrt 2) of the hand z, in the far tail where 1 - Phi(z) is 0 in doubles.
+// 3 1 0|1 2 0|0 1 2 (N 10): pa = 7/10, row shares 4 3 3, column shares 4 4 2 (/10),
+//   pi_k = 2/5, 7/20, 1/4. Scott: pe = 69/200, pi = 71/131; the terms w - (60/131)(pi_k
+//   + pi_l) have mean pa - 2 (60/131) pe = 503/1310 and sum p t^2 = 62257/171610, so
+//   Var = 14782440/294499921. Gwet: pe = (6/25 + 91/400 + 3/16) / 2 = 131/400,
+//   AC1 = 149/269, terms w - (120/269)(1 - (pi_k + pi_l)/2): mean 1097/2690, sum p t^2 =
+//   271777/723610, Var = 242297760/5236114321. Brennan-Prediger (7/10 - 1/3) / (2/3) =
+//   11/20, Var = (21/100) / (10 * 4/9). Alpha: pa' = (19/20)(7/10) + 1/20 = 143/200,
+//   (143/200 - 69/200) / (131/200). Quantity 0, 1/10, 1/10, halved 1/10; allocation
+//   2 min(1/10, 1/10), 2 min(1/10, 2/10), 2 min(1/10, 0), halved 1/5.
+// 4 2|1 3: pi_k = 11/20, 9/20, Gwet's pe = 2 (99/400) = 99/200, AC1 = 41/101; terms
+//   w - (120/101)(1 - (pi_k + pi_l)/2) = 47/101, -60/101|-60/101, 35/101, their mean
+//   113/1010, sum p t^2 = 23311/102010, Var = 8813640/10201^2.
+// 3 1|1 7, areas 200 600 (A 800, W = 1/4, 3/4): p^ = 3/16 1/16|3/32 21/32, columns 9/32,
+//   23/32; accuracy 27/32, Var = (1/16)(3/16)/3 + (9/16)(7/64)/7 = 13/1024; quantity
+//   (1/32 + 1/32) / 2; allocation (2 min(1/16, 3/32) + 2 min(3/32, 2/32)) / 2 = 1/8.
+//   U = 3/4, 7/8 with se (3/16 / 3)^0.5 = 1/4 and (7/64 / 7)^0.5 = 1/8; P = 6/9, 21/23;
+//   N^ = 150 + 75 = 225 and 50 + 525 = 575 = the areas; Var P1 = [200^2 (1/9)(3/16)/3 +
+//   (4/9) 600^2 (7/64)/7] / 225^2 = 40/729, Var P2 = [600^2 (4/529)(7/64)/7 + (441/529)
+//   200^2 (3/16)/3] / 575^2 = 1800/23^4; area_se = 800 (13/1024)^0.5 = 25 13^0.5 for both.
 const char* const Ordered = "8 4 0 0|2 20 6 0|0 4 26 6|0 2 4 18";
 
 TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
@@ -75,10 +97,11 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
         const char* name;
         const char* grid;
         Weights weights;
+        std::vector<double> areas;
         std::vector<std::pair<std::string, double>> figures;
     } rows[] = {
         // clang-format off
-        {"worked_example", "20 5 0|3 15 2|2 5 48", Weights::None,
+        {"worked_example", "20 5 0|3 15 2|2 5 48", Weights::None, {},
          {{"LO", 0.599793371618005}, {"HI", 0.845104587565668},
           {"kappa_se", 0.0591384687236048}, {"kappa_se0", 0.0721248859064175},
           {"ci95_low", 0.606537580893571}, {"ci95_high", 0.838360378290102},
@@ -86,26 +109,51 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
           {"class3.row_total", 55}, {"class3.col_total", 50}, {"class3.diagonal", 48},
           {"class3.row_share", 48.0 / 55}, {"class3.col_share", 0.96},
           {"class3.row_conditional_kappa", 41.0 / 55}, {"class3.col_conditional_kappa", 41.0 / 45}}},
-        {"perfect_agreement_se_zero", "10 0|0 10", Weights::None,
+        {"perfect_agreement_se_zero", "10 0|0 10", Weights::None, {},
          {{"kappa_se", 0}, {"kappa_se0", 0.223606797749979}, {"z_large_sample", 4.47213595499958},
           {"p_two_sided", 7.744216431044096e-06}}},
-        {"complete_disagreement_negative_z", "0 5|5 0", Weights::None,
+        {"complete_disagreement_negative_z", "0 5|5 0", Weights::None, {},
          {{"KAPPA", -1}, {"kappa_se", 0}, {"kappa_se0", 0.316227766016838},
           {"z_large_sample", -3.16227766016838}, {"p_two_sided", 0.0015654022580025488}}},
-        {"figures_beside_a_failing_step", "6 -1|-1 6", Weights::None,
+        {"figures_beside_a_failing_step", "6 -1|-1 6", Weights::None, {},
          {{"PO", 1.2}, {"PC", 0.5}, {"KAPPA", 1.4}, {"SE", 0.316227766016838},
           {"Z", 4.42718872423573}}},
-        {"ordered_linear", Ordered, Weights::Linear,
+        {"ordered_linear", Ordered, Weights::Linear, {},
          {{"weighted.kappa", 0.711760184473482}, {"weighted.kappa_se", 0.0506729763949601},
           {"weighted.kappa_se0", 0.068971252717246}, {"weighted.z", 10.3196644461629}}},
-        {"ordered_quadratic", Ordered, Weights::Quadratic,
+        {"ordered_quadratic", Ordered, Weights::Quadratic, {},
          {{"weighted.kappa", 0.810521622826572}, {"weighted.kappa_se", 0.0420323065929412},
           {"weighted.kappa_se0", 0.0999401038937333}, {"weighted.z", 8.11007384671525}}},
+        {"three_classes_further_figures", "3 1 0|1 2 0|0 1 2", Weights::None, {},
+         {{"overall_accuracy", 0.7}, {"overall_accuracy_se", std::sqrt(21.0 / 900)},
+          {"scott_pi", 71.0 / 131}, {"scott_pi_se", std::sqrt(14782440.0 / 294499921)},
+          {"gwet_ac1", 149.0 / 269}, {"gwet_ac1_se", std::sqrt(242297760.0 / 5236114321)},
+          {"brennan_prediger", 11.0 / 20}, {"brennan_prediger_se", std::sqrt(0.21 / (40.0 / 9))},
+          {"krippendorff_alpha", 74.0 / 131}, {"quantity_disagreement", 0.1},
+          {"allocation_disagreement", 0.2},
+          {"class1.quantity_disagreement", 0}, {"class1.allocation_disagreement", 0.2},
+          {"class2.quantity_disagreement", 0.1}, {"class2.allocation_disagreement", 0.2},
+          {"class3.quantity_disagreement", 0.1}, {"class3.allocation_disagreement", 0}}},
+        {"area_weighted_unequal_strata", "3 1|1 7", Weights::None, {200, 600},
+         {{"area.overall_accuracy", 27.0 / 32}, {"area.overall_accuracy_se", std::sqrt(13.0) / 32},
+          {"area.quantity_disagreement", 1.0 / 32}, {"area.allocation_disagreement", 0.125},
+          {"area.class1.mapped_area", 200}, {"area.class1.weight", 0.25}, {"area.class2.weight", 0.75},
+          {"area.class1.users_accuracy", 0.75}, {"area.class1.users_accuracy_se", 0.25},
+          {"area.class2.users_accuracy", 0.875}, {"area.class2.users_accuracy_se", 0.125},
+          {"area.class1.producers_accuracy", 2.0 / 3}, {"area.class2.producers_accuracy", 21.0 / 23},
+          {"area.class1.producers_accuracy_se", std::sqrt(40.0 / 729)},
+          {"area.class2.producers_accuracy_se", std::sqrt(1800.0) / 529},
+          {"area.class1.area", 225}, {"area.class2.area", 575},
+          {"area.class1.area_se", 25 * std::sqrt(13.0)}, {"area.class2.area_se", 25 * std::sqrt(13.0)},
+          {"area.class1.area_ci95_low", 225 - 49 * std::sqrt(13.0)},
+          {"area.class2.area_ci95_high", 575 + 49 * std::sqrt(13.0)}}},
+        {"two_classes_gwet", "4 2|1 3", Weights::None, {},
+         {{"gwet_ac1", 41.0 / 101}, {"gwet_ac1_se", std::sqrt(8813640.0 / 104060401)}}},
         // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const AgreementReport report = reportOf(row.grid, row.weights);
+        const AgreementReport report = reportOf(row.grid, row.weights, row.areas);
         EXPECT_EQ(report.weighted ? report.weighted->weights : Weights::None, row.weights);
         const auto all = allFigures(report);
         for (const auto& [name, expected] : row.figures) {
@@ -125,19 +173,29 @@ TEST(AgreementReport, EachFigureThatCannotBeFormedSaysWhy) {
         "class1.row_conditional_kappa class1.col_conditional_kappa class2.row_conditional_kappa "
         "class2.col_conditional_kappa class1.quantity_disagreement class1.allocation_disagreement "
         "class2.quantity_disagreement class2.allocation_disagreement ";
+    const auto eachAreaClass = [](const std::string& fields) { // of 3 classes
+        std::string names;
+        for (const char* k : {"1", "2", "3"}) {
+            std::istringstream list(fields);
+            for (std::string field; list >> field;)
+                names += std::string(" area.class") + k + "." + field;
+        }
+        return names;
+    };
     const struct {
         const char* name;
         const char* grid;
+        std::vector<double> areas;
         // Groups of the figures that are not defined and words of their reason;
         // every other figure is defined.
         std::vector<std::pair<std::string, const char*>> notDefined;
     } rows[] = {
         // clang-format off
-        {"all_zero_cells", "0 0|0 0",
+        {"all_zero_cells", "0 0|0 0", {},
          {{everyOverall + conditional, "The counts add up to 0"},
           {"class1.row_share class2.row_share", "The counts of row"},
           {"class1.col_share class2.col_share", "The counts of column"}}},
-        {"chance_agreement_one", "7 0|0 0",
+        {"chance_agreement_one", "7 0|0 0", {},
          {{"KAPPA LO HI SE Z kappa_se kappa_se0 ci95_low ci95_high z_large_sample p_two_sided "
            "weighted.kappa weighted.kappa_se weighted.kappa_se0 weighted.z",
            "expected by chance is exactly 1"},
@@ -146,19 +204,32 @@ TEST(AgreementReport, EachFigureThatCannotBeFormedSaysWhy) {
           {"class1.col_conditional_kappa", "Row 1 holds all the counts"},
           {"class2.row_share class2.row_conditional_kappa", "The counts of row 2 add up to 0"},
           {"class2.col_share class2.col_conditional_kappa", "The counts of column 2 add up to 0"}}},
-        {"chance_agreement_zero", "0 5|0 0",
+        {"chance_agreement_zero", "0 5|0 0", {},
          {{"Z", "expected by chance is exactly 0"},
           {"z_large_sample p_two_sided weighted.z", "(kappa_se0) is 0"},
           {"class1.col_share class1.col_conditional_kappa", "column 1 add up to 0"},
           {"class2.row_share class2.row_conditional_kappa", "row 2 add up to 0"}}},
-        {"negative_counts_negative_variance", "6 -1|-1 6",
+        {"negative_counts_negative_variance", "6 -1|-1 6", {},
          {{"LO HI kappa_se ci95_low ci95_high weighted.kappa_se scott_pi_se gwet_ac1_se "
            "brennan_prediger_se", "egative counts"},
           {"overall_accuracy_se", "negative counts make the variance of the overall accuracy"}}},
-        {"totals_beyond_double_range", "1e308 1e308|1e308 1e308",
+        {"totals_beyond_double_range", "1e308 1e308|1e308 1e308", {},
          {{everyOverall + conditional + "class1.row_total class1.col_total class2.row_total "
            "class2.col_total class1.row_share class1.col_share class2.row_share class2.col_share",
            "beyond the range"}}},
+        // Every variance divides by a row's total less 1; without counts a row
+        // tells nothing of its area's reference classes.
+        {"area_row_with_one_count", "3 1 0|0 1 0|1 1 3", {1, 2, 3},
+         {{"area.overall_accuracy_se area.class2.users_accuracy_se" +
+           eachAreaClass("producers_accuracy_se area_se area_ci95_low area_ci95_high"),
+           "Row 2 has fewer than two counts"}}},
+        {"area_row_without_counts", "3 1 1|0 0 0|1 1 3", {1, 2, 3},
+         {{"class2.row_share class2.row_conditional_kappa", "The counts of row 2 add up to 0"},
+          {"area.overall_accuracy area.overall_accuracy_se area.quantity_disagreement "
+           "area.allocation_disagreement area.class2.users_accuracy area.class2.users_accuracy_se" +
+           eachAreaClass("producers_accuracy producers_accuracy_se area area_se area_ci95_low "
+                         "area_ci95_high"),
+           "Row 2 has no counts"}}},
         // clang-format on
     };
     for (const auto& row : rows) {
@@ -169,7 +240,8 @@ TEST(AgreementReport, EachFigureThatCannotBeFormedSaysWhy) {
             for (std::string name; list >> name;)
                 expected[name] = words;
         }
-        for (const auto& [name, figure] : allFigures(reportOf(row.grid, Weights::Linear))) {
+        for (const auto& [name, figure] :
+             allFigures(reportOf(row.grid, Weights::Linear, row.areas))) {
             SCOPED_TRACE(name);
             const auto want = expected.find(name);
             EXPECT_EQ(figure.defined(), want == expected.end()) << figure.reason;
@@ -181,9 +253,10 @@ TEST(AgreementReport, EachFigureThatCannotBeFormedSaysWhy) {
     }
 }
 
-// Reordering the classes: the same order in rows and columns keeps every
-// unweighted figure (reversing it keeps the weighted ones too, as |i - j| stays);
-// transposing keeps the overall figures and swaps each class's row and column.
+// Reordering the classes: the same order in rows and columns (and of the mapped
+// areas) keeps every unweighted figure (reversing it keeps the weighted ones too, as
+// |i - j| stays); transposing keeps the overall figures and swaps each class's row
+// and column.
 TEST(AgreementReport, ClassOrderAndTransposition) {
     const int cells[4][4] = {{8, 4, 0, 0}, {2, 20, 6, 0}, {0, 4, 26, 6}, {0, 2, 4, 18}};
     const struct {
@@ -195,28 +268,191 @@ TEST(AgreementReport, ClassOrderAndTransposition) {
         {"reversed_classes", {4, 3, 2, 1}, false, true},
         {"transposed", {1, 2, 3, 4}, true, true},
     };
-    const auto beforeAll = allFigures(reportOf(Ordered, Weights::Quadratic));
+    const double mapped[4] = {50, 10, 70, 20};
+    const auto beforeAll = allFigures(reportOf(Ordered, Weights::Quadratic, {mapped, mapped + 4}));
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         std::string grid;
-        for (int i = 0; i < 4; ++i)
+        std::vector<double> areas; // of the rows, so none once they are the columns
+        for (int i = 0; i < 4; ++i) {
+            if (!row.transpose)
+                areas.push_back(mapped[row.order[i] - 1]);
             for (int j = 0; j < 4; ++j) {
                 const int r = row.order[i] - 1, c = row.order[j] - 1;
                 grid += std::to_string(row.transpose ? cells[c][r] : cells[r][c]);
                 grid += j < 3 ? " " : i < 3 ? "|" : "";
             }
-        for (const auto& [name, figure] : allFigures(reportOf(grid, Weights::Quadratic))) {
+        }
+        for (const auto& [name, figure] : allFigures(reportOf(grid, Weights::Quadratic, areas))) {
             SCOPED_TRACE(name);
             std::string was = name;
-            if (name.starts_with("class")) {
-                std::string field = name.substr(7);
+            const std::string area = name.starts_with("area.") ? "area." : "";
+            if (name.starts_with(area + "class")) {
+                const std::size_t k = area.size() + 5; // the class's digit
+                std::string field = name.substr(k + 2);
                 if (row.transpose && (field.starts_with("row_") || field.starts_with("col_")))
                     field = (field.starts_with("row_") ? "col_" : "row_") + field.substr(4);
-                was = "class" + std::to_string(row.order[name[5] - '1']) + "." + field;
+                was = area + "class" + std::to_string(row.order[name[k] - '1']) + "." + field;
             } else if (name.starts_with("weighted.") && !row.keepsWeighted) {
                 continue;
             }
             expectNear(figure, *beforeAll.at(was).value);
+        }
+    }
+}
+
+// The further figures once more, in long double from the counts, as the issue
+// writes them, named as allFigures names them. Each row needs two counts or more
+// (its variances divide by its total less 1) and each class a diagonal count
+// (else a producer's accuracy or a chance agreement of 1 may not be defined).
+using Cells = std::vector<std::vector<long double>>;
+std::map<std::string, long double> longDoubleFigures(const Cells& n,
+                                                     const std::vector<long double>& areas) {
+    const std::size_t q = n.size();
+    const auto sq = [](long double x) { return x * x; };
+    const auto name = [](const char* prefix, std::size_t k, const char* field) {
+        return prefix + std::to_string(k + 1) + "." + field;
+    };
+    std::map<std::string, long double> f;
+    // Quantity and allocation disagreement of the shares s, per class when `prefix`.
+    const auto disagreement = [&](const Cells& s, const std::string& whole, const char* prefix) {
+        long double quantity = 0, allocation = 0;
+        for (std::size_t g = 0; g < q; ++g) {
+            long double row = 0, col = 0;
+            for (std::size_t k = 0; k < q; ++k)
+                row += s[g][k], col += s[k][g];
+            const long double qg = std::fabs(row - col);
+            const long double ag = 2 * std::fmin(row - s[g][g], col - s[g][g]);
+            quantity += qg / 2, allocation += ag / 2;
+            if (prefix) {
+                f[name(prefix, g, "quantity_disagreement")] = qg;
+                f[name(prefix, g, "allocation_disagreement")] = ag;
+            }
+        }
+        f[whole + "quantity_disagreement"] = quantity;
+        f[whole + "allocation_disagreement"] = allocation;
+    };
+
+    long double N = 0, pa = 0, peScott = 0, peGwet = 0;
+    std::vector<long double> rowN(q), colN(q), pi(q);
+    for (std::size_t k = 0; k < q; ++k)
+        for (std::size_t l = 0; l < q; ++l)
+            N += n[k][l], rowN[k] += n[k][l], colN[l] += n[k][l];
+    Cells p(q, std::vector<long double>(q));
+    for (std::size_t k = 0; k < q; ++k) {
+        for (std::size_t l = 0; l < q; ++l)
+            p[k][l] = n[k][l] / N;
+        pa += p[k][k];
+        pi[k] = (rowN[k] / N + colN[k] / N) / 2;
+        peScott += pi[k] * pi[k];
+        peGwet += pi[k] * (1 - pi[k]) / (q - 1);
+    }
+    const long double scott = (pa - peScott) / (1 - peScott), ac1 = (pa - peGwet) / (1 - peGwet);
+    long double sumScott = 0, sumGwet = 0;
+    for (std::size_t k = 0; k < q; ++k)
+        for (std::size_t l = 0; l < q; ++l) {
+            const long double w = k == l ? 1 : 0;
+            sumScott += p[k][l] * sq(w - (1 - scott) * (pi[k] + pi[l]));
+            sumGwet += p[k][l] * sq(w - 2 * (1 - ac1) * (1 - (pi[k] + pi[l]) / 2) / (q - 1));
+        }
+    const long double e = 1 / (2 * N), paK = (1 - e) * pa + e, chance = 1.0L / q;
+    f["overall_accuracy"] = pa;
+    f["overall_accuracy_se"] = std::sqrt(pa * (1 - pa) / (N - 1));
+    f["scott_pi"] = scott;
+    f["scott_pi_se"] =
+        std::sqrt((sumScott - sq(pa - 2 * (1 - scott) * peScott)) / (N * sq(1 - peScott)));
+    f["gwet_ac1"] = ac1;
+    f["gwet_ac1_se"] =
+        std::sqrt((sumGwet - sq(pa - 2 * (1 - ac1) * peGwet)) / (N * sq(1 - peGwet)));
+    f["brennan_prediger"] = (pa - chance) / (1 - chance);
+    f["brennan_prediger_se"] = std::sqrt(pa * (1 - pa) / (N * sq(1 - chance)));
+    f["krippendorff_alpha"] = (paK - peScott) / (1 - peScott);
+    disagreement(p, "", "class");
+
+    long double A = 0, accuracy = 0, accuracyVar = 0;
+    for (const long double a : areas)
+        A += a;
+    Cells hat(q, std::vector<long double>(q)), r(hat); // p^_ij and n_ij / n_i+
+    for (std::size_t i = 0; i < q; ++i)
+        for (std::size_t j = 0; j < q; ++j)
+            r[i][j] = n[i][j] / rowN[i], hat[i][j] = areas[i] / A * r[i][j];
+    for (std::size_t i = 0; i < q; ++i) {
+        const long double W = areas[i] / A, U = r[i][i];
+        accuracy += hat[i][i];
+        accuracyVar += W * W * U * (1 - U) / (rowN[i] - 1);
+        f[name("area.class", i, "mapped_area")] = areas[i];
+        f[name("area.class", i, "weight")] = W;
+        f[name("area.class", i, "users_accuracy")] = U;
+        f[name("area.class", i, "users_accuracy_se")] = std::sqrt(U * (1 - U) / (rowN[i] - 1));
+    }
+    f["area.overall_accuracy"] = accuracy;
+    f["area.overall_accuracy_se"] = std::sqrt(accuracyVar);
+    disagreement(hat, "area.", nullptr);
+    for (std::size_t j = 0; j < q; ++j) {
+        long double col = 0, Nj = 0, others = 0, areaVar = 0;
+        for (std::size_t i = 0; i < q; ++i) {
+            const long double v = r[i][j] * (1 - r[i][j]) / (rowN[i] - 1);
+            col += hat[i][j], Nj += areas[i] * r[i][j];
+            others += i == j ? 0 : sq(areas[i]) * v;
+            areaVar += sq(areas[i] / A) * v;
+        }
+        const long double P = hat[j][j] / col, U = r[j][j];
+        const long double se = A * std::sqrt(areaVar);
+        f[name("area.class", j, "producers_accuracy")] = P;
+        f[name("area.class", j, "producers_accuracy_se")] = std::sqrt(
+            (sq(areas[j]) * sq(1 - P) * U * (1 - U) / (rowN[j] - 1) + sq(P) * others) / sq(Nj));
+        f[name("area.class", j, "area")] = A * col;
+        f[name("area.class", j, "area_se")] = se;
+        f[name("area.class", j, "area_ci95_low")] = A * col - 1.96L * se;
+        f[name("area.class", j, "area_ci95_high")] = A * col + 1.96L * se;
+    }
+    return f;
+}
+
+// Besides: Q + A = 1 - pa on p and on p^; areas in proportion to the row totals make
+// p^ = p; for two classes Brennan-Prediger is 2 pa - 1.
+TEST(AgreementReport, RandomMatricesAgreeWithLongDoubleFormulas) {
+    std::mt19937 random(20261207);
+    for (int trial = 0; trial < 300; ++trial) {
+        const std::size_t q = std::uniform_int_distribution<std::size_t>(2, 8)(random);
+        const bool proportional = trial % 4 == 0;
+        std::string text;
+        Cells n(q, std::vector<long double>(q));
+        std::vector<double> areas;
+        for (std::size_t i = 0; i < q; ++i, text += '|') {
+            long double row = 0;
+            for (std::size_t j = 0; j < q; ++j) {
+                // Counts in halves, the diagonal at least 2; a quarter of the others 0.
+                int halves = std::uniform_int_distribution<int>(i == j ? 4 : 0, 400)(random);
+                if (i != j && random() % 4 == 0)
+                    halves = 0;
+                text += std::to_string(halves / 2) + (halves % 2 ? ".5 " : " ");
+                row += n[i][j] = halves / 2.0L;
+            }
+            areas.push_back(proportional
+                                ? static_cast<double>(row) * 2.5
+                                : std::uniform_real_distribution<double>(0.01, 1e6)(random));
+        }
+        text.pop_back();
+        SCOPED_TRACE(text);
+        const auto all = allFigures(reportOf(text, Weights::None, areas));
+        const auto want = longDoubleFigures(n, {areas.begin(), areas.end()});
+        for (const auto& [name, expected] : want) {
+            SCOPED_TRACE(name);
+            ASSERT_TRUE(all.at(name).defined()) << all.at(name).reason;
+            EXPECT_NEAR(*all.at(name).value, double(expected),
+                        1e-10 * std::fmax(std::fabs(double(expected)), 1e-3));
+        }
+        const auto value = [&](const std::string& name) { return *all.at(name).value; };
+        for (const std::string p : {"", "area."})
+            EXPECT_NEAR(value(p + "quantity_disagreement") + value(p + "allocation_disagreement"),
+                        1 - value(p + "overall_accuracy"), 1e-12);
+        if (proportional) {
+            for (const char* name : {"overall_accuracy", "quantity_disagreement"})
+                EXPECT_NEAR(value(std::string("area.") + name), value(name), 1e-12);
+        }
+        if (q == 2) {
+            EXPECT_NEAR(value("brennan_prediger"), 2 * value("overall_accuracy") - 1, 1e-12);
         }
     }
 }
