@@ -25,22 +25,22 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
     // ((1 - e) / 2 + e - 1/2) / (1/2) with e = 1/200, in the digits of doubles.
     // No quantity disagreement; each class allocates 2 (1/2 - 1/4), halved: 1/2.
     const std::string chanceCsv =
-        "field,value,row_total,col_total,diagonal,row_share,col_share,"
+        "field,value,label,row_total,col_total,diagonal,row_share,col_share,"
         "row_conditional_kappa,col_conditional_kappa,quantity_disagreement,"
         "allocation_disagreement,reason\n"
-        "n,2,,,,,,,,,,\nPC,0.5,,,,,,,,,,\nPO,0.5,,,,,,,,,,\nKAPPA,0,,,,,,,,,,\n"
-        "LO,-0.2,,,,,,,,,,\nHI,0.2,,,,,,,,,,\nSE,0.1,,,,,,,,,,\nZ,0,,,,,,,,,,\n"
-        "kappa_se,0.1,,,,,,,,,,\nkappa_se0,0.1,,,,,,,,,,\nci95_low,-0.196,,,,,,,,,,\n"
-        "ci95_high,0.196,,,,,,,,,,\nz_large_sample,0,,,,,,,,,,\np_two_sided,1,,,,,,,,,,\n"
-        "overall_accuracy,0.5,,,,,,,,,,\noverall_accuracy_se,0.050251890762960605,,,,,,,,,,\n"
-        "scott_pi,0,,,,,,,,,,\nscott_pi_se,0.1,,,,,,,,,,\ngwet_ac1,0,,,,,,,,,,\n"
-        "gwet_ac1_se,0.1,,,,,,,,,,\nbrennan_prediger,0,,,,,,,,,,\n"
-        "brennan_prediger_se,0.1,,,,,,,,,,\nkrippendorff_alpha,0.004999999999999893,,,,,,,,,,\n"
-        "quantity_disagreement,0,,,,,,,,,,\nallocation_disagreement,0.5,,,,,,,,,,\n"
-        "weighted.weights,linear,,,,,,,,,,\nweighted.kappa,0,,,,,,,,,,\n"
-        "weighted.kappa_se,0.1,,,,,,,,,,\nweighted.kappa_se0,0.1,,,,,,,,,,\n"
-        "weighted.z,0,,,,,,,,,,\n"
-        "class,1,50,50,25,0.5,0.5,0,0,0,0.5,\nclass,2,50,50,25,0.5,0.5,0,0,0,0.5,\n";
+        "n,2,,,,,,,,,,,\nPC,0.5,,,,,,,,,,,\nPO,0.5,,,,,,,,,,,\nKAPPA,0,,,,,,,,,,,\n"
+        "LO,-0.2,,,,,,,,,,,\nHI,0.2,,,,,,,,,,,\nSE,0.1,,,,,,,,,,,\nZ,0,,,,,,,,,,,\n"
+        "kappa_se,0.1,,,,,,,,,,,\nkappa_se0,0.1,,,,,,,,,,,\nci95_low,-0.196,,,,,,,,,,,\n"
+        "ci95_high,0.196,,,,,,,,,,,\nz_large_sample,0,,,,,,,,,,,\np_two_sided,1,,,,,,,,,,,\n"
+        "overall_accuracy,0.5,,,,,,,,,,,\noverall_accuracy_se,0.050251890762960605,,,,,,,,,,,\n"
+        "scott_pi,0,,,,,,,,,,,\nscott_pi_se,0.1,,,,,,,,,,,\ngwet_ac1,0,,,,,,,,,,,\n"
+        "gwet_ac1_se,0.1,,,,,,,,,,,\nbrennan_prediger,0,,,,,,,,,,,\n"
+        "brennan_prediger_se,0.1,,,,,,,,,,,\nkrippendorff_alpha,0.004999999999999893,,,,,,,,,,,\n"
+        "quantity_disagreement,0,,,,,,,,,,,\nallocation_disagreement,0.5,,,,,,,,,,,\n"
+        "weighted.weights,linear,,,,,,,,,,,\nweighted.kappa,0,,,,,,,,,,,\n"
+        "weighted.kappa_se,0.1,,,,,,,,,,,\nweighted.kappa_se0,0.1,,,,,,,,,,,\n"
+        "weighted.z,0,,,,,,,,,,,\n"
+        "class,1,1,50,50,25,0.5,0.5,0,0,0,0.5,\nclass,2,2,50,50,25,0.5,0.5,0,0,0,0.5,\n";
     const struct {
         const char* name;
         std::string args, input;

@@ -20,6 +20,8 @@ AgreementReport madeUpReport() {
     const auto no = Figure::NotDefined;
     AgreementReport r;
     r.n = 2;
+    r.labels = {"forest", "wa\"ter"};
+    r.cells = {4, 6, 1, 0.5};
     r.overall = rowOf<OverallFigure>(
         {v(0.5),    v(0.75), v(0.5),   v(-0.25), v(1.25), v(0.125), no("The standard error is 0."),
          v(0.1),    v(-0.0), v(0.304), v(0.696), v(4),    v(1e-05), v(0.75),
@@ -39,6 +41,7 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
     EXPECT_EQ(ReportJson(madeUpReport()),
               R"({
   "n": 2,
+  "matrix": [[4, 6], [1, 0.5]],
   "PC": 0.5,
   "PO": 0.75,
   "KAPPA": 0.5,
@@ -65,8 +68,8 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
   "allocation_disagreement": 0.25,
   "weighted": {"weights": "quadratic", "kappa": 0.6, "kappa_se": null, "kappa_se0": 0.1234567890123456, "z": 1e+300, "reasons": {"kappa_se": "Counts \"below\" 0, as in row 1."}},
   "classes": [
-    {"class": 1, "row_total": 10, "col_total": 5, "diagonal": 4, "row_share": 0.4, "col_share": 0.8, "row_conditional_kappa": 0.25, "col_conditional_kappa": 0.5, "quantity_disagreement": 0.05, "allocation_disagreement": 0.2, "reasons": {}},
-    {"class": 2, "row_total": 0, "col_total": 5, "diagonal": 0, "row_share": null, "col_share": 0, "row_conditional_kappa": null, "col_conditional_kappa": -0.5, "quantity_disagreement": 0.05, "allocation_disagreement": 0.3, "reasons": {"row_share": "Row 2 is empty.", "row_conditional_kappa": "Row 2 is empty."}}
+    {"class": 1, "label": "forest", "row_total": 10, "col_total": 5, "diagonal": 4, "row_share": 0.4, "col_share": 0.8, "row_conditional_kappa": 0.25, "col_conditional_kappa": 0.5, "quantity_disagreement": 0.05, "allocation_disagreement": 0.2, "reasons": {}},
+    {"class": 2, "label": "wa\"ter", "row_total": 0, "col_total": 5, "diagonal": 0, "row_share": null, "col_share": 0, "row_conditional_kappa": null, "col_conditional_kappa": -0.5, "quantity_disagreement": 0.05, "allocation_disagreement": 0.3, "reasons": {"row_share": "Row 2 is empty.", "row_conditional_kappa": "Row 2 is empty."}}
   ],
   "reasons": {"Z": "The standard error is 0."}
 }
@@ -78,9 +81,9 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
 TEST(ReportOutput, CsvWritesEachReasonInTheLastColumn) {
     const std::string csv = ReportCsv(madeUpReport());
     for (const char* line :
-         {"\nZ,,,,,,,,,,,The standard error is 0.\n",
-          "\nweighted.kappa_se,,,,,,,,,,,\"Counts \"\"below\"\" 0, as in row 1.\"\n",
-          "\nclass,2,0,5,0,,0,,-0.5,0.05,0.3,row_share: Row 2 is empty. "
+         {"\nZ,,,,,,,,,,,,The standard error is 0.\n",
+          "\nweighted.kappa_se,,,,,,,,,,,,\"Counts \"\"below\"\" 0, as in row 1.\"\n",
+          "\nclass,2,\"wa\"\"ter\",0,5,0,,0,,-0.5,0.05,0.3,row_share: Row 2 is empty. "
           "row_conditional_kappa: Row 2 is empty.\n"})
         EXPECT_NE(csv.find(line), std::string::npos) << line << " in\n" << csv;
 }
