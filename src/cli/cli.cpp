@@ -25,10 +25,11 @@ namespace brennic {
 namespace {
 
 constexpr const char* HelpIntroduction =
-    "Usage: brennic-kappa [--decimal-separator SEP] [-o PATH] [FILE]\n"
-    "       brennic-kappa --report [--weights none|linear|quadratic]\n"
-    "                     [--mapped-area A1,A2,...] [--format text|csv|json]\n"
-    "                     [--decimal-separator SEP] [FILE]\n"
+    "Usage: brennic-kappa [INPUT OPTIONS] [-o PATH] [FILE]\n"
+    "       brennic-kappa [INPUT OPTIONS] --report [--weights none|linear|quadratic]\n"
+    "                     [--mapped-area A1,A2,...] [--format text|csv|json] [FILE]\n"
+    "Input options: [--decimal-separator SEP] [--transpose]\n"
+    "               [--pairs [--header] [--classes L1,L2,...]]\n"
     "\n"
     "Computes Cohen's kappa for a square error matrix and writes the two lines of\n"
     "Result.txt: the header and the values of PC, PO, KAPPA, LO-95% CI, HI-95% CI,\n"
@@ -40,9 +41,22 @@ constexpr const char* HelpIntroduction =
     "standard input. The matrix must be square, with 2 to 254 classes. Rows are\n"
     "the classification (the map, the first coder), columns the reference.\n"
     "\n"
+    "With --pairs, FILE holds one sample point per line instead: two labels, the\n"
+    "classification's first and the reference's second, separated like the cells\n"
+    "of a row; quotes around a label are removed. The classes come in numeric\n"
+    "order when every label is a number, otherwise in the order in which they\n"
+    "first appear. The pairs are counted into the error matrix.\n"
+    "\n"
     "Options:\n"
     "  --decimal-separator SEP  the decimal separator of the cells and of the\n"
     "                           values written (one character; default .)\n"
+    "  --transpose              the input's rows are the reference and its columns\n"
+    "                           the classification (with --pairs: the reference's\n"
+    "                           label comes first)\n"
+    "  --pairs                  read paired labels (above) instead of a matrix\n"
+    "  --header                 with --pairs: the first line names the columns\n"
+    "  --classes L1,L2,...      with --pairs: the classes in this order, also those\n"
+    "                           that never occur; any other label is refused\n"
     "  -o PATH                  make the file PATH new and write the two lines to it\n"
     "                           instead of standard output\n"
     "  --report                 write the full agreement report (below) to standard\n"
@@ -62,7 +76,9 @@ constexpr const char* HelpIntroduction =
     "status is 0 whenever the report is written: a figure that cannot be formed\n"
     "is in it as not defined.\n"
     "\n"
-    "The report. p_kl is a cell over the grand total N, p_k. a row total and p_.k\n"
+    "The report begins with the error matrix as used, labels along both edges\n"
+    "(up to 20 classes; json always holds it as \"matrix\", a list of rows).\n"
+    "p_kl is a cell over the grand total N, p_k. a row total and p_.k\n"
     "a column total over it, pi_k = (p_k. + p_.k) / 2, q the number of classes,\n"
     "w_kl 1 on the diagonal and 0 elsewhere. A figure that cannot be formed (a\n"
     "division by zero, an invalid operation or an overflow) is not defined and its\n"
@@ -105,7 +121,8 @@ std::string helpText() {
     helpFields<OverallFigure>(out, "Of the whole matrix (n, the number of classes, first):");
     helpFields<WeightedFigure>(out, "Under \"weighted\", with --weights linear or quadratic "
                                     "(Cohen 1968):");
-    helpFields<ClassFigure>(out, "Of each class k, under \"classes\" (with \"class\"):");
+    helpFields<ClassFigure>(out, "Of each class k, under \"classes\" (with \"class\", its number, "
+                                 "and \"label\"):");
     helpFields<AreaFigure>(out, "Under \"area_weighted\", with --mapped-area (Olofsson et al. "
                                 "2014, Remote Sensing of Environment 148: 42-57):");
     helpFields<AreaClassFigure>(out, "Of each class, under \"area_weighted\" \"classes\":");

@@ -42,9 +42,25 @@ class MatrixSink {
     std::string m_error;
 };
 
+// A cell of up to 15 decimal digits and nothing else, the common count, whose
+// value is exact in a double: read here without the general reading.
+bool readDigits(std::string_view text, double& value) {
+    if (text.empty() || text.size() > 15)
+        return false;
+    std::uint64_t whole = 0;
+    for (char c : text) {
+        const auto digit = static_cast<unsigned>(c - '0');
+        if (digit > 9)
+            return false;
+        whole = whole * 10 + digit;
+    }
+    value = static_cast<double>(whole);
+    return true;
+}
+
 bool MatrixSink::field(std::string_view text, std::size_t column, std::uint64_t line) {
     double value = 0.0;
-    if (column <= m_n && ReadNumberOfText(text, m_separator, value)) { // the common case
+    if (column <= m_n && (readDigits(text, value) || ReadNumberOfText(text, m_separator, value))) {
         m_values.push_back(value);
         return true;
     }

@@ -470,11 +470,12 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
             !std::isfinite(ni)
                 ? Figure::NotDefined("The counts of row " + I +
                                      " add up beyond the range of numbers the program can hold.")
-            : ni <= 0.0 ? Figure::NotDefined("Row " + I +
-                                             " has no counts, so the share of its mapped area "
-                                             "that belongs to each reference class cannot be "
-                                             "estimated.")
-                        : Figure::Of(ni);
+            : ni <= 0.0
+                ? Figure::NotDefined("The counts of row " + I +
+                                     (ni == 0.0 ? " add up to 0" : " add up to less than 0") +
+                                     ", so the share of its mapped area that belongs to "
+                                     "each reference class cannot be estimated.")
+                : Figure::Of(ni);
         rowVariance[idx(i)] =
             !rowCounts[idx(i)].defined() ? rowCounts[idx(i)]
             : ni - 1.0 <= 0.0

@@ -41,6 +41,10 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         "weighted.kappa_se,0.1,,,,,,,,,,,\nweighted.kappa_se0,0.1,,,,,,,,,,,\n"
         "weighted.z,0,,,,,,,,,,,\n"
         "class,1,1,50,50,25,0.5,0.5,0,0,0,0.5,\nclass,2,2,50,50,25,0.5,0.5,0,0,0,0.5,\n";
+    std::string large; // 21 classes
+    for (int r = 0; r < 21; ++r)
+        for (int c = 0; c < 21; ++c)
+            large += (r == c ? "9" : "1") + std::string(c < 20 ? " " : "\n");
     const struct {
         const char* name;
         std::string args, input;
@@ -52,6 +56,11 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
          {chanceCsv}},
         {"text_shows_result_file_digits", "--report", worked, 0,
          {" 0.722448979591837\n", " 0.0795394908975717\n", " 9.0828967024969\n"}},
+        {"text_shows_the_matrix_used", "--report --transpose", worked, 0,
+         {"Error matrix (rows: classification, columns: reference)\n", "  20   3   2     25\n",
+          "  total  25  20  55    100\n"}},
+        {"text_leaves_out_a_large_matrix", "--report", large, 0,
+         {"The error matrix of 21 classes is left out here"}},
         {"text_with_comma_separator", "--report --decimal-separator ,", "2,5 1\n0,5 6\n", 0,
          {" 0,659090909090909\n", " 1,17234499048346\n"}},
         {"csv_keeps_the_point", "--report --format csv --decimal-separator ,", "25 25\n25 25\n",

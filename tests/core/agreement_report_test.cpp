@@ -229,7 +229,7 @@ TEST(AgreementReport, EachFigureThatCannotBeFormedSaysWhy) {
            "area.allocation_disagreement area.class2.users_accuracy area.class2.users_accuracy_se" +
            eachAreaClass("producers_accuracy producers_accuracy_se area area_se area_ci95_low "
                          "area_ci95_high"),
-           "Row 2 has no counts"}}},
+           "The counts of row 2 add up to 0, so the share"}}},
         // clang-format on
     };
     for (const auto& row : rows) {

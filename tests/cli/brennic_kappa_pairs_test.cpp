@@ -1,0 +1,87 @@
+// brennic-kappa --pairs and --transpose run as a process: the error matrix each
+// input makes, shown back in JSON, against matrices built by hand; the same
+// figures as from that matrix typed in; and each mistake named with its line.
+#include <gtest/gtest.h>
+
+#include "kappa_process.h"
+
+namespace {
+
+using BrennicKappaPairs = brennic::test::KappaProcessTest;
+
+// The "matrix" and the labels of the classes from a JSON report.
+std::string matrixAndLabels(const std::string& json) {
+    const std::size_t start = json.find("\"matrix\": ");
+    std::string found = json.substr(start, json.find('\n', start) - start);
+    for (std::size_t at = 0; (at = json.find("\"label\": ", at)) != std::string::npos; ++at)
+        found += " " + json.substr(at + 9, json.find(',', at) - at - 9);
+    return found;
+}
+
+TEST_F(BrennicKappaPairs, PairsAndTransposedMatricesMakeTheMatrixBuiltByHand) {
+    const struct {
+        const char* name;
+        std::string args, input;
+        std::string matrix;     // rows: classification, columns: reference
+        std::string sameAsText; // the matrix typed in, giving the same two lines
+    } rows[] = {
+        {"numeric_labels_in_numeric_order", "--pairs", "10 2\n2 2\n2 10\n10 10\n2 2\n9,10\n",
+         "\"matrix\": [[2, 0, 1], [0, 0, 1], [1, 0, 1]], \"2\" \"9\" \"10\"",
+         "2 0 1\n0 0 1\n1 0 1\n"},
+        {"text_labels_in_order_of_appearance", "--pairs",
+         "water;forest\r\n\"forest\";forest\r\nurban\tforest\r\nwater water\r\n",
+         "\"matrix\": [[1, 1, 0], [0, 1, 0], [0, 1, 0]], \"water\" \"forest\" \"urban\"",
+         "1 1 0\n0 1 0\n0 1 0\n"},
+        {"header_and_absent_classes", "--pairs --header --classes c,b,a,d",
+         "map,ground\na,b\nb,b\nb,a\n",
+         "\"matrix\": [[0, 0, 0, 0], [0, 1, 1, 0], "
+         "[0, 1, 0, 0], [0, 0, 0, 0]], \"c\" \"b\" \"a\" \"d\"",
+         "0 0 0 0\n0 1 1 0\n0 1 0 0\n0 0 0 0\n"},
+        {"reference_first", "--pairs --transpose", "x y\nx y\ny y\n",
+         "\"matrix\": [[0, 0], [2, 1]], \"x\" \"y\"", "0 0\n2 1\n"},
+        {"transposed_matrix", "--transpose", "20 5 0\n3 15 2\n2 5 48\n",
+         "\"matrix\": [[20, 3, 2], [5, 15, 5], [0, 2, 48]], \"1\" \"2\" \"3\"",
+         "20 3 2\n5 15 5\n0 2 48\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto report = run(row.args + " --report --format json", row.input);
+        ASSERT_EQ(report.status, 0) << report.err;
+        EXPECT_EQ(matrixAndLabels(report.out), row.matrix);
+        const auto lines = run(row.args, row.input);
+        const auto typed = run("", row.sameAsText);
+        EXPECT_EQ(lines.status, typed.status);
+        EXPECT_EQ(lines.out + lines.err, typed.out + typed.err);
+    }
+}
+
+TEST_F(BrennicKappaPairs, EachMistakeNamesItsLine) {
+    std::string manyClasses;
+    for (int i = 0; i < 300; ++i)
+        manyClasses += "c" + std::to_string(i) + " c0\n";
+    const struct {
+        const char* name;
+        std::string args, input, error;
+    } rows[] = {
+        {"one_label", "--pairs", "a b\n\na\n", "line 3 holds 1 label; each line holds two"},
+        {"three_labels", "--pairs", "a b c\n", "line 1 holds more than 2 labels"},
+        {"empty_label", "--pairs", "a b\na,\"\"\n", "line 2, label 2 is empty"},
+        {"empty_between_delimiters", "--pairs", "a;;b\n", "line 1, label 2 is empty"},
+        {"not_a_listed_class", "--pairs --classes a,b", "a b\nb c\n",
+         "line 2: 'c' is not one of the classes given with --classes"},
+        {"class_listed_twice", "--pairs --classes a,b,a", "a b\n", "'a' is listed twice"},
+        {"too_many_classes", "--pairs", manyClasses, "the pairs hold 300 classes; at most 254"},
+        {"one_class", "--pairs", "a a\na a\n", "the pairs hold 1 class; at least 2"},
+        {"no_pairs", "--pairs --header", "map ground\n\n", "no pairs were read"},
+        {"header_without_pairs", "--header", "1 2\n3 4\n", "--header and --classes need --pairs"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto outcome = run(row.args, row.input);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_NE(outcome.err.find(row.error), std::string::npos) << outcome.err;
+    }
+}
+
+} // namespace
