@@ -42,8 +42,10 @@ std::string jsonString(std::string_view text) {
 // A figure as a JSON member; its reason, if any, goes to `reasons`.
 void jsonMember(std::string& out, std::string_view name, const Figure& figure,
                 std::string& reasons) {
-    out += jsonString(name);
-    out += ": ";
+    // Field names are plain identifiers: quoted, they need no escapes.
+    out += '"';
+    out += name;
+    out += "\": ";
     if (figure.defined()) {
         out += shortestNumber(*figure.value);
     } else {

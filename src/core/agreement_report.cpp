@@ -100,7 +100,22 @@ WeightTable makeWeights(Weights weights, const Proportions& p, CheckedArithmetic
     t.rowMean.assign(idx(n + 1), 0.0);
     t.colMean.assign(idx(n + 1), 0.0);
     double observed = 0.0;
-    for (int j = 1; j <= n; ++j) // the cells in memory order, column by column
+    if (weights == Weights::None) {
+        // Every cell off the diagonal weighs 1: the means are the shares of the
+        // other classes, formed without a pass over the cells.
+        double rowShares = 0.0, colShares = 0.0;
+        for (int k = 1; k <= n; ++k) {
+            rowShares += p.row[idx(k)];
+            colShares += p.col[idx(k)];
+            observed += p.m.x(k, k);
+        }
+        for (int k = 1; k <= n; ++k) {
+            t.rowMean[idx(k)] = colShares - p.col[idx(k)];
+            t.colMean[idx(k)] = rowShares - p.row[idx(k)];
+        }
+        observed = p.N - observed;
+    }
+    for (int j = 1; j <= n && weights != Weights::None; ++j) // column by column, as stored
         for (int i = 1; i <= n; ++i) {
             const double v = t.v(i, j);
             t.rowMean[idx(i)] += p.col[idx(j)] * v;
@@ -245,20 +260,6 @@ WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& 
     return w;
 }
 
-// Sum over the cells of x_kl times the squared deviation of `term(k, l)` from
-// `mean`, over N: the variance behind a standard error, in a form that rounding
-// cannot make negative (only negative counts can).
-template <typename Term> double cellVariance(const Proportions& p, double mean, Term term) {
-    const int n = p.m.size();
-    double sum = 0.0;
-    for (int l = 1; l <= n; ++l) // the cells in memory order, column by column
-        for (int k = 1; k <= n; ++k) {
-            const double deviation = term(k, l) - mean;
-            sum += p.m.x(k, l) * (deviation * deviation);
-        }
-    return sum / p.N;
-}
-
 // Overall accuracy, Scott's pi, Gwet's AC1, Brennan-Prediger and Krippendorff's
 // alpha, with the standard errors of Gwet (2008): with pi_k = (p_k. + p_.k) / 2,
 // Var = [sum p_kl (w_kl - t_kl)^2 - (pa - 2 (1 - coefficient) pe)^2] / (N (1 - pe)^2),
@@ -333,29 +334,34 @@ void formRobust(const Proportions& p, const Figure& observed, AgreementReport& r
         standardErrorReason);
 
     // The standard errors of the two coefficients, from their terms t_kl =
-    // w_kl - (1 - coefficient) spread(k, l).
-    const auto coefficientSe = [&](const Figure& coefficient, double pe, auto spread) {
+    // w_kl - (1 - coefficient) spread(k, l), summed in one pass over the cells as
+    // x_kl times the squared deviation from their mean. Scott: spread = pi_k +
+    // pi_l; Gwet: 2 (1 - (pi_k + pi_l) / 2) / (q - 1) = (2 - (pi_k + pi_l)) / (q - 1).
+    const double restScott = 1.0 - o[scott_pi].value.value_or(1.0);
+    const double restGwet = 1.0 - o[gwet_ac1].value.value_or(1.0);
+    const double meanScott = pa - 2.0 * restScott * peScott;
+    const double meanGwet = pa - 2.0 * restGwet * peGwet;
+    double sumScott = 0.0, sumGwet = 0.0;
+    for (int l = 1; l <= n; ++l) // the cells in memory order, column by column
+        for (int k = 1; k <= n; ++k) {
+            const double x = p.m.x(k, l), w = k == l ? 1.0 : 0.0;
+            const double spread = pi[idx(k)] + pi[idx(l)];
+            const double scott = w - restScott * spread - meanScott;
+            const double gwet = w - restGwet * ((2.0 - spread) / (q - 1.0)) - meanGwet;
+            sumScott += x * (scott * scott);
+            sumGwet += x * (gwet * gwet);
+        }
+    const auto coefficientSe = [&](const Figure& coefficient, double pe, double sum) {
         return FormFigure(
             Step::Report, {&coefficient},
             [&](CheckedArithmetic& c) {
-                const double rest = 1.0 - *coefficient.value;
-                const double mean = pa - 2.0 * rest * pe;
-                const double variance = cellVariance(p, mean, [&](int k, int l) {
-                    const double w = k == l ? 1.0 : 0.0;
-                    return w - rest * spread(k, l);
-                });
                 const double outside = c.sub(1.0, pe);
-                return c.sqrt(c.div(c.finite(variance), c.mul(N, c.mul(outside, outside))));
+                return c.sqrt(c.div(c.finite(sum / N), c.mul(N, c.mul(outside, outside))));
             },
             standardErrorReason);
     };
-    // Scott: t_kl = w_kl - (1 - pi)(pi_k + pi_l); Gwet: t_kl = w_kl - 2 (1 - AC1)
-    // (1 - (pi_k + pi_l) / 2) / (q - 1) = w_kl - (1 - AC1)(2 - (pi_k + pi_l)) / (q - 1).
-    o[scott_pi_se] =
-        coefficientSe(o[scott_pi], peScott, [&](int k, int l) { return pi[idx(k)] + pi[idx(l)]; });
-    o[gwet_ac1_se] = coefficientSe(o[gwet_ac1], peGwet, [&](int k, int l) {
-        return (2.0 - (pi[idx(k)] + pi[idx(l)])) / (q - 1.0);
-    });
+    o[scott_pi_se] = coefficientSe(o[scott_pi], peScott, sumScott);
+    o[gwet_ac1_se] = coefficientSe(o[gwet_ac1], peGwet, sumGwet);
 }
 
 // Quantity and allocation disagreement (Pontius and Millones 2011) of the shares
