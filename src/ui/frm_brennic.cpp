@@ -64,6 +64,8 @@ void FrmBrennic::createWidgets() {
     m_text1->setObjectName(QStringLiteral("Text1"));
     m_text1->setGeometry(t.rect(120, 960, 540, 375));
     m_text1->setToolTip(QStringLiteral("The Matrix Dimensions box"));
+    // Only the user's own edits: the spin control writes with setText.
+    connect(m_text1, &QLineEdit::textEdited, this, &FrmBrennic::noteSizeTyped);
 
     m_upDown1 = new UpDown(m_text1, 0, 10, m_client);
     m_upDown1->setObjectName(QStringLiteral("UpDown1"));

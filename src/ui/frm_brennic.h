@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <optional>
 #include <string>
 
 #include "main_window_state.h"
@@ -81,10 +82,12 @@ class FrmBrennic : public QMainWindow {
     void placeStatusBar();
     void showInputError(const QString& prompt);
     bool sizeBoxNumber(double& number) const;
+    void noteSizeTyped(const QString& text) { m_typedSize = text; }
 
     FrmBrennicServices m_services;
     MainWindowState m_state;
-    bool m_resultsWritten = false; // a run has written both lines of Result.txt
+    bool m_resultsWritten = false;      // a run has written both lines of Result.txt
+    std::optional<QString> m_typedSize; // what the user typed into Text1 since the last tick
 
     QWidget* m_client = nullptr;
     QLabel* m_label1 = nullptr;
