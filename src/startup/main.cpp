@@ -46,14 +46,13 @@ int main(int argc, char** argv) {
 
     ui::QtMessageBoxes messages;
     ui::QtSaveDialog saveDialog;
-    ui::DesktopDocumentOpener documents;
     ui::QuitProgramExit programExit;
     const std::string programDirectory = platform::ProgramDirectory();
     const char decimalSeparator = userDecimalSeparator();
 
     return startup::RunStartup(screen, pause, [&]() -> QWidget* {
-        return new ui::FrmBrennic(
-            ui::FrmBrennicServices{messages, saveDialog, documents, programExit, starter, &about,
-                                   programDirectory, decimalSeparator, screen.logicalDpi});
+        return new ui::FrmBrennic(ui::FrmBrennicServices{messages, saveDialog, programExit, starter,
+                                                         &about, programDirectory, decimalSeparator,
+                                                         screen.logicalDpi});
     });
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <optional>
 #include <string>
 
@@ -29,8 +30,8 @@ class ProgramStarter;
 namespace brennic::ui {
 
 class AboutOpener;
-class DocumentOpener;
 class FlexGrid;
+class HelpWindow;
 class MessageBoxes;
 class ProgramExit;
 class SaveDialog;
@@ -41,7 +42,6 @@ class UpDown;
 struct FrmBrennicServices {
     MessageBoxes& messages;
     SaveDialog& saveDialog;
-    DocumentOpener& documents;
     ProgramExit& programExit;
     platform::ProgramStarter& starter;
     AboutOpener* about = nullptr;
@@ -101,6 +101,7 @@ class FrmBrennic : public QMainWindow {
     StatusBar* m_statusBar1 = nullptr;
     QPlainTextEdit* m_rtfBox = nullptr;
     QTimer* m_timer1 = nullptr;
+    QPointer<HelpWindow> m_helpWindow; // How-to's own window, while it is open
 
     QAction* m_mnuFileSaveAs = nullptr;
     QAction* m_mnuFileExit = nullptr;
