@@ -10,10 +10,12 @@
 #include "info_box.h"
 #include "module1.h"
 #include "pause.h"
+#include "png_picture.h"
 #include "program_directory.h"
 #include "qt_services.h"
 #include "registry.h"
 #include "screen_facts.h"
+#include "startup_resources.h"
 #include "system_program_starter.h"
 
 namespace {
@@ -33,7 +35,8 @@ int main(int argc, char** argv) {
     using namespace brennic;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(startup::kAppFacts.title));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/brennic.png")));
+    startup::InitStartupResources();
+    QApplication::setWindowIcon(QIcon(ui::PngPicture(startup::ProgramIconPath())));
 
     const startup::ScreenFacts screen = startup::PrimaryScreenFacts(app);
     platform::ThreadPause pause;
