@@ -26,9 +26,6 @@ struct NoSave : ui::SaveDialog {
         return std::nullopt;
     }
 };
-struct NoDocuments : ui::DocumentOpener {
-    bool Open(const QString&) override { return false; }
-};
 struct NoExit : ui::ProgramExit {
     void Exit() override {}
 };
@@ -78,14 +75,13 @@ class Window {
 
   private:
     ui::FrmBrennicServices makeServices() {
-        return ui::FrmBrennicServices{m_messages, m_save,         m_documents, m_exit, m_starter,
-                                      nullptr,    m_dir.string(), '.',         96.0};
+        return ui::FrmBrennicServices{m_messages, m_save,         m_exit, m_starter,
+                                      nullptr,    m_dir.string(), '.',    96.0};
     }
 
     std::filesystem::path m_dir;
     QuietMessages m_messages;
     NoSave m_save;
-    NoDocuments m_documents;
     NoExit m_exit;
     NoStarter m_starter;
     ui::FrmBrennic m_window;

@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "design_font.h"
+#include "png_picture.h"
 #include "startup_resources.h"
 #include "twips.h"
 
@@ -41,7 +42,7 @@ FrmAbout::FrmAbout(const AppFacts& facts, const ScreenFacts& screen, SysInfoServ
     InitStartupResources();
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowIcon(QIcon(ProgramIconPath()));
+    setWindowIcon(QIcon(ui::PngPicture(ProgramIconPath())));
     // No font is designed for this window: the windows' own default face.
     setFont(ui::designFont(8.25));
 
@@ -58,7 +59,7 @@ void FrmAbout::createWidgets(double logicalDpi) {
     auto* picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-    picIcon->setPixmap(QPixmap(ProgramIconPath()));
+    picIcon->setPixmap(ui::PngPicture(ProgramIconPath()));
     picIcon->move(twips.px(240), twips.px(240));
     picIcon->adjustSize(); // the picture box sizes itself to its picture
 

@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <functional>
 
+#include "png_picture.h"
 #include "startup_resources.h"
 #include "twips.h"
 
@@ -93,7 +94,7 @@ void FrmSplash::createFrame(double logicalDpi) {
     // The picture first, so that the labels lie over it.
     auto* imgLogo = new QLabel(m_frame1);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
-    imgLogo->setPixmap(QPixmap(SplashLogoPath()));
+    imgLogo->setPixmap(ui::PngPicture(SplashLogoPath()));
     imgLogo->setScaledContents(true);
     imgLogo->setGeometry(twips.rect(120, 240, 3600, 2520));
 

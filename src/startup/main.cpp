@@ -11,17 +11,20 @@
 #include "info_box.h"
 #include "module1.h"
 #include "pause.h"
+#include "png_picture.h"
 #include "program_directory.h"
 #include "qt_services.h"
 #include "registry.h"
 #include "screen_facts.h"
+#include "startup_resources.h"
 #include "system_program_starter.h"
 
 int main(int argc, char** argv) {
     using namespace brennic;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(startup::kAppFacts.title));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/brennic.png")));
+    startup::InitStartupResources();
+    QApplication::setWindowIcon(QIcon(ui::PngPicture(startup::ProgramIconPath())));
 
     const startup::ScreenFacts screen = startup::PrimaryScreenFacts(app);
     platform::ThreadPause pause;
@@ -34,14 +37,13 @@ int main(int argc, char** argv) {
 
     ui::QtMessageBoxes messages;
     ui::QtSaveDialog saveDialog;
-    ui::DesktopDocumentOpener documents;
     ui::QuitProgramExit programExit;
     const std::string programDirectory = platform::ProgramDirectory();
     const char decimalSeparator = ui::DecimalSeparatorOf(QLocale());
 
     return startup::RunStartup(screen, pause, [&]() -> QWidget* {
-        return new ui::FrmBrennic(
-            ui::FrmBrennicServices{messages, saveDialog, documents, programExit, starter, &about,
-                                   programDirectory, decimalSeparator, screen.logicalDpi});
+        return new ui::FrmBrennic(ui::FrmBrennicServices{messages, saveDialog, programExit, starter,
+                                                         &about, programDirectory, decimalSeparator,
+                                                         screen.logicalDpi});
     });
 }

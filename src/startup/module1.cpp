@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 
 #include "app_facts.h"
 #include "frm_splash.h"
@@ -43,10 +44,17 @@ QWidget* ShowStartupWindows(const ScreenFacts& screen, platform::Pause& pause,
     QPointer<FrmSplash> splash = new FrmSplash(kAppFacts, screen);
     splash->show();
     drawNow(splash);
-    pause.Sleep(kSplashPause);
+    // The pause is there to show the splash window. The main window is built
+    // within it, hidden, and the pause lasts only what is left of it, so that the
+    // user waits for nothing but the main window's appearing once it is over.
+    QElapsedTimer splashShown;
+    splashShown.start();
+    QWidget* mainWindow = createMainWindow();
+    mainWindow->ensurePolished();
+    const auto spent = std::chrono::milliseconds(splashShown.elapsed());
+    pause.Sleep(std::max(kSplashPause - spent, std::chrono::milliseconds(0)));
     // A key press or click may already have closed it while events were handled.
     delete splash.data();
-    QWidget* mainWindow = createMainWindow();
     mainWindow->show();
     return mainWindow;
 }

@@ -25,8 +25,9 @@ inline constexpr std::chrono::milliseconds kSplashShowLimit{2000};
 using MainWindowFactory = std::function<QWidget*()>;
 
 // Steps 1 to 5 of the start-up: shows the splash window and waits until it is
-// drawn on the screen, pauses with `pause` (no events are handled meanwhile),
-// deletes the splash window, then creates and shows the main window and returns it.
+// drawn on the screen, creates the main window hidden, pauses with `pause` for
+// what is left of kSplashPause after that (no events are handled meanwhile),
+// deletes the splash window, then shows the main window and returns it.
 QWidget* ShowStartupWindows(const ScreenFacts& screen, platform::Pause& pause,
                             const MainWindowFactory& createMainWindow);
 

@@ -63,12 +63,15 @@ void FrmBrennic::EnterCommand() {
 }
 
 void FrmBrennic::TimerStep() {
-    // The size box is not raised to 2 while the user is typing in it: "12" would
-    // otherwise become "22" when the "1" is raised before the "2" is typed. The
-    // window's own focus widget counts, so switching to another program half-way
-    // through the size does not change it either.
+    // A size the user has typed since the previous tick is left alone for this
+    // tick: "12" would otherwise become "22" when the "1" is raised before the "2"
+    // is typed. Anything else below 2 is raised now: a text the spin control wrote
+    // (also over a typed one), or one that stood unchanged for a whole tick,
+    // whether or not the box has the focus.
+    const bool typedSinceLastTick = m_typedSize && *m_typedSize == m_text1->text();
+    m_typedSize.reset();
     double number = 0.0;
-    if (focusWidget() != m_text1 && sizeBoxNumber(number) && number < 2.0)
+    if (!typedSinceLastTick && sizeBoxNumber(number) && number < 2.0)
         m_text1->setText(QStringLiteral("2"));
 
     if (m_state.GridReady != 1)

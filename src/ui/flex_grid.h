@@ -3,6 +3,12 @@
 // fixed ones too, and the current cell (Row, Col) is the entry cursor. The user
 // picks the current cell with a click or the arrow keys but cannot type into it;
 // texts change only through setText.
+//
+// Drawn flat: the fixed row and column in the button colours with black lines
+// around every fixed cell, the data cells in the window colours with light grey
+// lines, gray beyond the last cell. The current cell keeps the data colours and
+// is outlined by a dotted focus rectangle; only a selection of more than one
+// cell takes the highlight colours.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -79,9 +85,18 @@ class FlexGrid : public QTableView {
         FlexGrid& m_grid;
     };
 
+    // The colours the grid draws with, beside those of the palette.
+    static QColor dataLineColour() { return QColor(192, 192, 192); }
+    static QColor beyondColour() { return QColor(128, 128, 128); }
+    static QColor fixedLineColour() { return QColor(0, 0, 0); }
+
   protected:
     void keyboardSearch(const QString&) override {}
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     void keepCurrentInside();
@@ -92,6 +107,7 @@ class FlexGrid : public QTableView {
     int m_col = 1;
     int m_batchDepth = 0;
     bool m_showing = false;
+    bool m_dragging = false;
 };
 
 } // namespace brennic::ui

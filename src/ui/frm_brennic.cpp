@@ -15,6 +15,7 @@
 
 #include "design_font.h"
 #include "flex_grid.h"
+#include "png_picture.h"
 #include "status_bar.h"
 #include "twips.h"
 #include "up_down.h"
@@ -31,7 +32,7 @@ FrmBrennic::FrmBrennic(FrmBrennicServices services, QWidget* parent)
     : QMainWindow(parent), m_services(std::move(services)) {
     setObjectName(QStringLiteral("frmBrennic"));
     setWindowTitle(QStringLiteral("Kappa Brennic Correction"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/brennic.png")));
+    setWindowIcon(QIcon(PngPicture(QStringLiteral(":/icons/brennic.png"))));
     setFont(designFont(8.25));
     loadEnterPictures();
 
@@ -64,6 +65,8 @@ void FrmBrennic::createWidgets() {
     m_text1->setObjectName(QStringLiteral("Text1"));
     m_text1->setGeometry(t.rect(120, 960, 540, 375));
     m_text1->setToolTip(QStringLiteral("The Matrix Dimensions box"));
+    // Only the user's own edits: the spin control writes with setText.
+    connect(m_text1, &QLineEdit::textEdited, this, &FrmBrennic::noteSizeTyped);
 
     m_upDown1 = new UpDown(m_text1, 0, 10, m_client);
     m_upDown1->setObjectName(QStringLiteral("UpDown1"));
@@ -81,8 +84,8 @@ void FrmBrennic::createWidgets() {
     m_txtInput->installEventFilter(this);
 
     QIcon bolt;
-    bolt.addFile(QStringLiteral(":/pictures/enter-32.png"));
-    bolt.addFile(QStringLiteral(":/pictures/enter-16.png"));
+    bolt.addPixmap(PngPicture(QStringLiteral(":/pictures/enter-32.png")));
+    bolt.addPixmap(PngPicture(QStringLiteral(":/pictures/enter-16.png")));
     m_cmdEnter = new QPushButton(bolt, QStringLiteral("Enter"), m_client);
     m_cmdEnter->setObjectName(QStringLiteral("cmdEnter"));
     m_cmdEnter->setGeometry(t.rect(6840, 480, 855, 375));

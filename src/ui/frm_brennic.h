@@ -9,6 +9,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
+#include <optional>
 #include <string>
 
 #include "main_window_state.h"
@@ -32,8 +34,8 @@ class ProgramStarter;
 namespace brennic::ui {
 
 class AboutOpener;
-class DocumentOpener;
 class FlexGrid;
+class HelpWindow;
 class MessageBoxes;
 class ProgramExit;
 class SaveDialog;
@@ -44,7 +46,6 @@ class UpDown;
 struct FrmBrennicServices {
     MessageBoxes& messages;
     SaveDialog& saveDialog;
-    DocumentOpener& documents;
     ProgramExit& programExit;
     platform::ProgramStarter& starter;
     AboutOpener* about = nullptr;
@@ -87,12 +88,14 @@ class FrmBrennic : public QMainWindow {
     void showInputError(const QString& prompt);
     bool sizeBoxNumber(double& number) const;
     FileSystem& files() const;
+    void noteSizeTyped(const QString& text) { m_typedSize = text; }
 
     FrmBrennicServices m_services;
     MainWindowState m_state;
     // Result.txt holds both lines of the last run that reached it: a later run
     // that makes it new and stops before its values clears this.
     bool m_resultsWritten = false;
+    std::optional<QString> m_typedSize; // what the user typed into Text1 since the last tick
 
     QWidget* m_client = nullptr;
     QLabel* m_label1 = nullptr;
@@ -106,6 +109,7 @@ class FrmBrennic : public QMainWindow {
     StatusBar* m_statusBar1 = nullptr;
     QPlainTextEdit* m_rtfBox = nullptr;
     QTimer* m_timer1 = nullptr;
+    QPointer<HelpWindow> m_helpWindow; // How-to's own window, while it is open
 
     QAction* m_mnuFileSaveAs = nullptr;
     QAction* m_mnuFileExit = nullptr;

@@ -7,6 +7,7 @@
 #include "about_opener.h"
 #include "file_copy.h"
 #include "frm_brennic.h"
+#include "help_window.h"
 #include "program_starter.h"
 #include "result_file.h"
 #include "services.h"
@@ -95,14 +96,22 @@ void FrmBrennic::HowTo() {
     if (m_services.starter.Start(viewer))
         return;
     // Where that viewer does not exist, the same help ships as a page beside the
-    // program for the desktop's own viewer.
-    const QString page = text(directory + PathSeparator + "BrennicHelp.html");
-    if (m_services.documents.Open(page))
-        return;
-    m_services.messages.Show(QStringLiteral("The help could not be opened. Tried to start \"%1\" "
-                                            "and to open %2.")
-                                 .arg(text(viewer), page),
-                             QStringLiteral("How-to"), MessageBoxes::Icon::Warning);
+    // program, shown in the program's own help window: one window, brought to the
+    // front when How-to is chosen again.
+    if (m_helpWindow.isNull()) {
+        const QString page = text(directory + PathSeparator + "BrennicHelp.html");
+        QFile file(page);
+        if (!file.open(QIODevice::ReadOnly)) {
+            m_services.messages.Show(
+                QStringLiteral("Cannot show the help %1: %2.").arg(page, file.errorString()),
+                QStringLiteral("How-to"), MessageBoxes::Icon::Warning);
+            return;
+        }
+        m_helpWindow = new HelpWindow(page, m_services.logicalDpi, this);
+    }
+    m_helpWindow->show();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
 }
 
 void FrmBrennic::Exit() {

@@ -1,12 +1,10 @@
 #include "qt_services.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QUrl>
 
 namespace brennic::ui {
 
@@ -35,12 +33,6 @@ std::optional<QString> QtSaveDialog::AskSavePath(const QString& directory,
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return QDir::toNativeSeparators(QFileInfo(dialog.selectedFiles().first()).absoluteFilePath());
-}
-
-bool DesktopDocumentOpener::Open(const QString& path) {
-    if (!QFileInfo(path).isFile())
-        return false;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 void QuitProgramExit::Exit() {

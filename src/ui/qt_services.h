@@ -16,11 +16,6 @@ class QtSaveDialog : public SaveDialog {
                                        int selectedFilter) override;
 };
 
-class DesktopDocumentOpener : public DocumentOpener {
-  public:
-    bool Open(const QString& path) override;
-};
-
 class QuitProgramExit : public ProgramExit {
   public:
     void Exit() override;

@@ -1,5 +1,5 @@
 // What the main window needs from outside itself: message boxes, the save dialog,
-// the desktop's document viewer, ending the program. Each is an interface so that
+// ending the program. Each is an interface so that
 // tests drive the real window with stand-ins and no dialog ever stays open.
 #pragma once
 
@@ -25,13 +25,6 @@ class SaveDialog {
     // Does not ask before replacing a file and adds no suffix. Nothing on Cancel.
     virtual std::optional<QString> AskSavePath(const QString& directory, const QStringList& filters,
                                                int selectedFilter) = 0;
-};
-
-class DocumentOpener {
-  public:
-    virtual ~DocumentOpener() = default;
-    // Opens a local file with the desktop's viewer for its type. False on failure.
-    virtual bool Open(const QString& path) = 0;
 };
 
 class ProgramExit {

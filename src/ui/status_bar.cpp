@@ -1,25 +1,64 @@
 #include "status_bar.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
+#include <QPainter>
 
 namespace brennic::ui {
 
-StatusBar::StatusBar(QWidget* parent) : QFrame(parent), m_text(new QLabel(this)) {
+// The sunken panel that holds the text. A QLabel would cut a long text off at
+// the right and take the bar's minimum width from the text.
+class StatusBar::Panel final : public QFrame {
+  public:
+    explicit Panel(QWidget* parent) : QFrame(parent) {
+        setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+
+    const QString& text() const { return m_text; }
+    void setText(const QString& text) {
+        m_text = text;
+        update();
+    }
+    QString shownText() const {
+        return fontMetrics().elidedText(m_text, Qt::ElideMiddle, textRect().width());
+    }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        QFrame::paintEvent(event);
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(textRect(), Qt::AlignLeft | Qt::AlignVCenter, shownText());
+    }
+
+  private:
+    // Inside the frame, with the indent a framed label keeps: half an "x".
+    QRect textRect() const {
+        const int indent = fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2;
+        return contentsRect().adjusted(indent, 0, -indent, 0);
+    }
+
+    QString m_text;
+};
+
+StatusBar::StatusBar(QWidget* parent) : QFrame(parent), m_panel(new Panel(this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
-    m_text->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_text->setTextFormat(Qt::PlainText);
-    m_text->setObjectName(QStringLiteral("SimpleText"));
-    layout->addWidget(m_text);
+    m_panel->setObjectName(QStringLiteral("SimpleText"));
+    layout->addWidget(m_panel);
 }
 
 QString StatusBar::SimpleText() const {
-    return m_text->text();
+    return m_panel->text();
 }
 
 void StatusBar::setSimpleText(const QString& text) {
-    m_text->setText(text);
+    m_panel->setText(text);
+    setToolTip(text);
+}
+
+QString StatusBar::shownText() const {
+    return m_panel->shownText();
 }
 
 } // namespace brennic::ui

@@ -104,22 +104,49 @@ TEST_F(WindowTest, EnterCommandFillsRowByRowAndGivesTheFocusBack) {
     }
 }
 
-TEST_F(WindowTest, TimerRaisesTheSizeToTwoUnlessItIsBeingTyped) {
+TEST_F(WindowTest, TimerRaisesTheSizeToTwoUnlessTypedSinceTheLastTick) {
+    // Steps in order, with the focus in the size box or elsewhere: "set X" writes
+    // the text as the program does, "type X" types keys at the end of the box,
+    // "down" clicks the spin control's down arrow, "tick" is one timer step.
+    // `after` is the box's text at the end.
     // clang-format off
-    struct Clamp { const char* name; const char* typed; bool typing; const char* after; };
+    struct Clamp { const char* name; std::vector<std::string> steps; const char* after; };
     const Clamp clamps[] = {
-        {"one_raised", "1", false, "2"},        {"fraction_raised", "1.5", false, "2"},
-        {"two_left", "2", false, "2"},          {"letters_left", "abc", false, "abc"},
-        {"empty_left", "", false, ""},          {"typing_one_left", "1", true, "1"}};
+        {"typed_one_then_two_across_a_tick", {"set ", "type 1", "tick", "type 2", "tick"}, "12"},
+        {"typed_one_spared_one_tick", {"set ", "type 1", "tick"}, "1"},
+        {"typed_one_left_alone_two_ticks", {"set ", "type 1", "tick", "tick"}, "2"},
+        {"arrow_down_to_one", {"set 2", "tick", "down", "tick"}, "2"},
+        {"arrow_down_to_zero", {"set 1", "down", "tick"}, "2"},
+        {"arrow_right_after_typing", {"set ", "type 2", "down", "tick"}, "2"},
+        {"written_one", {"set 1", "tick"}, "2"},
+        {"letters_left", {"set ", "type abc", "tick", "tick"}, "abc"},
+        {"empty_left", {"set ", "tick", "tick"}, ""}};
     // clang-format on
-    for (const Clamp& clamp : clamps) {
-        SCOPED_TRACE(clamp.name);
-        if (clamp.typing && !active)
-            continue; // the focus needs an active window
-        (clamp.typing ? static_cast<QWidget*>(sizeBox()) : grid())->setFocus();
-        sizeBox()->setText(clamp.typed);
-        window->TimerStep();
-        EXPECT_EQ(sizeBox()->text(), clamp.after);
+    QToolButton* down = nullptr;
+    for (QToolButton* b : find("UpDown1")->findChildren<QToolButton*>())
+        if (b->arrowType() == Qt::DownArrow)
+            down = b;
+    ASSERT_NE(down, nullptr);
+    for (bool focused : {true, false}) {
+        for (const Clamp& clamp : clamps) {
+            SCOPED_TRACE(std::string(clamp.name) + (focused ? " focused" : " not focused"));
+            (focused ? static_cast<QWidget*>(sizeBox()) : grid())->setFocus();
+            window->TimerStep(); // nothing typed before the row
+            for (const std::string& step : clamp.steps) {
+                const QString arg = QString::fromStdString(step.substr(step.find(' ') + 1));
+                if (step.starts_with("type ")) {
+                    sizeBox()->end(false);
+                    QTest::keyClicks(sizeBox(), arg);
+                } else if (step.starts_with("set ")) {
+                    sizeBox()->setText(arg);
+                } else if (step == "down") {
+                    QTest::mouseClick(down, Qt::LeftButton);
+                } else {
+                    window->TimerStep();
+                }
+            }
+            EXPECT_EQ(sizeBox()->text(), clamp.after);
+        }
     }
 }
 

@@ -1,4 +1,5 @@
 // The window as it first shows, what resizing does to it, and typing into the grid.
+#include <QDir>
 #include <QMenu>
 
 #include "window_fixture.h"
@@ -79,6 +80,43 @@ TEST_F(WindowTest, ResizingMovesOnlyTheStatusBar) {
             }
         EXPECT_EQ(find("StatusBar1")->geometry(),
                   QRect(0, client.height() - 25, client.width(), 25));
+    }
+}
+
+TEST_F(WindowTest, StatusTextWiderThanTheBarLosesItsMiddleNotItsFileName) {
+    runWorkedExample();
+    const QString folder = dir + "/a folder with a name long enough to fill the bar twice over";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    s->answer = folder + "/kappa of the survey.csv";
+    menu("mnuFileSaveAs")->trigger();
+    const QString saved =
+        "The contents of " + resultPath() + " have been saved to " + *s->answer + ".";
+    const QString fits = "Supply input parameters and data.";
+    auto* bar = find<StatusBar>("StatusBar1");
+    // clang-format off
+    struct Row { const char* name; QString text; int windowWidth; bool shortened; };
+    const Row rows[] = {
+        {"long_text_in_designed_window", saved, 521, true},
+        {"long_text_in_wide_window", saved, 3000, false},
+        {"short_text", fits, 521, false}};
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (QLatin1String(row.name) == QLatin1String("short_text"))
+            menu("mnuViewInput")->trigger();
+        window->resize(row.windowWidth, window->height());
+        QApplication::processEvents();
+        EXPECT_EQ(bar->SimpleText(), row.text);
+        EXPECT_EQ(bar->toolTip(), row.text);
+        const QString shown = bar->shownText();
+        if (!row.shortened) {
+            EXPECT_EQ(shown, row.text);
+            continue;
+        }
+        EXPECT_TRUE(shown.startsWith("The contents of ")) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith("/kappa of the survey.csv.")) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+        EXPECT_LT(bar->fontMetrics().horizontalAdvance(shown), bar->width());
     }
 }
 

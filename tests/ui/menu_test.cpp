@@ -1,6 +1,8 @@
 // The menu commands: the two views, Save As, How-to, Exit and About.
 #include <QDir>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBrowser>
 
 #include "window_fixture.h"
 
@@ -131,27 +133,80 @@ TEST_F(WindowTest, SaveAsCopiesOnlyAFileWithItsFigures) {
     }
 }
 
-TEST_F(WindowTest, HowToStartsTheViewerOrOpensThePage) {
+// The program's help windows among all top-level windows.
+std::vector<QTextBrowser*> helpWindows() {
+    std::vector<QTextBrowser*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* browser = qobject_cast<QTextBrowser*>(w); browser && browser->isVisible())
+            found.push_back(browser);
+    return found;
+}
+
+TEST_F(WindowTest, HowToStartsTheViewerOrShowsThePageInOneHelpWindow) {
+    // `page` is written beside the program unless it is null; How-to is chosen
+    // `times` times.
     // clang-format off
-    struct Help { const char* name; const char* directorySuffix; bool starts, opens; };
+    struct Help { const char* name; const char* directorySuffix; bool starts; const char* page;
+                  int times; bool window, told; };
     const Help helps[] = {
-        {"viewer_starts", "", true, false},      {"root_like_directory", "/", true, false},
-        {"falls_back_to_page", "", false, true}, {"nothing_opens", "", false, false}};
+        {"viewer_starts", "", true, "<p>help</p>", 1, false, false},
+        {"root_like_directory", "/", true, nullptr, 1, false, false},
+        {"page_in_own_window", "", false, "<h1>Entering</h1>", 1, true, false},
+        {"chosen_three_times_one_window", "", false, "<h1>Entering</h1>", 3, true, false},
+        {"page_missing", "", false, nullptr, 2, false, true}};
     // clang-format on
     for (const Help& help : helps) {
         SCOPED_TRACE(help.name);
         const QString programDirectory = dir + help.directorySuffix;
+        const QString page = dir + "/BrennicHelp.html";
+        QFile::remove(page);
+        if (help.page != nullptr)
+            writeFile(page, help.page);
         open(programDirectory);
         s->starts = help.starts;
-        s->opens = help.opens;
-        menu("mnuHelpHowto")->trigger();
-        EXPECT_EQ(s->started,
-                  std::vector<std::string>{"c:\\winnt\\hh.exe " + programDirectory.toStdString() +
-                                           "/BrennicHelp.chm"});
-        EXPECT_EQ(s->opened, help.starts ? QStringList()
-                                         : QStringList{programDirectory + "/BrennicHelp.html"});
-        EXPECT_EQ(s->shown.size(), !help.starts && !help.opens ? 1u : 0u);
+        for (int i = 0; i < help.times; ++i)
+            menu("mnuHelpHowto")->trigger();
+        EXPECT_EQ(s->started.size(), static_cast<std::size_t>(help.times));
+        EXPECT_EQ(s->started[0],
+                  "c:\\winnt\\hh.exe " + programDirectory.toStdString() + "/BrennicHelp.chm");
+        const std::vector<QTextBrowser*> windows = helpWindows();
+        ASSERT_EQ(windows.size(), help.window ? 1u : 0u);
+        if (help.window) {
+            EXPECT_EQ(windows[0]->windowTitle(), "Brennic Help");
+            EXPECT_EQ(windows[0]->toPlainText(), "Entering");
+            EXPECT_TRUE(window->isEnabled()); // modeless: the main window goes on working
+        }
+        ASSERT_EQ(s->shown.size(), help.told ? static_cast<std::size_t>(help.times) : 0u);
+        if (help.told) {
+            EXPECT_TRUE(s->shown[0].prompt.contains(page)) << s->shown[0].prompt.toStdString();
+            EXPECT_TRUE(s->shown[0].prompt.contains("No such file"))
+                << s->shown[0].prompt.toStdString();
+        }
     }
+    // The window closes with the main window.
+    window.reset();
+    EXPECT_TRUE(helpWindows().empty());
+}
+
+TEST_F(WindowTest, HelpWindowFollowsLinksWithinThePage) {
+    QString filler;
+    for (int i = 0; i < 200; ++i)
+        filler += QStringLiteral("<p>line %1</p>").arg(i);
+    writeFile(
+        dir + "/BrennicHelp.html",
+        ("<p><a href=\"#far\">to the end</a></p>" + filler + "<h2 id=\"far\">End</h2>").toUtf8());
+    s->starts = false;
+    menu("mnuHelpHowto")->trigger();
+    ASSERT_EQ(helpWindows().size(), 1u);
+    QTextBrowser* help = helpWindows()[0];
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+    EXPECT_EQ(help->verticalScrollBar()->value(), 0);
+    // The keyboard reaches the link as a reader's would: Tab to it, Return on it.
+    help->setFocus();
+    QTest::keyClick(help, Qt::Key_Tab);
+    QTest::keyClick(help, Qt::Key_Return);
+    EXPECT_EQ(help->source().fragment(), "far");
+    EXPECT_GT(help->verticalScrollBar()->value(), 0);
 }
 
 TEST_F(WindowTest, ExitAndAboutGoThroughTheirServices) {

@@ -31,21 +31,16 @@ struct Shown {
     MessageBoxes::Icon icon;
 };
 
-// Every service of the window in one: messages and the help are recorded, the
-// save dialog gives `answer` (nothing: Cancel), starting and opening the help
-// work or fail as told.
-struct StandIns : MessageBoxes,
-                  SaveDialog,
-                  DocumentOpener,
-                  ProgramExit,
-                  AboutOpener,
-                  platform::ProgramStarter {
+// Every service of the window in one: messages and started programs are
+// recorded, the save dialog gives `answer` (nothing: Cancel), starting a program
+// works or fails as told.
+struct StandIns : MessageBoxes, SaveDialog, ProgramExit, AboutOpener, platform::ProgramStarter {
     std::vector<Shown> shown;
     std::optional<QString> answer;
     int asked = 0, selected = -1, exits = 0, abouts = 0;
     QString directory;
-    QStringList filters, opened;
-    bool starts = true, opens = true;
+    QStringList filters;
+    bool starts = true;
     std::vector<std::string> started;
 
     void Show(const QString& p, const QString& t, Icon i) override { shown.push_back({p, t, i}); }
@@ -54,7 +49,6 @@ struct StandIns : MessageBoxes,
         return answer;
     }
     bool Start(const std::string& line) override { return started.push_back(line), starts; }
-    bool Open(const QString& path) override { return opened << path, opens; }
     void Exit() override { ++exits; }
     void Open() override { ++abouts; }
 };
@@ -92,7 +86,7 @@ class WindowTest : public ::testing::Test {
         s = std::make_unique<StandIns>();
         files = brennic::test::FailingFiles();
         window = std::make_unique<FrmBrennic>(FrmBrennicServices{
-            *s, *s, *s, *s, *s, s.get(), programDirectory.toStdString(), separator, 96.0, &files});
+            *s, *s, *s, *s, s.get(), programDirectory.toStdString(), separator, 96.0, &files});
         window->show();
         active = QTest::qWaitForWindowActive(window.get());
         find<QTimer>("Timer1")->stop(); // the tests call TimerStep themselves

@@ -1,0 +1,24 @@
+#include "help_window.h"
+
+#include <QUrl>
+
+#include "twips.h"
+
+namespace brennic::ui {
+
+HelpWindow::HelpWindow(const QString& path, double logicalDpi, QWidget* owner)
+    : QTextBrowser(owner) {
+    setWindowFlag(Qt::Window);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("HelpWindow"));
+    setWindowTitle(QStringLiteral("Brennic Help"));
+    // Links within the page and to files beside it open here; the page has no
+    // others.
+    setOpenLinks(true);
+    setOpenExternalLinks(false);
+    setSource(QUrl::fromLocalFile(path));
+    const Twips t(logicalDpi);
+    resize(t.px(9600), t.px(9000));
+}
+
+} // namespace brennic::ui
