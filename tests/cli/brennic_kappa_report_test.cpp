@@ -2,6 +2,7 @@
 // figures are all short decimals, the options and their mistakes.
 #include <gtest/gtest.h>
 
+#include "figure_catalogue.h"
 #include "kappa_process.h"
 
 namespace {
@@ -97,6 +98,23 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         for (const std::string& words : row.words)
             EXPECT_NE(text.find(words), std::string::npos) << words << " in\n" << text;
     }
+}
+
+// The help page defines every field that the report writes, so that a figure
+// added to the report cannot be left out of it.
+TEST_F(BrennicKappaReport, HelpPageDefinesEveryField) {
+    const std::string page = readFile(brennic::test::nativePath(BRENNIC_HELP_PAGE));
+    const auto expectEach = [&](std::span<const brennic::FigureInfo> catalogue) {
+        for (const brennic::FigureInfo& info : catalogue)
+            EXPECT_NE(page.find("<code>" + std::string(info.field) + "</code>"), std::string::npos)
+                << info.field;
+    };
+    using namespace brennic;
+    expectEach(Catalogue<OverallFigure>());
+    expectEach(Catalogue<WeightedFigure>());
+    expectEach(Catalogue<ClassFigure>());
+    expectEach(Catalogue<AreaFigure>());
+    expectEach(Catalogue<AreaClassFigure>());
 }
 
 } // namespace
