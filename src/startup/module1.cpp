@@ -25,16 +25,26 @@ bool onScreen(const FrmSplash& splash) {
 }
 
 // Handles events until the window system has shown the splash window and it has
-// been painted, or the limit has passed, then pushes its pixels to the screen.
+// been painted, or the limit has passed (then it is painted now), and waits until
+// the window system has its pixels.
 void drawNow(QPointer<FrmSplash>& splash) {
     QTimer limit;
     limit.setSingleShot(true);
     limit.start(kSplashShowLimit);
     while (!splash.isNull() && !onScreen(*splash) && limit.isActive())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    if (!splash.isNull())
+    if (!splash.isNull() && !splash->painted())
         splash->repaint();
     QGuiApplication::sync();
+}
+
+// Does ahead what showing a window would do first: its native window, its
+// layout, and a first drawing off the screen, which loads the fonts' glyphs, so
+// that showing it after the pause only maps and paints it.
+void prepareToShow(QWidget& window) {
+    window.ensurePolished();
+    window.winId();
+    window.grab();
 }
 
 } // namespace
@@ -50,7 +60,7 @@ QWidget* ShowStartupWindows(const ScreenFacts& screen, platform::Pause& pause,
     QElapsedTimer splashShown;
     splashShown.start();
     QWidget* mainWindow = createMainWindow();
-    mainWindow->ensurePolished();
+    prepareToShow(*mainWindow);
     const auto spent = std::chrono::milliseconds(splashShown.elapsed());
     pause.Sleep(std::max(kSplashPause - spent, std::chrono::milliseconds(0)));
     // A key press or click may already have closed it while events were handled.

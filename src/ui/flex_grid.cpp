@@ -56,7 +56,8 @@ class FixedCells final : public QHeaderView {
 // and bottom, the dotted focus rectangle when it is the current cell.
 class DataCells final : public QStyledItemDelegate {
   public:
-    explicit DataCells(const FlexGrid& grid) : QStyledItemDelegate(nullptr), m_grid(grid) {}
+    // Owned by the grid it draws.
+    explicit DataCells(FlexGrid& grid) : QStyledItemDelegate(&grid), m_grid(grid) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
