@@ -30,6 +30,10 @@ auto because(std::string text) {
     };
 }
 
+std::string overflowOnly(Kind) {
+    return OverflowReason;
+}
+
 std::string standardErrorReason(Kind kind) {
     switch (kind) {
     case Kind::Overflow:
@@ -206,20 +210,20 @@ void formLargeSample(const Proportions& p, const Figure& observed, AgreementRepo
         [&](CheckedArithmetic& k) {
             return k.sub(kappa, k.mul(NormalQuantile975, *o[kappa_se].value));
         },
-        because(OverflowReason));
+        overflowOnly);
     o[ci95_high] = FormFigure(
         Step::Report, {&o[kappa_se]},
         [&](CheckedArithmetic& k) {
             return k.add(kappa, k.mul(NormalQuantile975, *o[kappa_se].value));
         },
-        because(OverflowReason));
+        overflowOnly);
     o[z_large_sample] = FormFigure(
         Step::Report, {&o[kappa_se0]},
         [&](CheckedArithmetic& k) { return k.div(kappa, *o[kappa_se0].value); }, zReason);
     o[p_two_sided] = FormFigure(
         Step::Report, {&o[z_large_sample]},
         [&](CheckedArithmetic&) { return TwoSidedNormalP(*o[z_large_sample].value); },
-        because(OverflowReason));
+        overflowOnly);
 }
 
 WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& PO) {
@@ -394,48 +398,57 @@ Disagreement disagreement(int n, const std::vector<double>& rowSum,
 Figure finiteFigure(const Figure& input, double value) {
     return FormFigure(
         Step::Report, {&input}, [&](CheckedArithmetic& c) { return c.finite(value); },
-        because(OverflowReason));
+        overflowOnly);
 }
 
 ClassEntry formClass(const Proportions& p, int k, const Figure& PO, const Disagreement& d) {
     using enum ClassFigure;
     const auto kk = idx(k);
     const ErrorMatrix& m = p.m;
-    const std::string K = std::to_string(k);
-    const std::string rowZero = "The counts of row " + K + " add up to 0.";
-    const std::string colZero = "The counts of column " + K + " add up to 0.";
-    const auto total = [&](double value, const char* line) {
-        return std::isfinite(value)
-                   ? Figure::Of(value)
-                   : Figure::NotDefined(std::string("The counts of ") + line + " " + K +
-                                        " add up beyond the range of numbers the program can "
-                                        "hold.");
+    // The reasons are worded only for a figure that fails.
+    const auto counts = [k](const char* line, const char* what) {
+        return std::string("The counts of ") + line + " " + std::to_string(k) + what;
+    };
+    const auto zero = [&](bool ofRow) { return counts(ofRow ? "row" : "column", " add up to 0."); };
+    const auto total = [&](double value, bool ofRow) {
+        return std::isfinite(value) ? Figure::Of(value)
+                                    : Figure::NotDefined(counts(
+                                          ofRow ? "row" : "column",
+                                          " add up beyond the range of numbers the program can "
+                                          "hold."));
     };
     ClassEntry entry;
     entry.k = k;
     FigureRow<ClassFigure>& f = entry.figures;
-    f[row_total] = total(m.RowTotals[kk], "row");
-    f[col_total] = total(m.ColTotals[kk], "column");
+    f[row_total] = total(m.RowTotals[kk], true);
+    f[col_total] = total(m.ColTotals[kk], false);
     f[diagonal] = Figure::Of(m.x(k, k));
-    const auto share = [&](const Figure& line, const std::string& zeroReason) {
+    const auto share = [&](const Figure& line, bool ofRow) {
         return FormFigure(
             Step::Report, {&line},
             [&](CheckedArithmetic& c) { return c.div(m.x(k, k), *line.value); },
-            because(zeroReason));
+            [&](Kind kind) { return kind == Kind::Overflow ? OverflowReason : zero(ofRow); });
     };
-    f[row_share] = share(f[row_total], rowZero);
-    f[col_share] = share(f[col_total], colZero);
+    f[row_share] = share(f[row_total], true);
+    f[col_share] = share(f[col_total], false);
 
     // Conditional kappa: (p_kk - p_k. p_.k) over the share of the row (or column)
     // less the same chance term.
     const auto conditional = [&](bool ofRow) {
         const double own = ofRow ? p.row[kk] : p.col[kk];
-        const std::string reason =
-            own == 0.0 ? (ofRow ? rowZero : colZero)
-            : ofRow    ? "Column " + K + " holds all the counts, so the conditional kappa of row " +
-                          K + " is not defined."
-                    : "Row " + K + " holds all the counts, so the conditional kappa of column " +
-                          K + " is not defined.";
+        const auto reason = [&](Kind kind) {
+            const std::string K = std::to_string(k);
+            return kind == Kind::Overflow ? OverflowReason
+                   : own == 0.0           ? zero(ofRow)
+                   : ofRow                ? "Column " + K +
+                                 " holds all the counts, so the conditional kappa of "
+                                 "row " +
+                                 K + " is not defined."
+                           : "Row " + K +
+                                 " holds all the counts, so the conditional kappa of "
+                                 "column " +
+                                 K + " is not defined.";
+        };
         return FormFigure(
             Step::Report, {&PO},
             [&](CheckedArithmetic& c) {
@@ -443,7 +456,7 @@ ClassEntry formClass(const Proportions& p, int k, const Figure& PO, const Disagr
                 const double pkk = c.div(m.x(k, k), p.N);
                 return c.div(c.sub(pkk, chance), c.sub(own, chance));
             },
-            because(reason));
+            reason);
     };
     f[row_conditional_kappa] = conditional(true);
     f[col_conditional_kappa] = conditional(false);
@@ -520,7 +533,7 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
                 sum += at(j, j);
             return c.finite(sum);
         },
-        because(OverflowReason));
+        overflowOnly);
     o[overall_accuracy_se] = FormFigure(
         Step::Report, {&allVariances},
         [&](CheckedArithmetic& c) {
@@ -546,10 +559,10 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
         f[mapped_area] = Figure::Of(Aj);
         f[weight] = FormFigure(
             Step::Report, {&total}, [&](CheckedArithmetic& c) { return c.div(Aj, A); },
-            because(OverflowReason));
+            overflowOnly);
         f[users_accuracy] = FormFigure(
             Step::Report, {&rowCounts[idx(j)]},
-            [&](CheckedArithmetic& c) { return c.div(m.x(j, j), nj); }, because(OverflowReason));
+            [&](CheckedArithmetic& c) { return c.div(m.x(j, j), nj); }, overflowOnly);
         f[users_accuracy_se] = FormFigure(
             Step::Report, {&rowVariance[idx(j)], &f[users_accuracy]},
             [&](CheckedArithmetic& c) {
@@ -585,7 +598,7 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
             });
         f[area] = FormFigure(
             Step::Report, {&allCounts},
-            [&](CheckedArithmetic& c) { return c.mul(A, pCol[idx(j)]); }, because(OverflowReason));
+            [&](CheckedArithmetic& c) { return c.mul(A, pCol[idx(j)]); }, overflowOnly);
         f[area_se] = FormFigure(
             Step::Report, {&allVariances},
             [&](CheckedArithmetic& c) {
@@ -604,7 +617,7 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
                     return c.add(*f[area].value,
                                  c.mul(sign * NormalQuantile975, *f[area_se].value));
                 },
-                because(OverflowReason));
+                overflowOnly);
         };
         f[area_ci95_low] = limit(-1.0);
         f[area_ci95_high] = limit(1.0);
