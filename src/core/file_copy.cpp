@@ -23,8 +23,12 @@ std::optional<FileError> CopyFileReplacing(const std::string& source,
         return FileError{"", destination, "is not a regular file", false};
     namespace fs = std::filesystem;
     const fs::path target(facts.target);
-    const std::string temporary =
-        (target.parent_path() / ("." + target.filename().string() + ".saving")).string();
+    // Appended piece by piece: MinGW's g++ 12 at -O3 takes "." + a temporary
+    // string for an overlapping copy and fails the build with -Werror.
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".saving";
+    const std::string temporary = (target.parent_path() / name).string();
     std::FILE* out = nullptr;
     if (const int error = files.Open(temporary, FileSystem::OpenMode::Write, out))
         return failed("write", destination, error);
