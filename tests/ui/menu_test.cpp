@@ -55,7 +55,8 @@ TEST_F(WindowTest, SaveAsCopiesTheResultFile) {
     // clang-format on
     for (const Save& save : saves) {
         SCOPED_TRACE(save.name);
-        const QString home = dir + "/" + save.name, result = home + "/Result.txt";
+        const QString home = dir + "/" + save.name, result = home + "/Result.txt",
+                      shownResult = home + Sep + "Result.txt";
         ASSERT_TRUE(QDir().mkpath(home));
         open(home);
         if (save.run)
@@ -76,7 +77,7 @@ TEST_F(WindowTest, SaveAsCopiesTheResultFile) {
         ASSERT_EQ(s->shown.size(), told ? 1u : 0u);
         EXPECT_TRUE(!told || !save.run || s->shown[0].prompt.contains(chosen));
         EXPECT_EQ(status(),
-                  save.ok ? "The contents of " + result + " have been saved to " + chosen + "."
+                  save.ok ? "The contents of " + shownResult + " have been saved to " + chosen + "."
                           : statusBefore);
         // The result file as it was, the copy whole, no temporary file left behind
         // (in the order of the listing, by name).
@@ -147,9 +148,10 @@ TEST_F(WindowTest, HowToStartsTheViewerOrOpensThePage) {
         menu("mnuHelpHowto")->trigger();
         EXPECT_EQ(s->started,
                   std::vector<std::string>{"c:\\winnt\\hh.exe " + programDirectory.toStdString() +
-                                           "/BrennicHelp.chm"});
-        EXPECT_EQ(s->opened, help.starts ? QStringList()
-                                         : QStringList{programDirectory + "/BrennicHelp.html"});
+                                           Sep.toStdString() + "BrennicHelp.chm"});
+        EXPECT_EQ(s->opened, help.starts
+                                 ? QStringList()
+                                 : QStringList{programDirectory + Sep + "BrennicHelp.html"});
         EXPECT_EQ(s->shown.size(), !help.starts && !help.opens ? 1u : 0u);
     }
 }
