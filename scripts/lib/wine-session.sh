@@ -16,6 +16,7 @@ ws_prepare() {
   mkdir -p "$prefix/drive_c/Brennic"
   cp "$program" "$prefix/drive_c/Brennic/brennic.exe"
   cp "$(dirname "$program")/BrennicHelp.html" "$prefix/drive_c/Brennic/"
+  # shellcheck disable=SC2034 # for the scripts that source this file
   WS_PROGRAM_DIR="$prefix/drive_c/Brennic"
   wineserver --persistent
   wine wineboot </dev/null >/dev/null 2>&1

@@ -29,7 +29,7 @@ fail() {
 step() { echo "-- $*"; }
 focus_on() { xdotool windowfocus --sync "$1" 2>/dev/null || true; }
 shot() { # $1: window id, $2: file name
-  [ -n "$shots" ] && import -window "$1" "$shots/$2" 2>/dev/null || true
+  if [ -n "$shots" ]; then import -window "$1" "$shots/$2" 2>/dev/null || true; fi
 }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 # The text in the rectangle $2 (WxH+X+Y, pixels) of window $1, as the OCR reads
@@ -108,8 +108,7 @@ menu_item() { # opens the menu with the key $1 and chooses its item $2 (1 = firs
   xs_click_twips "$win" 900 300 "$menu" # the heading: focus back on the main window
   xdotool key "$1"
   sleep 0.5
-  local i
-  for i in $(seq 2 "$2"); do xdotool key Down; done
+  for _ in $(seq 2 "$2"); do xdotool key Down; done
   xdotool key Return
 }
 
