@@ -11,7 +11,7 @@ set(BRENNIC_WINDOWS_QT "${default_qt}"
     CACHE PATH "The static Qt for Windows made by scripts/setup-windows-qt")
 if(NOT EXISTS "${BRENNIC_WINDOWS_QT}/brennic-qt.stamp")
   message(FATAL_ERROR "No static Qt for Windows in ${BRENNIC_WINDOWS_QT}: run "
-                      "scripts/setup-windows-qt (once, about 45 minutes), or build "
+                      "scripts/setup-windows-qt (once, 45 to 90 minutes), or build "
                       "without the windows with the preset windows-cross")
 endif()
 
