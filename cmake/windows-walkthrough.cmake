@@ -9,7 +9,9 @@ if(NOT (XVFB AND XDOTOOL AND TESSERACT AND IMPORT))
   return()
 endif()
 
-add_executable(brennic_sys_info_stand_in ${CMAKE_CURRENT_SOURCE_DIR}/sys_info_stand_in.cpp)
+# A window program, as the real tool is: a console one would get a console window
+# of its own that takes the focus from the About window.
+add_executable(brennic_sys_info_stand_in WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/sys_info_stand_in.cpp)
 target_link_libraries(brennic_sys_info_stand_in PRIVATE brennic_warnings)
 
 add_test(NAME EndToEnd.WindowsProgramUnderWine
