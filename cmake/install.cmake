@@ -5,6 +5,9 @@ install(TARGETS brennic-kappa RUNTIME DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/BrennicHelp.html DESTINATION .)
 if(BRENNIC_BUILD_GUI)
   install(TARGETS brennic RUNTIME DESTINATION .)
+endif()
+# On Windows the icon is inside brennic.exe and there is no desktop entry.
+if(BRENNIC_BUILD_GUI AND NOT WIN32)
   install(FILES ${PROJECT_SOURCE_DIR}/resources/brennic.png DESTINATION .)
   # The desktop entry names the folder it was installed to. An archive does not
   # know where it will be unpacked, so it has none: ./brennic starts it there.

@@ -9,7 +9,7 @@ namespace {
 TEST_F(WindowTest, WorkedExampleTypedAndRunTwice) {
     // A program in a root directory: its path text ends in the separator.
     for (const QString& programDirectory : {dir, dir + "/"}) {
-        const QString path = programDirectory + "/Result.txt";
+        const QString path = programDirectory + Sep + "Result.txt";
         SCOPED_TRACE(path.toStdString());
         open(programDirectory);
         writeFile(resultPath(), "an older file\r\nof three\r\nlines\r\n");
@@ -93,7 +93,8 @@ TEST_F(WindowTest, UnwritableResultPathIsReported) {
     runWorkedExample();
     ASSERT_EQ(s->shown.size(), 1u);
     const std::string prompt = s->shown[0].prompt.toStdString();
-    EXPECT_NE(prompt.find((programDirectory + "/Result.txt").toStdString()), std::string::npos);
+    EXPECT_NE(prompt.find((programDirectory + Sep + "Result.txt").toStdString()),
+              std::string::npos);
     EXPECT_NE(prompt.find("No such file or directory"), std::string::npos) << prompt;
     EXPECT_EQ(status(), LoadText);
     EXPECT_FALSE(enabled("mnuViewOutput"));

@@ -59,6 +59,13 @@ inline const QByteArray HeaderLine =
 inline const QByteArray WorkedExampleFile =
     HeaderLine + " 0.3875  0.83  0.722448979591837  0.599793371618005  0.845104587565668  "
                  "0.0795394908975717  9.0828967024969 \r\n";
+// What the program puts between its directory and a file name in the paths it
+// shows and starts: the Windows separator on Windows.
+#ifdef _WIN32
+inline const QString Sep = QStringLiteral("\\");
+#else
+inline const QString Sep = QStringLiteral("/");
+#endif
 inline const QString LoadText = "First set the matrix size...click Apply, and enter your data.";
 inline const QString InputTitle = "Error in your input";
 
