@@ -172,6 +172,12 @@ for _ in $(seq 1 100); do
   sleep 0.1
 done
 kill -0 "$pid" 2>/dev/null || fail "the program ended after How-to"
+# The help window stays open (it is modeless): move it off the screen so that it
+# cannot take the click that gives the main window the focus again.
+for w in $(xdotool search --onlyvisible --name '^Brennic Help$' 2>/dev/null); do
+  xdotool windowmove "$w" 3000 3000 2>/dev/null || true
+done
+sleep 0.3
 
 step "File, Exit ends the program"
 menu_item alt+f 2
