@@ -9,53 +9,10 @@
 #include <vector>
 
 #include "number_text.h"
+#include "report_writing.h"
 
 namespace brennic {
 namespace {
-
-// Appends the fewest digits that read back as `value`.
-void appendNumber(std::string& out, double value) {
-    if (value == 0.0)
-        value = 0.0; // no "-0"
-    char digits[32];
-    // Most values of a matrix are whole counts: one whose last digit is not 0 is
-    // written by the same rule as its plain digits (no shorter form with an
-    // exponent exists), which the integer conversion gives much faster.
-    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
-        const auto whole = static_cast<long long>(value);
-        if (whole % 10 != 0 || whole == 0) {
-            const auto written = std::to_chars(digits, digits + sizeof digits, whole);
-            out.append(digits, static_cast<std::size_t>(written.ptr - digits));
-            return;
-        }
-    }
-    const auto written = std::to_chars(digits, digits + sizeof digits, value);
-    out.append(digits, static_cast<std::size_t>(written.ptr - digits));
-}
-
-std::string shortestNumber(double value) {
-    std::string text;
-    appendNumber(text, value);
-    return text;
-}
-
-std::string jsonString(std::string_view text) {
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            constexpr char hex[] = "0123456789abcdef";
-            quoted += "\\u00";
-            quoted += hex[(c >> 4) & 0xf];
-            quoted += hex[c & 0xf];
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + '"';
-}
 
 // A figure as a JSON member; its reason, if any, goes to `reasons`.
 void jsonMember(std::string& out, std::string_view name, const Figure& figure,
@@ -65,34 +22,16 @@ void jsonMember(std::string& out, std::string_view name, const Figure& figure,
     out += name;
     out += "\": ";
     if (figure.defined()) {
-        appendNumber(out, *figure.value);
+        AppendNumber(out, *figure.value);
     } else {
         out += "null";
         reasons += reasons.empty() ? "" : ", ";
-        reasons += jsonString(name) + ": " + jsonString(figure.reason);
+        reasons += JsonString(name) + ": " + JsonString(figure.reason);
     }
-}
-
-std::string csvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
-        return std::string(text);
-    std::string quoted = "\"";
-    for (char c : text) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return quoted + '"';
-}
-
-// A figure's value the way Result.txt writes it, without the leading blank.
-std::string textValue(double value, char decimalSeparator) {
-    std::string text = FormatResultValue(value, decimalSeparator);
-    return text[0] == ' ' ? text.substr(1) : text;
 }
 
 std::string textFigure(const Figure& figure, char decimalSeparator) {
-    return figure.defined() ? textValue(*figure.value, decimalSeparator)
+    return figure.defined() ? TextValue(*figure.value, decimalSeparator)
                             : "not defined: " + figure.reason;
 }
 
@@ -140,19 +79,6 @@ const std::string& labelOf(const AgreementReport& r, int k) {
     return r.labels[static_cast<std::size_t>(k - 1)];
 }
 
-// Right-aligned columns of texts, two blanks apart.
-void textTable(std::string& out, const std::vector<std::vector<std::string>>& table) {
-    std::vector<std::size_t> widths(table[0].size(), 0);
-    for (const auto& row : table)
-        for (std::size_t i = 0; i < row.size(); ++i)
-            widths[i] = std::max(widths[i], row[i].size());
-    for (const auto& row : table) {
-        for (std::size_t i = 0; i < row.size(); ++i)
-            out += std::string(widths[i] - row[i].size() + 2, ' ') + row[i];
-        out += '\n';
-    }
-}
-
 // The error matrix as it was used, with its totals and the labels along both
 // edges, so that rows and columns cannot be mistaken for each other.
 constexpr int LargestMatrixShown = 20;
@@ -176,18 +102,18 @@ void textMatrix(std::string& out, const AgreementReport& r, char decimalSeparato
         double rowTotal = 0.0;
         for (int col = 1; col <= r.n; ++col) {
             const double x = r.cells[static_cast<std::size_t>((row - 1) * r.n + col - 1)];
-            table.back().push_back(textValue(x, decimalSeparator));
+            table.back().push_back(TextValue(x, decimalSeparator));
             rowTotal += x;
             colTotals[static_cast<std::size_t>(col - 1)] += x;
         }
         total += rowTotal;
-        table.back().push_back(textValue(rowTotal, decimalSeparator));
+        table.back().push_back(TextValue(rowTotal, decimalSeparator));
     }
     table.push_back({"total"});
     for (double colTotal : colTotals)
-        table.back().push_back(textValue(colTotal, decimalSeparator));
-    table.back().push_back(textValue(total, decimalSeparator));
-    textTable(out, table);
+        table.back().push_back(TextValue(colTotal, decimalSeparator));
+    table.back().push_back(TextValue(total, decimalSeparator));
+    TextTable(out, table);
 }
 
 template <typename Entry>
@@ -208,7 +134,7 @@ void textClassTable(std::string& out, const AgreementReport& r, std::string_view
         for (std::size_t i = 0; i < Catalogue<Id>().size(); ++i) {
             const Figure& figure = entry.figures.all()[i];
             if (figure.defined()) {
-                table.back().push_back(textValue(*figure.value, decimalSeparator));
+                table.back().push_back(TextValue(*figure.value, decimalSeparator));
             } else {
                 table.back().emplace_back("not defined");
                 reasons += "  class " + std::to_string(entry.k) + " " +
@@ -219,7 +145,7 @@ void textClassTable(std::string& out, const AgreementReport& r, std::string_view
     out += '\n';
     out += title;
     out += '\n';
-    textTable(out, table);
+    TextTable(out, table);
     if (!reasons.empty())
         out += "Not defined:\n" + reasons;
 }
@@ -249,7 +175,7 @@ void jsonClasses(std::string& out, const AgreementReport& r, const std::vector<E
         std::string reasons;
         out += &entry == &entries.front() ? "\n" : ",\n";
         out += "    {\"class\": " + std::to_string(entry.k) +
-               ", \"label\": " + jsonString(labelOf(r, entry.k));
+               ", \"label\": " + JsonString(labelOf(r, entry.k));
         jsonMembers(out, entry.figures, reasons, ", ");
         out += ", \"reasons\": {" + reasons + "}}";
     }
@@ -264,8 +190,8 @@ void csvRows(std::string& out, const FigureRow<Id>& row, std::string_view prefix
     for (std::size_t i = 0; i < catalogue.size(); ++i) {
         const Figure& figure = row.all()[i];
         out += std::string(prefix) + std::string(catalogue[i].field) + ',' +
-               (figure.defined() ? shortestNumber(*figure.value) : "") + noClassColumns + ',' +
-               csvField(figure.reason) + '\n';
+               (figure.defined() ? ShortestNumber(*figure.value) : "") + noClassColumns + ',' +
+               CsvField(figure.reason) + '\n';
     }
 }
 
@@ -279,18 +205,18 @@ void csvClassRows(std::string& out, const AgreementReport& r, std::string_view k
     for (const Entry& entry : entries) {
         std::string reasons;
         out += std::string(kind) + ',' + std::to_string(entry.k) + ',' +
-               csvField(labelOf(r, entry.k)) + before;
+               CsvField(labelOf(r, entry.k)) + before;
         for (std::size_t i = 0; i < Catalogue<Id>().size(); ++i) {
             const Figure& figure = entry.figures.all()[i];
             out += ',';
             if (figure.defined()) {
-                out += shortestNumber(*figure.value);
+                out += ShortestNumber(*figure.value);
             } else {
                 reasons += reasons.empty() ? "" : " ";
                 reasons += std::string(Catalogue<Id>()[i].field) + ": " + figure.reason;
             }
         }
-        out += after + ',' + csvField(reasons) + '\n';
+        out += after + ',' + CsvField(reasons) + '\n';
     }
 }
 
@@ -354,7 +280,7 @@ std::string ReportJson(const AgreementReport& r) {
         out += row == 0 ? "[" : ", [";
         for (int col = 0; col < r.n; ++col) {
             out += col == 0 ? "" : ", ";
-            appendNumber(out, r.cells[static_cast<std::size_t>(row * r.n + col)]);
+            AppendNumber(out, r.cells[static_cast<std::size_t>(row * r.n + col)]);
         }
         out += ']';
     }
@@ -364,7 +290,7 @@ std::string ReportJson(const AgreementReport& r) {
     out += ",\n";
     if (r.weighted) {
         std::string weightedReasons;
-        out += "  \"weighted\": {\"weights\": " + jsonString(WeightsName(r.weighted->weights));
+        out += "  \"weighted\": {\"weights\": " + JsonString(WeightsName(r.weighted->weights));
         jsonMembers(out, r.weighted->figures, weightedReasons, ", ");
         out += ", \"reasons\": {" + weightedReasons + "}},\n";
     }
