@@ -1,0 +1,92 @@
+// Counting an error matrix straight from maps: a classified raster against a
+// reference raster on the same grid, or against reference points, through GDAL.
+//
+// Data flow: the map's blocks are shared out among threads; each thread reads a
+// block of the map and the same pixels of the reference, and counts the pairs of
+// values into a table of its own; the tables are summed by value at the end, the
+// no-data values are taken out, and the classes are the values that remain.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace brennic {
+
+// A rectangle of pixels of the map: its first column and row, its width and height.
+struct PixelWindow {
+    std::int64_t xOffset = 0, yOffset = 0, xSize = 0, ySize = 0;
+};
+
+struct MapRequest {
+    std::string mapPath;
+    std::string referencePath;
+    int mapBand = 1;
+    int referenceBand = 1;
+    std::optional<double> nodata;               // left out on both sides
+    std::string referenceField;                 // the class field of a point reference
+    std::string referenceLayer;                 // a layer's name; the first layer when empty
+    std::optional<PixelWindow> window;          // the whole map when not given
+    int threads = 0;                            // 0: as many as the machine has cores
+    std::optional<std::vector<double>> classes; // the classes in this order, else the values seen
+};
+
+// Where the counts came from, for the report's "source" record.
+struct SourceCounts {
+    std::uint64_t counted = 0;
+    std::uint64_t outside = 0; // points off the map or its window
+    std::uint64_t nodata = 0;  // pixels of the window or points on a no-data value
+    std::uint64_t empty = 0;   // points whose class field is empty
+};
+
+// The map's own mapped area of each class, for a point reference.
+struct MapAreas {
+    std::vector<double> perClass; // class 1 first
+    std::string unit;             // "m²", "US survey foot²", ...
+};
+
+struct MapCount {
+    std::vector<double> classValues;      // class 1 to n, in numeric order unless given
+    std::vector<std::uint64_t> counts;    // n by n, row by row: rows the map, columns the reference
+    std::vector<std::uint64_t> mapPixels; // the map's valid pixels of each class in the window
+    std::optional<MapAreas> areas;        // with a point reference
+    SourceCounts source;
+    bool pointReference = false;
+};
+
+// Why no count can be given.
+struct MapError {
+    enum Kind {
+        BadInput,  // the inputs do not fit together or hold a value that is no class
+        ReadError, // a file cannot be opened or read; the message is GDAL's
+    } kind;
+    std::string message;
+};
+
+// Told how far a count has gone; called from the counting threads, one at a time.
+class ProgressSink {
+  public:
+    virtual ~ProgressSink() = default;
+    virtual void Progress(double fraction) = 0; // 0 to 1
+};
+
+class NoProgress final : public ProgressSink {
+  public:
+    void Progress(double) override {}
+};
+
+// Counts the pairs of MAP and REF that are both valid. Gives no figures at all
+// when anything could not be read.
+std::variant<MapCount, MapError> CountMaps(const MapRequest& request, ProgressSink& progress);
+
+// The area on the ellipsoid (semi-major axis a, flattening f) of a cell of a
+// geographic grid between two latitudes, `widthDegrees` wide, in a's unit squared.
+double EllipsoidalCellArea(double a, double flattening, double latitude1Degrees,
+                           double latitude2Degrees, double widthDegrees);
+
+// A class value as a label: "7", "-3", "65535".
+std::string ClassLabel(double value);
+
+} // namespace brennic

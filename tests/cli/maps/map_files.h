@@ -1,0 +1,103 @@
+// Small rasters and point layers made with GDAL's own API in a test's folder, for
+// the map counting tests and the companion program's tests.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gdal_priv.h>
+#include <ogr_spatialref.h>
+#include <ogrsf_frmts.h>
+
+namespace brennic::test {
+
+struct RasterSpec {
+    int width = 0, height = 0;
+    GDALDataType type = GDT_Byte;
+    std::vector<double> values; // row by row
+    std::optional<double> nodata;
+    std::vector<double> transform{500000, 10, 0, 4000000, 0, -10};
+    int epsg = 32632;                         // 0: no coordinate system
+    std::string crsText;                      // instead of epsg: any definition GDAL reads
+    std::vector<std::string> creationOptions; // "TILED=YES", "COMPRESS=DEFLATE", ...
+};
+
+// Writes a one-band GeoTIFF; gives false when GDAL could not.
+inline bool WriteRaster(const std::string& path, const RasterSpec& spec) {
+    GDALAllRegister();
+    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
+    std::vector<const char*> options;
+    for (const std::string& option : spec.creationOptions)
+        options.push_back(option.c_str());
+    options.push_back(nullptr);
+    GDALDatasetUniquePtr data(driver->Create(path.c_str(), spec.width, spec.height, 1, spec.type,
+                                             const_cast<char**>(options.data())));
+    if (!data)
+        return false;
+    data->SetGeoTransform(const_cast<double*>(spec.transform.data()));
+    if (!spec.crsText.empty() || spec.epsg != 0) {
+        OGRSpatialReference crs;
+        if (!spec.crsText.empty())
+            crs.SetFromUserInput(spec.crsText.c_str());
+        else
+            crs.importFromEPSG(spec.epsg);
+        data->SetSpatialRef(&crs);
+    }
+    GDALRasterBand* band = data->GetRasterBand(1);
+    if (spec.nodata)
+        band->SetNoDataValue(*spec.nodata);
+    std::vector<double> values = spec.values;
+    return band->RasterIO(GF_Write, 0, 0, spec.width, spec.height, values.data(), spec.width,
+                          spec.height, GDT_Float64, 0, 0, nullptr) == CE_None;
+}
+
+struct PointSpec {
+    double x = 0, y = 0;
+    std::optional<std::string> value; // the class field's text; none: not set
+};
+
+// Writes a GeoPackage layer of points with a string field "class" (or a polygon
+// feature where `polygonAt` is the index of a point to make a square of).
+inline bool WritePoints(const std::string& path, const std::string& layerName, int epsg,
+                        const std::vector<PointSpec>& points, int polygonAt = -1,
+                        bool integerField = false) {
+    GDALAllRegister();
+    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GPKG");
+    GDALDatasetUniquePtr data(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_UPDATE));
+    if (!data)
+        data.reset(driver->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+    if (!data)
+        return false;
+    OGRSpatialReference crs;
+    crs.importFromEPSG(epsg);
+    OGRLayer* layer = data->CreateLayer(layerName.c_str(), &crs, wkbUnknown, nullptr);
+    if (layer == nullptr)
+        return false;
+    OGRFieldDefn field("class", integerField ? OFTInteger : OFTString);
+    if (layer->CreateField(&field) != OGRERR_NONE)
+        return false;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer->GetLayerDefn()));
+        if (points[i].value)
+            feature->SetField("class", points[i].value->c_str());
+        if (static_cast<int>(i) == polygonAt) {
+            OGRPolygon polygon;
+            OGRLinearRing ring;
+            ring.addPoint(points[i].x, points[i].y);
+            ring.addPoint(points[i].x + 1, points[i].y);
+            ring.addPoint(points[i].x + 1, points[i].y + 1);
+            ring.addPoint(points[i].x, points[i].y);
+            polygon.addRing(&ring);
+            feature->SetGeometry(&polygon);
+        } else {
+            OGRPoint point(points[i].x, points[i].y);
+            feature->SetGeometry(&point);
+        }
+        if (layer->CreateFeature(feature.get()) != OGRERR_NONE)
+            return false;
+    }
+    return true;
+}
+
+} // namespace brennic::test
