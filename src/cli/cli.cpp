@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "agreement_report.h"
+#include "map_input.h"
 #include "matrix_input.h"
 #include "number_text.h"
 #include "pairs_input.h"
@@ -30,6 +31,7 @@ constexpr const char* HelpIntroduction =
     "                     [--mapped-area A1,A2,...] [--format text|csv|json] [FILE]\n"
     "Input options: [--decimal-separator SEP] [--transpose]\n"
     "               [--pairs [--header] [--classes L1,L2,...]]\n"
+    "          or:  --map MAP --reference REF [MAP OPTIONS] (see \"From maps\")\n"
     "\n"
     "Computes Cohen's kappa for a square error matrix and writes the two lines of\n"
     "Result.txt: the header and the values of PC, PO, KAPPA, LO-95% CI, HI-95% CI,\n"
@@ -128,6 +130,7 @@ std::string helpText() {
     helpFields<AreaClassFigure>(out, "Of each class, under \"area_weighted\" \"classes\":");
     out += "\nQuantity and allocation disagreement follow Pontius and Millones (2011),\n"
            "International Journal of Remote Sensing 32: 4407-4429.\n";
+    out += MapHelpText();
     return out;
 }
 
@@ -142,6 +145,8 @@ struct Options {
     std::optional<std::vector<std::string>> classes;
     std::vector<double> mappedAreas;
     std::string inputPath = "-";
+    MapOptions maps;
+    bool mapOptionGiven = false;
 };
 
 int fail(std::ostream& err, int status, const std::string& message) {
@@ -212,22 +217,34 @@ std::optional<std::string> readClasses(const std::string& text, Options& options
 }
 
 int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
-                std::ostream& err) {
+                std::ostream& err, const MapInput* maps = nullptr) {
     const ErrorMatrix& m = labelled.matrix;
+    // The map's own areas stand in for --mapped-area, which still overrides them.
+    const std::vector<double>* areas = options.mappedAreaText                 ? &options.mappedAreas
+                                       : maps != nullptr && maps->mappedAreas ? &*maps->mappedAreas
+                                                                              : nullptr;
     if (options.mappedAreaText && options.mappedAreas.size() != static_cast<std::size_t>(m.size()))
         return fail(err, CliBadInput,
                     "--mapped-area gives " + std::to_string(options.mappedAreas.size()) +
                         (options.mappedAreas.size() == 1 ? " area" : " areas") +
                         ", but the matrix has " + std::to_string(m.size()) + " classes");
     AgreementReport report =
-        ComputeAgreementReport(m, options.weights.value_or(Weights::None),
-                               options.mappedAreaText ? &options.mappedAreas : nullptr);
+        ComputeAgreementReport(m, options.weights.value_or(Weights::None), areas);
     if (!labelled.labels.empty())
         report.labels = labelled.labels;
-    return writeOut(out, err,
-                    FormatReport(report, options.format.value_or(ReportFormat::Text),
-                                 options.decimalSeparator));
+    const ReportFormat format = options.format.value_or(ReportFormat::Text);
+    std::string bytes = FormatReport(report, format, options.decimalSeparator);
+    if (maps != nullptr) {
+        MapSource source = maps->source;
+        if (options.mappedAreaText)
+            source.areaUnit.clear();
+        bytes = WithSourceRecord(std::move(bytes), format, source);
+    }
+    return writeOut(out, err, bytes);
 }
+
+int writeResult(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
+                std::ostream& err, const MapInput* maps);
 
 // Reads the matrix from the named file or standard input and writes what was
 // asked for.
@@ -262,11 +279,15 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
             return fail(err, CliFileError, "cannot read " + inputName + ": " + error->message);
         return fail(err, CliBadInput, error->message);
     }
-    const LabelledMatrix& labelled = std::get<LabelledMatrix>(read);
-    const ErrorMatrix& m = labelled.matrix;
+    return writeResult(options, std::get<LabelledMatrix>(read), out, err, nullptr);
+}
 
+// The two lines of Result.txt, to standard output or -o, or the report.
+int writeResult(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
+                std::ostream& err, const MapInput* maps) {
+    const ErrorMatrix& m = labelled.matrix;
     if (options.report)
-        return writeReport(options, labelled, out, err);
+        return writeReport(options, labelled, out, err, maps);
 
     std::string bytes;
     RunOutcome outcome;
@@ -286,10 +307,23 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
     return CliOk;
 }
 
+// Counts the matrix from the maps through `counting`, then writes as for a matrix.
+int runOnMaps(const Options& options, MapCounting* counting, std::ostream& out, std::ostream& err) {
+    if (counting == nullptr)
+        return fail(err, CliBadInput,
+                    "--map: this build of brennic-kappa reads no maps (map reading is a Linux "
+                    "feature for now)");
+    auto counted = counting->Count(options.maps, options.classes);
+    if (auto* failure = std::get_if<CliFailure>(&counted))
+        return fail(err, failure->status, failure->message);
+    const MapInput& input = std::get<MapInput>(counted);
+    return writeResult(options, input.labelled, out, err, &input);
+}
+
 } // namespace
 
 int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& out,
-           std::ostream& err) {
+           std::ostream& err, MapCounting* maps) {
     Options options;
     bool haveInput = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -307,6 +341,18 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
              : arg == "--pairs"  ? options.pairs
              : arg == "--header" ? options.header
                                  : options.transpose) = true;
+            continue;
+        }
+        if (IsMapValueOption(arg)) {
+            if (i + 1 >= args.size())
+                return fail(err, CliBadInput, arg + " needs a value (see --help)");
+            if (auto error = ReadMapOption(arg, args[++i], options.maps))
+                return fail(err, CliBadInput, *error);
+            options.mapOptionGiven = true;
+            continue;
+        }
+        if (arg == "--quiet") {
+            options.maps.quiet = true;
             continue;
         }
         if (arg == "--classes") {
@@ -362,8 +408,16 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
         haveInput = true;
     }
 
-    if (!options.pairs && (options.header || options.classes))
+    const bool fromMaps = !options.maps.map.empty();
+    if (options.mapOptionGiven && (options.maps.map.empty() || options.maps.reference.empty()))
+        return fail(err, CliBadInput, "counting from maps needs both --map and --reference");
+    if (fromMaps && (options.pairs || options.transpose || haveInput))
+        return fail(err, CliBadInput,
+                    "--map does not go with --pairs, --transpose or an input file");
+    if (!options.pairs && !fromMaps && (options.header || options.classes))
         return fail(err, CliBadInput, "--header and --classes need --pairs");
+    if (fromMaps && options.header)
+        return fail(err, CliBadInput, "--header needs --pairs");
     if (!options.report && (options.weights || options.format || options.mappedAreaText))
         return fail(err, CliBadInput, "--weights, --format and --mapped-area need --report");
     // Read after every option, so that the decimal separator is known.
@@ -376,6 +430,8 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
                     "--report writes to standard output; -o makes a Result.txt file");
 
     try {
+        if (fromMaps)
+            return runOnMaps(options, maps, out, err);
         return runOnInput(options, in, out, err);
     } catch (const std::bad_alloc&) {
         return fail(err, CliFileError, "out of memory");

@@ -9,6 +9,8 @@
 
 namespace brennic {
 
+class MapCounting;
+
 // Exit statuses of brennic-kappa.
 enum CliStatus : int {
     CliOk = 0,
@@ -19,8 +21,9 @@ enum CliStatus : int {
 };
 
 // Runs the tool with its arguments (without the program's name), reading a
-// matrix given no file from `in`; gives the exit status.
+// matrix given no file from `in`; gives the exit status. `maps` counts the
+// matrix for --map; without it --map is refused.
 int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& out,
-           std::ostream& err);
+           std::ostream& err, MapCounting* maps = nullptr);
 
 } // namespace brennic

@@ -8,6 +8,9 @@
 #endif
 
 #include "cli.h"
+#ifndef _WIN32
+#include "map_companion.h"
+#endif
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
@@ -17,5 +20,11 @@ int main(int argc, char** argv) {
 #endif
     std::ios::sync_with_stdio(false);
     std::vector<std::string> args(argv + 1, argv + argc);
+#ifdef _WIN32
     return brennic::RunCli(args, stdin, std::cout, std::cerr);
+#else
+    // --map is counted by the companion program beside this one, which links GDAL.
+    brennic::CompanionMapCounting maps(brennic::RunningProgramDirectory(), args);
+    return brennic::RunCli(args, stdin, std::cout, std::cerr, &maps);
+#endif
 }

@@ -1,0 +1,31 @@
+// The MapCounting of brennic-kappa itself: it starts the companion program that
+// links GDAL, so that brennic-kappa stays small and quick to start.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "map_input.h"
+
+namespace brennic {
+
+// Replaces the process by `directory`/brennic-kappa-maps with `args` (without the
+// program's name), standard input, output and error inherited. Returns only when
+// that cannot be done, with status 3 and the reason.
+class CompanionMapCounting final : public MapCounting {
+  public:
+    CompanionMapCounting(std::string directory, std::vector<std::string> args)
+        : m_directory(std::move(directory)), m_args(std::move(args)) {}
+    std::variant<MapInput, CliFailure>
+    Count(const MapOptions& options,
+          const std::optional<std::vector<std::string>>& classes) override;
+
+  private:
+    std::string m_directory;
+    std::vector<std::string> m_args;
+};
+
+// The folder of the running program (from /proc/self/exe), or empty.
+std::string RunningProgramDirectory();
+
+} // namespace brennic

@@ -1,0 +1,73 @@
+// The error matrix from maps, as brennic-kappa sees it without GDAL: the options
+// of --map, the hook that counts (in the companion program) and the report's
+// "source" record of where the counts came from.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "pairs_input.h"
+#include "report_output.h"
+
+namespace brennic {
+
+struct MapOptions {
+    std::string map, reference;
+    int mapBand = 1, referenceBand = 1;
+    std::optional<double> nodata;
+    std::string referenceField, referenceLayer;
+    std::optional<std::vector<std::int64_t>> window; // XOFF, YOFF, XSIZE, YSIZE
+    int threads = 0;                                 // 0: the machine's cores
+    bool quiet = false;
+};
+
+// Where the counts came from: the report's "source" record.
+struct MapSource {
+    std::string map, reference;
+    std::uint64_t counted = 0, outside = 0, nodata = 0, empty = 0;
+    std::string areaUnit; // with the map's own areas
+};
+
+struct MapInput {
+    LabelledMatrix labelled;
+    MapSource source;
+    std::optional<std::vector<double>> mappedAreas; // the map's own, with a point reference
+};
+
+struct CliFailure {
+    int status = 1;
+    std::string message;
+};
+
+// Counts the error matrix of --map and --reference. brennic-kappa is given one
+// that starts the companion program, which is given the one that reads the maps.
+class MapCounting {
+  public:
+    virtual ~MapCounting() = default;
+    // `classes`: the labels of --classes, when given.
+    virtual std::variant<MapInput, CliFailure>
+    Count(const MapOptions& options, const std::optional<std::vector<std::string>>& classes) = 0;
+};
+
+// True for the options that take a value and belong to --map.
+bool IsMapValueOption(const std::string& name);
+
+// Reads the value of such an option into `options`; gives the reason it cannot.
+std::optional<std::string> ReadMapOption(const std::string& name, const std::string& value,
+                                         MapOptions& options);
+
+// The report with the source record added: a "source" object in JSON, a line in
+// text and in CSV.
+std::string WithSourceRecord(std::string report, ReportFormat format, const MapSource& source);
+
+// The "From maps" part of --help.
+std::string MapHelpText();
+
+// The companion program's name, beside brennic-kappa in its folder.
+inline constexpr const char* MapCompanionName = "brennic-kappa-maps";
+
+} // namespace brennic

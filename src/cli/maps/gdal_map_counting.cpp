@@ -1,0 +1,111 @@
+// Turns the command line's map options into a count request and the count into
+// the labelled matrix that every output of brennic-kappa is written from.
+#include "gdal_map_counting.h"
+
+#include <chrono>
+
+#include "cli.h"
+#include "number_text.h"
+
+namespace brennic {
+namespace {
+
+double secondsNow() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+TerminalProgress::TerminalProgress(std::ostream& err) : m_err(err), m_start(secondsNow()) {}
+
+void TerminalProgress::Progress(double fraction) {
+    if (m_shown < 0 && secondsNow() - m_start < 1.0)
+        return;
+    const int step = static_cast<int>(fraction * 40.0 + 1e-9);
+    for (int s = m_shown + 1; s <= step && s <= 40; ++s)
+        m_err << (s % 4 == 0 ? std::to_string(s / 4 * 10) : std::string("."));
+    if (step > m_shown) {
+        m_shown = step;
+        if (m_shown >= 40)
+            m_err << " - done.\n";
+        m_err.flush();
+    }
+}
+
+void TerminalProgress::Finish() {
+    if (m_shown >= 0 && m_shown < 40)
+        m_err << '\n';
+}
+
+std::variant<MapInput, CliFailure>
+GdalMapCounting::Count(const MapOptions& options,
+                       const std::optional<std::vector<std::string>>& classes) {
+    MapRequest request;
+    request.mapPath = options.map;
+    request.referencePath = options.reference;
+    request.mapBand = options.mapBand;
+    request.referenceBand = options.referenceBand;
+    request.nodata = options.nodata;
+    request.referenceField = options.referenceField;
+    request.referenceLayer = options.referenceLayer;
+    request.threads = options.threads;
+    if (options.window) {
+        const auto& w = *options.window;
+        request.window = PixelWindow{w[0], w[1], w[2], w[3]};
+    }
+    if (classes) {
+        std::vector<double> values;
+        for (std::size_t i = 0; i < classes->size(); ++i) {
+            double value = 0.0;
+            if (!ReadNumberOfText((*classes)[i], '.', value) ||
+                value != static_cast<double>(static_cast<long long>(value)))
+                return CliFailure{CliBadInput,
+                                  "class " + std::to_string(i + 1) +
+                                      " of --classes is no whole number: " + (*classes)[i] +
+                                      " (the maps' classes are their values)"};
+            values.push_back(value);
+        }
+        request.classes = std::move(values);
+    }
+
+    TerminalProgress terminal(m_err);
+    NoProgress silent;
+    const bool show = m_showProgress && !options.quiet;
+    auto counted = CountMaps(request, show ? static_cast<ProgressSink&>(terminal) : silent);
+    if (show)
+        terminal.Finish();
+    if (auto* error = std::get_if<MapError>(&counted))
+        return CliFailure{error->kind == MapError::ReadError ? CliFileError : CliBadInput,
+                          error->message};
+    const MapCount& c = std::get<MapCount>(counted);
+    const int n = static_cast<int>(c.classValues.size());
+    if (n < 2)
+        return CliFailure{CliBadInput, "the maps give " + std::to_string(n) +
+                                           (n == 1 ? " class" : " classes") + " (" +
+                                           std::to_string(c.source.counted) +
+                                           " pairs counted); an error matrix needs at least 2"};
+    MapInput input{LabelledMatrix{ErrorMatrix(n), {}}, {}, std::nullopt};
+    for (int row = 1; row <= n; ++row)
+        for (int col = 1; col <= n; ++col)
+            input.labelled.matrix.set(
+                row, col,
+                static_cast<double>(c.counts[static_cast<std::size_t>((row - 1) * n + col - 1)]));
+    FormTotals(input.labelled.matrix);
+    for (double value : c.classValues)
+        input.labelled.labels.push_back(ClassLabel(value));
+    input.source = MapSource{options.map,
+                             options.reference,
+                             c.source.counted,
+                             c.source.outside,
+                             c.source.nodata,
+                             c.source.empty,
+                             {}};
+    if (c.areas) {
+        input.mappedAreas = c.areas->perClass;
+        input.source.areaUnit = c.areas->unit;
+    }
+    return input;
+}
+
+} // namespace brennic

@@ -1,0 +1,40 @@
+// The MapCounting of the companion program: the maps counted through GDAL and
+// handed to the command line as a labelled matrix with its source record.
+#pragma once
+
+#include <ostream>
+
+#include "map_counting.h"
+#include "map_input.h"
+
+namespace brennic {
+
+// Progress in GDAL's own style on a terminal ("0...10...20..."), shown only once
+// a count has taken a second, so that quick counts stay silent.
+class TerminalProgress final : public ProgressSink {
+  public:
+    explicit TerminalProgress(std::ostream& err);
+    void Progress(double fraction) override;
+    void Finish(); // ends the line, when one was begun
+
+  private:
+    std::ostream& m_err;
+    double m_start;
+    int m_shown = -1; // the last step of 2.5 % written
+};
+
+class GdalMapCounting final : public MapCounting {
+  public:
+    // `err`: where progress goes; `showProgress`: standard error is a terminal.
+    GdalMapCounting(std::ostream& err, bool showProgress)
+        : m_err(err), m_showProgress(showProgress) {}
+    std::variant<MapInput, CliFailure>
+    Count(const MapOptions& options,
+          const std::optional<std::vector<std::string>>& classes) override;
+
+  private:
+    std::ostream& m_err;
+    bool m_showProgress;
+};
+
+} // namespace brennic
