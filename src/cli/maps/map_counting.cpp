@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -117,9 +118,6 @@ class SlotIndexer {
     }
 
     GDALDataType readType() const { return m_kind == BandKind::Other ? GDT_Float64 : m_type; }
-    std::size_t bytesPerValue() const {
-        return m_kind == BandKind::Other ? 8 : m_kind == BandKind::Word ? 2 : 1;
-    }
     bool direct() const { return m_kind == BandKind::Byte; }
     const std::vector<double>& values() const { return m_values; }
 
@@ -258,6 +256,39 @@ std::vector<Chunk> chunksOf(GDALRasterBand& band, const PixelWindow& window) {
     return chunks;
 }
 
+// Reads the chunk's values in `type`, row after row without gaps. A chunk that is
+// one whole block in the band's own type is read as that block, past GDAL's block
+// cache: nothing is read twice, so caching would only cost a copy and memory.
+bool readChunk(GDALRasterBand& band, const Chunk& c, GDALDataType type,
+               std::vector<unsigned char>& buffer) {
+    int blockWidth = 0, blockHeight = 0;
+    band.GetBlockSize(&blockWidth, &blockHeight);
+    const std::size_t size = static_cast<std::size_t>(GDALGetDataTypeSizeBytes(type));
+    const bool wholeBlock = type == band.GetRasterDataType() && c.x % blockWidth == 0 &&
+                            c.y % blockHeight == 0 &&
+                            c.width == std::min<std::int64_t>(blockWidth, band.GetXSize() - c.x) &&
+                            c.height == std::min<std::int64_t>(blockHeight, band.GetYSize() - c.y);
+    if (wholeBlock) {
+        buffer.resize(static_cast<std::size_t>(blockWidth) * static_cast<std::size_t>(blockHeight) *
+                      size);
+        if (band.ReadBlock(static_cast<int>(c.x / blockWidth), static_cast<int>(c.y / blockHeight),
+                           buffer.data()) != CE_None)
+            return false;
+        // A block at the right edge holds more columns than the raster: close the gaps.
+        if (c.width != blockWidth)
+            for (std::int64_t r = 1; r < c.height; ++r)
+                std::memmove(buffer.data() + static_cast<std::size_t>(r * c.width) * size,
+                             buffer.data() + static_cast<std::size_t>(r * blockWidth) * size,
+                             static_cast<std::size_t>(c.width) * size);
+        return true;
+    }
+    buffer.resize(static_cast<std::size_t>(c.width * c.height) * size);
+    return band.RasterIO(GF_Read, static_cast<int>(c.x), static_cast<int>(c.y),
+                         static_cast<int>(c.width), static_cast<int>(c.height), buffer.data(),
+                         static_cast<int>(c.width), static_cast<int>(c.height), type, 0, 0,
+                         nullptr) == CE_None;
+}
+
 // What one side of the count reads: a band of a dataset that each thread opens anew.
 struct BandSource {
     std::string path;
@@ -323,11 +354,7 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
             break;
         const Chunk& c = shared.chunks[index];
         const std::size_t count = static_cast<std::size_t>(c.width * c.height);
-        mapBuffer.resize(count * rows.bytesPerValue());
-        if (mapBand->RasterIO(
-                GF_Read, static_cast<int>(c.x), static_cast<int>(c.y), static_cast<int>(c.width),
-                static_cast<int>(c.height), mapBuffer.data(), static_cast<int>(c.width),
-                static_cast<int>(c.height), rows.readType(), 0, 0, nullptr) != CE_None) {
+        if (!readChunk(*mapBand, c, rows.readType(), mapBuffer)) {
             shared.fail(readError(map.path, gdalReason()));
             return;
         }
@@ -343,12 +370,7 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
         }
         const std::uint8_t* colData = nullptr;
         if (reference) {
-            referenceBuffer.resize(count * cols->bytesPerValue());
-            if (referenceBand->RasterIO(GF_Read, static_cast<int>(c.x), static_cast<int>(c.y),
-                                        static_cast<int>(c.width), static_cast<int>(c.height),
-                                        referenceBuffer.data(), static_cast<int>(c.width),
-                                        static_cast<int>(c.height), cols->readType(), 0, 0,
-                                        nullptr) != CE_None) {
+            if (!readChunk(*referenceBand, c, cols->readType(), referenceBuffer)) {
                 shared.fail(readError(reference->path, gdalReason()));
                 return;
             }
