@@ -1,0 +1,145 @@
+// brennic-kappa --map run as a process: it starts brennic-kappa-maps in its place,
+// writes exactly what the matrix of the same counts gives, adds the source
+// record, and fails with the right status when the companion or a file is missing.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "kappa_process.h"
+#include "map_files.h"
+
+namespace brennic::test {
+namespace {
+
+class KappaMapsTest : public KappaProcessTest {
+  protected:
+    void SetUp() override {
+        KappaProcessTest::SetUp();
+        // The 4 x 3 pair counted by hand: 2 1 0 | 1 3 0 | 0 1 4.
+        RasterSpec spec;
+        spec.width = 4;
+        spec.height = 3;
+        spec.values = {1, 1, 2, 3, 2, 2, 3, 3, 1, 3, 3, 2};
+        ASSERT_TRUE(WriteRaster((dir / "map.tif").string(), spec));
+        spec.values = {1, 2, 2, 3, 2, 1, 3, 3, 1, 3, 2, 2};
+        ASSERT_TRUE(WriteRaster((dir / "ref.tif").string(), spec));
+    }
+    static constexpr const char* Matrix = "2 1 0\n1 3 0\n0 1 4\n";
+    static constexpr const char* Maps = "--map {dir}/map.tif --reference {dir}/ref.tif";
+};
+
+TEST_F(KappaMapsTest, SameOutputAsTheMatrixPlusTheSourceRecord) {
+    const std::string source = "{dir}/map.tif, reference {dir}/ref.tif: 12 counted; left out: 0 "
+                               "outside, 0 on no-data, 0 empty";
+    struct Row {
+        const char* name;
+        const char* options;
+        std::string added; // after the matrix's output
+    };
+    const Row rows[] = {
+        {"two_lines", "", ""},
+        {"report_text", "--report", "\nSource: map " + source + "\n"},
+        {"report_csv", "--report --format csv",
+         "source,\"map {dir}/map.tif; reference {dir}/ref.tif; 12 counted; left out: 0 outside, 0 "
+         "on no-data, 0 empty\""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const KappaOutcome fromMatrix = run(row.options, Matrix);
+        const KappaOutcome fromMaps = run(std::string(Maps) + " " + row.options, "");
+        ASSERT_EQ(fromMaps.status, 0) << fromMaps.err;
+        EXPECT_EQ(fromMaps.err, "");
+        ASSERT_EQ(fromMaps.out.substr(0, fromMatrix.out.size()), fromMatrix.out);
+        EXPECT_EQ(fromMaps.out.substr(fromMatrix.out.size(), withDir(row.added).size()),
+                  withDir(row.added));
+    }
+    const KappaOutcome json = run(std::string(Maps) + " --report --format json", "");
+    const KappaOutcome matrixJson = run("--report --format json", Matrix);
+    const std::string record =
+        withDir(",\n  \"source\": {\"map\": \"{dir}/map.tif\", \"reference\": "
+                "\"{dir}/ref.tif\", \"counted\": 12, \"left_out\": "
+                "{\"outside\": 0, \"nodata\": 0, \"empty\": 0}}\n}\n");
+    ASSERT_GT(matrixJson.out.size(), 3u);
+    EXPECT_EQ(json.out, matrixJson.out.substr(0, matrixJson.out.size() - 3) + record);
+
+    // -o writes the same file as the matrix does.
+    ASSERT_EQ(run(std::string(Maps) + " -o {dir}/maps.txt", "").status, 0);
+    ASSERT_EQ(run("-o {dir}/matrix.txt", Matrix).status, 0);
+    EXPECT_EQ(readFile(dir / "maps.txt"), readFile(dir / "matrix.txt"));
+}
+
+TEST_F(KappaMapsTest, PointsGiveTheMapsOwnAreasUnlessMappedAreaIsGiven) {
+    ASSERT_TRUE(WritePoints((dir / "points.gpkg").string(), "samples", 32632,
+                            {{500005, 3999995, "1"},
+                             {500015, 3999985, "2"},
+                             {500025, 3999975, "3"},
+                             {500035, 3999995, "1"}}));
+    const std::string points = "--map {dir}/map.tif --reference {dir}/points.gpkg "
+                               "--reference-field class --report --format json";
+    const KappaOutcome own = run(points, "");
+    ASSERT_EQ(own.status, 0) << own.err;
+    // Map pixels: class 1 three, class 2 four, class 3 five, 100 m² each; the
+    // matrix of the points: (1,1), (2,2), (3,3), (3,1).
+    const KappaOutcome given =
+        run("--report --format json --mapped-area 300,400,500", "1 0 0\n0 1 0\n1 0 1\n");
+    ASSERT_EQ(given.status, 0) << given.err;
+    const std::size_t area = given.out.find("\"area_weighted\"");
+    ASSERT_NE(area, std::string::npos);
+    EXPECT_NE(own.out.find(given.out.substr(area, given.out.find("\"reasons\": {}\n}") - area)),
+              std::string::npos);
+    EXPECT_NE(own.out.find("\"counted\": 4, \"left_out\": {\"outside\": 0, \"nodata\": 0, "
+                           "\"empty\": 0}, \"area_unit\": \"m²\"}"),
+              std::string::npos)
+        << own.out;
+    const KappaOutcome overridden = run(points + " --mapped-area 1,1,2", "");
+    ASSERT_EQ(overridden.status, 0) << overridden.err;
+    EXPECT_EQ(overridden.out.find("area_unit"), std::string::npos);
+    EXPECT_NE(overridden.out.find("\"area_weighted\""), std::string::npos);
+}
+
+TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
+    std::filesystem::resize_file(dir / "ref.tif", 100);
+    struct Row {
+        const char* name;
+        const char* args;
+        int status;
+        const char* message;
+    };
+    const Row rows[] = {
+        {"reference_missing", "--map {dir}/map.tif", 1, "needs both --map and --reference"},
+        {"with_pairs", "--map {dir}/map.tif --reference {dir}/ref.tif --pairs", 1,
+         "--map does not go with --pairs"},
+        {"bad_window", "--map {dir}/map.tif --reference {dir}/ref.tif --window 1,2,3", 1,
+         "--window needs XOFF,YOFF,XSIZE,YSIZE"},
+        {"bad_threads", "--map {dir}/map.tif --reference {dir}/ref.tif --threads 0", 1,
+         "--threads needs a whole number"},
+        {"unreadable_reference", "--map {dir}/map.tif --reference {dir}/ref.tif", 3,
+         "cannot read {dir}/ref.tif"},
+        {"missing_map", "--map {dir}/none.tif --reference {dir}/map.tif --report", 3,
+         "cannot read {dir}/none.tif: "},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const KappaOutcome outcome = run(row.args, "");
+        EXPECT_EQ(outcome.status, row.status);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_NE(outcome.err.find(withDir(row.message)), std::string::npos) << outcome.err;
+    }
+}
+
+// brennic-kappa alone in a folder cannot start its companion: status 3, saying so.
+TEST_F(KappaMapsTest, MissingCompanionIsStatusThree) {
+    std::filesystem::create_directories(dir / "alone");
+    std::filesystem::copy_file(BRENNIC_KAPPA_PATH, dir / "alone" / "brennic-kappa");
+    const std::string command = "'" + (dir / "alone" / "brennic-kappa").string() +
+                                "' --map map.tif --reference ref.tif 2>'" + (dir / "err").string() +
+                                "' >/dev/null";
+    const int wait = std::system(command.c_str());
+    EXPECT_EQ(WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, 3);
+    EXPECT_EQ(readFile(dir / "err"), "brennic-kappa: cannot start " + (dir / "alone").string() +
+                                         "/brennic-kappa-maps, which reads the maps: No such file "
+                                         "or directory\n");
+}
+
+} // namespace
+} // namespace brennic::test
