@@ -15,7 +15,17 @@ namespace {
 
 using Outcome = std::optional<std::string>;
 
-Outcome chooseInput(Options& options, InputKind kind, std::string_view name);
+// The inputs other than a matrix, each with the option that chooses it.
+struct InputChoice {
+    InputKind kind;
+    std::string_view option;
+};
+constexpr std::array InputChoices{
+    InputChoice{InputKind::Pairs, "--pairs"},
+};
+
+// Chooses the input of the option `name`, which stands in InputChoices.
+Outcome chooseInput(Options& options, std::string_view name);
 
 Outcome setDecimalSeparator(Options& options, std::string_view value) {
     // White space or a semicolon would split the cells it belongs to.
@@ -150,16 +160,17 @@ const OptionSpec* findOption(std::string_view name) {
 
 // The option that chooses `kind`, or nothing for the matrix.
 std::string_view selectorOf(InputKind kind) {
-    switch (kind) {
-    case InputKind::Pairs:
-        return "--pairs";
-    case InputKind::Matrix:
-        break;
-    }
+    for (const InputChoice& choice : InputChoices)
+        if (choice.kind == kind)
+            return choice.option;
     return {};
 }
 
-Outcome chooseInput(Options& options, InputKind kind, std::string_view name) {
+Outcome chooseInput(Options& options, std::string_view name) {
+    InputKind kind = InputKind::Matrix;
+    for (const InputChoice& choice : InputChoices)
+        if (choice.option == name)
+            kind = choice.kind;
     if (options.input != InputKind::Matrix && options.input != kind)
         return std::string(name) + " does not go with " + std::string(selectorOf(options.input));
     options.input = kind;
@@ -169,10 +180,9 @@ Outcome chooseInput(Options& options, InputKind kind, std::string_view name) {
 // The options that choose an input `spec` goes with, as "--a, --b or --c".
 std::string selectorsFor(const OptionSpec& spec) {
     std::vector<std::string_view> names;
-    for (const OptionSpec& each : Table)
-        for (InputKind kind : {InputKind::Pairs})
-            if (each.name == selectorOf(kind) && spec.inputs.has(kind))
-                names.push_back(each.name);
+    for (const InputChoice& choice : InputChoices)
+        if (spec.inputs.has(choice.kind))
+            names.push_back(choice.option);
     std::string text;
     for (std::size_t i = 0; i < names.size(); ++i)
         text += std::string(i == 0                  ? ""
