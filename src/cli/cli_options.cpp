@@ -97,10 +97,9 @@ constexpr InputKinds Tables = InputKinds(InputKind::Matrix) | InputKind::Pairs;
 constexpr std::string_view HelpOption = "--help", VersionOption = "--version";
 
 constexpr std::array Table{
-    OptionSpec{
-        "--pairs", "", "read paired labels (above) instead of a matrix", EveryInput,
-        ReportUse::Either,
-        [](Options& o, std::string_view) { return chooseInput(o, InputKind::Pairs, "--pairs"); }},
+    OptionSpec{"--pairs", "", "read paired labels (above) instead of a matrix", EveryInput,
+               ReportUse::Either,
+               [](Options& o, std::string_view) { return chooseInput(o, "--pairs"); }},
     OptionSpec{"--header", "", "the first line names the columns", InputKind::Pairs,
                ReportUse::Either, setFlag<&Options::header>},
     OptionSpec{"--classes", "L1,L2,...",
