@@ -29,14 +29,6 @@ std::string countsText(const MapSource& s) {
 
 } // namespace
 
-bool IsMapValueOption(const std::string& name) {
-    for (const char* option : {"--map", "--reference", "--map-band", "--reference-band", "--nodata",
-                               "--reference-field", "--reference-layer", "--window", "--threads"})
-        if (name == option)
-            return true;
-    return false;
-}
-
 std::optional<std::string> ReadMapOption(const std::string& name, const std::string& value,
                                          MapOptions& options) {
     if (name == "--map") {
@@ -86,43 +78,25 @@ std::optional<std::string> ReadMapOption(const std::string& name, const std::str
 }
 
 std::string MapHelpText() {
-    std::string text =
-        "\nFrom maps:\n"
-        "  brennic-kappa --map MAP --reference REF [--map-band N] [--reference-band N]\n"
-        "                [--nodata V] [--classes L1,...] [--reference-field NAME]\n"
-        "                [--reference-layer NAME] [--window XOFF,YOFF,XSIZE,YSIZE]\n"
-        "                [--threads N] [--quiet] [-o PATH | --report ...]\n"
+    return "\nFrom maps (--map):\n"
 #ifdef _WIN32
-        "Map reading is a Linux feature for now: this build refuses --map.\n"
+           "Map reading is a Linux feature for now: this build refuses --map.\n"
 #endif
-        "counts the error matrix from a classified raster MAP (any raster GDAL reads)\n"
-        "and a reference REF: a raster on exactly the same grid (size, geotransform,\n"
-        "coordinate system), or a layer of points with the class in a field. Rows are\n"
-        "the map, columns the reference. The values are the classes: whole numbers, in\n"
-        "numeric order unless --classes gives them; at most 254.\n"
-        "  --map MAP                the classified raster\n"
-        "  --reference REF          the reference raster or point layer\n"
-        "  --map-band N             the map's band (default 1)\n"
-        "  --reference-band N       the reference raster's band (default 1)\n"
-        "  --nodata V               leave out V on both sides, beside each band's own\n"
-        "                           no-data value (nan for NaN)\n"
-        "  --reference-field NAME   the field of the points that holds their class\n"
-        "  --reference-layer NAME   the layer of points, where REF has several\n"
-        "  --window X,Y,W,H         count only the map's pixels from column X and row Y\n"
-        "                           (from 0), W wide and H high\n"
-        "  --threads N              count in N threads (default: the machine's cores)\n"
-        "  --quiet                  show no progress on standard error\n"
-        "A pair counts only where both values are valid. Each point is transformed to\n"
-        "the map's coordinate system; a point on the right or bottom edge of the map\n"
-        "is outside it. With points, --report holds the area-weighted estimates from\n"
-        "the map's own areas: each class's pixels (inside --window) times the pixel's\n"
-        "area in the coordinate system's unit squared, or for a geographic system each\n"
-        "row's area on its ellipsoid in square metres; --mapped-area overrides them.\n"
-        "The report adds where the counts came from (json \"source\", a line in text\n"
-        "and csv): map, reference, counted (the pairs in the matrix), left_out:\n"
-        "outside (points off the map or its window), nodata (pixels of the window or\n"
-        "points on a no-data value), empty (points with an empty class field).\n";
-    return text;
+           "MAP is a classified raster, any raster GDAL reads; REF is a raster on exactly\n"
+           "the same grid (size, geotransform, coordinate system) or a layer of points\n"
+           "with the class in --reference-field. Rows are the map, columns the reference.\n"
+           "The values are the classes: whole numbers, in numeric order unless --classes\n"
+           "gives them; at most 254. A pair counts only where both values are valid.\n"
+           "Each point is transformed to the map's coordinate system; a point on the\n"
+           "right or bottom edge of the map is outside it. With points, --report holds\n"
+           "the area-weighted estimates from the map's own areas: each class's pixels\n"
+           "(inside --window) times the pixel's area in the coordinate system's unit\n"
+           "squared, or for a geographic system each row's area on its ellipsoid in\n"
+           "square metres; --mapped-area overrides them. The report adds where the\n"
+           "counts came from (json \"source\", a line in text and csv): map, reference,\n"
+           "counted (the pairs in the matrix), left_out: outside (points off the map or\n"
+           "its window), nodata (pixels of the window or points on a no-data value),\n"
+           "empty (points with an empty class field); area_unit with the map's areas.\n";
 }
 
 std::string WithSourceRecord(std::string report, ReportFormat format, const MapSource& s) {

@@ -53,9 +53,6 @@ class MapCounting {
     Count(const MapOptions& options, const std::optional<std::vector<std::string>>& classes) = 0;
 };
 
-// True for the options that take a value and belong to --map.
-bool IsMapValueOption(const std::string& name);
-
 // Reads the value of such an option into `options`; gives the reason it cannot.
 std::optional<std::string> ReadMapOption(const std::string& name, const std::string& value,
                                          MapOptions& options);

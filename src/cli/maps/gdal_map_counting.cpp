@@ -85,7 +85,7 @@ GdalMapCounting::Count(const MapOptions& options,
                                            (n == 1 ? " class" : " classes") + " (" +
                                            std::to_string(c.source.counted) +
                                            " pairs counted); an error matrix needs at least 2"};
-    MapInput input{LabelledMatrix{ErrorMatrix(n), {}}, {}, std::nullopt};
+    MapInput input{LabelledMatrix{ErrorMatrix(n), {}, 0}, {}, std::nullopt};
     for (int row = 1; row <= n; ++row)
         for (int col = 1; col <= n; ++col)
             input.labelled.matrix.set(

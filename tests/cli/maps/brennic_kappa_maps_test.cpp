@@ -106,9 +106,14 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
         const char* message;
     };
     const Row rows[] = {
-        {"reference_missing", "--map {dir}/map.tif", 1, "needs both --map and --reference"},
+        {"reference_missing", "--map {dir}/map.tif", 1, "--map needs --reference"},
+        {"reference_without_map", "--reference {dir}/ref.tif", 1, "--reference needs --map"},
         {"with_pairs", "--map {dir}/map.tif --reference {dir}/ref.tif --pairs", 1,
-         "--map does not go with --pairs"},
+         "--pairs does not go with --map"},
+        {"with_transpose", "--map {dir}/map.tif --reference {dir}/ref.tif --transpose", 1,
+         "--transpose does not go with --map"},
+        {"with_input_file", "--map {dir}/map.tif --reference {dir}/ref.tif {dir}/input", 1,
+         "--map does not go with an input file"},
         {"bad_window", "--map {dir}/map.tif --reference {dir}/ref.tif --window 1,2,3", 1,
          "--window needs XOFF,YOFF,XSIZE,YSIZE"},
         {"bad_threads", "--map {dir}/map.tif --reference {dir}/ref.tif --threads 0", 1,
