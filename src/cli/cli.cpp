@@ -17,6 +17,7 @@
 #include "number_text.h"
 #include "pairs_input.h"
 #include "report_output.h"
+#include "report_sum.h"
 #include "report_writing.h"
 #include "run.h"
 
@@ -315,6 +316,15 @@ int runOnMaps(const Options& options, MapCounting* counting, std::ostream& out, 
     return writeResult(options, input.labelled, out, err, &input);
 }
 
+// Adds the matrices of the JSON reports, then writes as for a matrix.
+int runOnSums(const Options& options, std::ostream& out, std::ostream& err) {
+    auto summed = SumReports(options.inputPaths);
+    if (auto* failure = std::get_if<CliFailure>(&summed))
+        return fail(err, failure->status, failure->message);
+    const MapInput& input = std::get<MapInput>(summed);
+    return writeResult(options, input.labelled, out, err, &input);
+}
+
 } // namespace
 
 int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& out,
@@ -334,6 +344,8 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
         break;
     }
     try {
+        if (command.options.input == InputKind::Sums)
+            return runOnSums(command.options, out, err);
         if (command.options.input == InputKind::Maps)
             return runOnMaps(command.options, maps, out, err);
         return runOnInput(command.options, in, out, err);

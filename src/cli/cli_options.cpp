@@ -23,6 +23,7 @@ struct InputChoice {
 constexpr std::array InputChoices{
     InputChoice{InputKind::Pairs, "--pairs"},
     InputChoice{InputKind::Maps, "--map"},
+    InputChoice{InputKind::Sums, "--sum"},
 };
 
 // Chooses the input of the option `name`, which stands in InputChoices.
@@ -93,7 +94,7 @@ Outcome noAction(Options&, std::string_view) {
 }
 
 constexpr InputKinds Tables = InputKinds(InputKind::Matrix) | InputKind::Pairs;
-constexpr InputKinds Counted = Tables | InputKind::Maps;
+constexpr InputKinds Counted = Tables | InputKind::Maps | InputKind::Sums;
 
 // An option of --map whose argument map_input reads.
 template <const std::string_view& Name>
@@ -129,6 +130,12 @@ constexpr std::array Table{
                        return refused;
                    return setMapOption<MapOption>(o, map);
                }},
+    OptionSpec{"--sum", "",
+               "FILE... are JSON reports (--report --format json), each of one window of a map: "
+               "add their matrices, classes matched by label, with their source counts and "
+               "mapped areas, and write as for one matrix",
+               EveryInput, ReportUse::Either,
+               [](Options& o, std::string_view) { return chooseInput(o, "--sum"); }},
     OptionSpec{ReferenceOption, "REF",
                "the reference: a raster on exactly the map's grid, or a layer of points",
                InputKind::Maps, ReportUse::Either, setMapOption<ReferenceOption>},
@@ -357,8 +364,9 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
             given.push_back(spec);
             continue;
         }
+        options.inputPaths.push_back(arg);
         if (haveInput)
-            return std::string("only one input file can be given");
+            continue; // refused below unless --sum
         options.inputPath = arg;
         options.inputPathGiven = true;
         haveInput = true;
@@ -366,6 +374,8 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
     for (const OptionSpec* spec : given)
         if (auto refused = conflict(*spec, options))
             return *refused;
+    if (options.inputPaths.size() > 1 && options.input != InputKind::Sums)
+        return std::string("only one input file can be given");
     return command;
 }
 

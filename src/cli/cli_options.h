@@ -22,6 +22,7 @@ enum class InputKind : unsigned {
     Matrix = 1u << 0, // one matrix row per line (no option)
     Pairs = 1u << 1,  // --pairs: two labels per line
     Maps = 1u << 2,   // --map: a classified raster and its reference, read through GDAL
+    Sums = 1u << 3,   // --sum: JSON reports whose matrices are added
 };
 // A set of input kinds.
 struct InputKinds {
@@ -48,6 +49,7 @@ struct Options {
     std::vector<std::string> missing; // labels that mean "no value"
     std::string inputPath = "-";
     bool inputPathGiven = false;
+    std::vector<std::string> inputPaths; // every FILE given, for --sum
     MapOptions maps;
 };
 

@@ -112,6 +112,12 @@ std::string WithSourceRecord(std::string report, ReportFormat format, const MapS
                              ", \"empty\": " + std::to_string(s.empty) + "}";
         if (!s.areaUnit.empty())
             record += ", \"area_unit\": " + JsonString(s.areaUnit);
+        if (!s.mapPixels.empty()) {
+            record += ", \"map_pixels\": [";
+            for (std::size_t k = 0; k < s.mapPixels.size(); ++k)
+                record += (k ? ", " : "") + std::to_string(s.mapPixels[k]);
+            record += "]";
+        }
         record += "}";
         report.insert(end, record);
         return report;

@@ -29,7 +29,8 @@ struct MapOptions {
 struct MapSource {
     std::string map, reference;
     std::uint64_t counted = 0, outside = 0, nodata = 0, empty = 0;
-    std::string areaUnit; // with the map's own areas
+    std::string areaUnit;                 // with the map's own areas
+    std::vector<std::uint64_t> mapPixels; // the map's valid pixels of each class, for --sum
 };
 
 struct MapInput {

@@ -94,13 +94,13 @@ GdalMapCounting::Count(const MapOptions& options,
     FormTotals(input.labelled.matrix);
     for (double value : c.classValues)
         input.labelled.labels.push_back(ClassLabel(value));
-    input.source = MapSource{options.map,
-                             options.reference,
-                             c.source.counted,
-                             c.source.outside,
-                             c.source.nodata,
-                             c.source.empty,
-                             {}};
+    input.source.map = options.map;
+    input.source.reference = options.reference;
+    input.source.counted = c.source.counted;
+    input.source.outside = c.source.outside;
+    input.source.nodata = c.source.nodata;
+    input.source.empty = c.source.empty;
+    input.source.mapPixels = c.mapPixels;
     if (c.areas) {
         input.mappedAreas = c.areas->perClass;
         input.source.areaUnit = c.areas->unit;

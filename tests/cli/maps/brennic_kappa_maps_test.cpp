@@ -58,7 +58,8 @@ TEST_F(KappaMapsTest, SameOutputAsTheMatrixPlusTheSourceRecord) {
     const std::string record =
         withDir(",\n  \"source\": {\"map\": \"{dir}/map.tif\", \"reference\": "
                 "\"{dir}/ref.tif\", \"counted\": 12, \"left_out\": "
-                "{\"outside\": 0, \"nodata\": 0, \"empty\": 0}}\n}\n");
+                "{\"outside\": 0, \"nodata\": 0, \"empty\": 0}, \"map_pixels\": "
+                "[3, 4, 5]}\n}\n");
     ASSERT_GT(matrixJson.out.size(), 3u);
     EXPECT_EQ(json.out, matrixJson.out.substr(0, matrixJson.out.size() - 3) + record);
 
@@ -88,7 +89,7 @@ TEST_F(KappaMapsTest, PointsGiveTheMapsOwnAreasUnlessMappedAreaIsGiven) {
     EXPECT_NE(own.out.find(given.out.substr(area, given.out.find("\"reasons\": {}\n}") - area)),
               std::string::npos);
     EXPECT_NE(own.out.find("\"counted\": 4, \"left_out\": {\"outside\": 0, \"nodata\": 0, "
-                           "\"empty\": 0}, \"area_unit\": \"m²\"}"),
+                           "\"empty\": 0}, \"area_unit\": \"m²\", \"map_pixels\": [3, 4, 5]}"),
               std::string::npos)
         << own.out;
     const KappaOutcome overridden = run(points + " --mapped-area 1,1,2", "");
@@ -130,6 +131,53 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
         EXPECT_EQ(outcome.out, "");
         EXPECT_NE(outcome.err.find(withDir(row.message)), std::string::npos) << outcome.err;
     }
+}
+
+// Four quadrant windows counted apart and added by --sum give the whole map's
+// report, source counts and map pixels included; with points, the mapped areas
+// are added too.
+TEST_F(KappaMapsTest, QuadrantReportsSummedGiveTheWhole) {
+    ASSERT_TRUE(WritePoints((dir / "points.gpkg").string(), "samples", 32632,
+                            {{500005, 3999995, "1"},
+                             {500015, 3999985, "2"},
+                             {500025, 3999975, "3"},
+                             {500035, 3999995, "1"},
+                             {500035, 3999975, "2"}}));
+    for (const char* reference :
+         {"--reference {dir}/ref.tif", "--reference {dir}/points.gpkg --reference-field class"}) {
+        SCOPED_TRACE(reference);
+        const std::string maps = std::string("--map {dir}/map.tif ") + reference;
+        std::string parts;
+        const char* windows[] = {"0,0,2,2", "2,0,2,2", "0,2,2,1", "2,2,2,1"};
+        for (int i = 0; i < 4; ++i) {
+            const KappaOutcome part =
+                run(maps + " --report --format json --window " + windows[i], "");
+            ASSERT_EQ(part.status, 0) << part.err;
+            const std::string name = "part" + std::to_string(i) + ".json";
+            writeFile(dir / name, part.out);
+            parts += " {dir}/" + name;
+        }
+        const KappaOutcome whole = run(maps + " --report --format json", "");
+        const KappaOutcome sum = run("--sum --report --format json" + parts, "");
+        ASSERT_EQ(sum.status, 0) << sum.err;
+        const std::size_t end = whole.out.find("\"source\"");
+        ASSERT_NE(end, std::string::npos);
+        EXPECT_EQ(sum.out.substr(0, end), whole.out.substr(0, end));
+        // A point outside one window is inside another: only the raster's left-out
+        // pixels add up to the whole's.
+        const auto tail = [&](const std::string& out, const char* from) {
+            return out.substr(out.find(from));
+        };
+        EXPECT_EQ(tail(sum.out, "\"map_pixels\""), tail(whole.out, "\"map_pixels\""));
+        EXPECT_EQ(tail(sum.out, "\"counted\"").substr(0, 15),
+                  tail(whole.out, "\"counted\"").substr(0, 15));
+        if (std::string(reference).find("ref.tif") != std::string::npos) {
+            EXPECT_EQ(tail(sum.out, "\"counted\""), tail(whole.out, "\"counted\""));
+        }
+    }
+    const KappaOutcome notReport = run("--sum {dir}/map.tif", "");
+    EXPECT_EQ(notReport.status, 1);
+    EXPECT_NE(notReport.err.find("is no JSON report"), std::string::npos) << notReport.err;
 }
 
 // brennic-kappa alone in a folder cannot start its companion: status 3, saying so.
