@@ -17,10 +17,11 @@ double secondsNow() {
 
 } // namespace
 
-TerminalProgress::TerminalProgress(std::ostream& err) : m_err(err), m_start(secondsNow()) {}
+TerminalProgress::TerminalProgress(std::ostream& err, double delaySeconds)
+    : m_err(err), m_start(secondsNow()), m_delay(delaySeconds) {}
 
 void TerminalProgress::Progress(double fraction) {
-    if (m_shown < 0 && secondsNow() - m_start < 1.0)
+    if (m_shown < 0 && secondsNow() - m_start < m_delay)
         return;
     const int step = static_cast<int>(fraction * 40.0 + 1e-9);
     for (int s = m_shown + 1; s <= step && s <= 40; ++s)

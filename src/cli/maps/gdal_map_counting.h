@@ -13,13 +13,15 @@ namespace brennic {
 // a count has taken a second, so that quick counts stay silent.
 class TerminalProgress final : public ProgressSink {
   public:
-    explicit TerminalProgress(std::ostream& err);
+    // `delaySeconds`: how long a count runs before its progress is shown.
+    explicit TerminalProgress(std::ostream& err, double delaySeconds = 1.0);
     void Progress(double fraction) override;
     void Finish(); // ends the line, when one was begun
 
   private:
     std::ostream& m_err;
     double m_start;
+    double m_delay;
     int m_shown = -1; // the last step of 2.5 % written
 };
 
