@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     return brennic::RunCli(args, stdin, std::cout, std::cerr);
 #else
     // --map is counted by the companion program beside this one, which links GDAL.
-    brennic::CompanionMapCounting maps(brennic::RunningProgramDirectory(), args);
+    brennic::CompanionMapCounting maps(args);
     return brennic::RunCli(args, stdin, std::cout, std::cerr, &maps);
 #endif
 }

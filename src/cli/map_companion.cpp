@@ -14,7 +14,8 @@ namespace brennic {
 
 std::variant<MapInput, CliFailure>
 CompanionMapCounting::Count(const MapOptions&, const std::optional<std::vector<std::string>>&) {
-    const std::string path = m_directory + "/" + MapCompanionName;
+    const std::string path =
+        (m_directory.empty() ? RunningProgramDirectory() : m_directory) + "/" + MapCompanionName;
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(path.c_str()));
     for (std::string& arg : m_args)

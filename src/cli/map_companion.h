@@ -9,12 +9,13 @@
 
 namespace brennic {
 
-// Replaces the process by `directory`/brennic-kappa-maps with `args` (without the
-// program's name), standard input, output and error inherited. Returns only when
-// that cannot be done, with status 3 and the reason.
+// Replaces the process by brennic-kappa-maps in `directory` (by default the
+// running program's, looked up only when maps are counted) with `args` (without
+// the program's name), standard input, output and error inherited. Returns only
+// when that cannot be done, with status 3 and the reason.
 class CompanionMapCounting final : public MapCounting {
   public:
-    CompanionMapCounting(std::string directory, std::vector<std::string> args)
+    explicit CompanionMapCounting(std::vector<std::string> args, std::string directory = {})
         : m_directory(std::move(directory)), m_args(std::move(args)) {}
     std::variant<MapInput, CliFailure>
     Count(const MapOptions& options,
