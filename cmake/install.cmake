@@ -2,6 +2,10 @@
 # Result.txt beside itself, so the folder must be one its user can write (the
 # user's own data folder, or wherever the portable archive is unpacked).
 install(TARGETS brennic-kappa RUNTIME DESTINATION .)
+# brennic-kappa starts its companion for --map from its own folder.
+if(TARGET brennic-kappa-maps)
+  install(TARGETS brennic-kappa-maps RUNTIME DESTINATION .)
+endif()
 install(FILES ${PROJECT_SOURCE_DIR}/resources/BrennicHelp.html DESTINATION .)
 if(BRENNIC_BUILD_GUI)
   install(TARGETS brennic RUNTIME DESTINATION .)

@@ -177,6 +177,71 @@ TEST_F(MapCountingTest, ValueThatIsNoClassIsRefusedWithItsPlace) {
     EXPECT_NE(e.message.find("2.5 at row 1, column 2"), std::string::npos) << e.message;
 }
 
+TEST_F(MapCountingTest, ClassesGivenOrTooMany) {
+    std::vector<double> many(16 * 16);
+    for (std::size_t i = 0; i < many.size(); ++i)
+        many[i] = static_cast<double>(i); // 256 values of a byte band
+    std::vector<double> wide(20 * 16);
+    for (std::size_t i = 0; i < wide.size(); ++i)
+        wide[i] = 1000 + static_cast<double>(i); // 320 values of a 16-bit band
+    struct Row {
+        const char* name;
+        RasterSpec map, reference;
+        std::optional<std::vector<double>> classes;
+        std::vector<double> expectedClasses;
+        std::vector<std::uint64_t> expected;
+        const char* refused;
+    };
+    const Row rows[] = {
+        // Class 4 never occurs; the order is the list's.
+        {"given_order_and_an_absent_class",
+         small(SmallMap),
+         small(SmallReference),
+         std::vector<double>{3, 1, 2, 4},
+         {3, 1, 2, 4},
+         {4, 0, 1, 0, 0, 2, 1, 0, 0, 1, 3, 0, 0, 0, 0, 0},
+         nullptr},
+        {"value_outside_the_list",
+         small(SmallMap),
+         small(SmallReference),
+         std::vector<double>{1, 2},
+         {},
+         {},
+         "the map holds 3, which is not among --classes"},
+        {"byte_values_beyond_254_classes",
+         grid(16, 16, many),
+         grid(16, 16, many),
+         std::nullopt,
+         {},
+         {},
+         "the maps hold 256 classes; at most 254 are allowed"},
+        {"word_values_beyond_254_classes",
+         grid(20, 16, wide, {}, GDT_UInt16),
+         grid(20, 16, wide, {}, GDT_UInt16),
+         std::nullopt,
+         {},
+         {},
+         "the map holds more than 254 classes"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        MapRequest request;
+        request.mapPath = raster("map.tif", row.map);
+        request.referencePath = raster("ref.tif", row.reference);
+        request.classes = row.classes;
+        request.threads = 1;
+        if (row.refused != nullptr) {
+            const MapError e = refused(request);
+            EXPECT_EQ(e.kind, MapError::BadInput);
+            EXPECT_NE(e.message.find(row.refused), std::string::npos) << e.message;
+            continue;
+        }
+        const MapCount c = counted(request);
+        EXPECT_EQ(c.classValues, row.expectedClasses);
+        EXPECT_EQ(c.counts, row.expected);
+    }
+}
+
 // A larger pair of patches of ten classes with no-data 0, counted here by a plain
 // loop, is counted alike striped, tiled, compressed, in one thread or three.
 TEST_F(MapCountingTest, LayoutsAndThreadsGiveTheSameCounts) {
