@@ -29,6 +29,41 @@ void formSeven(const ErrorMatrix& m, AgreementReport& r) {
 
 } // namespace
 
+namespace report {
+
+void findOnlyClasses(Proportions& p) {
+    const int n = p.m.size();
+    std::optional<int> row, col;
+    bool oneRow = true, oneCol = true;
+    for (int j = 1; j <= n; ++j)
+        for (int i = 1; i <= n; ++i) {
+            if (p.m.x(i, j) == 0.0)
+                continue;
+            oneRow = oneRow && (!row || *row == i);
+            oneCol = oneCol && (!col || *col == j);
+            row = i;
+            col = j;
+        }
+    p.onlyRow = oneRow ? row : std::nullopt;
+    p.onlyCol = oneCol ? col : std::nullopt;
+}
+
+std::string oneClassReason(const Proportions& p, const std::string& kappa) {
+    const std::string ending = "), so " + kappa +
+                               " and its standard error under chance are both exactly 0 and z is "
+                               "not defined.";
+    if (p.onlyRow && p.onlyCol)
+        return "The map and the reference each hold a single class (every count lies in row " +
+               std::to_string(*p.onlyRow) + ", column " + std::to_string(*p.onlyCol) + ending;
+    if (p.onlyRow)
+        return "The map holds a single class (every count lies in row " +
+               std::to_string(*p.onlyRow) + ending;
+    return "The reference holds a single class (every count lies in column " +
+           std::to_string(p.onlyCol.value_or(0)) + ending;
+}
+
+} // namespace report
+
 std::string_view WeightsName(Weights weights) {
     switch (weights) {
     case Weights::None:
@@ -65,10 +100,11 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
 
     // The shares of each row and column; they exist whenever PO does (the
     // grand total is neither 0 nor beyond the range).
-    Proportions p{m, m.GrandTotal, {}, {}};
+    Proportions p{m, m.GrandTotal, {}, {}, {}, {}};
     p.row.assign(idx(r.n + 1), 0.0);
     p.col.assign(idx(r.n + 1), 0.0);
     Figure PO = r.overall[OverallFigure::PO];
+    findOnlyClasses(p);
     if (PO.defined()) {
         CheckedArithmetic c;
         for (std::size_t k = 1; k <= idx(r.n); ++k) {

@@ -26,8 +26,10 @@ std::string standardErrorReason(Kind kind) {
 std::string zReason(Kind kind) {
     if (kind == Kind::Overflow)
         return OverflowReason;
-    return "The large-sample standard error under chance (kappa_se0) is 0, as when no class has "
-           "counts in both its row and its column, so z is not defined.";
+    // The counts with a single class in the map or the reference, which make it
+    // exactly 0, never come here: only rounding makes it 0.
+    return "The large-sample standard error under chance (kappa_se0) comes out as 0 in double "
+           "precision, so z is not defined.";
 }
 
 void formLargeSample(const Proportions& p, const Figure& observed, AgreementReport& r) {
@@ -47,6 +49,9 @@ void formLargeSample(const Proportions& p, const Figure& observed, AgreementRepo
     StandardErrors e = standardErrors(p, t, kappa);
     if (c.failed())
         e.se = e.se0 = Figure::NotDefined(OverflowReason);
+    const bool oneClass = p.onlyRow || p.onlyCol;
+    if (oneClass)
+        e.se = e.se0 = Figure::Of(0.0);
     o[kappa_se] = std::move(e.se);
     o[kappa_se0] = std::move(e.se0);
     o[ci95_low] = FormFigure(
@@ -61,9 +66,12 @@ void formLargeSample(const Proportions& p, const Figure& observed, AgreementRepo
             return k.add(kappa, k.mul(NormalQuantile975, *o[kappa_se].value));
         },
         overflowOnly);
-    o[z_large_sample] = FormFigure(
-        Step::Report, {&o[kappa_se0]},
-        [&](CheckedArithmetic& k) { return k.div(kappa, *o[kappa_se0].value); }, zReason);
+    o[z_large_sample] =
+        oneClass
+            ? Figure::NotDefined(oneClassReason(p, "kappa"))
+            : FormFigure(
+                  Step::Report, {&o[kappa_se0]},
+                  [&](CheckedArithmetic& k) { return k.div(kappa, *o[kappa_se0].value); }, zReason);
     o[p_two_sided] = FormFigure(
         Step::Report, {&o[z_large_sample]},
         [&](CheckedArithmetic&) { return TwoSidedNormalP(*o[z_large_sample].value); },

@@ -2,6 +2,7 @@
 // reasons that several families of figures give, and each family's entry point.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,19 @@ struct Proportions {
     const ErrorMatrix& m;
     double N;
     std::vector<double> row, col;
+    // The one row (class of the map) or column (class of the reference) that holds
+    // every count that is not 0, found in the cells themselves. Kappa, weighted or
+    // not, is then exactly 0, and so are its standard errors: z would be 0 / 0,
+    // which rounding would turn into any number at all.
+    std::optional<int> onlyRow, onlyCol;
 };
+
+// Finds the row and the column that hold every count, if one does.
+void findOnlyClasses(Proportions& p);
+
+// Why z is not defined when the map or the reference holds a single class;
+// `kappa` names the kappa ("kappa", "weighted kappa").
+std::string oneClassReason(const Proportions& p, const std::string& kappa);
 
 // Quantity and allocation disagreement (Pontius and Millones 2011) of the shares
 // `share(i, j)`, with the row and column sums `rowSum` and `colSum`: per class

@@ -38,6 +38,11 @@ WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& 
         all(Figure(f[kappa]));
         return w;
     }
+    if (p.onlyRow || p.onlyCol) {
+        f[kappa] = f[kappa_se] = f[kappa_se0] = Figure::Of(0.0);
+        f[z] = Figure::NotDefined(oneClassReason(p, "weighted kappa"));
+        return w;
+    }
     StandardErrors e = standardErrors(p, t, *f[kappa].value);
     f[kappa_se] = std::move(e.se);
     f[kappa_se0] = std::move(e.se0);

@@ -206,7 +206,8 @@ TEST(AgreementReport, EachFigureThatCannotBeFormedSaysWhy) {
           {"class2.col_share class2.col_conditional_kappa", "The counts of column 2 add up to 0"}}},
         {"chance_agreement_zero", "0 5|0 0", {},
          {{"Z", "expected by chance is exactly 0"},
-          {"z_large_sample p_two_sided weighted.z", "(kappa_se0) is 0"},
+          {"z_large_sample p_two_sided weighted.z",
+           "each hold a single class (every count lies in row 1, column 2)"},
           {"class1.col_share class1.col_conditional_kappa", "column 1 add up to 0"},
           {"class2.row_share class2.row_conditional_kappa", "row 2 add up to 0"}}},
         {"negative_counts_negative_variance", "6 -1|-1 6", {},
@@ -249,6 +250,53 @@ TEST(AgreementReport, EachFigureThatCannotBeFormedSaysWhy) {
                 EXPECT_NE(figure.reason.find(want->second), std::string::npos) << figure.reason;
             else
                 EXPECT_EQ(figure.reason, "");
+        }
+    }
+}
+
+// Every count in one row (the map holds one class) or one column (the reference
+// does): kappa and its standard error under chance are both exactly 0, so z is
+// 0 / 0. Whatever rounding leaves of them, z is not defined. By hand: with all
+// counts in column k, PO = p_kk = p_k. = PC, and each term of Var0 has
+// w_ij - (w_i. + w_.j) = -w_.k = -pe, so Var0 = sum p_i. pe^2 - pe^2 = 0.
+TEST(AgreementReport, SingleClassInMapOrReferenceLeavesZUndefined) {
+    const struct {
+        const char* name;
+        const char* grid;
+        Weights weights;
+        const char* reason; // of z_large_sample, p_two_sided and weighted.z
+    } rows[] = {
+        {"reference_one_class", "0 215|0 5226", Weights::None,
+         "The reference holds a single class (every count lies in column 2)"},
+        // Class 2 has counts in both its row and its column.
+        {"reference_one_class_shared", "0 10|0 20", Weights::Linear,
+         "The reference holds a single class (every count lies in column 2)"},
+        {"map_one_class", "0 0 0|3 9 1|0 0 0", Weights::Linear,
+         "The map holds a single class (every count lies in row 2)"},
+        {"reference_one_class_quadratic",
+         "0 596 0 0 0 0|0 47 0 0 0 0|0 4135 0 0 0 0|0 9064 0 0 0 0|0 7464 0 0 0 0|0 1762 0 0 0 0",
+         Weights::Quadratic, "The reference holds a single class (every count lies in column 2)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto all = allFigures(reportOf(row.grid, row.weights));
+        std::vector<std::string> undefined{"z_large_sample", "p_two_sided"};
+        std::vector<std::string> zero{"KAPPA", "kappa_se", "kappa_se0"};
+        if (row.weights != Weights::None) {
+            undefined.emplace_back("weighted.z");
+            for (const char* name : {"weighted.kappa", "weighted.kappa_se", "weighted.kappa_se0"})
+                zero.emplace_back(name);
+        }
+        for (const std::string& name : undefined) {
+            SCOPED_TRACE(name);
+            EXPECT_FALSE(all.at(name).defined());
+            EXPECT_NE(all.at(name).reason.find(row.reason), std::string::npos)
+                << all.at(name).reason;
+        }
+        for (const std::string& name : zero) {
+            SCOPED_TRACE(name);
+            ASSERT_TRUE(all.at(name).defined()) << all.at(name).reason;
+            EXPECT_EQ(*all.at(name).value, 0.0);
         }
     }
 }
