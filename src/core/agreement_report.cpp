@@ -48,6 +48,41 @@ void findOnlyClasses(Proportions& p) {
     p.onlyCol = oneCol ? col : std::nullopt;
 }
 
+void formCountSums(Proportions& p) {
+    const int n = p.m.size();
+    const auto zeros = [&] { return std::vector<double>(idx(n + 1), 0.0); };
+    p.rowOff = p.colOff = p.otherRows = p.otherCols = p.otherDiagonal = zeros();
+    for (int j = 1; j <= n; ++j)
+        for (int i = 1; i <= n; ++i)
+            if (i != j) {
+                p.rowOff[idx(i)] += p.m.x(i, j);
+                p.colOff[idx(j)] += p.m.x(i, j);
+            }
+    // The totals of the other classes as the sums before and after class k, so
+    // that no class's total is taken away from N.
+    std::vector<double> diagonal = zeros();
+    for (int k = 1; k <= n; ++k) {
+        diagonal[idx(k)] = p.m.x(k, k);
+        p.offDiagonal += p.rowOff[idx(k)];
+    }
+    const auto others = [&](const std::vector<double>& totals, std::vector<double>& out) {
+        double before = 0.0;
+        for (int k = 1; k <= n; ++k) {
+            out[idx(k)] = before;
+            before += totals[idx(k)];
+        }
+        double after = 0.0;
+        for (int k = n; k >= 1; --k) {
+            out[idx(k)] += after;
+            after += totals[idx(k)];
+        }
+    };
+    others(p.m.RowTotals, p.otherRows);
+    others(p.m.ColTotals, p.otherCols);
+    others(diagonal, p.otherDiagonal);
+    p.scale = std::ldexp(1.0, -std::ilogb(p.N));
+}
+
 std::string oneClassReason(const Proportions& p, const std::string& kappa) {
     const std::string ending = "), so " + kappa +
                                " and its standard error under chance are both exactly 0 and z is "
@@ -100,7 +135,7 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
 
     // The shares of each row and column; they exist whenever PO does (the
     // grand total is neither 0 nor beyond the range).
-    Proportions p{m, m.GrandTotal, {}, {}, {}, {}};
+    Proportions p(m, m.GrandTotal);
     p.row.assign(idx(r.n + 1), 0.0);
     p.col.assign(idx(r.n + 1), 0.0);
     Figure PO = r.overall[OverallFigure::PO];
@@ -113,13 +148,15 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
         }
         if (c.failed())
             PO = Figure::NotDefined(OverflowReason);
+        else
+            formCountSums(p);
     }
 
     formLargeSample(p, PO, r);
     formRobust(p, PO, r);
     Disagreement d;
     if (PO.defined())
-        d = disagreement(r.n, p.row, p.col, [&](int i, int j) { return m.x(i, j) / p.N; });
+        d = disagreement(r.n, p.rowOff, p.colOff, p.N);
     r.overall[OverallFigure::quantity_disagreement] = finiteFigure(PO, d.totalQuantity);
     r.overall[OverallFigure::allocation_disagreement] = finiteFigure(PO, d.totalAllocation);
     if (weights != Weights::None)

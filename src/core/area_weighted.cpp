@@ -86,7 +86,14 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
             return c.sqrt(c.finite(sum));
         },
         standardErrorReason);
-    const Disagreement d = disagreement(n, pRow, pCol, at);
+    std::vector<double> rowOff(N, 0.0), colOff(N, 0.0);
+    for (int i = 1; i <= n; ++i)
+        for (int j = 1; j <= n; ++j)
+            if (i != j) {
+                rowOff[idx(i)] += at(i, j);
+                colOff[idx(j)] += at(i, j);
+            }
+    const Disagreement d = disagreement(n, rowOff, colOff, 1.0);
     o[quantity_disagreement] = finiteFigure(allCounts, d.totalQuantity);
     o[allocation_disagreement] = finiteFigure(allCounts, d.totalAllocation);
 

@@ -42,16 +42,26 @@ void formLargeSample(const Proportions& p, const Figure& observed, AgreementRepo
             o[f] = missing;
         return;
     }
+    // The kappa of these figures is formed from the counts, as the weighted one
+    // is, so that it keeps its digits where po and pe both lie near 1; KAPPA
+    // keeps the order of operations of Result.txt, and with it their rounding.
     CheckedArithmetic c;
-    WeightTable t = makeWeights(Weights::None, p, c);
-    t.chance = c.sub(1.0, *o[PC].value); // the same 1 - PC as KAPPA's
-    const double kappa = *o[KAPPA].value;
-    StandardErrors e = standardErrors(p, t, kappa);
-    if (c.failed())
-        e.se = e.se0 = Figure::NotDefined(OverflowReason);
+    const WeightTable t = makeWeights(Weights::None, p, c);
     const bool oneClass = p.onlyRow || p.onlyCol;
-    if (oneClass)
-        e.se = e.se0 = Figure::Of(0.0);
+    const Figure kappaFigure =
+        c.failed() ? Figure::NotDefined(OverflowReason)
+        : oneClass ? Figure::Of(0.0)
+                   : kappaOf(t, "The agreement expected by chance is exactly 1, so kappa and its "
+                                "standard errors are not defined.");
+    if (!kappaFigure.defined()) {
+        for (OverallFigure f :
+             {kappa_se, kappa_se0, ci95_low, ci95_high, z_large_sample, p_two_sided})
+            o[f] = kappaFigure;
+        return;
+    }
+    const double kappa = *kappaFigure.value;
+    StandardErrors e =
+        oneClass ? StandardErrors{Figure::Of(0.0), Figure::Of(0.0)} : standardErrors(p, t, kappa);
     o[kappa_se] = std::move(e.se);
     o[kappa_se0] = std::move(e.se0);
     o[ci95_low] = FormFigure(
@@ -95,12 +105,12 @@ void formRobust(const Proportions& p, const Figure& observed, AgreementReport& r
         return;
     }
     const double pa = *observed.value;
+    // 1 - pa from the counts off the diagonal, never by a subtraction from 1.
+    const double T = p.u(N), off = p.u(p.offDiagonal), Do = off / T;
     o[overall_accuracy] = observed;
     o[overall_accuracy_se] = FormFigure(
         Step::Report, {},
-        [&](CheckedArithmetic& c) {
-            return c.sqrt(c.div(c.mul(pa, c.sub(1.0, pa)), c.sub(N, 1.0)));
-        },
+        [&](CheckedArithmetic& c) { return c.sqrt(c.div(c.mul(pa, Do), c.sub(N, 1.0))); },
         [](Kind kind) {
             return kind == Kind::Overflow ? OverflowReason
                    : kind == Kind::DivisionByZero
@@ -111,75 +121,94 @@ void formRobust(const Proportions& p, const Figure& observed, AgreementReport& r
                                      "standard error is not defined.");
         });
 
-    std::vector<double> pi(idx(n + 1), 0.0);
-    double sumSquares = 0.0, sumProducts = 0.0;
+    // Scott's pe with pi_k = n_k / 2N, n_k = r_k + c_k: 1 - pe = sum pi_k (1 - pi_k),
+    // formed in counts as DeS = sum n_k o_k = (2N)^2 (1 - pe), o_k = 2N - n_k being
+    // the totals of the other classes; beside DoS = (2N)^2 (1 - pa) both keep their
+    // digits near perfect agreement, where pa and pe lie near 1.
+    std::vector<double> both(idx(n + 1), 0.0), other(idx(n + 1), 0.0); // n_k and o_k in counts
+    double DeS = 0.0;
     for (int k = 1; k <= n; ++k) {
-        pi[idx(k)] = (p.row[idx(k)] + p.col[idx(k)]) / 2.0;
-        sumSquares += pi[idx(k)] * pi[idx(k)];
-        sumProducts += pi[idx(k)] * (1.0 - pi[idx(k)]);
+        both[idx(k)] = p.u(p.m.RowTotals[idx(k)]) + p.u(p.m.ColTotals[idx(k)]);
+        other[idx(k)] = p.u(p.otherRows[idx(k)]) + p.u(p.otherCols[idx(k)]);
+        DeS += both[idx(k)] * other[idx(k)];
     }
+    const double DoS = 4.0 * T * off;
+    const double chanceScott = DeS / (4.0 * T * T); // 1 - pe
+    const double peGwet = chanceScott / (q - 1.0);  // sum of pi_k (1 - pi_k) / (q - 1)
     const std::string chanceOne =
         "The agreement expected by chance from the mean shares of the classes is 1, as when all "
         "counts lie in one class, so ";
-    const auto chanceCorrected = [&](Step step, double agreement, double pe, std::string name) {
+    // (pa - pe) / (1 - pe) = (De - Do) / De
+    const auto chanceCorrected = [&](double disagreement, double chance, std::string name) {
         return FormFigure(
-            step, {},
+            Step::Report, {},
             [&](CheckedArithmetic& c) {
-                return c.div(c.sub(c.finite(agreement), c.finite(pe)), c.sub(1.0, pe));
+                return c.div(c.sub(c.finite(chance), c.finite(disagreement)), chance);
             },
             because(chanceOne + name + " is not defined."));
     };
-    const double peScott = sumSquares;
-    o[scott_pi] = chanceCorrected(Step::Report, pa, peScott, "Scott's pi");
-    const double peGwet = sumProducts / (q - 1.0);
-    o[gwet_ac1] = chanceCorrected(Step::Report, pa, peGwet, "Gwet's AC1");
+    o[scott_pi] = chanceCorrected(DoS, DeS, "Scott's pi");
+    o[gwet_ac1] = chanceCorrected(Do, 1.0 - peGwet, "Gwet's AC1");
+    // pa' = (1 - e) pa + e, so 1 - pa' = (1 - e)(1 - pa) and DeS - (1 - e) DoS
+    // is DeS - DoS + e DoS.
     const double e = 1.0 / (2.0 * N);
-    o[krippendorff_alpha] =
-        chanceCorrected(Step::Report, (1.0 - e) * pa + e, peScott, "Krippendorff's alpha");
+    o[krippendorff_alpha] = FormFigure(
+        Step::Report, {},
+        [&](CheckedArithmetic& c) {
+            return c.div(c.add(c.sub(c.finite(DeS), DoS), c.mul(e, DoS)), DeS);
+        },
+        because(chanceOne + "Krippendorff's alpha is not defined."));
     o[brennan_prediger] = FormFigure(
         Step::Report, {},
         [&](CheckedArithmetic& c) {
-            const double chance = c.div(1.0, q);
-            return c.div(c.sub(pa, chance), c.sub(1.0, chance));
+            const double rest = c.sub(1.0, c.div(1.0, q));
+            return c.div(c.sub(rest, Do), rest);
         },
         because("The Brennan-Prediger coefficient cannot be formed for these counts."));
     o[brennan_prediger_se] = FormFigure(
         Step::Report, {},
         [&](CheckedArithmetic& c) {
             const double rest = c.sub(1.0, c.div(1.0, q));
-            return c.sqrt(c.div(c.mul(pa, c.sub(1.0, pa)), c.mul(N, c.mul(rest, rest))));
+            return c.sqrt(c.div(c.mul(pa, Do), c.mul(N, c.mul(rest, rest))));
         },
         standardErrorReason);
 
     // The standard errors of the two coefficients, from their terms t_kl =
     // w_kl - (1 - coefficient) spread(k, l), summed in one pass over the cells as
-    // x_kl times the squared deviation from their mean. Scott: spread = pi_k +
-    // pi_l; Gwet: 2 (1 - (pi_k + pi_l) / 2) / (q - 1) = (2 - (pi_k + pi_l)) / (q - 1).
-    const double restScott = 1.0 - o[scott_pi].value.value_or(1.0);
-    const double restGwet = 1.0 - o[gwet_ac1].value.value_or(1.0);
-    const double meanScott = pa - 2.0 * restScott * peScott;
-    const double meanGwet = pa - 2.0 * restGwet * peGwet;
+    // x_kl times the squared deviation from their mean pa - 2 (1 - coefficient) pe.
+    // With w = 1 - v, pa = 1 - Do, 1 - pi_k = o_k / 2N and s_kl = (1 - pi_k) +
+    // (1 - pi_l), the deviations are Do - v_kl + (1 - pi)(s_kl - 2 (1 - pe)) for
+    // Scott and Do - v_kl - (1 - AC1)(s_kl / (q - 1) - 2 pe) for Gwet. Off the
+    // diagonal Scott's is 1 - pi_k - pi_l + Do - 2 (1 - pe) - pi (s_kl - 2 (1 - pe)),
+    // 1 - pi_k - pi_l being the share of the other classes: so no term is a
+    // difference of two numbers near 1, even where pi lies near 0.
+    const double scottValue = o[scott_pi].value.value_or(0.0);
+    const double restScott = o[scott_pi].defined() ? DoS / DeS : 0.0;
+    const double outsideGwet = 1.0 - peGwet;
+    const double restGwet = o[gwet_ac1].defined() ? Do / outsideGwet : 0.0;
     double sumScott = 0.0, sumGwet = 0.0;
     for (int l = 1; l <= n; ++l) // the cells in memory order, column by column
         for (int k = 1; k <= n; ++k) {
-            const double x = p.m.x(k, l), w = k == l ? 1.0 : 0.0;
-            const double spread = pi[idx(k)] + pi[idx(l)];
-            const double scott = w - restScott * spread - meanScott;
-            const double gwet = w - restGwet * ((2.0 - spread) / (q - 1.0)) - meanGwet;
+            const double x = p.m.x(k, l), v = k == l ? 0.0 : 1.0;
+            const double spread = (other[idx(k)] + other[idx(l)]) / (2.0 * T);
+            const double scott = k == l ? Do + restScott * (spread - 2.0 * chanceScott)
+                                        : (other[idx(k)] - both[idx(l)]) / (2.0 * T) + Do -
+                                              2.0 * chanceScott -
+                                              scottValue * (spread - 2.0 * chanceScott);
+            const double gwet = Do - v - restGwet * (spread / (q - 1.0) - 2.0 * peGwet);
             sumScott += x * (scott * scott);
             sumGwet += x * (gwet * gwet);
         }
-    const auto coefficientSe = [&](const Figure& coefficient, double pe, double sum) {
+    const auto coefficientSe = [&](const Figure& coefficient, double outside, double sum) {
         return FormFigure(
             Step::Report, {&coefficient},
             [&](CheckedArithmetic& c) {
-                const double outside = c.sub(1.0, pe);
                 return c.sqrt(c.div(c.finite(sum / N), c.mul(N, c.mul(outside, outside))));
             },
             standardErrorReason);
     };
-    o[scott_pi_se] = coefficientSe(o[scott_pi], peScott, sumScott);
-    o[gwet_ac1_se] = coefficientSe(o[gwet_ac1], peGwet, sumGwet);
+    o[scott_pi_se] = coefficientSe(o[scott_pi], chanceScott, sumScott);
+    o[gwet_ac1_se] = coefficientSe(o[gwet_ac1], outsideGwet, sumGwet);
 }
 
 } // namespace brennic::report

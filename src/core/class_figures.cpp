@@ -43,8 +43,13 @@ ClassEntry formClass(const Proportions& p, int k, const Figure& PO, const Disagr
     f[row_share] = share(f[row_total], true);
     f[col_share] = share(f[col_total], false);
 
-    // Conditional kappa: (p_kk - p_k. p_.k) over the share of the row (or column)
-    // less the same chance term.
+    // Conditional kappa: (p_kk - p_k. p_.k) / (p_k. - p_k. p_.k) for the row.
+    // With R and C the counts off the diagonal in row and column k and O those
+    // outside both, N x_kk - r_k c_k is x_kk O - R C and N - c_k is R + O: in
+    // that form no digit is lost where the shares of class k lie near 1.
+    const bool sums = !p.rowOff.empty(); // formed whenever PO is
+    const double R = sums ? p.u(p.rowOff[kk]) : 0.0, C = sums ? p.u(p.colOff[kk]) : 0.0;
+    const double O = sums ? p.u(p.otherDiagonal[kk]) + ((p.u(p.offDiagonal) - R) - C) : 0.0;
     const auto conditional = [&](bool ofRow) {
         const double own = ofRow ? p.row[kk] : p.col[kk];
         const auto reason = [&](Kind kind) {
@@ -63,9 +68,9 @@ ClassEntry formClass(const Proportions& p, int k, const Figure& PO, const Disagr
         return FormFigure(
             Step::Report, {&PO},
             [&](CheckedArithmetic& c) {
-                const double chance = c.mul(p.row[kk], p.col[kk]);
-                const double pkk = c.div(m.x(k, k), p.N);
-                return c.div(c.sub(pkk, chance), c.sub(own, chance));
+                const double line = p.u(ofRow ? m.RowTotals[kk] : m.ColTotals[kk]);
+                const double numerator = c.sub(c.mul(p.u(m.x(k, k)), O), c.mul(R, C));
+                return c.div(numerator, c.mul(line, c.add(ofRow ? R : C, O)));
             },
             reason);
     };

@@ -16,6 +16,11 @@ struct WeightTable {
     std::vector<double> colMean;    // v_.j = sum over i of p_i. v(i, j)
     double observed = 0.0;          // Do = sum of p_ij v(i, j) = 1 - po
     double chance = 0.0;            // De = sum of p_i. p_.j v(i, j) = 1 - pe
+    // N^2 Do and N^2 De in counts times Proportions::scale, for the kappa and
+    // 1 - kappa: with whole counts they come out exact, and so does their
+    // difference near perfect agreement.
+    double observedCounts = 0.0, chanceCounts = 0.0;
+    bool unweighted = false;
     double v(int i, int j) const { return byDistance[static_cast<std::size_t>(std::abs(i - j))]; }
 };
 
@@ -33,6 +38,11 @@ struct StandardErrors {
     Figure se, se0;
 };
 
+// `kappa` is the one formed by kappaOf from the same table.
 StandardErrors standardErrors(const Proportions& p, const WeightTable& t, double kappa);
+
+// Kappa, (De - Do) / De, from the sums in counts; the reason is given for a
+// division by zero, when the agreement expected by chance is exactly 1.
+Figure kappaOf(const WeightTable& t, const std::string& chanceOneReason);
 
 } // namespace brennic::report

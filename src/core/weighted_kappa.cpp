@@ -29,11 +29,8 @@ WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& 
         return w;
     }
     // (po - pe) / (1 - pe) = (De - Do) / De
-    f[kappa] = FormFigure(
-        Step::Report, {},
-        [&](CheckedArithmetic& k) { return k.div(k.sub(t.chance, t.observed), t.chance); },
-        because("The weighted agreement expected by chance is exactly 1 (all counts lie in one "
-                "class), so weighted kappa is not defined."));
+    f[kappa] = kappaOf(t, "The weighted agreement expected by chance is exactly 1 (all counts lie "
+                          "in one class), so weighted kappa is not defined.");
     if (!f[kappa].defined()) {
         all(Figure(f[kappa]));
         return w;

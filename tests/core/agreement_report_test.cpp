@@ -301,6 +301,42 @@ TEST(AgreementReport, SingleClassInMapOrReferenceLeavesZUndefined) {
     }
 }
 
+// Observed and chance agreement both near 1: 0 1|1 497434986, N = 497434988.
+// Exact fractions (Python's fractions, from the definitions as the catalogue
+// writes them): pa = (N - 2)/N, Cohen's pe = (1 + (N - 1)^2)/N^2, Scott's
+// pe the same, so kappa = pi = -1/(N - 1) = -1/497434987 and Krippendorff's
+// alpha -1/(2 (N - 1)); each conditional kappa -1/(N - 1); allocation 2/N each.
+// The standard errors are the square roots of their exact variances, to 17
+// digits. Formed from 1 - PO and 1 - PC, scott_pi and alpha came out -2.76e-8.
+TEST(AgreementReport, NearPerfectAgreementKeepsItsDigits) {
+    const auto all = allFigures(reportOf("0 1|1 497434986", Weights::Linear));
+    const std::pair<const char*, double> expected[] = {
+        {"scott_pi", -1.0 / 497434987},
+        {"krippendorff_alpha", -1.0 / 994869974},
+        {"weighted.kappa", -1.0 / 497434987},
+        {"kappa_se", 1.4215059247260940e-09},
+        {"weighted.kappa_se", 1.4215059247260940e-09},
+        {"kappa_se0", 4.4836513621154711e-05},
+        {"ci95_low", -4.796464570204494e-09},
+        {"ci95_high", 7.758386547217942e-10},
+        {"z_large_sample", -4.4836513711290136e-05},
+        {"scott_pi_se", 1.4215059247260940e-09},
+        {"gwet_ac1", 123720782648410097.0 / 123720783145845085.0},
+        {"gwet_ac1_se", 2.8430118608828748e-09},
+        {"brennan_prediger", 124358746.0 / 124358747.0},
+        {"brennan_prediger_se", 5.6860236760430012e-09},
+        {"overall_accuracy_se", 2.8430118408791727e-09},
+        {"class1.row_conditional_kappa", -1.0 / 497434987},
+        {"class2.col_conditional_kappa", -1.0 / 497434987},
+        {"class2.allocation_disagreement", 1.0 / 248717494},
+        {"allocation_disagreement", 1.0 / 248717494},
+    };
+    for (const auto& [name, value] : expected) {
+        SCOPED_TRACE(name);
+        expectNear(all.at(name), value);
+    }
+}
+
 // Reordering the classes: the same order in rows and columns (and of the mapped
 // areas) keeps every unweighted figure (reversing it keeps the weighted ones too, as
 // |i - j| stays); transposing keeps the overall figures and swaps each class's row
