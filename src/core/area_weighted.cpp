@@ -5,29 +5,75 @@
 #include <cmath>
 
 namespace brennic::report {
+namespace {
+
+// The square root of the sum of w_i^2 v_i, as `scale` times `root`. Each w_i
+// sqrt|v_i| is first divided by the largest of them, so that no square of a
+// tiny or a huge weight leaves the range of doubles: the standard errors then
+// do not depend on the unit of the areas. A negative v_i (of negative counts)
+// counts against the sum, and a negative sum fails the square root.
+struct ScaledRoot {
+    double scale = 0.0, root = 0.0;
+};
+
+ScaledRoot rootOfWeightedSum(CheckedArithmetic& c, const std::vector<double>& w,
+                             const std::vector<double>& v) {
+    ScaledRoot r;
+    for (std::size_t i = 0; i < w.size(); ++i)
+        r.scale = std::fmax(r.scale, std::fabs(w[i]) * std::sqrt(std::fabs(v[i])));
+    if (r.scale == 0.0 || !std::isfinite(r.scale)) {
+        r.scale = c.finite(r.scale);
+        return r;
+    }
+    double sum = 0.0;
+    for (std::size_t i = 0; i < w.size(); ++i) {
+        const double t = std::fabs(w[i]) * std::sqrt(std::fabs(v[i])) / r.scale;
+        sum += v[i] < 0.0 ? -(t * t) : t * t;
+    }
+    r.root = c.sqrt(c.finite(sum));
+    return r;
+}
+
+} // namespace
 
 // The estimators of Olofsson et al. (2014) for a sample stratified by map class
-// (the rows): p^_ij = W_i n_ij / n_i. with W_i = A_i / A.
+// (the rows): p^_ij = W_i n_ij / n_i. with W_i = A_i / A. A class with a mapped
+// area of 0 and no counts in its row is absent from the map: it adds nothing.
 AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
     const int n = m.size();
     AreaWeighted a;
-    double A = 0.0;
+    // The weights as shares of the total area first, from the areas over the
+    // largest of them, so that no figure depends on the unit of the areas.
+    double largest = 0.0, shares = 0.0;
     for (int i = 1; i <= n; ++i)
-        A += areas[idx(i - 1)];
-    const Figure total = std::isfinite(A)
-                             ? Figure::Of(A)
-                             : Figure::NotDefined("The mapped areas add up beyond the range of "
-                                                  "numbers the program can hold.");
+        largest = std::fmax(largest, std::fabs(areas[idx(i - 1)]));
+    for (int i = 1; i <= n && largest > 0.0; ++i)
+        shares += areas[idx(i - 1)] / largest;
+    const double A = largest * shares;
+    const Figure total =
+        !std::isfinite(A)
+            ? Figure::NotDefined("The mapped areas add up beyond the range of numbers the "
+                                 "program can hold.")
+        : A == 0.0 ? Figure::NotDefined("The mapped areas add up to 0, so no area-weighted "
+                                        "estimate can be formed.")
+                   : Figure::Of(A);
+    const auto absent = [&](int i) {
+        return areas[idx(i - 1)] == 0.0 && m.RowTotals[idx(i)] == 0.0;
+    };
 
     // Each row's estimates need counts in the row, and their variances need more
-    // than one (they divide by n_i. - 1).
+    // than one (they divide by n_i. - 1); a class absent from the map needs none.
     std::vector<Figure> rowCounts(idx(n + 1)), rowVariance(idx(n + 1));
     Figure allCounts = total, allVariances = total;
     for (int i = 1; i <= n; ++i) {
         const double ni = m.RowTotals[idx(i)];
         const std::string I = std::to_string(i);
         rowCounts[idx(i)] =
-            !std::isfinite(ni)
+            absent(i) ? Figure::NotDefined("Class " + I +
+                                           " is absent from the map (its mapped area is 0 and "
+                                           "its row holds no counts), so it has no user's "
+                                           "accuracy.")
+            : !std::isfinite(ni)
                 ? Figure::NotDefined("The counts of row " + I +
                                      " add up beyond the range of numbers the program can hold.")
             : ni <= 0.0
@@ -44,25 +90,36 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
                                      "area-weighted estimates (they divide by its total less 1) "
                                      "are not defined.")
                 : Figure::Of(ni);
+        if (absent(i))
+            continue;
         if (allCounts.defined() && !rowCounts[idx(i)].defined())
             allCounts = rowCounts[idx(i)];
         if (allVariances.defined() && !rowVariance[idx(i)].defined())
             allVariances = rowVariance[idx(i)];
     }
 
-    // The estimated shares, row sums and column sums, when every row has counts.
+    // The estimated shares and column sums, when every row of the map has counts.
     const auto N = static_cast<std::size_t>(n + 1);
-    std::vector<double> pHat(N * N, 0.0), pRow(N, 0.0), pCol(N, 0.0), W(N, 0.0);
+    std::vector<double> pHat(N * N, 0.0), pCol(N, 0.0), W(N, 0.0);
     const auto at = [&](int i, int j) -> double& { return pHat[idx(i) * N + idx(j)]; };
+    // n_ij / n_i., 0 for a row absent from the map
+    const auto share = [&](int i, int j) {
+        return absent(i) ? 0.0 : m.x(i, j) / m.RowTotals[idx(i)];
+    };
+    // s (1 - s) / (n_i. - 1) of the share s of cell (i, j)
+    const auto variance = [&](int i, int j) {
+        const double s = share(i, j);
+        return absent(i) ? 0.0 : s * (1.0 - s) / (m.RowTotals[idx(i)] - 1.0);
+    };
+    if (total.defined())
+        for (int i = 1; i <= n; ++i)
+            W[idx(i)] = areas[idx(i - 1)] / largest / shares;
     if (allCounts.defined())
-        for (int i = 1; i <= n; ++i) {
-            W[idx(i)] = areas[idx(i - 1)] / A;
+        for (int i = 1; i <= n; ++i)
             for (int j = 1; j <= n; ++j) {
-                at(i, j) = W[idx(i)] * m.x(i, j) / m.RowTotals[idx(i)];
-                pRow[idx(i)] += at(i, j);
+                at(i, j) = W[idx(i)] * share(i, j);
                 pCol[idx(j)] += at(i, j);
             }
-        }
 
     using enum AreaFigure;
     FigureRow<AreaFigure>& o = a.figures;
@@ -78,12 +135,13 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
     o[overall_accuracy_se] = FormFigure(
         Step::Report, {&allVariances},
         [&](CheckedArithmetic& c) {
-            double sum = 0.0;
+            std::vector<double> w, v;
             for (int i = 1; i <= n; ++i) {
-                const double ni = m.RowTotals[idx(i)], U = m.x(i, i) / ni;
-                sum += W[idx(i)] * W[idx(i)] * U * (1.0 - U) / (ni - 1.0);
+                w.push_back(W[idx(i)]);
+                v.push_back(variance(i, i));
             }
-            return c.sqrt(c.finite(sum));
+            const ScaledRoot r = rootOfWeightedSum(c, w, v);
+            return c.mul(r.scale, r.root);
         },
         standardErrorReason);
     std::vector<double> rowOff(N, 0.0), colOff(N, 0.0);
@@ -103,11 +161,10 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
         entry.k = j;
         FigureRow<AreaClassFigure>& f = entry.figures;
         const std::string J = std::to_string(j);
-        const double Aj = areas[idx(j - 1)], nj = m.RowTotals[idx(j)];
-        f[mapped_area] = Figure::Of(Aj);
+        const double nj = m.RowTotals[idx(j)];
+        f[mapped_area] = Figure::Of(areas[idx(j - 1)]);
         f[weight] = FormFigure(
-            Step::Report, {&total}, [&](CheckedArithmetic& c) { return c.div(Aj, A); },
-            overflowOnly);
+            Step::Report, {&total}, [&](CheckedArithmetic&) { return W[idx(j)]; }, overflowOnly);
         f[users_accuracy] = FormFigure(
             Step::Report, {&rowCounts[idx(j)]},
             [&](CheckedArithmetic& c) { return c.div(m.x(j, j), nj); }, overflowOnly);
@@ -125,21 +182,20 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
             Step::Report, {&allCounts},
             [&](CheckedArithmetic& c) { return c.div(at(j, j), pCol[idx(j)]); },
             because(noReference));
+        // Var P_j = [W_j^2 (1 - P)^2 U (1 - U) / (n_j. - 1) + P^2 sum over i != j
+        // of W_i^2 s_ij (1 - s_ij) / (n_i. - 1)] / p^_.j^2: the areas of
+        // Olofsson et al.'s equation 7 over A, which cancels.
         f[producers_accuracy_se] = FormFigure(
             Step::Report, {&allVariances, &f[producers_accuracy]},
             [&](CheckedArithmetic& c) {
-                const double P = *f[producers_accuracy].value, U = m.x(j, j) / nj;
-                double estimated = 0.0, others = 0.0;
+                const double P = *f[producers_accuracy].value;
+                std::vector<double> w, v;
                 for (int i = 1; i <= n; ++i) {
-                    const double Ai = areas[idx(i - 1)], ni = m.RowTotals[idx(i)];
-                    const double share = m.x(i, j) / ni;
-                    estimated += Ai * share;
-                    if (i != j)
-                        others += Ai * Ai * share * (1.0 - share) / (ni - 1.0);
+                    w.push_back(i == j ? W[idx(j)] * (1.0 - P) : W[idx(i)] * P);
+                    v.push_back(variance(i, j));
                 }
-                const double own = Aj * Aj * (1.0 - P) * (1.0 - P) * U * (1.0 - U) / (nj - 1.0);
-                const double sum = c.finite(own + P * P * others);
-                return c.sqrt(c.div(sum, c.mul(c.finite(estimated), estimated)));
+                const ScaledRoot r = rootOfWeightedSum(c, w, v);
+                return c.mul(c.div(r.scale, pCol[idx(j)]), r.root);
             },
             [&](Kind kind) {
                 return kind == Kind::DivisionByZero ? noReference : standardErrorReason(kind);
@@ -150,12 +206,11 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
         f[area_se] = FormFigure(
             Step::Report, {&allVariances},
             [&](CheckedArithmetic& c) {
-                double sum = 0.0;
-                for (int i = 1; i <= n; ++i) {
-                    const double ni = m.RowTotals[idx(i)], share = m.x(i, j) / ni;
-                    sum += W[idx(i)] * W[idx(i)] * share * (1.0 - share) / (ni - 1.0);
-                }
-                return c.mul(A, c.sqrt(c.finite(sum)));
+                std::vector<double> v;
+                for (int i = 1; i <= n; ++i)
+                    v.push_back(variance(i, j));
+                const ScaledRoot r = rootOfWeightedSum(c, {W.begin() + 1, W.end()}, v);
+                return c.mul(c.mul(A, r.scale), r.root);
             },
             standardErrorReason);
         const auto limit = [&](double sign) {

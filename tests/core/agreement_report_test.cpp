@@ -147,6 +147,30 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
           {"area.class1.area_se", 25 * std::sqrt(13.0)}, {"area.class2.area_se", 25 * std::sqrt(13.0)},
           {"area.class1.area_ci95_low", 225 - 49 * std::sqrt(13.0)},
           {"area.class2.area_ci95_high", 575 + 49 * std::sqrt(13.0)}}},
+        // Class 3 is absent from the map: W = 1/3, 2/3, 0, so class 3's area is
+        // 300 (1/3 3/48 + 2/3 6/40) = 36.25, and accuracy 1/3 40/48 + 2/3 30/40 = 7/9;
+        // the rest worked in fractions (Python) from Olofsson et al.'s formulas.
+        {"area_class_absent_from_map", "40 5 3|4 30 6|0 0 0", Weights::None, {100, 200, 0},
+         {{"area.overall_accuracy", 7.0 / 9}, {"area.overall_accuracy_se", 0.049649719673692257},
+          {"area.class3.weight", 0}, {"area.class1.area", 310.0 / 3},
+          {"area.class2.area", 1925.0 / 12}, {"area.class3.area", 36.25},
+          {"area.class1.area_se", 11.038954648464689}, {"area.class2.area_se", 14.565787121972956},
+          {"area.class3.area_se", 11.968123749710299},
+          {"area.class1.producers_accuracy_se", 0.075670131069855956},
+          {"area.class2.producers_accuracy_se", 0.02657263461281268},
+          {"area.class3.producers_accuracy", 0}, {"area.class3.producers_accuracy_se", 0}}},
+        // The unit of the areas changes nothing but the areas: squared, 1e-300
+        // left the double range, and 1e308 swamped the other two classes.
+        {"area_tiny_unit", "20 5 0|3 15 2|2 5 48", Weights::None, {1e-300, 1e-300, 1e-300},
+         {{"area.overall_accuracy", 533.0 / 660}, {"area.overall_accuracy_se", 0.045450853414945931},
+          {"area.class1.producers_accuracy_se", 0.072253516658591005},
+          {"area.class2.producers_accuracy_se", 0.068110536677941563},
+          {"area.class3.producers_accuracy_se", 0.063661273701253712},
+          {"area.class3.area_se", 8.2424359695948097e-302}}},
+        {"area_one_huge_class", "20 5 0|3 15 2|2 5 48", Weights::None, {1e308, 1, 1},
+         {{"area.class3.area", 0.97272727272727277}, {"area.class3.area_se", 0.082424359695948093},
+          {"area.class3.producers_accuracy_se", 0.063661273701253712},
+          {"area.overall_accuracy_se", 0.081649658092772609}}},
         {"two_classes_gwet", "4 2|1 3", Weights::None, {},
          {{"gwet_ac1", 41.0 / 101}, {"gwet_ac1_se", std::sqrt(8813640.0 / 104060401)}}},
         // clang-format on
@@ -231,6 +255,10 @@ TEST(AgreementReport, EachFigureThatCannotBeFormedSaysWhy) {
            eachAreaClass("producers_accuracy producers_accuracy_se area area_se area_ci95_low "
                          "area_ci95_high"),
            "The counts of row 2 add up to 0, so the share"}}},
+        {"area_class_absent_from_map", "40 5 3|4 30 6|0 0 0", {100, 200, 0},
+         {{"class3.row_share class3.row_conditional_kappa", "The counts of row 3 add up to 0"},
+          {"area.class3.users_accuracy area.class3.users_accuracy_se",
+           "Class 3 is absent from the map"}}},
         // clang-format on
     };
     for (const auto& row : rows) {
@@ -334,6 +362,30 @@ TEST(AgreementReport, NearPerfectAgreementKeepsItsDigits) {
     for (const auto& [name, value] : expected) {
         SCOPED_TRACE(name);
         expectNear(all.at(name), value);
+    }
+}
+
+// The same areas in another unit: every figure but the areas themselves is the
+// same, and those scale with the unit, to 1e-9 (the worked example, areas 1 2 3).
+TEST(AgreementReport, AreaFiguresDoNotDependOnTheUnit) {
+    const auto inUnit = [](double unit) {
+        return allFigures(
+            reportOf("20 5 0|3 15 2|2 5 48", Weights::None, {1 * unit, 2 * unit, 3 * unit}));
+    };
+    const auto base = inUnit(1);
+    for (const double unit : {1e-300, 1e200}) {
+        SCOPED_TRACE(unit);
+        for (const auto& [name, figure] : inUnit(unit)) {
+            SCOPED_TRACE(name);
+            if (!name.starts_with("area."))
+                continue;
+            const bool scales = name.ends_with(".mapped_area") || name.ends_with(".area") ||
+                                name.ends_with(".area_se") ||
+                                name.find("area_ci95") != std::string::npos;
+            ASSERT_TRUE(figure.defined()) << figure.reason;
+            const double expected = *base.at(name).value * (scales ? unit : 1.0);
+            EXPECT_NEAR(*figure.value, expected, 1e-9 * std::fabs(expected));
+        }
     }
 }
 
