@@ -235,6 +235,10 @@ std::optional<ReportFormat> ReportFormatFromName(std::string_view name) {
 std::string ReportText(const AgreementReport& r, char decimalSeparator) {
     std::string out = "Agreement report for " + std::to_string(r.n) +
                       " classes (rows: classification, columns: reference)\n";
+    for (const std::string& warning : r.warnings)
+        out += "Warning: " + warning + '\n';
+    if (r.missingLeftOut)
+        out += "Pairs left out as missing: " + std::to_string(*r.missingLeftOut) + '\n';
     textMatrix(out, r, decimalSeparator);
     textSections(out, r.overall, decimalSeparator);
     if (r.weighted)
@@ -259,6 +263,12 @@ std::string ReportCsv(const AgreementReport& r) {
     out += ",reason\n";
     const std::string noClassColumns(1 + classColumns + areaColumns, ',');
     out += "n," + std::to_string(r.n) + noClassColumns + ",\n";
+    // A warning is a row of its own: "warning" as its field, its text in the
+    // reason column. Pairs left out as missing are a count, as n is.
+    for (const std::string& warning : r.warnings)
+        out += "warning," + noClassColumns + ',' + CsvField(warning) + '\n';
+    if (r.missingLeftOut)
+        out += "left_out.missing," + std::to_string(*r.missingLeftOut) + noClassColumns + ",\n";
     csvRows(out, r.overall, "", noClassColumns);
     if (r.weighted) {
         out += "weighted.weights," + std::string(WeightsName(r.weighted->weights)) +
@@ -275,7 +285,13 @@ std::string ReportCsv(const AgreementReport& r) {
 }
 
 std::string ReportJson(const AgreementReport& r) {
-    std::string out = "{\n  \"n\": " + std::to_string(r.n) + ",\n  \"matrix\": [";
+    std::string out = "{\n  \"n\": " + std::to_string(r.n) + ",\n  \"warnings\": [";
+    for (const std::string& warning : r.warnings)
+        out += (&warning == &r.warnings.front() ? "" : ", ") + JsonString(warning);
+    out += "],\n";
+    if (r.missingLeftOut)
+        out += "  \"left_out\": {\"missing\": " + std::to_string(*r.missingLeftOut) + "},\n";
+    out += "  \"matrix\": [";
     for (int row = 0; row < r.n; ++row) {
         out += row == 0 ? "[" : ", [";
         for (int col = 0; col < r.n; ++col) {

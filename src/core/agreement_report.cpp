@@ -12,6 +12,12 @@
 #include "report_parts.h"
 
 namespace brennic {
+
+const char* const ProportionsWarning =
+    "The counts add up to 1 or less, so they look like proportions rather than counts: every "
+    "standard error is then computed as for a sample of one (or less), far larger than for the "
+    "sample that was taken. Give the counts themselves for standard errors that fit the sample.";
+
 namespace {
 
 using namespace report;
@@ -132,6 +138,10 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
             r.cells.push_back(m.x(row, col));
     }
     formSeven(m, r);
+    // Proportions typed in place of counts give every figure its right value
+    // but every standard error that of a sample of N, one or less.
+    if (m.GrandTotal > 0.0 && m.GrandTotal <= 1.0)
+        r.warnings.emplace_back(ProportionsWarning);
 
     // The shares of each row and column; they exist whenever PO does (the
     // grand total is neither 0 nor beyond the range).

@@ -12,6 +12,7 @@
 // Rows are the classification, columns the reference.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -60,12 +61,22 @@ struct AgreementReport {
     std::optional<WeightedKappa> weighted; // with Weights::Linear or Quadratic
     std::vector<ClassEntry> classes;       // class 1 to n
     std::optional<AreaWeighted> area;      // with the mapped areas
+    // What the reader must know before trusting the figures, one sentence or
+    // more each: counts that add up to 1 or less, which look like proportions.
+    std::vector<std::string> warnings;
+    // The pairs left out because a label meant "no value" (--missing); set by
+    // the command line, written only when set.
+    std::optional<std::uint64_t> missingLeftOut;
 };
 
 // All figures of the report for a matrix read by ReadErrorMatrix. `mappedAreas`,
-// when given, holds the positive mapped area of each row class, class 1 first.
+// when given, holds the mapped area of each row class, class 1 first: positive,
+// or 0 for a class whose row holds no counts (absent from the map).
 AgreementReport ComputeAgreementReport(const ErrorMatrix& matrix, Weights weights,
                                        const std::vector<double>* mappedAreas = nullptr);
+
+// The warning of a matrix whose counts add up to more than 0 and at most 1.
+extern const char* const ProportionsWarning;
 
 // The two-sided p-value of a standard normal z, 2 (1 - Phi(|z|)), formed as
 // erfc(|z| / sqrt 2) so that it keeps its digits far out in the tail.

@@ -22,6 +22,8 @@ AgreementReport madeUpReport() {
     r.n = 2;
     r.labels = {"forest", "wa\"ter"};
     r.cells = {4, 6, 1, 0.5};
+    r.warnings = {"Counts \"look\" like proportions, so.", "A second one."};
+    r.missingLeftOut = 7;
     r.overall = rowOf<OverallFigure>(
         {v(0.5),    v(0.75), v(0.5),   v(-0.25), v(1.25), v(0.125), no("The standard error is 0."),
          v(0.1),    v(-0.0), v(0.304), v(0.696), v(4),    v(1e-05), v(0.75),
@@ -41,6 +43,8 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
     EXPECT_EQ(ReportJson(madeUpReport()),
               R"({
   "n": 2,
+  "warnings": ["Counts \"look\" like proportions, so.", "A second one."],
+  "left_out": {"missing": 7},
   "matrix": [[4, 6], [1, 0.5]],
   "PC": 0.5,
   "PO": 0.75,
@@ -77,15 +81,26 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
 }
 
 // The whole CSV of a computed report is in brennic_kappa_report_test.cpp; here,
-// the reasons: quoted when they hold a comma or a quote, joined for a class.
+// the reasons: quoted when they hold a comma or a quote, joined for a class;
+// the warnings in the reason column and the pairs left out as a count.
 TEST(ReportOutput, CsvWritesEachReasonInTheLastColumn) {
     const std::string csv = ReportCsv(madeUpReport());
     for (const char* line :
          {"\nZ,,,,,,,,,,,,The standard error is 0.\n",
           "\nweighted.kappa_se,,,,,,,,,,,,\"Counts \"\"below\"\" 0, as in row 1.\"\n",
           "\nclass,2,\"wa\"\"ter\",0,5,0,,0,,-0.5,0.05,0.3,row_share: Row 2 is empty. "
-          "row_conditional_kappa: Row 2 is empty.\n"})
+          "row_conditional_kappa: Row 2 is empty.\n",
+          "\nn,2,,,,,,,,,,,\nwarning,,,,,,,,,,,,\"Counts \"\"look\"\" like proportions, so.\"\n"
+          "warning,,,,,,,,,,,,A second one.\nleft_out.missing,7,,,,,,,,,,,\nPC,0.5,"})
         EXPECT_NE(csv.find(line), std::string::npos) << line << " in\n" << csv;
+}
+
+TEST(ReportOutput, TextStartsWithWarningsAndPairsLeftOut) {
+    const std::string text = ReportText(madeUpReport(), '.');
+    const std::string start = "Agreement report for 2 classes (rows: classification, columns: "
+                              "reference)\nWarning: Counts \"look\" like proportions, so.\n"
+                              "Warning: A second one.\nPairs left out as missing: 7\n";
+    EXPECT_EQ(text.substr(0, start.size()), start);
 }
 
 } // namespace

@@ -389,6 +389,32 @@ TEST(AgreementReport, AreaFiguresDoNotDependOnTheUnit) {
     }
 }
 
+// Counts that add up to 1 or less look like proportions: every standard error
+// would be that of a sample of one, so the report warns.
+TEST(AgreementReport, WarnsOfCountsThatLookLikeProportions) {
+    const struct {
+        const char* name;
+        const char* grid;
+        bool warned;
+    } rows[] = {
+        {"proportions", "0.2 0.1|0.1 0.6", true},
+        {"adding_up_to_exactly_one", "0.5 0.25|0.125 0.125", true},
+        {"a_single_count", "1 0|0 0", true},
+        {"just_over_one", "0.5 0.25|0.125 0.25", false},
+        {"counts", "20 5|3 15", false},
+        {"all_zero", "0 0|0 0", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const AgreementReport report = reportOf(row.grid);
+        ASSERT_EQ(report.warnings.size(), row.warned ? 1u : 0u);
+        if (row.warned) {
+            EXPECT_NE(report.warnings[0].find("look like proportions"), std::string::npos);
+        }
+        EXPECT_FALSE(report.missingLeftOut);
+    }
+}
+
 // Reordering the classes: the same order in rows and columns (and of the mapped
 // areas) keeps every unweighted figure (reversing it keeps the weighted ones too, as
 // |i - j| stays); transposing keeps the overall figures and swaps each class's row
