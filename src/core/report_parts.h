@@ -14,8 +14,8 @@ namespace brennic::report {
 
 using Kind = ArithmeticKind;
 inline const std::string OverflowReason = OverflowCause;
-inline constexpr double NormalQuantile975 =
-    1.96; // the normal 97.5% point, as statistics packages print
+// The normal 97.5% point, as statistics packages print it.
+inline constexpr double NormalQuantile975 = 1.96;
 
 inline std::size_t idx(int k) {
     return static_cast<std::size_t>(k);
