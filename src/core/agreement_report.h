@@ -7,8 +7,11 @@
 // of a sample stratified by map class (Olofsson et al. 2014).
 //
 // Data flow: error matrix -> the seven, to the last bit -> proportions p_ij,
-// p_i., p_.j -> every further figure. Each figure has a value or says in words
-// why it cannot be formed; one that cannot be formed never stops the others.
+// p_i., p_.j and sums of counts (off the diagonal, of the other classes) ->
+// every further figure, formed from those sums where 1 - po and 1 - pe would
+// otherwise lose their digits. Each figure has a value or says in words why it
+// cannot be formed; one that cannot be formed never stops the others. The
+// families of figures live in files of their own (report_parts.h lists them).
 // Rows are the classification, columns the reference.
 #pragma once
 
