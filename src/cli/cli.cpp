@@ -215,6 +215,10 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
                                                     options.mappedAreaText ? &areas : nullptr);
     if (!labelled.labels.empty())
         report.labels = labelled.labels;
+    if (!options.missing.empty())
+        report.missingLeftOut = labelled.leftOut;
+    for (const std::string& warning : report.warnings)
+        err << "brennic-kappa: warning: " << warning << '\n';
     return writeOut(out, err,
                     FormatReport(report, options.format.value_or(ReportFormat::Text),
                                  options.decimalSeparator));
