@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "kappa_process.h"
+#include "ratings.h"
 
 namespace {
 
@@ -110,6 +111,24 @@ TEST_F(BrennicKappaRatings, RefusalsExitOneWithASentence) {
         EXPECT_NE(outcome.err.find(row.message), std::string::npos) << outcome.err;
         EXPECT_EQ(outcome.out, "");
     }
+}
+
+// The help page and --help define every field of the ratings report, so that a
+// coefficient added to it cannot be left out of them.
+TEST_F(BrennicKappaRatings, HelpDefinesEveryField) {
+    const std::string page = readFile(brennic::test::nativePath(BRENNIC_HELP_PAGE));
+    const std::string help = run("--help", "").out;
+    for (std::size_t c = 0; c < brennic::RatingsCoefficientCount; ++c) {
+        const std::string name(
+            brennic::RatingsCoefficientName(static_cast<brennic::RatingsCoefficient>(c)));
+        EXPECT_NE(page.find("<code>" + name + "</code>"), std::string::npos) << name;
+        EXPECT_NE(help.find(name), std::string::npos) << name;
+    }
+    for (const char* field :
+         {"units", "pairable_units", "raters", "classes", "C_se", "C_ci95_low", "C_ci95_high",
+          "C_p", "krippendorff_alpha_by_level", "nominal", "ordinal", "interval", "ratio"})
+        EXPECT_NE(page.find(std::string("<code>") + field + "</code>"), std::string::npos) << field;
+    EXPECT_NE(help.find("C_p is the one-sided\np-value 1 - T(C/SE, n - 1)"), std::string::npos);
 }
 
 } // namespace
