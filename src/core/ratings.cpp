@@ -41,11 +41,26 @@ double asDouble(std::uint64_t n) {
     return static_cast<double>(n);
 }
 
+// A sum of a million terms and more, compensated (Neumaier), so that the
+// figures keep their digits whatever the number of units.
+class Sum {
+  public:
+    void add(double x) {
+        const double t = m_sum + x;
+        m_carry += std::fabs(m_sum) >= std::fabs(x) ? (m_sum - t) + x : (x - t) + m_sum;
+        m_sum = t;
+    }
+    double value() const { return m_sum + m_carry; }
+
+  private:
+    double m_sum = 0.0, m_carry = 0.0;
+};
+
 // A chance-corrected coefficient (pa - pe) / (1 - pe) while it is formed.
 struct Chance {
     Figure value = Figure::NotDefined("not formed");
     double pe = 0.0;
-    double sumSquares = 0.0; // of the linearised terms about the value
+    Sum sumSquares; // of the linearised terms about the value
     bool defined() const { return value.defined(); }
     double c() const { return *value.value; }
 
@@ -63,8 +78,7 @@ struct Chance {
 
 // The standard error sqrt(sum / (m (m - 1))) over m units, the 95% interval
 // with t(0.975, n - 1) and the one-sided p-value 1 - T(C / se, n - 1).
-CoefficientFigures finish(const Figure& value, double sumSquares, std::uint64_t m,
-                          std::uint64_t n) {
+CoefficientFigures finish(const Figure& value, const Sum& sum, std::uint64_t m, std::uint64_t n) {
     if (!value.defined())
         return {value, value, value, value, value};
     CoefficientFigures out{value, {}, {}, {}, {}};
@@ -75,7 +89,7 @@ CoefficientFigures finish(const Figure& value, double sumSquares, std::uint64_t 
         return out;
     }
     const double c = *value.value;
-    const double se = std::sqrt(sumSquares / (asDouble(m) * asDouble(m - 1)));
+    const double se = std::sqrt(sum.value() / (asDouble(m) * asDouble(m - 1)));
     const double df = asDouble(n - 1);
     const double t = StudentTQuantile(0.975, df);
     out.se = Figure::Of(se);
@@ -88,9 +102,12 @@ CoefficientFigures finish(const Figure& value, double sumSquares, std::uint64_t 
 
 // Krippendorff's alpha, 1 - (n.. - 1) sum o_ck d_ck / sum n_c n_k d_ck, from the
 // coincidence matrix `o` with his metric of each level on the class values.
-std::array<Figure, MeasurementLevelCount> alphaByLevel(const std::vector<double>& o,
+std::array<Figure, MeasurementLevelCount> alphaByLevel(const std::vector<Sum>& sums,
                                                        const std::vector<double>& x) {
     const std::size_t q = x.size();
+    std::vector<double> o(q * q);
+    for (std::size_t i = 0; i < q * q; ++i)
+        o[i] = sums[i].value();
     std::vector<double> nc(q, 0.0);
     double total = 0.0;
     for (std::size_t c = 0; c < q; ++c)
@@ -165,9 +182,9 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
     std::uint64_t n = 0, n2 = 0;
     std::vector<std::uint64_t> classCount(q, 0), pairableCount(q, 0);
     std::vector<std::uint64_t> raterCount(r * q, 0), raterUnits(r, 0);
-    std::vector<double> fleissShare(q, 0.0);
-    std::vector<double> coincidence(levels ? q * q : 0, 0.0);
-    double paSum = 0.0, krippSum = 0.0;
+    std::vector<Sum> fleissShare(q);
+    std::vector<Sum> coincidence(levels ? q * q : 0);
+    Sum paSum, krippSum;
     std::uint64_t pairableRatings = 0;
     for (std::size_t i = 0; i < unitCount; ++i) {
         unit.read(&table.ratings[i * r], r);
@@ -179,21 +196,21 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
             ++classCount[unit.cls[a]];
             ++raterCount[unit.rater[a] * q + unit.cls[a]];
             ++raterUnits[unit.rater[a]];
-            fleissShare[unit.cls[a]] += 1.0 / ri;
+            fleissShare[unit.cls[a]].add(1.0 / ri);
         }
         if (unit.count < 2)
             continue;
         ++n2;
         const double s = unit.pairAgreement(w, q);
-        paSum += s / (ri * (ri - 1.0));
-        krippSum += s / (ri - 1.0);
+        paSum.add(s / (ri * (ri - 1.0)));
+        krippSum.add(s / (ri - 1.0));
         pairableRatings += unit.count;
         for (std::size_t a = 0; a < unit.count; ++a) {
             ++pairableCount[unit.cls[a]];
             if (levels)
                 for (std::size_t b = 0; b < unit.count; ++b)
                     if (a != b)
-                        coincidence[unit.cls[a] * q + unit.cls[b]] += 1.0 / (ri - 1.0);
+                        coincidence[unit.cls[a] * q + unit.cls[b]].add(1.0 / (ri - 1.0));
         }
     }
     if (n2 == 0)
@@ -210,13 +227,13 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
 
     // The totals of each coefficient.
     const double nd = asDouble(n), n2d = asDouble(n2), rd = asDouble(r);
-    const double pa = paSum / n2d;
+    const double pa = paSum.value() / n2d;
     double weightSum = 0.0;
     for (double v : w)
         weightSum += v;
     std::vector<double> pi(q), piPairable(q);
     for (std::size_t k = 0; k < q; ++k) {
-        pi[k] = fleissShare[k] / nd;
+        pi[k] = fleissShare[k].value() / nd;
         piPairable[k] = asDouble(pairableCount[k]) / asDouble(pairableRatings);
     }
     // (W + W') / 2 times a share vector, and the quadratic form of W.
@@ -276,14 +293,14 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
     // alpha' = (pa' - pe) / (1 - pe), as in the handbook, the two differing by
     // a term of order 1 / the ratings.
     const double rBar = asDouble(pairableRatings) / n2d;
-    const double paPrime = krippSum / (rBar * n2d);
+    const double paPrime = krippSum.value() / (rBar * n2d);
     const double epsilon = 1.0 / asDouble(pairableRatings);
     const std::vector<double> krippV = symmetricTimes(piPairable);
     kripp.form((1.0 - epsilon) * paPrime + epsilon, quadratic(piPairable, krippV));
     const double alphaPrime = (paPrime - kripp.pe) / (1.0 - kripp.pe);
 
     // Pass 2: each unit's linearised term.
-    double paSquares = 0.0;
+    Sum paSquares;
     for (std::size_t i = 0; i < unitCount; ++i) {
         unit.read(&table.ratings[i * r], r);
         if (unit.count == 0)
@@ -293,7 +310,7 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
         const double s = pairable ? unit.pairAgreement(w, q) : 0.0;
         const double paUnit = pairable ? s / (ri * (ri - 1.0)) : 0.0;
         const double paTerm = nd / n2d * paUnit;
-        paSquares += (paTerm - pa) * (paTerm - pa);
+        paSquares.add((paTerm - pa) * (paTerm - pa));
 
         double fleissSum = 0.0, gwetSum = 0.0, congerSum = 0.0, krippSumUnit = 0.0;
         for (std::size_t x = 0; x < unit.count; ++x) {
@@ -310,7 +327,7 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
                 return;
             const double term = nd / n2d * (paUnit - (pairable ? k.pe : 0.0)) / (1.0 - k.pe) -
                                 2.0 * (1.0 - k.c()) * (peUnit - k.pe) / (1.0 - k.pe);
-            k.sumSquares += (term - k.c()) * (term - k.c());
+            k.sumSquares.add((term - k.c()) * (term - k.c()));
         };
         accumulate(fleiss, fleissSum / ri);
         accumulate(gwet, gwetFactor * gwetSum / ri);
@@ -321,7 +338,7 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
             const double peK = krippSumUnit / rBar - kripp.pe * (ri - rBar) / rBar;
             const double term = (paK - kripp.pe) / (1.0 - kripp.pe) -
                                 2.0 * (1.0 - alphaPrime) * (peK - kripp.pe) / (1.0 - kripp.pe);
-            kripp.sumSquares += (term - alphaPrime) * (term - alphaPrime);
+            kripp.sumSquares.add((term - alphaPrime) * (term - alphaPrime));
         }
     }
 
