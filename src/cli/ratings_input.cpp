@@ -1,4 +1,5 @@
 // Each rating is looked up among the classes met so far and stored as its index;
+// each different row of ratings is kept once with the number of its units, and
 // the classes are put in their final order once the whole input is read.
 #include "ratings_input.h"
 
@@ -22,9 +23,59 @@ struct LabelHash {
     }
 };
 
+// The different rows of ratings met so far, each with its number of units, found
+// again by an open-addressing table over the row's bytes: a row is looked up once
+// per unit, a million times and more.
+class RowTable {
+  public:
+    void add(const std::vector<std::uint8_t>& row) {
+        const std::size_t width = row.size();
+        if (m_slots.empty() || 2 * (m_units.size() + 1) > m_slots.size())
+            grow(width);
+        std::size_t at = hash(row.data(), width) & (m_slots.size() - 1);
+        for (;; at = (at + 1) & (m_slots.size() - 1)) {
+            const std::uint32_t slot = m_slots[at];
+            if (slot == 0)
+                break;
+            if (std::equal(row.begin(), row.end(), m_rows.begin() + (slot - 1) * width)) {
+                ++m_units[slot - 1];
+                return;
+            }
+        }
+        m_rows.insert(m_rows.end(), row.begin(), row.end());
+        m_units.push_back(1);
+        m_slots[at] = static_cast<std::uint32_t>(m_units.size());
+    }
+    std::vector<std::uint8_t>& rows() { return m_rows; }
+    std::vector<std::uint64_t>& units() { return m_units; }
+
+  private:
+    static std::size_t hash(const std::uint8_t* bytes, std::size_t size) {
+        std::uint64_t h = 14695981039346656037ull; // FNV-1a
+        for (std::size_t i = 0; i < size; ++i)
+            h = (h ^ bytes[i]) * 1099511628211ull;
+        return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+    void grow(std::size_t width) {
+        std::vector<std::uint32_t> slots(std::max<std::size_t>(1024, 2 * m_slots.size()), 0);
+        for (std::size_t i = 0; i < m_units.size(); ++i) {
+            std::size_t at = hash(&m_rows[i * width], width) & (slots.size() - 1);
+            while (slots[at] != 0)
+                at = (at + 1) & (slots.size() - 1);
+            slots[at] = static_cast<std::uint32_t>(i + 1);
+        }
+        m_slots = std::move(slots);
+    }
+
+    std::vector<std::uint32_t> m_slots; // row index + 1; 0 for an empty slot
+    std::vector<std::uint8_t> m_rows;   // the different rows, one after another
+    std::vector<std::uint64_t> m_units; // of each row
+};
+
 class RatingsSink {
   public:
     explicit RatingsSink(const RatingsOptions& options) : m_options(options) {
+        m_singleByte.fill(NoRating);
         if (options.classes)
             for (const std::string& label : *options.classes)
                 add(label);
@@ -44,6 +95,8 @@ class RatingsSink {
         const auto index = static_cast<std::uint8_t>(m_labels.size());
         m_labels.emplace_back(label);
         m_index.emplace(m_labels.back(), index);
+        if (label.size() == 1 && !missing(label))
+            m_singleByte[static_cast<unsigned char>(label[0])] = index;
         return index;
     }
     bool missing(std::string_view text) const {
@@ -54,8 +107,9 @@ class RatingsSink {
 
     const RatingsOptions& m_options;
     std::unordered_map<std::string, std::uint8_t, LabelHash, std::equal_to<>> m_index;
-    std::vector<std::string> m_labels; // in the order of first appearance
-    std::vector<std::uint8_t> m_ratings;
+    std::vector<std::string> m_labels;          // in the order of first appearance
+    std::array<std::uint8_t, 256> m_singleByte; // the class of a one-byte label, or NoRating
+    RowTable m_rows;
     std::vector<std::uint8_t> m_line; // the ratings of the line being read
     std::size_t m_raters = 0;         // fields of the first line; 0 until it is read
     std::uint64_t m_firstLine = 0;
@@ -75,6 +129,11 @@ bool RatingsSink::field(std::string_view text, std::size_t column, std::uint64_t
         return refuse("line " + std::to_string(line) + " holds more than " +
                       Plural(m_raters, "rating") + "; line " + std::to_string(m_firstLine) +
                       " holds " + std::to_string(m_raters) + " and every line as many");
+    // Most ratings are one character: found without hashing.
+    if (text.size() == 1 && m_singleByte[static_cast<unsigned char>(text[0])] != NoRating) {
+        m_line.push_back(m_singleByte[static_cast<unsigned char>(text[0])]);
+        return true;
+    }
     if (missing(text)) {
         m_line.push_back(NoRating);
         return true;
@@ -107,7 +166,7 @@ bool RatingsSink::lineEnd(std::size_t fields, std::uint64_t line) {
     if (m_inHeader)
         m_inHeader = false;
     else
-        m_ratings.insert(m_ratings.end(), m_line.begin(), m_line.end());
+        m_rows.add(m_line);
     m_line.clear();
     return true;
 }
@@ -116,7 +175,7 @@ std::variant<RatingsTable, MatrixInputError> RatingsSink::result() {
     const auto bad = [](std::string message) {
         return MatrixInputError{MatrixInputError::BadInput, std::move(message)};
     };
-    if (m_ratings.empty())
+    if (m_rows.units().empty())
         return bad("no ratings were read: the input holds no units");
     const std::size_t q = m_labels.size();
     std::vector<double> values(q);
@@ -140,7 +199,8 @@ std::variant<RatingsTable, MatrixInputError> RatingsSink::result() {
         if (numbers)
             table.values.push_back(values[order[k]]);
     }
-    table.ratings = std::move(m_ratings);
+    table.ratings = std::move(m_rows.rows());
+    table.units = std::move(m_rows.units());
     for (std::uint8_t& rating : table.ratings)
         rating = newIndex[rating];
     return table;

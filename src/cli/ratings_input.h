@@ -1,6 +1,7 @@
 // Reading a table of ratings for brennic-kappa --ratings: one unit per line, one
 // rating per rater (column). Each rating is kept as one byte, its class index,
-// so a million units of five raters take five megabytes.
+// and each different row of ratings once with the number of its units, so memory
+// grows with the different rows, not with the units.
 #pragma once
 
 #include <optional>

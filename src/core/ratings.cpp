@@ -1,5 +1,6 @@
-// The ratings report in two passes over the stored ratings: the first forms the
-// totals every coefficient needs, the second each unit's linearised terms.
+// The ratings report in two passes over the stored rows of ratings: the first
+// forms the totals every coefficient needs, the second each unit's linearised
+// terms. A row that stands for several units counts as many times.
 #include "ratings.h"
 
 #include <algorithm>
@@ -178,6 +179,8 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
 
     // Pass 1: counts and sums over the units.
     const std::size_t unitCount = r ? table.ratings.size() / r : 0;
+    const bool counted = !table.units.empty();
+    const auto unitsOf = [&](std::size_t i) { return counted ? table.units[i] : 1u; };
     UnitRatings unit{0, std::vector<std::size_t>(r), std::vector<std::size_t>(r)};
     std::uint64_t n = 0, n2 = 0;
     std::vector<std::uint64_t> classCount(q, 0), pairableCount(q, 0);
@@ -188,29 +191,31 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
     std::uint64_t pairableRatings = 0;
     for (std::size_t i = 0; i < unitCount; ++i) {
         unit.read(&table.ratings[i * r], r);
-        if (unit.count == 0)
+        const std::uint64_t m = unitsOf(i);
+        if (unit.count == 0 || m == 0)
             continue;
-        ++n;
+        const double md = asDouble(m);
+        n += m;
         const double ri = asDouble(unit.count);
         for (std::size_t a = 0; a < unit.count; ++a) {
-            ++classCount[unit.cls[a]];
-            ++raterCount[unit.rater[a] * q + unit.cls[a]];
-            ++raterUnits[unit.rater[a]];
-            fleissShare[unit.cls[a]].add(1.0 / ri);
+            classCount[unit.cls[a]] += m;
+            raterCount[unit.rater[a] * q + unit.cls[a]] += m;
+            raterUnits[unit.rater[a]] += m;
+            fleissShare[unit.cls[a]].add(md / ri);
         }
         if (unit.count < 2)
             continue;
-        ++n2;
+        n2 += m;
         const double s = unit.pairAgreement(w, q);
-        paSum.add(s / (ri * (ri - 1.0)));
-        krippSum.add(s / (ri - 1.0));
-        pairableRatings += unit.count;
+        paSum.add(md * s / (ri * (ri - 1.0)));
+        krippSum.add(md * s / (ri - 1.0));
+        pairableRatings += m * unit.count;
         for (std::size_t a = 0; a < unit.count; ++a) {
-            ++pairableCount[unit.cls[a]];
+            pairableCount[unit.cls[a]] += m;
             if (levels)
                 for (std::size_t b = 0; b < unit.count; ++b)
                     if (a != b)
-                        coincidence[unit.cls[a] * q + unit.cls[b]].add(1.0 / (ri - 1.0));
+                        coincidence[unit.cls[a] * q + unit.cls[b]].add(md / (ri - 1.0));
         }
     }
     if (n2 == 0)
@@ -303,14 +308,16 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
     Sum paSquares;
     for (std::size_t i = 0; i < unitCount; ++i) {
         unit.read(&table.ratings[i * r], r);
-        if (unit.count == 0)
+        const std::uint64_t m = unitsOf(i);
+        if (unit.count == 0 || m == 0)
             continue;
+        const double md = asDouble(m);
         const double ri = asDouble(unit.count);
         const bool pairable = unit.count >= 2;
         const double s = pairable ? unit.pairAgreement(w, q) : 0.0;
         const double paUnit = pairable ? s / (ri * (ri - 1.0)) : 0.0;
         const double paTerm = nd / n2d * paUnit;
-        paSquares.add((paTerm - pa) * (paTerm - pa));
+        paSquares.add(md * (paTerm - pa) * (paTerm - pa));
 
         double fleissSum = 0.0, gwetSum = 0.0, congerSum = 0.0, krippSumUnit = 0.0;
         for (std::size_t x = 0; x < unit.count; ++x) {
@@ -327,7 +334,7 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
                 return;
             const double term = nd / n2d * (paUnit - (pairable ? k.pe : 0.0)) / (1.0 - k.pe) -
                                 2.0 * (1.0 - k.c()) * (peUnit - k.pe) / (1.0 - k.pe);
-            k.sumSquares.add((term - k.c()) * (term - k.c()));
+            k.sumSquares.add(md * (term - k.c()) * (term - k.c()));
         };
         accumulate(fleiss, fleissSum / ri);
         accumulate(gwet, gwetFactor * gwetSum / ri);
@@ -338,7 +345,7 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
             const double peK = krippSumUnit / rBar - kripp.pe * (ri - rBar) / rBar;
             const double term = (paK - kripp.pe) / (1.0 - kripp.pe) -
                                 2.0 * (1.0 - alphaPrime) * (peK - kripp.pe) / (1.0 - kripp.pe);
-            kripp.sumSquares.add((term - alphaPrime) * (term - alphaPrime));
+            kripp.sumSquares.add(md * (term - alphaPrime) * (term - alphaPrime));
         }
     }
 

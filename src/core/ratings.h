@@ -6,8 +6,9 @@
 //
 // Data flow: the units' ratings (one class index per rater, or none) -> one
 // pass for the totals (agreement, class shares, each rater's shares) -> one pass
-// for each unit's linearised term -> the figures. Nothing but the ratings and
-// tables of the classes' size is kept.
+// for each unit's linearised term -> the figures. Nothing but the rows of
+// ratings (each different row once, with its number of units) and tables of the
+// classes' size is kept.
 #pragma once
 
 #include <array>
@@ -33,6 +34,10 @@ struct RatingsTable {
     // Unit after unit, each unit's raters in their order: the class index
     // (0 to the number of classes - 1) or NoRating.
     std::vector<std::uint8_t> ratings;
+    // How many units each row of `ratings` stands for, or empty when every row
+    // is one unit: units with the same ratings from the same raters add the same
+    // terms, so a reader may keep each different row once.
+    std::vector<std::uint64_t> units;
     std::vector<std::string> labels; // of each class, in the classes' order
     // The number of each class when every label is one, else empty: weights then
     // use the ranks 1 to q, and Krippendorff's levels are not formed.

@@ -24,14 +24,21 @@ class TextSource : public ByteSource {
     std::size_t m_at = 0;
 };
 
-// The table as "labels | raters | ratings", ratings by label, "-" for missing.
+// The table as "labels | raters | rows", each row's ratings by label ("-" for
+// missing) and "x2" when it stands for two units.
 std::string shown(const RatingsTable& t) {
     std::string out;
     for (const auto& label : t.labels)
         out += label + " ";
     out += "| " + std::to_string(t.raters) + " |";
-    for (std::uint8_t r : t.ratings)
+    EXPECT_EQ(t.units.size() * t.raters, t.ratings.size());
+    for (std::size_t i = 0; i < t.ratings.size(); ++i) {
+        const std::uint8_t r = t.ratings[i];
         out += " " + (r == NoRating ? std::string("-") : t.labels.at(r));
+        const std::size_t row = i / t.raters;
+        if (i % t.raters == t.raters - 1 && t.units[row] != 1)
+            out += " x" + std::to_string(t.units[row]);
+    }
     if (!t.values.empty())
         out += " | numbers";
     return out;
@@ -66,6 +73,10 @@ TEST(ReadRatings, MissingRatingsClassOrderAndHeader) {
          "1,5;2\n0,5;1,5\n",
          "0,5 1,5 2 | 2 | 1,5 2 0,5 1,5 | numbers"},
         {"blank_lines_between_units", {}, "1 2\n\n\n2 2\n", "1 2 | 2 | 1 2 2 2 | numbers"},
+        {"same_rows_kept_once_with_their_units",
+         {'.', false, {}, {"-"}},
+         "a,b\nb,a\na,b\n-,NA\na,b\n,\n",
+         "a b | 2 | a b x3 b a - - x2"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

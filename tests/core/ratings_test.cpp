@@ -413,6 +413,35 @@ TEST(Ratings, AgreesWithLongDoubleFormulasOnRandomTables) {
     }
 }
 
+TEST(Ratings, RowsWithUnitCountsEqualTheUnitsWrittenOut) {
+    // A reader keeps each different row once with its number of units; every
+    // figure must be that of the units written out one by one.
+    std::mt19937 random(11);
+    const RatingsTable units = randomTable(random, 300, 3, 3, 0.3);
+    RatingsTable rows = units;
+    rows.ratings.clear();
+    std::map<std::vector<std::uint8_t>, std::uint64_t> counted;
+    for (std::size_t i = 0; i < 300; ++i)
+        ++counted[{units.ratings.begin() + 3 * i, units.ratings.begin() + 3 * i + 3}];
+    for (const auto& [row, count] : counted) {
+        rows.ratings.insert(rows.ratings.end(), row.begin(), row.end());
+        rows.units.push_back(count);
+    }
+    ASSERT_LT(rows.units.size(), 70u); // at most 4^3 different rows
+    for (const RatingWeights weights : {RatingWeights::None, RatingWeights::Quadratic}) {
+        const RatingsReport a = reportOf(units, weights), b = reportOf(rows, weights);
+        EXPECT_EQ(a.units, b.units);
+        for (std::size_t c = 0; c < RatingsCoefficientCount; ++c) {
+            SCOPED_TRACE(std::string(RatingsCoefficientName(static_cast<RatingsCoefficient>(c))));
+            EXPECT_NEAR(*a.coefficients[c].value.value, *b.coefficients[c].value.value, 1e-13);
+            EXPECT_NEAR(*a.coefficients[c].se.value, *b.coefficients[c].se.value, 1e-13);
+        }
+        for (std::size_t l = 0; l < MeasurementLevelCount; ++l)
+            EXPECT_NEAR(*(*a.krippendorffByLevel)[l].value, *(*b.krippendorffByLevel)[l].value,
+                        1e-13);
+    }
+}
+
 TEST(Ratings, WeightsOfTheHandbook) {
     // Classes of values 1, 2, 4 (ranks 1, 2, 3); w(1,2), w(1,4), w(2,4) by hand.
     struct Row {
