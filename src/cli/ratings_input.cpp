@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <numeric>
 #include <unordered_map>
 
@@ -24,42 +25,56 @@ struct LabelHash {
 };
 
 // The different rows of ratings met so far, each with its number of units, found
-// again by an open-addressing table over the row's bytes: a row is looked up once
-// per unit, a million times and more.
+// again by an open-addressing table: a row is looked up once per unit, a million
+// times and more. A row of up to eight raters is compared as one 64-bit key.
 class RowTable {
   public:
     void add(const std::vector<std::uint8_t>& row) {
         const std::size_t width = row.size();
         if (m_slots.empty() || 2 * (m_units.size() + 1) > m_slots.size())
-            grow(width);
-        std::size_t at = hash(row.data(), width) & (m_slots.size() - 1);
+            grow();
+        const std::uint64_t key = keyOf(row.data(), width);
+        std::size_t at = hash(key) & (m_slots.size() - 1);
         for (;; at = (at + 1) & (m_slots.size() - 1)) {
             const std::uint32_t slot = m_slots[at];
             if (slot == 0)
                 break;
-            if (std::equal(row.begin(), row.end(), m_rows.begin() + (slot - 1) * width)) {
+            if (m_keys[slot - 1] == key &&
+                (width <= 8 ||
+                 std::equal(row.begin(), row.end(), m_rows.begin() + (slot - 1) * width))) {
                 ++m_units[slot - 1];
                 return;
             }
         }
         m_rows.insert(m_rows.end(), row.begin(), row.end());
         m_units.push_back(1);
+        m_keys.push_back(key);
         m_slots[at] = static_cast<std::uint32_t>(m_units.size());
     }
     std::vector<std::uint8_t>& rows() { return m_rows; }
     std::vector<std::uint64_t>& units() { return m_units; }
 
   private:
-    static std::size_t hash(const std::uint8_t* bytes, std::size_t size) {
-        std::uint64_t h = 14695981039346656037ull; // FNV-1a
+    // The row's bytes themselves when they fit, else a hash of them.
+    static std::uint64_t keyOf(const std::uint8_t* bytes, std::size_t size) {
+        std::uint64_t key = 0;
+        if (size <= 8) {
+            std::memcpy(&key, bytes, size);
+            return key;
+        }
+        key = 14695981039346656037ull; // FNV-1a
         for (std::size_t i = 0; i < size; ++i)
-            h = (h ^ bytes[i]) * 1099511628211ull;
-        return static_cast<std::size_t>(h ^ (h >> 29));
+            key = (key ^ bytes[i]) * 1099511628211ull;
+        return key;
     }
-    void grow(std::size_t width) {
+    static std::size_t hash(std::uint64_t key) {
+        key *= 0x9E3779B97F4A7C15ull;
+        return static_cast<std::size_t>(key ^ (key >> 32));
+    }
+    void grow() {
         std::vector<std::uint32_t> slots(std::max<std::size_t>(1024, 2 * m_slots.size()), 0);
         for (std::size_t i = 0; i < m_units.size(); ++i) {
-            std::size_t at = hash(&m_rows[i * width], width) & (slots.size() - 1);
+            std::size_t at = hash(m_keys[i]) & (slots.size() - 1);
             while (slots[at] != 0)
                 at = (at + 1) & (slots.size() - 1);
             slots[at] = static_cast<std::uint32_t>(i + 1);
@@ -70,6 +85,7 @@ class RowTable {
     std::vector<std::uint32_t> m_slots; // row index + 1; 0 for an empty slot
     std::vector<std::uint8_t> m_rows;   // the different rows, one after another
     std::vector<std::uint64_t> m_units; // of each row
+    std::vector<std::uint64_t> m_keys;  // of each row
 };
 
 class RatingsSink {
@@ -81,12 +97,25 @@ class RatingsSink {
                 add(label);
     }
 
-    bool field(std::string_view text, std::size_t column, std::uint64_t line);
+    bool field(std::string_view text, std::size_t column, std::uint64_t line) {
+        // Most ratings are one character of a class already met: taken here,
+        // without the lookups and messages of the rest.
+        if (text.size() == 1 && !m_headerPending && !m_inHeader &&
+            (m_raters == 0 || column <= m_raters)) {
+            const std::uint8_t index = m_singleByte[static_cast<unsigned char>(text[0])];
+            if (index != NoRating) {
+                m_line.push_back(index);
+                return true;
+            }
+        }
+        return otherField(text, column, line);
+    }
     bool lineEnd(std::size_t fields, std::uint64_t line);
     std::variant<RatingsTable, MatrixInputError> result();
     const std::string& error() const { return m_error; }
 
   private:
+    bool otherField(std::string_view text, std::size_t column, std::uint64_t line);
     bool refuse(std::string message) {
         m_error = std::move(message);
         return false;
@@ -118,7 +147,7 @@ class RatingsSink {
     std::string m_error;
 };
 
-bool RatingsSink::field(std::string_view text, std::size_t column, std::uint64_t line) {
+bool RatingsSink::otherField(std::string_view text, std::size_t column, std::uint64_t line) {
     if (m_headerPending || m_inHeader) { // the raters' names are no ratings
         m_headerPending = false;
         m_inHeader = true;
@@ -129,11 +158,6 @@ bool RatingsSink::field(std::string_view text, std::size_t column, std::uint64_t
         return refuse("line " + std::to_string(line) + " holds more than " +
                       Plural(m_raters, "rating") + "; line " + std::to_string(m_firstLine) +
                       " holds " + std::to_string(m_raters) + " and every line as many");
-    // Most ratings are one character: found without hashing.
-    if (text.size() == 1 && m_singleByte[static_cast<unsigned char>(text[0])] != NoRating) {
-        m_line.push_back(m_singleByte[static_cast<unsigned char>(text[0])]);
-        return true;
-    }
     if (missing(text)) {
         m_line.push_back(NoRating);
         return true;
