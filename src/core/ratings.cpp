@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "student_t.h"
 
@@ -262,9 +263,14 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
     double spread = 0.0;
     for (double p : pi)
         spread += p * (1.0 - p);
-    const double gwetFactor = q >= 2 ? weightSum / (asDouble(q) * asDouble(q - 1)) : NAN;
+    // A unit rated twice has a class, so q >= 1 here; AC1 divides by q - 1.
+    const double gwetFactor = q >= 2 ? weightSum / (asDouble(q) * asDouble(q - 1))
+                                     : std::numeric_limits<double>::quiet_NaN();
     gwet.form(pa, gwetFactor * spread);
-    bp.form(pa, q >= 1 ? weightSum / (asDouble(q) * asDouble(q)) : NAN);
+    if (q < 2)
+        gwet.value = Figure::NotDefined("Gwet's AC1 needs two classes or more; the ratings hold "
+                                        "one (--classes adds classes never given)");
+    bp.form(pa, weightSum / (asDouble(q) * asDouble(q)));
 
     // Conger: each rater's shares p_gk; pe is the mean over ordered pairs of two
     // raters of sum w_kl p_gk p_hl. A[g][l] = sum_k w_kl (S_k - p_gk) is the

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <fstream>
 #include <map>
+#include <numbers>
 #include <random>
 #include <sstream>
 
@@ -93,7 +94,7 @@ TEST(StudentT, TableValuesAndClosedForms) {
     }
     // Far tails keep their digits: P(T > 1e6) with one degree of freedom is
     // atan(1e-6) / pi; with two, (1 - t / sqrt(2 + t^2)) / 2.
-    EXPECT_NEAR(StudentTUpperTail(1e6, 1) / (std::atan(1e-6) / M_PI), 1.0, 1e-10);
+    EXPECT_NEAR(StudentTUpperTail(1e6, 1) / (std::atan(1e-6) / std::numbers::pi), 1.0, 1e-10);
     const double t = 1e3;
     const double df2Tail = 1.0 / (t * std::sqrt(2 + t * t) + 2 + t * t); // rationalised
     EXPECT_NEAR(StudentTUpperTail(t, 2) / df2Tail, 1.0, 1e-10);
@@ -514,7 +515,7 @@ TEST(Ratings, RefusalsAndFiguresWithoutValue) {
     EXPECT_FALSE(one[percent_agreement].p.defined()); // se 0: no t statistic
     EXPECT_NE(one[fleiss_kappa].value.reason.find("chance agreement is 1"), std::string::npos);
     EXPECT_FALSE(one[fleiss_kappa].se.defined());
-    EXPECT_FALSE(one[gwet_ac1].value.defined()); // one class: q (q - 1) = 0
+    EXPECT_NE(one[gwet_ac1].value.reason.find("two classes or more"), std::string::npos);
     EXPECT_NE(one[conger_kappa].value.reason.find("rater 3"), std::string::npos);
     EXPECT_FALSE(one.krippendorffByLevel); // labels are no numbers
 
