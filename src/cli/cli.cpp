@@ -15,6 +15,8 @@
 #include "matrix_input.h"
 #include "number_text.h"
 #include "pairs_input.h"
+#include "ratings_input.h"
+#include "ratings_output.h"
 #include "report_output.h"
 #include "report_writing.h"
 #include "run.h"
@@ -32,6 +34,8 @@ constexpr const char* HelpIntroduction =
     "                     [--mapped-area A1,A2,...] [--format text|csv|json] [FILE]\n"
     "Input options: [--decimal-separator SEP] [--transpose]\n"
     "               [--pairs [--header] [--classes L1,L2,...] [--missing TEXT]]\n"
+    "       brennic-kappa --ratings [--header] [--classes L1,...] [--missing TEXT]\n"
+    "                     [--weights W] [--report] [--format text|csv|json] [FILE]\n"
     "\n"
     "Computes Cohen's kappa for a square error matrix and writes the two lines of\n"
     "Result.txt: the header and the values of PC, PO, KAPPA, LO-95% CI, HI-95% CI,\n"
@@ -53,6 +57,11 @@ constexpr const char* HelpIntroduction =
     "every label is a number, otherwise in the order in which they first appear.\n"
     "The pairs are counted into the error matrix.\n"
     "\n"
+    "With --ratings, FILE holds one unit (subject, item) per line and one rating\n"
+    "per rater (column), split and read as the labels of --pairs. NA, an empty\n"
+    "field and any --missing text mean a missing rating. Every line must hold as\n"
+    "many fields as the first. The output is always the ratings report (below).\n"
+    "\n"
     "Options:\n";
 
 constexpr const char* HelpStatusAndFields =
@@ -72,6 +81,25 @@ constexpr const char* HelpStatusAndFields =
     "is in the last column. text shows values with 15 significant digits like\n"
     "Result.txt; csv and json use a point and the fewest digits that read back as\n"
     "the same double. The fields:\n";
+
+constexpr const char* RatingsHelp =
+    "\nThe ratings report (--ratings) follows Gwet, Handbook of Inter-Rater\n"
+    "Reliability, 4th ed. (2014): units (lines with a rating), pairable_units\n"
+    "(with two ratings or more), raters, weights, classes (each label with the\n"
+    "number of ratings given in it), and for each coefficient C of\n"
+    "percent_agreement, fleiss_kappa, conger_kappa, gwet_ac1 (AC2 when weighted),\n"
+    "brennan_prediger and krippendorff_alpha: C, C_se, C_ci95_low, C_ci95_high\n"
+    "and C_p. C_se is the square root of the sum over the n units of\n"
+    "(C*_i - C)^2 / (n (n - 1)), C*_i the unit's linearised term (for\n"
+    "krippendorff_alpha over the pairable units). The interval is\n"
+    "C -+ t(0.975, n - 1) C_se, its upper end at most 1. C_p is the one-sided\n"
+    "p-value 1 - T(C/SE, n - 1), T Student's t distribution with n - 1 degrees\n"
+    "of freedom. Weights use the class values when every class is a number,\n"
+    "otherwise their ranks; ordinal weights always use ranks. When the classes are\n"
+    "numbers, krippendorff_alpha_by_level gives Krippendorff's alpha with his\n"
+    "nominal, ordinal (built from the class frequencies), interval and ratio\n"
+    "metrics. Exit status 1 when there are fewer than two raters or no unit with\n"
+    "two ratings.\n";
 
 // The fields of one table of the catalogue, each with its definition, wrapped
 // under a heading.
@@ -96,6 +124,7 @@ std::string helpText() {
     helpFields<AreaClassFigure>(out, "Of each class, under \"area_weighted\" \"classes\":");
     out += "\nQuantity and allocation disagreement follow Pontius and Millones (2011),\n"
            "International Journal of Remote Sensing 32: 4407-4429.\n";
+    out += RatingsHelp;
     return out;
 }
 
@@ -224,6 +253,24 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
                                  options.decimalSeparator));
 }
 
+// The ratings report of a table read, or the reason there is none.
+int writeRatings(const Options& options, const std::variant<RatingsTable, MatrixInputError>& read,
+                 const std::string& inputName, std::ostream& out, std::ostream& err) {
+    if (auto* error = std::get_if<MatrixInputError>(&read))
+        return fail(err, error->kind == MatrixInputError::ReadError ? CliFileError : CliBadInput,
+                    error->kind == MatrixInputError::ReadError
+                        ? "cannot read " + inputName + ": " + error->message
+                        : error->message);
+    auto report = ComputeRatingsReport(std::get<RatingsTable>(read),
+                                       options.ratingWeights.value_or(RatingWeights::None));
+    if (auto* refused = std::get_if<std::string>(&report))
+        return fail(err, CliBadInput, *refused);
+    return writeOut(out, err,
+                    FormatRatings(std::get<RatingsReport>(report),
+                                  options.format.value_or(ReportFormat::Text),
+                                  options.decimalSeparator));
+}
+
 // Reads the matrix from the named file or standard input and writes what was
 // asked for.
 int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& out,
@@ -239,6 +286,13 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
                         "cannot read " + inputName + ": " + SystemReason(errno != 0 ? errno : EIO));
     }
     FileSource source(file);
+    if (options.input == InputKind::Ratings) {
+        auto table = ReadRatings(source, RatingsOptions{options.decimalSeparator, options.header,
+                                                        options.classes, options.missing});
+        if (!fromStandardInput)
+            std::fclose(file);
+        return writeRatings(options, table, inputName, out, err);
+    }
     std::variant<LabelledMatrix, MatrixInputError> read = MatrixInputError{};
     if (options.input == InputKind::Pairs) {
         read = ReadPairs(source, PairsOptions{options.decimalSeparator, options.header,

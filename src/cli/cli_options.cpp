@@ -22,6 +22,7 @@ struct InputChoice {
 };
 constexpr std::array InputChoices{
     InputChoice{InputKind::Pairs, "--pairs"},
+    InputChoice{InputKind::Ratings, "--ratings"},
 };
 
 // Chooses the input of the option `name`, which stands in InputChoices.
@@ -73,9 +74,12 @@ template <auto Member> Outcome setFlag(Options& options, std::string_view) {
     return std::nullopt;
 }
 
+// The matrix report knows three of the weights --ratings knows; which input is
+// read is only known once every option is, so both readings are kept.
 Outcome setWeights(Options& options, std::string_view value) {
     options.weights = WeightsFromName(value);
-    if (!options.weights)
+    options.ratingWeights = RatingWeightsFromName(value);
+    if (!options.ratingWeights)
         return "unknown weights " + QuotedCellText(value) + " (see --help)";
     return std::nullopt;
 }
@@ -92,6 +96,8 @@ Outcome noAction(Options&, std::string_view) {
 }
 
 constexpr InputKinds Tables = InputKinds(InputKind::Matrix) | InputKind::Pairs;
+constexpr InputKinds Labels = InputKinds(InputKind::Pairs) | InputKind::Ratings;
+constexpr InputKinds Reports = Tables | InputKind::Ratings;
 
 // The help and the version are answered as soon as they are met.
 constexpr std::string_view HelpOption = "--help", VersionOption = "--version";
@@ -100,16 +106,21 @@ constexpr std::array Table{
     OptionSpec{"--pairs", "", "read paired labels (above) instead of a matrix", EveryInput,
                ReportUse::Either,
                [](Options& o, std::string_view) { return chooseInput(o, "--pairs"); }},
-    OptionSpec{"--header", "", "the first line names the columns", InputKind::Pairs,
-               ReportUse::Either, setFlag<&Options::header>},
+    OptionSpec{"--ratings", "",
+               "read a table of ratings (below) and write the agreement among its raters",
+               EveryInput, ReportUse::Either,
+               [](Options& o, std::string_view) { return chooseInput(o, "--ratings"); }},
+    OptionSpec{"--header", "", "the first line names the columns", Labels, ReportUse::Either,
+               setFlag<&Options::header>},
     OptionSpec{"--classes", "L1,L2,...",
                "the classes in this order, also those that never occur; any other label is "
                "refused",
-               InputKind::Pairs, ReportUse::Either, setClasses},
+               Labels, ReportUse::Either, setClasses},
     OptionSpec{"--missing", "TEXT",
                "a label that means \"no value\": a pair holding one is left out and counted; "
-               "may be given more than once",
-               InputKind::Pairs, ReportUse::Either, addMissing},
+               "may be given more than once; with --ratings a text that means a missing rating "
+               "(NA and an empty field always do)",
+               Labels, ReportUse::Either, addMissing},
     OptionSpec{"--transpose", "",
                "the input's rows are the reference and its columns the classification (with "
                "--pairs: the reference's label comes first)",
@@ -117,7 +128,7 @@ constexpr std::array Table{
     OptionSpec{"--decimal-separator", "SEP",
                "the decimal separator of the cells and of the values written (one character; "
                "default .)",
-               Tables, ReportUse::Either, setDecimalSeparator},
+               Reports, ReportUse::Either, setDecimalSeparator},
     OptionSpec{"-o", "PATH",
                "make the file PATH new and write the two lines to it instead of standard output",
                Tables, ReportUse::Excludes,
@@ -127,12 +138,13 @@ constexpr std::array Table{
                }},
     OptionSpec{"--report", "",
                "write the full agreement report (below) to standard output instead of the two "
-               "lines",
-               Tables, ReportUse::Either, setFlag<&Options::report>},
+               "lines (with --ratings the report is always written)",
+               Reports, ReportUse::Either, setFlag<&Options::report>},
     OptionSpec{"--weights", "W",
                "add a weighted kappa with agreement weights W: none (default), linear or "
-               "quadratic",
-               Tables, ReportUse::Needs, setWeights},
+               "quadratic; with --ratings the weights of every coefficient, also ordinal, "
+               "radical, ratio, circular or bipolar",
+               Reports, ReportUse::Needs, setWeights},
     OptionSpec{"--mapped-area", "A1,A2,...",
                "the mapped area (or pixel count) of each row class, in any unit, separated by "
                "commas (semicolons when the decimal separator is a comma), in the order of the "
@@ -143,7 +155,8 @@ constexpr std::array Table{
                    o.mappedAreaText = std::string(text);
                    return std::nullopt;
                }},
-    OptionSpec{"--format", "F", "text (default), csv or json", Tables, ReportUse::Needs, setFormat},
+    OptionSpec{"--format", "F", "text (default), csv or json", Reports, ReportUse::Needs,
+               setFormat},
     OptionSpec{HelpOption, "", "show this text", EveryInput, ReportUse::Either, noAction},
     OptionSpec{VersionOption, "", "show the version", EveryInput, ReportUse::Either, noAction},
 };
@@ -173,6 +186,8 @@ Outcome chooseInput(Options& options, std::string_view name) {
     if (options.input != InputKind::Matrix && options.input != kind)
         return std::string(name) + " does not go with " + std::string(selectorOf(options.input));
     options.input = kind;
+    if (kind == InputKind::Ratings) // its output is always the report
+        options.report = true;
     return std::nullopt;
 }
 
@@ -309,6 +324,9 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
     for (const OptionSpec* spec : given)
         if (auto refused = conflict(*spec, options))
             return *refused;
+    if (options.ratingWeights && !options.weights && options.input != InputKind::Ratings)
+        return "--weights " + std::string(RatingWeightsName(*options.ratingWeights)) +
+               " needs --ratings; a matrix report takes none, linear or quadratic";
     return command;
 }
 

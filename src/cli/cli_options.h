@@ -12,14 +12,16 @@
 #include <vector>
 
 #include "agreement_report.h"
+#include "ratings.h"
 #include "report_output.h"
 
 namespace brennic {
 
 // What the input holds; each kind but the matrix is chosen by an option.
 enum class InputKind : unsigned {
-    Matrix = 1u << 0, // one matrix row per line (no option)
-    Pairs = 1u << 1,  // --pairs: two labels per line
+    Matrix = 1u << 0,  // one matrix row per line (no option)
+    Pairs = 1u << 1,   // --pairs: two labels per line
+    Ratings = 1u << 2, // --ratings: one unit per line, one rating per rater
 };
 // A set of input kinds.
 struct InputKinds {
@@ -38,6 +40,7 @@ struct Options {
     char decimalSeparator = '.';
     bool report = false;
     std::optional<Weights> weights;
+    std::optional<RatingWeights> ratingWeights; // --weights as --ratings reads it
     std::optional<ReportFormat> format;
     std::optional<std::string> outputPath;
     std::optional<std::string> mappedAreaText; // read once the classes are known
