@@ -11,11 +11,15 @@
 #include <string_view>
 
 #include "agreement_report.h"
+#include "cli_options.h"
 #include "matrix_input.h"
 #include "number_text.h"
 #include "pairs_input.h"
 #include "report_output.h"
+#include "report_writing.h"
 #include "run.h"
+#include "samples_input.h"
+#include "stratified_output.h"
 
 #ifndef BRENNIC_VERSION
 #define BRENNIC_VERSION "unknown"
@@ -28,8 +32,10 @@ constexpr const char* HelpIntroduction =
     "Usage: brennic-kappa [INPUT OPTIONS] [-o PATH] [FILE]\n"
     "       brennic-kappa [INPUT OPTIONS] --report [--weights none|linear|quadratic]\n"
     "                     [--mapped-area A1,A2,...] [--format text|csv|json] [FILE]\n"
+    "       brennic-kappa --samples [--header] [--classes L1,L2,...] [--missing TEXT]\n"
+    "                     --strata-sizes S1=N1,S2=N2,... [--fpc] --report [...] [FILE]\n"
     "Input options: [--decimal-separator SEP] [--transpose]\n"
-    "               [--pairs [--header] [--classes L1,L2,...]]\n"
+    "               [--pairs [--header] [--classes L1,L2,...] [--missing TEXT]]\n"
     "\n"
     "Computes Cohen's kappa for a square error matrix and writes the two lines of\n"
     "Result.txt: the header and the values of PC, PO, KAPPA, LO-95% CI, HI-95% CI,\n"
@@ -42,35 +48,28 @@ constexpr const char* HelpIntroduction =
     "the classification (the map, the first coder), columns the reference.\n"
     "\n"
     "With --pairs, FILE holds one sample point per line instead: two labels, the\n"
-    "classification's first and the reference's second, separated like the cells\n"
-    "of a row; quotes around a label are removed. The classes come in numeric\n"
-    "order when every label is a number, otherwise in the order in which they\n"
-    "first appear. The pairs are counted into the error matrix.\n"
+    "classification's first and the reference's second, as spreadsheets write\n"
+    "them: a line holding a tab, a semicolon or a comma (not when the decimal\n"
+    "separator is a comma) is split there and a label may hold blanks; otherwise\n"
+    "blanks separate. A label in double quotes may hold any of these, and \"\"\n"
+    "inside it is one quote; blanks around a label are dropped. A label must be\n"
+    "UTF-8 without control characters. The classes come in numeric order when\n"
+    "every label is a number, otherwise in the order in which they first appear.\n"
+    "The pairs are counted into the error matrix.\n"
     "\n"
-    "Options:\n"
-    "  --decimal-separator SEP  the decimal separator of the cells and of the\n"
-    "                           values written (one character; default .)\n"
-    "  --transpose              the input's rows are the reference and its columns\n"
-    "                           the classification (with --pairs: the reference's\n"
-    "                           label comes first)\n"
-    "  --pairs                  read paired labels (above) instead of a matrix\n"
-    "  --header                 with --pairs: the first line names the columns\n"
-    "  --classes L1,L2,...      with --pairs: the classes in this order, also those\n"
-    "                           that never occur; any other label is refused\n"
-    "  -o PATH                  make the file PATH new and write the two lines to it\n"
-    "                           instead of standard output\n"
-    "  --report                 write the full agreement report (below) to standard\n"
-    "                           output instead of the two lines\n"
-    "  --weights W              with --report: add a weighted kappa with agreement\n"
-    "                           weights W: none (default), linear or quadratic\n"
-    "  --mapped-area A1,A2,...  with --report: the mapped area (or pixel count) of\n"
-    "                           each row class, positive, in any unit, separated by\n"
-    "                           commas (semicolons when the decimal separator is a\n"
-    "                           comma); adds the area-weighted estimates\n"
-    "  --format F               with --report: text (default), csv or json\n"
-    "  --help                   show this text\n"
-    "  --version                show the version\n"
+    "With --samples, FILE holds one unit of a stratified random sample per line:\n"
+    "three labels, read as --pairs reads two: the unit's stratum, the map's class\n"
+    "and the reference's class. The strata may be anything (an older map, regions,\n"
+    "change and no change); --strata-sizes gives the size N_h of each, and n_h is\n"
+    "counted from FILE. The report holds the sample's error matrix and its figures\n"
+    "as for --pairs, and a section \"stratified\" with Stehman's (2014) estimates.\n"
+    "A stratum without a size, a size below its n_h, or a size for a stratum with\n"
+    "no unit are refused; a stratum of one unit leaves every standard error not\n"
+    "defined.\n"
     "\n"
+    "Options:\n";
+
+constexpr const char* HelpStatusAndFields =
     "Exit status: 0 written; 1 bad input; 2 a figure cannot be formed;\n"
     "3 a file cannot be read or written, or memory ran out. With --report the\n"
     "status is 0 whenever the report is written: a figure that cannot be formed\n"
@@ -91,33 +90,16 @@ constexpr const char* HelpIntroduction =
 // The fields of one table of the catalogue, each with its definition, wrapped
 // under a heading.
 template <typename Id> void helpFields(std::string& out, std::string_view heading) {
-    out += "\n";
-    out += heading;
-    out += "\n";
-    for (const FigureInfo& info : Catalogue<Id>()) {
-        std::string line = "  " + std::string(info.field);
-        line += std::string(line.size() < 24 ? 24 - line.size() : 1, ' ');
-        // Wrap the definition at blanks to 79 columns, continued lines indented.
-        std::string_view rest = info.definition;
-        while (!rest.empty()) {
-            const std::size_t room = 79 - line.size();
-            std::size_t cut = rest.size();
-            if (cut > room) {
-                cut = rest.rfind(' ', room);
-                if (cut == std::string_view::npos || cut == 0)
-                    cut = std::min(rest.size(), room);
-            }
-            out += line + std::string(rest.substr(0, cut)) + "\n";
-            rest.remove_prefix(cut);
-            while (!rest.empty() && rest.front() == ' ')
-                rest.remove_prefix(1);
-            line = std::string(24, ' ');
-        }
-    }
+    out += "\n" + WrapText("", heading, 0);
+    for (const FigureInfo& info : Catalogue<Id>())
+        out += WrapText("  " + std::string(info.field), info.definition, 24);
 }
 
 std::string helpText() {
     std::string out = HelpIntroduction;
+    out += OptionsHelp();
+    out += "\n";
+    out += HelpStatusAndFields;
     helpFields<OverallFigure>(out, "Of the whole matrix (n, the number of classes, first):");
     helpFields<WeightedFigure>(out, "Under \"weighted\", with --weights linear or quadratic "
                                     "(Cohen 1968):");
@@ -126,31 +108,21 @@ std::string helpText() {
     helpFields<AreaFigure>(out, "Under \"area_weighted\", with --mapped-area (Olofsson et al. "
                                 "2014, Remote Sensing of Environment 148: 42-57):");
     helpFields<AreaClassFigure>(out, "Of each class, under \"area_weighted\" \"classes\":");
+    helpFields<StratifiedFigure>(
+        out, "Under \"stratified\", with --samples (Stehman 2014, International Journal of "
+             "Remote Sensing 35: 4923-4939), after \"fpc\" and \"strata\" (each \"label\", "
+             "\"size\" and \"sample_units\"):");
+    helpFields<StratifiedClassFigure>(
+        out, "Of each class, under \"stratified\" \"classes\"; then \"area_proportions\", "
+             "the p^_ij, rows the map, columns the reference:");
     out += "\nQuantity and allocation disagreement follow Pontius and Millones (2011),\n"
            "International Journal of Remote Sensing 32: 4407-4429.\n";
     return out;
 }
 
-struct Options {
-    char decimalSeparator = '.';
-    bool report = false;
-    std::optional<Weights> weights;
-    std::optional<ReportFormat> format;
-    std::optional<std::string> outputPath;
-    std::optional<std::string> mappedAreaText;
-    bool pairs = false, header = false, transpose = false;
-    std::optional<std::vector<std::string>> classes;
-    std::vector<double> mappedAreas;
-    std::string inputPath = "-";
-};
-
 int fail(std::ostream& err, int status, const std::string& message) {
     err << "brennic-kappa: " << message << '\n';
     return status;
-}
-
-std::string quoted(const std::string& text) {
-    return QuotedCellText(text);
 }
 
 int writeOut(std::ostream& out, std::ostream& err, const std::string& bytes) {
@@ -161,16 +133,55 @@ int writeOut(std::ostream& out, std::ostream& err, const std::string& bytes) {
     return CliOk;
 }
 
-// The mapped areas of --mapped-area, each read as a number of the user's format,
-// listed with commas, or with semicolons where the comma is the decimal
-// separator. Gives the reason instead when one is not a positive number.
-std::optional<std::string> readMappedAreas(Options& options) {
+// The mapped areas of --mapped-area for the classes `labels`, in their order:
+// listed with commas (semicolons where the comma is the decimal separator),
+// either one per class in the order of the classes or each as LABEL=AREA in any
+// order. An area is a number of the user's format, 0 or more, and 0 only for a
+// class whose row holds no counts. Gives the reason instead when they do not fit.
+std::variant<std::vector<double>, std::string> readMappedAreas(const Options& options,
+                                                               const LabelledMatrix& labelled) {
+    const ErrorMatrix& m = labelled.matrix;
+    const auto n = static_cast<std::size_t>(m.size());
     const char listSeparator = options.decimalSeparator == ',' ? ';' : ',';
-    std::string_view rest = *options.mappedAreaText;
-    for (std::size_t position = 1;; ++position) {
+    std::vector<std::string_view> items;
+    for (std::string_view rest = *options.mappedAreaText;;) {
         const std::size_t end = rest.find(listSeparator);
-        const std::string_view text = rest.substr(0, end);
-        const std::string where = "mapped area " + std::to_string(position);
+        items.push_back(rest.substr(0, end));
+        if (end == std::string_view::npos)
+            break;
+        rest.remove_prefix(end + 1);
+    }
+    const bool byLabel = items[0].find('=') != std::string_view::npos;
+    const auto labelOf = [&](std::size_t k) {
+        return labelled.labels.empty() ? std::to_string(k + 1) : labelled.labels[k];
+    };
+    if (!byLabel && items.size() != n)
+        return "--mapped-area gives " + Plural(items.size(), "area") + ", but the matrix has " +
+               std::to_string(n) + " classes";
+    std::vector<double> areas(n, 0.0);
+    std::vector<bool> given(n, false);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        std::string where = "mapped area " + std::to_string(i + 1);
+        std::string_view text = items[i];
+        std::size_t k = i;
+        const std::size_t equals = text.rfind('=');
+        if (byLabel != (equals != std::string_view::npos))
+            return where + " (" + QuotedCellText(text) +
+                   ") should have the form of the first: LABEL=AREA for every class, or the "
+                   "areas alone in the order of the classes";
+        if (byLabel) {
+            const std::string_view label = TrimBlanks(text.substr(0, equals));
+            text = text.substr(equals + 1);
+            k = 0;
+            while (k < n && labelOf(k) != label)
+                ++k;
+            if (k == n)
+                return where + ": " + QuotedLabel(label) + " is not one of the classes";
+            if (given[k])
+                return "--mapped-area gives the area of " + QuotedLabel(label) + " twice";
+            where = "the mapped area of " + QuotedLabel(label);
+        }
+        given[k] = true;
         double value = 0.0;
         if (text.find_first_not_of(" \t") == std::string_view::npos)
             return where + " is empty";
@@ -179,54 +190,62 @@ std::optional<std::string> readMappedAreas(Options& options) {
                    (WhyNoNumber(text, options.decimalSeparator) == NoNumber::BeyondRange
                         ? "beyond the range of numbers the program can hold"
                         : "not a number");
-        if (!(value > 0.0))
-            return where + " (" + QuotedCellText(text) + ") is not positive";
-        options.mappedAreas.push_back(value);
-        if (end == std::string_view::npos)
-            return std::nullopt;
-        rest.remove_prefix(end + 1);
+        if (!(value >= 0.0))
+            return where + " (" + QuotedCellText(text) + ") is negative";
+        areas[k] = value == 0.0 ? 0.0 : value;
     }
+    for (std::size_t k = 0; k < n; ++k) {
+        if (!given[k])
+            return "--mapped-area gives no area for class " + QuotedLabel(labelOf(k));
+        const auto row = static_cast<int>(k + 1);
+        bool counts = false;
+        for (int col = 1; col <= m.size() && !counts; ++col)
+            counts = m.x(row, col) != 0.0;
+        if (areas[k] == 0.0 && counts)
+            return "the mapped area of class " + QuotedLabel(labelOf(k)) +
+                   " is 0, but its row holds counts: a class that is on the map has an area";
+    }
+    return areas;
 }
 
-// The labels of --classes, in their order: commas between them.
-std::optional<std::string> readClasses(const std::string& text, Options& options) {
-    std::vector<std::string> classes;
-    std::string_view rest = text;
-    for (;;) {
-        const std::size_t end = rest.find(',');
-        const std::string_view label = rest.substr(0, end);
-        if (label.empty())
-            return "class " + std::to_string(classes.size() + 1) + " of --classes is empty";
-        if (std::find(classes.begin(), classes.end(), label) != classes.end())
-            return QuotedCellText(label) + " is listed twice in --classes";
-        classes.emplace_back(label);
-        if (end == std::string_view::npos)
-            break;
-        rest.remove_prefix(end + 1);
-    }
-    if (classes.size() > static_cast<std::size_t>(MaxMatrixSize))
-        return "--classes lists " + std::to_string(classes.size()) + " classes; at most " +
-               std::to_string(MaxMatrixSize) + " are allowed";
-    options.classes = std::move(classes);
+// The first negative count, row by row, as the two lines' message names it.
+std::optional<std::string> negativeCount(const ErrorMatrix& m) {
+    for (int row = 1; row <= m.size(); ++row)
+        for (int col = 1; col <= m.size(); ++col)
+            if (m.x(row, col) < 0.0)
+                return "Negative counts are in the matrix (the first is " +
+                       ShortestNumber(m.x(row, col)) + " in row " + std::to_string(row) +
+                       ", column " + std::to_string(col) +
+                       "), and a count is never negative: the report needs counts.";
     return std::nullopt;
 }
 
+// The report of the error matrix; with a stratified sample, its section too.
 int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
-                std::ostream& err) {
+                std::ostream& err, const StratifiedSample* stratified = nullptr) {
     const ErrorMatrix& m = labelled.matrix;
-    if (options.mappedAreaText && options.mappedAreas.size() != static_cast<std::size_t>(m.size()))
-        return fail(err, CliBadInput,
-                    "--mapped-area gives " + std::to_string(options.mappedAreas.size()) +
-                        (options.mappedAreas.size() == 1 ? " area" : " areas") +
-                        ", but the matrix has " + std::to_string(m.size()) + " classes");
-    AgreementReport report =
-        ComputeAgreementReport(m, options.weights.value_or(Weights::None),
-                               options.mappedAreaText ? &options.mappedAreas : nullptr);
+    if (auto negative = negativeCount(m))
+        return fail(err, CliBadInput, *negative);
+    std::vector<double> areas;
+    if (options.mappedAreaText) {
+        auto read = readMappedAreas(options, labelled);
+        if (auto* refused = std::get_if<std::string>(&read))
+            return fail(err, CliBadInput, *refused);
+        areas = std::move(std::get<std::vector<double>>(read));
+    }
+    AgreementReport report = ComputeAgreementReport(m, options.weights.value_or(Weights::None),
+                                                    options.mappedAreaText ? &areas : nullptr);
     if (!labelled.labels.empty())
         report.labels = labelled.labels;
-    return writeOut(out, err,
-                    FormatReport(report, options.format.value_or(ReportFormat::Text),
-                                 options.decimalSeparator));
+    const ReportFormat format = options.format.value_or(ReportFormat::Text);
+    std::string bytes = FormatReport(report, format, options.decimalSeparator);
+    if (stratified != nullptr) {
+        const StratifiedEstimates estimates = EstimateStratified(*stratified);
+        bytes = WithStratifiedSection(std::move(bytes), format,
+                                      StratifiedSection{*stratified, estimates, labelled.labels},
+                                      options.decimalSeparator);
+    }
+    return writeOut(out, err, bytes);
 }
 
 // Reads the matrix from the named file or standard input and writes what was
@@ -245,13 +264,25 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
     }
     FileSource source(file);
     std::variant<LabelledMatrix, MatrixInputError> read = MatrixInputError{};
-    if (options.pairs) {
+    std::optional<StratifiedSample> stratified;
+    if (options.input == InputKind::Samples) {
+        auto samples = ReadSamples(source, SamplesOptions{options.decimalSeparator, options.header,
+                                                          options.classes, options.missing,
+                                                          *options.strataSizes,
+                                                          options.finitePopulationCorrection});
+        if (auto* s = std::get_if<SamplesRead>(&samples)) {
+            read = std::move(s->sample);
+            stratified = std::move(s->stratified);
+        } else {
+            read = std::get<MatrixInputError>(samples);
+        }
+    } else if (options.input == InputKind::Pairs) {
         read = ReadPairs(source, PairsOptions{options.decimalSeparator, options.header,
-                                              options.transpose, options.classes});
+                                              options.transpose, options.classes, options.missing});
     } else {
         auto matrix = ReadMatrix(source, options.decimalSeparator);
         if (auto* m = std::get_if<ErrorMatrix>(&matrix))
-            read = LabelledMatrix{options.transpose ? Transposed(*m) : std::move(*m), {}};
+            read = LabelledMatrix{options.transpose ? Transposed(*m) : std::move(*m), {}, 0};
         else
             read = std::get<MatrixInputError>(matrix);
     }
@@ -266,7 +297,7 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
     const ErrorMatrix& m = labelled.matrix;
 
     if (options.report)
-        return writeReport(options, labelled, out, err);
+        return writeReport(options, labelled, out, err, stratified ? &*stratified : nullptr);
 
     std::string bytes;
     RunOutcome outcome;
@@ -290,93 +321,24 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
 
 int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& out,
            std::ostream& err) {
-    Options options;
-    bool haveInput = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            out << helpText();
-            return CliOk;
-        }
-        if (arg == "--version") {
-            out << "brennic-kappa " << BRENNIC_VERSION << '\n';
-            return CliOk;
-        }
-        if (arg == "--report" || arg == "--pairs" || arg == "--header" || arg == "--transpose") {
-            (arg == "--report"   ? options.report
-             : arg == "--pairs"  ? options.pairs
-             : arg == "--header" ? options.header
-                                 : options.transpose) = true;
-            continue;
-        }
-        if (arg == "--classes") {
-            if (i + 1 >= args.size())
-                return fail(err, CliBadInput, arg + " needs a value (see --help)");
-            if (auto error = readClasses(args[++i], options))
-                return fail(err, CliBadInput, *error);
-            continue;
-        }
-        if (arg == "--weights" || arg == "--format") {
-            if (i + 1 >= args.size())
-                return fail(err, CliBadInput, arg + " needs a value (see --help)");
-            const std::string& value = args[++i];
-            if (arg == "--weights")
-                options.weights = WeightsFromName(value);
-            else
-                options.format = ReportFormatFromName(value);
-            if (arg == "--weights" ? !options.weights : !options.format)
-                return fail(err, CliBadInput,
-                            "unknown " + arg.substr(2) + " " + quoted(value) + " (see --help)");
-            continue;
-        }
-        if (arg == "--mapped-area") {
-            if (i + 1 >= args.size())
-                return fail(err, CliBadInput, arg + " needs a value (see --help)");
-            options.mappedAreaText = args[++i];
-            continue;
-        }
-        if (arg == "--decimal-separator" || arg == "-o") {
-            if (i + 1 >= args.size())
-                return fail(err, CliBadInput, arg + " needs a value (see --help)");
-            const std::string& value = args[++i];
-            if (arg == "-o") {
-                options.outputPath = value;
-            } else if (value.size() != 1 || (value[0] >= '0' && value[0] <= '9') ||
-                       std::string_view("+-eE; \t\r\n\v\f").find(value[0]) !=
-                           std::string_view::npos) {
-                // White space or a semicolon would split the cells it belongs to.
-                return fail(err, CliBadInput,
-                            "the decimal separator must be one character other than a digit, "
-                            "a sign, E, a blank, a tab or a semicolon, not " +
-                                quoted(value));
-            } else {
-                options.decimalSeparator = value[0];
-            }
-            continue;
-        }
-        if (arg.size() > 1 && arg[0] == '-')
-            return fail(err, CliBadInput, "unknown option " + quoted(arg) + " (see --help)");
-        if (haveInput)
-            return fail(err, CliBadInput, "only one input file can be given");
-        options.inputPath = arg;
-        haveInput = true;
+    auto parsed = ParseCommandLine(args);
+    if (auto* refused = std::get_if<std::string>(&parsed))
+        return fail(err, CliBadInput, *refused);
+    const Command& command = std::get<Command>(parsed);
+    switch (command.request) {
+    case Request::Help:
+        out << helpText();
+        return CliOk;
+    case Request::Version:
+        out << "brennic-kappa " << BRENNIC_VERSION << '\n';
+        return CliOk;
+    case Request::Run:
+        break;
     }
-
-    if (!options.pairs && (options.header || options.classes))
-        return fail(err, CliBadInput, "--header and --classes need --pairs");
-    if (!options.report && (options.weights || options.format || options.mappedAreaText))
-        return fail(err, CliBadInput, "--weights, --format and --mapped-area need --report");
-    // Read after every option, so that the decimal separator is known.
-    if (options.mappedAreaText) {
-        if (auto error = readMappedAreas(options))
-            return fail(err, CliBadInput, *error);
-    }
-    if (options.report && options.outputPath)
-        return fail(err, CliBadInput,
-                    "--report writes to standard output; -o makes a Result.txt file");
-
+    if (command.options.input == InputKind::Samples && !command.options.strataSizes)
+        return fail(err, CliBadInput, "--samples needs --strata-sizes");
     try {
-        return runOnInput(options, in, out, err);
+        return runOnInput(command.options, in, out, err);
     } catch (const std::bad_alloc&) {
         return fail(err, CliFileError, "out of memory");
     }

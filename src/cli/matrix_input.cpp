@@ -136,25 +136,6 @@ std::ptrdiff_t FileSource::Read(char* buffer, std::size_t size, int& error) {
     return static_cast<std::ptrdiff_t>(got);
 }
 
-std::string QuotedCellText(std::string_view text) {
-    constexpr std::size_t Shown = 40;
-    std::string quoted = "'";
-    for (std::size_t i = 0; i < text.size() && i < Shown; ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte >= 0x20 && byte < 0x7f) {
-            quoted += static_cast<char>(byte);
-        } else {
-            constexpr char hex[] = "0123456789ABCDEF";
-            quoted += "\\x";
-            quoted += hex[byte >> 4];
-            quoted += hex[byte & 0xf];
-        }
-    }
-    if (text.size() > Shown)
-        quoted += "\u2026";
-    return quoted + "'";
-}
-
 std::variant<ErrorMatrix, MatrixInputError> ReadMatrix(ByteSource& in, char decimalSeparator) {
     MatrixSink sink(decimalSeparator);
     FieldSplitter<MatrixSink> splitter(decimalSeparator, "cell", sink);

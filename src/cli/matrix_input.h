@@ -11,6 +11,7 @@
 #include <variant>
 
 #include "error_matrix.h"
+#include "labels.h"
 
 namespace brennic {
 
@@ -53,9 +54,5 @@ std::variant<ErrorMatrix, MatrixInputError> ReadMatrix(ByteSource& in, char deci
 
 // "1 cell", "2 cells".
 std::string Plural(std::uint64_t count, std::string_view word);
-
-// A cell text for a message: at most 40 characters, then "…", with every byte
-// that is not printable ASCII shown as \xNN, in single quotes.
-std::string QuotedCellText(std::string_view text);
 
 } // namespace brennic

@@ -59,12 +59,6 @@ class LabelTable {
     std::vector<std::string> m_labels;  // in the order of first appearance
 };
 
-std::string_view withoutQuotes(std::string_view text) {
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
-        return text.substr(1, text.size() - 2);
-    return text;
-}
-
 class PairsSink {
   public:
     explicit PairsSink(const PairsOptions& options) : m_options(options) {
@@ -92,21 +86,30 @@ class PairsSink {
     std::size_t m_pair[2] = {0, 0};
     bool m_headerPending = m_options.header;
     bool m_inHeader = false;
-    std::uint64_t m_pairs = 0;
+    bool m_missing = false;   // a label of this line means "no value"
+    bool m_lastEmpty = false; // the line's last field so far is empty
+    std::uint64_t m_pairs = 0, m_leftOut = 0;
     std::string m_error;
 };
 
-bool PairsSink::field(std::string_view text, std::size_t column, std::uint64_t line) {
+bool PairsSink::field(std::string_view label, std::size_t column, std::uint64_t line) {
     const auto where = [line] { return "line " + std::to_string(line); };
     if (m_headerPending || m_inHeader) { // the column names are no labels
         m_headerPending = false;
         m_inHeader = true;
         return true;
     }
-    if (column > 2)
-        return refuse(where() + " holds more than 2 labels; each line holds two: the "
-                                "classification's, then the reference's");
-    const std::string_view label = withoutQuotes(text);
+    m_lastEmpty = label.empty();
+    if (column > 2) // one delimiter after the second label, as some spreadsheets end a line
+        return column == 3 && label.empty()
+                   ? true
+                   : refuse(where() + " holds more than 2 labels; each line holds two: the "
+                                      "classification's, then the reference's");
+    if (std::find(m_options.missing.begin(), m_options.missing.end(), label) !=
+        m_options.missing.end()) {
+        m_missing = true;
+        return true;
+    }
     if (label.empty())
         return refuse(where() + ", label " + std::to_string(column) + " is empty");
     const auto found = m_table.find(label);
@@ -114,7 +117,7 @@ bool PairsSink::field(std::string_view text, std::size_t column, std::uint64_t l
     if (found) {
         index = *found;
     } else if (m_options.classes) {
-        return refuse(where() + ": " + QuotedCellText(label) +
+        return refuse(where() + ": " + QuotedLabel(label) +
                       " is not one of the classes given with --classes");
     } else if (m_table.labels().size() < LabelsCounted) {
         index = add(label);
@@ -131,12 +134,19 @@ bool PairsSink::lineEnd(std::size_t labels, std::uint64_t line) {
         m_inHeader = false;
         return true;
     }
+    if (labels == 3 && m_lastEmpty)
+        labels = 2;
     if (labels == 0)
         return true;
     if (labels == 1)
         return refuse("line " + std::to_string(line) +
                       " holds 1 label; each line holds two: the classification's, then the "
                       "reference's");
+    if (m_missing) {
+        m_missing = false;
+        ++m_leftOut;
+        return true;
+    }
     std::size_t row = m_pair[0], col = m_pair[1];
     if (m_options.referenceFirst)
         std::swap(row, col);
@@ -155,7 +165,10 @@ std::variant<LabelledMatrix, MatrixInputError> PairsSink::result() {
     const std::vector<std::string>& labels = m_table.labels();
     const std::size_t n = labels.size();
     if (m_pairs == 0)
-        return bad("no pairs were read: the input holds no pairs of labels");
+        return bad(m_leftOut == 0
+                       ? std::string("no pairs were read: the input holds no pairs of labels")
+                       : "no pairs were read: each of the " + Plural(m_leftOut, "pair") +
+                             " holds a label given with --missing");
     if (n > static_cast<std::size_t>(MaxMatrixSize))
         return bad("the pairs hold " + std::to_string(n) + " classes; at most " +
                    std::to_string(MaxMatrixSize) + " are allowed");
@@ -176,7 +189,7 @@ std::variant<LabelledMatrix, MatrixInputError> PairsSink::result() {
             std::stable_sort(order.begin(), order.end(),
                              [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
     }
-    LabelledMatrix out{ErrorMatrix(static_cast<int>(n)), {}};
+    LabelledMatrix out{ErrorMatrix(static_cast<int>(n)), {}, m_leftOut};
     for (std::size_t r = 0; r < n; ++r) {
         out.labels.push_back(labels[order[r]]);
         for (std::size_t c = 0; c < n; ++c)
@@ -192,7 +205,7 @@ std::variant<LabelledMatrix, MatrixInputError> PairsSink::result() {
 std::variant<LabelledMatrix, MatrixInputError> ReadPairs(ByteSource& in,
                                                          const PairsOptions& options) {
     PairsSink sink(options);
-    FieldSplitter<PairsSink> splitter(options.decimalSeparator, "label", sink);
+    LabelSplitter<PairsSink> splitter(options.decimalSeparator, "label", sink);
     if (auto error = SplitInput(in, splitter))
         return std::move(*error);
     return sink.result();

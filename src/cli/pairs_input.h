@@ -3,6 +3,7 @@
 // matrix as they are read and never kept.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <variant>
@@ -18,6 +19,7 @@ struct PairsOptions {
     bool header = false;                             // the first line names the columns
     bool referenceFirst = false;                     // each line gives the reference's label first
     std::optional<std::vector<std::string>> classes; // the classes, in this order
+    std::vector<std::string> missing;                // labels that mean "no value"
 };
 
 // The error matrix of the pairs (rows: classification, columns: reference) with
@@ -25,10 +27,11 @@ struct PairsOptions {
 struct LabelledMatrix {
     ErrorMatrix matrix;
     std::vector<std::string> labels;
+    std::uint64_t leftOut = 0; // pairs left out for a label that means "no value"
 };
 
-// Splits each non-blank line into two labels as a matrix row is split into
-// cells; quotes around a label are removed. The classes come in numeric order
+// Splits each non-blank line into two labels as LabelSplitter does; a pair with a
+// label of `missing` is left out and counted. The classes come in numeric order
 // when every label is a number, otherwise in the order in which they first
 // appear; `classes` fixes the order instead, adds classes that never occur and
 // refuses a label that is not among them.

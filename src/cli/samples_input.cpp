@@ -10,6 +10,7 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "labels.h"
 #include "number_text.h"
 #include "run.h"
 #include "text_fields.h"
@@ -29,12 +30,6 @@ struct LabelHash {
     }
 };
 using LabelIndex = std::unordered_map<std::string, std::size_t, LabelHash, std::equal_to<>>;
-
-std::string_view withoutQuotes(std::string_view text) {
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
-        return text.substr(1, text.size() - 2);
-    return text;
-}
 
 constexpr const char* ThreeLabels =
     "each line holds three: the stratum, the map's class, the reference's class";
@@ -75,27 +70,36 @@ class SamplesSink {
     std::size_t m_unit[3] = {0, 0, 0};
     bool m_headerPending = m_options.header;
     bool m_inHeader = false;
-    std::uint64_t m_units = 0;
+    bool m_missing = false;   // a label of this line means "no value"
+    bool m_lastEmpty = false; // the line's last field so far is empty
+    std::uint64_t m_units = 0, m_leftOut = 0;
     std::string m_error;
 };
 static_assert(LabelsCounted < (1u << 14));
 
-bool SamplesSink::field(std::string_view text, std::size_t column, std::uint64_t line) {
+bool SamplesSink::field(std::string_view label, std::size_t column, std::uint64_t line) {
     const auto where = [line] { return "line " + std::to_string(line); };
     if (m_headerPending || m_inHeader) { // the column names are no labels
         m_headerPending = false;
         m_inHeader = true;
         return true;
     }
-    if (column > 3)
-        return refuse(where() + " holds more than 3 labels; " + ThreeLabels);
-    const std::string_view label = withoutQuotes(text);
+    m_lastEmpty = label.empty();
+    if (column > 3) // one delimiter after the third label, as some spreadsheets end a line
+        return column == 4 && label.empty()
+                   ? true
+                   : refuse(where() + " holds more than 3 labels; " + ThreeLabels);
+    if (std::find(m_options.missing.begin(), m_options.missing.end(), label) !=
+        m_options.missing.end()) {
+        m_missing = true;
+        return true;
+    }
     if (label.empty())
         return refuse(where() + ", label " + std::to_string(column) + " is empty");
     if (column == 1) {
         const auto found = m_strata.find(label);
         if (found == m_strata.end())
-            return refuse(where() + ": stratum " + QuotedCellText(label) +
+            return refuse(where() + ": stratum " + QuotedLabel(label) +
                           " has no size in --strata-sizes");
         m_unit[0] = found->second;
         return true;
@@ -104,7 +108,7 @@ bool SamplesSink::field(std::string_view text, std::size_t column, std::uint64_t
     if (found != m_classes.end())
         m_unit[column - 1] = found->second;
     else if (m_options.classes)
-        return refuse(where() + ": " + QuotedCellText(label) +
+        return refuse(where() + ": " + QuotedLabel(label) +
                       " is not one of the classes given with --classes");
     else if (m_labels.size() < LabelsCounted)
         m_unit[column - 1] = addClass(label);
@@ -136,7 +140,11 @@ std::variant<SamplesRead, MatrixInputError> SamplesSink::result() {
     };
     const std::size_t n = m_labels.size();
     if (m_units == 0)
-        return bad("no sample units were read: the input holds no lines of three labels");
+        return bad(m_leftOut == 0
+                       ? std::string("no sample units were read: the input holds no lines of "
+                                     "three labels")
+                       : "no sample units were read: each of the " + Plural(m_leftOut, "unit") +
+                             " holds a label given with --missing");
     if (n > static_cast<std::size_t>(MaxMatrixSize))
         return bad("the sample holds " + std::to_string(n) + " classes; at most " +
                    std::to_string(MaxMatrixSize) + " are allowed");
@@ -147,10 +155,10 @@ std::variant<SamplesRead, MatrixInputError> SamplesSink::result() {
         const StratumSize& stratum = m_options.strata[h];
         const auto units = static_cast<double>(m_sampleSizes[h]);
         if (units == 0.0)
-            return bad("stratum " + QuotedCellText(stratum.label) +
+            return bad("stratum " + QuotedLabel(stratum.label) +
                        " has a size in --strata-sizes but no sample unit in the input");
         if (units > stratum.size)
-            return bad("stratum " + QuotedCellText(stratum.label) + " holds " +
+            return bad("stratum " + QuotedLabel(stratum.label) + " holds " +
                        Plural(m_sampleSizes[h], "sample unit") + ", more than its size " +
                        FormatResultValue(stratum.size, '.').substr(1) + " in --strata-sizes");
     }
@@ -170,7 +178,7 @@ std::variant<SamplesRead, MatrixInputError> SamplesSink::result() {
     for (std::size_t r = 0; r < n; ++r)
         rank[order[r]] = r;
 
-    SamplesRead out{{ErrorMatrix(static_cast<int>(n)), {}}, {}};
+    SamplesRead out{{ErrorMatrix(static_cast<int>(n)), {}, m_leftOut}, {}};
     for (std::size_t r = 0; r < n; ++r)
         out.sample.labels.push_back(m_labels[order[r]]);
     StratifiedSample& s = out.stratified;
@@ -210,7 +218,7 @@ std::variant<std::vector<StratumSize>, std::string> ReadStrataSizes(std::string_
         const std::size_t equals = entry.rfind('=');
         if (equals == std::string_view::npos || equals == 0)
             return "entry " + std::to_string(position) + " of --strata-sizes (" +
-                   QuotedCellText(entry) + ") is not STRATUM=SIZE";
+                   QuotedLabel(entry) + ") is not STRATUM=SIZE";
         const std::string label(entry.substr(0, equals));
         const std::string_view digits = entry.substr(equals + 1);
         const bool whole =
@@ -220,16 +228,16 @@ std::variant<std::vector<StratumSize>, std::string> ReadStrataSizes(std::string_
             for (char digit : digits)
                 size = size * 10.0 + (digit - '0');
         if (!whole || size <= 0.0)
-            return "the size of stratum " + QuotedCellText(label) + " in --strata-sizes (" +
-                   QuotedCellText(digits) + ") is not a positive whole number";
+            return "the size of stratum " + QuotedLabel(label) + " in --strata-sizes (" +
+                   QuotedLabel(digits) + ") is not a positive whole number";
         if (size > LargestSize)
-            return "the size of stratum " + QuotedCellText(label) + " in --strata-sizes (" +
-                   QuotedCellText(digits) +
+            return "the size of stratum " + QuotedLabel(label) + " in --strata-sizes (" +
+                   QuotedLabel(digits) +
                    ") is beyond the whole numbers the program holds "
                    "exactly (9007199254740992)";
         for (const StratumSize& earlier : strata)
             if (earlier.label == label)
-                return "stratum " + QuotedCellText(label) + " is given two sizes in --strata-sizes";
+                return "stratum " + QuotedLabel(label) + " is given two sizes in --strata-sizes";
         strata.push_back({label, size});
         if (end == std::string_view::npos)
             return strata;
@@ -240,7 +248,7 @@ std::variant<std::vector<StratumSize>, std::string> ReadStrataSizes(std::string_
 std::variant<SamplesRead, MatrixInputError> ReadSamples(ByteSource& in,
                                                         const SamplesOptions& options) {
     SamplesSink sink(options);
-    FieldSplitter<SamplesSink> splitter(options.decimalSeparator, "label", sink);
+    LabelSplitter<SamplesSink> splitter(options.decimalSeparator, "label", sink);
     if (auto error = SplitInput(in, splitter))
         return std::move(*error);
     return sink.result();

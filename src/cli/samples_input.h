@@ -29,6 +29,7 @@ struct SamplesOptions {
     char decimalSeparator = '.';
     bool header = false;                             // the first line names the columns
     std::optional<std::vector<std::string>> classes; // the classes, in this order
+    std::vector<std::string> missing;                // labels that mean "no value"
     std::vector<StratumSize> strata;                 // from ReadStrataSizes
     bool finitePopulationCorrection = false;
 };
@@ -42,8 +43,8 @@ struct SamplesRead {
     StratifiedSample stratified;
 };
 
-// Splits each non-blank line into three labels as --pairs splits two; quotes
-// around a label are removed. The classes are the union of the map and
+// Splits each non-blank line into three labels as LabelSplitter does; a unit
+// with a label of `missing` is left out and counted. The classes are the union of the map and
 // reference labels, in numeric order when all are numbers, otherwise in the
 // order of first appearance; `classes` fixes the order instead, adds classes
 // that never occur and refuses any other label. Refused, naming the stratum: a

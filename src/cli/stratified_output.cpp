@@ -75,8 +75,12 @@ void textProportions(std::string& out, const StratifiedSection& s, char decimalS
         table.back().push_back(TextValue(row, decimalSeparator));
     }
     table.push_back({"total"});
-    for (double column : columns)
+    double all = 0.0;
+    for (double column : columns) {
         table.back().push_back(TextValue(column, decimalSeparator));
+        all += column;
+    }
+    table.back().push_back(TextValue(all, decimalSeparator));
     TextTable(out, table);
 }
 

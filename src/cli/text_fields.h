@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "file_system.h"
+#include "labels.h"
 #include "matrix_input.h"
 
 namespace brennic {
@@ -154,9 +155,145 @@ template <typename Sink> bool FieldSplitter<Sink>::take(const char* bytes, std::
     return true;
 }
 
-// Feeds the whole of `in` through `splitter`, skipping a byte-order mark.
-template <typename Sink>
-std::optional<MatrixInputError> SplitInput(ByteSource& in, FieldSplitter<Sink>& splitter) {
+// Splits lines of labels as spreadsheets write them (RFC 4180): a label in double
+// quotes may hold anything but a line end, and "" inside it is one quote. A line
+// holding a tab, a semicolon or a comma (when the decimal separator is not a
+// comma) outside quotes is split there, each label trimmed of the blanks around
+// it, so a label may hold blanks; a line holding none of them is split at runs of
+// blanks. Every field is handed on, an empty one too (between two delimiters, or
+// after a last one): the sink decides what an empty field means. A field that is
+// not a label (see LabelFlaw) is refused, naming its line and number. Each line
+// is kept whole until it ends, so a line may not exceed MaxLineText.
+inline constexpr std::size_t MaxLineText = 1 << 20;
+
+template <typename Sink> class LabelSplitter {
+  public:
+    // `fieldWord` names a field in messages: "label" or "rating".
+    LabelSplitter(char decimalSeparator, std::string_view fieldWord, Sink& sink)
+        : m_commaDelimits(decimalSeparator != ','), m_word(fieldWord), m_sink(sink) {}
+
+    bool take(const char* bytes, std::size_t size) {
+        std::size_t i = 0;
+        while (i < size) {
+            std::size_t end = i;
+            while (end < size && bytes[end] != '\n' && bytes[end] != '\r')
+                ++end;
+            if (end > i) {
+                m_afterCr = false;
+                if (m_line.size() + (end - i) > MaxLineText)
+                    return refuse("line " + std::to_string(m_lineNumber) + " is longer than " +
+                                  std::to_string(MaxLineText) + " bytes");
+                m_line.append(bytes + i, end - i);
+            }
+            if (end == size)
+                break;
+            const bool secondHalfOfCrLf = bytes[end] == '\n' && m_afterCr;
+            m_afterCr = bytes[end] == '\r';
+            i = end + 1;
+            if (!secondHalfOfCrLf && !endLine())
+                return false;
+        }
+        return true;
+    }
+    bool finish() { return m_line.empty() || endLine(); }
+    const std::string& error() const { return m_error.empty() ? m_sink.error() : m_error; }
+
+  private:
+    bool refuse(std::string message) {
+        m_error = std::move(message);
+        return false;
+    }
+    bool isDelimiter(char c) const {
+        return c == '\t' || c == ';' || (c == ',' && m_commaDelimits);
+    }
+    static bool isBlank(char c) { return c == ' ' || c == '\v' || c == '\f'; }
+    std::string where(std::size_t column) const {
+        return "line " + std::to_string(m_lineNumber) + ", " + std::string(m_word) + " " +
+               std::to_string(column);
+    }
+
+    bool endLine() {
+        const bool ok = splitLine(m_line);
+        m_line.clear();
+        ++m_lineNumber;
+        return ok;
+    }
+
+    bool splitLine(std::string_view line) {
+        bool delimited = false, quoted = false;
+        for (char c : line) {
+            if (c == '"')
+                quoted = !quoted;
+            else if (!quoted && isDelimiter(c)) {
+                delimited = true;
+                break;
+            }
+        }
+        const auto separates = [&](char c) {
+            return delimited ? isDelimiter(c) : isBlank(c) || c == '\t';
+        };
+        std::size_t at = 0, column = 0;
+        for (;;) {
+            while (at < line.size() && isBlank(line[at]))
+                ++at;
+            if (at == line.size() && !delimited)
+                break;
+            ++column;
+            std::string_view field;
+            if (at < line.size() && line[at] == '"') {
+                m_field.clear();
+                for (++at;; ++at) {
+                    if (at == line.size())
+                        return refuse(where(column) +
+                                      " opens a quote that its line does not close");
+                    if (line[at] == '"') {
+                        if (at + 1 < line.size() && line[at + 1] == '"')
+                            ++at;
+                        else
+                            break;
+                    }
+                    m_field += line[at];
+                }
+                ++at;
+                while (at < line.size() && isBlank(line[at]))
+                    ++at;
+                if (at < line.size() && !separates(line[at]))
+                    return refuse(where(column) + " has text after its closing quote");
+                field = m_field;
+            } else {
+                const std::size_t start = at;
+                while (at < line.size() && !separates(line[at]))
+                    ++at;
+                field = TrimBlanks(line.substr(start, at - start));
+            }
+            if (field.size() > MaxCellText)
+                return refuse(where(column) + " is longer than " + std::to_string(MaxCellText) +
+                              " characters");
+            if (auto flaw = LabelFlaw(field))
+                return refuse(where(column) + " " + *flaw);
+            if (!m_sink.field(field, column, m_lineNumber))
+                return false;
+            if (at == line.size())
+                break;
+            ++at; // the separator
+        }
+        return m_sink.lineEnd(column, m_lineNumber);
+    }
+
+    const bool m_commaDelimits;
+    std::string_view m_word;
+    Sink& m_sink;
+    std::uint64_t m_lineNumber = 1;
+    bool m_afterCr = false;
+    std::string m_line;  // the line being read
+    std::string m_field; // a quoted field without its quotes
+    std::string m_error;
+};
+
+// Feeds the whole of `in` through `splitter` (a FieldSplitter or a LabelSplitter),
+// skipping a byte-order mark.
+template <typename Splitter>
+std::optional<MatrixInputError> SplitInput(ByteSource& in, Splitter& splitter) {
     std::vector<char> buffer(64 * 1024);
     std::size_t held = 0; // bytes at the start of the buffer not yet taken
     bool start = true;

@@ -71,11 +71,21 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         {"not_a_number", "--report", "1 x\n2 3\n", 1, {"line 1, cell 2: 'x' is not a number"}},
         {"unknown_weights", "--report --weights cubic", worked, 1, {"unknown weights 'cubic'"}},
         {"unknown_format", "--report --format xml", worked, 1, {"unknown format 'xml'"}},
-        {"weights_without_report", "--weights linear", worked, 1, {"need --report"}},
+        {"weights_without_report", "--weights linear", worked, 1, {"--weights needs --report"}},
         {"mapped_area_not_a_number", "--report --mapped-area 1,x,3", worked, 1,
          {"mapped area 2 ('x') is not a number"}},
-        {"mapped_area_zero", "--report --mapped-area 1,0,3", worked, 1,
-         {"mapped area 2 ('0') is not positive"}},
+        {"mapped_area_zero_for_a_row_with_counts", "--report --mapped-area 1,0,3", worked, 1,
+         {"the mapped area of class '2' is 0, but its row holds counts"}},
+        {"mapped_area_negative", "--report --mapped-area 1,-2,3", worked, 1,
+         {"mapped area 2 ('-2') is negative"}},
+        {"mapped_area_unknown_label", "--report --mapped-area 1=5,2=5,4=5", worked, 1,
+         {"mapped area 3: '4' is not one of the classes"}},
+        {"mapped_area_class_left_out", "--report --mapped-area 1=5,3=5", worked, 1,
+         {"--mapped-area gives no area for class '2'"}},
+        {"mapped_area_forms_mixed", "--report --mapped-area 1=5,5,5", worked, 1,
+         {"mapped area 2 ('5') should have the form of the first"}},
+        {"negative_count", "--report", "5 -3\n-1 4\n", 1,
+         {"Negative counts are in the matrix (the first is -3 in row 1, column 2)"}},
         {"mapped_area_count", "--report --mapped-area 1,2", worked, 1,
          {"--mapped-area gives 2 areas, but the matrix has 3 classes"}},
         {"mapped_area_semicolons_with_comma", "--report --format csv --decimal-separator , "
@@ -87,6 +97,7 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
          "3 1\n1 7\n", 0, {"area-weighted overall accuracy  0,84375\n", " 1,5 ", " 1,6875 "}},
         {"report_with_output_file", "--report -o x.txt", worked, 1, {"-o makes a Result.txt"}},
         {"help_on_standard_output", "--help", "", 0, {"Usage: brennic-kappa"}},
+        {"option_for_another_input", "--missing NA", worked, 1, {"--missing needs --pairs"}},
         // clang-format on
     };
     for (const auto& row : rows) {
@@ -98,6 +109,20 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         for (const std::string& words : row.words)
             EXPECT_NE(text.find(words), std::string::npos) << words << " in\n" << text;
     }
+}
+
+// --help reads in a terminal of 80 columns: no line is wider, counted in
+// characters.
+TEST_F(BrennicKappaReport, HelpFitsEightyColumns) {
+    const auto help = run("--help", "");
+    ASSERT_EQ(help.status, 0);
+    std::size_t widest = 0, width = 0;
+    for (char c : help.out) {
+        width = c == '\n' ? 0 : width + ((static_cast<unsigned char>(c) & 0xC0) != 0x80);
+        widest = std::max(widest, width);
+    }
+    EXPECT_LE(widest, 80u);
+    EXPECT_NE(help.out.find("--missing TEXT"), std::string::npos);
 }
 
 // The help page defines every field that the report writes, so that a figure

@@ -88,8 +88,14 @@ TEST(ReadMatrix, ReadErrorsAndEndlessInputAreRefused) {
 
 TEST(QuotedCellText, KeepsAMessageOnOneReadableLine) {
     EXPECT_EQ(QuotedCellText("x4"), "'x4'");
-    EXPECT_EQ(QuotedCellText("a\tb\r\n\x1b\x7f\xc3\xa9"),
-              "'a\\x09b\\x0D\\x0A\\x1B\\x7F\\xC3\\xA9'");
+    // Characters a terminal would act on, and bytes that are not UTF-8, as \xNN;
+    // letters of any script as written, counted as characters for the cut.
+    // Characters a terminal would act on, and bytes that are not UTF-8, as \xNN;
+    // letters of any script as written, counted as characters for the cut.
+    EXPECT_EQ(QuotedCellText("a\tb\r\n\x1b\x7f\xc3\xa9\xff\xe2\x80\xae\xc2\x85"),
+              "'a\\x09b\\x0D\\x0A\\x1B\\x7F\xc3\xa9\\xFF\\xE2\\x80\\xAE\\xC2\\x85'");
+    EXPECT_EQ(QuotedCellText("Gew\xc3\xa4sser" + std::string(33, 'x')),
+              "'Gew\xc3\xa4sser" + std::string(32, 'x') + "\u2026'");
     EXPECT_EQ(QuotedCellText(std::string(41, '9')), "'" + std::string(40, '9') + "\u2026'");
     EXPECT_EQ(QuotedCellText(std::string(40, '9')), "'" + std::string(40, '9') + "'");
 }

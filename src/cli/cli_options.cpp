@@ -1,0 +1,340 @@
+// The table of brennic-kappa's options and the parsing, checking and help made
+// from it. An option's argument is checked here when it can be on its own; what
+// depends on the input (areas by label, say) is checked once the input is read.
+#include "cli_options.h"
+
+#include <algorithm>
+#include <array>
+
+#include "labels.h"
+#include "matrix_input.h"
+#include "run.h"
+
+namespace brennic {
+namespace {
+
+using Outcome = std::optional<std::string>;
+
+// The inputs other than a matrix, each with the option that chooses it.
+struct InputChoice {
+    InputKind kind;
+    std::string_view option;
+};
+constexpr std::array InputChoices{
+    InputChoice{InputKind::Pairs, "--pairs"},
+    InputChoice{InputKind::Samples, "--samples"},
+};
+
+// Chooses the input of the option `name`, which stands in InputChoices.
+Outcome chooseInput(Options& options, std::string_view name);
+
+Outcome setDecimalSeparator(Options& options, std::string_view value) {
+    // White space or a semicolon would split the cells it belongs to.
+    if (value.size() != 1 || (value[0] >= '0' && value[0] <= '9') ||
+        std::string_view("+-eE; \t\r\n\v\f").find(value[0]) != std::string_view::npos)
+        return "the decimal separator must be one character other than a digit, a sign, E, a "
+               "blank, a tab or a semicolon, not " +
+               QuotedCellText(value);
+    options.decimalSeparator = value[0];
+    return std::nullopt;
+}
+
+Outcome setClasses(Options& options, std::string_view text) {
+    std::vector<std::string> classes;
+    for (std::string_view rest = text;;) {
+        const std::size_t end = rest.find(',');
+        const std::string_view label = TrimBlanks(rest.substr(0, end));
+        const std::string place = "class " + std::to_string(classes.size() + 1) + " of --classes";
+        if (label.empty())
+            return place + " is empty";
+        if (auto flaw = LabelFlaw(label))
+            return place + " " + *flaw;
+        if (std::find(classes.begin(), classes.end(), label) != classes.end())
+            return QuotedLabel(label) + " is listed twice in --classes";
+        classes.emplace_back(label);
+        if (end == std::string_view::npos)
+            break;
+        rest.remove_prefix(end + 1);
+    }
+    if (classes.size() > static_cast<std::size_t>(MaxMatrixSize))
+        return "--classes lists " + std::to_string(classes.size()) + " classes; at most " +
+               std::to_string(MaxMatrixSize) + " are allowed";
+    options.classes = std::move(classes);
+    return std::nullopt;
+}
+
+Outcome addMissing(Options& options, std::string_view text) {
+    // An empty text makes empty fields mean "no value".
+    options.missing.emplace_back(TrimBlanks(text));
+    return std::nullopt;
+}
+
+template <auto Member> Outcome setFlag(Options& options, std::string_view) {
+    options.*Member = true;
+    return std::nullopt;
+}
+
+Outcome setWeights(Options& options, std::string_view value) {
+    options.weights = WeightsFromName(value);
+    if (!options.weights)
+        return "unknown weights " + QuotedCellText(value) + " (see --help)";
+    return std::nullopt;
+}
+
+Outcome setFormat(Options& options, std::string_view value) {
+    options.format = ReportFormatFromName(value);
+    if (!options.format)
+        return "unknown format " + QuotedCellText(value) + " (see --help)";
+    return std::nullopt;
+}
+
+Outcome setStrataSizes(Options& options, std::string_view text) {
+    auto read = ReadStrataSizes(text);
+    if (auto* refused = std::get_if<std::string>(&read))
+        return std::move(*refused);
+    options.strataSizes = std::move(std::get<std::vector<StratumSize>>(read));
+    return std::nullopt;
+}
+
+Outcome noAction(Options&, std::string_view) {
+    return std::nullopt;
+}
+
+constexpr InputKinds Tables = InputKinds(InputKind::Matrix) | InputKind::Pairs;
+constexpr InputKinds Labels = InputKinds(InputKind::Pairs) | InputKind::Samples;
+constexpr InputKinds Reports = Tables | InputKind::Samples;
+
+// The help and the version are answered as soon as they are met.
+constexpr std::string_view HelpOption = "--help", VersionOption = "--version";
+
+constexpr std::array Table{
+    OptionSpec{"--pairs", "", "read paired labels (above) instead of a matrix", EveryInput,
+               ReportUse::Either,
+               [](Options& o, std::string_view) { return chooseInput(o, "--pairs"); }},
+    OptionSpec{"--samples", "",
+               "read a stratified sample (above) and add Stehman's estimates to the report",
+               EveryInput, ReportUse::Needs,
+               [](Options& o, std::string_view) { return chooseInput(o, "--samples"); }},
+    OptionSpec{"--strata-sizes", "S1=N1,S2=N2,...",
+               "the size N_h of every stratum of the sample, in population units (pixels): "
+               "positive whole numbers, each after its stratum's label",
+               InputKind::Samples, ReportUse::Needs, setStrataSizes},
+    OptionSpec{"--fpc", "",
+               "multiply each stratum's variance by the finite-population correction "
+               "1 - n_h/N_h",
+               InputKind::Samples, ReportUse::Needs, setFlag<&Options::finitePopulationCorrection>},
+    OptionSpec{"--header", "", "the first line names the columns", Labels, ReportUse::Either,
+               setFlag<&Options::header>},
+    OptionSpec{"--classes", "L1,L2,...",
+               "the classes in this order, also those that never occur; any other label is "
+               "refused",
+               Labels, ReportUse::Either, setClasses},
+    OptionSpec{"--missing", "TEXT",
+               "a label that means \"no value\": a pair or sample unit holding one is left out and "
+               "counted; "
+               "may be given more than once",
+               Labels, ReportUse::Either, addMissing},
+    OptionSpec{"--transpose", "",
+               "the input's rows are the reference and its columns the classification (with "
+               "--pairs: the reference's label comes first)",
+               Tables, ReportUse::Either, setFlag<&Options::transpose>},
+    OptionSpec{"--decimal-separator", "SEP",
+               "the decimal separator of the cells and of the values written (one character; "
+               "default .)",
+               Reports, ReportUse::Either, setDecimalSeparator},
+    OptionSpec{"-o", "PATH",
+               "make the file PATH new and write the two lines to it instead of standard output",
+               Tables, ReportUse::Excludes,
+               [](Options& o, std::string_view path) -> Outcome {
+                   o.outputPath = std::string(path);
+                   return std::nullopt;
+               }},
+    OptionSpec{"--report", "",
+               "write the full agreement report (below) to standard output instead of the two "
+               "lines",
+               Reports, ReportUse::Either, setFlag<&Options::report>},
+    OptionSpec{"--weights", "W",
+               "add a weighted kappa with agreement weights W: none (default), linear or "
+               "quadratic",
+               Reports, ReportUse::Needs, setWeights},
+    OptionSpec{"--mapped-area", "A1,A2,...",
+               "the mapped area (or pixel count) of each row class, in any unit, separated by "
+               "commas (semicolons when the decimal separator is a comma), in the order of the "
+               "classes or as LABEL=AREA in any order; 0 only for a class whose row holds no "
+               "counts; adds the area-weighted estimates",
+               Tables, ReportUse::Needs,
+               [](Options& o, std::string_view text) -> Outcome {
+                   o.mappedAreaText = std::string(text);
+                   return std::nullopt;
+               }},
+    OptionSpec{"--format", "F", "text (default), csv or json", Reports, ReportUse::Needs,
+               setFormat},
+    OptionSpec{HelpOption, "", "show this text", EveryInput, ReportUse::Either, noAction},
+    OptionSpec{VersionOption, "", "show the version", EveryInput, ReportUse::Either, noAction},
+};
+
+const OptionSpec* findOption(std::string_view name) {
+    if (name == "-h")
+        name = HelpOption;
+    for (const OptionSpec& spec : Table)
+        if (spec.name == name)
+            return &spec;
+    return nullptr;
+}
+
+// The option that chooses `kind`, or nothing for the matrix.
+std::string_view selectorOf(InputKind kind) {
+    for (const InputChoice& choice : InputChoices)
+        if (choice.kind == kind)
+            return choice.option;
+    return {};
+}
+
+Outcome chooseInput(Options& options, std::string_view name) {
+    InputKind kind = InputKind::Matrix;
+    for (const InputChoice& choice : InputChoices)
+        if (choice.option == name)
+            kind = choice.kind;
+    if (options.input != InputKind::Matrix && options.input != kind)
+        return std::string(name) + " does not go with " + std::string(selectorOf(options.input));
+    options.input = kind;
+    return std::nullopt;
+}
+
+// The options that choose an input `spec` goes with, as "--a, --b or --c".
+std::string selectorsFor(const OptionSpec& spec) {
+    std::vector<std::string_view> names;
+    for (const InputChoice& choice : InputChoices)
+        if (spec.inputs.has(choice.kind))
+            names.push_back(choice.option);
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += std::string(i == 0                  ? ""
+                            : i + 1 == names.size() ? " or "
+                                                    : ", ") +
+                std::string(names[i]);
+    return text;
+}
+
+// Why `spec`, given, does not fit the rest of the command line.
+Outcome conflict(const OptionSpec& spec, const Options& options) {
+    const std::string name(spec.name);
+    if (!spec.inputs.has(options.input))
+        return options.input == InputKind::Matrix
+                   ? name + " needs " + selectorsFor(spec)
+                   : name + " does not go with " + std::string(selectorOf(options.input));
+    if (spec.report == ReportUse::Needs && !options.report)
+        return name + " needs --report";
+    if (spec.report == ReportUse::Excludes && options.report)
+        return name +
+               " does not go with --report: --report writes the report to standard "
+               "output, " +
+               name + " makes a Result.txt file";
+    return std::nullopt;
+}
+
+std::size_t columns(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+// The conditions of an option as the help states them: "with --pairs and --report: ".
+std::string conditionsOf(const OptionSpec& spec) {
+    std::string conditions;
+    if (!spec.inputs.has(InputKind::Matrix))
+        conditions = selectorsFor(spec);
+    if (spec.report == ReportUse::Needs)
+        conditions += (conditions.empty() ? "" : " and ") + std::string("--report");
+    return conditions.empty() ? conditions : "with " + conditions + ": ";
+}
+
+} // namespace
+
+std::span<const OptionSpec> OptionTable() {
+    return Table;
+}
+
+std::string WrapText(std::string_view first, std::string_view text, std::size_t indent,
+                     std::size_t width) {
+    std::string out;
+    std::string line(first);
+    if (columns(line) > indent && !text.empty()) { // too long to share its line
+        out += line + "\n";
+        line = std::string(indent, ' ');
+    }
+    line += std::string(indent - std::min(indent, columns(line)), ' ');
+    while (!text.empty()) {
+        const std::size_t room = width - indent;
+        std::size_t cut = text.size();
+        if (columns(text) > room) {
+            // The last blank within `room` characters.
+            std::size_t at = 0, shown = 0, blank = std::string_view::npos;
+            for (; at < text.size() && shown <= room; ++at) {
+                if (text[at] == ' ')
+                    blank = at;
+                if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80)
+                    ++shown;
+            }
+            cut = blank == std::string_view::npos || blank == 0 ? at - 1 : blank;
+        }
+        out += line + std::string(text.substr(0, cut)) + "\n";
+        text.remove_prefix(cut);
+        while (!text.empty() && text.front() == ' ')
+            text.remove_prefix(1);
+        line = std::string(indent, ' ');
+    }
+    if (out.empty())
+        out = line + "\n";
+    return out;
+}
+
+std::string OptionsHelp() {
+    std::string out;
+    for (const OptionSpec& spec : Table) {
+        std::string first = "  " + std::string(spec.name);
+        if (!spec.argument.empty())
+            first += " " + std::string(spec.argument);
+        out += WrapText(first, conditionsOf(spec) + std::string(spec.help), 27);
+    }
+    return out;
+}
+
+std::variant<Command, std::string> ParseCommandLine(const std::vector<std::string>& args) {
+    Command command;
+    Options& options = command.options;
+    std::vector<const OptionSpec*> given;
+    bool haveInput = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() > 1 && arg[0] == '-') {
+            const OptionSpec* spec = findOption(arg);
+            if (spec == nullptr)
+                return "unknown option " + QuotedCellText(arg) + " (see --help)";
+            if (spec->name == HelpOption || spec->name == VersionOption) {
+                command.request = spec->name == HelpOption ? Request::Help : Request::Version;
+                return command;
+            }
+            std::string_view argument;
+            if (!spec->argument.empty()) {
+                if (i + 1 >= args.size())
+                    return arg + " needs a value (see --help)";
+                argument = args[++i];
+            }
+            if (auto refused = spec->apply(options, argument))
+                return *refused;
+            given.push_back(spec);
+            continue;
+        }
+        if (haveInput)
+            return std::string("only one input file can be given");
+        options.inputPath = arg;
+        haveInput = true;
+    }
+    for (const OptionSpec* spec : given)
+        if (auto refused = conflict(*spec, options))
+            return *refused;
+    return command;
+}
+
+} // namespace brennic

@@ -1,0 +1,89 @@
+// The options of brennic-kappa, declared once in a table: each with its name, its
+// argument, its help text, the inputs it goes with and whether it needs --report.
+// Parsing, --help and the refusal of options that do not go together all come
+// from that table.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "agreement_report.h"
+#include "report_output.h"
+#include "samples_input.h"
+
+namespace brennic {
+
+// What the input holds; each kind but the matrix is chosen by an option.
+enum class InputKind : unsigned {
+    Matrix = 1u << 0,  // one matrix row per line (no option)
+    Pairs = 1u << 1,   // --pairs: two labels per line
+    Samples = 1u << 2, // --samples: a stratum and two labels per line
+};
+// A set of input kinds.
+struct InputKinds {
+    unsigned bits;
+    constexpr InputKinds(InputKind kind) : bits(static_cast<unsigned>(kind)) {}
+    constexpr explicit InputKinds(unsigned kinds) : bits(kinds) {}
+    constexpr bool has(InputKind kind) const { return (bits & static_cast<unsigned>(kind)) != 0; }
+};
+constexpr InputKinds operator|(InputKinds a, InputKinds b) {
+    return InputKinds(a.bits | b.bits);
+}
+inline constexpr InputKinds EveryInput{~0u};
+
+struct Options {
+    InputKind input = InputKind::Matrix;
+    char decimalSeparator = '.';
+    bool report = false;
+    std::optional<Weights> weights;
+    std::optional<ReportFormat> format;
+    std::optional<std::string> outputPath;
+    std::optional<std::string> mappedAreaText; // read once the classes are known
+    bool header = false, transpose = false;
+    std::optional<std::vector<std::string>> classes;
+    std::vector<std::string> missing;                    // labels that mean "no value"
+    std::optional<std::vector<StratumSize>> strataSizes; // of --strata-sizes
+    bool finitePopulationCorrection = false;             // --fpc
+    std::string inputPath = "-";
+};
+
+// How an option stands to --report.
+enum class ReportUse { Either, Needs, Excludes };
+
+struct OptionSpec {
+    std::string_view name;     // "--weights"
+    std::string_view argument; // "W"; empty for an option without one
+    std::string_view help;     // one paragraph, wrapped by the help
+    InputKinds inputs;         // the inputs it goes with
+    ReportUse report;
+    // Stores the option; gives the reason when its argument is refused.
+    std::optional<std::string> (*apply)(Options& options, std::string_view argument);
+};
+
+// The options in the order --help lists them.
+std::span<const OptionSpec> OptionTable();
+
+// What the command line asks for: a run with its options, the help or the version.
+enum class Request { Run, Help, Version };
+struct Command {
+    Request request = Request::Run;
+    Options options;
+};
+
+// Reads the arguments (without the program's name) against the table; gives the
+// reason when they are refused.
+std::variant<Command, std::string> ParseCommandLine(const std::vector<std::string>& args);
+
+// The options' part of --help, every line within 80 columns.
+std::string OptionsHelp();
+
+// `text` wrapped at blanks to lines of at most `width` columns (counted in
+// characters), the first line after `first`, the others indented by `indent`.
+std::string WrapText(std::string_view first, std::string_view text, std::size_t indent,
+                     std::size_t width = 79);
+
+} // namespace brennic

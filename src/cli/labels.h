@@ -1,0 +1,32 @@
+// Labels as brennic-kappa reads and shows them: text in UTF-8 with nothing that
+// could act on a terminal or break a parser, trimmed of the blanks around it, and
+// quoted in messages as it was written.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brennic {
+
+// `text` without the blanks and tabs around it.
+std::string_view TrimBlanks(std::string_view text);
+
+// Why `label` cannot be a label, as the end of a sentence ("is not valid UTF-8",
+// "holds a control character (U+001B)"), or nothing when it can. Refused: bytes
+// that are not UTF-8 (overlong forms and surrogates included), control
+// characters other than the tab (C0, DEL, C1), the line and paragraph
+// separators, and the bidirectional controls.
+std::optional<std::string> LabelFlaw(std::string_view label);
+
+// A text for a message, in single quotes: at most 40 characters, then "…";
+// characters that LabelFlaw refuses, and bytes that are not UTF-8, shown as \xNN.
+std::string QuotedCellText(std::string_view text);
+inline std::string QuotedLabel(std::string_view label) {
+    return QuotedCellText(label);
+}
+
+// The number of characters `text` shows (UTF-8 continuation bytes not counted).
+std::size_t CharacterCount(std::string_view text);
+
+} // namespace brennic
