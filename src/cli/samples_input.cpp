@@ -123,11 +123,18 @@ bool SamplesSink::lineEnd(std::size_t labels, std::uint64_t line) {
         m_inHeader = false;
         return true;
     }
+    if (labels == 4 && m_lastEmpty)
+        labels = 3;
     if (labels == 0)
         return true;
     if (labels < 3)
         return refuse("line " + std::to_string(line) + " holds " + Plural(labels, "label") + "; " +
                       ThreeLabels);
+    if (m_missing) {
+        m_missing = false;
+        ++m_leftOut;
+        return true;
+    }
     ++m_sampleSizes[m_unit[0]];
     ++m_counts[(static_cast<std::uint64_t>(m_unit[0]) << 28) | (m_unit[1] << 14) | m_unit[2]];
     ++m_units;
