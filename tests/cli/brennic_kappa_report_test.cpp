@@ -4,6 +4,7 @@
 
 #include "figure_catalogue.h"
 #include "kappa_process.h"
+#include "stratified.h"
 
 namespace {
 
@@ -140,6 +141,8 @@ TEST_F(BrennicKappaReport, HelpPageDefinesEveryField) {
     expectEach(Catalogue<ClassFigure>());
     expectEach(Catalogue<AreaFigure>());
     expectEach(Catalogue<AreaClassFigure>());
+    expectEach(Catalogue<StratifiedFigure>());
+    expectEach(Catalogue<StratifiedClassFigure>());
 }
 
 } // namespace
