@@ -190,6 +190,7 @@ std::variant<SamplesRead, MatrixInputError> SamplesSink::result() {
         out.sample.labels.push_back(m_labels[order[r]]);
     StratifiedSample& s = out.stratified;
     s.classes = n;
+    s.classLabels = out.sample.labels;
     s.finitePopulationCorrection = m_options.finitePopulationCorrection;
     for (const StratumSize& stratum : m_options.strata) {
         s.strata.push_back(stratum.label);

@@ -219,7 +219,8 @@ StratifiedEstimates EstimateStratified(const StratifiedSample& s) {
         StratifiedClassEntry entry;
         entry.k = static_cast<int>(k + 1);
         FigureRow<StratifiedClassFigure>& f = entry.figures;
-        const std::string K = std::to_string(k + 1);
+        const std::string K =
+            k < s.classLabels.size() ? "\"" + s.classLabels[k] + "\"" : std::to_string(k + 1);
         const auto agreed = [k](const StratumCounts& c) { return c.agreed[k]; };
         auto users = stratifiedRatio(
             counts, w, checks, agreed, [k](const StratumCounts& c) { return c.mapped[k]; },

@@ -34,6 +34,7 @@ struct StratifiedSample {
     std::vector<std::string> strata;         // the name of each stratum, for the reasons
     std::vector<double> stratumSizes;        // N_h: the population units (pixels) of each stratum
     std::size_t classes = 0;                 // q
+    std::vector<std::string> classLabels;    // for the reasons; empty: the classes' numbers
     std::vector<StratifiedCell> cells;       // a triple given more than once is added up
     bool finitePopulationCorrection = false; // multiply each stratum's variance by 1 - n_h/N_h
 };

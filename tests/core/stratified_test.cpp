@@ -423,9 +423,10 @@ TEST(Stratified, FiguresThatCannotBeFormedSayWhy) {
 
 TEST(Stratified, ClassNeverMappedOrNeverFoundHasNoRatio) {
     // Class 3 is never mapped, class 2 never in the reference; two strata.
-    const StratifiedEstimates e = EstimateStratified(
+    StratifiedSample sample =
         sampleOf({{{4, 0, 1}, {1, 0, 2}, {0, 0, 0}}, {{1, 0, 0}, {2, 0, 3}, {0, 0, 0}}},
-                 {1000, 3000}, false));
+                 {1000, 3000}, false);
+    const StratifiedEstimates e = EstimateStratified(sample);
     const auto& three = e.classes[2].figures;
     const auto& two = e.classes[1].figures;
     EXPECT_FALSE(three[Class::users_accuracy].defined());
@@ -436,6 +437,11 @@ TEST(Stratified, ClassNeverMappedOrNeverFoundHasNoRatio) {
     EXPECT_EQ(two[Class::producers_accuracy].reason,
               "No sample unit is of reference class 2, so its producer's accuracy is not "
               "defined.");
+    // Named by label where the classes have labels.
+    sample.classLabels = {"forest", "water", "urban"};
+    EXPECT_EQ(EstimateStratified(sample).classes[1].figures[Class::producers_accuracy].reason,
+              "No sample unit is of reference class \"water\", so its producer's accuracy is "
+              "not defined.");
     // By hand: p^_.2 = 0 exactly, with no variance; user's accuracy of class 2 is
     // 0 and its standard error formed.
     EXPECT_EQ(*two[Class::area_proportion].value, 0.0);
