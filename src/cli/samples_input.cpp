@@ -224,11 +224,12 @@ std::variant<std::vector<StratumSize>, std::string> ReadStrataSizes(std::string_
         const std::string_view entry = rest.substr(0, end);
         // The last '=' splits, so a label may hold one.
         const std::size_t equals = entry.rfind('=');
-        if (equals == std::string_view::npos || equals == 0)
+        if (equals == std::string_view::npos || TrimBlanks(entry.substr(0, equals)).empty())
             return "entry " + std::to_string(position) + " of --strata-sizes (" +
                    QuotedLabel(entry) + ") is not STRATUM=SIZE";
-        const std::string label(entry.substr(0, equals));
-        const std::string_view digits = entry.substr(equals + 1);
+        // Blanks after the commas, as --classes allows them, are no part of a label.
+        const std::string label(TrimBlanks(entry.substr(0, equals)));
+        const std::string_view digits = TrimBlanks(entry.substr(equals + 1));
         const bool whole =
             !digits.empty() && digits.find_first_not_of("0123456789") == std::string_view::npos;
         double size = 0.0;

@@ -84,7 +84,7 @@ TEST_F(BrennicKappaSamples, StehmanExampleThroughTheCommand) {
 TEST_F(BrennicKappaSamples, StratumOfOneUnitAndMissingLabels) {
     // Stratum s2 keeps one unit once the unit with a missing reference is left
     // out: the estimates are formed, every standard error is not.
-    const auto json = run("--samples --missing NA --strata-sizes s1=100,s2=50 --report "
+    const auto json = run("--samples --missing NA --strata-sizes 's1=100, s2 = 50' --report "
                           "--format json",
                           "s1,a,a\ns1,a,b\ns1,b,b,\ns2,b,b\ns2,a,NA\n");
     ASSERT_EQ(json.status, 0) << json.err;
