@@ -20,6 +20,8 @@
 #include "report_output.h"
 #include "report_writing.h"
 #include "run.h"
+#include "samples_input.h"
+#include "stratified_output.h"
 
 #ifndef BRENNIC_VERSION
 #define BRENNIC_VERSION "unknown"
@@ -32,10 +34,12 @@ constexpr const char* HelpIntroduction =
     "Usage: brennic-kappa [INPUT OPTIONS] [-o PATH] [FILE]\n"
     "       brennic-kappa [INPUT OPTIONS] --report [--weights none|linear|quadratic]\n"
     "                     [--mapped-area A1,A2,...] [--format text|csv|json] [FILE]\n"
-    "Input options: [--decimal-separator SEP] [--transpose]\n"
-    "               [--pairs [--header] [--classes L1,L2,...] [--missing TEXT]]\n"
     "       brennic-kappa --ratings [--header] [--classes L1,...] [--missing TEXT]\n"
     "                     [--weights W] [--report] [--format text|csv|json] [FILE]\n"
+    "       brennic-kappa --samples [--header] [--classes L1,...] [--missing TEXT]\n"
+    "                     --strata-sizes S1=N1,... [--fpc] --report [...] [FILE]\n"
+    "Input options: [--decimal-separator SEP] [--transpose]\n"
+    "               [--pairs [--header] [--classes L1,L2,...] [--missing TEXT]]\n"
     "\n"
     "Computes Cohen's kappa for a square error matrix and writes the two lines of\n"
     "Result.txt: the header and the values of PC, PO, KAPPA, LO-95% CI, HI-95% CI,\n"
@@ -61,6 +65,16 @@ constexpr const char* HelpIntroduction =
     "per rater (column), split and read as the labels of --pairs. NA, an empty\n"
     "field and any --missing text mean a missing rating. Every line must hold as\n"
     "many fields as the first. The output is always the ratings report (below).\n"
+    "\n"
+    "With --samples, FILE holds one unit of a stratified random sample per line:\n"
+    "three labels, read as --pairs reads two: the unit's stratum, the map's class\n"
+    "and the reference's class. The strata may be anything (an older map, regions,\n"
+    "change and no change); --strata-sizes gives the size N_h of each, and n_h is\n"
+    "counted from FILE. The report holds the sample's error matrix and its figures\n"
+    "as for --pairs, and a section \"stratified\" with Stehman's (2014) estimates.\n"
+    "A stratum without a size, a size below its n_h, or a size for a stratum with\n"
+    "no unit are refused; a stratum of one unit leaves every standard error not\n"
+    "defined.\n"
     "\n"
     "Options:\n";
 
@@ -122,6 +136,13 @@ std::string helpText() {
     helpFields<AreaFigure>(out, "Under \"area_weighted\", with --mapped-area (Olofsson et al. "
                                 "2014, Remote Sensing of Environment 148: 42-57):");
     helpFields<AreaClassFigure>(out, "Of each class, under \"area_weighted\" \"classes\":");
+    helpFields<StratifiedFigure>(
+        out, "Under \"stratified\", with --samples (Stehman 2014, International Journal of "
+             "Remote Sensing 35: 4923-4939), after \"fpc\" and \"strata\" (each \"label\", "
+             "\"size\" and \"sample_units\"):");
+    helpFields<StratifiedClassFigure>(
+        out, "Of each class, under \"stratified\" \"classes\"; then \"area_proportions\", "
+             "the p^_ij, rows the map, columns the reference:");
     out += "\nQuantity and allocation disagreement follow Pontius and Millones (2011),\n"
            "International Journal of Remote Sensing 32: 4407-4429.\n";
     out += RatingsHelp;
@@ -228,8 +249,9 @@ std::optional<std::string> negativeCount(const ErrorMatrix& m) {
     return std::nullopt;
 }
 
+// The report of the error matrix; with a stratified sample, its section too.
 int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
-                std::ostream& err) {
+                std::ostream& err, const StratifiedSample* stratified = nullptr) {
     const ErrorMatrix& m = labelled.matrix;
     if (auto negative = negativeCount(m))
         return fail(err, CliBadInput, *negative);
@@ -248,9 +270,15 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
         report.missingLeftOut = labelled.leftOut;
     for (const std::string& warning : report.warnings)
         err << "brennic-kappa: warning: " << warning << '\n';
-    return writeOut(out, err,
-                    FormatReport(report, options.format.value_or(ReportFormat::Text),
-                                 options.decimalSeparator));
+    const ReportFormat format = options.format.value_or(ReportFormat::Text);
+    std::string bytes = FormatReport(report, format, options.decimalSeparator);
+    if (stratified != nullptr) {
+        const StratifiedEstimates estimates = EstimateStratified(*stratified);
+        bytes = WithStratifiedSection(std::move(bytes), format,
+                                      StratifiedSection{*stratified, estimates, labelled.labels},
+                                      options.decimalSeparator);
+    }
+    return writeOut(out, err, bytes);
 }
 
 // The ratings report of a table read, or the reason there is none.
@@ -294,7 +322,19 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
         return writeRatings(options, table, inputName, out, err);
     }
     std::variant<LabelledMatrix, MatrixInputError> read = MatrixInputError{};
-    if (options.input == InputKind::Pairs) {
+    std::optional<StratifiedSample> stratified;
+    if (options.input == InputKind::Samples) {
+        auto samples = ReadSamples(source, SamplesOptions{options.decimalSeparator, options.header,
+                                                          options.classes, options.missing,
+                                                          *options.strataSizes,
+                                                          options.finitePopulationCorrection});
+        if (auto* s = std::get_if<SamplesRead>(&samples)) {
+            read = std::move(s->sample);
+            stratified = std::move(s->stratified);
+        } else {
+            read = std::get<MatrixInputError>(samples);
+        }
+    } else if (options.input == InputKind::Pairs) {
         read = ReadPairs(source, PairsOptions{options.decimalSeparator, options.header,
                                               options.transpose, options.classes, options.missing});
     } else {
@@ -315,7 +355,7 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
     const ErrorMatrix& m = labelled.matrix;
 
     if (options.report)
-        return writeReport(options, labelled, out, err);
+        return writeReport(options, labelled, out, err, stratified ? &*stratified : nullptr);
 
     std::string bytes;
     RunOutcome outcome;
@@ -353,6 +393,8 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
     case Request::Run:
         break;
     }
+    if (command.options.input == InputKind::Samples && !command.options.strataSizes)
+        return fail(err, CliBadInput, "--samples needs --strata-sizes");
     try {
         return runOnInput(command.options, in, out, err);
     } catch (const std::bad_alloc&) {

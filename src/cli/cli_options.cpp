@@ -23,6 +23,7 @@ struct InputChoice {
 constexpr std::array InputChoices{
     InputChoice{InputKind::Pairs, "--pairs"},
     InputChoice{InputKind::Ratings, "--ratings"},
+    InputChoice{InputKind::Samples, "--samples"},
 };
 
 // Chooses the input of the option `name`, which stands in InputChoices.
@@ -91,13 +92,22 @@ Outcome setFormat(Options& options, std::string_view value) {
     return std::nullopt;
 }
 
+Outcome setStrataSizes(Options& options, std::string_view text) {
+    auto read = ReadStrataSizes(text);
+    if (auto* refused = std::get_if<std::string>(&read))
+        return std::move(*refused);
+    options.strataSizes = std::move(std::get<std::vector<StratumSize>>(read));
+    return std::nullopt;
+}
+
 Outcome noAction(Options&, std::string_view) {
     return std::nullopt;
 }
 
 constexpr InputKinds Tables = InputKinds(InputKind::Matrix) | InputKind::Pairs;
-constexpr InputKinds Labels = InputKinds(InputKind::Pairs) | InputKind::Ratings;
-constexpr InputKinds Reports = Tables | InputKind::Ratings;
+constexpr InputKinds Labels =
+    InputKinds(InputKind::Pairs) | InputKind::Ratings | InputKind::Samples;
+constexpr InputKinds Reports = Tables | InputKind::Ratings | InputKind::Samples;
 
 // The help and the version are answered as soon as they are met.
 constexpr std::string_view HelpOption = "--help", VersionOption = "--version";
@@ -110,6 +120,18 @@ constexpr std::array Table{
                "read a table of ratings (below) and write the agreement among its raters",
                EveryInput, ReportUse::Either,
                [](Options& o, std::string_view) { return chooseInput(o, "--ratings"); }},
+    OptionSpec{"--samples", "",
+               "read a stratified sample (above) and add Stehman's estimates to the report",
+               EveryInput, ReportUse::Needs,
+               [](Options& o, std::string_view) { return chooseInput(o, "--samples"); }},
+    OptionSpec{"--strata-sizes", "S1=N1,S2=N2,...",
+               "the size N_h of every stratum of the sample, in population units (pixels): "
+               "positive whole numbers, each after its stratum's label",
+               InputKind::Samples, ReportUse::Needs, setStrataSizes},
+    OptionSpec{"--fpc", "",
+               "multiply each stratum's variance by the finite-population correction "
+               "1 - n_h/N_h",
+               InputKind::Samples, ReportUse::Needs, setFlag<&Options::finitePopulationCorrection>},
     OptionSpec{"--header", "", "the first line names the columns", Labels, ReportUse::Either,
                setFlag<&Options::header>},
     OptionSpec{"--classes", "L1,L2,...",
@@ -117,9 +139,9 @@ constexpr std::array Table{
                "refused",
                Labels, ReportUse::Either, setClasses},
     OptionSpec{"--missing", "TEXT",
-               "a label that means \"no value\": a pair holding one is left out and counted; "
-               "may be given more than once; with --ratings a text that means a missing rating "
-               "(NA and an empty field always do)",
+               "a label that means \"no value\": a pair or sample unit holding one is left out "
+               "and counted; may be given more than once; with --ratings a text that means a "
+               "missing rating (NA and an empty field always do)",
                Labels, ReportUse::Either, addMissing},
     OptionSpec{"--transpose", "",
                "the input's rows are the reference and its columns the classification (with "

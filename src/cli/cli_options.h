@@ -14,6 +14,7 @@
 #include "agreement_report.h"
 #include "ratings.h"
 #include "report_output.h"
+#include "samples_input.h"
 
 namespace brennic {
 
@@ -22,6 +23,7 @@ enum class InputKind : unsigned {
     Matrix = 1u << 0,  // one matrix row per line (no option)
     Pairs = 1u << 1,   // --pairs: two labels per line
     Ratings = 1u << 2, // --ratings: one unit per line, one rating per rater
+    Samples = 1u << 3, // --samples: a stratum and two labels per line
 };
 // A set of input kinds.
 struct InputKinds {
@@ -46,7 +48,9 @@ struct Options {
     std::optional<std::string> mappedAreaText; // read once the classes are known
     bool header = false, transpose = false;
     std::optional<std::vector<std::string>> classes;
-    std::vector<std::string> missing; // labels that mean "no value"
+    std::vector<std::string> missing;                    // labels that mean "no value"
+    std::optional<std::vector<StratumSize>> strataSizes; // of --strata-sizes
+    bool finitePopulationCorrection = false;             // --fpc
     std::string inputPath = "-";
 };
 

@@ -4,6 +4,7 @@
 
 #include "figure_catalogue.h"
 #include "kappa_process.h"
+#include "stratified.h"
 
 namespace {
 
@@ -157,6 +158,8 @@ TEST_F(BrennicKappaReport, HelpPageDefinesEveryField) {
     expectEach(Catalogue<ClassFigure>());
     expectEach(Catalogue<AreaFigure>());
     expectEach(Catalogue<AreaClassFigure>());
+    expectEach(Catalogue<StratifiedFigure>());
+    expectEach(Catalogue<StratifiedClassFigure>());
 }
 
 } // namespace
