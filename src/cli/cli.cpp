@@ -16,10 +16,14 @@
 #include "matrix_input.h"
 #include "number_text.h"
 #include "pairs_input.h"
+#include "ratings_input.h"
+#include "ratings_output.h"
 #include "report_output.h"
 #include "report_sum.h"
 #include "report_writing.h"
 #include "run.h"
+#include "samples_input.h"
+#include "stratified_output.h"
 
 #ifndef BRENNIC_VERSION
 #define BRENNIC_VERSION "unknown"
@@ -32,9 +36,15 @@ constexpr const char* HelpIntroduction =
     "Usage: brennic-kappa [INPUT OPTIONS] [-o PATH] [FILE]\n"
     "       brennic-kappa [INPUT OPTIONS] --report [--weights none|linear|quadratic]\n"
     "                     [--mapped-area A1,A2,...] [--format text|csv|json] [FILE]\n"
+    "       brennic-kappa --ratings [--header] [--classes L1,...] [--missing TEXT]\n"
+    "                     [--weights W] [--report] [--format text|csv|json] [FILE]\n"
+    "       brennic-kappa --samples [--header] [--classes L1,...] [--missing TEXT]\n"
+    "                     --strata-sizes S1=N1,... [--fpc] --report [...] [FILE]\n"
+    "       brennic-kappa --map MAP --reference REF [MAP OPTIONS]\n"
+    "                     [-o PATH | --report ...]\n"
+    "       brennic-kappa --sum [--report ...] REPORT.json... (see \"From maps\")\n"
     "Input options: [--decimal-separator SEP] [--transpose]\n"
     "               [--pairs [--header] [--classes L1,L2,...] [--missing TEXT]]\n"
-    "          or:  --map MAP --reference REF [MAP OPTIONS] (see \"From maps\")\n"
     "\n"
     "Computes Cohen's kappa for a square error matrix and writes the two lines of\n"
     "Result.txt: the header and the values of PC, PO, KAPPA, LO-95% CI, HI-95% CI,\n"
@@ -56,6 +66,21 @@ constexpr const char* HelpIntroduction =
     "every label is a number, otherwise in the order in which they first appear.\n"
     "The pairs are counted into the error matrix.\n"
     "\n"
+    "With --ratings, FILE holds one unit (subject, item) per line and one rating\n"
+    "per rater (column), split and read as the labels of --pairs. NA, an empty\n"
+    "field and any --missing text mean a missing rating. Every line must hold as\n"
+    "many fields as the first. The output is always the ratings report (below).\n"
+    "\n"
+    "With --samples, FILE holds one unit of a stratified random sample per line:\n"
+    "three labels, read as --pairs reads two: the unit's stratum, the map's class\n"
+    "and the reference's class. The strata may be anything (an older map, regions,\n"
+    "change and no change); --strata-sizes gives the size N_h of each, and n_h is\n"
+    "counted from FILE. The report holds the sample's error matrix and its figures\n"
+    "as for --pairs, and a section \"stratified\" with Stehman's (2014) estimates.\n"
+    "A stratum without a size, a size below its n_h, or a size for a stratum with\n"
+    "no unit are refused; a stratum of one unit leaves every standard error not\n"
+    "defined.\n"
+    "\n"
     "Options:\n";
 
 constexpr const char* HelpStatusAndFields =
@@ -75,6 +100,25 @@ constexpr const char* HelpStatusAndFields =
     "is in the last column. text shows values with 15 significant digits like\n"
     "Result.txt; csv and json use a point and the fewest digits that read back as\n"
     "the same double. The fields:\n";
+
+constexpr const char* RatingsHelp =
+    "\nThe ratings report (--ratings) follows Gwet, Handbook of Inter-Rater\n"
+    "Reliability, 4th ed. (2014): units (lines with a rating), pairable_units\n"
+    "(with two ratings or more), raters, weights, classes (each label with the\n"
+    "number of ratings given in it), and for each coefficient C of\n"
+    "percent_agreement, fleiss_kappa, conger_kappa, gwet_ac1 (AC2 when weighted),\n"
+    "brennan_prediger and krippendorff_alpha: C, C_se, C_ci95_low, C_ci95_high\n"
+    "and C_p. C_se is the square root of the sum over the n units of\n"
+    "(C*_i - C)^2 / (n (n - 1)), C*_i the unit's linearised term (for\n"
+    "krippendorff_alpha over the pairable units). The interval is\n"
+    "C -+ t(0.975, n - 1) C_se, its upper end at most 1. C_p is the one-sided\n"
+    "p-value 1 - T(C/SE, n - 1), T Student's t distribution with n - 1 degrees\n"
+    "of freedom. Weights use the class values when every class is a number,\n"
+    "otherwise their ranks; ordinal weights always use ranks. When the classes are\n"
+    "numbers, krippendorff_alpha_by_level gives Krippendorff's alpha with his\n"
+    "nominal, ordinal (built from the class frequencies), interval and ratio\n"
+    "metrics. Exit status 1 when there are fewer than two raters or no unit with\n"
+    "two ratings.\n";
 
 // The fields of one table of the catalogue, each with its definition, wrapped
 // under a heading.
@@ -98,8 +142,16 @@ std::string helpText() {
     helpFields<AreaFigure>(out, "Under \"area_weighted\", with --mapped-area (Olofsson et al. "
                                 "2014, Remote Sensing of Environment 148: 42-57):");
     helpFields<AreaClassFigure>(out, "Of each class, under \"area_weighted\" \"classes\":");
+    helpFields<StratifiedFigure>(
+        out, "Under \"stratified\", with --samples (Stehman 2014, International Journal of "
+             "Remote Sensing 35: 4923-4939), after \"fpc\" and \"strata\" (each \"label\", "
+             "\"size\" and \"sample_units\"):");
+    helpFields<StratifiedClassFigure>(
+        out, "Of each class, under \"stratified\" \"classes\"; then \"area_proportions\", "
+             "the p^_ij, rows the map, columns the reference:");
     out += "\nQuantity and allocation disagreement follow Pontius and Millones (2011),\n"
            "International Journal of Remote Sensing 32: 4407-4429.\n";
+    out += RatingsHelp;
     return out;
 }
 
@@ -203,8 +255,10 @@ std::optional<std::string> negativeCount(const ErrorMatrix& m) {
     return std::nullopt;
 }
 
+// The report of the error matrix; with a stratified sample, its section too.
 int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
-                std::ostream& err, const MapInput* maps) {
+                std::ostream& err, const StratifiedSample* stratified = nullptr,
+                const MapInput* maps = nullptr) {
     const ErrorMatrix& m = labelled.matrix;
     if (auto negative = negativeCount(m))
         return fail(err, CliBadInput, *negative);
@@ -224,8 +278,18 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
                                options.mappedAreaText || mapAreas ? &areas : nullptr);
     if (!labelled.labels.empty())
         report.labels = labelled.labels;
+    if (!options.missing.empty())
+        report.missingLeftOut = labelled.leftOut;
+    for (const std::string& warning : report.warnings)
+        err << "brennic-kappa: warning: " << warning << '\n';
     const ReportFormat format = options.format.value_or(ReportFormat::Text);
     std::string bytes = FormatReport(report, format, options.decimalSeparator);
+    if (stratified != nullptr) {
+        const StratifiedEstimates estimates = EstimateStratified(*stratified);
+        bytes = WithStratifiedSection(std::move(bytes), format,
+                                      StratifiedSection{*stratified, estimates, labelled.labels},
+                                      options.decimalSeparator);
+    }
     if (maps != nullptr) {
         MapSource source = maps->source;
         if (!mapAreas)
@@ -235,8 +299,26 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
     return writeOut(out, err, bytes);
 }
 
-int writeResult(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
-                std::ostream& err, const MapInput* maps);
+// The ratings report of a table read, or the reason there is none.
+int writeRatings(const Options& options, const std::variant<RatingsTable, MatrixInputError>& read,
+                 const std::string& inputName, std::ostream& out, std::ostream& err) {
+    if (auto* error = std::get_if<MatrixInputError>(&read))
+        return fail(err, error->kind == MatrixInputError::ReadError ? CliFileError : CliBadInput,
+                    error->kind == MatrixInputError::ReadError
+                        ? "cannot read " + inputName + ": " + error->message
+                        : error->message);
+    auto report = ComputeRatingsReport(std::get<RatingsTable>(read),
+                                       options.ratingWeights.value_or(RatingWeights::None));
+    if (auto* refused = std::get_if<std::string>(&report))
+        return fail(err, CliBadInput, *refused);
+    return writeOut(out, err,
+                    FormatRatings(std::get<RatingsReport>(report),
+                                  options.format.value_or(ReportFormat::Text),
+                                  options.decimalSeparator));
+}
+
+int writeTwoLines(const Options& options, const ErrorMatrix& m, std::ostream& out,
+                  std::ostream& err);
 
 // Reads the matrix from the named file or standard input and writes what was
 // asked for.
@@ -253,8 +335,27 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
                         "cannot read " + inputName + ": " + SystemReason(errno != 0 ? errno : EIO));
     }
     FileSource source(file);
+    if (options.input == InputKind::Ratings) {
+        auto table = ReadRatings(source, RatingsOptions{options.decimalSeparator, options.header,
+                                                        options.classes, options.missing});
+        if (!fromStandardInput)
+            std::fclose(file);
+        return writeRatings(options, table, inputName, out, err);
+    }
     std::variant<LabelledMatrix, MatrixInputError> read = MatrixInputError{};
-    if (options.input == InputKind::Pairs) {
+    std::optional<StratifiedSample> stratified;
+    if (options.input == InputKind::Samples) {
+        auto samples = ReadSamples(source, SamplesOptions{options.decimalSeparator, options.header,
+                                                          options.classes, options.missing,
+                                                          *options.strataSizes,
+                                                          options.finitePopulationCorrection});
+        if (auto* s = std::get_if<SamplesRead>(&samples)) {
+            read = std::move(s->sample);
+            stratified = std::move(s->stratified);
+        } else {
+            read = std::get<MatrixInputError>(samples);
+        }
+    } else if (options.input == InputKind::Pairs) {
         read = ReadPairs(source, PairsOptions{options.decimalSeparator, options.header,
                                               options.transpose, options.classes, options.missing});
     } else {
@@ -271,16 +372,50 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
             return fail(err, CliFileError, "cannot read " + inputName + ": " + error->message);
         return fail(err, CliBadInput, error->message);
     }
-    return writeResult(options, std::get<LabelledMatrix>(read), out, err, nullptr);
+    const LabelledMatrix& labelled = std::get<LabelledMatrix>(read);
+    const ErrorMatrix& m = labelled.matrix;
+
+    if (options.report)
+        return writeReport(options, labelled, out, err, stratified ? &*stratified : nullptr);
+    return writeTwoLines(options, m, out, err);
 }
 
-// The two lines of Result.txt, to standard output or -o, or the report.
-int writeResult(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
-                std::ostream& err, const MapInput* maps) {
-    const ErrorMatrix& m = labelled.matrix;
+// Counted from maps or added from reports: written as a matrix is, the report
+// with its source record.
+int writeCounted(const Options& options, const MapInput& input, std::ostream& out,
+                 std::ostream& err) {
     if (options.report)
-        return writeReport(options, labelled, out, err, maps);
+        return writeReport(options, input.labelled, out, err, nullptr, &input);
+    return writeTwoLines(options, input.labelled.matrix, out, err);
+}
 
+// Counts the matrix from the maps through `counting`, then writes as for a matrix.
+int runOnMaps(const Options& options, MapCounting* counting, std::ostream& out, std::ostream& err) {
+    if (options.maps.reference.empty())
+        return fail(err, CliBadInput, "--map needs --reference");
+    if (options.inputPathGiven)
+        return fail(err, CliBadInput, "--map does not go with an input file");
+    if (counting == nullptr)
+        return fail(err, CliBadInput,
+                    "--map: this build of brennic-kappa reads no maps (map reading is a Linux "
+                    "feature for now)");
+    auto counted = counting->Count(options.maps, options.classes);
+    if (auto* failure = std::get_if<CliFailure>(&counted))
+        return fail(err, failure->status, failure->message);
+    return writeCounted(options, std::get<MapInput>(counted), out, err);
+}
+
+// Adds the matrices of the JSON reports, then writes as for a matrix.
+int runOnSums(const Options& options, std::ostream& out, std::ostream& err) {
+    auto summed = SumReports(options.inputPaths);
+    if (auto* failure = std::get_if<CliFailure>(&summed))
+        return fail(err, failure->status, failure->message);
+    return writeCounted(options, std::get<MapInput>(summed), out, err);
+}
+
+// The two lines of Result.txt, to standard output or to -o's file.
+int writeTwoLines(const Options& options, const ErrorMatrix& m, std::ostream& out,
+                  std::ostream& err) {
     std::string bytes;
     RunOutcome outcome;
     if (options.outputPath) {
@@ -297,32 +432,6 @@ int writeResult(const Options& options, const LabelledMatrix& labelled, std::ost
     if (!options.outputPath)
         return writeOut(out, err, bytes);
     return CliOk;
-}
-
-// Counts the matrix from the maps through `counting`, then writes as for a matrix.
-int runOnMaps(const Options& options, MapCounting* counting, std::ostream& out, std::ostream& err) {
-    if (options.maps.reference.empty())
-        return fail(err, CliBadInput, "--map needs --reference");
-    if (options.inputPathGiven)
-        return fail(err, CliBadInput, "--map does not go with an input file");
-    if (counting == nullptr)
-        return fail(err, CliBadInput,
-                    "--map: this build of brennic-kappa reads no maps (map reading is a Linux "
-                    "feature for now)");
-    auto counted = counting->Count(options.maps, options.classes);
-    if (auto* failure = std::get_if<CliFailure>(&counted))
-        return fail(err, failure->status, failure->message);
-    const MapInput& input = std::get<MapInput>(counted);
-    return writeResult(options, input.labelled, out, err, &input);
-}
-
-// Adds the matrices of the JSON reports, then writes as for a matrix.
-int runOnSums(const Options& options, std::ostream& out, std::ostream& err) {
-    auto summed = SumReports(options.inputPaths);
-    if (auto* failure = std::get_if<CliFailure>(&summed))
-        return fail(err, failure->status, failure->message);
-    const MapInput& input = std::get<MapInput>(summed);
-    return writeResult(options, input.labelled, out, err, &input);
 }
 
 } // namespace
@@ -343,6 +452,8 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
     case Request::Run:
         break;
     }
+    if (command.options.input == InputKind::Samples && !command.options.strataSizes)
+        return fail(err, CliBadInput, "--samples needs --strata-sizes");
     try {
         if (command.options.input == InputKind::Sums)
             return runOnSums(command.options, out, err);

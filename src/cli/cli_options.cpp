@@ -21,8 +21,8 @@ struct InputChoice {
     std::string_view option;
 };
 constexpr std::array InputChoices{
-    InputChoice{InputKind::Pairs, "--pairs"},
-    InputChoice{InputKind::Maps, "--map"},
+    InputChoice{InputKind::Pairs, "--pairs"},     InputChoice{InputKind::Ratings, "--ratings"},
+    InputChoice{InputKind::Samples, "--samples"}, InputChoice{InputKind::Maps, "--map"},
     InputChoice{InputKind::Sums, "--sum"},
 };
 
@@ -75,9 +75,12 @@ template <auto Member> Outcome setFlag(Options& options, std::string_view) {
     return std::nullopt;
 }
 
+// The matrix report knows three of the weights --ratings knows; which input is
+// read is only known once every option is, so both readings are kept.
 Outcome setWeights(Options& options, std::string_view value) {
     options.weights = WeightsFromName(value);
-    if (!options.weights)
+    options.ratingWeights = RatingWeightsFromName(value);
+    if (!options.ratingWeights)
         return "unknown weights " + QuotedCellText(value) + " (see --help)";
     return std::nullopt;
 }
@@ -89,12 +92,24 @@ Outcome setFormat(Options& options, std::string_view value) {
     return std::nullopt;
 }
 
+Outcome setStrataSizes(Options& options, std::string_view text) {
+    auto read = ReadStrataSizes(text);
+    if (auto* refused = std::get_if<std::string>(&read))
+        return std::move(*refused);
+    options.strataSizes = std::move(std::get<std::vector<StratumSize>>(read));
+    return std::nullopt;
+}
+
 Outcome noAction(Options&, std::string_view) {
     return std::nullopt;
 }
 
 constexpr InputKinds Tables = InputKinds(InputKind::Matrix) | InputKind::Pairs;
+constexpr InputKinds Labels =
+    InputKinds(InputKind::Pairs) | InputKind::Ratings | InputKind::Samples;
+constexpr InputKinds Reports = Tables | InputKind::Ratings | InputKind::Samples;
 constexpr InputKinds Counted = Tables | InputKind::Maps | InputKind::Sums;
+constexpr InputKinds CountedReports = Reports | InputKind::Maps | InputKind::Sums;
 
 // An option of --map whose argument map_input reads.
 template <const std::string_view& Name>
@@ -162,16 +177,33 @@ constexpr std::array Table{
                    o.maps.quiet = true;
                    return std::nullopt;
                }},
-    OptionSpec{"--header", "", "the first line names the columns", InputKind::Pairs,
-               ReportUse::Either, setFlag<&Options::header>},
+    OptionSpec{"--ratings", "",
+               "read a table of ratings (below) and write the agreement among its raters",
+               EveryInput, ReportUse::Either,
+               [](Options& o, std::string_view) { return chooseInput(o, "--ratings"); }},
+    OptionSpec{"--samples", "",
+               "read a stratified sample (above) and add Stehman's estimates to the report",
+               EveryInput, ReportUse::Needs,
+               [](Options& o, std::string_view) { return chooseInput(o, "--samples"); }},
+    OptionSpec{"--strata-sizes", "S1=N1,S2=N2,...",
+               "the size N_h of every stratum of the sample, in population units (pixels): "
+               "positive whole numbers, each after its stratum's label",
+               InputKind::Samples, ReportUse::Needs, setStrataSizes},
+    OptionSpec{"--fpc", "",
+               "multiply each stratum's variance by the finite-population correction "
+               "1 - n_h/N_h",
+               InputKind::Samples, ReportUse::Needs, setFlag<&Options::finitePopulationCorrection>},
+    OptionSpec{"--header", "", "the first line names the columns", Labels, ReportUse::Either,
+               setFlag<&Options::header>},
     OptionSpec{"--classes", "L1,L2,...",
                "the classes in this order, also those that never occur; any other label is "
                "refused",
-               InputKinds(InputKind::Pairs) | InputKind::Maps, ReportUse::Either, setClasses},
+               Labels, ReportUse::Either, setClasses},
     OptionSpec{"--missing", "TEXT",
-               "a label that means \"no value\": a pair holding one is left out and counted; "
-               "may be given more than once",
-               InputKind::Pairs, ReportUse::Either, addMissing},
+               "a label that means \"no value\": a pair or sample unit holding one is left out "
+               "and counted; may be given more than once; with --ratings a text that means a "
+               "missing rating (NA and an empty field always do)",
+               Labels, ReportUse::Either, addMissing},
     OptionSpec{"--transpose", "",
                "the input's rows are the reference and its columns the classification (with "
                "--pairs: the reference's label comes first)",
@@ -179,7 +211,7 @@ constexpr std::array Table{
     OptionSpec{"--decimal-separator", "SEP",
                "the decimal separator of the cells and of the values written (one character; "
                "default .)",
-               Counted, ReportUse::Either, setDecimalSeparator},
+               CountedReports, ReportUse::Either, setDecimalSeparator},
     OptionSpec{"-o", "PATH",
                "make the file PATH new and write the two lines to it instead of standard output",
                Counted, ReportUse::Excludes,
@@ -189,12 +221,13 @@ constexpr std::array Table{
                }},
     OptionSpec{"--report", "",
                "write the full agreement report (below) to standard output instead of the two "
-               "lines",
-               Counted, ReportUse::Either, setFlag<&Options::report>},
+               "lines (with --ratings the report is always written)",
+               CountedReports, ReportUse::Either, setFlag<&Options::report>},
     OptionSpec{"--weights", "W",
                "add a weighted kappa with agreement weights W: none (default), linear or "
-               "quadratic",
-               Counted, ReportUse::Needs, setWeights},
+               "quadratic; with --ratings the weights of every coefficient, also ordinal, "
+               "radical, ratio, circular or bipolar",
+               CountedReports, ReportUse::Needs, setWeights},
     OptionSpec{"--mapped-area", "A1,A2,...",
                "the mapped area (or pixel count) of each row class, in any unit, separated by "
                "commas (semicolons when the decimal separator is a comma), in the order of the "
@@ -205,7 +238,7 @@ constexpr std::array Table{
                    o.mappedAreaText = std::string(text);
                    return std::nullopt;
                }},
-    OptionSpec{"--format", "F", "text (default), csv or json", Counted, ReportUse::Needs,
+    OptionSpec{"--format", "F", "text (default), csv or json", CountedReports, ReportUse::Needs,
                setFormat},
     OptionSpec{HelpOption, "", "show this text", EveryInput, ReportUse::Either, noAction},
     OptionSpec{VersionOption, "", "show the version", EveryInput, ReportUse::Either, noAction},
@@ -236,6 +269,8 @@ Outcome chooseInput(Options& options, std::string_view name) {
     if (options.input != InputKind::Matrix && options.input != kind)
         return std::string(name) + " does not go with " + std::string(selectorOf(options.input));
     options.input = kind;
+    if (kind == InputKind::Ratings) // its output is always the report
+        options.report = true;
     return std::nullopt;
 }
 
@@ -376,6 +411,9 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
             return *refused;
     if (options.inputPaths.size() > 1 && options.input != InputKind::Sums)
         return std::string("only one input file can be given");
+    if (options.ratingWeights && !options.weights && options.input != InputKind::Ratings)
+        return "--weights " + std::string(RatingWeightsName(*options.ratingWeights)) +
+               " needs --ratings; a matrix report takes none, linear or quadratic";
     return command;
 }
 

@@ -13,16 +13,20 @@
 
 #include "agreement_report.h"
 #include "map_input.h"
+#include "ratings.h"
 #include "report_output.h"
+#include "samples_input.h"
 
 namespace brennic {
 
 // What the input holds; each kind but the matrix is chosen by an option.
 enum class InputKind : unsigned {
-    Matrix = 1u << 0, // one matrix row per line (no option)
-    Pairs = 1u << 1,  // --pairs: two labels per line
-    Maps = 1u << 2,   // --map: a classified raster and its reference, read through GDAL
-    Sums = 1u << 3,   // --sum: JSON reports whose matrices are added
+    Matrix = 1u << 0,  // one matrix row per line (no option)
+    Pairs = 1u << 1,   // --pairs: two labels per line
+    Ratings = 1u << 2, // --ratings: one unit per line, one rating per rater
+    Samples = 1u << 3, // --samples: a stratum and two labels per line
+    Maps = 1u << 4,    // --map: a classified raster and its reference, read through GDAL
+    Sums = 1u << 5,    // --sum: JSON reports whose matrices are added
 };
 // A set of input kinds.
 struct InputKinds {
@@ -41,12 +45,15 @@ struct Options {
     char decimalSeparator = '.';
     bool report = false;
     std::optional<Weights> weights;
+    std::optional<RatingWeights> ratingWeights; // --weights as --ratings reads it
     std::optional<ReportFormat> format;
     std::optional<std::string> outputPath;
     std::optional<std::string> mappedAreaText; // read once the classes are known
     bool header = false, transpose = false;
     std::optional<std::vector<std::string>> classes;
-    std::vector<std::string> missing; // labels that mean "no value"
+    std::vector<std::string> missing;                    // labels that mean "no value"
+    std::optional<std::vector<StratumSize>> strataSizes; // of --strata-sizes
+    bool finitePopulationCorrection = false;             // --fpc
     std::string inputPath = "-";
     bool inputPathGiven = false;
     std::vector<std::string> inputPaths; // every FILE given, for --sum

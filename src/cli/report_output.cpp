@@ -14,6 +14,10 @@
 namespace brennic {
 namespace {
 
+std::size_t idx(int k) {
+    return static_cast<std::size_t>(k);
+}
+
 // A figure as a JSON member; its reason, if any, goes to `reasons`.
 void jsonMember(std::string& out, std::string_view name, const Figure& figure,
                 std::string& reasons) {
@@ -44,8 +48,8 @@ void textSections(std::string& out, const FigureRow<Id>& row, char decimalSepara
     const auto catalogue = Catalogue<Id>();
     std::size_t labelWidth = 0, descriptionWidth = 0;
     for (const FigureInfo& info : catalogue) {
-        labelWidth = std::max(labelWidth, info.label.size());
-        descriptionWidth = std::max(descriptionWidth, info.description.size());
+        labelWidth = std::max(labelWidth, DisplayWidth(info.label));
+        descriptionWidth = std::max(descriptionWidth, DisplayWidth(info.description));
     }
     std::string_view section;
     for (std::size_t i = 0; i < catalogue.size(); ++i) {
@@ -58,11 +62,12 @@ void textSections(std::string& out, const FigureRow<Id>& row, char decimalSepara
         }
         out += "  ";
         out += info.label;
-        out += std::string(labelWidth - info.label.size() + 2, ' ');
+        out += std::string(labelWidth - DisplayWidth(info.label) + 2, ' ');
         out += info.description;
-        out += std::string(descriptionWidth - info.description.size() + 2, ' ');
-        out += textFigure(row.all()[i], decimalSeparator);
-        out += '\n';
+        out += std::string(descriptionWidth - DisplayWidth(info.description) + 2, ' ');
+        // A reason is folded onto lines of its own below the figure.
+        AppendWrapped(out, textFigure(row.all()[i], decimalSeparator),
+                      labelWidth + descriptionWidth + 6, 4);
     }
 }
 
@@ -113,7 +118,7 @@ void textMatrix(std::string& out, const AgreementReport& r, char decimalSeparato
     for (double colTotal : colTotals)
         table.back().push_back(TextValue(colTotal, decimalSeparator));
     table.back().push_back(TextValue(total, decimalSeparator));
-    TextTable(out, table);
+    TextTable(out, table, 1);
 }
 
 template <typename Entry>
@@ -137,15 +142,18 @@ void textClassTable(std::string& out, const AgreementReport& r, std::string_view
                 table.back().push_back(TextValue(*figure.value, decimalSeparator));
             } else {
                 table.back().emplace_back("not defined");
-                reasons += "  class " + std::to_string(entry.k) + " " +
-                           std::string(Catalogue<Id>()[i].field) + ": " + figure.reason + '\n';
+                reasons += "  ";
+                AppendWrapped(reasons,
+                              "class " + std::to_string(entry.k) + " " +
+                                  std::string(Catalogue<Id>()[i].field) + ": " + figure.reason,
+                              2, 4);
             }
         }
     }
     out += '\n';
     out += title;
     out += '\n';
-    TextTable(out, table);
+    TextTable(out, table, named ? 2 : 1);
     if (!reasons.empty())
         out += "Not defined:\n" + reasons;
 }
@@ -220,6 +228,28 @@ void csvClassRows(std::string& out, const AgreementReport& r, std::string_view k
     }
 }
 
+// The error matrix with its labels along both edges, as a class row is laid
+// out: "matrix.columns" and the labels of the columns from the fourth field on,
+// then per row "matrix.row", its class number, its label and its counts. Rows
+// are filled with empty fields to the header's width, so the file stays a
+// rectangle up to as many classes as there are class columns; beyond that the
+// matrix rows are longer than the others.
+void csvMatrix(std::string& out, const AgreementReport& r, std::size_t fieldsAfterLabel) {
+    const std::string fill(fieldsAfterLabel > idx(r.n) ? fieldsAfterLabel - idx(r.n) : 0, ',');
+    out += "matrix.columns,,";
+    for (int col = 1; col <= r.n; ++col)
+        out += ',' + CsvField(labelOf(r, col));
+    out += fill + '\n';
+    for (int row = 1; row <= r.n; ++row) {
+        out += "matrix.row," + std::to_string(row) + ',' + CsvField(labelOf(r, row));
+        for (int col = 1; col <= r.n; ++col) {
+            out += ',';
+            AppendNumber(out, r.cells[idx((row - 1) * r.n + col - 1)]);
+        }
+        out += fill + '\n';
+    }
+}
+
 } // namespace
 
 std::optional<ReportFormat> ReportFormatFromName(std::string_view name) {
@@ -235,6 +265,12 @@ std::optional<ReportFormat> ReportFormatFromName(std::string_view name) {
 std::string ReportText(const AgreementReport& r, char decimalSeparator) {
     std::string out = "Agreement report for " + std::to_string(r.n) +
                       " classes (rows: classification, columns: reference)\n";
+    for (const std::string& warning : r.warnings) {
+        out += "Warning: ";
+        AppendWrapped(out, warning, 9, 2);
+    }
+    if (r.missingLeftOut)
+        out += "Pairs left out as missing: " + std::to_string(*r.missingLeftOut) + '\n';
     textMatrix(out, r, decimalSeparator);
     textSections(out, r.overall, decimalSeparator);
     if (r.weighted)
@@ -259,6 +295,12 @@ std::string ReportCsv(const AgreementReport& r) {
     out += ",reason\n";
     const std::string noClassColumns(1 + classColumns + areaColumns, ',');
     out += "n," + std::to_string(r.n) + noClassColumns + ",\n";
+    // A warning is a row of its own: "warning" as its field, its text in the
+    // reason column. Pairs left out as missing are a count, as n is.
+    for (const std::string& warning : r.warnings)
+        out += "warning," + noClassColumns + ',' + CsvField(warning) + '\n';
+    if (r.missingLeftOut)
+        out += "left_out.missing," + std::to_string(*r.missingLeftOut) + noClassColumns + ",\n";
     csvRows(out, r.overall, "", noClassColumns);
     if (r.weighted) {
         out += "weighted.weights," + std::string(WeightsName(r.weighted->weights)) +
@@ -271,11 +313,18 @@ std::string ReportCsv(const AgreementReport& r) {
     if (r.area)
         csvClassRows(out, r, "area_weighted.class", r.area->classes, std::string(classColumns, ','),
                      "");
+    csvMatrix(out, r, 1 + classColumns + areaColumns);
     return out;
 }
 
 std::string ReportJson(const AgreementReport& r) {
-    std::string out = "{\n  \"n\": " + std::to_string(r.n) + ",\n  \"matrix\": [";
+    std::string out = "{\n  \"n\": " + std::to_string(r.n) + ",\n  \"warnings\": [";
+    for (const std::string& warning : r.warnings)
+        out += (&warning == &r.warnings.front() ? "" : ", ") + JsonString(warning);
+    out += "],\n";
+    if (r.missingLeftOut)
+        out += "  \"left_out\": {\"missing\": " + std::to_string(*r.missingLeftOut) + "},\n";
+    out += "  \"matrix\": [";
     for (int row = 0; row < r.n; ++row) {
         out += row == 0 ? "[" : ", [";
         for (int col = 0; col < r.n; ++col) {

@@ -8,21 +8,18 @@
 
 namespace brennic {
 
-// Appends the fewest digits that read back as `value`.
 void AppendNumber(std::string& out, double value) {
     if (value == 0.0)
         value = 0.0; // no "-0"
     char digits[32];
-    // Most values of a matrix are whole counts: one whose last digit is not 0 is
-    // written by the same rule as its plain digits (no shorter form with an
-    // exponent exists), which the integer conversion gives much faster.
-    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
-        const auto whole = static_cast<long long>(value);
-        if (whole % 10 != 0 || whole == 0) {
-            const auto written = std::to_chars(digits, digits + sizeof digits, whole);
-            out.append(digits, static_cast<std::size_t>(written.ptr - digits));
-            return;
-        }
+    // Below 2^53 every whole number is exact, so its plain digits are the
+    // number itself; the integer conversion also writes them much faster.
+    constexpr double Exact = 9007199254740992.0; // 2^53
+    if (std::fabs(value) < Exact && value == std::trunc(value)) {
+        const auto written =
+            std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value));
+        out.append(digits, static_cast<std::size_t>(written.ptr - digits));
+        return;
     }
     const auto written = std::to_chars(digits, digits + sizeof digits, value);
     out.append(digits, static_cast<std::size_t>(written.ptr - digits));
@@ -69,17 +66,72 @@ std::string TextValue(double value, char decimalSeparator) {
     return text[0] == ' ' ? text.substr(1) : text;
 }
 
-// Right-aligned columns of texts, two blanks apart.
-void TextTable(std::string& out, const std::vector<std::vector<std::string>>& table) {
-    std::vector<std::size_t> widths(table[0].size(), 0);
+std::size_t DisplayWidth(std::string_view text) {
+    std::size_t width = 0;
+    for (const char c : text)
+        width += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return width;
+}
+
+void TextTable(std::string& out, const std::vector<std::vector<std::string>>& table,
+               std::size_t keyColumns, std::size_t maxWidth) {
+    const std::size_t columns = table[0].size();
+    keyColumns = std::min(keyColumns, columns);
+    std::vector<std::size_t> widths(columns, 0);
     for (const auto& row : table)
         for (std::size_t i = 0; i < row.size(); ++i)
-            widths[i] = std::max(widths[i], row[i].size());
-    for (const auto& row : table) {
-        for (std::size_t i = 0; i < row.size(); ++i)
-            out += std::string(widths[i] - row[i].size() + 2, ' ') + row[i];
-        out += '\n';
+            widths[i] = std::max(widths[i], DisplayWidth(row[i]));
+    std::size_t keyWidth = 0;
+    for (std::size_t i = 0; i < keyColumns; ++i)
+        keyWidth += widths[i] + 2;
+    const auto cell = [&](const std::vector<std::string>& row, std::size_t i) {
+        if (i < row.size())
+            out += std::string(widths[i] - DisplayWidth(row[i]) + 2, ' ') + row[i];
+    };
+    // Each block takes as many of the other columns as fit, at least one.
+    std::size_t first = keyColumns;
+    do {
+        std::size_t end = first, width = keyWidth;
+        while (end < columns && (end == first || width + widths[end] + 2 <= maxWidth))
+            width += widths[end++] + 2;
+        if (first > keyColumns)
+            out += '\n';
+        for (const auto& row : table) {
+            for (std::size_t i = 0; i < keyColumns; ++i)
+                cell(row, i);
+            for (std::size_t i = first; i < end; ++i)
+                cell(row, i);
+            out += '\n';
+        }
+        first = end;
+    } while (first < columns);
+}
+
+void AppendWrapped(std::string& out, std::string_view text, std::size_t used, std::size_t indent,
+                   std::size_t maxWidth) {
+    std::size_t column = used;
+    bool lineEmpty = true; // no word on this line yet
+    while (!text.empty()) {
+        const std::size_t blank = text.find(' ');
+        const std::string_view word = text.substr(0, blank);
+        text.remove_prefix(blank == std::string_view::npos ? text.size() : blank + 1);
+        if (word.empty())
+            continue;
+        const std::size_t width = DisplayWidth(word);
+        if (!lineEmpty && column + 1 + width > maxWidth) {
+            out += '\n' + std::string(indent, ' ');
+            column = indent;
+            lineEmpty = true;
+        }
+        if (!lineEmpty) {
+            out += ' ';
+            ++column;
+        }
+        out += word;
+        column += width;
+        lineEmpty = false;
     }
+    out += '\n';
 }
 
 } // namespace brennic

@@ -9,7 +9,9 @@
 
 namespace brennic {
 
-// Appends the fewest digits that read back as `value` ("0" for -0).
+// Appends digits that read back as `value`: a whole number below 2^53 in
+// magnitude with its plain digits (3000000, never 3e+06), so that counts read
+// as integers; any other value with the fewest digits ("0" for -0).
 void AppendNumber(std::string& out, double value);
 std::string ShortestNumber(double value);
 
@@ -22,7 +24,22 @@ std::string CsvField(std::string_view text);
 // A value the way Result.txt writes it, without the leading blank.
 std::string TextValue(double value, char decimalSeparator);
 
-// Right-aligned columns of texts, two blanks before each.
-void TextTable(std::string& out, const std::vector<std::vector<std::string>>& table);
+// The width of `text` on a terminal: its UTF-8 code points, not its bytes.
+std::size_t DisplayWidth(std::string_view text);
+
+// The widest a line of the text report may be.
+inline constexpr std::size_t TextWidth = 100;
+
+// Right-aligned columns of texts, two blanks before each. A table wider than
+// `maxWidth` is folded: its columns are split into blocks that fit, one below
+// the other with a blank line between, each repeating the first `keyColumns`.
+void TextTable(std::string& out, const std::vector<std::vector<std::string>>& table,
+               std::size_t keyColumns = 1, std::size_t maxWidth = TextWidth);
+
+// Appends `text` wrapped at blanks to lines of at most `maxWidth` characters:
+// the first line goes on after `used` characters already on it, the others
+// start with `indent` blanks. A word longer than a line stands alone.
+void AppendWrapped(std::string& out, std::string_view text, std::size_t used, std::size_t indent,
+                   std::size_t maxWidth = TextWidth);
 
 } // namespace brennic

@@ -7,11 +7,15 @@
 // of a sample stratified by map class (Olofsson et al. 2014).
 //
 // Data flow: error matrix -> the seven, to the last bit -> proportions p_ij,
-// p_i., p_.j -> every further figure. Each figure has a value or says in words
-// why it cannot be formed; one that cannot be formed never stops the others.
+// p_i., p_.j and sums of counts (off the diagonal, of the other classes) ->
+// every further figure, formed from those sums where 1 - po and 1 - pe would
+// otherwise lose their digits. Each figure has a value or says in words why it
+// cannot be formed; one that cannot be formed never stops the others. The
+// families of figures live in files of their own (report_parts.h lists them).
 // Rows are the classification, columns the reference.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -60,12 +64,22 @@ struct AgreementReport {
     std::optional<WeightedKappa> weighted; // with Weights::Linear or Quadratic
     std::vector<ClassEntry> classes;       // class 1 to n
     std::optional<AreaWeighted> area;      // with the mapped areas
+    // What the reader must know before trusting the figures, one sentence or
+    // more each: counts that add up to 1 or less, which look like proportions.
+    std::vector<std::string> warnings;
+    // The pairs left out because a label meant "no value" (--missing); set by
+    // the command line, written only when set.
+    std::optional<std::uint64_t> missingLeftOut;
 };
 
 // All figures of the report for a matrix read by ReadErrorMatrix. `mappedAreas`,
-// when given, holds the positive mapped area of each row class, class 1 first.
+// when given, holds the mapped area of each row class, class 1 first: positive,
+// or 0 for a class whose row holds no counts (absent from the map).
 AgreementReport ComputeAgreementReport(const ErrorMatrix& matrix, Weights weights,
                                        const std::vector<double>* mappedAreas = nullptr);
+
+// The warning of a matrix whose counts add up to more than 0 and at most 1.
+extern const char* const ProportionsWarning;
 
 // The two-sided p-value of a standard normal z, 2 (1 - Phi(|z|)), formed as
 // erfc(|z| / sqrt 2) so that it keeps its digits far out in the tail.

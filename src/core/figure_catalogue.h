@@ -106,7 +106,7 @@ inline constexpr std::array<FigureInfo, static_cast<std::size_t>(OverallFigure::
     {"PC", "PC", "chance agreement", "chance agreement, the sum of p_k. p_.k", Seven},
     {"PO", "PO", "observed agreement", "observed agreement, the sum of p_kk", Seven},
     {"KAPPA", "KAPPA", "Cohen's kappa", "(PO - PC) / (1 - PC) (Cohen 1960)", Seven},
-    {"LO", "LO-95% CI", "KAPPA - 2 SECI (SECI: simple standard error of kappa)",
+    {"LO", "LO-95% CI", "KAPPA - 2 SECI (SECI: simple SE of kappa)",
      "KAPPA - 2 SECI, SECI = (PO (1 - PO) / (N (1 - PC)^2))^0.5", Seven},
     {"HI", "HI-95% CI", "KAPPA + 2 SECI", "KAPPA + 2 SECI", Seven},
     {"SE", "SE", "simple standard error under chance",
@@ -142,7 +142,7 @@ inline constexpr std::array<FigureInfo, static_cast<std::size_t>(OverallFigure::
      "([sum p_kl (w_kl - 2 (1 - AC1)(1 - (pi_k + pi_l) / 2) / (q - 1))^2 - (pa - 2 (1 - AC1) "
      "pe)^2] / (N (1 - pe)^2))^0.5 (Gwet 2008)",
      Robust},
-    {"brennan_prediger", "brennan_prediger", "Brennan-Prediger coefficient (PABAK for 2 classes)",
+    {"brennan_prediger", "brennan_prediger", "Brennan-Prediger (PABAK with 2 classes)",
      "(pa - 1/q) / (1 - 1/q) (Brennan and Prediger 1981, Educational and Psychological "
      "Measurement 41: 687-699; with two classes the PABAK of Byrt, Bishop and Carlin 1993)",
      Robust},

@@ -4,6 +4,7 @@
 
 #include "figure_catalogue.h"
 #include "kappa_process.h"
+#include "stratified.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         "overall_accuracy,0.5,,,,,,,,,,,\noverall_accuracy_se,0.050251890762960605,,,,,,,,,,,\n"
         "scott_pi,0,,,,,,,,,,,\nscott_pi_se,0.1,,,,,,,,,,,\ngwet_ac1,0,,,,,,,,,,,\n"
         "gwet_ac1_se,0.1,,,,,,,,,,,\nbrennan_prediger,0,,,,,,,,,,,\n"
-        "brennan_prediger_se,0.1,,,,,,,,,,,\nkrippendorff_alpha,0.004999999999999893,,,,,,,,,,,\n"
+        "brennan_prediger_se,0.1,,,,,,,,,,,\nkrippendorff_alpha,0.005,,,,,,,,,,,\n"
         "quantity_disagreement,0,,,,,,,,,,,\nallocation_disagreement,0.5,,,,,,,,,,,\n"
         "weighted.weights,linear,,,,,,,,,,,\nweighted.kappa,0,,,,,,,,,,,\n"
         "weighted.kappa_se,0.1,,,,,,,,,,,\nweighted.kappa_se0,0.1,,,,,,,,,,,\n"
@@ -111,6 +112,23 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
     }
 }
 
+// What a reader must know beside the figures reaches standard error as well as
+// the report: counts that look like proportions, and pairs left out as missing.
+TEST_F(BrennicKappaReport, WarningsAndPairsLeftOutAreTold) {
+    const auto proportions = run("--report --format json", "0.2 0.1\n0.1 0.6\n");
+    EXPECT_EQ(proportions.status, 0);
+    EXPECT_NE(proportions.err.find("brennic-kappa: warning: The counts add up to 1"),
+              std::string::npos)
+        << proportions.err;
+    EXPECT_NE(proportions.out.find("\"warnings\": [\"The counts add up to 1"), std::string::npos)
+        << proportions.out;
+    const auto missing =
+        run("--pairs --missing NA --report --format json", "a,NA\nNA,b\na,b\nb,a\n");
+    EXPECT_EQ(missing.status, 0);
+    EXPECT_EQ(missing.err, "");
+    EXPECT_NE(missing.out.find("\"left_out\": {\"missing\": 2}"), std::string::npos) << missing.out;
+}
+
 // --help reads in a terminal of 80 columns: no line is wider, counted in
 // characters.
 TEST_F(BrennicKappaReport, HelpFitsEightyColumns) {
@@ -140,6 +158,8 @@ TEST_F(BrennicKappaReport, HelpPageDefinesEveryField) {
     expectEach(Catalogue<ClassFigure>());
     expectEach(Catalogue<AreaFigure>());
     expectEach(Catalogue<AreaClassFigure>());
+    expectEach(Catalogue<StratifiedFigure>());
+    expectEach(Catalogue<StratifiedClassFigure>());
 }
 
 } // namespace

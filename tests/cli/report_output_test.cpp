@@ -1,9 +1,11 @@
 // The JSON and CSV forms of a report made up by hand, so that each value's
 // digits are known: the forms must carry them unchanged, and write a figure that
-// cannot be formed with its reason.
+// cannot be formed with its reason. The text form of a wide report fits 100
+// columns.
 #include <gtest/gtest.h>
 
 #include "report_output.h"
+#include "report_writing.h"
 
 namespace brennic {
 namespace {
@@ -21,7 +23,9 @@ AgreementReport madeUpReport() {
     AgreementReport r;
     r.n = 2;
     r.labels = {"forest", "wa\"ter"};
-    r.cells = {4, 6, 1, 0.5};
+    r.cells = {3000000, 6, 1, 0.5};
+    r.warnings = {"Counts \"look\" like proportions, so.", "A second one."};
+    r.missingLeftOut = 7;
     r.overall = rowOf<OverallFigure>(
         {v(0.5),    v(0.75), v(0.5),   v(-0.25), v(1.25), v(0.125), no("The standard error is 0."),
          v(0.1),    v(-0.0), v(0.304), v(0.696), v(4),    v(1e-05), v(0.75),
@@ -41,7 +45,9 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
     EXPECT_EQ(ReportJson(madeUpReport()),
               R"({
   "n": 2,
-  "matrix": [[4, 6], [1, 0.5]],
+  "warnings": ["Counts \"look\" like proportions, so.", "A second one."],
+  "left_out": {"missing": 7},
+  "matrix": [[3000000, 6], [1, 0.5]],
   "PC": 0.5,
   "PO": 0.75,
   "KAPPA": 0.5,
@@ -77,15 +83,98 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
 }
 
 // The whole CSV of a computed report is in brennic_kappa_report_test.cpp; here,
-// the reasons: quoted when they hold a comma or a quote, joined for a class.
+// the reasons: quoted when they hold a comma or a quote, joined for a class;
+// the warnings in the reason column and the pairs left out as a count.
 TEST(ReportOutput, CsvWritesEachReasonInTheLastColumn) {
     const std::string csv = ReportCsv(madeUpReport());
     for (const char* line :
          {"\nZ,,,,,,,,,,,,The standard error is 0.\n",
           "\nweighted.kappa_se,,,,,,,,,,,,\"Counts \"\"below\"\" 0, as in row 1.\"\n",
           "\nclass,2,\"wa\"\"ter\",0,5,0,,0,,-0.5,0.05,0.3,row_share: Row 2 is empty. "
-          "row_conditional_kappa: Row 2 is empty.\n"})
+          "row_conditional_kappa: Row 2 is empty.\n",
+          "\nn,2,,,,,,,,,,,\nwarning,,,,,,,,,,,,\"Counts \"\"look\"\" like proportions, so.\"\n"
+          "warning,,,,,,,,,,,,A second one.\nleft_out.missing,7,,,,,,,,,,,\nPC,0.5,",
+          // The matrix with its labels along both edges, as wide as the header.
+          "\nmatrix.columns,,,forest,\"wa\"\"ter\",,,,,,,,\n"
+          "matrix.row,1,forest,3000000,6,,,,,,,,\nmatrix.row,2,\"wa\"\"ter\",1,0.5,,,,,,,,\n"})
         EXPECT_NE(csv.find(line), std::string::npos) << line << " in\n" << csv;
+}
+
+// Whole numbers below 2^53 are written with their plain digits, as readers of
+// JSON take them for integers; other numbers with their shortest digits.
+TEST(ReportOutput, WholeNumbersWithTheirPlainDigits) {
+    const struct {
+        double value;
+        const char* text;
+    } rows[] = {
+        {3000000, "3000000"},
+        {-3000000, "-3000000"},
+        {120, "120"},
+        {1e15, "1000000000000000"},
+        {9007199254740991.0, "9007199254740991"},
+        {1e16, "1e+16"},
+        {0.5, "0.5"},
+        {-0.0, "0"},
+        {2.5e-7, "2.5e-07"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(ShortestNumber(row.value), row.text);
+    }
+}
+
+// The widest line in characters as a terminal shows them: UTF-8 code points.
+std::size_t widestLine(const std::string& text) {
+    std::size_t widest = 0, width = 0;
+    for (const char c : text) {
+        if (c == '\n') {
+            widest = std::max(widest, width);
+            width = 0;
+        } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            ++width;
+        }
+    }
+    return std::max(widest, width);
+}
+
+// Eight classes with 12-character labels that are not ASCII, quadratic weights
+// and mapped areas: every table is folded to 100 columns, and so are the
+// reasons of figures not defined (class 3 is absent from the map).
+TEST(ReportOutput, TextOfEightClassesFitsOneHundredColumns) {
+    const struct {
+        const char* name;
+        bool classAbsent;
+    } rows[] = {{"every_class_counted", false}, {"a_class_absent_from_the_map", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ErrorMatrix m(8);
+        std::vector<double> areas;
+        for (int i = 1; i <= 8; ++i) {
+            const bool absent = row.classAbsent && i == 3;
+            areas.push_back(absent ? 0.0 : 123456.789 * i);
+            for (int j = 1; j <= 8; ++j)
+                m.set(i, j, absent ? 0.0 : i == j ? 1234567.0 : 1000.0 * i + 37.0 * j);
+        }
+        FormTotals(m);
+        AgreementReport report = ComputeAgreementReport(m, Weights::Quadratic, &areas);
+        report.labels.clear();
+        for (int k = 1; k <= 8; ++k)
+            report.labels.push_back("Gewässer-00" + std::to_string(k));
+        const std::string text = ReportText(report, '.');
+        EXPECT_LE(widestLine(text), 100u) << text;
+        // The folded matrix still holds the grand total and the last column.
+        EXPECT_NE(text.find("Gewässer-008"), std::string::npos);
+        EXPECT_NE(text.find(row.classAbsent ? "is absent from the map" : "  total"),
+                  std::string::npos);
+    }
+}
+
+TEST(ReportOutput, TextStartsWithWarningsAndPairsLeftOut) {
+    const std::string text = ReportText(madeUpReport(), '.');
+    const std::string start = "Agreement report for 2 classes (rows: classification, columns: "
+                              "reference)\nWarning: Counts \"look\" like proportions, so.\n"
+                              "Warning: A second one.\nPairs left out as missing: 7\n";
+    EXPECT_EQ(text.substr(0, start.size()), start);
 }
 
 } // namespace

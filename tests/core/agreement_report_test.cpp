@@ -147,6 +147,30 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
           {"area.class1.area_se", 25 * std::sqrt(13.0)}, {"area.class2.area_se", 25 * std::sqrt(13.0)},
           {"area.class1.area_ci95_low", 225 - 49 * std::sqrt(13.0)},
           {"area.class2.area_ci95_high", 575 + 49 * std::sqrt(13.0)}}},
+        // Class 3 is absent from the map: W = 1/3, 2/3, 0, so class 3's area is
+        // 300 (1/3 3/48 + 2/3 6/40) = 36.25, and accuracy 1/3 40/48 + 2/3 30/40 = 7/9;
+        // the rest worked in fractions (Python) from Olofsson et al.'s formulas.
+        {"area_class_absent_from_map", "40 5 3|4 30 6|0 0 0", Weights::None, {100, 200, 0},
+         {{"area.overall_accuracy", 7.0 / 9}, {"area.overall_accuracy_se", 0.049649719673692257},
+          {"area.class3.weight", 0}, {"area.class1.area", 310.0 / 3},
+          {"area.class2.area", 1925.0 / 12}, {"area.class3.area", 36.25},
+          {"area.class1.area_se", 11.038954648464689}, {"area.class2.area_se", 14.565787121972956},
+          {"area.class3.area_se", 11.968123749710299},
+          {"area.class1.producers_accuracy_se", 0.075670131069855956},
+          {"area.class2.producers_accuracy_se", 0.02657263461281268},
+          {"area.class3.producers_accuracy", 0}, {"area.class3.producers_accuracy_se", 0}}},
+        // The unit of the areas changes nothing but the areas: squared, 1e-300
+        // left the double range, and 1e308 swamped the other two classes.
+        {"area_tiny_unit", "20 5 0|3 15 2|2 5 48", Weights::None, {1e-300, 1e-300, 1e-300},
+         {{"area.overall_accuracy", 533.0 / 660}, {"area.overall_accuracy_se", 0.045450853414945931},
+          {"area.class1.producers_accuracy_se", 0.072253516658591005},
+          {"area.class2.producers_accuracy_se", 0.068110536677941563},
+          {"area.class3.producers_accuracy_se", 0.063661273701253712},
+          {"area.class3.area_se", 8.2424359695948097e-302}}},
+        {"area_one_huge_class", "20 5 0|3 15 2|2 5 48", Weights::None, {1e308, 1, 1},
+         {{"area.class3.area", 0.97272727272727277}, {"area.class3.area_se", 0.082424359695948093},
+          {"area.class3.producers_accuracy_se", 0.063661273701253712},
+          {"area.overall_accuracy_se", 0.081649658092772609}}},
         {"two_classes_gwet", "4 2|1 3", Weights::None, {},
          {{"gwet_ac1", 41.0 / 101}, {"gwet_ac1_se", std::sqrt(8813640.0 / 104060401)}}},
         // clang-format on
@@ -206,7 +230,8 @@ TEST(AgreementReport, EachFigureThatCannotBeFormedSaysWhy) {
           {"class2.col_share class2.col_conditional_kappa", "The counts of column 2 add up to 0"}}},
         {"chance_agreement_zero", "0 5|0 0", {},
          {{"Z", "expected by chance is exactly 0"},
-          {"z_large_sample p_two_sided weighted.z", "(kappa_se0) is 0"},
+          {"z_large_sample p_two_sided weighted.z",
+           "each hold a single class (every count lies in row 1, column 2)"},
           {"class1.col_share class1.col_conditional_kappa", "column 1 add up to 0"},
           {"class2.row_share class2.row_conditional_kappa", "row 2 add up to 0"}}},
         {"negative_counts_negative_variance", "6 -1|-1 6", {},
@@ -230,6 +255,10 @@ TEST(AgreementReport, EachFigureThatCannotBeFormedSaysWhy) {
            eachAreaClass("producers_accuracy producers_accuracy_se area area_se area_ci95_low "
                          "area_ci95_high"),
            "The counts of row 2 add up to 0, so the share"}}},
+        {"area_class_absent_from_map", "40 5 3|4 30 6|0 0 0", {100, 200, 0},
+         {{"class3.row_share class3.row_conditional_kappa", "The counts of row 3 add up to 0"},
+          {"area.class3.users_accuracy area.class3.users_accuracy_se",
+           "Class 3 is absent from the map"}}},
         // clang-format on
     };
     for (const auto& row : rows) {
@@ -250,6 +279,139 @@ TEST(AgreementReport, EachFigureThatCannotBeFormedSaysWhy) {
             else
                 EXPECT_EQ(figure.reason, "");
         }
+    }
+}
+
+// Every count in one row (the map holds one class) or one column (the reference
+// does): kappa and its standard error under chance are both exactly 0, so z is
+// 0 / 0. Whatever rounding leaves of them, z is not defined. By hand: with all
+// counts in column k, PO = p_kk = p_k. = PC, and each term of Var0 has
+// w_ij - (w_i. + w_.j) = -w_.k = -pe, so Var0 = sum p_i. pe^2 - pe^2 = 0.
+TEST(AgreementReport, SingleClassInMapOrReferenceLeavesZUndefined) {
+    const struct {
+        const char* name;
+        const char* grid;
+        Weights weights;
+        const char* reason; // of z_large_sample, p_two_sided and weighted.z
+    } rows[] = {
+        {"reference_one_class", "0 215|0 5226", Weights::None,
+         "The reference holds a single class (every count lies in column 2)"},
+        // Class 2 has counts in both its row and its column.
+        {"reference_one_class_shared", "0 10|0 20", Weights::Linear,
+         "The reference holds a single class (every count lies in column 2)"},
+        {"map_one_class", "0 0 0|3 9 1|0 0 0", Weights::Linear,
+         "The map holds a single class (every count lies in row 2)"},
+        {"reference_one_class_quadratic",
+         "0 596 0 0 0 0|0 47 0 0 0 0|0 4135 0 0 0 0|0 9064 0 0 0 0|0 7464 0 0 0 0|0 1762 0 0 0 0",
+         Weights::Quadratic, "The reference holds a single class (every count lies in column 2)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto all = allFigures(reportOf(row.grid, row.weights));
+        std::vector<std::string> undefined{"z_large_sample", "p_two_sided"};
+        std::vector<std::string> zero{"KAPPA", "kappa_se", "kappa_se0"};
+        if (row.weights != Weights::None) {
+            undefined.emplace_back("weighted.z");
+            for (const char* name : {"weighted.kappa", "weighted.kappa_se", "weighted.kappa_se0"})
+                zero.emplace_back(name);
+        }
+        for (const std::string& name : undefined) {
+            SCOPED_TRACE(name);
+            EXPECT_FALSE(all.at(name).defined());
+            EXPECT_NE(all.at(name).reason.find(row.reason), std::string::npos)
+                << all.at(name).reason;
+        }
+        for (const std::string& name : zero) {
+            SCOPED_TRACE(name);
+            ASSERT_TRUE(all.at(name).defined()) << all.at(name).reason;
+            EXPECT_EQ(*all.at(name).value, 0.0);
+        }
+    }
+}
+
+// Observed and chance agreement both near 1: 0 1|1 497434986, N = 497434988.
+// Exact fractions (Python's fractions, from the definitions as the catalogue
+// writes them): pa = (N - 2)/N, Cohen's pe = (1 + (N - 1)^2)/N^2, Scott's
+// pe the same, so kappa = pi = -1/(N - 1) = -1/497434987 and Krippendorff's
+// alpha -1/(2 (N - 1)); each conditional kappa -1/(N - 1); allocation 2/N each.
+// The standard errors are the square roots of their exact variances, to 17
+// digits. Formed from 1 - PO and 1 - PC, scott_pi and alpha came out -2.76e-8.
+TEST(AgreementReport, NearPerfectAgreementKeepsItsDigits) {
+    const auto all = allFigures(reportOf("0 1|1 497434986", Weights::Linear));
+    const std::pair<const char*, double> expected[] = {
+        {"scott_pi", -1.0 / 497434987},
+        {"krippendorff_alpha", -1.0 / 994869974},
+        {"weighted.kappa", -1.0 / 497434987},
+        {"kappa_se", 1.4215059247260940e-09},
+        {"weighted.kappa_se", 1.4215059247260940e-09},
+        {"kappa_se0", 4.4836513621154711e-05},
+        {"ci95_low", -4.796464570204494e-09},
+        {"ci95_high", 7.758386547217942e-10},
+        {"z_large_sample", -4.4836513711290136e-05},
+        {"scott_pi_se", 1.4215059247260940e-09},
+        {"gwet_ac1", 123720782648410097.0 / 123720783145845085.0},
+        {"gwet_ac1_se", 2.8430118608828748e-09},
+        {"brennan_prediger", 124358746.0 / 124358747.0},
+        {"brennan_prediger_se", 5.6860236760430012e-09},
+        {"overall_accuracy_se", 2.8430118408791727e-09},
+        {"class1.row_conditional_kappa", -1.0 / 497434987},
+        {"class2.col_conditional_kappa", -1.0 / 497434987},
+        {"class2.allocation_disagreement", 1.0 / 248717494},
+        {"allocation_disagreement", 1.0 / 248717494},
+    };
+    for (const auto& [name, value] : expected) {
+        SCOPED_TRACE(name);
+        expectNear(all.at(name), value);
+    }
+}
+
+// The same areas in another unit: every figure but the areas themselves is the
+// same, and those scale with the unit, to 1e-9 (the worked example, areas 1 2 3).
+TEST(AgreementReport, AreaFiguresDoNotDependOnTheUnit) {
+    const auto inUnit = [](double unit) {
+        return allFigures(
+            reportOf("20 5 0|3 15 2|2 5 48", Weights::None, {1 * unit, 2 * unit, 3 * unit}));
+    };
+    const auto base = inUnit(1);
+    for (const double unit : {1e-300, 1e200}) {
+        SCOPED_TRACE(unit);
+        for (const auto& [name, figure] : inUnit(unit)) {
+            SCOPED_TRACE(name);
+            if (!name.starts_with("area."))
+                continue;
+            const bool scales = name.ends_with(".mapped_area") || name.ends_with(".area") ||
+                                name.ends_with(".area_se") ||
+                                name.find("area_ci95") != std::string::npos;
+            ASSERT_TRUE(figure.defined()) << figure.reason;
+            const double expected = *base.at(name).value * (scales ? unit : 1.0);
+            EXPECT_NEAR(*figure.value, expected, 1e-9 * std::fabs(expected));
+        }
+    }
+}
+
+// Counts that add up to 1 or less look like proportions: every standard error
+// would be that of a sample of one, so the report warns.
+TEST(AgreementReport, WarnsOfCountsThatLookLikeProportions) {
+    const struct {
+        const char* name;
+        const char* grid;
+        bool warned;
+    } rows[] = {
+        {"proportions", "0.2 0.1|0.1 0.6", true},
+        {"adding_up_to_exactly_one", "0.5 0.25|0.125 0.125", true},
+        {"a_single_count", "1 0|0 0", true},
+        {"just_over_one", "0.5 0.25|0.125 0.25", false},
+        {"counts", "20 5|3 15", false},
+        {"all_zero", "0 0|0 0", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const AgreementReport report = reportOf(row.grid);
+        ASSERT_EQ(report.warnings.size(), row.warned ? 1u : 0u);
+        if (row.warned) {
+            EXPECT_NE(report.warnings[0].find("look like proportions"), std::string::npos);
+        }
+        EXPECT_FALSE(report.missingLeftOut);
     }
 }
 

@@ -1,0 +1,244 @@
+// Each rating is looked up among the classes met so far and stored as its index;
+// each different row of ratings is kept once with the number of its units, and
+// the classes are put in their final order once the whole input is read.
+#include "ratings_input.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <numeric>
+#include <unordered_map>
+
+#include "labels.h"
+#include "number_text.h"
+#include "text_fields.h"
+
+namespace brennic {
+namespace {
+
+// Lookup of a string_view without making a string of it, a million times and more.
+struct LabelHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+        return std::hash<std::string_view>{}(text);
+    }
+};
+
+// The different rows of ratings met so far, each with its number of units, found
+// again by an open-addressing table: a row is looked up once per unit, a million
+// times and more. A row of up to eight raters is compared as one 64-bit key.
+class RowTable {
+  public:
+    void add(const std::vector<std::uint8_t>& row) {
+        const std::size_t width = row.size();
+        if (m_slots.empty() || 2 * (m_units.size() + 1) > m_slots.size())
+            grow();
+        const std::uint64_t key = keyOf(row.data(), width);
+        std::size_t at = hash(key) & (m_slots.size() - 1);
+        for (;; at = (at + 1) & (m_slots.size() - 1)) {
+            const std::uint32_t slot = m_slots[at];
+            if (slot == 0)
+                break;
+            if (m_keys[slot - 1] == key &&
+                (width <= 8 ||
+                 std::equal(row.begin(), row.end(), m_rows.begin() + (slot - 1) * width))) {
+                ++m_units[slot - 1];
+                return;
+            }
+        }
+        m_rows.insert(m_rows.end(), row.begin(), row.end());
+        m_units.push_back(1);
+        m_keys.push_back(key);
+        m_slots[at] = static_cast<std::uint32_t>(m_units.size());
+    }
+    std::vector<std::uint8_t>& rows() { return m_rows; }
+    std::vector<std::uint64_t>& units() { return m_units; }
+
+  private:
+    // The row's bytes themselves when they fit, else a hash of them.
+    static std::uint64_t keyOf(const std::uint8_t* bytes, std::size_t size) {
+        std::uint64_t key = 0;
+        if (size <= 8) {
+            std::memcpy(&key, bytes, size);
+            return key;
+        }
+        key = 14695981039346656037ull; // FNV-1a
+        for (std::size_t i = 0; i < size; ++i)
+            key = (key ^ bytes[i]) * 1099511628211ull;
+        return key;
+    }
+    static std::size_t hash(std::uint64_t key) {
+        key *= 0x9E3779B97F4A7C15ull;
+        return static_cast<std::size_t>(key ^ (key >> 32));
+    }
+    void grow() {
+        std::vector<std::uint32_t> slots(std::max<std::size_t>(1024, 2 * m_slots.size()), 0);
+        for (std::size_t i = 0; i < m_units.size(); ++i) {
+            std::size_t at = hash(m_keys[i]) & (slots.size() - 1);
+            while (slots[at] != 0)
+                at = (at + 1) & (slots.size() - 1);
+            slots[at] = static_cast<std::uint32_t>(i + 1);
+        }
+        m_slots = std::move(slots);
+    }
+
+    std::vector<std::uint32_t> m_slots; // row index + 1; 0 for an empty slot
+    std::vector<std::uint8_t> m_rows;   // the different rows, one after another
+    std::vector<std::uint64_t> m_units; // of each row
+    std::vector<std::uint64_t> m_keys;  // of each row
+};
+
+class RatingsSink {
+  public:
+    explicit RatingsSink(const RatingsOptions& options) : m_options(options) {
+        m_singleByte.fill(NoRating);
+        if (options.classes)
+            for (const std::string& label : *options.classes)
+                add(label);
+    }
+
+    bool field(std::string_view text, std::size_t column, std::uint64_t line) {
+        // Most ratings are one character of a class already met: taken here,
+        // without the lookups and messages of the rest.
+        if (text.size() == 1 && !m_headerPending && !m_inHeader &&
+            (m_raters == 0 || column <= m_raters)) {
+            const std::uint8_t index = m_singleByte[static_cast<unsigned char>(text[0])];
+            if (index != NoRating) {
+                m_line.push_back(index);
+                return true;
+            }
+        }
+        return otherField(text, column, line);
+    }
+    bool lineEnd(std::size_t fields, std::uint64_t line);
+    std::variant<RatingsTable, MatrixInputError> result();
+    const std::string& error() const { return m_error; }
+
+  private:
+    bool otherField(std::string_view text, std::size_t column, std::uint64_t line);
+    bool refuse(std::string message) {
+        m_error = std::move(message);
+        return false;
+    }
+    std::uint8_t add(std::string_view label) {
+        const auto index = static_cast<std::uint8_t>(m_labels.size());
+        m_labels.emplace_back(label);
+        m_index.emplace(m_labels.back(), index);
+        if (label.size() == 1 && !missing(label))
+            m_singleByte[static_cast<unsigned char>(label[0])] = index;
+        return index;
+    }
+    bool missing(std::string_view text) const {
+        return text.empty() || text == "NA" ||
+               std::find(m_options.missing.begin(), m_options.missing.end(), text) !=
+                   m_options.missing.end();
+    }
+
+    const RatingsOptions& m_options;
+    std::unordered_map<std::string, std::uint8_t, LabelHash, std::equal_to<>> m_index;
+    std::vector<std::string> m_labels;          // in the order of first appearance
+    std::array<std::uint8_t, 256> m_singleByte; // the class of a one-byte label, or NoRating
+    RowTable m_rows;
+    std::vector<std::uint8_t> m_line; // the ratings of the line being read
+    std::size_t m_raters = 0;         // fields of the first line; 0 until it is read
+    std::uint64_t m_firstLine = 0;
+    bool m_headerPending = m_options.header;
+    bool m_inHeader = false;
+    std::string m_error;
+};
+
+bool RatingsSink::otherField(std::string_view text, std::size_t column, std::uint64_t line) {
+    if (m_headerPending || m_inHeader) { // the raters' names are no ratings
+        m_headerPending = false;
+        m_inHeader = true;
+        m_line.push_back(NoRating);
+        return true;
+    }
+    if (m_raters != 0 && column > m_raters)
+        return refuse("line " + std::to_string(line) + " holds more than " +
+                      Plural(m_raters, "rating") + "; line " + std::to_string(m_firstLine) +
+                      " holds " + std::to_string(m_raters) + " and every line as many");
+    if (missing(text)) {
+        m_line.push_back(NoRating);
+        return true;
+    }
+    if (const auto found = m_index.find(text); found != m_index.end()) {
+        m_line.push_back(found->second);
+        return true;
+    }
+    if (m_options.classes)
+        return refuse("line " + std::to_string(line) + ", rating " + std::to_string(column) + ": " +
+                      QuotedLabel(text) + " is not one of the classes given with --classes");
+    if (m_labels.size() == MaxRatingClasses)
+        return refuse("the ratings hold more than " + std::to_string(MaxRatingClasses) +
+                      " classes; at most " + std::to_string(MaxRatingClasses) + " are allowed");
+    m_line.push_back(add(text));
+    return true;
+}
+
+bool RatingsSink::lineEnd(std::size_t fields, std::uint64_t line) {
+    if (fields == 0) // a blank line
+        return true;
+    if (m_raters == 0) {
+        m_raters = fields;
+        m_firstLine = line;
+    } else if (fields != m_raters) {
+        return refuse("line " + std::to_string(line) + " holds " + Plural(fields, "rating") +
+                      "; line " + std::to_string(m_firstLine) + " holds " +
+                      std::to_string(m_raters) + " and every line as many");
+    }
+    if (m_inHeader)
+        m_inHeader = false;
+    else
+        m_rows.add(m_line);
+    m_line.clear();
+    return true;
+}
+
+std::variant<RatingsTable, MatrixInputError> RatingsSink::result() {
+    const auto bad = [](std::string message) {
+        return MatrixInputError{MatrixInputError::BadInput, std::move(message)};
+    };
+    if (m_rows.units().empty())
+        return bad("no ratings were read: the input holds no units");
+    const std::size_t q = m_labels.size();
+    std::vector<double> values(q);
+    bool numbers = true;
+    for (std::size_t k = 0; k < q && numbers; ++k)
+        numbers = ReadNumberOfText(m_labels[k], m_options.decimalSeparator, values[k]);
+
+    // Numbers as labels are put in numeric order; the first appearance breaks ties.
+    std::vector<std::size_t> order(q);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    if (numbers && !m_options.classes)
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
+    std::array<std::uint8_t, 256> newIndex{};
+    newIndex.fill(NoRating);
+    RatingsTable table;
+    table.raters = m_raters;
+    for (std::size_t k = 0; k < q; ++k) {
+        newIndex[order[k]] = static_cast<std::uint8_t>(k);
+        table.labels.push_back(m_labels[order[k]]);
+        if (numbers)
+            table.values.push_back(values[order[k]]);
+    }
+    table.ratings = std::move(m_rows.rows());
+    table.units = std::move(m_rows.units());
+    for (std::uint8_t& rating : table.ratings)
+        rating = newIndex[rating];
+    return table;
+}
+
+} // namespace
+
+std::variant<RatingsTable, MatrixInputError> ReadRatings(ByteSource& in,
+                                                         const RatingsOptions& options) {
+    RatingsSink sink(options);
+    LabelSplitter<RatingsSink> splitter(options.decimalSeparator, "rating", sink);
+    if (auto error = SplitInput(in, splitter))
+        return std::move(*error);
+    return sink.result();
+}
+
+} // namespace brennic

@@ -1,0 +1,34 @@
+// Reading a table of ratings for brennic-kappa --ratings: one unit per line, one
+// rating per rater (column). Each rating is kept as one byte, its class index,
+// and each different row of ratings once with the number of its units, so memory
+// grows with the different rows, not with the units.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "matrix_input.h"
+#include "ratings.h"
+
+namespace brennic {
+
+struct RatingsOptions {
+    char decimalSeparator = '.';
+    bool header = false;                             // the first line names the raters
+    std::optional<std::vector<std::string>> classes; // the classes, in this order
+    std::vector<std::string> missing;                // further texts that mean "no rating"
+};
+
+// Splits each line as LabelSplitter does (quoted labels as spreadsheets write
+// them). "NA", an empty field and a text of `missing` mean no rating. Every line
+// but blank ones must have as many fields as the first, else it is refused by its
+// number. The classes come in numeric order when every label is a number,
+// otherwise in the order of first appearance; `classes` fixes the order instead,
+// adds classes never given and refuses any other label. The table's values are
+// the labels' numbers when every class is one.
+std::variant<RatingsTable, MatrixInputError> ReadRatings(ByteSource& in,
+                                                         const RatingsOptions& options);
+
+} // namespace brennic

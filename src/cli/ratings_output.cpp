@@ -1,0 +1,167 @@
+// Every form writes the same figures under the same field names, so a script
+// can move from the CSV to the JSON without renaming anything.
+#include "ratings_output.h"
+
+#include "report_writing.h"
+
+namespace brennic {
+namespace {
+
+// The five figures of a coefficient with the suffixes of their field names.
+struct Part {
+    std::string_view suffix;
+    Figure CoefficientFigures::*member;
+};
+constexpr Part Parts[] = {
+    {"", &CoefficientFigures::value},
+    {"_se", &CoefficientFigures::se},
+    {"_ci95_low", &CoefficientFigures::ci95_low},
+    {"_ci95_high", &CoefficientFigures::ci95_high},
+    {"_p", &CoefficientFigures::p},
+};
+
+std::string coefficientName(std::size_t i) {
+    return std::string(RatingsCoefficientName(static_cast<RatingsCoefficient>(i)));
+}
+std::string levelName(std::size_t i) {
+    return std::string(MeasurementLevelName(static_cast<MeasurementLevel>(i)));
+}
+
+// Calls `each(field name, figure)` for every figure of the report in order.
+template <typename Each> void forEachFigure(const RatingsReport& r, Each each) {
+    for (std::size_t c = 0; c < RatingsCoefficientCount; ++c)
+        for (const Part& part : Parts)
+            each(coefficientName(c) + std::string(part.suffix), r.coefficients[c].*part.member);
+    if (r.krippendorffByLevel)
+        for (std::size_t l = 0; l < MeasurementLevelCount; ++l)
+            each("krippendorff_alpha_" + levelName(l), (*r.krippendorffByLevel)[l]);
+}
+
+} // namespace
+
+std::string RatingsText(const RatingsReport& r, char decimalSeparator) {
+    const auto value = [&](const Figure& f) {
+        return f.defined() ? TextValue(*f.value, decimalSeparator) : std::string("not defined");
+    };
+    std::string out = "Agreement among raters (Gwet, Handbook of Inter-Rater Reliability, 4th "
+                      "ed., 2014)\n";
+    TextTable(out, {{"units", std::to_string(r.units)},
+                    {"units with two ratings or more", std::to_string(r.pairableUnits)},
+                    {"raters", std::to_string(r.raters)},
+                    {"weights", std::string(RatingWeightsName(r.weights))}});
+
+    out += "\nClasses\n";
+    std::vector<std::vector<std::string>> classes{{"label", "ratings"}};
+    for (const RatingClass& c : r.classes)
+        classes.push_back({c.label, std::to_string(c.count)});
+    TextTable(out, classes);
+
+    out += "\nCoefficients\n";
+    std::vector<std::vector<std::string>> table{
+        {"coefficient", "value", "se", "ci95_low", "ci95_high", "p"}};
+    std::string reasons;
+    for (std::size_t c = 0; c < RatingsCoefficientCount; ++c) {
+        table.push_back({coefficientName(c)});
+        for (const Part& part : Parts) {
+            const Figure& f = r.coefficients[c].*part.member;
+            table.back().push_back(value(f));
+            if (!f.defined() && (part.suffix.empty() || r.coefficients[c].value.defined()))
+                reasons +=
+                    "  " + coefficientName(c) + std::string(part.suffix) + ": " + f.reason + '\n';
+        }
+    }
+    TextTable(out, table);
+    if (r.krippendorffByLevel) {
+        out += "\nKrippendorff's alpha by level of measurement\n";
+        std::vector<std::vector<std::string>> levels;
+        for (std::size_t l = 0; l < MeasurementLevelCount; ++l) {
+            const Figure& f = (*r.krippendorffByLevel)[l];
+            levels.push_back({levelName(l), value(f)});
+            if (!f.defined())
+                reasons += "  krippendorff_alpha_" + levelName(l) + ": " + f.reason + '\n';
+        }
+        TextTable(out, levels);
+    }
+    if (!reasons.empty())
+        out += "\nNot defined:\n" + reasons;
+    out += "\nse: from each unit's linearised term; ci95: value -+ t(0.975, n - 1) se, the "
+           "upper end at most 1;\np: the one-sided p-value 1 - T(value / se, n - 1) of "
+           "Student's t, n the units.\n";
+    return out;
+}
+
+std::string RatingsCsv(const RatingsReport& r) {
+    std::string out = "field,label,value,reason\n";
+    out += "units,," + std::to_string(r.units) + ",\n";
+    out += "pairable_units,," + std::to_string(r.pairableUnits) + ",\n";
+    out += "raters,," + std::to_string(r.raters) + ",\n";
+    out += "weights," + std::string(RatingWeightsName(r.weights)) + ",,\n";
+    for (const RatingClass& c : r.classes)
+        out += "class," + CsvField(c.label) + ',' + std::to_string(c.count) + ",\n";
+    forEachFigure(r, [&](const std::string& name, const Figure& f) {
+        out += name + ",," + (f.defined() ? ShortestNumber(*f.value) : "") + ',' +
+               CsvField(f.reason) + '\n';
+    });
+    return out;
+}
+
+std::string RatingsJson(const RatingsReport& r) {
+    std::string out = "{\n  \"units\": " + std::to_string(r.units) +
+                      ",\n  \"pairable_units\": " + std::to_string(r.pairableUnits) +
+                      ",\n  \"raters\": " + std::to_string(r.raters) +
+                      ",\n  \"weights\": " + JsonString(RatingWeightsName(r.weights)) +
+                      ",\n  \"classes\": [";
+    for (const RatingClass& c : r.classes)
+        out += std::string(&c == &r.classes.front() ? "\n" : ",\n") +
+               "    {\"label\": " + JsonString(c.label) +
+               ", \"count\": " + std::to_string(c.count) + "}";
+    out += "\n  ]";
+    std::string reasons;
+    const auto member = [&](const std::string& name, const Figure& f) {
+        out += ",\n  " + JsonString(name) + ": ";
+        if (f.defined()) {
+            AppendNumber(out, *f.value);
+        } else {
+            out += "null";
+            reasons += std::string(reasons.empty() ? "" : ",\n") + "    " + JsonString(name) +
+                       ": " + JsonString(f.reason);
+        }
+    };
+    for (std::size_t c = 0; c < RatingsCoefficientCount; ++c)
+        for (const Part& part : Parts)
+            member(coefficientName(c) + std::string(part.suffix), r.coefficients[c].*part.member);
+    if (r.krippendorffByLevel) {
+        out += ",\n  \"krippendorff_alpha_by_level\": {";
+        std::string levelReasons;
+        for (std::size_t l = 0; l < MeasurementLevelCount; ++l) {
+            const Figure& f = (*r.krippendorffByLevel)[l];
+            out += std::string(l ? ", " : "") + JsonString(levelName(l)) + ": ";
+            if (f.defined()) {
+                AppendNumber(out, *f.value);
+            } else {
+                out += "null";
+                reasons += std::string(reasons.empty() ? "" : ",\n") + "    " +
+                           JsonString("krippendorff_alpha_" + levelName(l)) + ": " +
+                           JsonString(f.reason);
+            }
+        }
+        out += "}";
+    }
+    out += ",\n  \"reasons\": {" + (reasons.empty() ? std::string() : "\n" + reasons + "\n  ") +
+           "}\n}\n";
+    return out;
+}
+
+std::string FormatRatings(const RatingsReport& report, ReportFormat format, char decimalSeparator) {
+    switch (format) {
+    case ReportFormat::Csv:
+        return RatingsCsv(report);
+    case ReportFormat::Json:
+        return RatingsJson(report);
+    case ReportFormat::Text:
+        break;
+    }
+    return RatingsText(report, decimalSeparator);
+}
+
+} // namespace brennic

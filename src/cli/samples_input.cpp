@@ -1,0 +1,266 @@
+// The strata are known before the first line, from --strata-sizes; the classes
+// are learnt as they come. Only the count of each (stratum, map, reference)
+// triple met is kept, so memory follows the distinct triples, not the units.
+#include "samples_input.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <numeric>
+#include <tuple>
+#include <unordered_map>
+
+#include "labels.h"
+#include "number_text.h"
+#include "run.h"
+#include "text_fields.h"
+
+namespace brennic {
+namespace {
+
+// Past this many different labels the input is surely no set of classes.
+constexpr std::size_t LabelsCounted = 10000;
+// A size is held as a double: whole numbers up to 2^53 are exact there.
+constexpr double LargestSize = 9007199254740992.0;
+
+struct LabelHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+        return std::hash<std::string_view>{}(text);
+    }
+};
+using LabelIndex = std::unordered_map<std::string, std::size_t, LabelHash, std::equal_to<>>;
+
+constexpr const char* ThreeLabels =
+    "each line holds three: the stratum, the map's class, the reference's class";
+
+class SamplesSink {
+  public:
+    explicit SamplesSink(const SamplesOptions& options) : m_options(options) {
+        for (std::size_t h = 0; h < options.strata.size(); ++h)
+            m_strata.emplace(options.strata[h].label, h);
+        m_sampleSizes.assign(options.strata.size(), 0);
+        if (options.classes)
+            for (const std::string& label : *options.classes)
+                addClass(label);
+    }
+
+    bool field(std::string_view text, std::size_t column, std::uint64_t line);
+    bool lineEnd(std::size_t labels, std::uint64_t line);
+    std::variant<SamplesRead, MatrixInputError> result();
+    const std::string& error() const { return m_error; }
+
+  private:
+    bool refuse(std::string message) {
+        m_error = std::move(message);
+        return false;
+    }
+    std::size_t addClass(std::string_view label) {
+        m_classes.emplace(std::string(label), m_labels.size());
+        m_labels.emplace_back(label);
+        return m_labels.size() - 1;
+    }
+
+    const SamplesOptions& m_options;
+    LabelIndex m_strata, m_classes;
+    std::vector<std::string> m_labels; // of the classes, in the order met
+    std::vector<std::uint64_t> m_sampleSizes;
+    // (stratum, map, reference) packed into one key: classes below 2^14.
+    std::unordered_map<std::uint64_t, std::uint64_t> m_counts;
+    std::size_t m_unit[3] = {0, 0, 0};
+    bool m_headerPending = m_options.header;
+    bool m_inHeader = false;
+    bool m_missing = false;   // a label of this line means "no value"
+    bool m_lastEmpty = false; // the line's last field so far is empty
+    std::uint64_t m_units = 0, m_leftOut = 0;
+    std::string m_error;
+};
+static_assert(LabelsCounted < (1u << 14));
+
+bool SamplesSink::field(std::string_view label, std::size_t column, std::uint64_t line) {
+    const auto where = [line] { return "line " + std::to_string(line); };
+    if (m_headerPending || m_inHeader) { // the column names are no labels
+        m_headerPending = false;
+        m_inHeader = true;
+        return true;
+    }
+    m_lastEmpty = label.empty();
+    if (column > 3) // one delimiter after the third label, as some spreadsheets end a line
+        return column == 4 && label.empty()
+                   ? true
+                   : refuse(where() + " holds more than 3 labels; " + ThreeLabels);
+    if (std::find(m_options.missing.begin(), m_options.missing.end(), label) !=
+        m_options.missing.end()) {
+        m_missing = true;
+        return true;
+    }
+    if (label.empty())
+        return refuse(where() + ", label " + std::to_string(column) + " is empty");
+    if (column == 1) {
+        const auto found = m_strata.find(label);
+        if (found == m_strata.end())
+            return refuse(where() + ": stratum " + QuotedLabel(label) +
+                          " has no size in --strata-sizes");
+        m_unit[0] = found->second;
+        return true;
+    }
+    const auto found = m_classes.find(label);
+    if (found != m_classes.end())
+        m_unit[column - 1] = found->second;
+    else if (m_options.classes)
+        return refuse(where() + ": " + QuotedLabel(label) +
+                      " is not one of the classes given with --classes");
+    else if (m_labels.size() < LabelsCounted)
+        m_unit[column - 1] = addClass(label);
+    else
+        return refuse("the sample holds more than " + std::to_string(LabelsCounted) +
+                      " classes; at most " + std::to_string(MaxMatrixSize) + " are allowed");
+    return true;
+}
+
+bool SamplesSink::lineEnd(std::size_t labels, std::uint64_t line) {
+    if (m_inHeader) {
+        m_inHeader = false;
+        return true;
+    }
+    if (labels == 4 && m_lastEmpty)
+        labels = 3;
+    if (labels == 0)
+        return true;
+    if (labels < 3)
+        return refuse("line " + std::to_string(line) + " holds " + Plural(labels, "label") + "; " +
+                      ThreeLabels);
+    if (m_missing) {
+        m_missing = false;
+        ++m_leftOut;
+        return true;
+    }
+    ++m_sampleSizes[m_unit[0]];
+    ++m_counts[(static_cast<std::uint64_t>(m_unit[0]) << 28) | (m_unit[1] << 14) | m_unit[2]];
+    ++m_units;
+    return true;
+}
+
+std::variant<SamplesRead, MatrixInputError> SamplesSink::result() {
+    const auto bad = [](std::string message) {
+        return MatrixInputError{MatrixInputError::BadInput, std::move(message)};
+    };
+    const std::size_t n = m_labels.size();
+    if (m_units == 0)
+        return bad(m_leftOut == 0
+                       ? std::string("no sample units were read: the input holds no lines of "
+                                     "three labels")
+                       : "no sample units were read: each of the " + Plural(m_leftOut, "unit") +
+                             " holds a label given with --missing");
+    if (n > static_cast<std::size_t>(MaxMatrixSize))
+        return bad("the sample holds " + std::to_string(n) + " classes; at most " +
+                   std::to_string(MaxMatrixSize) + " are allowed");
+    if (n < static_cast<std::size_t>(MinMatrixSize))
+        return bad("the sample holds 1 class; at least " + std::to_string(MinMatrixSize) +
+                   " are needed (--classes adds classes that never occur)");
+    for (std::size_t h = 0; h < m_sampleSizes.size(); ++h) {
+        const StratumSize& stratum = m_options.strata[h];
+        const auto units = static_cast<double>(m_sampleSizes[h]);
+        if (units == 0.0)
+            return bad("stratum " + QuotedLabel(stratum.label) +
+                       " has a size in --strata-sizes but no sample unit in the input");
+        if (units > stratum.size)
+            return bad("stratum " + QuotedLabel(stratum.label) + " holds " +
+                       Plural(m_sampleSizes[h], "sample unit") + ", more than its size " +
+                       FormatResultValue(stratum.size, '.').substr(1) + " in --strata-sizes");
+    }
+
+    // Numbers as labels are put in numeric order; the first appearance breaks ties.
+    std::vector<std::size_t> order(n), rank(n);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    if (!m_options.classes) {
+        std::vector<double> values(n);
+        bool numbers = true;
+        for (std::size_t i = 0; i < n && numbers; ++i)
+            numbers = ReadNumberOfText(m_labels[i], m_options.decimalSeparator, values[i]);
+        if (numbers)
+            std::stable_sort(order.begin(), order.end(),
+                             [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
+    }
+    for (std::size_t r = 0; r < n; ++r)
+        rank[order[r]] = r;
+
+    SamplesRead out{{ErrorMatrix(static_cast<int>(n)), {}, m_leftOut}, {}};
+    for (std::size_t r = 0; r < n; ++r)
+        out.sample.labels.push_back(m_labels[order[r]]);
+    StratifiedSample& s = out.stratified;
+    s.classes = n;
+    s.classLabels = out.sample.labels;
+    s.finitePopulationCorrection = m_options.finitePopulationCorrection;
+    for (const StratumSize& stratum : m_options.strata) {
+        s.strata.push_back(stratum.label);
+        s.stratumSizes.push_back(stratum.size);
+    }
+    s.cells.reserve(m_counts.size());
+    constexpr std::uint64_t classMask = (1u << 14) - 1;
+    for (const auto& [key, count] : m_counts) {
+        const std::size_t map = rank[(key >> 14) & classMask], reference = rank[key & classMask];
+        s.cells.push_back(
+            {static_cast<std::size_t>(key >> 28), map, reference, static_cast<double>(count)});
+        const int row = static_cast<int>(map + 1), col = static_cast<int>(reference + 1);
+        out.sample.matrix.set(row, col, out.sample.matrix.x(row, col) + static_cast<double>(count));
+    }
+    // The hash table's order is no order a reader could follow: the cells go by
+    // stratum, map and reference class, so that the figures do not depend on it.
+    std::sort(s.cells.begin(), s.cells.end(), [](const StratifiedCell& a, const StratifiedCell& b) {
+        return std::tie(a.stratum, a.map, a.reference) < std::tie(b.stratum, b.map, b.reference);
+    });
+    FormTotals(out.sample.matrix);
+    return out;
+}
+
+} // namespace
+
+std::variant<std::vector<StratumSize>, std::string> ReadStrataSizes(std::string_view text) {
+    std::vector<StratumSize> strata;
+    std::string_view rest = text;
+    for (std::size_t position = 1;; ++position) {
+        const std::size_t end = rest.find(',');
+        const std::string_view entry = rest.substr(0, end);
+        // The last '=' splits, so a label may hold one.
+        const std::size_t equals = entry.rfind('=');
+        if (equals == std::string_view::npos || TrimBlanks(entry.substr(0, equals)).empty())
+            return "entry " + std::to_string(position) + " of --strata-sizes (" +
+                   QuotedLabel(entry) + ") is not STRATUM=SIZE";
+        // Blanks after the commas, as --classes allows them, are no part of a label.
+        const std::string label(TrimBlanks(entry.substr(0, equals)));
+        const std::string_view digits = TrimBlanks(entry.substr(equals + 1));
+        const bool whole =
+            !digits.empty() && digits.find_first_not_of("0123456789") == std::string_view::npos;
+        double size = 0.0;
+        if (whole)
+            for (char digit : digits)
+                size = size * 10.0 + (digit - '0');
+        if (!whole || size <= 0.0)
+            return "the size of stratum " + QuotedLabel(label) + " in --strata-sizes (" +
+                   QuotedLabel(digits) + ") is not a positive whole number";
+        if (size > LargestSize)
+            return "the size of stratum " + QuotedLabel(label) + " in --strata-sizes (" +
+                   QuotedLabel(digits) +
+                   ") is beyond the whole numbers the program holds "
+                   "exactly (9007199254740992)";
+        for (const StratumSize& earlier : strata)
+            if (earlier.label == label)
+                return "stratum " + QuotedLabel(label) + " is given two sizes in --strata-sizes";
+        strata.push_back({label, size});
+        if (end == std::string_view::npos)
+            return strata;
+        rest.remove_prefix(end + 1);
+    }
+}
+
+std::variant<SamplesRead, MatrixInputError> ReadSamples(ByteSource& in,
+                                                        const SamplesOptions& options) {
+    SamplesSink sink(options);
+    LabelSplitter<SamplesSink> splitter(options.decimalSeparator, "label", sink);
+    if (auto error = SplitInput(in, splitter))
+        return std::move(*error);
+    return sink.result();
+}
+
+} // namespace brennic

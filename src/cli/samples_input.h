@@ -1,0 +1,56 @@
+// Reading a stratified sample, one sample unit per line: its stratum, the class
+// the map gave it and the class the reference found; and the stratum sizes of
+// --strata-sizes. Units are counted per stratum as they are read, never kept.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "matrix_input.h"
+#include "pairs_input.h"
+#include "stratified.h"
+
+namespace brennic {
+
+// One stratum of --strata-sizes: its label and its size N_h in population units.
+struct StratumSize {
+    std::string label;
+    double size = 0.0; // a positive whole number
+};
+
+// "S1=N1,S2=N2,...": each size a positive whole number of digits. Gives the
+// reason instead, naming the stratum, when one is not.
+std::variant<std::vector<StratumSize>, std::string> ReadStrataSizes(std::string_view text);
+
+struct SamplesOptions {
+    char decimalSeparator = '.';
+    bool header = false;                             // the first line names the columns
+    std::optional<std::vector<std::string>> classes; // the classes, in this order
+    std::vector<std::string> missing;                // labels that mean "no value"
+    std::vector<StratumSize> strata;                 // from ReadStrataSizes
+    bool finitePopulationCorrection = false;
+};
+
+// The sample as read: its error matrix over all strata (rows the map, columns
+// the reference, with the class labels), and its counts per stratum for the
+// stratified estimates, with the same classes in the same order and the strata
+// in the order of --strata-sizes.
+struct SamplesRead {
+    LabelledMatrix sample;
+    StratifiedSample stratified;
+};
+
+// Splits each non-blank line into three labels as LabelSplitter does; a unit
+// with a label of `missing` is left out and counted. The classes are the union of the map and
+// reference labels, in numeric order when all are numbers, otherwise in the
+// order of first appearance; `classes` fixes the order instead, adds classes
+// that never occur and refuses any other label. Refused, naming the stratum: a
+// stratum without a size, a stratum whose size is smaller than its sample, a
+// size given for a stratum with no sample unit.
+std::variant<SamplesRead, MatrixInputError> ReadSamples(ByteSource& in,
+                                                        const SamplesOptions& options);
+
+} // namespace brennic

@@ -1,0 +1,232 @@
+// The area-weighted estimates of a sample stratified by map class (Olofsson et
+// al. 2014): overall accuracy, each class's accuracies and its estimated area.
+#include "report_parts.h"
+
+#include <cmath>
+
+namespace brennic::report {
+namespace {
+
+// The square root of the sum of w_i^2 v_i, as `scale` times `root`. Each w_i
+// sqrt|v_i| is first divided by the largest of them, so that no square of a
+// tiny or a huge weight leaves the range of doubles: the standard errors then
+// do not depend on the unit of the areas. A negative v_i (of negative counts)
+// counts against the sum, and a negative sum fails the square root.
+struct ScaledRoot {
+    double scale = 0.0, root = 0.0;
+};
+
+ScaledRoot rootOfWeightedSum(CheckedArithmetic& c, const std::vector<double>& w,
+                             const std::vector<double>& v) {
+    ScaledRoot r;
+    for (std::size_t i = 0; i < w.size(); ++i)
+        r.scale = std::fmax(r.scale, std::fabs(w[i]) * std::sqrt(std::fabs(v[i])));
+    if (r.scale == 0.0 || !std::isfinite(r.scale)) {
+        r.scale = c.finite(r.scale);
+        return r;
+    }
+    double sum = 0.0;
+    for (std::size_t i = 0; i < w.size(); ++i) {
+        const double t = std::fabs(w[i]) * std::sqrt(std::fabs(v[i])) / r.scale;
+        sum += v[i] < 0.0 ? -(t * t) : t * t;
+    }
+    r.root = c.sqrt(c.finite(sum));
+    return r;
+}
+
+} // namespace
+
+// The estimators of Olofsson et al. (2014) for a sample stratified by map class
+// (the rows): p^_ij = W_i n_ij / n_i. with W_i = A_i / A. A class with a mapped
+// area of 0 and no counts in its row is absent from the map: it adds nothing.
+AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
+    const int n = m.size();
+    AreaWeighted a;
+    // The weights as shares of the total area first, from the areas over the
+    // largest of them, so that no figure depends on the unit of the areas.
+    double largest = 0.0, shares = 0.0;
+    for (int i = 1; i <= n; ++i)
+        largest = std::fmax(largest, std::fabs(areas[idx(i - 1)]));
+    for (int i = 1; i <= n && largest > 0.0; ++i)
+        shares += areas[idx(i - 1)] / largest;
+    const double A = largest * shares;
+    const Figure total =
+        !std::isfinite(A)
+            ? Figure::NotDefined("The mapped areas add up beyond the range of numbers the "
+                                 "program can hold.")
+        : A == 0.0 ? Figure::NotDefined("The mapped areas add up to 0, so no area-weighted "
+                                        "estimate can be formed.")
+                   : Figure::Of(A);
+    const auto absent = [&](int i) {
+        return areas[idx(i - 1)] == 0.0 && m.RowTotals[idx(i)] == 0.0;
+    };
+
+    // Each row's estimates need counts in the row, and their variances need more
+    // than one (they divide by n_i. - 1); a class absent from the map needs none.
+    std::vector<Figure> rowCounts(idx(n + 1)), rowVariance(idx(n + 1));
+    Figure allCounts = total, allVariances = total;
+    for (int i = 1; i <= n; ++i) {
+        const double ni = m.RowTotals[idx(i)];
+        const std::string I = std::to_string(i);
+        rowCounts[idx(i)] =
+            absent(i) ? Figure::NotDefined("Class " + I +
+                                           " is absent from the map (its mapped area is 0 and "
+                                           "its row holds no counts), so it has no user's "
+                                           "accuracy.")
+            : !std::isfinite(ni)
+                ? Figure::NotDefined("The counts of row " + I +
+                                     " add up beyond the range of numbers the program can hold.")
+            : ni <= 0.0
+                ? Figure::NotDefined("The counts of row " + I +
+                                     (ni == 0.0 ? " add up to 0" : " add up to less than 0") +
+                                     ", so the share of its mapped area that belongs to "
+                                     "each reference class cannot be estimated.")
+                : Figure::Of(ni);
+        rowVariance[idx(i)] =
+            !rowCounts[idx(i)].defined() ? rowCounts[idx(i)]
+            : ni - 1.0 <= 0.0
+                ? Figure::NotDefined("Row " + I +
+                                     " has fewer than two counts, so the variances of the "
+                                     "area-weighted estimates (they divide by its total less 1) "
+                                     "are not defined.")
+                : Figure::Of(ni);
+        if (absent(i))
+            continue;
+        if (allCounts.defined() && !rowCounts[idx(i)].defined())
+            allCounts = rowCounts[idx(i)];
+        if (allVariances.defined() && !rowVariance[idx(i)].defined())
+            allVariances = rowVariance[idx(i)];
+    }
+
+    // The estimated shares and column sums, when every row of the map has counts.
+    const auto N = static_cast<std::size_t>(n + 1);
+    std::vector<double> pHat(N * N, 0.0), pCol(N, 0.0), W(N, 0.0);
+    const auto at = [&](int i, int j) -> double& { return pHat[idx(i) * N + idx(j)]; };
+    // n_ij / n_i., 0 for a row absent from the map
+    const auto share = [&](int i, int j) {
+        return absent(i) ? 0.0 : m.x(i, j) / m.RowTotals[idx(i)];
+    };
+    // s (1 - s) / (n_i. - 1) of the share s of cell (i, j)
+    const auto variance = [&](int i, int j) {
+        const double s = share(i, j);
+        return absent(i) ? 0.0 : s * (1.0 - s) / (m.RowTotals[idx(i)] - 1.0);
+    };
+    if (total.defined())
+        for (int i = 1; i <= n; ++i)
+            W[idx(i)] = areas[idx(i - 1)] / largest / shares;
+    if (allCounts.defined())
+        for (int i = 1; i <= n; ++i)
+            for (int j = 1; j <= n; ++j) {
+                at(i, j) = W[idx(i)] * share(i, j);
+                pCol[idx(j)] += at(i, j);
+            }
+
+    using enum AreaFigure;
+    FigureRow<AreaFigure>& o = a.figures;
+    o[overall_accuracy] = FormFigure(
+        Step::Report, {&allCounts},
+        [&](CheckedArithmetic& c) {
+            double sum = 0.0;
+            for (int j = 1; j <= n; ++j)
+                sum += at(j, j);
+            return c.finite(sum);
+        },
+        overflowOnly);
+    o[overall_accuracy_se] = FormFigure(
+        Step::Report, {&allVariances},
+        [&](CheckedArithmetic& c) {
+            std::vector<double> w, v;
+            for (int i = 1; i <= n; ++i) {
+                w.push_back(W[idx(i)]);
+                v.push_back(variance(i, i));
+            }
+            const ScaledRoot r = rootOfWeightedSum(c, w, v);
+            return c.mul(r.scale, r.root);
+        },
+        standardErrorReason);
+    std::vector<double> rowOff(N, 0.0), colOff(N, 0.0);
+    for (int i = 1; i <= n; ++i)
+        for (int j = 1; j <= n; ++j)
+            if (i != j) {
+                rowOff[idx(i)] += at(i, j);
+                colOff[idx(j)] += at(i, j);
+            }
+    const Disagreement d = disagreement(n, rowOff, colOff, 1.0);
+    o[quantity_disagreement] = finiteFigure(allCounts, d.totalQuantity);
+    o[allocation_disagreement] = finiteFigure(allCounts, d.totalAllocation);
+
+    for (int j = 1; j <= n; ++j) {
+        using enum AreaClassFigure;
+        AreaClassEntry entry;
+        entry.k = j;
+        FigureRow<AreaClassFigure>& f = entry.figures;
+        const std::string J = std::to_string(j);
+        const double nj = m.RowTotals[idx(j)];
+        f[mapped_area] = Figure::Of(areas[idx(j - 1)]);
+        f[weight] = FormFigure(
+            Step::Report, {&total}, [&](CheckedArithmetic&) { return W[idx(j)]; }, overflowOnly);
+        f[users_accuracy] = FormFigure(
+            Step::Report, {&rowCounts[idx(j)]},
+            [&](CheckedArithmetic& c) { return c.div(m.x(j, j), nj); }, overflowOnly);
+        f[users_accuracy_se] = FormFigure(
+            Step::Report, {&rowVariance[idx(j)], &f[users_accuracy]},
+            [&](CheckedArithmetic& c) {
+                const double U = *f[users_accuracy].value;
+                return c.sqrt(c.div(c.mul(U, c.sub(1.0, U)), c.sub(nj, 1.0)));
+            },
+            standardErrorReason);
+        const std::string noReference = "No count of reference class " + J +
+                                        " is in the sample, so its producer's accuracy is not "
+                                        "defined.";
+        f[producers_accuracy] = FormFigure(
+            Step::Report, {&allCounts},
+            [&](CheckedArithmetic& c) { return c.div(at(j, j), pCol[idx(j)]); },
+            because(noReference));
+        // Var P_j = [W_j^2 (1 - P)^2 U (1 - U) / (n_j. - 1) + P^2 sum over i != j
+        // of W_i^2 s_ij (1 - s_ij) / (n_i. - 1)] / p^_.j^2: the areas of
+        // Olofsson et al.'s equation 7 over A, which cancels.
+        f[producers_accuracy_se] = FormFigure(
+            Step::Report, {&allVariances, &f[producers_accuracy]},
+            [&](CheckedArithmetic& c) {
+                const double P = *f[producers_accuracy].value;
+                std::vector<double> w, v;
+                for (int i = 1; i <= n; ++i) {
+                    w.push_back(i == j ? W[idx(j)] * (1.0 - P) : W[idx(i)] * P);
+                    v.push_back(variance(i, j));
+                }
+                const ScaledRoot r = rootOfWeightedSum(c, w, v);
+                return c.mul(c.div(r.scale, pCol[idx(j)]), r.root);
+            },
+            [&](Kind kind) {
+                return kind == Kind::DivisionByZero ? noReference : standardErrorReason(kind);
+            });
+        f[area] = FormFigure(
+            Step::Report, {&allCounts},
+            [&](CheckedArithmetic& c) { return c.mul(A, pCol[idx(j)]); }, overflowOnly);
+        f[area_se] = FormFigure(
+            Step::Report, {&allVariances},
+            [&](CheckedArithmetic& c) {
+                std::vector<double> v;
+                for (int i = 1; i <= n; ++i)
+                    v.push_back(variance(i, j));
+                const ScaledRoot r = rootOfWeightedSum(c, {W.begin() + 1, W.end()}, v);
+                return c.mul(c.mul(A, r.scale), r.root);
+            },
+            standardErrorReason);
+        const auto limit = [&](double sign) {
+            return FormFigure(
+                Step::Report, {&f[area], &f[area_se]},
+                [&](CheckedArithmetic& c) {
+                    return c.add(*f[area].value,
+                                 c.mul(sign * NormalQuantile975, *f[area_se].value));
+                },
+                overflowOnly);
+        };
+        f[area_ci95_low] = limit(-1.0);
+        f[area_ci95_high] = limit(1.0);
+        a.classes.push_back(std::move(entry));
+    }
+    return a;
+}
+
+} // namespace brennic::report

@@ -1,0 +1,84 @@
+// The figures of each class: its totals and shares (user's and producer's
+// accuracy), its conditional kappas and its part of the disagreement.
+#include "report_parts.h"
+
+#include <cmath>
+
+namespace brennic::report {
+
+Figure finiteFigure(const Figure& input, double value) {
+    return FormFigure(
+        Step::Report, {&input}, [&](CheckedArithmetic& c) { return c.finite(value); },
+        overflowOnly);
+}
+
+ClassEntry formClass(const Proportions& p, int k, const Figure& PO, const Disagreement& d) {
+    using enum ClassFigure;
+    const auto kk = idx(k);
+    const ErrorMatrix& m = p.m;
+    // The reasons are worded only for a figure that fails.
+    const auto counts = [k](const char* line, const char* what) {
+        return std::string("The counts of ") + line + " " + std::to_string(k) + what;
+    };
+    const auto zero = [&](bool ofRow) { return counts(ofRow ? "row" : "column", " add up to 0."); };
+    const auto total = [&](double value, bool ofRow) {
+        return std::isfinite(value) ? Figure::Of(value)
+                                    : Figure::NotDefined(counts(
+                                          ofRow ? "row" : "column",
+                                          " add up beyond the range of numbers the program can "
+                                          "hold."));
+    };
+    ClassEntry entry;
+    entry.k = k;
+    FigureRow<ClassFigure>& f = entry.figures;
+    f[row_total] = total(m.RowTotals[kk], true);
+    f[col_total] = total(m.ColTotals[kk], false);
+    f[diagonal] = Figure::Of(m.x(k, k));
+    const auto share = [&](const Figure& line, bool ofRow) {
+        return FormFigure(
+            Step::Report, {&line},
+            [&](CheckedArithmetic& c) { return c.div(m.x(k, k), *line.value); },
+            [&](Kind kind) { return kind == Kind::Overflow ? OverflowReason : zero(ofRow); });
+    };
+    f[row_share] = share(f[row_total], true);
+    f[col_share] = share(f[col_total], false);
+
+    // Conditional kappa: (p_kk - p_k. p_.k) / (p_k. - p_k. p_.k) for the row.
+    // With R and C the counts off the diagonal in row and column k and O those
+    // outside both, N x_kk - r_k c_k is x_kk O - R C and N - c_k is R + O: in
+    // that form no digit is lost where the shares of class k lie near 1.
+    const bool sums = !p.rowOff.empty(); // formed whenever PO is
+    const double R = sums ? p.u(p.rowOff[kk]) : 0.0, C = sums ? p.u(p.colOff[kk]) : 0.0;
+    const double O = sums ? p.u(p.otherDiagonal[kk]) + ((p.u(p.offDiagonal) - R) - C) : 0.0;
+    const auto conditional = [&](bool ofRow) {
+        const double own = ofRow ? p.row[kk] : p.col[kk];
+        const auto reason = [&](Kind kind) {
+            const std::string K = std::to_string(k);
+            return kind == Kind::Overflow ? OverflowReason
+                   : own == 0.0           ? zero(ofRow)
+                   : ofRow                ? "Column " + K +
+                                 " holds all the counts, so the conditional kappa of "
+                                 "row " +
+                                 K + " is not defined."
+                           : "Row " + K +
+                                 " holds all the counts, so the conditional kappa of "
+                                 "column " +
+                                 K + " is not defined.";
+        };
+        return FormFigure(
+            Step::Report, {&PO},
+            [&](CheckedArithmetic& c) {
+                const double line = p.u(ofRow ? m.RowTotals[kk] : m.ColTotals[kk]);
+                const double numerator = c.sub(c.mul(p.u(m.x(k, k)), O), c.mul(R, C));
+                return c.div(numerator, c.mul(line, c.add(ofRow ? R : C, O)));
+            },
+            reason);
+    };
+    f[row_conditional_kappa] = conditional(true);
+    f[col_conditional_kappa] = conditional(false);
+    f[quantity_disagreement] = finiteFigure(PO, PO.defined() ? d.quantity[kk] : 0.0);
+    f[allocation_disagreement] = finiteFigure(PO, PO.defined() ? d.allocation[kk] : 0.0);
+    return entry;
+}
+
+} // namespace brennic::report

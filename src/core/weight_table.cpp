@@ -1,0 +1,121 @@
+// The disagreement weights of the kappas and their large-sample standard errors,
+// summed over the cells once each.
+#include "report_parts.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "weight_table.h"
+
+namespace brennic::report {
+
+// The loops below use plain additions, subtractions and multiplications of
+// finite numbers: an overflow anywhere leaves an infinity or a NaN in the sum, so
+// checking each sum once catches it as surely as checking every step.
+WeightTable makeWeights(Weights weights, const Proportions& p, CheckedArithmetic& c) {
+    const int n = p.m.size();
+    WeightTable t;
+    t.byDistance.assign(idx(n), 0.0);
+    const auto last = static_cast<double>(n - 1);
+    for (int d = 1; d < n; ++d) {
+        const auto distance = static_cast<double>(d);
+        t.byDistance[idx(d)] = weights == Weights::None     ? 1.0
+                               : weights == Weights::Linear ? distance / last
+                                                            : (distance * distance) / (last * last);
+    }
+    // The means in counts: sum over j of c_j v(i, j), sum over i of r_i v(i, j).
+    std::vector<double> rowCounts(idx(n + 1), 0.0), colCounts(idx(n + 1), 0.0);
+    double observed = 0.0; // sum of x_ij v(i, j)
+    // With two classes every weighting gives each cell off the diagonal 1.
+    t.unweighted = weights == Weights::None || n <= 2;
+    if (t.unweighted) {
+        // Every cell off the diagonal weighs 1: the means are the totals of the
+        // other classes, formed without a pass over the cells.
+        for (int k = 1; k <= n; ++k) {
+            rowCounts[idx(k)] = p.u(p.otherCols[idx(k)]);
+            colCounts[idx(k)] = p.u(p.otherRows[idx(k)]);
+        }
+        observed = p.u(p.offDiagonal);
+    }
+    for (int j = 1; j <= n && !t.unweighted; ++j) // column by column, as stored
+        for (int i = 1; i <= n; ++i) {
+            const double v = t.v(i, j);
+            rowCounts[idx(i)] += p.u(p.m.ColTotals[idx(j)]) * v;
+            colCounts[idx(j)] += p.u(p.m.RowTotals[idx(i)]) * v;
+            observed += p.u(p.m.x(i, j)) * v;
+        }
+    const double T = p.u(p.N);
+    double chance = 0.0;
+    for (int i = 1; i <= n; ++i)
+        chance += p.u(p.m.RowTotals[idx(i)]) * rowCounts[idx(i)];
+    t.rowMean.assign(idx(n + 1), 0.0);
+    t.colMean.assign(idx(n + 1), 0.0);
+    for (int k = 1; k <= n; ++k) {
+        t.rowMean[idx(k)] = rowCounts[idx(k)] / T;
+        t.colMean[idx(k)] = colCounts[idx(k)] / T; // an infinite one shows in the SE sums
+    }
+    t.observedCounts = c.mul(T, c.finite(observed));
+    t.chanceCounts = c.finite(chance);
+    t.observed = c.div(t.observedCounts, c.mul(T, T));
+    t.chance = c.div(t.chanceCounts, c.mul(T, T));
+    return t;
+}
+
+Figure kappaOf(const WeightTable& t, const std::string& chanceOneReason) {
+    return FormFigure(
+        Step::Report, {},
+        [&](CheckedArithmetic& k) {
+            return k.div(k.sub(t.chanceCounts, t.observedCounts), t.chanceCounts);
+        },
+        because(chanceOneReason));
+}
+
+StandardErrors standardErrors(const Proportions& p, const WeightTable& t, double kappa) {
+    const int n = p.m.size();
+    const double De = t.chance;
+    // The deviation under chance, v_i. + v_.j - De - v_ij. Unweighted, off the
+    // diagonal, v_i. + v_.j - 1 is (N - c_i - r_j) / N, formed from the total of
+    // the other columns: where classes i and j hold nearly every count, the sum
+    // of the means would leave nothing of its digits.
+    const auto atChance = [&](int i, int j) {
+        if (t.unweighted && i != j)
+            return (p.otherCols[idx(i)] - p.m.RowTotals[idx(j)]) / p.N - De;
+        return t.rowMean[idx(i)] + t.colMean[idx(j)] - De - t.v(i, j);
+    };
+    const auto root = [&](CheckedArithmetic& c, double bracket) { // of bracket / (N De^2)
+        return c.sqrt(c.div(bracket, c.mul(c.mul(De, De), p.N)));
+    };
+    StandardErrors e;
+    e.se = FormFigure(
+        Step::Report, {},
+        [&](CheckedArithmetic& c) {
+            double sum = 0.0; // of x_ij times the squared deviation: p_ij is x_ij / N
+            for (int j = 1; j <= n; ++j)
+                for (int i = 1; i <= n; ++i) {
+                    // (1 - kappa)(d + v_ij) - v_ij with d the deviation under chance
+                    const double d = atChance(i, j);
+                    const double deviation = d - kappa * (d + t.v(i, j));
+                    sum += p.m.x(i, j) * (deviation * deviation);
+                }
+            return root(c, c.div(c.finite(sum), p.N));
+        },
+        standardErrorReason);
+    e.se0 = FormFigure(
+        Step::Report, {},
+        [&](CheckedArithmetic& c) {
+            double sum = 0.0;
+            for (int i = 1; i <= n; ++i) {
+                double row = 0.0;
+                for (int j = 1; j <= n; ++j) {
+                    const double deviation = atChance(i, j);
+                    row += p.col[idx(j)] * (deviation * deviation);
+                }
+                sum += p.row[idx(i)] * row;
+            }
+            return root(c, c.finite(sum));
+        },
+        standardErrorReason);
+    return e;
+}
+
+} // namespace brennic::report

@@ -1,0 +1,48 @@
+// Disagreement weights and the large-sample standard errors (Fleiss, Cohen and
+// Everitt 1969) that the weighted and the unweighted kappa share.
+#pragma once
+
+#include "report_parts.h"
+
+namespace brennic::report {
+
+// The large-sample figures are written with disagreement weights v = 1 - w
+// (0 on the diagonal), formed directly from the distance |i - j|. With ordered
+// classes the agreement sums lie close to 1 and their differences would lose
+// most of their digits; the disagreement sums do not.
+struct WeightTable {
+    std::vector<double> byDistance; // v at |i - j|
+    std::vector<double> rowMean;    // v_i. = sum over j of p_.j v(i, j), index 1 to n
+    std::vector<double> colMean;    // v_.j = sum over i of p_i. v(i, j)
+    double observed = 0.0;          // Do = sum of p_ij v(i, j) = 1 - po
+    double chance = 0.0;            // De = sum of p_i. p_.j v(i, j) = 1 - pe
+    // N^2 Do and N^2 De in counts times Proportions::scale, for the kappa and
+    // 1 - kappa: with whole counts they come out exact, and so does their
+    // difference near perfect agreement.
+    double observedCounts = 0.0, chanceCounts = 0.0;
+    bool unweighted = false;
+    double v(int i, int j) const { return byDistance[static_cast<std::size_t>(std::abs(i - j))]; }
+};
+
+WeightTable makeWeights(Weights weights, const Proportions& p, CheckedArithmetic& c);
+
+// Var(kappa) = [sum p_ij (w_ij - (w_i. + w_.j)(1 - kappa))^2 - (kappa - pe (1 - kappa))^2]
+//              / (N (1 - pe)^2)
+// Var0(kappa) = [sum p_i. p_.j (w_ij - (w_i. + w_.j))^2 - pe^2] / (N (1 - pe)^2)
+// (Fleiss, Cohen and Everitt, 1969). Each subtracted square is the squared mean
+// of the summed term, so each bracket is the sum of p (term - mean)^2; with
+// w = 1 - v and De = 1 - pe the deviations are (1 - kappa)(v_i. + v_.j - De) - v_ij
+// and v_i. + v_.j - De - v_ij. So summed, neither bracket can come out negative
+// by rounding: only negative counts make it so.
+struct StandardErrors {
+    Figure se, se0;
+};
+
+// `kappa` is the one formed by kappaOf from the same table.
+StandardErrors standardErrors(const Proportions& p, const WeightTable& t, double kappa);
+
+// Kappa, (De - Do) / De, from the sums in counts; the reason is given for a
+// division by zero, when the agreement expected by chance is exactly 1.
+Figure kappaOf(const WeightTable& t, const std::string& chanceOneReason);
+
+} // namespace brennic::report

@@ -1,0 +1,137 @@
+// brennic-kappa --ratings run as a process: Gwet's published example through
+// the whole program in each format, figures without value with their reasons,
+// and the refusals of inputs and options with their exit status.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "kappa_process.h"
+#include "ratings.h"
+
+namespace {
+
+using BrennicKappaRatings = brennic::test::KappaProcessTest;
+
+// Gwet (2014), the 12 units x 4 raters of irrCAC's cac.raw4raters.
+const std::string GwetExample = "rater1,rater2,rater3,rater4\n1,1,NA,1\n2,2,3,2\n3,3,3,3\n"
+                                "3,3,3,3\n2,2,2,2\n1,2,3,4\n4,4,4,4\n1,1,2,1\n2,2,2,2\n"
+                                "NA,5,5,5\nNA,NA,1,1\nNA,NA,3,NA\n";
+
+// The number after "name": in a JSON text.
+double jsonNumber(const std::string& json, const std::string& name) {
+    const std::size_t at = json.find("\"" + name + "\": ");
+    EXPECT_NE(at, std::string::npos) << name;
+    return at == std::string::npos ? 0.0 : std::stod(json.substr(at + name.size() + 4));
+}
+
+TEST_F(BrennicKappaRatings, GwetsExampleToItsPrintedDigits) {
+    const auto json = run("--ratings --header --format json", GwetExample);
+    ASSERT_EQ(json.status, 0) << json.err;
+    const struct {
+        const char* field;
+        double printed, lastDigit;
+    } rows[] = {
+        {"percent_agreement", 0.8181818, 1e-7},
+        {"percent_agreement_se", 0.12561, 1e-5},
+        {"gwet_ac1", 0.77544, 1e-5},
+        {"gwet_ac1_se", 0.14295, 1e-5},
+        {"fleiss_kappa", 0.76117, 1e-5},
+        {"fleiss_kappa_se", 0.15302, 1e-5},
+        {"fleiss_kappa_ci95_low", 0.424, 1e-3},
+        {"fleiss_kappa_ci95_high", 1, 1e-9},
+        {"fleiss_kappa_p", 2.095865e-4, 1e-10},
+        {"krippendorff_alpha", 0.74342, 1e-5},
+        {"krippendorff_alpha_se", 0.14548, 1e-5},
+        {"conger_kappa", 0.76282, 1e-5},
+        {"conger_kappa_se", 0.14917, 1e-5},
+        {"brennan_prediger", 0.77273, 1e-5},
+        {"brennan_prediger_se", 0.14472, 1e-5},
+        {"units", 12, 0.5},
+        {"raters", 4, 0.5},
+        {"nominal", 0.743, 1e-3},
+        {"ordinal", 0.815, 1e-3},
+        {"interval", 0.849, 1e-3},
+        {"ratio", 0.797, 1e-3},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.field);
+        EXPECT_NEAR(jsonNumber(json.out, row.field), row.printed, row.lastDigit / 2);
+    }
+    EXPECT_NE(json.out.find("{\"label\": \"2\", \"count\": 13}"), std::string::npos);
+
+    // --report changes nothing; the text and the CSV carry the same figures.
+    EXPECT_EQ(run("--ratings --header --report --format json", GwetExample).out, json.out);
+    const auto text = run("--ratings --header", GwetExample);
+    // The table is folded to fit 100 columns: the p-values stand in a second part.
+    EXPECT_NE(text.out.find("fleiss_kappa  0.761169275422411  0.153019203469492  "
+                            "0.424376279377015          1\n"),
+              std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find("fleiss_kappa   0.00020958651926524\n"), std::string::npos);
+    const auto csv = run("--ratings --header --format csv --weights quadratic", GwetExample);
+    EXPECT_NE(csv.out.find("\nweights,quadratic,,\n"), std::string::npos);
+    EXPECT_NEAR(
+        jsonNumber("\"x\": " + csv.out.substr(csv.out.find("krippendorff_alpha,,") + 20), "x"),
+        0.849, 5e-4); // quadratic weights: the interval alpha
+}
+
+TEST_F(BrennicKappaRatings, FiguresWithoutValueCarryTheirReasons) {
+    // Every rating in one class: nothing is left beyond chance.
+    const auto json = run("--ratings --format json", "a a\na a\na NA\n");
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find("\"fleiss_kappa\": null"), std::string::npos);
+    EXPECT_NE(json.out.find("\"fleiss_kappa\": \"the chance agreement is 1"), std::string::npos);
+    EXPECT_EQ(json.out.find("krippendorff_alpha_by_level"), std::string::npos); // no numbers
+    const auto text = run("--ratings", "a a\na a\na NA\n");
+    EXPECT_NE(text.out.find("Not defined:\n  fleiss_kappa: the chance agreement is 1"),
+              std::string::npos)
+        << text.out;
+    const auto csv = run("--ratings --format csv", "a a\na a\na NA\n");
+    EXPECT_NE(csv.out.find("\nfleiss_kappa,,,\"the chance agreement is 1"), std::string::npos);
+}
+
+TEST_F(BrennicKappaRatings, RefusalsExitOneWithASentence) {
+    const struct {
+        const char* name;
+        std::string args, input, message;
+    } rows[] = {
+        {"one_rater", "--ratings", "1\n2\n", "at least two raters"},
+        {"no_unit_rated_twice", "--ratings", "1,NA\nNA,2\n", "no unit has two ratings"},
+        {"ragged_line", "--ratings", "1,2\n1,2\n1\n", "line 3 holds 1 rating"},
+        {"output_file", "--ratings -o {dir}/r.txt", "1,2\n", "-o does not go with --ratings"},
+        {"ratings_and_pairs", "--ratings --pairs", "1,2\n", "does not go with"},
+        {"gwet_weights_on_a_matrix", "--report --weights ordinal", "1 2\n3 4\n",
+         "--weights ordinal needs --ratings"},
+        {"unknown_weights", "--ratings --weights cubic", "1,2\n", "unknown weights 'cubic'"},
+        {"header_without_labels", "--header", "1 2\n3 4\n",
+         "--header needs --pairs, --ratings or --samples"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto outcome = run(row.args, row.input);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_NE(outcome.err.find(row.message), std::string::npos) << outcome.err;
+        EXPECT_EQ(outcome.out, "");
+    }
+}
+
+// The help page and --help define every field of the ratings report, so that a
+// coefficient added to it cannot be left out of them.
+TEST_F(BrennicKappaRatings, HelpDefinesEveryField) {
+    const std::string page = readFile(brennic::test::nativePath(BRENNIC_HELP_PAGE));
+    const std::string help = run("--help", "").out;
+    for (std::size_t c = 0; c < brennic::RatingsCoefficientCount; ++c) {
+        const std::string name(
+            brennic::RatingsCoefficientName(static_cast<brennic::RatingsCoefficient>(c)));
+        EXPECT_NE(page.find("<code>" + name + "</code>"), std::string::npos) << name;
+        EXPECT_NE(help.find(name), std::string::npos) << name;
+    }
+    for (const char* field :
+         {"units", "pairable_units", "raters", "classes", "C_se", "C_ci95_low", "C_ci95_high",
+          "C_p", "krippendorff_alpha_by_level", "nominal", "ordinal", "interval", "ratio"})
+        EXPECT_NE(page.find(std::string("<code>") + field + "</code>"), std::string::npos) << field;
+    EXPECT_NE(help.find("C_p is the one-sided\np-value 1 - T(C/SE, n - 1)"), std::string::npos);
+}
+
+} // namespace

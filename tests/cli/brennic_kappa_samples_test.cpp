@@ -1,0 +1,160 @@
+// brennic-kappa --samples run as a process: Stehman's (2014) sample gives the
+// paper's figures through the whole command, the error matrix counted by hand,
+// each form of the report whole; and each refusal names its stratum or line.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "kappa_process.h"
+
+namespace {
+
+using BrennicKappaSamples = brennic::test::KappaProcessTest;
+
+const std::string StehmanSizes = "--strata-sizes A=40000,B=30000,C=20000,D=10000";
+
+// The number after `"name": ` in the "stratified" section of a JSON report,
+// after the first occurrence of `after`.
+double stratifiedNumber(const std::string& json, const std::string& name,
+                        const std::string& after = "\"stratified\"") {
+    const std::size_t at = json.find("\"" + name + "\": ", json.find(after));
+    EXPECT_NE(at, std::string::npos) << name;
+    return std::strtod(json.c_str() + at + name.size() + 4, nullptr);
+}
+
+TEST_F(BrennicKappaSamples, StehmanExampleThroughTheCommand) {
+    const std::string sample = readFile(BRENNIC_TEST_DATA_DIR "/stehman-2014-sample.csv");
+    const struct {
+        const char* name;
+        std::string fpc;
+        double overallSe, usersBSe; // the paper's with the correction; apart from it without
+    } rows[] = {
+        {"with_fpc", " --fpc", 0.08464219, 0.1247822},
+        {"without_fpc", "", 0.08465617, 0.1248023},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto json = run("--samples --header --classes A,B,C,D " + StehmanSizes + row.fpc +
+                                  " --report --format json",
+                              sample);
+        ASSERT_EQ(json.status, 0) << json.err;
+        // Counted by hand from the file, all strata together.
+        EXPECT_NE(json.out.find("\"matrix\": [[6, 1, 1, 0], [4, 9, 3, 0], [0, 1, 3, 2], "
+                                "[0, 1, 2, 7]]"),
+                  std::string::npos);
+        EXPECT_NE(json.out.find(row.fpc.empty() ? "\"fpc\": false" : "\"fpc\": true"),
+                  std::string::npos);
+        EXPECT_NE(json.out.find("{\"label\": \"C\", \"size\": 20000, \"sample_units\": 10}"),
+                  std::string::npos);
+        EXPECT_NEAR(stratifiedNumber(json.out, "overall_accuracy"), 0.63, 5e-3);
+        EXPECT_NEAR(stratifiedNumber(json.out, "overall_accuracy_se"), row.overallSe, 5e-9);
+        const std::string classB = "{\"class\": 2, \"label\": \"B\", \"users";
+        EXPECT_NEAR(stratifiedNumber(json.out, "users_accuracy", classB), 0.574, 5e-4);
+        EXPECT_NEAR(stratifiedNumber(json.out, "users_accuracy_se", classB), row.usersBSe, 5e-8);
+        EXPECT_NEAR(stratifiedNumber(json.out, "producers_accuracy", classB), 0.794, 5e-4);
+        // p^_BC: row B, column C of the estimated proportions.
+        EXPECT_NE(json.out.find("\"area_proportions\": [[0.23, "), std::string::npos);
+        EXPECT_NE(json.out.find("], [0.12000000000000001, 0.27, 0.08000000000000002, 0], "),
+                  std::string::npos);
+
+        const auto text = run(
+            "--samples --header --classes A,B,C,D " + StehmanSizes + row.fpc + " --report", sample);
+        ASSERT_EQ(text.status, 0) << text.err;
+        EXPECT_NE(text.out.find("  overall_accuracy     estimated overall accuracy  0.63\n"),
+                  std::string::npos);
+        EXPECT_NE(text.out.find("      B  0.12  0.27  0.08     0   0.47\n"), std::string::npos);
+
+        // Every CSV row as wide as the header.
+        const auto csv =
+            run("--samples --header " + StehmanSizes + row.fpc + " --report --format csv", sample);
+        ASSERT_EQ(csv.status, 0) << csv.err;
+        const auto commas = [](std::string_view line) {
+            return std::count(line.begin(), line.end(), ',');
+        };
+        const std::string_view out = csv.out;
+        const auto header = commas(out.substr(0, out.find('\n')));
+        for (std::size_t at = 0; at < out.size(); at = out.find('\n', at) + 1)
+            EXPECT_EQ(commas(out.substr(at, out.find('\n', at) - at)), header)
+                << out.substr(at, out.find('\n', at) - at);
+        EXPECT_NE(csv.out.find("\nstratified.class.users_accuracy,0.574468085106383,B,"),
+                  std::string::npos);
+    }
+}
+
+TEST_F(BrennicKappaSamples, StratumOfOneUnitAndMissingLabels) {
+    // Stratum s2 keeps one unit once the unit with a missing reference is left
+    // out: the estimates are formed, every standard error is not.
+    const auto json = run("--samples --missing NA --strata-sizes 's1=100, s2 = 50' --report "
+                          "--format json",
+                          "s1,a,a\ns1,a,b\ns1,b,b,\ns2,b,b\ns2,a,NA\n");
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find("{\"label\": \"s2\", \"size\": 50, \"sample_units\": 1}"),
+              std::string::npos);
+    // By hand: W = 2/3, 1/3; agreement 2/3 in s1, 1 in s2: 4/9 + 1/3 = 7/9.
+    EXPECT_NEAR(stratifiedNumber(json.out, "overall_accuracy"), 7.0 / 9, 1e-15);
+    EXPECT_NE(json.out.find("\"overall_accuracy_se\": null"), std::string::npos);
+    EXPECT_NE(json.out.find("\"users_accuracy_se\": \"Stratum \\\"s2\\\" holds a single sample "
+                            "unit"),
+              std::string::npos);
+}
+
+TEST_F(BrennicKappaSamples, EachRefusalNamesItsStratumOrLine) {
+    const std::string sample = "A,x,x\nA,x,y\nB,y,y\nB,y,x\n";
+    const struct {
+        const char* name;
+        std::string args, input, error;
+    } rows[] = {
+        {"stratum_without_a_size", "--strata-sizes A=10", sample,
+         "line 3: stratum 'B' has no size in --strata-sizes"},
+        {"size_not_whole", "--strata-sizes A=10,B=2.5", sample,
+         "the size of stratum 'B' in --strata-sizes ('2.5') is not a positive whole number"},
+        {"size_zero", "--strata-sizes A=0,B=10", sample,
+         "the size of stratum 'A' in --strata-sizes ('0') is not a positive whole number"},
+        {"size_negative", "--strata-sizes A=10,B=-4", sample,
+         "the size of stratum 'B' in --strata-sizes ('-4') is not a positive whole number"},
+        {"size_below_the_sample", "--strata-sizes A=10,B=1", sample,
+         "stratum 'B' holds 2 sample units, more than its size 1 in --strata-sizes"},
+        {"size_without_a_sample", "--strata-sizes A=10,B=10,C=5", sample,
+         "stratum 'C' has a size in --strata-sizes but no sample unit in the input"},
+        {"two_sizes", "--strata-sizes A=10,B=10,A=3", sample,
+         "stratum 'A' is given two sizes in --strata-sizes"},
+        {"not_stratum_equals_size", "--strata-sizes A=10,B", sample,
+         "entry 2 of --strata-sizes ('B') is not STRATUM=SIZE"},
+        {"two_labels", "--strata-sizes A=10,B=10", "A,x,x\nB,y\n",
+         "line 2 holds 2 labels; each line holds three"},
+        {"four_labels", "--strata-sizes A=10,B=10", "A,x,x,y\n", "line 1 holds more than 3"},
+        {"unlisted_class", "--classes x,y --strata-sizes A=10,B=10", "A,x,z\n",
+         "line 1: 'z' is not one of the classes given with --classes"},
+        {"no_sizes", "", sample, "--samples needs --strata-sizes"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto outcome = run("--samples --report " + row.args, row.input);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_NE(outcome.err.find(row.error), std::string::npos) << outcome.err;
+    }
+    const struct {
+        const char* name;
+        std::string args, error;
+    } options[] = {
+        {"samples_without_report", "--samples --strata-sizes A=10,B=10",
+         "--samples needs --report"},
+        {"fpc_without_samples", "--report --fpc", "--fpc needs --samples"},
+        {"samples_and_pairs", "--pairs --samples --report", "does not go with --pairs"},
+        {"transpose_with_samples", "--samples --transpose --report --strata-sizes A=10,B=10",
+         "--transpose does not go with --samples"},
+        {"mapped_area_with_samples",
+         "--samples --report --strata-sizes A=10,B=10 "
+         "--mapped-area 1,2",
+         "--mapped-area does not go with --samples"},
+    };
+    for (const auto& row : options) {
+        SCOPED_TRACE(row.name);
+        const auto outcome = run(row.args, sample);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_NE(outcome.err.find(row.error), std::string::npos) << outcome.err;
+    }
+}
+
+} // namespace

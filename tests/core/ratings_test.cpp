@@ -1,0 +1,529 @@
+// The ratings report against the published examples (Gwet 2014, Fleiss 1971,
+// Krippendorff 2011) to their printed digits, against the two-rater report of
+// the same pairs, and against the handbook's formulas written out a second time
+// in long double, the way its matrices read, on random tables with missing ratings.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <numbers>
+#include <random>
+#include <sstream>
+
+#include "agreement_report.h"
+#include "ratings.h"
+#include "student_t.h"
+
+namespace brennic {
+namespace {
+
+using enum RatingsCoefficient;
+
+// A published CSV: header line, then one unit per line, NA for a missing rating.
+RatingsTable readCsv(const std::string& name) {
+    std::ifstream in(std::string(BRENNIC_TEST_DATA) + "/" + name);
+    EXPECT_TRUE(in) << name;
+    RatingsTable table;
+    std::vector<std::vector<std::string>> rows;
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+        rows.emplace_back();
+        std::istringstream fields(line);
+        for (std::string field; std::getline(fields, field, ',');)
+            rows.back().push_back(field);
+    }
+    std::map<double, std::string> classes;
+    for (const auto& row : rows)
+        for (const auto& field : row)
+            if (field != "NA")
+                classes[std::stod(field)] = field;
+    std::map<std::string, std::uint8_t> index;
+    for (const auto& [value, label] : classes) {
+        index[label] = static_cast<std::uint8_t>(table.labels.size());
+        table.labels.push_back(label);
+        table.values.push_back(value);
+    }
+    table.raters = rows.at(0).size();
+    for (const auto& row : rows)
+        for (const auto& field : row)
+            table.ratings.push_back(field == "NA" ? NoRating : index.at(field));
+    return table;
+}
+
+RatingsReport reportOf(const RatingsTable& table, RatingWeights weights = RatingWeights::None) {
+    auto result = ComputeRatingsReport(table, weights);
+    if (auto* why = std::get_if<std::string>(&result))
+        ADD_FAILURE() << *why;
+    return std::get<RatingsReport>(result);
+}
+
+// A figure to the digits printed: |value - printed| at most half a unit of the
+// last printed digit.
+void expectPrinted(const Figure& figure, double printed, double lastDigit) {
+    ASSERT_TRUE(figure.defined()) << figure.reason;
+    EXPECT_NEAR(*figure.value, printed, lastDigit / 2) << "printed " << printed;
+}
+
+TEST(StudentT, TableValuesAndClosedForms) {
+    // One degree of freedom is Cauchy: F(t) = 1/2 + atan(t) / pi, so t(0.975) =
+    // tan(0.475 pi); two: F(t) = 1/2 + t / (2 sqrt(2 + t^2)), t(p) = (2p - 1) /
+    // sqrt(2 p (1 - p)). The rest are the printed t tables (three decimals).
+    struct Row {
+        const char* name;
+        double p, df, t, tolerance;
+    } rows[] = {
+        {"cauchy_975", 0.975, 1, 12.7062047361747, 1e-11},
+        {"cauchy_999", 0.999, 1, 318.308838985550, 1e-9},
+        {"df2_975", 0.975, 2, 0.95 / std::sqrt(2 * 0.975 * 0.025), 1e-12},
+        {"df2_600", 0.6, 2, 0.2 / std::sqrt(2 * 0.6 * 0.4), 1e-12},
+        {"table_df5_95", 0.95, 5, 2.015, 5e-4},
+        {"table_df10_975", 0.975, 10, 2.228, 5e-4},
+        {"table_df11_975", 0.975, 11, 2.201, 5e-4},
+        {"table_df29_975", 0.975, 29, 2.045, 5e-4},
+        {"table_df120_995", 0.995, 120, 2.617, 5e-4},
+        {"normal_limit", 0.975, 1e7, 1.959964, 5e-6},
+        {"lower_half_df4", 0.05, 4, -2.132, 5e-4},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const double t = StudentTQuantile(row.p, row.df);
+        EXPECT_NEAR(t, row.t, row.tolerance);
+        EXPECT_NEAR(StudentTCdf(t, row.df), row.p, 1e-12);
+    }
+    // Far tails keep their digits: P(T > 1e6) with one degree of freedom is
+    // atan(1e-6) / pi; with two, (1 - t / sqrt(2 + t^2)) / 2.
+    EXPECT_NEAR(StudentTUpperTail(1e6, 1) / (std::atan(1e-6) / std::numbers::pi), 1.0, 1e-10);
+    const double t = 1e3;
+    const double df2Tail = 1.0 / (t * std::sqrt(2 + t * t) + 2 + t * t); // rationalised
+    EXPECT_NEAR(StudentTUpperTail(t, 2) / df2Tail, 1.0, 1e-10);
+    EXPECT_NEAR(RegularizedIncompleteBeta(0.3, 2, 3), 0.3483, 1e-12); // 1 - 0.7^4 - 4(0.3)(0.7)^3
+}
+
+TEST(Ratings, GwetHandbookFourRaters) {
+    const RatingsReport r = reportOf(readCsv("gwet-2014-4-raters.csv"));
+    EXPECT_EQ(r.units, 12u);
+    EXPECT_EQ(r.raters, 4u);
+    struct Row {
+        RatingsCoefficient c;
+        double value, se;
+    } rows[] = {
+        {percent_agreement, 0.8181818, 0.12561}, {gwet_ac1, 0.77544, 0.14295},
+        {fleiss_kappa, 0.76117, 0.15302},        {krippendorff_alpha, 0.74342, 0.14548},
+        {conger_kappa, 0.76282, 0.14917},        {brennan_prediger, 0.77273, 0.14472},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(RatingsCoefficientName(row.c)));
+        expectPrinted(r[row.c].value, row.value, row.c == percent_agreement ? 1e-7 : 1e-5);
+        expectPrinted(r[row.c].se, row.se, 1e-5);
+    }
+    expectPrinted(r[fleiss_kappa].ci95_low, 0.424, 1e-3);
+    expectPrinted(r[fleiss_kappa].ci95_high, 1, 1e-12); // capped
+    expectPrinted(r[fleiss_kappa].p, 2.095865e-4, 1e-10);
+    // Class counts by hand from the table: 1 x9, 2 x13, 3 x11, 4 x5, 5 x3.
+    const std::uint64_t counts[] = {9, 13, 11, 5, 3};
+    ASSERT_EQ(r.classes.size(), 5u);
+    for (std::size_t k = 0; k < 5; ++k)
+        EXPECT_EQ(r.classes[k].count, counts[k]) << r.classes[k].label;
+}
+
+TEST(Ratings, KrippendorffLevelsAndWeightedAlpha) {
+    // His 2011 example: the four levels. Gwet's alpha with quadratic weights is
+    // the interval alpha and with ratio weights the ratio alpha, as the weights
+    // are 1 - d / max d with his metrics d; the same data in Gwet's layout.
+    const RatingsReport k = reportOf(readCsv("krippendorff-2011-4-coders.csv"));
+    ASSERT_TRUE(k.krippendorffByLevel);
+    const double levels[] = {0.743, 0.815, 0.849, 0.797};
+    for (std::size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(std::string(MeasurementLevelName(static_cast<MeasurementLevel>(i))));
+        expectPrinted((*k.krippendorffByLevel)[i], levels[i], 1e-3);
+    }
+    expectPrinted(k[krippendorff_alpha].value, 0.743, 1e-3);
+    const RatingsTable gwet = readCsv("gwet-2014-4-raters.csv");
+    expectPrinted(reportOf(gwet, RatingWeights::Quadratic)[krippendorff_alpha].value, 0.849, 1e-3);
+    expectPrinted(reportOf(gwet, RatingWeights::Ratio)[krippendorff_alpha].value, 0.797, 1e-3);
+}
+
+TEST(Ratings, FleissPsychiatrists) {
+    const RatingsReport r = reportOf(readCsv("fleiss-1971-30-patients.csv"));
+    expectPrinted(r[fleiss_kappa].value, 0.430, 1e-3);
+    expectPrinted(r[fleiss_kappa].value, 0.4302445, 1e-7);
+    EXPECT_EQ(r.units, 30u);
+}
+
+RatingsTable randomTable(std::mt19937& random, std::size_t units, std::size_t raters,
+                         std::size_t classes, double missingShare) {
+    RatingsTable t;
+    t.raters = raters;
+    for (std::size_t k = 0; k < classes; ++k) {
+        t.labels.push_back(std::to_string(2 * k + 1));
+        t.values.push_back(static_cast<double>(2 * k + 1)); // values unlike the ranks
+    }
+    std::uniform_int_distribution<int> cls(0, static_cast<int>(classes) - 1);
+    std::bernoulli_distribution missing(missingShare), agree(0.5);
+    for (std::size_t i = 0; i < units; ++i) {
+        const auto truth = static_cast<std::uint8_t>(cls(random));
+        for (std::size_t g = 0; g < raters; ++g)
+            t.ratings.push_back(missing(random) ? NoRating
+                                : agree(random) ? truth
+                                                : static_cast<std::uint8_t>(cls(random)));
+    }
+    return t;
+}
+
+TEST(Ratings, TwoRatersMatchThePairsReport) {
+    // Without missing ratings Fleiss' kappa is Scott's pi, Conger's is Cohen's,
+    // and Krippendorff's alpha the pairs report's, for the matrix of the pairs.
+    std::mt19937 random(7);
+    for (const std::size_t classes : {2u, 3u, 6u}) {
+        SCOPED_TRACE(classes);
+        const RatingsTable t = randomTable(random, 40, 2, classes, 0.0);
+        ErrorMatrix m(static_cast<int>(classes));
+        for (std::size_t i = 0; i < 40; ++i) {
+            const int row = t.ratings[2 * i] + 1, col = t.ratings[2 * i + 1] + 1;
+            m.set(row, col, m.x(row, col) + 1);
+        }
+        FormTotals(m);
+        const AgreementReport pairs = ComputeAgreementReport(m, Weights::None);
+        const RatingsReport r = reportOf(t);
+        const auto& o = pairs.overall;
+        EXPECT_NEAR(*r[fleiss_kappa].value.value, *o[OverallFigure::scott_pi].value, 1e-13);
+        EXPECT_NEAR(*r[conger_kappa].value.value, *o[OverallFigure::KAPPA].value, 1e-13);
+        EXPECT_NEAR(*r[krippendorff_alpha].value.value, *o[OverallFigure::krippendorff_alpha].value,
+                    1e-13);
+        EXPECT_NEAR(*r[percent_agreement].value.value, *o[OverallFigure::PO].value, 1e-13);
+    }
+}
+
+using Real = long double;
+using Matrix = std::vector<std::vector<Real>>;
+
+// The handbook's formulas once more, as its matrices read: the n x q table of
+// counts r_ik, its weighted r*_ik, Conger's pe over every pair of raters and
+// each unit's term from each rater's linearised shares (lambda_ig of Gwet's
+// chapter on Conger's kappa). Values and standard errors, in long double.
+struct Reference {
+    std::map<RatingsCoefficient, std::pair<Real, Real>> figures;
+};
+
+Reference referenceOf(const RatingsTable& t, const Matrix& w) {
+    const std::size_t r = t.raters, q = t.labels.size();
+    std::vector<std::vector<int>> rows; // units with a rating; -1 missing
+    for (std::size_t i = 0; i * r < t.ratings.size(); ++i) {
+        std::vector<int> row;
+        for (std::size_t g = 0; g < r; ++g)
+            row.push_back(t.ratings[i * r + g] == NoRating ? -1 : t.ratings[i * r + g]);
+        if (std::any_of(row.begin(), row.end(), [](int c) { return c >= 0; }))
+            rows.push_back(row);
+    }
+    const std::size_t n = rows.size();
+    Matrix counts(n, std::vector<Real>(q, 0)), weighted(n, std::vector<Real>(q, 0));
+    std::vector<Real> ri(n, 0), sumQ(n, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        for (int c : rows[i])
+            if (c >= 0)
+                counts[i][c] += 1, ri[i] += 1;
+        for (std::size_t k = 0; k < q; ++k)
+            for (std::size_t l = 0; l < q; ++l)
+                weighted[i][k] += w[k][l] * counts[i][l];
+        for (std::size_t k = 0; k < q; ++k)
+            sumQ[i] += counts[i][k] * (weighted[i][k] - 1);
+    }
+    Real n2 = 0, pa = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        if (ri[i] >= 2)
+            n2 += 1, pa += sumQ[i] / (ri[i] * (ri[i] - 1));
+    pa /= n2;
+    const Real N = static_cast<Real>(n);
+    const auto paUnit = [&](std::size_t i) {
+        return ri[i] >= 2 ? sumQ[i] / (ri[i] * (ri[i] - 1)) : Real(0);
+    };
+    std::vector<Real> pi(q, 0);
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t k = 0; k < q; ++k)
+            pi[k] += counts[i][k] / ri[i] / N;
+    Real wSum = 0;
+    for (auto& row : w)
+        for (Real v : row)
+            wSum += v;
+    const auto se = [&](const std::vector<Real>& terms, Real c) {
+        Real s = 0;
+        for (Real x : terms)
+            s += (x - c) * (x - c);
+        const Real m = static_cast<Real>(terms.size());
+        return std::sqrt(s / (m * (m - 1)));
+    };
+    Reference out;
+    std::vector<Real> terms;
+    for (std::size_t i = 0; i < n; ++i)
+        terms.push_back(N / n2 * paUnit(i));
+    out.figures[percent_agreement] = {pa, se(terms, pa)};
+
+    // pe and each unit's pe_i give one chance-corrected coefficient.
+    const auto chance = [&](RatingsCoefficient id, Real pe, auto peUnit) {
+        const Real c = (pa - pe) / (1 - pe);
+        std::vector<Real> x;
+        for (std::size_t i = 0; i < n; ++i)
+            x.push_back(N / n2 * (paUnit(i) - (ri[i] >= 2 ? pe : 0)) / (1 - pe) -
+                        2 * (1 - c) * (peUnit(i) - pe) / (1 - pe));
+        out.figures[id] = {c, se(x, c)};
+    };
+    Real peF = 0;
+    for (std::size_t k = 0; k < q; ++k)
+        for (std::size_t l = 0; l < q; ++l)
+            peF += w[k][l] * pi[k] * pi[l];
+    chance(fleiss_kappa, peF, [&](std::size_t i) {
+        Real s = 0;
+        for (std::size_t k = 0; k < q; ++k)
+            for (std::size_t l = 0; l < q; ++l)
+                s += counts[i][k] * (w[k][l] + w[l][k]) / 2 * pi[l];
+        return s / ri[i];
+    });
+    Real spread = 0;
+    for (Real p : pi)
+        spread += p * (1 - p);
+    const Real gFactor = wSum / static_cast<Real>(q * (q - 1));
+    chance(gwet_ac1, gFactor * spread, [&](std::size_t i) {
+        Real s = 0;
+        for (std::size_t k = 0; k < q; ++k)
+            s += counts[i][k] * (1 - pi[k]);
+        return gFactor * s / ri[i];
+    });
+    const Real peBp = wSum / static_cast<Real>(q * q);
+    chance(brennan_prediger, peBp, [&](std::size_t) { return peBp; });
+
+    // Conger: p_gk, pe over every ordered pair of different raters.
+    Matrix p(r, std::vector<Real>(q, 0));
+    std::vector<Real> ng(r, 0);
+    for (auto& row : rows)
+        for (std::size_t g = 0; g < r; ++g)
+            if (row[g] >= 0)
+                p[g][row[g]] += 1, ng[g] += 1;
+    for (std::size_t g = 0; g < r; ++g)
+        for (auto& v : p[g])
+            v /= ng[g];
+    Real peC = 0;
+    for (std::size_t g = 0; g < r; ++g)
+        for (std::size_t h = 0; h < r; ++h)
+            if (g != h)
+                for (std::size_t k = 0; k < q; ++k)
+                    for (std::size_t l = 0; l < q; ++l)
+                        peC += w[k][l] * p[g][k] * p[h][l];
+    const Real R = static_cast<Real>(r);
+    peC /= R * (R - 1);
+    chance(conger_kappa, peC, [&](std::size_t i) {
+        Real lambda = 0;
+        for (std::size_t g = 0; g < r; ++g)
+            for (std::size_t k = 0; k < q; ++k)
+                for (std::size_t l = 0; l < q; ++l) {
+                    const Real delta = rows[i][g] == static_cast<int>(l) ? 1 : 0;
+                    const Real epsilon = rows[i][g] >= 0 ? 1 : 0;
+                    const Real linear = N / ng[g] * (delta - (epsilon - ng[g] / N) * p[g][l]);
+                    Real others = 0;
+                    for (std::size_t h = 0; h < r; ++h)
+                        if (h != g)
+                            others += p[h][k];
+                    lambda += w[k][l] * linear * others;
+                }
+        return lambda / (R * (R - 1));
+    });
+
+    // Krippendorff over the units with two ratings or more.
+    Real nP = 0, ratings = 0, paPrime = 0;
+    std::vector<Real> piK(q, 0);
+    for (std::size_t i = 0; i < n; ++i)
+        if (ri[i] >= 2) {
+            nP += 1, ratings += ri[i];
+            for (std::size_t k = 0; k < q; ++k)
+                piK[k] += counts[i][k];
+        }
+    const Real rBar = ratings / nP;
+    for (auto& v : piK)
+        v /= ratings;
+    for (std::size_t i = 0; i < n; ++i)
+        if (ri[i] >= 2)
+            paPrime += sumQ[i] / (rBar * (ri[i] - 1)) / nP;
+    Real peK = 0;
+    for (std::size_t k = 0; k < q; ++k)
+        for (std::size_t l = 0; l < q; ++l)
+            peK += w[k][l] * piK[k] * piK[l];
+    const Real e = 1 / ratings;
+    const Real alpha = ((1 - e) * paPrime + e - peK) / (1 - peK);
+    const Real alphaPrime = (paPrime - peK) / (1 - peK);
+    std::vector<Real> x;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (ri[i] < 2)
+            continue;
+        const Real paI = sumQ[i] / (rBar * (ri[i] - 1)) - paPrime * (ri[i] - rBar) / rBar;
+        Real peI = 0;
+        for (std::size_t k = 0; k < q; ++k)
+            for (std::size_t l = 0; l < q; ++l)
+                peI += counts[i][k] * (w[k][l] + w[l][k]) / 2 * piK[l] / rBar;
+        peI -= peK * (ri[i] - rBar) / rBar;
+        x.push_back((paI - peK) / (1 - peK) - 2 * (1 - alphaPrime) * (peI - peK) / (1 - peK));
+    }
+    out.figures[krippendorff_alpha] = {alpha, se(x, alphaPrime)};
+    return out;
+}
+
+TEST(Ratings, AgreesWithLongDoubleFormulasOnRandomTables) {
+    // Weights by hand for classes of values 1, 3, 5, ...: linear 1 - |a - b| /
+    // (max - min), quadratic with squares, none the identity.
+    std::mt19937 random(2014);
+    struct Row {
+        const char* name;
+        std::size_t units, raters, classes;
+        double missing;
+        RatingWeights weights;
+    } rows[] = {
+        {"three_raters_few_missing", 30, 3, 3, 0.1, RatingWeights::None},
+        {"five_raters_many_missing", 200, 5, 5, 0.4, RatingWeights::None},
+        {"seven_raters_linear", 60, 7, 4, 0.3, RatingWeights::Linear},
+        {"four_raters_quadratic", 80, 4, 6, 0.25, RatingWeights::Quadratic},
+        {"two_raters_missing", 50, 2, 3, 0.2, RatingWeights::Quadratic},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const RatingsTable t = randomTable(random, row.units, row.raters, row.classes, row.missing);
+        const Real span = static_cast<Real>(2 * (row.classes - 1));
+        Matrix w(row.classes, std::vector<Real>(row.classes));
+        for (std::size_t k = 0; k < row.classes; ++k)
+            for (std::size_t l = 0; l < row.classes; ++l) {
+                const Real d = std::fabs(static_cast<Real>(2 * k) - static_cast<Real>(2 * l));
+                w[k][l] = row.weights == RatingWeights::None     ? (k == l ? 1 : 0)
+                          : row.weights == RatingWeights::Linear ? 1 - d / span
+                                                                 : 1 - d * d / (span * span);
+            }
+        const Reference expected = referenceOf(t, w);
+        const RatingsReport r = reportOf(t, row.weights);
+        for (const auto& [id, figure] : expected.figures) {
+            SCOPED_TRACE(std::string(RatingsCoefficientName(id)));
+            ASSERT_TRUE(r[id].se.defined()) << r[id].se.reason;
+            EXPECT_NEAR(*r[id].value.value, static_cast<double>(figure.first), 1e-12);
+            EXPECT_NEAR(*r[id].se.value, static_cast<double>(figure.second), 1e-12);
+        }
+        // Krippendorff's own nominal and interval alpha are Gwet's unweighted
+        // and quadratic ones.
+        if (row.weights != RatingWeights::Linear) {
+            const auto level = row.weights == RatingWeights::None ? MeasurementLevel::nominal
+                                                                  : MeasurementLevel::interval;
+            EXPECT_NEAR(*(*r.krippendorffByLevel)[static_cast<std::size_t>(level)].value,
+                        *r[krippendorff_alpha].value.value, 1e-12);
+        }
+    }
+}
+
+TEST(Ratings, RowsWithUnitCountsEqualTheUnitsWrittenOut) {
+    // A reader keeps each different row once with its number of units; every
+    // figure must be that of the units written out one by one.
+    std::mt19937 random(11);
+    const RatingsTable units = randomTable(random, 300, 3, 3, 0.3);
+    RatingsTable rows = units;
+    rows.ratings.clear();
+    std::map<std::vector<std::uint8_t>, std::uint64_t> counted;
+    for (std::size_t i = 0; i < 300; ++i)
+        ++counted[{units.ratings.begin() + 3 * i, units.ratings.begin() + 3 * i + 3}];
+    for (const auto& [row, count] : counted) {
+        rows.ratings.insert(rows.ratings.end(), row.begin(), row.end());
+        rows.units.push_back(count);
+    }
+    ASSERT_LT(rows.units.size(), 70u); // at most 4^3 different rows
+    for (const RatingWeights weights : {RatingWeights::None, RatingWeights::Quadratic}) {
+        const RatingsReport a = reportOf(units, weights), b = reportOf(rows, weights);
+        EXPECT_EQ(a.units, b.units);
+        for (std::size_t c = 0; c < RatingsCoefficientCount; ++c) {
+            SCOPED_TRACE(std::string(RatingsCoefficientName(static_cast<RatingsCoefficient>(c))));
+            EXPECT_NEAR(*a.coefficients[c].value.value, *b.coefficients[c].value.value, 1e-13);
+            EXPECT_NEAR(*a.coefficients[c].se.value, *b.coefficients[c].se.value, 1e-13);
+        }
+        for (std::size_t l = 0; l < MeasurementLevelCount; ++l)
+            EXPECT_NEAR(*(*a.krippendorffByLevel)[l].value, *(*b.krippendorffByLevel)[l].value,
+                        1e-13);
+    }
+}
+
+TEST(Ratings, WeightsOfTheHandbook) {
+    // Classes of values 1, 2, 4 (ranks 1, 2, 3); w(1,2), w(1,4), w(2,4) by hand.
+    struct Row {
+        const char* name;
+        RatingWeights weights;
+        double w12, w14, w24;
+    } rows[] = {
+        {"none", RatingWeights::None, 0, 0, 0},
+        {"linear", RatingWeights::Linear, 2.0 / 3, 0, 1.0 / 3},
+        {"quadratic", RatingWeights::Quadratic, 8.0 / 9, 0, 5.0 / 9},
+        {"ordinal_by_ranks", RatingWeights::Ordinal, 2.0 / 3, 0, 2.0 / 3},
+        {"radical", RatingWeights::Radical, 1 - 1 / std::sqrt(3.0), 0, 1 - std::sqrt(2.0 / 3)},
+        {"ratio", RatingWeights::Ratio, 56.0 / 81, 0, 56.0 / 81},
+        {"circular_period_4", RatingWeights::Circular, 0.5, 0.5, 0},
+        {"bipolar", RatingWeights::Bipolar, 0.8, 0, 0.5},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string why;
+        const auto w = RatingWeightMatrix(row.weights, 3, {1, 2, 4}, why);
+        ASSERT_TRUE(w) << why;
+        const double expected[9] = {1, row.w12, row.w14, row.w12, 1, row.w24, row.w14, row.w24, 1};
+        for (std::size_t i = 0; i < 9; ++i)
+            EXPECT_NEAR((*w)[i], expected[i], 1e-15) << i;
+        EXPECT_EQ(RatingWeightsFromName(RatingWeightsName(row.weights)), row.weights);
+    }
+    std::string why;
+    const auto ranks = RatingWeightMatrix(RatingWeights::Linear, 3, {}, why); // labels, not numbers
+    ASSERT_TRUE(ranks);
+    EXPECT_DOUBLE_EQ((*ranks)[1], 0.5);
+    EXPECT_FALSE(RatingWeightMatrix(RatingWeights::Ratio, 2, {-1, 1}, why));
+    EXPECT_NE(why.find("add up to 0"), std::string::npos);
+    EXPECT_FALSE(RatingWeightsFromName("Linear"));
+}
+
+TEST(Ratings, RefusalsAndFiguresWithoutValue) {
+    const auto table = [](std::size_t raters, std::vector<std::uint8_t> ratings,
+                          std::size_t classes) {
+        RatingsTable t;
+        t.raters = raters;
+        t.ratings = std::move(ratings);
+        for (std::size_t k = 0; k < classes; ++k)
+            t.labels.push_back("c" + std::to_string(k));
+        return t;
+    };
+    const std::uint8_t N = NoRating;
+    struct Refusal {
+        const char* name;
+        RatingsTable table;
+        const char* words;
+    } refusals[] = {
+        {"one_rater", table(1, {0, 1, 0}, 2), "at least two raters"},
+        {"no_unit_rated_twice", table(3, {0, N, N, N, 1, N, N, N, N}, 2), "no unit has two"},
+    };
+    for (const Refusal& row : refusals) {
+        SCOPED_TRACE(row.name);
+        const auto result = ComputeRatingsReport(row.table, RatingWeights::None);
+        ASSERT_TRUE(std::holds_alternative<std::string>(result));
+        EXPECT_NE(std::get<std::string>(result).find(row.words), std::string::npos)
+            << std::get<std::string>(result);
+    }
+
+    // Every rating in one class: perfect agreement, but nothing beyond chance;
+    // a rater who never rates leaves Conger's kappa without value; an empty
+    // line is no unit.
+    const RatingsReport one = reportOf(table(3, {0, 0, N, 0, 0, N, N, N, N, 0, 0, N}, 1));
+    EXPECT_EQ(one.units, 3u);
+    EXPECT_DOUBLE_EQ(*one[percent_agreement].value.value, 1.0);
+    EXPECT_EQ(*one[percent_agreement].se.value, 0.0);
+    EXPECT_FALSE(one[percent_agreement].p.defined()); // se 0: no t statistic
+    EXPECT_NE(one[fleiss_kappa].value.reason.find("chance agreement is 1"), std::string::npos);
+    EXPECT_FALSE(one[fleiss_kappa].se.defined());
+    EXPECT_NE(one[gwet_ac1].value.reason.find("two classes or more"), std::string::npos);
+    EXPECT_NE(one[conger_kappa].value.reason.find("rater 3"), std::string::npos);
+    EXPECT_FALSE(one.krippendorffByLevel); // labels are no numbers
+
+    // A single unit has a value but no standard error.
+    const RatingsReport single = reportOf(table(2, {0, 1}, 2));
+    EXPECT_TRUE(single[brennan_prediger].value.defined());
+    EXPECT_FALSE(single[brennan_prediger].se.defined());
+}
+
+} // namespace
+} // namespace brennic
