@@ -117,7 +117,8 @@ class SlotIndexer {
         }
     }
 
-    GDALDataType readType() const { return m_kind == BandKind::Other ? GDT_Float64 : m_type; }
+    // The band's own type: whole blocks are then read past the block cache.
+    GDALDataType readType() const { return m_type; }
     bool direct() const { return m_kind == BandKind::Byte; }
     const std::vector<double>& values() const { return m_values; }
 
@@ -141,6 +142,12 @@ class SlotIndexer {
             return true;
         }
         const auto* doubles = static_cast<const double*>(data);
+        if (m_type != GDT_Float64) {
+            m_doubles.resize(count);
+            GDALCopyWords64(data, m_type, GDALGetDataTypeSizeBytes(m_type), m_doubles.data(),
+                            GDT_Float64, sizeof(double), static_cast<GPtrDiff_t>(count));
+            doubles = m_doubles.data();
+        }
         for (std::size_t i = 0; i < count; ++i) {
             const double value = doubles[i];
             if (value == m_lastValue) {
@@ -196,6 +203,7 @@ class SlotIndexer {
     std::vector<double> m_values;
     std::vector<int> m_wordSlots;
     std::unordered_map<double, int> m_otherSlots;
+    std::vector<double> m_doubles; // the values of other types, converted
     int m_nanSlot = -1;
     double m_lastValue = std::nan("");
     std::uint8_t m_lastSlot = 0;
