@@ -525,5 +525,39 @@ TEST_F(MapCountingTest, ReadErrorMidwayGivesGdalsMessageAndNoCounts) {
     EXPECT_EQ(refused(request).kind, MapError::ReadError);
 }
 
+// More than 2^32 pairs in one cell, from a VRT that repeats a 1000 x 1000 pair
+// 66 x 66 times: each tile holds a 10 x 10 square of class 2, the rest class 1.
+// It reads 4.4 * 10^9 pairs, seconds in a release build and minutes in a debug
+// one, so it runs only when asked (--gtest_also_run_disabled_tests).
+TEST_F(MapCountingTest, DISABLED_CountBeyondThirtyTwoBitsInOneCell) {
+    const int size = 1000, repeat = 66;
+    std::vector<double> values(static_cast<std::size_t>(size) * size, 1);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            values[static_cast<std::size_t>(y) * size + x] = 2;
+    RasterSpec spec = grid(size, size, values);
+    spec.creationOptions = {"TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256"};
+    raster("tile.tif", spec);
+    std::string vrt = "<VRTDataset rasterXSize=\"66000\" rasterYSize=\"66000\">\n"
+                      "  <VRTRasterBand dataType=\"Byte\" band=\"1\" blockXSize=\"1000\" "
+                      "blockYSize=\"1000\">\n";
+    for (int ty = 0; ty < repeat; ++ty)
+        for (int tx = 0; tx < repeat; ++tx)
+            vrt += "    <SimpleSource><SourceFilename relativeToVRT=\"1\">tile.tif</SourceFilename>"
+                   "<SourceBand>1</SourceBand><SrcRect xOff=\"0\" yOff=\"0\" xSize=\"1000\" "
+                   "ySize=\"1000\"/><DstRect xOff=\"" +
+                   std::to_string(tx * size) + "\" yOff=\"" + std::to_string(ty * size) +
+                   "\" xSize=\"1000\" ySize=\"1000\"/></SimpleSource>\n";
+    vrt += "  </VRTRasterBand>\n</VRTDataset>\n";
+    writeFile(dir / "repeated.vrt", vrt);
+    MapRequest request;
+    request.mapPath = path("repeated.vrt");
+    request.referencePath = path("repeated.vrt");
+    const MapCount c = counted(request);
+    // 4356 tiles: (10^6 - 100) pairs of class 1 and 100 of class 2 in each.
+    EXPECT_EQ(c.counts, (std::vector<std::uint64_t>{4355564400ull, 0, 0, 435600}));
+    EXPECT_EQ(c.source.counted, 4356000000ull);
+}
+
 } // namespace
 } // namespace brennic::test
