@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -489,10 +490,13 @@ Merged merge(const std::vector<ThreadCount>& results, const LeftOutValues& mapLe
 
 // The classes: those given, or every value seen in numeric order; fills the
 // matrix. Refuses a value outside the given list, and more than 254 classes.
+// Where a value stands, for the message that refuses it: " at row R, column C".
+using PlaceOf = std::function<std::string(bool onMap, double value)>;
+
 std::optional<MapError> formMatrix(const MapRequest& request,
                                    const std::map<PairKey, std::uint64_t>& pairs,
                                    const std::map<double, std::uint64_t>& extraRowValues,
-                                   MapCount& out) {
+                                   MapCount& out, const PlaceOf& placeOf) {
     std::vector<double> seen;
     for (const auto& [key, n] : pairs) {
         seen.push_back(key.row);
@@ -509,6 +513,7 @@ std::optional<MapError> formMatrix(const MapRequest& request,
                 if (std::find(request.classes->begin(), request.classes->end(), value) ==
                     request.classes->end())
                     return badInput(std::string("the ") + side + " holds " + ClassLabel(value) +
+                                    placeOf(side[0] == 'm', value) +
                                     ", which is not among --classes");
         out.classValues = *request.classes;
     } else {
@@ -529,6 +534,29 @@ std::optional<MapError> formMatrix(const MapRequest& request,
         out.source.counted += count;
     }
     return std::nullopt;
+}
+
+// The first pixel of the window holding `value`, row by row: read again only to
+// name the place of a value that is refused.
+std::string firstPlaceOf(const BandSource& source, const PixelWindow& window, double value) {
+    GDALDatasetUniquePtr data = openDataset(source.path, GDAL_OF_RASTER);
+    if (!data)
+        return {};
+    GDALRasterBand* band = data->GetRasterBand(source.band);
+    std::vector<double> row(static_cast<std::size_t>(window.xSize));
+    for (std::int64_t y = window.yOffset; y < window.yOffset + window.ySize; ++y) {
+        if (band->RasterIO(GF_Read, static_cast<int>(window.xOffset), static_cast<int>(y),
+                           static_cast<int>(window.xSize), 1, row.data(),
+                           static_cast<int>(window.xSize), 1, GDT_Float64, 0, 0,
+                           nullptr) != CE_None)
+            return {};
+        for (std::size_t x = 0; x < row.size(); ++x)
+            if (row[x] == value)
+                return " at row " + std::to_string(y) + ", column " +
+                       std::to_string(window.xOffset + static_cast<std::int64_t>(x)) +
+                       " (counted from 0)";
+    }
+    return {};
 }
 
 struct MapFacts {
@@ -771,6 +799,14 @@ std::variant<MapCount, MapError> countPoints(const MapRequest& request, GDALData
                             std::to_string(static_cast<std::int64_t>(py)) + ", column " +
                             std::to_string(static_cast<std::int64_t>(px)) +
                             " (counted from 0), which is not a whole number and so no class");
+        if (request.classes)
+            for (const double v : {value, *referenceValue})
+                if (std::find(request.classes->begin(), request.classes->end(), v) ==
+                    request.classes->end())
+                    return badInput("feature " + std::to_string(feature->GetFID()) + " of " +
+                                    request.referencePath + ": the " +
+                                    (v == value ? "map holds " : "point's class is ") +
+                                    ClassLabel(v) + ", which is not among --classes");
         ++pairs[{value, *referenceValue}];
     }
 
@@ -784,9 +820,9 @@ std::variant<MapCount, MapError> countPoints(const MapRequest& request, GDALData
         return *error;
     const Merged merged =
         merge(std::get<std::vector<ThreadCount>>(counted), mapSource.leftOut, nullptr);
-    if (auto error =
-            formMatrix(request, pairs,
-                       request.classes ? std::map<double, std::uint64_t>{} : merged.mapPixels, out))
+    if (auto error = formMatrix(
+            request, pairs, request.classes ? std::map<double, std::uint64_t>{} : merged.mapPixels,
+            out, [](bool, double) { return std::string(); }))
         return *error;
     MapAreas mapAreas;
     mapAreas.unit = pixelAreas.unit;
@@ -876,7 +912,10 @@ std::variant<MapCount, MapError> CountMaps(const MapRequest& request, ProgressSi
     const Merged merged = merge(std::get<std::vector<ThreadCount>>(counted), mapSource.leftOut,
                                 &referenceSource.leftOut);
     MapCount out;
-    if (auto error = formMatrix(request, merged.pairs, {}, out))
+    const auto placeOf = [&](bool onMap, double value) {
+        return firstPlaceOf(onMap ? mapSource : referenceSource, w, value);
+    };
+    if (auto error = formMatrix(request, merged.pairs, {}, out, placeOf))
         return *error;
     for (double value : out.classValues) {
         const auto found = merged.mapPixels.find(value);

@@ -207,7 +207,7 @@ TEST_F(MapCountingTest, ClassesGivenOrTooMany) {
          std::vector<double>{1, 2},
          {},
          {},
-         "the map holds 3, which is not among --classes"},
+         "the map holds 3 at row 0, column 3 (counted from 0), which is not among --classes"},
         {"byte_values_beyond_254_classes",
          grid(16, 16, many),
          grid(16, 16, many),
@@ -445,19 +445,24 @@ TEST_F(MapCountingTest, PointReferenceRefusals) {
     struct Row {
         const char* name;
         std::string layer, field;
-        const char* message;
+        std::optional<std::vector<double>> classes;
+        std::string message;
     };
     const Row rows[] = {
-        {"two_layers_none_chosen", "", "class", "has 2 layers (first, second)"},
-        {"polygon", "first", "class", "feature 2 of"},
-        {"class_not_whole", "second", "class", "has the class 1.5"},
-        {"no_such_field", "second", "kind", "has no field kind"},
-        {"no_such_layer", "third", "class", "has no layer third"},
+        {"two_layers_none_chosen", "", "class", {}, "has 2 layers (first, second)"},
+        {"polygon", "first", "class", {}, "feature 2 of"},
+        {"class_not_whole", "second", "class", {}, "has the class 1.5"},
+        {"no_such_field", "second", "kind", {}, "has no field kind"},
+        {"no_such_layer", "third", "class", {}, "has no layer third"},
+        {"map_value_outside_classes", "first", "class", std::vector<double>{2, 3},
+         "feature 1 of " + request.referencePath +
+             ": the map holds 1, which is not among --classes"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         request.referenceLayer = row.layer;
         request.referenceField = row.field;
+        request.classes = row.classes;
         const MapError e = refused(request);
         EXPECT_EQ(e.kind, MapError::BadInput);
         EXPECT_NE(e.message.find(row.message), std::string::npos) << e.message;
