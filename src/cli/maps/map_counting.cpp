@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <unordered_map>
 
@@ -104,6 +105,12 @@ BandKind kindOf(GDALDataType type) {
     return BandKind::Other;
 }
 
+// What a side's indexer says when it runs out of slots; the count of classes
+// is then found by reading that side once more.
+std::string tooManyClasses(const std::string& side) {
+    return "the " + side + " holds more than 254 classes";
+}
+
 // Turns the values of one side into slots, remembering each slot's value. Slots
 // are given in the order values are first met, so each thread has its own.
 class SlotIndexer {
@@ -191,7 +198,7 @@ class SlotIndexer {
     bool addSlot(double value, const char* side, std::string& error) {
         if (m_values.size() == Slots) {
             // Two of the 256 may be no-data values; the rest are more than 254 classes.
-            error = std::string("the ") + side + " holds more than 254 classes";
+            error = tooManyClasses(side);
             return false;
         }
         m_values.push_back(value);
@@ -423,6 +430,28 @@ int threadCount(const MapRequest& request, std::size_t chunks) {
         std::min<std::size_t>(static_cast<std::size_t>(threads), std::max<std::size_t>(chunks, 1)));
 }
 
+// The number of distinct valid values in the window, read once more, row by row:
+// only to name how many classes a side that has too many holds.
+std::size_t classesIn(const BandSource& source, const PixelWindow& window) {
+    GDALDatasetUniquePtr data = openDataset(source.path, GDAL_OF_RASTER);
+    if (!data)
+        return 0;
+    GDALRasterBand* band = data->GetRasterBand(source.band);
+    std::set<double> values;
+    std::vector<double> row(static_cast<std::size_t>(window.xSize));
+    for (std::int64_t y = window.yOffset; y < window.yOffset + window.ySize; ++y) {
+        if (band->RasterIO(GF_Read, static_cast<int>(window.xOffset), static_cast<int>(y),
+                           static_cast<int>(window.xSize), 1, row.data(),
+                           static_cast<int>(window.xSize), 1, GDT_Float64, 0, 0,
+                           nullptr) != CE_None)
+            break;
+        for (double v : row)
+            if (!std::isnan(v) && !source.leftOut.contains(v))
+                values.insert(v);
+    }
+    return values.size();
+}
+
 // Runs countChunks on the chunks of `window` in as many threads as asked.
 std::variant<std::vector<ThreadCount>, MapError>
 countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSource& map,
@@ -442,6 +471,13 @@ countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSou
                 countChunks(shared, map, reference, rowArea, results[static_cast<std::size_t>(t)]);
             });
         countChunks(shared, map, reference, rowArea, results[0]);
+    }
+    if (shared.error && reference != nullptr) {
+        for (const BandSource* side : {&map, reference})
+            if (shared.error->message == tooManyClasses(side == &map ? "map" : "reference"))
+                shared.error->message = "the " + std::string(side == &map ? "map" : "reference") +
+                                        " holds " + std::to_string(classesIn(*side, window)) +
+                                        " classes; at most 254 are allowed";
     }
     if (shared.error)
         return *shared.error;
