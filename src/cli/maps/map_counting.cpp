@@ -472,12 +472,14 @@ countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSou
             });
         countChunks(shared, map, reference, rowArea, results[0]);
     }
-    if (shared.error && reference != nullptr) {
-        for (const BandSource* side : {&map, reference})
-            if (shared.error->message == tooManyClasses(side == &map ? "map" : "reference"))
-                shared.error->message = "the " + std::string(side == &map ? "map" : "reference") +
-                                        " holds " + std::to_string(classesIn(*side, window)) +
+    if (shared.error) {
+        for (const BandSource* side : {&map, reference}) {
+            const std::string name = side == &map ? "map" : "reference";
+            if (side != nullptr && shared.error->message == tooManyClasses(name))
+                shared.error->message = "the " + name + " holds " +
+                                        std::to_string(classesIn(*side, window)) +
                                         " classes; at most 254 are allowed";
+        }
     }
     if (shared.error)
         return *shared.error;
