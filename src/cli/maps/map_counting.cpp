@@ -795,6 +795,7 @@ std::variant<MapCount, MapError> countPoints(const MapRequest& request, GDALData
     std::map<PairKey, std::uint64_t> pairs;
     const LeftOutValues referenceLeftOut{std::nullopt, request.nodata};
     layer->ResetReading();
+    CPLErrorReset();
     for (const OGRFeatureUniquePtr& feature : *layer) {
         const OGRGeometry* geometry = feature->GetGeometryRef();
         if (geometry == nullptr || wkbFlatten(geometry->getGeometryType()) != wkbPoint)
@@ -847,6 +848,9 @@ std::variant<MapCount, MapError> countPoints(const MapRequest& request, GDALData
                                     ClassLabel(v) + ", which is not among --classes");
         ++pairs[{value, *referenceValue}];
     }
+    // The layer's features end early, without a word, where one cannot be read.
+    if (CPLGetLastErrorType() >= CE_Failure)
+        return readError(request.referencePath, gdalReason());
 
     auto areas = pixelAreasOf(map);
     if (auto* error = std::get_if<MapError>(&areas))

@@ -528,6 +528,19 @@ TEST_F(MapCountingTest, ReadErrorMidwayGivesGdalsMessageAndNoCounts) {
     }
     request.mapPath = path("missing.tif");
     EXPECT_EQ(refused(request).kind, MapError::ReadError);
+
+    // A layer of points cut short.
+    std::vector<PointSpec> points(5000, PointSpec{500005, 3999995, "1"});
+    request.mapPath = raster("small.tif", small(SmallMap));
+    request.referencePath = path("points.gpkg");
+    request.referenceField = "class";
+    ASSERT_TRUE(WritePoints(request.referencePath, "samples", 32632, points));
+    std::filesystem::resize_file(request.referencePath,
+                                 std::filesystem::file_size(request.referencePath) * 9 / 10);
+    const MapError cut = refused(request);
+    EXPECT_EQ(cut.kind, MapError::ReadError);
+    EXPECT_EQ(cut.message.rfind("cannot read " + request.referencePath + ": ", 0), 0u)
+        << cut.message;
 }
 
 // More than 2^32 pairs in one cell, from a VRT that repeats a 1000 x 1000 pair

@@ -75,7 +75,7 @@ inline bool WritePoints(const std::string& path, const std::string& layerName, i
     if (layer == nullptr)
         return false;
     OGRFieldDefn field("class", integerField ? OFTInteger : OFTString);
-    if (layer->CreateField(&field) != OGRERR_NONE)
+    if (layer->CreateField(&field) != OGRERR_NONE || layer->StartTransaction() != OGRERR_NONE)
         return false;
     for (std::size_t i = 0; i < points.size(); ++i) {
         OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer->GetLayerDefn()));
@@ -97,7 +97,7 @@ inline bool WritePoints(const std::string& path, const std::string& layerName, i
         if (layer->CreateFeature(feature.get()) != OGRERR_NONE)
             return false;
     }
-    return true;
+    return layer->CommitTransaction() == OGRERR_NONE;
 }
 
 } // namespace brennic::test
