@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <set>
 #include <thread>
 #include <unordered_map>
@@ -464,13 +465,19 @@ countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSou
     shared.progress = &progress;
     const int threads = threadCount(request, shared.chunks.size());
     std::vector<ThreadCount> results(static_cast<std::size_t>(threads));
+    // Memory running out in a thread ends the count as a failure, never the process.
+    const auto share = [&](std::size_t t) {
+        try {
+            countChunks(shared, map, reference, rowArea, results[t]);
+        } catch (const std::bad_alloc&) {
+            shared.fail(MapError{MapError::ReadError, "out of memory"});
+        }
+    };
     {
         std::vector<std::jthread> workers;
         for (int t = 1; t < threads; ++t)
-            workers.emplace_back([&, t] {
-                countChunks(shared, map, reference, rowArea, results[static_cast<std::size_t>(t)]);
-            });
-        countChunks(shared, map, reference, rowArea, results[0]);
+            workers.emplace_back(share, static_cast<std::size_t>(t));
+        share(0);
     }
     if (shared.error) {
         for (const BandSource* side : {&map, reference}) {
