@@ -170,51 +170,76 @@ template <typename Sink> class LabelSplitter {
   public:
     // `fieldWord` names a field in messages: "label" or "rating".
     LabelSplitter(char decimalSeparator, std::string_view fieldWord, Sink& sink)
-        : m_commaDelimits(decimalSeparator != ','), m_word(fieldWord), m_sink(sink) {}
+        : m_word(fieldWord), m_sink(sink) {
+        m_class.fill(Other);
+        for (unsigned char c : {' ', '\v', '\f'})
+            m_class[c] = Blank;
+        for (unsigned char c : {'\t', ';'})
+            m_class[c] = Delimiter;
+        if (decimalSeparator != ',')
+            m_class[static_cast<unsigned char>(',')] = Delimiter;
+        m_class[static_cast<unsigned char>('"')] = Quote;
+        m_class[static_cast<unsigned char>('\n')] = LineEnd;
+        m_class[static_cast<unsigned char>('\r')] = LineEnd;
+    }
 
     bool take(const char* bytes, std::size_t size) {
         std::size_t i = 0;
         while (i < size) {
             std::size_t end = i;
-            while (end < size && bytes[end] != '\n' && bytes[end] != '\r')
+            while (end < size && kind(bytes[end]) != LineEnd)
                 ++end;
             if (end > i) {
                 m_afterCr = false;
                 if (m_line.size() + (end - i) > MaxLineText)
                     return refuse("line " + std::to_string(m_lineNumber) + " is longer than " +
                                   std::to_string(MaxLineText) + " bytes");
-                m_line.append(bytes + i, end - i);
             }
-            if (end == size)
+            if (end == size) { // the line goes on in the next piece
+                m_line.append(bytes + i, end - i);
                 break;
+            }
             const bool secondHalfOfCrLf = bytes[end] == '\n' && m_afterCr;
             m_afterCr = bytes[end] == '\r';
+            if (!secondHalfOfCrLf) {
+                // A line that lies whole in this piece is split where it lies.
+                bool ok = false;
+                if (m_line.empty()) {
+                    ok = endLine(std::string_view(bytes + i, end - i));
+                } else {
+                    m_line.append(bytes + i, end - i);
+                    ok = endLine(m_line);
+                    m_line.clear();
+                }
+                if (!ok)
+                    return false;
+            }
             i = end + 1;
-            if (!secondHalfOfCrLf && !endLine())
-                return false;
         }
         return true;
     }
-    bool finish() { return m_line.empty() || endLine(); }
+    bool finish() {
+        const bool ok = m_line.empty() || endLine(m_line);
+        m_line.clear();
+        return ok;
+    }
     const std::string& error() const { return m_error.empty() ? m_sink.error() : m_error; }
 
   private:
+    enum : unsigned char { Other, Blank, Delimiter, Quote, LineEnd };
+
+    unsigned char kind(char c) const { return m_class[static_cast<unsigned char>(c)]; }
     bool refuse(std::string message) {
         m_error = std::move(message);
         return false;
     }
-    bool isDelimiter(char c) const {
-        return c == '\t' || c == ';' || (c == ',' && m_commaDelimits);
-    }
-    static bool isBlank(char c) { return c == ' ' || c == '\v' || c == '\f'; }
     std::string where(std::size_t column) const {
         return "line " + std::to_string(m_lineNumber) + ", " + std::string(m_word) + " " +
                std::to_string(column);
     }
 
-    bool endLine() {
-        const bool ok = splitLine(m_line);
-        m_line.clear();
+    bool endLine(std::string_view line) {
+        const bool ok = splitLine(line);
         ++m_lineNumber;
         return ok;
     }
@@ -222,32 +247,32 @@ template <typename Sink> class LabelSplitter {
     bool splitLine(std::string_view line) {
         bool delimited = false, quoted = false;
         for (char c : line) {
-            if (c == '"')
+            const unsigned char k = kind(c);
+            if (k == Quote) {
                 quoted = !quoted;
-            else if (!quoted && isDelimiter(c)) {
+            } else if (k == Delimiter && !quoted) {
                 delimited = true;
                 break;
             }
         }
-        const auto separates = [&](char c) {
-            return delimited ? isDelimiter(c) : isBlank(c) || c == '\t';
-        };
+        // Without a delimiter, blanks separate the fields.
+        const unsigned char separator = delimited ? Delimiter : Blank;
         std::size_t at = 0, column = 0;
         for (;;) {
-            while (at < line.size() && isBlank(line[at]))
+            while (at < line.size() && kind(line[at]) == Blank)
                 ++at;
             if (at == line.size() && !delimited)
                 break;
             ++column;
             std::string_view field;
-            if (at < line.size() && line[at] == '"') {
+            if (at < line.size() && kind(line[at]) == Quote) {
                 m_field.clear();
                 for (++at;; ++at) {
                     if (at == line.size())
                         return refuse(where(column) +
                                       " opens a quote that its line does not close");
-                    if (line[at] == '"') {
-                        if (at + 1 < line.size() && line[at + 1] == '"')
+                    if (kind(line[at]) == Quote) {
+                        if (at + 1 < line.size() && kind(line[at + 1]) == Quote)
                             ++at;
                         else
                             break;
@@ -255,16 +280,22 @@ template <typename Sink> class LabelSplitter {
                     m_field += line[at];
                 }
                 ++at;
-                while (at < line.size() && isBlank(line[at]))
+                while (at < line.size() && kind(line[at]) == Blank)
                     ++at;
-                if (at < line.size() && !separates(line[at]))
+                if (at < line.size() && kind(line[at]) != separator)
                     return refuse(where(column) + " has text after its closing quote");
                 field = m_field;
             } else {
                 const std::size_t start = at;
-                while (at < line.size() && !separates(line[at]))
-                    ++at;
-                field = TrimBlanks(line.substr(start, at - start));
+                std::size_t last = at; // just past the last byte that is not a blank
+                for (; at < line.size(); ++at) {
+                    const unsigned char k = kind(line[at]);
+                    if (k == separator)
+                        break;
+                    if (k != Blank)
+                        last = at + 1;
+                }
+                field = line.substr(start, last - start);
             }
             if (field.size() > MaxCellText)
                 return refuse(where(column) + " is longer than " + std::to_string(MaxCellText) +
@@ -280,12 +311,12 @@ template <typename Sink> class LabelSplitter {
         return m_sink.lineEnd(column, m_lineNumber);
     }
 
-    const bool m_commaDelimits;
     std::string_view m_word;
     Sink& m_sink;
+    std::array<unsigned char, 256> m_class{};
     std::uint64_t m_lineNumber = 1;
     bool m_afterCr = false;
-    std::string m_line;  // the line being read
+    std::string m_line;  // a line that began in an earlier piece of the input
     std::string m_field; // a quoted field without its quotes
     std::string m_error;
 };
