@@ -263,16 +263,22 @@ TEST_F(MapCountingTest, LayoutsAndThreadsGiveTheSameCounts) {
                 ++expected[{m, r}];
         }
     }
+    const std::vector<std::string> tiled{"TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256"};
     struct Row {
         const char* name;
-        std::vector<std::string> options;
+        std::vector<std::string> options, referenceOptions;
         int threads;
     };
     const Row rows[] = {
-        {"striped_one_thread", {}, 1},
-        {"striped_three_threads", {}, 3},
-        {"tiled", {"TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256"}, 2},
-        {"tiled_deflate", {"TILED=YES", "BLOCKXSIZE=128", "BLOCKYSIZE=128", "COMPRESS=DEFLATE"}, 3},
+        {"striped_one_thread", {}, {}, 1},
+        {"striped_three_threads", {}, {}, 3},
+        {"tiled", tiled, tiled, 2},
+        {"tiled_deflate",
+         {"TILED=YES", "BLOCKXSIZE=128", "BLOCKYSIZE=128", "COMPRESS=DEFLATE"},
+         {"TILED=YES", "BLOCKXSIZE=128", "BLOCKYSIZE=128", "COMPRESS=DEFLATE"},
+         3},
+        {"tiled_map_striped_reference", tiled, {"COMPRESS=LZW"}, 2},
+        {"striped_map_tiled_reference", {}, tiled, 2},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -281,6 +287,7 @@ TEST_F(MapCountingTest, LayoutsAndThreadsGiveTheSameCounts) {
         MapRequest request;
         request.mapPath = raster("map.tif", spec);
         spec.values = reference;
+        spec.creationOptions = row.referenceOptions;
         request.referencePath = raster("ref.tif", spec);
         request.threads = row.threads;
         const MapCount c = counted(request);
