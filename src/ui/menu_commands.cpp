@@ -79,9 +79,14 @@ void FrmBrennic::SaveAs() {
         return;
     }
     if (const auto error = CopyFileReplacing(m_state.ResultPath, chosen->toStdString(), files())) {
-        m_services.messages.Show(QStringLiteral("The results were not saved to %1: %2.")
-                                     .arg(*chosen, text(DescribeFileError(*error))),
-                                 title, MessageBoxes::Icon::Critical);
+        // The chosen path is named once, at the start; a failure to read Result.txt
+        // names that file as well.
+        const QString why = error->path != chosen->toStdString() ? text(DescribeFileError(*error))
+                            : error->operation.empty() ? QStringLiteral("it is not a regular file")
+                                                       : text(error->reason);
+        m_services.messages.Show(
+            QStringLiteral("The results were not saved to %1: %2.").arg(*chosen, why), title,
+            MessageBoxes::Icon::Critical);
         return;
     }
     m_statusBar1->setSimpleText(QStringLiteral("The contents of ") + text(m_state.ResultPath) +

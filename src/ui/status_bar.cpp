@@ -18,12 +18,17 @@ class StatusBar::Panel final : public QFrame {
     void setText(const QString& text) {
         m_text = text;
         update();
+        bar().refreshToolTip();
     }
     QString shownText() const {
         return fontMetrics().elidedText(m_text, Qt::ElideMiddle, textRect().width());
     }
 
   protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QFrame::resizeEvent(event);
+        bar().refreshToolTip();
+    }
     void paintEvent(QPaintEvent* event) override {
         QFrame::paintEvent(event);
         QPainter painter(this);
@@ -32,6 +37,7 @@ class StatusBar::Panel final : public QFrame {
     }
 
   private:
+    StatusBar& bar() const { return *static_cast<StatusBar*>(parentWidget()); }
     // Inside the frame, with the indent a framed label keeps: half an "x".
     QRect textRect() const {
         const int indent = fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2;
@@ -54,7 +60,13 @@ QString StatusBar::SimpleText() const {
 
 void StatusBar::setSimpleText(const QString& text) {
     m_panel->setText(text);
-    setToolTip(text);
+}
+
+void StatusBar::refreshToolTip() {
+    // Only a shortened text needs its whole self at hand; a text that fits would
+    // just repeat itself under the pointer.
+    const QString& text = m_panel->text();
+    setToolTip(shownText() == text ? QString() : text);
 }
 
 QString StatusBar::shownText() const {
