@@ -48,6 +48,7 @@ QWidget* addLine(QWidget* parent, const char* name, QRect pixels, QColor colour)
     setInk(line, QPalette::Window, colour);
     line->setAutoFillBackground(true);
     line->setGeometry(pixels);
+    line->setAccessibleName(QStringLiteral("Separator")); // what a screen reader calls it
     return line;
 }
 
@@ -81,6 +82,7 @@ void FrmAbout::createWidgets(double logicalDpi) {
     picIcon->setPixmap(ui::PngPicture(ProgramIconPath()));
     picIcon->move(twips.px(240), twips.px(240));
     picIcon->adjustSize(); // the picture box sizes itself to its picture
+    picIcon->setAccessibleName(QStringLiteral("Program icon"));
 
     auto addLabel = [&](const char* name, QRect box, const QString& text,
                         QColor colour = Qt::black) {

@@ -3,6 +3,7 @@
 // as any window is open.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
@@ -209,4 +210,23 @@ TEST(FrmAbout, TextsStayReadableInADarkPalette) {
         }
     }
     QApplication::setPalette(light);
+}
+
+// A screen reader finds a name on every control of the window.
+TEST(FrmAbout, ScreenReaderNamesEveryControl) {
+    standins::AboutStandIns standIns;
+    FrmAbout about({"Brennic", 1, 0, 2}, kScreen, standIns.services());
+    // clang-format off
+    const std::pair<const char*, QString> names[] = {
+        {"picIcon", "Program icon"}, {"lblTitle", "Brennic"}, {"lblVersion", "Version 1.0.2"},
+        {"Line1_0", "Separator"}, {"Line1_1", "Separator"}, {"cmdOK", "OK"},
+        {"cmdSysInfo", "System Info..."}};
+    // clang-format on
+    for (const auto& [widget, name] : names) {
+        SCOPED_TRACE(widget);
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(
+            about.findChild<QWidget*>(QString::fromLatin1(widget)));
+        ASSERT_NE(face, nullptr);
+        EXPECT_EQ(face->text(QAccessible::Name), name);
+    }
 }
