@@ -12,6 +12,8 @@
 #include <QPalette>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <algorithm>
+#include <cmath>
 
 namespace brennic::ui {
 namespace {
