@@ -39,6 +39,7 @@ TEST(HelpPage, FitsTheHelpWindowWithoutScrollingSideways) {
     brennic::ui::HelpWindow help(QStringLiteral(BRENNIC_HELP_PAGE), 96.0, nullptr);
     help.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&help));
+    QTest::qWait(200); // the layout settles once the vertical scroll bar is in
     ASSERT_EQ(help.width(), 640);
     EXPECT_EQ(help.horizontalScrollBar()->maximum(), 0);
 }
