@@ -3,10 +3,12 @@
 // handlers: load, OK and System Info.
 #include "frm_about.h"
 
+#include <QEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <cmath>
 
 #include "design_font.h"
 #include "png_picture.h"
@@ -22,6 +24,23 @@ void setInk(QWidget* widget, QPalette::ColorRole role, QColor colour) {
     widget->setPalette(palette);
 }
 
+// The design's window colour on a light desktop (the system's button face), which
+// its fixed black and dark red text was chosen against.
+const QColor DesignFace(240, 240, 240);
+
+// WCAG 2 contrast of two colours, 1 to 21.
+double contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 // One Line1 control: a horizontal line as a strip of its colour.
 QWidget* addLine(QWidget* parent, const char* name, QRect pixels, QColor colour) {
     auto* line = new QWidget(parent);
@@ -29,6 +48,7 @@ QWidget* addLine(QWidget* parent, const char* name, QRect pixels, QColor colour)
     setInk(line, QPalette::Window, colour);
     line->setAutoFillBackground(true);
     line->setGeometry(pixels);
+    line->setAccessibleName(QStringLiteral("Separator")); // what a screen reader calls it
     return line;
 }
 
@@ -62,6 +82,7 @@ void FrmAbout::createWidgets(double logicalDpi) {
     picIcon->setPixmap(ui::PngPicture(ProgramIconPath()));
     picIcon->move(twips.px(240), twips.px(240));
     picIcon->adjustSize(); // the picture box sizes itself to its picture
+    picIcon->setAccessibleName(QStringLiteral("Program icon"));
 
     auto addLabel = [&](const char* name, QRect box, const QString& text,
                         QColor colour = Qt::black) {
@@ -75,10 +96,11 @@ void FrmAbout::createWidgets(double logicalDpi) {
     };
     m_lblTitle = addLabel("lblTitle", twips.rect(1050, 240, 3885, 480), QString());
     m_lblVersion = addLabel("lblVersion", twips.rect(1050, 780, 3885, 225), QString());
-    addLabel("lblDescription", twips.rect(1050, 1125, 3885, 1170),
-             QStringLiteral("This software is designed to provide a Kappa statistic to estimate "
-                            "'how much better --or worse-- a classification performed, relative "
-                            "to chance alone'.  I hope it is helpful."));
+    QLabel* description = addLabel(
+        "lblDescription", twips.rect(1050, 1125, 3885, 1170),
+        QStringLiteral("This software is designed to provide a Kappa statistic to estimate "
+                       "'how much better --or worse-- a classification performed, relative "
+                       "to chance alone'.  I hope it is helpful."));
 
     // The etched separator: a white line two pixels wide under a grey one.
     addLine(this, "Line1_0",
@@ -86,10 +108,11 @@ void FrmAbout::createWidgets(double logicalDpi) {
     addLine(this, "Line1_1", QRect(twips.px(90), twips.px(2445), twips.px(5654) - twips.px(90), 1),
             QColor(128, 128, 128));
 
-    addLabel("lblDisclaimer", twips.rect(255, 2625, 3870, 825),
-             QStringLiteral("Warning: This software is a beta version. No warranties, guarantees, "
-                            "or support is available."),
-             QColor(192, 0, 0));
+    QLabel* disclaimer = addLabel(
+        "lblDisclaimer", twips.rect(255, 2625, 3870, 825),
+        QStringLiteral("Warning: This software is a beta version. No warranties, guarantees, "
+                       "or support is available."),
+        QColor(192, 0, 0));
 
     m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
     m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -102,8 +125,30 @@ void FrmAbout::createWidgets(double logicalDpi) {
     m_cmdSysInfo->setGeometry(twips.rect(4260, 3075, 1245, 345));
     connect(m_cmdSysInfo, &QPushButton::clicked, this, &FrmAbout::SysInfo);
 
+    m_inkedLabels = {m_lblTitle, m_lblVersion, description, disclaimer};
+    keepInksReadable();
+
     setTabOrder(m_cmdOK, m_cmdSysInfo);
     m_cmdOK->setFocus();
+}
+
+void FrmAbout::keepInksReadable() {
+    // The texts keep their designed colours. Where the window's colour from the
+    // palette (a dark one) leaves such a text below 4.5:1, the label gets the
+    // design's light window colour behind it instead.
+    const QColor window = palette().color(QPalette::Window);
+    for (QLabel* label : m_inkedLabels) {
+        const bool readable = contrast(label->palette().color(QPalette::WindowText), window) >= 4.5;
+        if (!readable)
+            setInk(label, QPalette::Window, DesignFace);
+        label->setAutoFillBackground(!readable);
+    }
+}
+
+void FrmAbout::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && !m_inkedLabels.empty())
+        keepInksReadable();
 }
 
 void FrmAbout::load() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <vector>
 
 #include "app_facts.h"
 #include "screen_facts.h"
@@ -24,8 +25,12 @@ class FrmAbout : public QDialog {
     void Ok();
     void SysInfo();
 
+  protected:
+    void changeEvent(QEvent* event) override;
+
   private:
     void createWidgets(double logicalDpi);
+    void keepInksReadable();
     void load();
 
     AppFacts m_facts;
@@ -34,6 +39,7 @@ class FrmAbout : public QDialog {
     QLabel* m_lblVersion = nullptr;
     QPushButton* m_cmdOK = nullptr;
     QPushButton* m_cmdSysInfo = nullptr;
+    std::vector<QLabel*> m_inkedLabels; // the texts whose colour the design fixes
 };
 
 } // namespace brennic::startup

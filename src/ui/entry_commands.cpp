@@ -60,6 +60,9 @@ void FrmBrennic::EnterCommand() {
         }
     }
     m_txtInput->setFocus();
+    // The text stays for Return alone to repeat it, but selected, so that the next
+    // count typed replaces it instead of running on from its end (20, then 205).
+    m_txtInput->selectAll();
 }
 
 void FrmBrennic::TimerStep() {

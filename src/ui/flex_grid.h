@@ -7,8 +7,9 @@
 // Drawn flat: the fixed row and column in the button colours with black lines
 // around every fixed cell, the data cells in the window colours with light grey
 // lines, gray beyond the last cell. The current cell keeps the data colours and
-// is outlined by a dotted focus rectangle; only a selection of more than one
-// cell takes the highlight colours.
+// is outlined by a dotted focus rectangle, solid while the grid has the focus;
+// only a selection of more than one cell takes the highlight colours. Everything
+// is drawn on whole device pixels, so that it is whole at any scale factor.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -93,6 +94,12 @@ class FlexGrid : public QTableView {
   protected:
     void keyboardSearch(const QString&) override {}
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -100,6 +107,7 @@ class FlexGrid : public QTableView {
 
   private:
     void keepCurrentInside();
+    void wholeCellsAtTheEnd();
     void showCurrent();
 
     FlexGridModel m_model;

@@ -65,22 +65,29 @@ void FrmBrennic::createWidgets() {
     m_text1->setObjectName(QStringLiteral("Text1"));
     m_text1->setGeometry(t.rect(120, 960, 540, 375));
     m_text1->setToolTip(QStringLiteral("The Matrix Dimensions box"));
+    // A screen reader names each control by its purpose; the heading labels the
+    // size box too.
+    m_text1->setAccessibleName(QStringLiteral("Number of classes"));
+    m_label1->setBuddy(m_text1);
     // Only the user's own edits: the spin control writes with setText.
     connect(m_text1, &QLineEdit::textEdited, this, &FrmBrennic::noteSizeTyped);
 
     m_upDown1 = new UpDown(m_text1, 0, 10, m_client);
     m_upDown1->setObjectName(QStringLiteral("UpDown1"));
     m_upDown1->setGeometry(t.rect(661, 960, 195, 375));
+    m_upDown1->setAccessibleName(QStringLiteral("Step the number of classes"));
 
     m_grid = new FlexGrid(m_client);
     m_grid->setObjectName(QStringLiteral("FlexGrid"));
     m_grid->setGeometry(t.rect(1680, 960, 6015, 3375));
     m_grid->setToolTip(QStringLiteral("The grid"));
+    m_grid->setAccessibleName(QStringLiteral("Error matrix"));
 
     m_txtInput = new QLineEdit(m_client);
     m_txtInput->setObjectName(QStringLiteral("txtInput"));
     m_txtInput->setGeometry(t.rect(3600, 480, 3135, 375));
     m_txtInput->setToolTip(QStringLiteral("The Data Entry box"));
+    m_txtInput->setAccessibleName(QStringLiteral("Count for the current cell"));
     m_txtInput->installEventFilter(this);
 
     QIcon bolt;
@@ -115,6 +122,7 @@ void FrmBrennic::createWidgets() {
     m_statusBar1->setObjectName(QStringLiteral("StatusBar1"));
     m_statusBar1->setSimpleText(QStringLiteral("Brennic correction classification..."));
     m_statusBar1->setFocusPolicy(Qt::NoFocus);
+    m_statusBar1->setAccessibleName(QStringLiteral("Status"));
 
     // The output box lies above every other widget and is hidden until Output view.
     m_rtfBox = new QPlainTextEdit(m_client);
@@ -123,6 +131,8 @@ void FrmBrennic::createWidgets() {
     m_rtfBox->setReadOnly(true);
     m_rtfBox->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_rtfBox->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_rtfBox->setTabChangesFocus(true);
+    m_rtfBox->setAccessibleName(QStringLiteral("Output file"));
     m_rtfBox->hide();
     m_rtfBox->raise();
 }

@@ -85,6 +85,7 @@ class FrmBrennic : public QMainWindow {
     void setTabOrder();
     void loadStep();
     void placeStatusBar();
+    void coverInputControls(bool covered);
     void showInputError(const QString& prompt);
     bool sizeBoxNumber(double& number) const;
     FileSystem& files() const;

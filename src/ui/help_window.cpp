@@ -1,5 +1,6 @@
 #include "help_window.h"
 
+#include <QKeyEvent>
 #include <QUrl>
 
 #include "twips.h"
@@ -19,6 +20,15 @@ HelpWindow::HelpWindow(const QString& path, double logicalDpi, QWidget* owner)
     setSource(QUrl::fromLocalFile(path));
     const Twips t(logicalDpi);
     resize(t.px(9600), t.px(9000));
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event) {
+    // Closed with Escape, like the program's other small windows.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QTextBrowser::keyPressEvent(event);
 }
 
 } // namespace brennic::ui

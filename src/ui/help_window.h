@@ -13,6 +13,9 @@ class HelpWindow final : public QTextBrowser {
     // A window of its own, modeless, closed with `owner` at the latest; it is
     // deleted when it closes. Shows the page at `path`, which must be readable.
     HelpWindow(const QString& path, double logicalDpi, QWidget* owner);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace brennic::ui

@@ -2,10 +2,14 @@
 // file, saving a copy of it, the help, the About window and Exit.
 #include <QAction>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 #include "about_opener.h"
 #include "file_copy.h"
+#include "flex_grid.h"
 #include "frm_brennic.h"
 #include "help_window.h"
 #include "program_starter.h"
@@ -13,6 +17,7 @@
 #include "services.h"
 #include "status_bar.h"
 #include "twips.h"
+#include "up_down.h"
 
 namespace brennic::ui {
 namespace {
@@ -38,6 +43,7 @@ void FrmBrennic::OutputView() {
     m_rtfBox->resize(t.px(7815), t.px(5055));
     m_rtfBox->setVisible(true);
     m_rtfBox->raise();
+    coverInputControls(true);
     m_mnuViewOutput->setChecked(true);
     m_mnuViewInput->setChecked(false);
 
@@ -57,8 +63,23 @@ void FrmBrennic::OutputView() {
         QStringLiteral("For easier viewing, use a spreadsheet like Excel or Quattro Pro"));
 }
 
+void FrmBrennic::coverInputControls(bool covered) {
+    // Under the shown output box the input controls are out of sight: out of the
+    // Tab order and of a screen reader's view too. The focus goes with the view
+    // that is shown.
+    if (covered)
+        m_rtfBox->setFocus();
+    QWidget* const covers[] = {m_label1,   m_text1,    m_upDown1,  m_grid,
+                               m_txtInput, m_cmdEnter, m_cmdApply, m_cmdDoIt};
+    for (QWidget* control : covers)
+        control->setVisible(!covered);
+    if (!covered)
+        m_grid->setFocus();
+}
+
 void FrmBrennic::InputView() {
     m_rtfBox->setVisible(false);
+    coverInputControls(false);
     m_mnuViewInput->setChecked(true);
     m_mnuViewOutput->setChecked(false);
     m_statusBar1->setSimpleText(QStringLiteral("Supply input parameters and data."));
@@ -79,9 +100,14 @@ void FrmBrennic::SaveAs() {
         return;
     }
     if (const auto error = CopyFileReplacing(m_state.ResultPath, chosen->toStdString(), files())) {
-        m_services.messages.Show(QStringLiteral("The results were not saved to %1: %2.")
-                                     .arg(*chosen, text(DescribeFileError(*error))),
-                                 title, MessageBoxes::Icon::Critical);
+        // The chosen path is named once, at the start; a failure to read Result.txt
+        // names that file as well.
+        const QString why = error->path != chosen->toStdString() ? text(DescribeFileError(*error))
+                            : error->operation.empty() ? QStringLiteral("it is not a regular file")
+                                                       : text(error->reason);
+        m_services.messages.Show(
+            QStringLiteral("The results were not saved to %1: %2.").arg(*chosen, why), title,
+            MessageBoxes::Icon::Critical);
         return;
     }
     m_statusBar1->setSimpleText(QStringLiteral("The contents of ") + text(m_state.ResultPath) +

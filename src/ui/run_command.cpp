@@ -112,8 +112,13 @@ void FrmBrennic::DoIt() {
     // A run that made Result.txt new but stopped before its values leaves no
     // figures in it: there is nothing to save until the next complete run.
     if (std::holds_alternative<run::Arithmetic>(outcome) ||
-        (file != nullptr && file->error.previousFileGone))
+        (file != nullptr && file->error.previousFileGone)) {
         m_resultsWritten = false;
+        // The bar must not go on saying that results were written to that file.
+        m_statusBar1->setSimpleText(
+            QStringLiteral("No results: the run stopped before writing its figures to ") +
+            text(m_state.ResultPath) + QStringLiteral("."));
+    }
 
     if (const auto failure = failureMessage(outcome)) {
         m_services.messages.Show(failure->prompt, failure->title, MessageBoxes::Icon::Critical);

@@ -1,7 +1,8 @@
 // StatusBar1: one line of text across the bottom of the window that only the
 // program replaces (pointing at menus does not blank it). A text wider than the
 // bar is drawn with an ellipsis in its middle, so that both its start and the
-// file name at its end stay in sight; the bar's tooltip holds the whole text.
+// file name at its end stay in sight; then, and only then, the bar's tooltip
+// holds the whole text.
 #pragma once
 
 #include <QFrame>
@@ -21,6 +22,7 @@ class StatusBar : public QFrame {
 
   private:
     class Panel;
+    void refreshToolTip();
     Panel* m_panel;
 };
 

@@ -24,6 +24,8 @@ class UpDown : public QWidget {
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     // Steps from the whole number the box shows when it has one within range,
@@ -31,8 +33,9 @@ class UpDown : public QWidget {
     void step(int direction);
 
     QLineEdit* m_buddy;
-    QToolButton* m_up;
-    QToolButton* m_down;
+    class Arrow;
+    Arrow* m_up;
+    Arrow* m_down;
     int m_min;
     int m_max;
     int m_value = 0;

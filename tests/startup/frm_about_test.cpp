@@ -3,12 +3,15 @@
 // as any window is open.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 
 #include "about_window_opener.h"
 #include "test_support.h"
@@ -152,4 +155,78 @@ TEST(AboutWindowOpener, AnOpenAboutWindowKeepsTheProgramRunning) {
     });
     QApplication::exec();
     EXPECT_EQ(steps, std::vector<const char*>{"running_after_main_window_closed"});
+}
+
+namespace {
+
+// WCAG 2 contrast, from the sRGB channels.
+double contrastRatio(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+// The texts keep the colours the design gives them and stay readable (4.5:1 at
+// least) on whatever lies behind them, in a light and in a dark palette; in a
+// light one nothing is added behind them.
+TEST(FrmAbout, TextsStayReadableInADarkPalette) {
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(53, 53, 53));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Button, QColor(53, 53, 53));
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    const QPalette light = QApplication::palette();
+    // clang-format off
+    struct Ink { const char* label; QColor colour; };
+    const Ink inks[] = {{"lblTitle", Qt::black}, {"lblVersion", Qt::black},
+                        {"lblDescription", Qt::black}, {"lblDisclaimer", QColor(192, 0, 0)}};
+    // clang-format on
+    for (const auto& [name, palette] : {std::pair{"light", light}, std::pair{"dark", dark}}) {
+        SCOPED_TRACE(name);
+        QApplication::setPalette(palette);
+        standins::AboutStandIns standIns;
+        FrmAbout about({"Brennic", 1, 0, 2}, kScreen, standIns.services());
+        about.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+        const QImage picture = about.grab().toImage();
+        for (const Ink& ink : inks) {
+            SCOPED_TRACE(ink.label);
+            auto* label = about.findChild<QLabel*>(QString::fromLatin1(ink.label));
+            ASSERT_NE(label, nullptr);
+            EXPECT_EQ(label->palette().color(QPalette::WindowText), ink.colour);
+            // What is drawn behind the text: a pixel of the label's top-right
+            // corner, where no text reaches.
+            const QColor behind = picture.pixelColor(label->geometry().topRight() + QPoint(-1, 1));
+            EXPECT_GE(contrastRatio(ink.colour, behind), 4.5) << behind.name().toStdString();
+            EXPECT_EQ(label->autoFillBackground(), QLatin1String(name) == QLatin1String("dark"));
+        }
+    }
+    QApplication::setPalette(light);
+}
+
+// A screen reader finds a name on every control of the window.
+TEST(FrmAbout, ScreenReaderNamesEveryControl) {
+    standins::AboutStandIns standIns;
+    FrmAbout about({"Brennic", 1, 0, 2}, kScreen, standIns.services());
+    // clang-format off
+    const std::pair<const char*, QString> names[] = {
+        {"picIcon", "Program icon"}, {"lblTitle", "Brennic"}, {"lblVersion", "Version 1.0.2"},
+        {"Line1_0", "Separator"}, {"Line1_1", "Separator"}, {"cmdOK", "OK"},
+        {"cmdSysInfo", "System Info..."}};
+    // clang-format on
+    for (const auto& [widget, name] : names) {
+        SCOPED_TRACE(widget);
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(
+            about.findChild<QWidget*>(QString::fromLatin1(widget)));
+        ASSERT_NE(face, nullptr);
+        EXPECT_EQ(face->text(QAccessible::Name), name);
+    }
 }

@@ -104,6 +104,37 @@ TEST_F(WindowTest, EnterCommandFillsRowByRowAndGivesTheFocusBack) {
     }
 }
 
+// Counts typed one after another as the help tells: each Enter leaves the count
+// selected, so the next one replaces it and Return alone repeats it.
+TEST_F(WindowTest, CountsTypedOneAfterAnotherDoNotRunTogether) {
+    applySize("3");
+    input()->setFocus();
+    // clang-format off
+    struct Step { const char* name; const char* typed; bool button; std::pair<int, int> cell;
+                  const char* written; };
+    const Step steps[] = {
+        {"first_count", "20", false, {1, 1}, "20"},
+        {"second_replaces_first", "5", false, {1, 2}, "5"},
+        {"third_replaces_second", "0", false, {1, 3}, "0"},
+        {"return_alone_repeats", "", false, {2, 1}, "0"},
+        {"by_the_button", "15", true, {2, 2}, "15"},
+        {"after_the_button", "2", false, {2, 3}, "2"}};
+    // clang-format on
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        QTest::keyClicks(input(), step.typed);
+        window->TimerStep();
+        if (step.button)
+            click("cmdEnter");
+        else
+            QTest::keyClick(input(), Qt::Key_Return);
+        EXPECT_EQ(grid()->cellText(step.cell.first, step.cell.second), step.written);
+        EXPECT_EQ(input()->text(), step.written);
+        EXPECT_EQ(input()->selectedText(), step.written);
+        EXPECT_EQ(window->focusWidget(), input());
+    }
+}
+
 TEST_F(WindowTest, TimerRaisesTheSizeToTwoUnlessTypedSinceTheLastTick) {
     // Steps in order, with the focus in the size box or elsewhere: "set X" writes
     // the text as the program does, "type X" types keys at the end of the box,

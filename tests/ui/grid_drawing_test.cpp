@@ -79,5 +79,76 @@ TEST_F(WindowTest, GridDrawsFlatFixedCellsGreyLinesAndADottedCurrentCell) {
     EXPECT_EQ(current(), std::make_pair(1, 1));
 }
 
+// The current cell's outline: dotted in the text colour while the focus is
+// elsewhere (where the next count goes), solid in the highlight colour while the
+// grid has the focus (where the keys go), and kept inside a highlighted range.
+TEST_F(WindowTest, CurrentCellOutlineShowsTheFocusAndStaysInsideARange) {
+    ASSERT_TRUE(active);
+    fill(2, {"11", "12", "21", "22"});
+    FlexGrid& g = *grid();
+    const QPalette colours = QApplication::palette(&g);
+    auto cell = [&](int row, int col) { return g.visualRect(g.model()->index(row - 1, col - 1)); };
+    // Pixels of `colour` down the left edge of a cell, inside its lines.
+    auto edge = [&](const QImage& image, const QRect& box, QPalette::ColorRole colour) {
+        int found = 0;
+        for (int y = box.top(); y < box.bottom(); ++y)
+            found += image.pixelColor(box.left(), y) == colours.color(colour);
+        return found;
+    };
+    const int height = cell(1, 1).height() - 1; // inside the line under the cell
+
+    g.setRow(1);
+    g.setCol(1);
+    input()->setFocus();
+    QImage image = g.viewport()->grab().toImage();
+    EXPECT_GT(edge(image, cell(1, 1), QPalette::Text), 0);
+    EXPECT_LT(edge(image, cell(1, 1), QPalette::Text), height); // dotted
+    EXPECT_EQ(edge(image, cell(1, 1), QPalette::Highlight), 0);
+
+    g.setFocus();
+    image = g.viewport()->grab().toImage();
+    EXPECT_EQ(edge(image, cell(1, 1), QPalette::Highlight), height); // solid
+    EXPECT_EQ(edge(image, cell(2, 1), QPalette::Highlight), 0);
+
+    // A range dragged from (1, 1) to (2, 2): the current cell (1, 1) keeps its
+    // outline, in the highlight's text colour.
+    QTest::mousePress(g.viewport(), Qt::LeftButton, {}, cell(1, 1).center());
+    QTest::mouseMove(g.viewport(), cell(2, 2).center());
+    QTest::mouseRelease(g.viewport(), Qt::LeftButton, {}, cell(2, 2).center());
+    input()->setFocus();
+    image = g.viewport()->grab().toImage();
+    EXPECT_GT(edge(image, cell(1, 1), QPalette::HighlightedText), 0);
+    EXPECT_EQ(edge(image, cell(2, 1), QPalette::HighlightedText), 0);
+    EXPECT_EQ(image.pixelColor(cell(2, 1).center() + QPoint(20, 3)),
+              colours.color(QPalette::Highlight));
+}
+
+// Scrolled to its end, the grid shows whole columns and rows beside the fixed ones,
+// as everywhere else: no sliver of a cell that looks empty, no second heading line.
+TEST_F(WindowTest, ScrolledToTheEndTheGridShowsWholeCells) {
+    for (int n : {10, 254}) {
+        SCOPED_TRACE(n);
+        applySize(QString::number(n));
+        FlexGrid& g = *grid();
+        g.setRow(n);
+        g.setCol(n);
+        QApplication::processEvents();
+        const int firstColumn = g.columnAt(0), firstRow = g.rowAt(0);
+        EXPECT_GT(firstColumn, 0);
+        EXPECT_EQ(g.columnViewportPosition(firstColumn), 0);
+        EXPECT_EQ(g.rowViewportPosition(firstRow), 0);
+        // The last cell is in sight, whole.
+        const QRect last = g.visualRect(g.model()->index(n - 1, n - 1));
+        EXPECT_TRUE(g.viewport()->rect().contains(last));
+        // One black line between the corner and the first heading in sight.
+        const QImage image = g.grab().toImage();
+        const QRect heading = g.horizontalHeader()->geometry();
+        int black = 0;
+        for (int x = heading.left() - 3; x < heading.left() + 4; ++x)
+            black += image.pixelColor(x, heading.center().y()) == QColor(Qt::black);
+        EXPECT_EQ(black, 1);
+    }
+}
+
 } // namespace
 } // namespace brennic::ui::test

@@ -113,7 +113,8 @@ TEST_F(WindowTest, StatusTextWiderThanTheBarLosesItsMiddleNotItsFileName) {
         window->resize(row.windowWidth, window->height());
         QApplication::processEvents();
         EXPECT_EQ(bar->SimpleText(), row.text);
-        EXPECT_EQ(bar->toolTip(), row.text);
+        // Only a shortened text is shown whole under the pointer.
+        EXPECT_EQ(bar->toolTip(), row.shortened ? row.text : QString());
         const QString shown = bar->shownText();
         if (!row.shortened) {
             EXPECT_EQ(shown, row.text);

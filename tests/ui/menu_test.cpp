@@ -134,6 +134,32 @@ TEST_F(WindowTest, SaveAsCopiesOnlyAFileWithItsFigures) {
     }
 }
 
+// A copy that cannot be written names the chosen path once, with the system's
+// reason.
+TEST_F(WindowTest, SaveAsFailureNamesThePathOnce) {
+    runWorkedExample();
+    writeFile(dir + "/a file", "not a folder");
+    ASSERT_TRUE(QDir().mkpath(dir + "/a folder.csv"));
+    const struct {
+        const char* name;
+        QString chosen;
+        QString reason;
+    } rows[] = {
+        {"missing_folder", dir + "/missing/copy.csv", "No such file or directory"},
+        {"through_a_file", dir + "/a file/copy.csv", "Not a directory"},
+        {"onto_a_folder", dir + "/a folder.csv", "it is not a regular file"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        s->shown.clear();
+        s->answer = row.chosen;
+        menu("mnuFileSaveAs")->trigger();
+        ASSERT_EQ(s->shown.size(), 1u);
+        EXPECT_EQ(s->shown[0].prompt,
+                  "The results were not saved to " + row.chosen + ": " + row.reason + ".");
+    }
+}
+
 // The program's help windows among all top-level windows.
 std::vector<QTextBrowser*> helpWindows() {
     std::vector<QTextBrowser*> found;

@@ -6,6 +6,11 @@
 namespace brennic::ui::test {
 namespace {
 
+QString noFigures(const QString& programDirectory) {
+    return "No results: the run stopped before writing its figures to " + programDirectory + Sep +
+           "Result.txt.";
+}
+
 TEST_F(WindowTest, WorkedExampleTypedAndRunTwice) {
     // A program in a root directory: its path text ends in the separator.
     for (const QString& programDirectory : {dir, dir + "/"}) {
@@ -67,7 +72,8 @@ TEST_F(WindowTest, RunThatStopsTellsWhyAndKeepsTheLastResults) {
         EXPECT_EQ(readFile(resultPath()), stop.title == kappa ? HeaderLine
                                           : stop.ran          ? WorkedExampleFile
                                                               : "previous");
-        EXPECT_EQ(status(), stop.ran ? before : LoadText);
+        // A file left with its header alone is not reported as holding results.
+        EXPECT_EQ(status(), stop.title == kappa ? noFigures(dir) : stop.ran ? before : LoadText);
         EXPECT_EQ(enabled("mnuViewOutput"), stop.ran);
         commit("9");
         EXPECT_EQ(grid()->cellText(stop.cell.first, stop.cell.second), "9");
@@ -98,6 +104,34 @@ TEST_F(WindowTest, UnwritableResultPathIsReported) {
     EXPECT_NE(prompt.find("No such file or directory"), std::string::npos) << prompt;
     EXPECT_EQ(status(), LoadText);
     EXPECT_FALSE(enabled("mnuViewOutput"));
+}
+
+// The status text after a run that stopped at the file: it must never say that
+// results were written while Result.txt holds none of them.
+TEST_F(WindowTest, StatusTextTellsWhenTheFileHoldsNoFigures) {
+    using Op = brennic::test::FailingFiles::Op;
+    const QString written = "Results have been written to " + dir + Sep + "Result.txt.";
+    const struct {
+        const char* name;
+        Op failing; // fails in the second run, the `nth` time it is done
+        int nth;
+        bool figuresGone; // the file of the first run is gone
+    } rows[] = {
+        {"header_not_written", Op::Write, 1, true},
+        {"header_not_closed", Op::Close, 2, true}, // the first closes the old file, untouched
+        {"old_file_not_deleted", Op::Delete, 1, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        open(dir);
+        runWorkedExample();
+        ASSERT_EQ(status(), written);
+        files.failAt(row.failing, row.nth, ENOSPC);
+        click("cmdDoIt");
+        ASSERT_EQ(s->shown.size(), 1u);
+        EXPECT_EQ(status(), row.figuresGone ? noFigures(dir) : written);
+        EXPECT_EQ(readFile(resultPath()) == WorkedExampleFile, !row.figuresGone);
+    }
 }
 
 } // namespace
