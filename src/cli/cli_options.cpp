@@ -247,9 +247,9 @@ constexpr std::array Table{
 const OptionSpec* findOption(std::string_view name) {
     if (name == "-h")
         name = HelpOption;
-    for (const OptionSpec& spec : Table)
-        if (spec.name == name)
-            return &spec;
+    for (const OptionSpec& entry : Table)
+        if (entry.name == name)
+            return &entry;
     return nullptr;
 }
 
@@ -274,11 +274,11 @@ Outcome chooseInput(Options& options, std::string_view name) {
     return std::nullopt;
 }
 
-// The options that choose an input `spec` goes with, as "--a, --b or --c".
-std::string selectorsFor(const OptionSpec& spec) {
+// The options that choose an input `entry` goes with, as "--a, --b or --c".
+std::string selectorsFor(const OptionSpec& entry) {
     std::vector<std::string_view> names;
     for (const InputChoice& choice : InputChoices)
-        if (spec.inputs.has(choice.kind))
+        if (entry.inputs.has(choice.kind))
             names.push_back(choice.option);
     std::string text;
     for (std::size_t i = 0; i < names.size(); ++i)
@@ -289,16 +289,16 @@ std::string selectorsFor(const OptionSpec& spec) {
     return text;
 }
 
-// Why `spec`, given, does not fit the rest of the command line.
-Outcome conflict(const OptionSpec& spec, const Options& options) {
-    const std::string name(spec.name);
-    if (!spec.inputs.has(options.input))
+// Why `entry`, given, does not fit the rest of the command line.
+Outcome conflict(const OptionSpec& entry, const Options& options) {
+    const std::string name(entry.name);
+    if (!entry.inputs.has(options.input))
         return options.input == InputKind::Matrix
-                   ? name + " needs " + selectorsFor(spec)
+                   ? name + " needs " + selectorsFor(entry)
                    : name + " does not go with " + std::string(selectorOf(options.input));
-    if (spec.report == ReportUse::Needs && !options.report)
+    if (entry.report == ReportUse::Needs && !options.report)
         return name + " needs --report";
-    if (spec.report == ReportUse::Excludes && options.report)
+    if (entry.report == ReportUse::Excludes && options.report)
         return name +
                " does not go with --report: --report writes the report to standard "
                "output, " +
@@ -313,11 +313,11 @@ std::size_t columns(std::string_view text) {
 }
 
 // The conditions of an option as the help states them: "with --pairs and --report: ".
-std::string conditionsOf(const OptionSpec& spec) {
+std::string conditionsOf(const OptionSpec& entry) {
     std::string conditions;
-    if (!spec.inputs.has(InputKind::Matrix))
-        conditions = selectorsFor(spec);
-    if (spec.report == ReportUse::Needs)
+    if (!entry.inputs.has(InputKind::Matrix))
+        conditions = selectorsFor(entry);
+    if (entry.report == ReportUse::Needs)
         conditions += (conditions.empty() ? "" : " and ") + std::string("--report");
     return conditions.empty() ? conditions : "with " + conditions + ": ";
 }
@@ -364,11 +364,11 @@ std::string WrapText(std::string_view first, std::string_view text, std::size_t 
 
 std::string OptionsHelp() {
     std::string out;
-    for (const OptionSpec& spec : Table) {
-        std::string first = "  " + std::string(spec.name);
-        if (!spec.argument.empty())
-            first += " " + std::string(spec.argument);
-        out += WrapText(first, conditionsOf(spec) + std::string(spec.help), 27);
+    for (const OptionSpec& entry : Table) {
+        std::string first = "  " + std::string(entry.name);
+        if (!entry.argument.empty())
+            first += " " + std::string(entry.argument);
+        out += WrapText(first, conditionsOf(entry) + std::string(entry.help), 27);
     }
     return out;
 }
@@ -381,22 +381,22 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.size() > 1 && arg[0] == '-') {
-            const OptionSpec* spec = findOption(arg);
-            if (spec == nullptr)
+            const OptionSpec* entry = findOption(arg);
+            if (entry == nullptr)
                 return "unknown option " + QuotedCellText(arg) + " (see --help)";
-            if (spec->name == HelpOption || spec->name == VersionOption) {
-                command.request = spec->name == HelpOption ? Request::Help : Request::Version;
+            if (entry->name == HelpOption || entry->name == VersionOption) {
+                command.request = entry->name == HelpOption ? Request::Help : Request::Version;
                 return command;
             }
             std::string_view argument;
-            if (!spec->argument.empty()) {
+            if (!entry->argument.empty()) {
                 if (i + 1 >= args.size())
                     return arg + " needs a value (see --help)";
                 argument = args[++i];
             }
-            if (auto refused = spec->apply(options, argument))
+            if (auto refused = entry->apply(options, argument))
                 return *refused;
-            given.push_back(spec);
+            given.push_back(entry);
             continue;
         }
         options.inputPaths.push_back(arg);
@@ -406,8 +406,8 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
         options.inputPathGiven = true;
         haveInput = true;
     }
-    for (const OptionSpec* spec : given)
-        if (auto refused = conflict(*spec, options))
+    for (const OptionSpec* entry : given)
+        if (auto refused = conflict(*entry, options))
             return *refused;
     if (options.inputPaths.size() > 1 && options.input != InputKind::Sums)
         return std::string("only one input file can be given");

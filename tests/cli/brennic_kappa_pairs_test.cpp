@@ -97,7 +97,9 @@ TEST_F(BrennicKappaPairs, EachMistakeNamesItsLine) {
          "line 1, label 1 holds a control character (U+001B)"},
         {"c1_control", "--pairs", "x,a\xc2\x9b\n",
          "line 1, label 2 holds a control character (U+009B)"},
-        {"line_separator", "--pairs", "a\xe2\x80\xa8" "b,x\n",
+        {"line_separator", "--pairs",
+         "a\xe2\x80\xa8"
+         "b,x\n",
          "line 1, label 1 holds a line or paragraph separator (U+2028)"},
         {"bidirectional_override", "--pairs", "x;\xe2\x81\xa6y\n",
          "line 1, label 2 holds a bidirectional control (U+2066)"},

@@ -16,13 +16,13 @@ class KappaMapsTest : public KappaProcessTest {
     void SetUp() override {
         KappaProcessTest::SetUp();
         // The 4 x 3 pair counted by hand: 2 1 0 | 1 3 0 | 0 1 4.
-        RasterSpec spec;
-        spec.width = 4;
-        spec.height = 3;
-        spec.values = {1, 1, 2, 3, 2, 2, 3, 3, 1, 3, 3, 2};
-        ASSERT_TRUE(WriteRaster((dir / "map.tif").string(), spec));
-        spec.values = {1, 2, 2, 3, 2, 1, 3, 3, 1, 3, 2, 2};
-        ASSERT_TRUE(WriteRaster((dir / "ref.tif").string(), spec));
+        RasterLayout layout;
+        layout.width = 4;
+        layout.height = 3;
+        layout.values = {1, 1, 2, 3, 2, 2, 3, 3, 1, 3, 3, 2};
+        ASSERT_TRUE(WriteRaster((dir / "map.tif").string(), layout));
+        layout.values = {1, 2, 2, 3, 2, 1, 3, 3, 1, 3, 2, 2};
+        ASSERT_TRUE(WriteRaster((dir / "ref.tif").string(), layout));
     }
     static constexpr const char* Matrix = "2 1 0\n1 3 0\n0 1 4\n";
     static constexpr const char* Maps = "--map {dir}/map.tif --reference {dir}/ref.tif";

@@ -32,21 +32,21 @@ class MapCountingTest : public TempDirTest {
   protected:
     std::string path(const std::string& name) const { return (dir / name).string(); }
 
-    std::string raster(const std::string& name, RasterSpec spec) {
-        EXPECT_TRUE(WriteRaster(path(name), spec)) << name;
+    std::string raster(const std::string& name, RasterLayout layout) {
+        EXPECT_TRUE(WriteRaster(path(name), layout)) << name;
         return path(name);
     }
-    static RasterSpec grid(int width, int height, const std::vector<double>& values,
-                           std::optional<double> nodata = {}, GDALDataType type = GDT_Byte) {
-        RasterSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.type = type;
-        spec.values = values;
-        spec.nodata = nodata;
-        return spec;
+    static RasterLayout grid(int width, int height, const std::vector<double>& values,
+                             std::optional<double> nodata = {}, GDALDataType type = GDT_Byte) {
+        RasterLayout layout;
+        layout.width = width;
+        layout.height = height;
+        layout.type = type;
+        layout.values = values;
+        layout.nodata = nodata;
+        return layout;
     }
-    static RasterSpec small(const std::vector<double>& values, GDALDataType type = GDT_Byte) {
+    static RasterLayout small(const std::vector<double>& values, GDALDataType type = GDT_Byte) {
         return grid(4, 3, values, {}, type);
     }
     static MapCount counted(const MapRequest& request) {
@@ -150,9 +150,9 @@ TEST_F(MapCountingTest, NoDataOnEitherSide) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        RasterSpec mapSpec = small(row.map, row.type);
+        RasterLayout mapSpec = small(row.map, row.type);
         mapSpec.nodata = row.mapNodata;
-        RasterSpec referenceSpec = small(SmallReference, row.type);
+        RasterLayout referenceSpec = small(SmallReference, row.type);
         referenceSpec.nodata = row.referenceNodata;
         MapRequest request;
         request.mapPath = raster("map.tif", mapSpec);
@@ -186,7 +186,7 @@ TEST_F(MapCountingTest, ClassesGivenOrTooMany) {
         wide[i] = 1000 + static_cast<double>(i); // 320 values of a 16-bit band
     struct Row {
         const char* name;
-        RasterSpec map, reference;
+        RasterLayout map, reference;
         std::optional<std::vector<double>> classes;
         std::vector<double> expectedClasses;
         std::vector<std::uint64_t> expected;
@@ -282,13 +282,13 @@ TEST_F(MapCountingTest, LayoutsAndThreadsGiveTheSameCounts) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        RasterSpec spec = grid(width, height, map, 0.0);
-        spec.creationOptions = row.options;
+        RasterLayout layout = grid(width, height, map, 0.0);
+        layout.creationOptions = row.options;
         MapRequest request;
-        request.mapPath = raster("map.tif", spec);
-        spec.values = reference;
-        spec.creationOptions = row.referenceOptions;
-        request.referencePath = raster("ref.tif", spec);
+        request.mapPath = raster("map.tif", layout);
+        layout.values = reference;
+        layout.creationOptions = row.referenceOptions;
+        request.referencePath = raster("ref.tif", layout);
         request.threads = row.threads;
         const MapCount c = counted(request);
         std::map<std::pair<double, double>, std::uint64_t> got;
@@ -310,11 +310,11 @@ TEST_F(MapCountingTest, FourQuadrantWindowsSumToTheWhole) {
         map[i] = 1 + static_cast<double>(i % 4);
         reference[i] = 1 + static_cast<double>((i / 3) % 4);
     }
-    RasterSpec spec = grid(9, 7, map);
+    RasterLayout layout = grid(9, 7, map);
     MapRequest request;
-    request.mapPath = raster("map.tif", spec);
-    spec.values = reference;
-    request.referencePath = raster("ref.tif", spec);
+    request.mapPath = raster("map.tif", layout);
+    layout.values = reference;
+    request.referencePath = raster("ref.tif", layout);
     const MapCount whole = counted(request);
     std::vector<std::uint64_t> sum(whole.counts.size(), 0);
     const PixelWindow quadrants[] = {{0, 0, 4, 3}, {4, 0, 5, 3}, {0, 3, 4, 4}, {4, 3, 5, 4}};
@@ -333,16 +333,16 @@ TEST_F(MapCountingTest, FourQuadrantWindowsSumToTheWhole) {
 TEST_F(MapCountingTest, DifferingGridsAreNamedBothWays) {
     struct Row {
         const char* name;
-        RasterSpec reference;
+        RasterLayout reference;
         std::vector<std::string> named; // what the message must hold
     };
-    RasterSpec taller = small(std::vector<double>(16, 1));
+    RasterLayout taller = small(std::vector<double>(16, 1));
     taller.height = 4;
-    RasterSpec shifted = small(SmallReference);
+    RasterLayout shifted = small(SmallReference);
     shifted.transform[0] += 0.5;
-    RasterSpec otherZone = small(SmallReference);
+    RasterLayout otherZone = small(SmallReference);
     otherZone.epsg = 32633;
-    RasterSpec noCrs = small(SmallReference);
+    RasterLayout noCrs = small(SmallReference);
     noCrs.epsg = 0;
     const Row rows[] = {
         {"size", taller, {"4 x 3", "4 x 4"}},
@@ -361,7 +361,7 @@ TEST_F(MapCountingTest, DifferingGridsAreNamedBothWays) {
             EXPECT_NE(e.message.find(text), std::string::npos) << e.message;
     }
     // The same coordinate system written another way is the same grid.
-    RasterSpec sameCrs = small(SmallReference);
+    RasterLayout sameCrs = small(SmallReference);
     sameCrs.crsText = "+proj=utm +zone=32 +datum=WGS84 +units=m +no_defs";
     MapRequest request;
     request.mapPath = raster("map.tif", small(SmallMap));
@@ -373,7 +373,7 @@ TEST_F(MapCountingTest, DifferingGridsAreNamedBothWays) {
 // edge is inside, one on the right or bottom edge outside, one on an edge
 // between pixels in the pixel to its right or below.
 TEST_F(MapCountingTest, PointsOnEdgesOutsideEmptyAndOnNoData) {
-    RasterSpec mapSpec = small(SmallMap);
+    RasterLayout mapSpec = small(SmallMap);
     mapSpec.nodata = 2;
     MapRequest request;
     request.mapPath = raster("map.tif", mapSpec);
@@ -495,11 +495,11 @@ double integratedArea(double lat1, double lat2, double widthDegrees) {
 TEST_F(MapCountingTest, GeographicMapAreasByRowOnTheEllipsoid) {
     // Two rows of half-degree pixels: 60 to 59.5 N of class 1, 59.5 to 59 N of
     // class 2, each row three pixels wide.
-    RasterSpec spec = grid(3, 2, {1, 1, 1, 2, 2, 2});
-    spec.transform = {10, 0.5, 0, 60, 0, -0.5};
-    spec.epsg = 4326;
+    RasterLayout layout = grid(3, 2, {1, 1, 1, 2, 2, 2});
+    layout.transform = {10, 0.5, 0, 60, 0, -0.5};
+    layout.epsg = 4326;
     MapRequest request;
-    request.mapPath = raster("map.tif", spec);
+    request.mapPath = raster("map.tif", layout);
     request.referencePath = path("points.gpkg");
     request.referenceField = "class";
     ASSERT_TRUE(WritePoints(request.referencePath, "samples", 4326,
@@ -517,11 +517,11 @@ TEST_F(MapCountingTest, ReadErrorMidwayGivesGdalsMessageAndNoCounts) {
     std::vector<double> values(size * size);
     for (std::size_t i = 0; i < values.size(); ++i)
         values[i] = 1 + static_cast<double>((i * 2654435761u) % 7);
-    RasterSpec spec = grid(size, size, values);
-    spec.creationOptions = {"TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256"};
+    RasterLayout layout = grid(size, size, values);
+    layout.creationOptions = {"TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256"};
     MapRequest request;
-    request.mapPath = raster("map.tif", spec);
-    request.referencePath = raster("ref.tif", spec);
+    request.mapPath = raster("map.tif", layout);
+    request.referencePath = raster("ref.tif", layout);
     std::filesystem::resize_file(request.referencePath,
                                  std::filesystem::file_size(request.referencePath) * 6 / 10);
     for (int threads : {1, 2}) {
@@ -560,9 +560,9 @@ TEST_F(MapCountingTest, DISABLED_CountBeyondThirtyTwoBitsInOneCell) {
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 10; ++x)
             values[static_cast<std::size_t>(y) * size + x] = 2;
-    RasterSpec spec = grid(size, size, values);
-    spec.creationOptions = {"TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256"};
-    raster("tile.tif", spec);
+    RasterLayout layout = grid(size, size, values);
+    layout.creationOptions = {"TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256"};
+    raster("tile.tif", layout);
     std::string vrt = "<VRTDataset rasterXSize=\"66000\" rasterYSize=\"66000\">\n"
                       "  <VRTRasterBand dataType=\"Byte\" band=\"1\" blockXSize=\"1000\" "
                       "blockYSize=\"1000\">\n";

@@ -12,7 +12,7 @@
 
 namespace brennic::test {
 
-struct RasterSpec {
+struct RasterLayout {
     int width = 0, height = 0;
     GDALDataType type = GDT_Byte;
     std::vector<double> values; // row by row
@@ -24,32 +24,32 @@ struct RasterSpec {
 };
 
 // Writes a one-band GeoTIFF; gives false when GDAL could not.
-inline bool WriteRaster(const std::string& path, const RasterSpec& spec) {
+inline bool WriteRaster(const std::string& path, const RasterLayout& layout) {
     GDALAllRegister();
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
     std::vector<const char*> options;
-    for (const std::string& option : spec.creationOptions)
+    for (const std::string& option : layout.creationOptions)
         options.push_back(option.c_str());
     options.push_back(nullptr);
-    GDALDatasetUniquePtr data(driver->Create(path.c_str(), spec.width, spec.height, 1, spec.type,
-                                             const_cast<char**>(options.data())));
+    GDALDatasetUniquePtr data(driver->Create(path.c_str(), layout.width, layout.height, 1,
+                                             layout.type, const_cast<char**>(options.data())));
     if (!data)
         return false;
-    data->SetGeoTransform(const_cast<double*>(spec.transform.data()));
-    if (!spec.crsText.empty() || spec.epsg != 0) {
+    data->SetGeoTransform(const_cast<double*>(layout.transform.data()));
+    if (!layout.crsText.empty() || layout.epsg != 0) {
         OGRSpatialReference crs;
-        if (!spec.crsText.empty())
-            crs.SetFromUserInput(spec.crsText.c_str());
+        if (!layout.crsText.empty())
+            crs.SetFromUserInput(layout.crsText.c_str());
         else
-            crs.importFromEPSG(spec.epsg);
+            crs.importFromEPSG(layout.epsg);
         data->SetSpatialRef(&crs);
     }
     GDALRasterBand* band = data->GetRasterBand(1);
-    if (spec.nodata)
-        band->SetNoDataValue(*spec.nodata);
-    std::vector<double> values = spec.values;
-    return band->RasterIO(GF_Write, 0, 0, spec.width, spec.height, values.data(), spec.width,
-                          spec.height, GDT_Float64, 0, 0, nullptr) == CE_None;
+    if (layout.nodata)
+        band->SetNoDataValue(*layout.nodata);
+    std::vector<double> values = layout.values;
+    return band->RasterIO(GF_Write, 0, 0, layout.width, layout.height, values.data(), layout.width,
+                          layout.height, GDT_Float64, 0, 0, nullptr) == CE_None;
 }
 
 struct PointSpec {
