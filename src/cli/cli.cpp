@@ -255,11 +255,45 @@ std::optional<std::string> negativeCount(const ErrorMatrix& m) {
     return std::nullopt;
 }
 
+// The stratification of points counted from maps: that of --strata, or else the
+// map's own classes with their pixels as the sizes, the case of Olofsson et al.
+// within Stehman's estimators. None for a reference raster, which is no sample.
+std::optional<StratifiedSample> mapStratification(const Options& options, const MapInput& maps) {
+    std::optional<StratifiedSample> sample = maps.stratified;
+    const LabelledMatrix& labelled = maps.labelled;
+    const auto n = static_cast<std::size_t>(labelled.matrix.size());
+    if (!sample && maps.mapAsStrata && maps.source.mapPixels.size() == n &&
+        labelled.labels.size() == n) {
+        sample.emplace();
+        sample->classes = n;
+        sample->classLabels = labelled.labels;
+        for (std::size_t k = 0; k < n; ++k) {
+            // A class with no pixels in the window holds no point either: no stratum.
+            if (maps.source.mapPixels[k] == 0)
+                continue;
+            const std::size_t h = sample->strata.size();
+            sample->strata.push_back(labelled.labels[k]);
+            sample->stratumSizes.push_back(static_cast<double>(maps.source.mapPixels[k]));
+            for (std::size_t j = 0; j < n; ++j)
+                if (const double count =
+                        labelled.matrix.x(static_cast<int>(k + 1), static_cast<int>(j + 1));
+                    count != 0.0)
+                    sample->cells.push_back({h, k, j, count});
+        }
+    }
+    if (sample)
+        sample->finitePopulationCorrection = options.finitePopulationCorrection;
+    return sample;
+}
+
 // The report of the error matrix; with a stratified sample, its section too.
 int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
                 std::ostream& err, const StratifiedSample* stratified = nullptr,
                 const MapInput* maps = nullptr) {
     const ErrorMatrix& m = labelled.matrix;
+    std::optional<StratifiedSample> fromMaps;
+    if (stratified == nullptr && maps != nullptr && (fromMaps = mapStratification(options, *maps)))
+        stratified = &*fromMaps;
     if (auto negative = negativeCount(m))
         return fail(err, CliBadInput, *negative);
     std::vector<double> areas;
