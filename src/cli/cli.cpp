@@ -304,7 +304,10 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
         areas = std::move(std::get<std::vector<double>>(read));
     }
     // The map's own areas stand in for --mapped-area, which still overrides them.
-    const bool mapAreas = !options.mappedAreaText && maps != nullptr && maps->mappedAreas;
+    // Points stratified by --strata are no sample stratified by the map's classes,
+    // which the area-weighted estimates assume: those are left to the stratified ones.
+    const bool mapAreas =
+        !options.mappedAreaText && maps != nullptr && maps->mappedAreas && !maps->stratified;
     if (mapAreas)
         areas = *maps->mappedAreas;
     AgreementReport report =

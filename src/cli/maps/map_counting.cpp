@@ -794,7 +794,8 @@ std::optional<MapError> stratify(const std::string& path, const StratumTriples& 
             return badInput("stratum " + ClassLabel(strata.values[h]) + " of " + path + " holds " +
                             std::to_string(points[h]) + " points but only " +
                             std::to_string(strata.pixels[h]) +
-                            " pixels: a stratified sample has at most one point per pixel");
+                            (strata.pixels[h] == 1 ? " pixel" : " pixels") +
+                            ": a stratified sample has at most one point per pixel");
     out.strata = std::move(strata);
     return std::nullopt;
 }
