@@ -143,7 +143,8 @@ std::string helpText() {
                                 "2014, Remote Sensing of Environment 148: 42-57):");
     helpFields<AreaClassFigure>(out, "Of each class, under \"area_weighted\" \"classes\":");
     helpFields<StratifiedFigure>(
-        out, "Under \"stratified\", with --samples (Stehman 2014, International Journal of "
+        out, "Under \"stratified\", with --samples or --map and points (Stehman 2014, "
+             "International Journal of "
              "Remote Sensing 35: 4923-4939), after \"fpc\" and \"strata\" (each \"label\", "
              "\"size\" and \"sample_units\"):");
     helpFields<StratifiedClassFigure>(

@@ -131,8 +131,8 @@ constexpr std::string_view MapHelp =
     "is a Linux feature for now: this build refuses --map";
 #else
 constexpr std::string_view StrataHelp =
-    "the points' strata are the values of the raster STRATA on the map's grid, each of its "
-    "pixels in the window as N_h, for the report's \"stratified\" section (see \"From maps\")";
+    "the points' strata are the values of the raster STRATA on the map's grid, N_h each "
+    "value's pixels in the window (see \"From maps\")";
 constexpr std::string_view MapHelp =
     "count the error matrix from the classified raster MAP, any raster GDAL reads (see "
     "\"From maps\")";

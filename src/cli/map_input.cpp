@@ -99,11 +99,13 @@ std::string MapHelpText() {
            "counted (the pairs in the matrix), left_out: outside (points off the map or\n"
            "its window), nodata (pixels of the window or points on a no-data value),\n"
            "empty (points with an empty class field); area_unit with the map's areas.\n"
-           "With points, --report also holds the \"stratified\" section of --samples: the\n"
-           "strata are the map's classes, each of its pixels in the window, unless\n"
-           "--strata names a raster on the map's grid whose values are the strata: each\n"
-           "point's stratum is the value under it, N_h the value's pixels in the window;\n"
-           "points on its no-data value (or --nodata) are left out as nodata.\n";
+           "With points, --report also holds the \"stratified\" section of --samples. The\n"
+           "strata are the map's classes, N_h each class's pixels in the window; with\n"
+           "--strata they are the values of that raster (on the map's grid): each point's\n"
+           "stratum is the value under it, N_h the value's pixels in the window, and a\n"
+           "point on its no-data value (or --nodata) is left out as nodata. With --strata\n"
+           "the area-weighted estimates, which take the map's classes as the strata, are\n"
+           "left out unless --mapped-area is given.\n";
 }
 
 std::string WithSourceRecord(std::string report, ReportFormat format, const MapSource& s) {
