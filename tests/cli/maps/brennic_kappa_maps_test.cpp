@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <tuple>
 
 #include "kappa_process.h"
 #include "map_files.h"
@@ -190,10 +189,8 @@ double numberAfter(const std::string& json, std::size_t from, const std::string&
 }
 
 // The strata raster on the map's grid, 0 its no-data value: stratum 7 holds 5
-// pixels, 9 holds 6. Eight points, each given by its column and row:
-//   (0,0) map 1 stratum 7 ref 1   (1,1) map 2 stratum 7 ref 2   (2,0) map 2 stratum 7 ref 1
-//   (3,0) map 3 stratum 9 ref 3   (2,1) map 3 stratum 9 ref 3   (3,2) map 2 stratum 9 ref 3
-//   (1,2) map 3 stratum 9 ref 2   (0,2) map 1 on the strata's no-data, ref 1
+// pixels, 9 holds 6. Eight points, each as column, row, map class (read from the
+// map), stratum and reference class: the last on the strata's no-data.
 class KappaStrataTest : public KappaMapsTest {
   protected:
     void SetUp() override {
@@ -204,174 +201,123 @@ class KappaStrataTest : public KappaMapsTest {
         strata.values = {7, 7, 7, 9, 7, 7, 9, 9, 0, 9, 9, 9};
         strata.nodata = 0;
         ASSERT_TRUE(WriteRaster((dir / "strata.tif").string(), strata));
-        std::vector<PointSpec> points;
-        for (const auto& [col, row, value] :
-             std::vector<std::tuple<int, int, const char*>>{{0, 0, "1"},
-                                                            {1, 1, "2"},
-                                                            {2, 0, "1"},
-                                                            {3, 0, "3"},
-                                                            {2, 1, "3"},
-                                                            {3, 2, "3"},
-                                                            {1, 2, "2"},
-                                                            {0, 2, "1"}})
-            points.push_back({500005.0 + 10 * col, 3999995.0 - 10 * row, value});
-        ASSERT_TRUE(WritePoints((dir / "points.gpkg").string(), "samples", 32632, points));
+        const int points[][5] = {{0, 0, 1, 7, 1}, {1, 1, 2, 7, 2}, {2, 0, 2, 7, 1},
+                                 {3, 0, 3, 9, 3}, {2, 1, 3, 9, 3}, {3, 2, 2, 9, 3},
+                                 {1, 2, 3, 9, 2}, {0, 2, 1, 0, 1}};
+        std::vector<PointSpec> specs;
+        for (const auto& p : points)
+            specs.push_back({500005.0 + 10 * p[0], 3999995.0 - 10 * p[1], std::to_string(p[4])});
+        ASSERT_TRUE(WritePoints((dir / "points.gpkg").string(), "samples", 32632, specs));
     }
     static constexpr const char* Points =
         "--map {dir}/map.tif --reference {dir}/points.gpkg --reference-field class --report";
+    static constexpr const char* Units = "7,1,1\n7,2,2\n7,2,1\n9,3,3\n9,3,3\n";
 };
 
-TEST_F(KappaStrataTest, EachPointInTheStratumUnderItSizesFromTheRaster) {
-    const std::string strata = std::string(Points) + " --strata {dir}/strata.tif --format json";
+// The section is the one --samples writes for the units and sizes counted by hand.
+TEST_F(KappaStrataTest, SectionAsSamplesGivesItForTheUnitsAndSizesUnderThePoints) {
     struct Row {
-        const char* name;
-        const char* options;
-        const char* strata; // sizes and sample units counted by hand
-        const char* leftOut;
+        const char *name, *format, *window;
+        std::string units, sizes;
+        const char* source; // the source record's left-out points
     };
     const Row rows[] = {
-        {"whole_map", "",
-         "{\"label\": \"7\", \"size\": 5, \"sample_units\": 3},\n      "
-         "{\"label\": \"9\", \"size\": 6, \"sample_units\": 4}",
+        {"whole_map_json", "json", "", std::string(Units) + "9,2,3\n9,3,2\n", "7=5,9=6",
          "\"outside\": 0, \"nodata\": 1, \"empty\": 0"},
-        // Rows 0 and 1 only: stratum 9 keeps 3 pixels and the points (3,0), (2,1).
-        {"window", " --window 0,0,4,2",
-         "{\"label\": \"7\", \"size\": 5, \"sample_units\": 3},\n      "
-         "{\"label\": \"9\", \"size\": 3, \"sample_units\": 2}",
-         "\"outside\": 3, \"nodata\": 0, \"empty\": 0"},
+        // Rows 0 and 1: stratum 9 keeps 3 pixels and the points (3,0) and (2,1).
+        {"window_text", "text", " --window 0,0,4,2", Units, "7=5,9=3", "3 outside, 0 on no-data"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const KappaOutcome outcome = run(strata + row.options, "");
-        ASSERT_EQ(outcome.status, 0) << outcome.err;
-        EXPECT_NE(outcome.out.find(row.strata), std::string::npos) << outcome.out;
-        EXPECT_NE(outcome.out.find(row.leftOut), std::string::npos) << outcome.out;
-        // The map's classes are no stratification of these points.
-        EXPECT_EQ(outcome.out.find("area_weighted"), std::string::npos);
-    }
-
-    // By hand, W_7 = 5/11, W_9 = 6/11: agreement 2 of 3 and 2 of 4, s^2 1/3 in both;
-    // p^_2. = 5/11 2/3 + 6/11 1/4 = 29/66, p^_22 = 5/33; p^_.3 = 6/11 3/4, p^_33 = 6/11 2/4.
-    const KappaOutcome json = run(strata, "");
-    const KappaOutcome fpc = run(strata + " --fpc", "");
-    ASSERT_EQ(fpc.status, 0) << fpc.err;
-    const std::size_t section = json.out.find("\"stratified\"");
-    ASSERT_NE(section, std::string::npos);
-    const std::size_t class2 = json.out.find("{\"class\": 2", section);
-    const std::size_t class3 = json.out.find("{\"class\": 3", section);
-    EXPECT_NEAR(numberAfter(json.out, section, "overall_accuracy"), 19.0 / 33.0, 1e-12);
-    EXPECT_NEAR(numberAfter(json.out, section, "overall_accuracy_se"), std::sqrt(52.0) / 33.0,
-                1e-12);
-    // With 1 - n_h/N_h: 25/121 (2/5) (1/9) + 36/121 (1/3) (1/12) = 19/1089.
-    EXPECT_NEAR(numberAfter(fpc.out, fpc.out.find("\"stratified\""), "overall_accuracy_se"),
-                std::sqrt(19.0) / 33.0, 1e-12);
-    EXPECT_NEAR(numberAfter(json.out, class2, "users_accuracy"), 10.0 / 29.0, 1e-12);
-    EXPECT_NEAR(numberAfter(json.out, class3, "producers_accuracy"), 2.0 / 3.0, 1e-12);
-    EXPECT_NEAR(numberAfter(json.out, class3, "area_proportion"), 9.0 / 22.0, 1e-12);
-
-    // The section is the one --samples writes for the same units and sizes.
-    const std::string units = "7,1,1\n7,2,2\n7,2,1\n9,3,3\n9,3,3\n9,2,3\n9,3,2\n";
-    for (const char* format : {"text", "json"}) {
-        SCOPED_TRACE(format);
+        const std::string format = std::string(" --format ") + row.format;
         const KappaOutcome maps =
-            run(std::string(Points) + " --strata {dir}/strata.tif --format " + format, "");
-        const KappaOutcome samples =
-            run(std::string("--samples --strata-sizes 7=5,9=6 --report --format ") + format +
-                    " {dir}/input",
-                units);
+            run(std::string(Points) + " --strata {dir}/strata.tif" + row.window + format, "");
+        const KappaOutcome samples = run(
+            "--samples --report --strata-sizes " + row.sizes + format + " {dir}/input", row.units);
+        ASSERT_EQ(maps.status, 0) << maps.err;
         ASSERT_EQ(samples.status, 0) << samples.err;
-        const std::string start = format[0] == 't' ? "Stratified estimates" : "\"stratified\"";
+        const char* start = row.format[0] == 'j' ? "\"stratified\"" : "Stratified estimates";
         const std::size_t mapsAt = maps.out.find(start), samplesAt = samples.out.find(start);
-        ASSERT_NE(mapsAt, std::string::npos);
         ASSERT_NE(samplesAt, std::string::npos);
-        const std::string section = samples.out.substr(samplesAt);
-        EXPECT_EQ(maps.out.substr(mapsAt, section.size() - 3),
-                  section.substr(0, section.size() - 3));
+        // Up to the end of the --samples report, whose JSON object closes there.
+        const std::string section =
+            samples.out.substr(samplesAt, samples.out.size() - samplesAt - 3);
+        EXPECT_EQ(maps.out.substr(mapsAt, section.size()), section);
+        EXPECT_NE(maps.out.find(row.source), std::string::npos) << maps.out;
+        // The map's classes are no stratification of these points.
+        EXPECT_EQ(maps.out.find("area_weighted"), std::string::npos);
     }
+    // By hand, W_7 = 5/11, W_9 = 6/11, agreement 2 of 3 and 2 of 4, s^2 1/3 in both:
+    // var 25/121 (1/3)/3 + 36/121 (1/3)/4 = 52/1089; with 1 - n_h/N_h 19/1089.
+    const std::string json = std::string(Points) + " --strata {dir}/strata.tif --format json";
+    const std::string plain = run(json, "").out, fpc = run(json + " --fpc", "").out;
+    EXPECT_NEAR(numberAfter(plain, plain.find("\"stratified"), "overall_accuracy"), 19.0 / 33.0,
+                1e-12);
+    EXPECT_NEAR(numberAfter(plain, plain.find("\"stratified"), "overall_accuracy_se"),
+                std::sqrt(52.0) / 33.0, 1e-12);
+    EXPECT_NEAR(numberAfter(fpc, fpc.find("\"stratified"), "overall_accuracy_se"),
+                std::sqrt(19.0) / 33.0, 1e-12);
 }
 
-// Without --strata the map's classes are the strata and their pixels the sizes:
-// Stehman's estimates are then Olofsson's, the area-weighted section's.
+// Without --strata the map's classes are the strata and their pixels the sizes
+// (3, 4, 5): Stehman's estimates are then Olofsson's, the area-weighted section's.
 TEST_F(KappaStrataTest, MapAsStrataEqualsTheAreaWeightedSection) {
-    const KappaOutcome json = run(std::string(Points) + " --format json", "");
-    ASSERT_EQ(json.status, 0) << json.err;
-    // Map pixels 3, 4, 5; points on classes 1, 2, 3: 2, 3, 3.
-    EXPECT_NE(json.out.find("{\"label\": \"1\", \"size\": 3, \"sample_units\": 2},\n      "
-                            "{\"label\": \"2\", \"size\": 4, \"sample_units\": 3},\n      "
-                            "{\"label\": \"3\", \"size\": 5, \"sample_units\": 3}"),
-              std::string::npos)
-        << json.out;
-    const std::size_t area = json.out.find("\"area_weighted\"");
-    const std::size_t stratified = json.out.find("\"stratified\"");
-    ASSERT_NE(area, std::string::npos);
+    const std::string out = run(std::string(Points) + " --format json", "").out;
+    const std::size_t area = out.find("\"area_weighted\""), stratified = out.find("\"stratified\"");
     ASSERT_NE(stratified, std::string::npos);
-    const double totalArea = 1200.0; // 12 pixels of 100 m²
-    for (const char* field : {"overall_accuracy", "overall_accuracy_se"}) {
-        SCOPED_TRACE(field);
-        EXPECT_NEAR(numberAfter(json.out, stratified, field), numberAfter(json.out, area, field),
-                    1e-12);
-    }
-    for (const char* k : {"1", "2", "3"}) {
-        SCOPED_TRACE(k);
-        const std::string entry = std::string("{\"class\": ") + k;
-        const std::size_t a = json.out.find(entry, area), s = json.out.find(entry, stratified);
-        for (const char* field :
-             {"users_accuracy", "users_accuracy_se", "producers_accuracy", "producers_accuracy_se"})
-            EXPECT_NEAR(numberAfter(json.out, s, field), numberAfter(json.out, a, field), 1e-12)
-                << field;
-        EXPECT_NEAR(numberAfter(json.out, s, "area_proportion"),
-                    numberAfter(json.out, a, "area") / totalArea, 1e-12);
-        EXPECT_NEAR(numberAfter(json.out, s, "area_proportion_se"),
-                    numberAfter(json.out, a, "area_se") / totalArea, 1e-12);
-    }
+    for (const char* field : {"overall_accuracy", "overall_accuracy_se"})
+        EXPECT_NEAR(numberAfter(out, stratified, field), numberAfter(out, area, field), 1e-12)
+            << field;
+    // Pairs of fields, the area-weighted one over `divisor`: 12 pixels of 100 m².
+    const struct {
+        const char *stratified, *area;
+        double divisor;
+    } pairs[] = {{"users_accuracy", "users_accuracy", 1},
+                 {"users_accuracy_se", "users_accuracy_se", 1},
+                 {"producers_accuracy", "producers_accuracy", 1},
+                 {"producers_accuracy_se", "producers_accuracy_se", 1},
+                 {"area_proportion", "area", 1200},
+                 {"area_proportion_se", "area_se", 1200}};
+    for (const std::string k : {"1", "2", "3"})
+        for (const auto& pair : pairs) {
+            SCOPED_TRACE("class " + k + " " + pair.stratified);
+            const std::string entry = "{\"class\": " + k;
+            EXPECT_NEAR(numberAfter(out, out.find(entry, stratified), pair.stratified),
+                        numberAfter(out, out.find(entry, area), pair.area) / pair.divisor, 1e-12);
+        }
 }
 
 TEST_F(KappaStrataTest, StrataThatDoNotFitAreRefused) {
-    RasterLayout wide;
-    wide.width = 5;
-    wide.height = 3;
-    wide.values.assign(15, 7);
-    ASSERT_TRUE(WriteRaster((dir / "wide.tif").string(), wide));
-    RasterLayout shifted;
-    shifted.width = 4;
-    shifted.height = 3;
-    shifted.values.assign(12, 7);
-    shifted.transform = {500010, 10, 0, 4000000, 0, -10};
-    ASSERT_TRUE(WriteRaster((dir / "shifted.tif").string(), shifted));
+    RasterLayout strata;
+    strata.width = 5;
+    strata.height = 3;
+    strata.values.assign(15, 7);
+    ASSERT_TRUE(WriteRaster((dir / "wide.tif").string(), strata));
     // Stratum 9 is the one pixel (3,0), which holds two points.
-    RasterLayout single = shifted;
-    single.transform = {500000, 10, 0, 4000000, 0, -10};
-    single.values[3] = 9;
-    ASSERT_TRUE(WriteRaster((dir / "single.tif").string(), single));
+    strata.width = 4;
+    strata.values = {7, 7, 7, 9, 7, 7, 7, 7, 7, 7, 7, 7};
+    ASSERT_TRUE(WriteRaster((dir / "single.tif").string(), strata));
     ASSERT_TRUE(WritePoints((dir / "twice.gpkg").string(), "samples", 32632,
                             {{500035, 3999995, "3"}, {500036, 3999994, "3"}}));
-    const KappaOutcome part =
-        run(std::string(Points) + " --strata {dir}/strata.tif --format json", "");
-    writeFile(dir / "part.json", part.out);
-    struct Row {
+    writeFile(dir / "part.json",
+              run(std::string(Points) + " --strata {dir}/strata.tif --format json", "").out);
+    const std::string points = Points;
+    const struct {
         const char* name;
         std::string args;
         const char* message;
-    };
-    const std::string points = Points;
-    const Row rows[] = {
-        {"other_size", points + " --strata {dir}/wide.tif",
+    } rows[] = {
+        {"other_grid", points + " --strata {dir}/wide.tif",
          "the map is 4 x 3 pixels, the strata raster 5 x 3: they must be on the same grid"},
-        {"other_origin", points + " --strata {dir}/shifted.tif",
-         "the map's geotransform is (500000, 10, 0, 4000000, 0, -10), the strata raster's "
-         "(500010, 10, 0, 4000000, 0, -10): they must be on the same grid"},
         {"raster_reference", std::string(Maps) + " --report --strata {dir}/strata.tif",
          "--strata stratifies sample points: it needs a point reference"},
         {"more_points_than_pixels",
          "--map {dir}/map.tif --reference {dir}/twice.gpkg --reference-field class --report "
          "--strata {dir}/single.tif",
          "stratum 9 of {dir}/single.tif holds 2 points but only 1 pixel"},
-        {"without_report", std::string(Maps) + " --strata {dir}/strata.tif",
-         "--strata needs --report"},
-        {"without_map", "--strata {dir}/strata.tif --report", "--strata needs --map"},
         {"summed", "--sum --report {dir}/part.json", "stratified by --strata"},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const KappaOutcome outcome = run(row.args, "");
         EXPECT_EQ(outcome.status, 1);
