@@ -295,6 +295,9 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
     std::optional<StratifiedSample> fromMaps;
     if (stratified == nullptr && maps != nullptr && (fromMaps = mapStratification(options, *maps)))
         stratified = &*fromMaps;
+    if (options.finitePopulationCorrection && stratified == nullptr)
+        return fail(err, CliBadInput,
+                    "--fpc needs a sample: points as the reference, not a raster");
     if (auto negative = negativeCount(m))
         return fail(err, CliBadInput, *negative);
     std::vector<double> areas;

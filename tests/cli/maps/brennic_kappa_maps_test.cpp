@@ -316,6 +316,7 @@ TEST_F(KappaStrataTest, StrataThatDoNotFitAreRefused) {
          "--strata {dir}/single.tif",
          "stratum 9 of {dir}/single.tif holds 2 points but only 1 pixel"},
         {"summed", "--sum --report {dir}/part.json", "stratified by --strata"},
+        {"fpc_without_points", std::string(Maps) + " --report --fpc", "--fpc needs a sample"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
