@@ -143,7 +143,8 @@ std::string helpText() {
                                 "2014, Remote Sensing of Environment 148: 42-57):");
     helpFields<AreaClassFigure>(out, "Of each class, under \"area_weighted\" \"classes\":");
     helpFields<StratifiedFigure>(
-        out, "Under \"stratified\", with --samples (Stehman 2014, International Journal of "
+        out, "Under \"stratified\", with --samples or --map and points (Stehman 2014, "
+             "International Journal of "
              "Remote Sensing 35: 4923-4939), after \"fpc\" and \"strata\" (each \"label\", "
              "\"size\" and \"sample_units\"):");
     helpFields<StratifiedClassFigure>(
@@ -255,11 +256,48 @@ std::optional<std::string> negativeCount(const ErrorMatrix& m) {
     return std::nullopt;
 }
 
+// The stratification of points counted from maps: that of --strata, or else the
+// map's own classes with their pixels as the sizes, the case of Olofsson et al.
+// within Stehman's estimators. None for a reference raster, which is no sample.
+std::optional<StratifiedSample> mapStratification(const Options& options, const MapInput& maps) {
+    std::optional<StratifiedSample> sample = maps.stratified;
+    const LabelledMatrix& labelled = maps.labelled;
+    const auto n = static_cast<std::size_t>(labelled.matrix.size());
+    if (!sample && maps.mapAsStrata && maps.source.mapPixels.size() == n &&
+        labelled.labels.size() == n) {
+        sample.emplace();
+        sample->classes = n;
+        sample->classLabels = labelled.labels;
+        for (std::size_t k = 0; k < n; ++k) {
+            // A class with no pixels in the window holds no point either: no stratum.
+            if (maps.source.mapPixels[k] == 0)
+                continue;
+            const std::size_t h = sample->strata.size();
+            sample->strata.push_back(labelled.labels[k]);
+            sample->stratumSizes.push_back(static_cast<double>(maps.source.mapPixels[k]));
+            for (std::size_t j = 0; j < n; ++j)
+                if (const double count =
+                        labelled.matrix.x(static_cast<int>(k + 1), static_cast<int>(j + 1));
+                    count != 0.0)
+                    sample->cells.push_back({h, k, j, count});
+        }
+    }
+    if (sample)
+        sample->finitePopulationCorrection = options.finitePopulationCorrection;
+    return sample;
+}
+
 // The report of the error matrix; with a stratified sample, its section too.
 int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
                 std::ostream& err, const StratifiedSample* stratified = nullptr,
                 const MapInput* maps = nullptr) {
     const ErrorMatrix& m = labelled.matrix;
+    std::optional<StratifiedSample> fromMaps;
+    if (stratified == nullptr && maps != nullptr && (fromMaps = mapStratification(options, *maps)))
+        stratified = &*fromMaps;
+    if (options.finitePopulationCorrection && stratified == nullptr)
+        return fail(err, CliBadInput,
+                    "--fpc needs a sample: points as the reference, not a raster");
     if (auto negative = negativeCount(m))
         return fail(err, CliBadInput, *negative);
     std::vector<double> areas;
@@ -270,7 +308,10 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
         areas = std::move(std::get<std::vector<double>>(read));
     }
     // The map's own areas stand in for --mapped-area, which still overrides them.
-    const bool mapAreas = !options.mappedAreaText && maps != nullptr && maps->mappedAreas;
+    // Points stratified by --strata are no sample stratified by the map's classes,
+    // which the area-weighted estimates assume: those are left to the stratified ones.
+    const bool mapAreas =
+        !options.mappedAreaText && maps != nullptr && maps->mappedAreas && !maps->stratified;
     if (mapAreas)
         areas = *maps->mappedAreas;
     AgreementReport report =

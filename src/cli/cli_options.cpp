@@ -120,13 +120,19 @@ constexpr std::string_view MapOption = "--map", ReferenceOption = "--reference",
                            MapBandOption = "--map-band", ReferenceBandOption = "--reference-band",
                            NodataOption = "--nodata", FieldOption = "--reference-field",
                            LayerOption = "--reference-layer", WindowOption = "--window",
-                           ThreadsOption = "--threads";
+                           ThreadsOption = "--threads", StrataOption = "--strata";
 
 #ifdef _WIN32
+constexpr std::string_view StrataHelp =
+    "the points' strata are the values of the raster STRATA on the map's grid (see \"From "
+    "maps\"); map reading is a Linux feature for now: this build refuses --strata";
 constexpr std::string_view MapHelp =
     "count the error matrix from the classified raster MAP (see \"From maps\"); map reading "
     "is a Linux feature for now: this build refuses --map";
 #else
+constexpr std::string_view StrataHelp =
+    "the points' strata are the values of the raster STRATA on the map's grid, N_h each "
+    "value's pixels in the window (see \"From maps\")";
 constexpr std::string_view MapHelp =
     "count the error matrix from the classified raster MAP, any raster GDAL reads (see "
     "\"From maps\")";
@@ -169,6 +175,8 @@ constexpr std::array Table{
     OptionSpec{WindowOption, "X,Y,W,H",
                "count only the map's pixels from column X and row Y (from 0), W wide and H high",
                InputKind::Maps, ReportUse::Either, setMapOption<WindowOption>},
+    OptionSpec{StrataOption, "STRATA", StrataHelp, InputKind::Maps, ReportUse::Needs,
+               setMapOption<StrataOption>},
     OptionSpec{ThreadsOption, "N", "count in N threads (default: the machine's cores)",
                InputKind::Maps, ReportUse::Either, setMapOption<ThreadsOption>},
     OptionSpec{"--quiet", "", "show no progress on standard error", InputKind::Maps,
@@ -192,7 +200,8 @@ constexpr std::array Table{
     OptionSpec{"--fpc", "",
                "multiply each stratum's variance by the finite-population correction "
                "1 - n_h/N_h",
-               InputKind::Samples, ReportUse::Needs, setFlag<&Options::finitePopulationCorrection>},
+               InputKinds(InputKind::Samples) | InputKind::Maps, ReportUse::Needs,
+               setFlag<&Options::finitePopulationCorrection>},
     OptionSpec{"--header", "", "the first line names the columns", Labels, ReportUse::Either,
                setFlag<&Options::header>},
     OptionSpec{"--classes", "L1,L2,...",

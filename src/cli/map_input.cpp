@@ -39,6 +39,8 @@ std::optional<std::string> ReadMapOption(const std::string& name, const std::str
         options.referenceField = value;
     } else if (name == "--reference-layer") {
         options.referenceLayer = value;
+    } else if (name == "--strata") {
+        options.strata = value;
     } else if (name == "--map-band" || name == "--reference-band" || name == "--threads") {
         const auto number = wholeNumber(value);
         if (!number || *number < 1 || *number > 65535)
@@ -96,7 +98,14 @@ std::string MapHelpText() {
            "counts came from (json \"source\", a line in text and csv): map, reference,\n"
            "counted (the pairs in the matrix), left_out: outside (points off the map or\n"
            "its window), nodata (pixels of the window or points on a no-data value),\n"
-           "empty (points with an empty class field); area_unit with the map's areas.\n";
+           "empty (points with an empty class field); area_unit with the map's areas.\n"
+           "With points, --report also holds the \"stratified\" section of --samples. The\n"
+           "strata are the map's classes, N_h each class's pixels in the window; with\n"
+           "--strata they are the values of that raster (on the map's grid): each point's\n"
+           "stratum is the value under it, N_h the value's pixels in the window, and a\n"
+           "point on its no-data value (or --nodata) is left out as nodata. With --strata\n"
+           "the area-weighted estimates, which take the map's classes as the strata, are\n"
+           "left out unless --mapped-area is given.\n";
 }
 
 std::string WithSourceRecord(std::string report, ReportFormat format, const MapSource& s) {
@@ -106,6 +115,7 @@ std::string WithSourceRecord(std::string report, ReportFormat format, const MapS
         const std::size_t end = report.rfind("\n}");
         std::string record = ",\n  \"source\": {\"map\": " + JsonString(s.map) +
                              ", \"reference\": " + JsonString(s.reference) +
+                             (s.strata.empty() ? "" : ", \"strata\": " + JsonString(s.strata)) +
                              ", \"counted\": " + std::to_string(s.counted) +
                              ", \"left_out\": {\"outside\": " + std::to_string(s.outside) +
                              ", \"nodata\": " + std::to_string(s.nodata) +
@@ -127,7 +137,8 @@ std::string WithSourceRecord(std::string report, ReportFormat format, const MapS
         const std::size_t header = report.find('\n');
         const auto columns =
             std::count(report.begin(), report.begin() + static_cast<std::ptrdiff_t>(header), ',');
-        std::string text = "map " + s.map + "; reference " + s.reference + "; " + countsText(s);
+        std::string text = "map " + s.map + "; reference " + s.reference +
+                           (s.strata.empty() ? "" : "; strata " + s.strata) + "; " + countsText(s);
         if (!s.areaUnit.empty())
             text += "; areas in " + s.areaUnit;
         report += "source," + CsvField(text) +
@@ -137,7 +148,8 @@ std::string WithSourceRecord(std::string report, ReportFormat format, const MapS
     case ReportFormat::Text:
         break;
     }
-    report += "\nSource: map " + s.map + ", reference " + s.reference + ": " + countsText(s);
+    report += "\nSource: map " + s.map + ", reference " + s.reference +
+              (s.strata.empty() ? "" : ", strata " + s.strata) + ": " + countsText(s);
     if (!s.areaUnit.empty())
         report += "; mapped areas from the map, in " + s.areaUnit;
     report += "\n";

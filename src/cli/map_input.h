@@ -12,6 +12,7 @@
 
 #include "pairs_input.h"
 #include "report_output.h"
+#include "stratified.h"
 
 namespace brennic {
 
@@ -20,6 +21,7 @@ struct MapOptions {
     int mapBand = 1, referenceBand = 1;
     std::optional<double> nodata;
     std::string referenceField, referenceLayer;
+    std::string strata; // a raster on the map's grid whose values stratify the points
     std::optional<std::vector<std::int64_t>> window; // XOFF, YOFF, XSIZE, YSIZE
     int threads = 0;                                 // 0: the machine's cores
     bool quiet = false;
@@ -28,6 +30,7 @@ struct MapOptions {
 // Where the counts came from: the report's "source" record.
 struct MapSource {
     std::string map, reference;
+    std::string strata; // the strata raster, when one stratified the points
     std::uint64_t counted = 0, outside = 0, nodata = 0, empty = 0;
     std::string areaUnit;                 // with the map's own areas
     std::vector<std::uint64_t> mapPixels; // the map's valid pixels of each class, for --sum
@@ -37,6 +40,11 @@ struct MapInput {
     LabelledMatrix labelled;
     MapSource source;
     std::optional<std::vector<double>> mappedAreas; // the map's own, with a point reference
+    // The points' stratification by --strata: the strata raster's values, each with
+    // its pixels as N_h, and the points counted per stratum and pair of classes.
+    std::optional<StratifiedSample> stratified;
+    // Points without --strata: the map's classes stratify them, mapPixels their sizes.
+    bool mapAsStrata = false;
 };
 
 struct CliFailure {

@@ -175,6 +175,7 @@ struct ReportCounts {
     std::vector<double> mappedAreas; // empty without area-weighted estimates
     std::vector<double> mapPixels;   // empty without a source record that holds them
     const JsonValue* source = nullptr;
+    bool mapAsStrata = false; // its points were stratified by the map's classes
 };
 
 std::variant<ReportCounts, std::string> countsOf(const JsonValue& report) {
@@ -217,6 +218,12 @@ std::variant<ReportCounts, std::string> countsOf(const JsonValue& report) {
         }
     }
     counts.source = report.find("source");
+    // Strata of a raster of their own are known only by their counts in the section,
+    // which adding the matrices would lose.
+    if (counts.source != nullptr && counts.source->find("strata") != nullptr)
+        return std::string("its points were stratified by --strata, and such reports are not "
+                           "added (their strata are not in the matrix)");
+    counts.mapAsStrata = report.find("stratified") != nullptr;
     if (counts.source != nullptr)
         if (const JsonValue* pixels = counts.source->find("map_pixels");
             pixels != nullptr && pixels->items.size() == n)
@@ -288,7 +295,7 @@ std::variant<MapInput, CliFailure> SumReports(const std::vector<std::string>& pa
                                         labels.begin());
     };
     std::vector<double> cells(n * n, 0.0), areas(n, 0.0), pixels(n, 0.0);
-    bool allAreas = true, allPixels = true;
+    bool allAreas = true, allPixels = true, allMapAsStrata = true;
     MapSource source;
     for (std::size_t i = 0; i < reports.size(); ++i) {
         const ReportCounts& r = reports[i];
@@ -299,6 +306,7 @@ std::variant<MapInput, CliFailure> SumReports(const std::vector<std::string>& pa
                     r.cells[row * m + col];
         allAreas = allAreas && !r.mappedAreas.empty();
         allPixels = allPixels && !r.mapPixels.empty();
+        allMapAsStrata = allMapAsStrata && r.mapAsStrata;
         for (std::size_t k = 0; k < m && allAreas; ++k)
             areas[indexOf(r.labels[k])] += r.mappedAreas[k];
         for (std::size_t k = 0; k < m && allPixels; ++k)
@@ -316,7 +324,7 @@ std::variant<MapInput, CliFailure> SumReports(const std::vector<std::string>& pa
                                            (n == 1 ? " class" : " classes") +
                                            "; an error matrix needs at least 2"};
     MapInput input{LabelledMatrix{ErrorMatrix(static_cast<int>(n)), labels, 0}, source,
-                   std::nullopt};
+                   std::nullopt, std::nullopt, allMapAsStrata};
     for (std::size_t row = 0; row < n; ++row)
         for (std::size_t col = 0; col < n; ++col)
             input.labelled.matrix.set(static_cast<int>(row + 1), static_cast<int>(col + 1),

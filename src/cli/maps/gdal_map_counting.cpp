@@ -51,6 +51,7 @@ GdalMapCounting::Count(const MapOptions& options,
     request.referenceField = options.referenceField;
     request.referenceLayer = options.referenceLayer;
     request.threads = options.threads;
+    request.strataPath = options.strata;
     if (options.window) {
         const auto& w = *options.window;
         request.window = PixelWindow{w[0], w[1], w[2], w[3]};
@@ -86,7 +87,7 @@ GdalMapCounting::Count(const MapOptions& options,
                                            (n == 1 ? " class" : " classes") + " (" +
                                            std::to_string(c.source.counted) +
                                            " pairs counted); an error matrix needs at least 2"};
-    MapInput input{LabelledMatrix{ErrorMatrix(n), {}, 0}, {}, std::nullopt};
+    MapInput input{LabelledMatrix{ErrorMatrix(n), {}, 0}, {}, std::nullopt, std::nullopt, false};
     for (int row = 1; row <= n; ++row)
         for (int col = 1; col <= n; ++col)
             input.labelled.matrix.set(
@@ -105,6 +106,20 @@ GdalMapCounting::Count(const MapOptions& options,
     if (c.areas) {
         input.mappedAreas = c.areas->perClass;
         input.source.areaUnit = c.areas->unit;
+    }
+    input.source.strata = options.strata;
+    input.mapAsStrata = c.pointReference && !c.strata;
+    if (c.strata) {
+        StratifiedSample& s = input.stratified.emplace();
+        for (std::size_t h = 0; h < c.strata->values.size(); ++h) {
+            s.strata.push_back(ClassLabel(c.strata->values[h]));
+            s.stratumSizes.push_back(static_cast<double>(c.strata->pixels[h]));
+        }
+        s.classes = c.classValues.size();
+        s.classLabels = input.labelled.labels;
+        for (const MapStrata::Cell& cell : c.strata->cells)
+            s.cells.push_back(
+                {cell.stratum, cell.map, cell.reference, static_cast<double>(cell.count)});
     }
     return input;
 }

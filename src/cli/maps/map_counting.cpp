@@ -312,6 +312,7 @@ struct BandSource {
     int band = 1;
     GDALDataType type = GDT_Byte;
     LeftOutValues leftOut;
+    const char* side = "map"; // as messages name it
 };
 
 // One thread's share: its own datasets, indexers and table.
@@ -378,7 +379,7 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
         const std::uint8_t* rowData = mapBuffer.data();
         if (!rows.direct()) {
             rowSlots.resize(count);
-            if (!rows.toSlots(mapBuffer.data(), count, rowSlots.data(), c.x, c.y, c.width, "map",
+            if (!rows.toSlots(mapBuffer.data(), count, rowSlots.data(), c.x, c.y, c.width, map.side,
                               error)) {
                 shared.fail(badInput(error));
                 return;
@@ -481,7 +482,7 @@ countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSou
     }
     if (shared.error) {
         for (const BandSource* side : {&map, reference}) {
-            const std::string name = side == &map ? "map" : "reference";
+            const std::string name = side != nullptr ? side->side : "";
             if (side != nullptr && shared.error->message == tooManyClasses(name))
                 shared.error->message = "the " + name + " holds " +
                                         std::to_string(classesIn(*side, window)) +
@@ -630,19 +631,20 @@ std::string crsName(const OGRSpatialReference* crs) {
 }
 
 // Same size, geotransform to within 1e-9 of a pixel at every corner, same
-// coordinate system; otherwise what differs, named for both.
-std::optional<MapError> checkSameGrid(GDALDataset& map, GDALDataset& reference) {
+// coordinate system; otherwise what differs, named for both (`other`: "reference").
+std::optional<MapError> checkSameGrid(GDALDataset& map, GDALDataset& reference,
+                                      const std::string& other) {
     const auto mapSize = std::pair{map.GetRasterXSize(), map.GetRasterYSize()};
     const auto referenceSize = std::pair{reference.GetRasterXSize(), reference.GetRasterYSize()};
     if (mapSize != referenceSize)
         return badInput("the map is " + std::to_string(mapSize.first) + " x " +
-                        std::to_string(mapSize.second) + " pixels, the reference " +
+                        std::to_string(mapSize.second) + " pixels, the " + other + " " +
                         std::to_string(referenceSize.first) + " x " +
                         std::to_string(referenceSize.second) + ": they must be on the same grid");
     const MapFacts m = factsOf(map), r = factsOf(reference);
     double inverse[6];
     if (!GDALInvGeoTransform(const_cast<double*>(r.transform.data()), inverse))
-        return badInput("the reference's geotransform cannot be inverted");
+        return badInput("the " + other + "'s geotransform cannot be inverted");
     for (const auto& [px, py] :
          {std::pair{0, 0}, std::pair{mapSize.first, 0}, std::pair{0, mapSize.second}, mapSize}) {
         const double x = m.transform[0] + px * m.transform[1] + py * m.transform[2];
@@ -656,16 +658,15 @@ std::optional<MapError> checkSameGrid(GDALDataset& map, GDALDataset& reference) 
                     s += (s.empty() ? "" : ", ") + numberText(v);
                 return s;
             };
-            return badInput("the map's geotransform is (" + text(m.transform) +
-                            "), the reference's (" + text(r.transform) +
-                            "): they must be on the same grid");
+            return badInput("the map's geotransform is (" + text(m.transform) + "), the " + other +
+                            "'s (" + text(r.transform) + "): they must be on the same grid");
         }
     }
     const bool same = (m.crs == nullptr && r.crs == nullptr) ||
                       (m.crs != nullptr && r.crs != nullptr && m.crs->IsSame(r.crs));
     if (!same)
-        return badInput("the map's coordinate system is " + crsName(m.crs) + ", the reference's " +
-                        crsName(r.crs) + ": they must be on the same grid");
+        return badInput("the map's coordinate system is " + crsName(m.crs) + ", the " + other +
+                        "'s " + crsName(r.crs) + ": they must be on the same grid");
     return std::nullopt;
 }
 
@@ -751,8 +752,57 @@ std::optional<double> fieldValue(OGRFeature& feature, int field) {
     return value;
 }
 
-// Reads each point's pixel of the map and counts the pairs; the map's own classes
-// and areas come from one pass over its window.
+// One pass's share of the progress of a count that makes two.
+class PartProgress final : public ProgressSink {
+  public:
+    PartProgress(ProgressSink& whole, double from, double share)
+        : m_whole(whole), m_from(from), m_share(share) {}
+    void Progress(double fraction) override { m_whole.Progress(m_from + fraction * m_share); }
+
+  private:
+    ProgressSink& m_whole;
+    double m_from, m_share;
+};
+
+// (stratum, map, reference) values of the points, with their counts.
+using StratumTriples = std::map<std::array<double, 3>, std::uint64_t>;
+
+// The points' strata: every valid value of the strata raster in the window, its
+// pixels the stratum's size. A stratum with more points than pixels is refused:
+// its sample cannot be a sample of its pixels.
+std::optional<MapError> stratify(const std::string& path, const StratumTriples& triples,
+                                 const std::map<double, std::uint64_t>& pixels, MapCount& out) {
+    MapStrata strata;
+    for (const auto& [value, n] : pixels) {
+        strata.values.push_back(value);
+        strata.pixels.push_back(n);
+    }
+    const auto indexIn = [](const std::vector<double>& values, double value) {
+        return static_cast<std::size_t>(std::find(values.begin(), values.end(), value) -
+                                        values.begin());
+    };
+    std::vector<std::uint64_t> points(strata.values.size(), 0);
+    for (const auto& [key, n] : triples) {
+        // The point's pixel lies in the window and holds a valid value: it was counted.
+        const std::size_t h = indexIn(strata.values, key[0]);
+        strata.cells.push_back(
+            {h, indexIn(out.classValues, key[1]), indexIn(out.classValues, key[2]), n});
+        points[h] += n;
+    }
+    for (std::size_t h = 0; h < points.size(); ++h)
+        if (points[h] > strata.pixels[h])
+            return badInput("stratum " + ClassLabel(strata.values[h]) + " of " + path + " holds " +
+                            std::to_string(points[h]) + " points but only " +
+                            std::to_string(strata.pixels[h]) +
+                            (strata.pixels[h] == 1 ? " pixel" : " pixels") +
+                            ": a stratified sample has at most one point per pixel");
+    out.strata = std::move(strata);
+    return std::nullopt;
+}
+
+// Reads each point's pixel of the map (and of the strata raster) and counts the
+// pairs; the map's own classes and areas come from one pass over its window, the
+// strata's sizes from one over the strata raster's.
 std::variant<MapCount, MapError> countPoints(const MapRequest& request, GDALDataset& map,
                                              GDALRasterBand& mapBand, const BandSource& mapSource,
                                              const PixelWindow& window, ProgressSink& progress) {
@@ -797,9 +847,26 @@ std::variant<MapCount, MapError> countPoints(const MapRequest& request, GDALData
                             gdalReason());
     }
 
+    // The strata raster is read under each point where the map is, and counted
+    // over the window for the strata's sizes.
+    GDALDatasetUniquePtr strata;
+    GDALRasterBand* strataBand = nullptr;
+    BandSource strataSource;
+    if (!request.strataPath.empty()) {
+        strata = openDataset(request.strataPath, GDAL_OF_RASTER);
+        if (!strata || strata->GetRasterCount() == 0)
+            return readError(request.strataPath, strata ? "it holds no raster band" : gdalReason());
+        if (auto error = checkSameGrid(map, *strata, "strata raster"))
+            return *error;
+        strataBand = strata->GetRasterBand(1);
+        strataSource = BandSource{request.strataPath, 1, strataBand->GetRasterDataType(),
+                                  leftOutOf(*strataBand, request.nodata), "strata raster"};
+    }
+
     MapCount out;
     out.pointReference = true;
     std::map<PairKey, std::uint64_t> pairs;
+    StratumTriples triples;
     const LeftOutValues referenceLeftOut{std::nullopt, request.nodata};
     layer->ResetReading();
     CPLErrorReset();
@@ -845,6 +912,22 @@ std::variant<MapCount, MapError> countPoints(const MapRequest& request, GDALData
                             std::to_string(static_cast<std::int64_t>(py)) + ", column " +
                             std::to_string(static_cast<std::int64_t>(px)) +
                             " (counted from 0), which is not a whole number and so no class");
+        double stratum = 0.0;
+        if (strataBand != nullptr) {
+            if (strataBand->RasterIO(GF_Read, static_cast<int>(px), static_cast<int>(py), 1, 1,
+                                     &stratum, 1, 1, GDT_Float64, 0, 0, nullptr) != CE_None)
+                return readError(request.strataPath, gdalReason());
+            if (strataSource.leftOut.contains(stratum)) {
+                ++out.source.nodata;
+                continue;
+            }
+            if (!isWhole(stratum))
+                return badInput("the strata raster holds " + numberText(stratum) + " at row " +
+                                std::to_string(static_cast<std::int64_t>(py)) + ", column " +
+                                std::to_string(static_cast<std::int64_t>(px)) +
+                                " (counted from 0), which is not a whole number and so no "
+                                "stratum");
+        }
         if (request.classes)
             for (const double v : {value, *referenceValue})
                 if (std::find(request.classes->begin(), request.classes->end(), v) ==
@@ -854,6 +937,8 @@ std::variant<MapCount, MapError> countPoints(const MapRequest& request, GDALData
                                     (v == value ? "map holds " : "point's class is ") +
                                     ClassLabel(v) + ", which is not among --classes");
         ++pairs[{value, *referenceValue}];
+        if (strataBand != nullptr)
+            ++triples[{stratum, value, *referenceValue}];
     }
     // The layer's features end early, without a word, where one cannot be read.
     if (CPLGetLastErrorType() >= CE_Failure)
@@ -863,8 +948,9 @@ std::variant<MapCount, MapError> countPoints(const MapRequest& request, GDALData
     if (auto* error = std::get_if<MapError>(&areas))
         return *error;
     const PixelAreas& pixelAreas = std::get<PixelAreas>(areas);
+    PartProgress mapPart(progress, 0.0, strataBand != nullptr ? 0.5 : 1.0);
     auto counted =
-        countInThreads(request, mapBand, mapSource, nullptr, window, pixelAreas.perRow, progress);
+        countInThreads(request, mapBand, mapSource, nullptr, window, pixelAreas.perRow, mapPart);
     if (auto* error = std::get_if<MapError>(&counted))
         return *error;
     const Merged merged =
@@ -887,6 +973,17 @@ std::variant<MapCount, MapError> countPoints(const MapRequest& request, GDALData
         }
     }
     out.areas = std::move(mapAreas);
+    if (strataBand != nullptr) {
+        PartProgress strataPart(progress, 0.5, 0.5);
+        auto strataCounted =
+            countInThreads(request, *strataBand, strataSource, nullptr, window, {}, strataPart);
+        if (auto* error = std::get_if<MapError>(&strataCounted))
+            return *error;
+        const Merged strataMerged =
+            merge(std::get<std::vector<ThreadCount>>(strataCounted), strataSource.leftOut, nullptr);
+        if (auto error = stratify(request.strataPath, triples, strataMerged.mapPixels, out))
+            return *error;
+    }
     return out;
 }
 
@@ -944,7 +1041,10 @@ std::variant<MapCount, MapError> CountMaps(const MapRequest& request, ProgressSi
     if (!reference || reference->GetRasterCount() == 0 || !request.referenceField.empty())
         return countPoints(request, *map, band, mapSource, w, progress);
 
-    if (auto error = checkSameGrid(*map, *reference))
+    if (!request.strataPath.empty())
+        return badInput("--strata stratifies sample points: it needs a point reference, and " +
+                        request.referencePath + " is a raster");
+    if (auto error = checkSameGrid(*map, *reference, "reference"))
         return *error;
     auto referenceBand =
         bandOf(*reference, request.referenceBand, request.referencePath, "--reference-band");

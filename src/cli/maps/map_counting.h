@@ -31,13 +31,15 @@ struct MapRequest {
     std::optional<PixelWindow> window;          // the whole map when not given
     int threads = 0;                            // 0: as many as the machine has cores
     std::optional<std::vector<double>> classes; // the classes in this order, else the values seen
+    std::string strataPath; // a raster on the map's grid whose values stratify the points
 };
 
 // Where the counts came from, for the report's "source" record.
 struct SourceCounts {
     std::uint64_t counted = 0;
     std::uint64_t outside = 0; // points off the map or its window
-    std::uint64_t nodata = 0;  // pixels of the window or points on a no-data value
+    std::uint64_t nodata = 0;  // pixels of the window or points on a no-data value (or
+                               // on the strata raster's)
     std::uint64_t empty = 0;   // points whose class field is empty
 };
 
@@ -47,11 +49,25 @@ struct MapAreas {
     std::string unit;             // "m²", "US survey foot²", ...
 };
 
+// The points' own stratification, from the strata raster: each stratum is one of
+// its valid values, its size the value's pixels in the window.
+struct MapStrata {
+    std::vector<double> values;        // in numeric order
+    std::vector<std::uint64_t> pixels; // N_h, of each value
+    // n_hij as counted: stratum h, map class i, reference class j (from 0), count.
+    struct Cell {
+        std::size_t stratum, map, reference;
+        std::uint64_t count;
+    };
+    std::vector<Cell> cells;
+};
+
 struct MapCount {
     std::vector<double> classValues;      // class 1 to n, in numeric order unless given
     std::vector<std::uint64_t> counts;    // n by n, row by row: rows the map, columns the reference
     std::vector<std::uint64_t> mapPixels; // the map's valid pixels of each class in the window
     std::optional<MapAreas> areas;        // with a point reference
+    std::optional<MapStrata> strata;      // with a strata raster
     SourceCounts source;
     bool pointReference = false;
 };

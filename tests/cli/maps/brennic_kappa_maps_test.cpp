@@ -3,6 +3,7 @@
 // record, and fails with the right status when the companion or a file is missing.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 #include "kappa_process.h"
@@ -178,6 +179,152 @@ TEST_F(KappaMapsTest, QuadrantReportsSummedGiveTheWhole) {
     const KappaOutcome notReport = run("--sum {dir}/map.tif", "");
     EXPECT_EQ(notReport.status, 1);
     EXPECT_NE(notReport.err.find("is no JSON report"), std::string::npos) << notReport.err;
+}
+
+// The number after "name": in `json` from `from` on.
+double numberAfter(const std::string& json, std::size_t from, const std::string& name) {
+    const std::size_t at = json.find("\"" + name + "\": ", from);
+    EXPECT_NE(at, std::string::npos) << name;
+    return at == std::string::npos ? -1.0 : std::stod(json.substr(at + name.size() + 4));
+}
+
+// The strata raster on the map's grid, 0 its no-data value: stratum 7 holds 5
+// pixels, 9 holds 6. Eight points, each as column, row, map class (read from the
+// map), stratum and reference class: the last on the strata's no-data.
+class KappaStrataTest : public KappaMapsTest {
+  protected:
+    void SetUp() override {
+        KappaMapsTest::SetUp();
+        RasterLayout strata;
+        strata.width = 4;
+        strata.height = 3;
+        strata.values = {7, 7, 7, 9, 7, 7, 9, 9, 0, 9, 9, 9};
+        strata.nodata = 0;
+        ASSERT_TRUE(WriteRaster((dir / "strata.tif").string(), strata));
+        const int points[][5] = {{0, 0, 1, 7, 1}, {1, 1, 2, 7, 2}, {2, 0, 2, 7, 1},
+                                 {3, 0, 3, 9, 3}, {2, 1, 3, 9, 3}, {3, 2, 2, 9, 3},
+                                 {1, 2, 3, 9, 2}, {0, 2, 1, 0, 1}};
+        std::vector<PointSpec> specs;
+        for (const auto& p : points)
+            specs.push_back({500005.0 + 10 * p[0], 3999995.0 - 10 * p[1], std::to_string(p[4])});
+        ASSERT_TRUE(WritePoints((dir / "points.gpkg").string(), "samples", 32632, specs));
+    }
+    static constexpr const char* Points =
+        "--map {dir}/map.tif --reference {dir}/points.gpkg --reference-field class --report";
+    static constexpr const char* Units = "7,1,1\n7,2,2\n7,2,1\n9,3,3\n9,3,3\n";
+};
+
+// The section is the one --samples writes for the units and sizes counted by hand.
+TEST_F(KappaStrataTest, SectionAsSamplesGivesItForTheUnitsAndSizesUnderThePoints) {
+    struct Row {
+        const char *name, *format, *window;
+        std::string units, sizes;
+        const char* source; // the source record's left-out points
+    };
+    const Row rows[] = {
+        {"whole_map_json", "json", "", std::string(Units) + "9,2,3\n9,3,2\n", "7=5,9=6",
+         "\"outside\": 0, \"nodata\": 1, \"empty\": 0"},
+        // Rows 0 and 1: stratum 9 keeps 3 pixels and the points (3,0) and (2,1).
+        {"window_text", "text", " --window 0,0,4,2", Units, "7=5,9=3", "3 outside, 0 on no-data"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string format = std::string(" --format ") + row.format;
+        const KappaOutcome maps =
+            run(std::string(Points) + " --strata {dir}/strata.tif" + row.window + format, "");
+        const KappaOutcome samples = run(
+            "--samples --report --strata-sizes " + row.sizes + format + " {dir}/input", row.units);
+        ASSERT_EQ(maps.status, 0) << maps.err;
+        ASSERT_EQ(samples.status, 0) << samples.err;
+        const char* start = row.format[0] == 'j' ? "\"stratified\"" : "Stratified estimates";
+        const std::size_t mapsAt = maps.out.find(start), samplesAt = samples.out.find(start);
+        ASSERT_NE(samplesAt, std::string::npos);
+        // Up to the end of the --samples report, whose JSON object closes there.
+        const std::string section =
+            samples.out.substr(samplesAt, samples.out.size() - samplesAt - 3);
+        EXPECT_EQ(maps.out.substr(mapsAt, section.size()), section);
+        EXPECT_NE(maps.out.find(row.source), std::string::npos) << maps.out;
+        // The map's classes are no stratification of these points.
+        EXPECT_EQ(maps.out.find("area_weighted"), std::string::npos);
+    }
+    // By hand, W_7 = 5/11, W_9 = 6/11, agreement 2 of 3 and 2 of 4, s^2 1/3 in both:
+    // var 25/121 (1/3)/3 + 36/121 (1/3)/4 = 52/1089; with 1 - n_h/N_h 19/1089.
+    const std::string json = std::string(Points) + " --strata {dir}/strata.tif --format json";
+    const std::string plain = run(json, "").out, fpc = run(json + " --fpc", "").out;
+    EXPECT_NEAR(numberAfter(plain, plain.find("\"stratified"), "overall_accuracy"), 19.0 / 33.0,
+                1e-12);
+    EXPECT_NEAR(numberAfter(plain, plain.find("\"stratified"), "overall_accuracy_se"),
+                std::sqrt(52.0) / 33.0, 1e-12);
+    EXPECT_NEAR(numberAfter(fpc, fpc.find("\"stratified"), "overall_accuracy_se"),
+                std::sqrt(19.0) / 33.0, 1e-12);
+}
+
+// Without --strata the map's classes are the strata and their pixels the sizes
+// (3, 4, 5): Stehman's estimates are then Olofsson's, the area-weighted section's.
+TEST_F(KappaStrataTest, MapAsStrataEqualsTheAreaWeightedSection) {
+    const std::string out = run(std::string(Points) + " --format json", "").out;
+    const std::size_t area = out.find("\"area_weighted\""), stratified = out.find("\"stratified\"");
+    ASSERT_NE(stratified, std::string::npos);
+    for (const char* field : {"overall_accuracy", "overall_accuracy_se"})
+        EXPECT_NEAR(numberAfter(out, stratified, field), numberAfter(out, area, field), 1e-12)
+            << field;
+    // Pairs of fields, the area-weighted one over `divisor`: 12 pixels of 100 m².
+    const struct {
+        const char *stratified, *area;
+        double divisor;
+    } pairs[] = {{"users_accuracy", "users_accuracy", 1},
+                 {"users_accuracy_se", "users_accuracy_se", 1},
+                 {"producers_accuracy", "producers_accuracy", 1},
+                 {"producers_accuracy_se", "producers_accuracy_se", 1},
+                 {"area_proportion", "area", 1200},
+                 {"area_proportion_se", "area_se", 1200}};
+    for (const std::string k : {"1", "2", "3"})
+        for (const auto& pair : pairs) {
+            SCOPED_TRACE("class " + k + " " + pair.stratified);
+            const std::string entry = "{\"class\": " + k;
+            EXPECT_NEAR(numberAfter(out, out.find(entry, stratified), pair.stratified),
+                        numberAfter(out, out.find(entry, area), pair.area) / pair.divisor, 1e-12);
+        }
+}
+
+TEST_F(KappaStrataTest, StrataThatDoNotFitAreRefused) {
+    RasterLayout strata;
+    strata.width = 5;
+    strata.height = 3;
+    strata.values.assign(15, 7);
+    ASSERT_TRUE(WriteRaster((dir / "wide.tif").string(), strata));
+    // Stratum 9 is the one pixel (3,0), which holds two points.
+    strata.width = 4;
+    strata.values = {7, 7, 7, 9, 7, 7, 7, 7, 7, 7, 7, 7};
+    ASSERT_TRUE(WriteRaster((dir / "single.tif").string(), strata));
+    ASSERT_TRUE(WritePoints((dir / "twice.gpkg").string(), "samples", 32632,
+                            {{500035, 3999995, "3"}, {500036, 3999994, "3"}}));
+    writeFile(dir / "part.json",
+              run(std::string(Points) + " --strata {dir}/strata.tif --format json", "").out);
+    const std::string points = Points;
+    const struct {
+        const char* name;
+        std::string args;
+        const char* message;
+    } rows[] = {
+        {"other_grid", points + " --strata {dir}/wide.tif",
+         "the map is 4 x 3 pixels, the strata raster 5 x 3: they must be on the same grid"},
+        {"raster_reference", std::string(Maps) + " --report --strata {dir}/strata.tif",
+         "--strata stratifies sample points: it needs a point reference"},
+        {"more_points_than_pixels",
+         "--map {dir}/map.tif --reference {dir}/twice.gpkg --reference-field class --report "
+         "--strata {dir}/single.tif",
+         "stratum 9 of {dir}/single.tif holds 2 points but only 1 pixel"},
+        {"summed", "--sum --report {dir}/part.json", "stratified by --strata"},
+        {"fpc_without_points", std::string(Maps) + " --report --fpc", "--fpc needs a sample"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const KappaOutcome outcome = run(row.args, "");
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_NE(outcome.err.find(withDir(row.message)), std::string::npos) << outcome.err;
+    }
 }
 
 // brennic-kappa alone in a folder cannot start its companion: status 3, saying so.

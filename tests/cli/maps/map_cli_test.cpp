@@ -22,7 +22,8 @@ class StandInCounting final : public MapCounting {
         seen = options;
         if (failure)
             return *failure;
-        MapInput input{LabelledMatrix{ErrorMatrix(2), {"10", "20"}, 0}, {}, std::nullopt};
+        MapInput input{
+            LabelledMatrix{ErrorMatrix(2), {"10", "20"}, 0}, {}, std::nullopt, std::nullopt, false};
         input.labelled.matrix.set(1, 1, 3);
         input.labelled.matrix.set(2, 2, 1);
         FormTotals(input.labelled.matrix);
