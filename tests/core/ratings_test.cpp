@@ -421,11 +421,12 @@ TEST(Ratings, RowsWithUnitCountsEqualTheUnitsWrittenOut) {
     const RatingsTable units = randomTable(random, 300, 3, 3, 0.3);
     RatingsTable rows = units;
     rows.ratings.clear();
-    std::map<std::vector<std::uint8_t>, std::uint64_t> counted;
+    std::map<std::string, std::uint64_t> counted; // a row's ratings as bytes
     for (std::size_t i = 0; i < 300; ++i)
-        ++counted[{units.ratings.begin() + 3 * i, units.ratings.begin() + 3 * i + 3}];
+        ++counted[std::string(units.ratings.begin() + 3 * i, units.ratings.begin() + 3 * i + 3)];
     for (const auto& [row, count] : counted) {
-        rows.ratings.insert(rows.ratings.end(), row.begin(), row.end());
+        for (char rating : row)
+            rows.ratings.push_back(static_cast<std::uint8_t>(rating));
         rows.units.push_back(count);
     }
     ASSERT_LT(rows.units.size(), 70u); // at most 4^3 different rows
