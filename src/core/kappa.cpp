@@ -215,8 +215,10 @@ std::variant<KappaResult, ArithmeticError> ComputeKappa(int n, const std::vector
     }
     if (first)
         return *first;
-    return KappaResult{*f[PC].value, *f[PO].value, *f[KAPPA].value, *f[LO].value,
-                       *f[HI].value, *f[SE].value, *f[Z].value};
+    KappaResult result;
+    for (std::size_t i = 0; i < ResultFileFigures; ++i)
+        result.values[i] = *f.all()[i].value;
+    return result;
 }
 
 } // namespace brennic

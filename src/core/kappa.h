@@ -2,6 +2,7 @@
 // in a fixed order of double-precision operations, each one checked.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <variant>
@@ -11,15 +12,10 @@
 
 namespace brennic {
 
-// The seven figures, in the order in which the result file writes them.
+// The seven figures of Result.txt, in the catalogue's order (the first seven of
+// OverallFigure, which also says what each one is).
 struct KappaResult {
-    double PC = 0.0;    // chance agreement
-    double PO = 0.0;    // observed agreement
-    double KAPPA = 0.0; // (PO - PC) / (1 - PC)
-    double LO = 0.0;    // KAPPA minus two standard errors of kappa
-    double HI = 0.0;    // KAPPA plus two standard errors of kappa
-    double SE = 0.0;    // standard error of kappa under chance agreement alone
-    double Z = 0.0;     // KAPPA / SE
+    std::array<double, ResultFileFigures> values{};
 };
 
 // An arithmetic step that failed, and where in the order of steps.

@@ -56,7 +56,7 @@ std::string ResultHeaderLine() {
 std::string ResultValuesLine(const KappaResult& r, char decimalSeparator) {
     std::string line;
     line.reserve(7 * 24);
-    for (double value : {r.PC, r.PO, r.KAPPA, r.LO, r.HI, r.SE, r.Z}) {
+    for (double value : r.values) {
         line += FormatResultValue(value, decimalSeparator);
         line += ' ';
     }

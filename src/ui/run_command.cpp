@@ -90,8 +90,6 @@ void FrmBrennic::DoIt() {
         // shows only where it ends.
         FlexGrid::Batch batch(*m_grid);
         const CellText cellText = [this](int row, int col) {
-            m_state.ColIndex = static_cast<std::uint8_t>(col);
-            m_state.RowIndex = static_cast<std::uint8_t>(row);
             m_grid->setCol(col);
             m_grid->setRow(row);
             return cellBytes(m_grid->Text());
@@ -101,9 +99,6 @@ void FrmBrennic::DoIt() {
     }
 
     if (const auto* arithmetic = std::get_if<run::Arithmetic>(&outcome)) {
-        // The cells were all read: the counters stand one past the last cell.
-        m_state.ColIndex = static_cast<std::uint8_t>(n + 1);
-        m_state.RowIndex = static_cast<std::uint8_t>(n + 1);
         m_state.ResultPath = arithmetic->ResultPath;
     }
     const auto* file = std::get_if<run::File>(&outcome);
@@ -125,9 +120,6 @@ void FrmBrennic::DoIt() {
         return;
     }
 
-    // Both passes ran to their end: the counters stand one past the last cell.
-    m_state.ColIndex = static_cast<std::uint8_t>(n + 1);
-    m_state.RowIndex = static_cast<std::uint8_t>(n + 1);
     m_state.ResultPath = std::get<run::Written>(outcome).ResultPath;
     m_resultsWritten = true;
     m_statusBar1->setSimpleText(QStringLiteral("Results have been written to ") +
