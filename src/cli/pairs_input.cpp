@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <numeric>
 
+#include "labels.h"
 #include "number_text.h"
 #include "run.h"
 #include "text_fields.h"
@@ -176,19 +177,8 @@ std::variant<LabelledMatrix, MatrixInputError> PairsSink::result() {
         return bad("the pairs hold 1 class; at least " + std::to_string(MinMatrixSize) +
                    " are needed (--classes adds classes that never occur)");
 
-    // Numbers as labels are put in numeric order; the first appearance breaks ties
-    // ("1" and "1.0").
-    std::vector<std::size_t> order(n);
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    if (!m_options.classes) {
-        std::vector<double> values(n);
-        bool numbers = true;
-        for (std::size_t i = 0; i < n && numbers; ++i)
-            numbers = ReadNumberOfText(labels[i], m_options.decimalSeparator, values[i]);
-        if (numbers)
-            std::stable_sort(order.begin(), order.end(),
-                             [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
-    }
+    const std::vector<std::size_t> order =
+        OrderOfLabels(labels, m_options.decimalSeparator, m_options.classes.has_value()).order;
     LabelledMatrix out{ErrorMatrix(static_cast<int>(n)), {}, m_leftOut};
     for (std::size_t r = 0; r < n; ++r) {
         out.labels.push_back(labels[order[r]]);

@@ -170,18 +170,9 @@ std::variant<SamplesRead, MatrixInputError> SamplesSink::result() {
                        FormatResultValue(stratum.size, '.').substr(1) + " in --strata-sizes");
     }
 
-    // Numbers as labels are put in numeric order; the first appearance breaks ties.
-    std::vector<std::size_t> order(n), rank(n);
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    if (!m_options.classes) {
-        std::vector<double> values(n);
-        bool numbers = true;
-        for (std::size_t i = 0; i < n && numbers; ++i)
-            numbers = ReadNumberOfText(m_labels[i], m_options.decimalSeparator, values[i]);
-        if (numbers)
-            std::stable_sort(order.begin(), order.end(),
-                             [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
-    }
+    const std::vector<std::size_t> order =
+        OrderOfLabels(m_labels, m_options.decimalSeparator, m_options.classes.has_value()).order;
+    std::vector<std::size_t> rank(n);
     for (std::size_t r = 0; r < n; ++r)
         rank[order[r]] = r;
 
