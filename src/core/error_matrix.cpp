@@ -33,8 +33,7 @@ std::optional<NotANumberCell> FindNonNumberCell(int n, const CellText& cellText,
     for (int col = 1; col <= n; ++col)
         for (int row = 1; row <= n; ++row) {
             std::string text = cellText(row, col);
-            double value = 0.0;
-            if (!ReadNumberOfText(text, decimalSeparator, value))
+            if (!NumberOfText(text, decimalSeparator))
                 return notANumber(row, col, std::move(text), decimalSeparator);
         }
     return std::nullopt;
@@ -46,10 +45,10 @@ std::variant<ErrorMatrix, NotANumberCell> ReadErrorMatrix(int n, const CellText&
     for (int col = 1; col <= n; ++col)
         for (int row = 1; row <= n; ++row) {
             std::string text = cellText(row, col);
-            double value = 0.0;
-            if (!ReadNumberOfText(text, decimalSeparator, value))
+            const std::optional<double> value = NumberOfText(text, decimalSeparator);
+            if (!value)
                 return notANumber(row, col, std::move(text), decimalSeparator);
-            m.set(row, col, value);
+            m.set(row, col, *value);
         }
     FormTotals(m);
     return m;

@@ -6,12 +6,12 @@
 #include <initializer_list>
 
 #include "error_matrix.h"
+#include "number_text.h"
 
 namespace brennic {
 
-const char* const OverflowCause =
-    "A figure goes beyond the range of numbers the program can hold: the counts are too large "
-    "or too close to 0.";
+const std::string OverflowCause = "A figure goes " + std::string(BeyondRangeText) +
+                                  ": the counts are too large or too close to 0.";
 
 namespace {
 
@@ -90,8 +90,7 @@ std::string rangeCause(const CountFacts& f) {
 
 std::string ArithmeticCause(const ArithmeticError& error, const ErrorMatrix& m) {
     if (error.step == Step::Totals)
-        return "The counts are so large that their totals go beyond the range of numbers the "
-               "program can hold.";
+        return "The counts are so large that their totals go " + std::string(BeyondRangeText) + ".";
     const CountFacts f = countFacts(m);
     const bool chanceIsOne =
         error.step == Step::KAPPA || ((error.step == Step::SECI || error.step == Step::SE) &&
@@ -99,7 +98,7 @@ std::string ArithmeticCause(const ArithmeticError& error, const ErrorMatrix& m) 
     if (f.firstNegative) {
         std::string what;
         if (error.kind == ArithmeticKind::Overflow)
-            what = "a figure goes beyond the range of numbers the program can hold";
+            what = "a figure goes " + std::string(BeyondRangeText);
         else if (error.step == Step::PO)
             what = "the counts add up to 0, so there is no agreement to measure";
         else if (chanceIsOne)

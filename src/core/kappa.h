@@ -34,7 +34,7 @@ class ErrorMatrix;
 std::string ArithmeticCause(const ArithmeticError& error, const ErrorMatrix& m);
 
 // The cause of a figure that goes beyond the range of a double on the way.
-extern const char* const OverflowCause;
+extern const std::string OverflowCause;
 
 // Forms the seven figures of Result.txt (the first seven of `figures`) from the
 // totals (index 1 to n of each array), in the fixed order of operations: a

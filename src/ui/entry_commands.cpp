@@ -20,8 +20,7 @@ bool FrmBrennic::sizeBoxNumber(double& number) const {
 }
 
 void FrmBrennic::showInputError(const QString& prompt) {
-    m_services.messages.Show(prompt, QStringLiteral("Error in your input"),
-                             MessageBoxes::Icon::Critical);
+    m_services.messages.Show(prompt, InputErrorTitle, MessageBoxes::Icon::Critical);
 }
 
 void FrmBrennic::Apply() {

@@ -4,6 +4,7 @@
 
 #include "flex_grid.h"
 #include "frm_brennic.h"
+#include "number_text.h"
 #include "run.h"
 #include "services.h"
 #include "status_bar.h"
@@ -36,22 +37,20 @@ struct Failure {
 
 // The message for a run that did not write both lines; nothing for one that did.
 std::optional<Failure> failureMessage(const RunOutcome& outcome) {
-    const QString inputTitle = QStringLiteral("Error in your input");
     if (const auto* empty = std::get_if<run::EmptyCell>(&outcome)) {
         (void)empty;
-        return Failure{QStringLiteral("A value must be supplied for each cell"), inputTitle};
+        return Failure{QStringLiteral("A value must be supplied for each cell"), InputErrorTitle};
     }
     if (const auto* bad = std::get_if<run::NotANumber>(&outcome)) {
         const QString what = bad->cell.beyondRange
-                                 ? QStringLiteral("a number beyond the range of numbers the "
-                                                  "program can hold")
+                                 ? QStringLiteral("a number ") + text(std::string(BeyondRangeText))
                                  : QStringLiteral("not a number");
         return Failure{QStringLiteral("The cell in row %1, column %2 holds \"%3\", which is %4. "
                                       "Enter a number in it and click Do It! again.")
                            .arg(bad->cell.cell.row)
                            .arg(bad->cell.cell.col)
                            .arg(text(bad->cell.text), what),
-                       inputTitle};
+                       InputErrorTitle};
     }
     if (const auto* size = std::get_if<run::SizeOutOfRange>(&outcome)) {
         return Failure{QStringLiteral("The matrix size is %1, but it must be a whole number from "
@@ -59,7 +58,7 @@ std::optional<Failure> failureMessage(const RunOutcome& outcome) {
                            .arg(size->size)
                            .arg(MinMatrixSize)
                            .arg(MaxMatrixSize),
-                       inputTitle};
+                       InputErrorTitle};
     }
     if (const auto* arithmetic = std::get_if<run::Arithmetic>(&outcome)) {
         return Failure{
