@@ -41,13 +41,13 @@ extern const std::string OverflowCause;
 // figure that can be formed is formed even when another cannot. A failure is
 // given its kind and step; its reason is left to ArithmeticCause, which knows
 // the cells.
-void FormKappaFigures(int n, const std::vector<double>& RowTotals,
-                      const std::vector<double>& ColTotals, double DiagonalSum, double GrandTotal,
+void FormKappaFigures(int n, const std::vector<double>& rowTotals,
+                      const std::vector<double>& colTotals, double diagonalSum, double grandTotal,
                       FigureRow<OverallFigure>& figures);
 
 // The seven figures from the totals, or the first arithmetic step that failed.
-std::variant<KappaResult, ArithmeticError> ComputeKappa(int n, const std::vector<double>& RowTotals,
-                                                        const std::vector<double>& ColTotals,
-                                                        double DiagonalSum, double GrandTotal);
+std::variant<KappaResult, ArithmeticError> ComputeKappa(int n, const std::vector<double>& rowTotals,
+                                                        const std::vector<double>& colTotals,
+                                                        double diagonalSum, double grandTotal);
 
 } // namespace brennic

@@ -63,7 +63,7 @@ std::optional<Failure> failureMessage(const RunOutcome& outcome) {
     if (const auto* arithmetic = std::get_if<run::Arithmetic>(&outcome)) {
         return Failure{
             text(arithmetic->cause) +
-                QStringLiteral(" No figures were written to %1.").arg(text(arithmetic->ResultPath)),
+                QStringLiteral(" No figures were written to %1.").arg(text(arithmetic->resultPath)),
             QStringLiteral("Kappa cannot be computed")};
     }
     if (const auto* file = std::get_if<run::File>(&outcome)) {
@@ -82,7 +82,7 @@ FileSystem& FrmBrennic::files() const {
 }
 
 void FrmBrennic::DoIt() {
-    const int n = m_state.MatrixSize;
+    const int n = m_state.matrixSize;
     RunOutcome outcome;
     {
         // The run moves the grid's current cell to every cell it reads; the view
@@ -98,11 +98,11 @@ void FrmBrennic::DoIt() {
     }
 
     if (const auto* arithmetic = std::get_if<run::Arithmetic>(&outcome)) {
-        m_state.ResultPath = arithmetic->ResultPath;
+        m_state.resultPath = arithmetic->resultPath;
     }
     const auto* file = std::get_if<run::File>(&outcome);
     if (file != nullptr)
-        m_state.ResultPath = file->error.path;
+        m_state.resultPath = file->error.path;
     // A run that made Result.txt new but stopped before its values leaves no
     // figures in it: there is nothing to save until the next complete run.
     if (std::holds_alternative<run::Arithmetic>(outcome) ||
@@ -111,7 +111,7 @@ void FrmBrennic::DoIt() {
         // The bar must not go on saying that results were written to that file.
         m_statusBar1->setSimpleText(
             QStringLiteral("No results: the run stopped before writing its figures to ") +
-            text(m_state.ResultPath) + QStringLiteral("."));
+            text(m_state.resultPath) + QStringLiteral("."));
     }
 
     if (const auto failure = failureMessage(outcome)) {
@@ -119,10 +119,10 @@ void FrmBrennic::DoIt() {
         return;
     }
 
-    m_state.ResultPath = std::get<run::Written>(outcome).ResultPath;
+    m_state.resultPath = std::get<run::Written>(outcome).resultPath;
     m_resultsWritten = true;
     m_statusBar1->setSimpleText(QStringLiteral("Results have been written to ") +
-                                text(m_state.ResultPath) + QStringLiteral("."));
+                                text(m_state.resultPath) + QStringLiteral("."));
     m_mnuViewOutput->setEnabled(true);
 }
 
