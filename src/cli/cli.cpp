@@ -222,9 +222,7 @@ std::variant<std::vector<double>, std::string> readMappedAreas(const Options& op
         const std::optional<double> number = NumberOfText(text, options.decimalSeparator);
         if (!number)
             return where + " (" + QuotedCellText(text) + ") is " +
-                   (WhyNoNumber(text, options.decimalSeparator) == NoNumber::BeyondRange
-                        ? std::string(BeyondRangeText)
-                        : "not a number");
+                   std::string(NoNumberText(text, options.decimalSeparator));
         if (!(*number >= 0.0))
             return where + " (" + QuotedCellText(text) + ") is negative";
         areas[k] = *number == 0.0 ? 0.0 : *number;

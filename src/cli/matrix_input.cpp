@@ -58,12 +58,9 @@ bool MatrixSink::field(std::string_view text, std::size_t column, std::uint64_t 
                       ", but the first row (line " + std::to_string(m_firstRowLine) + ") has " +
                       std::to_string(m_n) + ": the matrix must be square");
     const std::optional<double> number = NumberOfText(text, m_separator);
-    if (!number) {
-        const bool beyond = WhyNoNumber(text, m_separator) == NoNumber::BeyondRange;
-        return refuse(
-            where + ", cell " + std::to_string(column) + ": " + QuotedCellText(text) +
-            (beyond ? " is " + std::string(BeyondRangeText) : std::string(" is not a number")));
-    }
+    if (!number)
+        return refuse(where + ", cell " + std::to_string(column) + ": " + QuotedCellText(text) +
+                      " is " + std::string(NoNumberText(text, m_separator)));
     m_values.push_back(*number);
     return true;
 }

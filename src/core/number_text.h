@@ -23,6 +23,11 @@ NoNumber WhyNoNumber(std::string_view text, char decimalSeparator);
 // The words of every message about a number or a sum that a double cannot hold.
 inline constexpr std::string_view BeyondRangeText =
     "beyond the range of numbers the program can hold";
+// What a text without a number is, for a message: "not a number" or the words above.
+inline std::string_view NoNumberText(std::string_view text, char decimalSeparator) {
+    return WhyNoNumber(text, decimalSeparator) == NoNumber::BeyondRange ? BeyondRangeText
+                                                                        : "not a number";
+}
 
 // The value of the longest leading part of `text` that reads as a number, the way
 // the input box judges its text: blanks, tabs and line feeds are skipped wherever
