@@ -1,7 +1,7 @@
-# Toolchain for building Qt itself for 64-bit Windows with Debian's MinGW-w64
-# compilers (posix threads, as the program's own cross build uses). Unlike
-# mingw-w64-x86_64.cmake it sets no wine emulator: Qt's build runs nothing it
-# makes, its tools come from Debian's Qt on the host.
+# The MinGW-w64 compilers for 64-bit Windows (posix threads), on their own for
+# building Qt itself: Qt's build runs nothing it makes (its tools come from
+# Debian's Qt on the host), so no wine emulator. mingw-w64-x86_64.cmake, the
+# program's own cross build, includes this file and adds static linking and wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

@@ -19,11 +19,11 @@ xs_cleanup() {
 # Starts Xvfb on a display number that the server itself picks as free (so two
 # sessions started at once cannot collide) and exports DISPLAY.
 xs_start_display() {
-  local numberFile i n
+  local numberFile _ n
   numberFile=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$numberFile" >/dev/null 2>&1 &
   XS_PIDS+=("$!")
-  for i in $(seq 1 100); do
+  for _ in $(seq 1 100); do
     n=$(tr -dc '0-9' <"$numberFile")
     if [ -n "$n" ]; then
       rm -f "$numberFile"
@@ -47,8 +47,8 @@ xs_run() {
 # Prints the id of the first visible window whose title is exactly $1, waiting
 # at most $2 seconds (default 10). Fails if none shows.
 xs_wait_window() {
-  local title=$1 limit=${2:-10} i id
-  for i in $(seq 1 $((limit * 10))); do
+  local title=$1 limit=${2:-10} _ id
+  for _ in $(seq 1 $((limit * 10))); do
     id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1)
     if [ -n "$id" ]; then
       echo "$id"
@@ -61,8 +61,8 @@ xs_wait_window() {
 
 # Waits at most $2 seconds (default 10) until no visible window has the title $1.
 xs_wait_gone() {
-  local title=$1 limit=${2:-10} i
-  for i in $(seq 1 $((limit * 10))); do
+  local title=$1 limit=${2:-10} _
+  for _ in $(seq 1 $((limit * 10))); do
     xdotool search --onlyvisible --name "^${title}\$" >/dev/null 2>&1 || return 0
     sleep 0.1
   done

@@ -218,17 +218,15 @@ std::variant<std::vector<double>, std::string> readMappedAreas(const Options& op
             where = "the mapped area of " + QuotedLabel(label);
         }
         given[k] = true;
-        double value = 0.0;
         if (text.find_first_not_of(" \t") == std::string_view::npos)
             return where + " is empty";
-        if (!ReadNumberOfText(text, options.decimalSeparator, value))
+        const std::optional<double> number = NumberOfText(text, options.decimalSeparator);
+        if (!number)
             return where + " (" + QuotedCellText(text) + ") is " +
-                   (WhyNoNumber(text, options.decimalSeparator) == NoNumber::BeyondRange
-                        ? "beyond the range of numbers the program can hold"
-                        : "not a number");
-        if (!(value >= 0.0))
+                   std::string(NoNumberText(text, options.decimalSeparator));
+        if (!(*number >= 0.0))
             return where + " (" + QuotedCellText(text) + ") is negative";
-        areas[k] = value == 0.0 ? 0.0 : value;
+        areas[k] = *number == 0.0 ? 0.0 : *number;
     }
     for (std::size_t k = 0; k < n; ++k) {
         if (!given[k])

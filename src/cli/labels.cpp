@@ -2,7 +2,11 @@
 // same decoder decides what a message may show as written.
 #include "labels.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <numeric>
+
+#include "number_text.h"
 
 namespace brennic {
 namespace {
@@ -121,6 +125,26 @@ std::size_t CharacterCount(std::string_view text) {
     for (char c : text)
         count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
     return count;
+}
+
+LabelOrder OrderOfLabels(const std::vector<std::string>& labels, char decimalSeparator,
+                         bool asGiven) {
+    LabelOrder result;
+    result.order.resize(labels.size());
+    std::iota(result.order.begin(), result.order.end(), std::size_t{0});
+    for (const std::string& label : labels) {
+        const std::optional<double> number = NumberOfText(label, decimalSeparator);
+        if (!number) {
+            result.numbers.clear();
+            return result;
+        }
+        result.numbers.push_back(*number);
+    }
+    if (!asGiven)
+        std::stable_sort(
+            result.order.begin(), result.order.end(),
+            [&](std::size_t a, std::size_t b) { return result.numbers[a] < result.numbers[b]; });
+    return result;
 }
 
 } // namespace brennic

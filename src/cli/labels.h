@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace brennic {
 
@@ -25,6 +26,18 @@ std::string QuotedCellText(std::string_view text);
 inline std::string QuotedLabel(std::string_view label) {
     return QuotedCellText(label);
 }
+
+// The order in which classes named by `labels` are listed, and the labels'
+// numbers when every label is one.
+struct LabelOrder {
+    std::vector<std::size_t> order; // order[r]: the label listed r-th
+    std::vector<double> numbers;    // of each label as given; empty unless all are numbers
+};
+// Numbers as labels are put in numeric order, the first appearance breaking ties
+// ("1" and "1.0"); other labels, and all when `asGiven` (the user listed the
+// classes), keep the order they came in.
+LabelOrder OrderOfLabels(const std::vector<std::string>& labels, char decimalSeparator,
+                         bool asGiven);
 
 // The number of characters `text` shows (UTF-8 continuation bytes not counted).
 std::size_t CharacterCount(std::string_view text);

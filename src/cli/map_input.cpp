@@ -52,10 +52,10 @@ std::optional<std::string> ReadMapOption(const std::string& name, const std::str
         if (value == "nan" || value == "NaN" || value == "NAN") {
             options.nodata = std::nan("");
         } else {
-            double number = 0.0;
-            if (!ReadNumberOfText(value, '.', number))
+            const std::optional<double> number = NumberOfText(value, '.');
+            if (!number)
                 return "--nodata needs a number, not " + QuotedCellText(value);
-            options.nodata = number;
+            options.nodata = *number;
         }
     } else if (name == "--window") {
         std::vector<std::int64_t> window;

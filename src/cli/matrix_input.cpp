@@ -42,26 +42,11 @@ class MatrixSink {
     std::string m_error;
 };
 
-// A cell of up to 15 decimal digits and nothing else, the common count, whose
-// value is exact in a double: read here without the general reading.
-bool readDigits(std::string_view text, double& value) {
-    if (text.empty() || text.size() > 15)
-        return false;
-    std::uint64_t whole = 0;
-    for (char c : text) {
-        const auto digit = static_cast<unsigned>(c - '0');
-        if (digit > 9)
-            return false;
-        whole = whole * 10 + digit;
-    }
-    value = static_cast<double>(whole);
-    return true;
-}
-
 bool MatrixSink::field(std::string_view text, std::size_t column, std::uint64_t line) {
-    double value = 0.0;
-    if (column <= m_n && (readDigits(text, value) || ReadNumberOfText(text, m_separator, value))) {
-        m_values.push_back(value);
+    const std::optional<double> value =
+        column <= m_n ? NumberOfText(text, m_separator) : std::nullopt;
+    if (value) {
+        m_values.push_back(*value);
         return true;
     }
     const std::string where = "line " + std::to_string(line);
@@ -72,13 +57,11 @@ bool MatrixSink::field(std::string_view text, std::size_t column, std::uint64_t 
         return refuse(where + " has more than " + Plural(m_n, "cell") +
                       ", but the first row (line " + std::to_string(m_firstRowLine) + ") has " +
                       std::to_string(m_n) + ": the matrix must be square");
-    if (!ReadNumberOfText(text, m_separator, value)) {
-        const bool beyond = WhyNoNumber(text, m_separator) == NoNumber::BeyondRange;
-        return refuse(
-            where + ", cell " + std::to_string(column) + ": " + QuotedCellText(text) +
-            (beyond ? " is beyond the range of numbers the program can hold" : " is not a number"));
-    }
-    m_values.push_back(value);
+    const std::optional<double> number = NumberOfText(text, m_separator);
+    if (!number)
+        return refuse(where + ", cell " + std::to_string(column) + ": " + QuotedCellText(text) +
+                      " is " + std::string(NoNumberText(text, m_separator)));
+    m_values.push_back(*number);
     return true;
 }
 

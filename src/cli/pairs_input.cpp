@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <numeric>
 
+#include "label_lines.h"
+#include "labels.h"
 #include "number_text.h"
 #include "run.h"
 #include "text_fields.h"
@@ -84,34 +86,17 @@ class PairsSink {
     LabelTable m_table;
     std::vector<double> m_counts; // [classification][reference], by that order
     std::size_t m_pair[2] = {0, 0};
-    bool m_headerPending = m_options.header;
-    bool m_inHeader = false;
-    bool m_missing = false;   // a label of this line means "no value"
-    bool m_lastEmpty = false; // the line's last field so far is empty
-    std::uint64_t m_pairs = 0, m_leftOut = 0;
+    LabelLines m_lines{2, "each line holds two: the classification's, then the reference's",
+                       m_options.header, m_options.missing};
+    std::uint64_t m_pairs = 0;
     std::string m_error;
 };
 
 bool PairsSink::field(std::string_view label, std::size_t column, std::uint64_t line) {
+    const LabelLines::Verdict verdict = m_lines.field(label, column, line, m_error);
+    if (verdict != LabelLines::Verdict::Take)
+        return verdict == LabelLines::Verdict::Skip;
     const auto where = [line] { return "line " + std::to_string(line); };
-    if (m_headerPending || m_inHeader) { // the column names are no labels
-        m_headerPending = false;
-        m_inHeader = true;
-        return true;
-    }
-    m_lastEmpty = label.empty();
-    if (column > 2) // one delimiter after the second label, as some spreadsheets end a line
-        return column == 3 && label.empty()
-                   ? true
-                   : refuse(where() + " holds more than 2 labels; each line holds two: the "
-                                      "classification's, then the reference's");
-    if (std::find(m_options.missing.begin(), m_options.missing.end(), label) !=
-        m_options.missing.end()) {
-        m_missing = true;
-        return true;
-    }
-    if (label.empty())
-        return refuse(where() + ", label " + std::to_string(column) + " is empty");
     const auto found = m_table.find(label);
     std::size_t index = 0;
     if (found) {
@@ -130,23 +115,9 @@ bool PairsSink::field(std::string_view label, std::size_t column, std::uint64_t 
 }
 
 bool PairsSink::lineEnd(std::size_t labels, std::uint64_t line) {
-    if (m_inHeader) {
-        m_inHeader = false;
-        return true;
-    }
-    if (labels == 3 && m_lastEmpty)
-        labels = 2;
-    if (labels == 0)
-        return true;
-    if (labels == 1)
-        return refuse("line " + std::to_string(line) +
-                      " holds 1 label; each line holds two: the classification's, then the "
-                      "reference's");
-    if (m_missing) {
-        m_missing = false;
-        ++m_leftOut;
-        return true;
-    }
+    const LabelLines::Verdict verdict = m_lines.lineEnd(labels, line, m_error);
+    if (verdict != LabelLines::Verdict::Take)
+        return verdict == LabelLines::Verdict::Skip;
     std::size_t row = m_pair[0], col = m_pair[1];
     if (m_options.referenceFirst)
         std::swap(row, col);
@@ -165,9 +136,9 @@ std::variant<LabelledMatrix, MatrixInputError> PairsSink::result() {
     const std::vector<std::string>& labels = m_table.labels();
     const std::size_t n = labels.size();
     if (m_pairs == 0)
-        return bad(m_leftOut == 0
+        return bad(m_lines.leftOut() == 0
                        ? std::string("no pairs were read: the input holds no pairs of labels")
-                       : "no pairs were read: each of the " + Plural(m_leftOut, "pair") +
+                       : "no pairs were read: each of the " + Plural(m_lines.leftOut(), "pair") +
                              " holds a label given with --missing");
     if (n > static_cast<std::size_t>(MaxMatrixSize))
         return bad("the pairs hold " + std::to_string(n) + " classes; at most " +
@@ -176,20 +147,9 @@ std::variant<LabelledMatrix, MatrixInputError> PairsSink::result() {
         return bad("the pairs hold 1 class; at least " + std::to_string(MinMatrixSize) +
                    " are needed (--classes adds classes that never occur)");
 
-    // Numbers as labels are put in numeric order; the first appearance breaks ties
-    // ("1" and "1.0").
-    std::vector<std::size_t> order(n);
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    if (!m_options.classes) {
-        std::vector<double> values(n);
-        bool numbers = true;
-        for (std::size_t i = 0; i < n && numbers; ++i)
-            numbers = ReadNumberOfText(labels[i], m_options.decimalSeparator, values[i]);
-        if (numbers)
-            std::stable_sort(order.begin(), order.end(),
-                             [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
-    }
-    LabelledMatrix out{ErrorMatrix(static_cast<int>(n)), {}, m_leftOut};
+    const std::vector<std::size_t> order =
+        OrderOfLabels(labels, m_options.decimalSeparator, m_options.classes.has_value()).order;
+    LabelledMatrix out{ErrorMatrix(static_cast<int>(n)), {}, m_lines.leftOut()};
     for (std::size_t r = 0; r < n; ++r) {
         out.labels.push_back(labels[order[r]]);
         for (std::size_t c = 0; c < n; ++c)

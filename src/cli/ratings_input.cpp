@@ -202,17 +202,9 @@ std::variant<RatingsTable, MatrixInputError> RatingsSink::result() {
     if (m_rows.units().empty())
         return bad("no ratings were read: the input holds no units");
     const std::size_t q = m_labels.size();
-    std::vector<double> values(q);
-    bool numbers = true;
-    for (std::size_t k = 0; k < q && numbers; ++k)
-        numbers = ReadNumberOfText(m_labels[k], m_options.decimalSeparator, values[k]);
-
-    // Numbers as labels are put in numeric order; the first appearance breaks ties.
-    std::vector<std::size_t> order(q);
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    if (numbers && !m_options.classes)
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
+    const auto [order, values] =
+        OrderOfLabels(m_labels, m_options.decimalSeparator, m_options.classes.has_value());
+    const bool numbers = !values.empty();
     std::array<std::uint8_t, 256> newIndex{};
     newIndex.fill(NoRating);
     RatingsTable table;

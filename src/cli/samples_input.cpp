@@ -10,6 +10,7 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "label_lines.h"
 #include "labels.h"
 #include "number_text.h"
 #include "run.h"
@@ -68,34 +69,17 @@ class SamplesSink {
     // (stratum, map, reference) packed into one key: classes below 2^14.
     std::unordered_map<std::uint64_t, std::uint64_t> m_counts;
     std::size_t m_unit[3] = {0, 0, 0};
-    bool m_headerPending = m_options.header;
-    bool m_inHeader = false;
-    bool m_missing = false;   // a label of this line means "no value"
-    bool m_lastEmpty = false; // the line's last field so far is empty
-    std::uint64_t m_units = 0, m_leftOut = 0;
+    LabelLines m_lines{3, ThreeLabels, m_options.header, m_options.missing};
+    std::uint64_t m_units = 0;
     std::string m_error;
 };
 static_assert(LabelsCounted < (1u << 14));
 
 bool SamplesSink::field(std::string_view label, std::size_t column, std::uint64_t line) {
+    const LabelLines::Verdict verdict = m_lines.field(label, column, line, m_error);
+    if (verdict != LabelLines::Verdict::Take)
+        return verdict == LabelLines::Verdict::Skip;
     const auto where = [line] { return "line " + std::to_string(line); };
-    if (m_headerPending || m_inHeader) { // the column names are no labels
-        m_headerPending = false;
-        m_inHeader = true;
-        return true;
-    }
-    m_lastEmpty = label.empty();
-    if (column > 3) // one delimiter after the third label, as some spreadsheets end a line
-        return column == 4 && label.empty()
-                   ? true
-                   : refuse(where() + " holds more than 3 labels; " + ThreeLabels);
-    if (std::find(m_options.missing.begin(), m_options.missing.end(), label) !=
-        m_options.missing.end()) {
-        m_missing = true;
-        return true;
-    }
-    if (label.empty())
-        return refuse(where() + ", label " + std::to_string(column) + " is empty");
     if (column == 1) {
         const auto found = m_strata.find(label);
         if (found == m_strata.end())
@@ -119,22 +103,9 @@ bool SamplesSink::field(std::string_view label, std::size_t column, std::uint64_
 }
 
 bool SamplesSink::lineEnd(std::size_t labels, std::uint64_t line) {
-    if (m_inHeader) {
-        m_inHeader = false;
-        return true;
-    }
-    if (labels == 4 && m_lastEmpty)
-        labels = 3;
-    if (labels == 0)
-        return true;
-    if (labels < 3)
-        return refuse("line " + std::to_string(line) + " holds " + Plural(labels, "label") + "; " +
-                      ThreeLabels);
-    if (m_missing) {
-        m_missing = false;
-        ++m_leftOut;
-        return true;
-    }
+    const LabelLines::Verdict verdict = m_lines.lineEnd(labels, line, m_error);
+    if (verdict != LabelLines::Verdict::Take)
+        return verdict == LabelLines::Verdict::Skip;
     ++m_sampleSizes[m_unit[0]];
     ++m_counts[(static_cast<std::uint64_t>(m_unit[0]) << 28) | (m_unit[1] << 14) | m_unit[2]];
     ++m_units;
@@ -147,10 +118,11 @@ std::variant<SamplesRead, MatrixInputError> SamplesSink::result() {
     };
     const std::size_t n = m_labels.size();
     if (m_units == 0)
-        return bad(m_leftOut == 0
+        return bad(m_lines.leftOut() == 0
                        ? std::string("no sample units were read: the input holds no lines of "
                                      "three labels")
-                       : "no sample units were read: each of the " + Plural(m_leftOut, "unit") +
+                       : "no sample units were read: each of the " +
+                             Plural(m_lines.leftOut(), "unit") +
                              " holds a label given with --missing");
     if (n > static_cast<std::size_t>(MaxMatrixSize))
         return bad("the sample holds " + std::to_string(n) + " classes; at most " +
@@ -170,22 +142,13 @@ std::variant<SamplesRead, MatrixInputError> SamplesSink::result() {
                        FormatResultValue(stratum.size, '.').substr(1) + " in --strata-sizes");
     }
 
-    // Numbers as labels are put in numeric order; the first appearance breaks ties.
-    std::vector<std::size_t> order(n), rank(n);
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    if (!m_options.classes) {
-        std::vector<double> values(n);
-        bool numbers = true;
-        for (std::size_t i = 0; i < n && numbers; ++i)
-            numbers = ReadNumberOfText(m_labels[i], m_options.decimalSeparator, values[i]);
-        if (numbers)
-            std::stable_sort(order.begin(), order.end(),
-                             [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
-    }
+    const std::vector<std::size_t> order =
+        OrderOfLabels(m_labels, m_options.decimalSeparator, m_options.classes.has_value()).order;
+    std::vector<std::size_t> rank(n);
     for (std::size_t r = 0; r < n; ++r)
         rank[order[r]] = r;
 
-    SamplesRead out{{ErrorMatrix(static_cast<int>(n)), {}, m_leftOut}, {}};
+    SamplesRead out{{ErrorMatrix(static_cast<int>(n)), {}, m_lines.leftOut()}, {}};
     for (std::size_t r = 0; r < n; ++r)
         out.sample.labels.push_back(m_labels[order[r]]);
     StratifiedSample& s = out.stratified;

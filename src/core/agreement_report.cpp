@@ -157,7 +157,7 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
             p.col[k] = c.div(m.ColTotals[k], p.N);
         }
         if (c.failed())
-            PO = Figure::NotDefined(OverflowReason);
+            PO = Figure::NotDefined(OverflowCause);
         else
             formCountSums(p);
     }

@@ -52,8 +52,7 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
     const double A = largest * shares;
     const Figure total =
         !std::isfinite(A)
-            ? Figure::NotDefined("The mapped areas add up beyond the range of numbers the "
-                                 "program can hold.")
+            ? Figure::NotDefined("The mapped areas add up " + std::string(BeyondRangeText) + ".")
         : A == 0.0 ? Figure::NotDefined("The mapped areas add up to 0, so no area-weighted "
                                         "estimate can be formed.")
                    : Figure::Of(A);
@@ -69,13 +68,12 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
         const double ni = m.RowTotals[idx(i)];
         const std::string I = std::to_string(i);
         rowCounts[idx(i)] =
-            absent(i) ? Figure::NotDefined("Class " + I +
-                                           " is absent from the map (its mapped area is 0 and "
-                                           "its row holds no counts), so it has no user's "
-                                           "accuracy.")
-            : !std::isfinite(ni)
-                ? Figure::NotDefined("The counts of row " + I +
-                                     " add up beyond the range of numbers the program can hold.")
+            absent(i)            ? Figure::NotDefined("Class " + I +
+                                                      " is absent from the map (its mapped area is 0 and "
+                                                                 "its row holds no counts), so it has no user's "
+                                                                 "accuracy.")
+            : !std::isfinite(ni) ? Figure::NotDefined("The counts of row " + I + " add up " +
+                                                      std::string(BeyondRangeText) + ".")
             : ni <= 0.0
                 ? Figure::NotDefined("The counts of row " + I +
                                      (ni == 0.0 ? " add up to 0" : " add up to less than 0") +

@@ -12,7 +12,7 @@ namespace brennic::report {
 std::string standardErrorReason(Kind kind) {
     switch (kind) {
     case Kind::Overflow:
-        return OverflowReason;
+        return OverflowCause;
     case Kind::InvalidOperation:
         return "Negative counts make this standard error undefined (its variance comes out "
                "negative).";
@@ -25,7 +25,7 @@ std::string standardErrorReason(Kind kind) {
 
 std::string zReason(Kind kind) {
     if (kind == Kind::Overflow)
-        return OverflowReason;
+        return OverflowCause;
     // The counts with a single class in the map or the reference, which make it
     // exactly 0, never come here: only rounding makes it 0.
     return "The large-sample standard error under chance (kappa_se0) comes out as 0 in double "
@@ -49,7 +49,7 @@ void formLargeSample(const Proportions& p, const Figure& observed, AgreementRepo
     const WeightTable t = makeWeights(Weights::None, p, c);
     const bool oneClass = p.onlyRow || p.onlyCol;
     const Figure kappaFigure =
-        c.failed() ? Figure::NotDefined(OverflowReason)
+        c.failed() ? Figure::NotDefined(OverflowCause)
         : oneClass ? Figure::Of(0.0)
                    : kappaOf(t, "The agreement expected by chance is exactly 1, so kappa and its "
                                 "standard errors are not defined.");
@@ -112,7 +112,7 @@ void formRobust(const Proportions& p, const Figure& observed, AgreementReport& r
         Step::Report, {},
         [&](CheckedArithmetic& c) { return c.sqrt(c.div(c.mul(pa, Do), c.sub(N, 1.0))); },
         [](Kind kind) {
-            return kind == Kind::Overflow ? OverflowReason
+            return kind == Kind::Overflow ? OverflowCause
                    : kind == Kind::DivisionByZero
                        ? std::string("The counts add up to 1, so the standard error of the "
                                      "overall accuracy (it divides by N - 1) is not defined.")

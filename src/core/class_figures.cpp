@@ -17,16 +17,15 @@ ClassEntry formClass(const Proportions& p, int k, const Figure& PO, const Disagr
     const auto kk = idx(k);
     const ErrorMatrix& m = p.m;
     // The reasons are worded only for a figure that fails.
-    const auto counts = [k](const char* line, const char* what) {
+    const auto counts = [k](const char* line, const std::string& what) {
         return std::string("The counts of ") + line + " " + std::to_string(k) + what;
     };
     const auto zero = [&](bool ofRow) { return counts(ofRow ? "row" : "column", " add up to 0."); };
     const auto total = [&](double value, bool ofRow) {
-        return std::isfinite(value) ? Figure::Of(value)
-                                    : Figure::NotDefined(counts(
-                                          ofRow ? "row" : "column",
-                                          " add up beyond the range of numbers the program can "
-                                          "hold."));
+        return std::isfinite(value)
+                   ? Figure::Of(value)
+                   : Figure::NotDefined(counts(ofRow ? "row" : "column",
+                                               " add up " + std::string(BeyondRangeText) + "."));
     };
     ClassEntry entry;
     entry.k = k;
@@ -38,7 +37,7 @@ ClassEntry formClass(const Proportions& p, int k, const Figure& PO, const Disagr
         return FormFigure(
             Step::Report, {&line},
             [&](CheckedArithmetic& c) { return c.div(m.x(k, k), *line.value); },
-            [&](Kind kind) { return kind == Kind::Overflow ? OverflowReason : zero(ofRow); });
+            [&](Kind kind) { return kind == Kind::Overflow ? OverflowCause : zero(ofRow); });
     };
     f[row_share] = share(f[row_total], true);
     f[col_share] = share(f[col_total], false);
@@ -54,7 +53,7 @@ ClassEntry formClass(const Proportions& p, int k, const Figure& PO, const Disagr
         const double own = ofRow ? p.row[kk] : p.col[kk];
         const auto reason = [&](Kind kind) {
             const std::string K = std::to_string(k);
-            return kind == Kind::Overflow ? OverflowReason
+            return kind == Kind::Overflow ? OverflowCause
                    : own == 0.0           ? zero(ofRow)
                    : ofRow                ? "Column " + K +
                                  " holds all the counts, so the conditional kappa of "

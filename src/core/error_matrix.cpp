@@ -33,8 +33,7 @@ std::optional<NotANumberCell> FindNonNumberCell(int n, const CellText& cellText,
     for (int col = 1; col <= n; ++col)
         for (int row = 1; row <= n; ++row) {
             std::string text = cellText(row, col);
-            double value = 0.0;
-            if (!ReadNumberOfText(text, decimalSeparator, value))
+            if (!NumberOfText(text, decimalSeparator))
                 return notANumber(row, col, std::move(text), decimalSeparator);
         }
     return std::nullopt;
@@ -46,10 +45,10 @@ std::variant<ErrorMatrix, NotANumberCell> ReadErrorMatrix(int n, const CellText&
     for (int col = 1; col <= n; ++col)
         for (int row = 1; row <= n; ++row) {
             std::string text = cellText(row, col);
-            double value = 0.0;
-            if (!ReadNumberOfText(text, decimalSeparator, value))
+            const std::optional<double> value = NumberOfText(text, decimalSeparator);
+            if (!value)
                 return notANumber(row, col, std::move(text), decimalSeparator);
-            m.set(row, col, value);
+            m.set(row, col, *value);
         }
     FormTotals(m);
     return m;
@@ -67,22 +66,25 @@ ErrorMatrix Transposed(const ErrorMatrix& m) {
 void FormTotals(ErrorMatrix& m) {
     const int n = m.size();
     const auto size = static_cast<std::size_t>(n);
-    m.RowTotals.assign(size + 1, 0.0);
-    m.ColTotals.assign(size + 1, 0.0);
-    m.DiagonalSum = 0.0;
-    m.GrandTotal = 0.0;
+    // Summed afresh each time, so that totals formed twice come out the same.
+    std::vector<double> rows(size + 1, 0.0), cols(size + 1, 0.0);
+    double diagonal = 0.0, grand = 0.0;
     // Each row total still receives its cells in the order j = 1 to n; walking the
     // columns on the outside only reads the stored columns in their memory order.
     for (std::size_t j = 1; j <= size; ++j)
         for (std::size_t k = 1; k <= size; ++k)
-            m.RowTotals[k] = m.x(static_cast<int>(k), static_cast<int>(j)) + m.RowTotals[k];
+            rows[k] = m.x(static_cast<int>(k), static_cast<int>(j)) + rows[k];
     for (std::size_t k = 1; k <= size; ++k)
         for (std::size_t j = 1; j <= size; ++j)
-            m.ColTotals[k] = m.x(static_cast<int>(j), static_cast<int>(k)) + m.ColTotals[k];
+            cols[k] = m.x(static_cast<int>(j), static_cast<int>(k)) + cols[k];
     for (int k = 1; k <= n; ++k)
-        m.DiagonalSum = m.DiagonalSum + m.x(k, k);
+        diagonal = diagonal + m.x(k, k);
     for (std::size_t k = 1; k <= size; ++k)
-        m.GrandTotal = m.GrandTotal + m.ColTotals[k];
+        grand = grand + cols[k];
+    m.RowTotals = std::move(rows);
+    m.ColTotals = std::move(cols);
+    m.DiagonalSum = diagonal;
+    m.GrandTotal = grand;
 }
 
 } // namespace brennic

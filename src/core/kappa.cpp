@@ -6,12 +6,12 @@
 #include <initializer_list>
 
 #include "error_matrix.h"
+#include "number_text.h"
 
 namespace brennic {
 
-const char* const OverflowCause =
-    "A figure goes beyond the range of numbers the program can hold: the counts are too large "
-    "or too close to 0.";
+const std::string OverflowCause = "A figure goes " + std::string(BeyondRangeText) +
+                                  ": the counts are too large or too close to 0.";
 
 namespace {
 
@@ -90,8 +90,7 @@ std::string rangeCause(const CountFacts& f) {
 
 std::string ArithmeticCause(const ArithmeticError& error, const ErrorMatrix& m) {
     if (error.step == Step::Totals)
-        return "The counts are so large that their totals go beyond the range of numbers the "
-               "program can hold.";
+        return "The counts are so large that their totals go " + std::string(BeyondRangeText) + ".";
     const CountFacts f = countFacts(m);
     const bool chanceIsOne =
         error.step == Step::KAPPA || ((error.step == Step::SECI || error.step == Step::SE) &&
@@ -99,7 +98,7 @@ std::string ArithmeticCause(const ArithmeticError& error, const ErrorMatrix& m) 
     if (f.firstNegative) {
         std::string what;
         if (error.kind == ArithmeticKind::Overflow)
-            what = "a figure goes beyond the range of numbers the program can hold";
+            what = "a figure goes " + std::string(BeyondRangeText);
         else if (error.step == Step::PO)
             what = "the counts add up to 0, so there is no agreement to measure";
         else if (chanceIsOne)
@@ -130,16 +129,16 @@ std::string ArithmeticCause(const ArithmeticError& error, const ErrorMatrix& m) 
     return rangeCause(f);
 }
 
-void FormKappaFigures(int n, const std::vector<double>& RowTotals,
-                      const std::vector<double>& ColTotals, double DiagonalSum, double GrandTotal,
+void FormKappaFigures(int n, const std::vector<double>& rowTotals,
+                      const std::vector<double>& colTotals, double diagonalSum, double grandTotal,
                       FigureRow<OverallFigure>& f) {
     using enum OverallFigure;
     const auto noReason = [](ArithmeticKind) { return std::string(); };
     // Totals that are already infinite overflowed while the cells were added up.
-    bool finite = std::isfinite(DiagonalSum) && std::isfinite(GrandTotal);
+    bool finite = std::isfinite(diagonalSum) && std::isfinite(grandTotal);
     for (int k = 1; k <= n && finite; ++k)
-        finite = std::isfinite(RowTotals[static_cast<std::size_t>(k)]) &&
-                 std::isfinite(ColTotals[static_cast<std::size_t>(k)]);
+        finite = std::isfinite(rowTotals[static_cast<std::size_t>(k)]) &&
+                 std::isfinite(colTotals[static_cast<std::size_t>(k)]);
     if (!finite) {
         for (OverallFigure figure : {PC, PO, KAPPA, LO, HI, SE, Z})
             f[figure] = Figure::Failed(ArithmeticKind::Overflow, Step::Totals, {});
@@ -147,34 +146,34 @@ void FormKappaFigures(int n, const std::vector<double>& RowTotals,
     }
 
     f[PO] = FormFigure(
-        Step::PO, {}, [&](CheckedArithmetic& c) { return c.div(DiagonalSum, GrandTotal); },
+        Step::PO, {}, [&](CheckedArithmetic& c) { return c.div(diagonalSum, grandTotal); },
         noReason);
     // Every share divides by the grand total: a total of 0 fails the chance
     // agreement for the same reason as the observed one.
-    const Figure total = GrandTotal == 0.0 ? f[PO] : Figure::Of(GrandTotal);
+    const Figure total = grandTotal == 0.0 ? f[PO] : Figure::Of(grandTotal);
     f[PC] = FormFigure(
         Step::PC, {&total},
         [&](CheckedArithmetic& c) {
             double pc = 0.0;
             for (int k = 1; k <= n && !c.failed(); ++k) {
                 const auto i = static_cast<std::size_t>(k);
-                const double a = c.div(ColTotals[i], GrandTotal);
-                const double b = c.div(RowTotals[i], GrandTotal);
+                const double a = c.div(colTotals[i], grandTotal);
+                const double b = c.div(rowTotals[i], grandTotal);
                 pc = c.add(c.mul(a, b), pc);
             }
             return pc;
         },
         noReason);
-    const double PO_ = f[PO].value.value_or(0.0), PC_ = f[PC].value.value_or(0.0);
+    const double po = f[PO].value.value_or(0.0), pc = f[PC].value.value_or(0.0);
     f[KAPPA] = FormFigure(
         Step::KAPPA, {&f[PO], &f[PC]},
-        [&](CheckedArithmetic& c) { return c.div(c.sub(PO_, PC_), c.sub(1.0, PC_)); }, noReason);
+        [&](CheckedArithmetic& c) { return c.div(c.sub(po, pc), c.sub(1.0, pc)); }, noReason);
     // The standard error of kappa behind the limits; it is written nowhere.
     const Figure SECI = FormFigure(
         Step::SECI, {&f[PO], &f[PC]},
         [&](CheckedArithmetic& c) {
-            const double u = c.mul(c.sub(1.0, PO_), PO_);
-            const double v = c.mul(c.pow(c.sub(1.0, PC_), 2.0), GrandTotal);
+            const double u = c.mul(c.sub(1.0, po), po);
+            const double v = c.mul(c.pow(c.sub(1.0, pc), 2.0), grandTotal);
             const double w = c.div(u, v);
             return c.pow(w, 0.5);
         },
@@ -189,8 +188,8 @@ void FormKappaFigures(int n, const std::vector<double>& RowTotals,
     f[SE] = FormFigure(
         Step::SE, {&f[PC]},
         [&](CheckedArithmetic& c) {
-            const double t = c.mul(c.sub(1.0, PC_), GrandTotal);
-            return c.pow(c.div(PC_, t), 0.5);
+            const double t = c.mul(c.sub(1.0, pc), grandTotal);
+            return c.pow(c.div(pc, t), 0.5);
         },
         noReason);
     const double se = f[SE].value.value_or(0.0);
@@ -199,12 +198,12 @@ void FormKappaFigures(int n, const std::vector<double>& RowTotals,
         noReason);
 }
 
-std::variant<KappaResult, ArithmeticError> ComputeKappa(int n, const std::vector<double>& RowTotals,
-                                                        const std::vector<double>& ColTotals,
-                                                        double DiagonalSum, double GrandTotal) {
+std::variant<KappaResult, ArithmeticError> ComputeKappa(int n, const std::vector<double>& rowTotals,
+                                                        const std::vector<double>& colTotals,
+                                                        double diagonalSum, double grandTotal) {
     using enum OverallFigure;
     FigureRow<OverallFigure> f;
-    FormKappaFigures(n, RowTotals, ColTotals, DiagonalSum, GrandTotal, f);
+    FormKappaFigures(n, rowTotals, colTotals, diagonalSum, grandTotal, f);
     // Carried out one step after another, the computation stops at the first step
     // that fails: the failed step that comes first.
     std::optional<ArithmeticError> first;
@@ -215,8 +214,10 @@ std::variant<KappaResult, ArithmeticError> ComputeKappa(int n, const std::vector
     }
     if (first)
         return *first;
-    return KappaResult{*f[PC].value, *f[PO].value, *f[KAPPA].value, *f[LO].value,
-                       *f[HI].value, *f[SE].value, *f[Z].value};
+    KappaResult result;
+    for (std::size_t i = 0; i < ResultFileFigures; ++i)
+        result.values[i] = *f.all()[i].value;
+    return result;
 }
 
 } // namespace brennic

@@ -2,6 +2,7 @@
 // in a fixed order of double-precision operations, each one checked.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <variant>
@@ -11,15 +12,10 @@
 
 namespace brennic {
 
-// The seven figures, in the order in which the result file writes them.
+// The seven figures of Result.txt, in the catalogue's order (the first seven of
+// OverallFigure, which also says what each one is).
 struct KappaResult {
-    double PC = 0.0;    // chance agreement
-    double PO = 0.0;    // observed agreement
-    double KAPPA = 0.0; // (PO - PC) / (1 - PC)
-    double LO = 0.0;    // KAPPA minus two standard errors of kappa
-    double HI = 0.0;    // KAPPA plus two standard errors of kappa
-    double SE = 0.0;    // standard error of kappa under chance agreement alone
-    double Z = 0.0;     // KAPPA / SE
+    std::array<double, ResultFileFigures> values{};
 };
 
 // An arithmetic step that failed, and where in the order of steps.
@@ -38,20 +34,20 @@ class ErrorMatrix;
 std::string ArithmeticCause(const ArithmeticError& error, const ErrorMatrix& m);
 
 // The cause of a figure that goes beyond the range of a double on the way.
-extern const char* const OverflowCause;
+extern const std::string OverflowCause;
 
 // Forms the seven figures of Result.txt (the first seven of `figures`) from the
 // totals (index 1 to n of each array), in the fixed order of operations: a
 // figure that can be formed is formed even when another cannot. A failure is
 // given its kind and step; its reason is left to ArithmeticCause, which knows
 // the cells.
-void FormKappaFigures(int n, const std::vector<double>& RowTotals,
-                      const std::vector<double>& ColTotals, double DiagonalSum, double GrandTotal,
+void FormKappaFigures(int n, const std::vector<double>& rowTotals,
+                      const std::vector<double>& colTotals, double diagonalSum, double grandTotal,
                       FigureRow<OverallFigure>& figures);
 
 // The seven figures from the totals, or the first arithmetic step that failed.
-std::variant<KappaResult, ArithmeticError> ComputeKappa(int n, const std::vector<double>& RowTotals,
-                                                        const std::vector<double>& ColTotals,
-                                                        double DiagonalSum, double GrandTotal);
+std::variant<KappaResult, ArithmeticError> ComputeKappa(int n, const std::vector<double>& rowTotals,
+                                                        const std::vector<double>& colTotals,
+                                                        double diagonalSum, double grandTotal);
 
 } // namespace brennic

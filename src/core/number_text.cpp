@@ -86,6 +86,36 @@ double partsToDouble(const DecimalParts& p, bool& overflow) {
     return value;
 }
 
+// The sign, the whole digits and the fraction after `point` from the start of
+// `s`; `i` ends after them. False when there is no digit at all.
+bool scanMantissa(std::string_view s, char point, DecimalParts& parts, std::size_t& i) {
+    i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        parts.negative = s[i] == '-';
+        ++i;
+    }
+    while (i < s.size() && isDigit(s[i]))
+        parts.integer += s[i++];
+    if (i < s.size() && s[i] == point) {
+        ++i;
+        while (i < s.size() && isDigit(s[i]))
+            parts.fraction += s[i++];
+    }
+    return !parts.integer.empty() || !parts.fraction.empty();
+}
+
+// The exponent's sign and digits from s[i] on, `i` moved past them; empty when
+// there are no digits.
+std::string scanExponent(std::string_view s, std::size_t& i) {
+    std::string exponent;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        exponent += s[i++];
+    const std::size_t digitsStart = i;
+    while (i < s.size() && isDigit(s[i]))
+        exponent += s[i++];
+    return i > digitsStart ? exponent : std::string();
+}
+
 // Most cells hold a small whole count. Up to 15 digits such a number is exact in
 // a double, so it is read directly, without the general conversion.
 bool readSmallWholeNumber(std::string_view s, double& value) {
@@ -129,21 +159,12 @@ std::string_view trimBlanks(std::string_view text) {
 
 } // namespace
 
-bool ReadNumberOfText(std::string_view text, char decimalSeparator, double& value) {
-    const std::string_view s = trimBlanks(text);
-    if (readSmallWholeNumber(s, value))
-        return true;
-    const std::optional<double> number = readDecimalNumber(s, decimalSeparator);
-    if (number)
-        value = *number;
-    return number.has_value();
-}
-
 std::optional<double> NumberOfText(std::string_view text, char decimalSeparator) {
+    const std::string_view s = trimBlanks(text);
     double value = 0.0;
-    if (ReadNumberOfText(text, decimalSeparator, value))
+    if (readSmallWholeNumber(s, value))
         return value;
-    return std::nullopt;
+    return readDecimalNumber(s, decimalSeparator);
 }
 
 NoNumber WhyNoNumber(std::string_view text, char decimalSeparator) {
@@ -158,27 +179,12 @@ std::optional<double> readDecimalNumber(std::string_view s, char decimalSeparato
                                         bool* beyondRange) {
     DecimalParts parts;
     std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        parts.negative = s[i] == '-';
-        ++i;
-    }
-    while (i < s.size() && isDigit(s[i]))
-        parts.integer += s[i++];
-    if (i < s.size() && s[i] == decimalSeparator) {
-        ++i;
-        while (i < s.size() && isDigit(s[i]))
-            parts.fraction += s[i++];
-    }
-    if (parts.integer.empty() && parts.fraction.empty())
+    if (!scanMantissa(s, decimalSeparator, parts, i))
         return std::nullopt;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
         ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-            parts.exponent += s[i++];
-        std::size_t digitsStart = i;
-        while (i < s.size() && isDigit(s[i]))
-            parts.exponent += s[i++];
-        if (i == digitsStart)
+        parts.exponent = scanExponent(s, i);
+        if (parts.exponent.empty())
             return std::nullopt;
     }
     if (i != s.size())
@@ -225,29 +231,12 @@ double LeadingNumberValue(std::string_view text) {
 
     DecimalParts parts;
     std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        parts.negative = s[i] == '-';
-        ++i;
-    }
-    while (i < s.size() && isDigit(s[i]))
-        parts.integer += s[i++];
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && isDigit(s[i]))
-            parts.fraction += s[i++];
-    }
-    if (parts.integer.empty() && parts.fraction.empty())
+    if (!scanMantissa(s, '.', parts, i))
         return 0.0;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
-        std::size_t j = i + 1;
-        std::string exponent;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
-            exponent += s[j++];
-        std::size_t digitsStart = j;
-        while (j < s.size() && isDigit(s[j]))
-            exponent += s[j++];
-        if (j > digitsStart) // an exponent letter without digits ends the number
-            parts.exponent = exponent;
+        // An exponent letter without digits ends the number.
+        ++i;
+        parts.exponent = scanExponent(s, i);
     }
     bool overflow = false;
     return partsToDouble(parts, overflow);

@@ -15,15 +15,19 @@ namespace brennic {
 // number beyond the double range, has no number. The value is correctly rounded.
 std::optional<double> NumberOfText(std::string_view text, char decimalSeparator);
 
-// The same reading for the passes over every cell: true and the number in
-// `value`, or false. (Returning a flag and the value apart keeps this path free
-// of a memory round trip that an optional result costs here.)
-bool ReadNumberOfText(std::string_view text, char decimalSeparator, double& value);
-
 // Why a text has no number: it is no number at all, or its number lies beyond
 // the range of a double (as "1e400" does).
 enum class NoNumber { NotANumber, BeyondRange };
 NoNumber WhyNoNumber(std::string_view text, char decimalSeparator);
+
+// The words of every message about a number or a sum that a double cannot hold.
+inline constexpr std::string_view BeyondRangeText =
+    "beyond the range of numbers the program can hold";
+// What a text without a number is, for a message: "not a number" or the words above.
+inline std::string_view NoNumberText(std::string_view text, char decimalSeparator) {
+    return WhyNoNumber(text, decimalSeparator) == NoNumber::BeyondRange ? BeyondRangeText
+                                                                        : "not a number";
+}
 
 // The value of the longest leading part of `text` that reads as a number, the way
 // the input box judges its text: blanks, tabs and line feeds are skipped wherever

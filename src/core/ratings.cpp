@@ -190,14 +190,18 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
     std::vector<Sum> coincidence(levels ? q * q : 0);
     Sum paSum, krippSum;
     std::uint64_t pairableRatings = 0;
-    for (std::size_t i = 0; i < unitCount; ++i) {
-        unit.read(&table.ratings[i * r], r);
-        const std::uint64_t m = unitsOf(i);
-        if (unit.count == 0 || m == 0)
-            continue;
-        const double md = asDouble(m);
+    // Each unit that holds ratings and counts: its count m, m as a double, and its
+    // number of ratings, with `unit` read.
+    const auto forEachUnit = [&](const auto& visit) {
+        for (std::size_t i = 0; i < unitCount; ++i) {
+            unit.read(&table.ratings[i * r], r);
+            const std::uint64_t m = unitsOf(i);
+            if (unit.count != 0 && m != 0)
+                visit(m, asDouble(m), asDouble(unit.count));
+        }
+    };
+    forEachUnit([&](std::uint64_t m, double md, double ri) {
         n += m;
-        const double ri = asDouble(unit.count);
         for (std::size_t a = 0; a < unit.count; ++a) {
             classCount[unit.cls[a]] += m;
             raterCount[unit.rater[a] * q + unit.cls[a]] += m;
@@ -205,7 +209,7 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
             fleissShare[unit.cls[a]].add(md / ri);
         }
         if (unit.count < 2)
-            continue;
+            return;
         n2 += m;
         const double s = unit.pairAgreement(w, q);
         paSum.add(md * s / (ri * (ri - 1.0)));
@@ -218,7 +222,7 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
                     if (a != b)
                         coincidence[unit.cls[a] * q + unit.cls[b]].add(md / (ri - 1.0));
         }
-    }
+    });
     if (n2 == 0)
         return std::string("no unit has two ratings; agreement needs at least one unit rated "
                            "by two raters");
@@ -312,13 +316,7 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
 
     // Pass 2: each unit's linearised term.
     Sum paSquares;
-    for (std::size_t i = 0; i < unitCount; ++i) {
-        unit.read(&table.ratings[i * r], r);
-        const std::uint64_t m = unitsOf(i);
-        if (unit.count == 0 || m == 0)
-            continue;
-        const double md = asDouble(m);
-        const double ri = asDouble(unit.count);
+    forEachUnit([&](std::uint64_t, double md, double ri) {
         const bool pairable = unit.count >= 2;
         const double s = pairable ? unit.pairAgreement(w, q) : 0.0;
         const double paUnit = pairable ? s / (ri * (ri - 1.0)) : 0.0;
@@ -353,7 +351,7 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
                                 2.0 * (1.0 - alphaPrime) * (peK - kripp.pe) / (1.0 - kripp.pe);
             kripp.sumSquares.add(md * (term - alphaPrime) * (term - alphaPrime));
         }
-    }
+    });
 
     using enum RatingsCoefficient;
     const auto at = [&](RatingsCoefficient c) -> CoefficientFigures& {

@@ -9,11 +9,11 @@
 
 #include "agreement_report.h"
 #include "kappa.h"
+#include "number_text.h"
 
 namespace brennic::report {
 
 using Kind = ArithmeticKind;
-inline const std::string OverflowReason = OverflowCause;
 // The normal 97.5% point, as statistics packages print it.
 inline constexpr double NormalQuantile975 = 1.96;
 
@@ -25,12 +25,12 @@ inline std::size_t idx(int k) {
 // anything else is told by `text`.
 inline auto because(std::string text) {
     return [text = std::move(text)](Kind kind) {
-        return kind == Kind::Overflow ? OverflowReason : text;
+        return kind == Kind::Overflow ? OverflowCause : text;
     };
 }
 
 inline std::string overflowOnly(Kind) {
-    return OverflowReason;
+    return OverflowCause;
 }
 
 std::string standardErrorReason(Kind kind);

@@ -56,7 +56,7 @@ std::string ResultHeaderLine() {
 std::string ResultValuesLine(const KappaResult& r, char decimalSeparator) {
     std::string line;
     line.reserve(7 * 24);
-    for (double value : {r.PC, r.PO, r.KAPPA, r.LO, r.HI, r.SE, r.Z}) {
+    for (double value : r.values) {
         line += FormatResultValue(value, decimalSeparator);
         line += ' ';
     }
@@ -64,30 +64,30 @@ std::string ResultValuesLine(const KappaResult& r, char decimalSeparator) {
     return line;
 }
 
-std::optional<FileError> StartResultFile(const std::string& ResultPath, FileSystem& files) {
+std::optional<FileError> StartResultFile(const std::string& resultPath, FileSystem& files) {
     // Deleting a device or a FIFO and making a file in its place would damage
     // the system; opening a FIFO would wait for a reader that never comes.
-    const FileFacts facts = files.Inspect(ResultPath);
+    const FileFacts facts = files.Inspect(resultPath);
     if (facts.kind == FileKind::Other)
-        return FileError{"", ResultPath, "is not a regular file", false};
+        return FileError{"", resultPath, "is not a regular file", false};
     const std::string& target = facts.target;
-    if (auto error = appendBytes(files, target, ResultPath, {}, "create", false))
+    if (auto error = appendBytes(files, target, resultPath, {}, "create", false))
         return error;
     if (const int error = files.Delete(target))
-        return fileError("delete", ResultPath, error, false);
-    if (auto error = appendBytes(files, target, ResultPath, ResultHeaderLine(), "create", true))
+        return fileError("delete", resultPath, error, false);
+    if (auto error = appendBytes(files, target, resultPath, ResultHeaderLine(), "create", true))
         return error;
     if (facts.kind == FileKind::Regular) {
         if (const int error = files.SetPermissions(target, facts.permissions))
-            return fileError("keep the permissions of", ResultPath, error, true);
+            return fileError("keep the permissions of", resultPath, error, true);
     }
     return std::nullopt;
 }
 
-std::optional<FileError> AppendResultValues(const std::string& ResultPath,
+std::optional<FileError> AppendResultValues(const std::string& resultPath,
                                             const KappaResult& result, char decimalSeparator,
                                             FileSystem& files) {
-    return appendBytes(files, ResultPath, ResultPath, ResultValuesLine(result, decimalSeparator),
+    return appendBytes(files, resultPath, resultPath, ResultValuesLine(result, decimalSeparator),
                        "open", true);
 }
 

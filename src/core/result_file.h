@@ -53,11 +53,11 @@ std::string DescribeFileError(const FileError& error);
 // gone; the new file keeps the permission bits of the one it replaces. A path
 // that leads through symbolic links makes their target new and leaves the links.
 // A path that holds a directory, device, FIFO or socket is refused, untouched.
-std::optional<FileError> StartResultFile(const std::string& ResultPath,
+std::optional<FileError> StartResultFile(const std::string& resultPath,
                                          FileSystem& files = SystemFiles());
 
 // Appends the values line to a file that holds the header line.
-std::optional<FileError> AppendResultValues(const std::string& ResultPath,
+std::optional<FileError> AppendResultValues(const std::string& resultPath,
                                             const KappaResult& result, char decimalSeparator,
                                             FileSystem& files = SystemFiles());
 

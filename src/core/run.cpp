@@ -29,7 +29,7 @@ std::optional<RunOutcome> check(int n, const CellText& cellText, char decimalSep
 RunOutcome appendValues(RunOutcome outcome, char decimalSeparator, FileSystem& files) {
     if (const auto* written = std::get_if<run::Written>(&outcome)) {
         if (auto error =
-                AppendResultValues(written->ResultPath, written->result, decimalSeparator, files))
+                AppendResultValues(written->resultPath, written->result, decimalSeparator, files))
             return run::File{std::move(*error)};
     }
     return outcome;

@@ -21,7 +21,7 @@ namespace run {
 
 // Both lines are in Result.txt.
 struct Written {
-    std::string ResultPath;
+    std::string resultPath;
     KappaResult result;
 };
 
@@ -45,7 +45,7 @@ struct NotANumber {
 struct Arithmetic {
     ArithmeticError error;
     std::string cause; // in words, as the counts show it
-    std::string ResultPath;
+    std::string resultPath;
 };
 
 // Result.txt could not be made, deleted or written. `error.previousFileGone`

@@ -135,7 +135,7 @@ std::pair<Figure, Figure> stratifiedRatio(const std::vector<StratumCounts>& coun
             X += w.W[h] * (of(counts[h]) / counts[h].n);
         }
     const auto reason = [&](Kind kind) {
-        return kind == Kind::Overflow ? std::string(OverflowCause) : noneReason;
+        return kind == Kind::Overflow ? OverflowCause : noneReason;
     };
     Figure ratio = FormFigure(
         Step::Report, {&checks.estimates},

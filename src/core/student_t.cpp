@@ -20,26 +20,21 @@ double betaFraction(double x, double a, double b) {
         d = tiny;
     d = 1.0 / d;
     double h = d;
+    // One Lentz step with the coefficient `aa`: the factor it multiplies h by.
+    const auto lentz = [&](double aa) {
+        d = 1.0 + aa * d;
+        if (std::fabs(d) < tiny)
+            d = tiny;
+        c = 1.0 + aa / c;
+        if (std::fabs(c) < tiny)
+            c = tiny;
+        d = 1.0 / d;
+        return d * c;
+    };
     for (int m = 1; m <= 10000; ++m) {
         const double m2 = 2.0 * m;
-        double aa = m * (b - m) * x / ((qam + m2) * (a + m2));
-        d = 1.0 + aa * d;
-        if (std::fabs(d) < tiny)
-            d = tiny;
-        c = 1.0 + aa / c;
-        if (std::fabs(c) < tiny)
-            c = tiny;
-        d = 1.0 / d;
-        h *= d * c;
-        aa = -(a + m) * (qab + m) * x / ((a + m2) * (qap + m2));
-        d = 1.0 + aa * d;
-        if (std::fabs(d) < tiny)
-            d = tiny;
-        c = 1.0 + aa / c;
-        if (std::fabs(c) < tiny)
-            c = tiny;
-        d = 1.0 / d;
-        const double step = d * c;
+        h *= lentz(m * (b - m) * x / ((qam + m2) * (a + m2)));
+        const double step = lentz(-(a + m) * (qab + m) * x / ((a + m2) * (qap + m2)));
         h *= step;
         if (std::fabs(step - 1.0) < epsilon)
             break;

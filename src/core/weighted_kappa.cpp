@@ -25,7 +25,7 @@ WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& 
     CheckedArithmetic c;
     const WeightTable t = makeWeights(weights, p, c);
     if (c.failed()) {
-        all(Figure::NotDefined(OverflowReason));
+        all(Figure::NotDefined(OverflowCause));
         return w;
     }
     // (po - pe) / (1 - pe) = (De - Do) / De

@@ -47,8 +47,8 @@ bool GetKeyValue(Registry& registry, RegistryKey keyRoot, const std::string& key
     }
     OpenKey closer(registry, key);
 
-    std::vector<std::uint8_t> buffer(kValueBufferSize, 0);
-    std::uint32_t size = kValueBufferSize;
+    std::vector<std::uint8_t> buffer(ValueBufferSize, 0);
+    std::uint32_t size = ValueBufferSize;
     std::uint32_t type = 0;
     if (registry.RegQueryValueExA(key, subKeyRef, &type, buffer.data(), &size) != kErrorSuccess) {
         keyVal.clear();

@@ -23,7 +23,7 @@ inline constexpr const char* kSysInfoProgramFile = "\\MSINFO32.EXE";
 // Read control plus the six key rights. A key that refuses any of them counts as
 // not opened.
 inline constexpr std::uint32_t kKeyAccess = 0x2003F;
-inline constexpr std::uint32_t kValueBufferSize = 1024;
+inline constexpr std::uint32_t ValueBufferSize = 1024;
 
 // Thrown by GetKeyValue for a value of no bytes at all.
 struct EmptyRegistryValue {};

@@ -15,10 +15,10 @@
 namespace brennic::startup {
 namespace {
 
-constexpr int kClientWidth = 7215;
-constexpr int kClientHeight = 3000;
+constexpr int ClientWidth = 7215;
+constexpr int ClientHeight = 3000;
 // A fixed dialog border drawn without a caption: the window manager adds nothing.
-constexpr int kBorderPx = 2;
+constexpr int BorderPx = 2;
 
 QFont arial(double pointSize, bool bold) {
     QFont font;
@@ -76,7 +76,7 @@ FrmSplash::FrmSplash(const AppFacts& facts, const ScreenFacts& screen, QWidget* 
 
     createFrame(screen.logicalDpi);
     const ui::Twips twips(screen.logicalDpi);
-    setFixedSize(twips.px(kClientWidth) + 2 * kBorderPx, twips.px(kClientHeight) + 2 * kBorderPx);
+    setFixedSize(twips.px(ClientWidth) + 2 * BorderPx, twips.px(ClientHeight) + 2 * BorderPx);
     placeOnScreen(screen.geometry);
     load(facts);
 }
@@ -89,7 +89,7 @@ void FrmSplash::createFrame(double logicalDpi) {
     white.setColor(QPalette::Window, Qt::white);
     m_frame1->setPalette(white);
     m_frame1->setAutoFillBackground(true);
-    m_frame1->setGeometry(twips.rect(0, 0, 7200, 2955).translated(kBorderPx, kBorderPx));
+    m_frame1->setGeometry(twips.rect(0, 0, 7200, 2955).translated(BorderPx, BorderPx));
 
     // The picture first, so that the labels lie over it.
     auto* imgLogo = new QLabel(m_frame1);

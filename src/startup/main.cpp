@@ -22,7 +22,7 @@
 int main(int argc, char** argv) {
     using namespace brennic;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(startup::kAppFacts.title));
+    QApplication::setApplicationName(QString::fromLatin1(startup::BrennicFacts.title));
     startup::InitStartupResources();
     QApplication::setWindowIcon(QIcon(ui::PngPicture(startup::ProgramIconPath())));
 
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     platform::SystemFileLookup files;
     const std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
     startup::MessageInfoBox infoBox;
-    startup::AboutWindowOpener about(startup::kAppFacts, screen,
+    startup::AboutWindowOpener about(startup::BrennicFacts, screen,
                                      startup::SysInfoServices{*registry, files, starter, infoBox});
 
     ui::QtMessageBoxes messages;

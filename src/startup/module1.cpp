@@ -30,7 +30,7 @@ bool onScreen(const FrmSplash& splash) {
 void drawNow(QPointer<FrmSplash>& splash) {
     QTimer limit;
     limit.setSingleShot(true);
-    limit.start(kSplashShowLimit);
+    limit.start(SplashShowLimit);
     while (!splash.isNull() && !onScreen(*splash) && limit.isActive())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     if (!splash.isNull() && !splash->painted())
@@ -51,7 +51,7 @@ void prepareToShow(QWidget& window) {
 
 QWidget* ShowStartupWindows(const ScreenFacts& screen, platform::Pause& pause,
                             const MainWindowFactory& createMainWindow) {
-    QPointer<FrmSplash> splash = new FrmSplash(kAppFacts, screen);
+    QPointer<FrmSplash> splash = new FrmSplash(BrennicFacts, screen);
     splash->show();
     drawNow(splash);
     // The pause is there to show the splash window. The main window is built
@@ -62,7 +62,7 @@ QWidget* ShowStartupWindows(const ScreenFacts& screen, platform::Pause& pause,
     QWidget* mainWindow = createMainWindow();
     prepareToShow(*mainWindow);
     const auto spent = std::chrono::milliseconds(splashShown.elapsed());
-    pause.Sleep(std::max(kSplashPause - spent, std::chrono::milliseconds(0)));
+    pause.Sleep(std::max(SplashPause - spent, std::chrono::milliseconds(0)));
     // A key press or click may already have closed it while events were handled.
     delete splash.data();
     mainWindow->show();

@@ -15,10 +15,10 @@ namespace brennic::startup {
 
 struct ScreenFacts;
 
-inline constexpr std::chrono::milliseconds kSplashPause{2500};
+inline constexpr std::chrono::milliseconds SplashPause{2500};
 // How long the splash window may take to appear on the screen before the pause
 // starts anyway.
-inline constexpr std::chrono::milliseconds kSplashShowLimit{2000};
+inline constexpr std::chrono::milliseconds SplashShowLimit{2000};
 
 // Creates the main window; RunStartup deletes it at the end, unless it has deleted
 // itself on closing.
@@ -26,7 +26,7 @@ using MainWindowFactory = std::function<QWidget*()>;
 
 // Steps 1 to 5 of the start-up: shows the splash window and waits until it is
 // drawn on the screen, creates the main window hidden, pauses with `pause` for
-// what is left of kSplashPause after that (no events are handled meanwhile),
+// what is left of SplashPause after that (no events are handled meanwhile),
 // deletes the splash window, then shows the main window and returns it.
 QWidget* ShowStartupWindows(const ScreenFacts& screen, platform::Pause& pause,
                             const MainWindowFactory& createMainWindow);

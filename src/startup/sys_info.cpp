@@ -7,7 +7,7 @@ namespace brennic::startup {
 
 void StartSysInfo(const SysInfoServices& services, const QString& title, QWidget* messageParent) {
     if (!platform::StartSysInfo(services.registry, services.files, services.starter))
-        services.infoBox.Inform(messageParent, QString::fromLatin1(kSysInfoUnavailable), title);
+        services.infoBox.Inform(messageParent, QString::fromLatin1(SysInfoUnavailable), title);
 }
 
 } // namespace brennic::startup

@@ -21,7 +21,7 @@ class InfoBox;
 using platform::EmptyRegistryValue;
 using platform::GetKeyValue;
 
-inline constexpr const char* kSysInfoUnavailable = "System Information Is Unavailable At This Time";
+inline constexpr const char* SysInfoUnavailable = "System Information Is Unavailable At This Time";
 
 struct SysInfoServices {
     platform::Registry& registry;
@@ -31,7 +31,7 @@ struct SysInfoServices {
 };
 
 // Starts the program the registry names (platform::StartSysInfo); when none is
-// found or it cannot be started, shows kSysInfoUnavailable titled `title` over
+// found or it cannot be started, shows SysInfoUnavailable titled `title` over
 // `messageParent`.
 void StartSysInfo(const SysInfoServices& services, const QString& title, QWidget* messageParent);
 

@@ -20,8 +20,7 @@ bool FrmBrennic::sizeBoxNumber(double& number) const {
 }
 
 void FrmBrennic::showInputError(const QString& prompt) {
-    m_services.messages.Show(prompt, QStringLiteral("Error in your input"),
-                             MessageBoxes::Icon::Critical);
+    m_services.messages.Show(prompt, InputErrorTitle, MessageBoxes::Icon::Critical);
 }
 
 void FrmBrennic::Apply() {
@@ -43,18 +42,18 @@ void FrmBrennic::Apply() {
     const int size = static_cast<int>(n);
     m_grid->setCols(size + 1);
     m_grid->setRows(size + 1);
-    m_state.MatrixSize = static_cast<std::int16_t>(size);
-    m_state.GridReady = 1;
+    m_state.matrixSize = static_cast<std::int16_t>(size);
+    m_state.gridReady = 1;
 }
 
 void FrmBrennic::EnterCommand() {
     m_grid->setText(m_txtInput->text());
     const int col = m_grid->Col();
-    if (col < m_state.MatrixSize) {
+    if (col < m_state.matrixSize) {
         m_grid->setCol(col + 1);
     } else {
         const int row = m_grid->Row();
-        if (row < m_state.MatrixSize) {
+        if (row < m_state.matrixSize) {
             m_grid->setCol(1);
             m_grid->setRow(row + 1);
         }
@@ -77,7 +76,7 @@ void FrmBrennic::TimerStep() {
     if (!typedSinceLastTick && sizeBoxNumber(number) && number < 2.0)
         m_text1->setText(QStringLiteral("2"));
 
-    if (m_state.GridReady != 1)
+    if (m_state.gridReady != 1)
         return;
     m_cmdDoIt->setEnabled(true);
     const QString input = m_txtInput->text();

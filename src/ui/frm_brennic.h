@@ -33,6 +33,9 @@ class ProgramStarter;
 
 namespace brennic::ui {
 
+// The title of every message about what the user typed.
+inline constexpr QLatin1String InputErrorTitle{"Error in your input"};
+
 class AboutOpener;
 class FlexGrid;
 class HelpWindow;

@@ -7,11 +7,9 @@
 namespace brennic::ui {
 
 struct MainWindowState {
-    std::uint8_t GridReady = 0;  // 1 once Apply has sized the grid; never reset
-    std::int16_t MatrixSize = 0; // n, the number of classes
-    std::uint8_t ColIndex = 0;   // grid column counter of the run's passes
-    std::uint8_t RowIndex = 0;   // grid row counter of the run's passes
-    std::string ResultPath;      // Result.txt of the last run that reached the file
+    std::uint8_t gridReady = 0;  // 1 once Apply has sized the grid; never reset
+    std::int16_t matrixSize = 0; // n, the number of classes
+    std::string resultPath;      // Result.txt of the last run that reached the file
 };
 
 } // namespace brennic::ui

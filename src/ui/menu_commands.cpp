@@ -47,7 +47,7 @@ void FrmBrennic::OutputView() {
     m_mnuViewOutput->setChecked(true);
     m_mnuViewInput->setChecked(false);
 
-    QFile file(text(m_state.ResultPath));
+    QFile file(text(m_state.resultPath));
     const bool opened = file.open(QIODevice::ReadOnly);
     const QByteArray bytes = opened ? file.readAll() : QByteArray();
     if (!opened || file.error() != QFileDevice::NoError) {
@@ -99,7 +99,7 @@ void FrmBrennic::SaveAs() {
                                  title, MessageBoxes::Icon::Information);
         return;
     }
-    if (const auto error = CopyFileReplacing(m_state.ResultPath, chosen->toStdString(), files())) {
+    if (const auto error = CopyFileReplacing(m_state.resultPath, chosen->toStdString(), files())) {
         // The chosen path is named once, at the start; a failure to read Result.txt
         // names that file as well.
         const QString why = error->path != chosen->toStdString() ? text(DescribeFileError(*error))
@@ -110,7 +110,7 @@ void FrmBrennic::SaveAs() {
             MessageBoxes::Icon::Critical);
         return;
     }
-    m_statusBar1->setSimpleText(QStringLiteral("The contents of ") + text(m_state.ResultPath) +
+    m_statusBar1->setSimpleText(QStringLiteral("The contents of ") + text(m_state.resultPath) +
                                 QStringLiteral(" have been saved to ") + *chosen +
                                 QStringLiteral("."));
 }

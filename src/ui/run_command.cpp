@@ -4,6 +4,7 @@
 
 #include "flex_grid.h"
 #include "frm_brennic.h"
+#include "number_text.h"
 #include "run.h"
 #include "services.h"
 #include "status_bar.h"
@@ -36,22 +37,20 @@ struct Failure {
 
 // The message for a run that did not write both lines; nothing for one that did.
 std::optional<Failure> failureMessage(const RunOutcome& outcome) {
-    const QString inputTitle = QStringLiteral("Error in your input");
     if (const auto* empty = std::get_if<run::EmptyCell>(&outcome)) {
         (void)empty;
-        return Failure{QStringLiteral("A value must be supplied for each cell"), inputTitle};
+        return Failure{QStringLiteral("A value must be supplied for each cell"), InputErrorTitle};
     }
     if (const auto* bad = std::get_if<run::NotANumber>(&outcome)) {
         const QString what = bad->cell.beyondRange
-                                 ? QStringLiteral("a number beyond the range of numbers the "
-                                                  "program can hold")
+                                 ? QStringLiteral("a number ") + text(std::string(BeyondRangeText))
                                  : QStringLiteral("not a number");
         return Failure{QStringLiteral("The cell in row %1, column %2 holds \"%3\", which is %4. "
                                       "Enter a number in it and click Do It! again.")
                            .arg(bad->cell.cell.row)
                            .arg(bad->cell.cell.col)
                            .arg(text(bad->cell.text), what),
-                       inputTitle};
+                       InputErrorTitle};
     }
     if (const auto* size = std::get_if<run::SizeOutOfRange>(&outcome)) {
         return Failure{QStringLiteral("The matrix size is %1, but it must be a whole number from "
@@ -59,12 +58,12 @@ std::optional<Failure> failureMessage(const RunOutcome& outcome) {
                            .arg(size->size)
                            .arg(MinMatrixSize)
                            .arg(MaxMatrixSize),
-                       inputTitle};
+                       InputErrorTitle};
     }
     if (const auto* arithmetic = std::get_if<run::Arithmetic>(&outcome)) {
         return Failure{
             text(arithmetic->cause) +
-                QStringLiteral(" No figures were written to %1.").arg(text(arithmetic->ResultPath)),
+                QStringLiteral(" No figures were written to %1.").arg(text(arithmetic->resultPath)),
             QStringLiteral("Kappa cannot be computed")};
     }
     if (const auto* file = std::get_if<run::File>(&outcome)) {
@@ -83,15 +82,13 @@ FileSystem& FrmBrennic::files() const {
 }
 
 void FrmBrennic::DoIt() {
-    const int n = m_state.MatrixSize;
+    const int n = m_state.matrixSize;
     RunOutcome outcome;
     {
         // The run moves the grid's current cell to every cell it reads; the view
         // shows only where it ends.
         FlexGrid::Batch batch(*m_grid);
         const CellText cellText = [this](int row, int col) {
-            m_state.ColIndex = static_cast<std::uint8_t>(col);
-            m_state.RowIndex = static_cast<std::uint8_t>(row);
             m_grid->setCol(col);
             m_grid->setRow(row);
             return cellBytes(m_grid->Text());
@@ -101,14 +98,11 @@ void FrmBrennic::DoIt() {
     }
 
     if (const auto* arithmetic = std::get_if<run::Arithmetic>(&outcome)) {
-        // The cells were all read: the counters stand one past the last cell.
-        m_state.ColIndex = static_cast<std::uint8_t>(n + 1);
-        m_state.RowIndex = static_cast<std::uint8_t>(n + 1);
-        m_state.ResultPath = arithmetic->ResultPath;
+        m_state.resultPath = arithmetic->resultPath;
     }
     const auto* file = std::get_if<run::File>(&outcome);
     if (file != nullptr)
-        m_state.ResultPath = file->error.path;
+        m_state.resultPath = file->error.path;
     // A run that made Result.txt new but stopped before its values leaves no
     // figures in it: there is nothing to save until the next complete run.
     if (std::holds_alternative<run::Arithmetic>(outcome) ||
@@ -117,7 +111,7 @@ void FrmBrennic::DoIt() {
         // The bar must not go on saying that results were written to that file.
         m_statusBar1->setSimpleText(
             QStringLiteral("No results: the run stopped before writing its figures to ") +
-            text(m_state.ResultPath) + QStringLiteral("."));
+            text(m_state.resultPath) + QStringLiteral("."));
     }
 
     if (const auto failure = failureMessage(outcome)) {
@@ -125,13 +119,10 @@ void FrmBrennic::DoIt() {
         return;
     }
 
-    // Both passes ran to their end: the counters stand one past the last cell.
-    m_state.ColIndex = static_cast<std::uint8_t>(n + 1);
-    m_state.RowIndex = static_cast<std::uint8_t>(n + 1);
-    m_state.ResultPath = std::get<run::Written>(outcome).ResultPath;
+    m_state.resultPath = std::get<run::Written>(outcome).resultPath;
     m_resultsWritten = true;
     m_statusBar1->setSimpleText(QStringLiteral("Results have been written to ") +
-                                text(m_state.ResultPath) + QStringLiteral("."));
+                                text(m_state.resultPath) + QStringLiteral("."));
     m_mnuViewOutput->setEnabled(true);
 }
 

@@ -62,7 +62,7 @@ TEST_F(ResultFile, HoldsTheLastRunOrKeepsThePreviousFile) {
         for (int run = 0; run < 2; ++run) {
             const auto outcome = RunKappa(row.n, row.grid.cells(), row.separator, dir.string());
             if (const auto* written = std::get_if<run::Written>(&outcome)) {
-                EXPECT_EQ(written->ResultPath, (dir / "Result.txt").string());
+                EXPECT_EQ(written->resultPath, (dir / "Result.txt").string());
             }
         }
         EXPECT_EQ(readFile(dir / "Result.txt"), row.file);

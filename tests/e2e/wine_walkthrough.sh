@@ -16,20 +16,18 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/lib/x-session.sh"
 # shellcheck source=../../scripts/lib/wine-session.sh
 . "$here/../../scripts/lib/wine-session.sh"
+# shellcheck source=../../scripts/lib/walk-steps.sh
+. "$here/../../scripts/lib/walk-steps.sh"
 
 work=$(mktemp -d)
 trap 'ws_cleanup; xs_cleanup; rm -rf "$work"' EXIT
-shots=${BRENNIC_SCREENSHOTS:-}
+WALK_SHOTS=${BRENNIC_SCREENSHOTS:-}
+WALK_TYPE_DELAY=30
+WALK_LIMIT=20
+WALK_SETTLE=1
 
-fail() {
-  echo "FAILED: $*" >&2
-  [ -n "$shots" ] && import -window root "$shots/failure.png" 2>/dev/null
-  exit 1
-}
-step() { echo "-- $*"; }
-focus_on() { xdotool windowfocus --sync "$1" 2>/dev/null || true; }
 shot() { # $1: window id, $2: file name
-  if [ -n "$shots" ]; then import -window "$1" "$shots/$2" 2>/dev/null || true; fi
+  if [ -n "$WALK_SHOTS" ]; then import -window "$1" "$WALK_SHOTS/$2" 2>/dev/null || true; fi
 }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 # The text in the rectangle $2 (WxH+X+Y, pixels) of window $1, as the OCR reads
@@ -54,49 +52,15 @@ step "the splash shows first, then the main window"
 begin=$(now_ms)
 xs_run wine 'C:\Brennic\brennic.exe'
 pid=$XS_LAST_PID
-splash=""
-for _ in $(seq 1 300); do
-  splash=$(xdotool search --onlyvisible --name '.' 2>/dev/null | head -n 1 || true)
-  [ -n "$splash" ] && break
-  sleep 0.1
-done
-[ -n "$splash" ] || fail "no window showed within 30 s"
-xdotool search --onlyvisible --name '^Kappa Brennic Correction$' >/dev/null 2>&1 &&
-  fail "the main window showed together with the splash"
-win=$(xs_wait_window "Kappa Brennic Correction" 30) || fail "the main window did not show"
-echo "the main window showed $(($(now_ms) - begin - 2500)) ms after the start, beyond the 2500 ms pause"
-xdotool search --onlyvisible --name '.' 2>/dev/null | grep -qx "$splash" &&
-  [ "$splash" != "$win" ] && fail "the splash is still shown beside the main window"
-sleep 1
-eval "$(xdotool getwindowgeometry --shell "$win")"
-menu=$((HEIGHT - 361))
+walk_splash_then_main --name .
+win=$WALK_WIN
+echo "the main window showed $((WALK_SHOWN_MS - begin - 2500)) ms after the start, beyond the 2500 ms pause"
 shot "$win" main-window.png
 
-type_into() { # clicks the widget at twips ($1, $2), then types $3 over its text
-  xs_click_twips "$win" "$1" "$2" "$menu"
-  xdotool key ctrl+a
-  xdotool type --delay 30 "$3"
-}
-
 step "size 3, Apply, the nine counts with Return, Do It"
-type_into 390 1147 3
-xs_click_twips "$win" 847 4087 "$menu"
-xs_click_twips "$win" 5167 667 "$menu"
-for count in 20 5 0 3 15 2 2 5 48; do
-  xdotool key ctrl+a
-  xdotool type --delay 30 "$count"
-  xdotool key Return
-done
-sleep 1 # one timer tick enables Do It
-xs_click_twips "$win" 6847 4687 "$menu"
-result="$WS_PROGRAM_DIR/Result.txt"
-for _ in $(seq 1 100); do
-  [ -s "$result" ] && break
-  sleep 0.1
-done
-expected=$(printf '"PC","PO","KAPPA","LO-95%% CI","HI-95%% CI","SE","Z"\r\n 0.3875  0.83  0.722448979591837  0.599793371618005  0.845104587565668  0.0795394908975717  9.0828967024969 \r\n' | od -An -tx1)
-actual=$(od -An -tx1 "$result" 2>/dev/null || true)
-[ "$actual" = "$expected" ] || fail "C:\\Brennic\\Result.txt does not hold the worked example's 162 bytes"
+walk_worked_example
+walk_expect_result "$WS_PROGRAM_DIR/Result.txt" \
+  "C:\\Brennic\\Result.txt does not hold the worked example's 162 bytes"
 sleep 0.5
 shot "$win" main-window-run.png
 status=$(read_text "$win" "$((WIDTH - 4))x18+2+$((HEIGHT - 19))")
@@ -107,16 +71,8 @@ echo "status bar: $status"
 echo "$status" | grep -Eq 'to C.{0,3}Brennic.{0,2}Result.?txt' ||
   fail "the status bar does not name C:\\Brennic\\Result.txt"
 
-menu_item() { # opens the menu with the key $1 and chooses its item $2 (1 = first)
-  xs_click_twips "$win" 900 300 "$menu" # the heading: focus back on the main window
-  xdotool key "$1"
-  sleep 0.5
-  for _ in $(seq 2 "$2"); do xdotool key Down; done
-  xdotool key Return
-}
-
 step "About, System Info without the registry values: the message"
-menu_item alt+h 2
+walk_menu_item alt+h 2
 about=$(xs_wait_window "About Brennic" 15) || fail "the About window did not open"
 sleep 0.5
 shot "$about" about.png
@@ -152,25 +108,13 @@ xs_wait_gone "About Brennic" 1 || fail "Escape did not close the About window"
 
 step "How-to: no c:\\winnt\\hh.exe, so the help page beside the program"
 [ ! -e "$WINEPREFIX/drive_c/winnt/hh.exe" ] || fail "the prefix has c:\\winnt\\hh.exe"
-menu_item alt+h 1
-# As on Linux: the program's own help window where it has one, else the page
-# handed to the desktop, which under wine has nothing to show it with, so the
-# message naming both tries.
-help=""
-for _ in $(seq 1 150); do
-  help=$(xdotool search --onlyvisible --name '^(Brennic Help|How-to)$' 2>/dev/null | head -n 1 || true)
-  [ -n "$help" ] && break
-  sleep 0.1
-done
-[ -n "$help" ] || fail "How-to showed neither the help nor a message"
+walk_menu_item alt+h 1
+# The program's own help window: it is always there, whatever the desktop has.
+help=$(xs_wait_window "Brennic Help" 15) || fail "How-to did not show the help window"
 sleep 0.5
 shot "$help" how-to.png
 focus_on "$help"
 xdotool key Escape
-for _ in $(seq 1 100); do
-  xdotool search --onlyvisible --name '^(Brennic Help|How-to)$' >/dev/null 2>&1 || break
-  sleep 0.1
-done
 kill -0 "$pid" 2>/dev/null || fail "the program ended after How-to"
 # The help window stays open (it is modeless): move it off the screen so that it
 # cannot take the click that gives the main window the focus again.
@@ -180,10 +124,5 @@ done
 sleep 0.3
 
 step "File, Exit ends the program"
-menu_item alt+f 2
-for _ in $(seq 1 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "the program did not end"
+walk_exit "$pid"
 echo "walk-through under wine: all steps passed"

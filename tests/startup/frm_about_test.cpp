@@ -63,7 +63,7 @@ TEST(FrmAbout, ReturnAndEscapeClose) {
     for (const auto& [key, closes] : rows) {
         SCOPED_TRACE(key);
         standins::AboutStandIns standIns;
-        QPointer<FrmAbout> about = new FrmAbout(kAppFacts, kScreen, standIns.services());
+        QPointer<FrmAbout> about = new FrmAbout(BrennicFacts, kScreen, standIns.services());
         about->show();
         QTest::keyClick(about.data(), key);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -83,7 +83,7 @@ TEST(FrmAbout, SysInfoSaysTheToolIsUnavailableUnlessItStarted) {
                                        brennic::platform::kSysInfoKey,
                                        brennic::platform::kSysInfoValue, brennic::platform::kRegSz,
                                        {'C', ':', '\\', 'm', '.', 'e', 'x', 'e', 0});
-        QPointer<FrmAbout> about = new FrmAbout(kAppFacts, kScreen, standIns.services());
+        QPointer<FrmAbout> about = new FrmAbout(BrennicFacts, kScreen, standIns.services());
         about->show();
         QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("cmdSysInfo")),
                           Qt::LeftButton);
@@ -104,7 +104,7 @@ TEST(FrmAbout, SysInfoSaysTheToolIsUnavailableUnlessItStarted) {
 
 TEST(AboutWindowOpener, KeepsOneAboutWindowAndLoadsAfreshAfterClosing) {
     standins::AboutStandIns standIns;
-    AboutWindowOpener opener(kAppFacts, kScreen, standIns.services());
+    AboutWindowOpener opener(BrennicFacts, kScreen, standIns.services());
     opener.Open();
     QPointer<FrmAbout> first = opener.window();
     ASSERT_FALSE(first.isNull());
@@ -128,7 +128,7 @@ TEST(AboutWindowOpener, KeepsOneAboutWindowAndLoadsAfreshAfterClosing) {
 TEST(AboutWindowOpener, AnOpenAboutWindowKeepsTheProgramRunning) {
     ASSERT_TRUE(QApplication::quitOnLastWindowClosed());
     standins::AboutStandIns standIns;
-    AboutWindowOpener opener(kAppFacts, kScreen, standIns.services());
+    AboutWindowOpener opener(BrennicFacts, kScreen, standIns.services());
     QWidget mainWindow;
     mainWindow.show();
     opener.Open();

@@ -34,7 +34,7 @@ FrmSplash* openSplash() {
 } // namespace
 
 TEST(FrmSplash, ShowsTheTitleAndVersionItLoads) {
-    FrmSplash splash(kAppFacts, kScreen);
+    FrmSplash splash(BrennicFacts, kScreen);
     EXPECT_EQ(labelText(splash, "lblProductName"), QStringLiteral("Brennic"));
     EXPECT_EQ(labelText(splash, "lblVersion"), QStringLiteral("Version 1.0.2"));
     EXPECT_EQ(labelText(splash, "lblPlatform"), QStringLiteral("WinNT, 95 and 98"));
@@ -50,7 +50,7 @@ TEST(FrmSplash, IsCentredWithoutTitleBarOrTaskBarButton) {
         {{QRect(0, 0, 1024, 768), 96.0}, QRect(269, 282, 485, 204)},
         {{QRect(1024, 0, 1600, 1200), 144.0}, QRect(1461, 448, 726, 304)}}; // a second screen
     for (const auto& [screen, expected] : rows) {
-        FrmSplash splash(kAppFacts, screen);
+        FrmSplash splash(BrennicFacts, screen);
         EXPECT_EQ(splash.geometry(), expected);
         EXPECT_TRUE(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
         EXPECT_EQ(splash.windowType(), Qt::SplashScreen);
@@ -77,7 +77,7 @@ TEST(FrmSplash, TypedKeysAndClicksOnTheFrameCloseIt) {
         {"title", click("lblProductName", QPoint(10, 10)), false}};
     for (const auto& [name, input, closes] : rows) {
         SCOPED_TRACE(name);
-        QPointer<FrmSplash> splash = new FrmSplash(kAppFacts, kScreen);
+        QPointer<FrmSplash> splash = new FrmSplash(BrennicFacts, kScreen);
         splash->show();
         input(*splash);
         EXPECT_EQ(!splash->isVisible(), closes);

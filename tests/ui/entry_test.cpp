@@ -35,7 +35,7 @@ TEST_F(WindowTest, TimerEnablesEnterByTheInputTextOnlyAfterApply) {
 TEST_F(WindowTest, ApplySizesTheGridKeepingTextsOrRefusesAndChangesNothing) {
     fill(3, {"11", "12", "13", "21", "22", "23", "31", "32", "33"});
     // In order; a refused size leaves the previous row's grid. The grid always has
-    // MatrixSize + 1 rows and columns; halves go to the even neighbour. Cells (r, c)
+    // matrixSize + 1 rows and columns; halves go to the even neighbour. Cells (r, c)
     // with r, c <= kept still hold "rc", the rest are empty.
     // clang-format off
     struct Size { const char* typed; const char* shown; int n, kept; std::pair<int, int> cursor;
@@ -58,7 +58,7 @@ TEST_F(WindowTest, ApplySizesTheGridKeepingTextsOrRefusesAndChangesNothing) {
         EXPECT_EQ(sizeBox()->text(), size.shown);
         ASSERT_EQ(grid()->Rows(), size.n + 1);
         EXPECT_EQ(grid()->Cols(), size.n + 1);
-        EXPECT_EQ(window->state().MatrixSize, size.n);
+        EXPECT_EQ(window->state().matrixSize, size.n);
         for (int r = 1; r <= std::min(size.n, 4); ++r)
             for (int c = 1; c <= std::min(size.n, 4); ++c)
                 EXPECT_EQ(grid()->cellText(r, c),

@@ -122,7 +122,7 @@ TEST_F(HelpMessages, TheHelpListsEveryMessageTheWindowShows) {
         messages << QString::fromStdString(ArithmeticCause(atZ, matrixOf(cells)));
     messages << QString::fromStdString(
         ArithmeticCause({ArithmeticKind::Overflow, Step::Totals}, matrixOf({"1", "1", "1", "1"})));
-    messages << QString::fromLatin1(startup::kSysInfoUnavailable);
+    messages << QString::fromLatin1(startup::SysInfoUnavailable);
 
     ASSERT_EQ(messages.size(), 8 + 6 + 4 + 5 + 1);
     const std::vector<QRegularExpression> patterns = helpMessagePatterns();

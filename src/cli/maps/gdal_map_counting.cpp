@@ -59,14 +59,13 @@ GdalMapCounting::Count(const MapOptions& options,
     if (classes) {
         std::vector<double> values;
         for (std::size_t i = 0; i < classes->size(); ++i) {
-            double value = 0.0;
-            if (!ReadNumberOfText((*classes)[i], '.', value) ||
-                value != static_cast<double>(static_cast<long long>(value)))
+            const std::optional<double> value = NumberOfText((*classes)[i], '.');
+            if (!value || *value != static_cast<double>(static_cast<long long>(*value)))
                 return CliFailure{CliBadInput,
                                   "class " + std::to_string(i + 1) +
                                       " of --classes is no whole number: " + (*classes)[i] +
                                       " (the maps' classes are their values)"};
-            values.push_back(value);
+            values.push_back(*value);
         }
         request.classes = std::move(values);
     }

@@ -432,25 +432,36 @@ int threadCount(const MapRequest& request, std::size_t chunks) {
         std::min<std::size_t>(static_cast<std::size_t>(threads), std::max<std::size_t>(chunks, 1)));
 }
 
-// The number of distinct valid values in the window, read once more, row by row:
-// only to name how many classes a side that has too many holds.
-std::size_t classesIn(const BandSource& source, const PixelWindow& window) {
+// Reads the window of `source` once more, row by row, for a message only: each
+// row goes to `visit` with its y until `visit` returns true. A file that cannot
+// be opened or a row that cannot be read ends the reading quietly.
+template <typename Visit>
+void readRowsAgain(const BandSource& source, const PixelWindow& window, Visit visit) {
     GDALDatasetUniquePtr data = openDataset(source.path, GDAL_OF_RASTER);
     if (!data)
-        return 0;
+        return;
     GDALRasterBand* band = data->GetRasterBand(source.band);
-    std::set<double> values;
     std::vector<double> row(static_cast<std::size_t>(window.xSize));
     for (std::int64_t y = window.yOffset; y < window.yOffset + window.ySize; ++y) {
         if (band->RasterIO(GF_Read, static_cast<int>(window.xOffset), static_cast<int>(y),
                            static_cast<int>(window.xSize), 1, row.data(),
                            static_cast<int>(window.xSize), 1, GDT_Float64, 0, 0,
-                           nullptr) != CE_None)
-            break;
+                           nullptr) != CE_None ||
+            visit(y, row))
+            return;
+    }
+}
+
+// The number of distinct valid values in the window: only to name how many
+// classes a side that has too many holds.
+std::size_t classesIn(const BandSource& source, const PixelWindow& window) {
+    std::set<double> values;
+    readRowsAgain(source, window, [&](std::int64_t, const std::vector<double>& row) {
         for (double v : row)
             if (!std::isnan(v) && !source.leftOut.contains(v))
                 values.insert(v);
-    }
+        return false;
+    });
     return values.size();
 }
 
@@ -582,27 +593,21 @@ std::optional<MapError> formMatrix(const MapRequest& request,
     return std::nullopt;
 }
 
-// The first pixel of the window holding `value`, row by row: read again only to
-// name the place of a value that is refused.
+// The first pixel of the window holding `value`, row by row: only to name the
+// place of a value that is refused.
 std::string firstPlaceOf(const BandSource& source, const PixelWindow& window, double value) {
-    GDALDatasetUniquePtr data = openDataset(source.path, GDAL_OF_RASTER);
-    if (!data)
-        return {};
-    GDALRasterBand* band = data->GetRasterBand(source.band);
-    std::vector<double> row(static_cast<std::size_t>(window.xSize));
-    for (std::int64_t y = window.yOffset; y < window.yOffset + window.ySize; ++y) {
-        if (band->RasterIO(GF_Read, static_cast<int>(window.xOffset), static_cast<int>(y),
-                           static_cast<int>(window.xSize), 1, row.data(),
-                           static_cast<int>(window.xSize), 1, GDT_Float64, 0, 0,
-                           nullptr) != CE_None)
-            return {};
+    std::string place;
+    readRowsAgain(source, window, [&](std::int64_t y, const std::vector<double>& row) {
         for (std::size_t x = 0; x < row.size(); ++x)
-            if (row[x] == value)
-                return " at row " + std::to_string(y) + ", column " +
-                       std::to_string(window.xOffset + static_cast<std::int64_t>(x)) +
-                       " (counted from 0)";
-    }
-    return {};
+            if (row[x] == value) {
+                place = " at row " + std::to_string(y) + ", column " +
+                        std::to_string(window.xOffset + static_cast<std::int64_t>(x)) +
+                        " (counted from 0)";
+                return true;
+            }
+        return false;
+    });
+    return place;
 }
 
 struct MapFacts {
