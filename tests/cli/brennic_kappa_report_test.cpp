@@ -93,6 +93,15 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
          "--mapped-area '1,5;2;0,5'", "2 1\n1 2\n", 1, {"gives 3 areas, but the matrix has 2"}},
         {"mapped_area_json", "--report --format json --mapped-area 1,3", "3 1\n1 3\n", 0,
          {"\"area_weighted\": {\"overall_accuracy\": 0.75, "}},
+        // Weights 1/4, 3/4, U = 3/4 each (se (3/16 / 3)^0.5 = 1/4): accuracy 3/4; class 1's
+        // column 3/16 + 3/16, so P1 = 1/2 and its area 4 (6/16) = 1.5. The area columns
+        // follow the nine of the class rows; the overall rows leave both empty.
+        {"mapped_area_csv", "--report --format csv --mapped-area 1,3", "3 1\n1 3\n", 0,
+         {",allocation_disagreement,mapped_area,weight,users_accuracy,",
+          "\nn,2" + std::string(20, ',') + ",\n",
+          "\narea_weighted.overall_accuracy,0.75" + std::string(20, ',') + ",\n",
+          "\nclass,1,1,4,4,3,0.75,0.75,0.5,0.5,0,0.25" + std::string(10, ',') + ",\n",
+          "\narea_weighted.class,1,1" + std::string(9, ',') + ",1,0.25,0.75,0.25,0.5,"}},
         // Weights 1/4, 3/4: accuracy 3/16 + (3/4)(7/8) = 27/32, class 1's area 6 (3/16 + 3/32).
         {"mapped_area_text_comma", "--report --decimal-separator , --mapped-area '1,5;4,5'",
          "3 1\n1 7\n", 0, {"area-weighted overall accuracy  0,84375\n", " 1,5 ", " 1,6875 "}},

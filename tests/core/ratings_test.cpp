@@ -1,7 +1,7 @@
 // The ratings report against the published examples (Gwet 2014, Fleiss 1971,
-// Krippendorff 2011) to their printed digits, against the two-rater report of
-// the same pairs, and against the handbook's formulas written out a second time
-// in long double, the way its matrices read, on random tables with missing ratings.
+// Krippendorff 2011) to their printed digits, and against the handbook's formulas
+// written out a second time in long double, the way its matrices read, on random
+// tables with missing ratings.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +11,6 @@
 #include <random>
 #include <sstream>
 
-#include "agreement_report.h"
 #include "ratings.h"
 #include "student_t.h"
 
@@ -170,30 +169,6 @@ RatingsTable randomTable(std::mt19937& random, std::size_t units, std::size_t ra
                                                 : static_cast<std::uint8_t>(cls(random)));
     }
     return t;
-}
-
-TEST(Ratings, TwoRatersMatchThePairsReport) {
-    // Without missing ratings Fleiss' kappa is Scott's pi, Conger's is Cohen's,
-    // and Krippendorff's alpha the pairs report's, for the matrix of the pairs.
-    std::mt19937 random(7);
-    for (const std::size_t classes : {2u, 3u, 6u}) {
-        SCOPED_TRACE(classes);
-        const RatingsTable t = randomTable(random, 40, 2, classes, 0.0);
-        ErrorMatrix m(static_cast<int>(classes));
-        for (std::size_t i = 0; i < 40; ++i) {
-            const int row = t.ratings[2 * i] + 1, col = t.ratings[2 * i + 1] + 1;
-            m.set(row, col, m.x(row, col) + 1);
-        }
-        FormTotals(m);
-        const AgreementReport pairs = ComputeAgreementReport(m, Weights::None);
-        const RatingsReport r = reportOf(t);
-        const auto& o = pairs.overall;
-        EXPECT_NEAR(*r[fleiss_kappa].value.value, *o[OverallFigure::scott_pi].value, 1e-13);
-        EXPECT_NEAR(*r[conger_kappa].value.value, *o[OverallFigure::KAPPA].value, 1e-13);
-        EXPECT_NEAR(*r[krippendorff_alpha].value.value, *o[OverallFigure::krippendorff_alpha].value,
-                    1e-13);
-        EXPECT_NEAR(*r[percent_agreement].value.value, *o[OverallFigure::PO].value, 1e-13);
-    }
 }
 
 using Real = long double;
