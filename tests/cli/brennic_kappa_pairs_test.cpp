@@ -7,6 +7,8 @@
 
 namespace {
 
+using brennic::test::Has;
+
 using BrennicKappaPairs = brennic::test::KappaProcessTest;
 
 // The "matrix" and the labels of the classes from a JSON report.
@@ -113,7 +115,7 @@ TEST_F(BrennicKappaPairs, EachMistakeNamesItsLine) {
         const auto outcome = run(row.args, row.input);
         EXPECT_EQ(outcome.status, 1);
         EXPECT_EQ(outcome.out, "");
-        EXPECT_NE(outcome.err.find(row.error), std::string::npos) << outcome.err;
+        EXPECT_TRUE(Has(outcome.err, row.error));
     }
 }
 

@@ -8,6 +8,8 @@
 
 namespace {
 
+using brennic::test::Has;
+
 using BrennicKappaReport = brennic::test::KappaProcessTest;
 
 TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
@@ -117,7 +119,7 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         const std::string& text = row.status == 0 ? outcome.out : outcome.err;
         EXPECT_EQ(row.status == 0 ? outcome.err : outcome.out, "");
         for (const std::string& words : row.words)
-            EXPECT_NE(text.find(words), std::string::npos) << words << " in\n" << text;
+            EXPECT_TRUE(Has(text, words));
     }
 }
 
@@ -126,16 +128,13 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
 TEST_F(BrennicKappaReport, WarningsAndPairsLeftOutAreTold) {
     const auto proportions = run("--report --format json", "0.2 0.1\n0.1 0.6\n");
     EXPECT_EQ(proportions.status, 0);
-    EXPECT_NE(proportions.err.find("brennic-kappa: warning: The counts add up to 1"),
-              std::string::npos)
-        << proportions.err;
-    EXPECT_NE(proportions.out.find("\"warnings\": [\"The counts add up to 1"), std::string::npos)
-        << proportions.out;
+    EXPECT_TRUE(Has(proportions.err, "brennic-kappa: warning: The counts add up to 1"));
+    EXPECT_TRUE(Has(proportions.out, "\"warnings\": [\"The counts add up to 1"));
     const auto missing =
         run("--pairs --missing NA --report --format json", "a,NA\nNA,b\na,b\nb,a\n");
     EXPECT_EQ(missing.status, 0);
     EXPECT_EQ(missing.err, "");
-    EXPECT_NE(missing.out.find("\"left_out\": {\"missing\": 2}"), std::string::npos) << missing.out;
+    EXPECT_TRUE(Has(missing.out, "\"left_out\": {\"missing\": 2}"));
 }
 
 // --help reads in a terminal of 80 columns: no line is wider, counted in
@@ -149,7 +148,7 @@ TEST_F(BrennicKappaReport, HelpFitsEightyColumns) {
         widest = std::max(widest, width);
     }
     EXPECT_LE(widest, 80u);
-    EXPECT_NE(help.out.find("--missing TEXT"), std::string::npos);
+    EXPECT_TRUE(Has(help.out, "--missing TEXT"));
 }
 
 // The help page defines every field that the report writes, so that a figure
@@ -158,8 +157,7 @@ TEST_F(BrennicKappaReport, HelpPageDefinesEveryField) {
     const std::string page = readFile(brennic::test::nativePath(BRENNIC_HELP_PAGE));
     const auto expectEach = [&](std::span<const brennic::FigureInfo> catalogue) {
         for (const brennic::FigureInfo& info : catalogue)
-            EXPECT_NE(page.find("<code>" + std::string(info.field) + "</code>"), std::string::npos)
-                << info.field;
+            EXPECT_TRUE(Has(page, "<code>" + std::string(info.field) + "</code>"));
     };
     using namespace brennic;
     expectEach(Catalogue<OverallFigure>());

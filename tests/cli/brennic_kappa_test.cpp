@@ -11,6 +11,8 @@
 
 namespace {
 
+using brennic::test::Has;
+
 const std::string& Header = brennic::test::ResultHeader;
 
 using brennic::test::KappaOutcome;
@@ -84,7 +86,7 @@ TEST_F(BrennicKappa, WritesTheResultBytesOrOneErrorLine) {
             EXPECT_EQ(outcome.err, "");
         } else {
             EXPECT_EQ(outcome.err.rfind("brennic-kappa: ", 0), 0u) << outcome.err;
-            EXPECT_NE(outcome.err.find(withDir(row.errorWords)), std::string::npos) << outcome.err;
+            EXPECT_TRUE(Has(outcome.err, withDir(row.errorWords)));
             EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << "one line";
         }
     }

@@ -18,6 +18,7 @@ namespace brennic {
 namespace {
 
 using test::Grid;
+using test::Has;
 
 AgreementReport reportOf(const std::string& grid, Weights weights = Weights::None,
                          const std::vector<double>& areas = {}) {
@@ -274,7 +275,7 @@ TEST(AgreementReport, EachFigureThatCannotBeFormedSaysWhy) {
             const auto want = expected.find(name);
             EXPECT_EQ(figure.defined(), want == expected.end()) << figure.reason;
             if (want != expected.end())
-                EXPECT_NE(figure.reason.find(want->second), std::string::npos) << figure.reason;
+                EXPECT_TRUE(Has(figure.reason, want->second));
             else
                 EXPECT_EQ(figure.reason, "");
         }
@@ -317,8 +318,7 @@ TEST(AgreementReport, SingleClassInMapOrReferenceLeavesZUndefined) {
         for (const std::string& name : undefined) {
             SCOPED_TRACE(name);
             EXPECT_FALSE(all.at(name).defined());
-            EXPECT_NE(all.at(name).reason.find(row.reason), std::string::npos)
-                << all.at(name).reason;
+            EXPECT_TRUE(Has(all.at(name).reason, row.reason));
         }
         for (const std::string& name : zero) {
             SCOPED_TRACE(name);

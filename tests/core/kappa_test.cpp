@@ -17,6 +17,7 @@ namespace brennic {
 namespace {
 
 using test::Grid;
+using test::Has;
 
 // Each pass is recorded as the cells it asked for, "rc" each: "11 21 12 22".
 TEST(Traversal, VisitsDownEachColumnAndStopsAtTheFirstCellFound) {
@@ -117,7 +118,7 @@ TEST(Kappa, EachFailureNamesItsKindStepAndTrueCause) {
         ASSERT_TRUE(std::holds_alternative<run::Arithmetic>(run.outcome));
         const run::Arithmetic& failure = std::get<run::Arithmetic>(run.outcome);
         EXPECT_EQ(failure.error, f.expected);
-        EXPECT_NE(failure.cause.find(f.cause), std::string::npos) << failure.cause;
+        EXPECT_TRUE(Has(failure.cause, f.cause));
     }
 }
 

@@ -42,6 +42,7 @@ TEST_F(WindowTest, RunEndsOnACellTheViewShows) {
         }
     grid()->setRow(1);
     grid()->setCol(1);
+    window->TimerStep(); // enables Do It
     click("cmdDoIt");
     EXPECT_TRUE(s->shown.empty());
     EXPECT_EQ(current(), std::make_pair(30, 30));

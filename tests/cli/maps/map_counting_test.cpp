@@ -161,7 +161,7 @@ TEST_F(MapCountingTest, ValueThatIsNoClassIsRefusedWithItsPlace) {
     request.referencePath = raster("ref.tif", small(SmallReference));
     const MapError e = refused(request);
     EXPECT_EQ(e.kind, MapError::BadInput);
-    EXPECT_NE(e.message.find("2.5 at row 1, column 2"), std::string::npos) << e.message;
+    EXPECT_TRUE(Has(e.message, "2.5 at row 1, column 2"));
 }
 
 TEST_F(MapCountingTest, ClassesGivenOrTooMany) {
@@ -202,7 +202,7 @@ TEST_F(MapCountingTest, ClassesGivenOrTooMany) {
         if (row.refused != nullptr) {
             const MapError e = refused(request);
             EXPECT_EQ(e.kind, MapError::BadInput);
-            EXPECT_NE(e.message.find(row.refused), std::string::npos) << e.message;
+            EXPECT_TRUE(Has(e.message, row.refused));
             continue;
         }
         const MapCount c = counted(request);
@@ -296,7 +296,7 @@ TEST_F(MapCountingTest, FourQuadrantWindowsSumToTheWhole) {
     }
     EXPECT_EQ(sum, whole.counts);
     request.window = PixelWindow{5, 0, 5, 3}; // one column beyond the right edge
-    EXPECT_NE(refused(request).message.find("does not lie within"), std::string::npos);
+    EXPECT_TRUE(Has(refused(request).message, "does not lie within"));
 }
 
 TEST_F(MapCountingTest, DifferingGridsAreNamedBothWays) {
@@ -327,7 +327,7 @@ TEST_F(MapCountingTest, DifferingGridsAreNamedBothWays) {
         const MapError e = refused(request);
         EXPECT_EQ(e.kind, MapError::BadInput);
         for (const std::string& text : row.named)
-            EXPECT_NE(e.message.find(text), std::string::npos) << e.message;
+            EXPECT_TRUE(Has(e.message, text));
     }
     // The same coordinate system written another way is the same grid.
     RasterLayout sameCrs = small(SmallReference);
@@ -441,7 +441,7 @@ TEST_F(MapCountingTest, PointReferenceRefusals) {
         request.classes = row.classes;
         const MapError e = refused(request);
         EXPECT_EQ(e.kind, MapError::BadInput);
-        EXPECT_NE(e.message.find(row.message), std::string::npos) << e.message;
+        EXPECT_TRUE(Has(e.message, row.message));
     }
 }
 
