@@ -109,6 +109,8 @@ TEST_F(BrennicKappaPairs, EachMistakeNamesItsLine) {
          "line 1: 'Gew\xc3\xa4sser' is not one of the classes"},
         {"everything_missing", "--pairs --missing NA", "NA,a\nb,NA\n",
          "no pairs were read: each of the 2 pairs holds a label given with --missing"},
+        {"no_pairs_at_all", "--pairs --missing NA", "\n \n",
+         "no pairs were read: the input holds no pairs of labels"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
