@@ -7,6 +7,8 @@
 
 namespace {
 
+using brennic::test::Has;
+
 using BrennicKappaPairs = brennic::test::KappaProcessTest;
 
 // The "matrix" and the labels of the classes from a JSON report.
@@ -107,13 +109,15 @@ TEST_F(BrennicKappaPairs, EachMistakeNamesItsLine) {
          "line 1: 'Gew\xc3\xa4sser' is not one of the classes"},
         {"everything_missing", "--pairs --missing NA", "NA,a\nb,NA\n",
          "no pairs were read: each of the 2 pairs holds a label given with --missing"},
+        {"no_pairs_at_all", "--pairs --missing NA", "\n \n",
+         "no pairs were read: the input holds no pairs of labels"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const auto outcome = run(row.args, row.input);
         EXPECT_EQ(outcome.status, 1);
         EXPECT_EQ(outcome.out, "");
-        EXPECT_NE(outcome.err.find(row.error), std::string::npos) << outcome.err;
+        EXPECT_TRUE(Has(outcome.err, row.error));
     }
 }
 

@@ -11,6 +11,8 @@
 
 namespace {
 
+using brennic::test::Has;
+
 using BrennicKappaRatings = brennic::test::KappaProcessTest;
 
 // Gwet (2014), the 12 units x 4 raters of irrCAC's cac.raw4raters.
@@ -58,19 +60,17 @@ TEST_F(BrennicKappaRatings, GwetsExampleToItsPrintedDigits) {
         SCOPED_TRACE(row.field);
         EXPECT_NEAR(jsonNumber(json.out, row.field), row.printed, row.lastDigit / 2);
     }
-    EXPECT_NE(json.out.find("{\"label\": \"2\", \"count\": 13}"), std::string::npos);
+    EXPECT_TRUE(Has(json.out, "{\"label\": \"2\", \"count\": 13}"));
 
     // --report changes nothing; the text and the CSV carry the same figures.
     EXPECT_EQ(run("--ratings --header --report --format json", GwetExample).out, json.out);
     const auto text = run("--ratings --header", GwetExample);
     // The table is folded to fit 100 columns: the p-values stand in a second part.
-    EXPECT_NE(text.out.find("fleiss_kappa  0.761169275422411  0.153019203469492  "
-                            "0.424376279377015          1\n"),
-              std::string::npos)
-        << text.out;
-    EXPECT_NE(text.out.find(" 0.000209586519"), std::string::npos); // 2.095865e-4
+    EXPECT_TRUE(Has(text.out, "fleiss_kappa  0.761169275422411  0.153019203469492  "
+                              "0.424376279377015          1\n"));
+    EXPECT_TRUE(Has(text.out, " 0.000209586519")); // 2.095865e-4, the last digits as libm gives
     const auto csv = run("--ratings --header --format csv --weights quadratic", GwetExample);
-    EXPECT_NE(csv.out.find("\nweights,quadratic,,\n"), std::string::npos);
+    EXPECT_TRUE(Has(csv.out, "\nweights,quadratic,,\n"));
     EXPECT_NEAR(
         jsonNumber("\"x\": " + csv.out.substr(csv.out.find("krippendorff_alpha,,") + 20), "x"),
         0.849, 5e-4); // quadratic weights: the interval alpha
@@ -80,15 +80,13 @@ TEST_F(BrennicKappaRatings, FiguresWithoutValueCarryTheirReasons) {
     // Every rating in one class: nothing is left beyond chance.
     const auto json = run("--ratings --format json", "a a\na a\na NA\n");
     ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_NE(json.out.find("\"fleiss_kappa\": null"), std::string::npos);
-    EXPECT_NE(json.out.find("\"fleiss_kappa\": \"the chance agreement is 1"), std::string::npos);
+    EXPECT_TRUE(Has(json.out, "\"fleiss_kappa\": null"));
+    EXPECT_TRUE(Has(json.out, "\"fleiss_kappa\": \"the chance agreement is 1"));
     EXPECT_EQ(json.out.find("krippendorff_alpha_by_level"), std::string::npos); // no numbers
     const auto text = run("--ratings", "a a\na a\na NA\n");
-    EXPECT_NE(text.out.find("Not defined:\n  fleiss_kappa: the chance agreement is 1"),
-              std::string::npos)
-        << text.out;
+    EXPECT_TRUE(Has(text.out, "Not defined:\n  fleiss_kappa: the chance agreement is 1"));
     const auto csv = run("--ratings --format csv", "a a\na a\na NA\n");
-    EXPECT_NE(csv.out.find("\nfleiss_kappa,,,\"the chance agreement is 1"), std::string::npos);
+    EXPECT_TRUE(Has(csv.out, "\nfleiss_kappa,,,\"the chance agreement is 1"));
 }
 
 TEST_F(BrennicKappaRatings, RefusalsExitOneWithASentence) {
@@ -111,7 +109,7 @@ TEST_F(BrennicKappaRatings, RefusalsExitOneWithASentence) {
         SCOPED_TRACE(row.name);
         const auto outcome = run(row.args, row.input);
         EXPECT_EQ(outcome.status, 1);
-        EXPECT_NE(outcome.err.find(row.message), std::string::npos) << outcome.err;
+        EXPECT_TRUE(Has(outcome.err, row.message));
         EXPECT_EQ(outcome.out, "");
     }
 }
@@ -124,14 +122,14 @@ TEST_F(BrennicKappaRatings, HelpDefinesEveryField) {
     for (std::size_t c = 0; c < brennic::RatingsCoefficientCount; ++c) {
         const std::string name(
             brennic::RatingsCoefficientName(static_cast<brennic::RatingsCoefficient>(c)));
-        EXPECT_NE(page.find("<code>" + name + "</code>"), std::string::npos) << name;
-        EXPECT_NE(help.find(name), std::string::npos) << name;
+        EXPECT_TRUE(Has(page, "<code>" + name + "</code>"));
+        EXPECT_TRUE(Has(help, name));
     }
     for (const char* field :
          {"units", "pairable_units", "raters", "classes", "C_se", "C_ci95_low", "C_ci95_high",
           "C_p", "krippendorff_alpha_by_level", "nominal", "ordinal", "interval", "ratio"})
-        EXPECT_NE(page.find(std::string("<code>") + field + "</code>"), std::string::npos) << field;
-    EXPECT_NE(help.find("C_p is the one-sided\np-value 1 - T(C/SE, n - 1)"), std::string::npos);
+        EXPECT_TRUE(Has(page, std::string("<code>") + field + "</code>"));
+    EXPECT_TRUE(Has(help, "C_p is the one-sided\np-value 1 - T(C/SE, n - 1)"));
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 
 namespace {
 
+using brennic::test::Has;
+
 using BrennicKappaReport = brennic::test::KappaProcessTest;
 
 TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
@@ -93,6 +95,15 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
          "--mapped-area '1,5;2;0,5'", "2 1\n1 2\n", 1, {"gives 3 areas, but the matrix has 2"}},
         {"mapped_area_json", "--report --format json --mapped-area 1,3", "3 1\n1 3\n", 0,
          {"\"area_weighted\": {\"overall_accuracy\": 0.75, "}},
+        // Weights 1/4, 3/4, U = 3/4 each (se (3/16 / 3)^0.5 = 1/4): accuracy 3/4; class 1's
+        // column 3/16 + 3/16, so P1 = 1/2 and its area 4 (6/16) = 1.5. The area columns
+        // follow the nine of the class rows; the overall rows leave both empty.
+        {"mapped_area_csv", "--report --format csv --mapped-area 1,3", "3 1\n1 3\n", 0,
+         {",allocation_disagreement,mapped_area,weight,users_accuracy,",
+          "\nn,2" + std::string(20, ',') + ",\n",
+          "\narea_weighted.overall_accuracy,0.75" + std::string(20, ',') + ",\n",
+          "\nclass,1,1,4,4,3,0.75,0.75,0.5,0.5,0,0.25" + std::string(10, ',') + ",\n",
+          "\narea_weighted.class,1,1" + std::string(9, ',') + ",1,0.25,0.75,0.25,0.5,"}},
         // Weights 1/4, 3/4: accuracy 3/16 + (3/4)(7/8) = 27/32, class 1's area 6 (3/16 + 3/32).
         {"mapped_area_text_comma", "--report --decimal-separator , --mapped-area '1,5;4,5'",
          "3 1\n1 7\n", 0, {"area-weighted overall accuracy  0,84375\n", " 1,5 ", " 1,6875 "}},
@@ -108,7 +119,7 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         const std::string& text = row.status == 0 ? outcome.out : outcome.err;
         EXPECT_EQ(row.status == 0 ? outcome.err : outcome.out, "");
         for (const std::string& words : row.words)
-            EXPECT_NE(text.find(words), std::string::npos) << words << " in\n" << text;
+            EXPECT_TRUE(Has(text, words));
     }
 }
 
@@ -117,16 +128,13 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
 TEST_F(BrennicKappaReport, WarningsAndPairsLeftOutAreTold) {
     const auto proportions = run("--report --format json", "0.2 0.1\n0.1 0.6\n");
     EXPECT_EQ(proportions.status, 0);
-    EXPECT_NE(proportions.err.find("brennic-kappa: warning: The counts add up to 1"),
-              std::string::npos)
-        << proportions.err;
-    EXPECT_NE(proportions.out.find("\"warnings\": [\"The counts add up to 1"), std::string::npos)
-        << proportions.out;
+    EXPECT_TRUE(Has(proportions.err, "brennic-kappa: warning: The counts add up to 1"));
+    EXPECT_TRUE(Has(proportions.out, "\"warnings\": [\"The counts add up to 1"));
     const auto missing =
         run("--pairs --missing NA --report --format json", "a,NA\nNA,b\na,b\nb,a\n");
     EXPECT_EQ(missing.status, 0);
     EXPECT_EQ(missing.err, "");
-    EXPECT_NE(missing.out.find("\"left_out\": {\"missing\": 2}"), std::string::npos) << missing.out;
+    EXPECT_TRUE(Has(missing.out, "\"left_out\": {\"missing\": 2}"));
 }
 
 // --help reads in a terminal of 80 columns: no line is wider, counted in
@@ -140,7 +148,7 @@ TEST_F(BrennicKappaReport, HelpFitsEightyColumns) {
         widest = std::max(widest, width);
     }
     EXPECT_LE(widest, 80u);
-    EXPECT_NE(help.out.find("--missing TEXT"), std::string::npos);
+    EXPECT_TRUE(Has(help.out, "--missing TEXT"));
 }
 
 // The help page defines every field that the report writes, so that a figure
@@ -149,8 +157,7 @@ TEST_F(BrennicKappaReport, HelpPageDefinesEveryField) {
     const std::string page = readFile(brennic::test::nativePath(BRENNIC_HELP_PAGE));
     const auto expectEach = [&](std::span<const brennic::FigureInfo> catalogue) {
         for (const brennic::FigureInfo& info : catalogue)
-            EXPECT_NE(page.find("<code>" + std::string(info.field) + "</code>"), std::string::npos)
-                << info.field;
+            EXPECT_TRUE(Has(page, "<code>" + std::string(info.field) + "</code>"));
     };
     using namespace brennic;
     expectEach(Catalogue<OverallFigure>());

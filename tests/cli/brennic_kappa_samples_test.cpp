@@ -9,6 +9,8 @@
 
 namespace {
 
+using brennic::test::Has;
+
 using BrennicKappaSamples = brennic::test::KappaProcessTest;
 
 const std::string StehmanSizes = "--strata-sizes A=40000,B=30000,C=20000,D=10000";
@@ -39,13 +41,10 @@ TEST_F(BrennicKappaSamples, StehmanExampleThroughTheCommand) {
                               sample);
         ASSERT_EQ(json.status, 0) << json.err;
         // Counted by hand from the file, all strata together.
-        EXPECT_NE(json.out.find("\"matrix\": [[6, 1, 1, 0], [4, 9, 3, 0], [0, 1, 3, 2], "
-                                "[0, 1, 2, 7]]"),
-                  std::string::npos);
-        EXPECT_NE(json.out.find(row.fpc.empty() ? "\"fpc\": false" : "\"fpc\": true"),
-                  std::string::npos);
-        EXPECT_NE(json.out.find("{\"label\": \"C\", \"size\": 20000, \"sample_units\": 10}"),
-                  std::string::npos);
+        EXPECT_TRUE(Has(json.out, "\"matrix\": [[6, 1, 1, 0], [4, 9, 3, 0], [0, 1, 3, 2], "
+                                  "[0, 1, 2, 7]]"));
+        EXPECT_TRUE(Has(json.out, row.fpc.empty() ? "\"fpc\": false" : "\"fpc\": true"));
+        EXPECT_TRUE(Has(json.out, "{\"label\": \"C\", \"size\": 20000, \"sample_units\": 10}"));
         EXPECT_NEAR(stratifiedNumber(json.out, "overall_accuracy"), 0.63, 5e-3);
         EXPECT_NEAR(stratifiedNumber(json.out, "overall_accuracy_se"), row.overallSe, 5e-9);
         const std::string classB = "{\"class\": 2, \"label\": \"B\", \"users";
@@ -53,16 +52,14 @@ TEST_F(BrennicKappaSamples, StehmanExampleThroughTheCommand) {
         EXPECT_NEAR(stratifiedNumber(json.out, "users_accuracy_se", classB), row.usersBSe, 5e-8);
         EXPECT_NEAR(stratifiedNumber(json.out, "producers_accuracy", classB), 0.794, 5e-4);
         // p^_BC: row B, column C of the estimated proportions.
-        EXPECT_NE(json.out.find("\"area_proportions\": [[0.23, "), std::string::npos);
-        EXPECT_NE(json.out.find("], [0.12000000000000001, 0.27, 0.08000000000000002, 0], "),
-                  std::string::npos);
+        EXPECT_TRUE(Has(json.out, "\"area_proportions\": [[0.23, "));
+        EXPECT_TRUE(Has(json.out, "], [0.12000000000000001, 0.27, 0.08000000000000002, 0], "));
 
         const auto text = run(
             "--samples --header --classes A,B,C,D " + StehmanSizes + row.fpc + " --report", sample);
         ASSERT_EQ(text.status, 0) << text.err;
-        EXPECT_NE(text.out.find("  overall_accuracy     estimated overall accuracy  0.63\n"),
-                  std::string::npos);
-        EXPECT_NE(text.out.find("      B  0.12  0.27  0.08     0   0.47\n"), std::string::npos);
+        EXPECT_TRUE(Has(text.out, "  overall_accuracy     estimated overall accuracy  0.63\n"));
+        EXPECT_TRUE(Has(text.out, "      B  0.12  0.27  0.08     0   0.47\n"));
 
         // Every CSV row as wide as the header.
         const auto csv =
@@ -76,8 +73,7 @@ TEST_F(BrennicKappaSamples, StehmanExampleThroughTheCommand) {
         for (std::size_t at = 0; at < out.size(); at = out.find('\n', at) + 1)
             EXPECT_EQ(commas(out.substr(at, out.find('\n', at) - at)), header)
                 << out.substr(at, out.find('\n', at) - at);
-        EXPECT_NE(csv.out.find("\nstratified.class.users_accuracy,0.574468085106383,B,"),
-                  std::string::npos);
+        EXPECT_TRUE(Has(csv.out, "\nstratified.class.users_accuracy,0.574468085106383,B,"));
     }
 }
 
@@ -88,14 +84,12 @@ TEST_F(BrennicKappaSamples, StratumOfOneUnitAndMissingLabels) {
                           "--format json",
                           "s1,a,a\ns1,a,b\ns1,b,b,\ns2,b,b\ns2,a,NA\n");
     ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_NE(json.out.find("{\"label\": \"s2\", \"size\": 50, \"sample_units\": 1}"),
-              std::string::npos);
+    EXPECT_TRUE(Has(json.out, "{\"label\": \"s2\", \"size\": 50, \"sample_units\": 1}"));
     // By hand: W = 2/3, 1/3; agreement 2/3 in s1, 1 in s2: 4/9 + 1/3 = 7/9.
     EXPECT_NEAR(stratifiedNumber(json.out, "overall_accuracy"), 7.0 / 9, 1e-15);
-    EXPECT_NE(json.out.find("\"overall_accuracy_se\": null"), std::string::npos);
-    EXPECT_NE(json.out.find("\"users_accuracy_se\": \"Stratum \\\"s2\\\" holds a single sample "
-                            "unit"),
-              std::string::npos);
+    EXPECT_TRUE(Has(json.out, "\"overall_accuracy_se\": null"));
+    EXPECT_TRUE(Has(json.out, "\"users_accuracy_se\": \"Stratum \\\"s2\\\" holds a single sample "
+                              "unit"));
 }
 
 TEST_F(BrennicKappaSamples, EachRefusalNamesItsStratumOrLine) {
@@ -132,7 +126,7 @@ TEST_F(BrennicKappaSamples, EachRefusalNamesItsStratumOrLine) {
         const auto outcome = run("--samples --report " + row.args, row.input);
         EXPECT_EQ(outcome.status, 1);
         EXPECT_EQ(outcome.out, "");
-        EXPECT_NE(outcome.err.find(row.error), std::string::npos) << outcome.err;
+        EXPECT_TRUE(Has(outcome.err, row.error));
     }
     const struct {
         const char* name;
@@ -153,7 +147,7 @@ TEST_F(BrennicKappaSamples, EachRefusalNamesItsStratumOrLine) {
         SCOPED_TRACE(row.name);
         const auto outcome = run(row.args, sample);
         EXPECT_EQ(outcome.status, 1);
-        EXPECT_NE(outcome.err.find(row.error), std::string::npos) << outcome.err;
+        EXPECT_TRUE(Has(outcome.err, row.error));
     }
 }
 

@@ -2,6 +2,7 @@
 // output or in the -o file, the error line and the exit status.
 #include <gtest/gtest.h>
 
+#include "../worked_example.h"
 #include "kappa_process.h"
 
 #ifndef _WIN32
@@ -10,16 +11,16 @@
 
 namespace {
 
-const std::string Header = "\"PC\",\"PO\",\"KAPPA\",\"LO-95% CI\",\"HI-95% CI\",\"SE\",\"Z\"\r\n";
-const std::string WorkedValues = " 0.3875  0.83  0.722448979591837  0.599793371618005 "
-                                 " 0.845104587565668  0.0795394908975717  9.0828967024969 \r\n";
+using brennic::test::Has;
+
+const std::string& Header = brennic::test::ResultHeader;
 
 using brennic::test::KappaOutcome;
 using BrennicKappa = brennic::test::KappaProcessTest;
 
 TEST_F(BrennicKappa, WritesTheResultBytesOrOneErrorLine) {
     const std::string examples = brennic::test::nativePath(BRENNIC_EXAMPLES_DIR);
-    const std::string worked = Header + WorkedValues;
+    const std::string& worked = brennic::test::WorkedExampleFile;
     std::string cells255;
     for (int i = 0; i < 255; ++i)
         cells255 += "1 ";
@@ -35,9 +36,8 @@ TEST_F(BrennicKappa, WritesTheResultBytesOrOneErrorLine) {
         {"worked_example_file", "'" + examples + "/worked-example.csv'", "", 0, worked, ""},
         {"blanks_and_tabs_from_stdin", "-", "20 5 0\n3\t15  2\n2 5 48\n", 0, worked, ""},
         {"semicolons_crlf_blank_lines", "", "\n20;5;0\r\n\r\n3;15;2\r\n2; 5;48\n", 0, worked, ""},
-        {"comma_separator", "--decimal-separator ,", "2,5 1\n0,5 6\n", 0, Header +
-         " 0,56  0,85  0,659090909090909  0,145836827698354  1,17234499048346 "
-         " 0,356753034006338  1,84747106896139 \r\n", ""},
+        {"comma_separator", "--decimal-separator ,", "2,5 1\n0,5 6\n", 0,
+         brennic::test::FractionalExampleCommaFile, ""},
         {"not_a_number", "", "\n1 2\n3 x4\n", 1, "", "line 3, cell 2: 'x4' is not a number"},
         {"comma_no_point", "--decimal-separator ,", "1 2\n3 4.5", 1, "", "line 2, cell 2: '4.5'"},
         {"not_square", "", "1 2\n3\n", 1, "", "line 2 has 1 cell, but the first row (line 1) has 2"},
@@ -86,7 +86,7 @@ TEST_F(BrennicKappa, WritesTheResultBytesOrOneErrorLine) {
             EXPECT_EQ(outcome.err, "");
         } else {
             EXPECT_EQ(outcome.err.rfind("brennic-kappa: ", 0), 0u) << outcome.err;
-            EXPECT_NE(outcome.err.find(withDir(row.errorWords)), std::string::npos) << outcome.err;
+            EXPECT_TRUE(Has(outcome.err, withDir(row.errorWords)));
             EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << "one line";
         }
     }

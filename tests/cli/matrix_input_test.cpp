@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <system_error>
 
@@ -51,30 +52,20 @@ TEST(ReadMatrix, ReadErrorsAndEndlessInputAreRefused) {
         MatrixInputError::Kind kind;
         std::string message;
     } rows[] = {
-        {"error_after_whole_rows",
-         {"20 5 0\n3 15 2\n2 5 48\n", "", 14, ENOMEM},
-         MatrixInputError::ReadError,
-         std::generic_category().message(ENOMEM)},
-        {"error_inside_a_line",
-         {"20 5 0\n3 15 2\n2 5 4", "", 19, EIO},
-         MatrixInputError::ReadError,
-         std::generic_category().message(EIO)},
-        {"endless_one_cell_rows",
-         {"", "1\n"},
-         MatrixInputError::BadInput,
+        // clang-format off
+        {"error_after_whole_rows", {"20 5 0\n3 15 2\n2 5 48\n", "", 14, ENOMEM},
+         MatrixInputError::ReadError, std::generic_category().message(ENOMEM)},
+        {"error_inside_a_line", {"20 5 0\n3 15 2\n2 5 4", "", 19, EIO},
+         MatrixInputError::ReadError, std::generic_category().message(EIO)},
+        {"endless_one_cell_rows", {"", "1\n"}, MatrixInputError::BadInput,
          "line 2 is row 2, but the rows have 1 cell: the matrix must be square"},
-        {"endless_line_of_digits",
-         {"", "1234567890"},
-         MatrixInputError::BadInput,
+        {"endless_line_of_digits", {"", "1234567890"}, MatrixInputError::BadInput,
          "line 1, cell 1 is longer than 4096 characters"},
-        {"endless_line_of_cells",
-         {"", "1 "},
-         MatrixInputError::BadInput,
+        {"endless_line_of_cells", {"", "1 "}, MatrixInputError::BadInput,
          "line 1 has more than 254 cells; at most 254 classes are allowed"},
-        {"endless_square_rows",
-         {"", "1 2\n"},
-         MatrixInputError::BadInput,
+        {"endless_square_rows", {"", "1 2\n"}, MatrixInputError::BadInput,
          "line 3 is row 3, but the rows have 2 cells: the matrix must be square"},
+        // clang-format on
     };
     for (auto row : rows) {
         SCOPED_TRACE(row.name);
@@ -83,6 +74,49 @@ TEST(ReadMatrix, ReadErrorsAndEndlessInputAreRefused) {
         EXPECT_EQ(std::get<MatrixInputError>(read).kind, row.kind);
         EXPECT_EQ(std::get<MatrixInputError>(read).message, row.message);
         EXPECT_LE(row.source.given(), 1u << 20) << "read on after the input was refused";
+    }
+}
+
+// Cells padded with zeros up to the longest text a cell may hold, and files that
+// end without a line end beyond the reader's first and later buffers: every count
+// is read, from a made-up source and from a file.
+TEST(ReadMatrix, ReadsLongCellsAndALastLineWithoutItsEnd) {
+    const struct {
+        const char* name;
+        int n;
+        std::size_t width; // of each cell
+    } rows[] = {
+        {"cell_of_exactly_4096_characters", 2, MaxCellText},
+        {"beyond_2_kib", 3, 300},
+        {"beyond_64_kib", 20, 200},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string text;
+        for (int r = 1; r <= row.n; ++r)
+            for (int c = 1; c <= row.n; ++c) {
+                const std::string count = std::to_string(r * 1000 + c);
+                text += std::string(row.width - count.size(), '0') + count;
+                text += c < row.n ? " " : r < row.n ? "\n" : "";
+            }
+        std::FILE* file = std::tmpfile();
+        ASSERT_NE(file, nullptr);
+        ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), file), text.size());
+        std::rewind(file);
+        MadeUpSource madeUp(text, "");
+        FileSource fromFile(file);
+        for (ByteSource* source :
+             {static_cast<ByteSource*>(&madeUp), static_cast<ByteSource*>(&fromFile)}) {
+            const auto read = ReadMatrix(*source, '.');
+            ASSERT_TRUE(std::holds_alternative<ErrorMatrix>(read))
+                << std::get<MatrixInputError>(read).message;
+            const ErrorMatrix& m = std::get<ErrorMatrix>(read);
+            ASSERT_EQ(m.size(), row.n);
+            for (int r = 1; r <= row.n; ++r)
+                for (int c = 1; c <= row.n; ++c)
+                    EXPECT_EQ(m.x(r, c), r * 1000 + c);
+        }
+        std::fclose(file);
     }
 }
 

@@ -50,33 +50,21 @@ TEST(ReadRatings, MissingRatingsClassOrderAndHeader) {
         RatingsOptions options;
         std::string input, table;
     } rows[] = {
+        // clang-format off
         {"numbers_in_numeric_order", {}, "10,2,9\n2,2,NA\n", "2 9 10 | 3 | 10 2 9 2 2 - | numbers"},
         {"names_in_order_of_appearance", {}, "b;a\n\"c\";b\r\n", "b a c | 2 | b a c b"},
-        {"empty_fields_and_missing_texts",
-         {'.', false, {}, {"?", "n/a"}},
-         "1,,?\n,n/a,2\n1,2,\n",
+        {"empty_fields_and_missing_texts", {'.', false, {}, {"?", "n/a"}}, "1,,?\n,n/a,2\n1,2,\n",
          "1 2 | 3 | 1 - - - - 2 1 2 - | numbers"},
-        {"header_names_the_raters",
-         {'.', true, {}, {}},
-         "r1\tr2\n\n2\t1\n",
-         "1 2 | 2 | 2 1 | numbers"},
-        {"classes_fix_order_and_add_unused",
-         {'.', false, std::vector<std::string>{"c", "b", "a"}, {}},
-         "a b\nb NA\n",
-         "c b a | 2 | a b b -"},
-        {"quoted_labels_with_delimiters",
-         {},
-         "\"x, y\",z\nz,\"x, y\"\n",
-         "x, y z | 2 | x, y z z x, y"},
-        {"decimal_comma_numbers",
-         {',', false, {}, {}},
-         "1,5;2\n0,5;1,5\n",
+        {"header_names_the_raters", {'.', true, {}, {}}, "r1\tr2\n\n2\t1\n", "1 2 | 2 | 2 1 | numbers"},
+        {"classes_fix_order_and_add_unused", {'.', false, std::vector<std::string>{"c", "b", "a"}, {}},
+         "a b\nb NA\n", "c b a | 2 | a b b -"},
+        {"quoted_labels_with_delimiters", {}, "\"x, y\",z\nz,\"x, y\"\n", "x, y z | 2 | x, y z z x, y"},
+        {"decimal_comma_numbers", {',', false, {}, {}}, "1,5;2\n0,5;1,5\n",
          "0,5 1,5 2 | 2 | 1,5 2 0,5 1,5 | numbers"},
         {"blank_lines_between_units", {}, "1 2\n\n\n2 2\n", "1 2 | 2 | 1 2 2 2 | numbers"},
-        {"same_rows_kept_once_with_their_units",
-         {'.', false, {}, {"-"}},
-         "a,b\nb,a\na,b\n-,NA\na,b\n,\n",
-         "a b | 2 | a b x3 b a - - x2"},
+        {"same_rows_kept_once_with_their_units", {'.', false, {}, {"-"}},
+         "a,b\nb,a\na,b\n-,NA\na,b\n,\n", "a b | 2 | a b x3 b a - - x2"},
+        // clang-format on
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -94,25 +82,19 @@ TEST(ReadRatings, RefusalsNameTheLine) {
         RatingsOptions options;
         std::string input, message;
     } rows[] = {
-        {"line_with_fewer_fields",
-         {},
-         "1,2,3\n1,2,3\n\n1,2\n",
+        // clang-format off
+        {"line_with_fewer_fields", {}, "1,2,3\n1,2,3\n\n1,2\n",
          "line 4 holds 2 ratings; line 1 holds 3 and every line as many"},
-        {"line_with_more_fields",
-         {},
-         "1,2\n1,2,3\n",
+        {"line_with_more_fields", {}, "1,2\n1,2,3\n",
          "line 2 holds more than 2 ratings; line 1 holds 2 and every line as many"},
-        {"header_sets_the_raters",
-         {'.', true, {}, {}},
-         "a,b,c\n1,2\n",
+        {"header_sets_the_raters", {'.', true, {}, {}}, "a,b,c\n1,2\n",
          "line 2 holds 2 ratings; line 1 holds 3 and every line as many"},
-        {"label_outside_classes",
-         {'.', false, std::vector<std::string>{"a", "b"}, {}},
-         "a,b\nb,c\n",
+        {"label_outside_classes", {'.', false, std::vector<std::string>{"a", "b"}, {}}, "a,b\nb,c\n",
          "line 2, rating 2: 'c' is not one of the classes given with --classes"},
         {"control_character", {}, "a,b\na,\x1b[2J\n", "line 2, rating 2"},
         {"unclosed_quote", {}, "\"a,b\n", "line 1, rating 1 opens a quote"},
         {"nothing_to_read", {}, "\n\n", "no ratings were read"},
+        // clang-format on
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

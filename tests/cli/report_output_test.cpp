@@ -175,6 +175,11 @@ TEST(ReportOutput, TextStartsWithWarningsAndPairsLeftOut) {
                               "reference)\nWarning: Counts \"look\" like proportions, so.\n"
                               "Warning: A second one.\nPairs left out as missing: 7\n";
     EXPECT_EQ(text.substr(0, start.size()), start);
+    // A word that would end past column 100 starts a line of its own, indented by two.
+    AgreementReport wide = madeUpReport();
+    wide.warnings = {std::string(90, 'a') + " b"};
+    const std::string wrapped = "\nWarning: " + std::string(90, 'a') + "\n  b\n";
+    EXPECT_NE(ReportText(wide, '.').find(wrapped), std::string::npos) << ReportText(wide, '.');
 }
 
 } // namespace

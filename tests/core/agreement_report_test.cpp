@@ -3,8 +3,7 @@
 // Bulletin 72(5), 323-327: Var = [sum p_ij (w_ij - (w_i. + w_.j)(1 - k))^2
 // - (k - pe (1 - k))^2] / (N (1 - pe)^2), Var0 = [sum p_i. p_.j (w_ij - (w_i. +
 // w_.j))^2 - pe^2] / (N (1 - pe)^2)), weighted kappa (Cohen 1968), each figure
-// that cannot be formed with its reason, and what reordering the classes keeps;
-// the further figures also against their formulas written once more in long double.
+// that cannot be formed with its reason, and three identities on random matrices.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,6 +18,7 @@ namespace brennic {
 namespace {
 
 using test::Grid;
+using test::Has;
 
 AgreementReport reportOf(const std::string& grid, Weights weights = Weights::None,
                          const std::vector<double>& areas = {}) {
@@ -275,7 +275,7 @@ TEST(AgreementReport, EachFigureThatCannotBeFormedSaysWhy) {
             const auto want = expected.find(name);
             EXPECT_EQ(figure.defined(), want == expected.end()) << figure.reason;
             if (want != expected.end())
-                EXPECT_NE(figure.reason.find(want->second), std::string::npos) << figure.reason;
+                EXPECT_TRUE(Has(figure.reason, want->second));
             else
                 EXPECT_EQ(figure.reason, "");
         }
@@ -318,8 +318,7 @@ TEST(AgreementReport, SingleClassInMapOrReferenceLeavesZUndefined) {
         for (const std::string& name : undefined) {
             SCOPED_TRACE(name);
             EXPECT_FALSE(all.at(name).defined());
-            EXPECT_NE(all.at(name).reason.find(row.reason), std::string::npos)
-                << all.at(name).reason;
+            EXPECT_TRUE(Has(all.at(name).reason, row.reason));
         }
         for (const std::string& name : zero) {
             SCOPED_TRACE(name);
@@ -415,196 +414,33 @@ TEST(AgreementReport, WarnsOfCountsThatLookLikeProportions) {
     }
 }
 
-// Reordering the classes: the same order in rows and columns (and of the mapped
-// areas) keeps every unweighted figure (reversing it keeps the weighted ones too, as
-// |i - j| stays); transposing keeps the overall figures and swaps each class's row
-// and column.
-TEST(AgreementReport, ClassOrderAndTransposition) {
-    const int cells[4][4] = {{8, 4, 0, 0}, {2, 20, 6, 0}, {0, 4, 26, 6}, {0, 2, 4, 18}};
-    const struct {
-        const char* name;
-        int order[4]; // class k of the new matrix is class order[k] of the old
-        bool transpose, keepsWeighted;
-    } rows[] = {
-        {"permuted_classes", {3, 1, 4, 2}, false, false},
-        {"reversed_classes", {4, 3, 2, 1}, false, true},
-        {"transposed", {1, 2, 3, 4}, true, true},
-    };
-    const double mapped[4] = {50, 10, 70, 20};
-    const auto beforeAll = allFigures(reportOf(Ordered, Weights::Quadratic, {mapped, mapped + 4}));
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        std::string grid;
-        std::vector<double> areas; // of the rows, so none once they are the columns
-        for (int i = 0; i < 4; ++i) {
-            if (!row.transpose)
-                areas.push_back(mapped[row.order[i] - 1]);
-            for (int j = 0; j < 4; ++j) {
-                const int r = row.order[i] - 1, c = row.order[j] - 1;
-                grid += std::to_string(row.transpose ? cells[c][r] : cells[r][c]);
-                grid += j < 3 ? " " : i < 3 ? "|" : "";
-            }
-        }
-        for (const auto& [name, figure] : allFigures(reportOf(grid, Weights::Quadratic, areas))) {
-            SCOPED_TRACE(name);
-            std::string was = name;
-            const std::string area = name.starts_with("area.") ? "area." : "";
-            if (name.starts_with(area + "class")) {
-                const std::size_t k = area.size() + 5; // the class's digit
-                std::string field = name.substr(k + 2);
-                if (row.transpose && (field.starts_with("row_") || field.starts_with("col_")))
-                    field = (field.starts_with("row_") ? "col_" : "row_") + field.substr(4);
-                was = area + "class" + std::to_string(row.order[name[k] - '1']) + "." + field;
-            } else if (name.starts_with("weighted.") && !row.keepsWeighted) {
-                continue;
-            }
-            expectNear(figure, *beforeAll.at(was).value);
-        }
-    }
-}
-
-// The further figures once more, in long double from the counts, as the issue
-// writes them, named as allFigures names them. Each row needs two counts or more
-// (its variances divide by its total less 1) and each class a diagonal count
-// (else a producer's accuracy or a chance agreement of 1 may not be defined).
-using Cells = std::vector<std::vector<long double>>;
-std::map<std::string, long double> longDoubleFigures(const Cells& n,
-                                                     const std::vector<long double>& areas) {
-    const std::size_t q = n.size();
-    const auto sq = [](long double x) { return x * x; };
-    const auto name = [](const char* prefix, std::size_t k, const char* field) {
-        return prefix + std::to_string(k + 1) + "." + field;
-    };
-    std::map<std::string, long double> f;
-    // Quantity and allocation disagreement of the shares s, per class when `prefix`.
-    const auto disagreement = [&](const Cells& s, const std::string& whole, const char* prefix) {
-        long double quantity = 0, allocation = 0;
-        for (std::size_t g = 0; g < q; ++g) {
-            long double row = 0, col = 0;
-            for (std::size_t k = 0; k < q; ++k)
-                row += s[g][k], col += s[k][g];
-            const long double qg = std::fabs(row - col);
-            const long double ag = 2 * std::fmin(row - s[g][g], col - s[g][g]);
-            quantity += qg / 2, allocation += ag / 2;
-            if (prefix) {
-                f[name(prefix, g, "quantity_disagreement")] = qg;
-                f[name(prefix, g, "allocation_disagreement")] = ag;
-            }
-        }
-        f[whole + "quantity_disagreement"] = quantity;
-        f[whole + "allocation_disagreement"] = allocation;
-    };
-
-    long double N = 0, pa = 0, peScott = 0, peGwet = 0;
-    std::vector<long double> rowN(q), colN(q), pi(q);
-    for (std::size_t k = 0; k < q; ++k)
-        for (std::size_t l = 0; l < q; ++l)
-            N += n[k][l], rowN[k] += n[k][l], colN[l] += n[k][l];
-    Cells p(q, std::vector<long double>(q));
-    for (std::size_t k = 0; k < q; ++k) {
-        for (std::size_t l = 0; l < q; ++l)
-            p[k][l] = n[k][l] / N;
-        pa += p[k][k];
-        pi[k] = (rowN[k] / N + colN[k] / N) / 2;
-        peScott += pi[k] * pi[k];
-        peGwet += pi[k] * (1 - pi[k]) / (q - 1);
-    }
-    const long double scott = (pa - peScott) / (1 - peScott), ac1 = (pa - peGwet) / (1 - peGwet);
-    long double sumScott = 0, sumGwet = 0;
-    for (std::size_t k = 0; k < q; ++k)
-        for (std::size_t l = 0; l < q; ++l) {
-            const long double w = k == l ? 1 : 0;
-            sumScott += p[k][l] * sq(w - (1 - scott) * (pi[k] + pi[l]));
-            sumGwet += p[k][l] * sq(w - 2 * (1 - ac1) * (1 - (pi[k] + pi[l]) / 2) / (q - 1));
-        }
-    const long double e = 1 / (2 * N), paK = (1 - e) * pa + e, chance = 1.0L / q;
-    f["overall_accuracy"] = pa;
-    f["overall_accuracy_se"] = std::sqrt(pa * (1 - pa) / (N - 1));
-    f["scott_pi"] = scott;
-    f["scott_pi_se"] =
-        std::sqrt((sumScott - sq(pa - 2 * (1 - scott) * peScott)) / (N * sq(1 - peScott)));
-    f["gwet_ac1"] = ac1;
-    f["gwet_ac1_se"] =
-        std::sqrt((sumGwet - sq(pa - 2 * (1 - ac1) * peGwet)) / (N * sq(1 - peGwet)));
-    f["brennan_prediger"] = (pa - chance) / (1 - chance);
-    f["brennan_prediger_se"] = std::sqrt(pa * (1 - pa) / (N * sq(1 - chance)));
-    f["krippendorff_alpha"] = (paK - peScott) / (1 - peScott);
-    disagreement(p, "", "class");
-
-    long double A = 0, accuracy = 0, accuracyVar = 0;
-    for (const long double a : areas)
-        A += a;
-    Cells hat(q, std::vector<long double>(q)), r(hat); // p^_ij and n_ij / n_i+
-    for (std::size_t i = 0; i < q; ++i)
-        for (std::size_t j = 0; j < q; ++j)
-            r[i][j] = n[i][j] / rowN[i], hat[i][j] = areas[i] / A * r[i][j];
-    for (std::size_t i = 0; i < q; ++i) {
-        const long double W = areas[i] / A, U = r[i][i];
-        accuracy += hat[i][i];
-        accuracyVar += W * W * U * (1 - U) / (rowN[i] - 1);
-        f[name("area.class", i, "mapped_area")] = areas[i];
-        f[name("area.class", i, "weight")] = W;
-        f[name("area.class", i, "users_accuracy")] = U;
-        f[name("area.class", i, "users_accuracy_se")] = std::sqrt(U * (1 - U) / (rowN[i] - 1));
-    }
-    f["area.overall_accuracy"] = accuracy;
-    f["area.overall_accuracy_se"] = std::sqrt(accuracyVar);
-    disagreement(hat, "area.", nullptr);
-    for (std::size_t j = 0; j < q; ++j) {
-        long double col = 0, Nj = 0, others = 0, areaVar = 0;
-        for (std::size_t i = 0; i < q; ++i) {
-            const long double v = r[i][j] * (1 - r[i][j]) / (rowN[i] - 1);
-            col += hat[i][j], Nj += areas[i] * r[i][j];
-            others += i == j ? 0 : sq(areas[i]) * v;
-            areaVar += sq(areas[i] / A) * v;
-        }
-        const long double P = hat[j][j] / col, U = r[j][j];
-        const long double se = A * std::sqrt(areaVar);
-        f[name("area.class", j, "producers_accuracy")] = P;
-        f[name("area.class", j, "producers_accuracy_se")] = std::sqrt(
-            (sq(areas[j]) * sq(1 - P) * U * (1 - U) / (rowN[j] - 1) + sq(P) * others) / sq(Nj));
-        f[name("area.class", j, "area")] = A * col;
-        f[name("area.class", j, "area_se")] = se;
-        f[name("area.class", j, "area_ci95_low")] = A * col - 1.96L * se;
-        f[name("area.class", j, "area_ci95_high")] = A * col + 1.96L * se;
-    }
-    return f;
-}
-
-// Besides: Q + A = 1 - pa on p and on p^; areas in proportion to the row totals make
-// p^ = p; for two classes Brennan-Prediger is 2 pa - 1.
-TEST(AgreementReport, RandomMatricesAgreeWithLongDoubleFormulas) {
+// Three identities on random matrices: Q + A = 1 - pa on p and on p^; areas in
+// proportion to the row totals make p^ = p; for two classes Brennan-Prediger is
+// 2 pa - 1.
+TEST(AgreementReport, RandomMatricesKeepTheIdentities) {
     std::mt19937 random(20261207);
     for (int trial = 0; trial < 300; ++trial) {
         const std::size_t q = std::uniform_int_distribution<std::size_t>(2, 8)(random);
         const bool proportional = trial % 4 == 0;
         std::string text;
-        Cells n(q, std::vector<long double>(q));
         std::vector<double> areas;
         for (std::size_t i = 0; i < q; ++i, text += '|') {
-            long double row = 0;
+            double row = 0;
             for (std::size_t j = 0; j < q; ++j) {
                 // Counts in halves, the diagonal at least 2; a quarter of the others 0.
                 int halves = std::uniform_int_distribution<int>(i == j ? 4 : 0, 400)(random);
                 if (i != j && random() % 4 == 0)
                     halves = 0;
                 text += std::to_string(halves / 2) + (halves % 2 ? ".5 " : " ");
-                row += n[i][j] = halves / 2.0L;
+                row += halves / 2.0;
             }
             areas.push_back(proportional
-                                ? static_cast<double>(row) * 2.5
+                                ? row * 2.5
                                 : std::uniform_real_distribution<double>(0.01, 1e6)(random));
         }
         text.pop_back();
         SCOPED_TRACE(text);
         const auto all = allFigures(reportOf(text, Weights::None, areas));
-        const auto want = longDoubleFigures(n, {areas.begin(), areas.end()});
-        for (const auto& [name, expected] : want) {
-            SCOPED_TRACE(name);
-            ASSERT_TRUE(all.at(name).defined()) << all.at(name).reason;
-            EXPECT_NEAR(*all.at(name).value, double(expected),
-                        1e-10 * std::fmax(std::fabs(double(expected)), 1e-3));
-        }
         const auto value = [&](const std::string& name) { return *all.at(name).value; };
         for (const std::string p : {"", "area."})
             EXPECT_NEAR(value(p + "quantity_disagreement") + value(p + "allocation_disagreement"),

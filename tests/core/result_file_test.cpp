@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "../worked_example.h"
 #include "failing_files.h"
 #include "file_copy.h"
 #include "result_file.h"
@@ -22,7 +23,7 @@ namespace {
 using test::Grid;
 const Grid WorkedExample("20 5 0|3 15 2|2 5 48");
 
-const std::string Header = "\"PC\",\"PO\",\"KAPPA\",\"LO-95% CI\",\"HI-95% CI\",\"SE\",\"Z\"\r\n";
+const std::string& Header = test::ResultHeader;
 
 using ResultFile = test::TempDirTest;
 
@@ -37,17 +38,10 @@ TEST_F(ResultFile, HoldsTheLastRunOrKeepsThePreviousFile) {
         std::string file;
     } rows[] = {
         // clang-format off
-        {"worked_example", 3, WorkedExample, '.', Header +
-         " 0.3875  0.83  0.722448979591837  0.599793371618005  0.845104587565668 "
-         " 0.0795394908975717  9.0828967024969 \r\n"},
-        {"worked_example_comma", 3, WorkedExample, ',', Header +
-         " 0,3875  0,83  0,722448979591837  0,599793371618005  0,845104587565668 "
-         " 0,0795394908975717  9,0828967024969 \r\n"},
+        {"worked_example", 3, WorkedExample, '.', test::WorkedExampleFile},
+        {"fractional_counts_comma", 2, Grid("2,5 1|0,5 6"), ',', test::FractionalExampleCommaFile},
         {"chance_agreement_negative_limit", 2, Grid("5 5|5 5"), '.', Header +
          " 0.5  0.5  0 -0.447213595499958  0.447213595499958  0.223606797749979  0 \r\n"},
-        {"fractional_counts_upper_limit_above_one", 2, Grid("2.5 1|0.5 6"), '.', Header +
-         " 0.56  0.85  0.659090909090909  0.145836827698354  1.17234499048346 "
-         " 0.356753034006338  1.84747106896139 \r\n"},
         {"arithmetic_error_leaves_header_only", 2, Grid("0 0|0 0"), '.', Header},
         {"cell_not_a_number_keeps_previous", 2, Grid("1 2|3 four"), '.', previous},
         {"point_under_comma_keeps_previous", 2, Grid("1 2|3 2.5"), ',', previous},
@@ -73,39 +67,6 @@ TEST_F(ResultFile, HoldsTheLastRunOrKeepsThePreviousFile) {
 TEST(ResultPath, JoinsTheDirectoryWithoutLookingAtItsEnd) {
     const std::string sep(1, PathSeparator);
     EXPECT_EQ(MakeResultPath(sep), sep + sep + "Result.txt");
-}
-
-// CI runs as root, so the failures come from the shape of the path, not from
-// permissions. Windows gives its own reason for a file in the way of a folder.
-#ifdef _WIN32
-constexpr int FileAsDirectory = ENOENT;
-#else
-constexpr int FileAsDirectory = ENOTDIR;
-#endif
-
-TEST_F(ResultFile, NamesTheOperationPathAndReasonOfAFileError) {
-    writeFile(dir / "plain-file", "x");
-    std::filesystem::create_directories(dir / "has-directory" / "Result.txt");
-    const auto reason = [](int error) { return std::generic_category().message(error); };
-    const struct {
-        const char* name;
-        std::filesystem::path programDirectory;
-        std::string message; // after the path of Result.txt
-    } rows[] = {
-        {"missing_directory", dir / "missing", ": " + reason(ENOENT)},
-        {"regular_file_as_directory", dir / "plain-file", ": " + reason(FileAsDirectory)},
-        {"result_path_is_a_directory", dir / "has-directory", " is not a regular file"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::string path = (row.programDirectory / "Result.txt").string();
-        const auto outcome = RunKappa(3, WorkedExample.cells(), '.', row.programDirectory.string());
-        ASSERT_TRUE(std::holds_alternative<run::File>(outcome));
-        const std::string message = DescribeFileError(std::get<run::File>(outcome).error);
-        EXPECT_EQ(message, (row.message[0] == ':' ? "cannot create " : "") + path + row.message);
-    }
-    EXPECT_EQ(readFile(dir / "plain-file"), "x");
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "has-directory" / "Result.txt"));
 }
 
 // Every file operation of a run, failed in turn: the message names the operation,
@@ -191,9 +152,7 @@ TEST_F(ResultFile, ACopyThatFailsLeavesTheDestinationAsItWas) {
 // (a FIFO would hang the program, a device would be deleted) is left alone.
 TEST_F(ResultFile, OnlyAnOrdinaryFileIsReplaced) {
     namespace fs = std::filesystem;
-    const std::string worked = Header +
-                               " 0.3875  0.83  0.722448979591837  0.599793371618005 "
-                               " 0.845104587565668  0.0795394908975717  9.0828967024969 \r\n";
+    const std::string& worked = test::WorkedExampleFile;
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
     fs::create_directory(dir / "folder");
     writeFile(dir / "private", "old");

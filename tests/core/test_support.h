@@ -37,6 +37,13 @@ struct Grid {
     std::vector<std::vector<std::string>> m_rows;
 };
 
+// `part` within `text`; a failure shows the whole text.
+inline ::testing::AssertionResult Has(const std::string& text, const std::string& part) {
+    if (text.find(part) != std::string::npos)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "'" << part << "' is not in\n" << text;
+}
+
 // An empty directory of its own for each test, named after the test and the
 // process, as several builds may run the tests at once.
 class TempDirTest : public ::testing::Test {

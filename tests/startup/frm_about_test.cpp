@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <cmath>
 
+#include "../readability.h"
 #include "about_window_opener.h"
 #include "test_support.h"
 
@@ -157,32 +158,11 @@ TEST(AboutWindowOpener, AnOpenAboutWindowKeepsTheProgramRunning) {
     EXPECT_EQ(steps, std::vector<const char*>{"running_after_main_window_closed"});
 }
 
-namespace {
-
-// WCAG 2 contrast, from the sRGB channels.
-double contrastRatio(const QColor& a, const QColor& b) {
-    auto luminance = [](const QColor& c) {
-        auto channel = [](double v) {
-            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
-               0.0722 * channel(c.blueF());
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-} // namespace
-
 // The texts keep the colours the design gives them and stay readable (4.5:1 at
 // least) on whatever lies behind them, in a light and in a dark palette; in a
 // light one nothing is added behind them.
 TEST(FrmAbout, TextsStayReadableInADarkPalette) {
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(53, 53, 53));
-    dark.setColor(QPalette::WindowText, Qt::white);
-    dark.setColor(QPalette::Button, QColor(53, 53, 53));
-    dark.setColor(QPalette::ButtonText, Qt::white);
+    const QPalette dark = brennic::test::darkPalette();
     const QPalette light = QApplication::palette();
     // clang-format off
     struct Ink { const char* label; QColor colour; };
@@ -205,7 +185,8 @@ TEST(FrmAbout, TextsStayReadableInADarkPalette) {
             // What is drawn behind the text: a pixel of the label's top-right
             // corner, where no text reaches.
             const QColor behind = picture.pixelColor(label->geometry().topRight() + QPoint(-1, 1));
-            EXPECT_GE(contrastRatio(ink.colour, behind), 4.5) << behind.name().toStdString();
+            EXPECT_GE(brennic::test::contrastRatio(ink.colour, behind), 4.5)
+                << behind.name().toStdString();
             EXPECT_EQ(label->autoFillBackground(), QLatin1String(name) == QLatin1String("dark"));
         }
     }

@@ -7,33 +7,13 @@
 #include <QTextBlock>
 #include <gtest/gtest.h>
 
+#include "../readability.h"
 #include "help_window.h"
 
 namespace {
 
-// WCAG 2 contrast, from the sRGB channels.
-double luminance(const QColor& colour) {
-    auto channel = [](double c) {
-        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
-           0.0722 * channel(colour.blueF());
-}
-double contrast(const QColor& a, const QColor& b) {
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-QPalette darkPalette() {
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(53, 53, 53));
-    dark.setColor(QPalette::WindowText, Qt::white);
-    dark.setColor(QPalette::Base, QColor(35, 35, 35));
-    dark.setColor(QPalette::Text, Qt::white);
-    dark.setColor(QPalette::Button, QColor(53, 53, 53));
-    dark.setColor(QPalette::ButtonText, Qt::white);
-    return dark;
-}
+using brennic::test::contrastRatio;
+using brennic::test::darkPalette;
 
 TEST(HelpPage, FitsTheHelpWindowWithoutScrollingSideways) {
     brennic::ui::HelpWindow help(QStringLiteral(BRENNIC_HELP_PAGE), 96.0, nullptr);
@@ -71,7 +51,7 @@ TEST(HelpPage, EveryTextIsReadableInALightAndADarkPalette) {
                                                        : palette.color(QPalette::Text);
                 if (format.isAnchor())
                     continue; // links are drawn in the palette's link colour
-                EXPECT_GE(contrast(ink, background), 4.5) << fragment.text().toStdString();
+                EXPECT_GE(contrastRatio(ink, background), 4.5) << fragment.text().toStdString();
             }
         }
         EXPECT_GT(fragments, 100);

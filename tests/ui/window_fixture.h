@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "../core/failing_files.h"
+#include "../worked_example.h"
 #include "about_opener.h"
 #include "flex_grid.h"
 #include "frm_brennic.h"
@@ -53,12 +54,9 @@ struct StandIns : MessageBoxes, SaveDialog, ProgramExit, AboutOpener, platform::
     void Open() override { ++abouts; }
 };
 
-inline const QByteArray HeaderLine =
-    "\"PC\",\"PO\",\"KAPPA\",\"LO-95% CI\",\"HI-95% CI\",\"SE\",\"Z\"\r\n";
-// The worked example (20, 5, 0), (3, 15, 2), (2, 5, 48), figures by hand.
+inline const QByteArray HeaderLine = QByteArray::fromStdString(brennic::test::ResultHeader);
 inline const QByteArray WorkedExampleFile =
-    HeaderLine + " 0.3875  0.83  0.722448979591837  0.599793371618005  0.845104587565668  "
-                 "0.0795394908975717  9.0828967024969 \r\n";
+    QByteArray::fromStdString(brennic::test::WorkedExampleFile);
 // What the program puts between its directory and a file name in the paths it
 // shows and starts: the Windows separator on Windows.
 #ifdef _WIN32

@@ -87,16 +87,13 @@ TEST_F(KappaMapsTest, PointsGiveTheMapsOwnAreasUnlessMappedAreaIsGiven) {
     ASSERT_EQ(given.status, 0) << given.err;
     const std::size_t area = given.out.find("\"area_weighted\"");
     ASSERT_NE(area, std::string::npos);
-    EXPECT_NE(own.out.find(given.out.substr(area, given.out.find("\"reasons\": {}\n}") - area)),
-              std::string::npos);
-    EXPECT_NE(own.out.find("\"counted\": 4, \"left_out\": {\"outside\": 0, \"nodata\": 0, "
-                           "\"empty\": 0}, \"area_unit\": \"m²\", \"map_pixels\": [3, 4, 5]}"),
-              std::string::npos)
-        << own.out;
+    EXPECT_TRUE(Has(own.out, given.out.substr(area, given.out.find("\"reasons\": {}\n}") - area)));
+    EXPECT_TRUE(Has(own.out, "\"counted\": 4, \"left_out\": {\"outside\": 0, \"nodata\": 0, "
+                             "\"empty\": 0}, \"area_unit\": \"m²\", \"map_pixels\": [3, 4, 5]}"));
     const KappaOutcome overridden = run(points + " --mapped-area 1,1,2", "");
     ASSERT_EQ(overridden.status, 0) << overridden.err;
     EXPECT_EQ(overridden.out.find("area_unit"), std::string::npos);
-    EXPECT_NE(overridden.out.find("\"area_weighted\""), std::string::npos);
+    EXPECT_TRUE(Has(overridden.out, "\"area_weighted\""));
 }
 
 TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
@@ -130,7 +127,7 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
         const KappaOutcome outcome = run(row.args, "");
         EXPECT_EQ(outcome.status, row.status);
         EXPECT_EQ(outcome.out, "");
-        EXPECT_NE(outcome.err.find(withDir(row.message)), std::string::npos) << outcome.err;
+        EXPECT_TRUE(Has(outcome.err, withDir(row.message)));
     }
 }
 
@@ -178,7 +175,7 @@ TEST_F(KappaMapsTest, QuadrantReportsSummedGiveTheWhole) {
     }
     const KappaOutcome notReport = run("--sum {dir}/map.tif", "");
     EXPECT_EQ(notReport.status, 1);
-    EXPECT_NE(notReport.err.find("is no JSON report"), std::string::npos) << notReport.err;
+    EXPECT_TRUE(Has(notReport.err, "is no JSON report"));
 }
 
 // The number after "name": in `json` from `from` on.

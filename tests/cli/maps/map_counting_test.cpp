@@ -122,31 +122,18 @@ TEST_F(MapCountingTest, NoDataOnEitherSide) {
     for (double& v : mapWithNan)
         v = v == 3 ? nan : v;
     const Row rows[] = {
+        // clang-format off
         // Every pair with map 3 left out.
         {"map_nodata", 3.0, {}, {}, GDT_Byte, SmallMap, {1, 2}, {2, 1, 1, 3}, 7},
         // The pairs with reference 3 left out; map 3 stays a class.
-        {"reference_nodata",
-         {},
-         3.0,
-         {},
-         GDT_Byte,
-         SmallMap,
-         {1, 2, 3},
-         {2, 1, 0, 1, 3, 0, 0, 1, 0},
-         8},
+        {"reference_nodata", {}, 3.0, {}, GDT_Byte, SmallMap, {1, 2, 3}, {2, 1, 0, 1, 3, 0, 0, 1, 0}, 8},
         // --nodata 1 takes out class 1 on both sides.
         {"requested_nodata", {}, {}, 1.0, GDT_Int16, SmallMap, {2, 3}, {3, 0, 1, 4}, 8},
         {"nan_nodata_float_map", nan, {}, {}, GDT_Float32, mapWithNan, {1, 2}, {2, 1, 1, 3}, 7},
         // The map's no-data value 2 is an ordinary class in the reference.
-        {"map_nodata_is_a_reference_class",
-         2.0,
-         {},
-         {},
-         GDT_UInt16,
-         SmallMap,
-         {1, 2, 3},
-         {2, 1, 0, 0, 0, 0, 0, 1, 4},
-         8},
+        {"map_nodata_is_a_reference_class", 2.0, {}, {}, GDT_UInt16, SmallMap, {1, 2, 3},
+         {2, 1, 0, 0, 0, 0, 0, 1, 4}, 8},
+        // clang-format on
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -174,7 +161,7 @@ TEST_F(MapCountingTest, ValueThatIsNoClassIsRefusedWithItsPlace) {
     request.referencePath = raster("ref.tif", small(SmallReference));
     const MapError e = refused(request);
     EXPECT_EQ(e.kind, MapError::BadInput);
-    EXPECT_NE(e.message.find("2.5 at row 1, column 2"), std::string::npos) << e.message;
+    EXPECT_TRUE(Has(e.message, "2.5 at row 1, column 2"));
 }
 
 TEST_F(MapCountingTest, ClassesGivenOrTooMany) {
@@ -193,35 +180,17 @@ TEST_F(MapCountingTest, ClassesGivenOrTooMany) {
         const char* refused;
     };
     const Row rows[] = {
+        // clang-format off
         // Class 4 never occurs; the order is the list's.
-        {"given_order_and_an_absent_class",
-         small(SmallMap),
-         small(SmallReference),
-         std::vector<double>{3, 1, 2, 4},
-         {3, 1, 2, 4},
-         {4, 0, 1, 0, 0, 2, 1, 0, 0, 1, 3, 0, 0, 0, 0, 0},
-         nullptr},
-        {"value_outside_the_list",
-         small(SmallMap),
-         small(SmallReference),
-         std::vector<double>{1, 2},
-         {},
-         {},
+        {"given_order_and_an_absent_class", small(SmallMap), small(SmallReference),
+         std::vector<double>{3, 1, 2, 4}, {3, 1, 2, 4}, {4, 0, 1, 0, 0, 2, 1, 0, 0, 1, 3, 0, 0, 0, 0, 0}, nullptr},
+        {"value_outside_the_list", small(SmallMap), small(SmallReference), std::vector<double>{1, 2}, {}, {},
          "the map holds 3 at row 0, column 3 (counted from 0), which is not among --classes"},
-        {"byte_values_beyond_254_classes",
-         grid(16, 16, many),
-         grid(16, 16, many),
-         std::nullopt,
-         {},
-         {},
+        {"byte_values_beyond_254_classes", grid(16, 16, many), grid(16, 16, many), std::nullopt, {}, {},
          "the maps hold 256 classes; at most 254 are allowed"},
-        {"word_values_beyond_254_classes",
-         grid(20, 16, wide, {}, GDT_UInt16),
-         grid(20, 16, wide, {}, GDT_UInt16),
-         std::nullopt,
-         {},
-         {},
-         "the map holds 320 classes; at most 254 are allowed"},
+        {"word_values_beyond_254_classes", grid(20, 16, wide, {}, GDT_UInt16),
+         grid(20, 16, wide, {}, GDT_UInt16), std::nullopt, {}, {}, "the map holds 320 classes; at most 254 are allowed"},
+        // clang-format on
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -233,7 +202,7 @@ TEST_F(MapCountingTest, ClassesGivenOrTooMany) {
         if (row.refused != nullptr) {
             const MapError e = refused(request);
             EXPECT_EQ(e.kind, MapError::BadInput);
-            EXPECT_NE(e.message.find(row.refused), std::string::npos) << e.message;
+            EXPECT_TRUE(Has(e.message, row.refused));
             continue;
         }
         const MapCount c = counted(request);
@@ -327,7 +296,7 @@ TEST_F(MapCountingTest, FourQuadrantWindowsSumToTheWhole) {
     }
     EXPECT_EQ(sum, whole.counts);
     request.window = PixelWindow{5, 0, 5, 3}; // one column beyond the right edge
-    EXPECT_NE(refused(request).message.find("does not lie within"), std::string::npos);
+    EXPECT_TRUE(Has(refused(request).message, "does not lie within"));
 }
 
 TEST_F(MapCountingTest, DifferingGridsAreNamedBothWays) {
@@ -358,7 +327,7 @@ TEST_F(MapCountingTest, DifferingGridsAreNamedBothWays) {
         const MapError e = refused(request);
         EXPECT_EQ(e.kind, MapError::BadInput);
         for (const std::string& text : row.named)
-            EXPECT_NE(e.message.find(text), std::string::npos) << e.message;
+            EXPECT_TRUE(Has(e.message, text));
     }
     // The same coordinate system written another way is the same grid.
     RasterLayout sameCrs = small(SmallReference);
@@ -472,7 +441,7 @@ TEST_F(MapCountingTest, PointReferenceRefusals) {
         request.classes = row.classes;
         const MapError e = refused(request);
         EXPECT_EQ(e.kind, MapError::BadInput);
-        EXPECT_NE(e.message.find(row.message), std::string::npos) << e.message;
+        EXPECT_TRUE(Has(e.message, row.message));
     }
 }
 
