@@ -25,30 +25,27 @@ RatingsTable readCsv(const std::string& name) {
     std::ifstream in(std::string(BRENNIC_TEST_DATA) + "/" + name);
     EXPECT_TRUE(in) << name;
     RatingsTable table;
-    std::vector<std::vector<std::string>> rows;
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        rows.emplace_back();
-        std::istringstream fields(line);
-        for (std::string field; std::getline(fields, field, ',');)
-            rows.back().push_back(field);
-    }
+    std::vector<std::string> fields; // unit by unit
     std::map<double, std::string> classes;
-    for (const auto& row : rows)
-        for (const auto& field : row)
+    std::string line;
+    std::getline(in, line); // the header
+    while (std::getline(in, line)) {
+        std::istringstream row(line);
+        table.raters = 0;
+        for (std::string field; std::getline(row, field, ','); ++table.raters) {
+            fields.push_back(field);
             if (field != "NA")
                 classes[std::stod(field)] = field;
+        }
+    }
     std::map<std::string, std::uint8_t> index;
     for (const auto& [value, label] : classes) {
         index[label] = static_cast<std::uint8_t>(table.labels.size());
         table.labels.push_back(label);
         table.values.push_back(value);
     }
-    table.raters = rows.at(0).size();
-    for (const auto& row : rows)
-        for (const auto& field : row)
-            table.ratings.push_back(field == "NA" ? NoRating : index.at(field));
+    for (const auto& field : fields)
+        table.ratings.push_back(field == "NA" ? NoRating : index.at(field));
     return table;
 }
 
@@ -101,7 +98,10 @@ TEST(StudentT, TableValuesAndClosedForms) {
     EXPECT_NEAR(RegularizedIncompleteBeta(0.3, 2, 3), 0.3483, 1e-12); // 1 - 0.7^4 - 4(0.3)(0.7)^3
 }
 
-TEST(Ratings, GwetHandbookFourRaters) {
+TEST(Ratings, FleissPsychiatristsAndGwetHandbookFourRaters) {
+    const RatingsReport fleiss = reportOf(readCsv("fleiss-1971-30-patients.csv"));
+    expectPrinted(fleiss[fleiss_kappa].value, 0.4302445, 1e-7); // printed 0.430
+    EXPECT_EQ(fleiss.units, 30u);
     const RatingsReport r = reportOf(readCsv("gwet-2014-4-raters.csv"));
     EXPECT_EQ(r.units, 12u);
     EXPECT_EQ(r.raters, 4u);
@@ -145,13 +145,6 @@ TEST(Ratings, KrippendorffLevelsAndWeightedAlpha) {
     expectPrinted(reportOf(gwet, RatingWeights::Ratio)[krippendorff_alpha].value, 0.797, 1e-3);
 }
 
-TEST(Ratings, FleissPsychiatrists) {
-    const RatingsReport r = reportOf(readCsv("fleiss-1971-30-patients.csv"));
-    expectPrinted(r[fleiss_kappa].value, 0.430, 1e-3);
-    expectPrinted(r[fleiss_kappa].value, 0.4302445, 1e-7);
-    EXPECT_EQ(r.units, 30u);
-}
-
 RatingsTable randomTable(std::mt19937& random, std::size_t units, std::size_t raters,
                          std::size_t classes, double missingShare) {
     RatingsTable t;
@@ -190,26 +183,26 @@ template <typename F> Real sum(std::size_t n, F f) {
 std::map<RatingsCoefficient, std::pair<Real, Real>> referenceOf(const RatingsTable& t,
                                                                 const Matrix& w) {
     const std::size_t r = t.raters, q = t.labels.size();
-    std::vector<std::vector<int>> rows; // units with a rating; -1 missing
+    // The units with a rating: each rater's class (-1 missing), r_ik and r_i.
+    std::vector<std::vector<int>> rows;
+    Matrix counts;
+    std::vector<Real> ri, sumQ;
     for (std::size_t i = 0; i * r < t.ratings.size(); ++i) {
-        std::vector<int> row;
+        std::vector<int> row(r, -1);
+        std::vector<Real> c(q, 0);
         for (std::size_t g = 0; g < r; ++g)
-            row.push_back(t.ratings[i * r + g] == NoRating ? -1 : t.ratings[i * r + g]);
-        if (std::any_of(row.begin(), row.end(), [](int c) { return c >= 0; }))
-            rows.push_back(row);
+            if (const auto x = t.ratings[i * r + g]; x != NoRating)
+                row[g] = x, c[x] += 1;
+        if (const Real n = sum(q, [&](std::size_t k) { return c[k]; }); n > 0)
+            rows.push_back(row), counts.push_back(c), ri.push_back(n);
     }
     const std::size_t n = rows.size();
     const Real N = static_cast<Real>(n), R = static_cast<Real>(r);
-    Matrix counts(n, std::vector<Real>(q, 0));
-    std::vector<Real> ri(n, 0), sumQ(n, 0);
-    for (std::size_t i = 0; i < n; ++i) {
-        for (int c : rows[i])
-            if (c >= 0)
-                counts[i][c] += 1, ri[i] += 1;
-        for (std::size_t k = 0; k < q; ++k)
-            sumQ[i] +=
-                counts[i][k] * (sum(q, [&](std::size_t l) { return w[k][l] * counts[i][l]; }) - 1);
-    }
+    for (std::size_t i = 0; i < n; ++i)
+        sumQ.push_back(sum(q, [&](std::size_t k) {
+            return counts[i][k] *
+                   (sum(q, [&](std::size_t l) { return w[k][l] * counts[i][l]; }) - 1);
+        }));
     const Real n2 = sum(n, [&](std::size_t i) { return ri[i] >= 2 ? 1 : 0; });
     const auto paUnit = [&](std::size_t i) {
         return ri[i] >= 2 ? sumQ[i] / (ri[i] * (ri[i] - 1)) : 0;

@@ -56,66 +56,56 @@ StratifiedSample stehmanSample(bool fpc) {
 
 constexpr std::size_t A = 0, B = 1, C = 2;
 
+// A figure of the estimates, and its printed value to half a unit of the last digit.
+using Pick = std::function<Figure(const StratifiedEstimates&)>;
 struct Printed {
     const char* name;
-    std::function<Figure(const StratifiedEstimates&)> figure;
-    double value;
-    double halfDigit; // half a unit of the last digit printed
+    Pick figure;
+    double value, halfDigit;
 };
-
-void expectPrinted(const StratifiedEstimates& e, const Printed& row) {
-    SCOPED_TRACE(row.name);
-    const Figure f = row.figure(e);
-    ASSERT_TRUE(f.defined()) << f.reason;
-    EXPECT_NEAR(*f.value, row.value, row.halfDigit);
+Pick of(std::size_t k, Class id) {
+    return [k, id](const StratifiedEstimates& e) { return e.classes.at(k).figures[id]; };
 }
-
-Figure ofClass(const StratifiedEstimates& e, std::size_t k, Class id) {
-    return e.classes.at(k).figures[id];
+Pick of(StratifiedFigure id) {
+    return [id](const StratifiedEstimates& e) { return e.figures[id]; };
+}
+void expectPrinted(const StratifiedEstimates& e, const std::vector<Printed>& rows) {
+    for (const Printed& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Figure f = row.figure(e);
+        ASSERT_TRUE(f.defined()) << f.reason;
+        EXPECT_NEAR(*f.value, row.value, row.halfDigit);
+    }
 }
 
 TEST(Stratified, StehmanExampleToPrintedDigits) {
+    using enum StratifiedFigure;
     // The estimates do not depend on the correction: the same with and without.
-    const Printed estimates[] = {
-        {"area_A", [](auto& e) { return ofClass(e, A, Class::area_proportion); }, 0.35, 5e-3},
-        {"area_C", [](auto& e) { return ofClass(e, C, Class::area_proportion); }, 0.20, 5e-3},
-        {"overall", [](auto& e) { return e.figures[StratifiedFigure::overall_accuracy]; }, 0.63,
-         5e-3},
-        {"users_B", [](auto& e) { return ofClass(e, B, Class::users_accuracy); }, 0.574, 5e-4},
-        {"producers_B", [](auto& e) { return ofClass(e, B, Class::producers_accuracy); }, 0.794,
-         5e-4},
+    const std::vector<Printed> estimates = {
+        {"area_A", of(A, Class::area_proportion), 0.35, 5e-3},
+        {"area_C", of(C, Class::area_proportion), 0.20, 5e-3},
+        {"overall", of(overall_accuracy), 0.63, 5e-3},
+        {"users_B", of(B, Class::users_accuracy), 0.574, 5e-4},
+        {"producers_B", of(B, Class::producers_accuracy), 0.794, 5e-4},
         {"cell_BC", [](auto& e) { return e.areaProportions.at(B * 4 + C); }, 0.08, 5e-3},
     };
     // Standard errors with the correction as published. Without it, worked out
     // apart from this program from the units' own variances and covariances
     // (each stratum's variance term divided by 1 - n_h/N_h).
-    const Printed withFpc[] = {
-        {"se_area_A", [](auto& e) { return ofClass(e, A, Class::area_proportion_se); }, 0.0822478,
-         5e-8},
-        {"se_overall", [](auto& e) { return e.figures[StratifiedFigure::overall_accuracy_se]; },
-         0.08464219, 5e-9},
-        {"se_users_B", [](auto& e) { return ofClass(e, B, Class::users_accuracy_se); }, 0.1247822,
-         5e-8},
-        {"se_producers_B", [](auto& e) { return ofClass(e, B, Class::producers_accuracy_se); },
-         0.1165479, 5e-8},
-    };
-    const Printed withoutFpc[] = {
-        {"se_area_A", [](auto& e) { return ofClass(e, A, Class::area_proportion_se); }, 0.08225975,
-         5e-9},
-        {"se_overall", [](auto& e) { return e.figures[StratifiedFigure::overall_accuracy_se]; },
-         0.08465617, 5e-9},
-        {"se_users_B", [](auto& e) { return ofClass(e, B, Class::users_accuracy_se); }, 0.12480228,
-         5e-9},
-        {"se_producers_B", [](auto& e) { return ofClass(e, B, Class::producers_accuracy_se); },
-         0.11656715, 5e-9},
+    const auto errors = [](double area, double overall, double users, double producers,
+                           double half) {
+        return std::vector<Printed>{
+            {"se_area_A", of(A, Class::area_proportion_se), area, half},
+            {"se_overall", of(overall_accuracy_se), overall, 5e-9},
+            {"se_users_B", of(B, Class::users_accuracy_se), users, half},
+            {"se_producers_B", of(B, Class::producers_accuracy_se), producers, half}};
     };
     for (const bool fpc : {true, false}) {
         SCOPED_TRACE(fpc ? "with fpc" : "without fpc");
         const StratifiedEstimates e = EstimateStratified(stehmanSample(fpc));
-        for (const Printed& row : estimates)
-            expectPrinted(e, row);
-        for (const Printed& row : fpc ? withFpc : withoutFpc)
-            expectPrinted(e, row);
+        expectPrinted(e, estimates);
+        expectPrinted(e, fpc ? errors(0.0822478, 0.08464219, 0.1247822, 0.1165479, 5e-8)
+                             : errors(0.08225975, 0.08465617, 0.12480228, 0.11656715, 5e-9));
     }
 }
 
@@ -135,23 +125,17 @@ StratifiedSample byMapClass(const std::vector<std::vector<double>>& matrix,
 }
 
 TEST(Stratified, OlofssonExampleOneToPrintedDigits) {
-    const StratifiedEstimates e = EstimateStratified(byMapClass(Olofsson, OlofssonPixels));
-    const auto of = [](std::size_t k, Class id) {
-        return [k, id](const StratifiedEstimates& e) { return ofClass(e, k, id); };
-    };
-    const Printed rows[] = {
-        {"area_1", of(0, Class::area_proportion), 0.02570326, 5e-9},
-        {"users_1", of(0, Class::users_accuracy), 0.97, 5e-3},
-        {"users_2", of(1, Class::users_accuracy), 0.93, 5e-3},
-        {"users_3", of(2, Class::users_accuracy), 0.97, 5e-3},
-        {"producers_1", of(0, Class::producers_accuracy), 0.4806308, 5e-8},
-        {"producers_2", of(1, Class::producers_accuracy), 0.9941887, 5e-8},
-        {"producers_3", of(2, Class::producers_accuracy), 0.8969259, 5e-8},
-        {"overall", [](auto& e) { return e.figures[StratifiedFigure::overall_accuracy]; },
-         0.9444168, 5e-8},
-    };
-    for (const Printed& row : rows)
-        expectPrinted(e, row);
+    expectPrinted(EstimateStratified(byMapClass(Olofsson, OlofssonPixels)),
+                  {
+                      {"area_1", of(0, Class::area_proportion), 0.02570326, 5e-9},
+                      {"users_1", of(0, Class::users_accuracy), 0.97, 5e-3},
+                      {"users_2", of(1, Class::users_accuracy), 0.93, 5e-3},
+                      {"users_3", of(2, Class::users_accuracy), 0.97, 5e-3},
+                      {"producers_1", of(0, Class::producers_accuracy), 0.4806308, 5e-8},
+                      {"producers_2", of(1, Class::producers_accuracy), 0.9941887, 5e-8},
+                      {"producers_3", of(2, Class::producers_accuracy), 0.8969259, 5e-8},
+                      {"overall", of(StratifiedFigure::overall_accuracy), 0.9444168, 5e-8},
+                  });
 }
 
 void expectSame(const Figure& stratified, const Figure& area, double scale,
@@ -246,34 +230,28 @@ struct Independent {
     const std::vector<double>& sizes;
     bool fpc;
 
+    static long double meanOf(const std::vector<Unit>& units, const Indicator& f) {
+        long double sum = 0;
+        for (const Unit& u : units)
+            sum += f(u);
+        return sum / units.size();
+    }
+    // s^2_yh + R^2 s^2_xh - 2 R s_xyh is the sample variance of y - R x.
     std::pair<long double, long double> ratio(const Indicator& y, const Indicator& x) const {
-        long double Y = 0, X = 0;
+        long double Y = 0, X = 0, V = 0;
         for (std::size_t h = 0; h < strata.size(); ++h) {
-            long double sy = 0, sx = 0;
-            for (const Unit& u : strata[h]) {
-                sy += y(u);
-                sx += x(u);
-            }
-            Y += sizes[h] * sy / strata[h].size();
-            X += sizes[h] * sx / strata[h].size();
+            Y += sizes[h] * meanOf(strata[h], y);
+            X += sizes[h] * meanOf(strata[h], x);
         }
         const long double R = Y / X;
-        long double V = 0;
         for (std::size_t h = 0; h < strata.size(); ++h) {
-            const long double n = strata[h].size();
-            long double ybar = 0, xbar = 0;
-            for (const Unit& u : strata[h]) {
-                ybar += y(u) / n;
-                xbar += x(u) / n;
-            }
-            long double syy = 0, sxx = 0, sxy = 0;
-            for (const Unit& u : strata[h]) {
-                syy += (y(u) - ybar) * (y(u) - ybar) / (n - 1);
-                sxx += (x(u) - xbar) * (x(u) - xbar) / (n - 1);
-                sxy += (y(u) - ybar) * (x(u) - xbar) / (n - 1);
-            }
-            const long double f = fpc ? n / sizes[h] : 0;
-            V += (long double)sizes[h] * sizes[h] * (1 - f) * (syy + R * R * sxx - 2 * R * sxy) / n;
+            const long double n = strata[h].size(), f = fpc ? n / sizes[h] : 0;
+            const Indicator d = [&](const Unit& u) { return y(u) - R * x(u); };
+            const long double dbar = meanOf(strata[h], d);
+            const long double s2 =
+                meanOf(strata[h], [&](const Unit& u) { return (d(u) - dbar) * (d(u) - dbar); }) *
+                n / (n - 1);
+            V += (long double)sizes[h] * sizes[h] * (1 - f) * s2 / n;
         }
         return {R, std::sqrt(V) / X};
     }

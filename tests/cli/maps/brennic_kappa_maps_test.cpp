@@ -17,13 +17,8 @@ class KappaMapsTest : public KappaProcessTest {
     void SetUp() override {
         KappaProcessTest::SetUp();
         // The 4 x 3 pair counted by hand: 2 1 0 | 1 3 0 | 0 1 4.
-        RasterLayout layout;
-        layout.width = 4;
-        layout.height = 3;
-        layout.values = {1, 1, 2, 3, 2, 2, 3, 3, 1, 3, 3, 2};
-        ASSERT_TRUE(WriteRaster((dir / "map.tif").string(), layout));
-        layout.values = {1, 2, 2, 3, 2, 1, 3, 3, 1, 3, 2, 2};
-        ASSERT_TRUE(WriteRaster((dir / "ref.tif").string(), layout));
+        ASSERT_TRUE(WriteRaster((dir / "map.tif").string(), RasterOf(4, 3, SmallMap)));
+        ASSERT_TRUE(WriteRaster((dir / "ref.tif").string(), RasterOf(4, 3, SmallReference)));
     }
     static constexpr const char* Matrix = "2 1 0\n1 3 0\n0 1 4\n";
     static constexpr const char* Maps = "--map {dir}/map.tif --reference {dir}/ref.tif";
@@ -115,6 +110,11 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
          "--map does not go with an input file"},
         {"bad_window", "--map {dir}/map.tif --reference {dir}/ref.tif --window 1,2,3", 1,
          "--window needs XOFF,YOFF,XSIZE,YSIZE"},
+        // Windows that reach one pixel beyond the right or the bottom edge.
+        {"window_beyond_right", "--map {dir}/map.tif --reference {dir}/ref.tif --window 3,0,2,3", 1,
+         "the window 3,0,2,3 does not lie within the map's 4 x 3 pixels"},
+        {"window_beyond_bottom", "--map {dir}/map.tif --reference {dir}/ref.tif --window 0,2,4,2",
+         1, "the window 0,2,4,2 does not lie within"},
         {"bad_threads", "--map {dir}/map.tif --reference {dir}/ref.tif --threads 0", 1,
          "--threads needs a whole number"},
         {"unreadable_reference", "--map {dir}/map.tif --reference {dir}/ref.tif", 3,
@@ -133,7 +133,7 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
 
 // Four quadrant windows counted apart and added by --sum give the whole map's
 // report, source counts and map pixels included; with points, the mapped areas
-// are added too.
+// are added too. This is where the windows' counts are checked.
 TEST_F(KappaMapsTest, QuadrantReportsSummedGiveTheWhole) {
     ASSERT_TRUE(WritePoints((dir / "points.gpkg").string(), "samples", 32632,
                             {{500005, 3999995, "1"},
@@ -192,12 +192,8 @@ class KappaStrataTest : public KappaMapsTest {
   protected:
     void SetUp() override {
         KappaMapsTest::SetUp();
-        RasterLayout strata;
-        strata.width = 4;
-        strata.height = 3;
-        strata.values = {7, 7, 7, 9, 7, 7, 9, 9, 0, 9, 9, 9};
-        strata.nodata = 0;
-        ASSERT_TRUE(WriteRaster((dir / "strata.tif").string(), strata));
+        ASSERT_TRUE(WriteRaster((dir / "strata.tif").string(),
+                                RasterOf(4, 3, {7, 7, 7, 9, 7, 7, 9, 9, 0, 9, 9, 9}, 0.0)));
         const int points[][5] = {{0, 0, 1, 7, 1}, {1, 1, 2, 7, 2}, {2, 0, 2, 7, 1},
                                  {3, 0, 3, 9, 3}, {2, 1, 3, 9, 3}, {3, 2, 2, 9, 3},
                                  {1, 2, 3, 9, 2}, {0, 2, 1, 0, 1}};
@@ -285,15 +281,11 @@ TEST_F(KappaStrataTest, MapAsStrataEqualsTheAreaWeightedSection) {
 }
 
 TEST_F(KappaStrataTest, StrataThatDoNotFitAreRefused) {
-    RasterLayout strata;
-    strata.width = 5;
-    strata.height = 3;
-    strata.values.assign(15, 7);
-    ASSERT_TRUE(WriteRaster((dir / "wide.tif").string(), strata));
+    ASSERT_TRUE(
+        WriteRaster((dir / "wide.tif").string(), RasterOf(5, 3, std::vector<double>(15, 7))));
     // Stratum 9 is the one pixel (3,0), which holds two points.
-    strata.width = 4;
-    strata.values = {7, 7, 7, 9, 7, 7, 7, 7, 7, 7, 7, 7};
-    ASSERT_TRUE(WriteRaster((dir / "single.tif").string(), strata));
+    ASSERT_TRUE(WriteRaster((dir / "single.tif").string(),
+                            RasterOf(4, 3, {7, 7, 7, 9, 7, 7, 7, 7, 7, 7, 7, 7})));
     ASSERT_TRUE(WritePoints((dir / "twice.gpkg").string(), "samples", 32632,
                             {{500035, 3999995, "3"}, {500036, 3999994, "3"}}));
     writeFile(dir / "part.json",

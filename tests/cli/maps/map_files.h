@@ -23,6 +23,23 @@ struct RasterLayout {
     std::vector<std::string> creationOptions; // "TILED=YES", "COMPRESS=DEFLATE", ...
 };
 
+// The 4 x 3 pair used throughout; rows the map, columns the reference, counted by
+// hand: map 1 -> ref 1 twice, ref 2 once; map 2 -> ref 1 once, ref 2 three times;
+// map 3 -> ref 2 once, ref 3 four times.
+inline const std::vector<double> SmallMap{1, 1, 2, 3, 2, 2, 3, 3, 1, 3, 3, 2};
+inline const std::vector<double> SmallReference{1, 2, 2, 3, 2, 1, 3, 3, 1, 3, 2, 2};
+
+inline RasterLayout RasterOf(int width, int height, const std::vector<double>& values,
+                             std::optional<double> nodata = {}, GDALDataType type = GDT_Byte) {
+    RasterLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.type = type;
+    layout.values = values;
+    layout.nodata = nodata;
+    return layout;
+}
+
 // Writes a one-band GeoTIFF; gives false when GDAL could not.
 inline bool WriteRaster(const std::string& path, const RasterLayout& layout) {
     GDALAllRegister();
