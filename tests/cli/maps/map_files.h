@@ -77,8 +77,7 @@ struct PointSpec {
 // Writes a GeoPackage layer of points with a string field "class" (or a polygon
 // feature where `polygonAt` is the index of a point to make a square of).
 inline bool WritePoints(const std::string& path, const std::string& layerName, int epsg,
-                        const std::vector<PointSpec>& points, int polygonAt = -1,
-                        bool integerField = false) {
+                        const std::vector<PointSpec>& points, int polygonAt = -1) {
     GDALAllRegister();
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GPKG");
     GDALDatasetUniquePtr data(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_UPDATE));
@@ -91,7 +90,7 @@ inline bool WritePoints(const std::string& path, const std::string& layerName, i
     OGRLayer* layer = data->CreateLayer(layerName.c_str(), &crs, wkbUnknown, nullptr);
     if (layer == nullptr)
         return false;
-    OGRFieldDefn field("class", integerField ? OFTInteger : OFTString);
+    OGRFieldDefn field("class", OFTString);
     if (layer->CreateField(&field) != OGRERR_NONE || layer->StartTransaction() != OGRERR_NONE)
         return false;
     for (std::size_t i = 0; i < points.size(); ++i) {
