@@ -7,6 +7,7 @@
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <numeric>
 #include <random>
 #include <sstream>
 
@@ -179,40 +180,33 @@ TEST(Stratified, MapClassStrataGiveTheAreaWeightedReport) {
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const int n = static_cast<int>(c.matrix.size());
-        ErrorMatrix m(n);
-        double A = 0.0;
-        for (int i = 1; i <= n; ++i) {
-            A += c.areas[static_cast<std::size_t>(i - 1)];
-            for (int j = 1; j <= n; ++j)
-                m.set(i, j,
-                      c.matrix[static_cast<std::size_t>(i - 1)][static_cast<std::size_t>(j - 1)]);
-        }
+        const std::size_t n = c.matrix.size();
+        ErrorMatrix m(static_cast<int>(n));
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t j = 0; j < n; ++j)
+                m.set(static_cast<int>(i + 1), static_cast<int>(j + 1), c.matrix[i][j]);
         FormTotals(m);
+        const double A = std::accumulate(c.areas.begin(), c.areas.end(), 0.0);
         const AgreementReport report = ComputeAgreementReport(m, Weights::None, &c.areas);
         const StratifiedEstimates e = EstimateStratified(byMapClass(c.matrix, c.areas));
-        expectSame(e.figures[StratifiedFigure::overall_accuracy],
-                   report.area->figures[AreaFigure::overall_accuracy], 1.0, "overall_accuracy");
-        expectSame(e.figures[StratifiedFigure::overall_accuracy_se],
-                   report.area->figures[AreaFigure::overall_accuracy_se], 1.0,
-                   "overall_accuracy_se");
-        const std::pair<Class, AreaClassFigure> same[] = {
-            {Class::users_accuracy, AreaClassFigure::users_accuracy},
-            {Class::users_accuracy_se, AreaClassFigure::users_accuracy_se},
-            {Class::producers_accuracy, AreaClassFigure::producers_accuracy},
-            {Class::producers_accuracy_se, AreaClassFigure::producers_accuracy_se},
-        };
-        for (std::size_t k = 0; k < c.matrix.size(); ++k) {
-            const auto& area = report.area->classes[k].figures;
-            const auto& ours = e.classes[k].figures;
-            const std::string K = " of class " + std::to_string(k + 1);
-            for (const auto& [id, areaId] : same)
-                expectSame(ours[id], area[areaId], 1.0,
-                           std::string(Catalogue<Class>()[static_cast<std::size_t>(id)].field) + K);
-            expectSame(ours[Class::area_proportion], area[AreaClassFigure::area], A, "area" + K);
-            expectSame(ours[Class::area_proportion_se], area[AreaClassFigure::area_se], A,
-                       "area_se" + K);
-        }
+        using enum AreaClassFigure;
+        for (const auto& [ours, area] :
+             {std::pair{StratifiedFigure::overall_accuracy, AreaFigure::overall_accuracy},
+              {StratifiedFigure::overall_accuracy_se, AreaFigure::overall_accuracy_se}})
+            expectSame(e.figures[ours], report.area->figures[area], 1.0, "overall");
+        // Each class figure with its area-weighted twin, the areas over A.
+        const std::tuple<Class, AreaClassFigure, double> same[] = {
+            {Class::users_accuracy, users_accuracy, 1.0},
+            {Class::users_accuracy_se, users_accuracy_se, 1.0},
+            {Class::producers_accuracy, producers_accuracy, 1.0},
+            {Class::producers_accuracy_se, producers_accuracy_se, 1.0},
+            {Class::area_proportion, area, A},
+            {Class::area_proportion_se, area_se, A}};
+        for (std::size_t k = 0; k < n; ++k)
+            for (const auto& [ours, twin, scale] : same)
+                expectSame(e.classes[k].figures[ours], report.area->classes[k].figures[twin], scale,
+                           std::string(Catalogue<Class>()[static_cast<std::size_t>(ours)].field) +
+                               " of class " + std::to_string(k + 1));
     }
 }
 
