@@ -33,27 +33,27 @@ FrmSplash* openSplash() {
 
 } // namespace
 
-TEST(FrmSplash, ShowsTheTitleAndVersionItLoads) {
-    FrmSplash splash(BrennicFacts, kScreen);
-    EXPECT_EQ(labelText(splash, "lblProductName"), QStringLiteral("Brennic"));
-    EXPECT_EQ(labelText(splash, "lblVersion"), QStringLiteral("Version 1.0.2"));
-    EXPECT_EQ(labelText(splash, "lblPlatform"), QStringLiteral("WinNT, 95 and 98"));
-    EXPECT_EQ(labelText(splash, "lblWarning"), QStringLiteral("Warning: Beta version"));
-    FrmSplash minorTen({"Brennic", 1, 10, 2}, kScreen);
-    EXPECT_EQ(labelText(minorTen, "lblVersion"), QStringLiteral("Version 1.10.2"));
-}
-
-TEST(FrmSplash, IsCentredWithoutTitleBarOrTaskBarButton) {
-    // 7215 by 3000 twips are 481 by 200 pixels at 96 dpi and 722 by 300 at 144;
-    // the border adds 2 pixels on each side.
-    const std::pair<ScreenFacts, QRect> rows[] = {
-        {{QRect(0, 0, 1024, 768), 96.0}, QRect(269, 282, 485, 204)},
-        {{QRect(1024, 0, 1600, 1200), 144.0}, QRect(1461, 448, 726, 304)}}; // a second screen
-    for (const auto& [screen, expected] : rows) {
-        FrmSplash splash(BrennicFacts, screen);
-        EXPECT_EQ(splash.geometry(), expected);
+// Its texts, and its place: centred on its screen, without title bar or task bar
+// button. 7215 by 3000 twips are 481 by 200 pixels at 96 dpi and 722 by 300 at
+// 144; the border adds 2 pixels on each side.
+TEST(FrmSplash, ShowsItsTextsCentredWithoutTitleBar) {
+    // clang-format off
+    struct Row { AppFacts facts; ScreenFacts screen; QRect geometry; const char* version; };
+    const Row rows[] = {
+        {BrennicFacts, kScreen, QRect(269, 282, 485, 204), "Version 1.0.2"},
+        {{"Brennic", 1, 10, 2}, {QRect(1024, 0, 1600, 1200), 144.0}, QRect(1461, 448, 726, 304),
+         "Version 1.10.2"}}; // on a second screen
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.version);
+        FrmSplash splash(row.facts, row.screen);
+        EXPECT_EQ(splash.geometry(), row.geometry);
         EXPECT_TRUE(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
         EXPECT_EQ(splash.windowType(), Qt::SplashScreen);
+        EXPECT_EQ(labelText(splash, "lblVersion"), row.version);
+        EXPECT_EQ(labelText(splash, "lblProductName"), QStringLiteral("Brennic"));
+        EXPECT_EQ(labelText(splash, "lblPlatform"), QStringLiteral("WinNT, 95 and 98"));
+        EXPECT_EQ(labelText(splash, "lblWarning"), QStringLiteral("Warning: Beta version"));
     }
 }
 

@@ -27,11 +27,9 @@ TEST_F(WindowTest, InitialState) {
         SCOPED_TRACE(row.name);
         QWidget* widget = find(row.name);
         ASSERT_NE(widget, nullptr);
-        if (row.text != nullptr) {
-            EXPECT_EQ(widget->property("text").toString(), row.text);
-        }
-        EXPECT_EQ(widget->isEnabled(), row.enabled);
-        EXPECT_EQ(widget->isVisible(), row.visible);
+        EXPECT_TRUE(row.text == nullptr || widget->property("text").toString() == row.text);
+        EXPECT_EQ(std::pair(widget->isEnabled(), widget->isVisible()),
+                  std::pair(row.enabled, row.visible));
         // Every visible widget lies inside the client area and overlaps no other.
         if (row.visible) {
             EXPECT_TRUE(window->centralWidget()->rect().contains(widget->geometry()));
@@ -40,8 +38,7 @@ TEST_F(WindowTest, InitialState) {
             shown.push_back(widget->geometry());
         }
     }
-    EXPECT_EQ(grid()->Rows(), 3);
-    EXPECT_EQ(grid()->Cols(), 3);
+    EXPECT_EQ(std::pair(grid()->Rows(), grid()->Cols()), std::pair(3, 3));
     EXPECT_EQ(current(), std::make_pair(1, 1));
     EXPECT_EQ(window->focusWidget(), grid());
     EXPECT_EQ(find<QTimer>("Timer1")->interval(), 500);
@@ -60,8 +57,8 @@ TEST_F(WindowTest, InitialState) {
         QAction* action = menu(item.name);
         ASSERT_NE(action, nullptr);
         EXPECT_EQ(action->text(), item.caption);
-        EXPECT_EQ(action->isEnabled(), item.enabled);
-        EXPECT_EQ(action->isChecked(), item.checked);
+        EXPECT_EQ(std::pair(action->isEnabled(), action->isChecked()),
+                  std::pair(item.enabled, item.checked));
         action->hover(); // pointing at a menu item leaves the status text alone
     }
     for (const auto& [name, title] :
