@@ -93,6 +93,7 @@ TEST(FrmAbout, KeysCloseItAndSysInfoSaysWhenTheToolIsUnavailable) {
             QTest::keyClick(about.data(), row.key);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(about.isNull(), row.closes);
+        EXPECT_TRUE(row.closes || about->isVisible());
         EXPECT_EQ(standIns.starter.started.size(), row.registered ? 1u : 0u);
         const bool told = sysInfo && !row.registered;
         ASSERT_EQ(standIns.infoBox.shown.size(), told ? 1u : 0u);
@@ -101,7 +102,6 @@ TEST(FrmAbout, KeysCloseItAndSysInfoSaysWhenTheToolIsUnavailable) {
             EXPECT_EQ(shown.text, QStringLiteral("System Information Is Unavailable At This Time"));
             EXPECT_EQ(shown.title, QStringLiteral("Brennic"));
             EXPECT_EQ(shown.parent, about.data());
-            EXPECT_TRUE(about->isVisible());
         }
         delete about.data();
     }
@@ -119,11 +119,11 @@ TEST(AboutWindowOpener, KeepsOneAboutWindowAndLoadsAfreshAfterClosing) {
     EXPECT_EQ(opener.window(), first.data());
     EXPECT_EQ(openAboutWindows(), 1);
     EXPECT_EQ(title(first)->text(), QStringLiteral("marked"));
+    // Closed, it is gone; the next one is loaded anew.
 
     first->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(first.isNull());
-    EXPECT_EQ(opener.window(), nullptr);
+    EXPECT_TRUE(first.isNull() && opener.window() == nullptr);
     opener.Open();
     ASSERT_NE(opener.window(), nullptr);
     EXPECT_EQ(openAboutWindows(), 1);
