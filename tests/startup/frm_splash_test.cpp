@@ -59,30 +59,27 @@ TEST(FrmSplash, ShowsItsTextsCentredWithoutTitleBar) {
 
 TEST(FrmSplash, TypedKeysAndClicksOnTheFrameCloseIt) {
     // A key closes it if it types something; a click only on the frame itself.
-    auto key = [](Qt::Key k) { return [k](FrmSplash& s) { QTest::keyClick(&s, k); }; };
-    auto click = [](const char* child, QPoint at) {
-        return [child, at](FrmSplash& s) {
-            QTest::mouseClick(s.findChild<QWidget*>(QString::fromLatin1(child)), Qt::LeftButton, {},
-                              at);
-        };
-    };
-    const std::tuple<const char*, std::function<void(FrmSplash&)>, bool> rows[] = {
-        {"letter", key(Qt::Key_A), true},
-        {"return", key(Qt::Key_Return), true},
-        {"escape", key(Qt::Key_Escape), true},
-        {"shift", key(Qt::Key_Shift), false},
-        {"arrow", key(Qt::Key_Left), false},
-        {"frame", click("Frame1", QPoint(470, 5)), true},
-        {"logo", click("imgLogo", QPoint(50, 50)), false},
-        {"title", click("lblProductName", QPoint(10, 10)), false}};
-    for (const auto& [name, input, closes] : rows) {
-        SCOPED_TRACE(name);
+    // clang-format off
+    struct Row { const char* name; Qt::Key key; const char* clicked; QPoint at; bool closes; };
+    const Row rows[] = {
+        {"letter", Qt::Key_A, nullptr, {}, true}, {"return", Qt::Key_Return, nullptr, {}, true},
+        {"escape", Qt::Key_Escape, nullptr, {}, true}, {"shift", Qt::Key_Shift, nullptr, {}, false},
+        {"arrow", Qt::Key_Left, nullptr, {}, false},
+        {"frame", {}, "Frame1", QPoint(470, 5), true},
+        {"logo", {}, "imgLogo", QPoint(50, 50), false},
+        {"title", {}, "lblProductName", QPoint(10, 10), false}};
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         QPointer<FrmSplash> splash = new FrmSplash(BrennicFacts, kScreen);
         splash->show();
-        input(*splash);
-        EXPECT_EQ(!splash->isVisible(), closes);
+        if (row.clicked == nullptr)
+            QTest::keyClick(splash.data(), row.key);
+        else
+            QTest::mouseClick(splash->findChild<QWidget*>(row.clicked), Qt::LeftButton, {}, row.at);
+        EXPECT_EQ(!splash->isVisible(), row.closes);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(splash.isNull(), closes);
+        EXPECT_EQ(splash.isNull(), row.closes);
         delete splash.data();
     }
 }
