@@ -23,11 +23,6 @@ namespace {
 
 const ScreenFacts kScreen{QRect(0, 0, 1024, 768), 96.0};
 
-QString text(const QWidget& window, const char* name) {
-    const auto* child = window.findChild<QWidget*>(QString::fromLatin1(name));
-    return child == nullptr ? QStringLiteral("<missing>") : child->property("text").toString();
-}
-
 int openAboutWindows() {
     int count = 0;
     for (QWidget* window : QApplication::topLevelWidgets())
@@ -41,64 +36,73 @@ QLabel* title(FrmAbout* about) {
 
 } // namespace
 
-TEST(FrmAbout, LoadsTheCaptionTitleAndVersion) {
+// The texts it loads, its place, and the names a screen reader finds on every
+// control.
+TEST(FrmAbout, LoadsItsTextsAndNamesEveryControl) {
     standins::AboutStandIns standIns;
     FrmAbout about({"Brennic", 1, 10, 2}, kScreen, standIns.services());
     EXPECT_EQ(about.windowTitle(), QStringLiteral("About Brennic"));
-    EXPECT_EQ(text(about, "lblTitle"), QStringLiteral("Brennic"));
-    EXPECT_EQ(text(about, "lblVersion"), QStringLiteral("Version 1.10.2"));
-    EXPECT_EQ(text(about, "cmdSysInfo"), QStringLiteral("&System Info..."));
     EXPECT_EQ(about.focusWidget()->objectName(), QStringLiteral("cmdOK"));
     // 2340 and 1935 twips from the screen's corner, 5730 by 3555 twips inside.
-    EXPECT_EQ(about.pos(), QPoint(156, 129));
-    EXPECT_EQ(about.size(), QSize(382, 237));
+    EXPECT_EQ(about.geometry(), QRect(156, 129, 382, 237));
     EXPECT_EQ(about.parent(), nullptr);
-}
-
-TEST(FrmAbout, ReturnAndEscapeClose) {
     // clang-format off
-    const std::pair<Qt::Key, bool> rows[] = {
-        {Qt::Key_Return, true}, {Qt::Key_Enter, true}, {Qt::Key_Escape, true},
-        {Qt::Key_Space, false}}; // no button has the key
+    const std::tuple<const char*, QString, QString> rows[] = { // widget, text, name
+        {"picIcon", "", "Program icon"}, {"lblTitle", "Brennic", "Brennic"},
+        {"lblVersion", "Version 1.10.2", "Version 1.10.2"}, {"Line1_0", "", "Separator"},
+        {"Line1_1", "", "Separator"}, {"cmdOK", "OK", "OK"},
+        {"cmdSysInfo", "&System Info...", "System Info..."}};
     // clang-format on
-    for (const auto& [key, closes] : rows) {
-        SCOPED_TRACE(key);
-        standins::AboutStandIns standIns;
-        QPointer<FrmAbout> about = new FrmAbout(BrennicFacts, kScreen, standIns.services());
-        about->show();
-        QTest::keyClick(about.data(), key);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(about.isNull(), closes);
-        EXPECT_TRUE(standIns.infoBox.shown.empty());
-        delete about.data();
+    for (const auto& [widget, shown, name] : rows) {
+        SCOPED_TRACE(widget);
+        auto* child = about.findChild<QWidget*>(QString::fromLatin1(widget));
+        ASSERT_NE(child, nullptr);
+        if (!shown.isEmpty()) {
+            EXPECT_EQ(child->property("text").toString(), shown);
+        }
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(child)->text(QAccessible::Name), name);
     }
 }
 
-// The lookup itself is tested in tests/platform: here, what the window says.
-TEST(FrmAbout, SysInfoSaysTheToolIsUnavailableUnlessItStarted) {
-    for (bool registered : {true, false}) {
-        SCOPED_TRACE(registered ? "started" : "not registered");
+// Return and Escape close it, a key no button has does not; System Info starts
+// the tool the registry names (the lookup is tested in tests/platform) or says it
+// is unavailable, and the window stays.
+TEST(FrmAbout, KeysCloseItAndSysInfoSaysWhenTheToolIsUnavailable) {
+    // clang-format off
+    struct Row { const char* name; Qt::Key key; bool registered, closes; };
+    const Row rows[] = {
+        {"return", Qt::Key_Return, false, true}, {"enter", Qt::Key_Enter, false, true},
+        {"escape", Qt::Key_Escape, false, true}, {"space", Qt::Key_Space, false, false},
+        {"sys_info_started", Qt::Key_unknown, true, false},
+        {"sys_info_not_registered", Qt::Key_unknown, false, false}};
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         standins::AboutStandIns standIns;
-        if (registered)
+        if (row.registered)
             standIns.registry.SetValue(brennic::platform::kHkeyLocalMachine,
                                        brennic::platform::kSysInfoKey,
                                        brennic::platform::kSysInfoValue, brennic::platform::kRegSz,
                                        {'C', ':', '\\', 'm', '.', 'e', 'x', 'e', 0});
         QPointer<FrmAbout> about = new FrmAbout(BrennicFacts, kScreen, standIns.services());
         about->show();
-        QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("cmdSysInfo")),
-                          Qt::LeftButton);
-        EXPECT_EQ(standIns.starter.started.size(), registered ? 1u : 0u);
-        ASSERT_EQ(standIns.infoBox.shown.size(), registered ? 0u : 1u);
-        if (!standIns.infoBox.shown.empty()) {
-            EXPECT_EQ(standIns.infoBox.shown[0].text,
-                      QStringLiteral("System Information Is Unavailable At This Time"));
-            EXPECT_EQ(standIns.infoBox.shown[0].title, QStringLiteral("Brennic"));
-            EXPECT_EQ(standIns.infoBox.shown[0].parent, about.data());
-        }
+        const bool sysInfo = row.key == Qt::Key_unknown;
+        if (sysInfo)
+            QTest::mouseClick(about->findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
+        else
+            QTest::keyClick(about.data(), row.key);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        ASSERT_FALSE(about.isNull()); // stays open
-        EXPECT_TRUE(about->isVisible());
+        EXPECT_EQ(about.isNull(), row.closes);
+        EXPECT_TRUE(row.closes || about->isVisible());
+        EXPECT_EQ(standIns.starter.started.size(), row.registered ? 1u : 0u);
+        const bool told = sysInfo && !row.registered;
+        ASSERT_EQ(standIns.infoBox.shown.size(), told ? 1u : 0u);
+        if (told) {
+            const standins::Shown& shown = standIns.infoBox.shown[0];
+            EXPECT_EQ(shown.text, QStringLiteral("System Information Is Unavailable At This Time"));
+            EXPECT_EQ(shown.title, QStringLiteral("Brennic"));
+            EXPECT_EQ(shown.parent, about.data());
+        }
         delete about.data();
     }
 }
@@ -115,11 +119,11 @@ TEST(AboutWindowOpener, KeepsOneAboutWindowAndLoadsAfreshAfterClosing) {
     EXPECT_EQ(opener.window(), first.data());
     EXPECT_EQ(openAboutWindows(), 1);
     EXPECT_EQ(title(first)->text(), QStringLiteral("marked"));
+    // Closed, it is gone; the next one is loaded anew.
 
     first->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(first.isNull());
-    EXPECT_EQ(opener.window(), nullptr);
+    EXPECT_TRUE(first.isNull() && opener.window() == nullptr);
     opener.Open();
     ASSERT_NE(opener.window(), nullptr);
     EXPECT_EQ(openAboutWindows(), 1);
@@ -191,23 +195,4 @@ TEST(FrmAbout, TextsStayReadableInADarkPalette) {
         }
     }
     QApplication::setPalette(light);
-}
-
-// A screen reader finds a name on every control of the window.
-TEST(FrmAbout, ScreenReaderNamesEveryControl) {
-    standins::AboutStandIns standIns;
-    FrmAbout about({"Brennic", 1, 0, 2}, kScreen, standIns.services());
-    // clang-format off
-    const std::pair<const char*, QString> names[] = {
-        {"picIcon", "Program icon"}, {"lblTitle", "Brennic"}, {"lblVersion", "Version 1.0.2"},
-        {"Line1_0", "Separator"}, {"Line1_1", "Separator"}, {"cmdOK", "OK"},
-        {"cmdSysInfo", "System Info..."}};
-    // clang-format on
-    for (const auto& [widget, name] : names) {
-        SCOPED_TRACE(widget);
-        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(
-            about.findChild<QWidget*>(QString::fromLatin1(widget)));
-        ASSERT_NE(face, nullptr);
-        EXPECT_EQ(face->text(QAccessible::Name), name);
-    }
 }

@@ -33,56 +33,53 @@ FrmSplash* openSplash() {
 
 } // namespace
 
-TEST(FrmSplash, ShowsTheTitleAndVersionItLoads) {
-    FrmSplash splash(BrennicFacts, kScreen);
-    EXPECT_EQ(labelText(splash, "lblProductName"), QStringLiteral("Brennic"));
-    EXPECT_EQ(labelText(splash, "lblVersion"), QStringLiteral("Version 1.0.2"));
-    EXPECT_EQ(labelText(splash, "lblPlatform"), QStringLiteral("WinNT, 95 and 98"));
-    EXPECT_EQ(labelText(splash, "lblWarning"), QStringLiteral("Warning: Beta version"));
-    FrmSplash minorTen({"Brennic", 1, 10, 2}, kScreen);
-    EXPECT_EQ(labelText(minorTen, "lblVersion"), QStringLiteral("Version 1.10.2"));
-}
-
-TEST(FrmSplash, IsCentredWithoutTitleBarOrTaskBarButton) {
-    // 7215 by 3000 twips are 481 by 200 pixels at 96 dpi and 722 by 300 at 144;
-    // the border adds 2 pixels on each side.
-    const std::pair<ScreenFacts, QRect> rows[] = {
-        {{QRect(0, 0, 1024, 768), 96.0}, QRect(269, 282, 485, 204)},
-        {{QRect(1024, 0, 1600, 1200), 144.0}, QRect(1461, 448, 726, 304)}}; // a second screen
-    for (const auto& [screen, expected] : rows) {
-        FrmSplash splash(BrennicFacts, screen);
-        EXPECT_EQ(splash.geometry(), expected);
+// Its texts, and its place: centred on its screen, without title bar or task bar
+// button. 7215 by 3000 twips are 481 by 200 pixels at 96 dpi and 722 by 300 at
+// 144; the border adds 2 pixels on each side.
+TEST(FrmSplash, ShowsItsTextsCentredWithoutTitleBar) {
+    // clang-format off
+    struct Row { AppFacts facts; ScreenFacts screen; QRect geometry; const char* version; };
+    const Row rows[] = {
+        {BrennicFacts, kScreen, QRect(269, 282, 485, 204), "Version 1.0.2"},
+        {{"Brennic", 1, 10, 2}, {QRect(1024, 0, 1600, 1200), 144.0}, QRect(1461, 448, 726, 304),
+         "Version 1.10.2"}}; // on a second screen
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.version);
+        FrmSplash splash(row.facts, row.screen);
+        EXPECT_EQ(splash.geometry(), row.geometry);
         EXPECT_TRUE(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
         EXPECT_EQ(splash.windowType(), Qt::SplashScreen);
+        EXPECT_EQ(labelText(splash, "lblVersion"), row.version);
+        EXPECT_EQ(labelText(splash, "lblProductName"), QStringLiteral("Brennic"));
+        EXPECT_EQ(labelText(splash, "lblPlatform"), QStringLiteral("WinNT, 95 and 98"));
+        EXPECT_EQ(labelText(splash, "lblWarning"), QStringLiteral("Warning: Beta version"));
     }
 }
 
 TEST(FrmSplash, TypedKeysAndClicksOnTheFrameCloseIt) {
     // A key closes it if it types something; a click only on the frame itself.
-    auto key = [](Qt::Key k) { return [k](FrmSplash& s) { QTest::keyClick(&s, k); }; };
-    auto click = [](const char* child, QPoint at) {
-        return [child, at](FrmSplash& s) {
-            QTest::mouseClick(s.findChild<QWidget*>(QString::fromLatin1(child)), Qt::LeftButton, {},
-                              at);
-        };
-    };
-    const std::tuple<const char*, std::function<void(FrmSplash&)>, bool> rows[] = {
-        {"letter", key(Qt::Key_A), true},
-        {"return", key(Qt::Key_Return), true},
-        {"escape", key(Qt::Key_Escape), true},
-        {"shift", key(Qt::Key_Shift), false},
-        {"arrow", key(Qt::Key_Left), false},
-        {"frame", click("Frame1", QPoint(470, 5)), true},
-        {"logo", click("imgLogo", QPoint(50, 50)), false},
-        {"title", click("lblProductName", QPoint(10, 10)), false}};
-    for (const auto& [name, input, closes] : rows) {
-        SCOPED_TRACE(name);
+    // clang-format off
+    struct Row { const char* name; Qt::Key key; const char* clicked; QPoint at; bool closes; };
+    const Row rows[] = {
+        {"letter", Qt::Key_A, nullptr, {}, true}, {"return", Qt::Key_Return, nullptr, {}, true},
+        {"escape", Qt::Key_Escape, nullptr, {}, true}, {"shift", Qt::Key_Shift, nullptr, {}, false},
+        {"arrow", Qt::Key_Left, nullptr, {}, false},
+        {"frame", {}, "Frame1", QPoint(470, 5), true},
+        {"logo", {}, "imgLogo", QPoint(50, 50), false},
+        {"title", {}, "lblProductName", QPoint(10, 10), false}};
+    // clang-format on
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         QPointer<FrmSplash> splash = new FrmSplash(BrennicFacts, kScreen);
         splash->show();
-        input(*splash);
-        EXPECT_EQ(!splash->isVisible(), closes);
+        if (row.clicked == nullptr)
+            QTest::keyClick(splash.data(), row.key);
+        else
+            QTest::mouseClick(splash->findChild<QWidget*>(row.clicked), Qt::LeftButton, {}, row.at);
+        EXPECT_EQ(!splash->isVisible(), row.closes);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(splash.isNull(), closes);
+        EXPECT_EQ(splash.isNull(), row.closes);
         delete splash.data();
     }
 }

@@ -1,7 +1,5 @@
 // Sizing the grid and filling it in: Apply, the Enter command by button and by
 // the Return key, the timer's rules, and the spin control.
-#include <QToolButton>
-
 #include "window_fixture.h"
 
 namespace brennic::ui::test {
@@ -69,60 +67,39 @@ TEST_F(WindowTest, ApplySizesTheGridKeepingTextsOrRefusesAndChangesNothing) {
     }
 }
 
-TEST_F(WindowTest, EnterCommandFillsRowByRowAndGivesTheFocusBack) {
+// Counts typed one after another as the help tells: each Enter, by the button or
+// the Return key, writes the current cell (or the one clicked), moves on row by
+// row and leaves the count selected in the box with the focus, so the next one
+// replaces it and Return alone repeats it. The last cell stays current.
+TEST_F(WindowTest, CountsTypedOneAfterAnotherFillRowByRow) {
     commit("5"); // before Apply: Return writes the current cell, which stays
     EXPECT_EQ(grid()->cellText(1, 1), "5");
     EXPECT_EQ(current(), std::make_pair(1, 1));
-    applySize("2");
-    // In order, by the Enter button or the Return key (which commits even an empty
-    // box), in the cell clicked with the mouse if one is given.
-    // clang-format off
-    struct Commit { const char* text; bool key; std::pair<int, int> clicked, written, next; };
-    const Commit commits[] = {
-        {"11", false, {}, {1, 1}, {1, 2}},     {"", true, {}, {1, 2}, {2, 1}},
-        {"21", false, {}, {2, 1}, {2, 2}},     {"22", true, {}, {2, 2}, {2, 2}},
-        {"99", false, {}, {2, 2}, {2, 2}},     {"x", true, {1, 2}, {1, 2}, {2, 1}}};
-    // clang-format on
-    for (const Commit& c : commits) {
-        SCOPED_TRACE(c.text);
-        if (c.clicked.first > 0) {
-            const QModelIndex cell =
-                grid()->model()->index(c.clicked.first - 1, c.clicked.second - 1);
-            QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
-                              grid()->visualRect(cell).center());
-        }
-        input()->setText(c.text);
-        window->TimerStep();
-        grid()->setFocus();
-        if (c.key)
-            QTest::keyClick(input(), Qt::Key_Return);
-        else
-            click("cmdEnter");
-        EXPECT_EQ(grid()->cellText(c.written.first, c.written.second), c.text);
-        EXPECT_EQ(current(), c.next);
-        EXPECT_EQ(input()->text(), c.text); // the box is not cleared
-        EXPECT_EQ(window->focusWidget(), input());
-    }
-}
-
-// Counts typed one after another as the help tells: each Enter leaves the count
-// selected, so the next one replaces it and Return alone repeats it.
-TEST_F(WindowTest, CountsTypedOneAfterAnotherDoNotRunTogether) {
     applySize("3");
-    input()->setFocus();
+    input()->clear();
     // clang-format off
-    struct Step { const char* name; const char* typed; bool button; std::pair<int, int> cell;
-                  const char* written; };
+    struct Step { const char* name; const char* typed; bool button; std::pair<int, int> clicked;
+                  std::pair<int, int> cell; const char* written; std::pair<int, int> next; };
     const Step steps[] = {
-        {"first_count", "20", false, {1, 1}, "20"},
-        {"second_replaces_first", "5", false, {1, 2}, "5"},
-        {"third_replaces_second", "0", false, {1, 3}, "0"},
-        {"return_alone_repeats", "", false, {2, 1}, "0"},
-        {"by_the_button", "15", true, {2, 2}, "15"},
-        {"after_the_button", "2", false, {2, 3}, "2"}};
+        {"first_count", "20", false, {}, {1, 1}, "20", {1, 2}},
+        {"second_replaces_first", "5", false, {}, {1, 2}, "5", {1, 3}},
+        {"return_alone_repeats", "", false, {}, {1, 3}, "5", {2, 1}},
+        {"by_the_button", "15", true, {}, {2, 1}, "15", {2, 2}},
+        {"after_the_button", "2", false, {}, {2, 2}, "2", {2, 3}},
+        {"in_the_cell_clicked", "7", false, {1, 2}, {1, 2}, "7", {1, 3}},
+        {"empty_box_by_return", "", false, {2, 3}, {2, 3}, "", {3, 1}},
+        {"clicked_last_cell", "9", true, {3, 3}, {3, 3}, "9", {3, 3}},
+        {"last_cell_again", "8", false, {}, {3, 3}, "8", {3, 3}}};
     // clang-format on
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
+        if (step.clicked.first > 0) {
+            const QModelIndex at =
+                grid()->model()->index(step.clicked.first - 1, step.clicked.second - 1);
+            QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
+                              grid()->visualRect(at).center());
+            input()->clear(); // the grid took the focus, and the selection with it
+        }
         QTest::keyClicks(input(), step.typed);
         window->TimerStep();
         if (step.button)
@@ -130,6 +107,7 @@ TEST_F(WindowTest, CountsTypedOneAfterAnotherDoNotRunTogether) {
         else
             QTest::keyClick(input(), Qt::Key_Return);
         EXPECT_EQ(grid()->cellText(step.cell.first, step.cell.second), step.written);
+        EXPECT_EQ(current(), step.next);
         EXPECT_EQ(input()->text(), step.written);
         EXPECT_EQ(input()->selectedText(), step.written);
         EXPECT_EQ(window->focusWidget(), input());
@@ -154,11 +132,6 @@ TEST_F(WindowTest, TimerRaisesTheSizeToTwoUnlessTypedSinceTheLastTick) {
         {"letters_left", {"set ", "type abc", "tick", "tick"}, "abc"},
         {"empty_left", {"set ", "tick", "tick"}, ""}};
     // clang-format on
-    QToolButton* down = nullptr;
-    for (QToolButton* b : find("UpDown1")->findChildren<QToolButton*>())
-        if (b->arrowType() == Qt::DownArrow)
-            down = b;
-    ASSERT_NE(down, nullptr);
     for (bool focused : {true, false}) {
         for (const Clamp& clamp : clamps) {
             SCOPED_TRACE(std::string(clamp.name) + (focused ? " focused" : " not focused"));
@@ -172,7 +145,7 @@ TEST_F(WindowTest, TimerRaisesTheSizeToTwoUnlessTypedSinceTheLastTick) {
                 } else if (step.starts_with("set ")) {
                     sizeBox()->setText(arg);
                 } else if (step == "down") {
-                    QTest::mouseClick(down, Qt::LeftButton);
+                    QTest::mouseClick(arrow(false), Qt::LeftButton);
                 } else {
                     window->TimerStep();
                 }
@@ -183,10 +156,6 @@ TEST_F(WindowTest, TimerRaisesTheSizeToTwoUnlessTypedSinceTheLastTick) {
 }
 
 TEST_F(WindowTest, SpinControlStepsWithinZeroToTen) {
-    QToolButton* arrows[2] = {}; // down, up
-    for (QToolButton* b : find("UpDown1")->findChildren<QToolButton*>())
-        arrows[b->arrowType() == Qt::UpArrow] = b;
-    ASSERT_TRUE(arrows[0] && arrows[1]);
     // In order: a box without a whole number from 0 to 10 steps from the last value.
     // clang-format off
     const std::tuple<const char*, bool, const char*> spins[] = {
@@ -195,7 +164,7 @@ TEST_F(WindowTest, SpinControlStepsWithinZeroToTen) {
     // clang-format on
     for (const auto& [shown, up, after] : spins) {
         sizeBox()->setText(shown);
-        QTest::mouseClick(arrows[up], Qt::LeftButton);
+        QTest::mouseClick(arrow(up), Qt::LeftButton);
         EXPECT_EQ(sizeBox()->text(), after) << shown;
     }
 }

@@ -45,29 +45,22 @@ std::vector<QRegularExpression> helpMessagePatterns() {
     return patterns;
 }
 
-class HelpMessages : public WindowTest {
-  protected:
+TEST_F(WindowTest, TheHelpListsEveryMessageTheWindowShows) {
+    using Op = brennic::test::FailingFiles::Op;
+    QStringList messages;
     // Every message the window showed since the last call.
-    QStringList takeShown() {
+    const auto takeShown = [&] {
         QStringList prompts;
         for (const Shown& shown : s->shown)
             prompts << shown.prompt;
         s->shown.clear();
         return prompts;
-    }
-};
-
-TEST_F(HelpMessages, TheHelpListsEveryMessageTheWindowShows) {
-    using Op = brennic::test::FailingFiles::Op;
-    QStringList messages;
+    };
 
     // The cells and the size.
-    for (const QStringList& cells :
-         {QStringList{"1", "", "3", "4"}, QStringList{"1", "x", "3", "4"},
-          QStringList{"1", "1e400", "3", "4"}, QStringList{"0", "0", "0", "0"},
-          QStringList{"10", "0", "0", "0"}, QStringList{"0", "5", "0", "0"},
-          QStringList{"5", "-2", "0", "5"}}) {
-        fill(2, cells);
+    for (const char* cells :
+         {"1,,3,4", "1,x,3,4", "1,1e400,3,4", "0,0,0,0", "10,0,0,0", "0,5,0,0", "5,-2,0,5"}) {
+        fill(2, QString(cells).split(','));
         click("cmdDoIt");
     }
     applySize("300");
@@ -75,15 +68,14 @@ TEST_F(HelpMessages, TheHelpListsEveryMessageTheWindowShows) {
 
     // Result.txt: each file operation of a run failing in turn, and a folder in
     // its place.
-    const struct {
-        Op op;
-        int nth;
-    } failures[] = {
-        {Op::Open, 1}, {Op::Delete, 1}, {Op::Write, 1}, {Op::SetPermissions, 1}, {Op::Open, 3}};
-    for (const auto& failure : failures) {
+    for (const auto& [op, nth] : {std::pair{Op::Open, 1},
+                                  {Op::Delete, 1},
+                                  {Op::Write, 1},
+                                  {Op::SetPermissions, 1},
+                                  {Op::Open, 3}}) {
         open(dir);
         writeFile(resultPath(), "previous\r\n");
-        files.failAt(failure.op, failure.nth, EACCES);
+        files.failAt(op, nth, EACCES);
         runWorkedExample();
         messages << takeShown();
     }
@@ -115,11 +107,10 @@ TEST_F(HelpMessages, TheHelpListsEveryMessageTheWindowShows) {
         return std::get<ErrorMatrix>(read);
     };
     const ArithmeticError atZ{ArithmeticKind::InvalidOperation, Step::Z};
-    for (const QStringList& cells :
-         {QStringList{"1e-200", "1e-200", "1e-200", "1e-200"},
-          QStringList{"1e200", "1e200", "1e200", "1e200"}, QStringList{"1", "1e20", "1", "1"},
-          QStringList{"1", "2", "3", "4"}})
-        messages << QString::fromStdString(ArithmeticCause(atZ, matrixOf(cells)));
+    for (const char* cells :
+         {"1e-200,1e-200,1e-200,1e-200", "1e200,1e200,1e200,1e200", "1,1e20,1,1", "1,2,3,4"})
+        messages << QString::fromStdString(
+            ArithmeticCause(atZ, matrixOf(QString(cells).split(','))));
     messages << QString::fromStdString(
         ArithmeticCause({ArithmeticKind::Overflow, Step::Totals}, matrixOf({"1", "1", "1", "1"})));
     messages << QString::fromLatin1(startup::SysInfoUnavailable);

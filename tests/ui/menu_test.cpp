@@ -1,4 +1,5 @@
-// The menu commands: the two views, Save As, How-to, Exit and About.
+// The menu commands: the two views, Save As, How-to with its help window, Exit and
+// About.
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -15,21 +16,20 @@ TEST_F(WindowTest, ViewsSwitchTwiceShowingTheCurrentFile) {
     for (const QByteArray& content : {WorkedExampleFile, QByteArray("rewritten\r\nsince\r\n")}) {
         SCOPED_TRACE(content.left(9).toStdString());
         writeFile(resultPath(), content);
-        menu("mnuViewOutput")->trigger();
-        EXPECT_TRUE(box->isVisible());
+        for (bool output : {true, false}) {
+            menu(output ? "mnuViewOutput" : "mnuViewInput")->trigger();
+            EXPECT_EQ(box->isVisible(), output);
+            EXPECT_EQ(box->isAncestorOf(window->centralWidget()->childAt(300, 100)), output);
+            EXPECT_EQ(menu("mnuViewOutput")->isChecked(), output);
+            EXPECT_EQ(menu("mnuViewInput")->isChecked(), !output);
+            EXPECT_EQ(status(), output ? "For easier viewing, use a spreadsheet like Excel or "
+                                         "Quattro Pro"
+                                       : "Supply input parameters and data.");
+            EXPECT_EQ(accessibleName(find("StatusBar1")), status()); // a reader hears it
+        }
         EXPECT_EQ(box->geometry(), QRect(0, 0, 521, 337));
-        EXPECT_TRUE(box->isAncestorOf(window->centralWidget()->childAt(300, 100))); // on top
-        EXPECT_TRUE(menu("mnuViewOutput")->isChecked());
-        EXPECT_FALSE(menu("mnuViewInput")->isChecked());
-        EXPECT_EQ(status(), "For easier viewing, use a spreadsheet like Excel or Quattro Pro");
         // Each line ended by one line feed.
         EXPECT_EQ(box->toPlainText(), QString::fromLatin1(content).replace("\r\n", "\n"));
-
-        menu("mnuViewInput")->trigger();
-        EXPECT_FALSE(box->isVisible());
-        EXPECT_TRUE(menu("mnuViewInput")->isChecked());
-        EXPECT_FALSE(menu("mnuViewOutput")->isChecked());
-        EXPECT_EQ(status(), "Supply input parameters and data.");
     }
     EXPECT_TRUE(s->shown.empty());
     // A file removed since the run is reported, and the input view stays.
@@ -41,25 +41,26 @@ TEST_F(WindowTest, ViewsSwitchTwiceShowingTheCurrentFile) {
     EXPECT_TRUE(menu("mnuViewInput")->isChecked());
 }
 
-TEST_F(WindowTest, SaveAsCopiesTheResultFile) {
+TEST_F(WindowTest, SaveAsCopiesTheResultFileOrNamesThePathAndReason) {
     // Chosen paths lie below the program directory; `old` is there first. Before
-    // the first run there is nothing to copy. A path not copied to is told.
+    // the first run there is nothing to copy; a path not copied to is told.
     // clang-format off
     struct Save { const char* name; bool run; std::optional<QString> path; QByteArray old;
-                  bool ok; };
+                  const char* reason; /* null: saved */ };
     const Save saves[] = {
-        {"cancel", true, std::nullopt, {}, false},
-        {"new_file", true, "/copy.csv", {}, true},
-        {"existing_file_replaced", true, "/old.csv", "a file that was there\r\n", true},
-        {"result_file_itself", true, "/Result.txt", {}, true},
-        {"missing_directory", true, "/missing/copy.csv", {}, false},
-        {"before_the_first_run", false, "/early.csv", {}, false}};
+        {"cancel", true, std::nullopt, {}, ""},
+        {"new_file", true, "/copy.csv", {}, nullptr},
+        {"existing_file_replaced", true, "/old.csv", "a file that was there\r\n", nullptr},
+        {"result_file_itself", true, "/Result.txt", {}, nullptr},
+        {"missing_folder", true, "/missing/copy.csv", {}, "No such file or directory"},
+        {"through_a_file", true, "/Result.txt/copy.csv", {}, "Not a directory"},
+        {"onto_a_folder", true, "/folder.csv", {}, "it is not a regular file"},
+        {"before_the_first_run", false, "/early.csv", {}, ""}};
     // clang-format on
     for (const Save& save : saves) {
         SCOPED_TRACE(save.name);
-        const QString home = dir + "/" + save.name, result = home + "/Result.txt",
-                      shownResult = home + Sep + "Result.txt";
-        ASSERT_TRUE(QDir().mkpath(home));
+        const QString home = dir + "/" + save.name, result = home + "/Result.txt";
+        ASSERT_TRUE(QDir().mkpath(home + "/folder.csv"));
         open(home);
         if (save.run)
             runWorkedExample();
@@ -75,24 +76,25 @@ TEST_F(WindowTest, SaveAsCopiesTheResultFile) {
         EXPECT_EQ(s->filters, QStringList({"All Files (*.*)", "Text Files (*.txt)",
                                            "Comma-delimited Files (*.csv)", "Data file (*.dat)"}));
         EXPECT_EQ(s->selected, 2); // the comma-delimited type, counted from 0
-        const bool told = save.path && !save.ok;
+        const bool ok = save.reason == nullptr, told = save.path && !ok;
         ASSERT_EQ(s->shown.size(), told ? 1u : 0u);
-        EXPECT_TRUE(!told || !save.run || s->shown[0].prompt.contains(chosen));
-        EXPECT_EQ(status(),
-                  save.ok ? "The contents of " + shownResult + " have been saved to " + chosen + "."
-                          : statusBefore);
+        if (told && *save.reason != '\0') {
+            EXPECT_EQ(s->shown[0].prompt,
+                      "The results were not saved to " + chosen + ": " + save.reason + ".");
+        }
+        EXPECT_EQ(status(), ok ? "The contents of " + home + Sep +
+                                     "Result.txt have been saved to " + chosen + "."
+                               : statusBefore);
         // The result file as it was, the copy whole, no temporary file left behind
         // (in the order of the listing, by name).
         QStringList expected;
         if (save.run)
             expected << "Result.txt";
-        if (save.ok && chosen != result)
+        if (ok && chosen != result)
             expected << QFileInfo(chosen).fileName();
         for (const QString& name : expected)
             EXPECT_EQ(readFile(home + "/" + name), WorkedExampleFile) << name.toStdString();
-        EXPECT_EQ(QDir(home).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                       QDir::Name),
-                  expected);
+        EXPECT_EQ(QDir(home).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
     }
 }
 
@@ -100,19 +102,16 @@ TEST_F(WindowTest, SaveAsCopiesTheResultFile) {
 // stopped before its values leaves nothing to save, even after a complete run.
 TEST_F(WindowTest, SaveAsCopiesOnlyAFileWithItsFigures) {
     using Op = brennic::test::FailingFiles::Op;
-    const struct {
-        const char* name;
-        bool completeRunFirst;
-        bool zeroMatrix;           // the second run's cells; the worked example otherwise
-        std::optional<Op> failing; // the first of these fails in the second run
-        bool saved;
-    } rows[] = {
+    // clang-format off
+    struct Row { const char* name; bool completeRunFirst, zeroMatrix; std::optional<Op> failing;
+                 bool saved; };
+    const Row rows[] = {
         {"failed_first_run", false, true, std::nullopt, false},
         {"complete_then_arithmetic_failure", true, true, std::nullopt, false},
         {"complete_then_header_not_written", true, false, Op::Write, false},
-        {"complete_then_delete_refused", true, false, Op::Delete, true},
-    };
-    for (const auto& row : rows) {
+        {"complete_then_delete_refused", true, false, Op::Delete, true}};
+    // clang-format on
+    for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         open(dir);
         QFile::remove(dir + "/copy.csv");
@@ -127,46 +126,9 @@ TEST_F(WindowTest, SaveAsCopiesOnlyAFileWithItsFigures) {
         s->answer = dir + "/copy.csv";
         menu("mnuFileSaveAs")->trigger();
         EXPECT_EQ(s->shown.size(), row.saved ? 1u : 2u);
-        if (!row.saved) {
-            EXPECT_TRUE(s->shown.back().prompt.startsWith("There are no results to save yet"));
-        }
+        EXPECT_TRUE(row.saved || s->shown.back().prompt.startsWith("There are no results to save"));
         EXPECT_EQ(readFile(dir + "/copy.csv"), row.saved ? WorkedExampleFile : "<missing>");
     }
-}
-
-// A copy that cannot be written names the chosen path once, with the system's
-// reason.
-TEST_F(WindowTest, SaveAsFailureNamesThePathOnce) {
-    runWorkedExample();
-    writeFile(dir + "/a file", "not a folder");
-    ASSERT_TRUE(QDir().mkpath(dir + "/a folder.csv"));
-    const struct {
-        const char* name;
-        QString chosen;
-        QString reason;
-    } rows[] = {
-        {"missing_folder", dir + "/missing/copy.csv", "No such file or directory"},
-        {"through_a_file", dir + "/a file/copy.csv", "Not a directory"},
-        {"onto_a_folder", dir + "/a folder.csv", "it is not a regular file"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        s->shown.clear();
-        s->answer = row.chosen;
-        menu("mnuFileSaveAs")->trigger();
-        ASSERT_EQ(s->shown.size(), 1u);
-        EXPECT_EQ(s->shown[0].prompt,
-                  "The results were not saved to " + row.chosen + ": " + row.reason + ".");
-    }
-}
-
-// The program's help windows among all top-level windows.
-std::vector<QTextBrowser*> helpWindows() {
-    std::vector<QTextBrowser*> found;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* browser = qobject_cast<QTextBrowser*>(w); browser && browser->isVisible())
-            found.push_back(browser);
-    return found;
 }
 
 TEST_F(WindowTest, HowToStartsTheViewerOrShowsThePageInOneHelpWindow) {
@@ -185,15 +147,14 @@ TEST_F(WindowTest, HowToStartsTheViewerOrShowsThePageInOneHelpWindow) {
     for (const Help& help : helps) {
         SCOPED_TRACE(help.name);
         const QString programDirectory = dir + help.directorySuffix;
-        const QString page = dir + "/BrennicHelp.html";
-        QFile::remove(page);
+        QFile::remove(dir + "/BrennicHelp.html");
         if (help.page != nullptr)
-            writeFile(page, help.page);
+            writeFile(dir + "/BrennicHelp.html", help.page);
         open(programDirectory);
         s->starts = help.starts;
         for (int i = 0; i < help.times; ++i)
             menu("mnuHelpHowto")->trigger();
-        EXPECT_EQ(s->started.size(), static_cast<std::size_t>(help.times));
+        ASSERT_EQ(s->started.size(), static_cast<std::size_t>(help.times));
         EXPECT_EQ(s->started[0], "c:\\winnt\\hh.exe " + programDirectory.toStdString() +
                                      Sep.toStdString() + "BrennicHelp.chm");
         const std::vector<QTextBrowser*> windows = helpWindows();
@@ -205,12 +166,11 @@ TEST_F(WindowTest, HowToStartsTheViewerOrShowsThePageInOneHelpWindow) {
         }
         ASSERT_EQ(s->shown.size(), help.told ? static_cast<std::size_t>(help.times) : 0u);
         if (help.told) {
-            EXPECT_TRUE(s->shown[0].prompt.contains(programDirectory + Sep + "BrennicHelp.html"))
-                << s->shown[0].prompt.toStdString();
+            const QString prompt = s->shown[0].prompt;
+            EXPECT_TRUE(prompt.contains(programDirectory + Sep + "BrennicHelp.html"));
             // The system's reason: Qt's words for it differ between platforms.
-            EXPECT_TRUE(s->shown[0].prompt.contains("No such file") ||
-                        s->shown[0].prompt.contains("not found"))
-                << s->shown[0].prompt.toStdString();
+            EXPECT_TRUE(prompt.contains("No such file") || prompt.contains("not found"))
+                << prompt.toStdString();
         }
     }
     // The window closes with the main window.
@@ -218,7 +178,9 @@ TEST_F(WindowTest, HowToStartsTheViewerOrShowsThePageInOneHelpWindow) {
     EXPECT_TRUE(helpWindows().empty());
 }
 
-TEST_F(WindowTest, HelpWindowFollowsLinksWithinThePage) {
+// The keyboard reaches a link as a reader's would: Tab to it, Return on it; Escape
+// closes the window.
+TEST_F(WindowTest, HelpWindowFollowsLinksByKeyAndClosesWithEscape) {
     QString filler;
     for (int i = 0; i < 200; ++i)
         filler += QStringLiteral("<p>line %1</p>").arg(i);
@@ -231,21 +193,20 @@ TEST_F(WindowTest, HelpWindowFollowsLinksWithinThePage) {
     QTextBrowser* help = helpWindows()[0];
     ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
     EXPECT_EQ(help->verticalScrollBar()->value(), 0);
-    // The keyboard reaches the link as a reader's would: Tab to it, Return on it.
     help->setFocus();
     QTest::keyClick(help, Qt::Key_Tab);
     QTest::keyClick(help, Qt::Key_Return);
     EXPECT_EQ(help->source().fragment(), "far");
     EXPECT_GT(help->verticalScrollBar()->value(), 0);
+    QTest::keyClick(help, Qt::Key_Escape);
+    EXPECT_FALSE(help->isVisible());
 }
 
 TEST_F(WindowTest, ExitAndAboutGoThroughTheirServices) {
     menu("mnuAbout")->trigger();
-    EXPECT_EQ(s->abouts, 1);
-    EXPECT_EQ(s->exits, 0);
+    EXPECT_EQ(std::pair(s->abouts, s->exits), std::pair(1, 0));
     menu("mnuFileExit")->trigger();
-    EXPECT_EQ(s->exits, 1);
-    EXPECT_TRUE(s->shown.empty());
+    EXPECT_EQ(std::pair(s->abouts, s->exits), std::pair(1, 1));
 }
 
 } // namespace

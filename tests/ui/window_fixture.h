@@ -2,12 +2,16 @@
 // that builds the real window around them. No dialog ever opens: they only record.
 #pragma once
 
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -77,6 +81,21 @@ inline void writeFile(const QString& path, const QByteArray& bytes) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
+// What a screen reader hears as the object's name.
+inline QString accessibleName(QObject* object) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(object);
+    return face ? face->text(QAccessible::Name) : QStringLiteral("<none>");
+}
+
+// The program's help windows among all top-level windows.
+inline std::vector<QTextBrowser*> helpWindows() {
+    std::vector<QTextBrowser*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* browser = qobject_cast<QTextBrowser*>(w); browser && browser->isVisible())
+            found.push_back(browser);
+    return found;
+}
+
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -109,6 +128,13 @@ class WindowTest : public ::testing::Test {
     QString status() { return find<StatusBar>("StatusBar1")->SimpleText(); }
     QString resultPath() const { return dir + "/Result.txt"; }
     std::pair<int, int> current() { return {grid()->Row(), grid()->Col()}; }
+    QToolButton* arrow(bool up) {
+        for (QToolButton* b : find("UpDown1")->findChildren<QToolButton*>())
+            if (b->arrowType() == (up ? Qt::UpArrow : Qt::DownArrow))
+                return b;
+        ADD_FAILURE() << "no arrow";
+        return nullptr;
+    }
     // A widget's or a menu item's.
     bool enabled(const char* name) { return find<QObject>(name)->property("enabled").toBool(); }
 
