@@ -19,46 +19,45 @@ namespace {
 using test::Grid;
 using test::Has;
 
-// Each pass is recorded as the cells it asked for, "rc" each: "11 21 12 22".
+// Each pass is recorded as the cells it asked for, "rc" each: "11 21 12 22",
+// and, for the checks, what they found.
 TEST(Traversal, VisitsDownEachColumnAndStopsAtTheFirstCellFound) {
     enum Pass { EmptyCheck, NumberCheck, Reading, WholeRun, RunOf255 };
-    const struct {
-        const char* name;
-        Pass pass;
-        Grid grid;
-        const char* calls; // and, for the checks, what they found
-    } rows[] = {
-        {"blank_and_zero_count_as_filled", EmptyCheck, Grid("1 ~|0 2"), "11 21 12 22 filled"},
-        {"column_one_before_column_two", EmptyCheck, Grid("1 _|_ 2"), "11 21 empty 21"},
-        {"first_non_number_in_column_order", NumberCheck, Grid("1 ~|x 2"), "11 21 no number 21 x"},
-        {"blank_is_no_number", NumberCheck, Grid("1 ~|3 2"), "11 21 12 no number 12  "},
-        {"reading_three_by_three", Reading, Grid("1 2 3|4 5 6|7 8 9"),
-         "11 21 31 12 22 32 13 23 33 "},
-        {"run_checks_empty_then_numbers_then_reads", WholeRun, Grid("1 2|3 4"),
+    const std::tuple<const char*, Pass, const char*, const char*> rows[] = {
+        // clang-format off
+        {"blank_and_zero_count_as_filled", EmptyCheck, "1 ~|0 2", "11 21 12 22 filled"},
+        {"column_one_before_column_two", EmptyCheck, "1 _|_ 2", "11 21 empty 21"},
+        {"first_non_number_in_column_order", NumberCheck, "1 ~|x 2", "11 21 no number 21 x"},
+        {"blank_is_no_number", NumberCheck, "1 ~|3 2", "11 21 12 no number 12  "},
+        {"reading_three_by_three", Reading, "1 2 3|4 5 6|7 8 9", "11 21 31 12 22 32 13 23 33 "},
+        {"run_checks_empty_then_numbers_then_reads", WholeRun, "1 2|3 4",
          "11 21 12 22 11 21 12 22 11 21 12 22 "},
-        {"run_refuses_size_255_before_any_cell", RunOf255, Grid("1 2|3 4"), ""},
+        {"run_refuses_size_255_before_any_cell", RunOf255, "1 2|3 4", ""},
+        // clang-format on
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, pass, text, expected] : rows) {
+        SCOPED_TRACE(name);
+        const Grid grid(text);
         std::string calls;
-        const CellText cells = [&calls, cells = row.grid.cells()](int r, int c) {
+        const CellText cells = [&calls, cells = grid.cells()](int r, int c) {
             calls += std::to_string(r) + std::to_string(c) + " ";
             return cells(r, c);
         };
-        if (row.pass == EmptyCheck) {
-            const auto empty = FindEmptyCell(row.grid.n(), cells);
-            calls += empty ? "empty " + std::to_string(empty->row) + std::to_string(empty->col)
-                           : "filled";
-        } else if (row.pass == NumberCheck) {
-            const NotANumberCell bad = FindNonNumberCell(row.grid.n(), cells, '.').value();
-            calls += "no number " + std::to_string(bad.cell.row) + std::to_string(bad.cell.col) +
-                     " " + bad.text;
-        } else if (row.pass == Reading) {
-            ReadErrorMatrix(row.grid.n(), cells, '.');
+        const auto at = [](CellPosition p) {
+            return std::to_string(p.row) + std::to_string(p.col);
+        };
+        if (pass == EmptyCheck) {
+            const auto empty = FindEmptyCell(grid.n(), cells);
+            calls += empty ? "empty " + at(*empty) : "filled";
+        } else if (pass == NumberCheck) {
+            const NotANumberCell bad = FindNonNumberCell(grid.n(), cells, '.').value();
+            calls += "no number " + at(bad.cell) + " " + bad.text;
+        } else if (pass == Reading) {
+            ReadErrorMatrix(grid.n(), cells, '.');
         } else {
-            RunKappaInMemory(row.pass == WholeRun ? row.grid.n() : 255, cells, '.');
+            RunKappaInMemory(pass == WholeRun ? grid.n() : 255, cells, '.');
         }
-        EXPECT_EQ(calls, row.calls);
+        EXPECT_EQ(calls, expected);
     }
 }
 
@@ -123,7 +122,9 @@ TEST(Kappa, EachFailureNamesItsKindStepAndTrueCause) {
 }
 
 // The textbook formulas in long double from the cell values themselves: a wrong
-// total, operand or constant shows far beyond the rounding of doubles.
+// total, operand or constant shows far beyond the rounding of doubles. Counts in
+// halves; a quarter of the cells off the diagonal hold 0, the diagonal never
+// does, so chance agreement lies inside (0, 1).
 TEST(Kappa, RandomMatricesAgreeWithLongDoubleFormulas) {
     std::mt19937 random(20240601);
     for (int trial = 0; trial < 300; ++trial) {
@@ -131,18 +132,14 @@ TEST(Kappa, RandomMatricesAgreeWithLongDoubleFormulas) {
         std::string text;
         std::vector<long double> r(static_cast<std::size_t>(n)), c(r);
         long double N = 0, d = 0;
-        for (int i = 0; i < n; ++i, text += '|')
-            for (int j = 0; j < n; ++j) {
-                // Counts in halves; a quarter of the cells off the diagonal hold 0,
-                // the diagonal never does, so chance agreement lies inside (0, 1).
+        for (std::size_t i = 0; i < r.size(); ++i, text += '|')
+            for (std::size_t j = 0; j < r.size(); ++j) {
                 int halves = std::uniform_int_distribution<int>(i == j, 2000)(random);
                 if (i != j && random() % 4 == 0)
                     halves = 0;
                 text += std::to_string(halves / 2) + (halves % 2 ? ".5 " : " ");
-                r[static_cast<std::size_t>(i)] += halves / 2.0L;
-                c[static_cast<std::size_t>(j)] += halves / 2.0L;
-                N += halves / 2.0L;
-                d += i == j ? halves / 2.0L : 0;
+                const long double x = halves / 2.0L;
+                r[i] += x, c[j] += x, N += x, d += i == j ? x : 0;
             }
         long double pc = 0;
         for (std::size_t k = 0; k < r.size(); ++k)
@@ -152,13 +149,11 @@ TEST(Kappa, RandomMatricesAgreeWithLongDoubleFormulas) {
         const long double se = std::sqrt(pc / (N * (1 - pc)));
         const long double expected[] = {pc, po,        kappa, kappa - 2 * seci, kappa + 2 * seci,
                                         se, kappa / se};
-
         text.pop_back();
         const Grid grid(text);
         const auto run = RunKappaInMemory(n, grid.cells(), '.');
         ASSERT_TRUE(std::holds_alternative<run::Written>(run.outcome)) << text;
-        const KappaResult& k = std::get<run::Written>(run.outcome).result;
-        const auto& actual = k.values;
+        const auto& actual = std::get<run::Written>(run.outcome).result.values;
         for (int f = 0; f < 7; ++f) {
             const double want = static_cast<double>(expected[f]);
             EXPECT_NEAR(actual[f], want, 1e-12 * std::fmax(1.0, std::fabs(want)))

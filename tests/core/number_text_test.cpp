@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "number_text.h"
 
@@ -16,11 +17,7 @@ constexpr std::optional<double> None;
 
 // One row per rule, at its boundary; the text itself names the row.
 TEST(NumberOfText, ReadsOrRefusesEachForm) {
-    const struct {
-        std::string text;
-        char separator;
-        std::optional<double> expected;
-    } rows[] = {
+    const std::tuple<std::string, char, std::optional<double>> rows[] = {
         // clang-format off
         {"+7", '.', 7.0},          {".5", '.', 0.5},         {"5.", '.', 5.0},
         {"1E3", '.', 1000.0},      {"-2,5e1", ',', -25.0},   {" \t 12 \t", '.', 12.0},
@@ -36,16 +33,13 @@ TEST(NumberOfText, ReadsOrRefusesEachForm) {
         {"5abc", '.', None},       {"5\n", '.', None},
         // clang-format on
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(NumberOfText(row.text, row.separator), row.expected) << '"' << row.text << '"';
+    for (const auto& [text, separator, expected] : rows)
+        EXPECT_EQ(NumberOfText(text, separator), expected) << '"' << text << '"';
 }
 
 TEST(LeadingNumberValue, TakesTheLongestLeadingNumber) {
     constexpr double Inf = std::numeric_limits<double>::infinity();
-    const struct {
-        const char* text;
-        double expected;
-    } rows[] = {
+    const std::pair<const char*, double> rows[] = {
         // clang-format off
         {"5abc", 5},     {"1 2", 12},     {"", 0},         {"abc", 0},     {"0.0", 0},
         {"00", 0},       {"-0", 0},       {".", 0},        {"&H1F", 31},   {"&O17", 15},
@@ -54,29 +48,24 @@ TEST(LeadingNumberValue, TakesTheLongestLeadingNumber) {
         {"2,5", 2},      {"1.5.2", 1.5},  {"1e400", Inf}, {"-1e400", -Inf},
         // clang-format on
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(LeadingNumberValue(row.text), row.expected) << '"' << row.text << '"';
+    for (const auto& [text, expected] : rows)
+        EXPECT_EQ(LeadingNumberValue(text), expected) << '"' << text << '"';
 }
 
 TEST(NearestWhole, SendsHalvesToTheEvenNeighbour) {
-    const struct {
-        double value, expected;
-    } rows[] = {
-        // clang-format off
-        {1.5, 2},  {2.5, 2},  {-1.5, -2},  {-2.5, -2},  {-2.6, -3},
-        {0.49999999999999994, 0},  {4503599627370495.5, 4503599627370496.0},
-        // clang-format on
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(NearestWhole(row.value), row.expected) << row.value;
+    const std::pair<double, double> rows[] = {{1.5, 2},
+                                              {2.5, 2},
+                                              {-1.5, -2},
+                                              {-2.5, -2},
+                                              {-2.6, -3},
+                                              {0.49999999999999994, 0},
+                                              {4503599627370495.5, 4503599627370496.0}};
+    for (const auto& [value, expected] : rows)
+        EXPECT_EQ(NearestWhole(value), expected) << value;
 }
 
 TEST(FormatResultValue, WritesFifteenDigitsWithTheSeparator) {
-    const struct {
-        double value;
-        char separator;
-        const char* expected;
-    } rows[] = {
+    const std::tuple<double, char, const char*> rows[] = {
         // clang-format off
         {-0.0, '.', " 0"},                       {2.0 / 3.0, '.', " 0.666666666666667"},
         {0.0001, '.', " 0.0001"},                {0.00001, '.', " 1E-05"},
@@ -84,22 +73,19 @@ TEST(FormatResultValue, WritesFifteenDigitsWithTheSeparator) {
         {123456789012345678.0, '.', " 1.23456789012346E+17"}, {-0.000015, ',', "-1,5E-05"},
         // clang-format on
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(FormatResultValue(row.value, row.separator), row.expected);
+    for (const auto& [value, separator, expected] : rows)
+        EXPECT_EQ(FormatResultValue(value, separator), expected);
 }
 
 // A number beyond the double range is told apart from a text that is no number.
 TEST(NumberText, TellsAHugeNumberFromNoNumber) {
-    const struct {
-        const char* text;
-        NoNumber why;
-    } rows[] = {{"1e400", NoNumber::BeyondRange},
-                {" -2,5E+999 ", NoNumber::BeyondRange},
-                {"1e400x", NoNumber::NotANumber},
-                {"abc", NoNumber::NotANumber},
-                {"1.5", NoNumber::NotANumber}};
-    for (const auto& row : rows)
-        EXPECT_EQ(WhyNoNumber(row.text, ','), row.why) << row.text;
+    using enum NoNumber;
+    const std::pair<const char*, NoNumber> rows[] = {
+        {"1e400", BeyondRange}, {" -2,5E+999 ", BeyondRange}, {"1e400x", NotANumber},
+        {"abc", NotANumber},    {"1.5", NotANumber},
+    };
+    for (const auto& [text, why] : rows)
+        EXPECT_EQ(WhyNoNumber(text, ','), why) << text;
 }
 
 // The window program runs under the user's locale (Qt sets it at start); the

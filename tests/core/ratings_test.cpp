@@ -21,6 +21,7 @@ namespace {
 using enum RatingsCoefficient;
 
 // A published CSV: header line, then one unit per line, NA for a missing rating.
+// The classes in the order of their values.
 RatingsTable readCsv(const std::string& name) {
     std::ifstream in(std::string(BRENNIC_TEST_DATA) + "/" + name);
     EXPECT_TRUE(in) << name;
@@ -32,20 +33,17 @@ RatingsTable readCsv(const std::string& name) {
     while (std::getline(in, line)) {
         std::istringstream row(line);
         table.raters = 0;
-        for (std::string field; std::getline(row, field, ','); ++table.raters) {
-            fields.push_back(field);
-            if (field != "NA")
+        for (std::string field; std::getline(row, field, ','); ++table.raters)
+            if (fields.push_back(field); field != "NA")
                 classes[std::stod(field)] = field;
-        }
     }
-    std::map<std::string, std::uint8_t> index;
-    for (const auto& [value, label] : classes) {
-        index[label] = static_cast<std::uint8_t>(table.labels.size());
-        table.labels.push_back(label);
-        table.values.push_back(value);
-    }
+    for (const auto& [value, label] : classes)
+        table.labels.push_back(label), table.values.push_back(value);
     for (const auto& field : fields)
-        table.ratings.push_back(field == "NA" ? NoRating : index.at(field));
+        table.ratings.push_back(field == "NA"
+                                    ? NoRating
+                                    : static_cast<std::uint8_t>(std::distance(
+                                          classes.begin(), classes.find(std::stod(field)))));
     return table;
 }
 
@@ -63,38 +61,34 @@ void expectPrinted(const Figure& figure, double printed, double lastDigit) {
     EXPECT_NEAR(*figure.value, printed, lastDigit / 2) << "printed " << printed;
 }
 
+// One degree of freedom is Cauchy: F(t) = 1/2 + atan(t) / pi, so t(0.975) =
+// tan(0.475 pi); two: F(t) = 1/2 + t / (2 sqrt(2 + t^2)), t(p) = (2p - 1) /
+// sqrt(2 p (1 - p)). The rest are the printed t tables (three decimals).
 TEST(StudentT, TableValuesAndClosedForms) {
-    // One degree of freedom is Cauchy: F(t) = 1/2 + atan(t) / pi, so t(0.975) =
-    // tan(0.475 pi); two: F(t) = 1/2 + t / (2 sqrt(2 + t^2)), t(p) = (2p - 1) /
-    // sqrt(2 p (1 - p)). The rest are the printed t tables (three decimals).
-    struct Row {
+    const struct {
         const char* name;
         double p, df, t, tolerance;
     } rows[] = {
-        {"cauchy_975", 0.975, 1, 12.7062047361747, 1e-11},
-        {"cauchy_999", 0.999, 1, 318.308838985550, 1e-9},
+        // clang-format off
+        {"cauchy_975", 0.975, 1, 12.7062047361747, 1e-11}, {"cauchy_999", 0.999, 1, 318.308838985550, 1e-9},
         {"df2_975", 0.975, 2, 0.95 / std::sqrt(2 * 0.975 * 0.025), 1e-12},
         {"df2_600", 0.6, 2, 0.2 / std::sqrt(2 * 0.6 * 0.4), 1e-12},
-        {"table_df5_95", 0.95, 5, 2.015, 5e-4},
-        {"table_df10_975", 0.975, 10, 2.228, 5e-4},
-        {"table_df11_975", 0.975, 11, 2.201, 5e-4},
-        {"table_df29_975", 0.975, 29, 2.045, 5e-4},
-        {"table_df120_995", 0.995, 120, 2.617, 5e-4},
-        {"normal_limit", 0.975, 1e7, 1.959964, 5e-6},
+        {"table_df5_95", 0.95, 5, 2.015, 5e-4},       {"table_df10_975", 0.975, 10, 2.228, 5e-4},
+        {"table_df11_975", 0.975, 11, 2.201, 5e-4},   {"table_df29_975", 0.975, 29, 2.045, 5e-4},
+        {"table_df120_995", 0.995, 120, 2.617, 5e-4}, {"normal_limit", 0.975, 1e7, 1.959964, 5e-6},
         {"lower_half_df4", 0.05, 4, -2.132, 5e-4},
+        // clang-format on
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const double t = StudentTQuantile(row.p, row.df);
         EXPECT_NEAR(t, row.t, row.tolerance);
         EXPECT_NEAR(StudentTCdf(t, row.df), row.p, 1e-12);
     }
     // Far tails keep their digits: P(T > 1e6) with one degree of freedom is
-    // atan(1e-6) / pi; with two, (1 - t / sqrt(2 + t^2)) / 2.
+    // atan(1e-6) / pi; with two, (1 - t / sqrt(2 + t^2)) / 2, rationalised.
     EXPECT_NEAR(StudentTUpperTail(1e6, 1) / (std::atan(1e-6) / std::numbers::pi), 1.0, 1e-10);
-    const double t = 1e3;
-    const double df2Tail = 1.0 / (t * std::sqrt(2 + t * t) + 2 + t * t); // rationalised
-    EXPECT_NEAR(StudentTUpperTail(t, 2) / df2Tail, 1.0, 1e-10);
+    EXPECT_NEAR(StudentTUpperTail(1e3, 2) * (1e3 * std::sqrt(2 + 1e6) + 2 + 1e6), 1.0, 1e-10);
     EXPECT_NEAR(RegularizedIncompleteBeta(0.3, 2, 3), 0.3483, 1e-12); // 1 - 0.7^4 - 4(0.3)(0.7)^3
 }
 
@@ -105,18 +99,15 @@ TEST(Ratings, FleissPsychiatristsAndGwetHandbookFourRaters) {
     const RatingsReport r = reportOf(readCsv("gwet-2014-4-raters.csv"));
     EXPECT_EQ(r.units, 12u);
     EXPECT_EQ(r.raters, 4u);
-    struct Row {
-        RatingsCoefficient c;
-        double value, se;
-    } rows[] = {
+    const std::tuple<RatingsCoefficient, double, double> rows[] = {
         {percent_agreement, 0.8181818, 0.12561}, {gwet_ac1, 0.77544, 0.14295},
         {fleiss_kappa, 0.76117, 0.15302},        {krippendorff_alpha, 0.74342, 0.14548},
         {conger_kappa, 0.76282, 0.14917},        {brennan_prediger, 0.77273, 0.14472},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(RatingsCoefficientName(row.c)));
-        expectPrinted(r[row.c].value, row.value, row.c == percent_agreement ? 1e-7 : 1e-5);
-        expectPrinted(r[row.c].se, row.se, 1e-5);
+    for (const auto& [c, value, se] : rows) {
+        SCOPED_TRACE(std::string(RatingsCoefficientName(c)));
+        expectPrinted(r[c].value, value, c == percent_agreement ? 1e-7 : 1e-5);
+        expectPrinted(r[c].se, se, 1e-5);
     }
     expectPrinted(r[fleiss_kappa].ci95_low, 0.424, 1e-3);
     expectPrinted(r[fleiss_kappa].ci95_high, 1, 1e-12); // capped
@@ -128,31 +119,28 @@ TEST(Ratings, FleissPsychiatristsAndGwetHandbookFourRaters) {
         EXPECT_EQ(r.classes[k].count, counts[k]) << r.classes[k].label;
 }
 
+// His 2011 example: the four levels. Gwet's alpha with quadratic weights is the
+// interval alpha and with ratio weights the ratio alpha, as the weights are
+// 1 - d / max d with his metrics d; the same data in Gwet's layout.
 TEST(Ratings, KrippendorffLevelsAndWeightedAlpha) {
-    // His 2011 example: the four levels. Gwet's alpha with quadratic weights is
-    // the interval alpha and with ratio weights the ratio alpha, as the weights
-    // are 1 - d / max d with his metrics d; the same data in Gwet's layout.
     const RatingsReport k = reportOf(readCsv("krippendorff-2011-4-coders.csv"));
     ASSERT_TRUE(k.krippendorffByLevel);
     const double levels[] = {0.743, 0.815, 0.849, 0.797};
-    for (std::size_t i = 0; i < 4; ++i) {
-        SCOPED_TRACE(std::string(MeasurementLevelName(static_cast<MeasurementLevel>(i))));
+    for (std::size_t i = 0; i < 4; ++i)
         expectPrinted((*k.krippendorffByLevel)[i], levels[i], 1e-3);
-    }
     expectPrinted(k[krippendorff_alpha].value, 0.743, 1e-3);
     const RatingsTable gwet = readCsv("gwet-2014-4-raters.csv");
     expectPrinted(reportOf(gwet, RatingWeights::Quadratic)[krippendorff_alpha].value, 0.849, 1e-3);
     expectPrinted(reportOf(gwet, RatingWeights::Ratio)[krippendorff_alpha].value, 0.797, 1e-3);
 }
 
+// Classes of values 1, 3, 5, ... (unlike their ranks); each rating missing with
+// the given share, else half the time the unit's true class.
 RatingsTable randomTable(std::mt19937& random, std::size_t units, std::size_t raters,
                          std::size_t classes, double missingShare) {
-    RatingsTable t;
-    t.raters = raters;
-    for (std::size_t k = 0; k < classes; ++k) {
-        t.labels.push_back(std::to_string(2 * k + 1));
-        t.values.push_back(static_cast<double>(2 * k + 1)); // values unlike the ranks
-    }
+    RatingsTable t{raters, {}, {}, {}, {}};
+    for (std::size_t k = 0; k < classes; ++k)
+        t.labels.push_back(std::to_string(2 * k + 1)), t.values.push_back(2.0 * k + 1);
     std::uniform_int_distribution<int> cls(0, static_cast<int>(classes) - 1);
     std::bernoulli_distribution missing(missingShare), agree(0.5);
     for (std::size_t i = 0; i < units; ++i) {
@@ -168,12 +156,15 @@ RatingsTable randomTable(std::mt19937& random, std::size_t units, std::size_t ra
 using Real = long double;
 using Matrix = std::vector<std::vector<Real>>;
 
-// The sum of f(i) for i from 0 to n - 1.
+// The sum of f(i) for i from 0 to n - 1, and of f(k, l) for k and l so.
 template <typename F> Real sum(std::size_t n, F f) {
     Real s = 0;
     for (std::size_t i = 0; i < n; ++i)
         s += f(i);
     return s;
+}
+template <typename F> Real sum2(std::size_t n, F f) {
+    return sum(n, [&](std::size_t k) { return sum(n, [&](std::size_t l) { return f(k, l); }); });
 }
 
 // The handbook's formulas once more, as its matrices read: the n x q table of
@@ -198,10 +189,9 @@ std::map<RatingsCoefficient, std::pair<Real, Real>> referenceOf(const RatingsTab
     }
     const std::size_t n = rows.size();
     const Real N = static_cast<Real>(n), R = static_cast<Real>(r);
-    for (std::size_t i = 0; i < n; ++i)
-        sumQ.push_back(sum(q, [&](std::size_t k) {
-            return counts[i][k] *
-                   (sum(q, [&](std::size_t l) { return w[k][l] * counts[i][l]; }) - 1);
+    for (std::size_t i = 0; i < n; ++i) // sum_k r_ik (r*_ik - 1)
+        sumQ.push_back(sum2(q, [&](std::size_t k, std::size_t l) {
+            return counts[i][k] * (w[k][l] * counts[i][l] - (k == l ? 1 : 0));
         }));
     const Real n2 = sum(n, [&](std::size_t i) { return ri[i] >= 2 ? 1 : 0; });
     const auto paUnit = [&](std::size_t i) {
@@ -211,21 +201,16 @@ std::map<RatingsCoefficient, std::pair<Real, Real>> referenceOf(const RatingsTab
     std::vector<Real> pi(q);
     for (std::size_t k = 0; k < q; ++k)
         pi[k] = sum(n, [&](std::size_t i) { return counts[i][k] / ri[i] / N; });
-    const Real wSum =
-        sum(q, [&](std::size_t k) { return sum(q, [&](std::size_t l) { return w[k][l]; }); });
+    const Real wSum = sum2(q, [&](std::size_t k, std::size_t l) { return w[k][l]; });
     // sum_kl w_kl a_k b_l, and each unit's sum_kl r_ik (w_kl + w_lk) / 2 b_l / ri.
     const auto weighted = [&](const std::vector<Real>& a, const std::vector<Real>& b) {
-        return sum(q, [&](std::size_t k) {
-            return sum(q, [&](std::size_t l) { return w[k][l] * a[k] * b[l]; });
-        });
+        return sum2(q, [&](std::size_t k, std::size_t l) { return w[k][l] * a[k] * b[l]; });
     };
     const auto unitShare = [&](std::size_t i, const std::vector<Real>& b, Real ratings) {
-        return sum(q,
-                   [&](std::size_t k) {
-                       return sum(q, [&](std::size_t l) {
-                           return counts[i][k] * (w[k][l] + w[l][k]) / 2 * b[l];
-                       });
-                   }) /
+        return sum2(q,
+                    [&](std::size_t k, std::size_t l) {
+                        return counts[i][k] * (w[k][l] + w[l][k]) / 2 * b[l];
+                    }) /
                ratings;
     };
     const auto se = [](const std::vector<Real>& x, Real c) {
@@ -268,13 +253,10 @@ std::map<RatingsCoefficient, std::pair<Real, Real>> referenceOf(const RatingsTab
     for (std::size_t g = 0; g < r; ++g)
         for (auto& v : p[g])
             v /= ng[g];
+    const Real pairs = R * (R - 1);
     const Real peC =
-        sum(r,
-            [&](std::size_t g) {
-                return sum(r, [&](std::size_t h) { return g == h ? 0 : weighted(p[g], p[h]); });
-            }) /
-        (R * (R - 1));
-    chance(conger_kappa, peC, [&](std::size_t i) {
+        sum2(r, [&](std::size_t g, std::size_t h) { return g == h ? 0 : weighted(p[g], p[h]); });
+    chance(conger_kappa, peC / pairs, [&](std::size_t i) {
         return sum(r,
                    [&](std::size_t g) {
                        const Real epsilon = rows[i][g] >= 0 ? 1 : 0;
@@ -286,7 +268,7 @@ std::map<RatingsCoefficient, std::pair<Real, Real>> referenceOf(const RatingsTab
                        }
                        return weighted(others, linear);
                    }) /
-               (R * (R - 1));
+               pairs;
     });
 
     // Krippendorff over the units with two ratings or more.
@@ -313,9 +295,9 @@ std::map<RatingsCoefficient, std::pair<Real, Real>> referenceOf(const RatingsTab
     return out;
 }
 
+// Without missing ratings Fleiss' kappa is Scott's pi, Conger's is Cohen's, and
+// Krippendorff's alpha the pairs report's, for the matrix of the pairs.
 TEST(Ratings, TwoRatersMatchThePairsReport) {
-    // Without missing ratings Fleiss' kappa is Scott's pi, Conger's is Cohen's,
-    // and Krippendorff's alpha the pairs report's, for the matrix of the pairs.
     std::mt19937 random(7);
     for (const std::size_t classes : {2u, 3u, 6u}) {
         SCOPED_TRACE(classes);
@@ -326,22 +308,21 @@ TEST(Ratings, TwoRatersMatchThePairsReport) {
             m.set(row, col, m.x(row, col) + 1);
         }
         FormTotals(m);
-        const AgreementReport pairs = ComputeAgreementReport(m, Weights::None);
+        const auto& o = ComputeAgreementReport(m, Weights::None).overall;
         const RatingsReport r = reportOf(t);
-        const auto& o = pairs.overall;
-        EXPECT_NEAR(*r[fleiss_kappa].value.value, *o[OverallFigure::scott_pi].value, 1e-13);
-        EXPECT_NEAR(*r[conger_kappa].value.value, *o[OverallFigure::KAPPA].value, 1e-13);
-        EXPECT_NEAR(*r[krippendorff_alpha].value.value, *o[OverallFigure::krippendorff_alpha].value,
-                    1e-13);
-        EXPECT_NEAR(*r[percent_agreement].value.value, *o[OverallFigure::PO].value, 1e-13);
+        for (const auto& [ours, pairs] : {std::pair{fleiss_kappa, OverallFigure::scott_pi},
+                                          {conger_kappa, OverallFigure::KAPPA},
+                                          {krippendorff_alpha, OverallFigure::krippendorff_alpha},
+                                          {percent_agreement, OverallFigure::PO}})
+            EXPECT_NEAR(*r[ours].value.value, *o[pairs].value, 1e-13);
     }
 }
 
+// Weights by hand for classes of values 1, 3, 5, ...: linear 1 - |a - b| /
+// (max - min), quadratic with squares, none the identity.
 TEST(Ratings, AgreesWithLongDoubleFormulasOnRandomTables) {
-    // Weights by hand for classes of values 1, 3, 5, ...: linear 1 - |a - b| /
-    // (max - min), quadratic with squares, none the identity.
     std::mt19937 random(2014);
-    struct Row {
+    const struct {
         const char* name;
         std::size_t units, raters, classes;
         double missing;
@@ -353,21 +334,20 @@ TEST(Ratings, AgreesWithLongDoubleFormulasOnRandomTables) {
         {"four_raters_quadratic", 80, 4, 6, 0.25, RatingWeights::Quadratic},
         {"two_raters_missing", 50, 2, 3, 0.2, RatingWeights::Quadratic},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const RatingsTable t = randomTable(random, row.units, row.raters, row.classes, row.missing);
         const Real span = static_cast<Real>(2 * (row.classes - 1));
         Matrix w(row.classes, std::vector<Real>(row.classes));
         for (std::size_t k = 0; k < row.classes; ++k)
             for (std::size_t l = 0; l < row.classes; ++l) {
-                const Real d = std::fabs(static_cast<Real>(2 * k) - static_cast<Real>(2 * l));
+                const Real d = std::fabs(2.0L * k - 2.0L * l) / span;
                 w[k][l] = row.weights == RatingWeights::None     ? (k == l ? 1 : 0)
-                          : row.weights == RatingWeights::Linear ? 1 - d / span
-                                                                 : 1 - d * d / (span * span);
+                          : row.weights == RatingWeights::Linear ? 1 - d
+                                                                 : 1 - d * d;
             }
-        const auto expected = referenceOf(t, w);
         const RatingsReport r = reportOf(t, row.weights);
-        for (const auto& [id, figure] : expected) {
+        for (const auto& [id, figure] : referenceOf(t, w)) {
             SCOPED_TRACE(std::string(RatingsCoefficientName(id)));
             ASSERT_TRUE(r[id].se.defined()) << r[id].se.reason;
             EXPECT_NEAR(*r[id].value.value, static_cast<double>(figure.first), 1e-12);
@@ -384,9 +364,9 @@ TEST(Ratings, AgreesWithLongDoubleFormulasOnRandomTables) {
     }
 }
 
+// A reader keeps each different row once with its number of units; every figure
+// must be that of the units written out one by one.
 TEST(Ratings, RowsWithUnitCountsEqualTheUnitsWrittenOut) {
-    // A reader keeps each different row once with its number of units; every
-    // figure must be that of the units written out one by one.
     std::mt19937 random(11);
     const RatingsTable units = randomTable(random, 300, 3, 3, 0.3);
     RatingsTable rows = units;
@@ -395,8 +375,7 @@ TEST(Ratings, RowsWithUnitCountsEqualTheUnitsWrittenOut) {
     for (std::size_t i = 0; i < 300; ++i)
         ++counted[std::string(units.ratings.begin() + 3 * i, units.ratings.begin() + 3 * i + 3)];
     for (const auto& [row, count] : counted) {
-        for (char rating : row)
-            rows.ratings.push_back(static_cast<std::uint8_t>(rating));
+        rows.ratings.insert(rows.ratings.end(), row.begin(), row.end());
         rows.units.push_back(count);
     }
     ASSERT_LT(rows.units.size(), 70u); // at most 4^3 different rows
@@ -404,7 +383,7 @@ TEST(Ratings, RowsWithUnitCountsEqualTheUnitsWrittenOut) {
         const RatingsReport a = reportOf(units, weights), b = reportOf(rows, weights);
         EXPECT_EQ(a.units, b.units);
         for (std::size_t c = 0; c < RatingsCoefficientCount; ++c) {
-            SCOPED_TRACE(std::string(RatingsCoefficientName(static_cast<RatingsCoefficient>(c))));
+            SCOPED_TRACE(c);
             EXPECT_NEAR(*a.coefficients[c].value.value, *b.coefficients[c].value.value, 1e-13);
             EXPECT_NEAR(*a.coefficients[c].se.value, *b.coefficients[c].se.value, 1e-13);
         }
@@ -414,25 +393,25 @@ TEST(Ratings, RowsWithUnitCountsEqualTheUnitsWrittenOut) {
     }
 }
 
+// Classes of values 1, 2, 4 (ranks 1, 2, 3); w(1,2), w(1,4), w(2,4) by hand.
 TEST(Ratings, WeightsOfTheHandbook) {
-    // Classes of values 1, 2, 4 (ranks 1, 2, 3); w(1,2), w(1,4), w(2,4) by hand.
-    struct Row {
-        const char* name;
+    const struct {
         RatingWeights weights;
         double w12, w14, w24;
     } rows[] = {
-        {"none", RatingWeights::None, 0, 0, 0},
-        {"linear", RatingWeights::Linear, 2.0 / 3, 0, 1.0 / 3},
-        {"quadratic", RatingWeights::Quadratic, 8.0 / 9, 0, 5.0 / 9},
-        {"ordinal_by_ranks", RatingWeights::Ordinal, 2.0 / 3, 0, 2.0 / 3},
-        {"radical", RatingWeights::Radical, 1 - 1 / std::sqrt(3.0), 0, 1 - std::sqrt(2.0 / 3)},
-        {"ratio", RatingWeights::Ratio, 56.0 / 81, 0, 56.0 / 81},
-        {"circular_period_4", RatingWeights::Circular, 0.5, 0.5, 0},
-        {"bipolar", RatingWeights::Bipolar, 0.8, 0, 0.5},
+        // clang-format off
+        {RatingWeights::None, 0, 0, 0},          {RatingWeights::Linear, 2.0 / 3, 0, 1.0 / 3},
+        {RatingWeights::Quadratic, 8.0 / 9, 0, 5.0 / 9},
+        {RatingWeights::Ordinal, 2.0 / 3, 0, 2.0 / 3}, // by the ranks
+        {RatingWeights::Radical, 1 - 1 / std::sqrt(3.0), 0, 1 - std::sqrt(2.0 / 3)},
+        {RatingWeights::Ratio, 56.0 / 81, 0, 56.0 / 81},
+        {RatingWeights::Circular, 0.5, 0.5, 0}, // period 4
+        {RatingWeights::Bipolar, 0.8, 0, 0.5},
+        // clang-format on
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        std::string why;
+    std::string why;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(RatingWeightsName(row.weights)));
         const auto w = RatingWeightMatrix(row.weights, 3, {1, 2, 4}, why);
         ASSERT_TRUE(w) << why;
         const double expected[9] = {1, row.w12, row.w14, row.w12, 1, row.w24, row.w14, row.w24, 1};
@@ -440,7 +419,6 @@ TEST(Ratings, WeightsOfTheHandbook) {
             EXPECT_NEAR((*w)[i], expected[i], 1e-15) << i;
         EXPECT_EQ(RatingWeightsFromName(RatingWeightsName(row.weights)), row.weights);
     }
-    std::string why;
     const auto ranks = RatingWeightMatrix(RatingWeights::Linear, 3, {}, why); // labels, not numbers
     ASSERT_TRUE(ranks);
     EXPECT_DOUBLE_EQ((*ranks)[1], 0.5);
@@ -452,27 +430,20 @@ TEST(Ratings, WeightsOfTheHandbook) {
 TEST(Ratings, RefusalsAndFiguresWithoutValue) {
     const auto table = [](std::size_t raters, std::vector<std::uint8_t> ratings,
                           std::size_t classes) {
-        RatingsTable t;
-        t.raters = raters;
-        t.ratings = std::move(ratings);
+        RatingsTable t{raters, std::move(ratings), {}, {}, {}};
         for (std::size_t k = 0; k < classes; ++k)
             t.labels.push_back("c" + std::to_string(k));
         return t;
     };
     const std::uint8_t N = NoRating;
-    struct Refusal {
-        const char* name;
-        RatingsTable table;
-        const char* words;
-    } refusals[] = {
-        {"one_rater", table(1, {0, 1, 0}, 2), "at least two raters"},
-        {"no_unit_rated_twice", table(3, {0, N, N, N, 1, N, N, N, N}, 2), "no unit has two"},
+    const std::pair<RatingsTable, const char*> refusals[] = {
+        {table(1, {0, 1, 0}, 2), "at least two raters"},
+        {table(3, {0, N, N, N, 1, N, N, N, N}, 2), "no unit has two"},
     };
-    for (const Refusal& row : refusals) {
-        SCOPED_TRACE(row.name);
-        const auto result = ComputeRatingsReport(row.table, RatingWeights::None);
+    for (const auto& [refused, words] : refusals) {
+        const auto result = ComputeRatingsReport(refused, RatingWeights::None);
         ASSERT_TRUE(std::holds_alternative<std::string>(result));
-        EXPECT_NE(std::get<std::string>(result).find(row.words), std::string::npos)
+        EXPECT_NE(std::get<std::string>(result).find(words), std::string::npos)
             << std::get<std::string>(result);
     }
 

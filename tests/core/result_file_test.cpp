@@ -24,8 +24,12 @@ using test::Grid;
 const Grid WorkedExample("20 5 0|3 15 2|2 5 48");
 
 const std::string& Header = test::ResultHeader;
-
 using ResultFile = test::TempDirTest;
+using Op = test::FailingFiles::Op;
+
+std::string reason(int error) {
+    return std::generic_category().message(error);
+}
 
 // Each row starts from a longer file of other contents and runs twice.
 TEST_F(ResultFile, HoldsTheLastRunOrKeepsThePreviousFile) {
@@ -73,10 +77,7 @@ TEST(ResultPath, JoinsTheDirectoryWithoutLookingAtItsEnd) {
 // the path and the reason, and the file holds what it held before the reset, or
 // never more than the header without its values.
 TEST_F(ResultFile, EachFailedOperationOfARunIsReportedAndLeavesAWholeFile) {
-    using Op = test::FailingFiles::Op;
-    const std::string previous = "the figures of an earlier run\r\n";
-    const std::string missing = "<missing>";
-    const auto reason = [](int error) { return std::generic_category().message(error); };
+    const std::string previous = "the figures of an earlier run\r\n", missing = "<missing>";
     // A run on an existing file: open (touch), close, delete, open (create), write
     // (header), close, keep permissions, open (append), write (values), close.
     const struct {
@@ -113,9 +114,7 @@ TEST_F(ResultFile, EachFailedOperationOfARunIsReportedAndLeavesAWholeFile) {
 }
 
 TEST_F(ResultFile, ACopyThatFailsLeavesTheDestinationAsItWas) {
-    using Op = test::FailingFiles::Op;
     const std::filesystem::path source = dir / "Result.txt", destination = dir / "saved.csv";
-    const auto reason = [](int error) { return std::generic_category().message(error); };
     const struct {
         const char* name;
         Op op;
