@@ -1,13 +1,9 @@
 // From the cells to the seven figures: the order in which the cells are visited,
-// where each pass stops and what it finds, the sizes a run refuses, every
-// arithmetic failure with its kind and step, and random matrices against an
-// independent computation in higher precision. The worked examples, digit for
-// digit, are in result_file_test.cpp; the totals show in the class figures of
-// agreement_report_test.cpp.
+// where each pass stops and what it finds, the sizes a run refuses, and every
+// arithmetic failure with its kind and step. The worked examples, digit for
+// digit, are in result_file_test.cpp; the seven figures of many more matrices in
+// the hand-worked table of agreement_report_test.cpp.
 #include <gtest/gtest.h>
-
-#include <cmath>
-#include <random>
 
 #include "kappa.h"
 #include "run.h"
@@ -118,47 +114,6 @@ TEST(Kappa, EachFailureNamesItsKindStepAndTrueCause) {
         const run::Arithmetic& failure = std::get<run::Arithmetic>(run.outcome);
         EXPECT_EQ(failure.error, f.expected);
         EXPECT_TRUE(Has(failure.cause, f.cause));
-    }
-}
-
-// The textbook formulas in long double from the cell values themselves: a wrong
-// total, operand or constant shows far beyond the rounding of doubles. Counts in
-// halves; a quarter of the cells off the diagonal hold 0, the diagonal never
-// does, so chance agreement lies inside (0, 1).
-TEST(Kappa, RandomMatricesAgreeWithLongDoubleFormulas) {
-    std::mt19937 random(20240601);
-    for (int trial = 0; trial < 300; ++trial) {
-        const int n = std::uniform_int_distribution<int>(2, 12)(random);
-        std::string text;
-        std::vector<long double> r(static_cast<std::size_t>(n)), c(r);
-        long double N = 0, d = 0;
-        for (std::size_t i = 0; i < r.size(); ++i, text += '|')
-            for (std::size_t j = 0; j < r.size(); ++j) {
-                int halves = std::uniform_int_distribution<int>(i == j, 2000)(random);
-                if (i != j && random() % 4 == 0)
-                    halves = 0;
-                text += std::to_string(halves / 2) + (halves % 2 ? ".5 " : " ");
-                const long double x = halves / 2.0L;
-                r[i] += x, c[j] += x, N += x, d += i == j ? x : 0;
-            }
-        long double pc = 0;
-        for (std::size_t k = 0; k < r.size(); ++k)
-            pc += r[k] * c[k] / (N * N);
-        const long double po = d / N, kappa = (po - pc) / (1 - pc);
-        const long double seci = std::sqrt(po * (1 - po) / (N * (1 - pc) * (1 - pc)));
-        const long double se = std::sqrt(pc / (N * (1 - pc)));
-        const long double expected[] = {pc, po,        kappa, kappa - 2 * seci, kappa + 2 * seci,
-                                        se, kappa / se};
-        text.pop_back();
-        const Grid grid(text);
-        const auto run = RunKappaInMemory(n, grid.cells(), '.');
-        ASSERT_TRUE(std::holds_alternative<run::Written>(run.outcome)) << text;
-        const auto& actual = std::get<run::Written>(run.outcome).result.values;
-        for (int f = 0; f < 7; ++f) {
-            const double want = static_cast<double>(expected[f]);
-            EXPECT_NEAR(actual[f], want, 1e-12 * std::fmax(1.0, std::fabs(want)))
-                << "figure " << f << " of " << text;
-        }
     }
 }
 
