@@ -28,7 +28,7 @@ AgreementReport reportOf(const std::string& grid, Weights weights = Weights::Non
 }
 
 // Hand values carry 15 digits; the computation may differ in the last bits. A
-// figure that is 0 by hand must be exactly 0.
+// figure that is 0 by hand must be exactly 0 (the relative tolerance is then 0).
 void expectNear(const Figure& figure, double expected) {
     ASSERT_TRUE(figure.defined()) << figure.reason;
     EXPECT_NEAR(*figure.value, expected, 1e-12 * std::fabs(expected));
@@ -94,19 +94,8 @@ std::map<std::string, Figure> allFigures(const AgreementReport& r) {
 const char* const Ordered = "8 4 0 0|2 20 6 0|0 4 26 6|0 2 4 18";
 
 // Each row: figures worked by hand, and the groups of figures that cannot be
-// formed with words of their reason. Every other figure must be defined.
-// Every count in one row (the map holds one class) or one column (the reference
-// does): kappa and its standard error under chance are both exactly 0, so z is
-// 0 / 0. Whatever rounding leaves of them, z is not defined. By hand: with all
-// counts in column k, PO = p_kk = p_k. = PC, and each term of Var0 has
-// w_ij - (w_i. + w_.j) = -w_.k = -pe, so Var0 = sum p_i. pe^2 - pe^2 = 0.
-// Observed and chance agreement both near 1: 0 1|1 497434986, N = 497434988.
-// Exact fractions (Python's fractions, from the definitions as the catalogue
-// writes them): pa = (N - 2)/N, Cohen's pe = (1 + (N - 1)^2)/N^2, Scott's
-// pe the same, so kappa = pi = -1/(N - 1) = -1/497434987 and Krippendorff's
-// alpha -1/(2 (N - 1)); each conditional kappa -1/(N - 1); allocation 2/N each.
-// The standard errors are the square roots of their exact variances, to 17
-// digits. Formed from 1 - PO and 1 - PC, scott_pi and alpha came out -2.76e-8.
+// formed with words of their reason. Every other figure must be defined, except
+// in the rows of a single class, which list only the figures around z.
 TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
     const std::string everyOverall =
         "PC PO KAPPA LO HI SE Z kappa_se kappa_se0 ci95_low ci95_high z_large_sample p_two_sided "
@@ -178,6 +167,14 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
           {"class3.quantity_disagreement", 0.1}, {"class3.allocation_disagreement", 0}}},
         {"two_classes_gwet", "4 2|1 3", Weights::None, {},
          {{"gwet_ac1", 41.0 / 101}, {"gwet_ac1_se", std::sqrt(8813640.0 / 104060401)}}},
+        // Observed and chance agreement both near 1: N = 497434988. Exact fractions
+        // (Python's fractions, from the definitions as the catalogue writes them):
+        // pa = (N - 2)/N, Cohen's pe = (1 + (N - 1)^2)/N^2, Scott's pe the same, so
+        // kappa = pi = -1/(N - 1) = -1/497434987 and Krippendorff's alpha
+        // -1/(2 (N - 1)); each conditional kappa -1/(N - 1); allocation 2/N each.
+        // The standard errors are the square roots of their exact variances, to 17
+        // digits. Formed from 1 - PO and 1 - PC, scott_pi and alpha came out -2.76e-8;
+        // two classes with linear weights must give the unweighted digits.
         {"near_perfect_agreement_keeps_its_digits", "0 1|1 497434986", Weights::Linear, {},
          {{"scott_pi", -1.0 / 497434987}, {"krippendorff_alpha", -1.0 / 994869974},
           {"weighted.kappa", -1.0 / 497434987}, {"kappa_se", 1.4215059247260940e-09},
@@ -212,6 +209,12 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
         {"totals_beyond_double_range", "1e308 1e308|1e308 1e308", Weights::Linear, {}, {},
          {{everyOverall + "class1.row_total class1.col_total class2.row_total class2.col_total "
            "class1.row_share class1.col_share class2.row_share class2.col_share", "beyond the range"}}},
+        // Every count in one row (the map holds one class) or one column (the
+        // reference does): kappa and its standard error under chance are both
+        // exactly 0, so z is 0 / 0. Whatever rounding leaves of them, z is not
+        // defined. By hand: with all counts in column k, PO = p_kk = p_k. = PC, and
+        // each term of Var0 has w_ij - (w_i. + w_.j) = -w_.k = -pe, so Var0 =
+        // sum p_i. pe^2 - pe^2 = 0.
         {"reference_one_class", "0 215|0 5226", Weights::None, {},
          zero,
          {{zOfOneClass, "The reference holds a single class (every count lies in column 2)"}}, false},
