@@ -3,17 +3,12 @@
 // and the refusals of inputs and options with their exit status.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "kappa_process.h"
-#include "ratings.h"
 
+namespace brennic::test {
 namespace {
 
-using brennic::test::Has;
-
-using BrennicKappaRatings = brennic::test::KappaProcessTest;
+using BrennicKappaRatings = KappaProcessTest;
 
 // Gwet (2014), the 12 units x 4 raters of irrCAC's cac.raw4raters.
 const std::string GwetExample = "rater1,rater2,rater3,rater4\n1,1,NA,1\n2,2,3,2\n3,3,3,3\n"
@@ -34,27 +29,18 @@ TEST_F(BrennicKappaRatings, GwetsExampleToItsPrintedDigits) {
         const char* field;
         double printed, lastDigit;
     } rows[] = {
-        {"percent_agreement", 0.8181818, 1e-7},
-        {"percent_agreement_se", 0.12561, 1e-5},
-        {"gwet_ac1", 0.77544, 1e-5},
-        {"gwet_ac1_se", 0.14295, 1e-5},
-        {"fleiss_kappa", 0.76117, 1e-5},
-        {"fleiss_kappa_se", 0.15302, 1e-5},
-        {"fleiss_kappa_ci95_low", 0.424, 1e-3},
-        {"fleiss_kappa_ci95_high", 1, 1e-9},
+        // clang-format off
+        {"percent_agreement", 0.8181818, 1e-7}, {"percent_agreement_se", 0.12561, 1e-5},
+        {"gwet_ac1", 0.77544, 1e-5}, {"gwet_ac1_se", 0.14295, 1e-5},
+        {"fleiss_kappa", 0.76117, 1e-5}, {"fleiss_kappa_se", 0.15302, 1e-5},
+        {"fleiss_kappa_ci95_low", 0.424, 1e-3}, {"fleiss_kappa_ci95_high", 1, 1e-9},
         {"fleiss_kappa_p", 2.095865e-4, 1e-10},
-        {"krippendorff_alpha", 0.74342, 1e-5},
-        {"krippendorff_alpha_se", 0.14548, 1e-5},
-        {"conger_kappa", 0.76282, 1e-5},
-        {"conger_kappa_se", 0.14917, 1e-5},
-        {"brennan_prediger", 0.77273, 1e-5},
-        {"brennan_prediger_se", 0.14472, 1e-5},
-        {"units", 12, 0.5},
-        {"raters", 4, 0.5},
-        {"nominal", 0.743, 1e-3},
-        {"ordinal", 0.815, 1e-3},
-        {"interval", 0.849, 1e-3},
-        {"ratio", 0.797, 1e-3},
+        {"krippendorff_alpha", 0.74342, 1e-5}, {"krippendorff_alpha_se", 0.14548, 1e-5},
+        {"conger_kappa", 0.76282, 1e-5}, {"conger_kappa_se", 0.14917, 1e-5},
+        {"brennan_prediger", 0.77273, 1e-5}, {"brennan_prediger_se", 0.14472, 1e-5},
+        {"units", 12, 0.5}, {"raters", 4, 0.5},
+        {"nominal", 0.743, 1e-3}, {"ordinal", 0.815, 1e-3}, {"interval", 0.849, 1e-3}, {"ratio", 0.797, 1e-3},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.field);
@@ -78,58 +64,34 @@ TEST_F(BrennicKappaRatings, GwetsExampleToItsPrintedDigits) {
 
 TEST_F(BrennicKappaRatings, FiguresWithoutValueCarryTheirReasons) {
     // Every rating in one class: nothing is left beyond chance.
-    const auto json = run("--ratings --format json", "a a\na a\na NA\n");
+    const std::string oneClass = "a a\na a\na NA\n";
+    const auto json = run("--ratings --format json", oneClass);
     ASSERT_EQ(json.status, 0) << json.err;
     EXPECT_TRUE(Has(json.out, "\"fleiss_kappa\": null"));
     EXPECT_TRUE(Has(json.out, "\"fleiss_kappa\": \"the chance agreement is 1"));
     EXPECT_EQ(json.out.find("krippendorff_alpha_by_level"), std::string::npos); // no numbers
-    const auto text = run("--ratings", "a a\na a\na NA\n");
-    EXPECT_TRUE(Has(text.out, "Not defined:\n  fleiss_kappa: the chance agreement is 1"));
-    const auto csv = run("--ratings --format csv", "a a\na a\na NA\n");
-    EXPECT_TRUE(Has(csv.out, "\nfleiss_kappa,,,\"the chance agreement is 1"));
+    EXPECT_TRUE(Has(run("--ratings", oneClass).out,
+                    "Not defined:\n  fleiss_kappa: the chance agreement is 1"));
+    EXPECT_TRUE(Has(run("--ratings --format csv", oneClass).out,
+                    "\nfleiss_kappa,,,\"the chance agreement is 1"));
 }
 
 TEST_F(BrennicKappaRatings, RefusalsExitOneWithASentence) {
-    const struct {
-        const char* name;
-        std::string args, input, message;
-    } rows[] = {
-        {"one_rater", "--ratings", "1\n2\n", "at least two raters"},
-        {"no_unit_rated_twice", "--ratings", "1,NA\nNA,2\n", "no unit has two ratings"},
-        {"ragged_line", "--ratings", "1,2\n1,2\n1\n", "line 3 holds 1 rating"},
-        {"output_file", "--ratings -o {dir}/r.txt", "1,2\n", "-o does not go with --ratings"},
-        {"ratings_and_pairs", "--ratings --pairs", "1,2\n", "does not go with"},
-        {"gwet_weights_on_a_matrix", "--report --weights ordinal", "1 2\n3 4\n",
-         "--weights ordinal needs --ratings"},
-        {"unknown_weights", "--ratings --weights cubic", "1,2\n", "unknown weights 'cubic'"},
-        {"header_without_labels", "--header", "1 2\n3 4\n",
-         "--header needs --pairs, --ratings or --samples"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const auto outcome = run(row.args, row.input);
-        EXPECT_EQ(outcome.status, 1);
-        EXPECT_TRUE(Has(outcome.err, row.message));
-        EXPECT_EQ(outcome.out, "");
-    }
-}
-
-// The help page and --help define every field of the ratings report, so that a
-// coefficient added to it cannot be left out of them.
-TEST_F(BrennicKappaRatings, HelpDefinesEveryField) {
-    const std::string page = readFile(brennic::test::nativePath(BRENNIC_HELP_PAGE));
-    const std::string help = run("--help", "").out;
-    for (std::size_t c = 0; c < brennic::RatingsCoefficientCount; ++c) {
-        const std::string name(
-            brennic::RatingsCoefficientName(static_cast<brennic::RatingsCoefficient>(c)));
-        EXPECT_TRUE(Has(page, "<code>" + name + "</code>"));
-        EXPECT_TRUE(Has(help, name));
-    }
-    for (const char* field :
-         {"units", "pairable_units", "raters", "classes", "C_se", "C_ci95_low", "C_ci95_high",
-          "C_p", "krippendorff_alpha_by_level", "nominal", "ordinal", "interval", "ratio"})
-        EXPECT_TRUE(Has(page, std::string("<code>") + field + "</code>"));
-    EXPECT_TRUE(Has(help, "C_p is the one-sided\np-value 1 - T(C/SE, n - 1)"));
+    expectEach({
+        // clang-format off
+        {"one_rater", "--ratings", "1\n2\n", 1, {"at least two raters"}},
+        {"no_unit_rated_twice", "--ratings", "1,NA\nNA,2\n", 1, {"no unit has two ratings"}},
+        {"ragged_line", "--ratings", "1,2\n1,2\n1\n", 1, {"line 3 holds 1 rating"}},
+        {"output_file", "--ratings -o {dir}/r.txt", "1,2\n", 1, {"-o does not go with --ratings"}},
+        {"ratings_and_pairs", "--ratings --pairs", "1,2\n", 1, {"does not go with"}},
+        {"gwet_weights_on_a_matrix", "--report --weights ordinal", "1 2\n3 4\n", 1,
+         {"--weights ordinal needs --ratings"}},
+        {"unknown_weights", "--ratings --weights cubic", "1,2\n", 1, {"unknown weights 'cubic'"}},
+        {"header_without_labels", "--header", "1 2\n3 4\n", 1,
+         {"--header needs --pairs, --ratings or --samples"}},
+        // clang-format on
+    });
 }
 
 } // namespace
+} // namespace brennic::test

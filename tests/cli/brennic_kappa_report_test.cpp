@@ -4,13 +4,13 @@
 
 #include "figure_catalogue.h"
 #include "kappa_process.h"
+#include "ratings.h"
 #include "stratified.h"
 
+namespace brennic::test {
 namespace {
 
-using brennic::test::Has;
-
-using BrennicKappaReport = brennic::test::KappaProcessTest;
+using BrennicKappaReport = KappaProcessTest;
 
 TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
     const std::string worked = "20 5 0\n3 15 2\n2 5 48\n";
@@ -28,33 +28,46 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
     // overall_accuracy_se = (1/4 / 99)^0.5 and Krippendorff's alpha
     // ((1 - e) / 2 + e - 1/2) / (1/2) with e = 1/200, in the digits of doubles.
     // No quantity disagreement; each class allocates 2 (1/2 - 1/4), halved: 1/2.
-    const std::string chanceCsv =
-        "field,value,label,row_total,col_total,diagonal,row_share,col_share,"
-        "row_conditional_kappa,col_conditional_kappa,quantity_disagreement,"
-        "allocation_disagreement,reason\n"
-        "n,2,,,,,,,,,,,\nPC,0.5,,,,,,,,,,,\nPO,0.5,,,,,,,,,,,\nKAPPA,0,,,,,,,,,,,\n"
-        "LO,-0.2,,,,,,,,,,,\nHI,0.2,,,,,,,,,,,\nSE,0.1,,,,,,,,,,,\nZ,0,,,,,,,,,,,\n"
-        "kappa_se,0.1,,,,,,,,,,,\nkappa_se0,0.1,,,,,,,,,,,\nci95_low,-0.196,,,,,,,,,,,\n"
-        "ci95_high,0.196,,,,,,,,,,,\nz_large_sample,0,,,,,,,,,,,\np_two_sided,1,,,,,,,,,,,\n"
-        "overall_accuracy,0.5,,,,,,,,,,,\noverall_accuracy_se,0.050251890762960605,,,,,,,,,,,\n"
-        "scott_pi,0,,,,,,,,,,,\nscott_pi_se,0.1,,,,,,,,,,,\ngwet_ac1,0,,,,,,,,,,,\n"
-        "gwet_ac1_se,0.1,,,,,,,,,,,\nbrennan_prediger,0,,,,,,,,,,,\n"
-        "brennan_prediger_se,0.1,,,,,,,,,,,\nkrippendorff_alpha,0.005,,,,,,,,,,,\n"
-        "quantity_disagreement,0,,,,,,,,,,,\nallocation_disagreement,0.5,,,,,,,,,,,\n"
-        "weighted.weights,linear,,,,,,,,,,,\nweighted.kappa,0,,,,,,,,,,,\n"
-        "weighted.kappa_se,0.1,,,,,,,,,,,\nweighted.kappa_se0,0.1,,,,,,,,,,,\n"
-        "weighted.z,0,,,,,,,,,,,\n"
-        "class,1,1,50,50,25,0.5,0.5,0,0,0,0.5,\nclass,2,2,50,50,25,0.5,0.5,0,0,0,0.5,\n";
+    std::string chanceCsv = "field,value,label,row_total,col_total,diagonal,row_share,col_share,"
+                            "row_conditional_kappa,col_conditional_kappa,quantity_disagreement,"
+                            "allocation_disagreement,reason\n";
+    for (const char* figure : {"n,2",
+                               "PC,0.5",
+                               "PO,0.5",
+                               "KAPPA,0",
+                               "LO,-0.2",
+                               "HI,0.2",
+                               "SE,0.1",
+                               "Z,0",
+                               "kappa_se,0.1",
+                               "kappa_se0,0.1",
+                               "ci95_low,-0.196",
+                               "ci95_high,0.196",
+                               "z_large_sample,0",
+                               "p_two_sided,1",
+                               "overall_accuracy,0.5",
+                               "overall_accuracy_se,0.050251890762960605",
+                               "scott_pi,0",
+                               "scott_pi_se,0.1",
+                               "gwet_ac1,0",
+                               "gwet_ac1_se,0.1",
+                               "brennan_prediger,0",
+                               "brennan_prediger_se,0.1",
+                               "krippendorff_alpha,0.005",
+                               "quantity_disagreement,0",
+                               "allocation_disagreement,0.5",
+                               "weighted.weights,linear",
+                               "weighted.kappa,0",
+                               "weighted.kappa_se,0.1",
+                               "weighted.kappa_se0,0.1",
+                               "weighted.z,0"})
+        chanceCsv += figure + std::string(11, ',') + "\n";
+    chanceCsv += "class,1,1,50,50,25,0.5,0.5,0,0,0,0.5,\nclass,2,2,50,50,25,0.5,0.5,0,0,0,0.5,\n";
     std::string large; // 21 classes
     for (int r = 0; r < 21; ++r)
         for (int c = 0; c < 21; ++c)
             large += (r == c ? "9" : "1") + std::string(c < 20 ? " " : "\n");
-    const struct {
-        const char* name;
-        std::string args, input;
-        int status;
-        std::vector<std::string> words; // on standard output, or in the error line
-    } rows[] = {
+    expectEach({
         // clang-format off
         {"chance_matrix_whole_csv", "--report --weights linear --format csv", "25 25\n25 25\n", 0,
          {chanceCsv}},
@@ -71,6 +84,8 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
          0, {"\nLO,-0.2,"}},
         {"undefined_figure_still_status_0", "--report --format json", "0 5\n0 0\n", 0,
          {"\"Z\": null", "\"KAPPA\": 0,", "\"Z\": \"The agreement expected by chance is exactly 0"}},
+        {"pairs_left_out_as_missing", "--pairs --missing NA --report --format json",
+         "a,NA\nNA,b\na,b\nb,a\n", 0, {"\"left_out\": {\"missing\": 2}"}},
         {"not_a_number", "--report", "1 x\n2 3\n", 1, {"line 1, cell 2: 'x' is not a number"}},
         {"unknown_weights", "--report --weights cubic", worked, 1, {"unknown weights 'cubic'"}},
         {"unknown_format", "--report --format xml", worked, 1, {"unknown format 'xml'"}},
@@ -108,38 +123,20 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         {"mapped_area_text_comma", "--report --decimal-separator , --mapped-area '1,5;4,5'",
          "3 1\n1 7\n", 0, {"area-weighted overall accuracy  0,84375\n", " 1,5 ", " 1,6875 "}},
         {"report_with_output_file", "--report -o x.txt", worked, 1, {"-o makes a Result.txt"}},
-        {"help_on_standard_output", "--help", "", 0, {"Usage: brennic-kappa"}},
         {"option_for_another_input", "--missing NA", worked, 1, {"--missing needs --pairs"}},
         // clang-format on
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const brennic::test::KappaOutcome outcome = run(row.args, row.input);
-        EXPECT_EQ(outcome.status, row.status);
-        const std::string& text = row.status == 0 ? outcome.out : outcome.err;
-        EXPECT_EQ(row.status == 0 ? outcome.err : outcome.out, "");
-        for (const std::string& words : row.words)
-            EXPECT_TRUE(Has(text, words));
-    }
-}
-
-// What a reader must know beside the figures reaches standard error as well as
-// the report: counts that look like proportions, and pairs left out as missing.
-TEST_F(BrennicKappaReport, WarningsAndPairsLeftOutAreTold) {
+    });
+    // Counts that look like proportions: the warning reaches standard error as well.
     const auto proportions = run("--report --format json", "0.2 0.1\n0.1 0.6\n");
     EXPECT_EQ(proportions.status, 0);
     EXPECT_TRUE(Has(proportions.err, "brennic-kappa: warning: The counts add up to 1"));
     EXPECT_TRUE(Has(proportions.out, "\"warnings\": [\"The counts add up to 1"));
-    const auto missing =
-        run("--pairs --missing NA --report --format json", "a,NA\nNA,b\na,b\nb,a\n");
-    EXPECT_EQ(missing.status, 0);
-    EXPECT_EQ(missing.err, "");
-    EXPECT_TRUE(Has(missing.out, "\"left_out\": {\"missing\": 2}"));
 }
 
-// --help reads in a terminal of 80 columns: no line is wider, counted in
-// characters.
-TEST_F(BrennicKappaReport, HelpFitsEightyColumns) {
+// --help reads in a terminal of 80 columns, counted in characters; it and the
+// help page define every field of the reports, so that a figure added to one
+// cannot be left out of them.
+TEST_F(BrennicKappaReport, HelpFitsEightyColumnsAndDefinesEveryField) {
     const auto help = run("--help", "");
     ASSERT_EQ(help.status, 0);
     std::size_t widest = 0, width = 0;
@@ -148,25 +145,41 @@ TEST_F(BrennicKappaReport, HelpFitsEightyColumns) {
         widest = std::max(widest, width);
     }
     EXPECT_LE(widest, 80u);
+    EXPECT_TRUE(Has(help.out, "Usage: brennic-kappa"));
     EXPECT_TRUE(Has(help.out, "--missing TEXT"));
-}
-
-// The help page defines every field that the report writes, so that a figure
-// added to the report cannot be left out of it.
-TEST_F(BrennicKappaReport, HelpPageDefinesEveryField) {
-    const std::string page = readFile(brennic::test::nativePath(BRENNIC_HELP_PAGE));
-    const auto expectEach = [&](std::span<const brennic::FigureInfo> catalogue) {
-        for (const brennic::FigureInfo& info : catalogue)
-            EXPECT_TRUE(Has(page, "<code>" + std::string(info.field) + "</code>"));
+    EXPECT_TRUE(Has(help.out, "C_p is the one-sided\np-value 1 - T(C/SE, n - 1)"));
+    const std::string page = readFile(nativePath(BRENNIC_HELP_PAGE));
+    std::vector<std::string> fields = {"units",
+                                       "pairable_units",
+                                       "raters",
+                                       "classes",
+                                       "C_se",
+                                       "C_ci95_low",
+                                       "C_ci95_high",
+                                       "C_p",
+                                       "krippendorff_alpha_by_level",
+                                       "nominal",
+                                       "ordinal",
+                                       "interval",
+                                       "ratio"};
+    for (std::size_t c = 0; c < RatingsCoefficientCount; ++c) {
+        fields.emplace_back(RatingsCoefficientName(static_cast<RatingsCoefficient>(c)));
+        EXPECT_TRUE(Has(help.out, fields.back()));
+    }
+    const auto addEach = [&](std::span<const FigureInfo> catalogue) {
+        for (const FigureInfo& info : catalogue)
+            fields.emplace_back(info.field);
     };
-    using namespace brennic;
-    expectEach(Catalogue<OverallFigure>());
-    expectEach(Catalogue<WeightedFigure>());
-    expectEach(Catalogue<ClassFigure>());
-    expectEach(Catalogue<AreaFigure>());
-    expectEach(Catalogue<AreaClassFigure>());
-    expectEach(Catalogue<StratifiedFigure>());
-    expectEach(Catalogue<StratifiedClassFigure>());
+    addEach(Catalogue<OverallFigure>());
+    addEach(Catalogue<WeightedFigure>());
+    addEach(Catalogue<ClassFigure>());
+    addEach(Catalogue<AreaFigure>());
+    addEach(Catalogue<AreaClassFigure>());
+    addEach(Catalogue<StratifiedFigure>());
+    addEach(Catalogue<StratifiedClassFigure>());
+    for (const std::string& field : fields)
+        EXPECT_TRUE(Has(page, "<code>" + field + "</code>"));
 }
 
 } // namespace
+} // namespace brennic::test

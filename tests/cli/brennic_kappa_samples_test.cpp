@@ -7,13 +7,10 @@
 
 #include "kappa_process.h"
 
+namespace brennic::test {
 namespace {
 
-using brennic::test::Has;
-
-using BrennicKappaSamples = brennic::test::KappaProcessTest;
-
-const std::string StehmanSizes = "--strata-sizes A=40000,B=30000,C=20000,D=10000";
+using BrennicKappaSamples = KappaProcessTest;
 
 // The number after `"name": ` in the "stratified" section of a JSON report,
 // after the first occurrence of `after`.
@@ -27,18 +24,15 @@ double stratifiedNumber(const std::string& json, const std::string& name,
 TEST_F(BrennicKappaSamples, StehmanExampleThroughTheCommand) {
     const std::string sample = readFile(BRENNIC_TEST_DATA_DIR "/stehman-2014-sample.csv");
     const struct {
-        const char* name;
         std::string fpc;
         double overallSe, usersBSe; // the paper's with the correction; apart from it without
-    } rows[] = {
-        {"with_fpc", " --fpc", 0.08464219, 0.1247822},
-        {"without_fpc", "", 0.08465617, 0.1248023},
-    };
+    } rows[] = {{" --fpc", 0.08464219, 0.1247822}, {"", 0.08465617, 0.1248023}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const auto json = run("--samples --header --classes A,B,C,D " + StehmanSizes + row.fpc +
-                                  " --report --format json",
-                              sample);
+        SCOPED_TRACE(row.fpc);
+        const std::string args = "--samples --header --strata-sizes A=40000,B=30000,C=20000,D=10000"
+                                 " --report" +
+                                 row.fpc;
+        const auto json = run(args + " --classes A,B,C,D --format json", sample);
         ASSERT_EQ(json.status, 0) << json.err;
         // Counted by hand from the file, all strata together.
         EXPECT_TRUE(Has(json.out, "\"matrix\": [[6, 1, 1, 0], [4, 9, 3, 0], [0, 1, 3, 2], "
@@ -54,26 +48,17 @@ TEST_F(BrennicKappaSamples, StehmanExampleThroughTheCommand) {
         // p^_BC: row B, column C of the estimated proportions.
         EXPECT_TRUE(Has(json.out, "\"area_proportions\": [[0.23, "));
         EXPECT_TRUE(Has(json.out, "], [0.12000000000000001, 0.27, 0.08000000000000002, 0], "));
-
-        const auto text = run(
-            "--samples --header --classes A,B,C,D " + StehmanSizes + row.fpc + " --report", sample);
-        ASSERT_EQ(text.status, 0) << text.err;
+        const auto text = run(args + " --classes A,B,C,D", sample);
         EXPECT_TRUE(Has(text.out, "  overall_accuracy     estimated overall accuracy  0.63\n"));
         EXPECT_TRUE(Has(text.out, "      B  0.12  0.27  0.08     0   0.47\n"));
-
         // Every CSV row as wide as the header.
-        const auto csv =
-            run("--samples --header " + StehmanSizes + row.fpc + " --report --format csv", sample);
-        ASSERT_EQ(csv.status, 0) << csv.err;
-        const auto commas = [](std::string_view line) {
-            return std::count(line.begin(), line.end(), ',');
+        const std::string csv = run(args + " --format csv", sample).out;
+        const auto commas = [&](std::size_t at) {
+            return std::count(csv.begin() + at, csv.begin() + csv.find('\n', at), ',');
         };
-        const std::string_view out = csv.out;
-        const auto header = commas(out.substr(0, out.find('\n')));
-        for (std::size_t at = 0; at < out.size(); at = out.find('\n', at) + 1)
-            EXPECT_EQ(commas(out.substr(at, out.find('\n', at) - at)), header)
-                << out.substr(at, out.find('\n', at) - at);
-        EXPECT_TRUE(Has(csv.out, "\nstratified.class.users_accuracy,0.574468085106383,B,"));
+        for (std::size_t at = 0; at < csv.size(); at = csv.find('\n', at) + 1)
+            EXPECT_EQ(commas(at), commas(0)) << csv.substr(at, csv.find('\n', at) - at);
+        EXPECT_TRUE(Has(csv, "\nstratified.class.users_accuracy,0.574468085106383,B,"));
     }
 }
 
@@ -93,62 +78,43 @@ TEST_F(BrennicKappaSamples, StratumOfOneUnitAndMissingLabels) {
 }
 
 TEST_F(BrennicKappaSamples, EachRefusalNamesItsStratumOrLine) {
-    const std::string sample = "A,x,x\nA,x,y\nB,y,y\nB,y,x\n";
-    const struct {
-        const char* name;
-        std::string args, input, error;
-    } rows[] = {
-        {"stratum_without_a_size", "--strata-sizes A=10", sample,
-         "line 3: stratum 'B' has no size in --strata-sizes"},
-        {"size_not_whole", "--strata-sizes A=10,B=2.5", sample,
-         "the size of stratum 'B' in --strata-sizes ('2.5') is not a positive whole number"},
-        {"size_zero", "--strata-sizes A=0,B=10", sample,
-         "the size of stratum 'A' in --strata-sizes ('0') is not a positive whole number"},
-        {"size_negative", "--strata-sizes A=10,B=-4", sample,
-         "the size of stratum 'B' in --strata-sizes ('-4') is not a positive whole number"},
-        {"size_below_the_sample", "--strata-sizes A=10,B=1", sample,
-         "stratum 'B' holds 2 sample units, more than its size 1 in --strata-sizes"},
-        {"size_without_a_sample", "--strata-sizes A=10,B=10,C=5", sample,
-         "stratum 'C' has a size in --strata-sizes but no sample unit in the input"},
-        {"two_sizes", "--strata-sizes A=10,B=10,A=3", sample,
-         "stratum 'A' is given two sizes in --strata-sizes"},
-        {"not_stratum_equals_size", "--strata-sizes A=10,B", sample,
-         "entry 2 of --strata-sizes ('B') is not STRATUM=SIZE"},
-        {"two_labels", "--strata-sizes A=10,B=10", "A,x,x\nB,y\n",
-         "line 2 holds 2 labels; each line holds three"},
-        {"four_labels", "--strata-sizes A=10,B=10", "A,x,x,y\n", "line 1 holds more than 3"},
-        {"unlisted_class", "--classes x,y --strata-sizes A=10,B=10", "A,x,z\n",
-         "line 1: 'z' is not one of the classes given with --classes"},
-        {"no_sizes", "", sample, "--samples needs --strata-sizes"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const auto outcome = run("--samples --report " + row.args, row.input);
-        EXPECT_EQ(outcome.status, 1);
-        EXPECT_EQ(outcome.out, "");
-        EXPECT_TRUE(Has(outcome.err, row.error));
-    }
-    const struct {
-        const char* name;
-        std::string args, error;
-    } options[] = {
-        {"samples_without_report", "--samples --strata-sizes A=10,B=10",
-         "--samples needs --report"},
-        {"fpc_without_samples", "--report --fpc", "--fpc needs --samples"},
-        {"samples_and_pairs", "--pairs --samples --report", "does not go with --pairs"},
-        {"transpose_with_samples", "--samples --transpose --report --strata-sizes A=10,B=10",
-         "--transpose does not go with --samples"},
-        {"mapped_area_with_samples",
-         "--samples --report --strata-sizes A=10,B=10 "
-         "--mapped-area 1,2",
-         "--mapped-area does not go with --samples"},
-    };
-    for (const auto& row : options) {
-        SCOPED_TRACE(row.name);
-        const auto outcome = run(row.args, sample);
-        EXPECT_EQ(outcome.status, 1);
-        EXPECT_TRUE(Has(outcome.err, row.error));
-    }
+    const std::string sample = "A,x,x\nA,x,y\nB,y,y\nB,y,x\n", s = "--samples --report ";
+    const std::string notWhole = "') is not a positive whole number";
+    expectEach({
+        // clang-format off
+        {"stratum_without_a_size", s + "--strata-sizes A=10", sample, 1,
+         {"line 3: stratum 'B' has no size in --strata-sizes"}},
+        {"size_not_whole", s + "--strata-sizes A=10,B=2.5", sample, 1,
+         {"the size of stratum 'B' in --strata-sizes ('2.5" + notWhole}},
+        {"size_zero", s + "--strata-sizes A=0,B=10", sample, 1,
+         {"the size of stratum 'A' in --strata-sizes ('0" + notWhole}},
+        {"size_negative", s + "--strata-sizes A=10,B=-4", sample, 1,
+         {"the size of stratum 'B' in --strata-sizes ('-4" + notWhole}},
+        {"size_below_the_sample", s + "--strata-sizes A=10,B=1", sample, 1,
+         {"stratum 'B' holds 2 sample units, more than its size 1 in --strata-sizes"}},
+        {"size_without_a_sample", s + "--strata-sizes A=10,B=10,C=5", sample, 1,
+         {"stratum 'C' has a size in --strata-sizes but no sample unit in the input"}},
+        {"two_sizes", s + "--strata-sizes A=10,B=10,A=3", sample, 1,
+         {"stratum 'A' is given two sizes in --strata-sizes"}},
+        {"not_stratum_equals_size", s + "--strata-sizes A=10,B", sample, 1,
+         {"entry 2 of --strata-sizes ('B') is not STRATUM=SIZE"}},
+        {"two_labels", s + "--strata-sizes A=10,B=10", "A,x,x\nB,y\n", 1,
+         {"line 2 holds 2 labels; each line holds three"}},
+        {"four_labels", s + "--strata-sizes A=10,B=10", "A,x,x,y\n", 1, {"line 1 holds more than 3"}},
+        {"unlisted_class", s + "--classes x,y --strata-sizes A=10,B=10", "A,x,z\n", 1,
+         {"line 1: 'z' is not one of the classes given with --classes"}},
+        {"no_sizes", s, sample, 1, {"--samples needs --strata-sizes"}},
+        {"samples_without_report", "--samples --strata-sizes A=10,B=10", sample, 1,
+         {"--samples needs --report"}},
+        {"fpc_without_samples", "--report --fpc", sample, 1, {"--fpc needs --samples"}},
+        {"samples_and_pairs", "--pairs --samples --report", sample, 1, {"does not go with --pairs"}},
+        {"transpose_with_samples", s + "--transpose --strata-sizes A=10,B=10", sample, 1,
+         {"--transpose does not go with --samples"}},
+        {"mapped_area_with_samples", s + "--strata-sizes A=10,B=10 --mapped-area 1,2", sample, 1,
+         {"--mapped-area does not go with --samples"}},
+        // clang-format on
+    });
 }
 
 } // namespace
+} // namespace brennic::test

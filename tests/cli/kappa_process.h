@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <vector>
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
@@ -32,6 +34,16 @@ struct KappaOutcome {
     std::string out, err;
 };
 
+// A run and what it must give: on success each of `words` on standard output and
+// nothing on standard error; on failure nothing on standard output and one line
+// "brennic-kappa: ..." on standard error that holds each of them.
+struct KappaRow {
+    const char* name;
+    std::string args, input;
+    int status;
+    std::vector<std::string> words;
+};
+
 class KappaProcessTest : public TempDirTest {
   protected:
     // Runs the program with `args`, quoted as for a POSIX shell, and `input` on
@@ -56,6 +68,21 @@ class KappaProcessTest : public TempDirTest {
         const int status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
 #endif
         return {status, readFile(dir / "out"), readFile(dir / "err")};
+    }
+
+    void expectEach(std::initializer_list<KappaRow> rows) {
+        for (const KappaRow& row : rows) {
+            SCOPED_TRACE(row.name);
+            const KappaOutcome outcome = run(row.args, row.input);
+            EXPECT_EQ(outcome.status, row.status);
+            const std::string& text = row.status == 0 ? outcome.out : outcome.err;
+            EXPECT_EQ(row.status == 0 ? outcome.err : outcome.out, "");
+            EXPECT_TRUE(row.status == 0 || (text.rfind("brennic-kappa: ", 0) == 0 &&
+                                            text.find('\n') == text.size() - 1))
+                << "not one error line: " << text;
+            for (const std::string& words : row.words)
+                EXPECT_TRUE(Has(text, withDir(words)));
+        }
     }
 
     std::string withDir(std::string text) const {
