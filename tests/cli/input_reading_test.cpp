@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <system_error>
 
@@ -17,35 +18,29 @@ namespace {
 
 using test::Has;
 
-// `text` once, then `repeated` over and over (or the end of the input when it
-// is empty), failing with `error` after `failAfter` bytes when that is set.
+// `text`, over and over when `endless`, failing with `error` after `failAfter`
+// bytes when that is set.
 class MadeUpSource : public ByteSource {
   public:
-    MadeUpSource(std::string text, std::string repeated = "", std::size_t failAfter = 0,
+    MadeUpSource(std::string text, bool endless = false, std::size_t failAfter = SIZE_MAX,
                  int error = 0)
-        : m_text(std::move(text)), m_repeated(std::move(repeated)), m_failAfter(failAfter),
-          m_error(error) {}
-
+        : m_text(std::move(text)), m_end(endless ? SIZE_MAX : m_text.size()),
+          m_failAfter(failAfter), m_error(error) {}
     std::ptrdiff_t Read(char* buffer, std::size_t size, int& error) override {
-        if (m_error != 0 && m_given >= m_failAfter) {
+        if (m_given >= m_failAfter) {
             error = m_error;
             return -1;
         }
         std::size_t n = 0;
-        for (; n < size && (m_given < m_text.size() || !m_repeated.empty()); ++n, ++m_given) {
-            if (m_error != 0 && m_given == m_failAfter)
-                break;
-            buffer[n] = m_given < m_text.size()
-                            ? m_text[m_given]
-                            : m_repeated[(m_given - m_text.size()) % m_repeated.size()];
-        }
+        for (; n < size && m_given < std::min(m_end, m_failAfter); ++n)
+            buffer[n] = m_text[m_given++ % m_text.size()];
         return static_cast<std::ptrdiff_t>(n);
     }
     std::size_t given() const { return m_given; }
 
   private:
-    std::string m_text, m_repeated;
-    std::size_t m_failAfter;
+    std::string m_text;
+    std::size_t m_end, m_failAfter;
     int m_error;
     std::size_t m_given = 0;
 };
@@ -58,17 +53,17 @@ TEST(ReadMatrix, ReadErrorsAndEndlessInputAreRefused) {
         std::string message;
     } rows[] = {
         // clang-format off
-        {"error_after_whole_rows", {"20 5 0\n3 15 2\n2 5 48\n", "", 14, ENOMEM},
+        {"error_after_whole_rows", {"20 5 0\n3 15 2\n2 5 48\n", false, 14, ENOMEM},
          MatrixInputError::ReadError, std::generic_category().message(ENOMEM)},
-        {"error_inside_a_line", {"20 5 0\n3 15 2\n2 5 4", "", 19, EIO},
+        {"error_inside_a_line", {"20 5 0\n3 15 2\n2 5 4", false, 19, EIO},
          MatrixInputError::ReadError, std::generic_category().message(EIO)},
-        {"endless_one_cell_rows", {"", "1\n"}, MatrixInputError::BadInput,
+        {"endless_one_cell_rows", {"1\n", true}, MatrixInputError::BadInput,
          "line 2 is row 2, but the rows have 1 cell: the matrix must be square"},
-        {"endless_line_of_digits", {"", "1234567890"}, MatrixInputError::BadInput,
+        {"endless_line_of_digits", {"1234567890", true}, MatrixInputError::BadInput,
          "line 1, cell 1 is longer than 4096 characters"},
-        {"endless_line_of_cells", {"", "1 "}, MatrixInputError::BadInput,
+        {"endless_line_of_cells", {"1 ", true}, MatrixInputError::BadInput,
          "line 1 has more than 254 cells; at most 254 classes are allowed"},
-        {"endless_square_rows", {"", "1 2\n"}, MatrixInputError::BadInput,
+        {"endless_square_rows", {"1 2\n", true}, MatrixInputError::BadInput,
          "line 3 is row 3, but the rows have 2 cells: the matrix must be square"},
         // clang-format on
     };
