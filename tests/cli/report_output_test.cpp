@@ -63,14 +63,15 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
         R"(0.05, "allocation_disagreement": 0.2, "reasons": {}},|    {"class": 2, "label": )"
         R"("wa\"ter", "row_total": 0, "col_total": 5, "diagonal": 0, "row_share": null, )"
         R"("col_share": 0, "row_conditional_kappa": null, "col_conditional_kappa": -0.5, )"
-        R"("quantity_disagreement": 0.05, "allocation_disagreement": 0.3, "reasons": {"row_share": )"
+        R"("quantity_disagreement": 0.05, "allocation_disagreement": 0.3, "reasons": )"
+        R"({"row_share": )"
         R"("Row 2 is empty.", "row_conditional_kappa": "Row 2 is empty."}}|  ],)"
         R"(|  "reasons": {"Z": "The standard error is 0."}|}|)";
     std::replace(json.begin(), json.end(), '|', '\n');
     EXPECT_EQ(ReportJson(madeUpReport()), json);
 }
 
-// The whole CSV of a computed report is in brennic_kappa_report_test.cpp; here,
+// The whole CSV of a computed report is in brennic_kappa_test.cpp; here,
 // the reasons: quoted when they hold a comma or a quote, joined for a class;
 // the warnings in the reason column and the pairs left out as a count.
 TEST(ReportOutput, CsvWritesEachReasonInTheLastColumn) {
@@ -94,15 +95,13 @@ TEST(ReportOutput, WholeNumbersWithTheirPlainDigits) {
     const struct {
         double value;
         const char* text;
-    } rows[] = {{3000000, "3000000"},
-                {-3000000, "-3000000"},
-                {120, "120"},
-                {0.5, "0.5"},
-                {1e15, "1000000000000000"},
-                {9007199254740991.0, "9007199254740991"},
-                {1e16, "1e+16"},
-                {-0.0, "0"},
-                {2.5e-7, "2.5e-07"}};
+    } rows[] = {
+        // clang-format off
+        {3000000, "3000000"}, {-3000000, "-3000000"}, {120, "120"}, {0.5, "0.5"},
+        {1e15, "1000000000000000"}, {9007199254740991.0, "9007199254740991"},
+        {1e16, "1e+16"}, {-0.0, "0"}, {2.5e-7, "2.5e-07"},
+        // clang-format on
+    };
     for (const auto& row : rows)
         EXPECT_EQ(ShortestNumber(row.value), row.text);
 }
