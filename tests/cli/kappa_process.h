@@ -34,14 +34,16 @@ struct KappaOutcome {
     std::string out, err;
 };
 
-// A run and what it must give: on success each of `words` on standard output and
-// nothing on standard error; on failure nothing on standard output and one line
-// "brennic-kappa: ..." on standard error that holds each of them.
+// A run and what it must give: on success each of `words` on standard output (or
+// its one word as the whole output, when `exact`) and nothing on standard error; on
+// failure nothing on standard output and one line "brennic-kappa: ..." on standard
+// error that holds each of them.
 struct KappaRow {
     const char* name;
     std::string args, input;
     int status;
     std::vector<std::string> words;
+    bool exact = false;
 };
 
 class KappaProcessTest : public TempDirTest {
@@ -82,6 +84,8 @@ class KappaProcessTest : public TempDirTest {
                 << "not one error line: " << text;
             for (const std::string& words : row.words)
                 EXPECT_TRUE(Has(text, withDir(words)));
+            if (row.exact)
+                EXPECT_EQ(text, row.words.at(0));
         }
     }
 
