@@ -379,12 +379,7 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
 TEST_F(BrennicKappaReport, HelpFitsEightyColumnsAndDefinesEveryField) {
     const auto help = run("--help", "");
     ASSERT_EQ(help.status, 0);
-    std::size_t widest = 0, width = 0;
-    for (char c : help.out) {
-        width = c == '\n' ? 0 : width + ((static_cast<unsigned char>(c) & 0xC0) != 0x80);
-        widest = std::max(widest, width);
-    }
-    EXPECT_LE(widest, 80u);
+    EXPECT_LE(widestLine(help.out), 80u);
     EXPECT_TRUE(Has(help.out, "Usage: brennic-kappa"));
     EXPECT_TRUE(Has(help.out, "--missing TEXT"));
     EXPECT_TRUE(Has(help.out, "C_p is the one-sided\np-value 1 - T(C/SE, n - 1)"));
@@ -418,9 +413,8 @@ TEST_F(BrennicKappaSamples, StehmanExampleThroughTheCommand) {
     } rows[] = {{" --fpc", 0.08464219, 0.1247822}, {"", 0.08465617, 0.1248023}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.fpc);
-        const std::string args = "--samples --header --strata-sizes A=40000,B=30000,C=20000,D=10000"
-                                 " --report" +
-                                 row.fpc;
+        const std::string args =
+            "--samples --header --report --strata-sizes A=40000,B=30000,C=20000,D=10000" + row.fpc;
         const auto json = run(args + " --classes A,B,C,D --format json", sample);
         ASSERT_EQ(json.status, 0) << json.err;
         // Counted by hand from the file, all strata together.

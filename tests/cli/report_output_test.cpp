@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "kappa_process.h"
 #include "report_output.h"
 #include "report_writing.h"
 
@@ -106,16 +107,6 @@ TEST(ReportOutput, WholeNumbersWithTheirPlainDigits) {
         EXPECT_EQ(ShortestNumber(row.value), row.text);
 }
 
-// The widest line in characters as a terminal shows them: UTF-8 code points.
-std::size_t widestLine(const std::string& text) {
-    std::size_t widest = 0, width = 0;
-    for (const char c : text) {
-        width = c == '\n' ? 0 : width + ((static_cast<unsigned char>(c) & 0xC0) != 0x80);
-        widest = std::max(widest, width);
-    }
-    return widest;
-}
-
 // Eight classes with 12-character labels that are not ASCII, quadratic weights
 // and mapped areas: every table is folded to 100 columns, and so are the
 // reasons of figures not defined (class 3 is absent from the map).
@@ -135,7 +126,7 @@ TEST(ReportOutput, TextOfEightClassesFitsOneHundredColumns) {
         for (int k = 1; k <= 8; ++k)
             report.labels[k - 1] = "Gewässer-00" + std::to_string(k);
         const std::string text = ReportText(report, '.');
-        EXPECT_LE(widestLine(text), 100u) << text;
+        EXPECT_LE(test::widestLine(text), 100u) << text;
         // The folded matrix still holds the grand total and the last column.
         EXPECT_NE(text.find("Gewässer-008"), std::string::npos);
         EXPECT_NE(text.find(classAbsent ? "is absent from the map" : "  total"), std::string::npos);
