@@ -47,7 +47,8 @@ TEST_F(BrennicKappa, WritesTheResultBytesOrOneErrorLine) {
         {"short_last_line_names_its_own_line", "", "1 2 3\n4 5 6\n\n7 8", 1,
          {"line 4 has 2 cells, but the first row (line 1) has 3: the matrix must be square"}},
         {"too_few_rows", "", "1 2 3\n4 5 6\n", 1, {"the matrix has 2 rows of 3 cells"}},
-        {"rows_beyond_cells", "", "1 2\n3 4\n5 6\n", 1, {"line 3 is row 3, but the rows have 2"}},
+        {"rows_beyond_cells", "", "1 2\n3 4\n5 6\n", 1,
+         {"line 3 is row 3, but the rows have 2 cells"}},
         {"quoted_text_is_cut_and_escaped", "", "1 2\n3 \x1B[31m" + std::string(50, 'a') + "\n", 1,
          {"line 2, cell 2: '\\x1B[31m" + std::string(35, 'a') + "\u2026' is not a number"}},
         {"beyond_the_double_range", "", "1 1e400\n3 4\n", 1,
@@ -328,8 +329,8 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
          {" 0,659090909090909\n", " 1,17234499048346\n"}},
         {"csv_keeps_the_point", "--report --format csv --decimal-separator ,", "25 25\n25 25\n",
          0, {"\nLO,-0.2,"}},
-        {"undefined_figure_still_status_0", "--report --format json", "0 5\n0 0\n", 0,
-         {"\"Z\": null", "\"KAPPA\": 0,", "\"Z\": \"The agreement expected by chance is exactly"}},
+        {"undefined_figure_status_0", "--report --format json", "0 5\n0 0\n", 0,
+         {"\"Z\": null", "\"KAPPA\": 0,", "\"Z\": \"The agreement expected by chance is exactly 0"}},
         {"pairs_left_out_as_missing", "--pairs --missing NA --report --format json",
          "a,NA\nNA,b\na,b\nb,a\n", 0, {"\"left_out\": {\"missing\": 2}"}},
         {"not_a_number", "--report", "1 x\n2 3\n", 1, {"line 1, cell 2: 'x' is not a number"}},
@@ -379,6 +380,7 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
 TEST_F(BrennicKappaReport, HelpFitsEightyColumnsAndDefinesEveryField) {
     const auto help = run("--help", "");
     ASSERT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
     EXPECT_LE(widestLine(help.out), 80u);
     EXPECT_TRUE(Has(help.out, "Usage: brennic-kappa"));
     EXPECT_TRUE(Has(help.out, "--missing TEXT"));
