@@ -1,95 +1,77 @@
 // brennic-kappa run as a process, as scripts use it: the bytes on standard
-// output or in the -o file, the error line and the exit status.
+// output or in the -o file, the error line and the exit status; the matrix that
+// --pairs and --transpose make; Gwet's and Stehman's published examples through
+// --ratings and --samples; the report in each form, and each mistake by option.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <iterator>
+#include <sstream>
+
 #include "../worked_example.h"
+#include "figure_catalogue.h"
 #include "kappa_process.h"
+#include "ratings.h"
+#include "stratified.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
 
+namespace brennic::test {
 namespace {
 
-using brennic::test::Has;
-
-const std::string& Header = brennic::test::ResultHeader;
-
-using brennic::test::KappaOutcome;
-using BrennicKappa = brennic::test::KappaProcessTest;
+using BrennicKappa = KappaProcessTest;
 
 TEST_F(BrennicKappa, WritesTheResultBytesOrOneErrorLine) {
-    const std::string examples = brennic::test::nativePath(BRENNIC_EXAMPLES_DIR);
-    const std::string& worked = brennic::test::WorkedExampleFile;
+    const std::string& worked = WorkedExampleFile;
+    const std::string example = "'" + nativePath(BRENNIC_EXAMPLES_DIR) + "/worked-example.csv'";
+    const std::string& comma = FractionalExampleCommaFile;
     std::string cells255;
     for (int i = 0; i < 255; ++i)
         cells255 += "1 ";
-    const struct {
-        const char* name;
-        std::string args, input;
-        int status;
-        std::string out;             // exact standard output
-        std::string errorWords;      // in the one error line, after the program's name
-        std::string resultFile = ""; // what {dir}/Result.txt holds afterwards, if given
-    } rows[] = {
-        // clang-format off
-        {"worked_example_file", "'" + examples + "/worked-example.csv'", "", 0, worked, ""},
-        {"blanks_and_tabs_from_stdin", "-", "20 5 0\n3\t15  2\n2 5 48\n", 0, worked, ""},
-        {"semicolons_crlf_blank_lines", "", "\n20;5;0\r\n\r\n3;15;2\r\n2; 5;48\n", 0, worked, ""},
-        {"comma_separator", "--decimal-separator ,", "2,5 1\n0,5 6\n", 0,
-         brennic::test::FractionalExampleCommaFile, ""},
-        {"not_a_number", "", "\n1 2\n3 x4\n", 1, "", "line 3, cell 2: 'x4' is not a number"},
-        {"comma_no_point", "--decimal-separator ,", "1 2\n3 4.5", 1, "", "line 2, cell 2: '4.5'"},
-        {"not_square", "", "1 2\n3\n", 1, "", "line 2 has 1 cell, but the first row (line 1) has 2"},
-        {"short_last_line_names_its_own_line", "", "1 2 3\n4 5 6\n\n7 8", 1, "",
-         "line 4 has 2 cells, but the first row (line 1) has 3: the matrix must be square"},
-        {"too_few_rows", "", "1 2 3\n4 5 6\n", 1, "", "the matrix has 2 rows of 3 cells"},
-        {"more_rows_than_cells", "", "1 2\n3 4\n5 6\n", 1, "",
-         "line 3 is row 3, but the rows have 2 cells"},
-        {"byte_order_mark_and_cr_line_ends", "", "\xEF\xBB\xBF" "20 5 0\r3 15 2\r2 5 48", 0,
-         worked, ""},
-        {"quoted_text_is_cut_and_escaped", "", "1 2\n3 \x1B[31m" + std::string(50, 'a') + "\n",
-         1, "", "line 2, cell 2: '\\x1B[31m" + std::string(35, 'a') + "\u2026' is not a number"},
-        {"beyond_the_double_range", "", "1 1e400\n3 4\n", 1, "",
-         "line 1, cell 2: '1e400' is beyond the range of numbers the program can hold"},
-        {"cell_text_too_long", "", "1 " + std::string(5000, '7') + "\n", 1, "",
-         "line 1, cell 2 is longer than 4096 characters"},
-        {"more_than_254_cells", "", cells255, 1, "",
-         "line 1 has more than 254 cells; at most 254 classes are allowed"},
-        {"one_class", "", "5\n", 1, "", "at least 2"},
-        {"nothing_read", "", "\n \n", 1, "", "no matrix"},
-        {"separator_splits_cells", "--decimal-separator ';'", "2;5 1\n0;5 6\n", 1, "", "not ';'"},
-        {"unknown_option", "--fast", "1 2\n3 4\n", 1, "", "unknown option"},
-        {"all_zero_cells", "", "0 0\n0 0\n", 2, "", "add up to 0"},
-        {"negative_counts_named", "", "1 -1\n-1 2\n", 2, "",
-         "Negative counts are in the matrix (the first is -1 in row 2, column 1)"},
-        {"output_option_replaces_the_file", "-o {dir}/Result.txt", "20,5,0\n3,15,2\n2,5,48\n", 0,
-         "", "", worked},
-        {"arithmetic_error_leaves_the_header", "-o {dir}/Result.txt", "7 0\n0 0\n", 2, "",
-         "exactly 1", Header},
-        {"missing_output_directory", "-o {dir}/missing/Result.txt", "1 2\n3 4\n", 3, "",
-         "cannot create {dir}/missing/Result.txt: No such file or directory"},
-        {"missing_input_file", "{dir}/absent.csv", "", 3, "",
-         "cannot read {dir}/absent.csv: No such file or directory"},
-        // clang-format on
-    };
     writeFile(dir / "Result.txt", "previous\r\n");
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const KappaOutcome outcome = run(row.args, row.input);
-        if (!row.resultFile.empty()) {
-            EXPECT_EQ(readFile(dir / "Result.txt"), row.resultFile);
-        }
-        EXPECT_EQ(outcome.status, row.status);
-        EXPECT_EQ(outcome.out, row.out);
-        if (row.status == 0) {
-            EXPECT_EQ(outcome.err, "");
-        } else {
-            EXPECT_EQ(outcome.err.rfind("brennic-kappa: ", 0), 0u) << outcome.err;
-            EXPECT_TRUE(Has(outcome.err, withDir(row.errorWords)));
-            EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << "one line";
-        }
-    }
+    writeFile(dir / "Header.txt", "previous\r\n");
+    expectEach({
+        // clang-format off
+        {"worked_example_file", example, "", 0, {worked}, true},
+        {"blanks_and_tabs_from_stdin", "-", "20 5 0\n3\t15  2\n2 5 48\n", 0, {worked}, true},
+        {"semicolons_crlf_blanks", "", "\n20;5;0\r\n\r\n3;15;2\r\n2; 5;48\n", 0, {worked}, true},
+        {"comma_separator", "--decimal-separator ,", "2,5 1\n0,5 6\n", 0, {comma}, true},
+        {"byte_order_mark_and_cr", "", "\xEF\xBB\xBF" "20 5 0\r3 15 2\r2 5 48", 0, {worked}, true},
+        {"o_replaces_the_file", "-o {dir}/Result.txt", "20,5,0\n3,15,2\n2,5,48\n", 0, {""}, true},
+        {"arithmetic_error_keeps_header", "-o {dir}/Header.txt", "7 0\n0 0\n", 2, {"exactly 1"}},
+        {"not_a_number", "", "\n1 2\n3 x4\n", 1, {"line 3, cell 2: 'x4' is not a number"}},
+        {"comma_no_point", "--decimal-separator ,", "1 2\n3 4.5", 1, {"line 2, cell 2: '4.5'"}},
+        {"not_square", "", "1 2\n3\n", 1, {"line 2 has 1 cell, but the first row (line 1) has 2"}},
+        {"short_last_line_names_its_own_line", "", "1 2 3\n4 5 6\n\n7 8", 1,
+         {"line 4 has 2 cells, but the first row (line 1) has 3: the matrix must be square"}},
+        {"too_few_rows", "", "1 2 3\n4 5 6\n", 1, {"the matrix has 2 rows of 3 cells"}},
+        {"rows_beyond_cells", "", "1 2\n3 4\n5 6\n", 1,
+         {"line 3 is row 3, but the rows have 2 cells"}},
+        {"quoted_text_is_cut_and_escaped", "", "1 2\n3 \x1B[31m" + std::string(50, 'a') + "\n", 1,
+         {"line 2, cell 2: '\\x1B[31m" + std::string(35, 'a') + "\u2026' is not a number"}},
+        {"beyond_the_double_range", "", "1 1e400\n3 4\n", 1,
+         {"line 1, cell 2: '1e400' is beyond the range of numbers the program can hold"}},
+        {"cell_text_too_long", "", "1 " + std::string(5000, '7') + "\n", 1,
+         {"line 1, cell 2 is longer than 4096 characters"}},
+        {"more_than_254_cells", "", cells255, 1,
+         {"line 1 has more than 254 cells; at most 254 classes are allowed"}},
+        {"one_class", "", "5\n", 1, {"at least 2"}},
+        {"nothing_read", "", "\n \n", 1, {"no matrix"}},
+        {"separator_splits_cells", "--decimal-separator ';'", "2;5 1\n0;5 6\n", 1, {"not ';'"}},
+        {"unknown_option", "--fast", "1 2\n3 4\n", 1, {"unknown option"}},
+        {"all_zero_cells", "", "0 0\n0 0\n", 2, {"add up to 0"}},
+        {"negative_counts_named", "", "1 -1\n-1 2\n", 2,
+         {"Negative counts are in the matrix (the first is -1 in row 2, column 1)"}},
+        {"missing_output_directory", "-o {dir}/missing/Result.txt", "1 2\n3 4\n", 3,
+         {"cannot create {dir}/missing/Result.txt: No such file or directory"}},
+        {"missing_input_file", "{dir}/absent.csv", "", 3,
+         {"cannot read {dir}/absent.csv: No such file or directory"}},
+        // clang-format on
+    });
+    EXPECT_EQ(readFile(dir / "Result.txt"), worked);
+    EXPECT_EQ(readFile(dir / "Header.txt"), ResultHeader);
 }
 
 #ifndef _WIN32
@@ -97,29 +79,427 @@ TEST_F(BrennicKappa, WritesTheResultBytesOrOneErrorLine) {
 // read so far. And a path that is no ordinary file is never replaced.
 TEST_F(BrennicKappa, ReadFailuresAndOddOutputPathsAreRefused) {
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
-    const std::string program = brennic::test::nativePath(BRENNIC_KAPPA_PATH);
-    const struct {
-        const char* name;
-        std::string command;
-        std::string error;
-    } rows[] = {
-        {"directory_as_input", "'" + program + "' '{dir}'",
-         "brennic-kappa: cannot read {dir}: Is a directory\n"},
-        {"closed_standard_input", "'" + program + "' <&-",
-         "brennic-kappa: cannot read standard input: Bad file descriptor\n"},
-        {"fifo_as_output", "printf '1 2\\n3 4\\n' | '" + program + "' -o '{dir}/fifo'",
-         "brennic-kappa: {dir}/fifo is not a regular file\n"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::string command = withDir(row.command) + " > '" + (dir / "out").string() +
-                                    "' 2> '" + (dir / "err").string() + "'";
-        const int wait = std::system(command.c_str());
-        EXPECT_EQ(WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, 3);
-        EXPECT_EQ(readFile(dir / "out"), "");
-        EXPECT_EQ(readFile(dir / "err"), withDir(row.error));
-    }
+    expectEach({
+        // clang-format off
+        {"directory_as_input", "'{dir}'", "", 3, {"cannot read {dir}: Is a directory"}},
+        {"fifo_as_output", "-o '{dir}/fifo'", "1 2\n3 4\n", 3, {"{dir}/fifo is not a regular"}},
+        // clang-format on
+    });
+    const int wait = std::system(("'" + nativePath(BRENNIC_KAPPA_PATH) + "' <&- > '" +
+                                  (dir / "out").string() + "' 2> '" + (dir / "err").string() + "'")
+                                     .c_str());
+    EXPECT_EQ(WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, 3);
+    EXPECT_EQ(readFile(dir / "out") + readFile(dir / "err"),
+              "brennic-kappa: cannot read standard input: Bad file descriptor\n");
 }
 #endif
 
+using BrennicKappaPairs = KappaProcessTest;
+
+// The number after `"name": ` in a JSON text, after the first `after`.
+double jsonNumber(const std::string& json, const std::string& name, const std::string& after = "") {
+    const std::size_t at = json.find("\"" + name + "\": ", json.find(after));
+    EXPECT_NE(at, std::string::npos) << name;
+    return at == std::string::npos ? 0.0
+                                   : std::strtod(json.c_str() + at + name.size() + 4, nullptr);
+}
+
+// The "matrix" and the labels of the classes from a JSON report.
+std::string matrixAndLabels(const std::string& json) {
+    const std::size_t start = json.find("\"matrix\": ");
+    std::string found = json.substr(start, json.find('\n', start) - start);
+    for (std::size_t at = 0; (at = json.find("\"label\": ", at)) != std::string::npos; ++at)
+        found += " " + json.substr(at + 9, json.find(',', at) - at - 9);
+    return found;
+}
+
+TEST_F(BrennicKappaPairs, PairsAndTransposedMatricesMakeTheMatrixBuiltByHand) {
+    const struct {
+        const char* name;
+        std::string args, input;
+        std::string matrix;     // rows: classification, columns: reference
+        std::string sameAsText; // the matrix typed in, giving the same two lines
+    } rows[] = {
+        // clang-format off
+        {"numeric_labels_in_numeric_order", "--pairs", "10 2\n2 2\n2 10\n10 10\n2 2\n9,10\n",
+         "[[2, 0, 1], [0, 0, 1], [1, 0, 1]], \"2\" \"9\" \"10\"", "2 0 1\n0 0 1\n1 0 1\n"},
+        {"text_labels_in_order_of_appearance", "--pairs",
+         "water;forest\r\n\"forest\";forest\r\nurban\tforest\r\nwater water\r\n",
+         "[[1, 1, 0], [0, 1, 0], [0, 1, 0]], \"water\" \"forest\" \"urban\"",
+         "1 1 0\n0 1 0\n0 1 0\n"},
+        {"header_and_absent_classes", "--pairs --header --classes c,b,a,d",
+         "map,ground\na,b\nb,b\nb,a\n",
+         "[[0, 0, 0, 0], [0, 1, 1, 0], [0, 1, 0, 0], [0, 0, 0, 0]], \"c\" \"b\" \"a\" \"d\"",
+         "0 0 0 0\n0 1 1 0\n0 1 0 0\n0 0 0 0\n"},
+        {"quoted_labels_as_spreadsheets_write_them", "--pairs",
+         "\"deciduous forest\",\"open water\"\n\"open water\" , \"say \"\"hi\"\", ok\"\n"
+         "deciduous forest;open water\n  open water\t deciduous forest  \n",
+         "[[0, 2, 0], [1, 0, 1], [0, 0, 0]], \"deciduous forest\" \"open water\" \"say \\\"hi\\\"",
+         "0 2 0\n1 0 1\n0 0 0\n"},
+        {"classes_listed_with_blanks_and_a_trailing_delimiter", "--pairs --classes 'b, a'",
+         "a,b,\nb;b;\n", "[[1, 0], [1, 0]], \"b\" \"a\"", "1 0\n1 0\n"},
+        {"missing_left_out", "--pairs --missing NA --missing ''", "a,NA\nNA,b\na,b\n,b\nb,b\n",
+         "[[0, 1], [0, 1]], \"a\" \"b\"", "0 1\n0 1\n"},
+        {"reference_first", "--pairs --transpose", "x y\nx y\ny y\n",
+         "[[0, 0], [2, 1]], \"x\" \"y\"", "0 0\n2 1\n"},
+        {"transposed_matrix", "--transpose", "20 5 0\n3 15 2\n2 5 48\n",
+         "[[20, 3, 2], [5, 15, 5], [0, 2, 48]], \"1\" \"2\" \"3\"", "20 3 2\n5 15 5\n0 2 48\n"},
+        // clang-format on
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto report = run(row.args + " --report --format json", row.input);
+        ASSERT_EQ(report.status, 0) << report.err;
+        EXPECT_EQ(matrixAndLabels(report.out), "\"matrix\": " + row.matrix);
+        const auto lines = run(row.args, row.input), typed = run("", row.sameAsText);
+        EXPECT_EQ(lines.status, typed.status);
+        EXPECT_EQ(lines.out + lines.err, typed.out + typed.err);
+    }
+}
+
+TEST_F(BrennicKappaPairs, EachMistakeNamesItsLine) {
+    std::string many;
+    for (int i = 0; i < 300; ++i)
+        many += "c" + std::to_string(i) + " c0\n";
+    expectEach({
+        // clang-format off
+        {"one_label", "--pairs", "a b\n\na\n", 1, {"line 3 holds 1 label; each line holds two"}},
+        {"three_labels", "--pairs", "a b c\n", 1, {"line 1 holds more than 2 labels"}},
+        {"empty_label", "--pairs", "a b\na,\"\"\n", 1, {"line 2, label 2 is empty"}},
+        {"empty_between_delimiters", "--pairs", "a;;b\n", 1, {"line 1, label 2 is empty"}},
+        {"not_a_listed_class", "--pairs --classes a,b", "a b\nb c\n", 1,
+         {"line 2: 'c' is not one of the classes given with --classes"}},
+        {"class_listed_twice", "--pairs --classes a,b,a", "a b\n", 1, {"'a' is listed twice"}},
+        {"too_many_classes", "--pairs", many, 1, {"the pairs hold 300 classes; at most 254"}},
+        {"one_class", "--pairs", "a a\na a\n", 1, {"the pairs hold 1 class; at least 2"}},
+        {"no_pairs", "--pairs --header", "map ground\n\n", 1, {"no pairs were read"}},
+        {"header_without_pairs", "--header", "1 2\n3 4\n", 1, {"--header needs --pairs"}},
+        {"trailing_delimiter", "--pairs", "forest,\n", 1, {"line 1, label 2 is empty"}},
+        {"quote_not_closed", "--pairs", "a,b\n\"open water,b\n", 1,
+         {"line 2, label 1 opens a quote that its line does not close"}},
+        {"text_after_a_quote", "--pairs", "\"open\" water,b\n", 1,
+         {"line 1, label 1 has text after its closing quote"}},
+        {"not_utf8", "--pairs", "x,x\nbad\xff,x\n", 1, {"line 2, label 1 is not valid UTF-8"}},
+        {"overlong_slash", "--pairs", "x,\xc0\xaf\n", 1, {"line 1, label 2 is not valid UTF-8"}},
+        {"surrogate", "--pairs", "x,\xed\xa0\x80\n", 1, {"line 1, label 2 is not valid UTF-8"}},
+        {"terminal_escape", "--pairs", "\x1b[2Jred,x\n", 1,
+         {"line 1, label 1 holds a control character (U+001B)"}},
+        {"c1_control", "--pairs", "x,a\xc2\x9b\n", 1,
+         {"line 1, label 2 holds a control character (U+009B)"}},
+        {"line_separator", "--pairs", "a\xe2\x80\xa8" "b,x\n", 1,
+         {"line 1, label 1 holds a line or paragraph separator (U+2028)"}},
+        {"bidirectional_override", "--pairs", "x;\xe2\x81\xa6y\n", 1,
+         {"line 1, label 2 holds a bidirectional control (U+2066)"}},
+        {"unlisted_label_shown_as_written", "--pairs --classes a,b", "Gew\xc3\xa4sser,a\n", 1,
+         {"line 1: 'Gew\xc3\xa4sser' is not one of the classes"}},
+        {"everything_missing", "--pairs --missing NA", "NA,a\nb,NA\n", 1,
+         {"no pairs were read: each of the 2 pairs holds a label given with --missing"}},
+        {"no_pairs_at_all", "--pairs --missing NA", "\n \n", 1,
+         {"no pairs were read: the input holds no pairs of labels"}},
+        // clang-format on
+    });
+}
+
+using BrennicKappaRatings = KappaProcessTest;
+
+// Gwet (2014), the 12 units x 4 raters of irrCAC's cac.raw4raters.
+const std::string GwetExample = "rater1,rater2,rater3,rater4\n1,1,NA,1\n2,2,3,2\n3,3,3,3\n"
+                                "3,3,3,3\n2,2,2,2\n1,2,3,4\n4,4,4,4\n1,1,2,1\n2,2,2,2\n"
+                                "NA,5,5,5\nNA,NA,1,1\nNA,NA,3,NA\n";
+
+TEST_F(BrennicKappaRatings, GwetsExampleToItsPrintedDigits) {
+    const auto json = run("--ratings --header --format json", GwetExample);
+    ASSERT_EQ(json.status, 0) << json.err;
+    const struct {
+        const char* field;
+        double printed, lastDigit;
+    } rows[] = {
+        // clang-format off
+        {"percent_agreement", 0.8181818, 1e-7}, {"percent_agreement_se", 0.12561, 1e-5},
+        {"gwet_ac1", 0.77544, 1e-5}, {"gwet_ac1_se", 0.14295, 1e-5},
+        {"fleiss_kappa", 0.76117, 1e-5}, {"fleiss_kappa_se", 0.15302, 1e-5},
+        {"fleiss_kappa_ci95_low", 0.424, 1e-3}, {"fleiss_kappa_ci95_high", 1, 1e-9},
+        {"fleiss_kappa_p", 2.095865e-4, 1e-10},
+        {"krippendorff_alpha", 0.74342, 1e-5}, {"krippendorff_alpha_se", 0.14548, 1e-5},
+        {"conger_kappa", 0.76282, 1e-5}, {"conger_kappa_se", 0.14917, 1e-5},
+        {"brennan_prediger", 0.77273, 1e-5}, {"brennan_prediger_se", 0.14472, 1e-5},
+        {"units", 12, 0.5}, {"raters", 4, 0.5},
+        {"nominal", 0.743, 1e-3}, {"ordinal", 0.815, 1e-3},
+        {"interval", 0.849, 1e-3}, {"ratio", 0.797, 1e-3},
+        // clang-format on
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.field);
+        EXPECT_NEAR(jsonNumber(json.out, row.field), row.printed, row.lastDigit / 2);
+    }
+    EXPECT_TRUE(Has(json.out, "{\"label\": \"2\", \"count\": 13}"));
+
+    // --report changes nothing; the text and the CSV carry the same figures.
+    EXPECT_EQ(run("--ratings --header --report --format json", GwetExample).out, json.out);
+    const auto text = run("--ratings --header", GwetExample);
+    // The table is folded to fit 100 columns: the p-values stand in a second part.
+    EXPECT_TRUE(Has(text.out, "fleiss_kappa  0.761169275422411  0.153019203469492  "
+                              "0.424376279377015          1\n"));
+    EXPECT_TRUE(Has(text.out, " 0.000209586519")); // 2.095865e-4, the last digits as libm gives
+    const auto csv = run("--ratings --header --format csv --weights quadratic", GwetExample);
+    EXPECT_TRUE(Has(csv.out, "\nweights,quadratic,,\n"));
+    EXPECT_NEAR(
+        jsonNumber("\"x\": " + csv.out.substr(csv.out.find("krippendorff_alpha,,") + 20), "x"),
+        0.849, 5e-4); // quadratic weights: the interval alpha
+}
+
+TEST_F(BrennicKappaRatings, FiguresWithoutValueCarryTheirReasons) {
+    // Every rating in one class: nothing is left beyond chance.
+    const std::string oneClass = "a a\na a\na NA\n";
+    const auto json = run("--ratings --format json", oneClass);
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_TRUE(Has(json.out, "\"fleiss_kappa\": null"));
+    EXPECT_TRUE(Has(json.out, "\"fleiss_kappa\": \"the chance agreement is 1"));
+    EXPECT_EQ(json.out.find("krippendorff_alpha_by_level"), std::string::npos); // no numbers
+    EXPECT_TRUE(Has(run("--ratings", oneClass).out,
+                    "Not defined:\n  fleiss_kappa: the chance agreement is 1"));
+    EXPECT_TRUE(Has(run("--ratings --format csv", oneClass).out,
+                    "\nfleiss_kappa,,,\"the chance agreement is 1"));
+}
+
+TEST_F(BrennicKappaRatings, RefusalsExitOneWithASentence) {
+    expectEach({
+        // clang-format off
+        {"one_rater", "--ratings", "1\n2\n", 1, {"at least two raters"}},
+        {"no_unit_rated_twice", "--ratings", "1,NA\nNA,2\n", 1, {"no unit has two ratings"}},
+        {"ragged_line", "--ratings", "1,2\n1,2\n1\n", 1, {"line 3 holds 1 rating"}},
+        {"output_file", "--ratings -o {dir}/r.txt", "1,2\n", 1, {"-o does not go with --ratings"}},
+        {"ratings_and_pairs", "--ratings --pairs", "1,2\n", 1, {"does not go with"}},
+        {"gwet_weights_on_a_matrix", "--report --weights ordinal", "1 2\n3 4\n", 1,
+         {"--weights ordinal needs --ratings"}},
+        {"unknown_weights", "--ratings --weights cubic", "1,2\n", 1, {"unknown weights 'cubic'"}},
+        {"header_without_labels", "--header", "1 2\n3 4\n", 1,
+         {"--header needs --pairs, --ratings or --samples"}},
+        // clang-format on
+    });
+}
+
+using BrennicKappaReport = KappaProcessTest;
+
+TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
+    const std::string worked = "20 5 0\n3 15 2\n2 5 48\n", area = "--report --mapped-area ";
+    // 25 25|25 25 (N = 100, every p = 1/4): PO = PC = 1/2, KAPPA = 0, SECI = SE =
+    // (1/100)^0.5 = 0.1, so LO = -0.2, HI = 0.2, Z = 0. Large-sample: w_i. = w_.j = 1/2,
+    // each term (w_ij - 1)(1 - 0) - (0 - 1/2) = +-1/2, Var = 4 (1/4)(1/4) / (1/4 * 100) =
+    // 0.01, and Var0 the same; ci95 = -+1.96 * 0.1, z = 0, p = 1. With two classes the
+    // linear weights are 1 and 0: the weighted figures are the unweighted ones.
+    // Each class: totals 50, diagonal 25, shares 1/2, conditional kappas
+    // (1/4 - 1/4) / (1/2 - 1/4) = 0.
+    // The further figures: pa = 1/2 and pi_k = 1/2, so Scott's pe and Gwet's pe
+    // are 1/2 and both coefficients 0, as is Brennan-Prediger's; each term
+    // w_kl - 1 lies 1/2 from its mean -1/2, so their standard errors are
+    // (1/4 / (100 / 4))^0.5 = 0.1, and Brennan-Prediger's (1/4 / (100 / 4))^0.5 too.
+    // overall_accuracy_se = (1/4 / 99)^0.5 and Krippendorff's alpha
+    // ((1 - e) / 2 + e - 1/2) / (1/2) with e = 1/200, in the digits of doubles.
+    // No quantity disagreement; each class allocates 2 (1/2 - 1/4), halved: 1/2.
+    std::string chanceCsv = "field,value,label,row_total,col_total,diagonal,row_share,col_share,"
+                            "row_conditional_kappa,col_conditional_kappa,quantity_disagreement,"
+                            "allocation_disagreement,reason\n";
+    std::istringstream figures(
+        "n,2 PC,0.5 PO,0.5 KAPPA,0 LO,-0.2 HI,0.2 SE,0.1 Z,0 kappa_se,0.1 kappa_se0,0.1 "
+        "ci95_low,-0.196 ci95_high,0.196 z_large_sample,0 p_two_sided,1 overall_accuracy,0.5 "
+        "overall_accuracy_se,0.050251890762960605 scott_pi,0 scott_pi_se,0.1 gwet_ac1,0 "
+        "gwet_ac1_se,0.1 brennan_prediger,0 brennan_prediger_se,0.1 krippendorff_alpha,0.005 "
+        "quantity_disagreement,0 allocation_disagreement,0.5 weighted.weights,linear "
+        "weighted.kappa,0 weighted.kappa_se,0.1 weighted.kappa_se0,0.1 weighted.z,0");
+    for (std::string figure; figures >> figure;)
+        chanceCsv += figure + std::string(11, ',') + "\n";
+    chanceCsv += "class,1,1,50,50,25,0.5,0.5,0,0,0,0.5,\nclass,2,2,50,50,25,0.5,0.5,0,0,0,0.5,\n";
+    std::string large; // 21 classes
+    for (int r = 0; r < 21; ++r)
+        for (int c = 0; c < 21; ++c)
+            large += (r == c ? "9" : "1") + std::string(c < 20 ? " " : "\n");
+    expectEach({
+        // clang-format off
+        {"chance_matrix_whole_csv", "--report --weights linear --format csv", "25 25\n25 25\n", 0,
+         {chanceCsv}},
+        {"text_shows_result_file_digits", "--report", worked, 0,
+         {" 0.722448979591837\n", " 0.0795394908975717\n", " 9.0828967024969\n"}},
+        {"text_shows_the_matrix_used", "--report --transpose", worked, 0,
+         {"Error matrix (rows: classification, columns: reference)\n", "  20   3   2     25\n",
+          "  total  25  20  55    100\n"}},
+        {"text_leaves_out_a_large_matrix", "--report", large, 0,
+         {"The error matrix of 21 classes is left out here"}},
+        {"text_with_comma_separator", "--report --decimal-separator ,", "2,5 1\n0,5 6\n", 0,
+         {" 0,659090909090909\n", " 1,17234499048346\n"}},
+        {"csv_keeps_the_point", "--report --format csv --decimal-separator ,", "25 25\n25 25\n",
+         0, {"\nLO,-0.2,"}},
+        {"undefined_figure_status_0", "--report --format json", "0 5\n0 0\n", 0,
+         {"\"Z\": null", "\"KAPPA\": 0,", "\"Z\": \"The agreement expected by chance is exactly 0"}},
+        {"pairs_left_out_as_missing", "--pairs --missing NA --report --format json",
+         "a,NA\nNA,b\na,b\nb,a\n", 0, {"\"left_out\": {\"missing\": 2}"}},
+        {"not_a_number", "--report", "1 x\n2 3\n", 1, {"line 1, cell 2: 'x' is not a number"}},
+        {"unknown_weights", "--report --weights cubic", worked, 1, {"unknown weights 'cubic'"}},
+        {"unknown_format", "--report --format xml", worked, 1, {"unknown format 'xml'"}},
+        {"weights_without_report", "--weights linear", worked, 1, {"--weights needs --report"}},
+        {"area_not_a_number", area + "1,x,3", worked, 1, {"mapped area 2 ('x') is not a number"}},
+        {"area_zero_for_a_row_with_counts", area + "1,0,3", worked, 1,
+         {"the mapped area of class '2' is 0, but its row holds counts"}},
+        {"area_negative", area + "1,-2,3", worked, 1, {"mapped area 2 ('-2') is negative"}},
+        {"area_unknown_label", area + "1=5,2=5,4=5", worked, 1, {"area 3: '4' is not one of the"}},
+        {"area_left_out", area + "1=5,3=5", worked, 1, {"mapped-area gives no area for class '2'"}},
+        {"area_forms_mixed", area + "1=5,5,5", worked, 1, {"area 2 ('5') should have the form of"}},
+        {"negative_count", "--report", "5 -3\n-1 4\n", 1,
+         {"Negative counts are in the matrix (the first is -3 in row 1, column 2)"}},
+        {"area_count", area + "1,2", worked, 1, {"gives 2 areas, but the matrix has 3 classes"}},
+        {"mapped_area_semicolons_with_comma", "--report --format csv --decimal-separator , "
+         "--mapped-area '1,5;2;0,5'", "2 1\n1 2\n", 1, {"gives 3 areas, but the matrix has 2"}},
+        {"mapped_area_json", "--report --format json --mapped-area 1,3", "3 1\n1 3\n", 0,
+         {"\"area_weighted\": {\"overall_accuracy\": 0.75, "}},
+        // Weights 1/4, 3/4, U = 3/4 each (se (3/16 / 3)^0.5 = 1/4): accuracy 3/4; class 1's
+        // column 3/16 + 3/16, so P1 = 1/2 and its area 4 (6/16) = 1.5. The area columns
+        // follow the nine of the class rows; the overall rows leave both empty.
+        {"mapped_area_csv", "--report --format csv --mapped-area 1,3", "3 1\n1 3\n", 0,
+         {",allocation_disagreement,mapped_area,weight,users_accuracy,",
+          "\nn,2" + std::string(20, ',') + ",\n",
+          "\narea_weighted.overall_accuracy,0.75" + std::string(20, ',') + ",\n",
+          "\nclass,1,1,4,4,3,0.75,0.75,0.5,0.5,0,0.25" + std::string(10, ',') + ",\n",
+          "\narea_weighted.class,1,1" + std::string(9, ',') + ",1,0.25,0.75,0.25,0.5,"}},
+        // Weights 1/4, 3/4: accuracy 3/16 + (3/4)(7/8) = 27/32, class 1's area 6 (3/16 + 3/32).
+        {"mapped_area_text_comma", "--report --decimal-separator , --mapped-area '1,5;4,5'",
+         "3 1\n1 7\n", 0, {"area-weighted overall accuracy  0,84375\n", " 1,5 ", " 1,6875 "}},
+        {"report_with_output_file", "--report -o x.txt", worked, 1, {"-o makes a Result.txt"}},
+        {"option_for_another_input", "--missing NA", worked, 1, {"--missing needs --pairs"}},
+        // clang-format on
+    });
+    // Counts that look like proportions: the warning reaches standard error as well.
+    const auto proportions = run("--report --format json", "0.2 0.1\n0.1 0.6\n");
+    EXPECT_EQ(proportions.status, 0);
+    EXPECT_TRUE(Has(proportions.err, "brennic-kappa: warning: The counts add up to 1"));
+    EXPECT_TRUE(Has(proportions.out, "\"warnings\": [\"The counts add up to 1"));
+}
+
+// --help reads in a terminal of 80 columns, counted in characters; it and the
+// help page define every field of the reports, so that a figure added to one
+// cannot be left out of them.
+TEST_F(BrennicKappaReport, HelpFitsEightyColumnsAndDefinesEveryField) {
+    const auto help = run("--help", "");
+    ASSERT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    EXPECT_LE(widestLine(help.out), 80u);
+    EXPECT_TRUE(Has(help.out, "Usage: brennic-kappa"));
+    EXPECT_TRUE(Has(help.out, "--missing TEXT"));
+    EXPECT_TRUE(Has(help.out, "C_p is the one-sided\np-value 1 - T(C/SE, n - 1)"));
+    const std::string page = readFile(nativePath(BRENNIC_HELP_PAGE));
+    std::istringstream words("units pairable_units raters classes C_se C_ci95_low C_ci95_high C_p "
+                             "krippendorff_alpha_by_level nominal ordinal interval ratio");
+    std::vector<std::string> fields{std::istream_iterator<std::string>(words), {}};
+    for (std::size_t c = 0; c < RatingsCoefficientCount; ++c) {
+        fields.emplace_back(RatingsCoefficientName(static_cast<RatingsCoefficient>(c)));
+        EXPECT_TRUE(Has(help.out, fields.back()));
+    }
+    for (const auto catalogue :
+         {Catalogue<OverallFigure>(), Catalogue<WeightedFigure>(), Catalogue<ClassFigure>(),
+          Catalogue<AreaFigure>(), Catalogue<AreaClassFigure>(), Catalogue<StratifiedFigure>(),
+          Catalogue<StratifiedClassFigure>()})
+        for (const FigureInfo& info : catalogue)
+            fields.emplace_back(info.field);
+    for (const std::string& field : fields)
+        EXPECT_TRUE(Has(page, "<code>" + field + "</code>"));
+}
+
+using BrennicKappaSamples = KappaProcessTest;
+
+const std::string Stratified = "\"stratified\"";
+
+TEST_F(BrennicKappaSamples, StehmanExampleThroughTheCommand) {
+    const std::string sample = readFile(BRENNIC_TEST_DATA_DIR "/stehman-2014-sample.csv");
+    const struct {
+        std::string fpc;
+        double overallSe, usersBSe; // the paper's with the correction; apart from it without
+    } rows[] = {{" --fpc", 0.08464219, 0.1247822}, {"", 0.08465617, 0.1248023}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.fpc);
+        const std::string args =
+            "--samples --header --report --strata-sizes A=40000,B=30000,C=20000,D=10000" + row.fpc;
+        const auto json = run(args + " --classes A,B,C,D --format json", sample);
+        ASSERT_EQ(json.status, 0) << json.err;
+        // Counted by hand from the file, all strata together.
+        EXPECT_TRUE(Has(json.out, "\"matrix\": [[6, 1, 1, 0], [4, 9, 3, 0], [0, 1, 3, 2], "
+                                  "[0, 1, 2, 7]]"));
+        EXPECT_TRUE(Has(json.out, row.fpc.empty() ? "\"fpc\": false" : "\"fpc\": true"));
+        EXPECT_TRUE(Has(json.out, "{\"label\": \"C\", \"size\": 20000, \"sample_units\": 10}"));
+        EXPECT_NEAR(jsonNumber(json.out, "overall_accuracy", Stratified), 0.63, 5e-3);
+        EXPECT_NEAR(jsonNumber(json.out, "overall_accuracy_se", Stratified), row.overallSe, 5e-9);
+        const std::string classB = "{\"class\": 2, \"label\": \"B\", \"users";
+        EXPECT_NEAR(jsonNumber(json.out, "users_accuracy", classB), 0.574, 5e-4);
+        EXPECT_NEAR(jsonNumber(json.out, "users_accuracy_se", classB), row.usersBSe, 5e-8);
+        EXPECT_NEAR(jsonNumber(json.out, "producers_accuracy", classB), 0.794, 5e-4);
+        // p^_BC: row B, column C of the estimated proportions.
+        EXPECT_TRUE(Has(json.out, "\"area_proportions\": [[0.23, "));
+        EXPECT_TRUE(Has(json.out, "], [0.12000000000000001, 0.27, 0.08000000000000002, 0], "));
+        const auto text = run(args + " --classes A,B,C,D", sample);
+        EXPECT_TRUE(Has(text.out, "  overall_accuracy     estimated overall accuracy  0.63\n"));
+        EXPECT_TRUE(Has(text.out, "      B  0.12  0.27  0.08     0   0.47\n"));
+        // Every CSV row as wide as the header.
+        const std::string csv = run(args + " --format csv", sample).out;
+        const auto commas = [&](std::size_t at) {
+            return std::count(csv.begin() + at, csv.begin() + csv.find('\n', at), ',');
+        };
+        for (std::size_t at = 0; at < csv.size(); at = csv.find('\n', at) + 1)
+            EXPECT_EQ(commas(at), commas(0)) << csv.substr(at, csv.find('\n', at) - at);
+        EXPECT_TRUE(Has(csv, "\nstratified.class.users_accuracy,0.574468085106383,B,"));
+    }
+}
+
+TEST_F(BrennicKappaSamples, StratumOfOneUnitAndMissingLabels) {
+    // Stratum s2 keeps one unit once the unit with a missing reference is left
+    // out: the estimates are formed, every standard error is not.
+    const auto json = run("--samples --missing NA --strata-sizes 's1=100, s2 = 50' --report "
+                          "--format json",
+                          "s1,a,a\ns1,a,b\ns1,b,b,\ns2,b,b\ns2,a,NA\n");
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_TRUE(Has(json.out, "{\"label\": \"s2\", \"size\": 50, \"sample_units\": 1}"));
+    // By hand: W = 2/3, 1/3; agreement 2/3 in s1, 1 in s2: 4/9 + 1/3 = 7/9.
+    EXPECT_NEAR(jsonNumber(json.out, "overall_accuracy", Stratified), 7.0 / 9, 1e-15);
+    EXPECT_TRUE(Has(json.out, "\"overall_accuracy_se\": null"));
+    EXPECT_TRUE(Has(json.out, "\"users_accuracy_se\": \"Stratum \\\"s2\\\" holds a single sample "
+                              "unit"));
+}
+
+TEST_F(BrennicKappaSamples, EachRefusalNamesItsStratumOrLine) {
+    const std::string sample = "A,x,x\nA,x,y\nB,y,y\nB,y,x\n", s = "--samples --report ";
+    const std::string notWhole = "') is not a positive whole number";
+    expectEach({
+        // clang-format off
+        {"stratum_without_a_size", s + "--strata-sizes A=10", sample, 1,
+         {"line 3: stratum 'B' has no size in --strata-sizes"}},
+        {"size_not_whole", s + "--strata-sizes A=10,B=2.5", sample, 1,
+         {"the size of stratum 'B' in --strata-sizes ('2.5" + notWhole}},
+        {"size_zero", s + "--strata-sizes A=0,B=10", sample, 1,
+         {"the size of stratum 'A' in --strata-sizes ('0" + notWhole}},
+        {"size_negative", s + "--strata-sizes A=10,B=-4", sample, 1,
+         {"the size of stratum 'B' in --strata-sizes ('-4" + notWhole}},
+        {"size_below_the_sample", s + "--strata-sizes A=10,B=1", sample, 1,
+         {"stratum 'B' holds 2 sample units, more than its size 1 in --strata-sizes"}},
+        {"size_without_a_sample", s + "--strata-sizes A=10,B=10,C=5", sample, 1,
+         {"stratum 'C' has a size in --strata-sizes but no sample unit in the input"}},
+        {"two_sizes", s + "--strata-sizes A=10,B=10,A=3", sample, 1,
+         {"stratum 'A' is given two sizes in --strata-sizes"}},
+        {"not_stratum_equals_size", s + "--strata-sizes A=10,B", sample, 1,
+         {"entry 2 of --strata-sizes ('B') is not STRATUM=SIZE"}},
+        {"two_labels", s + "--strata-sizes A=10,B=10", "A,x,x\nB,y\n", 1,
+         {"line 2 holds 2 labels; each line holds three"}},
+        {"four_labels", s + "--strata-sizes A=1,B=1", "A,x,x,y\n", 1, {"line 1 holds more than 3"}},
+        {"unlisted_class", s + "--classes x,y --strata-sizes A=10,B=10", "A,x,z\n", 1,
+         {"line 1: 'z' is not one of the classes given with --classes"}},
+        {"no_sizes", s, sample, 1, {"--samples needs --strata-sizes"}},
+        {"samples_without_report", "--samples --strata-sizes A=10,B=10", sample, 1,
+         {"--samples needs --report"}},
+        {"fpc_without_samples", "--report --fpc", sample, 1, {"--fpc needs --samples"}},
+        {"with_pairs", "--pairs --samples --report", sample, 1, {"does not go with --pairs"}},
+        {"transpose_with_samples", s + "--transpose --strata-sizes A=10,B=10", sample, 1,
+         {"--transpose does not go with --samples"}},
+        {"mapped_area_with_samples", s + "--strata-sizes A=10,B=10 --mapped-area 1,2", sample, 1,
+         {"--mapped-area does not go with --samples"}},
+        // clang-format on
+    });
+}
+
 } // namespace
+} // namespace brennic::test

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <vector>
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
@@ -27,9 +29,32 @@ inline std::string nativePath(const char* path) {
     return std::filesystem::absolute(path).make_preferred().string();
 }
 
+// The widest line of `text` in characters as a terminal shows them: UTF-8 code
+// points.
+inline std::size_t widestLine(const std::string& text) {
+    std::size_t widest = 0, width = 0;
+    for (const char c : text) {
+        width = c == '\n' ? 0 : width + ((static_cast<unsigned char>(c) & 0xC0) != 0x80);
+        widest = std::max(widest, width);
+    }
+    return widest;
+}
+
 struct KappaOutcome {
     int status = -1;
     std::string out, err;
+};
+
+// A run and what it must give: on success each of `words` on standard output (or
+// its one word as the whole output, when `exact`) and nothing on standard error; on
+// failure nothing on standard output and one line "brennic-kappa: ..." on standard
+// error that holds each of them.
+struct KappaRow {
+    const char* name;
+    std::string args, input;
+    int status;
+    std::vector<std::string> words;
+    bool exact = false;
 };
 
 class KappaProcessTest : public TempDirTest {
@@ -56,6 +81,23 @@ class KappaProcessTest : public TempDirTest {
         const int status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
 #endif
         return {status, readFile(dir / "out"), readFile(dir / "err")};
+    }
+
+    void expectEach(std::initializer_list<KappaRow> rows) {
+        for (const KappaRow& row : rows) {
+            SCOPED_TRACE(row.name);
+            const KappaOutcome outcome = run(row.args, row.input);
+            EXPECT_EQ(outcome.status, row.status);
+            const std::string& text = row.status == 0 ? outcome.out : outcome.err;
+            EXPECT_EQ(row.status == 0 ? outcome.err : outcome.out, "");
+            EXPECT_TRUE(row.status == 0 || (text.rfind("brennic-kappa: ", 0) == 0 &&
+                                            text.find('\n') == text.size() - 1))
+                << "not one error line: " << text;
+            for (const std::string& words : row.words)
+                EXPECT_TRUE(Has(text, withDir(words)));
+            if (row.exact)
+                EXPECT_EQ(text, row.words.at(0));
+        }
     }
 
     std::string withDir(std::string text) const {

@@ -4,6 +4,9 @@
 // columns.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "kappa_process.h"
 #include "report_output.h"
 #include "report_writing.h"
 
@@ -41,48 +44,35 @@ AgreementReport madeUpReport() {
     return r;
 }
 
+// The expected text has '|' for each line end, so that short lines share one.
 TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
-    EXPECT_EQ(ReportJson(madeUpReport()),
-              R"({
-  "n": 2,
-  "warnings": ["Counts \"look\" like proportions, so.", "A second one."],
-  "left_out": {"missing": 7},
-  "matrix": [[3000000, 6], [1, 0.5]],
-  "PC": 0.5,
-  "PO": 0.75,
-  "KAPPA": 0.5,
-  "LO": -0.25,
-  "HI": 1.25,
-  "SE": 0.125,
-  "Z": null,
-  "kappa_se": 0.1,
-  "kappa_se0": 0,
-  "ci95_low": 0.304,
-  "ci95_high": 0.696,
-  "z_large_sample": 4,
-  "p_two_sided": 1e-05,
-  "overall_accuracy": 0.75,
-  "overall_accuracy_se": 0.01,
-  "scott_pi": 0.4,
-  "scott_pi_se": 0.02,
-  "gwet_ac1": 0.6,
-  "gwet_ac1_se": 0.03,
-  "brennan_prediger": 0.5,
-  "brennan_prediger_se": 0.04,
-  "krippendorff_alpha": 0.4125,
-  "quantity_disagreement": 0,
-  "allocation_disagreement": 0.25,
-  "weighted": {"weights": "quadratic", "kappa": 0.6, "kappa_se": null, "kappa_se0": 0.1234567890123456, "z": 1e+300, "reasons": {"kappa_se": "Counts \"below\" 0, as in row 1."}},
-  "classes": [
-    {"class": 1, "label": "forest", "row_total": 10, "col_total": 5, "diagonal": 4, "row_share": 0.4, "col_share": 0.8, "row_conditional_kappa": 0.25, "col_conditional_kappa": 0.5, "quantity_disagreement": 0.05, "allocation_disagreement": 0.2, "reasons": {}},
-    {"class": 2, "label": "wa\"ter", "row_total": 0, "col_total": 5, "diagonal": 0, "row_share": null, "col_share": 0, "row_conditional_kappa": null, "col_conditional_kappa": -0.5, "quantity_disagreement": 0.05, "allocation_disagreement": 0.3, "reasons": {"row_share": "Row 2 is empty.", "row_conditional_kappa": "Row 2 is empty."}}
-  ],
-  "reasons": {"Z": "The standard error is 0."}
-}
-)");
+    std::string json =
+        R"({|  "n": 2,|  "warnings": ["Counts \"look\" like proportions, so.", "A second one."],)"
+        R"(|  "left_out": {"missing": 7},|  "matrix": [[3000000, 6], [1, 0.5]],|  "PC": 0.5,)"
+        R"(|  "PO": 0.75,|  "KAPPA": 0.5,|  "LO": -0.25,|  "HI": 1.25,|  "SE": 0.125,|  "Z": null,)"
+        R"(|  "kappa_se": 0.1,|  "kappa_se0": 0,|  "ci95_low": 0.304,|  "ci95_high": 0.696,)"
+        R"(|  "z_large_sample": 4,|  "p_two_sided": 1e-05,|  "overall_accuracy": 0.75,)"
+        R"(|  "overall_accuracy_se": 0.01,|  "scott_pi": 0.4,|  "scott_pi_se": 0.02,)"
+        R"(|  "gwet_ac1": 0.6,|  "gwet_ac1_se": 0.03,|  "brennan_prediger": 0.5,)"
+        R"(|  "brennan_prediger_se": 0.04,|  "krippendorff_alpha": 0.4125,)"
+        R"(|  "quantity_disagreement": 0,|  "allocation_disagreement": 0.25,)"
+        R"(|  "weighted": {"weights": "quadratic", "kappa": 0.6, "kappa_se": null, "kappa_se0": )"
+        R"(0.1234567890123456, "z": 1e+300, "reasons": {"kappa_se": "Counts \"below\" 0, as in )"
+        R"(row 1."}},|  "classes": [|    {"class": 1, "label": "forest", "row_total": 10, )"
+        R"("col_total": 5, "diagonal": 4, "row_share": 0.4, "col_share": 0.8, )"
+        R"("row_conditional_kappa": 0.25, "col_conditional_kappa": 0.5, "quantity_disagreement": )"
+        R"(0.05, "allocation_disagreement": 0.2, "reasons": {}},|    {"class": 2, "label": )"
+        R"("wa\"ter", "row_total": 0, "col_total": 5, "diagonal": 0, "row_share": null, )"
+        R"("col_share": 0, "row_conditional_kappa": null, "col_conditional_kappa": -0.5, )"
+        R"("quantity_disagreement": 0.05, "allocation_disagreement": 0.3, "reasons": )"
+        R"({"row_share": )"
+        R"("Row 2 is empty.", "row_conditional_kappa": "Row 2 is empty."}}|  ],)"
+        R"(|  "reasons": {"Z": "The standard error is 0."}|}|)";
+    std::replace(json.begin(), json.end(), '|', '\n');
+    EXPECT_EQ(ReportJson(madeUpReport()), json);
 }
 
-// The whole CSV of a computed report is in brennic_kappa_report_test.cpp; here,
+// The whole CSV of a computed report is in brennic_kappa_test.cpp; here,
 // the reasons: quoted when they hold a comma or a quote, joined for a class;
 // the warnings in the reason column and the pairs left out as a count.
 TEST(ReportOutput, CsvWritesEachReasonInTheLastColumn) {
@@ -107,65 +97,39 @@ TEST(ReportOutput, WholeNumbersWithTheirPlainDigits) {
         double value;
         const char* text;
     } rows[] = {
-        {3000000, "3000000"},
-        {-3000000, "-3000000"},
-        {120, "120"},
-        {1e15, "1000000000000000"},
-        {9007199254740991.0, "9007199254740991"},
-        {1e16, "1e+16"},
-        {0.5, "0.5"},
-        {-0.0, "0"},
-        {2.5e-7, "2.5e-07"},
+        // clang-format off
+        {3000000, "3000000"}, {-3000000, "-3000000"}, {120, "120"}, {0.5, "0.5"},
+        {1e15, "1000000000000000"}, {9007199254740991.0, "9007199254740991"},
+        {1e16, "1e+16"}, {-0.0, "0"}, {2.5e-7, "2.5e-07"},
+        // clang-format on
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.text);
+    for (const auto& row : rows)
         EXPECT_EQ(ShortestNumber(row.value), row.text);
-    }
-}
-
-// The widest line in characters as a terminal shows them: UTF-8 code points.
-std::size_t widestLine(const std::string& text) {
-    std::size_t widest = 0, width = 0;
-    for (const char c : text) {
-        if (c == '\n') {
-            widest = std::max(widest, width);
-            width = 0;
-        } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
-            ++width;
-        }
-    }
-    return std::max(widest, width);
 }
 
 // Eight classes with 12-character labels that are not ASCII, quadratic weights
 // and mapped areas: every table is folded to 100 columns, and so are the
 // reasons of figures not defined (class 3 is absent from the map).
 TEST(ReportOutput, TextOfEightClassesFitsOneHundredColumns) {
-    const struct {
-        const char* name;
-        bool classAbsent;
-    } rows[] = {{"every_class_counted", false}, {"a_class_absent_from_the_map", true}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const bool classAbsent : {false, true}) {
+        SCOPED_TRACE(classAbsent ? "a_class_absent_from_the_map" : "every_class_counted");
         ErrorMatrix m(8);
         std::vector<double> areas;
         for (int i = 1; i <= 8; ++i) {
-            const bool absent = row.classAbsent && i == 3;
+            const bool absent = classAbsent && i == 3;
             areas.push_back(absent ? 0.0 : 123456.789 * i);
             for (int j = 1; j <= 8; ++j)
                 m.set(i, j, absent ? 0.0 : i == j ? 1234567.0 : 1000.0 * i + 37.0 * j);
         }
         FormTotals(m);
         AgreementReport report = ComputeAgreementReport(m, Weights::Quadratic, &areas);
-        report.labels.clear();
         for (int k = 1; k <= 8; ++k)
-            report.labels.push_back("Gewässer-00" + std::to_string(k));
+            report.labels[k - 1] = "Gewässer-00" + std::to_string(k);
         const std::string text = ReportText(report, '.');
-        EXPECT_LE(widestLine(text), 100u) << text;
+        EXPECT_LE(test::widestLine(text), 100u) << text;
         // The folded matrix still holds the grand total and the last column.
         EXPECT_NE(text.find("Gewässer-008"), std::string::npos);
-        EXPECT_NE(text.find(row.classAbsent ? "is absent from the map" : "  total"),
-                  std::string::npos);
+        EXPECT_NE(text.find(classAbsent ? "is absent from the map" : "  total"), std::string::npos);
     }
 }
 
