@@ -95,8 +95,9 @@ class KappaProcessTest : public TempDirTest {
                 << "not one error line: " << text;
             for (const std::string& words : row.words)
                 EXPECT_TRUE(Has(text, withDir(words)));
-            if (row.exact)
+            if (row.exact) {
                 EXPECT_EQ(text, row.words.at(0));
+            }
         }
     }
 
