@@ -252,28 +252,6 @@ TEST_F(MapCountingTest, PointsOnEdgesOutsideEmptyAndOnNoData) {
     EXPECT_EQ(part.mapPixels, (Counts{0, 4}));
 }
 
-TEST_F(MapCountingTest, PointsInAnotherCrsAreTransformedInGisOrder) {
-    MapRequest request = requestFor(small(SmallMap));
-    // Each pixel's centre in longitude and latitude, with the reference's class.
-    OGRSpatialReference utm, wgs84;
-    utm.importFromEPSG(32632);
-    wgs84.importFromEPSG(4326);
-    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    std::unique_ptr<OGRCoordinateTransformation> toWgs84(
-        OGRCreateCoordinateTransformation(&utm, &wgs84));
-    ASSERT_TRUE(toWgs84);
-    std::vector<PointSpec> points;
-    for (std::size_t i = 0; i < 12; ++i) {
-        double x = 500005.0 + 10 * (i % 4), y = 3999995.0 - 10 * (i / 4);
-        ASSERT_TRUE(toWgs84->Transform(1, &x, &y));
-        points.push_back({x, y, std::to_string(static_cast<int>(SmallReference[i]))});
-    }
-    ASSERT_TRUE(WritePoints(request.referencePath, "samples", 4326, points));
-    const MapCount c = counted(request);
-    EXPECT_EQ(c.counts, SmallCounts);
-    EXPECT_EQ(c.source.outside, 0u);
-}
-
 TEST_F(MapCountingTest, PointReferenceRefusals) {
     MapRequest request = requestFor(small(SmallMap));
     ASSERT_TRUE(WritePoints(request.referencePath, "first", 32632,
@@ -311,24 +289,40 @@ double integratedArea(double lat1, double lat2, double widthDegrees) {
     const double h = (lat2 - lat1) / steps * toRadians;
     double sum = 0;
     for (int i = 0; i <= steps; ++i) {
-        const double phi = lat1 * toRadians + i * h;
-        const double w = 1 - e2 * std::sin(phi) * std::sin(phi);
-        const double value = a * (1 - e2) / std::pow(w, 1.5) * a / std::sqrt(w) * std::cos(phi);
-        sum += value * (i == 0 || i == steps ? 1 : i % 2 ? 4 : 2);
+        const double phi = lat1 * toRadians + i * h, w = 1 - std::pow(std::sin(phi), 2) * e2;
+        sum += (i == 0 || i == steps ? 1
+                : i % 2              ? 4
+                                     : 2) *
+               a * a * (1 - e2) * std::cos(phi) / w / w;
     }
     return std::fabs(sum * h / 3 * widthDegrees * toRadians);
 }
 
-TEST_F(MapCountingTest, GeographicMapAreasByRowOnTheEllipsoid) {
-    // Two rows of half-degree pixels: 60 to 59.5 N of class 1, 59.5 to 59 N of
-    // class 2, each row three pixels wide.
+// A geographic map of two rows of half-degree pixels, 60 to 59.5 N of class 1 and
+// 59.5 to 59 N of class 2, three pixels wide; points at the pixels' centres in
+// UTM, transformed here, each in GIS order (longitude first).
+TEST_F(MapCountingTest, PointsInAnotherCrsAndGeographicAreasOnTheEllipsoid) {
     Raster layout(3, 2, {1, 1, 1, 2, 2, 2});
     layout.transform = {10, 0.5, 0, 60, 0, -0.5};
     layout.crs = "EPSG:4326";
     MapRequest request = requestFor(layout);
-    ASSERT_TRUE(WritePoints(request.referencePath, "samples", 4326,
-                            {{10.2, 59.8, "1"}, {10.7, 59.2, "2"}}));
+    OGRSpatialReference utm, wgs84;
+    utm.importFromEPSG(32632);
+    wgs84.importFromEPSG(4326);
+    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    std::unique_ptr<OGRCoordinateTransformation> toUtm(
+        OGRCreateCoordinateTransformation(&wgs84, &utm));
+    ASSERT_TRUE(toUtm);
+    std::vector<PointSpec> points;
+    for (int i = 0; i < 6; ++i) {
+        double x = 10.25 + 0.5 * (i % 3), y = 59.75 - 0.5 * (i / 3);
+        ASSERT_TRUE(toUtm->Transform(1, &x, &y));
+        points.push_back({x, y, i == 2 || i == 3 || i == 4 ? "2" : "1"});
+    }
+    ASSERT_TRUE(WritePoints(request.referencePath, "samples", 32632, points));
     const MapCount c = counted(request);
+    EXPECT_EQ(c.counts, (Counts{2, 1, 1, 2}));
+    EXPECT_EQ(c.source.outside, 0u);
     ASSERT_TRUE(c.areas);
     EXPECT_EQ(c.areas->unit, "m²");
     ASSERT_EQ(c.areas->perClass.size(), 2u);
