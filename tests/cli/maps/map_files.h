@@ -49,10 +49,9 @@ inline bool WriteRaster(const std::string& path, const Raster& r) {
         data->SetSpatialRef(&crs);
     if (r.nodata)
         data->GetRasterBand(1)->SetNoDataValue(*r.nodata);
-    std::vector<double> values = r.values;
-    return data->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, r.width, r.height, values.data(),
-                                            r.width, r.height, GDT_Float64, 0, 0,
-                                            nullptr) == CE_None;
+    return data->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, r.width, r.height,
+                                            const_cast<double*>(r.values.data()), r.width, r.height,
+                                            GDT_Float64, 0, 0, nullptr) == CE_None;
 }
 
 struct PointSpec {
