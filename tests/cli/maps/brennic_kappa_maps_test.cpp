@@ -125,6 +125,8 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
          "the window 3,0,2,3 does not lie within the map's 4 x 3 pixels"},
         {"window_beyond_bottom", maps + "--window 0,2,4,2", 1, "the window 0,2,4,2 does not lie within"},
         {"bad_threads", maps + "--threads 0", 1, "--threads needs a whole number"},
+        {"no_such_band", maps + "--reference-band 2", 1, "ref.tif has 1 bands; there is no band 2 for --reference-band"},
+        {"no_such_layer", points + "--reference-layer none", 1, "{dir}/points.gpkg has no layer none"},
         {"unreadable_reference", "--map {dir}/map.tif --reference {dir}/cut.tif", 3, "cannot read {dir}/cut.tif"},
         {"missing_map", "--map {dir}/none.tif --reference {dir}/map.tif --report", 3, "cannot read {dir}/none.tif: "},
         {"strata_on_another_grid", points + "--strata {dir}/wide.tif", 1,
