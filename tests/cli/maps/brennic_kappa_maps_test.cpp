@@ -37,64 +37,47 @@ class KappaMapsTest : public KappaProcessTest {
                              std::to_string(points[i + 2])});
         ASSERT_TRUE(WritePoints((dir / name).string(), "samples", 32632, specs));
     }
-    static constexpr const char* Matrix = "2 1 0\n1 3 0\n0 1 4\n";
     static constexpr const char* Maps = "--map {dir}/map.tif --reference {dir}/ref.tif";
     static constexpr const char* Points =
         "--map {dir}/map.tif --reference {dir}/points.gpkg --reference-field class --report";
-    static constexpr const char* PointsMatrix = "2 0 0\n1 1 1\n0 1 2\n";
 };
 
+// The output of the maps is the matrix's, less its last `trimmed` bytes, and then
+// `added`: the source record, or with points the stratified section. With points
+// the map's own areas, 100 m² a pixel, are the mapped areas unless others are given.
 TEST_F(KappaMapsTest, SameOutputAsTheMatrixPlusTheSourceRecord) {
-    const std::string counts = "12 counted; left out: 0 outside, 0 on no-data, 0 empty";
-    const struct {
-        const char *name, *options;
-        std::string added; // after the matrix's output less its last `trimmed` bytes
-        std::size_t trimmed;
-    } rows[] = {
-        {"two_lines", "", "", 0},
-        {"report_text", "--report",
+    const std::string counts = "12 counted; left out: 0 outside, 0 on no-data, 0 empty",
+                      maps = std::string(Maps) + " ",
+                      points = std::string(Points) + " --format json ",
+                      json = "--report --format json", matrix = "2 1 0\n1 3 0\n0 1 4\n",
+                      pointsMatrix = "2 0 0\n1 1 1\n0 1 2\n";
+    // clang-format off
+    const struct { const char* name; std::string mapsArgs, matrixArgs, matrix, added; std::size_t trimmed; } rows[] = {
+        {"two_lines", maps, "", matrix, "", 0},
+        {"report_text", maps + "--report", "--report", matrix,
          "\nSource: map {dir}/map.tif, reference {dir}/ref.tif: " + counts + "\n", 0},
-        {"report_csv", "--report --format csv",
+        {"report_csv", maps + "--report --format csv", "--report --format csv", matrix,
          "source,\"map {dir}/map.tif; reference {dir}/ref.tif; " + counts + "\"", 0},
-        // The record is the last member of the JSON object.
-        {"report_json", "--report --format json",
-         ",\n  \"source\": {\"map\": \"{dir}/map.tif\", \"reference\": \"{dir}/ref.tif\", "
-         "\"counted\": 12, \"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0}, "
-         "\"map_pixels\": [3, 4, 5]}\n}\n",
-         3},
+        {"report_json", maps + json, json, matrix,
+         ",\n  \"source\": {\"map\": \"{dir}/map.tif\", \"reference\": \"{dir}/ref.tif\", \"counted\": 12, \"left_out\": "
+         "{\"outside\": 0, \"nodata\": 0, \"empty\": 0}, \"map_pixels\": [3, 4, 5]}\n}\n", 3},
+        {"points_own_areas", points, json + " --mapped-area 300,400,500", pointsMatrix, ",\n  \"stratified\"", 3},
+        {"points_given_areas", points + "--mapped-area 1,1,2", json + " --mapped-area 1,1,2", pointsMatrix,
+         ",\n  \"stratified\"", 3},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const KappaOutcome fromMatrix = run(row.options, Matrix);
-        const KappaOutcome fromMaps = run(std::string(Maps) + " " + row.options, "");
+        const KappaOutcome fromMatrix = run(row.matrixArgs, row.matrix);
+        const KappaOutcome fromMaps = run(row.mapsArgs, "");
         ASSERT_EQ(fromMaps.status, 0) << fromMaps.err;
         EXPECT_EQ(fromMaps.err, "");
         const std::string expected =
             fromMatrix.out.substr(0, fromMatrix.out.size() - row.trimmed) + withDir(row.added);
         EXPECT_EQ(fromMaps.out.substr(0, expected.size()), expected);
+        // Given areas leave the map's unit out of the source record.
+        EXPECT_EQ(Has(fromMaps.out, "area_unit"), row.name == std::string("points_own_areas"));
     }
-    // -o writes the same file as the matrix does.
-    ASSERT_EQ(run(std::string(Maps) + " -o {dir}/maps.txt", "").status, 0);
-    ASSERT_EQ(run("-o {dir}/matrix.txt", Matrix).status, 0);
-    EXPECT_EQ(readFile(dir / "maps.txt"), readFile(dir / "matrix.txt"));
-}
-
-// Map pixels: class 1 three, class 2 four, class 3 five, 100 m² each.
-TEST_F(KappaMapsTest, PointsGiveTheMapsOwnAreasUnlessMappedAreaIsGiven) {
-    const std::string points = std::string(Points) + " --format json";
-    const KappaOutcome own = run(points, "");
-    ASSERT_EQ(own.status, 0) << own.err;
-    const KappaOutcome given =
-        run("--report --format json --mapped-area 300,400,500", PointsMatrix);
-    const std::size_t area = given.out.find("\"area_weighted\"");
-    ASSERT_NE(area, std::string::npos);
-    EXPECT_TRUE(Has(own.out, given.out.substr(area, given.out.find("\"reasons\": {}\n}") - area)));
-    EXPECT_TRUE(Has(own.out, "\"counted\": 8, \"left_out\": {\"outside\": 0, \"nodata\": 0, "
-                             "\"empty\": 0}, \"area_unit\": \"m²\", \"map_pixels\": [3, 4, 5]}"));
-    const KappaOutcome overridden = run(points + " --mapped-area 1,1,2", "");
-    ASSERT_EQ(overridden.status, 0) << overridden.err;
-    EXPECT_EQ(overridden.out.find("area_unit"), std::string::npos);
-    EXPECT_TRUE(Has(overridden.out, "\"area_weighted\""));
 }
 
 TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
@@ -107,13 +90,8 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
     std::filesystem::copy_file(dir / "ref.tif", dir / "cut.tif");
     std::filesystem::resize_file(dir / "cut.tif", 100);
     const std::string maps = std::string(Maps) + " ", points = std::string(Points) + " ";
-    const struct {
-        const char* name;
-        std::string args;
-        int status;
-        const char* message;
-    } rows[] = {
-        // clang-format off
+    // clang-format off
+    const struct { const char* name; std::string args; int status; const char* message; } rows[] = {
         {"reference_missing", "--map {dir}/map.tif", 1, "--map needs --reference"},
         {"reference_without_map", "--reference {dir}/ref.tif", 1, "--reference needs --map"},
         {"with_pairs", maps + "--pairs", 1, "--pairs does not go with --map"},
@@ -121,8 +99,7 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
         {"with_input_file", maps + "{dir}/input", 1, "--map does not go with an input file"},
         {"bad_window", maps + "--window 1,2,3", 1, "--window needs XOFF,YOFF,XSIZE,YSIZE"},
         // Windows that reach one pixel beyond the right or the bottom edge.
-        {"window_beyond_right", maps + "--window 3,0,2,3", 1,
-         "the window 3,0,2,3 does not lie within the map's 4 x 3 pixels"},
+        {"window_beyond_right", maps + "--window 3,0,2,3", 1, "the window 3,0,2,3 does not lie within the map's 4 x 3 pixels"},
         {"window_beyond_bottom", maps + "--window 0,2,4,2", 1, "the window 0,2,4,2 does not lie within"},
         {"bad_threads", maps + "--threads 0", 1, "--threads needs a whole number"},
         {"no_such_band", maps + "--reference-band 2", 1, "ref.tif has 1 bands; there is no band 2 for --reference-band"},
@@ -139,8 +116,8 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
         {"strata_summed", "--sum --report {dir}/part.json", 1, "stratified by --strata"},
         {"fpc_without_points", maps + "--report --fpc", 1, "--fpc needs a sample"},
         {"sum_of_no_report", "--sum {dir}/map.tif", 1, "is no JSON report"},
-        // clang-format on
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const KappaOutcome outcome = run(row.args, "");
@@ -152,16 +129,17 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
 
 // brennic-kappa alone in a folder cannot start its companion: status 3, saying so.
 TEST_F(KappaMapsTest, MissingCompanionIsStatusThree) {
-    std::filesystem::create_directories(dir / "alone");
-    std::filesystem::copy_file(BRENNIC_KAPPA_PATH, dir / "alone" / "brennic-kappa");
-    const std::string command = "'" + (dir / "alone" / "brennic-kappa").string() +
-                                "' --map map.tif --reference ref.tif 2>'" + (dir / "err").string() +
-                                "' >/dev/null";
-    const int wait = std::system(command.c_str());
+    const std::string alone = (dir / "alone").string();
+    std::filesystem::create_directories(alone);
+    std::filesystem::copy_file(BRENNIC_KAPPA_PATH, alone + "/brennic-kappa");
+    const int wait =
+        std::system(("'" + alone + "/brennic-kappa' --map m.tif --reference r.tif 2>'" + alone +
+                     "/err' >/dev/null")
+                        .c_str());
     EXPECT_EQ(WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, 3);
-    EXPECT_EQ(readFile(dir / "err"), "brennic-kappa: cannot start " + (dir / "alone").string() +
-                                         "/brennic-kappa-maps, which reads the maps: No such file "
-                                         "or directory\n");
+    EXPECT_EQ(readFile(alone + "/err"), "brennic-kappa: cannot start " + alone +
+                                            "/brennic-kappa-maps, which reads the maps: No such "
+                                            "file or directory\n");
 }
 
 // Three windows that tile the map, one a column wide and one a row high, counted
@@ -178,19 +156,16 @@ TEST_F(KappaMapsTest, WindowReportsSummedGiveTheWhole) {
             parts += " {dir}/" + std::string(window);
         }
         const std::string whole = run(maps + " --format json", "").out;
-        const KappaOutcome sum = run("--sum --report --format json" + parts, "");
-        ASSERT_EQ(sum.status, 0) << sum.err;
+        const std::string sum = run("--sum --report --format json" + parts, "").out;
         const std::size_t end = whole.find("\"source\"");
         ASSERT_NE(end, std::string::npos);
-        EXPECT_EQ(sum.out.substr(0, end), whole.substr(0, end));
+        EXPECT_EQ(sum.substr(0, end), whole.substr(0, end));
         // A point outside one window is inside another: only the raster's left-out
         // pixels add up to the whole's.
-        const auto tail = [](const std::string& out, const char* from) {
-            return out.substr(out.find(from));
-        };
-        EXPECT_EQ(tail(sum.out, "\"map_pixels\""), tail(whole, "\"map_pixels\""));
-        EXPECT_EQ(tail(sum.out, "\"counted\"").substr(0, maps == Points ? 15 : std::string::npos),
-                  tail(whole, "\"counted\"").substr(0, maps == Points ? 15 : std::string::npos));
+        const std::size_t n = maps == Points ? 15 : std::string::npos;
+        EXPECT_EQ(sum.substr(sum.find("\"counted\""), n),
+                  whole.substr(whole.find("\"counted\""), n));
+        EXPECT_TRUE(Has(sum, whole.substr(whole.find("\"map_pixels\""))));
     }
 }
 
@@ -200,23 +175,20 @@ TEST_F(KappaMapsTest, WindowReportsSummedGiveTheWhole) {
 TEST_F(KappaMapsTest, StrataSectionIsTheOneSamplesGivesForTheUnitsUnderThePoints) {
     // Each point as its stratum, map class and reference class.
     const std::string byStrata = "7,1,1\n7,2,2\n7,2,1\n9,3,3\n9,3,3\n",
+                      all = byStrata + "9,2,3\n9,3,2\n",
                       byMap = "1,1,1\n2,2,2\n2,2,1\n3,3,3\n3,3,3\n2,2,3\n3,3,2\n1,1,1\n";
-    const struct {
-        const char *name, *mapsOnly, *options;
-        std::string units;
-        const char *sizes, *source; // the source record's left-out points
-    } rows[] = {
-        {"strata_json", " --strata {dir}/strata.tif", " --format json", byStrata + "9,2,3\n9,3,2\n",
-         "7=5,9=6", "\"outside\": 0, \"nodata\": 1, \"empty\": 0"},
-        {"strata_fpc", " --strata {dir}/strata.tif", " --format json --fpc",
-         byStrata + "9,2,3\n9,3,2\n", "7=5,9=6", "\"nodata\": 1"},
+    // clang-format off
+    const struct { const char *name, *mapsOnly, *options; std::string units; const char *sizes, *source; } rows[] = {
+        {"strata_json", " --strata {dir}/strata.tif", " --format json", all, "7=5,9=6",
+         "\"outside\": 0, \"nodata\": 1, \"empty\": 0"},
         // Rows 0 and 1: stratum 9 keeps 3 pixels and the points (3,0) and (2,1).
-        {"strata_window_text", " --strata {dir}/strata.tif --window 0,0,4,2", "", byStrata,
-         "7=5,9=3", "3 outside, 0 on no-data"},
-        {"map_as_strata", "", " --format json", byMap, "1=3,2=4,3=5",
-         "\"outside\": 0, \"nodata\": 0, \"empty\": 0"},
+        {"strata_window_text", " --strata {dir}/strata.tif --window 0,0,4,2", "", byStrata, "7=5,9=3",
+         "3 outside, 0 on no-data"},
+        {"map_as_strata", "", " --format json", byMap, "1=3,2=4,3=5", "\"counted\": 8, \"left_out\": {\"outside\": 0, "
+         "\"nodata\": 0, \"empty\": 0}, \"area_unit\": \"m²\", \"map_pixels\": [3, 4, 5]}"},
         {"map_as_strata_fpc_text", "", " --fpc", byMap, "1=3,2=4,3=5", "0 outside, 0 on no-data"},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const KappaOutcome maps = run(std::string(Points) + row.mapsOnly + row.options, "");

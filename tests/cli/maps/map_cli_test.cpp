@@ -37,20 +37,15 @@ TEST(MapCli, HookFailuresKeepTheirStatusAndOptionsReachIt) {
     const std::vector<std::string> args{
         "--map", "m.tif",    "--reference", "r.tif",      "--window", "1,2,30,40", "--threads",
         "3",     "--nodata", "nan",         "--map-band", "2",        "--quiet"};
-    const struct {
-        const char* name;
-        std::optional<CliFailure> failure;
-        int status;
-        const char* err;
-    } rows[] = {
+    // clang-format off
+    const struct { const char* name; std::optional<CliFailure> failure; int status; const char* err; } rows[] = {
         {"counted", std::nullopt, 0, ""},
-        {"read_error", CliFailure{3, "cannot read r.tif: truncated"}, 3,
-         "brennic-kappa: cannot read r.tif: truncated\n"},
+        {"read_error", CliFailure{3, "cannot read r.tif: truncated"}, 3, "brennic-kappa: cannot read r.tif: truncated\n"},
         {"bad_input", CliFailure{1, "the map holds 2.5"}, 1, "brennic-kappa: the map holds 2.5\n"},
         {"no_hook", std::nullopt, 1,
-         "brennic-kappa: --map: this build of brennic-kappa reads no maps (map reading is a "
-         "Linux feature for now)\n"},
+         "brennic-kappa: --map: this build of brennic-kappa reads no maps (map reading is a Linux feature for now)\n"},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const bool hook = std::string(row.name) != "no_hook";
@@ -68,19 +63,13 @@ TEST(MapCli, HookFailuresKeepTheirStatusAndOptionsReachIt) {
 }
 
 TEST(MapCli, ProgressInGdalsStyleOnlyAfterTheDelay) {
-    const struct {
-        const char* name;
-        double delay;
-        std::vector<double> fractions;
-        const char* shown;
-    } rows[] = {
-        {"whole_count",
-         0,
-         {0, 0.5, 1},
-         "0...10...20...30...40...50...60...70...80...90...100 - done.\n"},
+    // clang-format off
+    const struct { const char* name; double delay; std::vector<double> fractions; const char* shown; } rows[] = {
+        {"whole_count", 0, {0, 0.5, 1}, "0...10...20...30...40...50...60...70...80...90...100 - done.\n"},
         {"stopped_at_a_quarter", 0, {0.26}, "0...10...20..\n"},
         {"quicker_than_the_delay", 3600, {0, 1}, ""},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         std::ostringstream err;

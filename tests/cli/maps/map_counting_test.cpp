@@ -35,18 +35,15 @@ class MapCountingTest : public TempDirTest {
         return r;
     }
     static Raster small(const Values& v, GDALDataType t = GDT_Byte) { return {4, 3, v, {}, t}; }
-    static auto count(const MapRequest& r) {
-        NoProgress none;
-        return CountMaps(r, none);
-    }
+    static inline NoProgress none;
     static MapCount counted(const MapRequest& r) {
-        auto result = count(r);
+        auto result = CountMaps(r, none);
         if (const auto* e = std::get_if<MapError>(&result))
             ADD_FAILURE() << e->message;
         return result.index() == 0 ? std::get<MapCount>(result) : MapCount{};
     }
     static void expectRefused(const MapRequest& r, MapError::Kind kind, const std::string& part) {
-        auto result = count(r);
+        auto result = CountMaps(r, none);
         const auto* e = std::get_if<MapError>(&result);
         ASSERT_NE(e, nullptr) << "counted where it should have refused";
         EXPECT_EQ(e->kind, kind);
@@ -56,19 +53,12 @@ class MapCountingTest : public TempDirTest {
 
 // The hand-counted pair with each class k stored as k * scale + offset on both
 // sides, in every data type; no-data and --nodata values are given as such a k, a
-// map no-data of NaN stands for the map's class 3. `classes` are in k too.
+// map no-data of NaN stands for the map's class 3. `given` (--classes) and
+// `classes` are in k too.
 TEST_F(MapCountingTest, HandCountedMatrices) {
     const double nan = std::nan("");
-    const struct {
-        const char* name;
-        GDALDataType mapType, referenceType;
-        double scale, offset;
-        std::optional<double> mapNodata, referenceNodata, requested;
-        std::optional<Values> given; // --classes
-        Values classes;
-        Counts counts;
-    } rows[] = {
-        // clang-format off
+    // clang-format off
+    const struct { const char* name; GDALDataType mapType, referenceType; double scale, offset; std::optional<double> mapNodata, referenceNodata, requested; std::optional<Values> given; Values classes; Counts counts; } rows[] = {
         {"byte", GDT_Byte, GDT_Byte, 1, 0, {}, {}, {}, {}, {1, 2, 3}, SmallCounts},
         {"uint16_high_values", GDT_UInt16, GDT_UInt16, 1000, 60000, {}, {}, {}, {}, {1, 2, 3}, SmallCounts},
         {"int16_negative", GDT_Int16, GDT_Int16, 1, -300, {}, {}, {}, {}, {1, 2, 3}, SmallCounts},
@@ -91,8 +81,8 @@ TEST_F(MapCountingTest, HandCountedMatrices) {
         // Class 4 never occurs; the order is the list's.
         {"given_order_and_an_absent_class", GDT_Byte, GDT_Byte, 1, 0, {}, {}, {}, Values{3, 1, 2, 4}, {3, 1, 2, 4},
          {4, 0, 1, 0, 0, 2, 1, 0, 0, 1, 3, 0, 0, 0, 0, 0}},
-        // clang-format on
-    };
+        };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const auto scaled = [&](Values v) {
@@ -122,19 +112,13 @@ TEST_F(MapCountingTest, RastersThatCannotBeCountedTogether) {
     std::iota(many.begin(), many.end(), 0.0);    // every value of a byte band
     std::iota(wide.begin(), wide.end(), 1000.0); // 320 values of a 16-bit band
     notWhole[6] = 2.5;
-    Raster taller(4, 4, Values(16, 1)), shifted = small(SmallReference),
-                                        otherZone = small(SmallReference),
-                                        noCrs = small(SmallReference);
+    Raster taller(4, 4, Values(16, 1)), shifted = small(SmallReference), otherZone = shifted;
     shifted.transform[0] += 0.5;
     otherZone.crs = "EPSG:32633";
+    Raster noCrs = otherZone;
     noCrs.crs = "";
-    const struct {
-        const char* name;
-        Raster map, reference;
-        std::optional<Values> classes;
-        const char* message;
-    } rows[] = {
-        // clang-format off
+    // clang-format off
+    const struct { const char* name; Raster map, reference; std::optional<Values> classes; const char* message; } rows[] = {
         {"value_outside_the_classes", small(SmallMap), small(SmallReference), Values{1, 2},
          "the map holds 3 at row 0, column 3 (counted from 0), which is not among --classes"},
         {"value_that_is_no_class", small(notWhole, GDT_Float32), small(SmallReference), {}, "2.5 at row 1, column 2"},
@@ -147,8 +131,8 @@ TEST_F(MapCountingTest, RastersThatCannotBeCountedTogether) {
         {"geotransform", small(SmallMap), shifted, {}, "(500000, 10, 0, 4000000, 0, -10), the reference's (500000.5, 10,"},
         {"crs", small(SmallMap), otherZone, {}, "zone 32N (EPSG:32632), the reference's WGS 84 / UTM zone 33N"},
         {"crs_missing", small(SmallMap), noCrs, {}, "zone 32N (EPSG:32632), the reference's none"},
-        // clang-format on
-    };
+        };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         MapRequest request = requestFor(row.map, row.reference);
@@ -183,11 +167,8 @@ TEST_F(MapCountingTest, LayoutsAndThreadsGiveTheSameCounts) {
     }
     const std::vector<std::string> tiled{"TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256"},
         deflate{"TILED=YES", "BLOCKXSIZE=128", "BLOCKYSIZE=128", "COMPRESS=DEFLATE"};
-    const struct {
-        const char* name;
-        std::vector<std::string> options, referenceOptions;
-        int threads;
-    } rows[] = {
+    // clang-format off
+    const struct { const char* name; std::vector<std::string> options, referenceOptions; int threads; } rows[] = {
         {"striped_one_thread", {}, {}, 1},
         {"striped_three_threads", {}, {}, 3},
         {"tiled", tiled, tiled, 2},
@@ -195,6 +176,7 @@ TEST_F(MapCountingTest, LayoutsAndThreadsGiveTheSameCounts) {
         {"tiled_map_striped_reference", tiled, {"COMPRESS=LZW"}, 2},
         {"striped_map_tiled_reference", {}, tiled, 2},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         Raster mapLayout(width, height, map, 0.0), referenceLayout(width, height, reference, 0.0);
@@ -251,21 +233,17 @@ TEST_F(MapCountingTest, PointReferenceRefusals) {
     ASSERT_TRUE(WritePoints(request.referencePath, "first", 32632,
                             {{500005, 3999995, "1"}, {500015, 3999995, "2"}}, 1));
     ASSERT_TRUE(WritePoints(request.referencePath, "second", 32632, {{500005, 3999995, "1.5"}}));
-    const struct {
-        const char* name;
-        std::string layer, field;
-        std::optional<Values> classes;
-        std::string message;
-    } rows[] = {
+    // clang-format off
+    const struct { const char* name; std::string layer, field; std::optional<Values> classes; std::string message; } rows[] = {
         {"two_layers_none_chosen", "", "class", {}, "has 2 layers (first, second)"},
         {"polygon", "first", "class", {}, "feature 2 of"},
         {"class_not_whole", "second", "class", {}, "has the class 1.5"},
         {"no_such_field", "second", "kind", {}, "has no field kind"},
         {"no_such_layer", "third", "class", {}, "has no layer third"},
         {"map_value_outside_classes", "first", "class", Values{2, 3},
-         "feature 1 of " + request.referencePath +
-             ": the map holds 1, which is not among --classes"},
+         "feature 1 of " + request.referencePath + ": the map holds 1, which is not among --classes"},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         request.referenceLayer = row.layer;
@@ -323,10 +301,7 @@ TEST_F(MapCountingTest, PointsInAnotherCrsAndGeographicAreasOnTheEllipsoid) {
 }
 
 TEST_F(MapCountingTest, ReadErrorMidwayGivesGdalsMessageAndNoCounts) {
-    Values values(1024 * 1024);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        values[i] = 1 + static_cast<double>((i * 2654435761u) % 7);
-    Raster layout(1024, 1024, values);
+    Raster layout(1024, 1024, Values(1024 * 1024, 1));
     layout.creationOptions = {"TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256"};
     MapRequest request = requestFor(layout, layout);
     const auto cut = [](const std::string& file, int tenths) {
