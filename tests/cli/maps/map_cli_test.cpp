@@ -41,7 +41,6 @@ TEST(MapCli, HookFailuresKeepTheirStatusAndOptionsReachIt) {
     const struct { const char* name; std::optional<CliFailure> failure; int status; const char* err; } rows[] = {
         {"counted", std::nullopt, 0, ""},
         {"read_error", CliFailure{3, "cannot read r.tif: truncated"}, 3, "brennic-kappa: cannot read r.tif: truncated\n"},
-        {"bad_input", CliFailure{1, "the map holds 2.5"}, 1, "brennic-kappa: the map holds 2.5\n"},
         {"no_hook", std::nullopt, 1,
          "brennic-kappa: --map: this build of brennic-kappa reads no maps (map reading is a Linux feature for now)\n"},
     };
