@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <numeric>
 
 #include "kappa_process.h"
 #include "map_files.h"
@@ -46,6 +47,9 @@ class KappaMapsTest : public KappaProcessTest {
 // `added`: the source record, or with points the stratified section. With points
 // the map's own areas, 100 m² a pixel, are the mapped areas unless others are given.
 TEST_F(KappaMapsTest, SameOutputAsTheMatrixPlusTheSourceRecord) {
+    Raster proj(4, 3, SmallReference);
+    proj.crs = "+proj=utm +zone=32 +datum=WGS84 +units=m +no_defs";
+    raster("proj.tif", proj);
     const std::string counts = "12 counted; left out: 0 outside, 0 on no-data, 0 empty",
                       maps = std::string(Maps) + " ",
                       points = std::string(Points) + " --format json ",
@@ -54,6 +58,8 @@ TEST_F(KappaMapsTest, SameOutputAsTheMatrixPlusTheSourceRecord) {
     // clang-format off
     const struct { const char* name; std::string mapsArgs, matrixArgs, matrix, added; std::size_t trimmed; } rows[] = {
         {"two_lines", maps, "", matrix, "", 0},
+        // The same coordinate system written another way is the same grid.
+        {"same_crs_written_otherwise", "--map {dir}/map.tif --reference {dir}/proj.tif", "", matrix, "", 0},
         {"report_text", maps + "--report", "--report", matrix,
          "\nSource: map {dir}/map.tif, reference {dir}/ref.tif: " + counts + "\n", 0},
         {"report_csv", maps + "--report --format csv", "--report --format csv", matrix,
@@ -81,6 +87,25 @@ TEST_F(KappaMapsTest, SameOutputAsTheMatrixPlusTheSourceRecord) {
 }
 
 TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
+    std::vector<double> bytes(256), words(320), notWhole = SmallMap;
+    std::iota(bytes.begin(), bytes.end(), 0.0);    // every value of a byte band
+    std::iota(words.begin(), words.end(), 1000.0); // 320 values of a 16-bit band
+    notWhole[6] = 2.5;
+    raster("bytes.tif", Raster(16, 16, bytes));
+    raster("words.tif", Raster(20, 16, words, {}, GDT_UInt16));
+    raster("notwhole.tif", Raster(4, 3, notWhole, {}, GDT_Float32));
+    Raster shifted(4, 3, SmallReference), otherZone = shifted;
+    shifted.transform[0] += 0.5;
+    raster("shifted.tif", shifted);
+    otherZone.crs = "EPSG:32633";
+    raster("zone33.tif", otherZone);
+    otherZone.crs = "";
+    raster("nocrs.tif", otherZone);
+    // The second feature of the layer "first" is a polygon.
+    ASSERT_TRUE(WritePoints((dir / "layers.gpkg").string(), "first", 32632,
+                            {{500005, 3999995, "1"}, {500015, 3999995, "2"}}, 1));
+    ASSERT_TRUE(
+        WritePoints((dir / "layers.gpkg").string(), "second", 32632, {{500005, 3999995, "1.5"}}));
     raster("wide.tif", Raster(5, 3, std::vector<double>(15, 7)));
     // Stratum 9 is the one pixel (3,0), which holds two points.
     raster("single.tif", Raster(4, 3, {7, 7, 7, 9, 7, 7, 7, 7, 7, 7, 7, 7}));
@@ -89,9 +114,26 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
               run(std::string(Points) + " --strata {dir}/strata.tif --format json", "").out);
     std::filesystem::copy_file(dir / "ref.tif", dir / "cut.tif");
     std::filesystem::resize_file(dir / "cut.tif", 100);
-    const std::string maps = std::string(Maps) + " ", points = std::string(Points) + " ";
+    const std::string maps = std::string(Maps) + " ", points = std::string(Points) + " ",
+                      map = "--map {dir}/map.tif --reference {dir}/",
+                      layers =
+                          "--map {dir}/map.tif --reference {dir}/layers.gpkg --reference-field ";
     // clang-format off
     const struct { const char* name; std::string args; int status; const char* message; } rows[] = {
+        {"value_that_is_no_class", "--map {dir}/notwhole.tif --reference {dir}/ref.tif", 1, "2.5 at row 1, column 2"},
+        {"byte_values_beyond_254_classes", "--map {dir}/bytes.tif --reference {dir}/bytes.tif", 1,
+         "the maps hold 256 classes; at most 254 are allowed"},
+        {"word_values_beyond_254_classes", "--map {dir}/words.tif --reference {dir}/words.tif", 1,
+         "the map holds 320 classes; at most 254 are allowed"},
+        // Grids that differ are named both ways.
+        {"size", map + "wide.tif", 1, "the map is 4 x 3 pixels, the reference 5 x 3"},
+        {"geotransform", map + "shifted.tif", 1, "(500000, 10, 0, 4000000, 0, -10), the reference's (500000.5, 10,"},
+        {"crs", map + "zone33.tif", 1, "zone 32N (EPSG:32632), the reference's WGS 84 / UTM zone 33N"},
+        {"crs_missing", map + "nocrs.tif", 1, "zone 32N (EPSG:32632), the reference's none"},
+        {"two_layers_none_chosen", layers + "class", 1, "has 2 layers (first, second)"},
+        {"polygon", layers + "class --reference-layer first", 1, "feature 2 of"},
+        {"class_not_whole", layers + "class --reference-layer second", 1, "has the class 1.5"},
+        {"no_such_field", layers + "kind --reference-layer second", 1, "has no field kind"},
         {"reference_missing", "--map {dir}/map.tif", 1, "--map needs --reference"},
         {"reference_without_map", "--reference {dir}/ref.tif", 1, "--reference needs --map"},
         {"with_pairs", maps + "--pairs", 1, "--pairs does not go with --map"},

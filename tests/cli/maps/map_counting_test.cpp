@@ -1,6 +1,6 @@
 // The error matrix counted from maps: hand-counted matrices for every data type,
-// no-data on either side, grids that differ, points on and off the map, areas
-// and read errors, on rasters and layers each test makes itself.
+// no-data on either side, points on and off the map, areas and read errors, on
+// rasters and layers each test makes itself.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -107,45 +107,12 @@ TEST_F(MapCountingTest, HandCountedMatrices) {
         EXPECT_EQ(c.source.counted, pairs);
         EXPECT_EQ(c.source.nodata, 12 - pairs);
     }
-}
-
-TEST_F(MapCountingTest, RastersThatCannotBeCountedTogether) {
-    Values many(256), wide(320), notWhole = SmallMap;
-    std::iota(many.begin(), many.end(), 0.0);    // every value of a byte band
-    std::iota(wide.begin(), wide.end(), 1000.0); // 320 values of a 16-bit band
-    notWhole[6] = 2.5;
-    Raster taller(4, 4, Values(16, 1)), shifted = small(SmallReference), otherZone = shifted;
-    shifted.transform[0] += 0.5;
-    otherZone.crs = "EPSG:32633";
-    Raster noCrs = otherZone;
-    noCrs.crs = "";
-    // clang-format off
-    const struct { const char* name; Raster map, reference; std::optional<Values> classes; const char* message; } rows[] = {
-        {"value_outside_the_classes", small(SmallMap), small(SmallReference), Values{1, 2},
-         "the map holds 3 at row 0, column 3 (counted from 0), which is not among --classes"},
-        {"value_that_is_no_class", small(notWhole, GDT_Float32), small(SmallReference), {}, "2.5 at row 1, column 2"},
-        {"byte_values_beyond_254_classes", Raster(16, 16, many), Raster(16, 16, many), {},
-         "the maps hold 256 classes; at most 254 are allowed"},
-        {"word_values_beyond_254_classes", Raster(20, 16, wide, {}, GDT_UInt16), Raster(20, 16, wide, {}, GDT_UInt16),
-         {}, "the map holds 320 classes; at most 254 are allowed"},
-        // Grids that differ are named both ways.
-        {"size", small(SmallMap), taller, {}, "the map is 4 x 3 pixels, the reference 4 x 4"},
-        {"geotransform", small(SmallMap), shifted, {}, "(500000, 10, 0, 4000000, 0, -10), the reference's (500000.5, 10,"},
-        {"crs", small(SmallMap), otherZone, {}, "zone 32N (EPSG:32632), the reference's WGS 84 / UTM zone 33N"},
-        {"crs_missing", small(SmallMap), noCrs, {}, "zone 32N (EPSG:32632), the reference's none"},
-        };
-    // clang-format on
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        MapRequest request = requestFor(row.map, row.reference);
-        request.classes = row.classes;
-        request.threads = 1;
-        expectRefused(request, MapError::BadInput, row.message);
-    }
-    // The same coordinate system written another way is the same grid.
-    Raster sameCrs = small(SmallReference);
-    sameCrs.crs = "+proj=utm +zone=32 +datum=WGS84 +units=m +no_defs";
-    EXPECT_EQ(counted(requestFor(small(SmallMap), sameCrs)).source.counted, 12u);
+    // The command line takes no --classes with --map: its refusals are met here only.
+    MapRequest request = requestFor(small(SmallMap), small(SmallReference));
+    request.classes = Values{1, 2};
+    expectRefused(
+        request, MapError::BadInput,
+        "the map holds 3 at row 0, column 3 (counted from 0), which is not among --classes");
 }
 
 // A larger pair of patches of ten classes with no-data 0, counted here by a plain
@@ -221,31 +188,10 @@ TEST_F(MapCountingTest, PointsOnEdgesOutsideEmptyAndOnNoData) {
     EXPECT_EQ(c.areas->perClass, (Values{300, 500}));
     EXPECT_EQ(c.areas->unit, "m²");
     EXPECT_EQ(c.mapPixels, (Counts{3, 5}));
-}
-
-TEST_F(MapCountingTest, PointReferenceRefusals) {
-    MapRequest request = requestFor(small(SmallMap));
-    ASSERT_TRUE(WritePoints(request.referencePath, "first", 32632,
-                            {{500005, 3999995, "1"}, {500015, 3999995, "2"}}, 1));
-    ASSERT_TRUE(WritePoints(request.referencePath, "second", 32632, {{500005, 3999995, "1.5"}}));
-    // clang-format off
-    const struct { const char* name; std::string layer, field; std::optional<Values> classes; std::string message; } rows[] = {
-        {"two_layers_none_chosen", "", "class", {}, "has 2 layers (first, second)"},
-        {"polygon", "first", "class", {}, "feature 2 of"},
-        {"class_not_whole", "second", "class", {}, "has the class 1.5"},
-        {"no_such_field", "second", "kind", {}, "has no field kind"},
-        {"no_such_layer", "third", "class", {}, "has no layer third"},
-        {"map_value_outside_classes", "first", "class", Values{2, 3},
-         "feature 1 of " + request.referencePath + ": the map holds 1, which is not among --classes"},
-    };
-    // clang-format on
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        request.referenceLayer = row.layer;
-        request.referenceField = row.field;
-        request.classes = row.classes;
-        expectRefused(request, MapError::BadInput, row.message);
-    }
+    request.classes = Values{3};
+    expectRefused(request, MapError::BadInput,
+                  "feature 1 of " + request.referencePath +
+                      ": the map holds 1, which is not among --classes");
 }
 
 // The area of a cell on the WGS 84 ellipsoid, integrated here numerically by
