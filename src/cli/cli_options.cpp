@@ -206,8 +206,8 @@ constexpr std::array Table{
                setFlag<&Options::header>},
     OptionSpec{"--classes", "L1,L2,...",
                "the classes in this order, also those that never occur; any other label is "
-               "refused",
-               Labels, ReportUse::Either, setClasses},
+               "refused (with --map: the values, as whole numbers)",
+               Labels | InputKind::Maps, ReportUse::Either, setClasses},
     OptionSpec{"--missing", "TEXT",
                "a label that means \"no value\": a pair or sample unit holding one is left out "
                "and counted; may be given more than once; with --ratings a text that means a "

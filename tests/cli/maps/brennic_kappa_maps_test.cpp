@@ -144,6 +144,7 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
         {"window_beyond_right", maps + "--window 3,0,2,3", 1, "the window 3,0,2,3 does not lie within the map's 4 x 3 pixels"},
         {"window_beyond_bottom", maps + "--window 0,2,4,2", 1, "the window 0,2,4,2 does not lie within"},
         {"bad_threads", maps + "--threads 0", 1, "--threads needs a whole number"},
+        {"value_not_among_classes", maps + "--classes 1,2", 1, "the map holds 3 at row 0, column 3 (counted from 0), which is not among --classes"},
         {"no_such_band", maps + "--reference-band 2", 1, "ref.tif has 1 bands; there is no band 2 for --reference-band"},
         {"no_such_layer", points + "--reference-layer none", 1, "{dir}/points.gpkg has no layer none"},
         {"unreadable_reference", "--map {dir}/map.tif --reference {dir}/cut.tif", 3, "cannot read {dir}/cut.tif"},
