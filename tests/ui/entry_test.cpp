@@ -13,7 +13,8 @@ TEST_F(WindowTest, TimerEnablesEnterByTheInputTextOnlyAfterApply) {
         {"minus_zero", "-0", false},  {"lone_point", ".", false},        {"empty", "", false},
         {"negative", "-3", true},     {"exponent", "1e2", true},         {"fraction", "0.5", true},
         {"number_then_letters", "5abc", true}, {"hex_lower_case", "&h1f", true},
-        {"octal_lower_case", "&o17", true},     {"hex_zero", "&h0", false}};
+        {"octal_lower_case", "&o17", true},    {"hex_zero", "&h0", false},
+        {"exponent_upper_case", "1E2", true}};
     // clang-format on
     for (bool applied : {false, true}) {
         if (applied) {

@@ -163,39 +163,34 @@ class GridRepaint : public WindowTest {
 
 TEST_F(GridRepaint, EveryRepaintIsWholeAtThisScaleFactor) {
     ASSERT_TRUE(active);
-    applySize("3");
-    input()->setFocus();
-    expectWhole("applied");
-    for (const char* count : {"20", "5", "0", "3", "15", "2", "2", "5"}) {
-        commit(count);
-        expectWhole(count);
-    }
-    // The grid takes the focus and gives it back.
-    grid()->setFocus();
-    expectWhole("grid_focused");
-    QTest::keyClick(grid(), Qt::Key_Up);
-    expectWhole("moved_by_arrow_key");
-    input()->setFocus();
-    expectWhole("grid_left");
-    // A range dragged with the mouse, then a single cell clicked.
     FlexGrid& g = *grid();
-    QTest::mousePress(g.viewport(), Qt::LeftButton, {}, cell(1, 1).center());
-    QTest::mouseMove(g.viewport(), cell(2, 3).center());
-    QTest::mouseRelease(g.viewport(), Qt::LeftButton, {}, cell(2, 3).center());
-    expectWhole("range_dragged");
-    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cell(3, 2).center());
-    expectWhole("cell_clicked");
-    // A matrix wider and taller than the grid, scrolled to its end and back.
-    applySize("10");
-    expectWhole("ten_classes");
-    g.setRow(10);
-    g.setCol(10);
-    expectWhole("scrolled_to_the_last_cell");
-    commit("7");
-    expectWhole("last_cell_written");
-    g.horizontalScrollBar()->setValue(g.horizontalScrollBar()->maximum() / 2);
-    expectWhole("scrolled_halfway");
-    g.setRow(1);
-    g.setCol(1);
-    expectWhole("back_to_the_first_cell");
+    const auto at = [&](int row, int col) { return cell(row, col).center(); };
+    QScrollBar& across = *g.horizontalScrollBar();
+    // The worked example typed in; the grid takes the focus and gives it back; a
+    // range dragged with the mouse, then a single cell clicked; a matrix wider and
+    // taller than the grid, scrolled to its end and back.
+    // clang-format off
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"applied", [&] { applySize("3"), input()->setFocus(); }},
+        {"20", [&] { commit("20"); }}, {"5", [&] { commit("5"); }}, {"0", [&] { commit("0"); }},
+        {"3", [&] { commit("3"); }}, {"15", [&] { commit("15"); }}, {"2", [&] { commit("2"); }},
+        {"2_again", [&] { commit("2"); }}, {"5_again", [&] { commit("5"); }},
+        {"grid_focused", [&] { grid()->setFocus(); }},
+        {"moved_by_arrow_key", [&] { QTest::keyClick(grid(), Qt::Key_Up); }},
+        {"grid_left", [&] { input()->setFocus(); }},
+        {"range_dragged", [&] {
+             QTest::mousePress(g.viewport(), Qt::LeftButton, {}, at(1, 1));
+             QTest::mouseMove(g.viewport(), at(2, 3));
+             QTest::mouseRelease(g.viewport(), Qt::LeftButton, {}, at(2, 3)); }},
+        {"cell_clicked", [&] { QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, at(3, 2)); }},
+        {"ten_classes", [&] { applySize("10"); }},
+        {"scrolled_to_the_last_cell", [&] { g.setRow(10), g.setCol(10); }},
+        {"last_cell_written", [&] { commit("7"); }},
+        {"scrolled_halfway", [&] { across.setValue(across.maximum() / 2); }},
+        {"back_to_the_first_cell", [&] { g.setRow(1), g.setCol(1); }}};
+    // clang-format on
+    for (const auto& [name, step] : steps) {
+        step();
+        expectWhole(name);
+    }
 }

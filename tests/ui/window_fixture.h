@@ -62,11 +62,7 @@ inline const QByteArray HeaderLine = QByteArray::fromStdString(brennic::test::Re
                             QByteArray::fromStdString(brennic::test::WorkedExampleFile);
 // What the program puts between its directory and a file name in the paths it
 // shows and starts: the Windows separator on Windows.
-#ifdef _WIN32
-inline const QString Sep = QStringLiteral("\\");
-#else
-inline const QString Sep = QStringLiteral("/");
-#endif
+inline const QString Sep = QDir::separator();
 inline const QString LoadText = "First set the matrix size...click Apply, and enter your data.",
                      InputTitle = "Error in your input";
 
