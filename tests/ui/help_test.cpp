@@ -113,7 +113,8 @@ TEST_F(WindowTest, TheHelpListsEveryMessageTheWindowShows) {
     fill(2, {"1", "1e400", "3", "4"});
     click("cmdDoIt");
     EXPECT_EQ(s->shown.size(), 1u);
-    for (const auto& [op, nth] : {std::pair{Op::SetPermissions, 1}, {Op::Open, 3}, {Op::Open, 0}}) {
+    for (const auto& [op, nth] :
+         {std::pair{Op::Open, 1}, {Op::SetPermissions, 1}, {Op::Open, 3}, {Op::Open, 0}}) {
         open(dir);
         if (nth == 0) // a folder
             ASSERT_TRUE(QFile::remove(resultPath()) && QDir().mkpath(resultPath()));
