@@ -1,9 +1,13 @@
-// GetKeyValue and the lookup of StartSysInfo over a registry filled by each test:
-// the in-memory one, or in the Windows build the system's own through the real
-// RegOpenKeyExA, RegQueryValueExA and RegCloseKey.
+// GetKeyValue and the lookup of StartSysInfo over an in-memory registry filled by
+// each test, and in the Windows build GetKeyValue over the system's own registry
+// through the real RegOpenKeyExA, RegQueryValueExA and RegCloseKey.
 #include <gtest/gtest.h>
 
 #include <optional>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "sys_info_lookup.h"
 #include "test_support.h"
@@ -11,16 +15,9 @@
 using namespace brennic::platform;
 using namespace brennic::platform::test;
 
-namespace {
-
-Bytes text(const std::string& text, bool finalZero = true) {
-    Bytes bytes(text.begin(), text.end());
-    if (finalZero)
-        bytes.push_back(0);
-    return bytes;
+static Bytes text(const std::string& text, bool finalZero = true) {
+    return Bytes(text.c_str(), text.c_str() + text.size() + finalZero); // c_str's own zero
 }
-
-} // namespace
 
 TEST(GetKeyValue, ReadsTextsAndNumbersAsTheAboutWindowNeedsThem) {
     // Numbers are appended to the text passed in, which is empty in every call
@@ -53,18 +50,15 @@ TEST(GetKeyValue, ReadsTextsAndNumbersAsTheAboutWindowNeedsThem) {
         const auto read = [&](const char* key, const char* name) {
             return GetKeyValue(registry, kHkeyLocalMachine, key, name, value);
         };
-        if (row.expected == "<throws>") {
+        if (row.expected == "<throws>")
             EXPECT_THROW(read("SOFTWARE\\Test", "Value"), EmptyRegistryValue);
-        } else {
-            EXPECT_EQ(read("SOFTWARE\\Test", "Value"), row.expected.has_value());
-            EXPECT_EQ(value, row.expected.value_or(""));
-        }
+        else
+            EXPECT_TRUE(read("SOFTWARE\\Test", "Value") == row.expected.has_value() &&
+                        value == row.expected.value_or(""))
+                << value;
         for (const auto& [key, name] :
-             {std::pair{"SOFTWARE\\Test", "Other"}, {"SOFTWARE\\None", "Value"}}) {
-            value = "before";
-            EXPECT_FALSE(read(key, name)) << name;
-            EXPECT_EQ(value, "") << name;
-        }
+             {std::pair{"SOFTWARE\\Test", "Other"}, {"SOFTWARE\\None", "Value"}})
+            EXPECT_TRUE((value = "before", !read(key, name) && value.empty())) << name;
         EXPECT_EQ(registry.OpenHandleCount(), 0);
     }
 }
@@ -102,23 +96,48 @@ TEST(StartSysInfo, StartsTheToolTheRegistryNames) {
                               value.key == kSysInfoKey ? kSysInfoValue : kSysInfoLocationValue,
                               value.type, value.bytes);
         FakeFiles files;
-        if (row.fileThere)
-            files.files = {program};
+        files.files = {row.fileThere ? program : ""};
         RecordingStarter starter;
         starter.succeeds = row.startWorks;
         EXPECT_EQ(StartSysInfo(registry, files, starter), row.expected);
-        EXPECT_EQ(starter.started, row.started == none ? std::vector<std::string>{}
-                                                       : std::vector<std::string>{row.started});
+        EXPECT_EQ(starter.started,
+                  row.started == none ? std::vector<std::string>{} : std::vector{row.started});
         EXPECT_EQ(registry.OpenHandleCount(), 0);
     }
+#ifndef _WIN32
+    // Off Windows the program's own registry is empty: System Info finds no tool.
+    RecordingStarter starter;
+    EXPECT_FALSE(StartSysInfo(*MakeSystemRegistry(), *std::make_unique<FakeFiles>(), starter));
+    EXPECT_TRUE(starter.started.empty());
+#endif
 }
 
-#ifndef _WIN32
-// Off Windows the program's own registry is empty: System Info finds no tool.
-TEST(StartSysInfo, FindsNothingInTheSystemRegistryOffWindows) {
-    FakeFiles files;
-    RecordingStarter starter;
-    EXPECT_FALSE(StartSysInfo(*MakeSystemRegistry(), files, starter));
-    EXPECT_TRUE(starter.started.empty());
+#ifdef _WIN32
+// Values written under a test key of the current user (the machine's own keys
+// are left alone) read back through the system's registry: a text, a number, one
+// too long for the buffer and a missing one.
+TEST(GetKeyValue, ReadsTheSystemRegistry) {
+    const std::string key = "Software\\Brennic tests\\" + std::to_string(GetCurrentProcessId());
+    HKEY created = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &created, nullptr),
+              ERROR_SUCCESS);
+    const std::tuple<const char*, DWORD, Bytes, const char*> rows[] = {
+        {"Text", REG_SZ, text("C:\\Tools\\msi.exe"), "C:\\Tools\\msi.exe"},
+        {"Number", REG_DWORD, Bytes{0x78, 0x56, 0x34, 0x12}, "&h12345678"},
+        {"Long", REG_SZ, text(std::string(1024, 'x')), nullptr},
+        {"Missing", 0, {}, nullptr}};
+    const auto registry = MakeSystemRegistry();
+    for (const auto& [name, type, bytes, expected] : rows) {
+        EXPECT_TRUE(type == 0 || RegSetValueExA(created, name, 0, type, bytes.data(),
+                                                DWORD(bytes.size())) == ERROR_SUCCESS);
+        std::string value;
+        EXPECT_EQ(GetKeyValue(*registry, RegistryKey(HKEY_CURRENT_USER), key, name, value),
+                  expected != nullptr)
+            << name;
+        EXPECT_EQ(value, expected ? expected : "") << name;
+    }
+    ::RegCloseKey(created);
+    RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
 }
 #endif

@@ -26,16 +26,15 @@ TEST(SystemFileLookup, OnlyOrdinaryFilesCount) {
     for (const char* name : {"MSINFO32.EXE", ".hidden", "hidden", "system", "read-only"})
         std::ofstream(dir / name) << "x";
     std::ofstream(dir / "empty");
-    std::vector<std::pair<fs::path, bool>> rows = {
-        {dir / "MSINFO32.EXE", true},
-        {dir / "empty", true},
-        {dir / "folder", false},
-        {dir / "missing.exe", false},
-        {dir / "MSINFO32.EXE" / "MSINFO32.EXE", false}, // under a file, not a folder
-        {fs::path(), false}};
+    // (A name with a leading dot hides a file off Windows only: wine shows such
+    // files as hidden, Windows does not.) The last but one lies under a file.
+    std::vector<std::pair<fs::path, bool>> rows = {{dir / "MSINFO32.EXE", true},
+                                                   {dir / "empty", true},
+                                                   {dir / "folder", false},
+                                                   {dir / "missing.exe", false},
+                                                   {dir / "MSINFO32.EXE" / "MSINFO32.EXE", false},
+                                                   {{}, false}};
 #ifdef _WIN32
-    // Windows hides a file by its attributes. (A name with a leading dot is left
-    // out: wine shows such files as hidden, Windows does not.)
     const std::pair<const char*, DWORD> marks[] = {{"hidden", FILE_ATTRIBUTE_HIDDEN},
                                                    {"system", FILE_ATTRIBUTE_SYSTEM},
                                                    {"read-only", FILE_ATTRIBUTE_READONLY}};
@@ -46,9 +45,8 @@ TEST(SystemFileLookup, OnlyOrdinaryFilesCount) {
 #else
     rows.push_back({dir / ".hidden", false});
 #endif
-    SystemFileLookup lookup;
     for (const auto& [path, ordinary] : rows)
-        EXPECT_EQ(lookup.OrdinaryFileExists(path.string()), ordinary) << path;
+        EXPECT_EQ(SystemFileLookup().OrdinaryFileExists(path.string()), ordinary) << path;
 #ifdef _WIN32
     for (const auto& [name, attributes] : marks)
         SetFileAttributesA((dir / name).string().c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -56,47 +54,37 @@ TEST(SystemFileLookup, OnlyOrdinaryFilesCount) {
     fs::remove_all(dir);
 }
 
-TEST(DirectoryOfPath, KeepsASeparatorOnlyForARoot) {
-    // clang-format off
-    struct Row { const char* path; const char* separators; const char* expected; };
-    const Row rows[] = {
-        {"/opt/brennic/brennic", "/", "/opt/brennic"},
-        {"/brennic", "/", "/"},
-        {"/opt/a\\b", "/", "/opt"}, // a backslash is part of a POSIX name
-        {"C:\\Program Files\\Brennic\\Brennic.exe", "\\/", "C:\\Program Files\\Brennic"},
-        {"C:\\Brennic.exe", "\\/", "C:\\"},
-        {"C:/Tools/Brennic.exe", "\\/", "C:/Tools"},
-        {"\\\\server\\share\\Brennic.exe", "\\/", "\\\\server\\share"}};
-    // clang-format on
-    for (const Row& row : rows)
-        EXPECT_EQ(DirectoryOfPath(row.path, row.separators), row.expected) << row.path;
-}
-
-TEST(ProgramDirectory, HoldsTheRunningProgram) {
+TEST(ProgramDirectory, HoldsTheRunningProgramAndKeepsASeparatorOnlyForARoot) {
     const std::string dir = ProgramDirectory();
     ASSERT_FALSE(dir.empty());
     EXPECT_EQ(std::string("/\\").find(dir.back()), std::string::npos) << dir;
     EXPECT_TRUE(fs::is_regular_file(fs::path(dir) / TEST_PROGRAM_FILE));
+    // clang-format off
+    const std::tuple<const char*, const char*, const char*> rows[] = { // path, separators, folder
+        {"/opt/brennic/brennic", "/", "/opt/brennic"}, {"/brennic", "/", "/"},
+        {"/opt/a\\b", "/", "/opt"}, // a backslash is part of a POSIX name
+        {"C:\\Program Files\\Brennic\\Brennic.exe", "\\/", "C:\\Program Files\\Brennic"},
+        {"C:\\Brennic.exe", "\\/", "C:\\"}, {"C:/Tools/Brennic.exe", "\\/", "C:/Tools"},
+        {"\\\\server\\share\\Brennic.exe", "\\/", "\\\\server\\share"}};
+    // clang-format on
+    for (const auto& [path, separators, expected] : rows)
+        EXPECT_EQ(DirectoryOfPath(path, separators), expected) << path;
 }
 
-TEST(SplitCommandLine, SplitsAtBlanksOutsideQuotes) {
+TEST(SystemProgramStarter, SplitsAtBlanksOutsideQuotesAndReportsWhetherTheProgramStarted) {
     // clang-format off
-    const std::pair<const char*, std::vector<std::string>> rows[] = {
+    const std::pair<const char*, std::vector<std::string>> splits[] = {
         {"c:\\winnt\\hh.exe /opt/brennic\\BrennicHelp.chm",
          {"c:\\winnt\\hh.exe", "/opt/brennic\\BrennicHelp.chm"}},
-        {"  a \t b  ", {"a", "b"}},
-        {"\"C:\\Program Files\\msinfo32.exe\" /x", {"C:\\Program Files\\msinfo32.exe", "/x"}},
-        {"a \"\"", {"a", ""}},
-        {"", {}}};
+        {"  a \t b  ", {"a", "b"}}, {"a \"\"", {"a", ""}}, {"", {}},
+        {"\"C:\\Program Files\\msinfo32.exe\" /x", {"C:\\Program Files\\msinfo32.exe", "/x"}}};
     // clang-format on
-    for (const auto& [commandLine, words] : rows)
+    for (const auto& [commandLine, words] : splits)
         EXPECT_EQ(SplitCommandLine(commandLine), words) << commandLine;
-}
 
-TEST(SystemProgramStarter, ReportsWhetherTheProgramStarted) {
     const auto notExecutable = fs::temp_directory_path() / "brennic_starter_test_not_executable";
     std::ofstream(notExecutable) << "not a program\n";
-    const std::pair<std::string, bool> rows[] = {
+    const std::pair<std::string, bool> starts[] = {
 #ifdef _WIN32
         {"cmd.exe /c exit 0", true},
         {"C:\\nonexistent\\brennic-viewer.exe", false},
@@ -108,8 +96,7 @@ TEST(SystemProgramStarter, ReportsWhetherTheProgramStarted) {
         {notExecutable.string(), false},
         {"", false},
         {"  ", false}};
-    SystemProgramStarter starter;
-    for (const auto& [commandLine, started] : rows)
-        EXPECT_EQ(starter.Start(commandLine), started) << commandLine;
+    for (const auto& [commandLine, started] : starts)
+        EXPECT_EQ(SystemProgramStarter().Start(commandLine), started) << commandLine;
     fs::remove(notExecutable);
 }

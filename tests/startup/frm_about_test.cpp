@@ -1,17 +1,9 @@
 // The About window: its texts and place, the keys that close it, System Info; and
 // the About command: one About window at a time, and the program running as long
 // as any window is open.
+#include <QtTest>
+#include <QtWidgets>
 #include <gtest/gtest.h>
-
-#include <QAccessible>
-#include <QApplication>
-#include <QImage>
-#include <QLabel>
-#include <QPointer>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-#include <cmath>
 
 #include "../readability.h"
 #include "about_window_opener.h"
@@ -19,22 +11,7 @@
 
 using namespace brennic::startup;
 
-namespace {
-
-const ScreenFacts kScreen{QRect(0, 0, 1024, 768), 96.0};
-
-int openAboutWindows() {
-    int count = 0;
-    for (QWidget* window : QApplication::topLevelWidgets())
-        count += qobject_cast<FrmAbout*>(window) != nullptr && window->isVisible();
-    return count;
-}
-
-QLabel* title(FrmAbout* about) {
-    return about->findChild<QLabel*>(QStringLiteral("lblTitle"));
-}
-
-} // namespace
+static const ScreenFacts kScreen{QRect(0, 0, 1024, 768), 96.0};
 
 // The texts it loads, its place, and the names a screen reader finds on every
 // control.
@@ -54,12 +31,9 @@ TEST(FrmAbout, LoadsItsTextsAndNamesEveryControl) {
         {"cmdSysInfo", "&System Info...", "System Info..."}};
     // clang-format on
     for (const auto& [widget, shown, name] : rows) {
-        SCOPED_TRACE(widget);
         auto* child = about.findChild<QWidget*>(QString::fromLatin1(widget));
-        ASSERT_NE(child, nullptr);
-        if (!shown.isEmpty()) {
-            EXPECT_EQ(child->property("text").toString(), shown);
-        }
+        ASSERT_NE(child, nullptr) << widget;
+        EXPECT_TRUE(shown.isEmpty() || child->property("text").toString() == shown) << widget;
         EXPECT_EQ(QAccessible::queryAccessibleInterface(child)->text(QAccessible::Name), name);
     }
 }
@@ -86,7 +60,7 @@ TEST(FrmAbout, KeysCloseItAndSysInfoSaysWhenTheToolIsUnavailable) {
                                        {'C', ':', '\\', 'm', '.', 'e', 'x', 'e', 0});
         QPointer<FrmAbout> about = new FrmAbout(BrennicFacts, kScreen, standIns.services());
         about->show();
-        const bool sysInfo = row.key == Qt::Key_unknown;
+        const bool sysInfo = row.key == Qt::Key_unknown, told = sysInfo && !row.registered;
         if (sysInfo)
             QTest::mouseClick(about->findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
         else
@@ -95,13 +69,12 @@ TEST(FrmAbout, KeysCloseItAndSysInfoSaysWhenTheToolIsUnavailable) {
         EXPECT_EQ(about.isNull(), row.closes);
         EXPECT_TRUE(row.closes || about->isVisible());
         EXPECT_EQ(standIns.starter.started.size(), row.registered ? 1u : 0u);
-        const bool told = sysInfo && !row.registered;
-        ASSERT_EQ(standIns.infoBox.shown.size(), told ? 1u : 0u);
+        ASSERT_EQ(standIns.shown.size(), told ? 1u : 0u);
         if (told) {
-            const standins::Shown& shown = standIns.infoBox.shown[0];
-            EXPECT_EQ(shown.text, QStringLiteral("System Information Is Unavailable At This Time"));
-            EXPECT_EQ(shown.title, QStringLiteral("Brennic"));
-            EXPECT_EQ(shown.parent, about.data());
+            const standins::Shown& shown = standIns.shown[0];
+            EXPECT_EQ(std::tuple(shown.text, shown.title, shown.parent),
+                      std::tuple(QString("System Information Is Unavailable At This Time"),
+                                 QString("Brennic"), static_cast<QWidget*>(about.data())));
         }
         delete about.data();
     }
@@ -110,26 +83,33 @@ TEST(FrmAbout, KeysCloseItAndSysInfoSaysWhenTheToolIsUnavailable) {
 TEST(AboutWindowOpener, KeepsOneAboutWindowAndLoadsAfreshAfterClosing) {
     standins::AboutStandIns standIns;
     AboutWindowOpener opener(BrennicFacts, kScreen, standIns.services());
+    const auto title = [&] { return opener.window()->findChild<QLabel*>("lblTitle"); };
+    const auto openWindows = [] {
+        int count = 0;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            count += qobject_cast<FrmAbout*>(window) != nullptr && window->isVisible();
+        return count;
+    };
     opener.Open();
     QPointer<FrmAbout> first = opener.window();
     ASSERT_FALSE(first.isNull());
     // Choosing About again raises the same window without loading it again.
-    title(first)->setText(QStringLiteral("marked"));
+    title()->setText(QStringLiteral("marked"));
     opener.Open();
     EXPECT_EQ(opener.window(), first.data());
-    EXPECT_EQ(openAboutWindows(), 1);
-    EXPECT_EQ(title(first)->text(), QStringLiteral("marked"));
+    EXPECT_EQ(std::pair(openWindows(), title()->text()), std::pair(1, QString("marked")));
     // Closed, it is gone; the next one is loaded anew.
-
     first->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull() && opener.window() == nullptr);
     opener.Open();
     ASSERT_NE(opener.window(), nullptr);
-    EXPECT_EQ(openAboutWindows(), 1);
-    EXPECT_EQ(title(opener.window())->text(), QStringLiteral("Brennic"));
+    EXPECT_EQ(std::pair(openWindows(), title()->text()), std::pair(1, QString("Brennic")));
 }
 
+// Closing the last window posts a quit that ends the loop within two queued
+// steps; the About window is closed only after that, in the third. Should the
+// loop not end, the guard ends it.
 TEST(AboutWindowOpener, AnOpenAboutWindowKeepsTheProgramRunning) {
     ASSERT_TRUE(QApplication::quitOnLastWindowClosed());
     standins::AboutStandIns standIns;
@@ -137,24 +117,16 @@ TEST(AboutWindowOpener, AnOpenAboutWindowKeepsTheProgramRunning) {
     QWidget mainWindow;
     mainWindow.show();
     opener.Open();
-
-    // Closing the last window posts a quit that ends the loop within two queued
-    // steps; the About window is closed only after that, in the third. Should the
-    // loop not end, the guard ends it.
     std::vector<const char*> steps;
     auto later = [](auto step) { QMetaObject::invokeMethod(qApp, step, Qt::QueuedConnection); };
     QTimer hangGuard;
-    hangGuard.callOnTimeout([&] {
-        steps.push_back("hang_guard");
-        QCoreApplication::quit();
-    });
+    hangGuard.callOnTimeout([&] { steps.push_back("hang_guard"), QCoreApplication::quit(); });
     hangGuard.start(5000);
     later([&] {
         mainWindow.close();
         later([&] {
             later([&] {
-                steps.push_back("running_after_main_window_closed");
-                opener.window()->close();
+                steps.push_back("running_after_main_window_closed"), opener.window()->close();
             });
         });
     });
@@ -166,32 +138,30 @@ TEST(AboutWindowOpener, AnOpenAboutWindowKeepsTheProgramRunning) {
 // least) on whatever lies behind them, in a light and in a dark palette; in a
 // light one nothing is added behind them.
 TEST(FrmAbout, TextsStayReadableInADarkPalette) {
-    const QPalette dark = brennic::test::darkPalette();
     const QPalette light = QApplication::palette();
     // clang-format off
-    struct Ink { const char* label; QColor colour; };
-    const Ink inks[] = {{"lblTitle", Qt::black}, {"lblVersion", Qt::black},
-                        {"lblDescription", Qt::black}, {"lblDisclaimer", QColor(192, 0, 0)}};
+    const std::pair<const char*, QColor> inks[] = {
+        {"lblTitle", Qt::black}, {"lblVersion", Qt::black}, {"lblDescription", Qt::black},
+        {"lblDisclaimer", QColor(192, 0, 0)}};
     // clang-format on
-    for (const auto& [name, palette] : {std::pair{"light", light}, std::pair{"dark", dark}}) {
-        SCOPED_TRACE(name);
-        QApplication::setPalette(palette);
+    for (const bool dark : {false, true}) {
+        QApplication::setPalette(dark ? brennic::test::darkPalette() : light);
         standins::AboutStandIns standIns;
         FrmAbout about({"Brennic", 1, 0, 2}, kScreen, standIns.services());
         about.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
         const QImage picture = about.grab().toImage();
-        for (const Ink& ink : inks) {
-            SCOPED_TRACE(ink.label);
-            auto* label = about.findChild<QLabel*>(QString::fromLatin1(ink.label));
+        for (const auto& [name, ink] : inks) {
+            SCOPED_TRACE(std::string(name) + (dark ? " dark" : " light"));
+            auto* label = about.findChild<QLabel*>(QString::fromLatin1(name));
             ASSERT_NE(label, nullptr);
-            EXPECT_EQ(label->palette().color(QPalette::WindowText), ink.colour);
+            EXPECT_EQ(label->palette().color(QPalette::WindowText), ink);
             // What is drawn behind the text: a pixel of the label's top-right
             // corner, where no text reaches.
             const QColor behind = picture.pixelColor(label->geometry().topRight() + QPoint(-1, 1));
-            EXPECT_GE(brennic::test::contrastRatio(ink.colour, behind), 4.5)
+            EXPECT_GE(brennic::test::contrastRatio(ink, behind), 4.5)
                 << behind.name().toStdString();
-            EXPECT_EQ(label->autoFillBackground(), QLatin1String(name) == QLatin1String("dark"));
+            EXPECT_EQ(label->autoFillBackground(), dark);
         }
     }
     QApplication::setPalette(light);

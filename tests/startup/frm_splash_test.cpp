@@ -1,13 +1,9 @@
 // The splash window: its texts, its place, the inputs that close it, and the
 // start-up sequence: the splash window on the screen during the pause, the main
 // window only after it.
+#include <QtTest>
+#include <QtWidgets>
 #include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QLabel>
-#include <QPointer>
-#include <QTest>
-#include <QWindow>
 
 #include "frm_splash.h"
 #include "module1.h"
@@ -15,45 +11,29 @@
 
 using namespace brennic::startup;
 
-namespace {
-
-const ScreenFacts kScreen{QRect(0, 0, 1024, 768), 96.0};
-
-QString labelText(const FrmSplash& splash, const char* name) {
-    const auto* label = splash.findChild<QLabel*>(QString::fromLatin1(name));
-    return label == nullptr ? QStringLiteral("<missing>") : label->text();
-}
-
-FrmSplash* openSplash() {
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (auto* splash = qobject_cast<FrmSplash*>(window))
-            return splash;
-    return nullptr;
-}
-
-} // namespace
+static const ScreenFacts kScreen{QRect(0, 0, 1024, 768), 96.0};
 
 // Its texts, and its place: centred on its screen, without title bar or task bar
 // button. 7215 by 3000 twips are 481 by 200 pixels at 96 dpi and 722 by 300 at
-// 144; the border adds 2 pixels on each side.
+// 144; the border adds 2 pixels on each side. The second row is on a second screen.
 TEST(FrmSplash, ShowsItsTextsCentredWithoutTitleBar) {
     // clang-format off
-    struct Row { AppFacts facts; ScreenFacts screen; QRect geometry; const char* version; };
-    const Row rows[] = {
+    const std::tuple<AppFacts, ScreenFacts, QRect, QString> rows[] = {
         {BrennicFacts, kScreen, QRect(269, 282, 485, 204), "Version 1.0.2"},
         {{"Brennic", 1, 10, 2}, {QRect(1024, 0, 1600, 1200), 144.0}, QRect(1461, 448, 726, 304),
-         "Version 1.10.2"}}; // on a second screen
+         "Version 1.10.2"}};
     // clang-format on
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.version);
-        FrmSplash splash(row.facts, row.screen);
-        EXPECT_EQ(splash.geometry(), row.geometry);
+    for (const auto& [facts, screen, geometry, version] : rows) {
+        FrmSplash splash(facts, screen);
+        EXPECT_EQ(splash.geometry(), geometry);
         EXPECT_TRUE(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
         EXPECT_EQ(splash.windowType(), Qt::SplashScreen);
-        EXPECT_EQ(labelText(splash, "lblVersion"), row.version);
-        EXPECT_EQ(labelText(splash, "lblProductName"), QStringLiteral("Brennic"));
-        EXPECT_EQ(labelText(splash, "lblPlatform"), QStringLiteral("WinNT, 95 and 98"));
-        EXPECT_EQ(labelText(splash, "lblWarning"), QStringLiteral("Warning: Beta version"));
+        QStringList texts;
+        for (const char* name : {"lblVersion", "lblProductName", "lblPlatform", "lblWarning"})
+            texts << (splash.findChild<QLabel*>(name) ? splash.findChild<QLabel*>(name)->text()
+                                                      : "");
+        EXPECT_EQ(texts,
+                  QStringList({version, "Brennic", "WinNT, 95 and 98", "Warning: Beta version"}));
     }
 }
 
@@ -84,12 +64,17 @@ TEST(FrmSplash, TypedKeysAndClicksOnTheFrameCloseIt) {
     }
 }
 
+// The main window is built while the splash window shows, hidden, and shown once
+// the pause and the splash window are over.
 TEST(Module1, ShowsTheMainWindowOnlyAfterTheSplashPause) {
-    // The main window is built while the splash window shows, hidden, and shown
-    // once the pause and the splash window are over.
+    const auto openSplash = []() -> FrmSplash* {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* splash = qobject_cast<FrmSplash*>(window))
+                return splash;
+        return nullptr;
+    };
     standins::RecordingPause pause;
-    bool splashOnScreenDuringPause = false;
-    bool mainWindowHiddenDuringPause = false;
+    bool splashOnScreenDuringPause = false, mainWindowHiddenDuringPause = false;
     QWidget* created = nullptr;
     pause.during = [&] {
         const FrmSplash* splash = openSplash();
@@ -97,13 +82,11 @@ TEST(Module1, ShowsTheMainWindowOnlyAfterTheSplashPause) {
                                     splash->windowHandle()->isExposed() && splash->painted();
         mainWindowHiddenDuringPause = created != nullptr && !created->isVisible();
     };
-    QPointer<QWidget> mainWindow =
-        ShowStartupWindows(ScreenFacts{QRect(0, 0, 1024, 768), 96.0}, pause, [&] {
-            EXPECT_TRUE(pause.pauses.empty());
-            return created = new QWidget;
-        });
-    EXPECT_TRUE(splashOnScreenDuringPause);
-    EXPECT_TRUE(mainWindowHiddenDuringPause);
+    QPointer<QWidget> mainWindow = ShowStartupWindows(kScreen, pause, [&] {
+        EXPECT_TRUE(pause.pauses.empty());
+        return created = new QWidget;
+    });
+    EXPECT_TRUE(splashOnScreenDuringPause && mainWindowHiddenDuringPause);
     // One pause, of what the building left of the 2500 ms.
     ASSERT_EQ(pause.pauses.size(), 1u);
     EXPECT_LE(pause.pauses[0], std::chrono::milliseconds(2500));

@@ -18,13 +18,6 @@ struct Shown {
     QWidget* parent;
 };
 
-struct RecordingInfoBox final : InfoBox {
-    void Inform(QWidget* parent, const QString& text, const QString& title) override {
-        shown.push_back({text, title, parent});
-    }
-    std::vector<Shown> shown;
-};
-
 // Records each pause and runs `during` in it, so a test can look at the windows
 // while the start-up is blocked.
 struct RecordingPause final : platform::Pause {
@@ -37,13 +30,17 @@ struct RecordingPause final : platform::Pause {
     std::function<void()> during;
 };
 
-// All the About window's services, empty: no registry values, no files.
-struct AboutStandIns {
+// All the About window's services, empty: no registry values, no files; the
+// message box records.
+struct AboutStandIns : InfoBox {
+    void Inform(QWidget* parent, const QString& text, const QString& title) override {
+        shown.push_back({text, title, parent});
+    }
     platform::test::TestRegistry registry;
     platform::test::FakeFiles files;
     platform::test::RecordingStarter starter;
-    RecordingInfoBox infoBox;
-    SysInfoServices services() { return {registry, files, starter, infoBox}; }
+    std::vector<Shown> shown;
+    SysInfoServices services() { return {registry, files, starter, *this}; }
 };
 
 } // namespace brennic::startup::standins

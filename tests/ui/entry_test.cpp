@@ -2,8 +2,7 @@
 // the Return key, the timer's rules, and the spin control.
 #include "window_fixture.h"
 
-namespace brennic::ui::test {
-namespace {
+using namespace brennic::ui::test;
 
 TEST_F(WindowTest, TimerEnablesEnterByTheInputTextOnlyAfterApply) {
     // clang-format off
@@ -14,7 +13,8 @@ TEST_F(WindowTest, TimerEnablesEnterByTheInputTextOnlyAfterApply) {
         {"minus_zero", "-0", false},  {"lone_point", ".", false},        {"empty", "", false},
         {"negative", "-3", true},     {"exponent", "1e2", true},         {"fraction", "0.5", true},
         {"number_then_letters", "5abc", true}, {"hex_lower_case", "&h1f", true},
-        {"octal_lower_case", "&o17", true},     {"hex_zero", "&h0", false}};
+        {"octal_lower_case", "&o17", true},    {"hex_zero", "&h0", false},
+        {"exponent_upper_case", "1E2", true}};
     // clang-format on
     for (bool applied : {false, true}) {
         if (applied) {
@@ -25,8 +25,8 @@ TEST_F(WindowTest, TimerEnablesEnterByTheInputTextOnlyAfterApply) {
             SCOPED_TRACE(std::string(rule.name) + (applied ? " applied" : " before Apply"));
             input()->setText(rule.input);
             window->TimerStep();
-            EXPECT_EQ(enabled("cmdEnter"), applied && rule.enabled);
-            EXPECT_EQ(enabled("cmdDoIt"), applied);
+            EXPECT_EQ(std::pair(enabled("cmdEnter"), enabled("cmdDoIt")),
+                      std::pair(applied && rule.enabled, applied));
         }
     }
 }
@@ -55,9 +55,8 @@ TEST_F(WindowTest, ApplySizesTheGridKeepingTextsOrRefusesAndChangesNothing) {
         ASSERT_EQ(s->shown.size(), size.refused ? 1u : 0u);
         EXPECT_TRUE(!size.refused || s->shown[0].title == InputTitle);
         EXPECT_EQ(sizeBox()->text(), size.shown);
-        ASSERT_EQ(grid()->Rows(), size.n + 1);
-        EXPECT_EQ(grid()->Cols(), size.n + 1);
-        EXPECT_EQ(window->state().matrixSize, size.n);
+        ASSERT_EQ(std::tuple(grid()->Rows(), grid()->Cols(), window->state().matrixSize),
+                  std::tuple(size.n + 1, size.n + 1, size.n));
         for (int r = 1; r <= std::min(size.n, 4); ++r)
             for (int c = 1; c <= std::min(size.n, 4); ++c)
                 EXPECT_EQ(grid()->cellText(r, c),
@@ -93,12 +92,10 @@ TEST_F(WindowTest, CountsTypedOneAfterAnotherFillRowByRow) {
     // clang-format on
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
-        if (step.clicked.first > 0) {
-            const QModelIndex at =
-                grid()->model()->index(step.clicked.first - 1, step.clicked.second - 1);
+        if (step.clicked.first > 0) { // the grid takes the focus, and the selection with it
             QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
-                              grid()->visualRect(at).center());
-            input()->clear(); // the grid took the focus, and the selection with it
+                              cell(step.clicked.first, step.clicked.second).center());
+            input()->clear();
         }
         QTest::keyClicks(input(), step.typed);
         window->TimerStep();
@@ -108,8 +105,8 @@ TEST_F(WindowTest, CountsTypedOneAfterAnotherFillRowByRow) {
             QTest::keyClick(input(), Qt::Key_Return);
         EXPECT_EQ(grid()->cellText(step.cell.first, step.cell.second), step.written);
         EXPECT_EQ(current(), step.next);
-        EXPECT_EQ(input()->text(), step.written);
-        EXPECT_EQ(input()->selectedText(), step.written);
+        EXPECT_EQ(std::pair(input()->text(), input()->selectedText()),
+                  std::pair(QString(step.written), QString(step.written)));
         EXPECT_EQ(window->focusWidget(), input());
     }
 }
@@ -139,16 +136,14 @@ TEST_F(WindowTest, TimerRaisesTheSizeToTwoUnlessTypedSinceTheLastTick) {
             window->TimerStep(); // nothing typed before the row
             for (const std::string& step : clamp.steps) {
                 const QString arg = QString::fromStdString(step.substr(step.find(' ') + 1));
-                if (step.starts_with("type ")) {
-                    sizeBox()->end(false);
-                    QTest::keyClicks(sizeBox(), arg);
-                } else if (step.starts_with("set ")) {
+                if (step.starts_with("type "))
+                    sizeBox()->end(false), QTest::keyClicks(sizeBox(), arg);
+                else if (step.starts_with("set "))
                     sizeBox()->setText(arg);
-                } else if (step == "down") {
+                else if (step == "down")
                     QTest::mouseClick(arrow(false), Qt::LeftButton);
-                } else {
+                else
                     window->TimerStep();
-                }
             }
             EXPECT_EQ(sizeBox()->text(), clamp.after);
         }
@@ -168,6 +163,3 @@ TEST_F(WindowTest, SpinControlStepsWithinZeroToTen) {
         EXPECT_EQ(sizeBox()->text(), after) << shown;
     }
 }
-
-} // namespace
-} // namespace brennic::ui::test

@@ -3,10 +3,9 @@
 #include "decimal_separator.h"
 #include "window_fixture.h"
 
-namespace brennic::ui::test {
-namespace {
+using namespace brennic::ui::test;
 
-QString noFigures(const QString& programDirectory) {
+static QString noFigures(const QString& programDirectory) {
     return "No results: the run stopped before writing its figures to " + programDirectory + Sep +
            "Result.txt.";
 }
@@ -36,11 +35,8 @@ TEST_F(WindowTest, WorkedExampleTypedAndRunTwice) {
 TEST_F(WindowTest, RunEndsOnACellTheViewShows) {
     applySize("30");
     for (int r = 1; r <= 30; ++r)
-        for (int c = 1; c <= 30; ++c) {
-            grid()->setRow(r);
-            grid()->setCol(c);
-            grid()->setText(r == c ? "5" : "1");
-        }
+        for (int c = 1; c <= 30; ++c)
+            grid()->setRow(r), grid()->setCol(c), grid()->setText(r == c ? "5" : "1");
     grid()->setRow(1);
     grid()->setCol(1);
     window->TimerStep(); // enables Do It
@@ -48,7 +44,7 @@ TEST_F(WindowTest, RunEndsOnACellTheViewShows) {
     EXPECT_TRUE(s->shown.empty());
     EXPECT_EQ(current(), std::make_pair(30, 30));
     ASSERT_EQ(grid()->currentIndex(), grid()->model()->index(29, 29));
-    EXPECT_TRUE(grid()->viewport()->rect().contains(grid()->visualRect(grid()->currentIndex())));
+    EXPECT_TRUE(grid()->viewport()->rect().contains(cell(30, 30)));
 }
 
 TEST_F(WindowTest, RunThatStopsTellsWhyAndKeepsTheLastResults) {
@@ -84,17 +80,18 @@ TEST_F(WindowTest, RunThatStopsTellsWhyAndKeepsTheLastResults) {
         fill(stop.n, stop.cells);
         click("cmdDoIt");
         ASSERT_EQ(s->shown.size(), 1u);
-        EXPECT_EQ(s->shown[0].title, stop.title);
-        EXPECT_EQ(s->shown[0].icon, MessageBoxes::Icon::Critical);
+        EXPECT_EQ(std::pair(s->shown[0].title, s->shown[0].icon),
+                  std::pair(stop.title, MessageBoxes::Icon::Critical));
         for (const QString& part : stop.told)
             EXPECT_TRUE(s->shown[0].prompt.contains(part)) << part.toStdString();
         EXPECT_EQ(current(), stop.cell);
-        // An arithmetic failure leaves the new header alone; the rest leave the file.
-        EXPECT_EQ(readFile(resultPath()), stop.title == kappa ? HeaderLine
-                                          : stop.ran          ? WorkedExampleFile
-                                                              : "previous");
-        // A file left with its header alone is not reported as holding results.
-        EXPECT_EQ(status(), stop.title == kappa ? noFigures(dir) : stop.ran ? before : LoadText);
+        // An arithmetic failure leaves the new header alone; the rest leave the
+        // file. A file left with its header alone is not reported as holding results.
+        const bool arithmetic = stop.title == kappa;
+        EXPECT_EQ(readFile(resultPath()), arithmetic ? HeaderLine
+                                          : stop.ran ? WorkedExampleFile
+                                                     : "previous");
+        EXPECT_EQ(status(), arithmetic ? noFigures(dir) : stop.ran ? before : LoadText);
         EXPECT_EQ(enabled("mnuViewOutput"), stop.ran);
         commit("9");
         EXPECT_EQ(grid()->cellText(stop.cell.first, stop.cell.second), "9");
@@ -113,45 +110,36 @@ TEST_F(WindowTest, GermanNumberFormatReadsAndWritesCommas) {
               QByteArray::fromStdString(brennic::test::FractionalExampleCommaFile));
 }
 
-TEST_F(WindowTest, UnwritableResultPathIsReported) {
-    open(dir + "/missing");
-    runWorkedExample();
-    ASSERT_EQ(s->shown.size(), 1u);
-    for (const QString& part : {dir + "/missing" + Sep + "Result.txt", QString("No such file or")})
-        EXPECT_TRUE(s->shown[0].prompt.contains(part)) << s->shown[0].prompt.toStdString();
-    EXPECT_EQ(status(), LoadText);
-    EXPECT_FALSE(enabled("mnuViewOutput"));
-}
-
 // The status text after a run that stopped at the file: it must never say that
-// results were written while Result.txt holds none of them.
+// results were written while Result.txt holds none of them. `failing` fails in
+// the second run, the `nth` time it is done (the first close is the old file's,
+// untouched); `figuresGone`: the file of the first run is gone. A program
+// directory that is missing fails the first run.
 TEST_F(WindowTest, StatusTextTellsWhenTheFileHoldsNoFigures) {
-    using Op = brennic::test::FailingFiles::Op;
     const QString written = "Results have been written to " + dir + Sep + "Result.txt.";
-    // `failing` fails in the second run, the `nth` time it is done; `figuresGone`:
-    // the file of the first run is gone.
-    const struct {
-        const char* name;
-        Op failing;
-        int nth;
-        bool figuresGone;
-    } rows[] = {
-        {"header_not_written", Op::Write, 1, true},
-        {"header_not_closed", Op::Close, 2, true}, // the first closes the old file, untouched
-        {"old_file_not_deleted", Op::Delete, 1, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    // clang-format off
+    const std::tuple<const char*, Op, int, bool> rows[] = {
+        {"header_not_written", Op::Write, 1, true}, {"header_not_closed", Op::Close, 2, true},
+        {"old_file_not_deleted", Op::Delete, 1, false}};
+    // clang-format on
+    for (const auto& [name, failing, nth, figuresGone] : rows) {
+        SCOPED_TRACE(name);
         open(dir);
         runWorkedExample();
         ASSERT_EQ(status(), written);
-        files.failAt(row.failing, row.nth, ENOSPC);
+        files.failAt(failing, nth, ENOSPC);
         click("cmdDoIt");
         ASSERT_EQ(s->shown.size(), 1u);
-        EXPECT_EQ(status(), row.figuresGone ? noFigures(dir) : written);
-        EXPECT_EQ(readFile(resultPath()) == WorkedExampleFile, !row.figuresGone);
+        EXPECT_EQ(status(), figuresGone ? noFigures(dir) : written);
+        EXPECT_EQ(readFile(resultPath()) == WorkedExampleFile, !figuresGone);
     }
+    open(dir + "/missing");
+    runWorkedExample();
+    ASSERT_EQ(s->shown.size(), 1u);
+    EXPECT_EQ(s->shown[0].prompt,
+              "Cannot create " + dir + "/missing" + Sep +
+                  "Result.txt: No such file or directory. The results were not saved.");
+    EXPECT_EQ(s->shown[0].title, "Cannot write the results");
+    EXPECT_EQ(status(), LoadText);
+    EXPECT_FALSE(enabled("mnuViewOutput"));
 }
-
-} // namespace
-} // namespace brennic::ui::test

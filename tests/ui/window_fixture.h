@@ -2,18 +2,9 @@
 // that builds the real window around them. No dialog ever opens: they only record.
 #pragma once
 
-#include <QAccessible>
-#include <QAction>
-#include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTextBrowser>
-#include <QTimer>
-#include <QToolButton>
+#include <QtTest>
+#include <QtWidgets>
 #include <gtest/gtest.h>
-#include <memory>
 
 #include "../core/failing_files.h"
 #include "../worked_example.h"
@@ -31,14 +22,20 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace brennic::ui::test {
 
+// The tests see the program's names as the window does.
+using namespace brennic::ui;
+using Op = brennic::test::FailingFiles::Op;
 struct Shown {
     QString prompt, title;
     MessageBoxes::Icon icon;
 };
 
+// Whether the help page's table of messages lists `message` (help_test.cpp).
+bool listedInHelp(const QString& message);
+
 // Every service of the window in one: messages and started programs are
-// recorded, the save dialog gives `answer` (nothing: Cancel), starting a program
-// works or fails as told.
+// recorded, and each message must be one the help lists; the save dialog gives
+// `answer` (nothing: Cancel), starting a program works or fails as told.
 struct StandIns : MessageBoxes, SaveDialog, ProgramExit, AboutOpener, platform::ProgramStarter {
     std::vector<Shown> shown;
     std::optional<QString> answer;
@@ -48,45 +45,40 @@ struct StandIns : MessageBoxes, SaveDialog, ProgramExit, AboutOpener, platform::
     bool starts = true;
     std::vector<std::string> started;
 
-    void Show(const QString& p, const QString& t, Icon i) override { shown.push_back({p, t, i}); }
+    void Show(const QString& p, const QString& t, Icon i) override {
+        EXPECT_TRUE(listedInHelp(p)) << p.toStdString();
+        shown.push_back({p, t, i});
+    }
     std::optional<QString> AskSavePath(const QString& d, const QStringList& f, int s) override {
-        ++asked, directory = d, filters = f, selected = s;
-        return answer;
+        return ++asked, directory = d, filters = f, selected = s, answer;
     }
     bool Start(const std::string& line) override { return started.push_back(line), starts; }
     void Exit() override { ++exits; }
     void Open() override { ++abouts; }
 };
 
-inline const QByteArray HeaderLine = QByteArray::fromStdString(brennic::test::ResultHeader);
-inline const QByteArray WorkedExampleFile =
-    QByteArray::fromStdString(brennic::test::WorkedExampleFile);
+inline const QByteArray HeaderLine = QByteArray::fromStdString(brennic::test::ResultHeader),
+                        WorkedExampleFile =
+                            QByteArray::fromStdString(brennic::test::WorkedExampleFile);
 // What the program puts between its directory and a file name in the paths it
 // shows and starts: the Windows separator on Windows.
-#ifdef _WIN32
-inline const QString Sep = QStringLiteral("\\");
-#else
-inline const QString Sep = QStringLiteral("/");
-#endif
-inline const QString LoadText = "First set the matrix size...click Apply, and enter your data.";
-inline const QString InputTitle = "Error in your input";
+inline const QString Sep = QDir::separator();
+inline const QString LoadText = "First set the matrix size...click Apply, and enter your data.",
+                     InputTitle = "Error in your input";
 
 inline QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
-
 inline void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
-
 // What a screen reader hears as the object's name.
 inline QString accessibleName(QObject* object) {
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(object);
     return face ? face->text(QAccessible::Name) : QStringLiteral("<none>");
 }
-
 // The program's help windows among all top-level windows.
 inline std::vector<QTextBrowser*> helpWindows() {
     std::vector<QTextBrowser*> found;
@@ -104,7 +96,7 @@ class WindowTest : public ::testing::Test {
     }
 
     // A new window whose program lives in `programDirectory`, shown and active,
-    // with fresh stand-ins.
+    // with fresh stand-ins; the tests call TimerStep themselves.
     void open(const QString& programDirectory) {
         window.reset();
         s = std::make_unique<StandIns>();
@@ -113,7 +105,7 @@ class WindowTest : public ::testing::Test {
             *s, *s, *s, *s, s.get(), programDirectory.toStdString(), separator, 96.0, &files});
         window->show();
         active = QTest::qWaitForWindowActive(window.get());
-        find<QTimer>("Timer1")->stop(); // the tests call TimerStep themselves
+        find<QTimer>("Timer1")->stop();
     }
 
     template <typename T = QWidget> T* find(const char* name) {
@@ -128,21 +120,19 @@ class WindowTest : public ::testing::Test {
     QString status() { return find<StatusBar>("StatusBar1")->SimpleText(); }
     QString resultPath() const { return dir + "/Result.txt"; }
     std::pair<int, int> current() { return {grid()->Row(), grid()->Col()}; }
+    QRect cell(int row, int col) {
+        return grid()->visualRect(grid()->model()->index(row - 1, col - 1));
+    }
     QToolButton* arrow(bool up) {
         for (QToolButton* b : find("UpDown1")->findChildren<QToolButton*>())
             if (b->arrowType() == (up ? Qt::UpArrow : Qt::DownArrow))
                 return b;
-        ADD_FAILURE() << "no arrow";
-        return nullptr;
+        return ADD_FAILURE() << "no arrow", nullptr;
     }
     // A widget's or a menu item's.
     bool enabled(const char* name) { return find<QObject>(name)->property("enabled").toBool(); }
-
     void click(const char* name) { QTest::mouseClick(find<QPushButton>(name), Qt::LeftButton); }
-    void applySize(const QString& size) {
-        sizeBox()->setText(size);
-        click("cmdApply");
-    }
+    void applySize(const QString& size) { sizeBox()->setText(size), click("cmdApply"); }
     // Types `text` into the input box and commits it with the Return key.
     void commit(const QString& text) {
         input()->clear();
