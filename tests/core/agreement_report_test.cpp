@@ -116,20 +116,13 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
     };
     const std::string zOfOneClass = "z_large_sample p_two_sided weighted.z";
     using Values = std::vector<std::pair<std::string, double>>;
-    const Values zero = {{"KAPPA", 0}, {"kappa_se", 0}, {"kappa_se0", 0}};
-    const Values zeroWeighted = {
-        {"KAPPA", 0},          {"kappa_se", 0},          {"kappa_se0", 0},
-        {"weighted.kappa", 0}, {"weighted.kappa_se", 0}, {"weighted.kappa_se0", 0}};
+    // clang-format off
+    const Values zero = {{"KAPPA", 0}, {"kappa_se", 0}, {"kappa_se0", 0}}, zeroWeighted = {{"KAPPA", 0},
+        {"kappa_se", 0}, {"kappa_se0", 0}, {"weighted.kappa", 0}, {"weighted.kappa_se", 0}, {"weighted.kappa_se0", 0}};
     const struct {
-        const char* name;
-        const char* grid;
-        Weights weights;
-        std::vector<double> areas;
-        Values figures;
-        std::vector<std::pair<std::string, std::string>> notDefined = {};
-        bool othersDefined = true;
+        const char* name; const char* grid; Weights weights; std::vector<double> areas; Values figures;
+        std::vector<std::pair<std::string, std::string>> notDefined = {}; bool othersDefined = true;
     } rows[] = {
-        // clang-format off
         {"worked_example", "20 5 0|3 15 2|2 5 48", Weights::None, {},
          {{"LO", 0.599793371618005}, {"HI", 0.845104587565668},
           {"kappa_se", 0.0591384687236048}, {"kappa_se0", 0.0721248859064175},
@@ -258,14 +251,8 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
          {{"class3.row_share class3.row_conditional_kappa", "The counts of row 3 add up to 0"},
           {"area.class3.users_accuracy area.class3.users_accuracy_se",
            "Class 3 is absent from the map"}}},
-        // The unit of the areas changes nothing but the areas: squared, 1e-300
-        // left the double range, and 1e308 swamped the other two classes.
-        {"area_tiny_unit", "20 5 0|3 15 2|2 5 48", Weights::None, {1e-300, 1e-300, 1e-300},
-         {{"area.overall_accuracy", 533.0 / 660}, {"area.overall_accuracy_se", 0.045450853414945931},
-          {"area.class1.producers_accuracy_se", 0.072253516658591005},
-          {"area.class2.producers_accuracy_se", 0.068110536677941563},
-          {"area.class3.producers_accuracy_se", 0.063661273701253712},
-          {"area.class3.area_se", 8.2424359695948097e-302}}},
+        // The unit of the areas changes nothing but the areas (AreaFiguresDoNotDependOnTheUnit);
+        // 1e308 swamped the other two classes.
         {"area_one_huge_class", "20 5 0|3 15 2|2 5 48", Weights::None, {1e308, 1, 1},
          {{"area.class3.area", 0.97272727272727277}, {"area.class3.area_se", 0.082424359695948093},
           {"area.class3.producers_accuracy_se", 0.063661273701253712},
@@ -344,12 +331,9 @@ TEST(AgreementReport, WarnsOfCountsThatLookLikeProportions) {
         {"0.5 0.25|0.125 0.25", false}, {"20 5|3 15", false},           {"0 0|0 0", false}};
     for (const auto& [grid, warned] : rows) {
         SCOPED_TRACE(grid);
-        const AgreementReport report = reportOf(grid);
-        ASSERT_EQ(report.warnings.size(), warned ? 1u : 0u);
-        if (warned) {
-            EXPECT_TRUE(Has(report.warnings[0], "look like proportions"));
-        }
-        EXPECT_FALSE(report.missingLeftOut);
+        const auto warnings = reportOf(grid).warnings;
+        ASSERT_EQ(warnings.size(), warned ? 1u : 0u);
+        EXPECT_TRUE(!warned || Has(warnings[0], "look like proportions"));
     }
 }
 
