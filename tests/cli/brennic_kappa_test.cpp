@@ -171,12 +171,9 @@ TEST_F(BrennicKappaPairs, EachMistakeNamesItsLine) {
 using BrennicKappaRatings = KappaProcessTest;
 
 // Gwet (2014), the 12 units x 4 raters of irrCAC's cac.raw4raters.
-const std::string GwetExample = "rater1,rater2,rater3,rater4\n1,1,NA,1\n2,2,3,2\n3,3,3,3\n"
-                                "3,3,3,3\n2,2,2,2\n1,2,3,4\n4,4,4,4\n1,1,2,1\n2,2,2,2\n"
-                                "NA,5,5,5\nNA,NA,1,1\nNA,NA,3,NA\n";
-
 TEST_F(BrennicKappaRatings, GwetsExampleToItsPrintedDigits) {
-    const auto json = run("--ratings --header --format json", GwetExample);
+    const std::string gwet = readFile(BRENNIC_TEST_DATA_DIR "/gwet-2014-4-raters.csv");
+    const auto json = run("--ratings --header --format json", gwet);
     ASSERT_EQ(json.status, 0) << json.err;
     // Each coefficient under its name, and the five figures of one (the standard errors
     // of the others are checked to their printed digits in-process, in ratings_test.cpp).
@@ -196,13 +193,13 @@ TEST_F(BrennicKappaRatings, GwetsExampleToItsPrintedDigits) {
     EXPECT_TRUE(Has(json.out, "{\"label\": \"2\", \"count\": 13}"));
 
     // --report changes nothing; the text and the CSV carry the same figures.
-    EXPECT_EQ(run("--ratings --header --report --format json", GwetExample).out, json.out);
-    const auto text = run("--ratings --header", GwetExample);
+    EXPECT_EQ(run("--ratings --header --report --format json", gwet).out, json.out);
+    const auto text = run("--ratings --header", gwet);
     // The table is folded to fit 100 columns: the p-values stand in a second part.
     EXPECT_TRUE(Has(text.out, "fleiss_kappa  0.761169275422411  0.153019203469492  "
                               "0.424376279377015          1\n"));
     EXPECT_TRUE(Has(text.out, " 0.000209586519")); // 2.095865e-4, the last digits as libm gives
-    const auto csv = run("--ratings --header --format csv --weights quadratic", GwetExample);
+    const auto csv = run("--ratings --header --format csv --weights quadratic", gwet);
     EXPECT_TRUE(Has(csv.out, "\nweights,quadratic,,\n"));
     EXPECT_NEAR(
         jsonNumber("\"x\": " + csv.out.substr(csv.out.find("krippendorff_alpha,,") + 20), "x"),

@@ -42,12 +42,10 @@ TEST_F(ResultFile, HoldsTheLastRunOrKeepsThePreviousFile) {
          " 0.5  0.5  0 -0.447213595499958  0.447213595499958  0.223606797749979  0 \r\n"},
         {"arithmetic_error_leaves_header_only", 2, Grid("0 0|0 0"), '.', Header},
         {"cell_not_a_number_keeps_previous", 2, Grid("1 2|3 four"), '.', previous},
-        {"point_under_comma_keeps_previous", 2, Grid("1 2|3 2.5"), ',', previous},
         {"empty_cell_keeps_previous", 2, Grid("1 2|_ 4"), '.', previous},
         {"size_out_of_range_keeps_previous", 255, Grid("1 2|3 4"), '.', previous},
         // clang-format on
     };
-    ASSERT_EQ(Header.size(), 52u);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         writeFile(dir / "Result.txt", previous);
