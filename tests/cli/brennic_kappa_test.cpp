@@ -418,38 +418,36 @@ TEST_F(BrennicKappaSamples, StratumOfOneUnitAndMissingLabels) {
 
 TEST_F(BrennicKappaSamples, EachRefusalNamesItsStratumOrLine) {
     const std::string sample = "A,x,x\nA,x,y\nB,y,y\nB,y,x\n", s = "--samples --report ";
-    const std::string notWhole = "') is not a positive whole number";
+    const std::string z = s + "--strata-sizes ";
+    const auto notWhole = [](const std::string& stratum, const std::string& size) {
+        return "the size of stratum '" + stratum + "' in --strata-sizes ('" + size +
+               "') is not a positive whole number";
+    };
     expectEach({
         // clang-format off
-        {"stratum_without_a_size", s + "--strata-sizes A=10", sample, 1,
+        {"stratum_without_a_size", z + "A=10", sample, 1,
          {"line 3: stratum 'B' has no size in --strata-sizes"}},
-        {"size_not_whole", s + "--strata-sizes A=10,B=2.5", sample, 1,
-         {"the size of stratum 'B' in --strata-sizes ('2.5" + notWhole}},
-        {"size_zero", s + "--strata-sizes A=0,B=10", sample, 1,
-         {"the size of stratum 'A' in --strata-sizes ('0" + notWhole}},
-        {"size_negative", s + "--strata-sizes A=10,B=-4", sample, 1,
-         {"the size of stratum 'B' in --strata-sizes ('-4" + notWhole}},
-        {"size_below_the_sample", s + "--strata-sizes A=10,B=1", sample, 1,
+        {"size_not_whole", z + "A=10,B=2.5", sample, 1, {notWhole("B", "2.5")}},
+        {"size_zero", z + "A=0,B=10", sample, 1, {notWhole("A", "0")}},
+        {"size_negative", z + "A=10,B=-4", sample, 1, {notWhole("B", "-4")}},
+        {"size_below_the_sample", z + "A=10,B=1", sample, 1,
          {"stratum 'B' holds 2 sample units, more than its size 1 in --strata-sizes"}},
-        {"size_without_a_sample", s + "--strata-sizes A=10,B=10,C=5", sample, 1,
+        {"size_without_a_sample", z + "A=10,B=10,C=5", sample, 1,
          {"stratum 'C' has a size in --strata-sizes but no sample unit in the input"}},
-        {"two_sizes", s + "--strata-sizes A=10,B=10,A=3", sample, 1,
-         {"stratum 'A' is given two sizes in --strata-sizes"}},
-        {"not_stratum_equals_size", s + "--strata-sizes A=10,B", sample, 1,
+        {"two_sizes", z + "A=10,B=10,A=3", sample, 1, {"stratum 'A' is given two sizes in --strata-sizes"}},
+        {"not_stratum_equals_size", z + "A=10,B", sample, 1,
          {"entry 2 of --strata-sizes ('B') is not STRATUM=SIZE"}},
-        {"two_labels", s + "--strata-sizes A=10,B=10", "A,x,x\nB,y\n", 1,
-         {"line 2 holds 2 labels; each line holds three"}},
-        {"four_labels", s + "--strata-sizes A=1,B=1", "A,x,x,y\n", 1, {"line 1 holds more than 3"}},
-        {"unlisted_class", s + "--classes x,y --strata-sizes A=10,B=10", "A,x,z\n", 1,
+        {"two_labels", z + "A=10,B=10", "A,x,x\nB,y\n", 1, {"line 2 holds 2 labels; each line holds three"}},
+        {"four_labels", z + "A=1,B=1", "A,x,x,y\n", 1, {"line 1 holds more than 3"}},
+        {"unlisted_class", "--classes x,y " + z + "A=10,B=10", "A,x,z\n", 1,
          {"line 1: 'z' is not one of the classes given with --classes"}},
         {"no_sizes", s, sample, 1, {"--samples needs --strata-sizes"}},
-        {"samples_without_report", "--samples --strata-sizes A=10,B=10", sample, 1,
-         {"--samples needs --report"}},
+        {"samples_without_report", "--samples --strata-sizes A=1,B=2", sample, 1, {"--samples needs --report"}},
         {"fpc_without_samples", "--report --fpc", sample, 1, {"--fpc needs --samples"}},
         {"with_pairs", "--pairs --samples --report", sample, 1, {"does not go with --pairs"}},
-        {"transpose_with_samples", s + "--transpose --strata-sizes A=10,B=10", sample, 1,
+        {"transpose_with_samples", "--transpose " + z + "A=10,B=10", sample, 1,
          {"--transpose does not go with --samples"}},
-        {"mapped_area_with_samples", s + "--strata-sizes A=10,B=10 --mapped-area 1,2", sample, 1,
+        {"mapped_area_with_samples", z + "A=10,B=10 --mapped-area 1,2", sample, 1,
          {"--mapped-area does not go with --samples"}},
         // clang-format on
     });
