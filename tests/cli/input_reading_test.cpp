@@ -47,7 +47,9 @@ class MadeUpSource : public ByteSource {
 
 TEST(ReadMatrix, ReadErrorsAndEndlessInputAreRefused) {
     // clang-format off
-    const struct { const char* name; MadeUpSource source; MatrixInputError::Kind kind; std::string message; } rows[] = {
+    const struct {
+        const char* name; MadeUpSource source; MatrixInputError::Kind kind; std::string message;
+    } rows[] = {
         {"error_after_whole_rows", {"20 5 0\n3 15 2\n2 5 48\n", false, 14, ENOMEM},
          MatrixInputError::ReadError, std::generic_category().message(ENOMEM)},
         {"error_inside_a_line", {"20 5 0\n3 15 2\n2 5 4", false, 19, EIO},

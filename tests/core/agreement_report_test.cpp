@@ -111,8 +111,9 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
                           "The reference holds a single class (every count lies in column 2)";
     using Values = std::vector<std::pair<std::string, double>>;
     // clang-format off
-    const Values zero = {{"KAPPA", 0}, {"kappa_se", 0}, {"kappa_se0", 0}}, zeroWeighted = {{"KAPPA", 0},
-        {"kappa_se", 0}, {"kappa_se0", 0}, {"weighted.kappa", 0}, {"weighted.kappa_se", 0}, {"weighted.kappa_se0", 0}};
+    const Values zero = {{"KAPPA", 0}, {"kappa_se", 0}, {"kappa_se0", 0}}, zeroWeighted = {
+        {"KAPPA", 0}, {"kappa_se", 0}, {"kappa_se0", 0},
+        {"weighted.kappa", 0}, {"weighted.kappa_se", 0}, {"weighted.kappa_se0", 0}};
     const struct {
         const char* name; const char* grid; Weights weights; std::vector<double> areas; Values figures;
         std::vector<std::pair<std::string, std::string>> notDefined = {}; bool othersDefined = true;
@@ -246,13 +247,15 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
         // tells nothing of its area's reference classes.
         {"area_row_with_one_count", "3 1 0|0 1 0|1 1 3", Weights::Linear, {1, 2, 3}, {},
          {{"area.overall_accuracy_se area.class2.users_accuracy_se area.class*.producers_accuracy_se "
-           "area.class*.area_se area.class*.area_ci95_low area.class*.area_ci95_high", "Row 2 has fewer than two counts"}}},
+           "area.class*.area_se area.class*.area_ci95_low area.class*.area_ci95_high",
+           "Row 2 has fewer than two counts"}}},
         {"area_row_without_counts", "3 1 1|0 0 0|1 1 3", Weights::Linear, {1, 2, 3}, {},
          {{"class2.row_share class2.row_conditional_kappa", "The counts of row 2 add up to 0"},
           {"area.overall_accuracy area.overall_accuracy_se area.quantity_disagreement "
            "area.allocation_disagreement area.class2.users_accuracy area.class2.users_accuracy_se "
-           "area.class*.producers_accuracy area.class*.producers_accuracy_se area.class*.area area.class*.area_se "
-           "area.class*.area_ci95_low area.class*.area_ci95_high", "The counts of row 2 add up to 0, so the share"}}},
+           "area.class*.producers_accuracy area.class*.producers_accuracy_se area.class*.area "
+           "area.class*.area_se area.class*.area_ci95_low area.class*.area_ci95_high",
+           "The counts of row 2 add up to 0, so the share"}}},
         // clang-format on
     };
     for (const auto& row : rows) {

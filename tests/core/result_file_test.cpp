@@ -72,8 +72,9 @@ TEST_F(ResultFile, EachFailedOperationOfARunIsReportedAndLeavesAWholeFile) {
     // A run on an existing file: open (touch), close, delete, open (create), write
     // (header), close, keep permissions, open (append), write (values), close.
     // clang-format off
-    const struct { const char* name; Op op; int nth, error; const char* operation; std::string file; bool gone; }
-    rows[] = {
+    const struct {
+        const char* name; Op op; int nth, error; const char* operation; std::string file; bool gone;
+    } rows[] = {
         {"touch", Op::Open, 1, EACCES, "create", previous, false},
         {"touch_close", Op::Close, 1, EIO, "write", previous, false},
         {"delete", Op::Delete, 1, EBUSY, "delete", previous, false},
@@ -106,8 +107,8 @@ TEST_F(ResultFile, ACopyThatFailsLeavesTheDestinationAsItWas) {
     const struct { const char* name; Op op; int nth, error; std::string message; } rows[] = {
         {"source_open", Op::Open, 1, ENOENT, read},       {"source_read", Op::ReadAll, 1, EIO, read},
         {"copy_open", Op::Open, 2, ENOSPC, write},        {"copy_write", Op::Write, 1, ENOSPC, write},
-        {"copy_close", Op::Close, 2, EIO, write},         {"keep_permissions", Op::SetPermissions, 1, EPERM, write},
-        {"rename", Op::Rename, 1, EXDEV, write},
+        {"copy_close", Op::Close, 2, EIO, write},         {"rename", Op::Rename, 1, EXDEV, write},
+        {"keep_permissions", Op::SetPermissions, 1, EPERM, write},
     }; // clang-format on
     writeFile(source, Header);
     for (const auto& row : rows) {

@@ -218,7 +218,8 @@ TEST(Stratified, FiguresThatCannotBeFormedSayWhy) {
     // Whether the estimates and the standard errors are formed, and the reason of each not.
     // clang-format off
     const struct {
-        const char* name; Strata strata; std::vector<double> sizes; bool fpc, estimates, standardErrors; const char* reason;
+        const char* name; Strata strata; std::vector<double> sizes;
+        bool fpc, estimates, standardErrors; const char* reason;
     } rows[] = {
         {"stratum_of_one_unit", {{{3, 1}, {0, 4}}, {{0, 0}, {0, 1}}}, {100, 50}, false, true, false,
          "Stratum \"S2\" holds a single sample unit"},
