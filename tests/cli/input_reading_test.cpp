@@ -46,13 +46,10 @@ class MadeUpSource : public ByteSource {
 };
 
 TEST(ReadMatrix, ReadErrorsAndEndlessInputAreRefused) {
+    // clang-format off
     const struct {
-        const char* name;
-        MadeUpSource source;
-        MatrixInputError::Kind kind;
-        std::string message;
+        const char* name; MadeUpSource source; MatrixInputError::Kind kind; std::string message;
     } rows[] = {
-        // clang-format off
         {"error_after_whole_rows", {"20 5 0\n3 15 2\n2 5 48\n", false, 14, ENOMEM},
          MatrixInputError::ReadError, std::generic_category().message(ENOMEM)},
         {"error_inside_a_line", {"20 5 0\n3 15 2\n2 5 4", false, 19, EIO},
@@ -81,21 +78,21 @@ TEST(ReadMatrix, ReadErrorsAndEndlessInputAreRefused) {
 // end without a line end beyond the reader's first and later buffers: every count
 // is read, from a made-up source and from a file.
 TEST(ReadMatrix, ReadsLongCellsAndALastLineWithoutItsEnd) {
-    const struct {
-        const char* name;
-        int n;
-        std::size_t width; // of each cell
-    } rows[] = {{"cell_of_exactly_4096_characters", 2, MaxCellText},
-                {"beyond_2_kib", 3, 300},
-                {"beyond_64_kib", 20, 200}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    // The size of the matrix and the width of each cell.
+    const std::tuple<const char*, int, std::size_t> rows[] = {
+        {"cell_of_exactly_4096_characters", 2, MaxCellText},
+        {"beyond_2_kib", 3, 300},
+        {"beyond_64_kib", 20, 200}};
+    for (const auto& [name, n, width] : rows) {
+        SCOPED_TRACE(name);
         std::string text;
-        for (int r = 1; r <= row.n; ++r)
-            for (int c = 1; c <= row.n; ++c) {
+        for (int r = 1; r <= n; ++r)
+            for (int c = 1; c <= n; ++c) {
                 const std::string count = std::to_string(r * 1000 + c);
-                text += std::string(row.width - count.size(), '0') + count;
-                text += c < row.n ? " " : r < row.n ? "\n" : "";
+                text += std::string(width - count.size(), '0') + count +
+                        (c < n   ? " "
+                         : r < n ? "\n"
+                                 : "");
             }
         std::FILE* file = std::tmpfile();
         ASSERT_NE(file, nullptr);
@@ -108,9 +105,9 @@ TEST(ReadMatrix, ReadsLongCellsAndALastLineWithoutItsEnd) {
             ASSERT_TRUE(std::holds_alternative<ErrorMatrix>(read))
                 << std::get<MatrixInputError>(read).message;
             const ErrorMatrix& m = std::get<ErrorMatrix>(read);
-            ASSERT_EQ(m.size(), row.n);
-            for (int r = 1; r <= row.n; ++r)
-                for (int c = 1; c <= row.n; ++c)
+            ASSERT_EQ(m.size(), n);
+            for (int r = 1; r <= n; ++r)
+                for (int c = 1; c <= n; ++c)
                     EXPECT_EQ(m.x(r, c), r * 1000 + c);
         }
         std::fclose(file);
@@ -157,12 +154,9 @@ TEST(ReadRatings, MissingRatingsClassOrderAndHeader) {
     std::string many; // 255 labels: one more than a byte holds besides the missing mark
     for (int k = 0; k < 255; ++k)
         many += "a" + std::to_string(k) + ",x\n";
-    const struct {
-        const char* name;
-        RatingsOptions options;
-        std::string input, table; // or words of the refusal's message
-    } rows[] = {
-        // clang-format off
+    // The table shown, or words of the refusal's message.
+    // clang-format off
+    const struct { const char* name; RatingsOptions options; std::string input, table; } rows[] = {
         {"numbers_in_numeric_order", {}, "10,2,9\n2,2,NA\n", "2 9 10 | 3 | 10 2 9 2 2 - | numbers"},
         {"names_in_order_of_appearance", {}, "b;a\n\"c\";b\r\n", "b a c | 2 | b a c b"},
         {"empty_fields_and_missing_texts", {'.', false, {}, {"?", "n/a"}}, "1,,?\n,n/a,2\n1,2,\n",

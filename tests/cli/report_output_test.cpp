@@ -93,18 +93,15 @@ TEST(ReportOutput, CsvWritesEachReasonInTheLastColumn) {
 // Whole numbers below 2^53 are written with their plain digits, as readers of
 // JSON take them for integers; other numbers with their shortest digits.
 TEST(ReportOutput, WholeNumbersWithTheirPlainDigits) {
-    const struct {
-        double value;
-        const char* text;
-    } rows[] = {
+    const std::pair<double, const char*> rows[] = {
         // clang-format off
         {3000000, "3000000"}, {-3000000, "-3000000"}, {120, "120"}, {0.5, "0.5"},
         {1e15, "1000000000000000"}, {9007199254740991.0, "9007199254740991"},
         {1e16, "1e+16"}, {-0.0, "0"}, {2.5e-7, "2.5e-07"},
         // clang-format on
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(ShortestNumber(row.value), row.text);
+    for (const auto& [value, text] : rows)
+        EXPECT_EQ(ShortestNumber(value), text);
 }
 
 // Eight classes with 12-character labels that are not ASCII, quadratic weights

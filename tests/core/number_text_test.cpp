@@ -53,13 +53,11 @@ TEST(LeadingNumberValue, TakesTheLongestLeadingNumber) {
 }
 
 TEST(NearestWhole, SendsHalvesToTheEvenNeighbour) {
-    const std::pair<double, double> rows[] = {{1.5, 2},
-                                              {2.5, 2},
-                                              {-1.5, -2},
-                                              {-2.5, -2},
-                                              {-2.6, -3},
-                                              {0.49999999999999994, 0},
-                                              {4503599627370495.5, 4503599627370496.0}};
+    // clang-format off
+    const std::pair<double, double> rows[] = {
+        {1.5, 2}, {2.5, 2}, {-1.5, -2}, {-2.5, -2}, {-2.6, -3}, {0.49999999999999994, 0},
+        {4503599627370495.5, 4503599627370496.0}};
+    // clang-format on
     for (const auto& [value, expected] : rows)
         EXPECT_EQ(NearestWhole(value), expected) << value;
 }
