@@ -21,3 +21,7 @@ add_test(NAME EndToEnd.WindowsProgramUnderWine
 # other tests keep running, which has no display.
 set_tests_properties(EndToEnd.WindowsProgramUnderWine PROPERTIES LABELS e2e TIMEOUT 300
                      RUN_SERIAL TRUE)
+
+# The floor that scripts/measure-wine times the program's start-up against.
+add_executable(brennic_minimal_window WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/minimal_window.cpp)
+target_link_libraries(brennic_minimal_window PRIVATE brennic_warnings Qt6::Widgets)
