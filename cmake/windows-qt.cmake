@@ -35,7 +35,9 @@ function(brennic_windows_qt_finish)
 
   # The faces of the windows, in the prefix for the Windows platform and as the
   # font folder of the offscreen one (see the windows test preset).
-  set(marker ${CMAKE_BINARY_DIR}/wineprefix/brennic-fonts)
+  # The marker names the script's version, so that a changed script runs again.
+  file(SHA1 ${PROJECT_SOURCE_DIR}/cmake/wine-fonts fonts_version)
+  set(marker ${CMAKE_BINARY_DIR}/wineprefix/brennic-fonts-${fonts_version})
   if(NOT EXISTS ${marker})
     execute_process(COMMAND ${BRENNIC_WINE_ENVIRONMENT} ${PROJECT_SOURCE_DIR}/cmake/wine-fonts
                     RESULT_VARIABLE result)

@@ -5,7 +5,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QLabel window(QStringLiteral("A minimal Qt window"));
+    QLabel window(QStringLiteral("Do It!  System Info..."));
     window.setWindowTitle(QStringLiteral("Minimal Qt window"));
     window.resize(320, 120);
     window.show();

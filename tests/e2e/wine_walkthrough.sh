@@ -31,10 +31,11 @@ shot() { # $1: window id, $2: file name
 }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 # The text in the rectangle $2 (WxH+X+Y, pixels) of window $1, as the OCR reads
-# it from the picture enlarged three times (the size it reads wine's unsmoothed
-# text best at).
+# it from the picture in grey, enlarged four times; $3 pixels are first cut off
+# each edge (a button's frame and focus outline, which the OCR takes for text).
 read_text() {
-  import -window "$1" -crop "$2" +repage -resize 300% "$work/text.png"
+  import -window "$1" -crop "$2" +repage "$work/shot.png"
+  convert "$work/shot.png" -shave "${3:-0}x${3:-0}" -colorspace Gray -resize 400% "$work/text.png"
   tesseract "$work/text.png" - --psm 7 2>/dev/null
 }
 
@@ -65,17 +66,26 @@ sleep 0.5
 shot "$win" main-window-run.png
 status=$(read_text "$win" "$((WIDTH - 4))x18+2+$((HEIGHT - 19))")
 echo "status bar: $status"
-# The OCR misreads the colon and the backslashes of wine's small unsmoothed text
-# (as a quote, an "i" or nothing), never the drive letter and the names; a path
-# of the Linux side would start "to /".
-echo "$status" | grep -Eq 'to C.{0,3}Brennic.{0,2}Result.?txt' ||
+# The OCR misreads the colon and the backslashes of the small text (as a quote,
+# an "i" or nothing), and the "l" of Result, never the drive letter and the
+# names; a path of the Linux side would start "to /".
+echo "$status" | grep -Eq 'to C.{0,3}Brennic.{0,2}Resu.{0,2}t.?txt' ||
   fail "the status bar does not name C:\\Brennic\\Result.txt"
+
+# Every glyph is drawn: a capital I and "!" are single thin strokes, the first
+# that a wrong text smoothing loses (the OCR may read the I as an l).
+button=$(read_text "$win" "113x33+400+$((296 + WALK_MENU))" 6)
+echo "Do It button: $button"
+echo "$button" | grep -Eq 'Do ?[Il1|]t ?!' || fail "the Do It! button does not read \"Do It!\""
 
 step "About, System Info without the registry values: the message"
 walk_menu_item alt+h 2
 about=$(xs_wait_window "About Brennic" 15) || fail "the About window did not open"
 sleep 0.5
 shot "$about" about.png
+button=$(read_text "$about" "83x23+284+205" 4)
+echo "System Info button: $button"
+echo "$button" | grep -Eq 'System ?[Il1|]nfo' || fail "the System Info button does not read \"System Info...\""
 focus_on "$about"
 xdotool key alt+s
 box=$(xs_wait_window "Brennic" 15) || fail "no message for the missing system-information tool"
