@@ -33,16 +33,16 @@ function(brennic_windows_qt_finish)
     endif()
   endforeach()
 
-  # The faces of the windows, in the prefix for the Windows platform and as the
-  # font folder of the offscreen one (see the windows test preset).
-  # The marker names the script's version, so that a changed script runs again.
-  file(SHA1 ${PROJECT_SOURCE_DIR}/cmake/wine-fonts fonts_version)
-  set(marker ${CMAKE_BINARY_DIR}/wineprefix/brennic-fonts-${fonts_version})
+  # The faces of the windows (in the prefix for the Windows platform and as the
+  # font folder of the offscreen one, see the windows test preset), and the rest
+  # of a Windows-like desktop in the prefix. The marker names the script's version, so that a changed script runs again.
+  file(SHA1 ${PROJECT_SOURCE_DIR}/cmake/wine-desktop desktop_version)
+  set(marker ${CMAKE_BINARY_DIR}/wineprefix/brennic-desktop-${desktop_version})
   if(NOT EXISTS ${marker})
-    execute_process(COMMAND ${BRENNIC_WINE_ENVIRONMENT} ${PROJECT_SOURCE_DIR}/cmake/wine-fonts
+    execute_process(COMMAND ${BRENNIC_WINE_ENVIRONMENT} ${PROJECT_SOURCE_DIR}/cmake/wine-desktop
                     RESULT_VARIABLE result)
     if(NOT result EQUAL 0)
-      message(FATAL_ERROR "Could not give the wine prefix its fonts")
+      message(FATAL_ERROR "Could not give the wine prefix its desktop settings")
     endif()
     file(TOUCH ${marker})
   endif()
