@@ -61,7 +61,7 @@ class LabelTable {
     std::vector<std::string> m_labels;  // in the order of first appearance
 };
 
-class PairsSink {
+class PairsSink : public RefusingSink {
   public:
     explicit PairsSink(const PairsOptions& options) : m_options(options) {
         m_counts.assign(static_cast<std::size_t>(MaxMatrixSize) * MaxMatrixSize, 0.0);
@@ -73,13 +73,8 @@ class PairsSink {
     bool field(std::string_view text, std::size_t column, std::uint64_t line);
     bool lineEnd(std::size_t labels, std::uint64_t line);
     std::variant<LabelledMatrix, MatrixInputError> result();
-    const std::string& error() const { return m_error; }
 
   private:
-    bool refuse(std::string message) {
-        m_error = std::move(message);
-        return false;
-    }
     std::size_t add(std::string_view label) { return m_table.add(label); }
 
     const PairsOptions& m_options;
@@ -89,7 +84,6 @@ class PairsSink {
     LabelLines m_lines{2, "each line holds two: the classification's, then the reference's",
                        m_options.header, m_options.missing};
     std::uint64_t m_pairs = 0;
-    std::string m_error;
 };
 
 bool PairsSink::field(std::string_view label, std::size_t column, std::uint64_t line) {
@@ -165,10 +159,7 @@ std::variant<LabelledMatrix, MatrixInputError> PairsSink::result() {
 std::variant<LabelledMatrix, MatrixInputError> ReadPairs(ByteSource& in,
                                                          const PairsOptions& options) {
     PairsSink sink(options);
-    LabelSplitter<PairsSink> splitter(options.decimalSeparator, "label", sink);
-    if (auto error = SplitInput(in, splitter))
-        return std::move(*error);
-    return sink.result();
+    return ReadLabelled(in, sink, options.decimalSeparator, "label");
 }
 
 } // namespace brennic

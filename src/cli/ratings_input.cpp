@@ -88,7 +88,7 @@ class RowTable {
     std::vector<std::uint64_t> m_keys;  // of each row
 };
 
-class RatingsSink {
+class RatingsSink : public RefusingSink {
   public:
     explicit RatingsSink(const RatingsOptions& options) : m_options(options) {
         m_singleByte.fill(NoRating);
@@ -112,14 +112,9 @@ class RatingsSink {
     }
     bool lineEnd(std::size_t fields, std::uint64_t line);
     std::variant<RatingsTable, MatrixInputError> result();
-    const std::string& error() const { return m_error; }
 
   private:
     bool otherField(std::string_view text, std::size_t column, std::uint64_t line);
-    bool refuse(std::string message) {
-        m_error = std::move(message);
-        return false;
-    }
     std::uint8_t add(std::string_view label) {
         const auto index = static_cast<std::uint8_t>(m_labels.size());
         m_labels.emplace_back(label);
@@ -144,7 +139,6 @@ class RatingsSink {
     std::uint64_t m_firstLine = 0;
     bool m_headerPending = m_options.header;
     bool m_inHeader = false;
-    std::string m_error;
 };
 
 bool RatingsSink::otherField(std::string_view text, std::size_t column, std::uint64_t line) {
@@ -227,10 +221,7 @@ std::variant<RatingsTable, MatrixInputError> RatingsSink::result() {
 std::variant<RatingsTable, MatrixInputError> ReadRatings(ByteSource& in,
                                                          const RatingsOptions& options) {
     RatingsSink sink(options);
-    LabelSplitter<RatingsSink> splitter(options.decimalSeparator, "rating", sink);
-    if (auto error = SplitInput(in, splitter))
-        return std::move(*error);
-    return sink.result();
+    return ReadLabelled(in, sink, options.decimalSeparator, "rating");
 }
 
 } // namespace brennic

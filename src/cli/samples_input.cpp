@@ -35,7 +35,7 @@ using LabelIndex = std::unordered_map<std::string, std::size_t, LabelHash, std::
 constexpr const char* ThreeLabels =
     "each line holds three: the stratum, the map's class, the reference's class";
 
-class SamplesSink {
+class SamplesSink : public RefusingSink {
   public:
     explicit SamplesSink(const SamplesOptions& options) : m_options(options) {
         for (std::size_t h = 0; h < options.strata.size(); ++h)
@@ -49,13 +49,8 @@ class SamplesSink {
     bool field(std::string_view text, std::size_t column, std::uint64_t line);
     bool lineEnd(std::size_t labels, std::uint64_t line);
     std::variant<SamplesRead, MatrixInputError> result();
-    const std::string& error() const { return m_error; }
 
   private:
-    bool refuse(std::string message) {
-        m_error = std::move(message);
-        return false;
-    }
     std::size_t addClass(std::string_view label) {
         m_classes.emplace(std::string(label), m_labels.size());
         m_labels.emplace_back(label);
@@ -71,7 +66,6 @@ class SamplesSink {
     std::size_t m_unit[3] = {0, 0, 0};
     LabelLines m_lines{3, ThreeLabels, m_options.header, m_options.missing};
     std::uint64_t m_units = 0;
-    std::string m_error;
 };
 static_assert(LabelsCounted < (1u << 14));
 
@@ -220,10 +214,7 @@ std::variant<std::vector<StratumSize>, std::string> ReadStrataSizes(std::string_
 std::variant<SamplesRead, MatrixInputError> ReadSamples(ByteSource& in,
                                                         const SamplesOptions& options) {
     SamplesSink sink(options);
-    LabelSplitter<SamplesSink> splitter(options.decimalSeparator, "label", sink);
-    if (auto error = SplitInput(in, splitter))
-        return std::move(*error);
-    return sink.result();
+    return ReadLabelled(in, sink, options.decimalSeparator, "label");
 }
 
 } // namespace brennic

@@ -321,6 +321,19 @@ template <typename Sink> class LabelSplitter {
     std::string m_error;
 };
 
+// What every sink of labelled lines has: the words of the first refusal.
+class RefusingSink {
+  public:
+    const std::string& error() const { return m_error; }
+
+  protected:
+    bool refuse(std::string message) {
+        m_error = std::move(message);
+        return false;
+    }
+    std::string m_error;
+};
+
 // Feeds the whole of `in` through `splitter` (a FieldSplitter or a LabelSplitter),
 // skipping a byte-order mark.
 template <typename Splitter>
@@ -355,6 +368,17 @@ std::optional<MatrixInputError> SplitInput(ByteSource& in, Splitter& splitter) {
     if (!splitter.finish())
         return MatrixInputError{MatrixInputError::BadInput, splitter.error()};
     return std::nullopt;
+}
+
+// Reads the whole of `in` as lines of labels into `sink` and gives its result, or
+// the first mistake; `fieldWord` names a field in messages ("label", "rating").
+template <typename Sink>
+auto ReadLabelled(ByteSource& in, Sink& sink, char decimalSeparator, std::string_view fieldWord)
+    -> decltype(sink.result()) {
+    LabelSplitter<Sink> splitter(decimalSeparator, fieldWord, sink);
+    if (auto error = SplitInput(in, splitter))
+        return std::move(*error);
+    return sink.result();
 }
 
 } // namespace brennic
