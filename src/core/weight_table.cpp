@@ -56,7 +56,6 @@ WeightTable makeWeights(Weights weights, const Proportions& p, CheckedArithmetic
     }
     t.observedCounts = c.mul(T, c.finite(observed));
     t.chanceCounts = c.finite(chance);
-    t.observed = c.div(t.observedCounts, c.mul(T, T));
     t.chance = c.div(t.chanceCounts, c.mul(T, T));
     return t;
 }

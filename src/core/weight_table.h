@@ -14,7 +14,6 @@ struct WeightTable {
     std::vector<double> byDistance; // v at |i - j|
     std::vector<double> rowMean;    // v_i. = sum over j of p_.j v(i, j), index 1 to n
     std::vector<double> colMean;    // v_.j = sum over i of p_i. v(i, j)
-    double observed = 0.0;          // Do = sum of p_ij v(i, j) = 1 - po
     double chance = 0.0;            // De = sum of p_i. p_.j v(i, j) = 1 - pe
     // N^2 Do and N^2 De in counts times Proportions::scale, for the kappa and
     // 1 - kappa: with whole counts they come out exact, and so does their
