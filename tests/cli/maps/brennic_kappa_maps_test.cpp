@@ -57,19 +57,13 @@ TEST_F(KappaMapsTest, SameOutputAsTheMatrixPlusTheSourceRecord) {
                       pointsMatrix = "2 0 0\n1 1 1\n0 1 2\n";
     // clang-format off
     const struct { const char* name; std::string mapsArgs, matrixArgs, matrix, added; std::size_t trimmed; } rows[] = {
-        {"two_lines", maps, "", matrix, "", 0},
         // The same coordinate system written another way is the same grid.
         {"same_crs_written_otherwise", "--map {dir}/map.tif --reference {dir}/proj.tif", "", matrix, "", 0},
-        {"report_text", maps + "--report", "--report", matrix,
-         "\nSource: map {dir}/map.tif, reference {dir}/ref.tif: " + counts + "\n", 0},
-        {"report_csv", maps + "--report --format csv", "--report --format csv", matrix,
-         "source,\"map {dir}/map.tif; reference {dir}/ref.tif; " + counts + "\"", 0},
-        {"report_json", maps + json, json, matrix,
-         ",\n  \"source\": {\"map\": \"{dir}/map.tif\", \"reference\": \"{dir}/ref.tif\", \"counted\": 12, \"left_out\": "
-         "{\"outside\": 0, \"nodata\": 0, \"empty\": 0}, \"map_pixels\": [3, 4, 5]}\n}\n", 3},
+        {"report_text", maps + "--report", "--report", matrix, "\nSource: map {dir}/map.tif, reference {dir}/ref.tif: " + counts + "\n", 0},
+        {"report_csv", maps + "--report --format csv", "--report --format csv", matrix, "source,\"map {dir}/map.tif; reference {dir}/ref.tif; " + counts + "\"", 0},
+        {"report_json", maps + json, json, matrix, ",\n  \"source\": {\"map\": \"{dir}/map.tif\", \"reference\": \"{dir}/ref.tif\", \"counted\": 12, \"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0}, \"map_pixels\": [3, 4, 5]}\n}\n", 3},
         {"points_own_areas", points, json + " --mapped-area 300,400,500", pointsMatrix, ",\n  \"stratified\"", 3},
-        {"points_given_areas", points + "--mapped-area 1,1,2", json + " --mapped-area 1,1,2", pointsMatrix,
-         ",\n  \"stratified\"", 3},
+        {"points_given_areas", points + "--mapped-area 1,1,2", json + " --mapped-area 1,1,2", pointsMatrix, ",\n  \"stratified\"", 3},
     };
     // clang-format on
     for (const auto& row : rows) {
@@ -116,15 +110,12 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
     std::filesystem::resize_file(dir / "cut.tif", 100);
     const std::string maps = std::string(Maps) + " ", points = std::string(Points) + " ",
                       map = "--map {dir}/map.tif --reference {dir}/",
-                      layers =
-                          "--map {dir}/map.tif --reference {dir}/layers.gpkg --reference-field ";
+                      layers = map + "layers.gpkg --reference-field ";
     // clang-format off
     const struct { const char* name; std::string args; int status; const char* message; } rows[] = {
         {"value_that_is_no_class", "--map {dir}/notwhole.tif --reference {dir}/ref.tif", 1, "2.5 at row 1, column 2"},
-        {"byte_values_beyond_254_classes", "--map {dir}/bytes.tif --reference {dir}/bytes.tif", 1,
-         "the maps hold 256 classes; at most 254 are allowed"},
-        {"word_values_beyond_254_classes", "--map {dir}/words.tif --reference {dir}/words.tif", 1,
-         "the map holds 320 classes; at most 254 are allowed"},
+        {"byte_values_beyond_254_classes", "--map {dir}/bytes.tif --reference {dir}/bytes.tif", 1, "the maps hold 256 classes; at most 254 are allowed"},
+        {"word_values_beyond_254_classes", "--map {dir}/words.tif --reference {dir}/words.tif", 1, "the map holds 320 classes; at most 254 are allowed"},
         // Grids that differ are named both ways.
         {"size", map + "wide.tif", 1, "the map is 4 x 3 pixels, the reference 5 x 3"},
         {"geotransform", map + "shifted.tif", 1, "(500000, 10, 0, 4000000, 0, -10), the reference's (500000.5, 10,"},
@@ -145,17 +136,14 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
         {"window_beyond_bottom", maps + "--window 0,2,4,2", 1, "the window 0,2,4,2 does not lie within"},
         {"bad_threads", maps + "--threads 0", 1, "--threads needs a whole number"},
         {"value_not_among_classes", maps + "--classes 1,2", 1, "the map holds 3 at row 0, column 3 (counted from 0), which is not among --classes"},
+        {"point_class_not_among_classes", points + "--classes 3", 1, "feature 1 of {dir}/points.gpkg: the map holds 1, which is not among --classes"},
         {"no_such_band", maps + "--reference-band 2", 1, "ref.tif has 1 bands; there is no band 2 for --reference-band"},
         {"no_such_layer", points + "--reference-layer none", 1, "{dir}/points.gpkg has no layer none"},
         {"unreadable_reference", "--map {dir}/map.tif --reference {dir}/cut.tif", 3, "cannot read {dir}/cut.tif"},
         {"missing_map", "--map {dir}/none.tif --reference {dir}/map.tif --report", 3, "cannot read {dir}/none.tif: "},
-        {"strata_on_another_grid", points + "--strata {dir}/wide.tif", 1,
-         "the map is 4 x 3 pixels, the strata raster 5 x 3: they must be on the same grid"},
-        {"strata_with_raster_reference", maps + "--report --strata {dir}/strata.tif", 1,
-         "--strata stratifies sample points: it needs a point reference"},
-        {"strata_with_more_points_than_pixels",
-         "--map {dir}/map.tif --reference {dir}/twice.gpkg --reference-field class --report --strata {dir}/single.tif", 1,
-         "stratum 9 of {dir}/single.tif holds 2 points but only 1 pixel"},
+        {"strata_on_another_grid", points + "--strata {dir}/wide.tif", 1, "the map is 4 x 3 pixels, the strata raster 5 x 3: they must be on the same grid"},
+        {"strata_with_raster_reference", maps + "--report --strata {dir}/strata.tif", 1, "--strata stratifies sample points: it needs a point reference"},
+        {"strata_with_more_points_than_pixels", "--map {dir}/map.tif --reference {dir}/twice.gpkg --reference-field class --report --strata {dir}/single.tif", 1, "stratum 9 of {dir}/single.tif holds 2 points but only 1 pixel"},
         {"strata_summed", "--sum --report {dir}/part.json", 1, "stratified by --strata"},
         {"fpc_without_points", maps + "--report --fpc", 1, "--fpc needs a sample"},
         {"sum_of_no_report", "--sum {dir}/map.tif", 1, "is no JSON report"},
@@ -222,13 +210,10 @@ TEST_F(KappaMapsTest, StrataSectionIsTheOneSamplesGivesForTheUnitsUnderThePoints
                       byMap = "1,1,1\n2,2,2\n2,2,1\n3,3,3\n3,3,3\n2,2,3\n3,3,2\n1,1,1\n";
     // clang-format off
     const struct { const char *name, *mapsOnly, *options; std::string units; const char *sizes, *source; } rows[] = {
-        {"strata_json", " --strata {dir}/strata.tif", " --format json", all, "7=5,9=6",
-         "\"outside\": 0, \"nodata\": 1, \"empty\": 0"},
+        {"strata_json", " --strata {dir}/strata.tif", " --format json", all, "7=5,9=6", "\"outside\": 0, \"nodata\": 1, \"empty\": 0"},
         // Rows 0 and 1: stratum 9 keeps 3 pixels and the points (3,0) and (2,1).
-        {"strata_window_text", " --strata {dir}/strata.tif --window 0,0,4,2", "", byStrata, "7=5,9=3",
-         "3 outside, 0 on no-data"},
-        {"map_as_strata", "", " --format json", byMap, "1=3,2=4,3=5", "\"counted\": 8, \"left_out\": {\"outside\": 0, "
-         "\"nodata\": 0, \"empty\": 0}, \"area_unit\": \"m²\", \"map_pixels\": [3, 4, 5]}"},
+        {"strata_window_text", " --strata {dir}/strata.tif --window 0,0,4,2", "", byStrata, "7=5,9=3", "3 outside, 0 on no-data"},
+        {"map_as_strata", "", " --format json", byMap, "1=3,2=4,3=5", "\"counted\": 8, \"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0}, \"area_unit\": \"m²\", \"map_pixels\": [3, 4, 5]}"},
         {"map_as_strata_fpc_text", "", " --fpc", byMap, "1=3,2=4,3=5", "0 outside, 0 on no-data"},
     };
     // clang-format on

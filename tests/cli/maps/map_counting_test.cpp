@@ -34,20 +34,20 @@ class MapCountingTest : public TempDirTest {
         r.referenceField = reference ? "" : "class";
         return r;
     }
-    static Raster small(const Values& v, GDALDataType t = GDT_Byte) { return {4, 3, v, {}, t}; }
     static inline NoProgress none;
     static MapCount counted(const MapRequest& r) {
         auto result = CountMaps(r, none);
-        if (const auto* e = std::get_if<MapError>(&result))
-            ADD_FAILURE() << e->message;
-        return result.index() == 0 ? std::get<MapCount>(result) : MapCount{};
+        const auto* e = std::get_if<MapError>(&result);
+        EXPECT_FALSE(e) << e->message; // the message is read only on failure
+        return e ? MapCount{} : std::get<MapCount>(result);
     }
-    static void expectRefused(const MapRequest& r, MapError::Kind kind, const std::string& part) {
+    // Refused as unreadable: GDAL's reason follows the colon.
+    static void expectUnreadable(const MapRequest& r) {
         auto result = CountMaps(r, none);
         const auto* e = std::get_if<MapError>(&result);
         ASSERT_NE(e, nullptr) << "counted where it should have refused";
-        EXPECT_EQ(e->kind, kind);
-        EXPECT_TRUE(Has(e->message, part));
+        EXPECT_EQ(e->kind, MapError::ReadError);
+        EXPECT_TRUE(Has(e->message, "cannot read " + r.referencePath + ": "));
     }
 };
 
@@ -61,14 +61,10 @@ TEST_F(MapCountingTest, HandCountedMatrices) {
     const struct { const char* name; GDALDataType mapType, referenceType; double scale, offset;
                    std::optional<double> mapNodata, referenceNodata, requested; std::optional<Values> given;
                    Values classes; Counts counts; } rows[] = {
-        {"byte", GDT_Byte, GDT_Byte, 1, 0, {}, {}, {}, {}, {1, 2, 3}, SmallCounts},
         {"uint16_high_values", GDT_UInt16, GDT_UInt16, 1000, 60000, {}, {}, {}, {}, {1, 2, 3}, SmallCounts},
         {"int16_negative", GDT_Int16, GDT_Int16, 1, -300, {}, {}, {}, {}, {1, 2, 3}, SmallCounts},
-        {"uint32_beyond_int32", GDT_UInt32, GDT_UInt32, 1, 4e9, {}, {}, {}, {}, {1, 2, 3}, SmallCounts},
-        {"float32_whole_numbers", GDT_Float32, GDT_Float32, 10, 0, {}, {}, {}, {}, {1, 2, 3}, SmallCounts},
         {"float64_large", GDT_Float64, GDT_Float64, 1, 1e15, {}, {}, {}, {}, {1, 2, 3}, SmallCounts},
         {"byte_map_float_reference", GDT_Byte, GDT_Float32, 1, 0, {}, {}, {}, {}, {1, 2, 3}, SmallCounts},
-        {"int16_map_byte_reference", GDT_Int16, GDT_Byte, 1, 0, {}, {}, {}, {}, {1, 2, 3}, SmallCounts},
         // The classes come in numeric order: 3, 2, 1.
         {"int32_negative", GDT_Int32, GDT_Int32, -7, -100000, {}, {}, {}, {}, {3, 2, 1}, {4, 1, 0, 0, 3, 1, 0, 1, 2}},
         // Every pair with map 3 left out.
@@ -81,8 +77,7 @@ TEST_F(MapCountingTest, HandCountedMatrices) {
         // The map's no-data value 2 is an ordinary class in the reference.
         {"map_nodata_is_a_reference_class", GDT_UInt16, GDT_UInt16, 1, 0, 2.0, {}, {}, {}, {1, 2, 3}, {2, 1, 0, 0, 0, 0, 0, 1, 4}},
         // Class 4 never occurs; the order is the list's.
-        {"given_order_and_an_absent_class", GDT_Byte, GDT_Byte, 1, 0, {}, {}, {}, Values{3, 1, 2, 4}, {3, 1, 2, 4},
-         {4, 0, 1, 0, 0, 2, 1, 0, 0, 1, 3, 0, 0, 0, 0, 0}},
+        {"given_order_and_an_absent_class", GDT_Byte, GDT_Byte, 1, 0, {}, {}, {}, Values{3, 1, 2, 4}, {3, 1, 2, 4}, {4, 0, 1, 0, 0, 2, 1, 0, 0, 1, 3, 0, 0, 0, 0, 0}},
     };
     // clang-format on
     for (const auto& row : rows) {
@@ -104,15 +99,8 @@ TEST_F(MapCountingTest, HandCountedMatrices) {
         const auto pairs = std::accumulate(row.counts.begin(), row.counts.end(), std::uint64_t{0});
         EXPECT_EQ(c.classValues, scaled(row.classes));
         EXPECT_EQ(c.counts, row.counts);
-        EXPECT_EQ(c.source.counted, pairs);
-        EXPECT_EQ(c.source.nodata, 12 - pairs);
+        EXPECT_EQ((Counts{c.source.counted, c.source.nodata}), (Counts{pairs, 12 - pairs}));
     }
-    // The command line takes no --classes with --map: its refusals are met here only.
-    MapRequest request = requestFor(small(SmallMap), small(SmallReference));
-    request.classes = Values{1, 2};
-    expectRefused(
-        request, MapError::BadInput,
-        "the map holds 3 at row 0, column 3 (counted from 0), which is not among --classes");
 }
 
 // A larger pair of patches of ten classes with no-data 0, counted here by a plain
@@ -134,14 +122,11 @@ TEST_F(MapCountingTest, LayoutsAndThreadsGiveTheSameCounts) {
                 ++expected[static_cast<std::size_t>((m - 1) * 10 + r - 1)];
         }
     }
-    const std::vector<std::string> tiled{"TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256"},
-        deflate{"TILED=YES", "BLOCKXSIZE=128", "BLOCKYSIZE=128", "COMPRESS=DEFLATE"};
+    const std::vector<std::string> tiled{"TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256"};
     // clang-format off
     const struct { const char* name; std::vector<std::string> options, referenceOptions; int threads; } rows[] = {
         {"striped_one_thread", {}, {}, 1},
-        {"striped_three_threads", {}, {}, 3},
-        {"tiled", tiled, tiled, 2},
-        {"tiled_deflate", deflate, deflate, 3},
+        {"tiled_deflate", {"TILED=YES", "BLOCKXSIZE=128", "BLOCKYSIZE=128", "COMPRESS=DEFLATE"}, tiled, 3},
         {"tiled_map_striped_reference", tiled, {"COMPRESS=LZW"}, 2},
         {"striped_map_tiled_reference", {}, tiled, 2},
     };
@@ -156,8 +141,8 @@ TEST_F(MapCountingTest, LayoutsAndThreadsGiveTheSameCounts) {
         const MapCount c = counted(request);
         EXPECT_EQ(c.classValues, (Values{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
         EXPECT_EQ(c.counts, expected);
-        EXPECT_EQ(c.source.nodata, left);
-        EXPECT_EQ(c.source.counted + left, static_cast<std::uint64_t>(width * height));
+        EXPECT_EQ((Counts{c.source.counted, c.source.nodata}),
+                  (Counts{width * height - left, left}));
     }
 }
 
@@ -179,19 +164,11 @@ TEST_F(MapCountingTest, PointsOnEdgesOutsideEmptyAndOnNoData) {
     // Map classes 1 and 3 (2 is no-data); pairs (1,1), (3,3) twice, (3,1).
     EXPECT_EQ(c.classValues, (Values{1, 3}));
     EXPECT_EQ(c.counts, (Counts{1, 0, 1, 2}));
-    EXPECT_EQ(c.source.counted, 4u);
-    EXPECT_EQ(c.source.outside, 3u);
-    EXPECT_EQ(c.source.nodata, 1u);
-    EXPECT_EQ(c.source.empty, 2u);
+    const SourceCounts& s = c.source;
+    EXPECT_EQ((Counts{s.counted, s.outside, s.nodata, s.empty}), (Counts{4, 3, 1, 2}));
     // The map's own areas: three pixels of class 1 and five of class 3, 100 m² each.
-    ASSERT_TRUE(c.areas);
-    EXPECT_EQ(c.areas->perClass, (Values{300, 500}));
-    EXPECT_EQ(c.areas->unit, "m²");
+    EXPECT_EQ(c.areas ? c.areas->perClass : Values{}, (Values{300, 500}));
     EXPECT_EQ(c.mapPixels, (Counts{3, 5}));
-    request.classes = Values{3};
-    expectRefused(request, MapError::BadInput,
-                  "feature 1 of " + request.referencePath +
-                      ": the map holds 1, which is not among --classes");
 }
 
 // The area of a cell on the WGS 84 ellipsoid, integrated here numerically by
@@ -232,8 +209,7 @@ TEST_F(MapCountingTest, PointsInAnotherCrsAndGeographicAreasOnTheEllipsoid) {
     }
     ASSERT_TRUE(WritePoints(request.referencePath, "samples", 32632, points));
     const MapCount c = counted(request);
-    EXPECT_EQ(c.counts, (Counts{2, 1, 1, 2}));
-    EXPECT_EQ(c.source.outside, 0u);
+    EXPECT_EQ(c.counts, (Counts{2, 1, 1, 2})); // all six points: none outside
     ASSERT_TRUE(c.areas);
     EXPECT_EQ(c.areas->unit, "m²");
     ASSERT_EQ(c.areas->perClass.size(), 2u);
@@ -252,16 +228,15 @@ TEST_F(MapCountingTest, ReadErrorMidwayGivesGdalsMessageAndNoCounts) {
     for (int threads : {1, 2}) {
         SCOPED_TRACE(threads);
         request.threads = threads;
-        // GDAL's reason follows the colon.
-        expectRefused(request, MapError::ReadError, "cannot read " + request.referencePath + ": ");
+        expectUnreadable(request);
     }
 
     // A layer of points cut short.
-    request = requestFor(small(SmallMap));
+    request = requestFor(Raster(4, 3, SmallMap));
     ASSERT_TRUE(WritePoints(request.referencePath, "samples", 32632,
                             std::vector<PointSpec>(5000, {500005, 3999995, "1"})));
     cut(request.referencePath, 9);
-    expectRefused(request, MapError::ReadError, "cannot read " + request.referencePath + ": ");
+    expectUnreadable(request);
 }
 
 // More than 2^32 pairs in one cell, from a VRT that repeats a 1000 x 1000 pair

@@ -34,7 +34,7 @@ inline const std::vector<double> SmallReference{1, 2, 2, 3, 2, 1, 3, 3, 1, 3, 2,
 inline const std::vector<std::uint64_t> SmallCounts{2, 1, 0, 1, 3, 0, 0, 1, 4};
 
 // Writes a one-band GeoTIFF; gives false when GDAL could not.
-inline bool WriteRaster(const std::string& path, const Raster& r) {
+inline bool WriteRaster(const std::string& path, Raster r) {
     GDALAllRegister();
     CPLStringList options;
     for (const std::string& option : r.creationOptions)
@@ -43,15 +43,15 @@ inline bool WriteRaster(const std::string& path, const Raster& r) {
         path.c_str(), r.width, r.height, 1, r.type, options.List()));
     if (!data)
         return false;
-    data->SetGeoTransform(const_cast<double*>(r.transform.data()));
+    data->SetGeoTransform(r.transform.data());
     OGRSpatialReference crs;
     if (!r.crs.empty() && crs.SetFromUserInput(r.crs.c_str()) == OGRERR_NONE)
         data->SetSpatialRef(&crs);
     if (r.nodata)
         data->GetRasterBand(1)->SetNoDataValue(*r.nodata);
-    return data->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, r.width, r.height,
-                                            const_cast<double*>(r.values.data()), r.width, r.height,
-                                            GDT_Float64, 0, 0, nullptr) == CE_None;
+    return data->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, r.width, r.height, r.values.data(),
+                                            r.width, r.height, GDT_Float64, 0, 0,
+                                            nullptr) == CE_None;
 }
 
 struct PointSpec {
