@@ -61,7 +61,9 @@ TEST_F(KappaMapsTest, SameOutputAsTheMatrixPlusTheSourceRecord) {
         {"same_crs_written_otherwise", "--map {dir}/map.tif --reference {dir}/proj.tif", "", matrix, "", 0},
         {"report_text", maps + "--report", "--report", matrix, "\nSource: map {dir}/map.tif, reference {dir}/ref.tif: " + counts + "\n", 0},
         {"report_csv", maps + "--report --format csv", "--report --format csv", matrix, "source,\"map {dir}/map.tif; reference {dir}/ref.tif; " + counts + "\"", 0},
-        {"report_json", maps + json, json, matrix, ",\n  \"source\": {\"map\": \"{dir}/map.tif\", \"reference\": \"{dir}/ref.tif\", \"counted\": 12, \"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0}, \"map_pixels\": [3, 4, 5]}\n}\n", 3},
+        {"report_json", maps + json, json, matrix,
+         ",\n  \"source\": {\"map\": \"{dir}/map.tif\", \"reference\": \"{dir}/ref.tif\", \"counted\": 12, "
+         "\"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0}, \"map_pixels\": [3, 4, 5]}\n}\n", 3},
         {"points_own_areas", points, json + " --mapped-area 300,400,500", pointsMatrix, ",\n  \"stratified\"", 3},
         {"points_given_areas", points + "--mapped-area 1,1,2", json + " --mapped-area 1,1,2", pointsMatrix, ",\n  \"stratified\"", 3},
     };
@@ -143,7 +145,9 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
         {"missing_map", "--map {dir}/none.tif --reference {dir}/map.tif --report", 3, "cannot read {dir}/none.tif: "},
         {"strata_on_another_grid", points + "--strata {dir}/wide.tif", 1, "the map is 4 x 3 pixels, the strata raster 5 x 3: they must be on the same grid"},
         {"strata_with_raster_reference", maps + "--report --strata {dir}/strata.tif", 1, "--strata stratifies sample points: it needs a point reference"},
-        {"strata_with_more_points_than_pixels", "--map {dir}/map.tif --reference {dir}/twice.gpkg --reference-field class --report --strata {dir}/single.tif", 1, "stratum 9 of {dir}/single.tif holds 2 points but only 1 pixel"},
+        {"strata_with_more_points_than_pixels",
+         "--map {dir}/map.tif --reference {dir}/twice.gpkg --reference-field class --report --strata {dir}/single.tif", 1,
+         "stratum 9 of {dir}/single.tif holds 2 points but only 1 pixel"},
         {"strata_summed", "--sum --report {dir}/part.json", 1, "stratified by --strata"},
         {"fpc_without_points", maps + "--report --fpc", 1, "--fpc needs a sample"},
         {"sum_of_no_report", "--sum {dir}/map.tif", 1, "is no JSON report"},
@@ -213,7 +217,8 @@ TEST_F(KappaMapsTest, StrataSectionIsTheOneSamplesGivesForTheUnitsUnderThePoints
         {"strata_json", " --strata {dir}/strata.tif", " --format json", all, "7=5,9=6", "\"outside\": 0, \"nodata\": 1, \"empty\": 0"},
         // Rows 0 and 1: stratum 9 keeps 3 pixels and the points (3,0) and (2,1).
         {"strata_window_text", " --strata {dir}/strata.tif --window 0,0,4,2", "", byStrata, "7=5,9=3", "3 outside, 0 on no-data"},
-        {"map_as_strata", "", " --format json", byMap, "1=3,2=4,3=5", "\"counted\": 8, \"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0}, \"area_unit\": \"m²\", \"map_pixels\": [3, 4, 5]}"},
+        {"map_as_strata", "", " --format json", byMap, "1=3,2=4,3=5",
+         "\"counted\": 8, \"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0}, \"area_unit\": \"m²\", \"map_pixels\": [3, 4, 5]}"},
         {"map_as_strata_fpc_text", "", " --fpc", byMap, "1=3,2=4,3=5", "0 outside, 0 on no-data"},
     };
     // clang-format on
