@@ -76,6 +76,20 @@ bool isWhole(double value) {
     return std::isfinite(value) && std::floor(value) == value;
 }
 
+// Where a pixel lies, as every message names it.
+std::string pixelPlace(std::int64_t row, std::int64_t column) {
+    return " at row " + std::to_string(row) + ", column " + std::to_string(column) +
+           " (counted from 0)";
+}
+
+// The refusal of a pixel value that is no whole number: `holder` is "the map",
+// "the reference" or "the strata raster", `noun` what the value should have been.
+std::string notWholeAt(const std::string& holder, double value, std::int64_t row,
+                       std::int64_t column, const char* noun) {
+    return holder + " holds " + numberText(value) + pixelPlace(row, column) +
+           ", which is not a whole number and so no " + noun;
+}
+
 // The values that are left out on one side: its band's no-data value and --nodata.
 struct LeftOutValues {
     std::optional<double> band, request;
@@ -173,9 +187,7 @@ class SlotIndexer {
                 if (!isWhole(value) && !m_leftOut.contains(value)) {
                     const std::int64_t row = y0 + static_cast<std::int64_t>(i) / width;
                     const std::int64_t col = x0 + static_cast<std::int64_t>(i) % width;
-                    error = std::string("the ") + side + " holds " + numberText(value) +
-                            " at row " + std::to_string(row) + ", column " + std::to_string(col) +
-                            " (counted from 0), which is not a whole number and so no class";
+                    error = notWholeAt(std::string("the ") + side, value, row, col, "class");
                     return false;
                 }
                 if (!addSlot(value, side, error))
@@ -600,9 +612,7 @@ std::string firstPlaceOf(const BandSource& source, const PixelWindow& window, do
     readRowsAgain(source, window, [&](std::int64_t y, const std::vector<double>& row) {
         for (std::size_t x = 0; x < row.size(); ++x)
             if (row[x] == value) {
-                place = " at row " + std::to_string(y) + ", column " +
-                        std::to_string(window.xOffset + static_cast<std::int64_t>(x)) +
-                        " (counted from 0)";
+                place = pixelPlace(y, window.xOffset + static_cast<std::int64_t>(x));
                 return true;
             }
         return false;
@@ -904,34 +914,31 @@ std::variant<MapCount, MapError> countPoints(const MapRequest& request, GDALData
             ++out.source.outside;
             continue;
         }
+        const auto row = static_cast<std::int64_t>(py), column = static_cast<std::int64_t>(px);
+        // The value of the point's pixel in `band`.
+        const auto readPixel = [&](GDALRasterBand& band, double& value) {
+            return band.RasterIO(GF_Read, static_cast<int>(px), static_cast<int>(py), 1, 1, &value,
+                                 1, 1, GDT_Float64, 0, 0, nullptr) == CE_None;
+        };
         double value = 0.0;
-        if (mapBand.RasterIO(GF_Read, static_cast<int>(px), static_cast<int>(py), 1, 1, &value, 1,
-                             1, GDT_Float64, 0, 0, nullptr) != CE_None)
+        if (!readPixel(mapBand, value))
             return readError(request.mapPath, gdalReason());
         if (mapSource.leftOut.contains(value) || referenceLeftOut.contains(*referenceValue)) {
             ++out.source.nodata;
             continue;
         }
         if (!isWhole(value))
-            return badInput("the map holds " + numberText(value) + " at row " +
-                            std::to_string(static_cast<std::int64_t>(py)) + ", column " +
-                            std::to_string(static_cast<std::int64_t>(px)) +
-                            " (counted from 0), which is not a whole number and so no class");
+            return badInput(notWholeAt("the map", value, row, column, "class"));
         double stratum = 0.0;
         if (strataBand != nullptr) {
-            if (strataBand->RasterIO(GF_Read, static_cast<int>(px), static_cast<int>(py), 1, 1,
-                                     &stratum, 1, 1, GDT_Float64, 0, 0, nullptr) != CE_None)
+            if (!readPixel(*strataBand, stratum))
                 return readError(request.strataPath, gdalReason());
             if (strataSource.leftOut.contains(stratum)) {
                 ++out.source.nodata;
                 continue;
             }
             if (!isWhole(stratum))
-                return badInput("the strata raster holds " + numberText(stratum) + " at row " +
-                                std::to_string(static_cast<std::int64_t>(py)) + ", column " +
-                                std::to_string(static_cast<std::int64_t>(px)) +
-                                " (counted from 0), which is not a whole number and so no "
-                                "stratum");
+                return badInput(notWholeAt("the strata raster", stratum, row, column, "stratum"));
         }
         if (request.classes)
             for (const double v : {value, *referenceValue})
