@@ -395,6 +395,8 @@ TEST_F(BrennicKappaSamples, StehmanExampleThroughTheCommand) {
         const auto text = run(args + " --classes A,B,C,D", sample);
         EXPECT_TRUE(Has(text.out, "  overall_accuracy     estimated overall accuracy  0.63\n"));
         EXPECT_TRUE(Has(text.out, "      B  0.12  0.27  0.08     0   0.47\n"));
+        // The paper's A and C; B and D summed from its rows; all shares add up to 1.
+        EXPECT_TRUE(Has(text.out, "\n  total  0.35  0.34   0.2  0.11      1\n"));
         // Every CSV row as wide as the header.
         const std::string csv = run(args + " --format csv", sample).out;
         const auto commas = [&](std::size_t at) {
@@ -435,7 +437,7 @@ TEST_F(BrennicKappaSamples, EachRefusalNamesItsStratumOrLine) {
         {"size_not_whole", z + "A=10,B=2.5", sample, 1, {notWhole("B", "2.5")}},
         {"size_zero", z + "A=0,B=10", sample, 1, {notWhole("A", "0")}},
         {"size_negative", z + "A=10,B=-4", sample, 1, {notWhole("B", "-4")}},
-        {"size_below_the_sample", z + "A=10,B=1", sample, 1,
+        {"size_below_the_sample", z + "A=10,B=1", "A,x,x\nA,y,y\nB,y,y\nB,y,x\n", 1,
          {"stratum 'B' holds 2 sample units, more than its size 1 in --strata-sizes"}},
         {"size_without_a_sample", z + "A=10,B=10,C=5", sample, 1,
          {"stratum 'C' has a size in --strata-sizes but no sample unit in the input"}},
