@@ -18,12 +18,14 @@ static const ScreenFacts kScreen{QRect(0, 0, 1024, 768), 96.0};
 // 144; the border adds 2 pixels on each side. The second row is on a second screen.
 TEST(FrmSplash, ShowsItsTextsCentredWithoutTitleBar) {
     // clang-format off
-    const std::tuple<AppFacts, ScreenFacts, QRect, QString> rows[] = {
-        {BrennicFacts, kScreen, QRect(269, 282, 485, 204), "Version 1.0.2"},
+    // The version text keeps its designed right edge, 6885 twips: pixel 458, and at 144 dpi
+    // 600 + 89 - 1.
+    const std::tuple<AppFacts, ScreenFacts, QRect, QString, int> rows[] = {
+        {BrennicFacts, kScreen, QRect(269, 282, 485, 204), "Version 1.0.2", 458},
         {{"Brennic", 1, 10, 2}, {QRect(1024, 0, 1600, 1200), 144.0}, QRect(1461, 448, 726, 304),
-         "Version 1.10.2"}};
+         "Version 1.10.2", 688}};
     // clang-format on
-    for (const auto& [facts, screen, geometry, version] : rows) {
+    for (const auto& [facts, screen, geometry, version, versionRight] : rows) {
         FrmSplash splash(facts, screen);
         EXPECT_EQ(splash.geometry(), geometry);
         EXPECT_TRUE(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -34,6 +36,9 @@ TEST(FrmSplash, ShowsItsTextsCentredWithoutTitleBar) {
                                                       : "");
         EXPECT_EQ(texts,
                   QStringList({version, "Brennic", "WinNT, 95 and 98", "Warning: Beta version"}));
+        EXPECT_EQ(splash.findChild<QLabel*>("lblVersion")->geometry().right(), versionRight);
+        const QFont title = splash.findChild<QLabel*>("lblProductName")->font();
+        EXPECT_EQ(std::pair(title.pointSizeF(), title.bold()), std::pair(32.25, true));
     }
 }
 
