@@ -36,6 +36,23 @@ TEST(FrmAbout, LoadsItsTextsAndNamesEveryControl) {
         EXPECT_TRUE(shown.isEmpty() || child->property("text").toString() == shown) << widget;
         EXPECT_EQ(QAccessible::queryAccessibleInterface(child)->text(QAccessible::Name), name);
     }
+    // Places at 96 dpi, twips / 15; the separator ends at 5654 twips, pixel 377. The icon
+    // sizes itself to its picture. The separator's colours: grey over white.
+    // clang-format off
+    const std::tuple<const char*, QRect, QColor> places[] = {
+        {"picIcon", QRect(16, 16, 0, 0), {}}, {"lblTitle", QRect(70, 16, 259, 32), {}},
+        {"lblVersion", QRect(70, 52, 259, 15), {}}, {"cmdOK", QRect(283, 175, 84, 23), {}},
+        {"cmdSysInfo", QRect(284, 205, 83, 23), {}},
+        {"Line1_0", QRect(7, 164, 370, 2), Qt::white},
+        {"Line1_1", QRect(6, 163, 371, 1), QColor(128, 128, 128)}};
+    // clang-format on
+    for (const auto& [widget, place, colour] : places) {
+        const QWidget* child = about.findChild<QWidget*>(QString::fromLatin1(widget));
+        EXPECT_EQ(place.isEmpty() ? QRect(child->pos(), QSize(0, 0)) : child->geometry(), place)
+            << widget;
+        EXPECT_TRUE(!colour.isValid() || child->palette().color(QPalette::Window) == colour)
+            << widget;
+    }
 }
 
 // Return and Escape close it, a key no button has does not; System Info starts
