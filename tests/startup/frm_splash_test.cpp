@@ -37,8 +37,14 @@ TEST(FrmSplash, ShowsItsTextsCentredWithoutTitleBar) {
         EXPECT_EQ(texts,
                   QStringList({version, "Brennic", "WinNT, 95 and 98", "Warning: Beta version"}));
         EXPECT_EQ(splash.findChild<QLabel*>("lblVersion")->geometry().right(), versionRight);
-        const QFont title = splash.findChild<QLabel*>("lblProductName")->font();
-        EXPECT_EQ(std::pair(title.pointSizeF(), title.bold()), std::pair(32.25, true));
+        const std::tuple<const char*, double, bool> fonts[] = {
+            {"lblCompanyProduct", 18, true}, {"lblProductName", 32.25, true},
+            {"lblPlatform", 15.75, true},    {"lblVersion", 12, true},
+            {"lblWarning", 8.25, false},     {"lblCompany", 8.25, false}};
+        for (const auto& [name, points, bold] : fonts) {
+            const QFont font = splash.findChild<QLabel*>(name)->font();
+            EXPECT_EQ(std::pair(font.pointSizeF(), font.bold()), std::pair(points, bold)) << name;
+        }
     }
 }
 

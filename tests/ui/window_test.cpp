@@ -38,6 +38,9 @@ TEST_F(WindowTest, InitialStateAndResizing) {
     EXPECT_EQ(current(), std::make_pair(1, 1));
     EXPECT_EQ(window->focusWidget(), grid());
     EXPECT_EQ(find<QTimer>("Timer1")->interval(), 500);
+    const QFont heading = find("Label1")->font(), others = find("txtInput")->font();
+    EXPECT_EQ(std::tuple(heading.pointSizeF(), heading.bold(), others.pointSizeF(), others.bold()),
+              std::tuple(9.75, true, 8.25, false));
     EXPECT_FALSE(find<QPushButton>("cmdEnter")->icon().pixmap(16, 16).isNull()); // the bolt
     // clang-format off
     // name, caption, enabled, checked
