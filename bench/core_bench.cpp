@@ -11,7 +11,7 @@
 
 #include <unistd.h>
 
-#include "run.h"
+#include "core/run.h"
 
 namespace {
 

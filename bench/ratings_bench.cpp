@@ -11,8 +11,8 @@
 
 #include <unistd.h>
 
-#include "ratings.h"
-#include "ratings_input.h"
+#include "core/ratings.h"
+#include "input/ratings_input.h"
 
 namespace {
 

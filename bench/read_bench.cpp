@@ -13,8 +13,8 @@
 
 #include <unistd.h>
 
-#include "matrix_input.h"
-#include "pairs_input.h"
+#include "input/matrix_input.h"
+#include "input/pairs_input.h"
 
 namespace {
 

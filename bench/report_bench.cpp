@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "agreement_report.h"
-#include "report_output.h"
-#include "result_file.h"
+#include "core/agreement_report.h"
+#include "report/report_output.h"
+#include "core/result_file.h"
 
 namespace {
 

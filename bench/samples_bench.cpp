@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "samples_input.h"
-#include "stratified.h"
+#include "input/samples_input.h"
+#include "core/stratified.h"
 
 namespace {
 

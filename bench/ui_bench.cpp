@@ -7,11 +7,11 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "flex_grid.h"
-#include "frm_brennic.h"
-#include "program_starter.h"
-#include "services.h"
-#include "status_bar.h"
+#include "ui/flex_grid.h"
+#include "ui/frm_brennic.h"
+#include "platform/program_starter.h"
+#include "ui/services.h"
+#include "ui/status_bar.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Reads one matrix, runs the same computation as the window program and writes
 // exactly what Result.txt would hold, to standard output or to a named file; or,
 // with --report, writes the full agreement report to standard output.
-#include "cli.h"
+#include "cli/cli.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,20 +10,20 @@
 #include <ostream>
 #include <string_view>
 
-#include "agreement_report.h"
-#include "cli_options.h"
-#include "map_input.h"
-#include "matrix_input.h"
-#include "number_text.h"
-#include "pairs_input.h"
-#include "ratings_input.h"
-#include "ratings_output.h"
-#include "report_output.h"
-#include "report_sum.h"
-#include "report_writing.h"
-#include "run.h"
-#include "samples_input.h"
-#include "stratified_output.h"
+#include "core/agreement_report.h"
+#include "cli/cli_options.h"
+#include "cli/map_input.h"
+#include "input/matrix_input.h"
+#include "core/number_text.h"
+#include "input/pairs_input.h"
+#include "input/ratings_input.h"
+#include "report/ratings_output.h"
+#include "report/report_output.h"
+#include "input/summed_reports.h"
+#include "report/report_writing.h"
+#include "core/run.h"
+#include "input/samples_input.h"
+#include "report/stratified_output.h"
 
 #ifndef BRENNIC_VERSION
 #define BRENNIC_VERSION "unknown"
@@ -161,6 +161,11 @@ int fail(std::ostream& err, int status, const std::string& message) {
     return status;
 }
 
+int fail(std::ostream& err, const InputError& error) {
+    return fail(err, error.kind == InputError::ReadError ? CliFileError : CliBadInput,
+                error.message);
+}
+
 int writeOut(std::ostream& out, std::ostream& err, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
@@ -257,7 +262,7 @@ std::optional<std::string> negativeCount(const ErrorMatrix& m) {
 // The stratification of points counted from maps: that of --strata, or else the
 // map's own classes with their pixels as the sizes, the case of Olofsson et al.
 // within Stehman's estimators. None for a reference raster, which is no sample.
-std::optional<StratifiedSample> mapStratification(const Options& options, const MapInput& maps) {
+std::optional<StratifiedSample> mapStratification(const Options& options, const CountedInput& maps) {
     std::optional<StratifiedSample> sample = maps.stratified;
     const LabelledMatrix& labelled = maps.labelled;
     const auto n = static_cast<std::size_t>(labelled.matrix.size());
@@ -288,7 +293,7 @@ std::optional<StratifiedSample> mapStratification(const Options& options, const 
 // The report of the error matrix; with a stratified sample, its section too.
 int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
                 std::ostream& err, const StratifiedSample* stratified = nullptr,
-                const MapInput* maps = nullptr) {
+                const CountedInput* maps = nullptr) {
     const ErrorMatrix& m = labelled.matrix;
     std::optional<StratifiedSample> fromMaps;
     if (stratified == nullptr && maps != nullptr && (fromMaps = mapStratification(options, *maps)))
@@ -330,7 +335,7 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
                                       options.decimalSeparator);
     }
     if (maps != nullptr) {
-        MapSource source = maps->source;
+        SourceRecord source = maps->source;
         if (!mapAreas)
             source.areaUnit.clear();
         bytes = WithSourceRecord(std::move(bytes), format, source);
@@ -339,11 +344,11 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
 }
 
 // The ratings report of a table read, or the reason there is none.
-int writeRatings(const Options& options, const std::variant<RatingsTable, MatrixInputError>& read,
+int writeRatings(const Options& options, const std::variant<RatingsTable, InputError>& read,
                  const std::string& inputName, std::ostream& out, std::ostream& err) {
-    if (auto* error = std::get_if<MatrixInputError>(&read))
-        return fail(err, error->kind == MatrixInputError::ReadError ? CliFileError : CliBadInput,
-                    error->kind == MatrixInputError::ReadError
+    if (auto* error = std::get_if<InputError>(&read))
+        return fail(err, error->kind == InputError::ReadError ? CliFileError : CliBadInput,
+                    error->kind == InputError::ReadError
                         ? "cannot read " + inputName + ": " + error->message
                         : error->message);
     auto report = ComputeRatingsReport(std::get<RatingsTable>(read),
@@ -381,7 +386,7 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
             std::fclose(file);
         return writeRatings(options, table, inputName, out, err);
     }
-    std::variant<LabelledMatrix, MatrixInputError> read = MatrixInputError{};
+    std::variant<LabelledMatrix, InputError> read = InputError{};
     std::optional<StratifiedSample> stratified;
     if (options.input == InputKind::Samples) {
         auto samples = ReadSamples(source, SamplesOptions{options.decimalSeparator, options.header,
@@ -392,7 +397,7 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
             read = std::move(s->sample);
             stratified = std::move(s->stratified);
         } else {
-            read = std::get<MatrixInputError>(samples);
+            read = std::get<InputError>(samples);
         }
     } else if (options.input == InputKind::Pairs) {
         read = ReadPairs(source, PairsOptions{options.decimalSeparator, options.header,
@@ -402,12 +407,12 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
         if (auto* m = std::get_if<ErrorMatrix>(&matrix))
             read = LabelledMatrix{options.transpose ? Transposed(*m) : std::move(*m), {}, 0};
         else
-            read = std::get<MatrixInputError>(matrix);
+            read = std::get<InputError>(matrix);
     }
     if (!fromStandardInput)
         std::fclose(file);
-    if (auto* error = std::get_if<MatrixInputError>(&read)) {
-        if (error->kind == MatrixInputError::ReadError)
+    if (auto* error = std::get_if<InputError>(&read)) {
+        if (error->kind == InputError::ReadError)
             return fail(err, CliFileError, "cannot read " + inputName + ": " + error->message);
         return fail(err, CliBadInput, error->message);
     }
@@ -421,7 +426,7 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
 
 // Counted from maps or added from reports: written as a matrix is, the report
 // with its source record.
-int writeCounted(const Options& options, const MapInput& input, std::ostream& out,
+int writeCounted(const Options& options, const CountedInput& input, std::ostream& out,
                  std::ostream& err) {
     if (options.report)
         return writeReport(options, input.labelled, out, err, nullptr, &input);
@@ -439,17 +444,17 @@ int runOnMaps(const Options& options, MapCounting* counting, std::ostream& out, 
                     "--map: this build of brennic-kappa reads no maps (map reading is a Linux "
                     "feature for now)");
     auto counted = counting->Count(options.maps, options.classes);
-    if (auto* failure = std::get_if<CliFailure>(&counted))
-        return fail(err, failure->status, failure->message);
-    return writeCounted(options, std::get<MapInput>(counted), out, err);
+    if (auto* failure = std::get_if<InputError>(&counted))
+        return fail(err, *failure);
+    return writeCounted(options, std::get<CountedInput>(counted), out, err);
 }
 
 // Adds the matrices of the JSON reports, then writes as for a matrix.
 int runOnSums(const Options& options, std::ostream& out, std::ostream& err) {
     auto summed = SumReports(options.inputPaths);
-    if (auto* failure = std::get_if<CliFailure>(&summed))
-        return fail(err, failure->status, failure->message);
-    return writeCounted(options, std::get<MapInput>(summed), out, err);
+    if (auto* failure = std::get_if<InputError>(&summed))
+        return fail(err, *failure);
+    return writeCounted(options, std::get<CountedInput>(summed), out, err);
 }
 
 // The two lines of Result.txt, to standard output or to -o's file.

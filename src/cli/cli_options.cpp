@@ -1,14 +1,14 @@
 // The table of brennic-kappa's options and the parsing, checking and help made
 // from it. An option's argument is checked here when it can be on its own; what
 // depends on the input (areas by label, say) is checked once the input is read.
-#include "cli_options.h"
+#include "cli/cli_options.h"
 
 #include <algorithm>
 #include <array>
 
-#include "labels.h"
-#include "matrix_input.h"
-#include "run.h"
+#include "input/labels.h"
+#include "input/matrix_input.h"
+#include "core/run.h"
 
 namespace brennic {
 namespace {

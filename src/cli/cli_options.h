@@ -11,11 +11,11 @@
 #include <variant>
 #include <vector>
 
-#include "agreement_report.h"
-#include "map_input.h"
-#include "ratings.h"
-#include "report_output.h"
-#include "samples_input.h"
+#include "core/agreement_report.h"
+#include "cli/map_input.h"
+#include "core/ratings.h"
+#include "report/report_output.h"
+#include "input/samples_input.h"
 
 namespace brennic {
 

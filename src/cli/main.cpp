@@ -7,9 +7,9 @@
 #include <io.h>
 #endif
 
-#include "cli.h"
+#include "cli/cli.h"
 #ifndef _WIN32
-#include "map_companion.h"
+#include "cli/map_companion.h"
 #endif
 
 int main(int argc, char** argv) {

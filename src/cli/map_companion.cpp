@@ -1,6 +1,6 @@
 // Starting brennic-kappa-maps in place of brennic-kappa for --map: execv keeps the
 // process, its standard streams and its exit status for the caller.
-#include "map_companion.h"
+#include "cli/map_companion.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -8,11 +8,11 @@
 
 #include <unistd.h>
 
-#include "file_system.h"
+#include "core/file_system.h"
 
 namespace brennic {
 
-std::variant<MapInput, CliFailure>
+std::variant<CountedInput, InputError>
 CompanionMapCounting::Count(const MapOptions&, const std::optional<std::vector<std::string>>&) {
     const std::string path =
         (m_directory.empty() ? RunningProgramDirectory() : m_directory) + "/" + MapCompanionName;
@@ -27,7 +27,7 @@ CompanionMapCounting::Count(const MapOptions&, const std::optional<std::vector<s
     std::fflush(nullptr);
     execv(path.c_str(), argv.data());
     const int error = errno;
-    return CliFailure{3, "cannot start " + path + ", which reads the maps: " + SystemReason(error)};
+    return InputError{InputError::ReadError, "cannot start " + path + ", which reads the maps: " + SystemReason(error)};
 }
 
 std::string RunningProgramDirectory() {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "map_input.h"
+#include "cli/map_input.h"
 
 namespace brennic {
 
@@ -17,7 +17,7 @@ class CompanionMapCounting final : public MapCounting {
   public:
     explicit CompanionMapCounting(std::vector<std::string> args, std::string directory = {})
         : m_directory(std::move(directory)), m_args(std::move(args)) {}
-    std::variant<MapInput, CliFailure>
+    std::variant<CountedInput, InputError>
     Count(const MapOptions& options,
           const std::optional<std::vector<std::string>>& classes) override;
 

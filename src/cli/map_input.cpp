@@ -1,14 +1,14 @@
 // The options of --map read into their values, and the source record written
 // into each form of the report.
-#include "map_input.h"
+#include "cli/map_input.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 
-#include "number_text.h"
+#include "core/number_text.h"
 
-#include "report_writing.h"
+#include "report/report_writing.h"
 
 namespace brennic {
 namespace {
@@ -21,7 +21,7 @@ std::optional<std::int64_t> wholeNumber(std::string_view text) {
     return value;
 }
 
-std::string countsText(const MapSource& s) {
+std::string countsText(const SourceRecord& s) {
     return std::to_string(s.counted) + " counted; left out: " + std::to_string(s.outside) +
            " outside, " + std::to_string(s.nodata) + " on no-data, " + std::to_string(s.empty) +
            " empty";
@@ -108,7 +108,7 @@ std::string MapHelpText() {
            "left out unless --mapped-area is given.\n";
 }
 
-std::string WithSourceRecord(std::string report, ReportFormat format, const MapSource& s) {
+std::string WithSourceRecord(std::string report, ReportFormat format, const SourceRecord& s) {
     switch (format) {
     case ReportFormat::Json: {
         // The report's object ends in "\n}\n": the record goes in as its last member.

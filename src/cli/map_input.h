@@ -10,9 +10,9 @@
 #include <variant>
 #include <vector>
 
-#include "pairs_input.h"
-#include "report_output.h"
-#include "stratified.h"
+#include "core/input_error.h"
+#include "input/counted_input.h"
+#include "report/report_output.h"
 
 namespace brennic {
 
@@ -27,38 +27,13 @@ struct MapOptions {
     bool quiet = false;
 };
 
-// Where the counts came from: the report's "source" record.
-struct MapSource {
-    std::string map, reference;
-    std::string strata; // the strata raster, when one stratified the points
-    std::uint64_t counted = 0, outside = 0, nodata = 0, empty = 0;
-    std::string areaUnit;                 // with the map's own areas
-    std::vector<std::uint64_t> mapPixels; // the map's valid pixels of each class, for --sum
-};
-
-struct MapInput {
-    LabelledMatrix labelled;
-    MapSource source;
-    std::optional<std::vector<double>> mappedAreas; // the map's own, with a point reference
-    // The points' stratification by --strata: the strata raster's values, each with
-    // its pixels as N_h, and the points counted per stratum and pair of classes.
-    std::optional<StratifiedSample> stratified;
-    // Points without --strata: the map's classes stratify them, mapPixels their sizes.
-    bool mapAsStrata = false;
-};
-
-struct CliFailure {
-    int status = 1;
-    std::string message;
-};
-
 // Counts the error matrix of --map and --reference. brennic-kappa is given one
 // that starts the companion program, which is given the one that reads the maps.
 class MapCounting {
   public:
     virtual ~MapCounting() = default;
     // `classes`: the labels of --classes, when given.
-    virtual std::variant<MapInput, CliFailure>
+    virtual std::variant<CountedInput, InputError>
     Count(const MapOptions& options, const std::optional<std::vector<std::string>>& classes) = 0;
 };
 
@@ -68,7 +43,7 @@ std::optional<std::string> ReadMapOption(const std::string& name, const std::str
 
 // The report with the source record added: a "source" object in JSON, a line in
 // text and in CSV.
-std::string WithSourceRecord(std::string report, ReportFormat format, const MapSource& source);
+std::string WithSourceRecord(std::string report, ReportFormat format, const SourceRecord& source);
 
 // The "From maps" part of --help.
 std::string MapHelpText();

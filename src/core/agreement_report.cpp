@@ -3,13 +3,13 @@
 // sums over the cells once at their end. A figure that fails is reported as not
 // defined with a reason instead of a NaN or an infinity, and the figures that do
 // not depend on it are still formed.
-#include "agreement_report.h"
+#include "core/agreement_report.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
 
-#include "report_parts.h"
+#include "core/report_parts.h"
 
 namespace brennic {
 

@@ -21,8 +21,8 @@
 #include <string_view>
 #include <vector>
 
-#include "error_matrix.h"
-#include "figure_catalogue.h"
+#include "core/error_matrix.h"
+#include "core/figure_catalogue.h"
 
 namespace brennic {
 

@@ -1,6 +1,6 @@
 // The area-weighted estimates of a sample stratified by map class (Olofsson et
 // al. 2014): overall accuracy, each class's accuracies and its estimated area.
-#include "report_parts.h"
+#include "core/report_parts.h"
 
 #include <cmath>
 

@@ -1,11 +1,11 @@
 // The chance-corrected coefficients of the whole matrix beyond the seven of
 // Result.txt: the large-sample figures of kappa, Scott's pi, Gwet's AC1,
 // Brennan-Prediger and Krippendorff's alpha, each with its standard error.
-#include "report_parts.h"
+#include "core/report_parts.h"
 
 #include <cmath>
 
-#include "weight_table.h"
+#include "core/weight_table.h"
 
 namespace brennic::report {
 

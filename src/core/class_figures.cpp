@@ -1,6 +1,6 @@
 // The figures of each class: its totals and shares (user's and producer's
 // accuracy), its conditional kappas and its part of the disagreement.
-#include "report_parts.h"
+#include "core/report_parts.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 // Both passes walk the cells down each column in turn; the totals are added in a
 // fixed order so that fractional counts give the same last bits on every run.
-#include "error_matrix.h"
+#include "core/error_matrix.h"
 
-#include "number_text.h"
+#include "core/number_text.h"
 
 namespace brennic {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "checked_arithmetic.h"
+#include "core/checked_arithmetic.h"
 
 namespace brennic {
 

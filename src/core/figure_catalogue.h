@@ -11,7 +11,7 @@
 #include <span>
 #include <string_view>
 
-#include "figure.h"
+#include "core/figure.h"
 
 namespace brennic {
 

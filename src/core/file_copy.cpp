@@ -1,4 +1,4 @@
-#include "file_copy.h"
+#include "core/file_copy.h"
 
 #include <filesystem>
 

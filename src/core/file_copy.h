@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "result_file.h"
+#include "core/result_file.h"
 
 namespace brennic {
 

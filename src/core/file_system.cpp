@@ -1,6 +1,6 @@
 // The system's files through C streams in binary mode, so the CR LF line ends
 // are the program's own on every platform.
-#include "file_system.h"
+#include "core/file_system.h"
 
 #include <cerrno>
 #include <filesystem>

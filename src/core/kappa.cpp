@@ -1,12 +1,12 @@
 // The seven figures in their fixed order of operations, each operation checked.
-#include "kappa.h"
+#include "core/kappa.h"
 
 #include <charconv>
 #include <cmath>
 #include <initializer_list>
 
-#include "error_matrix.h"
-#include "number_text.h"
+#include "core/error_matrix.h"
+#include "core/number_text.h"
 
 namespace brennic {
 

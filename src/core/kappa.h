@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-#include "figure_catalogue.h"
+#include "core/figure_catalogue.h"
 
 namespace brennic {
 

@@ -1,6 +1,6 @@
 // The number readings are written by hand rather than with strtod so that they
 // never depend on the process's locale: the caller says which separator counts.
-#include "number_text.h"
+#include "core/number_text.h"
 
 #include <charconv>
 #include <cmath>

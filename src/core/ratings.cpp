@@ -1,13 +1,13 @@
 // The ratings report in two passes over the stored rows of ratings: the first
 // forms the totals every coefficient needs, the second each unit's linearised
 // terms. A row that stands for several units counts as many times.
-#include "ratings.h"
+#include "core/ratings.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "student_t.h"
+#include "core/student_t.h"
 
 namespace brennic {
 namespace {

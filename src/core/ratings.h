@@ -20,7 +20,7 @@
 #include <variant>
 #include <vector>
 
-#include "figure.h"
+#include "core/figure.h"
 
 namespace brennic {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "ratings.h"
+#include "core/ratings.h"
 
 namespace brennic {
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "agreement_report.h"
-#include "kappa.h"
-#include "number_text.h"
+#include "core/agreement_report.h"
+#include "core/kappa.h"
+#include "core/number_text.h"
 
 namespace brennic::report {
 

@@ -1,9 +1,9 @@
 // The file is written through C streams opened in binary mode, so the CR LF line
 // ends are the program's own on every platform, and every open, write and close
 // is checked.
-#include "result_file.h"
+#include "core/result_file.h"
 
-#include "number_text.h"
+#include "core/number_text.h"
 
 namespace brennic {
 namespace {

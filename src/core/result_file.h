@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "file_system.h"
-#include "kappa.h"
+#include "core/file_system.h"
+#include "core/kappa.h"
 
 namespace brennic {
 

@@ -1,7 +1,7 @@
 // The order is fixed: the cells are checked for emptiness, then for numbers, and
 // only then is the result file made new, so that a mistake in the grid never costs
 // the user the previous results.
-#include "run.h"
+#include "core/run.h"
 
 namespace brennic {
 namespace {

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <variant>
 
-#include "error_matrix.h"
-#include "kappa.h"
-#include "result_file.h"
+#include "core/error_matrix.h"
+#include "core/kappa.h"
+#include "core/result_file.h"
 
 namespace brennic {
 

@@ -1,11 +1,11 @@
 // Every estimate is a stratified mean of a 0-or-1 value per sample unit, or a
 // ratio of two such means; both are formed from the counts alone. A stratum
 // that spoils a figure (no units, one unit, a size too small) is named in it.
-#include "stratified.h"
+#include "core/stratified.h"
 
 #include <cmath>
 
-#include "kappa.h"
+#include "core/kappa.h"
 
 namespace brennic {
 namespace {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "figure_catalogue.h"
+#include "core/figure_catalogue.h"
 
 namespace brennic {
 

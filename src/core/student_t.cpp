@@ -1,6 +1,6 @@
 // The incomplete beta function by the continued fraction of Numerical Recipes
 // (modified Lentz), and the t quantile by bisection refined with Newton steps.
-#include "student_t.h"
+#include "core/student_t.h"
 
 #include <cmath>
 #include <limits>

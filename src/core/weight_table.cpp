@@ -1,11 +1,11 @@
 // The disagreement weights of the kappas and their large-sample standard errors,
 // summed over the cells once each.
-#include "report_parts.h"
+#include "core/report_parts.h"
 
 #include <cmath>
 #include <cstdlib>
 
-#include "weight_table.h"
+#include "core/weight_table.h"
 
 namespace brennic::report {
 

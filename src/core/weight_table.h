@@ -2,7 +2,7 @@
 // Everitt 1969) that the weighted and the unweighted kappa share.
 #pragma once
 
-#include "report_parts.h"
+#include "core/report_parts.h"
 
 namespace brennic::report {
 

@@ -1,11 +1,11 @@
 // The weighted kappa (Cohen 1968) and the large-sample standard errors of
 // Fleiss, Cohen and Everitt (1969), which the unweighted kappa shares.
-#include "report_parts.h"
+#include "core/report_parts.h"
 
 #include <cmath>
 #include <cstdlib>
 
-#include "weight_table.h"
+#include "core/weight_table.h"
 
 namespace brennic::report {
 

@@ -1,5 +1,5 @@
 // The ordinary-file check on Windows and on POSIX systems.
-#include "file_lookup.h"
+#include "platform/file_lookup.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,6 +1,6 @@
 // The in-memory registry: the same result codes as the system's for the cases the
 // program meets (missing key or value, refused access, value too long).
-#include "memory_registry.h"
+#include "platform/memory_registry.h"
 
 #include <algorithm>
 #include <cctype>

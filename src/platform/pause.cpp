@@ -1,5 +1,5 @@
 // The real pause: the calling thread sleeps.
-#include "pause.h"
+#include "platform/pause.h"
 
 #include <thread>
 

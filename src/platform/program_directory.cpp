@@ -1,5 +1,5 @@
 // The program directory: the running program file's path without its last part.
-#include "program_directory.h"
+#include "platform/program_directory.h"
 
 #ifdef _WIN32
 #include <windows.h>

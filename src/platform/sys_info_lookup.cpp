@@ -1,13 +1,13 @@
 // GetKeyValue and the lookup of StartSysInfo, step by step as the About window
 // has always done them: the same buffer size, the same trim of a final zero
 // byte, the same order of the two registry values.
-#include "sys_info_lookup.h"
+#include "platform/sys_info_lookup.h"
 
 #include <exception>
 #include <vector>
 
-#include "file_lookup.h"
-#include "program_starter.h"
+#include "platform/file_lookup.h"
+#include "platform/program_starter.h"
 
 namespace brennic::platform {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "registry.h"
+#include "platform/registry.h"
 
 namespace brennic::platform {
 

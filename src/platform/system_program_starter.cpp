@@ -1,7 +1,7 @@
 // Starting a program: CreateProcessA on Windows, posix_spawnp elsewhere. The
 // started program is never waited for; off Windows a thread of its own reaps it
 // when it ends, so that no finished child lingers.
-#include "system_program_starter.h"
+#include "platform/system_program_starter.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "program_starter.h"
+#include "platform/program_starter.h"
 
 namespace brennic::platform {
 

@@ -1,7 +1,7 @@
 // The registry of Windows, through advapi32.
 #include <windows.h>
 
-#include "registry.h"
+#include "platform/registry.h"
 
 namespace brennic::platform {
 namespace {

@@ -1,5 +1,5 @@
 // Loading the About window, or raising the one already open.
-#include "about_window_opener.h"
+#include "startup/about_window_opener.h"
 
 namespace brennic::startup {
 

@@ -5,11 +5,11 @@
 
 #include <QPointer>
 
-#include "about_opener.h"
-#include "app_facts.h"
-#include "frm_about.h"
-#include "screen_facts.h"
-#include "sys_info.h"
+#include "ui/about_opener.h"
+#include "startup/app_facts.h"
+#include "startup/frm_about.h"
+#include "startup/screen_facts.h"
+#include "startup/sys_info.h"
 
 namespace brennic::startup {
 

@@ -1,5 +1,5 @@
 // The texts built from the application facts.
-#include "app_facts.h"
+#include "startup/app_facts.h"
 
 namespace brennic::startup {
 

@@ -1,7 +1,7 @@
 // Building the About window at its designed places (client area 5730 by 3555
 // twips, 2340 and 1935 twips from the screen's top-left corner) and its three
 // handlers: load, OK and System Info.
-#include "frm_about.h"
+#include "startup/frm_about.h"
 
 #include <QEvent>
 #include <QIcon>
@@ -10,10 +10,10 @@
 #include <QPushButton>
 #include <cmath>
 
-#include "design_font.h"
-#include "png_picture.h"
-#include "startup_resources.h"
-#include "twips.h"
+#include "design/design_font.h"
+#include "design/png_picture.h"
+#include "startup/startup_resources.h"
+#include "design/twips.h"
 
 namespace brennic::startup {
 namespace {

@@ -6,9 +6,9 @@
 #include <QDialog>
 #include <vector>
 
-#include "app_facts.h"
-#include "screen_facts.h"
-#include "sys_info.h"
+#include "startup/app_facts.h"
+#include "startup/screen_facts.h"
+#include "startup/sys_info.h"
 
 class QLabel;
 class QPushButton;

@@ -1,6 +1,6 @@
 // Building the splash window at its designed places: a client area of 7215 by
 // 3000 twips inside a thin raised border, the white Frame1 holding everything.
-#include "frm_splash.h"
+#include "startup/frm_splash.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -8,9 +8,9 @@
 #include <QPixmap>
 #include <functional>
 
-#include "png_picture.h"
-#include "startup_resources.h"
-#include "twips.h"
+#include "design/png_picture.h"
+#include "startup/startup_resources.h"
+#include "design/twips.h"
 
 namespace brennic::startup {
 namespace {

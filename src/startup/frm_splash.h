@@ -6,8 +6,8 @@
 #include <QFrame>
 #include <vector>
 
-#include "app_facts.h"
-#include "screen_facts.h"
+#include "startup/app_facts.h"
+#include "startup/screen_facts.h"
 
 class QLabel;
 

@@ -1,5 +1,5 @@
 // The About window's message box as a Qt message box.
-#include "info_box.h"
+#include "startup/info_box.h"
 
 #include <QMessageBox>
 

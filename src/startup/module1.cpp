@@ -1,7 +1,7 @@
 // The start-up procedure. The splash window must be on the screen and painted
 // before the pause, because the pause blocks the thread and nothing is drawn
 // while it lasts.
-#include "module1.h"
+#include "startup/module1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -11,10 +11,10 @@
 #include <QWindow>
 #include <algorithm>
 
-#include "app_facts.h"
-#include "frm_splash.h"
-#include "pause.h"
-#include "screen_facts.h"
+#include "startup/app_facts.h"
+#include "startup/frm_splash.h"
+#include "platform/pause.h"
+#include "startup/screen_facts.h"
 
 namespace brennic::startup {
 namespace {

@@ -1,5 +1,5 @@
 // Reading the primary screen once, where the windows are made.
-#include "screen_facts.h"
+#include "startup/screen_facts.h"
 
 #include <QGuiApplication>
 #include <QScreen>

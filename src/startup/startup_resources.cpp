@@ -1,6 +1,6 @@
 // Registers resources/brennic.qrc. The library is static, so nothing would pull
 // the generated resource code into the program without this reference to it.
-#include "startup_resources.h"
+#include "startup/startup_resources.h"
 
 #include <QtGlobal>
 

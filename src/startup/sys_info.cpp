@@ -1,7 +1,7 @@
 // The About window's side of StartSysInfo: the message when the lookup fails.
-#include "sys_info.h"
+#include "startup/sys_info.h"
 
-#include "info_box.h"
+#include "startup/info_box.h"
 
 namespace brennic::startup {
 

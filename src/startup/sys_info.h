@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "sys_info_lookup.h"
+#include "platform/sys_info_lookup.h"
 
 class QWidget;
 

@@ -3,11 +3,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "flex_grid.h"
-#include "frm_brennic.h"
-#include "number_text.h"
-#include "run.h"
-#include "services.h"
+#include "ui/flex_grid.h"
+#include "ui/frm_brennic.h"
+#include "core/number_text.h"
+#include "core/run.h"
+#include "ui/services.h"
 
 namespace brennic::ui {
 

@@ -2,7 +2,7 @@
 // while a large matrix scrolls; the data cells live in a plain vector of texts.
 // The grid draws every cell itself rather than through the style, which would
 // shade the headings and fill the current cell with the highlight colour.
-#include "flex_grid.h"
+#include "ui/flex_grid.h"
 
 #include <QAbstractButton>
 #include <QHeaderView>

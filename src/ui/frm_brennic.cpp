@@ -1,6 +1,6 @@
 // Building the main window: its widgets at their designed places, the menu tree,
 // the polling timer, and the load step that runs before it is first shown.
-#include "frm_brennic.h"
+#include "ui/frm_brennic.h"
 
 #include <QAction>
 #include <QEvent>
@@ -13,12 +13,12 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "design_font.h"
-#include "flex_grid.h"
-#include "png_picture.h"
-#include "status_bar.h"
-#include "twips.h"
-#include "up_down.h"
+#include "design/design_font.h"
+#include "ui/flex_grid.h"
+#include "design/png_picture.h"
+#include "ui/status_bar.h"
+#include "design/twips.h"
+#include "ui/up_down.h"
 
 // The Enter button's pictures are linked in with this static library; nothing
 // else would pull them into the program.

@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "main_window_state.h"
+#include "ui/main_window_state.h"
 
 class QAction;
 class QLabel;

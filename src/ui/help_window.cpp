@@ -1,9 +1,9 @@
-#include "help_window.h"
+#include "ui/help_window.h"
 
 #include <QKeyEvent>
 #include <QUrl>
 
-#include "twips.h"
+#include "design/twips.h"
 
 namespace brennic::ui {
 

@@ -7,17 +7,17 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "about_opener.h"
-#include "file_copy.h"
-#include "flex_grid.h"
-#include "frm_brennic.h"
-#include "help_window.h"
-#include "program_starter.h"
-#include "result_file.h"
-#include "services.h"
-#include "status_bar.h"
-#include "twips.h"
-#include "up_down.h"
+#include "ui/about_opener.h"
+#include "core/file_copy.h"
+#include "ui/flex_grid.h"
+#include "ui/frm_brennic.h"
+#include "ui/help_window.h"
+#include "platform/program_starter.h"
+#include "core/result_file.h"
+#include "ui/services.h"
+#include "ui/status_bar.h"
+#include "design/twips.h"
+#include "ui/up_down.h"
 
 namespace brennic::ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "qt_services.h"
+#include "ui/qt_services.h"
 
 #include <QApplication>
 #include <QDir>

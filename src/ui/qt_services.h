@@ -1,7 +1,7 @@
 // The real dialogs and desktop services behind the main window's interfaces.
 #pragma once
 
-#include "services.h"
+#include "ui/services.h"
 
 namespace brennic::ui {
 

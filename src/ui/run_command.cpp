@@ -2,12 +2,12 @@
 // a run can end.
 #include <QAction>
 
-#include "flex_grid.h"
-#include "frm_brennic.h"
-#include "number_text.h"
-#include "run.h"
-#include "services.h"
-#include "status_bar.h"
+#include "ui/flex_grid.h"
+#include "ui/frm_brennic.h"
+#include "core/number_text.h"
+#include "core/run.h"
+#include "ui/services.h"
+#include "ui/status_bar.h"
 
 namespace brennic::ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "status_bar.h"
+#include "ui/status_bar.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

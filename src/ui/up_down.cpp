@@ -1,4 +1,4 @@
-#include "up_down.h"
+#include "ui/up_down.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

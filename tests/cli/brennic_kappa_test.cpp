@@ -9,10 +9,10 @@
 #include <sstream>
 
 #include "../worked_example.h"
-#include "figure_catalogue.h"
+#include "core/figure_catalogue.h"
 #include "kappa_process.h"
-#include "ratings.h"
-#include "stratified.h"
+#include "core/ratings.h"
+#include "core/stratified.h"
 
 namespace brennic::test {
 namespace {

@@ -10,8 +10,8 @@
 #include <system_error>
 
 #include "../core/test_support.h"
-#include "matrix_input.h"
-#include "ratings_input.h"
+#include "input/matrix_input.h"
+#include "input/ratings_input.h"
 
 namespace brennic {
 namespace {
@@ -48,28 +48,28 @@ class MadeUpSource : public ByteSource {
 TEST(ReadMatrix, ReadErrorsAndEndlessInputAreRefused) {
     // clang-format off
     const struct {
-        const char* name; MadeUpSource source; MatrixInputError::Kind kind; std::string message;
+        const char* name; MadeUpSource source; InputError::Kind kind; std::string message;
     } rows[] = {
         {"error_after_whole_rows", {"20 5 0\n3 15 2\n2 5 48\n", false, 14, ENOMEM},
-         MatrixInputError::ReadError, std::generic_category().message(ENOMEM)},
+         InputError::ReadError, std::generic_category().message(ENOMEM)},
         {"error_inside_a_line", {"20 5 0\n3 15 2\n2 5 4", false, 19, EIO},
-         MatrixInputError::ReadError, std::generic_category().message(EIO)},
-        {"endless_one_cell_rows", {"1\n", true}, MatrixInputError::BadInput,
+         InputError::ReadError, std::generic_category().message(EIO)},
+        {"endless_one_cell_rows", {"1\n", true}, InputError::BadInput,
          "line 2 is row 2, but the rows have 1 cell: the matrix must be square"},
-        {"endless_line_of_digits", {"1234567890", true}, MatrixInputError::BadInput,
+        {"endless_line_of_digits", {"1234567890", true}, InputError::BadInput,
          "line 1, cell 1 is longer than 4096 characters"},
-        {"endless_line_of_cells", {"1 ", true}, MatrixInputError::BadInput,
+        {"endless_line_of_cells", {"1 ", true}, InputError::BadInput,
          "line 1 has more than 254 cells; at most 254 classes are allowed"},
-        {"endless_square_rows", {"1 2\n", true}, MatrixInputError::BadInput,
+        {"endless_square_rows", {"1 2\n", true}, InputError::BadInput,
          "line 3 is row 3, but the rows have 2 cells: the matrix must be square"},
         // clang-format on
     };
     for (auto row : rows) {
         SCOPED_TRACE(row.name);
         const auto read = ReadMatrix(row.source, '.');
-        ASSERT_TRUE(std::holds_alternative<MatrixInputError>(read));
-        EXPECT_EQ(std::get<MatrixInputError>(read).kind, row.kind);
-        EXPECT_EQ(std::get<MatrixInputError>(read).message, row.message);
+        ASSERT_TRUE(std::holds_alternative<InputError>(read));
+        EXPECT_EQ(std::get<InputError>(read).kind, row.kind);
+        EXPECT_EQ(std::get<InputError>(read).message, row.message);
         EXPECT_LE(row.source.given(), 1u << 20) << "read on after the input was refused";
     }
 }
@@ -103,7 +103,7 @@ TEST(ReadMatrix, ReadsLongCellsAndALastLineWithoutItsEnd) {
         for (ByteSource* source : std::initializer_list<ByteSource*>{&madeUp, &fromFile}) {
             const auto read = ReadMatrix(*source, '.');
             ASSERT_TRUE(std::holds_alternative<ErrorMatrix>(read))
-                << std::get<MatrixInputError>(read).message;
+                << std::get<InputError>(read).message;
             const ErrorMatrix& m = std::get<ErrorMatrix>(read);
             ASSERT_EQ(m.size(), n);
             for (int r = 1; r <= n; ++r)
@@ -131,7 +131,7 @@ TEST(QuotedCellText, KeepsAMessageOnOneReadableLine) {
 std::string shown(const std::string& input, const RatingsOptions& options) {
     MadeUpSource in(input);
     const auto read = ReadRatings(in, options);
-    if (const auto* error = std::get_if<MatrixInputError>(&read))
+    if (const auto* error = std::get_if<InputError>(&read))
         return "refused: " + error->message;
     const RatingsTable& t = std::get<RatingsTable>(read);
     std::string out;

@@ -7,8 +7,8 @@
 #include <algorithm>
 
 #include "kappa_process.h"
-#include "report_output.h"
-#include "report_writing.h"
+#include "report/report_output.h"
+#include "report/report_writing.h"
 
 namespace brennic {
 namespace {

@@ -12,7 +12,7 @@
 #include <random>
 #include <sstream>
 
-#include "agreement_report.h"
+#include "core/agreement_report.h"
 #include "test_support.h"
 
 namespace brennic {

@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "file_system.h"
+#include "core/file_system.h"
 
 namespace brennic::test {
 

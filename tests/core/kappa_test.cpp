@@ -5,8 +5,8 @@
 // the hand-worked table of agreement_report_test.cpp.
 #include <gtest/gtest.h>
 
-#include "kappa.h"
-#include "run.h"
+#include "core/kappa.h"
+#include "core/run.h"
 #include "test_support.h"
 
 namespace brennic {

@@ -8,7 +8,7 @@
 #include <string>
 #include <tuple>
 
-#include "number_text.h"
+#include "core/number_text.h"
 
 namespace brennic {
 namespace {

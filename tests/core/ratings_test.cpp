@@ -11,9 +11,9 @@
 #include <sstream>
 #include <string>
 
-#include "agreement_report.h"
-#include "ratings.h"
-#include "student_t.h"
+#include "core/agreement_report.h"
+#include "core/ratings.h"
+#include "core/student_t.h"
 
 namespace brennic {
 namespace {

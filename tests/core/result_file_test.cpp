@@ -8,9 +8,9 @@
 
 #include "../worked_example.h"
 #include "failing_files.h"
-#include "file_copy.h"
-#include "result_file.h"
-#include "run.h"
+#include "core/file_copy.h"
+#include "core/result_file.h"
+#include "core/run.h"
 #include "test_support.h"
 
 #ifndef _WIN32

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <map>
 
-#include "stratified.h"
+#include "core/stratified.h"
 
 namespace brennic {
 namespace {

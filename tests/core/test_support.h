@@ -13,7 +13,7 @@
 
 #include <unistd.h>
 
-#include "error_matrix.h"
+#include "core/error_matrix.h"
 
 namespace brennic::test {
 

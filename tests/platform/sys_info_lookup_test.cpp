@@ -9,7 +9,7 @@
 #include <windows.h>
 #endif
 
-#include "sys_info_lookup.h"
+#include "platform/sys_info_lookup.h"
 #include "test_support.h"
 
 using namespace brennic::platform;

@@ -12,9 +12,9 @@
 #include <windows.h>
 #endif
 
-#include "file_lookup.h"
-#include "program_directory.h"
-#include "system_program_starter.h"
+#include "platform/file_lookup.h"
+#include "platform/program_directory.h"
+#include "platform/system_program_starter.h"
 
 namespace fs = std::filesystem;
 using namespace brennic::platform;

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "file_lookup.h"
-#include "memory_registry.h"
-#include "program_starter.h"
+#include "platform/file_lookup.h"
+#include "platform/memory_registry.h"
+#include "platform/program_starter.h"
 
 namespace brennic::platform::test {
 

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "../readability.h"
-#include "about_window_opener.h"
+#include "startup/about_window_opener.h"
 #include "test_support.h"
 
 using namespace brennic::startup;

@@ -5,8 +5,8 @@
 #include <QtWidgets>
 #include <gtest/gtest.h>
 
-#include "frm_splash.h"
-#include "module1.h"
+#include "startup/frm_splash.h"
+#include "startup/module1.h"
 #include "test_support.h"
 
 using namespace brennic::startup;

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "../platform/test_support.h"
-#include "info_box.h"
-#include "pause.h"
-#include "sys_info.h"
+#include "startup/info_box.h"
+#include "platform/pause.h"
+#include "startup/sys_info.h"
 
 namespace brennic::startup::standins {
 

@@ -5,10 +5,10 @@
 // lists every message the window can show: each one is brought about here,
 // through the window or from the core's own wording, and must match a row.
 #include "../readability.h"
-#include "error_matrix.h"
-#include "help_window.h"
-#include "kappa.h"
-#include "sys_info.h"
+#include "core/error_matrix.h"
+#include "ui/help_window.h"
+#include "core/kappa.h"
+#include "startup/sys_info.h"
 #include "window_fixture.h"
 
 using namespace brennic;

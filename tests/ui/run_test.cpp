@@ -1,6 +1,6 @@
 // Do It: from typed cells to the bytes of Result.txt, the status text and the
 // Output file item, and what each way a run can stop leaves behind.
-#include "decimal_separator.h"
+#include "ui/decimal_separator.h"
 #include "window_fixture.h"
 
 using namespace brennic::ui::test;

@@ -8,12 +8,12 @@
 
 #include "../core/failing_files.h"
 #include "../worked_example.h"
-#include "about_opener.h"
-#include "flex_grid.h"
-#include "frm_brennic.h"
-#include "program_starter.h"
-#include "services.h"
-#include "status_bar.h"
+#include "ui/about_opener.h"
+#include "ui/flex_grid.h"
+#include "ui/frm_brennic.h"
+#include "platform/program_starter.h"
+#include "ui/services.h"
+#include "ui/status_bar.h"
 
 // Failed comparisons print texts as texts.
 inline void PrintTo(const QString& text, std::ostream* out) {

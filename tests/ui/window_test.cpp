@@ -2,7 +2,7 @@
 // keyboard alone and through a screen reader's eyes: focus marks, where the focus
 // goes with the views, and the names, labels and table that Qt's accessibility
 // layer hands to AT-SPI.
-#include "up_down.h"
+#include "ui/up_down.h"
 #include "window_fixture.h"
 
 using namespace brennic::ui::test;

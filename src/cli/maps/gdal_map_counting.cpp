@@ -1,11 +1,11 @@
 // Turns the command line's map options into a count request and the count into
 // the labelled matrix that every output of brennic-kappa is written from.
-#include "gdal_map_counting.h"
+#include "cli/maps/gdal_map_counting.h"
 
 #include <chrono>
 
-#include "cli.h"
-#include "number_text.h"
+#include "cli/cli.h"
+#include "core/number_text.h"
 
 namespace brennic {
 namespace {
@@ -39,7 +39,7 @@ void TerminalProgress::Finish() {
         m_err << '\n';
 }
 
-std::variant<MapInput, CliFailure>
+std::variant<CountedInput, InputError>
 GdalMapCounting::Count(const MapOptions& options,
                        const std::optional<std::vector<std::string>>& classes) {
     MapRequest request;
@@ -61,7 +61,7 @@ GdalMapCounting::Count(const MapOptions& options,
         for (std::size_t i = 0; i < classes->size(); ++i) {
             const std::optional<double> value = NumberOfText((*classes)[i], '.');
             if (!value || *value != static_cast<double>(static_cast<long long>(*value)))
-                return CliFailure{CliBadInput,
+                return InputError{InputError::BadInput,
                                   "class " + std::to_string(i + 1) +
                                       " of --classes is no whole number: " + (*classes)[i] +
                                       " (the maps' classes are their values)"};
@@ -76,17 +76,16 @@ GdalMapCounting::Count(const MapOptions& options,
     auto counted = CountMaps(request, show ? static_cast<ProgressSink&>(terminal) : silent);
     if (show)
         terminal.Finish();
-    if (auto* error = std::get_if<MapError>(&counted))
-        return CliFailure{error->kind == MapError::ReadError ? CliFileError : CliBadInput,
-                          error->message};
+    if (auto* error = std::get_if<InputError>(&counted))
+        return std::move(*error);
     const MapCount& c = std::get<MapCount>(counted);
     const int n = static_cast<int>(c.classValues.size());
     if (n < 2)
-        return CliFailure{CliBadInput, "the maps give " + std::to_string(n) +
+        return InputError{InputError::BadInput, "the maps give " + std::to_string(n) +
                                            (n == 1 ? " class" : " classes") + " (" +
                                            std::to_string(c.source.counted) +
                                            " pairs counted); an error matrix needs at least 2"};
-    MapInput input{LabelledMatrix{ErrorMatrix(n), {}, 0}, {}, std::nullopt, std::nullopt, false};
+    CountedInput input{LabelledMatrix{ErrorMatrix(n), {}, 0}, {}, std::nullopt, std::nullopt, false};
     for (int row = 1; row <= n; ++row)
         for (int col = 1; col <= n; ++col)
             input.labelled.matrix.set(

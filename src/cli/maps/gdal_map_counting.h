@@ -4,8 +4,8 @@
 
 #include <ostream>
 
-#include "map_counting.h"
-#include "map_input.h"
+#include "cli/maps/map_counting.h"
+#include "cli/map_input.h"
 
 namespace brennic {
 
@@ -30,7 +30,7 @@ class GdalMapCounting final : public MapCounting {
     // `err`: where progress goes; `showProgress`: standard error is a terminal.
     GdalMapCounting(std::ostream& err, bool showProgress)
         : m_err(err), m_showProgress(showProgress) {}
-    std::variant<MapInput, CliFailure>
+    std::variant<CountedInput, InputError>
     Count(const MapOptions& options,
           const std::optional<std::vector<std::string>>& classes) override;
 

@@ -5,8 +5,8 @@
 
 #include <unistd.h>
 
-#include "cli.h"
-#include "gdal_map_counting.h"
+#include "cli/cli.h"
+#include "cli/maps/gdal_map_counting.h"
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);

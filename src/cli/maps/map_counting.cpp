@@ -1,6 +1,6 @@
 // Counts the error matrix of a classified raster against a reference raster or
 // reference points, streaming over the map's blocks with one table per thread.
-#include "map_counting.h"
+#include "cli/maps/map_counting.h"
 
 #include <algorithm>
 #include <array>
@@ -47,12 +47,12 @@ std::string gdalReason() {
     return message != nullptr && *message != '\0' ? message : "GDAL gave no reason";
 }
 
-MapError readError(const std::string& path, const std::string& reason) {
-    return MapError{MapError::ReadError, "cannot read " + path + ": " + reason};
+InputError readError(const std::string& path, const std::string& reason) {
+    return InputError{InputError::ReadError, "cannot read " + path + ": " + reason};
 }
 
-MapError badInput(std::string message) {
-    return MapError{MapError::BadInput, std::move(message)};
+InputError badInput(std::string message) {
+    return InputError{InputError::BadInput, std::move(message)};
 }
 
 GDALDatasetUniquePtr openDataset(const std::string& path, unsigned flags) {
@@ -339,12 +339,12 @@ struct SharedState {
     std::atomic<std::size_t> next{0};
     std::atomic<bool> failed{false};
     std::mutex mutex; // guards the fields below and the progress sink
-    std::optional<MapError> error;
+    std::optional<InputError> error;
     std::uint64_t pixelsDone = 0;
     std::uint64_t pixelsTotal = 0;
     ProgressSink* progress = nullptr;
 
-    void fail(MapError e) {
+    void fail(InputError e) {
         std::lock_guard lock(mutex);
         if (!error)
             error = std::move(e);
@@ -478,7 +478,7 @@ std::size_t classesIn(const BandSource& source, const PixelWindow& window) {
 }
 
 // Runs countChunks on the chunks of `window` in as many threads as asked.
-std::variant<std::vector<ThreadCount>, MapError>
+std::variant<std::vector<ThreadCount>, InputError>
 countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSource& map,
                const BandSource* reference, const PixelWindow& window,
                const std::vector<double>& rowArea, ProgressSink& progress) {
@@ -494,7 +494,7 @@ countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSou
         try {
             countChunks(shared, map, reference, rowArea, results[t]);
         } catch (const std::bad_alloc&) {
-            shared.fail(MapError{MapError::ReadError, "out of memory"});
+            shared.fail(InputError{InputError::ReadError, "out of memory"});
         }
     };
     {
@@ -562,7 +562,7 @@ Merged merge(const std::vector<ThreadCount>& results, const LeftOutValues& mapLe
 // Where a value stands, for the message that refuses it: " at row R, column C".
 using PlaceOf = std::function<std::string(bool onMap, double value)>;
 
-std::optional<MapError> formMatrix(const MapRequest& request,
+std::optional<InputError> formMatrix(const MapRequest& request,
                                    const std::map<PairKey, std::uint64_t>& pairs,
                                    const std::map<double, std::uint64_t>& extraRowValues,
                                    MapCount& out, const PlaceOf& placeOf) {
@@ -647,7 +647,7 @@ std::string crsName(const OGRSpatialReference* crs) {
 
 // Same size, geotransform to within 1e-9 of a pixel at every corner, same
 // coordinate system; otherwise what differs, named for both (`other`: "reference").
-std::optional<MapError> checkSameGrid(GDALDataset& map, GDALDataset& reference,
+std::optional<InputError> checkSameGrid(GDALDataset& map, GDALDataset& reference,
                                       const std::string& other) {
     const auto mapSize = std::pair{map.GetRasterXSize(), map.GetRasterYSize()};
     const auto referenceSize = std::pair{reference.GetRasterXSize(), reference.GetRasterYSize()};
@@ -685,7 +685,7 @@ std::optional<MapError> checkSameGrid(GDALDataset& map, GDALDataset& reference,
     return std::nullopt;
 }
 
-std::variant<PixelWindow, MapError> windowOf(const MapRequest& request, GDALDataset& map) {
+std::variant<PixelWindow, InputError> windowOf(const MapRequest& request, GDALDataset& map) {
     const PixelWindow whole{0, 0, map.GetRasterXSize(), map.GetRasterYSize()};
     if (!request.window)
         return whole;
@@ -700,7 +700,7 @@ std::variant<PixelWindow, MapError> windowOf(const MapRequest& request, GDALData
     return w;
 }
 
-std::variant<GDALRasterBand*, MapError> bandOf(GDALDataset& data, int index,
+std::variant<GDALRasterBand*, InputError> bandOf(GDALDataset& data, int index,
                                                const std::string& path, const char* option) {
     if (index < 1 || index > data.GetRasterCount())
         return badInput(path + " has " + std::to_string(data.GetRasterCount()) +
@@ -716,7 +716,7 @@ struct PixelAreas {
     std::string unit;
 };
 
-std::variant<PixelAreas, MapError> pixelAreasOf(GDALDataset& map) {
+std::variant<PixelAreas, InputError> pixelAreasOf(GDALDataset& map) {
     const MapFacts facts = factsOf(map);
     const auto& t = facts.transform;
     PixelAreas areas;
@@ -785,7 +785,7 @@ using StratumTriples = std::map<std::array<double, 3>, std::uint64_t>;
 // The points' strata: every valid value of the strata raster in the window, its
 // pixels the stratum's size. A stratum with more points than pixels is refused:
 // its sample cannot be a sample of its pixels.
-std::optional<MapError> stratify(const std::string& path, const StratumTriples& triples,
+std::optional<InputError> stratify(const std::string& path, const StratumTriples& triples,
                                  const std::map<double, std::uint64_t>& pixels, MapCount& out) {
     MapStrata strata;
     for (const auto& [value, n] : pixels) {
@@ -818,7 +818,7 @@ std::optional<MapError> stratify(const std::string& path, const StratumTriples& 
 // Reads each point's pixel of the map (and of the strata raster) and counts the
 // pairs; the map's own classes and areas come from one pass over its window, the
 // strata's sizes from one over the strata raster's.
-std::variant<MapCount, MapError> countPoints(const MapRequest& request, GDALDataset& map,
+std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDataset& map,
                                              GDALRasterBand& mapBand, const BandSource& mapSource,
                                              const PixelWindow& window, ProgressSink& progress) {
     GDALDatasetUniquePtr points = openDataset(request.referencePath, GDAL_OF_VECTOR);
@@ -957,13 +957,13 @@ std::variant<MapCount, MapError> countPoints(const MapRequest& request, GDALData
         return readError(request.referencePath, gdalReason());
 
     auto areas = pixelAreasOf(map);
-    if (auto* error = std::get_if<MapError>(&areas))
+    if (auto* error = std::get_if<InputError>(&areas))
         return *error;
     const PixelAreas& pixelAreas = std::get<PixelAreas>(areas);
     PartProgress mapPart(progress, 0.0, strataBand != nullptr ? 0.5 : 1.0);
     auto counted =
         countInThreads(request, mapBand, mapSource, nullptr, window, pixelAreas.perRow, mapPart);
-    if (auto* error = std::get_if<MapError>(&counted))
+    if (auto* error = std::get_if<InputError>(&counted))
         return *error;
     const Merged merged =
         merge(std::get<std::vector<ThreadCount>>(counted), mapSource.leftOut, nullptr);
@@ -989,7 +989,7 @@ std::variant<MapCount, MapError> countPoints(const MapRequest& request, GDALData
         PartProgress strataPart(progress, 0.5, 0.5);
         auto strataCounted =
             countInThreads(request, *strataBand, strataSource, nullptr, window, {}, strataPart);
-        if (auto* error = std::get_if<MapError>(&strataCounted))
+        if (auto* error = std::get_if<InputError>(&strataCounted))
             return *error;
         const Merged strataMerged =
             merge(std::get<std::vector<ThreadCount>>(strataCounted), strataSource.leftOut, nullptr);
@@ -1025,7 +1025,7 @@ std::string ClassLabel(double value) {
     return numberText(value);
 }
 
-std::variant<MapCount, MapError> CountMaps(const MapRequest& request, ProgressSink& progress) {
+std::variant<MapCount, InputError> CountMaps(const MapRequest& request, ProgressSink& progress) {
     GDALAllRegister();
     // The block cache is GDAL's own; without a setting of the user's it is kept
     // small, so that memory does not grow with the map.
@@ -1037,13 +1037,13 @@ std::variant<MapCount, MapError> CountMaps(const MapRequest& request, ProgressSi
     if (!map)
         return readError(request.mapPath, gdalReason());
     auto mapBand = bandOf(*map, request.mapBand, request.mapPath, "--map-band");
-    if (auto* error = std::get_if<MapError>(&mapBand))
+    if (auto* error = std::get_if<InputError>(&mapBand))
         return *error;
     GDALRasterBand& band = *std::get<GDALRasterBand*>(mapBand);
     const BandSource mapSource{request.mapPath, request.mapBand, band.GetRasterDataType(),
                                leftOutOf(band, request.nodata)};
     auto window = windowOf(request, *map);
-    if (auto* error = std::get_if<MapError>(&window))
+    if (auto* error = std::get_if<InputError>(&window))
         return *error;
     const PixelWindow& w = std::get<PixelWindow>(window);
 
@@ -1060,7 +1060,7 @@ std::variant<MapCount, MapError> CountMaps(const MapRequest& request, ProgressSi
         return *error;
     auto referenceBand =
         bandOf(*reference, request.referenceBand, request.referencePath, "--reference-band");
-    if (auto* error = std::get_if<MapError>(&referenceBand))
+    if (auto* error = std::get_if<InputError>(&referenceBand))
         return *error;
     GDALRasterBand& rb = *std::get<GDALRasterBand*>(referenceBand);
     const BandSource referenceSource{request.referencePath, request.referenceBand,
@@ -1068,7 +1068,7 @@ std::variant<MapCount, MapError> CountMaps(const MapRequest& request, ProgressSi
     reference.reset();
 
     auto counted = countInThreads(request, band, mapSource, &referenceSource, w, {}, progress);
-    if (auto* error = std::get_if<MapError>(&counted))
+    if (auto* error = std::get_if<InputError>(&counted))
         return *error;
     const Merged merged = merge(std::get<std::vector<ThreadCount>>(counted), mapSource.leftOut,
                                 &referenceSource.leftOut);

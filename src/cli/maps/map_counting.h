@@ -13,6 +13,8 @@
 #include <variant>
 #include <vector>
 
+#include "core/input_error.h"
+
 namespace brennic {
 
 // A rectangle of pixels of the map: its first column and row, its width and height.
@@ -72,14 +74,6 @@ struct MapCount {
     bool pointReference = false;
 };
 
-// Why no count can be given.
-struct MapError {
-    enum Kind {
-        BadInput,  // the inputs do not fit together or hold a value that is no class
-        ReadError, // a file cannot be opened or read; the message is GDAL's
-    } kind;
-    std::string message;
-};
 
 // Told how far a count has gone; called from the counting threads, one at a time.
 class ProgressSink {
@@ -95,7 +89,7 @@ class NoProgress final : public ProgressSink {
 
 // Counts the pairs of MAP and REF that are both valid. Gives no figures at all
 // when anything could not be read.
-std::variant<MapCount, MapError> CountMaps(const MapRequest& request, ProgressSink& progress);
+std::variant<MapCount, InputError> CountMaps(const MapRequest& request, ProgressSink& progress);
 
 // The area on the ellipsoid (semi-major axis a, flattening f) of a cell of a
 // geographic grid between two latitudes, `widthDegrees` wide, in a's unit squared.

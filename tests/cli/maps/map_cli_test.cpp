@@ -5,9 +5,9 @@
 #include <cmath>
 #include <sstream>
 
-#include "cli.h"
-#include "gdal_map_counting.h"
-#include "map_input.h"
+#include "cli/cli.h"
+#include "cli/maps/gdal_map_counting.h"
+#include "cli/map_input.h"
 
 namespace brennic::test {
 namespace {
@@ -16,10 +16,10 @@ namespace {
 class StandInCounting final : public MapCounting {
   public:
     MapOptions seen;
-    std::variant<MapInput, CliFailure>
+    std::variant<CountedInput, InputError>
     Count(const MapOptions& options, const std::optional<std::vector<std::string>>&) override {
         seen = options;
-        MapInput input{
+        CountedInput input{
             LabelledMatrix{ErrorMatrix(2), {"10", "20"}, 0}, {}, std::nullopt, std::nullopt, false};
         input.labelled.matrix.set(1, 1, 3);
         input.labelled.matrix.set(2, 2, 1);

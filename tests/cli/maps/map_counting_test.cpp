@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <numeric>
 
-#include "map_counting.h"
+#include "cli/maps/map_counting.h"
 #include "map_files.h"
 #include "test_support.h"
 
@@ -37,16 +37,16 @@ class MapCountingTest : public TempDirTest {
     static inline NoProgress none;
     static MapCount counted(const MapRequest& r) {
         auto result = CountMaps(r, none);
-        const auto* e = std::get_if<MapError>(&result);
+        const auto* e = std::get_if<InputError>(&result);
         EXPECT_FALSE(e) << e->message; // the message is read only on failure
         return e ? MapCount{} : std::get<MapCount>(result);
     }
     // Refused as unreadable: GDAL's reason follows the colon.
     static void expectUnreadable(const MapRequest& r) {
         auto result = CountMaps(r, none);
-        const auto* e = std::get_if<MapError>(&result);
+        const auto* e = std::get_if<InputError>(&result);
         ASSERT_NE(e, nullptr) << "counted where it should have refused";
-        EXPECT_EQ(e->kind, MapError::ReadError);
+        EXPECT_EQ(e->kind, InputError::ReadError);
         EXPECT_TRUE(Has(e->message, "cannot read " + r.referencePath + ": "));
     }
 };

@@ -1,10 +1,10 @@
-#include "report_writing.h"
+#include "report/report_writing.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 
-#include "number_text.h"
+#include "core/number_text.h"
 
 namespace brennic {
 

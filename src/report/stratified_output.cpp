@@ -2,11 +2,11 @@
 // machine forms carry the shortest round-trip digits, the text form those of
 // Result.txt. A reason shared by many figures (a stratum of one unit spoils
 // every standard error) is written once, with the figures it concerns.
-#include "stratified_output.h"
+#include "report/stratified_output.h"
 
 #include <algorithm>
 
-#include "report_writing.h"
+#include "report/report_writing.h"
 
 namespace brennic {
 namespace {

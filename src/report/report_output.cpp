@@ -1,15 +1,15 @@
 // The machine formats write each double with its shortest round-trip digits, so
 // a program that reads them gets the very bits the report computed; the text
 // form writes the 15 digits of Result.txt. Nothing here depends on the locale.
-#include "report_output.h"
+#include "report/report_output.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <vector>
 
-#include "number_text.h"
-#include "report_writing.h"
+#include "core/number_text.h"
+#include "report/report_writing.h"
 
 namespace brennic {
 namespace {

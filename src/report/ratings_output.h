@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "ratings.h"
-#include "report_output.h"
+#include "core/ratings.h"
+#include "report/report_output.h"
 
 namespace brennic {
 

@@ -1,7 +1,7 @@
 // Each rating is looked up among the classes met so far and stored as its index;
 // each different row of ratings is kept once with the number of its units, and
 // the classes are put in their final order once the whole input is read.
-#include "ratings_input.h"
+#include "input/ratings_input.h"
 
 #include <algorithm>
 #include <array>
@@ -9,9 +9,9 @@
 #include <numeric>
 #include <unordered_map>
 
-#include "labels.h"
-#include "number_text.h"
-#include "text_fields.h"
+#include "input/labels.h"
+#include "core/number_text.h"
+#include "input/text_fields.h"
 
 namespace brennic {
 namespace {
@@ -111,7 +111,7 @@ class RatingsSink : public RefusingSink {
         return otherField(text, column, line);
     }
     bool lineEnd(std::size_t fields, std::uint64_t line);
-    std::variant<RatingsTable, MatrixInputError> result();
+    std::variant<RatingsTable, InputError> result();
 
   private:
     bool otherField(std::string_view text, std::size_t column, std::uint64_t line);
@@ -189,9 +189,9 @@ bool RatingsSink::lineEnd(std::size_t fields, std::uint64_t line) {
     return true;
 }
 
-std::variant<RatingsTable, MatrixInputError> RatingsSink::result() {
+std::variant<RatingsTable, InputError> RatingsSink::result() {
     const auto bad = [](std::string message) {
-        return MatrixInputError{MatrixInputError::BadInput, std::move(message)};
+        return InputError{InputError::BadInput, std::move(message)};
     };
     if (m_rows.units().empty())
         return bad("no ratings were read: the input holds no units");
@@ -218,7 +218,7 @@ std::variant<RatingsTable, MatrixInputError> RatingsSink::result() {
 
 } // namespace
 
-std::variant<RatingsTable, MatrixInputError> ReadRatings(ByteSource& in,
+std::variant<RatingsTable, InputError> ReadRatings(ByteSource& in,
                                                          const RatingsOptions& options) {
     RatingsSink sink(options);
     return ReadLabelled(in, sink, options.decimalSeparator, "rating");

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "report_output.h"
-#include "stratified.h"
+#include "report/report_output.h"
+#include "core/stratified.h"
 
 namespace brennic {
 

@@ -9,8 +9,8 @@
 #include <variant>
 #include <vector>
 
-#include "error_matrix.h"
-#include "matrix_input.h"
+#include "core/error_matrix.h"
+#include "input/matrix_input.h"
 
 namespace brennic {
 
@@ -35,7 +35,7 @@ struct LabelledMatrix {
 // when every label is a number, otherwise in the order in which they first
 // appear; `classes` fixes the order instead, adds classes that never occur and
 // refuses a label that is not among them.
-std::variant<LabelledMatrix, MatrixInputError> ReadPairs(ByteSource& in,
+std::variant<LabelledMatrix, InputError> ReadPairs(ByteSource& in,
                                                          const PairsOptions& options);
 
 } // namespace brennic

@@ -1,12 +1,12 @@
 // A label is decoded once, character by character, by a strict UTF-8 decoder; the
 // same decoder decides what a message may show as written.
-#include "labels.h"
+#include "input/labels.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
 
-#include "number_text.h"
+#include "core/number_text.h"
 
 namespace brennic {
 namespace {

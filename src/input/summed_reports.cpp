@@ -1,6 +1,6 @@
 // Adds the matrices of JSON reports; a JSON reader just large enough for the
 // reports this program writes (objects, arrays, strings, numbers, null, true, false).
-#include "report_sum.h"
+#include "input/summed_reports.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,9 +10,8 @@
 #include <memory>
 #include <sstream>
 
-#include "cli.h"
-#include "file_system.h"
-#include "number_text.h"
+#include "core/file_system.h"
+#include "core/number_text.h"
 
 namespace brennic {
 namespace {
@@ -248,9 +247,9 @@ std::uint64_t sourceCount(const JsonValue* source, std::string_view key, bool le
 
 } // namespace
 
-std::variant<MapInput, CliFailure> SumReports(const std::vector<std::string>& paths) {
+std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>& paths) {
     if (paths.empty())
-        return CliFailure{CliBadInput, "--sum needs the JSON reports to add"};
+        return InputError{InputError::BadInput, "--sum needs the JSON reports to add"};
     std::vector<ReportCounts> reports;
     std::vector<JsonValue> values; // kept for the source records the counts point into
     values.reserve(paths.size());
@@ -258,19 +257,19 @@ std::variant<MapInput, CliFailure> SumReports(const std::vector<std::string>& pa
         errno = 0;
         std::ifstream file(path, std::ios::binary);
         if (!file)
-            return CliFailure{CliFileError, "cannot read " + path + ": " +
+            return InputError{InputError::ReadError, "cannot read " + path + ": " +
                                                 SystemReason(errno != 0 ? errno : EIO)};
         std::ostringstream bytes;
         bytes << file.rdbuf();
         if (file.bad())
-            return CliFailure{CliFileError, "cannot read " + path};
+            return InputError{InputError::ReadError, "cannot read " + path};
         auto parsed = JsonReader(bytes.str()).read();
         if (auto* error = std::get_if<std::string>(&parsed))
-            return CliFailure{CliBadInput, path + " is no JSON report: " + *error};
+            return InputError{InputError::BadInput, path + " is no JSON report: " + *error};
         values.push_back(std::move(std::get<JsonValue>(parsed)));
         auto counts = countsOf(values.back());
         if (auto* error = std::get_if<std::string>(&counts))
-            return CliFailure{CliBadInput, "cannot add " + path + ": " + *error};
+            return InputError{InputError::BadInput, "cannot add " + path + ": " + *error};
         reports.push_back(std::move(std::get<ReportCounts>(counts)));
     }
 
@@ -287,7 +286,7 @@ std::variant<MapInput, CliFailure> SumReports(const std::vector<std::string>& pa
                              return *NumberOfText(a, '.') < *NumberOfText(b, '.');
                          });
     if (labels.size() > 254)
-        return CliFailure{CliBadInput, "the reports hold " + std::to_string(labels.size()) +
+        return InputError{InputError::BadInput, "the reports hold " + std::to_string(labels.size()) +
                                            " classes; at most 254 are allowed"};
     const std::size_t n = labels.size();
     const auto indexOf = [&](const std::string& label) {
@@ -296,7 +295,7 @@ std::variant<MapInput, CliFailure> SumReports(const std::vector<std::string>& pa
     };
     std::vector<double> cells(n * n, 0.0), areas(n, 0.0), pixels(n, 0.0);
     bool allAreas = true, allPixels = true, allMapAsStrata = true;
-    MapSource source;
+    SourceRecord source;
     for (std::size_t i = 0; i < reports.size(); ++i) {
         const ReportCounts& r = reports[i];
         const std::size_t m = r.labels.size();
@@ -320,10 +319,10 @@ std::variant<MapInput, CliFailure> SumReports(const std::vector<std::string>& pa
                 source.areaUnit = unit->text;
     }
     if (n < 2)
-        return CliFailure{CliBadInput, "the reports hold " + std::to_string(n) +
+        return InputError{InputError::BadInput, "the reports hold " + std::to_string(n) +
                                            (n == 1 ? " class" : " classes") +
                                            "; an error matrix needs at least 2"};
-    MapInput input{LabelledMatrix{ErrorMatrix(static_cast<int>(n)), labels, 0}, source,
+    CountedInput input{LabelledMatrix{ErrorMatrix(static_cast<int>(n)), labels, 0}, source,
                    std::nullopt, std::nullopt, allMapAsStrata};
     for (std::size_t row = 0; row < n; ++row)
         for (std::size_t col = 0; col < n; ++col)

@@ -15,9 +15,10 @@
 #include <string_view>
 #include <vector>
 
-#include "file_system.h"
-#include "labels.h"
-#include "matrix_input.h"
+#include "core/file_system.h"
+#include "input/labels.h"
+#include "core/input_error.h"
+#include "input/byte_source.h"
 
 namespace brennic {
 
@@ -337,7 +338,7 @@ class RefusingSink {
 // Feeds the whole of `in` through `splitter` (a FieldSplitter or a LabelSplitter),
 // skipping a byte-order mark.
 template <typename Splitter>
-std::optional<MatrixInputError> SplitInput(ByteSource& in, Splitter& splitter) {
+std::optional<InputError> SplitInput(ByteSource& in, Splitter& splitter) {
     std::vector<char> buffer(64 * 1024);
     std::size_t held = 0; // bytes at the start of the buffer not yet taken
     bool start = true;
@@ -345,7 +346,7 @@ std::optional<MatrixInputError> SplitInput(ByteSource& in, Splitter& splitter) {
         int error = 0;
         const std::ptrdiff_t got = in.Read(buffer.data() + held, buffer.size() - held, error);
         if (got < 0)
-            return MatrixInputError{MatrixInputError::ReadError, SystemReason(error)};
+            return InputError{InputError::ReadError, SystemReason(error)};
         held += static_cast<std::size_t>(got);
         const char* bytes = buffer.data();
         if (start) {
@@ -360,13 +361,13 @@ std::optional<MatrixInputError> SplitInput(ByteSource& in, Splitter& splitter) {
             }
         }
         if (!splitter.take(bytes, held))
-            return MatrixInputError{MatrixInputError::BadInput, splitter.error()};
+            return InputError{InputError::BadInput, splitter.error()};
         held = 0;
         if (got == 0)
             break;
     }
     if (!splitter.finish())
-        return MatrixInputError{MatrixInputError::BadInput, splitter.error()};
+        return InputError{InputError::BadInput, splitter.error()};
     return std::nullopt;
 }
 

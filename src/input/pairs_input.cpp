@@ -1,16 +1,16 @@
 // A label is looked up as it is read, among at most 254 classes; only the counts
 // of the pairs of classes are kept.
-#include "pairs_input.h"
+#include "input/pairs_input.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
 
-#include "label_lines.h"
-#include "labels.h"
-#include "number_text.h"
-#include "run.h"
-#include "text_fields.h"
+#include "input/label_lines.h"
+#include "input/labels.h"
+#include "core/number_text.h"
+#include "core/run.h"
+#include "input/text_fields.h"
 
 namespace brennic {
 namespace {
@@ -72,7 +72,7 @@ class PairsSink : public RefusingSink {
 
     bool field(std::string_view text, std::size_t column, std::uint64_t line);
     bool lineEnd(std::size_t labels, std::uint64_t line);
-    std::variant<LabelledMatrix, MatrixInputError> result();
+    std::variant<LabelledMatrix, InputError> result();
 
   private:
     std::size_t add(std::string_view label) { return m_table.add(label); }
@@ -123,9 +123,9 @@ bool PairsSink::lineEnd(std::size_t labels, std::uint64_t line) {
     return true;
 }
 
-std::variant<LabelledMatrix, MatrixInputError> PairsSink::result() {
+std::variant<LabelledMatrix, InputError> PairsSink::result() {
     const auto bad = [](std::string message) {
-        return MatrixInputError{MatrixInputError::BadInput, std::move(message)};
+        return InputError{InputError::BadInput, std::move(message)};
     };
     const std::vector<std::string>& labels = m_table.labels();
     const std::size_t n = labels.size();
@@ -156,7 +156,7 @@ std::variant<LabelledMatrix, MatrixInputError> PairsSink::result() {
 
 } // namespace
 
-std::variant<LabelledMatrix, MatrixInputError> ReadPairs(ByteSource& in,
+std::variant<LabelledMatrix, InputError> ReadPairs(ByteSource& in,
                                                          const PairsOptions& options) {
     PairsSink sink(options);
     return ReadLabelled(in, sink, options.decimalSeparator, "label");

@@ -1,8 +1,8 @@
 // Every form writes the same figures under the same field names, so a script
 // can move from the CSV to the JSON without renaming anything.
-#include "ratings_output.h"
+#include "report/ratings_output.h"
 
-#include "report_writing.h"
+#include "report/report_writing.h"
 
 namespace brennic {
 namespace {

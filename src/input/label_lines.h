@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "matrix_input.h"
+#include "input/matrix_input.h"
 
 namespace brennic {
 

@@ -1,13 +1,13 @@
 // Each cell is read as a number as soon as it ends; the values are the only
 // thing kept, at most the largest matrix.
-#include "matrix_input.h"
+#include "input/matrix_input.h"
 
 #include <cerrno>
 #include <vector>
 
-#include "number_text.h"
-#include "run.h"
-#include "text_fields.h"
+#include "core/number_text.h"
+#include "core/run.h"
+#include "input/text_fields.h"
 
 namespace brennic {
 
@@ -109,23 +109,13 @@ ErrorMatrix MatrixSink::matrix() const {
 
 } // namespace
 
-std::ptrdiff_t FileSource::Read(char* buffer, std::size_t size, int& error) {
-    errno = 0;
-    const std::size_t got = std::fread(buffer, 1, size, m_file);
-    if (got == 0 && std::ferror(m_file) != 0) {
-        error = errno != 0 ? errno : EIO;
-        return -1;
-    }
-    return static_cast<std::ptrdiff_t>(got);
-}
-
-std::variant<ErrorMatrix, MatrixInputError> ReadMatrix(ByteSource& in, char decimalSeparator) {
+std::variant<ErrorMatrix, InputError> ReadMatrix(ByteSource& in, char decimalSeparator) {
     MatrixSink sink(decimalSeparator);
     FieldSplitter<MatrixSink> splitter(decimalSeparator, "cell", sink);
     if (auto error = SplitInput(in, splitter))
         return std::move(*error);
     if (!sink.finish())
-        return MatrixInputError{MatrixInputError::BadInput, sink.error()};
+        return InputError{InputError::BadInput, sink.error()};
     return sink.matrix();
 }
 

@@ -1,7 +1,7 @@
 // The strata are known before the first line, from --strata-sizes; the classes
 // are learnt as they come. Only the count of each (stratum, map, reference)
 // triple met is kept, so memory follows the distinct triples, not the units.
-#include "samples_input.h"
+#include "input/samples_input.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -10,11 +10,11 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "label_lines.h"
-#include "labels.h"
-#include "number_text.h"
-#include "run.h"
-#include "text_fields.h"
+#include "input/label_lines.h"
+#include "input/labels.h"
+#include "core/number_text.h"
+#include "core/run.h"
+#include "input/text_fields.h"
 
 namespace brennic {
 namespace {
@@ -48,7 +48,7 @@ class SamplesSink : public RefusingSink {
 
     bool field(std::string_view text, std::size_t column, std::uint64_t line);
     bool lineEnd(std::size_t labels, std::uint64_t line);
-    std::variant<SamplesRead, MatrixInputError> result();
+    std::variant<SamplesRead, InputError> result();
 
   private:
     std::size_t addClass(std::string_view label) {
@@ -106,9 +106,9 @@ bool SamplesSink::lineEnd(std::size_t labels, std::uint64_t line) {
     return true;
 }
 
-std::variant<SamplesRead, MatrixInputError> SamplesSink::result() {
+std::variant<SamplesRead, InputError> SamplesSink::result() {
     const auto bad = [](std::string message) {
-        return MatrixInputError{MatrixInputError::BadInput, std::move(message)};
+        return InputError{InputError::BadInput, std::move(message)};
     };
     const std::size_t n = m_labels.size();
     if (m_units == 0)
@@ -211,7 +211,7 @@ std::variant<std::vector<StratumSize>, std::string> ReadStrataSizes(std::string_
     }
 }
 
-std::variant<SamplesRead, MatrixInputError> ReadSamples(ByteSource& in,
+std::variant<SamplesRead, InputError> ReadSamples(ByteSource& in,
                                                         const SamplesOptions& options) {
     SamplesSink sink(options);
     return ReadLabelled(in, sink, options.decimalSeparator, "label");

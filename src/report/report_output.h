@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "agreement_report.h"
+#include "core/agreement_report.h"
 
 namespace brennic {
 

@@ -6,7 +6,8 @@
 #include <variant>
 #include <vector>
 
-#include "map_input.h"
+#include "core/input_error.h"
+#include "input/counted_input.h"
 
 namespace brennic {
 
@@ -15,6 +16,6 @@ namespace brennic {
 // source counts. The classes come in numeric order when every label is a
 // number, otherwise in the order first met. Gives the failure instead (status 3
 // for a file that cannot be read, 1 for one that is no such report).
-std::variant<MapInput, CliFailure> SumReports(const std::vector<std::string>& paths);
+std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>& paths);
 
 } // namespace brennic

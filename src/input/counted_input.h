@@ -1,0 +1,36 @@
+// An error matrix counted rather than read as a table: from maps (by the
+// companion program) or added up from the JSON reports of several windows, with
+// the record of where its counts came from.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/stratified.h"
+#include "input/pairs_input.h"
+
+namespace brennic {
+
+// Where the counts came from: the report's "source" record.
+struct SourceRecord {
+    std::string map, reference;
+    std::string strata; // the strata raster, when one stratified the points
+    std::uint64_t counted = 0, outside = 0, nodata = 0, empty = 0;
+    std::string areaUnit;                 // with the map's own areas
+    std::vector<std::uint64_t> mapPixels; // the map's valid pixels of each class, for --sum
+};
+
+struct CountedInput {
+    LabelledMatrix labelled;
+    SourceRecord source;
+    std::optional<std::vector<double>> mappedAreas; // the map's own, with a point reference
+    // The points' stratification by --strata: the strata raster's values, each with
+    // its pixels as N_h, and the points counted per stratum and pair of classes.
+    std::optional<StratifiedSample> stratified;
+    // Points without --strata: the map's classes stratify them, mapPixels their sizes.
+    bool mapAsStrata = false;
+};
+
+} // namespace brennic
