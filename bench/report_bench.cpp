@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/agreement_report.h"
-#include "report/report_output.h"
+#include "report/report.h"
 #include "core/result_file.h"
 
 namespace {
@@ -95,7 +95,8 @@ void BM_Report(benchmark::State& state) {
     }
     for (auto _ : state) {
         const std::string json =
-            brennic::ReportJson(brennic::ComputeAgreementReport(full, Weights::Linear, &areas));
+            brennic::ReportJson(brennic::Report{
+                brennic::ComputeAgreementReport(full, Weights::Linear, &areas)});
         benchmark::DoNotOptimize(json.data());
     }
 }

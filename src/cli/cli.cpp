@@ -13,17 +13,17 @@
 #include "core/agreement_report.h"
 #include "cli/cli_options.h"
 #include "cli/map_input.h"
+#include "input/byte_source.h"
+#include "input/mapped_areas.h"
 #include "input/matrix_input.h"
 #include "core/number_text.h"
 #include "input/pairs_input.h"
 #include "input/ratings_input.h"
-#include "report/ratings_output.h"
-#include "report/report_output.h"
+#include "report/report.h"
 #include "input/summed_reports.h"
 #include "report/report_writing.h"
 #include "core/run.h"
 #include "input/samples_input.h"
-#include "report/stratified_output.h"
 
 #ifndef BRENNIC_VERSION
 #define BRENNIC_VERSION "unknown"
@@ -162,8 +162,7 @@ int fail(std::ostream& err, int status, const std::string& message) {
 }
 
 int fail(std::ostream& err, const InputError& error) {
-    return fail(err, error.kind == InputError::ReadError ? CliFileError : CliBadInput,
-                error.message);
+    return fail(err, ExitStatusOf(error), error.message);
 }
 
 int writeOut(std::ostream& out, std::ostream& err, const std::string& bytes) {
@@ -172,79 +171,6 @@ int writeOut(std::ostream& out, std::ostream& err, const std::string& bytes) {
     if (!out)
         return fail(err, CliFileError, "cannot write to standard output");
     return CliOk;
-}
-
-// The mapped areas of --mapped-area for the classes `labels`, in their order:
-// listed with commas (semicolons where the comma is the decimal separator),
-// either one per class in the order of the classes or each as LABEL=AREA in any
-// order. An area is a number of the user's format, 0 or more, and 0 only for a
-// class whose row holds no counts. Gives the reason instead when they do not fit.
-std::variant<std::vector<double>, std::string> readMappedAreas(const Options& options,
-                                                               const LabelledMatrix& labelled) {
-    const ErrorMatrix& m = labelled.matrix;
-    const auto n = static_cast<std::size_t>(m.size());
-    const char listSeparator = options.decimalSeparator == ',' ? ';' : ',';
-    std::vector<std::string_view> items;
-    for (std::string_view rest = *options.mappedAreaText;;) {
-        const std::size_t end = rest.find(listSeparator);
-        items.push_back(rest.substr(0, end));
-        if (end == std::string_view::npos)
-            break;
-        rest.remove_prefix(end + 1);
-    }
-    const bool byLabel = items[0].find('=') != std::string_view::npos;
-    const auto labelOf = [&](std::size_t k) {
-        return labelled.labels.empty() ? std::to_string(k + 1) : labelled.labels[k];
-    };
-    if (!byLabel && items.size() != n)
-        return "--mapped-area gives " + Plural(items.size(), "area") + ", but the matrix has " +
-               std::to_string(n) + " classes";
-    std::vector<double> areas(n, 0.0);
-    std::vector<bool> given(n, false);
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        std::string where = "mapped area " + std::to_string(i + 1);
-        std::string_view text = items[i];
-        std::size_t k = i;
-        const std::size_t equals = text.rfind('=');
-        if (byLabel != (equals != std::string_view::npos))
-            return where + " (" + QuotedCellText(text) +
-                   ") should have the form of the first: LABEL=AREA for every class, or the "
-                   "areas alone in the order of the classes";
-        if (byLabel) {
-            const std::string_view label = TrimBlanks(text.substr(0, equals));
-            text = text.substr(equals + 1);
-            k = 0;
-            while (k < n && labelOf(k) != label)
-                ++k;
-            if (k == n)
-                return where + ": " + QuotedLabel(label) + " is not one of the classes";
-            if (given[k])
-                return "--mapped-area gives the area of " + QuotedLabel(label) + " twice";
-            where = "the mapped area of " + QuotedLabel(label);
-        }
-        given[k] = true;
-        if (text.find_first_not_of(" \t") == std::string_view::npos)
-            return where + " is empty";
-        const std::optional<double> number = NumberOfText(text, options.decimalSeparator);
-        if (!number)
-            return where + " (" + QuotedCellText(text) + ") is " +
-                   std::string(NoNumberText(text, options.decimalSeparator));
-        if (!(*number >= 0.0))
-            return where + " (" + QuotedCellText(text) + ") is negative";
-        areas[k] = *number == 0.0 ? 0.0 : *number;
-    }
-    for (std::size_t k = 0; k < n; ++k) {
-        if (!given[k])
-            return "--mapped-area gives no area for class " + QuotedLabel(labelOf(k));
-        const auto row = static_cast<int>(k + 1);
-        bool counts = false;
-        for (int col = 1; col <= m.size() && !counts; ++col)
-            counts = m.x(row, col) != 0.0;
-        if (areas[k] == 0.0 && counts)
-            return "the mapped area of class " + QuotedLabel(labelOf(k)) +
-                   " is 0, but its row holds counts: a class that is on the map has an area";
-    }
-    return areas;
 }
 
 // The first negative count, row by row, as the two lines' message names it.
@@ -290,22 +216,22 @@ std::optional<StratifiedSample> mapStratification(const Options& options, const 
     return sample;
 }
 
-// The report of the error matrix; with a stratified sample, its section too.
+// The report of the error matrix: its agreement report, with a stratified
+// sample its section, with counts from maps or reports their source record.
 int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
-                std::ostream& err, const StratifiedSample* stratified = nullptr,
-                const CountedInput* maps = nullptr) {
+                std::ostream& err, std::optional<StratifiedSample> stratified = std::nullopt,
+                const CountedInput* counted = nullptr) {
     const ErrorMatrix& m = labelled.matrix;
-    std::optional<StratifiedSample> fromMaps;
-    if (stratified == nullptr && maps != nullptr && (fromMaps = mapStratification(options, *maps)))
-        stratified = &*fromMaps;
-    if (options.finitePopulationCorrection && stratified == nullptr)
+    if (!stratified && counted != nullptr)
+        stratified = mapStratification(options, *counted);
+    if (options.finitePopulationCorrection && !stratified)
         return fail(err, CliBadInput,
                     "--fpc needs a sample: points as the reference, not a raster");
     if (auto negative = negativeCount(m))
         return fail(err, CliBadInput, *negative);
     std::vector<double> areas;
     if (options.mappedAreaText) {
-        auto read = readMappedAreas(options, labelled);
+        auto read = ReadMappedAreas(*options.mappedAreaText, options.decimalSeparator, labelled);
         if (auto* refused = std::get_if<std::string>(&read))
             return fail(err, CliBadInput, *refused);
         areas = std::move(std::get<std::vector<double>>(read));
@@ -313,78 +239,73 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
     // The map's own areas stand in for --mapped-area, which still overrides them.
     // Points stratified by --strata are no sample stratified by the map's classes,
     // which the area-weighted estimates assume: those are left to the stratified ones.
-    const bool mapAreas =
-        !options.mappedAreaText && maps != nullptr && maps->mappedAreas && !maps->stratified;
+    const bool mapAreas = !options.mappedAreaText && counted != nullptr &&
+                          counted->mappedAreas && !counted->stratified;
     if (mapAreas)
-        areas = *maps->mappedAreas;
-    AgreementReport report =
+        areas = *counted->mappedAreas;
+    Report report;
+    AgreementReport& agreement = report.agreement.emplace(
         ComputeAgreementReport(m, options.weights.value_or(Weights::None),
-                               options.mappedAreaText || mapAreas ? &areas : nullptr);
+                               options.mappedAreaText || mapAreas ? &areas : nullptr));
     if (!labelled.labels.empty())
-        report.labels = labelled.labels;
+        agreement.labels = labelled.labels;
     if (!options.missing.empty())
-        report.missingLeftOut = labelled.leftOut;
-    for (const std::string& warning : report.warnings)
+        agreement.missingLeftOut = labelled.leftOut;
+    for (const std::string& warning : agreement.warnings)
         err << "brennic-kappa: warning: " << warning << '\n';
-    const ReportFormat format = options.format.value_or(ReportFormat::Text);
-    std::string bytes = FormatReport(report, format, options.decimalSeparator);
-    if (stratified != nullptr) {
-        const StratifiedEstimates estimates = EstimateStratified(*stratified);
-        bytes = WithStratifiedSection(std::move(bytes), format,
-                                      StratifiedSection{*stratified, estimates, labelled.labels},
-                                      options.decimalSeparator);
+    if (stratified) {
+        StratifiedEstimates estimates = EstimateStratified(*stratified);
+        report.stratified = StratifiedSection{std::move(*stratified), std::move(estimates)};
     }
-    if (maps != nullptr) {
-        SourceRecord source = maps->source;
+    if (counted != nullptr) {
+        report.source = counted->source;
         if (!mapAreas)
-            source.areaUnit.clear();
-        bytes = WithSourceRecord(std::move(bytes), format, source);
+            report.source->areaUnit.clear();
     }
-    return writeOut(out, err, bytes);
+    return writeOut(out, err,
+                    WriteReport(report, options.format.value_or(ReportFormat::Text),
+                                options.decimalSeparator));
 }
 
-// The ratings report of a table read, or the reason there is none.
-int writeRatings(const Options& options, const std::variant<RatingsTable, InputError>& read,
-                 const std::string& inputName, std::ostream& out, std::ostream& err) {
-    if (auto* error = std::get_if<InputError>(&read))
-        return fail(err, error->kind == InputError::ReadError ? CliFileError : CliBadInput,
-                    error->kind == InputError::ReadError
-                        ? "cannot read " + inputName + ": " + error->message
-                        : error->message);
-    auto report = ComputeRatingsReport(std::get<RatingsTable>(read),
-                                       options.ratingWeights.value_or(RatingWeights::None));
-    if (auto* refused = std::get_if<std::string>(&report))
+// The ratings report of a table.
+int writeRatings(const Options& options, const RatingsTable& table, std::ostream& out,
+                 std::ostream& err) {
+    auto computed =
+        ComputeRatingsReport(table, options.ratingWeights.value_or(RatingWeights::None));
+    if (auto* refused = std::get_if<std::string>(&computed))
         return fail(err, CliBadInput, *refused);
+    Report report;
+    report.ratings = std::move(std::get<RatingsReport>(computed));
     return writeOut(out, err,
-                    FormatRatings(std::get<RatingsReport>(report),
-                                  options.format.value_or(ReportFormat::Text),
-                                  options.decimalSeparator));
+                    WriteReport(report, options.format.value_or(ReportFormat::Text),
+                                options.decimalSeparator));
 }
 
 int writeTwoLines(const Options& options, const ErrorMatrix& m, std::ostream& out,
                   std::ostream& err);
 
-// Reads the matrix from the named file or standard input and writes what was
+// A read error names the input.
+InputError named(InputError error, const std::string& inputName) {
+    if (error.kind == InputError::ReadError)
+        error.message = "cannot read " + inputName + ": " + error.message;
+    return error;
+}
+
+// Reads the input from the named file or standard input and writes what was
 // asked for.
 int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& out,
                std::ostream& err) {
-    const bool fromStandardInput = options.inputPath == "-";
-    const std::string inputName = fromStandardInput ? "standard input" : options.inputPath;
-    std::FILE* file = standardInput;
-    if (!fromStandardInput) {
-        errno = 0;
-        file = std::fopen(options.inputPath.c_str(), "rb");
-        if (file == nullptr)
-            return fail(err, CliFileError,
-                        "cannot read " + inputName + ": " + SystemReason(errno != 0 ? errno : EIO));
-    }
-    FileSource source(file);
+    InputFile file(options.inputPath, standardInput);
+    if (!file.Opened())
+        return fail(err, CliFileError,
+                    "cannot read " + file.Name() + ": " + SystemReason(file.OpenError()));
+    FileSource& source = file.Source();
     if (options.input == InputKind::Ratings) {
         auto table = ReadRatings(source, RatingsOptions{options.decimalSeparator, options.header,
                                                         options.classes, options.missing});
-        if (!fromStandardInput)
-            std::fclose(file);
-        return writeRatings(options, table, inputName, out, err);
+        if (auto* error = std::get_if<InputError>(&table))
+            return fail(err, named(std::move(*error), file.Name()));
+        return writeRatings(options, std::get<RatingsTable>(table), out, err);
     }
     std::variant<LabelledMatrix, InputError> read = InputError{};
     std::optional<StratifiedSample> stratified;
@@ -409,19 +330,12 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
         else
             read = std::get<InputError>(matrix);
     }
-    if (!fromStandardInput)
-        std::fclose(file);
-    if (auto* error = std::get_if<InputError>(&read)) {
-        if (error->kind == InputError::ReadError)
-            return fail(err, CliFileError, "cannot read " + inputName + ": " + error->message);
-        return fail(err, CliBadInput, error->message);
-    }
+    if (auto* error = std::get_if<InputError>(&read))
+        return fail(err, named(std::move(*error), file.Name()));
     const LabelledMatrix& labelled = std::get<LabelledMatrix>(read);
-    const ErrorMatrix& m = labelled.matrix;
-
     if (options.report)
-        return writeReport(options, labelled, out, err, stratified ? &*stratified : nullptr);
-    return writeTwoLines(options, m, out, err);
+        return writeReport(options, labelled, out, err, std::move(stratified));
+    return writeTwoLines(options, labelled.matrix, out, err);
 }
 
 // Counted from maps or added from reports: written as a matrix is, the report
@@ -429,7 +343,7 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
 int writeCounted(const Options& options, const CountedInput& input, std::ostream& out,
                  std::ostream& err) {
     if (options.report)
-        return writeReport(options, input.labelled, out, err, nullptr, &input);
+        return writeReport(options, input.labelled, out, err, std::nullopt, &input);
     return writeTwoLines(options, input.labelled.matrix, out, err);
 }
 
@@ -479,6 +393,10 @@ int writeTwoLines(const Options& options, const ErrorMatrix& m, std::ostream& ou
 }
 
 } // namespace
+
+int ExitStatusOf(const InputError& error) {
+    return error.kind == InputError::ReadError ? CliFileError : CliBadInput;
+}
 
 int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& out,
            std::ostream& err, MapCounting* maps) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/input_error.h"
+
 namespace brennic {
 
 class MapCounting;
@@ -19,6 +21,10 @@ enum CliStatus : int {
     CliFileError =
         3, // a file cannot be read or written (the path and reason are given), or memory ran out
 };
+
+// The exit status of an input that cannot be used: CliBadInput for one refused,
+// CliFileError for one that cannot be read.
+int ExitStatusOf(const InputError& error);
 
 // Runs the tool with its arguments (without the program's name), reading a
 // matrix given no file from `in`; gives the exit status. `maps` counts the

@@ -14,7 +14,7 @@
 #include "core/agreement_report.h"
 #include "cli/map_input.h"
 #include "core/ratings.h"
-#include "report/report_output.h"
+#include "report/report.h"
 #include "input/samples_input.h"
 
 namespace brennic {

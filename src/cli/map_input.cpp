@@ -8,8 +8,6 @@
 
 #include "core/number_text.h"
 
-#include "report/report_writing.h"
-
 namespace brennic {
 namespace {
 
@@ -19,12 +17,6 @@ std::optional<std::int64_t> wholeNumber(std::string_view text) {
     if (error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return value;
-}
-
-std::string countsText(const SourceRecord& s) {
-    return std::to_string(s.counted) + " counted; left out: " + std::to_string(s.outside) +
-           " outside, " + std::to_string(s.nodata) + " on no-data, " + std::to_string(s.empty) +
-           " empty";
 }
 
 } // namespace
@@ -106,54 +98,6 @@ std::string MapHelpText() {
            "point on its no-data value (or --nodata) is left out as nodata. With --strata\n"
            "the area-weighted estimates, which take the map's classes as the strata, are\n"
            "left out unless --mapped-area is given.\n";
-}
-
-std::string WithSourceRecord(std::string report, ReportFormat format, const SourceRecord& s) {
-    switch (format) {
-    case ReportFormat::Json: {
-        // The report's object ends in "\n}\n": the record goes in as its last member.
-        const std::size_t end = report.rfind("\n}");
-        std::string record = ",\n  \"source\": {\"map\": " + JsonString(s.map) +
-                             ", \"reference\": " + JsonString(s.reference) +
-                             (s.strata.empty() ? "" : ", \"strata\": " + JsonString(s.strata)) +
-                             ", \"counted\": " + std::to_string(s.counted) +
-                             ", \"left_out\": {\"outside\": " + std::to_string(s.outside) +
-                             ", \"nodata\": " + std::to_string(s.nodata) +
-                             ", \"empty\": " + std::to_string(s.empty) + "}";
-        if (!s.areaUnit.empty())
-            record += ", \"area_unit\": " + JsonString(s.areaUnit);
-        if (!s.mapPixels.empty()) {
-            record += ", \"map_pixels\": [";
-            for (std::size_t k = 0; k < s.mapPixels.size(); ++k)
-                record += (k ? ", " : "") + std::to_string(s.mapPixels[k]);
-            record += "]";
-        }
-        record += "}";
-        report.insert(end, record);
-        return report;
-    }
-    case ReportFormat::Csv: {
-        // As many columns as the header, the record's text in the value column.
-        const std::size_t header = report.find('\n');
-        const auto columns =
-            std::count(report.begin(), report.begin() + static_cast<std::ptrdiff_t>(header), ',');
-        std::string text = "map " + s.map + "; reference " + s.reference +
-                           (s.strata.empty() ? "" : "; strata " + s.strata) + "; " + countsText(s);
-        if (!s.areaUnit.empty())
-            text += "; areas in " + s.areaUnit;
-        report += "source," + CsvField(text) +
-                  std::string(static_cast<std::size_t>(columns - 1), ',') + "\n";
-        return report;
-    }
-    case ReportFormat::Text:
-        break;
-    }
-    report += "\nSource: map " + s.map + ", reference " + s.reference +
-              (s.strata.empty() ? "" : ", strata " + s.strata) + ": " + countsText(s);
-    if (!s.areaUnit.empty())
-        report += "; mapped areas from the map, in " + s.areaUnit;
-    report += "\n";
-    return report;
 }
 
 } // namespace brennic

@@ -12,7 +12,7 @@
 
 #include "core/input_error.h"
 #include "input/counted_input.h"
-#include "report/report_output.h"
+#include "report/report.h"
 
 namespace brennic {
 
@@ -40,10 +40,6 @@ class MapCounting {
 // Reads the value of such an option into `options`; gives the reason it cannot.
 std::optional<std::string> ReadMapOption(const std::string& name, const std::string& value,
                                          MapOptions& options);
-
-// The report with the source record added: a "source" object in JSON, a line in
-// text and in CSV.
-std::string WithSourceRecord(std::string report, ReportFormat format, const SourceRecord& source);
 
 // The "From maps" part of --help.
 std::string MapHelpText();

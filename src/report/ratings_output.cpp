@@ -39,11 +39,9 @@ template <typename Each> void forEachFigure(const RatingsReport& r, Each each) {
 
 } // namespace
 
-std::string RatingsText(const RatingsReport& r, char decimalSeparator) {
-    const auto value = [&](const Figure& f) {
-        return f.defined() ? TextValue(*f.value, decimalSeparator) : std::string("not defined");
-    };
-    std::string out = "Agreement among raters (Gwet, Handbook of Inter-Rater Reliability, 4th "
+void RatingsText(std::string& out, const RatingsReport& r, char decimalSeparator) {
+    const auto value = [&](const Figure& f) { return TextFigure(f, decimalSeparator, false); };
+    out += "Agreement among raters (Gwet, Handbook of Inter-Rater Reliability, 4th "
                       "ed., 2014)\n";
     TextTable(out, {{"units", std::to_string(r.units)},
                     {"units with two ratings or more", std::to_string(r.pairableUnits)},
@@ -87,11 +85,10 @@ std::string RatingsText(const RatingsReport& r, char decimalSeparator) {
     out += "\nse: from each unit's linearised term; ci95: value -+ t(0.975, n - 1) se, the "
            "upper end at most 1;\np: the one-sided p-value 1 - T(value / se, n - 1) of "
            "Student's t, n the units.\n";
-    return out;
 }
 
-std::string RatingsCsv(const RatingsReport& r) {
-    std::string out = "field,label,value,reason\n";
+void RatingsCsv(std::string& out, const RatingsReport& r) {
+    out += "field,label,value,reason\n";
     out += "units,," + std::to_string(r.units) + ",\n";
     out += "pairable_units,," + std::to_string(r.pairableUnits) + ",\n";
     out += "raters,," + std::to_string(r.raters) + ",\n";
@@ -102,66 +99,43 @@ std::string RatingsCsv(const RatingsReport& r) {
         out += name + ",," + (f.defined() ? ShortestNumber(*f.value) : "") + ',' +
                CsvField(f.reason) + '\n';
     });
-    return out;
 }
 
-std::string RatingsJson(const RatingsReport& r) {
-    std::string out = "{\n  \"units\": " + std::to_string(r.units) +
-                      ",\n  \"pairable_units\": " + std::to_string(r.pairableUnits) +
-                      ",\n  \"raters\": " + std::to_string(r.raters) +
-                      ",\n  \"weights\": " + JsonString(RatingWeightsName(r.weights)) +
-                      ",\n  \"classes\": [";
-    for (const RatingClass& c : r.classes)
-        out += std::string(&c == &r.classes.front() ? "\n" : ",\n") +
-               "    {\"label\": " + JsonString(c.label) +
-               ", \"count\": " + std::to_string(c.count) + "}";
-    out += "\n  ]";
-    std::string reasons;
-    const auto member = [&](const std::string& name, const Figure& f) {
-        out += ",\n  " + JsonString(name) + ": ";
-        if (f.defined()) {
-            AppendNumber(out, *f.value);
-        } else {
-            out += "null";
-            reasons += std::string(reasons.empty() ? "" : ",\n") + "    " + JsonString(name) +
-                       ": " + JsonString(f.reason);
-        }
-    };
+void RatingsJson(JsonWriter& json, const RatingsReport& r) {
+    json.Member("units", r.units);
+    json.Member("pairable_units", r.pairableUnits);
+    json.Member("raters", static_cast<std::uint64_t>(r.raters));
+    json.Member("weights", RatingWeightsName(r.weights));
+    json.Key("classes");
+    json.BeginArray(JsonWriter::Lines(2));
+    for (const RatingClass& c : r.classes) {
+        json.BeginObject();
+        json.Member("label", c.label);
+        json.Member("count", c.count);
+        json.EndObject();
+    }
+    json.EndArray();
+    JsonReasons reasons;
     for (std::size_t c = 0; c < RatingsCoefficientCount; ++c)
         for (const Part& part : Parts)
-            member(coefficientName(c) + std::string(part.suffix), r.coefficients[c].*part.member);
+            JsonFigure(json, coefficientName(c) + std::string(part.suffix),
+                       r.coefficients[c].*part.member, reasons);
     if (r.krippendorffByLevel) {
-        out += ",\n  \"krippendorff_alpha_by_level\": {";
-        std::string levelReasons;
+        json.Key("krippendorff_alpha_by_level");
+        json.BeginObject();
         for (std::size_t l = 0; l < MeasurementLevelCount; ++l) {
             const Figure& f = (*r.krippendorffByLevel)[l];
-            out += std::string(l ? ", " : "") + JsonString(levelName(l)) + ": ";
+            json.Key(levelName(l));
             if (f.defined()) {
-                AppendNumber(out, *f.value);
+                json.Number(*f.value);
             } else {
-                out += "null";
-                reasons += std::string(reasons.empty() ? "" : ",\n") + "    " +
-                           JsonString("krippendorff_alpha_" + levelName(l)) + ": " +
-                           JsonString(f.reason);
+                json.Null();
+                reasons.Add("krippendorff_alpha_" + levelName(l), f.reason);
             }
         }
-        out += "}";
+        json.EndObject();
     }
-    out += ",\n  \"reasons\": {" + (reasons.empty() ? std::string() : "\n" + reasons + "\n  ") +
-           "}\n}\n";
-    return out;
-}
-
-std::string FormatRatings(const RatingsReport& report, ReportFormat format, char decimalSeparator) {
-    switch (format) {
-    case ReportFormat::Csv:
-        return RatingsCsv(report);
-    case ReportFormat::Json:
-        return RatingsJson(report);
-    case ReportFormat::Text:
-        break;
-    }
-    return RatingsText(report, decimalSeparator);
+    reasons.Write(json, JsonWriter::Lines(2));
 }
 
 } // namespace brennic

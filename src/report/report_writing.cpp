@@ -135,3 +135,32 @@ void AppendWrapped(std::string& out, std::string_view text, std::size_t used, st
 }
 
 } // namespace brennic
+
+namespace brennic {
+
+std::string TextFigure(const Figure& figure, char decimalSeparator, bool reasonBeside) {
+    if (figure.defined())
+        return TextValue(*figure.value, decimalSeparator);
+    return reasonBeside ? "not defined: " + figure.reason : std::string("not defined");
+}
+
+void JsonReasons::Write(JsonWriter& json, JsonWriter::Layout layout) const {
+    json.Key("reasons");
+    json.BeginObject(layout);
+    for (const auto& [field, reason] : m_reasons)
+        json.Member(field, reason);
+    json.EndObject();
+}
+
+void JsonFigure(JsonWriter& json, std::string_view field, const Figure& figure,
+                JsonReasons& reasons) {
+    json.Key(field);
+    if (figure.defined()) {
+        json.Number(*figure.value);
+    } else {
+        json.Null();
+        reasons.Add(std::string(field), figure.reason);
+    }
+}
+
+} // namespace brennic

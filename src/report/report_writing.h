@@ -5,7 +5,12 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "core/figure.h"
+#include "core/figure_catalogue.h"
+#include "report/json_writer.h"
 
 namespace brennic {
 
@@ -41,5 +46,35 @@ void TextTable(std::string& out, const std::vector<std::vector<std::string>>& ta
 // start with `indent` blanks. A word longer than a line stands alone.
 void AppendWrapped(std::string& out, std::string_view text, std::size_t used, std::size_t indent,
                    std::size_t maxWidth = TextWidth);
+
+// A figure as the text forms show it: its value in the digits of Result.txt, or
+// "not defined", with ": " and the reason when `reasonBeside` (the forms that
+// list the reasons below a table leave it out).
+std::string TextFigure(const Figure& figure, char decimalSeparator, bool reasonBeside);
+
+// The reasons of the figures of one JSON object that are null, gathered while
+// the figures are written and written last as its member "reasons".
+class JsonReasons {
+  public:
+    void Add(std::string field, std::string reason) {
+        m_reasons.emplace_back(std::move(field), std::move(reason));
+    }
+    void Write(JsonWriter& json, JsonWriter::Layout layout = JsonWriter::Inline) const;
+
+  private:
+    std::vector<std::pair<std::string, std::string>> m_reasons;
+};
+
+// A figure as a member: its number, or null with its reason added to `reasons`.
+void JsonFigure(JsonWriter& json, std::string_view field, const Figure& figure,
+                JsonReasons& reasons);
+
+// The figures of a row as members under their catalogue's field names.
+template <typename Id>
+void JsonFigures(JsonWriter& json, const FigureRow<Id>& row, JsonReasons& reasons) {
+    const auto catalogue = Catalogue<Id>();
+    for (std::size_t i = 0; i < catalogue.size(); ++i)
+        JsonFigure(json, catalogue[i].field, row.all()[i], reasons);
+}
 
 } // namespace brennic

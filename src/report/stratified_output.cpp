@@ -11,10 +11,6 @@
 namespace brennic {
 namespace {
 
-std::string textFigure(const Figure& figure, char decimalSeparator) {
-    return figure.defined() ? TextValue(*figure.value, decimalSeparator) : "not defined";
-}
-
 // Reasons in the order first met, each with the figures it concerns.
 class Reasons {
   public:
@@ -38,8 +34,8 @@ class Reasons {
     std::vector<std::pair<std::string, std::string>> m_reasons;
 };
 
-std::string labelOf(const StratifiedSection& s, std::size_t k) {
-    return s.labels[k];
+const std::string& labelOf(const std::vector<std::string>& labels, std::size_t k) {
+    return labels[k];
 }
 
 std::string correctionWords(const StratifiedSample& sample) {
@@ -48,7 +44,8 @@ std::string correctionWords(const StratifiedSample& sample) {
 }
 
 // The matrix of p^_ij with its row and column sums, labels along both edges.
-void textProportions(std::string& out, const StratifiedSection& s, char decimalSeparator,
+void textProportions(std::string& out, const StratifiedSection& s,
+                     const std::vector<std::string>& labels, char decimalSeparator,
                      Reasons& reasons) {
     const std::size_t q = s.sample.classes;
     const auto& p = s.estimates.areaProportions;
@@ -60,11 +57,11 @@ void textProportions(std::string& out, const StratifiedSection& s, char decimalS
     }
     std::vector<std::vector<std::string>> table{{""}};
     for (std::size_t k = 0; k < q; ++k)
-        table[0].push_back(labelOf(s, k));
+        table[0].push_back(labelOf(labels, k));
     table[0].emplace_back("total");
     std::vector<double> columns(q, 0.0);
     for (std::size_t i = 0; i < q; ++i) {
-        table.push_back({labelOf(s, i)});
+        table.push_back({labelOf(labels, i)});
         double row = 0.0;
         for (std::size_t j = 0; j < q; ++j) {
             const double x = *p[i * q + j].value;
@@ -84,28 +81,6 @@ void textProportions(std::string& out, const StratifiedSection& s, char decimalS
     TextTable(out, table);
 }
 
-void jsonNumberOrNull(std::string& out, const Figure& figure) {
-    if (figure.defined())
-        AppendNumber(out, *figure.value);
-    else
-        out += "null";
-}
-
-// Figures as JSON members, their reasons gathered apart.
-template <typename Id>
-void jsonMembers(std::string& out, const FigureRow<Id>& row, std::string& reasons) {
-    const auto catalogue = Catalogue<Id>();
-    for (std::size_t i = 0; i < catalogue.size(); ++i) {
-        const Figure& figure = row.all()[i];
-        out += ", \"" + std::string(catalogue[i].field) + "\": ";
-        jsonNumberOrNull(out, figure);
-        if (!figure.defined()) {
-            reasons += reasons.empty() ? "" : ", ";
-            reasons += JsonString(catalogue[i].field) + ": " + JsonString(figure.reason);
-        }
-    }
-}
-
 std::string csvRow(std::string_view field, const std::string& value, std::string_view label,
                    const std::string& empty, const std::string& reason) {
     return "stratified." + std::string(field) + ',' + value + ',' + CsvField(label) + empty + ',' +
@@ -118,10 +93,10 @@ std::string csvValue(const Figure& figure) {
 
 } // namespace
 
-std::string StratifiedText(const StratifiedSection& s, char decimalSeparator) {
+void StratifiedText(std::string& out, const StratifiedSection& s,
+                    const std::vector<std::string>& labels, char decimalSeparator) {
     const StratifiedSample& sample = s.sample;
-    std::string out =
-        "\n" + std::string(catalogue::Stratified) + ", " + correctionWords(sample) + "\n";
+    out += "\n" + std::string(catalogue::Stratified) + ", " + correctionWords(sample) + "\n";
     std::vector<std::vector<std::string>> strata{{"stratum", "size N_h", "sample units n_h"}};
     for (std::size_t h = 0; h < sample.strata.size(); ++h)
         strata.push_back({sample.strata[h], TextValue(sample.stratumSizes[h], decimalSeparator),
@@ -135,7 +110,7 @@ std::string StratifiedText(const StratifiedSection& s, char decimalSeparator) {
         const Figure& figure = s.estimates.figures.all()[i];
         overall.push_back({std::string(overallInfo[i].label),
                            std::string(overallInfo[i].description),
-                           textFigure(figure, decimalSeparator)});
+                           TextFigure(figure, decimalSeparator, false)});
         if (!figure.defined())
             reasons.add(std::string(overallInfo[i].field), figure.reason);
     }
@@ -159,10 +134,10 @@ std::string StratifiedText(const StratifiedSection& s, char decimalSeparator) {
         table[0].emplace_back(info.field);
     for (const StratifiedClassEntry& entry : s.estimates.classes) {
         const std::size_t k = static_cast<std::size_t>(entry.k - 1);
-        table.push_back({std::to_string(entry.k), labelOf(s, k)});
+        table.push_back({std::to_string(entry.k), labelOf(labels, k)});
         for (std::size_t i = 0; i < classInfo.size(); ++i) {
             const Figure& figure = entry.figures.all()[i];
-            table.back().push_back(textFigure(figure, decimalSeparator));
+            table.back().push_back(TextFigure(figure, decimalSeparator, false));
             if (!figure.defined())
                 reasons.add("class " + std::to_string(entry.k) + " " +
                                 std::string(classInfo[i].field),
@@ -170,15 +145,14 @@ std::string StratifiedText(const StratifiedSection& s, char decimalSeparator) {
         }
     }
     TextTable(out, table);
-    textProportions(out, s, decimalSeparator, reasons);
+    textProportions(out, s, labels, decimalSeparator, reasons);
     reasons.write(out);
-    return out;
 }
 
-std::string StratifiedCsv(const StratifiedSection& s, std::size_t emptyColumns) {
+void StratifiedCsv(std::string& out, const StratifiedSection& s,
+                   const std::vector<std::string>& labels, std::size_t emptyColumns) {
     const std::string empty(emptyColumns, ',');
-    std::string out =
-        csvRow("fpc", s.sample.finitePopulationCorrection ? "true" : "false", "", empty, "");
+    out += csvRow("fpc", s.sample.finitePopulationCorrection ? "true" : "false", "", empty, "");
     for (std::size_t h = 0; h < s.sample.strata.size(); ++h) {
         out += csvRow("stratum.size", ShortestNumber(s.sample.stratumSizes[h]), s.sample.strata[h],
                       empty, "");
@@ -195,7 +169,7 @@ std::string StratifiedCsv(const StratifiedSection& s, std::size_t emptyColumns) 
         for (std::size_t i = 0; i < classInfo.size(); ++i) {
             const Figure& figure = entry.figures.all()[i];
             out += csvRow("class." + std::string(classInfo[i].field), csvValue(figure),
-                          labelOf(s, static_cast<std::size_t>(entry.k - 1)), empty, figure.reason);
+                          labelOf(labels, static_cast<std::size_t>(entry.k - 1)), empty, figure.reason);
         }
     const std::size_t q = s.sample.classes;
     for (std::size_t i = 0; i < q; ++i)
@@ -204,75 +178,64 @@ std::string StratifiedCsv(const StratifiedSection& s, std::size_t emptyColumns) 
             out += csvRow("area_proportions." + std::to_string(i + 1) + '.' + std::to_string(j + 1),
                           csvValue(figure), "", empty, figure.reason);
         }
-    return out;
 }
 
-std::string StratifiedJson(const StratifiedSection& s) {
+void StratifiedJson(JsonWriter& json, const StratifiedSection& s,
+                    const std::vector<std::string>& labels) {
     const StratifiedSample& sample = s.sample;
-    std::string out = "\"stratified\": {\"fpc\": ";
-    out += sample.finitePopulationCorrection ? "true" : "false";
-    out += ",\n    \"strata\": [";
+    const JsonWriter::Layout lines = JsonWriter::Lines(2);
+    json.Key("stratified");
+    json.BeginObject({"", lines.between, ""});
+    json.Member("fpc", sample.finitePopulationCorrection);
+    json.Key("strata");
+    json.BeginArray(JsonWriter::Lines(3));
     for (std::size_t h = 0; h < sample.strata.size(); ++h) {
-        out += h == 0 ? "\n" : ",\n";
-        out += "      {\"label\": " + JsonString(sample.strata[h]) + ", \"size\": ";
-        AppendNumber(out, sample.stratumSizes[h]);
-        out += ", \"sample_units\": ";
-        AppendNumber(out, s.estimates.sampleSizes[h]);
-        out += '}';
+        json.BeginObject();
+        json.Member("label", sample.strata[h]);
+        json.Member("size", sample.stratumSizes[h]);
+        json.Member("sample_units", s.estimates.sampleSizes[h]);
+        json.EndObject();
     }
-    out += "\n    ],\n    ";
-    std::string reasons, members;
-    jsonMembers(members, s.estimates.figures, reasons);
-    out += members.substr(2); // without the first separator
-    out += ",\n    \"classes\": [";
+    json.EndArray();
+    // The overall figures share a line.
+    JsonReasons reasons;
+    const auto overall = Catalogue<StratifiedFigure>();
+    for (std::size_t i = 0; i < overall.size(); ++i) {
+        JsonFigure(json, overall[i].field, s.estimates.figures.all()[i], reasons);
+        json.SetBetween(i + 1 < overall.size() ? JsonWriter::Inline.between : lines.between);
+    }
+    json.Key("classes");
+    json.BeginArray(JsonWriter::Lines(3));
     for (const StratifiedClassEntry& entry : s.estimates.classes) {
-        std::string classReasons;
-        out += entry.k == 1 ? "\n" : ",\n";
-        out += "      {\"class\": " + std::to_string(entry.k) +
-               ", \"label\": " + JsonString(labelOf(s, static_cast<std::size_t>(entry.k - 1)));
-        jsonMembers(out, entry.figures, classReasons);
-        out += ", \"reasons\": {" + classReasons + "}}";
+        json.BeginObject();
+        json.Member("class", entry.k);
+        json.Member("label", labelOf(labels, static_cast<std::size_t>(entry.k - 1)));
+        JsonReasons classReasons;
+        JsonFigures(json, entry.figures, classReasons);
+        classReasons.Write(json);
+        json.EndObject();
     }
-    out += "\n    ],\n    \"area_proportions\": [";
+    json.EndArray();
+    json.Key("area_proportions");
+    json.BeginArray();
     const std::size_t q = sample.classes;
     const auto& p = s.estimates.areaProportions;
     for (std::size_t i = 0; i < q; ++i) {
-        out += i == 0 ? "[" : ", [";
+        json.BeginArray();
         for (std::size_t j = 0; j < q; ++j) {
-            out += j == 0 ? "" : ", ";
-            jsonNumberOrNull(out, p[i * q + j]);
+            if (p[i * q + j].defined())
+                json.Number(*p[i * q + j].value);
+            else
+                json.Null();
         }
-        out += ']';
+        json.EndArray();
     }
-    out += ']';
-    if (!p.empty() && !p[0].defined()) {
-        reasons += reasons.empty() ? "" : ", ";
-        reasons += "\"area_proportions\": " + JsonString(p[0].reason);
-    }
-    out += ",\n    \"reasons\": {" + reasons + "}}";
-    return out;
-}
-
-std::string WithStratifiedSection(std::string report, ReportFormat format,
-                                  const StratifiedSection& section, char decimalSeparator) {
-    switch (format) {
-    case ReportFormat::Csv: {
-        // As wide as the report's header: field, value, label, the class
-        // columns, reason.
-        const std::size_t header = report.find('\n');
-        const auto commas = static_cast<std::size_t>(
-            std::count(report.begin(), report.begin() + static_cast<std::ptrdiff_t>(header), ','));
-        return report + StratifiedCsv(section, commas >= 3 ? commas - 3 : 0);
-    }
-    case ReportFormat::Json: {
-        // The report is one object ending in "\n}\n": the section is its last member.
-        const std::size_t close = report.rfind("\n}");
-        return report.substr(0, close) + ",\n  " + StratifiedJson(section) + report.substr(close);
-    }
-    case ReportFormat::Text:
-        break;
-    }
-    return report + StratifiedText(section, decimalSeparator);
+    json.EndArray();
+    // A shared reason: the proportions are all defined or all not.
+    if (!p.empty() && !p[0].defined())
+        reasons.Add("area_proportions", p[0].reason);
+    reasons.Write(json);
+    json.EndObject();
 }
 
 } // namespace brennic

@@ -1,7 +1,7 @@
 // The machine formats write each double with its shortest round-trip digits, so
 // a program that reads them gets the very bits the report computed; the text
 // form writes the 15 digits of Result.txt. Nothing here depends on the locale.
-#include "report/report_output.h"
+#include "report/agreement_output.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,27 +16,6 @@ namespace {
 
 std::size_t idx(int k) {
     return static_cast<std::size_t>(k);
-}
-
-// A figure as a JSON member; its reason, if any, goes to `reasons`.
-void jsonMember(std::string& out, std::string_view name, const Figure& figure,
-                std::string& reasons) {
-    // Field names are plain identifiers: quoted, they need no escapes.
-    out += '"';
-    out += name;
-    out += "\": ";
-    if (figure.defined()) {
-        AppendNumber(out, *figure.value);
-    } else {
-        out += "null";
-        reasons += reasons.empty() ? "" : ", ";
-        reasons += JsonString(name) + ": " + JsonString(figure.reason);
-    }
-}
-
-std::string textFigure(const Figure& figure, char decimalSeparator) {
-    return figure.defined() ? TextValue(*figure.value, decimalSeparator)
-                            : "not defined: " + figure.reason;
 }
 
 // The figures of a row under their catalogue's headings: label, description and
@@ -66,7 +45,7 @@ void textSections(std::string& out, const FigureRow<Id>& row, char decimalSepara
         out += info.description;
         out += std::string(descriptionWidth - DisplayWidth(info.description) + 2, ' ');
         // A reason is folded onto lines of its own below the figure.
-        AppendWrapped(out, textFigure(row.all()[i], decimalSeparator),
+        AppendWrapped(out, TextFigure(row.all()[i], decimalSeparator, true),
                       labelWidth + descriptionWidth + 6, 4);
     }
 }
@@ -164,32 +143,6 @@ std::string weightsTitle(Weights weights) {
                                        : ", quadratic weights 1 - (i - j)^2 / (n - 1)^2");
 }
 
-// The members of a JSON object for a row of figures, the reasons gathered apart.
-template <typename Id>
-void jsonMembers(std::string& out, const FigureRow<Id>& row, std::string& reasons,
-                 std::string_view separator, bool separatorFirst = true) {
-    const auto catalogue = Catalogue<Id>();
-    for (std::size_t i = 0; i < catalogue.size(); ++i) {
-        if (i > 0 || separatorFirst)
-            out += separator;
-        jsonMember(out, catalogue[i].field, row.all()[i], reasons);
-    }
-}
-
-template <typename Entry>
-void jsonClasses(std::string& out, const AgreementReport& r, const std::vector<Entry>& entries) {
-    out += "\"classes\": [";
-    for (const Entry& entry : entries) {
-        std::string reasons;
-        out += &entry == &entries.front() ? "\n" : ",\n";
-        out += "    {\"class\": " + std::to_string(entry.k) +
-               ", \"label\": " + JsonString(labelOf(r, entry.k));
-        jsonMembers(out, entry.figures, reasons, ", ");
-        out += ", \"reasons\": {" + reasons + "}}";
-    }
-    out += "\n  ]";
-}
-
 // A CSV row of one figure: its field and value, the class columns left empty.
 template <typename Id>
 void csvRows(std::string& out, const FigureRow<Id>& row, std::string_view prefix,
@@ -252,19 +205,9 @@ void csvMatrix(std::string& out, const AgreementReport& r, std::size_t fieldsAft
 
 } // namespace
 
-std::optional<ReportFormat> ReportFormatFromName(std::string_view name) {
-    if (name == "text")
-        return ReportFormat::Text;
-    if (name == "csv")
-        return ReportFormat::Csv;
-    if (name == "json")
-        return ReportFormat::Json;
-    return std::nullopt;
-}
-
-std::string ReportText(const AgreementReport& r, char decimalSeparator) {
-    std::string out = "Agreement report for " + std::to_string(r.n) +
-                      " classes (rows: classification, columns: reference)\n";
+void AgreementText(std::string& out, const AgreementReport& r, char decimalSeparator) {
+    out += "Agreement report for " + std::to_string(r.n) +
+           " classes (rows: classification, columns: reference)\n";
     for (const std::string& warning : r.warnings) {
         out += "Warning: ";
         AppendWrapped(out, warning, 9, 2);
@@ -280,13 +223,16 @@ std::string ReportText(const AgreementReport& r, char decimalSeparator) {
         textSections(out, r.area->figures, decimalSeparator);
         textClassTable(out, r, catalogue::AreaClasses, r.area->classes, decimalSeparator);
     }
-    return out;
 }
 
-std::string ReportCsv(const AgreementReport& r) {
+std::size_t AgreementCsvColumns(const AgreementReport& r) {
+    return Catalogue<ClassFigure>().size() + (r.area ? Catalogue<AreaClassFigure>().size() : 0);
+}
+
+void AgreementCsv(std::string& out, const AgreementReport& r) {
     const std::size_t classColumns = Catalogue<ClassFigure>().size();
     const std::size_t areaColumns = r.area ? Catalogue<AreaClassFigure>().size() : 0;
-    std::string out = "field,value,label";
+    out += "field,value,label";
     for (const FigureInfo& info : Catalogue<ClassFigure>())
         out += ',' + std::string(info.field);
     if (r.area)
@@ -314,61 +260,73 @@ std::string ReportCsv(const AgreementReport& r) {
         csvClassRows(out, r, "area_weighted.class", r.area->classes, std::string(classColumns, ','),
                      "");
     csvMatrix(out, r, 1 + classColumns + areaColumns);
-    return out;
 }
 
-std::string ReportJson(const AgreementReport& r) {
-    std::string out = "{\n  \"n\": " + std::to_string(r.n) + ",\n  \"warnings\": [";
+namespace {
+
+template <typename Entry>
+void jsonClasses(JsonWriter& json, const AgreementReport& r, const std::vector<Entry>& entries) {
+    json.Key("classes");
+    json.BeginArray(JsonWriter::Lines(2));
+    for (const Entry& entry : entries) {
+        json.BeginObject();
+        json.Member("class", entry.k);
+        json.Member("label", labelOf(r, entry.k));
+        JsonReasons reasons;
+        JsonFigures(json, entry.figures, reasons);
+        reasons.Write(json);
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
+} // namespace
+
+void AgreementJson(JsonWriter& json, const AgreementReport& r) {
+    json.Member("n", r.n);
+    json.Key("warnings");
+    json.BeginArray();
     for (const std::string& warning : r.warnings)
-        out += (&warning == &r.warnings.front() ? "" : ", ") + JsonString(warning);
-    out += "],\n";
-    if (r.missingLeftOut)
-        out += "  \"left_out\": {\"missing\": " + std::to_string(*r.missingLeftOut) + "},\n";
-    out += "  \"matrix\": [";
+        json.String(warning);
+    json.EndArray();
+    if (r.missingLeftOut) {
+        json.Key("left_out");
+        json.BeginObject();
+        json.Member("missing", *r.missingLeftOut);
+        json.EndObject();
+    }
+    json.Key("matrix");
+    json.BeginArray();
     for (int row = 0; row < r.n; ++row) {
-        out += row == 0 ? "[" : ", [";
-        for (int col = 0; col < r.n; ++col) {
-            out += col == 0 ? "" : ", ";
-            AppendNumber(out, r.cells[static_cast<std::size_t>(row * r.n + col)]);
-        }
-        out += ']';
+        json.BeginArray();
+        for (int col = 0; col < r.n; ++col)
+            json.Number(r.cells[idx(row * r.n + col)]);
+        json.EndArray();
     }
-    out += ']';
-    std::string reasons;
-    jsonMembers(out, r.overall, reasons, ",\n  ");
-    out += ",\n";
+    json.EndArray();
+    JsonReasons reasons;
+    JsonFigures(json, r.overall, reasons);
     if (r.weighted) {
-        std::string weightedReasons;
-        out += "  \"weighted\": {\"weights\": " + JsonString(WeightsName(r.weighted->weights));
-        jsonMembers(out, r.weighted->figures, weightedReasons, ", ");
-        out += ", \"reasons\": {" + weightedReasons + "}},\n";
+        json.Key("weighted");
+        json.BeginObject();
+        json.Member("weights", WeightsName(r.weighted->weights));
+        JsonReasons weightedReasons;
+        JsonFigures(json, r.weighted->figures, weightedReasons);
+        weightedReasons.Write(json);
+        json.EndObject();
     }
-    out += "  ";
-    jsonClasses(out, r, r.classes);
-    out += ",\n";
+    jsonClasses(json, r, r.classes);
     if (r.area) {
-        std::string areaReasons;
-        out += "  \"area_weighted\": {";
-        jsonMembers(out, r.area->figures, areaReasons, ", ", false);
-        out += ",\n  ";
-        jsonClasses(out, r, r.area->classes);
-        out += ",\n  \"reasons\": {" + areaReasons + "}},\n";
+        json.Key("area_weighted");
+        json.BeginObject();
+        JsonReasons areaReasons;
+        JsonFigures(json, r.area->figures, areaReasons);
+        json.SetBetween(JsonWriter::Lines(1).between);
+        jsonClasses(json, r, r.area->classes);
+        areaReasons.Write(json);
+        json.EndObject();
     }
-    out += "  \"reasons\": {" + reasons + "}\n}\n";
-    return out;
-}
-
-std::string FormatReport(const AgreementReport& report, ReportFormat format,
-                         char decimalSeparator) {
-    switch (format) {
-    case ReportFormat::Csv:
-        return ReportCsv(report);
-    case ReportFormat::Json:
-        return ReportJson(report);
-    case ReportFormat::Text:
-        break;
-    }
-    return ReportText(report, decimalSeparator);
+    reasons.Write(json);
 }
 
 } // namespace brennic

@@ -1,0 +1,134 @@
+// Each form writes the whole report in one order: the agreement report, the
+// stratified section, the source record; or the ratings report alone.
+#include "report/report.h"
+
+#include "report/agreement_output.h"
+#include "report/json_writer.h"
+#include "report/ratings_output.h"
+#include "report/report_writing.h"
+#include "report/stratified_output.h"
+
+namespace brennic {
+namespace {
+
+std::string countsText(const SourceRecord& s) {
+    return std::to_string(s.counted) + " counted; left out: " + std::to_string(s.outside) +
+           " outside, " + std::to_string(s.nodata) + " on no-data, " + std::to_string(s.empty) +
+           " empty";
+}
+
+void sourceText(std::string& out, const SourceRecord& s) {
+    out += "\nSource: map " + s.map + ", reference " + s.reference +
+           (s.strata.empty() ? "" : ", strata " + s.strata) + ": " + countsText(s);
+    if (!s.areaUnit.empty())
+        out += "; mapped areas from the map, in " + s.areaUnit;
+    out += "\n";
+}
+
+// The record's text in the value column of a row as wide as the others.
+void sourceCsv(std::string& out, const SourceRecord& s, std::size_t classColumns) {
+    std::string text = "map " + s.map + "; reference " + s.reference +
+                       (s.strata.empty() ? "" : "; strata " + s.strata) + "; " + countsText(s);
+    if (!s.areaUnit.empty())
+        text += "; areas in " + s.areaUnit;
+    out += "source," + CsvField(text) + std::string(classColumns + 2, ',') + "\n";
+}
+
+void sourceJson(JsonWriter& json, const SourceRecord& s) {
+    json.Key("source");
+    json.BeginObject();
+    json.Member("map", s.map);
+    json.Member("reference", s.reference);
+    if (!s.strata.empty())
+        json.Member("strata", s.strata);
+    json.Member("counted", s.counted);
+    json.Key("left_out");
+    json.BeginObject();
+    json.Member("outside", s.outside);
+    json.Member("nodata", s.nodata);
+    json.Member("empty", s.empty);
+    json.EndObject();
+    if (!s.areaUnit.empty())
+        json.Member("area_unit", s.areaUnit);
+    if (!s.mapPixels.empty()) {
+        json.Key("map_pixels");
+        json.BeginArray();
+        for (std::uint64_t pixels : s.mapPixels)
+            json.Count(pixels);
+        json.EndArray();
+    }
+    json.EndObject();
+}
+
+} // namespace
+
+std::optional<ReportFormat> ReportFormatFromName(std::string_view name) {
+    if (name == "text")
+        return ReportFormat::Text;
+    if (name == "csv")
+        return ReportFormat::Csv;
+    if (name == "json")
+        return ReportFormat::Json;
+    return std::nullopt;
+}
+
+std::string ReportText(const Report& report, char decimalSeparator) {
+    std::string out;
+    if (report.ratings)
+        RatingsText(out, *report.ratings, decimalSeparator);
+    if (!report.agreement)
+        return out;
+    AgreementText(out, *report.agreement, decimalSeparator);
+    if (report.stratified)
+        StratifiedText(out, *report.stratified, report.agreement->labels, decimalSeparator);
+    if (report.source)
+        sourceText(out, *report.source);
+    return out;
+}
+
+std::string ReportCsv(const Report& report) {
+    std::string out;
+    if (report.ratings)
+        RatingsCsv(out, *report.ratings);
+    if (!report.agreement)
+        return out;
+    AgreementCsv(out, *report.agreement);
+    const std::size_t classColumns = AgreementCsvColumns(*report.agreement);
+    if (report.stratified)
+        StratifiedCsv(out, *report.stratified, report.agreement->labels, classColumns);
+    if (report.source)
+        sourceCsv(out, *report.source, classColumns);
+    return out;
+}
+
+std::string ReportJson(const Report& report) {
+    std::string out;
+    JsonWriter json(out);
+    json.BeginObject(JsonWriter::Lines(1));
+    if (report.ratings)
+        RatingsJson(json, *report.ratings);
+    if (report.agreement) {
+        AgreementJson(json, *report.agreement);
+        if (report.stratified)
+            StratifiedJson(json, *report.stratified, report.agreement->labels);
+        if (report.source)
+            sourceJson(json, *report.source);
+    }
+    json.EndObject();
+    out += '\n';
+    return out;
+}
+
+std::string WriteReport(const Report& report, ReportFormat format, char decimalSeparator) {
+    switch (format) {
+    case ReportFormat::Csv:
+        return ReportCsv(report);
+    case ReportFormat::Json:
+        return ReportJson(report);
+    case ReportFormat::Text:
+        break;
+    }
+    return ReportText(report, decimalSeparator);
+}
+
+} // namespace brennic

@@ -1,0 +1,50 @@
+// The report of brennic-kappa --report as one value: built once from what was
+// read and computed, then written whole by each format (text for a person, CSV
+// and JSON for other programs). No format reads or edits what another wrote.
+//
+// An error matrix gives the agreement report (with its warnings, the pairs left
+// out as missing, the weighted kappa and the area-weighted estimates), followed
+// by the stratified estimates of a stratified sample and the record of where
+// counted matrices came from. A table of ratings gives the ratings report alone.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/agreement_report.h"
+#include "core/ratings.h"
+#include "core/stratified.h"
+#include "input/counted_input.h"
+
+namespace brennic {
+
+enum class ReportFormat { Text, Csv, Json };
+
+// "text", "csv" or "json".
+std::optional<ReportFormat> ReportFormatFromName(std::string_view name);
+
+// A stratified sample with its estimates; the classes' labels are the
+// agreement report's.
+struct StratifiedSection {
+    StratifiedSample sample;
+    StratifiedEstimates estimates;
+};
+
+struct Report {
+    std::optional<AgreementReport> agreement;
+    std::optional<StratifiedSection> stratified; // with an agreement report
+    std::optional<SourceRecord> source;          // with an agreement report
+    std::optional<RatingsReport> ratings;        // instead of all the others
+};
+
+// The whole report in `format`; `decimalSeparator` is that of the text form's
+// values (the machine forms always use a point).
+std::string WriteReport(const Report& report, ReportFormat format, char decimalSeparator);
+
+// Each format's writer (report_text.cpp, report_csv.cpp, report_json.cpp).
+std::string ReportText(const Report& report, char decimalSeparator);
+std::string ReportCsv(const Report& report);
+std::string ReportJson(const Report& report);
+
+} // namespace brennic
