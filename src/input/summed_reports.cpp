@@ -1,5 +1,4 @@
-// Adds the matrices of JSON reports; a JSON reader just large enough for the
-// reports this program writes (objects, arrays, strings, numbers, null, true, false).
+// Adds the matrices of JSON reports, read with nlohmann's JSON library.
 #include "input/summed_reports.h"
 
 #include <algorithm>
@@ -10,239 +9,97 @@
 #include <memory>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
 #include "core/file_system.h"
 #include "core/number_text.h"
+#include "core/run.h"
 
 namespace brennic {
 namespace {
 
-struct JsonValue {
-    enum Type { Null, Bool, Number, String, Array, Object } type = Null;
-    double number = 0.0;
-    std::string text;
-    std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members;
+using Json = nlohmann::json;
 
-    const JsonValue* find(std::string_view key) const {
-        for (const auto& [name, value] : members)
-            if (name == key)
-                return &value;
+// The member `key` of an object, or null when `value` is no object or lacks it.
+const Json* memberOf(const Json* value, const char* key) {
+    if (value == nullptr || !value->is_object())
         return nullptr;
-    }
-};
+    const auto found = value->find(key);
+    return found == value->end() ? nullptr : &*found;
+}
 
-class JsonReader {
-  public:
-    explicit JsonReader(std::string_view text) : m_text(text) {}
-
-    // The whole text as one value, or the reason with its byte offset.
-    std::variant<JsonValue, std::string> read() {
-        JsonValue value;
-        if (!readValue(value, 0))
-            return m_error;
-        skipBlanks();
-        if (m_at != m_text.size())
-            return failure("text after the report's end");
-        return value;
-    }
-
-  private:
-    bool fail(const std::string& what) {
-        m_error = failure(what);
-        return false;
-    }
-    std::string failure(const std::string& what) const {
-        return what + " at byte " + std::to_string(m_at + 1);
-    }
-    void skipBlanks() {
-        while (m_at < m_text.size() && (m_text[m_at] == ' ' || m_text[m_at] == '\n' ||
-                                        m_text[m_at] == '\r' || m_text[m_at] == '\t'))
-            ++m_at;
-    }
-    bool take(char c) {
-        skipBlanks();
-        if (m_at < m_text.size() && m_text[m_at] == c) {
-            ++m_at;
-            return true;
-        }
-        return false;
-    }
-    bool readString(std::string& out) {
-        if (!take('"'))
-            return fail("a string was expected");
-        while (m_at < m_text.size() && m_text[m_at] != '"') {
-            char c = m_text[m_at++];
-            if (c == '\\') {
-                if (m_at >= m_text.size())
-                    break;
-                const char e = m_text[m_at++];
-                if (e == 'u') {
-                    // The reports escape only control characters, which stay below 0x80.
-                    unsigned code = 0;
-                    if (m_at + 4 > m_text.size() ||
-                        std::from_chars(m_text.data() + m_at, m_text.data() + m_at + 4, code, 16)
-                                .ptr != m_text.data() + m_at + 4)
-                        return fail("a bad \\u escape");
-                    m_at += 4;
-                    c = static_cast<char>(code < 0x80 ? code : '?');
-                } else {
-                    c = e == 'n'   ? '\n'
-                        : e == 't' ? '\t'
-                        : e == 'r' ? '\r'
-                        : e == 'b' ? '\b'
-                        : e == 'f' ? '\f'
-                                   : e;
-                }
-            }
-            out += c;
-        }
-        if (m_at >= m_text.size())
-            return fail("a string does not end");
-        ++m_at;
-        return true;
-    }
-    bool readValue(JsonValue& value, int depth) {
-        if (depth > 64)
-            return fail("values nested too deep");
-        skipBlanks();
-        if (m_at >= m_text.size())
-            return fail("the text ends where a value was expected");
-        const char c = m_text[m_at];
-        if (c == '{') {
-            ++m_at;
-            value.type = JsonValue::Object;
-            if (take('}'))
-                return true;
-            do {
-                std::string name;
-                if (!readString(name))
-                    return false;
-                if (!take(':'))
-                    return fail("':' was expected");
-                JsonValue member;
-                if (!readValue(member, depth + 1))
-                    return false;
-                value.members.emplace_back(std::move(name), std::move(member));
-            } while (take(','));
-            return take('}') || fail("',' or '}' was expected");
-        }
-        if (c == '[') {
-            ++m_at;
-            value.type = JsonValue::Array;
-            if (take(']'))
-                return true;
-            do {
-                JsonValue item;
-                if (!readValue(item, depth + 1))
-                    return false;
-                value.items.push_back(std::move(item));
-            } while (take(','));
-            return take(']') || fail("',' or ']' was expected");
-        }
-        if (c == '"') {
-            value.type = JsonValue::String;
-            return readString(value.text);
-        }
-        for (const auto& [word, type, truth] :
-             {std::tuple{"null", JsonValue::Null, false}, std::tuple{"true", JsonValue::Bool, true},
-              std::tuple{"false", JsonValue::Bool, false}}) {
-            if (m_text.substr(m_at, std::string_view(word).size()) == word) {
-                m_at += std::string_view(word).size();
-                value.type = type;
-                value.number = truth ? 1 : 0;
-                return true;
-            }
-        }
-        const auto [end, error] =
-            std::from_chars(m_text.data() + m_at, m_text.data() + m_text.size(), value.number);
-        if (error != std::errc())
-            return fail("a value was expected");
-        m_at = static_cast<std::size_t>(end - m_text.data());
-        value.type = JsonValue::Number;
-        return true;
-    }
-
-    std::string_view m_text;
-    std::size_t m_at = 0;
-    std::string m_error;
-};
+// A count as the reports write it: a whole number, read exactly also beyond 2^53.
+std::uint64_t countOf(const Json* value) {
+    if (value == nullptr || !value->is_number())
+        return 0;
+    if (value->is_number_unsigned())
+        return value->get<std::uint64_t>();
+    return static_cast<std::uint64_t>(value->get<double>());
+}
 
 // One report's part of the sum.
 struct ReportCounts {
     std::vector<std::string> labels;
-    std::vector<double> cells;       // n by n
-    std::vector<double> mappedAreas; // empty without area-weighted estimates
-    std::vector<double> mapPixels;   // empty without a source record that holds them
-    const JsonValue* source = nullptr;
+    std::vector<double> cells;            // n by n
+    std::vector<double> mappedAreas;      // empty without area-weighted estimates
+    std::vector<std::uint64_t> mapPixels; // empty without a source record that holds them
+    const Json* source = nullptr;
     bool mapAsStrata = false; // its points were stratified by the map's classes
 };
 
-std::variant<ReportCounts, std::string> countsOf(const JsonValue& report) {
+std::variant<ReportCounts, std::string> countsOf(const Json& report) {
     ReportCounts counts;
-    const JsonValue* matrix = report.find("matrix");
-    const JsonValue* classes = report.find("classes");
-    if (report.type != JsonValue::Object || matrix == nullptr || classes == nullptr ||
-        matrix->type != JsonValue::Array || classes->type != JsonValue::Array)
+    const Json* matrix = memberOf(&report, "matrix");
+    const Json* classes = memberOf(&report, "classes");
+    if (matrix == nullptr || classes == nullptr || !matrix->is_array() || !classes->is_array())
         return std::string("it is no report of brennic-kappa --report --format json (it has no "
                            "\"matrix\" and \"classes\")");
-    const std::size_t n = classes->items.size();
-    for (const JsonValue& entry : classes->items) {
-        const JsonValue* label = entry.find("label");
-        if (label == nullptr || label->type != JsonValue::String)
+    const std::size_t n = classes->size();
+    for (const Json& entry : *classes) {
+        const Json* label = memberOf(&entry, "label");
+        if (label == nullptr || !label->is_string())
             return std::string("a class has no label");
-        counts.labels.push_back(label->text);
+        counts.labels.push_back(label->get<std::string>());
     }
-    if (matrix->items.size() != n)
-        return "its matrix has " + std::to_string(matrix->items.size()) + " rows for " +
+    if (matrix->size() != n)
+        return "its matrix has " + std::to_string(matrix->size()) + " rows for " +
                std::to_string(n) + " classes";
-    for (const JsonValue& row : matrix->items) {
-        if (row.type != JsonValue::Array || row.items.size() != n)
+    for (const Json& row : *matrix) {
+        if (!row.is_array() || row.size() != n)
             return "a row of its matrix does not have " + std::to_string(n) + " cells";
-        for (const JsonValue& cell : row.items) {
-            if (cell.type != JsonValue::Number || !(cell.number >= 0))
+        for (const Json& cell : row) {
+            if (!cell.is_number() || !(cell.get<double>() >= 0))
                 return std::string("a cell of its matrix is not a count");
-            counts.cells.push_back(cell.number);
+            counts.cells.push_back(cell.get<double>());
         }
     }
-    if (const JsonValue* area = report.find("area_weighted")) {
-        if (const JsonValue* areaClasses = area->find("classes")) {
-            for (const JsonValue& entry : areaClasses->items) {
-                const JsonValue* mapped = entry.find("mapped_area");
-                if (mapped == nullptr || mapped->type != JsonValue::Number)
-                    return std::string("a class of its area-weighted estimates has no mapped area");
-                counts.mappedAreas.push_back(mapped->number);
-            }
-            if (counts.mappedAreas.size() != n)
-                counts.mappedAreas.clear();
+    if (const Json* areaClasses = memberOf(memberOf(&report, "area_weighted"), "classes");
+        areaClasses != nullptr && areaClasses->is_array()) {
+        for (const Json& entry : *areaClasses) {
+            const Json* mapped = memberOf(&entry, "mapped_area");
+            if (mapped == nullptr || !mapped->is_number())
+                return std::string("a class of its area-weighted estimates has no mapped area");
+            counts.mappedAreas.push_back(mapped->get<double>());
         }
+        if (counts.mappedAreas.size() != n)
+            counts.mappedAreas.clear();
     }
-    counts.source = report.find("source");
+    counts.source = memberOf(&report, "source");
     // Strata of a raster of their own are known only by their counts in the section,
     // which adding the matrices would lose.
-    if (counts.source != nullptr && counts.source->find("strata") != nullptr)
+    if (memberOf(counts.source, "strata") != nullptr)
         return std::string("its points were stratified by --strata, and such reports are not "
                            "added (their strata are not in the matrix)");
-    counts.mapAsStrata = report.find("stratified") != nullptr;
-    if (counts.source != nullptr)
-        if (const JsonValue* pixels = counts.source->find("map_pixels");
-            pixels != nullptr && pixels->items.size() == n)
-            for (const JsonValue& p : pixels->items)
-                counts.mapPixels.push_back(p.number);
+    counts.mapAsStrata = memberOf(&report, "stratified") != nullptr;
+    if (const Json* pixels = memberOf(counts.source, "map_pixels");
+        pixels != nullptr && pixels->is_array() && pixels->size() == n)
+        for (const Json& p : *pixels)
+            counts.mapPixels.push_back(countOf(&p));
     return counts;
 }
 
-std::uint64_t sourceCount(const JsonValue* source, std::string_view key, bool leftOut) {
-    if (source == nullptr)
-        return 0;
-    if (leftOut) {
-        source = source->find("left_out");
-        if (source == nullptr)
-            return 0;
-    }
-    const JsonValue* value = source->find(key);
-    return value != nullptr && value->type == JsonValue::Number
-               ? static_cast<std::uint64_t>(value->number)
-               : 0;
+std::uint64_t sourceCount(const Json* source, const char* key, bool leftOut) {
+    return countOf(memberOf(leftOut ? memberOf(source, "left_out") : source, key));
 }
 
 } // namespace
@@ -251,7 +108,7 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
     if (paths.empty())
         return InputError{InputError::BadInput, "--sum needs the JSON reports to add"};
     std::vector<ReportCounts> reports;
-    std::vector<JsonValue> values; // kept for the source records the counts point into
+    std::vector<Json> values; // kept for the source records the counts point into
     values.reserve(paths.size());
     for (const std::string& path : paths) {
         errno = 0;
@@ -263,10 +120,12 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
         bytes << file.rdbuf();
         if (file.bad())
             return InputError{InputError::ReadError, "cannot read " + path};
-        auto parsed = JsonReader(bytes.str()).read();
-        if (auto* error = std::get_if<std::string>(&parsed))
-            return InputError{InputError::BadInput, path + " is no JSON report: " + *error};
-        values.push_back(std::move(std::get<JsonValue>(parsed)));
+        try {
+            values.push_back(Json::parse(bytes.str()));
+        } catch (const Json::parse_error& error) {
+            return InputError{InputError::BadInput, path + " is no JSON report: it is no JSON at byte " +
+                                                        std::to_string(error.byte)};
+        }
         auto counts = countsOf(values.back());
         if (auto* error = std::get_if<std::string>(&counts))
             return InputError{InputError::BadInput, "cannot add " + path + ": " + *error};
@@ -285,15 +144,18 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
                          [](const std::string& a, const std::string& b) {
                              return *NumberOfText(a, '.') < *NumberOfText(b, '.');
                          });
-    if (labels.size() > 254)
-        return InputError{InputError::BadInput, "the reports hold " + std::to_string(labels.size()) +
-                                           " classes; at most 254 are allowed"};
+    if (labels.size() > static_cast<std::size_t>(MaxMatrixSize))
+        return InputError{InputError::BadInput, "the reports hold " +
+                                                    std::to_string(labels.size()) +
+                                                    " classes; at most " +
+                                                    std::to_string(MaxMatrixSize) + " are allowed"};
     const std::size_t n = labels.size();
     const auto indexOf = [&](const std::string& label) {
         return static_cast<std::size_t>(std::find(labels.begin(), labels.end(), label) -
                                         labels.begin());
     };
-    std::vector<double> cells(n * n, 0.0), areas(n, 0.0), pixels(n, 0.0);
+    std::vector<double> cells(n * n, 0.0), areas(n, 0.0);
+    std::vector<std::uint64_t> pixels(n, 0);
     bool allAreas = true, allPixels = true, allMapAsStrata = true;
     SourceRecord source;
     for (std::size_t i = 0; i < reports.size(); ++i) {
@@ -314,9 +176,9 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
         source.outside += sourceCount(r.source, "outside", true);
         source.nodata += sourceCount(r.source, "nodata", true);
         source.empty += sourceCount(r.source, "empty", true);
-        if (r.source != nullptr && source.areaUnit.empty())
-            if (const JsonValue* unit = r.source->find("area_unit"))
-                source.areaUnit = unit->text;
+        if (const Json* unit = memberOf(r.source, "area_unit");
+            unit != nullptr && unit->is_string() && source.areaUnit.empty())
+            source.areaUnit = unit->get<std::string>();
     }
     if (n < 2)
         return InputError{InputError::BadInput, "the reports hold " + std::to_string(n) +
@@ -336,8 +198,7 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
     else
         input.source.areaUnit.clear();
     if (allPixels)
-        for (double p : pixels)
-            input.source.mapPixels.push_back(static_cast<std::uint64_t>(p));
+        input.source.mapPixels = std::move(pixels);
     return input;
 }
 
