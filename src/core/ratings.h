@@ -21,13 +21,14 @@
 #include <vector>
 
 #include "core/figure.h"
+#include "core/limits.h"
 
 namespace brennic {
 
 // A rater who gave the unit no rating.
 inline constexpr std::uint8_t NoRating = 0xFF;
 // The classes a rating table may hold: one byte per rating, NoRating apart.
-inline constexpr std::size_t MaxRatingClasses = 254;
+inline constexpr std::size_t MaxRatingClasses = MaxMatrixSize;
 
 struct RatingsTable {
     std::size_t raters = 0;

@@ -9,13 +9,10 @@
 
 #include "core/error_matrix.h"
 #include "core/kappa.h"
+#include "core/limits.h"
 #include "core/result_file.h"
 
 namespace brennic {
-
-inline constexpr int MinMatrixSize = 2;
-// The grid counters are one byte wide and pass n once at the end of each pass.
-inline constexpr int MaxMatrixSize = 254;
 
 namespace run {
 

@@ -22,7 +22,7 @@ namespace {
 // Past this many different labels the input is surely no set of classes.
 constexpr std::size_t LabelsCounted = 10000;
 // A size is held as a double: whole numbers up to 2^53 are exact there.
-constexpr double LargestSize = 9007199254740992.0;
+constexpr double LargestSize = LargestExactWhole;
 
 struct LabelHash {
     using is_transparent = void;
@@ -199,8 +199,8 @@ std::variant<std::vector<StratumSize>, std::string> ReadStrataSizes(std::string_
         if (size > LargestSize)
             return "the size of stratum " + QuotedLabel(label) + " in --strata-sizes (" +
                    QuotedLabel(digits) +
-                   ") is beyond the whole numbers the program holds "
-                   "exactly (9007199254740992)";
+                   ") is beyond the whole numbers the program holds exactly (" +
+                   std::to_string(static_cast<std::uint64_t>(LargestExactWhole)) + ")";
         for (const StratumSize& earlier : strata)
             if (earlier.label == label)
                 return "stratum " + QuotedLabel(label) + " is given two sizes in --strata-sizes";

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/limits.h"
 #include "core/number_text.h"
 
 namespace brennic {
@@ -14,8 +15,7 @@ void AppendNumber(std::string& out, double value) {
     char digits[32];
     // Below 2^53 every whole number is exact, so its plain digits are the
     // number itself; the integer conversion also writes them much faster.
-    constexpr double Exact = 9007199254740992.0; // 2^53
-    if (std::fabs(value) < Exact && value == std::trunc(value)) {
+    if (std::fabs(value) < LargestExactWhole && value == std::trunc(value)) {
         const auto written =
             std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value));
         out.append(digits, static_cast<std::size_t>(written.ptr - digits));
