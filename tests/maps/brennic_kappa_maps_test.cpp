@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <numeric>
 
-#include "kappa_process.h"
+#include "../cli/kappa_process.h"
 #include "map_files.h"
 
 namespace brennic::test {

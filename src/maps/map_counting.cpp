@@ -1,6 +1,6 @@
 // Counts the error matrix of a classified raster against a reference raster or
 // reference points, streaming over the map's blocks with one table per thread.
-#include "cli/maps/map_counting.h"
+#include "maps/map_counting.h"
 
 #include <algorithm>
 #include <array>

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <numeric>
 
-#include "cli/maps/map_counting.h"
+#include "../core/test_support.h"
 #include "map_files.h"
-#include "test_support.h"
+#include "maps/map_counting.h"
 
 namespace brennic::test {
 namespace {
