@@ -22,12 +22,17 @@
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
+#include "core/run.h"
+
 namespace brennic {
 namespace {
 
 // Each side of a pair is turned into slots 0 to 255 before counting, so one
 // 256 by 256 table serves every data type: an 8-bit band's values are its slots.
 constexpr int Slots = 256;
+// Two of the slots may be no-data values; the rest are at most as many classes
+// as a matrix may have.
+static_assert(Slots == MaxMatrixSize + 2);
 
 // GDAL's errors go to the thread's error state instead of standard error, so that
 // the program words them itself; the handler stack is per thread.
@@ -123,7 +128,7 @@ BandKind kindOf(GDALDataType type) {
 // What a side's indexer says when it runs out of slots; the count of classes
 // is then found by reading that side once more.
 std::string tooManyClasses(const std::string& side) {
-    return "the " + side + " holds more than 254 classes";
+    return "the " + side + " holds more than " + std::to_string(MaxMatrixSize) + " classes";
 }
 
 // Turns the values of one side into slots, remembering each slot's value. Slots
@@ -210,7 +215,8 @@ class SlotIndexer {
   private:
     bool addSlot(double value, const char* side, std::string& error) {
         if (m_values.size() == Slots) {
-            // Two of the 256 may be no-data values; the rest are more than 254 classes.
+            // Two of the slots may be no-data values; the rest are more classes than
+            // a matrix may have.
             error = tooManyClasses(side);
             return false;
         }
@@ -509,7 +515,8 @@ countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSou
             if (side != nullptr && shared.error->message == tooManyClasses(name))
                 shared.error->message = "the " + name + " holds " +
                                         std::to_string(classesIn(*side, window)) +
-                                        " classes; at most 254 are allowed";
+                                        " classes; at most " +
+                                        std::to_string(MaxMatrixSize) + " are allowed";
         }
     }
     if (shared.error)
@@ -558,7 +565,8 @@ Merged merge(const std::vector<ThreadCount>& results, const LeftOutValues& mapLe
 }
 
 // The classes: those given, or every value seen in numeric order; fills the
-// matrix. Refuses a value outside the given list, and more than 254 classes.
+// matrix. Refuses a value outside the given list, and more classes than a matrix
+// may have.
 // Where a value stands, for the message that refuses it: " at row R, column C".
 using PlaceOf = std::function<std::string(bool onMap, double value)>;
 
@@ -588,9 +596,9 @@ std::optional<InputError> formMatrix(const MapRequest& request,
     } else {
         out.classValues = seen;
     }
-    if (out.classValues.size() > 254)
+    if (out.classValues.size() > static_cast<std::size_t>(MaxMatrixSize))
         return badInput("the maps hold " + std::to_string(out.classValues.size()) +
-                        " classes; at most 254 are allowed");
+                        " classes; at most " + std::to_string(MaxMatrixSize) + " are allowed");
     const std::size_t n = out.classValues.size();
     auto indexOf = [&](double value) {
         return static_cast<std::size_t>(
