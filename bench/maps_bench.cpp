@@ -9,7 +9,7 @@
 
 #include <gdal_priv.h>
 
-#include "cli/maps/map_counting.h"
+#include "maps/map_counting.h"
 
 namespace {
 

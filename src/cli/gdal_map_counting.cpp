@@ -1,6 +1,6 @@
 // Turns the command line's map options into a count request and the count into
 // the labelled matrix that every output of brennic-kappa is written from.
-#include "cli/maps/gdal_map_counting.h"
+#include "cli/gdal_map_counting.h"
 
 #include <chrono>
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <numeric>
 
-#include "kappa_process.h"
+#include "../cli/kappa_process.h"
 #include "map_files.h"
 
 namespace brennic::test {
@@ -32,11 +32,11 @@ class KappaMapsTest : public KappaProcessTest {
     }
     // Points at pixel centres, given as column, row and class in turn.
     void centres(const std::string& name, const std::vector<int>& points) {
-        std::vector<PointSpec> specs;
+        std::vector<PointRow> rows;
         for (std::size_t i = 0; i + 2 < points.size(); i += 3)
-            specs.push_back({500005.0 + 10 * points[i], 3999995.0 - 10 * points[i + 1],
-                             std::to_string(points[i + 2])});
-        ASSERT_TRUE(WritePoints((dir / name).string(), "samples", 32632, specs));
+            rows.push_back({500005.0 + 10 * points[i], 3999995.0 - 10 * points[i + 1],
+                            std::to_string(points[i + 2])});
+        ASSERT_TRUE(WritePoints((dir / name).string(), "samples", 32632, rows));
     }
     static constexpr const char* Maps = "--map {dir}/map.tif --reference {dir}/ref.tif";
     static constexpr const char* Points =

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
-#include "cli/maps/gdal_map_counting.h"
+#include "cli/gdal_map_counting.h"
 #include "cli/map_input.h"
 
 namespace brennic::test {

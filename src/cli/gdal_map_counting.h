@@ -4,8 +4,8 @@
 
 #include <ostream>
 
-#include "cli/maps/map_counting.h"
 #include "cli/map_input.h"
+#include "maps/map_counting.h"
 
 namespace brennic {
 

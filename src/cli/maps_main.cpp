@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "cli/cli.h"
-#include "cli/maps/gdal_map_counting.h"
+#include "cli/gdal_map_counting.h"
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);

@@ -54,7 +54,8 @@ inline bool WriteRaster(const std::string& path, Raster r) {
                                             nullptr) == CE_None;
 }
 
-struct PointSpec {
+// One feature of a point layer: its place and the text of its class field.
+struct PointRow {
     double x = 0, y = 0;
     std::optional<std::string> value; // the class field's text; none: not set
 };
@@ -62,7 +63,7 @@ struct PointSpec {
 // Adds a GeoPackage layer of points with a string field "class" (the feature at
 // `polygonAt` a polygon instead).
 inline bool WritePoints(const std::string& path, const std::string& layerName, int epsg,
-                        const std::vector<PointSpec>& points, int polygonAt = -1) {
+                        const std::vector<PointRow>& points, int polygonAt = -1) {
     GDALAllRegister();
     GDALDatasetUniquePtr data(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_UPDATE));
     if (!data)

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <numeric>
 
-#include "cli/maps/map_counting.h"
+#include "../core/test_support.h"
 #include "map_files.h"
-#include "test_support.h"
+#include "maps/map_counting.h"
 
 namespace brennic::test {
 namespace {
@@ -201,7 +201,7 @@ TEST_F(MapCountingTest, PointsInAnotherCrsAndGeographicAreasOnTheEllipsoid) {
     std::unique_ptr<OGRCoordinateTransformation> toUtm(
         OGRCreateCoordinateTransformation(&wgs84, &utm));
     ASSERT_TRUE(toUtm);
-    std::vector<PointSpec> points;
+    std::vector<PointRow> points;
     for (int i = 0; i < 6; ++i) {
         double x = 10.25 + 0.5 * (i % 3), y = 59.75 - 0.5 * (i / 3);
         ASSERT_TRUE(toUtm->Transform(1, &x, &y));
@@ -234,7 +234,7 @@ TEST_F(MapCountingTest, ReadErrorMidwayGivesGdalsMessageAndNoCounts) {
     // A layer of points cut short.
     request = requestFor(Raster(4, 3, SmallMap));
     ASSERT_TRUE(WritePoints(request.referencePath, "samples", 32632,
-                            std::vector<PointSpec>(5000, {500005, 3999995, "1"})));
+                            std::vector<PointRow>(5000, {500005, 3999995, "1"})));
     cut(request.referencePath, 9);
     expectUnreadable(request);
 }

@@ -1,0 +1,55 @@
+// GDAL's errors, datasets and bands, and the wording of the messages about them.
+#include "maps/gdal_support.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace brennic::maps {
+
+std::string gdalReason() {
+    const char* message = CPLGetLastErrorMsg();
+    return message != nullptr && *message != '\0' ? message : "GDAL gave no reason";
+}
+
+InputError readError(const std::string& path, const std::string& reason) {
+    return InputError{InputError::ReadError, "cannot read " + path + ": " + reason};
+}
+
+InputError badInput(std::string message) {
+    return InputError{InputError::BadInput, std::move(message)};
+}
+
+GDALDatasetUniquePtr openDataset(const std::string& path, unsigned flags) {
+    return GDALDatasetUniquePtr(GDALDataset::Open(path.c_str(), flags | GDAL_OF_READONLY));
+}
+
+std::variant<GDALRasterBand*, InputError> bandOf(GDALDataset& data, int index,
+                                                 const std::string& path, const char* option) {
+    if (index < 1 || index > data.GetRasterCount())
+        return badInput(path + " has " + std::to_string(data.GetRasterCount()) +
+                        " bands; there is no band " + std::to_string(index) + " for " + option);
+    return data.GetRasterBand(index);
+}
+
+std::string numberText(double value) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+bool isWhole(double value) {
+    return std::isfinite(value) && std::floor(value) == value;
+}
+
+std::string pixelPlace(std::int64_t row, std::int64_t column) {
+    return " at row " + std::to_string(row) + ", column " + std::to_string(column) +
+           " (counted from 0)";
+}
+
+std::string notWholeAt(const std::string& holder, double value, std::int64_t row,
+                       std::int64_t column, const char* noun) {
+    return holder + " holds " + numberText(value) + pixelPlace(row, column) +
+           ", which is not a whole number and so no " + noun;
+}
+
+} // namespace brennic::maps

@@ -1,0 +1,55 @@
+// What every part of map counting needs of GDAL: its errors kept from standard
+// error and worded by the program, datasets opened read-only, and the pieces of
+// the messages that name a file, a band or a pixel.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+
+#include <cpl_error.h>
+#include <gdal_priv.h>
+
+#include "core/input_error.h"
+
+namespace brennic::maps {
+
+// GDAL's errors go to the thread's error state instead of standard error, so that
+// the program words them itself; the handler stack is per thread.
+class QuietGdalErrors {
+  public:
+    QuietGdalErrors() { CPLErrorReset(); }
+    QuietGdalErrors(const QuietGdalErrors&) = delete;
+    QuietGdalErrors& operator=(const QuietGdalErrors&) = delete;
+
+  private:
+    CPLErrorHandlerPusher m_handler{CPLQuietErrorHandler};
+};
+
+// The last error of this thread's GDAL calls, as GDAL words it.
+std::string gdalReason();
+
+InputError readError(const std::string& path, const std::string& reason);
+InputError badInput(std::string message);
+
+// Opens a dataset read-only; `flags` says what kind (GDAL_OF_RASTER, GDAL_OF_VECTOR).
+GDALDatasetUniquePtr openDataset(const std::string& path, unsigned flags);
+
+// The band `index` of `data`, or the refusal that names `option` (--map-band, ...).
+std::variant<GDALRasterBand*, InputError> bandOf(GDALDataset& data, int index,
+                                                 const std::string& path, const char* option);
+
+// A number in full: "0.5", "1e+300", "nan".
+std::string numberText(double value);
+
+bool isWhole(double value);
+
+// Where a pixel lies, as every message names it.
+std::string pixelPlace(std::int64_t row, std::int64_t column);
+
+// The refusal of a pixel value that is no whole number: `holder` is "the map",
+// "the reference" or "the strata raster", `noun` what the value should have been.
+std::string notWholeAt(const std::string& holder, double value, std::int64_t row,
+                       std::int64_t column, const char* noun);
+
+} // namespace brennic::maps

@@ -1,0 +1,55 @@
+// Counts the error matrix of a classified raster against a reference raster or
+// reference points: opens the map, its band and its window, and hands the count
+// to the raster pair count or to the point reference.
+#include "maps/map_counting.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include <gdal_priv.h>
+
+#include "maps/gdal_support.h"
+#include "maps/grid.h"
+#include "maps/point_reference.h"
+#include "maps/raster_count.h"
+
+namespace brennic {
+
+std::string ClassLabel(double value) {
+    if (std::fabs(value) < 9.2e18)
+        return std::to_string(static_cast<long long>(value));
+    return maps::numberText(value);
+}
+
+std::variant<MapCount, InputError> CountMaps(const MapRequest& request, ProgressSink& progress) {
+    GDALAllRegister();
+    // The block cache is GDAL's own; without a setting of the user's it is kept
+    // small, so that memory does not grow with the map.
+    if (std::getenv("GDAL_CACHEMAX") == nullptr)
+        GDALSetCacheMax64(64LL << 20);
+    maps::QuietGdalErrors quiet;
+
+    GDALDatasetUniquePtr map = maps::openDataset(request.mapPath, GDAL_OF_RASTER);
+    if (!map)
+        return maps::readError(request.mapPath, maps::gdalReason());
+    auto band = maps::bandOf(*map, request.mapBand, request.mapPath, "--map-band");
+    if (auto* error = std::get_if<InputError>(&band))
+        return *error;
+    GDALRasterBand& mapBand = *std::get<GDALRasterBand*>(band);
+    const maps::BandSource mapSource{request.mapPath, request.mapBand, mapBand.GetRasterDataType(),
+                                     maps::leftOutOf(mapBand, request.nodata)};
+    auto window = maps::windowOf(request, *map);
+    if (auto* error = std::get_if<InputError>(&window))
+        return *error;
+    const PixelWindow& w = std::get<PixelWindow>(window);
+
+    // A reference that GDAL opens as a raster is one; any other is read as points.
+    CPLErrorReset();
+    GDALDatasetUniquePtr reference = maps::openDataset(request.referencePath, GDAL_OF_RASTER);
+    if (!reference || reference->GetRasterCount() == 0 || !request.referenceField.empty())
+        return maps::countPoints(request, *map, mapBand, mapSource, w, progress);
+    return maps::countRasterReference(request, *map, mapBand, mapSource, std::move(reference), w,
+                                      progress);
+}
+
+} // namespace brennic

@@ -1,0 +1,389 @@
+// The pair count of two bands on one grid, in threads, and the matrix formed
+// from the sum of the threads' tables.
+#include "maps/raster_count.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <set>
+#include <thread>
+
+#include "core/run.h"
+#include "maps/gdal_support.h"
+#include "maps/grid.h"
+
+namespace brennic::maps {
+namespace {
+
+struct Chunk {
+    std::int64_t x, y, width, height;
+};
+
+// The map's blocks cut to the window, several block rows together where the
+// blocks are thin strips, so that each read is worth its cost.
+std::vector<Chunk> chunksOf(GDALRasterBand& band, const PixelWindow& window) {
+    int blockWidth = 0, blockHeight = 0;
+    band.GetBlockSize(&blockWidth, &blockHeight);
+    std::int64_t chunkHeight = std::max(blockHeight, 1);
+    while (chunkHeight * blockWidth < 65536 && chunkHeight < window.ySize)
+        chunkHeight += std::max(blockHeight, 1);
+    const std::int64_t chunkWidth = std::max(blockWidth, 1);
+    std::vector<Chunk> chunks;
+    const std::int64_t xEnd = window.xOffset + window.xSize, yEnd = window.yOffset + window.ySize;
+    for (std::int64_t y = window.yOffset / chunkHeight * chunkHeight; y < yEnd; y += chunkHeight) {
+        for (std::int64_t x = window.xOffset / chunkWidth * chunkWidth; x < xEnd; x += chunkWidth) {
+            const std::int64_t x0 = std::max(x, window.xOffset), y0 = std::max(y, window.yOffset);
+            const std::int64_t x1 = std::min(x + chunkWidth, xEnd),
+                               y1 = std::min(y + chunkHeight, yEnd);
+            if (x1 > x0 && y1 > y0)
+                chunks.push_back({x0, y0, x1 - x0, y1 - y0});
+        }
+    }
+    return chunks;
+}
+
+// Reads the chunk's values in `type`, row after row without gaps. A chunk that is
+// one whole block in the band's own type is read as that block, past GDAL's block
+// cache: nothing is read twice, so caching would only cost a copy and memory.
+bool readChunk(GDALRasterBand& band, const Chunk& c, GDALDataType type,
+               std::vector<unsigned char>& buffer) {
+    int blockWidth = 0, blockHeight = 0;
+    band.GetBlockSize(&blockWidth, &blockHeight);
+    const std::size_t size = static_cast<std::size_t>(GDALGetDataTypeSizeBytes(type));
+    const bool wholeBlock = type == band.GetRasterDataType() && c.x % blockWidth == 0 &&
+                            c.y % blockHeight == 0 &&
+                            c.width == std::min<std::int64_t>(blockWidth, band.GetXSize() - c.x) &&
+                            c.height == std::min<std::int64_t>(blockHeight, band.GetYSize() - c.y);
+    if (wholeBlock) {
+        buffer.resize(static_cast<std::size_t>(blockWidth) * static_cast<std::size_t>(blockHeight) *
+                      size);
+        if (band.ReadBlock(static_cast<int>(c.x / blockWidth), static_cast<int>(c.y / blockHeight),
+                           buffer.data()) != CE_None)
+            return false;
+        // A block at the right edge holds more columns than the raster: close the gaps.
+        if (c.width != blockWidth)
+            for (std::int64_t r = 1; r < c.height; ++r)
+                std::memmove(buffer.data() + static_cast<std::size_t>(r * c.width) * size,
+                             buffer.data() + static_cast<std::size_t>(r * blockWidth) * size,
+                             static_cast<std::size_t>(c.width) * size);
+        return true;
+    }
+    buffer.resize(static_cast<std::size_t>(c.width * c.height) * size);
+    return band.RasterIO(GF_Read, static_cast<int>(c.x), static_cast<int>(c.y),
+                         static_cast<int>(c.width), static_cast<int>(c.height), buffer.data(),
+                         static_cast<int>(c.width), static_cast<int>(c.height), type, 0, 0,
+                         nullptr) == CE_None;
+}
+
+struct SharedState {
+    std::vector<Chunk> chunks;
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    std::mutex mutex; // guards the fields below and the progress sink
+    std::optional<InputError> error;
+    std::uint64_t pixelsDone = 0;
+    std::uint64_t pixelsTotal = 0;
+    ProgressSink* progress = nullptr;
+
+    void fail(InputError e) {
+        std::lock_guard lock(mutex);
+        if (!error)
+            error = std::move(e);
+        failed = true;
+    }
+};
+
+// Counts chunks until none are left. `reference` null: the map alone, each
+// pixel counted in column slot 0. `rowArea`, when not empty, gives the area of
+// each map row, summed by class.
+void countChunks(SharedState& shared, const BandSource& map, const BandSource* reference,
+                 const std::vector<double>& rowArea, ThreadCount& result) {
+    QuietGdalErrors quiet;
+    GDALDatasetUniquePtr mapData = openDataset(map.path, GDAL_OF_RASTER);
+    GDALDatasetUniquePtr referenceData =
+        reference ? openDataset(reference->path, GDAL_OF_RASTER) : nullptr;
+    if (!mapData || (reference && !referenceData)) {
+        shared.fail(readError(!mapData ? map.path : reference->path, gdalReason()));
+        return;
+    }
+    GDALRasterBand* mapBand = mapData->GetRasterBand(map.band);
+    GDALRasterBand* referenceBand =
+        reference ? referenceData->GetRasterBand(reference->band) : nullptr;
+    SlotIndexer rows(map.type, map.leftOut);
+    std::optional<SlotIndexer> cols;
+    if (reference)
+        cols.emplace(reference->type, reference->leftOut);
+    std::vector<unsigned char> mapBuffer, referenceBuffer;
+    std::vector<std::uint8_t> rowSlots, colSlots;
+    std::string error;
+    if (!rowArea.empty())
+        result.rowAreas.assign(Slots, 0.0);
+
+    while (!shared.failed) {
+        const std::size_t index = shared.next++;
+        if (index >= shared.chunks.size())
+            break;
+        const Chunk& c = shared.chunks[index];
+        const std::size_t count = static_cast<std::size_t>(c.width * c.height);
+        if (!readChunk(*mapBand, c, rows.readType(), mapBuffer)) {
+            shared.fail(readError(map.path, gdalReason()));
+            return;
+        }
+        const std::uint8_t* rowData = mapBuffer.data();
+        if (!rows.direct()) {
+            rowSlots.resize(count);
+            if (!rows.toSlots(mapBuffer.data(), count, rowSlots.data(), c.x, c.y, c.width, map.side,
+                              error)) {
+                shared.fail(badInput(error));
+                return;
+            }
+            rowData = rowSlots.data();
+        }
+        const std::uint8_t* colData = nullptr;
+        if (reference) {
+            if (!readChunk(*referenceBand, c, cols->readType(), referenceBuffer)) {
+                shared.fail(readError(reference->path, gdalReason()));
+                return;
+            }
+            colData = referenceBuffer.data();
+            if (!cols->direct()) {
+                colSlots.resize(count);
+                if (!cols->toSlots(referenceBuffer.data(), count, colSlots.data(), c.x, c.y,
+                                   c.width, "reference", error)) {
+                    shared.fail(badInput(error));
+                    return;
+                }
+                colData = colSlots.data();
+            }
+        } else {
+            colSlots.assign(count, 0);
+            colData = colSlots.data();
+        }
+        result.table.add(rowData, colData, count);
+        if (!rowArea.empty()) {
+            for (std::int64_t r = 0; r < c.height; ++r) {
+                const double area = rowArea[static_cast<std::size_t>(c.y + r)];
+                const std::uint8_t* line = rowData + r * c.width;
+                for (std::int64_t i = 0; i < c.width; ++i)
+                    result.rowAreas[line[i]] += area;
+            }
+        }
+        std::lock_guard lock(shared.mutex);
+        shared.pixelsDone += count;
+        shared.progress->Progress(static_cast<double>(shared.pixelsDone) /
+                                  static_cast<double>(shared.pixelsTotal));
+    }
+    result.rowValues = rows.values();
+    result.colValues = reference ? cols->values() : std::vector<double>{0.0};
+}
+
+int threadCount(const MapRequest& request, std::size_t chunks) {
+    int threads = request.threads > 0 ? request.threads
+                                      : static_cast<int>(std::thread::hardware_concurrency());
+    threads = std::max(threads, 1);
+    return static_cast<int>(
+        std::min<std::size_t>(static_cast<std::size_t>(threads), std::max<std::size_t>(chunks, 1)));
+}
+
+// Reads the window of `source` once more, row by row, for a message only: each
+// row goes to `visit` with its y until `visit` returns true. A file that cannot
+// be opened or a row that cannot be read ends the reading quietly.
+template <typename Visit>
+void readRowsAgain(const BandSource& source, const PixelWindow& window, Visit visit) {
+    GDALDatasetUniquePtr data = openDataset(source.path, GDAL_OF_RASTER);
+    if (!data)
+        return;
+    GDALRasterBand* band = data->GetRasterBand(source.band);
+    std::vector<double> row(static_cast<std::size_t>(window.xSize));
+    for (std::int64_t y = window.yOffset; y < window.yOffset + window.ySize; ++y) {
+        if (band->RasterIO(GF_Read, static_cast<int>(window.xOffset), static_cast<int>(y),
+                           static_cast<int>(window.xSize), 1, row.data(),
+                           static_cast<int>(window.xSize), 1, GDT_Float64, 0, 0,
+                           nullptr) != CE_None ||
+            visit(y, row))
+            return;
+    }
+}
+
+// The number of distinct valid values in the window: only to name how many
+// classes a side that has too many holds.
+std::size_t classesIn(const BandSource& source, const PixelWindow& window) {
+    std::set<double> values;
+    readRowsAgain(source, window, [&](std::int64_t, const std::vector<double>& row) {
+        for (double v : row)
+            if (!std::isnan(v) && !source.leftOut.contains(v))
+                values.insert(v);
+        return false;
+    });
+    return values.size();
+}
+
+// The first pixel of the window holding `value`, row by row: only to name the
+// place of a value that is refused.
+std::string firstPlaceOf(const BandSource& source, const PixelWindow& window, double value) {
+    std::string place;
+    readRowsAgain(source, window, [&](std::int64_t y, const std::vector<double>& row) {
+        for (std::size_t x = 0; x < row.size(); ++x)
+            if (row[x] == value) {
+                place = pixelPlace(y, window.xOffset + static_cast<std::int64_t>(x));
+                return true;
+            }
+        return false;
+    });
+    return place;
+}
+
+} // namespace
+
+std::variant<std::vector<ThreadCount>, InputError>
+countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSource& map,
+               const BandSource* reference, const PixelWindow& window,
+               const std::vector<double>& rowArea, ProgressSink& progress) {
+    SharedState shared;
+    shared.chunks = chunksOf(mapBand, window);
+    shared.pixelsTotal =
+        static_cast<std::uint64_t>(window.xSize) * static_cast<std::uint64_t>(window.ySize);
+    shared.progress = &progress;
+    const int threads = threadCount(request, shared.chunks.size());
+    std::vector<ThreadCount> results(static_cast<std::size_t>(threads));
+    // Memory running out in a thread ends the count as a failure, never the process.
+    const auto share = [&](std::size_t t) {
+        try {
+            countChunks(shared, map, reference, rowArea, results[t]);
+        } catch (const std::bad_alloc&) {
+            shared.fail(InputError{InputError::ReadError, "out of memory"});
+        }
+    };
+    {
+        std::vector<std::jthread> workers;
+        for (int t = 1; t < threads; ++t)
+            workers.emplace_back(share, static_cast<std::size_t>(t));
+        share(0);
+    }
+    if (shared.error) {
+        for (const BandSource* side : {&map, reference}) {
+            const std::string name = side != nullptr ? side->side : "";
+            if (side != nullptr && shared.error->message == tooManyClasses(name))
+                shared.error->message =
+                    "the " + name + " holds " + std::to_string(classesIn(*side, window)) +
+                    " classes; at most " + std::to_string(MaxMatrixSize) + " are allowed";
+        }
+    }
+    if (shared.error)
+        return *shared.error;
+    return results;
+}
+
+Merged merge(const std::vector<ThreadCount>& results, const LeftOutValues& mapLeftOut,
+             const LeftOutValues* referenceLeftOut) {
+    Merged merged;
+    for (const ThreadCount& t : results) {
+        for (std::size_t r = 0; r < t.rowValues.size(); ++r) {
+            const double rowValue = t.rowValues[r];
+            const bool rowLeftOut = mapLeftOut.contains(rowValue);
+            if (!t.rowAreas.empty() && !rowLeftOut && t.rowAreas[r] != 0.0)
+                merged.mapAreas[rowValue] += t.rowAreas[r];
+            for (std::size_t c = 0; c < t.colValues.size(); ++c) {
+                const std::uint64_t n = t.table.at(static_cast<int>(r), static_cast<int>(c));
+                if (n == 0)
+                    continue;
+                if (!rowLeftOut)
+                    merged.mapPixels[rowValue] += n;
+                if (rowLeftOut || (referenceLeftOut && referenceLeftOut->contains(t.colValues[c])))
+                    merged.leftOut += n;
+                else if (referenceLeftOut)
+                    merged.pairs[{rowValue, t.colValues[c]}] += n;
+            }
+        }
+    }
+    return merged;
+}
+
+std::optional<InputError> formMatrix(const MapRequest& request,
+                                     const std::map<PairKey, std::uint64_t>& pairs,
+                                     const std::map<double, std::uint64_t>& extraRowValues,
+                                     MapCount& out, const PlaceOf& placeOf) {
+    std::vector<double> seen;
+    for (const auto& [key, n] : pairs) {
+        seen.push_back(key.row);
+        seen.push_back(key.col);
+    }
+    for (const auto& [value, n] : extraRowValues)
+        seen.push_back(value);
+    std::sort(seen.begin(), seen.end());
+    seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+    if (request.classes) {
+        for (const auto& [key, n] : pairs)
+            for (const auto& [value, side] :
+                 {std::pair{key.row, "map"}, std::pair{key.col, "reference"}})
+                if (std::find(request.classes->begin(), request.classes->end(), value) ==
+                    request.classes->end())
+                    return badInput(std::string("the ") + side + " holds " + ClassLabel(value) +
+                                    placeOf(side[0] == 'm', value) +
+                                    ", which is not among --classes");
+        out.classValues = *request.classes;
+    } else {
+        out.classValues = seen;
+    }
+    if (out.classValues.size() > static_cast<std::size_t>(MaxMatrixSize))
+        return badInput("the maps hold " + std::to_string(out.classValues.size()) +
+                        " classes; at most " + std::to_string(MaxMatrixSize) + " are allowed");
+    const std::size_t n = out.classValues.size();
+    auto indexOf = [&](double value) {
+        return static_cast<std::size_t>(
+            std::find(out.classValues.begin(), out.classValues.end(), value) -
+            out.classValues.begin());
+    };
+    out.counts.assign(n * n, 0);
+    for (const auto& [key, count] : pairs) {
+        out.counts[indexOf(key.row) * n + indexOf(key.col)] += count;
+        out.source.counted += count;
+    }
+    return std::nullopt;
+}
+
+std::variant<MapCount, InputError>
+countRasterReference(const MapRequest& request, GDALDataset& map, GDALRasterBand& mapBand,
+                     const BandSource& mapSource, GDALDatasetUniquePtr reference,
+                     const PixelWindow& window, ProgressSink& progress) {
+    if (!request.strataPath.empty())
+        return badInput("--strata stratifies sample points: it needs a point reference, and " +
+                        request.referencePath + " is a raster");
+    if (auto error = checkSameGrid(map, *reference, "reference"))
+        return *error;
+    auto referenceBand =
+        bandOf(*reference, request.referenceBand, request.referencePath, "--reference-band");
+    if (auto* error = std::get_if<InputError>(&referenceBand))
+        return *error;
+    GDALRasterBand& rb = *std::get<GDALRasterBand*>(referenceBand);
+    const BandSource referenceSource{request.referencePath, request.referenceBand,
+                                     rb.GetRasterDataType(), leftOutOf(rb, request.nodata)};
+    reference.reset();
+
+    auto counted =
+        countInThreads(request, mapBand, mapSource, &referenceSource, window, {}, progress);
+    if (auto* error = std::get_if<InputError>(&counted))
+        return *error;
+    const Merged merged = merge(std::get<std::vector<ThreadCount>>(counted), mapSource.leftOut,
+                                &referenceSource.leftOut);
+    MapCount out;
+    const auto placeOf = [&](bool onMap, double value) {
+        return firstPlaceOf(onMap ? mapSource : referenceSource, window, value);
+    };
+    if (auto error = formMatrix(request, merged.pairs, {}, out, placeOf))
+        return *error;
+    for (double value : out.classValues) {
+        const auto found = merged.mapPixels.find(value);
+        out.mapPixels.push_back(found == merged.mapPixels.end() ? 0 : found->second);
+    }
+    out.source.nodata =
+        static_cast<std::uint64_t>(window.xSize) * static_cast<std::uint64_t>(window.ySize) -
+        out.source.counted;
+    return out;
+}
+
+} // namespace brennic::maps

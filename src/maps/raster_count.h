@@ -1,0 +1,82 @@
+// The pair count of two bands on one grid: the map's blocks are shared out among
+// threads, each counting the pairs of slots of its blocks into a table of its
+// own; the tables are then summed by value, and the matrix formed from the sums.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include <gdal_priv.h>
+
+#include "core/input_error.h"
+#include "maps/map_counting.h"
+#include "maps/slot_indexer.h"
+
+namespace brennic::maps {
+
+// What one side of the count reads: a band of a dataset that each thread opens anew.
+struct BandSource {
+    std::string path;
+    int band = 1;
+    GDALDataType type = GDT_Byte;
+    LeftOutValues leftOut;
+    const char* side = "map"; // as messages name it
+};
+
+// One thread's share: its own datasets, indexers and table.
+struct ThreadCount {
+    CountTable table;
+    std::vector<double> rowValues, colValues;
+    std::vector<double> rowAreas; // by row slot, with per-row areas
+};
+
+// Counts the pairs of `map` and `reference` in `window`, in as many threads as
+// asked. `reference` null: the map alone, each pixel counted in column slot 0.
+// `rowArea`, when not empty, gives the area of each map row, summed by class.
+std::variant<std::vector<ThreadCount>, InputError>
+countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSource& map,
+               const BandSource* reference, const PixelWindow& window,
+               const std::vector<double>& rowArea, ProgressSink& progress);
+
+struct PairKey {
+    double row, col;
+    bool operator<(const PairKey& other) const {
+        return row != other.row ? row < other.row : col < other.col;
+    }
+};
+
+// The sum of the threads' tables by value, the left-out values taken out.
+struct Merged {
+    std::map<PairKey, std::uint64_t> pairs;
+    std::map<double, std::uint64_t> mapPixels;
+    std::map<double, double> mapAreas; // with per-row areas
+    std::uint64_t leftOut = 0;
+};
+
+Merged merge(const std::vector<ThreadCount>& results, const LeftOutValues& mapLeftOut,
+             const LeftOutValues* referenceLeftOut);
+
+// Where a value stands, for the message that refuses it: " at row R, column C".
+using PlaceOf = std::function<std::string(bool onMap, double value)>;
+
+// The classes: those given, or every value seen in numeric order; fills the
+// matrix. Refuses a value outside the given list, and more classes than a
+// matrix may have.
+std::optional<InputError> formMatrix(const MapRequest& request,
+                                     const std::map<PairKey, std::uint64_t>& pairs,
+                                     const std::map<double, std::uint64_t>& extraRowValues,
+                                     MapCount& out, const PlaceOf& placeOf);
+
+// Counts `map` against a reference raster on its grid, which is closed before
+// the threads open it anew.
+std::variant<MapCount, InputError>
+countRasterReference(const MapRequest& request, GDALDataset& map, GDALRasterBand& mapBand,
+                     const BandSource& mapSource, GDALDatasetUniquePtr reference,
+                     const PixelWindow& window, ProgressSink& progress);
+
+} // namespace brennic::maps
