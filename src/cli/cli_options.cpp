@@ -142,121 +142,121 @@ constexpr std::string_view MapHelp =
 constexpr std::string_view HelpOption = "--help", VersionOption = "--version";
 
 constexpr std::array Table{
-    OptionSpec{"--pairs", "", "read paired labels (above) instead of a matrix", EveryInput,
-               ReportUse::Either,
-               [](Options& o, std::string_view) { return chooseInput(o, "--pairs"); }},
-    OptionSpec{MapOption, "MAP", MapHelp, EveryInput, ReportUse::Either,
-               [](Options& o, std::string_view map) -> Outcome {
-                   if (auto refused = chooseInput(o, MapOption))
-                       return refused;
-                   return setMapOption<MapOption>(o, map);
-               }},
-    OptionSpec{"--sum", "",
-               "FILE... are JSON reports (--report --format json), each of one window of a map: "
-               "add their matrices, classes matched by label, with their source counts and "
-               "mapped areas, and write as for one matrix",
-               EveryInput, ReportUse::Either,
-               [](Options& o, std::string_view) { return chooseInput(o, "--sum"); }},
-    OptionSpec{ReferenceOption, "REF",
-               "the reference: a raster on exactly the map's grid, or a layer of points",
-               InputKind::Maps, ReportUse::Either, setMapOption<ReferenceOption>},
-    OptionSpec{MapBandOption, "N", "the map's band (default 1)", InputKind::Maps, ReportUse::Either,
-               setMapOption<MapBandOption>},
-    OptionSpec{ReferenceBandOption, "N", "the reference raster's band (default 1)", InputKind::Maps,
-               ReportUse::Either, setMapOption<ReferenceBandOption>},
-    OptionSpec{NodataOption, "V",
-               "leave out the value V on both sides, beside each band's own no-data value "
-               "(nan for NaN)",
-               InputKind::Maps, ReportUse::Either, setMapOption<NodataOption>},
-    OptionSpec{FieldOption, "NAME", "the field of the points that holds their class",
-               InputKind::Maps, ReportUse::Either, setMapOption<FieldOption>},
-    OptionSpec{LayerOption, "NAME", "the layer of points, where REF has several", InputKind::Maps,
-               ReportUse::Either, setMapOption<LayerOption>},
-    OptionSpec{WindowOption, "X,Y,W,H",
-               "count only the map's pixels from column X and row Y (from 0), W wide and H high",
-               InputKind::Maps, ReportUse::Either, setMapOption<WindowOption>},
-    OptionSpec{StrataOption, "STRATA", StrataHelp, InputKind::Maps, ReportUse::Needs,
-               setMapOption<StrataOption>},
-    OptionSpec{ThreadsOption, "N", "count in N threads (default: the machine's cores)",
-               InputKind::Maps, ReportUse::Either, setMapOption<ThreadsOption>},
-    OptionSpec{"--quiet", "", "show no progress on standard error", InputKind::Maps,
-               ReportUse::Either,
-               [](Options& o, std::string_view) -> Outcome {
-                   o.maps.quiet = true;
-                   return std::nullopt;
-               }},
-    OptionSpec{"--ratings", "",
-               "read a table of ratings (below) and write the agreement among its raters",
-               EveryInput, ReportUse::Either,
-               [](Options& o, std::string_view) { return chooseInput(o, "--ratings"); }},
-    OptionSpec{"--samples", "",
-               "read a stratified sample (above) and add Stehman's estimates to the report",
-               EveryInput, ReportUse::Needs,
-               [](Options& o, std::string_view) { return chooseInput(o, "--samples"); }},
-    OptionSpec{"--strata-sizes", "S1=N1,S2=N2,...",
-               "the size N_h of every stratum of the sample, in population units (pixels): "
-               "positive whole numbers, each after its stratum's label",
-               InputKind::Samples, ReportUse::Needs, setStrataSizes},
-    OptionSpec{"--fpc", "",
-               "multiply each stratum's variance by the finite-population correction "
-               "1 - n_h/N_h",
-               InputKinds(InputKind::Samples) | InputKind::Maps, ReportUse::Needs,
-               setFlag<&Options::finitePopulationCorrection>},
-    OptionSpec{"--header", "", "the first line names the columns", Labels, ReportUse::Either,
-               setFlag<&Options::header>},
-    OptionSpec{"--classes", "L1,L2,...",
-               "the classes in this order, also those that never occur; any other label is "
-               "refused (with --map: the values, as whole numbers)",
-               Labels | InputKind::Maps, ReportUse::Either, setClasses},
-    OptionSpec{"--missing", "TEXT",
-               "a label that means \"no value\": a pair or sample unit holding one is left out "
-               "and counted; may be given more than once; with --ratings a text that means a "
-               "missing rating (NA and an empty field always do)",
-               Labels, ReportUse::Either, addMissing},
-    OptionSpec{"--transpose", "",
-               "the input's rows are the reference and its columns the classification (with "
-               "--pairs: the reference's label comes first)",
-               Tables, ReportUse::Either, setFlag<&Options::transpose>},
-    OptionSpec{"--decimal-separator", "SEP",
-               "the decimal separator of the cells and of the values written (one character; "
-               "default .)",
-               CountedReports, ReportUse::Either, setDecimalSeparator},
-    OptionSpec{"-o", "PATH",
-               "make the file PATH new and write the two lines to it instead of standard output",
-               Counted, ReportUse::Excludes,
-               [](Options& o, std::string_view path) -> Outcome {
-                   o.outputPath = std::string(path);
-                   return std::nullopt;
-               }},
-    OptionSpec{"--report", "",
-               "write the full agreement report (below) to standard output instead of the two "
-               "lines (with --ratings the report is always written)",
-               CountedReports, ReportUse::Either, setFlag<&Options::report>},
-    OptionSpec{"--weights", "W",
-               "add a weighted kappa with agreement weights W: none (default), linear or "
-               "quadratic; with --ratings the weights of every coefficient, also ordinal, "
-               "radical, ratio, circular or bipolar",
-               CountedReports, ReportUse::Needs, setWeights},
-    OptionSpec{"--mapped-area", "A1,A2,...",
-               "the mapped area (or pixel count) of each row class, in any unit, separated by "
-               "commas (semicolons when the decimal separator is a comma), in the order of the "
-               "classes or as LABEL=AREA in any order; 0 only for a class whose row holds no "
-               "counts; adds the area-weighted estimates",
-               Counted, ReportUse::Needs,
-               [](Options& o, std::string_view text) -> Outcome {
-                   o.mappedAreaText = std::string(text);
-                   return std::nullopt;
-               }},
-    OptionSpec{"--format", "F", "text (default), csv or json", CountedReports, ReportUse::Needs,
-               setFormat},
-    OptionSpec{HelpOption, "", "show this text", EveryInput, ReportUse::Either, noAction},
-    OptionSpec{VersionOption, "", "show the version", EveryInput, ReportUse::Either, noAction},
+    OptionEntry{"--pairs", "", "read paired labels (above) instead of a matrix", EveryInput,
+                ReportUse::Either,
+                [](Options& o, std::string_view) { return chooseInput(o, "--pairs"); }},
+    OptionEntry{MapOption, "MAP", MapHelp, EveryInput, ReportUse::Either,
+                [](Options& o, std::string_view map) -> Outcome {
+                    if (auto refused = chooseInput(o, MapOption))
+                        return refused;
+                    return setMapOption<MapOption>(o, map);
+                }},
+    OptionEntry{"--sum", "",
+                "FILE... are JSON reports (--report --format json), each of one window of a map: "
+                "add their matrices, classes matched by label, with their source counts and "
+                "mapped areas, and write as for one matrix",
+                EveryInput, ReportUse::Either,
+                [](Options& o, std::string_view) { return chooseInput(o, "--sum"); }},
+    OptionEntry{ReferenceOption, "REF",
+                "the reference: a raster on exactly the map's grid, or a layer of points",
+                InputKind::Maps, ReportUse::Either, setMapOption<ReferenceOption>},
+    OptionEntry{MapBandOption, "N", "the map's band (default 1)", InputKind::Maps,
+                ReportUse::Either, setMapOption<MapBandOption>},
+    OptionEntry{ReferenceBandOption, "N", "the reference raster's band (default 1)",
+                InputKind::Maps, ReportUse::Either, setMapOption<ReferenceBandOption>},
+    OptionEntry{NodataOption, "V",
+                "leave out the value V on both sides, beside each band's own no-data value "
+                "(nan for NaN)",
+                InputKind::Maps, ReportUse::Either, setMapOption<NodataOption>},
+    OptionEntry{FieldOption, "NAME", "the field of the points that holds their class",
+                InputKind::Maps, ReportUse::Either, setMapOption<FieldOption>},
+    OptionEntry{LayerOption, "NAME", "the layer of points, where REF has several", InputKind::Maps,
+                ReportUse::Either, setMapOption<LayerOption>},
+    OptionEntry{WindowOption, "X,Y,W,H",
+                "count only the map's pixels from column X and row Y (from 0), W wide and H high",
+                InputKind::Maps, ReportUse::Either, setMapOption<WindowOption>},
+    OptionEntry{StrataOption, "STRATA", StrataHelp, InputKind::Maps, ReportUse::Needs,
+                setMapOption<StrataOption>},
+    OptionEntry{ThreadsOption, "N", "count in N threads (default: the machine's cores)",
+                InputKind::Maps, ReportUse::Either, setMapOption<ThreadsOption>},
+    OptionEntry{"--quiet", "", "show no progress on standard error", InputKind::Maps,
+                ReportUse::Either,
+                [](Options& o, std::string_view) -> Outcome {
+                    o.maps.quiet = true;
+                    return std::nullopt;
+                }},
+    OptionEntry{"--ratings", "",
+                "read a table of ratings (below) and write the agreement among its raters",
+                EveryInput, ReportUse::Either,
+                [](Options& o, std::string_view) { return chooseInput(o, "--ratings"); }},
+    OptionEntry{"--samples", "",
+                "read a stratified sample (above) and add Stehman's estimates to the report",
+                EveryInput, ReportUse::Needs,
+                [](Options& o, std::string_view) { return chooseInput(o, "--samples"); }},
+    OptionEntry{"--strata-sizes", "S1=N1,S2=N2,...",
+                "the size N_h of every stratum of the sample, in population units (pixels): "
+                "positive whole numbers, each after its stratum's label",
+                InputKind::Samples, ReportUse::Needs, setStrataSizes},
+    OptionEntry{"--fpc", "",
+                "multiply each stratum's variance by the finite-population correction "
+                "1 - n_h/N_h",
+                InputKinds(InputKind::Samples) | InputKind::Maps, ReportUse::Needs,
+                setFlag<&Options::finitePopulationCorrection>},
+    OptionEntry{"--header", "", "the first line names the columns", Labels, ReportUse::Either,
+                setFlag<&Options::header>},
+    OptionEntry{"--classes", "L1,L2,...",
+                "the classes in this order, also those that never occur; any other label is "
+                "refused (with --map: the values, as whole numbers)",
+                Labels | InputKind::Maps, ReportUse::Either, setClasses},
+    OptionEntry{"--missing", "TEXT",
+                "a label that means \"no value\": a pair or sample unit holding one is left out "
+                "and counted; may be given more than once; with --ratings a text that means a "
+                "missing rating (NA and an empty field always do)",
+                Labels, ReportUse::Either, addMissing},
+    OptionEntry{"--transpose", "",
+                "the input's rows are the reference and its columns the classification (with "
+                "--pairs: the reference's label comes first)",
+                Tables, ReportUse::Either, setFlag<&Options::transpose>},
+    OptionEntry{"--decimal-separator", "SEP",
+                "the decimal separator of the cells and of the values written (one character; "
+                "default .)",
+                CountedReports, ReportUse::Either, setDecimalSeparator},
+    OptionEntry{"-o", "PATH",
+                "make the file PATH new and write the two lines to it instead of standard output",
+                Counted, ReportUse::Excludes,
+                [](Options& o, std::string_view path) -> Outcome {
+                    o.outputPath = std::string(path);
+                    return std::nullopt;
+                }},
+    OptionEntry{"--report", "",
+                "write the full agreement report (below) to standard output instead of the two "
+                "lines (with --ratings the report is always written)",
+                CountedReports, ReportUse::Either, setFlag<&Options::report>},
+    OptionEntry{"--weights", "W",
+                "add a weighted kappa with agreement weights W: none (default), linear or "
+                "quadratic; with --ratings the weights of every coefficient, also ordinal, "
+                "radical, ratio, circular or bipolar",
+                CountedReports, ReportUse::Needs, setWeights},
+    OptionEntry{"--mapped-area", "A1,A2,...",
+                "the mapped area (or pixel count) of each row class, in any unit, separated by "
+                "commas (semicolons when the decimal separator is a comma), in the order of the "
+                "classes or as LABEL=AREA in any order; 0 only for a class whose row holds no "
+                "counts; adds the area-weighted estimates",
+                Counted, ReportUse::Needs,
+                [](Options& o, std::string_view text) -> Outcome {
+                    o.mappedAreaText = std::string(text);
+                    return std::nullopt;
+                }},
+    OptionEntry{"--format", "F", "text (default), csv or json", CountedReports, ReportUse::Needs,
+                setFormat},
+    OptionEntry{HelpOption, "", "show this text", EveryInput, ReportUse::Either, noAction},
+    OptionEntry{VersionOption, "", "show the version", EveryInput, ReportUse::Either, noAction},
 };
 
-const OptionSpec* findOption(std::string_view name) {
+const OptionEntry* findOption(std::string_view name) {
     if (name == "-h")
         name = HelpOption;
-    for (const OptionSpec& entry : Table)
+    for (const OptionEntry& entry : Table)
         if (entry.name == name)
             return &entry;
     return nullptr;
@@ -284,7 +284,7 @@ Outcome chooseInput(Options& options, std::string_view name) {
 }
 
 // The options that choose an input `entry` goes with, as "--a, --b or --c".
-std::string selectorsFor(const OptionSpec& entry) {
+std::string selectorsFor(const OptionEntry& entry) {
     std::vector<std::string_view> names;
     for (const InputChoice& choice : InputChoices)
         if (entry.inputs.has(choice.kind))
@@ -299,7 +299,7 @@ std::string selectorsFor(const OptionSpec& entry) {
 }
 
 // Why `entry`, given, does not fit the rest of the command line.
-Outcome conflict(const OptionSpec& entry, const Options& options) {
+Outcome conflict(const OptionEntry& entry, const Options& options) {
     const std::string name(entry.name);
     if (!entry.inputs.has(options.input))
         return options.input == InputKind::Matrix
@@ -322,7 +322,7 @@ std::size_t columns(std::string_view text) {
 }
 
 // The conditions of an option as the help states them: "with --pairs and --report: ".
-std::string conditionsOf(const OptionSpec& entry) {
+std::string conditionsOf(const OptionEntry& entry) {
     std::string conditions;
     if (!entry.inputs.has(InputKind::Matrix))
         conditions = selectorsFor(entry);
@@ -333,7 +333,7 @@ std::string conditionsOf(const OptionSpec& entry) {
 
 } // namespace
 
-std::span<const OptionSpec> OptionTable() {
+std::span<const OptionEntry> OptionTable() {
     return Table;
 }
 
@@ -373,7 +373,7 @@ std::string WrapText(std::string_view first, std::string_view text, std::size_t 
 
 std::string OptionsHelp() {
     std::string out;
-    for (const OptionSpec& entry : Table) {
+    for (const OptionEntry& entry : Table) {
         std::string first = "  " + std::string(entry.name);
         if (!entry.argument.empty())
             first += " " + std::string(entry.argument);
@@ -385,12 +385,12 @@ std::string OptionsHelp() {
 std::variant<Command, std::string> ParseCommandLine(const std::vector<std::string>& args) {
     Command command;
     Options& options = command.options;
-    std::vector<const OptionSpec*> given;
+    std::vector<const OptionEntry*> given;
     bool haveInput = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.size() > 1 && arg[0] == '-') {
-            const OptionSpec* entry = findOption(arg);
+            const OptionEntry* entry = findOption(arg);
             if (entry == nullptr)
                 return "unknown option " + QuotedCellText(arg) + " (see --help)";
             if (entry->name == HelpOption || entry->name == VersionOption) {
@@ -415,7 +415,7 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
         options.inputPathGiven = true;
         haveInput = true;
     }
-    for (const OptionSpec* entry : given)
+    for (const OptionEntry* entry : given)
         if (auto refused = conflict(*entry, options))
             return *refused;
     if (options.inputPaths.size() > 1 && options.input != InputKind::Sums)

@@ -63,7 +63,7 @@ struct Options {
 // How an option stands to --report.
 enum class ReportUse { Either, Needs, Excludes };
 
-struct OptionSpec {
+struct OptionEntry {
     std::string_view name;     // "--weights"
     std::string_view argument; // "W"; empty for an option without one
     std::string_view help;     // one paragraph, wrapped by the help
@@ -74,7 +74,7 @@ struct OptionSpec {
 };
 
 // The options in the order --help lists them.
-std::span<const OptionSpec> OptionTable();
+std::span<const OptionEntry> OptionTable();
 
 // What the command line asks for: a run with its options, the help or the version.
 enum class Request { Run, Help, Version };
