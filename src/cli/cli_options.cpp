@@ -1,6 +1,7 @@
-// The table of brennic-kappa's options and the parsing, checking and help made
-// from it. An option's argument is checked here when it can be on its own; what
-// depends on the input (areas by label, say) is checked once the input is read.
+// The table of brennic-kappa's options and the parsing and checking made from it
+// (the help made from it is help.cpp's). An option's argument is checked here
+// when it can be on its own; what depends on the input (areas by label, say) is
+// checked once the input is read.
 #include "cli/cli_options.h"
 
 #include <algorithm>
@@ -283,27 +284,12 @@ Outcome chooseInput(Options& options, std::string_view name) {
     return std::nullopt;
 }
 
-// The options that choose an input `entry` goes with, as "--a, --b or --c".
-std::string selectorsFor(const OptionEntry& entry) {
-    std::vector<std::string_view> names;
-    for (const InputChoice& choice : InputChoices)
-        if (entry.inputs.has(choice.kind))
-            names.push_back(choice.option);
-    std::string text;
-    for (std::size_t i = 0; i < names.size(); ++i)
-        text += std::string(i == 0                  ? ""
-                            : i + 1 == names.size() ? " or "
-                                                    : ", ") +
-                std::string(names[i]);
-    return text;
-}
-
 // Why `entry`, given, does not fit the rest of the command line.
 Outcome conflict(const OptionEntry& entry, const Options& options) {
     const std::string name(entry.name);
     if (!entry.inputs.has(options.input))
         return options.input == InputKind::Matrix
-                   ? name + " needs " + selectorsFor(entry)
+                   ? name + " needs " + SelectorsOf(entry.inputs)
                    : name + " does not go with " + std::string(selectorOf(options.input));
     if (entry.report == ReportUse::Needs && !options.report)
         return name + " needs --report";
@@ -315,71 +301,24 @@ Outcome conflict(const OptionEntry& entry, const Options& options) {
     return std::nullopt;
 }
 
-std::size_t columns(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
-
-// The conditions of an option as the help states them: "with --pairs and --report: ".
-std::string conditionsOf(const OptionEntry& entry) {
-    std::string conditions;
-    if (!entry.inputs.has(InputKind::Matrix))
-        conditions = selectorsFor(entry);
-    if (entry.report == ReportUse::Needs)
-        conditions += (conditions.empty() ? "" : " and ") + std::string("--report");
-    return conditions.empty() ? conditions : "with " + conditions + ": ";
-}
-
 } // namespace
 
 std::span<const OptionEntry> OptionTable() {
     return Table;
 }
 
-std::string WrapText(std::string_view first, std::string_view text, std::size_t indent,
-                     std::size_t width) {
-    std::string out;
-    std::string line(first);
-    if (columns(line) > indent && !text.empty()) { // too long to share its line
-        out += line + "\n";
-        line = std::string(indent, ' ');
-    }
-    line += std::string(indent - std::min(indent, columns(line)), ' ');
-    while (!text.empty()) {
-        const std::size_t room = width - indent;
-        std::size_t cut = text.size();
-        if (columns(text) > room) {
-            // The last blank within `room` characters.
-            std::size_t at = 0, shown = 0, blank = std::string_view::npos;
-            for (; at < text.size() && shown <= room; ++at) {
-                if (text[at] == ' ')
-                    blank = at;
-                if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80)
-                    ++shown;
-            }
-            cut = blank == std::string_view::npos || blank == 0 ? at - 1 : blank;
-        }
-        out += line + std::string(text.substr(0, cut)) + "\n";
-        text.remove_prefix(cut);
-        while (!text.empty() && text.front() == ' ')
-            text.remove_prefix(1);
-        line = std::string(indent, ' ');
-    }
-    if (out.empty())
-        out = line + "\n";
-    return out;
-}
-
-std::string OptionsHelp() {
-    std::string out;
-    for (const OptionEntry& entry : Table) {
-        std::string first = "  " + std::string(entry.name);
-        if (!entry.argument.empty())
-            first += " " + std::string(entry.argument);
-        out += WrapText(first, conditionsOf(entry) + std::string(entry.help), 27);
-    }
-    return out;
+std::string SelectorsOf(InputKinds kinds) {
+    std::vector<std::string_view> names;
+    for (const InputChoice& choice : InputChoices)
+        if (kinds.has(choice.kind))
+            names.push_back(choice.option);
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += std::string(i == 0                  ? ""
+                            : i + 1 == names.size() ? " or "
+                                                    : ", ") +
+                std::string(names[i]);
+    return text;
 }
 
 std::variant<Command, std::string> ParseCommandLine(const std::vector<std::string>& args) {

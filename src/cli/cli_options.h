@@ -76,6 +76,9 @@ struct OptionEntry {
 // The options in the order --help lists them.
 std::span<const OptionEntry> OptionTable();
 
+// The options that choose the inputs `kinds` (the matrix aside), as "--a, --b or --c".
+std::string SelectorsOf(InputKinds kinds);
+
 // What the command line asks for: a run with its options, the help or the version.
 enum class Request { Run, Help, Version };
 struct Command {
@@ -86,13 +89,5 @@ struct Command {
 // Reads the arguments (without the program's name) against the table; gives the
 // reason when they are refused.
 std::variant<Command, std::string> ParseCommandLine(const std::vector<std::string>& args);
-
-// The options' part of --help, every line within 80 columns.
-std::string OptionsHelp();
-
-// `text` wrapped at blanks to lines of at most `width` columns (counted in
-// characters), the first line after `first`, the others indented by `indent`.
-std::string WrapText(std::string_view first, std::string_view text, std::size_t indent,
-                     std::size_t width = 79);
 
 } // namespace brennic

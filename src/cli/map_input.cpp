@@ -79,35 +79,6 @@ std::optional<std::string> ReadMapOption(const std::string& name, const std::str
     return std::nullopt;
 }
 
-std::string MapHelpText() {
-    return "\nFrom maps (--map):\n"
-#ifdef _WIN32
-           "Map reading is a Linux feature for now: this build refuses --map.\n"
-#endif
-           "MAP is a classified raster, any raster GDAL reads; REF is a raster on exactly\n"
-           "the same grid (size, geotransform, coordinate system) or a layer of points\n"
-           "with the class in --reference-field. Rows are the map, columns the reference.\n"
-           "The values are the classes: whole numbers, in numeric order unless --classes\n"
-           "gives them; at most 254. A pair counts only where both values are valid.\n"
-           "Each point is transformed to the map's coordinate system; a point on the\n"
-           "right or bottom edge of the map is outside it. With points, --report holds\n"
-           "the area-weighted estimates from the map's own areas: each class's pixels\n"
-           "(inside --window) times the pixel's area in the coordinate system's unit\n"
-           "squared, or for a geographic system each row's area on its ellipsoid in\n"
-           "square metres; --mapped-area overrides them. The report adds where the\n"
-           "counts came from (json \"source\", a line in text and csv): map, reference,\n"
-           "counted (the pairs in the matrix), left_out: outside (points off the map or\n"
-           "its window), nodata (pixels of the window or points on a no-data value),\n"
-           "empty (points with an empty class field); area_unit with the map's areas.\n"
-           "With points, --report also holds the \"stratified\" section of --samples. The\n"
-           "strata are the map's classes, N_h each class's pixels in the window; with\n"
-           "--strata they are the values of that raster (on the map's grid): each point's\n"
-           "stratum is the value under it, N_h the value's pixels in the window, and a\n"
-           "point on its no-data value (or --nodata) is left out as nodata. With --strata\n"
-           "the area-weighted estimates, which take the map's classes as the strata, are\n"
-           "left out unless --mapped-area is given.\n";
-}
-
 std::string WithSourceRecord(std::string report, ReportFormat format, const SourceRecord& s) {
     switch (format) {
     case ReportFormat::Json: {

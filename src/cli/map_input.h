@@ -45,9 +45,6 @@ std::optional<std::string> ReadMapOption(const std::string& name, const std::str
 // text and in CSV.
 std::string WithSourceRecord(std::string report, ReportFormat format, const SourceRecord& source);
 
-// The "From maps" part of --help.
-std::string MapHelpText();
-
 // The companion program's name, beside brennic-kappa in its folder.
 inline constexpr const char* MapCompanionName = "brennic-kappa-maps";
 
