@@ -101,6 +101,12 @@ Outcome setStrataSizes(Options& options, std::string_view text) {
     return std::nullopt;
 }
 
+// --mapped-area can only be read once the classes are known: it is kept as given.
+Outcome setMappedAreaText(Options& options, std::string_view text) {
+    options.mappedAreaText = std::string(text);
+    return std::nullopt;
+}
+
 Outcome noAction(Options&, std::string_view) {
     return std::nullopt;
 }
@@ -112,16 +118,17 @@ constexpr InputKinds Reports = Tables | InputKind::Ratings | InputKind::Samples;
 constexpr InputKinds Counted = Tables | InputKind::Maps | InputKind::Sums;
 constexpr InputKinds CountedReports = Reports | InputKind::Maps | InputKind::Sums;
 
-// An option of --map whose argument map_input reads.
-template <const std::string_view& Name>
-Outcome setMapOption(Options& options, std::string_view value) {
-    return ReadMapOption(std::string(Name), std::string(value), options.maps);
+// An option of --map, read by its reader in map_input.
+template <auto Read> Outcome mapReader(Options& options, std::string_view value) {
+    return Read(options.maps, value);
 }
-constexpr std::string_view MapOption = "--map", ReferenceOption = "--reference",
-                           MapBandOption = "--map-band", ReferenceBandOption = "--reference-band",
-                           NodataOption = "--nodata", FieldOption = "--reference-field",
-                           LayerOption = "--reference-layer", WindowOption = "--window",
-                           ThreadsOption = "--threads", StrataOption = "--strata";
+
+// --map chooses the maps as the input.
+Outcome chooseMap(Options& options, std::string_view map) {
+    if (auto refused = chooseInput(options, "--map"))
+        return refused;
+    return ReadMap(options.maps, map);
+}
 
 #ifdef _WIN32
 constexpr std::string_view StrataHelp =
@@ -146,46 +153,37 @@ constexpr std::array Table{
     OptionEntry{"--pairs", "", "read paired labels (above) instead of a matrix", EveryInput,
                 ReportUse::Either,
                 [](Options& o, std::string_view) { return chooseInput(o, "--pairs"); }},
-    OptionEntry{MapOption, "MAP", MapHelp, EveryInput, ReportUse::Either,
-                [](Options& o, std::string_view map) -> Outcome {
-                    if (auto refused = chooseInput(o, MapOption))
-                        return refused;
-                    return setMapOption<MapOption>(o, map);
-                }},
+    OptionEntry{"--map", "MAP", MapHelp, EveryInput, ReportUse::Either, chooseMap},
     OptionEntry{"--sum", "",
                 "FILE... are JSON reports (--report --format json), each of one window of a map: "
                 "add their matrices, classes matched by label, with their source counts and "
                 "mapped areas, and write as for one matrix",
                 EveryInput, ReportUse::Either,
                 [](Options& o, std::string_view) { return chooseInput(o, "--sum"); }},
-    OptionEntry{ReferenceOption, "REF",
+    OptionEntry{"--reference", "REF",
                 "the reference: a raster on exactly the map's grid, or a layer of points",
-                InputKind::Maps, ReportUse::Either, setMapOption<ReferenceOption>},
-    OptionEntry{MapBandOption, "N", "the map's band (default 1)", InputKind::Maps,
-                ReportUse::Either, setMapOption<MapBandOption>},
-    OptionEntry{ReferenceBandOption, "N", "the reference raster's band (default 1)",
-                InputKind::Maps, ReportUse::Either, setMapOption<ReferenceBandOption>},
-    OptionEntry{NodataOption, "V",
+                InputKind::Maps, ReportUse::Either, mapReader<ReadReference>},
+    OptionEntry{"--map-band", "N", "the map's band (default 1)", InputKind::Maps, ReportUse::Either,
+                mapReader<ReadMapBand>},
+    OptionEntry{"--reference-band", "N", "the reference raster's band (default 1)", InputKind::Maps,
+                ReportUse::Either, mapReader<ReadReferenceBand>},
+    OptionEntry{"--nodata", "V",
                 "leave out the value V on both sides, beside each band's own no-data value "
                 "(nan for NaN)",
-                InputKind::Maps, ReportUse::Either, setMapOption<NodataOption>},
-    OptionEntry{FieldOption, "NAME", "the field of the points that holds their class",
-                InputKind::Maps, ReportUse::Either, setMapOption<FieldOption>},
-    OptionEntry{LayerOption, "NAME", "the layer of points, where REF has several", InputKind::Maps,
-                ReportUse::Either, setMapOption<LayerOption>},
-    OptionEntry{WindowOption, "X,Y,W,H",
+                InputKind::Maps, ReportUse::Either, mapReader<ReadNodata>},
+    OptionEntry{"--reference-field", "NAME", "the field of the points that holds their class",
+                InputKind::Maps, ReportUse::Either, mapReader<ReadReferenceField>},
+    OptionEntry{"--reference-layer", "NAME", "the layer of points, where REF has several",
+                InputKind::Maps, ReportUse::Either, mapReader<ReadReferenceLayer>},
+    OptionEntry{"--window", "X,Y,W,H",
                 "count only the map's pixels from column X and row Y (from 0), W wide and H high",
-                InputKind::Maps, ReportUse::Either, setMapOption<WindowOption>},
-    OptionEntry{StrataOption, "STRATA", StrataHelp, InputKind::Maps, ReportUse::Needs,
-                setMapOption<StrataOption>},
-    OptionEntry{ThreadsOption, "N", "count in N threads (default: the machine's cores)",
-                InputKind::Maps, ReportUse::Either, setMapOption<ThreadsOption>},
+                InputKind::Maps, ReportUse::Either, mapReader<ReadWindow>},
+    OptionEntry{"--strata", "STRATA", StrataHelp, InputKind::Maps, ReportUse::Needs,
+                mapReader<ReadStrata>},
+    OptionEntry{"--threads", "N", "count in N threads (default: the machine's cores)",
+                InputKind::Maps, ReportUse::Either, mapReader<ReadThreads>},
     OptionEntry{"--quiet", "", "show no progress on standard error", InputKind::Maps,
-                ReportUse::Either,
-                [](Options& o, std::string_view) -> Outcome {
-                    o.maps.quiet = true;
-                    return std::nullopt;
-                }},
+                ReportUse::Either, mapReader<ReadQuiet>},
     OptionEntry{"--ratings", "",
                 "read a table of ratings (below) and write the agreement among its raters",
                 EveryInput, ReportUse::Either,
@@ -243,11 +241,7 @@ constexpr std::array Table{
                 "commas (semicolons when the decimal separator is a comma), in the order of the "
                 "classes or as LABEL=AREA in any order; 0 only for a class whose row holds no "
                 "counts; adds the area-weighted estimates",
-                Counted, ReportUse::Needs,
-                [](Options& o, std::string_view text) -> Outcome {
-                    o.mappedAreaText = std::string(text);
-                    return std::nullopt;
-                }},
+                Counted, ReportUse::Needs, setMappedAreaText},
     OptionEntry{"--format", "F", "text (default), csv or json", CountedReports, ReportUse::Needs,
                 setFormat},
     OptionEntry{HelpOption, "", "show this text", EveryInput, ReportUse::Either, noAction},

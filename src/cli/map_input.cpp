@@ -1,5 +1,5 @@
-// The options of --map read into their values, and the source record written
-// into each form of the report.
+// The options of --map read into their values, each by its own reader, and the
+// source record written into each form of the report.
 #include "cli/map_input.h"
 
 #include <algorithm>
@@ -21,6 +21,16 @@ std::optional<std::int64_t> wholeNumber(std::string_view text) {
     return value;
 }
 
+// A band or a number of threads: a whole number from 1 to 65535.
+std::optional<std::string> readCount(std::string_view option, std::string_view value, int& into) {
+    const auto number = wholeNumber(value);
+    if (!number || *number < 1 || *number > 65535)
+        return std::string(option) + " needs a whole number from 1 to 65535, not " +
+               QuotedCellText(value);
+    into = static_cast<int>(*number);
+    return std::nullopt;
+}
+
 std::string countsText(const SourceRecord& s) {
     return std::to_string(s.counted) + " counted; left out: " + std::to_string(s.outside) +
            " outside, " + std::to_string(s.nodata) + " on no-data, " + std::to_string(s.empty) +
@@ -29,53 +39,77 @@ std::string countsText(const SourceRecord& s) {
 
 } // namespace
 
-std::optional<std::string> ReadMapOption(const std::string& name, const std::string& value,
-                                         MapOptions& options) {
-    if (name == "--map") {
-        options.map = value;
-    } else if (name == "--reference") {
-        options.reference = value;
-    } else if (name == "--reference-field") {
-        options.referenceField = value;
-    } else if (name == "--reference-layer") {
-        options.referenceLayer = value;
-    } else if (name == "--strata") {
-        options.strata = value;
-    } else if (name == "--map-band" || name == "--reference-band" || name == "--threads") {
-        const auto number = wholeNumber(value);
-        if (!number || *number < 1 || *number > 65535)
-            return name + " needs a whole number from 1 to 65535, not " + QuotedCellText(value);
-        (name == "--map-band"         ? options.mapBand
-         : name == "--reference-band" ? options.referenceBand
-                                      : options.threads) = static_cast<int>(*number);
-    } else if (name == "--nodata") {
-        if (value == "nan" || value == "NaN" || value == "NAN") {
-            options.nodata = std::nan("");
-        } else {
-            const std::optional<double> number = NumberOfText(value, '.');
-            if (!number)
-                return "--nodata needs a number, not " + QuotedCellText(value);
-            options.nodata = *number;
-        }
-    } else if (name == "--window") {
-        std::vector<std::int64_t> window;
-        std::string_view rest = value;
-        for (;;) {
-            const std::size_t end = rest.find(',');
-            const auto number = wholeNumber(rest.substr(0, end));
-            if (!number || *number < 0)
-                return "--window needs XOFF,YOFF,XSIZE,YSIZE in whole pixels, not " +
-                       QuotedCellText(value);
-            window.push_back(*number);
-            if (end == std::string_view::npos)
-                break;
-            rest.remove_prefix(end + 1);
-        }
-        if (window.size() != 4 || window[2] == 0 || window[3] == 0)
+std::optional<std::string> ReadMap(MapOptions& options, std::string_view value) {
+    options.map = value;
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadReference(MapOptions& options, std::string_view value) {
+    options.reference = value;
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadMapBand(MapOptions& options, std::string_view value) {
+    return readCount("--map-band", value, options.mapBand);
+}
+
+std::optional<std::string> ReadReferenceBand(MapOptions& options, std::string_view value) {
+    return readCount("--reference-band", value, options.referenceBand);
+}
+
+std::optional<std::string> ReadNodata(MapOptions& options, std::string_view value) {
+    if (value == "nan" || value == "NaN" || value == "NAN") {
+        options.nodata = std::nan("");
+        return std::nullopt;
+    }
+    const std::optional<double> number = NumberOfText(value, '.');
+    if (!number)
+        return "--nodata needs a number, not " + QuotedCellText(value);
+    options.nodata = *number;
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadReferenceField(MapOptions& options, std::string_view value) {
+    options.referenceField = value;
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadReferenceLayer(MapOptions& options, std::string_view value) {
+    options.referenceLayer = value;
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadWindow(MapOptions& options, std::string_view value) {
+    std::vector<std::int64_t> window;
+    for (std::string_view rest = value;;) {
+        const std::size_t end = rest.find(',');
+        const auto number = wholeNumber(rest.substr(0, end));
+        if (!number || *number < 0)
             return "--window needs XOFF,YOFF,XSIZE,YSIZE in whole pixels, not " +
                    QuotedCellText(value);
-        options.window = std::move(window);
+        window.push_back(*number);
+        if (end == std::string_view::npos)
+            break;
+        rest.remove_prefix(end + 1);
     }
+    if (window.size() != 4 || window[2] == 0 || window[3] == 0)
+        return "--window needs XOFF,YOFF,XSIZE,YSIZE in whole pixels, not " +
+               QuotedCellText(value);
+    options.window = std::move(window);
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadStrata(MapOptions& options, std::string_view value) {
+    options.strata = value;
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadThreads(MapOptions& options, std::string_view value) {
+    return readCount("--threads", value, options.threads);
+}
+
+std::optional<std::string> ReadQuiet(MapOptions& options, std::string_view) {
+    options.quiet = true;
     return std::nullopt;
 }
 
