@@ -312,10 +312,6 @@ int writeCounted(const Options& options, const CountedInput& input, std::ostream
 
 // Counts the matrix from the maps through `counting`, then writes as for a matrix.
 int runOnMaps(const Options& options, MapCounting* counting, std::ostream& out, std::ostream& err) {
-    if (options.maps.reference.empty())
-        return fail(err, CliBadInput, "--map needs --reference");
-    if (options.inputPathGiven)
-        return fail(err, CliBadInput, "--map does not go with an input file");
     if (counting == nullptr)
         return fail(err, CliBadInput,
                     "--map: this build of brennic-kappa reads no maps (map reading is a Linux "
@@ -373,8 +369,6 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
     case Request::Run:
         break;
     }
-    if (command.options.input == InputKind::Samples && !command.options.strataSizes)
-        return fail(err, CliBadInput, "--samples needs --strata-sizes");
     try {
         if (command.options.input == InputKind::Sums)
             return runOnSums(command.options, out, err);

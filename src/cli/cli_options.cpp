@@ -146,6 +146,12 @@ constexpr std::string_view MapHelp =
     "\"From maps\")";
 #endif
 
+// What --map and --samples need beside them. An empty --reference is none.
+constexpr NeededOption NeedsReference{"--reference",
+                                      [](const Options& o) { return !o.maps.reference.empty(); }};
+constexpr NeededOption NeedsStrataSizes{"--strata-sizes",
+                                        [](const Options& o) { return o.strataSizes.has_value(); }};
+
 // The help and the version are answered as soon as they are met.
 constexpr std::string_view HelpOption = "--help", VersionOption = "--version";
 
@@ -153,7 +159,8 @@ constexpr std::array Table{
     OptionEntry{"--pairs", "", "read paired labels (above) instead of a matrix", EveryInput,
                 ReportUse::Either,
                 [](Options& o, std::string_view) { return chooseInput(o, "--pairs"); }},
-    OptionEntry{"--map", "MAP", MapHelp, EveryInput, ReportUse::Either, chooseMap},
+    OptionEntry{"--map", "MAP", MapHelp, EveryInput, ReportUse::Either, chooseMap, NeedsReference,
+                FileUse::Refused},
     OptionEntry{"--sum", "",
                 "FILE... are JSON reports (--report --format json), each of one window of a map: "
                 "add their matrices, classes matched by label, with their source counts and "
@@ -191,7 +198,8 @@ constexpr std::array Table{
     OptionEntry{"--samples", "",
                 "read a stratified sample (above) and add Stehman's estimates to the report",
                 EveryInput, ReportUse::Needs,
-                [](Options& o, std::string_view) { return chooseInput(o, "--samples"); }},
+                [](Options& o, std::string_view) { return chooseInput(o, "--samples"); },
+                NeedsStrataSizes},
     OptionEntry{"--strata-sizes", "S1=N1,S2=N2,...",
                 "the size N_h of every stratum of the sample, in population units (pixels): "
                 "positive whole numbers, each after its stratum's label",
@@ -356,6 +364,13 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
     if (options.ratingWeights && !options.weights && options.input != InputKind::Ratings)
         return "--weights " + std::string(RatingWeightsName(*options.ratingWeights)) +
                " needs --ratings; a matrix report takes none, linear or quadratic";
+    // What an option needs beside it, and the input file it refuses, come last.
+    for (const OptionEntry* entry : given) {
+        if (entry->needs.given && !entry->needs.given(options))
+            return std::string(entry->name) + " needs " + std::string(entry->needs.name);
+        if (entry->file == FileUse::Refused && options.inputPathGiven)
+            return std::string(entry->name) + " does not go with an input file";
+    }
     return command;
 }
 

@@ -1,7 +1,8 @@
 // The options of brennic-kappa, declared once in a table: each with its name, its
-// argument, its help text, the inputs it goes with and whether it needs --report.
-// Parsing, --help and the refusal of options that do not go together all come
-// from that table.
+// argument, its help text, the inputs it goes with, whether it needs --report,
+// the option it needs, whether it refuses an input file, and the function that
+// reads it. Parsing, --help and the refusal of options that do not go together
+// or lack what they need all come from that table.
 #pragma once
 
 #include <optional>
@@ -63,6 +64,15 @@ struct Options {
 // How an option stands to --report.
 enum class ReportUse { Either, Needs, Excludes };
 
+// An option that another one needs, and how the options read show it given.
+struct NeededOption {
+    std::string_view name; // "--reference"; empty when nothing is needed
+    bool (*given)(const Options& options) = nullptr;
+};
+
+// Whether an option goes with an input file (FILE).
+enum class FileUse { Allowed, Refused };
+
 struct OptionEntry {
     std::string_view name;     // "--weights"
     std::string_view argument; // "W"; empty for an option without one
@@ -71,6 +81,8 @@ struct OptionEntry {
     ReportUse report;
     // Stores the option; gives the reason when its argument is refused.
     std::optional<std::string> (*apply)(Options& options, std::string_view argument);
+    NeededOption needs{}; // refused without it
+    FileUse file = FileUse::Allowed;
 };
 
 // The options in the order --help lists them.
