@@ -314,8 +314,8 @@ int writeCounted(const Options& options, const CountedInput& input, std::ostream
 int runOnMaps(const Options& options, MapCounting* counting, std::ostream& out, std::ostream& err) {
     if (counting == nullptr)
         return fail(err, CliBadInput,
-                    "--map: this build of brennic-kappa reads no maps (map reading is a Linux "
-                    "feature for now)");
+                    "--map: this build of brennic-kappa reads no maps (" +
+                        std::string(MapReadingNote) + ")");
     auto counted = counting->Count(options.maps, options.classes);
     if (auto* failure = std::get_if<InputError>(&counted))
         return fail(err, *failure);

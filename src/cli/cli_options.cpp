@@ -130,13 +130,29 @@ Outcome chooseMap(Options& options, std::string_view map) {
     return ReadMap(options.maps, map);
 }
 
+// The texts `Parts` joined, at compile time.
+template <const std::string_view&... Parts> struct Joined {
+    static constexpr auto chars = [] {
+        std::array<char, (Parts.size() + ...)> joined{};
+        std::size_t at = 0;
+        for (std::string_view part : {Parts...})
+            for (char c : part)
+                joined[at++] = c;
+        return joined;
+    }();
+    static constexpr std::string_view text{chars.data(), chars.size()};
+};
+
 #ifdef _WIN32
+constexpr std::string_view StrataHelpStart = "the points' strata are the values of the raster "
+                                             "STRATA on the map's grid (see \"From maps\"); ",
+                           MapHelpStart = "count the error matrix from the classified raster MAP "
+                                          "(see \"From maps\"); ",
+                           StrataRefused = ": this build refuses --strata",
+                           MapRefused = ": this build refuses --map";
 constexpr std::string_view StrataHelp =
-    "the points' strata are the values of the raster STRATA on the map's grid (see \"From "
-    "maps\"); map reading is a Linux feature for now: this build refuses --strata";
-constexpr std::string_view MapHelp =
-    "count the error matrix from the classified raster MAP (see \"From maps\"); map reading "
-    "is a Linux feature for now: this build refuses --map";
+    Joined<StrataHelpStart, MapReadingNote, StrataRefused>::text;
+constexpr std::string_view MapHelp = Joined<MapHelpStart, MapReadingNote, MapRefused>::text;
 #else
 constexpr std::string_view StrataHelp =
     "the points' strata are the values of the raster STRATA on the map's grid, N_h each "

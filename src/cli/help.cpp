@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "cli/cli_options.h"
+#include "cli/map_input.h"
 #include "core/figure_catalogue.h"
 #include "core/stratified.h"
 
@@ -127,7 +128,9 @@ constexpr const char* MapHelp =
 std::string mapHelp() {
     std::string out = "\nFrom maps (--map):\n";
 #ifdef _WIN32
-    out += "Map reading is a Linux feature for now: this build refuses --map.\n";
+    std::string note(MapReadingNote);
+    note[0] = 'M';
+    out += note + ": this build refuses --map.\n";
 #endif
     return out + MapHelp;
 }

@@ -56,6 +56,10 @@ std::optional<std::string> ReadQuiet(MapOptions& options, std::string_view value
 // text and in CSV.
 std::string WithSourceRecord(std::string report, ReportFormat format, const SourceRecord& source);
 
+// Why a build without map reading refuses --map and --strata, in the help and
+// in the refusal of --map.
+inline constexpr std::string_view MapReadingNote = "map reading is a Linux feature for now";
+
 // The companion program's name, beside brennic-kappa in its folder.
 inline constexpr const char* MapCompanionName = "brennic-kappa-maps";
 
