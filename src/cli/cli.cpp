@@ -12,6 +12,7 @@
 
 #include "core/agreement_report.h"
 #include "cli/cli_options.h"
+#include "cli/help.h"
 #include "cli/map_input.h"
 #include "input/byte_source.h"
 #include "input/mapped_areas.h"
@@ -31,130 +32,6 @@
 
 namespace brennic {
 namespace {
-
-constexpr const char* HelpIntroduction =
-    "Usage: brennic-kappa [INPUT OPTIONS] [-o PATH] [FILE]\n"
-    "       brennic-kappa [INPUT OPTIONS] --report [--weights none|linear|quadratic]\n"
-    "                     [--mapped-area A1,A2,...] [--format text|csv|json] [FILE]\n"
-    "       brennic-kappa --ratings [--header] [--classes L1,...] [--missing TEXT]\n"
-    "                     [--weights W] [--report] [--format text|csv|json] [FILE]\n"
-    "       brennic-kappa --samples [--header] [--classes L1,...] [--missing TEXT]\n"
-    "                     --strata-sizes S1=N1,... [--fpc] --report [...] [FILE]\n"
-    "       brennic-kappa --map MAP --reference REF [MAP OPTIONS]\n"
-    "                     [-o PATH | --report ...]\n"
-    "       brennic-kappa --sum [--report ...] REPORT.json... (see \"From maps\")\n"
-    "Input options: [--decimal-separator SEP] [--transpose]\n"
-    "               [--pairs [--header] [--classes L1,L2,...] [--missing TEXT]]\n"
-    "\n"
-    "Computes Cohen's kappa for a square error matrix and writes the two lines of\n"
-    "Result.txt: the header and the values of PC, PO, KAPPA, LO-95% CI, HI-95% CI,\n"
-    "SE and Z.\n"
-    "\n"
-    "FILE holds one matrix row per line, cells separated by blanks, tabs,\n"
-    "semicolons or commas (commas only when the decimal separator is not a comma).\n"
-    "Blank lines are ignored. Without FILE, or with -, the matrix is read from\n"
-    "standard input. The matrix must be square, with 2 to 254 classes. Rows are\n"
-    "the classification (the map, the first coder), columns the reference.\n"
-    "\n"
-    "With --pairs, FILE holds one sample point per line instead: two labels, the\n"
-    "classification's first and the reference's second, as spreadsheets write\n"
-    "them: a line holding a tab, a semicolon or a comma (not when the decimal\n"
-    "separator is a comma) is split there and a label may hold blanks; otherwise\n"
-    "blanks separate. A label in double quotes may hold any of these, and \"\"\n"
-    "inside it is one quote; blanks around a label are dropped. A label must be\n"
-    "UTF-8 without control characters. The classes come in numeric order when\n"
-    "every label is a number, otherwise in the order in which they first appear.\n"
-    "The pairs are counted into the error matrix.\n"
-    "\n"
-    "With --ratings, FILE holds one unit (subject, item) per line and one rating\n"
-    "per rater (column), split and read as the labels of --pairs. NA, an empty\n"
-    "field and any --missing text mean a missing rating. Every line must hold as\n"
-    "many fields as the first. The output is always the ratings report (below).\n"
-    "\n"
-    "With --samples, FILE holds one unit of a stratified random sample per line:\n"
-    "three labels, read as --pairs reads two: the unit's stratum, the map's class\n"
-    "and the reference's class. The strata may be anything (an older map, regions,\n"
-    "change and no change); --strata-sizes gives the size N_h of each, and n_h is\n"
-    "counted from FILE. The report holds the sample's error matrix and its figures\n"
-    "as for --pairs, and a section \"stratified\" with Stehman's (2014) estimates.\n"
-    "A stratum without a size, a size below its n_h, or a size for a stratum with\n"
-    "no unit are refused; a stratum of one unit leaves every standard error not\n"
-    "defined.\n"
-    "\n"
-    "Options:\n";
-
-constexpr const char* HelpStatusAndFields =
-    "Exit status: 0 written; 1 bad input; 2 a figure cannot be formed;\n"
-    "3 a file cannot be read or written, or memory ran out. With --report the\n"
-    "status is 0 whenever the report is written: a figure that cannot be formed\n"
-    "is in it as not defined.\n"
-    "\n"
-    "The report begins with the error matrix as used, labels along both edges\n"
-    "(up to 20 classes; json always holds it as \"matrix\", a list of rows).\n"
-    "p_kl is a cell over the grand total N, p_k. a row total and p_.k\n"
-    "a column total over it, pi_k = (p_k. + p_.k) / 2, q the number of classes,\n"
-    "w_kl 1 on the diagonal and 0 elsewhere. A figure that cannot be formed (a\n"
-    "division by zero, an invalid operation or an overflow) is not defined and its\n"
-    "reason is given: in json it is null and its reason stands under \"reasons\"\n"
-    "(field name -> text) of its object; in csv its value is empty and the reason\n"
-    "is in the last column. text shows values with 15 significant digits like\n"
-    "Result.txt; csv and json use a point and the fewest digits that read back as\n"
-    "the same double. The fields:\n";
-
-constexpr const char* RatingsHelp =
-    "\nThe ratings report (--ratings) follows Gwet, Handbook of Inter-Rater\n"
-    "Reliability, 4th ed. (2014): units (lines with a rating), pairable_units\n"
-    "(with two ratings or more), raters, weights, classes (each label with the\n"
-    "number of ratings given in it), and for each coefficient C of\n"
-    "percent_agreement, fleiss_kappa, conger_kappa, gwet_ac1 (AC2 when weighted),\n"
-    "brennan_prediger and krippendorff_alpha: C, C_se, C_ci95_low, C_ci95_high\n"
-    "and C_p. C_se is the square root of the sum over the n units of\n"
-    "(C*_i - C)^2 / (n (n - 1)), C*_i the unit's linearised term (for\n"
-    "krippendorff_alpha over the pairable units). The interval is\n"
-    "C -+ t(0.975, n - 1) C_se, its upper end at most 1. C_p is the one-sided\n"
-    "p-value 1 - T(C/SE, n - 1), T Student's t distribution with n - 1 degrees\n"
-    "of freedom. Weights use the class values when every class is a number,\n"
-    "otherwise their ranks; ordinal weights always use ranks. When the classes are\n"
-    "numbers, krippendorff_alpha_by_level gives Krippendorff's alpha with his\n"
-    "nominal, ordinal (built from the class frequencies), interval and ratio\n"
-    "metrics. Exit status 1 when there are fewer than two raters or no unit with\n"
-    "two ratings.\n";
-
-// The fields of one table of the catalogue, each with its definition, wrapped
-// under a heading.
-template <typename Id> void helpFields(std::string& out, std::string_view heading) {
-    out += "\n" + WrapText("", heading, 0);
-    for (const FigureInfo& info : Catalogue<Id>())
-        out += WrapText("  " + std::string(info.field), info.definition, 24);
-}
-
-std::string helpText() {
-    std::string out = HelpIntroduction;
-    out += OptionsHelp();
-    out += MapHelpText();
-    out += "\n";
-    out += HelpStatusAndFields;
-    helpFields<OverallFigure>(out, "Of the whole matrix (n, the number of classes, first):");
-    helpFields<WeightedFigure>(out, "Under \"weighted\", with --weights linear or quadratic "
-                                    "(Cohen 1968):");
-    helpFields<ClassFigure>(out, "Of each class k, under \"classes\" (with \"class\", its number, "
-                                 "and \"label\"):");
-    helpFields<AreaFigure>(out, "Under \"area_weighted\", with --mapped-area (Olofsson et al. "
-                                "2014, Remote Sensing of Environment 148: 42-57):");
-    helpFields<AreaClassFigure>(out, "Of each class, under \"area_weighted\" \"classes\":");
-    helpFields<StratifiedFigure>(
-        out, "Under \"stratified\", with --samples or --map and points (Stehman 2014, "
-             "International Journal of "
-             "Remote Sensing 35: 4923-4939), after \"fpc\" and \"strata\" (each \"label\", "
-             "\"size\" and \"sample_units\"):");
-    helpFields<StratifiedClassFigure>(
-        out, "Of each class, under \"stratified\" \"classes\"; then \"area_proportions\", "
-             "the p^_ij, rows the map, columns the reference:");
-    out += "\nQuantity and allocation disagreement follow Pontius and Millones (2011),\n"
-           "International Journal of Remote Sensing 32: 4407-4429.\n";
-    out += RatingsHelp;
-    return out;
-}
 
 int fail(std::ostream& err, int status, const std::string& message) {
     err << "brennic-kappa: " << message << '\n';
@@ -349,14 +226,10 @@ int writeCounted(const Options& options, const CountedInput& input, std::ostream
 
 // Counts the matrix from the maps through `counting`, then writes as for a matrix.
 int runOnMaps(const Options& options, MapCounting* counting, std::ostream& out, std::ostream& err) {
-    if (options.maps.reference.empty())
-        return fail(err, CliBadInput, "--map needs --reference");
-    if (options.inputPathGiven)
-        return fail(err, CliBadInput, "--map does not go with an input file");
     if (counting == nullptr)
         return fail(err, CliBadInput,
-                    "--map: this build of brennic-kappa reads no maps (map reading is a Linux "
-                    "feature for now)");
+                    "--map: this build of brennic-kappa reads no maps (" +
+                        std::string(MapReadingNote) + ")");
     auto counted = counting->Count(options.maps, options.classes);
     if (auto* failure = std::get_if<InputError>(&counted))
         return fail(err, *failure);
@@ -406,7 +279,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
     const Command& command = std::get<Command>(parsed);
     switch (command.request) {
     case Request::Help:
-        out << helpText();
+        out << HelpText();
         return CliOk;
     case Request::Version:
         out << "brennic-kappa " << BRENNIC_VERSION << '\n';
@@ -414,8 +287,6 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
     case Request::Run:
         break;
     }
-    if (command.options.input == InputKind::Samples && !command.options.strataSizes)
-        return fail(err, CliBadInput, "--samples needs --strata-sizes");
     try {
         if (command.options.input == InputKind::Sums)
             return runOnSums(command.options, out, err);

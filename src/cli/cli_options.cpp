@@ -1,6 +1,7 @@
-// The table of brennic-kappa's options and the parsing, checking and help made
-// from it. An option's argument is checked here when it can be on its own; what
-// depends on the input (areas by label, say) is checked once the input is read.
+// The table of brennic-kappa's options and the parsing and checking made from it
+// (the help made from it is help.cpp's). An option's argument is checked here
+// when it can be on its own; what depends on the input (areas by label, say) is
+// checked once the input is read.
 #include "cli/cli_options.h"
 
 #include <algorithm>
@@ -100,6 +101,12 @@ Outcome setStrataSizes(Options& options, std::string_view text) {
     return std::nullopt;
 }
 
+// --mapped-area can only be read once the classes are known: it is kept as given.
+Outcome setMappedAreaText(Options& options, std::string_view text) {
+    options.mappedAreaText = std::string(text);
+    return std::nullopt;
+}
+
 Outcome noAction(Options&, std::string_view) {
     return std::nullopt;
 }
@@ -111,24 +118,41 @@ constexpr InputKinds Reports = Tables | InputKind::Ratings | InputKind::Samples;
 constexpr InputKinds Counted = Tables | InputKind::Maps | InputKind::Sums;
 constexpr InputKinds CountedReports = Reports | InputKind::Maps | InputKind::Sums;
 
-// An option of --map whose argument map_input reads.
-template <const std::string_view& Name>
-Outcome setMapOption(Options& options, std::string_view value) {
-    return ReadMapOption(std::string(Name), std::string(value), options.maps);
+// An option of --map, read by its reader in map_input.
+template <auto Read> Outcome mapReader(Options& options, std::string_view value) {
+    return Read(options.maps, value);
 }
-constexpr std::string_view MapOption = "--map", ReferenceOption = "--reference",
-                           MapBandOption = "--map-band", ReferenceBandOption = "--reference-band",
-                           NodataOption = "--nodata", FieldOption = "--reference-field",
-                           LayerOption = "--reference-layer", WindowOption = "--window",
-                           ThreadsOption = "--threads", StrataOption = "--strata";
+
+// --map chooses the maps as the input.
+Outcome chooseMap(Options& options, std::string_view map) {
+    if (auto refused = chooseInput(options, "--map"))
+        return refused;
+    return ReadMap(options.maps, map);
+}
+
+// The texts `Parts` joined, at compile time.
+template <const std::string_view&... Parts> struct Joined {
+    static constexpr auto chars = [] {
+        std::array<char, (Parts.size() + ...)> joined{};
+        std::size_t at = 0;
+        for (std::string_view part : {Parts...})
+            for (char c : part)
+                joined[at++] = c;
+        return joined;
+    }();
+    static constexpr std::string_view text{chars.data(), chars.size()};
+};
 
 #ifdef _WIN32
+constexpr std::string_view StrataHelpStart = "the points' strata are the values of the raster "
+                                             "STRATA on the map's grid (see \"From maps\"); ",
+                           MapHelpStart = "count the error matrix from the classified raster MAP "
+                                          "(see \"From maps\"); ",
+                           StrataRefused = ": this build refuses --strata",
+                           MapRefused = ": this build refuses --map";
 constexpr std::string_view StrataHelp =
-    "the points' strata are the values of the raster STRATA on the map's grid (see \"From "
-    "maps\"); map reading is a Linux feature for now: this build refuses --strata";
-constexpr std::string_view MapHelp =
-    "count the error matrix from the classified raster MAP (see \"From maps\"); map reading "
-    "is a Linux feature for now: this build refuses --map";
+    Joined<StrataHelpStart, MapReadingNote, StrataRefused>::text;
+constexpr std::string_view MapHelp = Joined<MapHelpStart, MapReadingNote, MapRefused>::text;
 #else
 constexpr std::string_view StrataHelp =
     "the points' strata are the values of the raster STRATA on the map's grid, N_h each "
@@ -138,125 +162,120 @@ constexpr std::string_view MapHelp =
     "\"From maps\")";
 #endif
 
+// What --map and --samples need beside them. An empty --reference is none.
+constexpr NeededOption NeedsReference{"--reference",
+                                      [](const Options& o) { return !o.maps.reference.empty(); }};
+constexpr NeededOption NeedsStrataSizes{"--strata-sizes",
+                                        [](const Options& o) { return o.strataSizes.has_value(); }};
+
 // The help and the version are answered as soon as they are met.
 constexpr std::string_view HelpOption = "--help", VersionOption = "--version";
 
 constexpr std::array Table{
-    OptionSpec{"--pairs", "", "read paired labels (above) instead of a matrix", EveryInput,
-               ReportUse::Either,
-               [](Options& o, std::string_view) { return chooseInput(o, "--pairs"); }},
-    OptionSpec{MapOption, "MAP", MapHelp, EveryInput, ReportUse::Either,
-               [](Options& o, std::string_view map) -> Outcome {
-                   if (auto refused = chooseInput(o, MapOption))
-                       return refused;
-                   return setMapOption<MapOption>(o, map);
-               }},
-    OptionSpec{"--sum", "",
-               "FILE... are JSON reports (--report --format json), each of one window of a map: "
-               "add their matrices, classes matched by label, with their source counts and "
-               "mapped areas, and write as for one matrix",
-               EveryInput, ReportUse::Either,
-               [](Options& o, std::string_view) { return chooseInput(o, "--sum"); }},
-    OptionSpec{ReferenceOption, "REF",
-               "the reference: a raster on exactly the map's grid, or a layer of points",
-               InputKind::Maps, ReportUse::Either, setMapOption<ReferenceOption>},
-    OptionSpec{MapBandOption, "N", "the map's band (default 1)", InputKind::Maps, ReportUse::Either,
-               setMapOption<MapBandOption>},
-    OptionSpec{ReferenceBandOption, "N", "the reference raster's band (default 1)", InputKind::Maps,
-               ReportUse::Either, setMapOption<ReferenceBandOption>},
-    OptionSpec{NodataOption, "V",
-               "leave out the value V on both sides, beside each band's own no-data value "
-               "(nan for NaN)",
-               InputKind::Maps, ReportUse::Either, setMapOption<NodataOption>},
-    OptionSpec{FieldOption, "NAME", "the field of the points that holds their class",
-               InputKind::Maps, ReportUse::Either, setMapOption<FieldOption>},
-    OptionSpec{LayerOption, "NAME", "the layer of points, where REF has several", InputKind::Maps,
-               ReportUse::Either, setMapOption<LayerOption>},
-    OptionSpec{WindowOption, "X,Y,W,H",
-               "count only the map's pixels from column X and row Y (from 0), W wide and H high",
-               InputKind::Maps, ReportUse::Either, setMapOption<WindowOption>},
-    OptionSpec{StrataOption, "STRATA", StrataHelp, InputKind::Maps, ReportUse::Needs,
-               setMapOption<StrataOption>},
-    OptionSpec{ThreadsOption, "N", "count in N threads (default: the machine's cores)",
-               InputKind::Maps, ReportUse::Either, setMapOption<ThreadsOption>},
-    OptionSpec{"--quiet", "", "show no progress on standard error", InputKind::Maps,
-               ReportUse::Either,
-               [](Options& o, std::string_view) -> Outcome {
-                   o.maps.quiet = true;
-                   return std::nullopt;
-               }},
-    OptionSpec{"--ratings", "",
-               "read a table of ratings (below) and write the agreement among its raters",
-               EveryInput, ReportUse::Either,
-               [](Options& o, std::string_view) { return chooseInput(o, "--ratings"); }},
-    OptionSpec{"--samples", "",
-               "read a stratified sample (above) and add Stehman's estimates to the report",
-               EveryInput, ReportUse::Needs,
-               [](Options& o, std::string_view) { return chooseInput(o, "--samples"); }},
-    OptionSpec{"--strata-sizes", "S1=N1,S2=N2,...",
-               "the size N_h of every stratum of the sample, in population units (pixels): "
-               "positive whole numbers, each after its stratum's label",
-               InputKind::Samples, ReportUse::Needs, setStrataSizes},
-    OptionSpec{"--fpc", "",
-               "multiply each stratum's variance by the finite-population correction "
-               "1 - n_h/N_h",
-               InputKinds(InputKind::Samples) | InputKind::Maps, ReportUse::Needs,
-               setFlag<&Options::finitePopulationCorrection>},
-    OptionSpec{"--header", "", "the first line names the columns", Labels, ReportUse::Either,
-               setFlag<&Options::header>},
-    OptionSpec{"--classes", "L1,L2,...",
-               "the classes in this order, also those that never occur; any other label is "
-               "refused (with --map: the values, as whole numbers)",
-               Labels | InputKind::Maps, ReportUse::Either, setClasses},
-    OptionSpec{"--missing", "TEXT",
-               "a label that means \"no value\": a pair or sample unit holding one is left out "
-               "and counted; may be given more than once; with --ratings a text that means a "
-               "missing rating (NA and an empty field always do)",
-               Labels, ReportUse::Either, addMissing},
-    OptionSpec{"--transpose", "",
-               "the input's rows are the reference and its columns the classification (with "
-               "--pairs: the reference's label comes first)",
-               Tables, ReportUse::Either, setFlag<&Options::transpose>},
-    OptionSpec{"--decimal-separator", "SEP",
-               "the decimal separator of the cells and of the values written (one character; "
-               "default .)",
-               CountedReports, ReportUse::Either, setDecimalSeparator},
-    OptionSpec{"-o", "PATH",
-               "make the file PATH new and write the two lines to it instead of standard output",
-               Counted, ReportUse::Excludes,
-               [](Options& o, std::string_view path) -> Outcome {
-                   o.outputPath = std::string(path);
-                   return std::nullopt;
-               }},
-    OptionSpec{"--report", "",
-               "write the full agreement report (below) to standard output instead of the two "
-               "lines (with --ratings the report is always written)",
-               CountedReports, ReportUse::Either, setFlag<&Options::report>},
-    OptionSpec{"--weights", "W",
-               "add a weighted kappa with agreement weights W: none (default), linear or "
-               "quadratic; with --ratings the weights of every coefficient, also ordinal, "
-               "radical, ratio, circular or bipolar",
-               CountedReports, ReportUse::Needs, setWeights},
-    OptionSpec{"--mapped-area", "A1,A2,...",
-               "the mapped area (or pixel count) of each row class, in any unit, separated by "
-               "commas (semicolons when the decimal separator is a comma), in the order of the "
-               "classes or as LABEL=AREA in any order; 0 only for a class whose row holds no "
-               "counts; adds the area-weighted estimates",
-               Counted, ReportUse::Needs,
-               [](Options& o, std::string_view text) -> Outcome {
-                   o.mappedAreaText = std::string(text);
-                   return std::nullopt;
-               }},
-    OptionSpec{"--format", "F", "text (default), csv or json", CountedReports, ReportUse::Needs,
-               setFormat},
-    OptionSpec{HelpOption, "", "show this text", EveryInput, ReportUse::Either, noAction},
-    OptionSpec{VersionOption, "", "show the version", EveryInput, ReportUse::Either, noAction},
+    OptionEntry{"--pairs", "", "read paired labels (above) instead of a matrix", EveryInput,
+                ReportUse::Either,
+                [](Options& o, std::string_view) { return chooseInput(o, "--pairs"); }},
+    OptionEntry{"--map", "MAP", MapHelp, EveryInput, ReportUse::Either, chooseMap, NeedsReference,
+                FileUse::Refused},
+    OptionEntry{"--sum", "",
+                "FILE... are JSON reports (--report --format json), each of one window of a map: "
+                "add their matrices, classes matched by label, with their source counts and "
+                "mapped areas, and write as for one matrix",
+                EveryInput, ReportUse::Either,
+                [](Options& o, std::string_view) { return chooseInput(o, "--sum"); }},
+    OptionEntry{"--reference", "REF",
+                "the reference: a raster on exactly the map's grid, or a layer of points",
+                InputKind::Maps, ReportUse::Either, mapReader<ReadReference>},
+    OptionEntry{"--map-band", "N", "the map's band (default 1)", InputKind::Maps, ReportUse::Either,
+                mapReader<ReadMapBand>},
+    OptionEntry{"--reference-band", "N", "the reference raster's band (default 1)", InputKind::Maps,
+                ReportUse::Either, mapReader<ReadReferenceBand>},
+    OptionEntry{"--nodata", "V",
+                "leave out the value V on both sides, beside each band's own no-data value "
+                "(nan for NaN)",
+                InputKind::Maps, ReportUse::Either, mapReader<ReadNodata>},
+    OptionEntry{"--reference-field", "NAME", "the field of the points that holds their class",
+                InputKind::Maps, ReportUse::Either, mapReader<ReadReferenceField>},
+    OptionEntry{"--reference-layer", "NAME", "the layer of points, where REF has several",
+                InputKind::Maps, ReportUse::Either, mapReader<ReadReferenceLayer>},
+    OptionEntry{"--window", "X,Y,W,H",
+                "count only the map's pixels from column X and row Y (from 0), W wide and H high",
+                InputKind::Maps, ReportUse::Either, mapReader<ReadWindow>},
+    OptionEntry{"--strata", "STRATA", StrataHelp, InputKind::Maps, ReportUse::Needs,
+                mapReader<ReadStrata>},
+    OptionEntry{"--threads", "N", "count in N threads (default: the machine's cores)",
+                InputKind::Maps, ReportUse::Either, mapReader<ReadThreads>},
+    OptionEntry{"--quiet", "", "show no progress on standard error", InputKind::Maps,
+                ReportUse::Either, mapReader<ReadQuiet>},
+    OptionEntry{"--ratings", "",
+                "read a table of ratings (below) and write the agreement among its raters",
+                EveryInput, ReportUse::Either,
+                [](Options& o, std::string_view) { return chooseInput(o, "--ratings"); }},
+    OptionEntry{"--samples", "",
+                "read a stratified sample (above) and add Stehman's estimates to the report",
+                EveryInput, ReportUse::Needs,
+                [](Options& o, std::string_view) { return chooseInput(o, "--samples"); },
+                NeedsStrataSizes},
+    OptionEntry{"--strata-sizes", "S1=N1,S2=N2,...",
+                "the size N_h of every stratum of the sample, in population units (pixels): "
+                "positive whole numbers, each after its stratum's label",
+                InputKind::Samples, ReportUse::Needs, setStrataSizes},
+    OptionEntry{"--fpc", "",
+                "multiply each stratum's variance by the finite-population correction "
+                "1 - n_h/N_h",
+                InputKinds(InputKind::Samples) | InputKind::Maps, ReportUse::Needs,
+                setFlag<&Options::finitePopulationCorrection>},
+    OptionEntry{"--header", "", "the first line names the columns", Labels, ReportUse::Either,
+                setFlag<&Options::header>},
+    OptionEntry{"--classes", "L1,L2,...",
+                "the classes in this order, also those that never occur; any other label is "
+                "refused (with --map: the values, as whole numbers)",
+                Labels | InputKind::Maps, ReportUse::Either, setClasses},
+    OptionEntry{"--missing", "TEXT",
+                "a label that means \"no value\": a pair or sample unit holding one is left out "
+                "and counted; may be given more than once; with --ratings a text that means a "
+                "missing rating (NA and an empty field always do)",
+                Labels, ReportUse::Either, addMissing},
+    OptionEntry{"--transpose", "",
+                "the input's rows are the reference and its columns the classification (with "
+                "--pairs: the reference's label comes first)",
+                Tables, ReportUse::Either, setFlag<&Options::transpose>},
+    OptionEntry{"--decimal-separator", "SEP",
+                "the decimal separator of the cells and of the values written (one character; "
+                "default .)",
+                CountedReports, ReportUse::Either, setDecimalSeparator},
+    OptionEntry{"-o", "PATH",
+                "make the file PATH new and write the two lines to it instead of standard output",
+                Counted, ReportUse::Excludes,
+                [](Options& o, std::string_view path) -> Outcome {
+                    o.outputPath = std::string(path);
+                    return std::nullopt;
+                }},
+    OptionEntry{"--report", "",
+                "write the full agreement report (below) to standard output instead of the two "
+                "lines (with --ratings the report is always written)",
+                CountedReports, ReportUse::Either, setFlag<&Options::report>},
+    OptionEntry{"--weights", "W",
+                "add a weighted kappa with agreement weights W: none (default), linear or "
+                "quadratic; with --ratings the weights of every coefficient, also ordinal, "
+                "radical, ratio, circular or bipolar",
+                CountedReports, ReportUse::Needs, setWeights},
+    OptionEntry{"--mapped-area", "A1,A2,...",
+                "the mapped area (or pixel count) of each row class, in any unit, separated by "
+                "commas (semicolons when the decimal separator is a comma), in the order of the "
+                "classes or as LABEL=AREA in any order; 0 only for a class whose row holds no "
+                "counts; adds the area-weighted estimates",
+                Counted, ReportUse::Needs, setMappedAreaText},
+    OptionEntry{"--format", "F", "text (default), csv or json", CountedReports, ReportUse::Needs,
+                setFormat},
+    OptionEntry{HelpOption, "", "show this text", EveryInput, ReportUse::Either, noAction},
+    OptionEntry{VersionOption, "", "show the version", EveryInput, ReportUse::Either, noAction},
 };
 
-const OptionSpec* findOption(std::string_view name) {
+const OptionEntry* findOption(std::string_view name) {
     if (name == "-h")
         name = HelpOption;
-    for (const OptionSpec& entry : Table)
+    for (const OptionEntry& entry : Table)
         if (entry.name == name)
             return &entry;
     return nullptr;
@@ -283,27 +302,12 @@ Outcome chooseInput(Options& options, std::string_view name) {
     return std::nullopt;
 }
 
-// The options that choose an input `entry` goes with, as "--a, --b or --c".
-std::string selectorsFor(const OptionSpec& entry) {
-    std::vector<std::string_view> names;
-    for (const InputChoice& choice : InputChoices)
-        if (entry.inputs.has(choice.kind))
-            names.push_back(choice.option);
-    std::string text;
-    for (std::size_t i = 0; i < names.size(); ++i)
-        text += std::string(i == 0                  ? ""
-                            : i + 1 == names.size() ? " or "
-                                                    : ", ") +
-                std::string(names[i]);
-    return text;
-}
-
 // Why `entry`, given, does not fit the rest of the command line.
-Outcome conflict(const OptionSpec& entry, const Options& options) {
+Outcome conflict(const OptionEntry& entry, const Options& options) {
     const std::string name(entry.name);
     if (!entry.inputs.has(options.input))
         return options.input == InputKind::Matrix
-                   ? name + " needs " + selectorsFor(entry)
+                   ? name + " needs " + SelectorsOf(entry.inputs)
                    : name + " does not go with " + std::string(selectorOf(options.input));
     if (entry.report == ReportUse::Needs && !options.report)
         return name + " needs --report";
@@ -315,82 +319,35 @@ Outcome conflict(const OptionSpec& entry, const Options& options) {
     return std::nullopt;
 }
 
-std::size_t columns(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
-
-// The conditions of an option as the help states them: "with --pairs and --report: ".
-std::string conditionsOf(const OptionSpec& entry) {
-    std::string conditions;
-    if (!entry.inputs.has(InputKind::Matrix))
-        conditions = selectorsFor(entry);
-    if (entry.report == ReportUse::Needs)
-        conditions += (conditions.empty() ? "" : " and ") + std::string("--report");
-    return conditions.empty() ? conditions : "with " + conditions + ": ";
-}
-
 } // namespace
 
-std::span<const OptionSpec> OptionTable() {
+std::span<const OptionEntry> OptionTable() {
     return Table;
 }
 
-std::string WrapText(std::string_view first, std::string_view text, std::size_t indent,
-                     std::size_t width) {
-    std::string out;
-    std::string line(first);
-    if (columns(line) > indent && !text.empty()) { // too long to share its line
-        out += line + "\n";
-        line = std::string(indent, ' ');
-    }
-    line += std::string(indent - std::min(indent, columns(line)), ' ');
-    while (!text.empty()) {
-        const std::size_t room = width - indent;
-        std::size_t cut = text.size();
-        if (columns(text) > room) {
-            // The last blank within `room` characters.
-            std::size_t at = 0, shown = 0, blank = std::string_view::npos;
-            for (; at < text.size() && shown <= room; ++at) {
-                if (text[at] == ' ')
-                    blank = at;
-                if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80)
-                    ++shown;
-            }
-            cut = blank == std::string_view::npos || blank == 0 ? at - 1 : blank;
-        }
-        out += line + std::string(text.substr(0, cut)) + "\n";
-        text.remove_prefix(cut);
-        while (!text.empty() && text.front() == ' ')
-            text.remove_prefix(1);
-        line = std::string(indent, ' ');
-    }
-    if (out.empty())
-        out = line + "\n";
-    return out;
-}
-
-std::string OptionsHelp() {
-    std::string out;
-    for (const OptionSpec& entry : Table) {
-        std::string first = "  " + std::string(entry.name);
-        if (!entry.argument.empty())
-            first += " " + std::string(entry.argument);
-        out += WrapText(first, conditionsOf(entry) + std::string(entry.help), 27);
-    }
-    return out;
+std::string SelectorsOf(InputKinds kinds) {
+    std::vector<std::string_view> names;
+    for (const InputChoice& choice : InputChoices)
+        if (kinds.has(choice.kind))
+            names.push_back(choice.option);
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += std::string(i == 0                  ? ""
+                            : i + 1 == names.size() ? " or "
+                                                    : ", ") +
+                std::string(names[i]);
+    return text;
 }
 
 std::variant<Command, std::string> ParseCommandLine(const std::vector<std::string>& args) {
     Command command;
     Options& options = command.options;
-    std::vector<const OptionSpec*> given;
+    std::vector<const OptionEntry*> given;
     bool haveInput = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.size() > 1 && arg[0] == '-') {
-            const OptionSpec* entry = findOption(arg);
+            const OptionEntry* entry = findOption(arg);
             if (entry == nullptr)
                 return "unknown option " + QuotedCellText(arg) + " (see --help)";
             if (entry->name == HelpOption || entry->name == VersionOption) {
@@ -415,7 +372,7 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
         options.inputPathGiven = true;
         haveInput = true;
     }
-    for (const OptionSpec* entry : given)
+    for (const OptionEntry* entry : given)
         if (auto refused = conflict(*entry, options))
             return *refused;
     if (options.inputPaths.size() > 1 && options.input != InputKind::Sums)
@@ -423,6 +380,13 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
     if (options.ratingWeights && !options.weights && options.input != InputKind::Ratings)
         return "--weights " + std::string(RatingWeightsName(*options.ratingWeights)) +
                " needs --ratings; a matrix report takes none, linear or quadratic";
+    // What an option needs beside it, and the input file it refuses, come last.
+    for (const OptionEntry* entry : given) {
+        if (entry->needs.given && !entry->needs.given(options))
+            return std::string(entry->name) + " needs " + std::string(entry->needs.name);
+        if (entry->file == FileUse::Refused && options.inputPathGiven)
+            return std::string(entry->name) + " does not go with an input file";
+    }
     return command;
 }
 

@@ -1,7 +1,8 @@
 // The options of brennic-kappa, declared once in a table: each with its name, its
-// argument, its help text, the inputs it goes with and whether it needs --report.
-// Parsing, --help and the refusal of options that do not go together all come
-// from that table.
+// argument, its help text, the inputs it goes with, whether it needs --report,
+// the option it needs, whether it refuses an input file, and the function that
+// reads it. Parsing, --help and the refusal of options that do not go together
+// or lack what they need all come from that table.
 #pragma once
 
 #include <optional>
@@ -63,7 +64,16 @@ struct Options {
 // How an option stands to --report.
 enum class ReportUse { Either, Needs, Excludes };
 
-struct OptionSpec {
+// An option that another one needs, and how the options read show it given.
+struct NeededOption {
+    std::string_view name; // "--reference"; empty when nothing is needed
+    bool (*given)(const Options& options) = nullptr;
+};
+
+// Whether an option goes with an input file (FILE).
+enum class FileUse { Allowed, Refused };
+
+struct OptionEntry {
     std::string_view name;     // "--weights"
     std::string_view argument; // "W"; empty for an option without one
     std::string_view help;     // one paragraph, wrapped by the help
@@ -71,10 +81,15 @@ struct OptionSpec {
     ReportUse report;
     // Stores the option; gives the reason when its argument is refused.
     std::optional<std::string> (*apply)(Options& options, std::string_view argument);
+    NeededOption needs{}; // refused without it
+    FileUse file = FileUse::Allowed;
 };
 
 // The options in the order --help lists them.
-std::span<const OptionSpec> OptionTable();
+std::span<const OptionEntry> OptionTable();
+
+// The options that choose the inputs `kinds` (the matrix aside), as "--a, --b or --c".
+std::string SelectorsOf(InputKinds kinds);
 
 // What the command line asks for: a run with its options, the help or the version.
 enum class Request { Run, Help, Version };
@@ -86,13 +101,5 @@ struct Command {
 // Reads the arguments (without the program's name) against the table; gives the
 // reason when they are refused.
 std::variant<Command, std::string> ParseCommandLine(const std::vector<std::string>& args);
-
-// The options' part of --help, every line within 80 columns.
-std::string OptionsHelp();
-
-// `text` wrapped at blanks to lines of at most `width` columns (counted in
-// characters), the first line after `first`, the others indented by `indent`.
-std::string WrapText(std::string_view first, std::string_view text, std::size_t indent,
-                     std::size_t width = 79);
 
 } // namespace brennic

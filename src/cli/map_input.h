@@ -7,12 +7,12 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
 #include "core/input_error.h"
 #include "input/counted_input.h"
-#include "report/report.h"
 
 namespace brennic {
 
@@ -37,12 +37,23 @@ class MapCounting {
     Count(const MapOptions& options, const std::optional<std::vector<std::string>>& classes) = 0;
 };
 
-// Reads the value of such an option into `options`; gives the reason it cannot.
-std::optional<std::string> ReadMapOption(const std::string& name, const std::string& value,
-                                         MapOptions& options);
+// The readers of --map's options, one each, named in the option table: each
+// stores its option's value in `options` or gives the reason it cannot.
+std::optional<std::string> ReadMap(MapOptions& options, std::string_view value);
+std::optional<std::string> ReadReference(MapOptions& options, std::string_view value);
+std::optional<std::string> ReadMapBand(MapOptions& options, std::string_view value);
+std::optional<std::string> ReadReferenceBand(MapOptions& options, std::string_view value);
+std::optional<std::string> ReadNodata(MapOptions& options, std::string_view value);
+std::optional<std::string> ReadReferenceField(MapOptions& options, std::string_view value);
+std::optional<std::string> ReadReferenceLayer(MapOptions& options, std::string_view value);
+std::optional<std::string> ReadWindow(MapOptions& options, std::string_view value);
+std::optional<std::string> ReadStrata(MapOptions& options, std::string_view value);
+std::optional<std::string> ReadThreads(MapOptions& options, std::string_view value);
+std::optional<std::string> ReadQuiet(MapOptions& options, std::string_view value);
 
-// The "From maps" part of --help.
-std::string MapHelpText();
+// Why a build without map reading refuses --map and --strata, in the help and
+// in the refusal of --map.
+inline constexpr std::string_view MapReadingNote = "map reading is a Linux feature for now";
 
 // The companion program's name, beside brennic-kappa in its folder.
 inline constexpr const char* MapCompanionName = "brennic-kappa-maps";

@@ -55,6 +55,36 @@ TEST_F(BrennicKappa, WritesTheResultBytesOrOneErrorLine) {
     EXPECT_EQ(readFile(dir / "Header.txt"), ResultHeader);
 }
 
+// A command line with several mistakes is refused for one of them, always the
+// same: an unknown option or a refused value first, then an option without its
+// input or --report, then two input files, then --weights for --ratings, and only
+// then what --samples and --map need and the input file that --map refuses.
+TEST_F(BrennicKappa, OfSeveralMistakesTheFirstMetIsNamed) {
+    const auto refused = [](const char* name, std::string args, const std::string& message) {
+        return KappaRow{name, std::move(args), "", 1, {"brennic-kappa: " + message + "\n"}, true};
+    };
+    const std::string inFile = "--map m --reference r {dir}/input";
+    expectEach({
+        // clang-format off
+        refused("unknown_option_first", "--samples --report --bogus", "unknown option '--bogus' (see --help)"),
+        refused("report_before_sizes", "--samples", "--samples needs --report"),
+        refused("weights_before_sizes", "--samples --report --weights ordinal",
+                "--weights ordinal needs --ratings; a matrix report takes none, linear or quadratic"),
+        refused("two_files_before_sizes", "--samples --report a b", "only one input file can be given"),
+        refused("sizes", "--samples --report", "--samples needs --strata-sizes"),
+        refused("bad_window_before_reference", "--window 1,2 --map m",
+                "--window needs XOFF,YOFF,XSIZE,YSIZE in whole pixels, not '1,2'"),
+        refused("report_before_reference", "--map m --strata s", "--strata needs --report"),
+        refused("two_files_before_reference", "--map m a b", "only one input file can be given"),
+        refused("reference_before_input_file", "--map m {dir}/input", "--map needs --reference"),
+        refused("empty_reference", "--map m --reference ''", "--map needs --reference"),
+        refused("input_file", inFile, "--map does not go with an input file"),
+        refused("standard_input_named", "--map m --reference r -", "--map does not go with an input file"),
+        refused("report_before_input_file", inFile + " --fpc", "--fpc needs --report"),
+        // clang-format on
+    });
+}
+
 #ifndef _WIN32
 // A failure to read is no end of the input: nothing is computed from the rows
 // read so far. (That -o replaces only an ordinary file is checked in-process, in

@@ -1,0 +1,240 @@
+// The text of brennic-kappa --help: the usage, the options from their table,
+// reading from maps, the exit status and every field of the reports.
+#include "cli/help.h"
+
+#include <algorithm>
+
+#include "cli/cli_options.h"
+#include "cli/map_input.h"
+#include "core/figure_catalogue.h"
+#include "core/stratified.h"
+
+namespace brennic {
+namespace {
+
+constexpr const char* HelpIntroduction =
+    "Usage: brennic-kappa [INPUT OPTIONS] [-o PATH] [FILE]\n"
+    "       brennic-kappa [INPUT OPTIONS] --report [--weights none|linear|quadratic]\n"
+    "                     [--mapped-area A1,A2,...] [--format text|csv|json] [FILE]\n"
+    "       brennic-kappa --ratings [--header] [--classes L1,...] [--missing TEXT]\n"
+    "                     [--weights W] [--report] [--format text|csv|json] [FILE]\n"
+    "       brennic-kappa --samples [--header] [--classes L1,...] [--missing TEXT]\n"
+    "                     --strata-sizes S1=N1,... [--fpc] --report [...] [FILE]\n"
+    "       brennic-kappa --map MAP --reference REF [MAP OPTIONS]\n"
+    "                     [-o PATH | --report ...]\n"
+    "       brennic-kappa --sum [--report ...] REPORT.json... (see \"From maps\")\n"
+    "Input options: [--decimal-separator SEP] [--transpose]\n"
+    "               [--pairs [--header] [--classes L1,L2,...] [--missing TEXT]]\n"
+    "\n"
+    "Computes Cohen's kappa for a square error matrix and writes the two lines of\n"
+    "Result.txt: the header and the values of PC, PO, KAPPA, LO-95% CI, HI-95% CI,\n"
+    "SE and Z.\n"
+    "\n"
+    "FILE holds one matrix row per line, cells separated by blanks, tabs,\n"
+    "semicolons or commas (commas only when the decimal separator is not a comma).\n"
+    "Blank lines are ignored. Without FILE, or with -, the matrix is read from\n"
+    "standard input. The matrix must be square, with 2 to 254 classes. Rows are\n"
+    "the classification (the map, the first coder), columns the reference.\n"
+    "\n"
+    "With --pairs, FILE holds one sample point per line instead: two labels, the\n"
+    "classification's first and the reference's second, as spreadsheets write\n"
+    "them: a line holding a tab, a semicolon or a comma (not when the decimal\n"
+    "separator is a comma) is split there and a label may hold blanks; otherwise\n"
+    "blanks separate. A label in double quotes may hold any of these, and \"\"\n"
+    "inside it is one quote; blanks around a label are dropped. A label must be\n"
+    "UTF-8 without control characters. The classes come in numeric order when\n"
+    "every label is a number, otherwise in the order in which they first appear.\n"
+    "The pairs are counted into the error matrix.\n"
+    "\n"
+    "With --ratings, FILE holds one unit (subject, item) per line and one rating\n"
+    "per rater (column), split and read as the labels of --pairs. NA, an empty\n"
+    "field and any --missing text mean a missing rating. Every line must hold as\n"
+    "many fields as the first. The output is always the ratings report (below).\n"
+    "\n"
+    "With --samples, FILE holds one unit of a stratified random sample per line:\n"
+    "three labels, read as --pairs reads two: the unit's stratum, the map's class\n"
+    "and the reference's class. The strata may be anything (an older map, regions,\n"
+    "change and no change); --strata-sizes gives the size N_h of each, and n_h is\n"
+    "counted from FILE. The report holds the sample's error matrix and its figures\n"
+    "as for --pairs, and a section \"stratified\" with Stehman's (2014) estimates.\n"
+    "A stratum without a size, a size below its n_h, or a size for a stratum with\n"
+    "no unit are refused; a stratum of one unit leaves every standard error not\n"
+    "defined.\n"
+    "\n"
+    "Options:\n";
+
+constexpr const char* HelpStatusAndFields =
+    "Exit status: 0 written; 1 bad input; 2 a figure cannot be formed;\n"
+    "3 a file cannot be read or written, or memory ran out. With --report the\n"
+    "status is 0 whenever the report is written: a figure that cannot be formed\n"
+    "is in it as not defined.\n"
+    "\n"
+    "The report begins with the error matrix as used, labels along both edges\n"
+    "(up to 20 classes; json always holds it as \"matrix\", a list of rows).\n"
+    "p_kl is a cell over the grand total N, p_k. a row total and p_.k\n"
+    "a column total over it, pi_k = (p_k. + p_.k) / 2, q the number of classes,\n"
+    "w_kl 1 on the diagonal and 0 elsewhere. A figure that cannot be formed (a\n"
+    "division by zero, an invalid operation or an overflow) is not defined and its\n"
+    "reason is given: in json it is null and its reason stands under \"reasons\"\n"
+    "(field name -> text) of its object; in csv its value is empty and the reason\n"
+    "is in the last column. text shows values with 15 significant digits like\n"
+    "Result.txt; csv and json use a point and the fewest digits that read back as\n"
+    "the same double. The fields:\n";
+
+constexpr const char* RatingsHelp =
+    "\nThe ratings report (--ratings) follows Gwet, Handbook of Inter-Rater\n"
+    "Reliability, 4th ed. (2014): units (lines with a rating), pairable_units\n"
+    "(with two ratings or more), raters, weights, classes (each label with the\n"
+    "number of ratings given in it), and for each coefficient C of\n"
+    "percent_agreement, fleiss_kappa, conger_kappa, gwet_ac1 (AC2 when weighted),\n"
+    "brennan_prediger and krippendorff_alpha: C, C_se, C_ci95_low, C_ci95_high\n"
+    "and C_p. C_se is the square root of the sum over the n units of\n"
+    "(C*_i - C)^2 / (n (n - 1)), C*_i the unit's linearised term (for\n"
+    "krippendorff_alpha over the pairable units). The interval is\n"
+    "C -+ t(0.975, n - 1) C_se, its upper end at most 1. C_p is the one-sided\n"
+    "p-value 1 - T(C/SE, n - 1), T Student's t distribution with n - 1 degrees\n"
+    "of freedom. Weights use the class values when every class is a number,\n"
+    "otherwise their ranks; ordinal weights always use ranks. When the classes are\n"
+    "numbers, krippendorff_alpha_by_level gives Krippendorff's alpha with his\n"
+    "nominal, ordinal (built from the class frequencies), interval and ratio\n"
+    "metrics. Exit status 1 when there are fewer than two raters or no unit with\n"
+    "two ratings.\n";
+
+constexpr const char* MapHelp =
+    "MAP is a classified raster, any raster GDAL reads; REF is a raster on exactly\n"
+    "the same grid (size, geotransform, coordinate system) or a layer of points\n"
+    "with the class in --reference-field. Rows are the map, columns the reference.\n"
+    "The values are the classes: whole numbers, in numeric order unless --classes\n"
+    "gives them; at most 254. A pair counts only where both values are valid.\n"
+    "Each point is transformed to the map's coordinate system; a point on the\n"
+    "right or bottom edge of the map is outside it. With points, --report holds\n"
+    "the area-weighted estimates from the map's own areas: each class's pixels\n"
+    "(inside --window) times the pixel's area in the coordinate system's unit\n"
+    "squared, or for a geographic system each row's area on its ellipsoid in\n"
+    "square metres; --mapped-area overrides them. The report adds where the\n"
+    "counts came from (json \"source\", a line in text and csv): map, reference,\n"
+    "counted (the pairs in the matrix), left_out: outside (points off the map or\n"
+    "its window), nodata (pixels of the window or points on a no-data value),\n"
+    "empty (points with an empty class field); area_unit with the map's areas.\n"
+    "With points, --report also holds the \"stratified\" section of --samples. The\n"
+    "strata are the map's classes, N_h each class's pixels in the window; with\n"
+    "--strata they are the values of that raster (on the map's grid): each point's\n"
+    "stratum is the value under it, N_h the value's pixels in the window, and a\n"
+    "point on its no-data value (or --nodata) is left out as nodata. With --strata\n"
+    "the area-weighted estimates, which take the map's classes as the strata, are\n"
+    "left out unless --mapped-area is given.\n";
+
+// The "From maps" part.
+std::string mapHelp() {
+    std::string out = "\nFrom maps (--map):\n";
+#ifdef _WIN32
+    std::string note(MapReadingNote);
+    note[0] = 'M';
+    out += note + ": this build refuses --map.\n";
+#endif
+    return out + MapHelp;
+}
+
+std::size_t columns(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+// The conditions of an option as the help states them: "with --pairs and --report: ".
+std::string conditionsOf(const OptionEntry& entry) {
+    std::string conditions;
+    if (!entry.inputs.has(InputKind::Matrix))
+        conditions = SelectorsOf(entry.inputs);
+    if (entry.report == ReportUse::Needs)
+        conditions += (conditions.empty() ? "" : " and ") + std::string("--report");
+    return conditions.empty() ? conditions : "with " + conditions + ": ";
+}
+
+// `text` wrapped at blanks to lines of at most `width` columns (counted in
+// characters), the first line after `first`, the others indented by `indent`.
+std::string wrapText(std::string_view first, std::string_view text, std::size_t indent,
+                     std::size_t width = 79) {
+    std::string out;
+    std::string line(first);
+    if (columns(line) > indent && !text.empty()) { // too long to share its line
+        out += line + "\n";
+        line = std::string(indent, ' ');
+    }
+    line += std::string(indent - std::min(indent, columns(line)), ' ');
+    while (!text.empty()) {
+        const std::size_t room = width - indent;
+        std::size_t cut = text.size();
+        if (columns(text) > room) {
+            // The last blank within `room` characters.
+            std::size_t at = 0, shown = 0, blank = std::string_view::npos;
+            for (; at < text.size() && shown <= room; ++at) {
+                if (text[at] == ' ')
+                    blank = at;
+                if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80)
+                    ++shown;
+            }
+            cut = blank == std::string_view::npos || blank == 0 ? at - 1 : blank;
+        }
+        out += line + std::string(text.substr(0, cut)) + "\n";
+        text.remove_prefix(cut);
+        while (!text.empty() && text.front() == ' ')
+            text.remove_prefix(1);
+        line = std::string(indent, ' ');
+    }
+    if (out.empty())
+        out = line + "\n";
+    return out;
+}
+
+// The options' part, every line within 80 columns.
+std::string optionsHelp() {
+    std::string out;
+    for (const OptionEntry& entry : OptionTable()) {
+        std::string first = "  " + std::string(entry.name);
+        if (!entry.argument.empty())
+            first += " " + std::string(entry.argument);
+        out += wrapText(first, conditionsOf(entry) + std::string(entry.help), 27);
+    }
+    return out;
+}
+
+// The fields of one table of the catalogue, each with its definition, wrapped
+// under a heading.
+template <typename Id> void helpFields(std::string& out, std::string_view heading) {
+    out += "\n" + wrapText("", heading, 0);
+    for (const FigureInfo& info : Catalogue<Id>())
+        out += wrapText("  " + std::string(info.field), info.definition, 24);
+}
+
+} // namespace
+
+std::string HelpText() {
+    std::string out = HelpIntroduction;
+    out += optionsHelp();
+    out += mapHelp();
+    out += "\n";
+    out += HelpStatusAndFields;
+    helpFields<OverallFigure>(out, "Of the whole matrix (n, the number of classes, first):");
+    helpFields<WeightedFigure>(out, "Under \"weighted\", with --weights linear or quadratic "
+                                    "(Cohen 1968):");
+    helpFields<ClassFigure>(out, "Of each class k, under \"classes\" (with \"class\", its number, "
+                                 "and \"label\"):");
+    helpFields<AreaFigure>(out, "Under \"area_weighted\", with --mapped-area (Olofsson et al. "
+                                "2014, Remote Sensing of Environment 148: 42-57):");
+    helpFields<AreaClassFigure>(out, "Of each class, under \"area_weighted\" \"classes\":");
+    helpFields<StratifiedFigure>(
+        out, "Under \"stratified\", with --samples or --map and points (Stehman 2014, "
+             "International Journal of "
+             "Remote Sensing 35: 4923-4939), after \"fpc\" and \"strata\" (each \"label\", "
+             "\"size\" and \"sample_units\"):");
+    helpFields<StratifiedClassFigure>(
+        out, "Of each class, under \"stratified\" \"classes\"; then \"area_proportions\", "
+             "the p^_ij, rows the map, columns the reference:");
+    out += "\nQuantity and allocation disagreement follow Pontius and Millones (2011),\n"
+           "International Journal of Remote Sensing 32: 4407-4429.\n";
+    out += RatingsHelp;
+    return out;
+}
+
+} // namespace brennic
