@@ -42,11 +42,21 @@ int fail(std::ostream& err, const InputError& error) {
     return fail(err, ExitStatusOf(error), error.message);
 }
 
+// The input or the command line refused.
+int refuse(std::ostream& err, std::string message) {
+    return fail(err, InputError{InputError::BadInput, std::move(message)});
+}
+
+// A file that cannot be read or written, or memory that ran out.
+int failFile(std::ostream& err, std::string message) {
+    return fail(err, InputError{InputError::ReadError, std::move(message)});
+}
+
 int writeOut(std::ostream& out, std::ostream& err, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
     if (!out)
-        return fail(err, CliFileError, "cannot write to standard output");
+        return failFile(err, "cannot write to standard output");
     return CliOk;
 }
 
@@ -102,15 +112,15 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
     if (!stratified && counted != nullptr)
         stratified = mapStratification(options, *counted);
     if (options.finitePopulationCorrection && !stratified)
-        return fail(err, CliBadInput,
+        return refuse(err,
                     "--fpc needs a sample: points as the reference, not a raster");
     if (auto negative = negativeCount(m))
-        return fail(err, CliBadInput, *negative);
+        return refuse(err, *negative);
     std::vector<double> areas;
     if (options.mappedAreaText) {
         auto read = ReadMappedAreas(*options.mappedAreaText, options.decimalSeparator, labelled);
         if (auto* refused = std::get_if<std::string>(&read))
-            return fail(err, CliBadInput, *refused);
+            return refuse(err, *refused);
         areas = std::move(std::get<std::vector<double>>(read));
     }
     // The map's own areas stand in for --mapped-area, which still overrides them.
@@ -150,7 +160,7 @@ int writeRatings(const Options& options, const RatingsTable& table, std::ostream
     auto computed =
         ComputeRatingsReport(table, options.ratingWeights.value_or(RatingWeights::None));
     if (auto* refused = std::get_if<std::string>(&computed))
-        return fail(err, CliBadInput, *refused);
+        return refuse(err, *refused);
     Report report;
     report.ratings = std::move(std::get<RatingsReport>(computed));
     return writeOut(out, err,
@@ -174,7 +184,7 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
                std::ostream& err) {
     InputFile file(options.inputPath, standardInput);
     if (!file.Opened())
-        return fail(err, CliFileError,
+        return failFile(err,
                     "cannot read " + file.Name() + ": " + SystemReason(file.OpenError()));
     FileSource& source = file.Source();
     if (options.input == InputKind::Ratings) {
@@ -227,7 +237,7 @@ int writeCounted(const Options& options, const CountedInput& input, std::ostream
 // Counts the matrix from the maps through `counting`, then writes as for a matrix.
 int runOnMaps(const Options& options, MapCounting* counting, std::ostream& out, std::ostream& err) {
     if (counting == nullptr)
-        return fail(err, CliBadInput,
+        return refuse(err,
                     "--map: this build of brennic-kappa reads no maps (" +
                         std::string(MapReadingNote) + ")");
     auto counted = counting->Count(options.maps, options.classes);
@@ -257,9 +267,9 @@ int writeTwoLines(const Options& options, const ErrorMatrix& m, std::ostream& ou
         bytes = std::move(run.bytes);
     }
     if (auto* arithmetic = std::get_if<run::Arithmetic>(&outcome))
-        return fail(err, CliArithmetic, arithmetic->cause);
+        return fail(err, ExitStatusOf(outcome), arithmetic->cause);
     if (auto* file_ = std::get_if<run::File>(&outcome))
-        return fail(err, CliFileError, DescribeFileError(file_->error));
+        return fail(err, ExitStatusOf(outcome), DescribeFileError(file_->error));
     if (!options.outputPath)
         return writeOut(out, err, bytes);
     return CliOk;
@@ -271,11 +281,21 @@ int ExitStatusOf(const InputError& error) {
     return error.kind == InputError::ReadError ? CliFileError : CliBadInput;
 }
 
+int ExitStatusOf(const RunOutcome& outcome) {
+    if (std::holds_alternative<run::Arithmetic>(outcome))
+        return CliArithmetic;
+    if (std::holds_alternative<run::File>(outcome))
+        return CliFileError;
+    if (std::holds_alternative<run::Written>(outcome))
+        return CliOk;
+    return CliBadInput;
+}
+
 int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& out,
            std::ostream& err, MapCounting* maps) {
     auto parsed = ParseCommandLine(args);
     if (auto* refused = std::get_if<std::string>(&parsed))
-        return fail(err, CliBadInput, *refused);
+        return refuse(err, *refused);
     const Command& command = std::get<Command>(parsed);
     switch (command.request) {
     case Request::Help:
@@ -294,7 +314,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
             return runOnMaps(command.options, maps, out, err);
         return runOnInput(command.options, in, out, err);
     } catch (const std::bad_alloc&) {
-        return fail(err, CliFileError, "out of memory");
+        return failFile(err, "out of memory");
     }
 }
 

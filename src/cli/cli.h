@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/input_error.h"
+#include "core/run.h"
 
 namespace brennic {
 
@@ -23,8 +24,12 @@ enum CliStatus : int {
 };
 
 // The exit status of an input that cannot be used: CliBadInput for one refused,
-// CliFileError for one that cannot be read.
+// CliFileError for one that cannot be read (or an output that cannot be written).
 int ExitStatusOf(const InputError& error);
+// The exit status of a computation of the two lines: CliOk when written,
+// CliArithmetic when a figure cannot be formed, CliFileError when the file
+// cannot be made, CliBadInput for a matrix refused.
+int ExitStatusOf(const RunOutcome& outcome);
 
 // Runs the tool with its arguments (without the program's name), reading a
 // matrix given no file from `in`; gives the exit status. `maps` counts the

@@ -8,6 +8,7 @@
 #include "cli/map_input.h"
 #include "core/figure_catalogue.h"
 #include "core/stratified.h"
+#include "report/report_writing.h"
 
 namespace brennic {
 namespace {
@@ -135,12 +136,6 @@ std::string mapHelp() {
     return out + MapHelp;
 }
 
-std::size_t columns(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
-
 // The conditions of an option as the help states them: "with --pairs and --report: ".
 std::string conditionsOf(const OptionEntry& entry) {
     std::string conditions;
@@ -151,39 +146,16 @@ std::string conditionsOf(const OptionEntry& entry) {
     return conditions.empty() ? conditions : "with " + conditions + ": ";
 }
 
-// `text` wrapped at blanks to lines of at most `width` columns (counted in
-// characters), the first line after `first`, the others indented by `indent`.
-std::string wrapText(std::string_view first, std::string_view text, std::size_t indent,
-                     std::size_t width = 79) {
-    std::string out;
-    std::string line(first);
-    if (columns(line) > indent && !text.empty()) { // too long to share its line
-        out += line + "\n";
-        line = std::string(indent, ' ');
-    }
-    line += std::string(indent - std::min(indent, columns(line)), ' ');
-    while (!text.empty()) {
-        const std::size_t room = width - indent;
-        std::size_t cut = text.size();
-        if (columns(text) > room) {
-            // The last blank within `room` characters.
-            std::size_t at = 0, shown = 0, blank = std::string_view::npos;
-            for (; at < text.size() && shown <= room; ++at) {
-                if (text[at] == ' ')
-                    blank = at;
-                if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80)
-                    ++shown;
-            }
-            cut = blank == std::string_view::npos || blank == 0 ? at - 1 : blank;
-        }
-        out += line + std::string(text.substr(0, cut)) + "\n";
-        text.remove_prefix(cut);
-        while (!text.empty() && text.front() == ' ')
-            text.remove_prefix(1);
-        line = std::string(indent, ' ');
-    }
-    if (out.empty())
-        out = line + "\n";
+// `text` wrapped at blanks to lines of at most 79 columns, the first line after
+// `first`, the others indented by `indent`.
+std::string wrapText(std::string_view first, std::string_view text, std::size_t indent) {
+    std::string out(first);
+    const std::size_t used = DisplayWidth(first);
+    if (used > indent && !text.empty()) // too long to share its line
+        out += '\n' + std::string(indent, ' ');
+    else
+        out += std::string(indent - std::min(indent, used), ' ');
+    AppendWrapped(out, text, indent, indent, 79);
     return out;
 }
 

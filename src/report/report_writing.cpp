@@ -6,6 +6,7 @@
 
 #include "core/limits.h"
 #include "core/number_text.h"
+#include "input/labels.h"
 
 namespace brennic {
 
@@ -67,10 +68,7 @@ std::string TextValue(double value, char decimalSeparator) {
 }
 
 std::size_t DisplayWidth(std::string_view text) {
-    std::size_t width = 0;
-    for (const char c : text)
-        width += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
-    return width;
+    return CharacterCount(text);
 }
 
 void TextTable(std::string& out, const std::vector<std::vector<std::string>>& table,

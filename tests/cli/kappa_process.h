@@ -13,6 +13,7 @@
 #endif
 
 #include "../core/test_support.h"
+#include "../text_width.h"
 
 namespace brennic::test {
 
@@ -27,17 +28,6 @@ constexpr char Quote = '\'';
 // whole, with Windows separators.
 inline std::string nativePath(const char* path) {
     return std::filesystem::absolute(path).make_preferred().string();
-}
-
-// The widest line of `text` in characters as a terminal shows them: UTF-8 code
-// points.
-inline std::size_t widestLine(const std::string& text) {
-    std::size_t widest = 0, width = 0;
-    for (const char c : text) {
-        width = c == '\n' ? 0 : width + ((static_cast<unsigned char>(c) & 0xC0) != 0x80);
-        widest = std::max(widest, width);
-    }
-    return widest;
 }
 
 struct KappaOutcome {

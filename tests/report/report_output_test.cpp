@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "kappa_process.h"
+#include "../text_width.h"
 #include "report/report.h"
 #include "report/report_writing.h"
 
