@@ -127,7 +127,7 @@ template <auto Read> Outcome mapReader(Options& options, std::string_view value)
 Outcome chooseMap(Options& options, std::string_view map) {
     if (auto refused = chooseInput(options, "--map"))
         return refused;
-    return ReadMap(options.maps, map);
+    return ReadText<&MapOptions::map>(options.maps, map);
 }
 
 // The texts `Parts` joined, at compile time.
@@ -185,7 +185,7 @@ constexpr std::array Table{
                 [](Options& o, std::string_view) { return chooseInput(o, "--sum"); }},
     OptionEntry{"--reference", "REF",
                 "the reference: a raster on exactly the map's grid, or a layer of points",
-                InputKind::Maps, ReportUse::Either, mapReader<ReadReference>},
+                InputKind::Maps, ReportUse::Either, mapReader<ReadText<&MapOptions::reference>>},
     OptionEntry{"--map-band", "N", "the map's band (default 1)", InputKind::Maps, ReportUse::Either,
                 mapReader<ReadMapBand>},
     OptionEntry{"--reference-band", "N", "the reference raster's band (default 1)", InputKind::Maps,
@@ -195,14 +195,14 @@ constexpr std::array Table{
                 "(nan for NaN)",
                 InputKind::Maps, ReportUse::Either, mapReader<ReadNodata>},
     OptionEntry{"--reference-field", "NAME", "the field of the points that holds their class",
-                InputKind::Maps, ReportUse::Either, mapReader<ReadReferenceField>},
+                InputKind::Maps, ReportUse::Either, mapReader<ReadText<&MapOptions::referenceField>>},
     OptionEntry{"--reference-layer", "NAME", "the layer of points, where REF has several",
-                InputKind::Maps, ReportUse::Either, mapReader<ReadReferenceLayer>},
+                InputKind::Maps, ReportUse::Either, mapReader<ReadText<&MapOptions::referenceLayer>>},
     OptionEntry{"--window", "X,Y,W,H",
                 "count only the map's pixels from column X and row Y (from 0), W wide and H high",
                 InputKind::Maps, ReportUse::Either, mapReader<ReadWindow>},
     OptionEntry{"--strata", "STRATA", StrataHelp, InputKind::Maps, ReportUse::Needs,
-                mapReader<ReadStrata>},
+                mapReader<ReadText<&MapOptions::strata>>},
     OptionEntry{"--threads", "N", "count in N threads (default: the machine's cores)",
                 InputKind::Maps, ReportUse::Either, mapReader<ReadThreads>},
     OptionEntry{"--quiet", "", "show no progress on standard error", InputKind::Maps,

@@ -31,16 +31,6 @@ std::optional<std::string> readCount(std::string_view option, std::string_view v
 
 } // namespace
 
-std::optional<std::string> ReadMap(MapOptions& options, std::string_view value) {
-    options.map = value;
-    return std::nullopt;
-}
-
-std::optional<std::string> ReadReference(MapOptions& options, std::string_view value) {
-    options.reference = value;
-    return std::nullopt;
-}
-
 std::optional<std::string> ReadMapBand(MapOptions& options, std::string_view value) {
     return readCount("--map-band", value, options.mapBand);
 }
@@ -61,16 +51,6 @@ std::optional<std::string> ReadNodata(MapOptions& options, std::string_view valu
     return std::nullopt;
 }
 
-std::optional<std::string> ReadReferenceField(MapOptions& options, std::string_view value) {
-    options.referenceField = value;
-    return std::nullopt;
-}
-
-std::optional<std::string> ReadReferenceLayer(MapOptions& options, std::string_view value) {
-    options.referenceLayer = value;
-    return std::nullopt;
-}
-
 std::optional<std::string> ReadWindow(MapOptions& options, std::string_view value) {
     std::vector<std::int64_t> window;
     for (std::string_view rest = value;;) {
@@ -88,11 +68,6 @@ std::optional<std::string> ReadWindow(MapOptions& options, std::string_view valu
         return "--window needs XOFF,YOFF,XSIZE,YSIZE in whole pixels, not " +
                QuotedCellText(value);
     options.window = std::move(window);
-    return std::nullopt;
-}
-
-std::optional<std::string> ReadStrata(MapOptions& options, std::string_view value) {
-    options.strata = value;
     return std::nullopt;
 }
 

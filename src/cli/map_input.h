@@ -39,15 +39,17 @@ class MapCounting {
 
 // The readers of --map's options, one each, named in the option table: each
 // stores its option's value in `options` or gives the reason it cannot.
-std::optional<std::string> ReadMap(MapOptions& options, std::string_view value);
-std::optional<std::string> ReadReference(MapOptions& options, std::string_view value);
+// The options whose value is a path or a name keep it as it is.
+template <std::string MapOptions::*Member>
+std::optional<std::string> ReadText(MapOptions& options, std::string_view value) {
+    options.*Member = value;
+    return std::nullopt;
+}
+// The others read their value as a number, a window or nothing at all.
 std::optional<std::string> ReadMapBand(MapOptions& options, std::string_view value);
 std::optional<std::string> ReadReferenceBand(MapOptions& options, std::string_view value);
 std::optional<std::string> ReadNodata(MapOptions& options, std::string_view value);
-std::optional<std::string> ReadReferenceField(MapOptions& options, std::string_view value);
-std::optional<std::string> ReadReferenceLayer(MapOptions& options, std::string_view value);
 std::optional<std::string> ReadWindow(MapOptions& options, std::string_view value);
-std::optional<std::string> ReadStrata(MapOptions& options, std::string_view value);
 std::optional<std::string> ReadThreads(MapOptions& options, std::string_view value);
 std::optional<std::string> ReadQuiet(MapOptions& options, std::string_view value);
 
