@@ -13,6 +13,12 @@
 namespace brennic {
 namespace {
 
+Report reportOf(AgreementReport agreement) {
+    Report report;
+    report.agreement = std::move(agreement);
+    return report;
+}
+
 template <typename Id> FigureRow<Id> rowOf(std::vector<Figure> figures) {
     FigureRow<Id> row;
     for (std::size_t i = 0; i < figures.size(); ++i)
@@ -69,14 +75,14 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
         R"("Row 2 is empty.", "row_conditional_kappa": "Row 2 is empty."}}|  ],)"
         R"(|  "reasons": {"Z": "The standard error is 0."}|}|)";
     std::replace(json.begin(), json.end(), '|', '\n');
-    EXPECT_EQ(ReportJson(Report{madeUpReport()}), json);
+    EXPECT_EQ(ReportJson(reportOf(madeUpReport())), json);
 }
 
 // The whole CSV of a computed report is in brennic_kappa_test.cpp; here,
 // the reasons: quoted when they hold a comma or a quote, joined for a class;
 // the warnings in the reason column and the pairs left out as a count.
 TEST(ReportOutput, CsvWritesEachReasonInTheLastColumn) {
-    const std::string csv = ReportCsv(Report{madeUpReport()});
+    const std::string csv = ReportCsv(reportOf(madeUpReport()));
     for (const char* line :
          {"\nZ,,,,,,,,,,,,The standard error is 0.\n",
           "\nweighted.kappa_se,,,,,,,,,,,,\"Counts \"\"below\"\" 0, as in row 1.\"\n",
@@ -122,7 +128,7 @@ TEST(ReportOutput, TextOfEightClassesFitsOneHundredColumns) {
         AgreementReport report = ComputeAgreementReport(m, Weights::Quadratic, &areas);
         for (int k = 1; k <= 8; ++k)
             report.labels[k - 1] = "Gewässer-00" + std::to_string(k);
-        const std::string text = ReportText(Report{report}, '.');
+        const std::string text = ReportText(reportOf(report), '.');
         EXPECT_LE(test::widestLine(text), 100u) << text;
         // The folded matrix still holds the grand total and the last column.
         EXPECT_NE(text.find("Gewässer-008"), std::string::npos);
@@ -131,7 +137,7 @@ TEST(ReportOutput, TextOfEightClassesFitsOneHundredColumns) {
 }
 
 TEST(ReportOutput, TextStartsWithWarningsAndPairsLeftOut) {
-    const std::string text = ReportText(Report{madeUpReport()}, '.');
+    const std::string text = ReportText(reportOf(madeUpReport()), '.');
     const std::string start = "Agreement report for 2 classes (rows: classification, columns: "
                               "reference)\nWarning: Counts \"look\" like proportions, so.\n"
                               "Warning: A second one.\nPairs left out as missing: 7\n";
@@ -140,7 +146,7 @@ TEST(ReportOutput, TextStartsWithWarningsAndPairsLeftOut) {
     AgreementReport wide = madeUpReport();
     wide.warnings = {std::string(90, 'a') + " b"};
     const std::string wrapped = "\nWarning: " + std::string(90, 'a') + "\n  b\n";
-    EXPECT_NE(ReportText(Report{wide}, '.').find(wrapped), std::string::npos) << ReportText(Report{wide}, '.');
+    EXPECT_NE(ReportText(reportOf(wide), '.').find(wrapped), std::string::npos) << ReportText(reportOf(wide), '.');
 }
 
 } // namespace
