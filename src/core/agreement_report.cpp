@@ -132,6 +132,8 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
                                        const std::vector<double>* mappedAreas) {
     AgreementReport r;
     r.n = m.size();
+    r.labels.reserve(idx(r.n));
+    r.cells.reserve(idx(r.n) * idx(r.n));
     for (int row = 1; row <= r.n; ++row) {
         r.labels.push_back(std::to_string(row));
         for (int col = 1; col <= r.n; ++col)

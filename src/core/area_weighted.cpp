@@ -3,6 +3,7 @@
 #include "core/report_parts.h"
 
 #include <cmath>
+#include <span>
 
 namespace brennic::report {
 namespace {
@@ -16,18 +17,22 @@ struct ScaledRoot {
     double scale = 0.0, root = 0.0;
 };
 
-ScaledRoot rootOfWeightedSum(CheckedArithmetic& c, const std::vector<double>& w,
-                             const std::vector<double>& v) {
+// `terms` is room for the w_i sqrt|v_i|, kept from one call to the next.
+ScaledRoot rootOfWeightedSum(CheckedArithmetic& c, std::span<const double> w,
+                             std::span<const double> v, std::vector<double>& terms) {
     ScaledRoot r;
-    for (std::size_t i = 0; i < w.size(); ++i)
-        r.scale = std::fmax(r.scale, std::fabs(w[i]) * std::sqrt(std::fabs(v[i])));
+    terms.resize(w.size());
+    for (std::size_t i = 0; i < w.size(); ++i) {
+        terms[i] = std::fabs(w[i]) * std::sqrt(std::fabs(v[i]));
+        r.scale = std::fmax(r.scale, terms[i]);
+    }
     if (r.scale == 0.0 || !std::isfinite(r.scale)) {
         r.scale = c.finite(r.scale);
         return r;
     }
     double sum = 0.0;
     for (std::size_t i = 0; i < w.size(); ++i) {
-        const double t = std::fabs(w[i]) * std::sqrt(std::fabs(v[i])) / r.scale;
+        const double t = terms[i] / r.scale;
         sum += v[i] < 0.0 ? -(t * t) : t * t;
     }
     r.root = c.sqrt(c.finite(sum));
@@ -119,6 +124,11 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
                 pCol[idx(j)] += at(i, j);
             }
 
+    // Room for the weights, the variances of one column and the terms of a sum,
+    // used again by every class.
+    std::vector<double> w(idx(n)), v(idx(n)), terms(idx(n));
+    const std::span<const double> weights(W.data() + 1, idx(n));
+
     using enum AreaFigure;
     FigureRow<AreaFigure>& o = a.figures;
     o[overall_accuracy] = FormFigure(
@@ -133,12 +143,9 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
     o[overall_accuracy_se] = FormFigure(
         Step::Report, {&allVariances},
         [&](CheckedArithmetic& c) {
-            std::vector<double> w, v;
-            for (int i = 1; i <= n; ++i) {
-                w.push_back(W[idx(i)]);
-                v.push_back(variance(i, i));
-            }
-            const ScaledRoot r = rootOfWeightedSum(c, w, v);
+            for (int i = 1; i <= n; ++i)
+                v[idx(i - 1)] = variance(i, i);
+            const ScaledRoot r = rootOfWeightedSum(c, weights, v, terms);
             return c.mul(r.scale, r.root);
         },
         standardErrorReason);
@@ -160,6 +167,11 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
         FigureRow<AreaClassFigure>& f = entry.figures;
         const std::string J = std::to_string(j);
         const double nj = m.RowTotals[idx(j)];
+        // The variances of column j, for the standard errors of its producer's
+        // accuracy and of its area.
+        if (allVariances.defined())
+            for (int i = 1; i <= n; ++i)
+                v[idx(i - 1)] = variance(i, j);
         f[mapped_area] = Figure::Of(areas[idx(j - 1)]);
         f[weight] = FormFigure(
             Step::Report, {&total}, [&](CheckedArithmetic&) { return W[idx(j)]; }, overflowOnly);
@@ -187,12 +199,9 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
             Step::Report, {&allVariances, &f[producers_accuracy]},
             [&](CheckedArithmetic& c) {
                 const double P = *f[producers_accuracy].value;
-                std::vector<double> w, v;
-                for (int i = 1; i <= n; ++i) {
-                    w.push_back(i == j ? W[idx(j)] * (1.0 - P) : W[idx(i)] * P);
-                    v.push_back(variance(i, j));
-                }
-                const ScaledRoot r = rootOfWeightedSum(c, w, v);
+                for (int i = 1; i <= n; ++i)
+                    w[idx(i - 1)] = i == j ? W[idx(j)] * (1.0 - P) : W[idx(i)] * P;
+                const ScaledRoot r = rootOfWeightedSum(c, w, v, terms);
                 return c.mul(c.div(r.scale, pCol[idx(j)]), r.root);
             },
             [&](Kind kind) {
@@ -204,10 +213,7 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
         f[area_se] = FormFigure(
             Step::Report, {&allVariances},
             [&](CheckedArithmetic& c) {
-                std::vector<double> v;
-                for (int i = 1; i <= n; ++i)
-                    v.push_back(variance(i, j));
-                const ScaledRoot r = rootOfWeightedSum(c, {W.begin() + 1, W.end()}, v);
+                const ScaledRoot r = rootOfWeightedSum(c, weights, v, terms);
                 return c.mul(c.mul(A, r.scale), r.root);
             },
             standardErrorReason);

@@ -160,9 +160,12 @@ std::string_view trimBlanks(std::string_view text) {
 } // namespace
 
 std::optional<double> NumberOfText(std::string_view text, char decimalSeparator) {
-    const std::string_view s = trimBlanks(text);
+    // A cell typed without blanks around its count needs no trimming.
     double value = 0.0;
-    if (readSmallWholeNumber(s, value))
+    if (readSmallWholeNumber(text, value))
+        return value;
+    const std::string_view s = trimBlanks(text);
+    if (s.size() != text.size() && readSmallWholeNumber(s, value))
         return value;
     return readDecimalNumber(s, decimalSeparator);
 }

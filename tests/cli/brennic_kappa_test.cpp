@@ -61,7 +61,7 @@ TEST_F(BrennicKappa, WritesTheResultBytesOrOneErrorLine) {
 // then what --samples and --map need and the input file that --map refuses.
 TEST_F(BrennicKappa, OfSeveralMistakesTheFirstMetIsNamed) {
     const auto refused = [](const char* name, std::string args, const std::string& message) {
-        return KappaRow{name, std::move(args), "", 1, {"brennic-kappa: " + message + "\n"}, true};
+        return KappaRow{name, std::move(args), "", 1, {"brennic-kappa: " + message}, true};
     };
     const std::string inFile = "--map m --reference r {dir}/input";
     expectEach({
