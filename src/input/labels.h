@@ -13,6 +13,15 @@ namespace brennic {
 // `text` without the blanks and tabs around it.
 std::string_view TrimBlanks(std::string_view text);
 
+// Whether every byte of `text` is a printable ASCII character, which no label
+// flaw can be: most labels are, and need no closer look.
+inline bool PlainAscii(std::string_view text) {
+    bool plain = true;
+    for (const char c : text)
+        plain &= static_cast<unsigned char>(c) - 0x20u < 0x5Fu;
+    return plain;
+}
+
 // Why `label` cannot be a label, as the end of a sentence ("is not valid UTF-8",
 // "holds a control character (U+001B)"), or nothing when it can. Refused: bytes
 // that are not UTF-8 (overlong forms and surrogates included), control

@@ -31,7 +31,7 @@ class LabelTable {
             const std::uint32_t slot = m_slots[at];
             if (slot == 0)
                 return std::nullopt;
-            if (m_labels[slot - 1] == label)
+            if (same(m_labels[slot - 1], label))
                 return slot - 1;
         }
     }
@@ -49,6 +49,18 @@ class LabelTable {
     // Four times the labels ever counted, a power of two.
     static constexpr std::size_t Slots = 65536;
     static_assert(Slots >= 4 * LabelsCounted);
+
+    // Labels are mostly a few bytes long: compared in place rather than by a call.
+    static bool same(const std::string& known, std::string_view label) {
+        if (known.size() != label.size())
+            return false;
+        if (label.size() > 16)
+            return known == label;
+        for (std::size_t i = 0; i < label.size(); ++i)
+            if (known[i] != label[i])
+                return false;
+        return true;
+    }
 
     static std::size_t hash(std::string_view label) {
         std::uint64_t h = 14695981039346656037ull; // FNV-1a

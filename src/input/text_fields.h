@@ -301,8 +301,9 @@ template <typename Sink> class LabelSplitter {
             if (field.size() > MaxCellText)
                 return refuse(where(column) + " is longer than " + std::to_string(MaxCellText) +
                               " characters");
-            if (auto flaw = LabelFlaw(field))
-                return refuse(where(column) + " " + *flaw);
+            if (!PlainAscii(field))
+                if (auto flaw = LabelFlaw(field))
+                    return refuse(where(column) + " " + *flaw);
             if (!m_sink.field(field, column, m_lineNumber))
                 return false;
             if (at == line.size())
