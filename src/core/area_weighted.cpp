@@ -103,11 +103,15 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
 
     // The estimated shares and column sums, when every row of the map has counts.
     const auto N = static_cast<std::size_t>(n + 1);
-    std::vector<double> pHat(N * N, 0.0), pCol(N, 0.0), W(N, 0.0);
-    const auto at = [&](int i, int j) -> double& { return pHat[idx(i) * N + idx(j)]; };
+    std::vector<double> pCol(N, 0.0), W(N, 0.0), rowOff(N, 0.0), colOff(N, 0.0);
     // n_ij / n_i., 0 for a row absent from the map
     const auto share = [&](int i, int j) {
         return absent(i) ? 0.0 : m.x(i, j) / m.RowTotals[idx(i)];
+    };
+    // p^_ij, formed anew where it is needed (the same bits each time); 0 while a
+    // row of the map has no counts.
+    const auto at = [&](int i, int j) {
+        return allCounts.defined() ? W[idx(i)] * share(i, j) : 0.0;
     };
     // s (1 - s) / (n_i. - 1) of the share s of cell (i, j)
     const auto variance = [&](int i, int j) {
@@ -117,11 +121,16 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
     if (total.defined())
         for (int i = 1; i <= n; ++i)
             W[idx(i)] = areas[idx(i - 1)] / largest / shares;
+    // The column sums, and the sums off the diagonal of each row and column.
     if (allCounts.defined())
         for (int i = 1; i <= n; ++i)
             for (int j = 1; j <= n; ++j) {
-                at(i, j) = W[idx(i)] * share(i, j);
-                pCol[idx(j)] += at(i, j);
+                const double p = at(i, j);
+                pCol[idx(j)] += p;
+                if (i != j) {
+                    rowOff[idx(i)] += p;
+                    colOff[idx(j)] += p;
+                }
             }
 
     // Room for the weights, the variances of one column and the terms of a sum,
@@ -149,13 +158,6 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
             return c.mul(r.scale, r.root);
         },
         standardErrorReason);
-    std::vector<double> rowOff(N, 0.0), colOff(N, 0.0);
-    for (int i = 1; i <= n; ++i)
-        for (int j = 1; j <= n; ++j)
-            if (i != j) {
-                rowOff[idx(i)] += at(i, j);
-                colOff[idx(j)] += at(i, j);
-            }
     const Disagreement d = disagreement(n, rowOff, colOff, 1.0);
     o[quantity_disagreement] = finiteFigure(allCounts, d.totalQuantity);
     o[allocation_disagreement] = finiteFigure(allCounts, d.totalAllocation);

@@ -41,7 +41,7 @@ void JsonWriter::end(char bracket) {
 
 void JsonWriter::Key(std::string_view name) {
     separate();
-    m_out += JsonString(name);
+    AppendJsonString(m_out, name);
     m_out += ": ";
     m_afterKey = true;
 }
@@ -65,7 +65,7 @@ void JsonWriter::Count(std::uint64_t value) {
 
 void JsonWriter::String(std::string_view text) {
     separate();
-    m_out += JsonString(text);
+    AppendJsonString(m_out, text);
 }
 
 } // namespace brennic

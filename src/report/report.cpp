@@ -103,6 +103,12 @@ std::string ReportCsv(const Report& report) {
 
 std::string ReportJson(const Report& report) {
     std::string out;
+    // Room for the cells and the figures of every class at once, so that a large
+    // report is not copied as it grows.
+    if (report.agreement) {
+        const auto n = static_cast<std::size_t>(report.agreement->n);
+        out.reserve(16 * n * n + 2048 * n + 4096);
+    }
     JsonWriter json(out);
     json.BeginObject(JsonWriter::Lines(1));
     if (report.ratings)

@@ -32,22 +32,28 @@ std::string ShortestNumber(double value) {
     return text;
 }
 
-std::string JsonString(std::string_view text) {
-    std::string quoted = "\"";
+void AppendJsonString(std::string& out, std::string_view text) {
+    out += '"';
     for (char c : text) {
         if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
+            out += '\\';
+            out += c;
         } else if (static_cast<unsigned char>(c) < 0x20) {
             constexpr char hex[] = "0123456789abcdef";
-            quoted += "\\u00";
-            quoted += hex[(c >> 4) & 0xf];
-            quoted += hex[c & 0xf];
+            out += "\\u00";
+            out += hex[(c >> 4) & 0xf];
+            out += hex[c & 0xf];
         } else {
-            quoted += c;
+            out += c;
         }
     }
-    return quoted + '"';
+    out += '"';
+}
+
+std::string JsonString(std::string_view text) {
+    std::string quoted;
+    AppendJsonString(quoted, text);
+    return quoted;
 }
 
 std::string CsvField(std::string_view text) {

@@ -22,6 +22,7 @@ std::string ShortestNumber(double value);
 
 // `text` as a JSON string, quotes included.
 std::string JsonString(std::string_view text);
+void AppendJsonString(std::string& out, std::string_view text);
 
 // `text` as one CSV field, quoted when it holds a comma, a quote or a line end.
 std::string CsvField(std::string_view text);
