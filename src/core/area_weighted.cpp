@@ -24,7 +24,9 @@ ScaledRoot rootOfWeightedSum(CheckedArithmetic& c, std::span<const double> w,
     terms.resize(w.size());
     for (std::size_t i = 0; i < w.size(); ++i) {
         terms[i] = std::fabs(w[i]) * std::sqrt(std::fabs(v[i]));
-        r.scale = std::fmax(r.scale, terms[i]);
+        // As fmax: a NaN term leaves the largest so far.
+        if (terms[i] > r.scale)
+            r.scale = terms[i];
     }
     if (r.scale == 0.0 || !std::isfinite(r.scale)) {
         r.scale = c.finite(r.scale);
@@ -121,10 +123,12 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
     if (total.defined())
         for (int i = 1; i <= n; ++i)
             W[idx(i)] = areas[idx(i - 1)] / largest / shares;
-    // The column sums, and the sums off the diagonal of each row and column.
+    // The column sums, and the sums off the diagonal of each row and column, each
+    // in the order of its terms; the columns outside read the cells in their
+    // memory order.
     if (allCounts.defined())
-        for (int i = 1; i <= n; ++i)
-            for (int j = 1; j <= n; ++j) {
+        for (int j = 1; j <= n; ++j)
+            for (int i = 1; i <= n; ++i) {
                 const double p = at(i, j);
                 pCol[idx(j)] += p;
                 if (i != j) {
