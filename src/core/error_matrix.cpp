@@ -33,7 +33,8 @@ std::optional<NotANumberCell> FindNonNumberCell(int n, const CellText& cellText,
     for (int col = 1; col <= n; ++col)
         for (int row = 1; row <= n; ++row) {
             std::string text = cellText(row, col);
-            if (!NumberOfText(text, decimalSeparator))
+            double value = 0.0;
+            if (!NumberOfText(text, decimalSeparator, value))
                 return notANumber(row, col, std::move(text), decimalSeparator);
         }
     return std::nullopt;
@@ -45,10 +46,10 @@ std::variant<ErrorMatrix, NotANumberCell> ReadErrorMatrix(int n, const CellText&
     for (int col = 1; col <= n; ++col)
         for (int row = 1; row <= n; ++row) {
             std::string text = cellText(row, col);
-            const std::optional<double> value = NumberOfText(text, decimalSeparator);
-            if (!value)
+            double value = 0.0;
+            if (!NumberOfText(text, decimalSeparator, value))
                 return notANumber(row, col, std::move(text), decimalSeparator);
-            m.set(row, col, *value);
+            m.set(row, col, value);
         }
     FormTotals(m);
     return m;

@@ -116,29 +116,6 @@ std::string scanExponent(std::string_view s, std::size_t& i) {
     return i > digitsStart ? exponent : std::string();
 }
 
-// Most cells hold a small whole count. Up to 15 digits such a number is exact in
-// a double, so it is read directly, without the general conversion.
-bool readSmallWholeNumber(std::string_view s, double& value) {
-    std::size_t i = 0;
-    bool negative = false;
-    if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
-        negative = s[0] == '-';
-        i = 1;
-    }
-    const std::size_t digits = s.size() - i;
-    if (digits == 0 || digits > 15)
-        return false;
-    long long whole = 0;
-    for (; i < s.size(); ++i) {
-        if (!isDigit(s[i]))
-            return false;
-        whole = whole * 10 + (s[i] - '0');
-    }
-    const auto magnitude = static_cast<double>(whole);
-    value = negative ? -magnitude : magnitude;
-    return true;
-}
-
 // Kept out of line so that the common case above stays small and fast.
 [[gnu::noinline]] std::optional<double> readDecimalNumber(std::string_view s, char decimalSeparator,
                                                           bool* beyondRange = nullptr);
@@ -159,16 +136,17 @@ std::string_view trimBlanks(std::string_view text) {
 
 } // namespace
 
-std::optional<double> NumberOfText(std::string_view text, char decimalSeparator) {
-    // A cell typed without blanks around its count needs no trimming.
+namespace number_text {
+
+std::optional<double> NumberOfOtherText(std::string_view text, char decimalSeparator) {
     double value = 0.0;
-    if (readSmallWholeNumber(text, value))
-        return value;
     const std::string_view s = trimBlanks(text);
-    if (s.size() != text.size() && readSmallWholeNumber(s, value))
+    if (s.size() != text.size() && ReadSmallWholeNumber(s, value))
         return value;
     return readDecimalNumber(s, decimalSeparator);
 }
+
+} // namespace number_text
 
 NoNumber WhyNoNumber(std::string_view text, char decimalSeparator) {
     bool beyondRange = false;
