@@ -17,13 +17,23 @@ struct ScaledRoot {
     double scale = 0.0, root = 0.0;
 };
 
-// `terms` is room for the w_i sqrt|v_i|, kept from one call to the next.
+// The variances come with their roots sqrt|v_i|, which two sums of a column
+// share; `terms` is room for the w_i sqrt|v_i|, kept from one call to the next.
+struct Variances {
+    std::vector<double> v, roots;
+    void set(std::size_t i, double variance) {
+        v[i] = variance;
+        roots[i] = std::sqrt(std::fabs(variance));
+    }
+};
+
 ScaledRoot rootOfWeightedSum(CheckedArithmetic& c, std::span<const double> w,
-                             std::span<const double> v, std::vector<double>& terms) {
+                             const Variances& variances, std::vector<double>& terms) {
+    const std::vector<double>& v = variances.v;
     ScaledRoot r;
     terms.resize(w.size());
     for (std::size_t i = 0; i < w.size(); ++i) {
-        terms[i] = std::fabs(w[i]) * std::sqrt(std::fabs(v[i]));
+        terms[i] = std::fabs(w[i]) * variances.roots[i];
         // As fmax: a NaN term leaves the largest so far.
         if (terms[i] > r.scale)
             r.scale = terms[i];
@@ -139,7 +149,8 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
 
     // Room for the weights, the variances of one column and the terms of a sum,
     // used again by every class.
-    std::vector<double> w(idx(n)), v(idx(n)), terms(idx(n));
+    std::vector<double> w(idx(n)), terms(idx(n));
+    Variances v{std::vector<double>(idx(n)), std::vector<double>(idx(n))};
     const std::span<const double> weights(W.data() + 1, idx(n));
 
     using enum AreaFigure;
@@ -157,7 +168,7 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
         Step::Report, {&allVariances},
         [&](CheckedArithmetic& c) {
             for (int i = 1; i <= n; ++i)
-                v[idx(i - 1)] = variance(i, i);
+                v.set(idx(i - 1), variance(i, i));
             const ScaledRoot r = rootOfWeightedSum(c, weights, v, terms);
             return c.mul(r.scale, r.root);
         },
@@ -177,7 +188,7 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
         // accuracy and of its area.
         if (allVariances.defined())
             for (int i = 1; i <= n; ++i)
-                v[idx(i - 1)] = variance(i, j);
+                v.set(idx(i - 1), variance(i, j));
         f[mapped_area] = Figure::Of(areas[idx(j - 1)]);
         f[weight] = FormFigure(
             Step::Report, {&total}, [&](CheckedArithmetic&) { return W[idx(j)]; }, overflowOnly);
