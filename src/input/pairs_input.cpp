@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <new>
 #include <numeric>
 
 #include "input/label_lines.h"
@@ -20,27 +23,39 @@ namespace {
 constexpr std::size_t LabelsCounted = 10000;
 
 // The labels met so far, found again by an open-addressing table: a label is
-// looked up twice per line, a million times and more.
+// looked up twice per line, a million times and more. Each slot holds the
+// label's key, so that most lookups read one slot and nothing else: a label of
+// up to 8 bytes is its own key (its bytes), a longer one keys by its hash and is
+// then compared with the label kept.
 class LabelTable {
   public:
-    LabelTable() : m_slots(Slots, 0) {}
+    LabelTable() {
+        if (!m_slots)
+            throw std::bad_alloc();
+    }
 
-    // The index of `label`, or nothing.
-    std::optional<std::size_t> find(std::string_view label) const {
-        for (std::size_t at = hash(label);; at = (at + 1) & (Slots - 1)) {
-            const std::uint32_t slot = m_slots[at];
-            if (slot == 0)
-                return std::nullopt;
-            if (same(m_labels[slot - 1], label))
-                return slot - 1;
+    // The index of `label`, or NotFound (a plain index, which the caller reads in
+    // registers).
+    static constexpr std::size_t NotFound = ~std::size_t{0};
+    std::size_t find(std::string_view label) const {
+        const std::uint64_t key = keyOf(label);
+        for (std::size_t at = slotOf(key);; at = (at + 1) & (Slots - 1)) {
+            const Slot& slot = m_slots[at];
+            if (slot.label == 0)
+                return NotFound;
+            if (slot.key == key && slot.length == label.size() &&
+                (label.size() <= sizeof key || m_labels[slot.label - 1] == label))
+                return slot.label - 1;
         }
     }
     std::size_t add(std::string_view label) {
-        std::size_t at = hash(label);
-        while (m_slots[at] != 0)
+        const std::uint64_t key = keyOf(label);
+        std::size_t at = slotOf(key);
+        while (m_slots[at].label != 0)
             at = (at + 1) & (Slots - 1);
         m_labels.emplace_back(label);
-        m_slots[at] = static_cast<std::uint32_t>(m_labels.size());
+        m_slots[at] = Slot{key, static_cast<std::uint32_t>(label.size()),
+                           static_cast<std::uint32_t>(m_labels.size())};
         return m_labels.size() - 1;
     }
     const std::vector<std::string>& labels() const { return m_labels; }
@@ -50,33 +65,41 @@ class LabelTable {
     static constexpr std::size_t Slots = 65536;
     static_assert(Slots >= 4 * LabelsCounted);
 
-    // Labels are mostly a few bytes long: compared in place rather than by a call.
-    static bool same(const std::string& known, std::string_view label) {
-        if (known.size() != label.size())
-            return false;
-        if (label.size() > 16)
-            return known == label;
-        for (std::size_t i = 0; i < label.size(); ++i)
-            if (known[i] != label[i])
-                return false;
-        return true;
-    }
+    struct Slot {
+        std::uint64_t key;
+        std::uint32_t length;
+        std::uint32_t label; // index + 1; 0 for an empty slot
+    };
 
-    static std::size_t hash(std::string_view label) {
-        std::uint64_t h = 14695981039346656037ull; // FNV-1a
+    static std::uint64_t keyOf(std::string_view label) {
+        std::uint64_t key = 0;
+        if (label.size() <= sizeof key) {
+            // Byte by byte in a register: a copy through memory would make the
+            // read of the whole key wait for it.
+            for (std::size_t i = 0; i < label.size(); ++i)
+                key |= std::uint64_t{static_cast<unsigned char>(label[i])} << (8 * i);
+            return key;
+        }
+        key = 14695981039346656037ull; // FNV-1a
         for (char c : label)
-            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-        return static_cast<std::size_t>(h ^ (h >> 32)) & (Slots - 1);
+            key = (key ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        return key;
+    }
+    static std::size_t slotOf(std::uint64_t key) {
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 48) & (Slots - 1);
     }
 
-    std::vector<std::uint32_t> m_slots; // label index + 1; 0 for an empty slot
-    std::vector<std::string> m_labels;  // in the order of first appearance
+    // Zeroed by calloc: the pages of slots never used are never touched.
+    std::unique_ptr<Slot[], decltype(&std::free)> m_slots{
+        static_cast<Slot*>(std::calloc(Slots, sizeof(Slot))), &std::free};
+    std::vector<std::string> m_labels; // in the order of first appearance
 };
 
 class PairsSink : public RefusingSink {
   public:
     explicit PairsSink(const PairsOptions& options) : m_options(options) {
-        m_counts.assign(static_cast<std::size_t>(MaxMatrixSize) * MaxMatrixSize, 0.0);
+        if (!m_counts)
+            throw std::bad_alloc();
         if (options.classes)
             for (const std::string& label : *options.classes)
                 add(label);
@@ -91,7 +114,11 @@ class PairsSink : public RefusingSink {
 
     const PairsOptions& m_options;
     LabelTable m_table;
-    std::vector<double> m_counts; // [classification][reference], by that order
+    // [classification][reference], by that order; zeroed by calloc, so that only
+    // the rows of the classes met are ever touched.
+    std::unique_ptr<double[], decltype(&std::free)> m_counts{
+        static_cast<double*>(std::calloc(std::size_t{MaxMatrixSize} * MaxMatrixSize, sizeof(double))),
+        &std::free};
     std::size_t m_pair[2] = {0, 0};
     LabelLines m_lines{2, "each line holds two: the classification's, then the reference's",
                        m_options.header, m_options.missing};
@@ -103,18 +130,15 @@ bool PairsSink::field(std::string_view label, std::size_t column, std::uint64_t 
     if (verdict != LabelLines::Verdict::Take)
         return verdict == LabelLines::Verdict::Skip;
     const auto where = [line] { return "line " + std::to_string(line); };
-    const auto found = m_table.find(label);
-    std::size_t index = 0;
-    if (found) {
-        index = *found;
-    } else if (m_options.classes) {
-        return refuse(where() + ": " + QuotedLabel(label) +
-                      " is not one of the classes given with --classes");
-    } else if (m_table.labels().size() < LabelsCounted) {
+    std::size_t index = m_table.find(label);
+    if (index == LabelTable::NotFound) {
+        if (m_options.classes)
+            return refuse(where() + ": " + QuotedLabel(label) +
+                          " is not one of the classes given with --classes");
+        if (m_table.labels().size() >= LabelsCounted)
+            return refuse("the pairs hold more than " + std::to_string(LabelsCounted) +
+                          " classes; at most " + std::to_string(MaxMatrixSize) + " are allowed");
         index = add(label);
-    } else {
-        return refuse("the pairs hold more than " + std::to_string(LabelsCounted) +
-                      " classes; at most " + std::to_string(MaxMatrixSize) + " are allowed");
     }
     m_pair[column - 1] = index;
     return true;
