@@ -61,7 +61,13 @@ void FrmBrennic::EnterCommand() {
     m_txtInput->setFocus();
     // The text stays for Return alone to repeat it, but selected, so that the next
     // count typed replaces it instead of running on from its end (20, then 205).
-    m_txtInput->selectAll();
+    // Selecting it lays the text out anew: not again while it is still selected
+    // whole, as it is when Return repeats a count.
+    const bool selectedWhole = m_txtInput->hasSelectedText() &&
+                               m_txtInput->selectionStart() == 0 &&
+                               m_txtInput->selectionLength() == m_txtInput->text().size();
+    if (!selectedWhole)
+        m_txtInput->selectAll();
 }
 
 void FrmBrennic::TimerStep() {
