@@ -58,12 +58,16 @@ void formCountSums(Proportions& p) {
     const int n = p.m.size();
     const auto zeros = [&] { return std::vector<double>(idx(n + 1), 0.0); };
     p.rowOff = p.colOff = p.otherRows = p.otherCols = p.otherDiagonal = zeros();
-    for (int j = 1; j <= n; ++j)
+    // Column j's sum is kept in a register while its cells are added in order.
+    for (int j = 1; j <= n; ++j) {
+        double col = 0.0;
         for (int i = 1; i <= n; ++i)
             if (i != j) {
                 p.rowOff[idx(i)] += p.m.x(i, j);
-                p.colOff[idx(j)] += p.m.x(i, j);
+                col += p.m.x(i, j);
             }
+        p.colOff[idx(j)] = col;
+    }
     // The totals of the other classes as the sums before and after class k, so
     // that no class's total is taken away from N.
     std::vector<double> diagonal = zeros();

@@ -42,8 +42,11 @@ ScaledRoot rootOfWeightedSum(CheckedArithmetic& c, std::span<const double> w,
         r.scale = c.finite(r.scale);
         return r;
     }
+    // A term of 0 adds nothing; most cells of an error matrix are empty.
     double sum = 0.0;
     for (std::size_t i = 0; i < w.size(); ++i) {
+        if (terms[i] == 0.0)
+            continue;
         const double t = terms[i] / r.scale;
         sum += v[i] < 0.0 ? -(t * t) : t * t;
     }
@@ -125,10 +128,13 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
     const auto at = [&](int i, int j) {
         return allCounts.defined() ? W[idx(i)] * share(i, j) : 0.0;
     };
-    // s (1 - s) / (n_i. - 1) of the share s of cell (i, j)
+    // s (1 - s) / (n_i. - 1) of the share s of cell (i, j); 0 for an empty cell
+    // (whose share is 0) without the divisions.
     const auto variance = [&](int i, int j) {
+        if (absent(i) || m.x(i, j) == 0.0)
+            return 0.0;
         const double s = share(i, j);
-        return absent(i) ? 0.0 : s * (1.0 - s) / (m.RowTotals[idx(i)] - 1.0);
+        return s * (1.0 - s) / (m.RowTotals[idx(i)] - 1.0);
     };
     if (total.defined())
         for (int i = 1; i <= n; ++i)
@@ -137,15 +143,21 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
     // in the order of its terms; the columns outside read the cells in their
     // memory order.
     if (allCounts.defined())
-        for (int j = 1; j <= n; ++j)
+        for (int j = 1; j <= n; ++j) {
+            double col = 0.0, off = 0.0; // column j's sums, in registers
             for (int i = 1; i <= n; ++i) {
+                if (m.x(i, j) == 0.0) // adds 0 to each sum
+                    continue;
                 const double p = at(i, j);
-                pCol[idx(j)] += p;
+                col += p;
                 if (i != j) {
                     rowOff[idx(i)] += p;
-                    colOff[idx(j)] += p;
+                    off += p;
                 }
             }
+            pCol[idx(j)] = col;
+            colOff[idx(j)] = off;
+        }
 
     // Room for the weights, the variances of one column and the terms of a sum,
     // used again by every class.
