@@ -43,10 +43,9 @@ class MatrixSink {
 };
 
 bool MatrixSink::field(std::string_view text, std::size_t column, std::uint64_t line) {
-    const std::optional<double> value =
-        column <= m_n ? NumberOfText(text, m_separator) : std::nullopt;
-    if (value) {
-        m_values.push_back(*value);
+    double value = 0.0;
+    if (column <= m_n && NumberOfText(text, m_separator, value)) {
+        m_values.push_back(value);
         return true;
     }
     const std::string where = "line " + std::to_string(line);
