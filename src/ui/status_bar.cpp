@@ -43,6 +43,10 @@ class StatusBar::Panel final : public QFrame {
 
     const QString& text() const { return m_text; }
     void setText(const QString& text) {
+        // The same text again (each Do It names the same file) changes nothing
+        // shown and needs no new measuring of its width.
+        if (text == m_text)
+            return;
         m_text = text;
         update();
         bar().refreshToolTip();
