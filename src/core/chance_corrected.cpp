@@ -187,9 +187,12 @@ void formRobust(const Proportions& p, const Figure& observed, AgreementReport& r
     const double outsideGwet = 1.0 - peGwet;
     const double restGwet = o[gwet_ac1].defined() ? Do / outsideGwet : 0.0;
     double sumScott = 0.0, sumGwet = 0.0;
+    // Every term below is finite, so an empty cell adds exactly 0 and is passed by.
     for (int l = 1; l <= n; ++l) // the cells in memory order, column by column
         for (int k = 1; k <= n; ++k) {
             const double x = p.m.x(k, l), v = k == l ? 0.0 : 1.0;
+            if (x == 0.0)
+                continue;
             const double spread = (other[idx(k)] + other[idx(l)]) / (2.0 * T);
             const double scott = k == l ? Do + restScott * (spread - 2.0 * chanceScott)
                                         : (other[idx(k)] - both[idx(l)]) / (2.0 * T) + Do -

@@ -43,10 +43,15 @@ WeightTable makeWeights(Weights weights, const Proportions& p, CheckedArithmetic
             const double v = t.v(i, j);
             rowCounts[idx(i)] += p.u(p.m.ColTotals[idx(j)]) * v;
             col += p.u(p.m.RowTotals[idx(i)]) * v;
-            observed += p.u(p.m.x(i, j)) * v;
         }
         colCounts[idx(j)] = col;
     }
+    // The observed disagreement in a pass of its own, in the same order, so that
+    // its sum stays in a register; an empty cell adds exactly 0.
+    for (int j = 1; j <= n && !t.unweighted; ++j)
+        for (int i = 1; i <= n; ++i)
+            if (p.m.x(i, j) != 0.0)
+                observed += p.u(p.m.x(i, j)) * t.v(i, j);
     const double T = p.u(p.N);
     double chance = 0.0;
     for (int i = 1; i <= n; ++i)
