@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/agreement_report.h"
-#include "report/report.h"
 #include "core/result_file.h"
+#include "report/report.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "input/samples_input.h"
 #include "core/stratified.h"
+#include "input/samples_input.h"
 
 namespace {
 

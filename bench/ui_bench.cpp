@@ -7,9 +7,9 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "platform/program_starter.h"
 #include "ui/flex_grid.h"
 #include "ui/frm_brennic.h"
-#include "platform/program_starter.h"
 #include "ui/services.h"
 #include "ui/status_bar.h"
 

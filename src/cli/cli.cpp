@@ -10,21 +10,21 @@
 #include <ostream>
 #include <string_view>
 
-#include "core/agreement_report.h"
 #include "cli/cli_options.h"
 #include "cli/help.h"
 #include "cli/map_input.h"
+#include "core/agreement_report.h"
+#include "core/number_text.h"
+#include "core/run.h"
 #include "input/byte_source.h"
 #include "input/mapped_areas.h"
 #include "input/matrix_input.h"
-#include "core/number_text.h"
 #include "input/pairs_input.h"
 #include "input/ratings_input.h"
-#include "report/report.h"
-#include "input/summed_reports.h"
-#include "report/report_writing.h"
-#include "core/run.h"
 #include "input/samples_input.h"
+#include "input/summed_reports.h"
+#include "report/report.h"
+#include "report/report_writing.h"
 
 #ifndef BRENNIC_VERSION
 #define BRENNIC_VERSION "unknown"
@@ -75,7 +75,8 @@ std::optional<std::string> negativeCount(const ErrorMatrix& m) {
 // The stratification of points counted from maps: that of --strata, or else the
 // map's own classes with their pixels as the sizes, the case of Olofsson et al.
 // within Stehman's estimators. None for a reference raster, which is no sample.
-std::optional<StratifiedSample> mapStratification(const Options& options, const CountedInput& maps) {
+std::optional<StratifiedSample> mapStratification(const Options& options,
+                                                  const CountedInput& maps) {
     std::optional<StratifiedSample> sample = maps.stratified;
     const LabelledMatrix& labelled = maps.labelled;
     const auto n = static_cast<std::size_t>(labelled.matrix.size());
@@ -112,8 +113,7 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
     if (!stratified && counted != nullptr)
         stratified = mapStratification(options, *counted);
     if (options.finitePopulationCorrection && !stratified)
-        return refuse(err,
-                    "--fpc needs a sample: points as the reference, not a raster");
+        return refuse(err, "--fpc needs a sample: points as the reference, not a raster");
     if (auto negative = negativeCount(m))
         return refuse(err, *negative);
     std::vector<double> areas;
@@ -126,8 +126,8 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
     // The map's own areas stand in for --mapped-area, which still overrides them.
     // Points stratified by --strata are no sample stratified by the map's classes,
     // which the area-weighted estimates assume: those are left to the stratified ones.
-    const bool mapAreas = !options.mappedAreaText && counted != nullptr &&
-                          counted->mappedAreas && !counted->stratified;
+    const bool mapAreas = !options.mappedAreaText && counted != nullptr && counted->mappedAreas &&
+                          !counted->stratified;
     if (mapAreas)
         areas = *counted->mappedAreas;
     Report report;
@@ -149,9 +149,9 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
         if (!mapAreas)
             report.source->areaUnit.clear();
     }
-    return writeOut(out, err,
-                    WriteReport(report, options.format.value_or(ReportFormat::Text),
-                                options.decimalSeparator));
+    return writeOut(
+        out, err,
+        WriteReport(report, options.format.value_or(ReportFormat::Text), options.decimalSeparator));
 }
 
 // The ratings report of a table.
@@ -163,9 +163,9 @@ int writeRatings(const Options& options, const RatingsTable& table, std::ostream
         return refuse(err, *refused);
     Report report;
     report.ratings = std::move(std::get<RatingsReport>(computed));
-    return writeOut(out, err,
-                    WriteReport(report, options.format.value_or(ReportFormat::Text),
-                                options.decimalSeparator));
+    return writeOut(
+        out, err,
+        WriteReport(report, options.format.value_or(ReportFormat::Text), options.decimalSeparator));
 }
 
 int writeTwoLines(const Options& options, const ErrorMatrix& m, std::ostream& out,
@@ -184,8 +184,7 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
                std::ostream& err) {
     InputFile file(options.inputPath, standardInput);
     if (!file.Opened())
-        return failFile(err,
-                    "cannot read " + file.Name() + ": " + SystemReason(file.OpenError()));
+        return failFile(err, "cannot read " + file.Name() + ": " + SystemReason(file.OpenError()));
     FileSource& source = file.Source();
     if (options.input == InputKind::Ratings) {
         auto table = ReadRatings(source, RatingsOptions{options.decimalSeparator, options.header,
@@ -237,9 +236,8 @@ int writeCounted(const Options& options, const CountedInput& input, std::ostream
 // Counts the matrix from the maps through `counting`, then writes as for a matrix.
 int runOnMaps(const Options& options, MapCounting* counting, std::ostream& out, std::ostream& err) {
     if (counting == nullptr)
-        return refuse(err,
-                    "--map: this build of brennic-kappa reads no maps (" +
-                        std::string(MapReadingNote) + ")");
+        return refuse(err, "--map: this build of brennic-kappa reads no maps (" +
+                               std::string(MapReadingNote) + ")");
     auto counted = counting->Count(options.maps, options.classes);
     if (auto* failure = std::get_if<InputError>(&counted))
         return fail(err, *failure);

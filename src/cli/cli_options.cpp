@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <array>
 
+#include "core/run.h"
 #include "input/labels.h"
 #include "input/matrix_input.h"
-#include "core/run.h"
 
 namespace brennic {
 namespace {
@@ -195,9 +195,11 @@ constexpr std::array Table{
                 "(nan for NaN)",
                 InputKind::Maps, ReportUse::Either, mapReader<ReadNodata>},
     OptionEntry{"--reference-field", "NAME", "the field of the points that holds their class",
-                InputKind::Maps, ReportUse::Either, mapReader<ReadText<&MapOptions::referenceField>>},
+                InputKind::Maps, ReportUse::Either,
+                mapReader<ReadText<&MapOptions::referenceField>>},
     OptionEntry{"--reference-layer", "NAME", "the layer of points, where REF has several",
-                InputKind::Maps, ReportUse::Either, mapReader<ReadText<&MapOptions::referenceLayer>>},
+                InputKind::Maps, ReportUse::Either,
+                mapReader<ReadText<&MapOptions::referenceLayer>>},
     OptionEntry{"--window", "X,Y,W,H",
                 "count only the map's pixels from column X and row Y (from 0), W wide and H high",
                 InputKind::Maps, ReportUse::Either, mapReader<ReadWindow>},

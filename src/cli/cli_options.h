@@ -12,11 +12,11 @@
 #include <variant>
 #include <vector>
 
-#include "core/agreement_report.h"
 #include "cli/map_input.h"
+#include "core/agreement_report.h"
 #include "core/ratings.h"
-#include "report/report.h"
 #include "input/samples_input.h"
+#include "report/report.h"
 
 namespace brennic {
 

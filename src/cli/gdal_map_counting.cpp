@@ -81,11 +81,12 @@ GdalMapCounting::Count(const MapOptions& options,
     const MapCount& c = std::get<MapCount>(counted);
     const int n = static_cast<int>(c.classValues.size());
     if (n < 2)
-        return InputError{InputError::BadInput, "the maps give " + std::to_string(n) +
-                                           (n == 1 ? " class" : " classes") + " (" +
-                                           std::to_string(c.source.counted) +
-                                           " pairs counted); an error matrix needs at least 2"};
-    CountedInput input{LabelledMatrix{ErrorMatrix(n), {}, 0}, {}, std::nullopt, std::nullopt, false};
+        return InputError{InputError::BadInput,
+                          "the maps give " + std::to_string(n) + (n == 1 ? " class" : " classes") +
+                              " (" + std::to_string(c.source.counted) +
+                              " pairs counted); an error matrix needs at least 2"};
+    CountedInput input{
+        LabelledMatrix{ErrorMatrix(n), {}, 0}, {}, std::nullopt, std::nullopt, false};
     for (int row = 1; row <= n; ++row)
         for (int col = 1; col <= n; ++col)
             input.labelled.matrix.set(

@@ -27,7 +27,8 @@ CompanionMapCounting::Count(const MapOptions&, const std::optional<std::vector<s
     std::fflush(nullptr);
     execv(path.c_str(), argv.data());
     const int error = errno;
-    return InputError{InputError::ReadError, "cannot start " + path + ", which reads the maps: " + SystemReason(error)};
+    return InputError{InputError::ReadError,
+                      "cannot start " + path + ", which reads the maps: " + SystemReason(error)};
 }
 
 std::string RunningProgramDirectory() {

@@ -65,8 +65,7 @@ std::optional<std::string> ReadWindow(MapOptions& options, std::string_view valu
         rest.remove_prefix(end + 1);
     }
     if (window.size() != 4 || window[2] == 0 || window[3] == 0)
-        return "--window needs XOFF,YOFF,XSIZE,YSIZE in whole pixels, not " +
-               QuotedCellText(value);
+        return "--window needs XOFF,YOFF,XSIZE,YSIZE in whole pixels, not " + QuotedCellText(value);
     options.window = std::move(window);
     return std::nullopt;
 }

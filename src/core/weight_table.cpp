@@ -38,7 +38,7 @@ WeightTable makeWeights(Weights weights, const Proportions& p, CheckedArithmetic
         observed = p.u(p.offDiagonal);
     }
     for (int j = 1; j <= n && !t.unweighted; ++j) { // column by column, as stored
-        double col = 0.0; // column j's mean in counts, in a register
+        double col = 0.0;                           // column j's mean in counts, in a register
         for (int i = 1; i <= n; ++i) {
             const double v = t.v(i, j);
             rowCounts[idx(i)] += p.u(p.m.ColTotals[idx(j)]) * v;

@@ -9,10 +9,10 @@
 #include <new>
 #include <numeric>
 
-#include "input/label_lines.h"
-#include "input/labels.h"
 #include "core/number_text.h"
 #include "core/run.h"
+#include "input/label_lines.h"
+#include "input/labels.h"
 #include "input/text_fields.h"
 
 namespace brennic {
@@ -117,7 +117,8 @@ class PairsSink : public RefusingSink {
     // [classification][reference], by that order; zeroed by calloc, so that only
     // the rows of the classes met are ever touched.
     std::unique_ptr<double[], decltype(&std::free)> m_counts{
-        static_cast<double*>(std::calloc(std::size_t{MaxMatrixSize} * MaxMatrixSize, sizeof(double))),
+        static_cast<double*>(
+            std::calloc(std::size_t{MaxMatrixSize} * MaxMatrixSize, sizeof(double))),
         &std::free};
     std::size_t m_pair[2] = {0, 0};
     LabelLines m_lines{2, "each line holds two: the classification's, then the reference's",
@@ -192,8 +193,7 @@ std::variant<LabelledMatrix, InputError> PairsSink::result() {
 
 } // namespace
 
-std::variant<LabelledMatrix, InputError> ReadPairs(ByteSource& in,
-                                                         const PairsOptions& options) {
+std::variant<LabelledMatrix, InputError> ReadPairs(ByteSource& in, const PairsOptions& options) {
     PairsSink sink(options);
     return ReadLabelled(in, sink, options.decimalSeparator, "label");
 }

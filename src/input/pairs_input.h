@@ -35,7 +35,6 @@ struct LabelledMatrix {
 // when every label is a number, otherwise in the order in which they first
 // appear; `classes` fixes the order instead, adds classes that never occur and
 // refuses a label that is not among them.
-std::variant<LabelledMatrix, InputError> ReadPairs(ByteSource& in,
-                                                         const PairsOptions& options);
+std::variant<LabelledMatrix, InputError> ReadPairs(ByteSource& in, const PairsOptions& options);
 
 } // namespace brennic

@@ -9,8 +9,8 @@
 #include <numeric>
 #include <unordered_map>
 
-#include "input/labels.h"
 #include "core/number_text.h"
+#include "input/labels.h"
 #include "input/text_fields.h"
 
 namespace brennic {
@@ -218,8 +218,7 @@ std::variant<RatingsTable, InputError> RatingsSink::result() {
 
 } // namespace
 
-std::variant<RatingsTable, InputError> ReadRatings(ByteSource& in,
-                                                         const RatingsOptions& options) {
+std::variant<RatingsTable, InputError> ReadRatings(ByteSource& in, const RatingsOptions& options) {
     RatingsSink sink(options);
     return ReadLabelled(in, sink, options.decimalSeparator, "rating");
 }

@@ -9,8 +9,8 @@
 #include <variant>
 #include <vector>
 
-#include "input/matrix_input.h"
 #include "core/ratings.h"
+#include "input/matrix_input.h"
 
 namespace brennic {
 
@@ -28,7 +28,6 @@ struct RatingsOptions {
 // otherwise in the order of first appearance; `classes` fixes the order instead,
 // adds classes never given and refuses any other label. The table's values are
 // the labels' numbers when every class is one.
-std::variant<RatingsTable, InputError> ReadRatings(ByteSource& in,
-                                                         const RatingsOptions& options);
+std::variant<RatingsTable, InputError> ReadRatings(ByteSource& in, const RatingsOptions& options);
 
 } // namespace brennic

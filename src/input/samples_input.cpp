@@ -10,10 +10,10 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "input/label_lines.h"
-#include "input/labels.h"
 #include "core/number_text.h"
 #include "core/run.h"
+#include "input/label_lines.h"
+#include "input/labels.h"
 #include "input/text_fields.h"
 
 namespace brennic {
@@ -211,8 +211,7 @@ std::variant<std::vector<StratumSize>, std::string> ReadStrataSizes(std::string_
     }
 }
 
-std::variant<SamplesRead, InputError> ReadSamples(ByteSource& in,
-                                                        const SamplesOptions& options) {
+std::variant<SamplesRead, InputError> ReadSamples(ByteSource& in, const SamplesOptions& options) {
     SamplesSink sink(options);
     return ReadLabelled(in, sink, options.decimalSeparator, "label");
 }

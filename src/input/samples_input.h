@@ -9,9 +9,9 @@
 #include <variant>
 #include <vector>
 
+#include "core/stratified.h"
 #include "input/matrix_input.h"
 #include "input/pairs_input.h"
-#include "core/stratified.h"
 
 namespace brennic {
 
@@ -50,7 +50,6 @@ struct SamplesRead {
 // that never occur and refuses any other label. Refused, naming the stratum: a
 // stratum without a size, a stratum whose size is smaller than its sample, a
 // size given for a stratum with no sample unit.
-std::variant<SamplesRead, InputError> ReadSamples(ByteSource& in,
-                                                        const SamplesOptions& options);
+std::variant<SamplesRead, InputError> ReadSamples(ByteSource& in, const SamplesOptions& options);
 
 } // namespace brennic

@@ -115,7 +115,7 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
         std::ifstream file(path, std::ios::binary);
         if (!file)
             return InputError{InputError::ReadError, "cannot read " + path + ": " +
-                                                SystemReason(errno != 0 ? errno : EIO)};
+                                                         SystemReason(errno != 0 ? errno : EIO)};
         std::ostringstream bytes;
         bytes << file.rdbuf();
         if (file.bad())
@@ -123,8 +123,9 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
         try {
             values.push_back(Json::parse(bytes.str()));
         } catch (const Json::parse_error& error) {
-            return InputError{InputError::BadInput, path + " is no JSON report: it is no JSON at byte " +
-                                                        std::to_string(error.byte)};
+            return InputError{InputError::BadInput,
+                              path + " is no JSON report: it is no JSON at byte " +
+                                  std::to_string(error.byte)};
         }
         auto counts = countsOf(values.back());
         if (auto* error = std::get_if<std::string>(&counts))
@@ -182,10 +183,10 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
     }
     if (n < 2)
         return InputError{InputError::BadInput, "the reports hold " + std::to_string(n) +
-                                           (n == 1 ? " class" : " classes") +
-                                           "; an error matrix needs at least 2"};
+                                                    (n == 1 ? " class" : " classes") +
+                                                    "; an error matrix needs at least 2"};
     CountedInput input{LabelledMatrix{ErrorMatrix(static_cast<int>(n)), labels, 0}, source,
-                   std::nullopt, std::nullopt, allMapAsStrata};
+                       std::nullopt, std::nullopt, allMapAsStrata};
     for (std::size_t row = 0; row < n; ++row)
         for (std::size_t col = 0; col < n; ++col)
             input.labelled.matrix.set(static_cast<int>(row + 1), static_cast<int>(col + 1),

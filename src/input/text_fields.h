@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "core/file_system.h"
-#include "input/labels.h"
 #include "core/input_error.h"
 #include "input/byte_source.h"
+#include "input/labels.h"
 
 namespace brennic {
 

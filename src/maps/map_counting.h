@@ -74,7 +74,6 @@ struct MapCount {
     bool pointReference = false;
 };
 
-
 // Told how far a count has gone; called from the counting threads, one at a time.
 class ProgressSink {
   public:

@@ -42,7 +42,7 @@ template <typename Each> void forEachFigure(const RatingsReport& r, Each each) {
 void RatingsText(std::string& out, const RatingsReport& r, char decimalSeparator) {
     const auto value = [&](const Figure& f) { return TextFigure(f, decimalSeparator, false); };
     out += "Agreement among raters (Gwet, Handbook of Inter-Rater Reliability, 4th "
-                      "ed., 2014)\n";
+           "ed., 2014)\n";
     TextTable(out, {{"units", std::to_string(r.units)},
                     {"units with two ratings or more", std::to_string(r.pairableUnits)},
                     {"raters", std::to_string(r.raters)},

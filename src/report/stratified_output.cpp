@@ -169,7 +169,8 @@ void StratifiedCsv(std::string& out, const StratifiedSection& s,
         for (std::size_t i = 0; i < classInfo.size(); ++i) {
             const Figure& figure = entry.figures.all()[i];
             out += csvRow("class." + std::string(classInfo[i].field), csvValue(figure),
-                          labelOf(labels, static_cast<std::size_t>(entry.k - 1)), empty, figure.reason);
+                          labelOf(labels, static_cast<std::size_t>(entry.k - 1)), empty,
+                          figure.reason);
         }
     const std::size_t q = s.sample.classes;
     for (std::size_t i = 0; i < q; ++i)

@@ -5,11 +5,11 @@
 
 #include <QPointer>
 
-#include "ui/about_opener.h"
 #include "startup/app_facts.h"
 #include "startup/frm_about.h"
 #include "startup/screen_facts.h"
 #include "startup/sys_info.h"
+#include "ui/about_opener.h"
 
 namespace brennic::startup {
 

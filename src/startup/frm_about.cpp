@@ -12,8 +12,8 @@
 
 #include "design/design_font.h"
 #include "design/png_picture.h"
-#include "startup/startup_resources.h"
 #include "design/twips.h"
+#include "startup/startup_resources.h"
 
 namespace brennic::startup {
 namespace {

@@ -9,8 +9,8 @@
 #include <functional>
 
 #include "design/png_picture.h"
-#include "startup/startup_resources.h"
 #include "design/twips.h"
+#include "startup/startup_resources.h"
 
 namespace brennic::startup {
 namespace {

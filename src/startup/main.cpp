@@ -3,21 +3,21 @@
 #include <QApplication>
 #include <QLocale>
 
+#include "design/png_picture.h"
+#include "platform/file_lookup.h"
+#include "platform/pause.h"
+#include "platform/program_directory.h"
+#include "platform/registry.h"
+#include "platform/system_program_starter.h"
 #include "startup/about_window_opener.h"
 #include "startup/app_facts.h"
-#include "ui/decimal_separator.h"
-#include "platform/file_lookup.h"
-#include "ui/frm_brennic.h"
 #include "startup/info_box.h"
 #include "startup/module1.h"
-#include "platform/pause.h"
-#include "design/png_picture.h"
-#include "platform/program_directory.h"
-#include "ui/qt_services.h"
-#include "platform/registry.h"
 #include "startup/screen_facts.h"
 #include "startup/startup_resources.h"
-#include "platform/system_program_starter.h"
+#include "ui/decimal_separator.h"
+#include "ui/frm_brennic.h"
+#include "ui/qt_services.h"
 
 int main(int argc, char** argv) {
     using namespace brennic;

@@ -11,9 +11,9 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "platform/pause.h"
 #include "startup/app_facts.h"
 #include "startup/frm_splash.h"
-#include "platform/pause.h"
 #include "startup/screen_facts.h"
 
 namespace brennic::startup {

@@ -3,10 +3,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ui/flex_grid.h"
-#include "ui/frm_brennic.h"
 #include "core/number_text.h"
 #include "core/run.h"
+#include "ui/flex_grid.h"
+#include "ui/frm_brennic.h"
 #include "ui/services.h"
 
 namespace brennic::ui {
@@ -63,8 +63,7 @@ void FrmBrennic::EnterCommand() {
     // count typed replaces it instead of running on from its end (20, then 205).
     // Selecting it lays the text out anew: not again while it is still selected
     // whole, as it is when Return repeats a count.
-    const bool selectedWhole = m_txtInput->hasSelectedText() &&
-                               m_txtInput->selectionStart() == 0 &&
+    const bool selectedWhole = m_txtInput->hasSelectedText() && m_txtInput->selectionStart() == 0 &&
                                m_txtInput->selectionLength() == m_txtInput->text().size();
     if (!selectedWhole)
         m_txtInput->selectAll();

@@ -14,10 +14,10 @@
 #include <QTimer>
 
 #include "design/design_font.h"
-#include "ui/flex_grid.h"
 #include "design/png_picture.h"
-#include "ui/status_bar.h"
 #include "design/twips.h"
+#include "ui/flex_grid.h"
+#include "ui/status_bar.h"
 #include "ui/up_down.h"
 
 // The Enter button's pictures are linked in with this static library; nothing

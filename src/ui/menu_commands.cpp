@@ -7,16 +7,16 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "ui/about_opener.h"
 #include "core/file_copy.h"
+#include "core/result_file.h"
+#include "design/twips.h"
+#include "platform/program_starter.h"
+#include "ui/about_opener.h"
 #include "ui/flex_grid.h"
 #include "ui/frm_brennic.h"
 #include "ui/help_window.h"
-#include "platform/program_starter.h"
-#include "core/result_file.h"
 #include "ui/services.h"
 #include "ui/status_bar.h"
-#include "design/twips.h"
 #include "ui/up_down.h"
 
 namespace brennic::ui {

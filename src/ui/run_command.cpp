@@ -2,10 +2,10 @@
 // a run can end.
 #include <QAction>
 
-#include "ui/flex_grid.h"
-#include "ui/frm_brennic.h"
 #include "core/number_text.h"
 #include "core/run.h"
+#include "ui/flex_grid.h"
+#include "ui/frm_brennic.h"
 #include "ui/services.h"
 #include "ui/status_bar.h"
 

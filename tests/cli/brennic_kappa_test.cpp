@@ -10,9 +10,9 @@
 
 #include "../worked_example.h"
 #include "core/figure_catalogue.h"
-#include "kappa_process.h"
 #include "core/ratings.h"
 #include "core/stratified.h"
+#include "kappa_process.h"
 
 namespace brennic::test {
 namespace {

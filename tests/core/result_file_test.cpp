@@ -7,10 +7,10 @@
 #include <system_error>
 
 #include "../worked_example.h"
-#include "failing_files.h"
 #include "core/file_copy.h"
 #include "core/result_file.h"
 #include "core/run.h"
+#include "failing_files.h"
 #include "test_support.h"
 
 #ifndef _WIN32

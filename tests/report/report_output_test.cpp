@@ -146,7 +146,8 @@ TEST(ReportOutput, TextStartsWithWarningsAndPairsLeftOut) {
     AgreementReport wide = madeUpReport();
     wide.warnings = {std::string(90, 'a') + " b"};
     const std::string wrapped = "\nWarning: " + std::string(90, 'a') + "\n  b\n";
-    EXPECT_NE(ReportText(reportOf(wide), '.').find(wrapped), std::string::npos) << ReportText(reportOf(wide), '.');
+    EXPECT_NE(ReportText(reportOf(wide), '.').find(wrapped), std::string::npos)
+        << ReportText(reportOf(wide), '.');
 }
 
 } // namespace

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "../platform/test_support.h"
-#include "startup/info_box.h"
 #include "platform/pause.h"
+#include "startup/info_box.h"
 #include "startup/sys_info.h"
 
 namespace brennic::startup::standins {

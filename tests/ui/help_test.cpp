@@ -6,9 +6,9 @@
 // through the window or from the core's own wording, and must match a row.
 #include "../readability.h"
 #include "core/error_matrix.h"
-#include "ui/help_window.h"
 #include "core/kappa.h"
 #include "startup/sys_info.h"
+#include "ui/help_window.h"
 #include "window_fixture.h"
 
 using namespace brennic;

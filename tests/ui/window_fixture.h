@@ -8,10 +8,10 @@
 
 #include "../core/failing_files.h"
 #include "../worked_example.h"
+#include "platform/program_starter.h"
 #include "ui/about_opener.h"
 #include "ui/flex_grid.h"
 #include "ui/frm_brennic.h"
-#include "platform/program_starter.h"
 #include "ui/services.h"
 #include "ui/status_bar.h"
 
