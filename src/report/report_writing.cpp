@@ -50,12 +50,6 @@ void AppendJsonString(std::string& out, std::string_view text) {
     out += '"';
 }
 
-std::string JsonString(std::string_view text) {
-    std::string quoted;
-    AppendJsonString(quoted, text);
-    return quoted;
-}
-
 std::string CsvField(std::string_view text) {
     if (text.find_first_of(",\"\r\n") == std::string_view::npos)
         return std::string(text);

@@ -20,8 +20,7 @@ namespace brennic {
 void AppendNumber(std::string& out, double value);
 std::string ShortestNumber(double value);
 
-// `text` as a JSON string, quotes included.
-std::string JsonString(std::string_view text);
+// Appends `text` as a JSON string, quotes included.
 void AppendJsonString(std::string& out, std::string_view text);
 
 // `text` as one CSV field, quoted when it holds a comma, a quote or a line end.

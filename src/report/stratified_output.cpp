@@ -34,10 +34,6 @@ class Reasons {
     std::vector<std::pair<std::string, std::string>> m_reasons;
 };
 
-const std::string& labelOf(const std::vector<std::string>& labels, std::size_t k) {
-    return labels[k];
-}
-
 std::string correctionWords(const StratifiedSample& sample) {
     return sample.finitePopulationCorrection ? "with the finite-population correction"
                                              : "without the finite-population correction";
@@ -57,11 +53,11 @@ void textProportions(std::string& out, const StratifiedSection& s,
     }
     std::vector<std::vector<std::string>> table{{""}};
     for (std::size_t k = 0; k < q; ++k)
-        table[0].push_back(labelOf(labels, k));
+        table[0].push_back(labels[k]);
     table[0].emplace_back("total");
     std::vector<double> columns(q, 0.0);
     for (std::size_t i = 0; i < q; ++i) {
-        table.push_back({labelOf(labels, i)});
+        table.push_back({labels[i]});
         double row = 0.0;
         for (std::size_t j = 0; j < q; ++j) {
             const double x = *p[i * q + j].value;
@@ -134,7 +130,7 @@ void StratifiedText(std::string& out, const StratifiedSection& s,
         table[0].emplace_back(info.field);
     for (const StratifiedClassEntry& entry : s.estimates.classes) {
         const std::size_t k = static_cast<std::size_t>(entry.k - 1);
-        table.push_back({std::to_string(entry.k), labelOf(labels, k)});
+        table.push_back({std::to_string(entry.k), labels[k]});
         for (std::size_t i = 0; i < classInfo.size(); ++i) {
             const Figure& figure = entry.figures.all()[i];
             table.back().push_back(TextFigure(figure, decimalSeparator, false));
@@ -169,8 +165,7 @@ void StratifiedCsv(std::string& out, const StratifiedSection& s,
         for (std::size_t i = 0; i < classInfo.size(); ++i) {
             const Figure& figure = entry.figures.all()[i];
             out += csvRow("class." + std::string(classInfo[i].field), csvValue(figure),
-                          labelOf(labels, static_cast<std::size_t>(entry.k - 1)), empty,
-                          figure.reason);
+                          labels[static_cast<std::size_t>(entry.k - 1)], empty, figure.reason);
         }
     const std::size_t q = s.sample.classes;
     for (std::size_t i = 0; i < q; ++i)
@@ -210,7 +205,7 @@ void StratifiedJson(JsonWriter& json, const StratifiedSection& s,
     for (const StratifiedClassEntry& entry : s.estimates.classes) {
         json.BeginObject();
         json.Member("class", entry.k);
-        json.Member("label", labelOf(labels, static_cast<std::size_t>(entry.k - 1)));
+        json.Member("label", labels[static_cast<std::size_t>(entry.k - 1)]);
         JsonReasons classReasons;
         JsonFigures(json, entry.figures, classReasons);
         classReasons.Write(json);
