@@ -92,35 +92,31 @@ StandardErrors standardErrors(const Proportions& p, const WeightTable& t, double
     const auto root = [&](CheckedArithmetic& c, double bracket) { // of bracket / (N De^2)
         return c.sqrt(c.div(bracket, c.mul(c.mul(De, De), p.N)));
     };
+    // Both sums in one pass over the cells, column by column as stored, each
+    // deviation formed once. The sum under chance adds each row's terms in the
+    // order of its columns, each row in a sum of its own, and the rows in order
+    // at the end: its additions are the same as row by row.
+    double sum = 0.0; // of x_ij times the squared deviation: p_ij is x_ij / N
+    std::vector<double> rows(idx(n + 1), 0.0);
+    for (int j = 1; j <= n; ++j) {
+        const double colShare = p.col[idx(j)];
+        for (int i = 1; i <= n; ++i) {
+            const double d = atChance(i, j);
+            // (1 - kappa)(d + v_ij) - v_ij
+            const double deviation = d - kappa * (d + t.v(i, j));
+            sum += p.m.x(i, j) * (deviation * deviation);
+            rows[idx(i)] += colShare * (d * d);
+        }
+    }
+    double sum0 = 0.0;
+    for (int i = 1; i <= n; ++i)
+        sum0 += p.row[idx(i)] * rows[idx(i)];
     StandardErrors e;
     e.se = FormFigure(
-        Step::Report, {},
-        [&](CheckedArithmetic& c) {
-            double sum = 0.0; // of x_ij times the squared deviation: p_ij is x_ij / N
-            for (int j = 1; j <= n; ++j)
-                for (int i = 1; i <= n; ++i) {
-                    // (1 - kappa)(d + v_ij) - v_ij with d the deviation under chance
-                    const double d = atChance(i, j);
-                    const double deviation = d - kappa * (d + t.v(i, j));
-                    sum += p.m.x(i, j) * (deviation * deviation);
-                }
-            return root(c, c.div(c.finite(sum), p.N));
-        },
+        Step::Report, {}, [&](CheckedArithmetic& c) { return root(c, c.div(c.finite(sum), p.N)); },
         standardErrorReason);
     e.se0 = FormFigure(
-        Step::Report, {},
-        [&](CheckedArithmetic& c) {
-            double sum = 0.0;
-            for (int i = 1; i <= n; ++i) {
-                double row = 0.0;
-                for (int j = 1; j <= n; ++j) {
-                    const double deviation = atChance(i, j);
-                    row += p.col[idx(j)] * (deviation * deviation);
-                }
-                sum += p.row[idx(i)] * row;
-            }
-            return root(c, c.finite(sum));
-        },
+        Step::Report, {}, [&](CheckedArithmetic& c) { return root(c, c.finite(sum0)); },
         standardErrorReason);
     return e;
 }
