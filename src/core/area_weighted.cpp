@@ -2,8 +2,10 @@
 // al. 2014): overall accuracy, each class's accuracies and its estimated area.
 #include "core/report_parts.h"
 
+#include <array>
 #include <cmath>
-#include <span>
+#include <tuple>
+#include <type_traits>
 
 namespace brennic::report {
 namespace {
@@ -17,8 +19,8 @@ struct ScaledRoot {
     double scale = 0.0, root = 0.0;
 };
 
-// The variances come with their roots sqrt|v_i|, which two sums of a column
-// share; `terms` is room for the w_i sqrt|v_i|, kept from one call to the next.
+// The variances of one column's shares with their roots sqrt|v_i|, which its
+// sums share; index 0 to n - 1.
 struct Variances {
     std::vector<double> v, roots;
     void set(std::size_t i, double variance) {
@@ -27,31 +29,61 @@ struct Variances {
     }
 };
 
-ScaledRoot rootOfWeightedSum(CheckedArithmetic& c, std::span<const double> w,
-                             const Variances& variances, std::vector<double>& terms) {
-    const std::vector<double>& v = variances.v;
-    ScaledRoot r;
-    terms.resize(w.size());
-    for (std::size_t i = 0; i < w.size(); ++i) {
-        terms[i] = std::fabs(w[i]) * variances.roots[i];
-        // As fmax: a NaN term leaves the largest so far.
-        if (terms[i] > r.scale)
-            r.scale = terms[i];
+// A sum of the terms over their largest, before its checks: `summed` is false
+// when the largest is 0 or not finite, and no sum was needed.
+struct WeightedSum {
+    double scale = 0.0, sum = 0.0;
+    bool summed = false;
+};
+
+ScaledRoot rootOf(CheckedArithmetic& c, const WeightedSum& s) {
+    if (!s.summed)
+        return {c.finite(s.scale), 0.0};
+    return {s.scale, c.sqrt(c.finite(s.sum))};
+}
+
+// The K sums of w_i^2 v_i over the same variances, with `weightsOf(i)` giving
+// the K weights of term i: one pass for the largest terms, one for the sums,
+// each sum adding its terms in order. `terms` is room kept from one call to the
+// next.
+template <class WeightsOf, class Row = std::invoke_result_t<WeightsOf, std::size_t>>
+std::array<WeightedSum, std::tuple_size_v<Row>>
+weightedSums(const Variances& variances, WeightsOf weightsOf, std::vector<Row>& terms) {
+    constexpr std::size_t K = std::tuple_size_v<Row>;
+    const std::size_t n = variances.v.size();
+    std::array<WeightedSum, K> s{};
+    terms.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const Row w = weightsOf(i);
+        for (std::size_t k = 0; k < K; ++k) {
+            terms[i][k] = std::fabs(w[k]) * variances.roots[i];
+            // As fmax: a NaN term leaves the largest so far.
+            if (terms[i][k] > s[k].scale)
+                s[k].scale = terms[i][k];
+        }
     }
-    if (r.scale == 0.0 || !std::isfinite(r.scale)) {
-        r.scale = c.finite(r.scale);
-        return r;
+    bool any = false;
+    for (WeightedSum& each : s) {
+        each.summed = each.scale != 0.0 && std::isfinite(each.scale);
+        any = any || each.summed;
     }
-    // A term of 0 adds nothing; most cells of an error matrix are empty.
-    double sum = 0.0;
-    for (std::size_t i = 0; i < w.size(); ++i) {
-        if (terms[i] == 0.0)
+    if (!any)
+        return s;
+    // A term of 0 adds nothing (a sum that starts at +0 never reaches -0, so
+    // adding either zero leaves it as it is); most cells of an error matrix are
+    // empty, and they give every sum a term of 0.
+    for (std::size_t i = 0; i < n; ++i) {
+        bool zero = true;
+        for (std::size_t k = 0; k < K; ++k)
+            zero = zero && terms[i][k] == 0.0;
+        if (zero)
             continue;
-        const double t = terms[i] / r.scale;
-        sum += v[i] < 0.0 ? -(t * t) : t * t;
+        for (std::size_t k = 0; k < K; ++k) {
+            const double t = terms[i][k] / s[k].scale;
+            s[k].sum += variances.v[i] < 0.0 ? -(t * t) : t * t;
+        }
     }
-    r.root = c.sqrt(c.finite(sum));
-    return r;
+    return s;
 }
 
 } // namespace
@@ -128,66 +160,44 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
     const auto at = [&](int i, int j) {
         return allCounts.defined() ? W[idx(i)] * share(i, j) : 0.0;
     };
-    // s (1 - s) / (n_i. - 1) of the share s of cell (i, j); 0 for an empty cell
-    // (whose share is 0) without the divisions.
-    const auto variance = [&](int i, int j) {
-        if (absent(i) || m.x(i, j) == 0.0)
-            return 0.0;
-        const double s = share(i, j);
-        return s * (1.0 - s) / (m.RowTotals[idx(i)] - 1.0);
-    };
     if (total.defined())
         for (int i = 1; i <= n; ++i)
             W[idx(i)] = areas[idx(i - 1)] / largest / shares;
-    // The column sums, and the sums off the diagonal of each row and column, each
-    // in the order of its terms; the columns outside read the cells in their
-    // memory order.
-    if (allCounts.defined())
-        for (int j = 1; j <= n; ++j) {
-            double col = 0.0, off = 0.0; // column j's sums, in registers
-            for (int i = 1; i <= n; ++i) {
-                if (m.x(i, j) == 0.0) // adds 0 to each sum
-                    continue;
-                const double p = at(i, j);
+
+    // Room for the variances of one column and the terms of its sums, used again
+    // by every class, and the variances of the diagonal.
+    std::vector<std::array<double, 2>> terms(idx(n));
+    Variances v{std::vector<double>(idx(n)), std::vector<double>(idx(n))};
+    std::vector<double> diagonalVariance(idx(n), 0.0);
+    // Column j's sums and the variances of its shares, s (1 - s) / (n_i. - 1) of
+    // the share s of cell (i, j), in one pass over its cells in their memory
+    // order; the sums off the diagonal of each row gather across the columns. An
+    // empty cell, or one of a row absent from the map, has a share of 0: it adds
+    // nothing to any sum, and its variance is 0.
+    const auto passColumn = [&](int j) {
+        double col = 0.0, off = 0.0; // in registers
+        for (int i = 1; i <= n; ++i) {
+            const double x = m.x(i, j);
+            if (x == 0.0 || absent(i)) {
+                v.v[idx(i - 1)] = v.roots[idx(i - 1)] = 0.0;
+                continue;
+            }
+            const double ni = m.RowTotals[idx(i)], s = x / ni;
+            if (allCounts.defined()) {
+                const double p = W[idx(i)] * s;
                 col += p;
                 if (i != j) {
                     rowOff[idx(i)] += p;
                     off += p;
                 }
             }
-            pCol[idx(j)] = col;
-            colOff[idx(j)] = off;
+            if (allVariances.defined())
+                v.set(idx(i - 1), s * (1.0 - s) / (ni - 1.0));
         }
-
-    // Room for the weights, the variances of one column and the terms of a sum,
-    // used again by every class.
-    std::vector<double> w(idx(n)), terms(idx(n));
-    Variances v{std::vector<double>(idx(n)), std::vector<double>(idx(n))};
-    const std::span<const double> weights(W.data() + 1, idx(n));
-
-    using enum AreaFigure;
-    FigureRow<AreaFigure>& o = a.figures;
-    o[overall_accuracy] = FormFigure(
-        Step::Report, {&allCounts},
-        [&](CheckedArithmetic& c) {
-            double sum = 0.0;
-            for (int j = 1; j <= n; ++j)
-                sum += at(j, j);
-            return c.finite(sum);
-        },
-        overflowOnly);
-    o[overall_accuracy_se] = FormFigure(
-        Step::Report, {&allVariances},
-        [&](CheckedArithmetic& c) {
-            for (int i = 1; i <= n; ++i)
-                v.set(idx(i - 1), variance(i, i));
-            const ScaledRoot r = rootOfWeightedSum(c, weights, v, terms);
-            return c.mul(r.scale, r.root);
-        },
-        standardErrorReason);
-    const Disagreement d = disagreement(n, rowOff, colOff, 1.0);
-    o[quantity_disagreement] = finiteFigure(allCounts, d.totalQuantity);
-    o[allocation_disagreement] = finiteFigure(allCounts, d.totalAllocation);
+        pCol[idx(j)] = col;
+        colOff[idx(j)] = off;
+        diagonalVariance[idx(j - 1)] = v.v[idx(j - 1)];
+    };
 
     for (int j = 1; j <= n; ++j) {
         using enum AreaClassFigure;
@@ -196,11 +206,8 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
         FigureRow<AreaClassFigure>& f = entry.figures;
         const std::string J = std::to_string(j);
         const double nj = m.RowTotals[idx(j)];
-        // The variances of column j, for the standard errors of its producer's
-        // accuracy and of its area.
-        if (allVariances.defined())
-            for (int i = 1; i <= n; ++i)
-                v.set(idx(i - 1), variance(i, j));
+        if (allCounts.defined())
+            passColumn(j);
         f[mapped_area] = Figure::Of(areas[idx(j - 1)]);
         f[weight] = FormFigure(
             Step::Report, {&total}, [&](CheckedArithmetic&) { return W[idx(j)]; }, overflowOnly);
@@ -221,16 +228,27 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
             Step::Report, {&allCounts},
             [&](CheckedArithmetic& c) { return c.div(at(j, j), pCol[idx(j)]); },
             because(noReference));
+        // The sums of the standard errors of its producer's accuracy and of its
+        // area, over the variances of column j.
+        std::array<WeightedSum, 2> sums{};
+        if (allVariances.defined()) {
+            const double P = f[producers_accuracy].value.value_or(0.0);
+            sums = weightedSums(
+                v,
+                [&](std::size_t i) {
+                    const int row = static_cast<int>(i) + 1;
+                    return std::array<double, 2>{row == j ? W[idx(j)] * (1.0 - P) : W[idx(row)] * P,
+                                                 W[idx(row)]};
+                },
+                terms);
+        }
         // Var P_j = [W_j^2 (1 - P)^2 U (1 - U) / (n_j. - 1) + P^2 sum over i != j
         // of W_i^2 s_ij (1 - s_ij) / (n_i. - 1)] / p^_.j^2: the areas of
         // Olofsson et al.'s equation 7 over A, which cancels.
         f[producers_accuracy_se] = FormFigure(
             Step::Report, {&allVariances, &f[producers_accuracy]},
             [&](CheckedArithmetic& c) {
-                const double P = *f[producers_accuracy].value;
-                for (int i = 1; i <= n; ++i)
-                    w[idx(i - 1)] = i == j ? W[idx(j)] * (1.0 - P) : W[idx(i)] * P;
-                const ScaledRoot r = rootOfWeightedSum(c, w, v, terms);
+                const ScaledRoot r = rootOf(c, sums[0]);
                 return c.mul(c.div(r.scale, pCol[idx(j)]), r.root);
             },
             [&](Kind kind) {
@@ -242,7 +260,7 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
         f[area_se] = FormFigure(
             Step::Report, {&allVariances},
             [&](CheckedArithmetic& c) {
-                const ScaledRoot r = rootOfWeightedSum(c, weights, v, terms);
+                const ScaledRoot r = rootOf(c, sums[1]);
                 return c.mul(c.mul(A, r.scale), r.root);
             },
             standardErrorReason);
@@ -259,6 +277,36 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
         f[area_ci95_high] = limit(1.0);
         a.classes.push_back(std::move(entry));
     }
+
+    // The overall figures, once every column has been passed.
+    using enum AreaFigure;
+    FigureRow<AreaFigure>& o = a.figures;
+    o[overall_accuracy] = FormFigure(
+        Step::Report, {&allCounts},
+        [&](CheckedArithmetic& c) {
+            double sum = 0.0;
+            for (int j = 1; j <= n; ++j)
+                sum += at(j, j);
+            return c.finite(sum);
+        },
+        overflowOnly);
+    o[overall_accuracy_se] = FormFigure(
+        Step::Report, {&allVariances},
+        [&](CheckedArithmetic& c) {
+            for (std::size_t i = 0; i < idx(n); ++i)
+                v.set(i, diagonalVariance[i]);
+            std::vector<std::array<double, 1>> diagonalTerms;
+            const ScaledRoot r =
+                rootOf(c, weightedSums(
+                              v, [&](std::size_t i) { return std::array<double, 1>{W[i + 1]}; },
+                              diagonalTerms)[0]);
+            return c.mul(r.scale, r.root);
+        },
+        standardErrorReason);
+    const Disagreement d = disagreement(n, rowOff, colOff, 1.0);
+    o[quantity_disagreement] = finiteFigure(allCounts, d.totalQuantity);
+    o[allocation_disagreement] = finiteFigure(allCounts, d.totalAllocation);
+
     return a;
 }
 
