@@ -195,10 +195,8 @@ void csvMatrix(std::string& out, const AgreementReport& r, std::size_t fieldsAft
     out += fill + '\n';
     for (int row = 1; row <= r.n; ++row) {
         out += "matrix.row," + std::to_string(row) + ',' + CsvField(labelOf(r, row));
-        for (int col = 1; col <= r.n; ++col) {
-            out += ',';
-            AppendNumber(out, r.cells[idx((row - 1) * r.n + col - 1)]);
-        }
+        out += ',';
+        AppendNumbers(out, std::span(r.cells).subspan(idx((row - 1) * r.n), idx(r.n)), ",");
         out += fill + '\n';
     }
 }
@@ -297,12 +295,8 @@ void AgreementJson(JsonWriter& json, const AgreementReport& r) {
     }
     json.Key("matrix");
     json.BeginArray();
-    for (int row = 0; row < r.n; ++row) {
-        json.BeginArray();
-        for (int col = 0; col < r.n; ++col)
-            json.Number(r.cells[idx(row * r.n + col)]);
-        json.EndArray();
-    }
+    for (int row = 0; row < r.n; ++row)
+        json.NumberArray(std::span(r.cells).subspan(idx(row * r.n), idx(r.n)));
     json.EndArray();
     JsonReasons reasons;
     JsonFigures(json, r.overall, reasons);

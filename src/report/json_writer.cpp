@@ -56,6 +56,13 @@ void JsonWriter::Number(double value) {
     AppendNumber(m_out, value);
 }
 
+void JsonWriter::NumberArray(std::span<const double> values) {
+    separate();
+    m_out += '[';
+    AppendNumbers(m_out, values, Inline.between);
+    m_out += ']';
+}
+
 void JsonWriter::Count(std::uint64_t value) {
     separate();
     char digits[24];

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,9 @@ class JsonWriter {
     void Key(std::string_view name);
     void Number(double value); // shortest round-trip digits, whole numbers plainly
     void Count(std::uint64_t value);
+    // An array of numbers on one line, as BeginArray(), Number() for each and
+    // EndArray() write it.
+    void NumberArray(std::span<const double> values);
     void String(std::string_view text);
     void Bool(bool value) { element(value ? "true" : "false"); }
     void Null() { element("null"); }

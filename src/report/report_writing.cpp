@@ -10,20 +10,43 @@
 
 namespace brennic {
 
-void AppendNumber(std::string& out, double value) {
+namespace {
+
+// Room for the digits of any double, sign and exponent included.
+constexpr std::size_t NumberRoom = 32;
+
+// Writes the digits of AppendNumber at `at` and gives their end.
+char* writeNumber(char* at, double value) {
     if (value == 0.0)
         value = 0.0; // no "-0"
-    char digits[32];
     // Below 2^53 every whole number is exact, so its plain digits are the
     // number itself; the integer conversion also writes them much faster.
-    if (std::fabs(value) < LargestExactWhole && value == std::trunc(value)) {
-        const auto written =
-            std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value));
-        out.append(digits, static_cast<std::size_t>(written.ptr - digits));
-        return;
+    if (std::fabs(value) < LargestExactWhole && value == std::trunc(value))
+        return std::to_chars(at, at + NumberRoom, static_cast<long long>(value)).ptr;
+    return std::to_chars(at, at + NumberRoom, value).ptr;
+}
+
+} // namespace
+
+void AppendNumber(std::string& out, double value) {
+    char digits[NumberRoom];
+    out.append(digits, writeNumber(digits, value));
+}
+
+void AppendNumbers(std::string& out, std::span<const double> values, std::string_view between) {
+    // Written into a buffer of their own and appended a buffer at a time.
+    char buffer[4096];
+    char* at = buffer;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (static_cast<std::size_t>(buffer + sizeof buffer - at) < between.size() + NumberRoom) {
+            out.append(buffer, at);
+            at = buffer;
+        }
+        if (i > 0)
+            at = std::copy(between.begin(), between.end(), at);
+        at = writeNumber(at, values[i]);
     }
-    const auto written = std::to_chars(digits, digits + sizeof digits, value);
-    out.append(digits, static_cast<std::size_t>(written.ptr - digits));
+    out.append(buffer, at);
 }
 
 std::string ShortestNumber(double value) {

@@ -3,6 +3,7 @@
 // CSV fields and aligned text tables. Nothing here depends on the locale.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -19,6 +20,9 @@ namespace brennic {
 // as integers; any other value with the fewest digits ("0" for -0).
 void AppendNumber(std::string& out, double value);
 std::string ShortestNumber(double value);
+// Appends each value as AppendNumber does, with `between` before all but the
+// first: a row of a matrix at once.
+void AppendNumbers(std::string& out, std::span<const double> values, std::string_view between);
 
 // Appends `text` as a JSON string, quotes included.
 void AppendJsonString(std::string& out, std::string_view text);
