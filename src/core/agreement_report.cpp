@@ -137,11 +137,12 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
     AgreementReport r;
     r.n = m.size();
     r.labels.reserve(idx(r.n));
-    r.cells.reserve(idx(r.n) * idx(r.n));
+    r.cells.resize(idx(r.n) * idx(r.n));
     for (int row = 1; row <= r.n; ++row) {
         r.labels.push_back(std::to_string(row));
+        double* cell = r.cells.data() + idx(row - 1) * idx(r.n);
         for (int col = 1; col <= r.n; ++col)
-            r.cells.push_back(m.x(row, col));
+            *cell++ = m.x(row, col);
     }
     formSeven(m, r);
     // Proportions typed in place of counts give every figure its right value

@@ -57,19 +57,25 @@ std::string ShortestNumber(double value) {
 
 void AppendJsonString(std::string& out, std::string_view text) {
     out += '"';
-    for (char c : text) {
+    // The runs of characters that stand as they are, appended whole.
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20)
+            continue;
+        out.append(text, plain, i - plain);
+        plain = i + 1;
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
+        } else {
             constexpr char hex[] = "0123456789abcdef";
             out += "\\u00";
             out += hex[(c >> 4) & 0xf];
             out += hex[c & 0xf];
-        } else {
-            out += c;
         }
     }
+    out.append(text, plain);
     out += '"';
 }
 
