@@ -58,11 +58,12 @@ void formCountSums(Proportions& p) {
     const int n = p.m.size();
     const auto zeros = [&] { return std::vector<double>(idx(n + 1), 0.0); };
     p.rowOff = p.colOff = p.otherRows = p.otherCols = p.otherDiagonal = zeros();
-    // Column j's sum is kept in a register while its cells are added in order.
+    // Column j's sum is kept in a register while its cells are added in order;
+    // an empty cell adds exactly 0 to sums that start at +0.
     for (int j = 1; j <= n; ++j) {
         double col = 0.0;
         for (int i = 1; i <= n; ++i)
-            if (i != j) {
+            if (i != j && p.m.x(i, j) != 0.0) {
                 p.rowOff[idx(i)] += p.m.x(i, j);
                 col += p.m.x(i, j);
             }

@@ -46,12 +46,19 @@ WeightTable makeWeights(Weights weights, const Proportions& p, CheckedArithmetic
         }
         colCounts[idx(j)] = col;
     }
-    // The observed disagreement in a pass of its own, in the same order, so that
-    // its sum stays in a register; an empty cell adds exactly 0.
-    for (int j = 1; j <= n && !t.unweighted; ++j)
-        for (int i = 1; i <= n; ++i)
-            if (p.m.x(i, j) != 0.0)
-                observed += p.u(p.m.x(i, j)) * t.v(i, j);
+    // The observed disagreement in a pass of its own, in the same order, its sum
+    // a local of its own so that it stays in a register; an empty cell adds
+    // exactly 0.
+    const auto observedSum = [&] {
+        double sum = 0.0;
+        for (int j = 1; j <= n; ++j)
+            for (int i = 1; i <= n; ++i)
+                if (p.m.x(i, j) != 0.0)
+                    sum += p.u(p.m.x(i, j)) * t.v(i, j);
+        return sum;
+    };
+    if (!t.unweighted)
+        observed = observedSum();
     const double T = p.u(p.N);
     double chance = 0.0;
     for (int i = 1; i <= n; ++i)
@@ -103,8 +110,11 @@ StandardErrors standardErrors(const Proportions& p, const WeightTable& t, double
         for (int i = 1; i <= n; ++i) {
             const double d = atChance(i, j);
             // (1 - kappa)(d + v_ij) - v_ij
-            const double deviation = d - kappa * (d + t.v(i, j));
-            sum += p.m.x(i, j) * (deviation * deviation);
+            const double deviation = d - kappa * (d + t.v(i, j)), square = deviation * deviation;
+            // An empty cell adds exactly 0 (the sum, from +0, never is -0),
+            // unless its square is not finite.
+            if (p.m.x(i, j) != 0.0 || !std::isfinite(square))
+                sum += p.m.x(i, j) * square;
             rows[idx(i)] += colShare * (d * d);
         }
     }
