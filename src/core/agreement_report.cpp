@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <tuple>
 
 #include "core/report_parts.h"
 
@@ -182,6 +183,14 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
     r.classes.reserve(idx(r.n));
     for (int k = 1; k <= r.n; ++k)
         r.classes.push_back(formClass(p, k, PO, d));
+    FigureRow<OverallFigure>& o = r.overall;
+    using O = OverallFigure;
+    std::tie(o[O::macro_users_accuracy], o[O::macro_users_classes]) =
+        macroAverage(r.classes, ClassFigure::row_share, "a user's accuracy");
+    std::tie(o[O::macro_producers_accuracy], o[O::macro_producers_classes]) =
+        macroAverage(r.classes, ClassFigure::col_share, "a producer's accuracy");
+    std::tie(o[O::macro_f1], o[O::macro_f1_classes]) =
+        macroAverage(r.classes, ClassFigure::f1, "an F1");
     if (mappedAreas != nullptr)
         r.area = formArea(m, *mappedAreas);
     return r;

@@ -254,6 +254,7 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
             [&](Kind kind) {
                 return kind == Kind::DivisionByZero ? noReference : standardErrorReason(kind);
             });
+        f[f1] = formF1(f[users_accuracy], f[producers_accuracy], j);
         f[area] = FormFigure(
             Step::Report, {&allCounts},
             [&](CheckedArithmetic& c) { return c.mul(A, pCol[idx(j)]); }, overflowOnly);

@@ -12,6 +12,23 @@ Figure finiteFigure(const Figure& input, double value) {
         overflowOnly);
 }
 
+Figure formF1(const Figure& users, const Figure& producers, int k) {
+    return FormFigure(
+        Step::Report, {&users, &producers},
+        [&](CheckedArithmetic& c) {
+            const double U = *users.value, P = *producers.value;
+            return c.div(c.mul(2.0, c.mul(U, P)), c.add(U, P));
+        },
+        [&](Kind kind) {
+            const std::string accuracies =
+                "User's and producer's accuracy of class " + std::to_string(k);
+            return kind == Kind::Overflow ? OverflowCause
+                   : *users.value == 0.0 && *producers.value == 0.0
+                       ? accuracies + " are both 0, so its F1 is not defined."
+                       : accuracies + " add up to 0, so its F1 is not defined.";
+        });
+}
+
 ClassEntry formClass(const Proportions& p, int k, const Figure& PO, const Disagreement& d) {
     using enum ClassFigure;
     const auto kk = idx(k);
@@ -41,6 +58,7 @@ ClassEntry formClass(const Proportions& p, int k, const Figure& PO, const Disagr
     };
     f[row_share] = share(f[row_total], true);
     f[col_share] = share(f[col_total], false);
+    f[f1] = formF1(f[row_share], f[col_share], k);
 
     // Conditional kappa: (p_kk - p_k. p_.k) / (p_k. - p_k. p_.k) for the row.
     // With R and C the counts off the diagonal in row and column k and O those

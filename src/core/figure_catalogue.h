@@ -50,6 +50,12 @@ enum class OverallFigure : std::size_t {
     krippendorff_alpha,
     quantity_disagreement,
     allocation_disagreement,
+    macro_users_accuracy,
+    macro_users_classes,
+    macro_producers_accuracy,
+    macro_producers_classes,
+    macro_f1,
+    macro_f1_classes,
     Count
 };
 inline constexpr std::size_t ResultFileFigures = 7;
@@ -64,6 +70,7 @@ enum class ClassFigure : std::size_t {
     diagonal,
     row_share,
     col_share,
+    f1,
     row_conditional_kappa,
     col_conditional_kappa,
     quantity_disagreement,
@@ -87,6 +94,7 @@ enum class AreaClassFigure : std::size_t {
     users_accuracy_se,
     producers_accuracy,
     producers_accuracy_se,
+    f1,
     area,
     area_se,
     area_ci95_low,
@@ -101,6 +109,8 @@ inline constexpr std::string_view LargeSample =
     "Large-sample figures (Fleiss, Cohen and Everitt 1969), not those of Result.txt";
 inline constexpr std::string_view Robust = "Accuracy and chance-robust coefficients";
 inline constexpr std::string_view Disagreement = "Disagreement (Pontius and Millones 2011)";
+inline constexpr std::string_view Macro =
+    "Macro averages, each over the classes where its figure is defined";
 
 inline constexpr std::array<FigureInfo, static_cast<std::size_t>(OverallFigure::Count)> Overall{{
     {"PC", "PC", "chance agreement", "chance agreement, the sum of p_k. p_.k", Seven},
@@ -158,6 +168,18 @@ inline constexpr std::array<FigureInfo, static_cast<std::size_t>(OverallFigure::
      "the sum over classes of 2 min(p_g. - p_gg, p_.g - p_gg), halved; quantity plus "
      "allocation disagreement is 1 - pa",
      Disagreement},
+    {"macro_users_accuracy", "macro_users_accuracy", "mean user's accuracy",
+     "the mean of row_share over the classes where it is defined", Macro},
+    {"macro_users_classes", "macro_users_classes", "classes it averages",
+     "the number of classes macro_users_accuracy averages", Macro},
+    {"macro_producers_accuracy", "macro_producers_accuracy", "mean producer's accuracy",
+     "the mean of col_share over the classes where it is defined", Macro},
+    {"macro_producers_classes", "macro_producers_classes", "classes it averages",
+     "the number of classes macro_producers_accuracy averages", Macro},
+    {"macro_f1", "macro_f1", "mean F1", "the mean of f1 over the classes where it is defined",
+     Macro},
+    {"macro_f1_classes", "macro_f1_classes", "classes it averages",
+     "the number of classes macro_f1 averages", Macro},
 }};
 
 inline constexpr std::string_view Weighted = "Weighted kappa (Cohen 1968)";
@@ -178,6 +200,8 @@ inline constexpr std::array<FigureInfo, static_cast<std::size_t>(ClassFigure::Co
     {"diagonal", "diagonal", "diagonal count", "the count of cell k, k", Classes},
     {"row_share", "row_share", "user's accuracy", "diagonal over row total", Classes},
     {"col_share", "col_share", "producer's accuracy", "diagonal over column total", Classes},
+    {"f1", "f1", "F1, harmonic mean of the two", "2 row_share col_share / (row_share + col_share)",
+     Classes},
     {"row_conditional_kappa", "row_conditional_kappa", "conditional kappa of the row",
      "(p_kk - p_k. p_.k) / (p_k. - p_k. p_.k)", Classes},
     {"col_conditional_kappa", "col_conditional_kappa", "conditional kappa of the column",
@@ -213,6 +237,7 @@ inline constexpr std::array<FigureInfo, static_cast<std::size_t>(AreaClassFigure
          AreaClasses},
         {"producers_accuracy_se", "producers_accuracy_se", "its standard error",
          "Olofsson et al. (2014), equation 7", AreaClasses},
+        {"f1", "f1", "F1, harmonic mean of the two", "2 U_j P_j / (U_j + P_j)", AreaClasses},
         {"area", "area", "estimated area of the reference class", "A p^_.j", AreaClasses},
         {"area_se", "area_se", "its standard error",
          "A (sum of W_i^2 (n_ij / n_i.)(1 - n_ij / n_i.) / (n_i. - 1))^0.5", AreaClasses},

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/agreement_report.h"
@@ -99,6 +100,28 @@ inline Disagreement disagreement(int n, const std::vector<double>& rowOff,
 }
 
 Figure finiteFigure(const Figure& input, double value);
+
+// F1 of class k, the harmonic mean of its user's and producer's accuracy.
+Figure formF1(const Figure& users, const Figure& producers, int k);
+
+// The mean of one figure of the classes over those where it is defined, and how
+// many those are; `what` names the figure in the reason when none is.
+template <typename Entry, typename Id>
+std::pair<Figure, Figure> macroAverage(const std::vector<Entry>& classes, Id id,
+                                       const std::string& what) {
+    double sum = 0.0, count = 0.0;
+    for (const Entry& entry : classes)
+        if (const Figure& f = entry.figures[id]; f.defined()) {
+            sum += *f.value;
+            count += 1.0;
+        }
+    if (count == 0.0)
+        return {Figure::NotDefined("No class has " + what + ", so their mean is not defined."),
+                Figure::Of(0.0)};
+    CheckedArithmetic c;
+    const double mean = c.div(c.finite(sum), count);
+    return {c.failed() ? Figure::NotDefined(OverflowCause) : Figure::Of(mean), Figure::Of(count)};
+}
 
 // Each family of figures, in the order the report forms them.
 void formLargeSample(const Proportions& p, const Figure& observed, AgreementReport& r);

@@ -285,19 +285,23 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
     // overall_accuracy_se = (1/4 / 99)^0.5 and Krippendorff's alpha
     // ((1 - e) / 2 + e - 1/2) / (1/2) with e = 1/200, in the digits of doubles.
     // No quantity disagreement; each class allocates 2 (1/2 - 1/4), halved: 1/2.
+    // F1 and its means: 2 (1/2)(1/2) / 1 = 1/2 for each of the two classes.
     std::string chanceCsv = "field,value,label,row_total,col_total,diagonal,row_share,col_share,"
-                            "row_conditional_kappa,col_conditional_kappa,quantity_disagreement,"
+                            "f1,row_conditional_kappa,col_conditional_kappa,quantity_disagreement,"
                             "allocation_disagreement,reason\n";
     std::istringstream figures(
         "n,2 PC,0.5 PO,0.5 KAPPA,0 LO,-0.2 HI,0.2 SE,0.1 Z,0 kappa_se,0.1 kappa_se0,0.1 "
         "ci95_low,-0.196 ci95_high,0.196 z_large_sample,0 p_two_sided,1 overall_accuracy,0.5 "
         "overall_accuracy_se,0.050251890762960605 scott_pi,0 scott_pi_se,0.1 gwet_ac1,0 "
         "gwet_ac1_se,0.1 brennan_prediger,0 brennan_prediger_se,0.1 krippendorff_alpha,0.005 "
-        "quantity_disagreement,0 allocation_disagreement,0.5 weighted.weights,linear "
+        "quantity_disagreement,0 allocation_disagreement,0.5 macro_users_accuracy,0.5 "
+        "macro_users_classes,2 macro_producers_accuracy,0.5 macro_producers_classes,2 "
+        "macro_f1,0.5 macro_f1_classes,2 weighted.weights,linear "
         "weighted.kappa,0 weighted.kappa_se,0.1 weighted.kappa_se0,0.1 weighted.z,0");
     for (std::string figure; figures >> figure;)
-        chanceCsv += figure + std::string(11, ',') + "\n";
-    chanceCsv += "class,1,1,50,50,25,0.5,0.5,0,0,0,0.5,\nclass,2,2,50,50,25,0.5,0.5,0,0,0,0.5,\n";
+        chanceCsv += figure + std::string(12, ',') + "\n";
+    chanceCsv +=
+        "class,1,1,50,50,25,0.5,0.5,0.5,0,0,0,0.5,\nclass,2,2,50,50,25,0.5,0.5,0.5,0,0,0,0.5,\n";
     std::string large; // 21 classes
     for (int r = 0; r < 21; ++r)
         for (int c = 0; c < 21; ++c)
@@ -309,9 +313,9 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         {"text_shows_result_file_digits", "--report", worked, 0,
          {" 0.722448979591837\n", " 0.0795394908975717\n", " 9.0828967024969\n",
           "\nLarge-sample figures (Fleiss, Cohen and Everitt 1969), not those of Result.txt\n",
-          // Class 3 by hand: 48 of 55 and of 50; conditional kappa 41/55.
-          "\n      3         55         50        48  0.872727272727273       0.96      "
-          "0.745454545454545\n"}},
+          // Class 3 by hand: 48 of 55 and of 50, F1 2 (48/55)(24/25) / (48/55 + 24/25) = 32/35.
+          "\n      3         55         50        48  0.872727272727273       0.96  "
+          "0.914285714285714\n"}},
         {"text_shows_the_matrix_used", "--report --transpose", worked, 0,
          {"Error matrix (rows: classification, columns: reference)\n", "  20   3   2     25\n",
           "  total  25  20  55    100\n"}},
@@ -345,13 +349,13 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
          {"\"area_weighted\": {\"overall_accuracy\": 0.75, "}},
         // Weights 1/4, 3/4, U = 3/4 each (se (3/16 / 3)^0.5 = 1/4): accuracy 3/4; class 1's
         // column 3/16 + 3/16, so P1 = 1/2 and its area 4 (6/16) = 1.5. The area columns
-        // follow the nine of the class rows; the overall rows leave both empty.
+        // follow the ten of the class rows; the overall rows leave both empty.
         {"mapped_area_csv", "--report --format csv --mapped-area 1,3", "3 1\n1 3\n", 0,
          {",allocation_disagreement,mapped_area,weight,users_accuracy,",
-          "\nn,2" + std::string(20, ',') + ",\n",
-          "\narea_weighted.overall_accuracy,0.75" + std::string(20, ',') + ",\n",
-          "\nclass,1,1,4,4,3,0.75,0.75,0.5,0.5,0,0.25" + std::string(10, ',') + ",\n",
-          "\narea_weighted.class,1,1" + std::string(9, ',') + ",1,0.25,0.75,0.25,0.5,"}},
+          "\nn,2" + std::string(22, ',') + ",\n",
+          "\narea_weighted.overall_accuracy,0.75" + std::string(22, ',') + ",\n",
+          "\nclass,1,1,4,4,3,0.75,0.75,0.75,0.5,0.5,0,0.25" + std::string(11, ',') + ",\n",
+          "\narea_weighted.class,1,1" + std::string(10, ',') + ",1,0.25,0.75,0.25,0.5,"}},
         // Weights 1/4, 3/4: accuracy 3/16 + (3/4)(7/8) = 27/32, class 1's area 6 (3/16 + 3/32).
         {"mapped_area_text_comma", "--report --decimal-separator , --mapped-area '1,5;4,5'",
          "3 1\n1 7\n", 0, {"area-weighted overall accuracy  0,84375\n", " 1,5 ", " 1,6875 "}},

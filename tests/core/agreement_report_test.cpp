@@ -125,13 +125,20 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
           {"z_large_sample", 10.016639479045}, {"p_two_sided", 1.2880829505761026e-23},
           {"class3.row_total", 55}, {"class3.col_total", 50}, {"class3.diagonal", 48},
           {"class3.row_share", 48.0 / 55}, {"class3.col_share", 0.96},
-          {"class3.row_conditional_kappa", 41.0 / 55}, {"class3.col_conditional_kappa", 41.0 / 45}}},
+          {"class3.row_conditional_kappa", 41.0 / 55}, {"class3.col_conditional_kappa", 41.0 / 45},
+          // F1 = 2 U P / (U + P): 3/4 and 3/5 give 2/3, 48/55 and 24/25 give 32/35;
+          // the means over the three classes 533/660, 59/75 and 50/63.
+          {"class1.f1", 0.8}, {"class2.f1", 2.0 / 3}, {"class3.f1", 32.0 / 35},
+          {"macro_users_accuracy", 533.0 / 660}, {"macro_producers_accuracy", 59.0 / 75},
+          {"macro_f1", 50.0 / 63}, {"macro_f1_classes", 3}}},
         {"perfect_agreement_se_zero", "10 0|0 10", Weights::None, {},
          {{"kappa_se", 0}, {"kappa_se0", 0.223606797749979}, {"z_large_sample", 4.47213595499958},
           {"p_two_sided", 7.744216431044096e-06}}},
         {"complete_disagreement_negative_z", "0 5|5 0", Weights::None, {},
          {{"KAPPA", -1}, {"kappa_se", 0}, {"kappa_se0", 0.316227766016838},
-          {"z_large_sample", -3.16227766016838}, {"p_two_sided", 0.0015654022580025488}}},
+          {"z_large_sample", -3.16227766016838}, {"p_two_sided", 0.0015654022580025488},
+          {"macro_users_accuracy", 0}, {"macro_f1_classes", 0}},
+         {{"class*.f1", "accuracy of class"}, {"macro_f1", "No class has an F1"}}},
         {"negative_counts_beside_a_failing_step", "6 -1|-1 6", Weights::Linear, {},
          {{"PO", 1.2}, {"PC", 0.5}, {"KAPPA", 1.4}, {"SE", 0.316227766016838}, {"Z", 4.42718872423573}},
          {{"LO HI kappa_se ci95_low ci95_high weighted.kappa_se scott_pi_se gwet_ac1_se "
@@ -175,11 +182,14 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
           {"class1.row_conditional_kappa", -1.0 / 497434987},
           {"class2.col_conditional_kappa", -1.0 / 497434987},
           {"class2.allocation_disagreement", 1.0 / 248717494},
-          {"allocation_disagreement", 1.0 / 248717494}}},
+          {"allocation_disagreement", 1.0 / 248717494}},
+         {{"class1.f1", "are both 0"}}},
         {"all_zero_cells", "0 0|0 0", Weights::Linear, {}, {},
          {{everyOverall, "The counts add up to 0"},
           {"class1.row_share class2.row_share", "The counts of row"},
-          {"class1.col_share class2.col_share", "The counts of column"}}},
+          {"class1.col_share class2.col_share", "The counts of column"},
+          {"class*.f1", "The counts of row"},
+          {"macro_users_accuracy macro_producers_accuracy macro_f1", "No class has"}}},
         {"chance_agreement_one", "7 0|0 0", Weights::Linear, {}, {},
          {{"KAPPA LO HI SE Z kappa_se kappa_se0 ci95_low ci95_high z_large_sample p_two_sided "
            "weighted.kappa weighted.kappa_se weighted.kappa_se0 weighted.z",
@@ -187,16 +197,20 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
           {"scott_pi scott_pi_se krippendorff_alpha", "from the mean shares of the classes is 1"},
           {"class1.row_conditional_kappa", "Column 1 holds all the counts"},
           {"class1.col_conditional_kappa", "Row 1 holds all the counts"},
-          {"class2.row_share class2.row_conditional_kappa", "The counts of row 2 add up to 0"},
+          {"class2.row_share class2.row_conditional_kappa class2.f1",
+           "The counts of row 2 add up to 0"},
           {"class2.col_share class2.col_conditional_kappa", "The counts of column 2 add up to 0"}}},
         {"chance_agreement_zero", "0 5|0 0", Weights::Linear, {}, {},
          {{"Z", "expected by chance is exactly 0"},
           {zOfOneClass, "each hold a single class (every count lies in row 1, column 2)"},
-          {"class1.col_share class1.col_conditional_kappa", "column 1 add up to 0"},
-          {"class2.row_share class2.row_conditional_kappa", "row 2 add up to 0"}}},
+          {"class1.col_share class1.col_conditional_kappa class1.f1", "column 1 add up to 0"},
+          {"class2.row_share class2.row_conditional_kappa class2.f1", "row 2 add up to 0"},
+          {"macro_f1", "No class has an F1"}}},
         {"totals_beyond_double_range", "1e308 1e308|1e308 1e308", Weights::Linear, {}, {},
          {{everyOverall + "class1.row_total class1.col_total class2.row_total class2.col_total "
-           "class1.row_share class1.col_share class2.row_share class2.col_share", "beyond the range"}}},
+           "class1.row_share class1.col_share class2.row_share class2.col_share class*.f1",
+           "beyond the range"},
+          {"macro_users_accuracy macro_producers_accuracy macro_f1", "No class has"}}},
         // Every count in one row (the map holds one class) or one column (the
         // reference does): kappa and its standard error under chance are both
         // exactly 0, so z is 0 / 0. Whatever rounding leaves of them, z is not
@@ -234,8 +248,9 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
           {"area.class1.producers_accuracy_se", 0.075670131069855956},
           {"area.class2.producers_accuracy_se", 0.02657263461281268},
           {"area.class3.producers_accuracy", 0}, {"area.class3.producers_accuracy_se", 0}},
-         {{"class3.row_share class3.row_conditional_kappa", "The counts of row 3 add up to 0"},
-          {"area.class3.users_accuracy area.class3.users_accuracy_se",
+         {{"class3.row_share class3.row_conditional_kappa class3.f1",
+           "The counts of row 3 add up to 0"},
+          {"area.class3.users_accuracy area.class3.users_accuracy_se area.class3.f1",
            "Class 3 is absent from the map"}}},
         // The unit of the areas changes nothing but the areas (AreaFiguresDoNotDependOnTheUnit);
         // 1e308 swamped the other two classes.
@@ -250,8 +265,9 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
            "area.class*.area_se area.class*.area_ci95_low area.class*.area_ci95_high",
            "Row 2 has fewer than two counts"}}},
         {"area_row_without_counts", "3 1 1|0 0 0|1 1 3", Weights::Linear, {1, 2, 3}, {},
-         {{"class2.row_share class2.row_conditional_kappa", "The counts of row 2 add up to 0"},
-          {"area.overall_accuracy area.overall_accuracy_se area.quantity_disagreement "
+         {{"class2.row_share class2.row_conditional_kappa class2.f1",
+           "The counts of row 2 add up to 0"},
+          {"area.class*.f1 area.overall_accuracy area.overall_accuracy_se area.quantity_disagreement "
            "area.allocation_disagreement area.class2.users_accuracy area.class2.users_accuracy_se "
            "area.class*.producers_accuracy area.class*.producers_accuracy_se area.class*.area "
            "area.class*.area_se area.class*.area_ci95_low area.class*.area_ci95_high",

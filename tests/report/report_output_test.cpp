@@ -39,14 +39,17 @@ AgreementReport madeUpReport() {
         {v(0.5),    v(0.75), v(0.5),   v(-0.25), v(1.25), v(0.125), no("The standard error is 0."),
          v(0.1),    v(-0.0), v(0.304), v(0.696), v(4),    v(1e-05), v(0.75),
          v(0.01),   v(0.4),  v(0.02),  v(0.6),   v(0.03), v(0.5),   v(0.04),
-         v(0.4125), v(0),    v(0.25)});
+         v(0.4125), v(0),    v(0.25),  v(0.4),  v(1),     v(0.4),   v(2),
+         no("No class has an F1."), v(0)});
     r.weighted = WeightedKappa{
         Weights::Quadratic, rowOf<WeightedFigure>({v(0.6), no("Counts \"below\" 0, as in row 1."),
                                                    v(0.1234567890123456), v(1e300)})};
     r.classes = {{1, rowOf<ClassFigure>(
-                         {v(10), v(5), v(4), v(0.4), v(0.8), v(0.25), v(0.5), v(0.05), v(0.2)})},
+                         {v(10), v(5), v(4), v(0.4), v(0.8), v(0.5), v(0.25), v(0.5), v(0.05),
+                          v(0.2)})},
                  {2, rowOf<ClassFigure>({v(0), v(5), v(0), no("Row 2 is empty."), v(0),
-                                         no("Row 2 is empty."), v(-0.5), v(0.05), v(0.3)})}};
+                                         no("Row 2 is empty."), no("Row 2 is empty."), v(-0.5),
+                                         v(0.05), v(0.3)})}};
     return r;
 }
 
@@ -62,18 +65,21 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
         R"(|  "gwet_ac1": 0.6,|  "gwet_ac1_se": 0.03,|  "brennan_prediger": 0.5,)"
         R"(|  "brennan_prediger_se": 0.04,|  "krippendorff_alpha": 0.4125,)"
         R"(|  "quantity_disagreement": 0,|  "allocation_disagreement": 0.25,)"
+        R"(|  "macro_users_accuracy": 0.4,|  "macro_users_classes": 1,)"
+        R"(|  "macro_producers_accuracy": 0.4,|  "macro_producers_classes": 2,)"
+        R"(|  "macro_f1": null,|  "macro_f1_classes": 0,)"
         R"(|  "weighted": {"weights": "quadratic", "kappa": 0.6, "kappa_se": null, "kappa_se0": )"
         R"(0.1234567890123456, "z": 1e+300, "reasons": {"kappa_se": "Counts \"below\" 0, as in )"
         R"(row 1."}},|  "classes": [|    {"class": 1, "label": "forest", "row_total": 10, )"
-        R"("col_total": 5, "diagonal": 4, "row_share": 0.4, "col_share": 0.8, )"
+        R"("col_total": 5, "diagonal": 4, "row_share": 0.4, "col_share": 0.8, "f1": 0.5, )"
         R"("row_conditional_kappa": 0.25, "col_conditional_kappa": 0.5, "quantity_disagreement": )"
         R"(0.05, "allocation_disagreement": 0.2, "reasons": {}},|    {"class": 2, "label": )"
         R"("wa\"ter", "row_total": 0, "col_total": 5, "diagonal": 0, "row_share": null, )"
-        R"("col_share": 0, "row_conditional_kappa": null, "col_conditional_kappa": -0.5, )"
-        R"("quantity_disagreement": 0.05, "allocation_disagreement": 0.3, "reasons": )"
-        R"({"row_share": )"
-        R"("Row 2 is empty.", "row_conditional_kappa": "Row 2 is empty."}}|  ],)"
-        R"(|  "reasons": {"Z": "The standard error is 0."}|}|)";
+        R"("col_share": 0, "f1": null, "row_conditional_kappa": null, "col_conditional_kappa": )"
+        R"(-0.5, "quantity_disagreement": 0.05, "allocation_disagreement": 0.3, "reasons": )"
+        R"({"row_share": "Row 2 is empty.", "f1": "Row 2 is empty.", "row_conditional_kappa": )"
+        R"("Row 2 is empty."}}|  ],)"
+        R"(|  "reasons": {"Z": "The standard error is 0.", "macro_f1": "No class has an F1."}|}|)";
     std::replace(json.begin(), json.end(), '|', '\n');
     EXPECT_EQ(ReportJson(reportOf(madeUpReport())), json);
 }
@@ -84,15 +90,16 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
 TEST(ReportOutput, CsvWritesEachReasonInTheLastColumn) {
     const std::string csv = ReportCsv(reportOf(madeUpReport()));
     for (const char* line :
-         {"\nZ,,,,,,,,,,,,The standard error is 0.\n",
-          "\nweighted.kappa_se,,,,,,,,,,,,\"Counts \"\"below\"\" 0, as in row 1.\"\n",
-          "\nclass,2,\"wa\"\"ter\",0,5,0,,0,,-0.5,0.05,0.3,row_share: Row 2 is empty. "
-          "row_conditional_kappa: Row 2 is empty.\n",
-          "\nn,2,,,,,,,,,,,\nwarning,,,,,,,,,,,,\"Counts \"\"look\"\" like proportions, so.\"\n"
-          "warning,,,,,,,,,,,,A second one.\nleft_out.missing,7,,,,,,,,,,,\nPC,0.5,",
+         {"\nZ,,,,,,,,,,,,,The standard error is 0.\n",
+          "\nweighted.kappa_se,,,,,,,,,,,,,\"Counts \"\"below\"\" 0, as in row 1.\"\n",
+          "\nclass,2,\"wa\"\"ter\",0,5,0,,0,,,-0.5,0.05,0.3,row_share: Row 2 is empty. "
+          "f1: Row 2 is empty. row_conditional_kappa: Row 2 is empty.\n",
+          "\nn,2,,,,,,,,,,,,\nwarning,,,,,,,,,,,,,\"Counts \"\"look\"\" like proportions, so.\"\n"
+          "warning,,,,,,,,,,,,,A second one.\nleft_out.missing,7,,,,,,,,,,,,\nPC,0.5,",
+          "\nmacro_f1,,,,,,,,,,,,,No class has an F1.\nmacro_f1_classes,0,",
           // The matrix with its labels along both edges, as wide as the header.
-          "\nmatrix.columns,,,forest,\"wa\"\"ter\",,,,,,,,\n"
-          "matrix.row,1,forest,3000000,6,,,,,,,,\nmatrix.row,2,\"wa\"\"ter\",1,0.5,,,,,,,,\n"})
+          "\nmatrix.columns,,,forest,\"wa\"\"ter\",,,,,,,,,\n"
+          "matrix.row,1,forest,3000000,6,,,,,,,,,\nmatrix.row,2,\"wa\"\"ter\",1,0.5,,,,,,,,,\n"})
         EXPECT_NE(csv.find(line), std::string::npos) << line << " in\n" << csv;
 }
 
