@@ -131,9 +131,9 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
     if (mapAreas)
         areas = *counted->mappedAreas;
     Report report;
-    AgreementReport& agreement = report.agreement.emplace(
-        ComputeAgreementReport(m, options.weights.value_or(Weights::None),
-                               options.mappedAreaText || mapAreas ? &areas : nullptr));
+    AgreementReport& agreement = report.agreement.emplace(ComputeAgreementReport(
+        m, options.weights.value_or(Weights::None),
+        options.mappedAreaText || mapAreas ? &areas : nullptr, options.confidence));
     if (!labelled.labels.empty())
         agreement.labels = labelled.labels;
     if (!options.missing.empty())
@@ -141,7 +141,7 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
     for (const std::string& warning : agreement.warnings)
         err << "brennic-kappa: warning: " << warning << '\n';
     if (stratified) {
-        StratifiedEstimates estimates = EstimateStratified(*stratified);
+        StratifiedEstimates estimates = EstimateStratified(*stratified, options.confidence);
         report.stratified = StratifiedSection{std::move(*stratified), std::move(estimates)};
     }
     if (counted != nullptr) {
@@ -157,8 +157,8 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
 // The ratings report of a table.
 int writeRatings(const Options& options, const RatingsTable& table, std::ostream& out,
                  std::ostream& err) {
-    auto computed =
-        ComputeRatingsReport(table, options.ratingWeights.value_or(RatingWeights::None));
+    auto computed = ComputeRatingsReport(table, options.ratingWeights.value_or(RatingWeights::None),
+                                         options.confidence);
     if (auto* refused = std::get_if<std::string>(&computed))
         return refuse(err, *refused);
     Report report;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 
+#include "core/number_text.h"
 #include "core/run.h"
 #include "input/labels.h"
 #include "input/matrix_input.h"
@@ -83,6 +84,17 @@ Outcome setWeights(Options& options, std::string_view value) {
     options.ratingWeights = RatingWeightsFromName(value);
     if (!options.ratingWeights)
         return "unknown weights " + QuotedCellText(value) + " (see --help)";
+    return std::nullopt;
+}
+
+// A level strictly between 0 and 1, written with a point whatever the
+// decimal separator, as the report's machine forms write it.
+Outcome setConfidence(Options& options, std::string_view text) {
+    const std::optional<double> level = NumberOfText(TrimBlanks(text), '.');
+    if (!level || !(*level > 0.0 && *level < 1.0))
+        return "--confidence takes a level between 0 and 1 such as 0.95, not " +
+               QuotedCellText(text);
+    options.confidence = *level;
     return std::nullopt;
 }
 
@@ -270,6 +282,11 @@ constexpr std::array Table{
                 Counted, ReportUse::Needs, setMappedAreaText},
     OptionEntry{"--format", "F", "text (default), csv or json", CountedReports, ReportUse::Needs,
                 setFormat},
+    OptionEntry{"--confidence", "P",
+                "the confidence level of every interval of the report, 0 < P < 1 (default "
+                "0.95): value -+ z se with z the normal point of P, the ratings' with Student's "
+                "t; Result.txt and the two lines keep KAPPA -+ 2 SECI",
+                CountedReports, ReportUse::Needs, setConfidence},
     OptionEntry{HelpOption, "", "show this text", EveryInput, ReportUse::Either, noAction},
     OptionEntry{VersionOption, "", "show the version", EveryInput, ReportUse::Either, noAction},
 };

@@ -48,6 +48,7 @@ struct Options {
     std::optional<Weights> weights;
     std::optional<RatingWeights> ratingWeights; // --weights as --ratings reads it
     std::optional<ReportFormat> format;
+    double confidence = 0.95; // --confidence: the level of every interval
     std::optional<std::string> outputPath;
     std::optional<std::string> mappedAreaText; // read once the classes are known
     bool header = false, transpose = false;

@@ -88,18 +88,18 @@ constexpr const char* RatingsHelp =
     "(with two ratings or more), raters, weights, classes (each label with the\n"
     "number of ratings given in it), and for each coefficient C of\n"
     "percent_agreement, fleiss_kappa, conger_kappa, gwet_ac1 (AC2 when weighted),\n"
-    "brennan_prediger and krippendorff_alpha: C, C_se, C_ci95_low, C_ci95_high\n"
+    "brennan_prediger and krippendorff_alpha: C, C_se, C_ci_low, C_ci_high\n"
     "and C_p. C_se is the square root of the sum over the n units of\n"
     "(C*_i - C)^2 / (n (n - 1)), C*_i the unit's linearised term (for\n"
     "krippendorff_alpha over the pairable units). The interval is\n"
-    "C -+ t(0.975, n - 1) C_se, its upper end at most 1. C_p is the one-sided\n"
-    "p-value 1 - T(C/SE, n - 1), T Student's t distribution with n - 1 degrees\n"
-    "of freedom. Weights use the class values when every class is a number,\n"
-    "otherwise their ranks; ordinal weights always use ranks. When the classes are\n"
-    "numbers, krippendorff_alpha_by_level gives Krippendorff's alpha with his\n"
-    "nominal, ordinal (built from the class frequencies), interval and ratio\n"
-    "metrics. Exit status 1 when there are fewer than two raters or no unit with\n"
-    "two ratings.\n";
+    "C -+ t(0.975, n - 1) C_se at --confidence 0.95, its upper end at most 1. C_p\n"
+    "is the one-sided p-value 1 - T(C/SE, n - 1), T Student's t distribution with\n"
+    "n - 1 degrees of freedom. Weights use the class values when every class is a\n"
+    "number, otherwise their ranks; ordinal weights always use ranks. When the\n"
+    "classes are numbers, krippendorff_alpha_by_level gives Krippendorff's alpha\n"
+    "with his nominal, ordinal (built from the class frequencies), interval and\n"
+    "ratio metrics. Exit status 1 when there are fewer than two raters or no unit\n"
+    "with two ratings.\n";
 
 constexpr const char* MapHelp =
     "MAP is a classified raster, any raster GDAL reads; REF is a raster on exactly\n"

@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "core/report_parts.h"
+#include "core/student_t.h"
 
 namespace brennic {
 
@@ -135,9 +136,10 @@ double TwoSidedNormalP(double z) {
 }
 
 AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
-                                       const std::vector<double>* mappedAreas) {
+                                       const std::vector<double>* mappedAreas, double confidence) {
     AgreementReport r;
     r.n = m.size();
+    r.confidence = confidence;
     r.labels.reserve(idx(r.n));
     r.cells.resize(idx(r.n) * idx(r.n));
     for (int row = 1; row <= r.n; ++row) {
@@ -155,6 +157,7 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
     // The shares of each row and column; they exist whenever PO does (the
     // grand total is neither 0 nor beyond the range).
     Proportions p(m, m.GrandTotal);
+    p.z = TwoSidedNormalPoint(confidence);
     p.row.assign(idx(r.n + 1), 0.0);
     p.col.assign(idx(r.n + 1), 0.0);
     Figure PO = r.overall[OverallFigure::PO];
@@ -192,7 +195,7 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
     std::tie(o[O::macro_f1], o[O::macro_f1_classes]) =
         macroAverage(r.classes, ClassFigure::f1, "an F1");
     if (mappedAreas != nullptr)
-        r.area = formArea(m, *mappedAreas);
+        r.area = formArea(m, *mappedAreas, p.z);
     return r;
 }
 

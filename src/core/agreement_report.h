@@ -58,6 +58,7 @@ struct AreaWeighted {
 
 struct AgreementReport {
     int n = 0;                       // the number of classes
+    double confidence = 0.95;        // the confidence level of every interval
     std::vector<std::string> labels; // of class 1 to n: their numbers, unless named
     std::vector<double> cells;       // the error matrix as used, row by row
     FigureRow<OverallFigure> overall;
@@ -74,9 +75,11 @@ struct AgreementReport {
 
 // All figures of the report for a matrix read by ReadErrorMatrix. `mappedAreas`,
 // when given, holds the mapped area of each row class, class 1 first: positive,
-// or 0 for a class whose row holds no counts (absent from the map).
+// or 0 for a class whose row holds no counts (absent from the map). The
+// intervals are those of the confidence level `confidence`, 0 < confidence < 1.
 AgreementReport ComputeAgreementReport(const ErrorMatrix& matrix, Weights weights,
-                                       const std::vector<double>* mappedAreas = nullptr);
+                                       const std::vector<double>* mappedAreas = nullptr,
+                                       double confidence = 0.95);
 
 // The warning of a matrix whose counts add up to more than 0 and at most 1.
 extern const char* const ProportionsWarning;

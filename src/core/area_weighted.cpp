@@ -91,7 +91,7 @@ weightedSums(const Variances& variances, WeightsOf weightsOf, std::vector<Row>& 
 // The estimators of Olofsson et al. (2014) for a sample stratified by map class
 // (the rows): p^_ij = W_i n_ij / n_i. with W_i = A_i / A. A class with a mapped
 // area of 0 and no counts in its row is absent from the map: it adds nothing.
-AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
+AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas, double z) {
     const int n = m.size();
     AreaWeighted a;
     // The weights as shares of the total area first, from the areas over the
@@ -265,17 +265,13 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
                 return c.mul(c.mul(A, r.scale), r.root);
             },
             standardErrorReason);
-        const auto limit = [&](double sign) {
-            return FormFigure(
-                Step::Report, {&f[area], &f[area_se]},
-                [&](CheckedArithmetic& c) {
-                    return c.add(*f[area].value,
-                                 c.mul(sign * NormalQuantile975, *f[area_se].value));
-                },
-                overflowOnly);
-        };
-        f[area_ci95_low] = limit(-1.0);
-        f[area_ci95_high] = limit(1.0);
+        for (const auto& [value, se, low, high] :
+             {std::tuple{users_accuracy, users_accuracy_se, users_accuracy_ci_low,
+                         users_accuracy_ci_high},
+              std::tuple{producers_accuracy, producers_accuracy_se, producers_accuracy_ci_low,
+                         producers_accuracy_ci_high},
+              std::tuple{area, area_se, area_ci_low, area_ci_high}})
+            std::tie(f[low], f[high]) = NormalInterval(f[value], f[se], z);
         a.classes.push_back(std::move(entry));
     }
 
@@ -304,6 +300,8 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas) {
             return c.mul(r.scale, r.root);
         },
         standardErrorReason);
+    std::tie(o[overall_accuracy_ci_low], o[overall_accuracy_ci_high]) =
+        NormalInterval(o[overall_accuracy], o[overall_accuracy_se], z);
     const Disagreement d = disagreement(n, rowOff, colOff, 1.0);
     o[quantity_disagreement] = finiteFigure(allCounts, d.totalQuantity);
     o[allocation_disagreement] = finiteFigure(allCounts, d.totalAllocation);

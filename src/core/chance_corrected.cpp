@@ -4,6 +4,7 @@
 #include "core/report_parts.h"
 
 #include <cmath>
+#include <tuple>
 
 #include "core/weight_table.h"
 
@@ -38,7 +39,7 @@ void formLargeSample(const Proportions& p, const Figure& observed, AgreementRepo
     const Figure& missing = !o[KAPPA].defined() ? o[KAPPA] : observed;
     if (!missing.defined()) {
         for (OverallFigure f :
-             {kappa_se, kappa_se0, ci95_low, ci95_high, z_large_sample, p_two_sided})
+             {kappa_se, kappa_se0, kappa_ci_low, kappa_ci_high, z_large_sample, p_two_sided})
             o[f] = missing;
         return;
     }
@@ -55,7 +56,7 @@ void formLargeSample(const Proportions& p, const Figure& observed, AgreementRepo
                                 "standard errors are not defined.");
     if (!kappaFigure.defined()) {
         for (OverallFigure f :
-             {kappa_se, kappa_se0, ci95_low, ci95_high, z_large_sample, p_two_sided})
+             {kappa_se, kappa_se0, kappa_ci_low, kappa_ci_high, z_large_sample, p_two_sided})
             o[f] = kappaFigure;
         return;
     }
@@ -64,18 +65,8 @@ void formLargeSample(const Proportions& p, const Figure& observed, AgreementRepo
         oneClass ? StandardErrors{Figure::Of(0.0), Figure::Of(0.0)} : standardErrors(p, t, kappa);
     o[kappa_se] = std::move(e.se);
     o[kappa_se0] = std::move(e.se0);
-    o[ci95_low] = FormFigure(
-        Step::Report, {&o[kappa_se]},
-        [&](CheckedArithmetic& k) {
-            return k.sub(kappa, k.mul(NormalQuantile975, *o[kappa_se].value));
-        },
-        overflowOnly);
-    o[ci95_high] = FormFigure(
-        Step::Report, {&o[kappa_se]},
-        [&](CheckedArithmetic& k) {
-            return k.add(kappa, k.mul(NormalQuantile975, *o[kappa_se].value));
-        },
-        overflowOnly);
+    std::tie(o[kappa_ci_low], o[kappa_ci_high]) =
+        NormalInterval(Figure::Of(kappa), o[kappa_se], p.z);
     o[z_large_sample] =
         oneClass
             ? Figure::NotDefined(oneClassReason(p, "kappa"))
@@ -99,8 +90,11 @@ void formRobust(const Proportions& p, const Figure& observed, AgreementReport& r
     const double q = static_cast<double>(n), N = p.N;
     if (!observed.defined()) {
         for (OverallFigure f :
-             {overall_accuracy, overall_accuracy_se, scott_pi, scott_pi_se, gwet_ac1, gwet_ac1_se,
-              brennan_prediger, brennan_prediger_se, krippendorff_alpha})
+             {overall_accuracy, overall_accuracy_se, overall_accuracy_ci_low,
+              overall_accuracy_ci_high, scott_pi, scott_pi_se, scott_pi_ci_low, scott_pi_ci_high,
+              gwet_ac1, gwet_ac1_se, gwet_ac1_ci_low, gwet_ac1_ci_high, brennan_prediger,
+              brennan_prediger_se, brennan_prediger_ci_low, brennan_prediger_ci_high,
+              krippendorff_alpha})
             o[f] = observed;
         return;
     }
@@ -212,6 +206,14 @@ void formRobust(const Proportions& p, const Figure& observed, AgreementReport& r
     };
     o[scott_pi_se] = coefficientSe(o[scott_pi], chanceScott, sumScott);
     o[gwet_ac1_se] = coefficientSe(o[gwet_ac1], outsideGwet, sumGwet);
+    for (const auto& [value, se, low, high] :
+         {std::tuple{overall_accuracy, overall_accuracy_se, overall_accuracy_ci_low,
+                     overall_accuracy_ci_high},
+          std::tuple{scott_pi, scott_pi_se, scott_pi_ci_low, scott_pi_ci_high},
+          std::tuple{gwet_ac1, gwet_ac1_se, gwet_ac1_ci_low, gwet_ac1_ci_high},
+          std::tuple{brennan_prediger, brennan_prediger_se, brennan_prediger_ci_low,
+                     brennan_prediger_ci_high}})
+        std::tie(o[low], o[high]) = NormalInterval(o[value], o[se], p.z);
 }
 
 } // namespace brennic::report

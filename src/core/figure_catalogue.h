@@ -35,18 +35,26 @@ enum class OverallFigure : std::size_t {
     Z,
     kappa_se,
     kappa_se0,
-    ci95_low,
-    ci95_high,
+    kappa_ci_low,
+    kappa_ci_high,
     z_large_sample,
     p_two_sided,
     overall_accuracy,
     overall_accuracy_se,
+    overall_accuracy_ci_low,
+    overall_accuracy_ci_high,
     scott_pi,
     scott_pi_se,
+    scott_pi_ci_low,
+    scott_pi_ci_high,
     gwet_ac1,
     gwet_ac1_se,
+    gwet_ac1_ci_low,
+    gwet_ac1_ci_high,
     brennan_prediger,
     brennan_prediger_se,
+    brennan_prediger_ci_low,
+    brennan_prediger_ci_high,
     krippendorff_alpha,
     quantity_disagreement,
     allocation_disagreement,
@@ -61,7 +69,15 @@ enum class OverallFigure : std::size_t {
 inline constexpr std::size_t ResultFileFigures = 7;
 
 // The weighted kappa, with --weights linear or quadratic.
-enum class WeightedFigure : std::size_t { kappa, kappa_se, kappa_se0, z, Count };
+enum class WeightedFigure : std::size_t {
+    kappa,
+    kappa_se,
+    kappa_ci_low,
+    kappa_ci_high,
+    kappa_se0,
+    z,
+    Count
+};
 
 // The figures of one class k.
 enum class ClassFigure : std::size_t {
@@ -83,6 +99,8 @@ enum class ClassFigure : std::size_t {
 enum class AreaFigure : std::size_t {
     overall_accuracy,
     overall_accuracy_se,
+    overall_accuracy_ci_low,
+    overall_accuracy_ci_high,
     quantity_disagreement,
     allocation_disagreement,
     Count
@@ -92,17 +110,29 @@ enum class AreaClassFigure : std::size_t {
     weight,
     users_accuracy,
     users_accuracy_se,
+    users_accuracy_ci_low,
+    users_accuracy_ci_high,
     producers_accuracy,
     producers_accuracy_se,
+    producers_accuracy_ci_low,
+    producers_accuracy_ci_high,
     f1,
     area,
     area_se,
-    area_ci95_low,
-    area_ci95_high,
+    area_ci_low,
+    area_ci_high,
     Count
 };
 
 namespace catalogue {
+
+// The two rows of an interval, beside the standard error it is formed from.
+constexpr FigureInfo Low(std::string_view field, std::string_view section) {
+    return {field, field, "lower end of its interval", "value - z se, z of --confidence", section};
+}
+constexpr FigureInfo High(std::string_view field, std::string_view section) {
+    return {field, field, "upper end of its interval", "value + z se", section};
+}
 
 inline constexpr std::string_view Seven = "The figures of Result.txt";
 inline constexpr std::string_view LargeSample =
@@ -127,8 +157,9 @@ inline constexpr std::array<FigureInfo, static_cast<std::size_t>(OverallFigure::
     {"kappa_se0", "kappa_se0", "standard error of kappa under chance (kappa = 0)",
      "large-sample standard error of kappa if agreement were by chance alone, for its test",
      LargeSample},
-    {"ci95_low", "ci95_low", "KAPPA - 1.96 kappa_se", "KAPPA - 1.96 kappa_se", LargeSample},
-    {"ci95_high", "ci95_high", "KAPPA + 1.96 kappa_se", "KAPPA + 1.96 kappa_se", LargeSample},
+    {"kappa_ci_low", "kappa_ci_low", "KAPPA - z kappa_se",
+     "KAPPA - z kappa_se, z of the confidence level (--confidence)", LargeSample},
+    {"kappa_ci_high", "kappa_ci_high", "KAPPA + z kappa_se", "KAPPA + z kappa_se", LargeSample},
     {"z_large_sample", "z_large_sample", "KAPPA / kappa_se0", "KAPPA / kappa_se0", LargeSample},
     {"p_two_sided", "p_two_sided", "two-sided normal p-value of z_large_sample",
      "2 (1 - Phi(|z_large_sample|))", LargeSample},
@@ -136,6 +167,8 @@ inline constexpr std::array<FigureInfo, static_cast<std::size_t>(OverallFigure::
      "pa = the sum of p_kk", Robust},
     {"overall_accuracy_se", "overall_accuracy_se", "standard error of the overall accuracy",
      "(pa (1 - pa) / (N - 1))^0.5", Robust},
+    Low("overall_accuracy_ci_low", Robust),
+    High("overall_accuracy_ci_high", Robust),
     {"scott_pi", "scott_pi", "Scott's pi",
      "(pa - pe) / (1 - pe), pe = the sum of pi_k^2 (Scott 1955, Public Opinion Quarterly "
      "19: 321-325)",
@@ -144,6 +177,8 @@ inline constexpr std::array<FigureInfo, static_cast<std::size_t>(OverallFigure::
      "([sum p_kl (w_kl - (1 - pi)(pi_k + pi_l))^2 - (pa - 2 (1 - pi) pe)^2] / (N (1 - pe)^2))^0.5 "
      "(Gwet 2008)",
      Robust},
+    Low("scott_pi_ci_low", Robust),
+    High("scott_pi_ci_high", Robust),
     {"gwet_ac1", "gwet_ac1", "Gwet's AC1",
      "(pa - pe) / (1 - pe), pe = the sum of pi_k (1 - pi_k) / (q - 1) (Gwet 2008, British "
      "Journal of Mathematical and Statistical Psychology 61: 29-48)",
@@ -152,12 +187,16 @@ inline constexpr std::array<FigureInfo, static_cast<std::size_t>(OverallFigure::
      "([sum p_kl (w_kl - 2 (1 - AC1)(1 - (pi_k + pi_l) / 2) / (q - 1))^2 - (pa - 2 (1 - AC1) "
      "pe)^2] / (N (1 - pe)^2))^0.5 (Gwet 2008)",
      Robust},
+    Low("gwet_ac1_ci_low", Robust),
+    High("gwet_ac1_ci_high", Robust),
     {"brennan_prediger", "brennan_prediger", "Brennan-Prediger (PABAK with 2 classes)",
      "(pa - 1/q) / (1 - 1/q) (Brennan and Prediger 1981, Educational and Psychological "
      "Measurement 41: 687-699; with two classes the PABAK of Byrt, Bishop and Carlin 1993)",
      Robust},
     {"brennan_prediger_se", "brennan_prediger_se", "standard error of Brennan-Prediger",
      "(pa (1 - pa) / (N (1 - 1/q)^2))^0.5", Robust},
+    Low("brennan_prediger_ci_low", Robust),
+    High("brennan_prediger_ci_high", Robust),
     {"krippendorff_alpha", "krippendorff_alpha", "Krippendorff's alpha (nominal, two coders)",
      "(pa' - pe) / (1 - pe), pa' = (1 - e) pa + e, e = 1 / (2N), pe = the sum of pi_k^2 "
      "(Krippendorff 2004, Content Analysis, 2nd edition)",
@@ -187,6 +226,8 @@ inline constexpr std::array<FigureInfo, static_cast<std::size_t>(WeightedFigure:
     {"kappa", "kappa", "weighted kappa", "(po_w - pe_w) / (1 - pe_w)", Weighted},
     {"kappa_se", "kappa_se", "large-sample standard error",
      "large-sample standard error (Fleiss, Cohen and Everitt 1969)", Weighted},
+    Low("kappa_ci_low", Weighted),
+    High("kappa_ci_high", Weighted),
     {"kappa_se0", "kappa_se0", "large-sample standard error under chance",
      "large-sample standard error if weighted kappa were 0", Weighted},
     {"z", "z", "kappa / kappa_se0", "kappa / kappa_se0", Weighted},
@@ -219,6 +260,8 @@ inline constexpr std::array<FigureInfo, static_cast<std::size_t>(AreaFigure::Cou
      "the sum of p^_jj, p^_ij = W_i n_ij / n_i., W_i = A_i / A", AreaWeighted},
     {"overall_accuracy_se", "overall_accuracy_se", "its standard error",
      "(sum of W_i^2 U_i (1 - U_i) / (n_i. - 1))^0.5", AreaWeighted},
+    Low("overall_accuracy_ci_low", AreaWeighted),
+    High("overall_accuracy_ci_high", AreaWeighted),
     {"quantity_disagreement", "quantity_disagreement", "quantity disagreement on p^",
      "as quantity_disagreement, on p^", AreaWeighted},
     {"allocation_disagreement", "allocation_disagreement", "allocation disagreement on p^",
@@ -233,18 +276,20 @@ inline constexpr std::array<FigureInfo, static_cast<std::size_t>(AreaClassFigure
         {"users_accuracy", "users_accuracy", "user's accuracy", "U_i = n_ii / n_i.", AreaClasses},
         {"users_accuracy_se", "users_accuracy_se", "its standard error",
          "(U_i (1 - U_i) / (n_i. - 1))^0.5", AreaClasses},
+        Low("users_accuracy_ci_low", AreaClasses),
+        High("users_accuracy_ci_high", AreaClasses),
         {"producers_accuracy", "producers_accuracy", "producer's accuracy", "P_j = p^_jj / p^_.j",
          AreaClasses},
         {"producers_accuracy_se", "producers_accuracy_se", "its standard error",
          "Olofsson et al. (2014), equation 7", AreaClasses},
+        Low("producers_accuracy_ci_low", AreaClasses),
+        High("producers_accuracy_ci_high", AreaClasses),
         {"f1", "f1", "F1, harmonic mean of the two", "2 U_j P_j / (U_j + P_j)", AreaClasses},
         {"area", "area", "estimated area of the reference class", "A p^_.j", AreaClasses},
         {"area_se", "area_se", "its standard error",
          "A (sum of W_i^2 (n_ij / n_i.)(1 - n_ij / n_i.) / (n_i. - 1))^0.5", AreaClasses},
-        {"area_ci95_low", "area_ci95_low", "area - 1.96 area_se", "area - 1.96 area_se",
-         AreaClasses},
-        {"area_ci95_high", "area_ci95_high", "area + 1.96 area_se", "area + 1.96 area_se",
-         AreaClasses},
+        Low("area_ci_low", AreaClasses),
+        High("area_ci_high", AreaClasses),
     }};
 
 } // namespace catalogue

@@ -78,25 +78,27 @@ struct Chance {
     }
 };
 
-// The standard error sqrt(sum / (m (m - 1))) over m units, the 95% interval
-// with t(0.975, n - 1) and the one-sided p-value 1 - T(C / se, n - 1).
-CoefficientFigures finish(const Figure& value, const Sum& sum, std::uint64_t m, std::uint64_t n) {
+// The standard error sqrt(sum / (m (m - 1))) over m units, the interval with
+// t(upper, n - 1) (t(0.975, n - 1) at 95%) and the one-sided p-value
+// 1 - T(C / se, n - 1).
+CoefficientFigures finish(const Figure& value, const Sum& sum, std::uint64_t m, std::uint64_t n,
+                          double upper) {
     if (!value.defined())
         return {value, value, value, value, value};
     CoefficientFigures out{value, {}, {}, {}, {}};
     if (m < 2 || n < 2) {
         const Figure none = Figure::NotDefined(
             "a standard error needs two units or more with the ratings this coefficient uses");
-        out.se = out.ci95_low = out.ci95_high = out.p = none;
+        out.se = out.ci_low = out.ci_high = out.p = none;
         return out;
     }
     const double c = *value.value;
     const double se = std::sqrt(sum.value() / (asDouble(m) * asDouble(m - 1)));
     const double df = asDouble(n - 1);
-    const double t = StudentTQuantile(0.975, df);
+    const double t = StudentTQuantile(upper, df);
     out.se = Figure::Of(se);
-    out.ci95_low = Figure::Of(c - t * se);
-    out.ci95_high = Figure::Of(std::min(1.0, c + t * se));
+    out.ci_low = Figure::Of(c - t * se);
+    out.ci_high = Figure::Of(std::min(1.0, c + t * se));
     out.p = se > 0.0 ? Figure::Of(StudentTUpperTail(c / se, df))
                      : Figure::NotDefined("the standard error is 0, so there is no t statistic");
     return out;
@@ -164,8 +166,9 @@ std::array<Figure, MeasurementLevelCount> alphaByLevel(const std::vector<Sum>& s
 
 } // namespace
 
-std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable& table,
-                                                              RatingWeights weights) {
+std::variant<RatingsReport, std::string>
+ComputeRatingsReport(const RatingsTable& table, RatingWeights weights, double confidence) {
+    const double upper = UpperPoint(confidence);
     const std::size_t r = table.raters;
     const std::size_t q = table.labels.size();
     if (r < 2)
@@ -228,6 +231,7 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
                            "by two raters");
 
     RatingsReport report;
+    report.confidence = confidence;
     report.units = n;
     report.pairableUnits = n2;
     report.raters = r;
@@ -357,12 +361,12 @@ std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable
     const auto at = [&](RatingsCoefficient c) -> CoefficientFigures& {
         return report.coefficients[static_cast<std::size_t>(c)];
     };
-    at(percent_agreement) = finish(Figure::Of(pa), paSquares, n, n);
-    at(fleiss_kappa) = finish(fleiss.value, fleiss.sumSquares, n, n);
-    at(conger_kappa) = finish(conger.value, conger.sumSquares, n, n);
-    at(gwet_ac1) = finish(gwet.value, gwet.sumSquares, n, n);
-    at(brennan_prediger) = finish(bp.value, bp.sumSquares, n, n);
-    at(krippendorff_alpha) = finish(kripp.value, kripp.sumSquares, n2, n);
+    at(percent_agreement) = finish(Figure::Of(pa), paSquares, n, n, upper);
+    at(fleiss_kappa) = finish(fleiss.value, fleiss.sumSquares, n, n, upper);
+    at(conger_kappa) = finish(conger.value, conger.sumSquares, n, n, upper);
+    at(gwet_ac1) = finish(gwet.value, gwet.sumSquares, n, n, upper);
+    at(brennan_prediger) = finish(bp.value, bp.sumSquares, n, n, upper);
+    at(krippendorff_alpha) = finish(kripp.value, kripp.sumSquares, n2, n, upper);
     if (levels)
         report.krippendorffByLevel = alphaByLevel(coincidence, table.values);
     return report;

@@ -81,7 +81,7 @@ std::string_view RatingsCoefficientName(RatingsCoefficient c); // "fleiss_kappa"
 // One coefficient: its value, standard error, the 95% t interval (the upper end
 // no higher than 1) and the one-sided p-value 1 - T(value / se, n - 1).
 struct CoefficientFigures {
-    Figure value, se, ci95_low, ci95_high, p;
+    Figure value, se, ci_low, ci_high, p;
 };
 
 enum class MeasurementLevel { nominal, ordinal, interval, ratio };
@@ -98,6 +98,7 @@ struct RatingsReport {
     std::uint64_t pairableUnits = 0; // units with two ratings or more
     std::size_t raters = 0;
     RatingWeights weights = RatingWeights::None;
+    double confidence = 0.95;         // the confidence level of every interval
     std::vector<RatingClass> classes; // in the table's order
     std::array<CoefficientFigures, RatingsCoefficientCount> coefficients;
     const CoefficientFigures& operator[](RatingsCoefficient c) const {
@@ -110,7 +111,8 @@ struct RatingsReport {
 
 // All figures of the table, or a sentence saying why there are none: fewer than
 // two raters, or no unit with two ratings. A line without any rating is no unit.
-std::variant<RatingsReport, std::string> ComputeRatingsReport(const RatingsTable& table,
-                                                              RatingWeights weights);
+// The intervals are those of the confidence level `confidence`.
+std::variant<RatingsReport, std::string>
+ComputeRatingsReport(const RatingsTable& table, RatingWeights weights, double confidence = 0.95);
 
 } // namespace brennic

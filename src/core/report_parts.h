@@ -9,15 +9,13 @@
 #include <vector>
 
 #include "core/agreement_report.h"
+#include "core/interval.h"
 #include "core/kappa.h"
 #include "core/number_text.h"
 
 namespace brennic::report {
 
 using Kind = ArithmeticKind;
-// The normal 97.5% point, as statistics packages print it.
-inline constexpr double NormalQuantile975 = 1.96;
-
 inline std::size_t idx(int k) {
     return static_cast<std::size_t>(k);
 }
@@ -61,6 +59,7 @@ struct Proportions {
     double offDiagonal = 0.0;                 // N - d
     double scale = 1.0;
     double u(double counts) const { return counts * scale; }
+    double z = 0.0; // the normal point of the intervals' confidence level
 };
 
 // Forms the sums above; the grand total must be finite and not 0.
@@ -128,6 +127,6 @@ void formLargeSample(const Proportions& p, const Figure& observed, AgreementRepo
 void formRobust(const Proportions& p, const Figure& observed, AgreementReport& r);
 WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& PO);
 ClassEntry formClass(const Proportions& p, int k, const Figure& PO, const Disagreement& d);
-AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas);
+AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas, double z);
 
 } // namespace brennic::report

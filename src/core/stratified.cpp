@@ -4,8 +4,11 @@
 #include "core/stratified.h"
 
 #include <cmath>
+#include <tuple>
 
+#include "core/interval.h"
 #include "core/kappa.h"
+#include "core/student_t.h"
 
 namespace brennic {
 namespace {
@@ -161,7 +164,8 @@ std::pair<Figure, Figure> stratifiedRatio(const std::vector<StratumCounts>& coun
 
 } // namespace
 
-StratifiedEstimates EstimateStratified(const StratifiedSample& s) {
+StratifiedEstimates EstimateStratified(const StratifiedSample& s, double confidence) {
+    const double z = TwoSidedNormalPoint(confidence);
     const std::size_t H = s.strata.size(), q = s.classes;
     std::vector<StratumCounts> counts(H, StratumCounts(q));
     std::vector<double> cellCounts(q * q, 0.0); // summed over strata only after the weights
@@ -211,6 +215,8 @@ StratifiedEstimates EstimateStratified(const StratifiedSample& s) {
         });
         out.figures[overall_accuracy] = std::move(estimate);
         out.figures[overall_accuracy_se] = std::move(se);
+        std::tie(out.figures[overall_accuracy_ci_low], out.figures[overall_accuracy_ci_high]) =
+            NormalInterval(out.figures[overall_accuracy], out.figures[overall_accuracy_se], z);
     }
 
     out.classes.reserve(q);
@@ -237,6 +243,14 @@ StratifiedEstimates EstimateStratified(const StratifiedSample& s) {
             stratifiedMean(counts, w, checks, [k](const StratumCounts& c) { return c.found[k]; });
         f[area_proportion] = std::move(area.first);
         f[area_proportion_se] = std::move(area.second);
+        for (const auto& [value, se, low, high] :
+             {std::tuple{users_accuracy, users_accuracy_se, users_accuracy_ci_low,
+                         users_accuracy_ci_high},
+              std::tuple{producers_accuracy, producers_accuracy_se, producers_accuracy_ci_low,
+                         producers_accuracy_ci_high},
+              std::tuple{area_proportion, area_proportion_se, area_proportion_ci_low,
+                         area_proportion_ci_high}})
+            std::tie(f[low], f[high]) = NormalInterval(f[value], f[se], z);
         out.classes.push_back(std::move(entry));
     }
     return out;

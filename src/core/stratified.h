@@ -40,16 +40,28 @@ struct StratifiedSample {
 };
 
 // The figures of the whole sample.
-enum class StratifiedFigure : std::size_t { overall_accuracy, overall_accuracy_se, Count };
+enum class StratifiedFigure : std::size_t {
+    overall_accuracy,
+    overall_accuracy_se,
+    overall_accuracy_ci_low,
+    overall_accuracy_ci_high,
+    Count
+};
 
 // The figures of one class k.
 enum class StratifiedClassFigure : std::size_t {
     users_accuracy,
     users_accuracy_se,
+    users_accuracy_ci_low,
+    users_accuracy_ci_high,
     producers_accuracy,
     producers_accuracy_se,
+    producers_accuracy_ci_low,
+    producers_accuracy_ci_high,
     area_proportion,
     area_proportion_se,
+    area_proportion_ci_low,
+    area_proportion_ci_high,
     Count
 };
 
@@ -65,6 +77,8 @@ inline constexpr std::array<FigureInfo, static_cast<std::size_t>(StratifiedFigur
          "(sum of (N_h / N)^2 (1 - f_h) s^2_h / n_h)^0.5, s^2_h the variance within stratum h "
          "of a unit's agreement (0 or 1), f_h = n_h / N_h with --fpc, else 0",
          Stratified},
+        Low("overall_accuracy_ci_low", Stratified),
+        High("overall_accuracy_ci_high", Stratified),
     }};
 
 inline constexpr std::string_view StratifiedClasses = "Stratified estimates of each class";
@@ -75,15 +89,21 @@ inline constexpr std::array<FigureInfo, static_cast<std::size_t>(StratifiedClass
          "ratio estimator: (sum of N_h^2 (1 - f_h) (s^2_yh + R^2 s^2_xh - 2 R s_xyh) / n_h)^0.5 / "
          "X^, y a unit in class k in both, x in class k in the map (Stehman 2014)",
          StratifiedClasses},
+        Low("users_accuracy_ci_low", StratifiedClasses),
+        High("users_accuracy_ci_high", StratifiedClasses),
         {"producers_accuracy", "producers_accuracy", "producer's accuracy", "p^_kk / p^_.k",
          StratifiedClasses},
         {"producers_accuracy_se", "producers_accuracy_se", "its standard error",
          "ratio estimator as users_accuracy_se, x a unit in class k in the reference",
          StratifiedClasses},
+        Low("producers_accuracy_ci_low", StratifiedClasses),
+        High("producers_accuracy_ci_high", StratifiedClasses),
         {"area_proportion", "area_proportion", "estimated share of the area in class k",
          "p^_.k, the reference class's share", StratifiedClasses},
         {"area_proportion_se", "area_proportion_se", "its standard error",
          "as overall_accuracy_se, y a unit in class k in the reference", StratifiedClasses},
+        Low("area_proportion_ci_low", StratifiedClasses),
+        High("area_proportion_ci_high", StratifiedClasses),
     }};
 
 } // namespace catalogue
@@ -111,6 +131,7 @@ struct StratifiedEstimates {
 // (a stratum without units or with a single one, a class never mapped or never
 // found, an overflow) says why, naming the stratum or class; the others are
 // still formed.
-StratifiedEstimates EstimateStratified(const StratifiedSample& sample);
+// The intervals are those of the confidence level `confidence`.
+StratifiedEstimates EstimateStratified(const StratifiedSample& sample, double confidence = 0.95);
 
 } // namespace brennic

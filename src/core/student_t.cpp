@@ -107,4 +107,30 @@ double StudentTQuantile(double p, double df) {
     return t;
 }
 
+double TwoSidedNormalPoint(double level) {
+    // From the upper tail q = (1 - level) / 2 = P(Z > z) = erfc(z / sqrt 2) / 2,
+    // which keeps its digits for levels near 1: halve a bracket, then polish
+    // with Newton steps on the density.
+    const double tail = (1.0 - level) / 2.0;
+    const auto upper = [](double z) { return std::erfc(z / std::numbers::sqrt2) / 2.0; };
+    double low = 0.0, high = 1.0;
+    while (upper(high) > tail && high < 64.0)
+        high *= 2.0;
+    for (int i = 0; i < 200 && high - low > 1e-15 * high; ++i) {
+        const double mid = low + (high - low) / 2.0;
+        if (upper(mid) > tail)
+            low = mid;
+        else
+            high = mid;
+    }
+    double z = low + (high - low) / 2.0;
+    for (int i = 0; i < 3; ++i) {
+        const double density = std::exp(-z * z / 2.0) / std::sqrt(2.0 * std::numbers::pi);
+        if (!(density > 0.0))
+            break;
+        z += (upper(z) - tail) / density;
+    }
+    return z;
+}
+
 } // namespace brennic

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
 
 #include "core/weight_table.h"
 
@@ -37,12 +38,14 @@ WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& 
     }
     if (p.onlyRow || p.onlyCol) {
         f[kappa] = f[kappa_se] = f[kappa_se0] = Figure::Of(0.0);
+        std::tie(f[kappa_ci_low], f[kappa_ci_high]) = NormalInterval(f[kappa], f[kappa_se], p.z);
         f[z] = Figure::NotDefined(oneClassReason(p, "weighted kappa"));
         return w;
     }
     StandardErrors e = standardErrors(p, t, *f[kappa].value);
     f[kappa_se] = std::move(e.se);
     f[kappa_se0] = std::move(e.se0);
+    std::tie(f[kappa_ci_low], f[kappa_ci_high]) = NormalInterval(f[kappa], f[kappa_se], p.z);
     f[z] = FormFigure(
         Step::Report, {&f[kappa_se0]},
         [&](CheckedArithmetic& k) { return k.div(*f[kappa].value, *f[kappa_se0].value); }, zReason);

@@ -212,6 +212,7 @@ void AgreementText(std::string& out, const AgreementReport& r, char decimalSepar
     }
     if (r.missingLeftOut)
         out += "Pairs left out as missing: " + std::to_string(*r.missingLeftOut) + '\n';
+    out += "Intervals at the confidence level " + TextValue(r.confidence, decimalSeparator) + '\n';
     textMatrix(out, r, decimalSeparator);
     textSections(out, r.overall, decimalSeparator);
     if (r.weighted)
@@ -239,6 +240,7 @@ void AgreementCsv(std::string& out, const AgreementReport& r) {
     out += ",reason\n";
     const std::string noClassColumns(1 + classColumns + areaColumns, ',');
     out += "n," + std::to_string(r.n) + noClassColumns + ",\n";
+    out += "confidence," + ShortestNumber(r.confidence) + noClassColumns + ",\n";
     // A warning is a row of its own: "warning" as its field, its text in the
     // reason column. Pairs left out as missing are a count, as n is.
     for (const std::string& warning : r.warnings)
@@ -282,6 +284,7 @@ void jsonClasses(JsonWriter& json, const AgreementReport& r, const std::vector<E
 
 void AgreementJson(JsonWriter& json, const AgreementReport& r) {
     json.Member("n", r.n);
+    json.Member("confidence", r.confidence);
     json.Key("warnings");
     json.BeginArray();
     for (const std::string& warning : r.warnings)

@@ -2,6 +2,7 @@
 // can move from the CSV to the JSON without renaming anything.
 #include "report/ratings_output.h"
 
+#include "core/student_t.h"
 #include "report/report_writing.h"
 
 namespace brennic {
@@ -13,10 +14,8 @@ struct Part {
     Figure CoefficientFigures::*member;
 };
 constexpr Part Parts[] = {
-    {"", &CoefficientFigures::value},
-    {"_se", &CoefficientFigures::se},
-    {"_ci95_low", &CoefficientFigures::ci95_low},
-    {"_ci95_high", &CoefficientFigures::ci95_high},
+    {"", &CoefficientFigures::value},         {"_se", &CoefficientFigures::se},
+    {"_ci_low", &CoefficientFigures::ci_low}, {"_ci_high", &CoefficientFigures::ci_high},
     {"_p", &CoefficientFigures::p},
 };
 
@@ -46,7 +45,8 @@ void RatingsText(std::string& out, const RatingsReport& r, char decimalSeparator
     TextTable(out, {{"units", std::to_string(r.units)},
                     {"units with two ratings or more", std::to_string(r.pairableUnits)},
                     {"raters", std::to_string(r.raters)},
-                    {"weights", std::string(RatingWeightsName(r.weights))}});
+                    {"weights", std::string(RatingWeightsName(r.weights))},
+                    {"confidence level of the intervals", value(Figure::Of(r.confidence))}});
 
     out += "\nClasses\n";
     std::vector<std::vector<std::string>> classes{{"label", "ratings"}};
@@ -56,7 +56,7 @@ void RatingsText(std::string& out, const RatingsReport& r, char decimalSeparator
 
     out += "\nCoefficients\n";
     std::vector<std::vector<std::string>> table{
-        {"coefficient", "value", "se", "ci95_low", "ci95_high", "p"}};
+        {"coefficient", "value", "se", "ci_low", "ci_high", "p"}};
     std::string reasons;
     for (std::size_t c = 0; c < RatingsCoefficientCount; ++c) {
         table.push_back({coefficientName(c)});
@@ -82,9 +82,10 @@ void RatingsText(std::string& out, const RatingsReport& r, char decimalSeparator
     }
     if (!reasons.empty())
         out += "\nNot defined:\n" + reasons;
-    out += "\nse: from each unit's linearised term; ci95: value -+ t(0.975, n - 1) se, the "
-           "upper end at most 1;\np: the one-sided p-value 1 - T(value / se, n - 1) of "
-           "Student's t, n the units.\n";
+    out += "\nse: from each unit's linearised term; ci: value -+ t(" +
+           ShortestNumber(UpperPoint(r.confidence)) +
+           ", n - 1) se, the upper end at most 1;\np: the one-sided p-value 1 - T(value / se, "
+           "n - 1) of Student's t, n the units.\n";
 }
 
 void RatingsCsv(std::string& out, const RatingsReport& r) {
@@ -93,6 +94,7 @@ void RatingsCsv(std::string& out, const RatingsReport& r) {
     out += "pairable_units,," + std::to_string(r.pairableUnits) + ",\n";
     out += "raters,," + std::to_string(r.raters) + ",\n";
     out += "weights," + std::string(RatingWeightsName(r.weights)) + ",,\n";
+    out += "confidence,," + ShortestNumber(r.confidence) + ",\n";
     for (const RatingClass& c : r.classes)
         out += "class," + CsvField(c.label) + ',' + std::to_string(c.count) + ",\n";
     forEachFigure(r, [&](const std::string& name, const Figure& f) {
@@ -106,6 +108,7 @@ void RatingsJson(JsonWriter& json, const RatingsReport& r) {
     json.Member("pairable_units", r.pairableUnits);
     json.Member("raters", static_cast<std::uint64_t>(r.raters));
     json.Member("weights", RatingWeightsName(r.weights));
+    json.Member("confidence", r.confidence);
     json.Key("classes");
     json.BeginArray(JsonWriter::Lines(2));
     for (const RatingClass& c : r.classes) {

@@ -11,7 +11,7 @@
 namespace brennic {
 
 // The counts, the classes with how often each was given, one row per
-// coefficient (value, se, ci95_low, ci95_high, p) and Krippendorff's alpha by
+// coefficient (value, se, ci_low, ci_high, p) and Krippendorff's alpha by
 // level; values with 15 significant digits and `decimalSeparator`. A figure
 // that cannot be formed shows "not defined" with its reason below the table.
 void RatingsText(std::string& out, const RatingsReport& report, char decimalSeparator);
@@ -21,7 +21,7 @@ void RatingsText(std::string& out, const RatingsReport& report, char decimalSepa
 void RatingsCsv(std::string& out, const RatingsReport& report);
 
 // The members of the report's object: units, pairable_units, raters, weights,
-// classes [{label, count}], C, C_se, C_ci95_low, C_ci95_high, C_p for each
+// classes [{label, count}], C, C_se, C_ci_low, C_ci_high, C_p for each
 // coefficient C, krippendorff_alpha_by_level {nominal, ordinal, interval,
 // ratio} when the classes are numbers, and "reasons" for each figure that is
 // null.

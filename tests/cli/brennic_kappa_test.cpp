@@ -212,7 +212,7 @@ TEST_F(BrennicKappaRatings, GwetsExampleToItsPrintedDigits) {
         // clang-format off
         {"percent_agreement", 0.8181818, 1e-7}, {"gwet_ac1", 0.77544, 1e-5},
         {"fleiss_kappa", 0.76117, 1e-5}, {"fleiss_kappa_se", 0.15302, 1e-5},
-        {"fleiss_kappa_ci95_low", 0.424, 1e-3}, {"fleiss_kappa_ci95_high", 1, 1e-9},
+        {"fleiss_kappa_ci_low", 0.424, 1e-3}, {"fleiss_kappa_ci_high", 1, 1e-9},
         {"fleiss_kappa_p", 2.095865e-4, 1e-10}, {"krippendorff_alpha", 0.74342, 1e-5},
         {"conger_kappa", 0.76282, 1e-5}, {"brennan_prediger", 0.77273, 1e-5},
         {"units", 12, 0.5}, {"raters", 4, 0.5}, {"nominal", 0.743, 1e-3}, {"ordinal", 0.815, 1e-3},
@@ -228,8 +228,12 @@ TEST_F(BrennicKappaRatings, GwetsExampleToItsPrintedDigits) {
     const auto text = run("--ratings --header", gwet);
     // The table is folded to fit 100 columns: the p-values stand in a second part.
     EXPECT_TRUE(Has(text.out, "fleiss_kappa  0.761169275422411  0.153019203469492  "
-                              "0.424376279377015          1\n"));
+                              "0.424376279377015        1\n"));
     EXPECT_TRUE(Has(text.out, " 0.000209586519")); // 2.095865e-4, the last digits as libm gives
+    // At 0.9 the interval takes t(0.95, 11) = 1.796 of the printed tables.
+    const auto ninety = run("--ratings --header --confidence 0.9 --format json", gwet);
+    EXPECT_NEAR(jsonNumber(ninety.out, "fleiss_kappa_ci_low"),
+                0.7611692754224112 - 1.796 * 0.15301920346949238, 1e-4);
     const auto csv = run("--ratings --header --format csv --weights quadratic", gwet);
     EXPECT_TRUE(Has(csv.out, "\nweights,quadratic,,\n"));
     EXPECT_NEAR(
@@ -274,15 +278,17 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
     // 25 25|25 25 (N = 100, every p = 1/4): PO = PC = 1/2, KAPPA = 0, SECI = SE =
     // (1/100)^0.5 = 0.1, so LO = -0.2, HI = 0.2, Z = 0. Large-sample: w_i. = w_.j = 1/2,
     // each term (w_ij - 1)(1 - 0) - (0 - 1/2) = +-1/2, Var = 4 (1/4)(1/4) / (1/4 * 100) =
-    // 0.01, and Var0 the same; ci95 = -+1.96 * 0.1, z = 0, p = 1. With two classes the
+    // 0.01, and Var0 the same; its interval -+z 0.1 with z = 1.959963984540054 (R's
+    // qnorm(0.975)), z_large_sample = 0, p = 1. With two classes the
     // linear weights are 1 and 0: the weighted figures are the unweighted ones.
     // Each class: totals 50, diagonal 25, shares 1/2, conditional kappas
     // (1/4 - 1/4) / (1/2 - 1/4) = 0.
     // The further figures: pa = 1/2 and pi_k = 1/2, so Scott's pe and Gwet's pe
     // are 1/2 and both coefficients 0, as is Brennan-Prediger's; each term
     // w_kl - 1 lies 1/2 from its mean -1/2, so their standard errors are
-    // (1/4 / (100 / 4))^0.5 = 0.1, and Brennan-Prediger's (1/4 / (100 / 4))^0.5 too.
-    // overall_accuracy_se = (1/4 / 99)^0.5 and Krippendorff's alpha
+    // (1/4 / (100 / 4))^0.5 = 0.1, and Brennan-Prediger's (1/4 / (100 / 4))^0.5 too,
+    // each interval -+z 0.1. overall_accuracy_se = (1/4 / 99)^0.5, its interval
+    // 1/2 -+ z (1/396)^0.5, and Krippendorff's alpha
     // ((1 - e) / 2 + e - 1/2) / (1/2) with e = 1/200, in the digits of doubles.
     // No quantity disagreement; each class allocates 2 (1/2 - 1/4), halved: 1/2.
     // F1 and its means: 2 (1/2)(1/2) / 1 = 1/2 for each of the two classes.
@@ -290,14 +296,20 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
                             "f1,row_conditional_kappa,col_conditional_kappa,quantity_disagreement,"
                             "allocation_disagreement,reason\n";
     std::istringstream figures(
-        "n,2 PC,0.5 PO,0.5 KAPPA,0 LO,-0.2 HI,0.2 SE,0.1 Z,0 kappa_se,0.1 kappa_se0,0.1 "
-        "ci95_low,-0.196 ci95_high,0.196 z_large_sample,0 p_two_sided,1 overall_accuracy,0.5 "
-        "overall_accuracy_se,0.050251890762960605 scott_pi,0 scott_pi_se,0.1 gwet_ac1,0 "
-        "gwet_ac1_se,0.1 brennan_prediger,0 brennan_prediger_se,0.1 krippendorff_alpha,0.005 "
+        "n,2 confidence,0.95 PC,0.5 PO,0.5 KAPPA,0 LO,-0.2 HI,0.2 SE,0.1 Z,0 kappa_se,0.1 "
+        "kappa_se0,0.1 kappa_ci_low,-0.1959963984540054 kappa_ci_high,0.1959963984540054 "
+        "z_large_sample,0 p_two_sided,1 overall_accuracy,0.5 "
+        "overall_accuracy_se,0.050251890762960605 overall_accuracy_ci_low,0.4015081039495562 "
+        "overall_accuracy_ci_high,0.5984918960504438 scott_pi,0 scott_pi_se,0.1 "
+        "scott_pi_ci_low,-0.1959963984540054 scott_pi_ci_high,0.1959963984540054 gwet_ac1,0 "
+        "gwet_ac1_se,0.1 gwet_ac1_ci_low,-0.1959963984540054 gwet_ac1_ci_high,0.1959963984540054 "
+        "brennan_prediger,0 brennan_prediger_se,0.1 brennan_prediger_ci_low,-0.1959963984540054 "
+        "brennan_prediger_ci_high,0.1959963984540054 krippendorff_alpha,0.005 "
         "quantity_disagreement,0 allocation_disagreement,0.5 macro_users_accuracy,0.5 "
         "macro_users_classes,2 macro_producers_accuracy,0.5 macro_producers_classes,2 "
         "macro_f1,0.5 macro_f1_classes,2 weighted.weights,linear "
-        "weighted.kappa,0 weighted.kappa_se,0.1 weighted.kappa_se0,0.1 weighted.z,0");
+        "weighted.kappa,0 weighted.kappa_se,0.1 weighted.kappa_ci_low,-0.1959963984540054 "
+        "weighted.kappa_ci_high,0.1959963984540054 weighted.kappa_se0,0.1 weighted.z,0");
     for (std::string figure; figures >> figure;)
         chanceCsv += figure + std::string(12, ',') + "\n";
     chanceCsv +=
@@ -349,16 +361,24 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
          {"\"area_weighted\": {\"overall_accuracy\": 0.75, "}},
         // Weights 1/4, 3/4, U = 3/4 each (se (3/16 / 3)^0.5 = 1/4): accuracy 3/4; class 1's
         // column 3/16 + 3/16, so P1 = 1/2 and its area 4 (6/16) = 1.5. The area columns
-        // follow the ten of the class rows; the overall rows leave both empty.
+        // follow the ten of the class rows; the overall rows leave both empty. User's
+        // accuracy's interval 3/4 -+ z 1/4, z = 1.959963984540054.
         {"mapped_area_csv", "--report --format csv --mapped-area 1,3", "3 1\n1 3\n", 0,
          {",allocation_disagreement,mapped_area,weight,users_accuracy,",
-          "\nn,2" + std::string(22, ',') + ",\n",
-          "\narea_weighted.overall_accuracy,0.75" + std::string(22, ',') + ",\n",
-          "\nclass,1,1,4,4,3,0.75,0.75,0.75,0.5,0.5,0,0.25" + std::string(11, ',') + ",\n",
-          "\narea_weighted.class,1,1" + std::string(10, ',') + ",1,0.25,0.75,0.25,0.5,"}},
+          "\nn,2" + std::string(26, ',') + ",\n",
+          "\narea_weighted.overall_accuracy,0.75" + std::string(26, ',') + ",\n",
+          "\nclass,1,1,4,4,3,0.75,0.75,0.75,0.5,0.5,0,0.25" + std::string(15, ',') + ",\n",
+          "\narea_weighted.class,1,1" + std::string(10, ',') +
+              ",1,0.25,0.75,0.25,0.2600090038649865,1.2399909961350135,0.5,"}},
         // Weights 1/4, 3/4: accuracy 3/16 + (3/4)(7/8) = 27/32, class 1's area 6 (3/16 + 3/32).
         {"mapped_area_text_comma", "--report --decimal-separator , --mapped-area '1,5;4,5'",
-         "3 1\n1 7\n", 0, {"area-weighted overall accuracy  0,84375\n", " 1,5 ", " 1,6875 "}},
+         "3 1\n1 7\n", 0, {"area-weighted overall accuracy  0,84375\n", " 1,5 ", " 1,6875"}},
+        // At 0.9, z = 1.6448536269514715 (Python's NormalDist().inv_cdf(0.95)):
+        // 0.7224489795918366 - z 0.059138468723604815, the large-sample kappa and its se.
+        {"confidence_level", "--report --confidence 0.9 --format json", worked, 0,
+         {"\n  \"confidence\": 0.9,\n", "\"kappa_ci_low\": 0.6251748548194591,"}},
+        {"confidence_not_a_level", "--report --confidence 95", worked, 1,
+         {"--confidence takes a level between 0 and 1 such as 0.95, not '95'"}},
         {"report_with_output_file", "--report -o x.txt", worked, 1, {"-o makes a Result.txt"}},
         {"option_for_another_input", "--missing NA", worked, 1, {"--missing needs --pairs"}},
         // clang-format on
@@ -380,9 +400,9 @@ TEST_F(BrennicKappaReport, HelpFitsEightyColumnsAndDefinesEveryField) {
     EXPECT_LE(widestLine(help.out), 80u);
     EXPECT_TRUE(Has(help.out, "Usage: brennic-kappa"));
     EXPECT_TRUE(Has(help.out, "--missing TEXT"));
-    EXPECT_TRUE(Has(help.out, "C_p is the one-sided\np-value 1 - T(C/SE, n - 1)"));
+    EXPECT_TRUE(Has(help.out, "C_p\nis the one-sided p-value 1 - T(C/SE, n - 1)"));
     const std::string page = readFile(nativePath(BRENNIC_HELP_PAGE));
-    std::istringstream words("units pairable_units raters classes C_se C_ci95_low C_ci95_high C_p "
+    std::istringstream words("units pairable_units raters classes C_se C_ci_low C_ci_high C_p "
                              "krippendorff_alpha_by_level nominal ordinal interval ratio");
     std::vector<std::string> fields{std::istream_iterator<std::string>(words), {}};
     for (std::size_t c = 0; c < RatingsCoefficientCount; ++c) {
@@ -427,7 +447,8 @@ TEST_F(BrennicKappaSamples, StehmanExampleThroughTheCommand) {
         EXPECT_TRUE(Has(json.out, "\"area_proportions\": [[0.23, "));
         EXPECT_TRUE(Has(json.out, "], [0.12000000000000001, 0.27, 0.08000000000000002, 0], "));
         const auto text = run(args + " --classes A,B,C,D", sample);
-        EXPECT_TRUE(Has(text.out, "  overall_accuracy     estimated overall accuracy  0.63\n"));
+        EXPECT_TRUE(
+            Has(text.out, "  overall_accuracy          estimated overall accuracy  0.63\n"));
         EXPECT_TRUE(Has(text.out, "      B  0.12  0.27  0.08     0   0.47\n"));
         // The paper's A and C; B and D summed from its rows; all shares add up to 1.
         EXPECT_TRUE(Has(text.out, "\n  total  0.35  0.34   0.2  0.11      1\n"));

@@ -95,12 +95,14 @@ std::map<std::string, Figure> allFigures(const AgreementReport& r) {
 const char* const Ordered = "8 4 0 0|2 20 6 0|0 4 26 6|0 2 4 18";
 
 // Each row: figures worked by hand, and the groups of figures that cannot be
-// formed with words of their reason. Every other figure must be defined, except
+// formed with words of their reason (a standard error's stands for its interval
+// too). Every other figure must be defined, except
 // in the rows of a single class, which list only the figures around z.
 TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
     // In the names of the figures not defined, "*" stands for each class.
     const std::string everyOverall =
-        "PC PO KAPPA LO HI SE Z kappa_se kappa_se0 ci95_low ci95_high z_large_sample p_two_sided "
+        "PC PO KAPPA LO HI SE Z kappa_se kappa_se0 kappa_ci_low kappa_ci_high z_large_sample "
+        "p_two_sided "
         "overall_accuracy overall_accuracy_se scott_pi scott_pi_se gwet_ac1 gwet_ac1_se "
         "brennan_prediger brennan_prediger_se krippendorff_alpha quantity_disagreement "
         "allocation_disagreement weighted.kappa weighted.kappa_se weighted.kappa_se0 weighted.z "
@@ -121,7 +123,8 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
         {"worked_example", "20 5 0|3 15 2|2 5 48", Weights::None, {},
          {{"LO", 0.599793371618005}, {"HI", 0.845104587565668},
           {"kappa_se", 0.0591384687236048}, {"kappa_se0", 0.0721248859064175},
-          {"ci95_low", 0.606537580893571}, {"ci95_high", 0.838360378290102},
+          // kappa -+ z kappa_se, z = 1.9599639845400536 (Python's NormalDist().inv_cdf(0.975)).
+          {"kappa_ci_low", 0.6065397107927228}, {"kappa_ci_high", 0.8383582483909504},
           {"z_large_sample", 10.016639479045}, {"p_two_sided", 1.2880829505761026e-23},
           {"class3.row_total", 55}, {"class3.col_total", 50}, {"class3.diagonal", 48},
           {"class3.row_share", 48.0 / 55}, {"class3.col_share", 0.96},
@@ -141,7 +144,7 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
          {{"class*.f1", "accuracy of class"}, {"macro_f1", "No class has an F1"}}},
         {"negative_counts_beside_a_failing_step", "6 -1|-1 6", Weights::Linear, {},
          {{"PO", 1.2}, {"PC", 0.5}, {"KAPPA", 1.4}, {"SE", 0.316227766016838}, {"Z", 4.42718872423573}},
-         {{"LO HI kappa_se ci95_low ci95_high weighted.kappa_se scott_pi_se gwet_ac1_se "
+         {{"LO HI kappa_se kappa_ci_low kappa_ci_high weighted.kappa_se scott_pi_se gwet_ac1_se "
            "brennan_prediger_se", "egative counts"},
           {"overall_accuracy_se", "negative counts make the variance of the overall accuracy"}}},
         {"ordered_linear", Ordered, Weights::Linear, {},
@@ -174,7 +177,7 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
          {{"scott_pi", -1.0 / 497434987}, {"krippendorff_alpha", -1.0 / 994869974},
           {"weighted.kappa", -1.0 / 497434987}, {"kappa_se", 1.4215059247260940e-09},
           {"weighted.kappa_se", 1.4215059247260940e-09}, {"kappa_se0", 4.4836513621154711e-05},
-          {"ci95_low", -4.796464570204494e-09}, {"ci95_high", 7.758386547217942e-10},
+          {"kappa_ci_low", -4.796413374014799e-09}, {"kappa_ci_high", 7.757874585320986e-10},
           {"z_large_sample", -4.4836513711290136e-05}, {"scott_pi_se", 1.4215059247260940e-09},
           {"gwet_ac1", 123720782648410097.0 / 123720783145845085.0},
           {"gwet_ac1_se", 2.8430118608828748e-09}, {"brennan_prediger", 124358746.0 / 124358747.0},
@@ -191,7 +194,7 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
           {"class*.f1", "The counts of row"},
           {"macro_users_accuracy macro_producers_accuracy macro_f1", "No class has"}}},
         {"chance_agreement_one", "7 0|0 0", Weights::Linear, {}, {},
-         {{"KAPPA LO HI SE Z kappa_se kappa_se0 ci95_low ci95_high z_large_sample p_two_sided "
+         {{"KAPPA LO HI SE Z kappa_se kappa_se0 kappa_ci_low kappa_ci_high z_large_sample p_two_sided "
            "weighted.kappa weighted.kappa_se weighted.kappa_se0 weighted.z",
            "expected by chance is exactly 1"},
           {"scott_pi scott_pi_se krippendorff_alpha", "from the mean shares of the classes is 1"},
@@ -234,8 +237,9 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
           {"area.class2.producers_accuracy_se", std::sqrt(1800.0) / 529},
           {"area.class1.area", 225}, {"area.class2.area", 575},
           {"area.class1.area_se", 25 * std::sqrt(13.0)}, {"area.class2.area_se", 25 * std::sqrt(13.0)},
-          {"area.class1.area_ci95_low", 225 - 49 * std::sqrt(13.0)},
-          {"area.class2.area_ci95_high", 575 + 49 * std::sqrt(13.0)}}},
+          // z = 1.9599639845400536 times area_se.
+          {"area.class1.area_ci_low", 225 - 1.9599639845400536 * 25 * std::sqrt(13.0)},
+          {"area.class2.area_ci_high", 575 + 1.9599639845400536 * 25 * std::sqrt(13.0)}}},
         // Class 3 is absent from the map: W = 1/3, 2/3, 0, so class 3's area is
         // 300 (1/3 3/48 + 2/3 6/40) = 36.25, and accuracy 1/3 40/48 + 2/3 30/40 = 7/9;
         // the rest worked in fractions (Python) from Olofsson et al.'s formulas.
@@ -262,7 +266,7 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
         // tells nothing of its area's reference classes.
         {"area_row_with_one_count", "3 1 0|0 1 0|1 1 3", Weights::Linear, {1, 2, 3}, {},
          {{"area.overall_accuracy_se area.class2.users_accuracy_se area.class*.producers_accuracy_se "
-           "area.class*.area_se area.class*.area_ci95_low area.class*.area_ci95_high",
+           "area.class*.area_se area.class*.area_ci_low area.class*.area_ci_high",
            "Row 2 has fewer than two counts"}}},
         {"area_row_without_counts", "3 1 1|0 0 0|1 1 3", Weights::Linear, {1, 2, 3}, {},
          {{"class2.row_share class2.row_conditional_kappa class2.f1",
@@ -270,7 +274,7 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
           {"area.class*.f1 area.overall_accuracy area.overall_accuracy_se area.quantity_disagreement "
            "area.allocation_disagreement area.class2.users_accuracy area.class2.users_accuracy_se "
            "area.class*.producers_accuracy area.class*.producers_accuracy_se area.class*.area "
-           "area.class*.area_se area.class*.area_ci95_low area.class*.area_ci95_high",
+           "area.class*.area_se area.class*.area_ci_low area.class*.area_ci_high",
            "The counts of row 2 add up to 0, so the share"}}},
         // clang-format on
     };
@@ -291,6 +295,10 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
                     std::string each = name;
                     std::replace(each.begin(), each.end(), '*', k);
                     notDefined[each] = words;
+                    // A figure without its standard error has no interval.
+                    if (each.ends_with("_se"))
+                        for (const char* end : {"_ci_low", "_ci_high"})
+                            notDefined[each.substr(0, each.size() - 3) + end] = words;
                 }
         }
         for (const auto& [name, figure] : all) {
@@ -319,9 +327,9 @@ TEST(AgreementReport, AreaFiguresDoNotDependOnTheUnit) {
             SCOPED_TRACE(::testing::Message() << name << " in " << unit);
             if (!name.starts_with("area."))
                 continue;
-            // mapped_area, area, area_se and area_ci95_low and _high scale.
+            // mapped_area, area, area_se and area_ci_low and _high scale.
             const bool scales = name.ends_with("area") || name.ends_with("area_se") ||
-                                name.find("area_ci95") != std::string::npos;
+                                name.find("area_ci_") != std::string::npos;
             ASSERT_TRUE(figure.defined()) << figure.reason;
             const double expected = *base.at(name).value * (scales ? unit : 1.0);
             EXPECT_NEAR(*figure.value, expected, 1e-9 * std::fabs(expected));

@@ -89,6 +89,23 @@ TEST(StudentT, TableValuesAndClosedForms) {
     EXPECT_NEAR(RegularizedIncompleteBeta(0.3, 2, 3), 0.3483, 1e-12); // 1 - 0.7^4 - 4(0.3)(0.7)^3
 }
 
+// The normal points of two-sided levels, as Python's NormalDist().inv_cdf gives
+// them from the upper tail (1 - level) / 2 (Wichura's algorithm AS 241), and the
+// level back from each through erfc.
+TEST(StudentT, NormalPointsOfConfidenceLevels) {
+    const std::pair<double, double> rows[] = {{0.5, 0.6744897501960817},
+                                              {0.9, 1.6448536269514722},
+                                              {0.95, 1.9599639845400536},
+                                              {0.99, 2.5758293035489},
+                                              {0.999999, 4.891638475692932}};
+    for (const auto& [level, z] : rows) {
+        SCOPED_TRACE(level);
+        const double point = TwoSidedNormalPoint(level);
+        EXPECT_NEAR(point, z, 1e-12 * z);
+        EXPECT_NEAR(1.0 - std::erfc(point / std::numbers::sqrt2), level, 1e-15);
+    }
+}
+
 TEST(Ratings, FleissPsychiatristsAndGwetHandbookFourRaters) {
     const RatingsReport fleiss = reportOf(readCsv("fleiss-1971-30-patients.csv"));
     expectPrinted(fleiss[fleiss_kappa].value, 0.4302445, 1e-7); // printed 0.430
@@ -106,8 +123,8 @@ TEST(Ratings, FleissPsychiatristsAndGwetHandbookFourRaters) {
         expectPrinted(r[c].value, value, c == percent_agreement ? 1e-7 : 1e-5);
         expectPrinted(r[c].se, se, 1e-5);
     }
-    expectPrinted(r[fleiss_kappa].ci95_low, 0.424, 1e-3);
-    expectPrinted(r[fleiss_kappa].ci95_high, 1, 1e-12); // capped
+    expectPrinted(r[fleiss_kappa].ci_low, 0.424, 1e-3);
+    expectPrinted(r[fleiss_kappa].ci_high, 1, 1e-12); // capped
     expectPrinted(r[fleiss_kappa].p, 2.095865e-4, 1e-10);
     // Class counts by hand from the table: 1 x9, 2 x13, 3 x11, 4 x5, 5 x3.
     const std::uint64_t counts[] = {9, 13, 11, 5, 3};

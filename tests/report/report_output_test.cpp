@@ -35,18 +35,51 @@ AgreementReport madeUpReport() {
     r.cells = {3000000, 6, 1, 0.5};
     r.warnings = {"Counts \"look\" like proportions, so.", "A second one."};
     r.missingLeftOut = 7;
-    r.overall = rowOf<OverallFigure>(
-        {v(0.5),    v(0.75), v(0.5),   v(-0.25), v(1.25), v(0.125), no("The standard error is 0."),
-         v(0.1),    v(-0.0), v(0.304), v(0.696), v(4),    v(1e-05), v(0.75),
-         v(0.01),   v(0.4),  v(0.02),  v(0.6),   v(0.03), v(0.5),   v(0.04),
-         v(0.4125), v(0),    v(0.25),  v(0.4),  v(1),     v(0.4),   v(2),
-         no("No class has an F1."), v(0)});
+    r.overall = rowOf<OverallFigure>({v(0.5),
+                                      v(0.75),
+                                      v(0.5),
+                                      v(-0.25),
+                                      v(1.25),
+                                      v(0.125),
+                                      no("The standard error is 0."),
+                                      v(0.1),
+                                      v(-0.0),
+                                      v(0.304),
+                                      v(0.696),
+                                      v(4),
+                                      v(1e-05),
+                                      v(0.75),
+                                      v(0.01),
+                                      v(0.73),
+                                      v(0.77),
+                                      v(0.4),
+                                      v(0.02),
+                                      v(0.36),
+                                      v(0.44),
+                                      v(0.6),
+                                      v(0.03),
+                                      v(0.54),
+                                      v(0.66),
+                                      v(0.5),
+                                      v(0.04),
+                                      v(0.42),
+                                      v(0.58),
+                                      v(0.4125),
+                                      v(0),
+                                      v(0.25),
+                                      v(0.4),
+                                      v(1),
+                                      v(0.4),
+                                      v(2),
+                                      no("No class has an F1."),
+                                      v(0)});
     r.weighted = WeightedKappa{
-        Weights::Quadratic, rowOf<WeightedFigure>({v(0.6), no("Counts \"below\" 0, as in row 1."),
-                                                   v(0.1234567890123456), v(1e300)})};
-    r.classes = {{1, rowOf<ClassFigure>(
-                         {v(10), v(5), v(4), v(0.4), v(0.8), v(0.5), v(0.25), v(0.5), v(0.05),
-                          v(0.2)})},
+        Weights::Quadratic,
+        rowOf<WeightedFigure>(
+            {v(0.6), no("Counts \"below\" 0, as in row 1."), no("Counts \"below\" 0, as in row 1."),
+             no("Counts \"below\" 0, as in row 1."), v(0.1234567890123456), v(1e300)})};
+    r.classes = {{1, rowOf<ClassFigure>({v(10), v(5), v(4), v(0.4), v(0.8), v(0.5), v(0.25), v(0.5),
+                                         v(0.05), v(0.2)})},
                  {2, rowOf<ClassFigure>({v(0), v(5), v(0), no("Row 2 is empty."), v(0),
                                          no("Row 2 is empty."), no("Row 2 is empty."), v(-0.5),
                                          v(0.05), v(0.3)})}};
@@ -56,21 +89,29 @@ AgreementReport madeUpReport() {
 // The expected text has '|' for each line end, so that short lines share one.
 TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
     std::string json =
-        R"({|  "n": 2,|  "warnings": ["Counts \"look\" like proportions, so.", "A second one."],)"
+        R"({|  "n": 2,|  "confidence": 0.95,)"
+        R"(|  "warnings": ["Counts \"look\" like proportions, so.", "A second one."],)"
         R"(|  "left_out": {"missing": 7},|  "matrix": [[3000000, 6], [1, 0.5]],|  "PC": 0.5,)"
         R"(|  "PO": 0.75,|  "KAPPA": 0.5,|  "LO": -0.25,|  "HI": 1.25,|  "SE": 0.125,|  "Z": null,)"
-        R"(|  "kappa_se": 0.1,|  "kappa_se0": 0,|  "ci95_low": 0.304,|  "ci95_high": 0.696,)"
+        R"(|  "kappa_se": 0.1,|  "kappa_se0": 0,|  "kappa_ci_low": 0.304,)"
+        R"(|  "kappa_ci_high": 0.696,)"
         R"(|  "z_large_sample": 4,|  "p_two_sided": 1e-05,|  "overall_accuracy": 0.75,)"
-        R"(|  "overall_accuracy_se": 0.01,|  "scott_pi": 0.4,|  "scott_pi_se": 0.02,)"
-        R"(|  "gwet_ac1": 0.6,|  "gwet_ac1_se": 0.03,|  "brennan_prediger": 0.5,)"
-        R"(|  "brennan_prediger_se": 0.04,|  "krippendorff_alpha": 0.4125,)"
+        R"(|  "overall_accuracy_se": 0.01,|  "overall_accuracy_ci_low": 0.73,)"
+        R"(|  "overall_accuracy_ci_high": 0.77,|  "scott_pi": 0.4,|  "scott_pi_se": 0.02,)"
+        R"(|  "scott_pi_ci_low": 0.36,|  "scott_pi_ci_high": 0.44,)"
+        R"(|  "gwet_ac1": 0.6,|  "gwet_ac1_se": 0.03,|  "gwet_ac1_ci_low": 0.54,)"
+        R"(|  "gwet_ac1_ci_high": 0.66,|  "brennan_prediger": 0.5,)"
+        R"(|  "brennan_prediger_se": 0.04,|  "brennan_prediger_ci_low": 0.42,)"
+        R"(|  "brennan_prediger_ci_high": 0.58,|  "krippendorff_alpha": 0.4125,)"
         R"(|  "quantity_disagreement": 0,|  "allocation_disagreement": 0.25,)"
         R"(|  "macro_users_accuracy": 0.4,|  "macro_users_classes": 1,)"
         R"(|  "macro_producers_accuracy": 0.4,|  "macro_producers_classes": 2,)"
         R"(|  "macro_f1": null,|  "macro_f1_classes": 0,)"
-        R"(|  "weighted": {"weights": "quadratic", "kappa": 0.6, "kappa_se": null, "kappa_se0": )"
-        R"(0.1234567890123456, "z": 1e+300, "reasons": {"kappa_se": "Counts \"below\" 0, as in )"
-        R"(row 1."}},|  "classes": [|    {"class": 1, "label": "forest", "row_total": 10, )"
+        R"(|  "weighted": {"weights": "quadratic", "kappa": 0.6, "kappa_se": null, "kappa_ci_low": )"
+        R"(null, "kappa_ci_high": null, "kappa_se0": 0.1234567890123456, "z": 1e+300, )"
+        R"("reasons": {"kappa_se": "Counts \"below\" 0, as in row 1.", "kappa_ci_low": "Counts )"
+        R"(\"below\" 0, as in row 1.", "kappa_ci_high": "Counts \"below\" 0, as in row 1."}},)"
+        R"(|  "classes": [|    {"class": 1, "label": "forest", "row_total": 10, )"
         R"("col_total": 5, "diagonal": 4, "row_share": 0.4, "col_share": 0.8, "f1": 0.5, )"
         R"("row_conditional_kappa": 0.25, "col_conditional_kappa": 0.5, "quantity_disagreement": )"
         R"(0.05, "allocation_disagreement": 0.2, "reasons": {}},|    {"class": 2, "label": )"
@@ -94,7 +135,8 @@ TEST(ReportOutput, CsvWritesEachReasonInTheLastColumn) {
           "\nweighted.kappa_se,,,,,,,,,,,,,\"Counts \"\"below\"\" 0, as in row 1.\"\n",
           "\nclass,2,\"wa\"\"ter\",0,5,0,,0,,,-0.5,0.05,0.3,row_share: Row 2 is empty. "
           "f1: Row 2 is empty. row_conditional_kappa: Row 2 is empty.\n",
-          "\nn,2,,,,,,,,,,,,\nwarning,,,,,,,,,,,,,\"Counts \"\"look\"\" like proportions, so.\"\n"
+          "\nn,2,,,,,,,,,,,,\nconfidence,0.95,,,,,,,,,,,,\nwarning,,,,,,,,,,,,,\"Counts "
+          "\"\"look\"\" like proportions, so.\"\n"
           "warning,,,,,,,,,,,,,A second one.\nleft_out.missing,7,,,,,,,,,,,,\nPC,0.5,",
           "\nmacro_f1,,,,,,,,,,,,,No class has an F1.\nmacro_f1_classes,0,",
           // The matrix with its labels along both edges, as wide as the header.
@@ -147,7 +189,8 @@ TEST(ReportOutput, TextStartsWithWarningsAndPairsLeftOut) {
     const std::string text = ReportText(reportOf(madeUpReport()), '.');
     const std::string start = "Agreement report for 2 classes (rows: classification, columns: "
                               "reference)\nWarning: Counts \"look\" like proportions, so.\n"
-                              "Warning: A second one.\nPairs left out as missing: 7\n";
+                              "Warning: A second one.\nPairs left out as missing: 7\n"
+                              "Intervals at the confidence level 0.95\n";
     EXPECT_EQ(text.substr(0, start.size()), start);
     // A word that would end past column 100 starts a line of its own, indented by two.
     AgreementReport wide = madeUpReport();
