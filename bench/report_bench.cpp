@@ -37,7 +37,7 @@ bool expectedFigures(const brennic::AgreementReport& r, double weightedKappa) {
            near(o[kappa_se0], std::sqrt(1249.0 / 240100.0)) && r.weighted &&
            near(r.weighted->figures[brennic::WeightedFigure::kappa], weightedKappa) &&
            static_cast<int>(r.classes.size()) == r.n &&
-           near(r.classes[2].figures[brennic::ClassFigure::col_share], 0.96) &&
+           near(r.classes[2].figures[brennic::ClassFigure::producers_accuracy], 0.96) &&
            near(o[scott_pi], (0.83 - 0.38875) / (1 - 0.38875)) &&
            near(o[quantity_disagreement], 0.05) && near(o[allocation_disagreement], 0.12);
 }

@@ -173,10 +173,13 @@ std::string optionsHelp() {
 
 // The fields of one table of the catalogue, each with its definition, wrapped
 // under a heading.
-template <typename Id> void helpFields(std::string& out, std::string_view heading) {
+template <typename Id>
+void helpFields(std::string& out, std::string_view heading, std::size_t first = 0,
+                std::size_t last = FigureRow<Id>::Size) {
     out += "\n" + wrapText("", heading, 0);
-    for (const FigureInfo& info : Catalogue<Id>())
-        out += wrapText("  " + std::string(info.field), info.definition, 24);
+    const auto catalogue = Catalogue<Id>();
+    for (std::size_t i = first; i < last; ++i)
+        out += wrapText("  " + std::string(catalogue[i].field), catalogue[i].definition, 24);
 }
 
 } // namespace
@@ -187,7 +190,11 @@ std::string HelpText() {
     out += mapHelp();
     out += "\n";
     out += HelpStatusAndFields;
-    helpFields<OverallFigure>(out, "Of the whole matrix (n, the number of classes, first):");
+    helpFields<OverallFigure>(out,
+                              "Under \"result_file\", the seven of Result.txt (after \"schema\", "
+                              "\"n\", the number of classes, and \"confidence\"):",
+                              0, ResultFileFigures);
+    helpFields<OverallFigure>(out, "Of the whole matrix:", ResultFileFigures);
     helpFields<WeightedFigure>(out, "Under \"weighted\", with --weights linear or quadratic "
                                     "(Cohen 1968):");
     helpFields<ClassFigure>(out, "Of each class k, under \"classes\" (with \"class\", its number, "

@@ -189,9 +189,9 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
     FigureRow<OverallFigure>& o = r.overall;
     using O = OverallFigure;
     std::tie(o[O::macro_users_accuracy], o[O::macro_users_classes]) =
-        macroAverage(r.classes, ClassFigure::row_share, "a user's accuracy");
+        macroAverage(r.classes, ClassFigure::users_accuracy, "a user's accuracy");
     std::tie(o[O::macro_producers_accuracy], o[O::macro_producers_classes]) =
-        macroAverage(r.classes, ClassFigure::col_share, "a producer's accuracy");
+        macroAverage(r.classes, ClassFigure::producers_accuracy, "a producer's accuracy");
     std::tie(o[O::macro_f1], o[O::macro_f1_classes]) =
         macroAverage(r.classes, ClassFigure::f1, "an F1");
     if (mappedAreas != nullptr)

@@ -56,9 +56,9 @@ ClassEntry formClass(const Proportions& p, int k, const Figure& PO, const Disagr
             [&](CheckedArithmetic& c) { return c.div(m.x(k, k), *line.value); },
             [&](Kind kind) { return kind == Kind::Overflow ? OverflowCause : zero(ofRow); });
     };
-    f[row_share] = share(f[row_total], true);
-    f[col_share] = share(f[col_total], false);
-    f[f1] = formF1(f[row_share], f[col_share], k);
+    f[users_accuracy] = share(f[row_total], true);
+    f[producers_accuracy] = share(f[col_total], false);
+    f[f1] = formF1(f[users_accuracy], f[producers_accuracy], k);
 
     // Conditional kappa: (p_kk - p_k. p_.k) / (p_k. - p_k. p_.k) for the row.
     // With R and C the counts off the diagonal in row and column k and O those

@@ -67,6 +67,8 @@ enum class OverallFigure : std::size_t {
     Count
 };
 inline constexpr std::size_t ResultFileFigures = 7;
+// The member of the machine forms that holds the seven, under their fields.
+inline constexpr std::string_view ResultFileKey = "result_file";
 
 // The weighted kappa, with --weights linear or quadratic.
 enum class WeightedFigure : std::size_t {
@@ -84,8 +86,8 @@ enum class ClassFigure : std::size_t {
     row_total,
     col_total,
     diagonal,
-    row_share,
-    col_share,
+    users_accuracy,
+    producers_accuracy,
     f1,
     row_conditional_kappa,
     col_conditional_kappa,
@@ -143,15 +145,15 @@ inline constexpr std::string_view Macro =
     "Macro averages, each over the classes where its figure is defined";
 
 inline constexpr std::array<FigureInfo, static_cast<std::size_t>(OverallFigure::Count)> Overall{{
-    {"PC", "PC", "chance agreement", "chance agreement, the sum of p_k. p_.k", Seven},
-    {"PO", "PO", "observed agreement", "observed agreement, the sum of p_kk", Seven},
-    {"KAPPA", "KAPPA", "Cohen's kappa", "(PO - PC) / (1 - PC) (Cohen 1960)", Seven},
-    {"LO", "LO-95% CI", "KAPPA - 2 SECI (SECI: simple SE of kappa)",
+    {"pc", "PC", "chance agreement", "chance agreement, the sum of p_k. p_.k", Seven},
+    {"po", "PO", "observed agreement", "observed agreement, the sum of p_kk", Seven},
+    {"kappa", "KAPPA", "Cohen's kappa", "(PO - PC) / (1 - PC) (Cohen 1960)", Seven},
+    {"lo", "LO-95% CI", "KAPPA - 2 SECI (SECI: simple SE of kappa)",
      "KAPPA - 2 SECI, SECI = (PO (1 - PO) / (N (1 - PC)^2))^0.5", Seven},
-    {"HI", "HI-95% CI", "KAPPA + 2 SECI", "KAPPA + 2 SECI", Seven},
-    {"SE", "SE", "simple standard error under chance",
+    {"hi", "HI-95% CI", "KAPPA + 2 SECI", "KAPPA + 2 SECI", Seven},
+    {"se", "SE", "simple standard error under chance",
      "(PC / (N (1 - PC)))^0.5, the standard error of kappa under chance", Seven},
-    {"Z", "Z", "KAPPA / SE", "KAPPA / SE", Seven},
+    {"z", "Z", "KAPPA / SE", "KAPPA / SE", Seven},
     {"kappa_se", "kappa_se", "standard error of kappa",
      "large-sample standard error of kappa, for its interval", LargeSample},
     {"kappa_se0", "kappa_se0", "standard error of kappa under chance (kappa = 0)",
@@ -208,11 +210,11 @@ inline constexpr std::array<FigureInfo, static_cast<std::size_t>(OverallFigure::
      "allocation disagreement is 1 - pa",
      Disagreement},
     {"macro_users_accuracy", "macro_users_accuracy", "mean user's accuracy",
-     "the mean of row_share over the classes where it is defined", Macro},
+     "the mean of users_accuracy over the classes where it is defined", Macro},
     {"macro_users_classes", "macro_users_classes", "classes it averages",
      "the number of classes macro_users_accuracy averages", Macro},
     {"macro_producers_accuracy", "macro_producers_accuracy", "mean producer's accuracy",
-     "the mean of col_share over the classes where it is defined", Macro},
+     "the mean of producers_accuracy over the classes where it is defined", Macro},
     {"macro_producers_classes", "macro_producers_classes", "classes it averages",
      "the number of classes macro_producers_accuracy averages", Macro},
     {"macro_f1", "macro_f1", "mean F1", "the mean of f1 over the classes where it is defined",
@@ -233,16 +235,16 @@ inline constexpr std::array<FigureInfo, static_cast<std::size_t>(WeightedFigure:
     {"z", "z", "kappa / kappa_se0", "kappa / kappa_se0", Weighted},
 }};
 
-inline constexpr std::string_view Classes =
-    "Classes (row_share: user's accuracy, col_share: producer's accuracy)";
+inline constexpr std::string_view Classes = "Classes";
 inline constexpr std::array<FigureInfo, static_cast<std::size_t>(ClassFigure::Count)> Class{{
     {"row_total", "row_total", "row total", "the counts of row k", Classes},
     {"col_total", "col_total", "column total", "the counts of column k", Classes},
     {"diagonal", "diagonal", "diagonal count", "the count of cell k, k", Classes},
-    {"row_share", "row_share", "user's accuracy", "diagonal over row total", Classes},
-    {"col_share", "col_share", "producer's accuracy", "diagonal over column total", Classes},
-    {"f1", "f1", "F1, harmonic mean of the two", "2 row_share col_share / (row_share + col_share)",
-     Classes},
+    {"users_accuracy", "users_accuracy", "user's accuracy", "diagonal over row total", Classes},
+    {"producers_accuracy", "producers_accuracy", "producer's accuracy",
+     "diagonal over column total", Classes},
+    {"f1", "f1", "F1, harmonic mean of the two",
+     "2 users_accuracy producers_accuracy / (users_accuracy + producers_accuracy)", Classes},
     {"row_conditional_kappa", "row_conditional_kappa", "conditional kappa of the row",
      "(p_kk - p_k. p_.k) / (p_k. - p_k. p_.k)", Classes},
     {"col_conditional_kappa", "col_conditional_kappa", "conditional kappa of the column",

@@ -146,9 +146,10 @@ std::string weightsTitle(Weights weights) {
 // A CSV row of one figure: its field and value, the class columns left empty.
 template <typename Id>
 void csvRows(std::string& out, const FigureRow<Id>& row, std::string_view prefix,
-             const std::string& noClassColumns) {
+             const std::string& noClassColumns, std::size_t first = 0,
+             std::size_t last = FigureRow<Id>::Size) {
     const auto catalogue = Catalogue<Id>();
-    for (std::size_t i = 0; i < catalogue.size(); ++i) {
+    for (std::size_t i = first; i < last; ++i) {
         const Figure& figure = row.all()[i];
         out += std::string(prefix) + std::string(catalogue[i].field) + ',' +
                (figure.defined() ? ShortestNumber(*figure.value) : "") + noClassColumns + ',' +
@@ -247,7 +248,8 @@ void AgreementCsv(std::string& out, const AgreementReport& r) {
         out += "warning," + noClassColumns + ',' + CsvField(warning) + '\n';
     if (r.missingLeftOut)
         out += "left_out.missing," + std::to_string(*r.missingLeftOut) + noClassColumns + ",\n";
-    csvRows(out, r.overall, "", noClassColumns);
+    csvRows(out, r.overall, std::string(ResultFileKey) + '.', noClassColumns, 0, ResultFileFigures);
+    csvRows(out, r.overall, "", noClassColumns, ResultFileFigures);
     if (r.weighted) {
         out += "weighted.weights," + std::string(WeightsName(r.weighted->weights)) +
                noClassColumns + ",\n";
@@ -301,8 +303,15 @@ void AgreementJson(JsonWriter& json, const AgreementReport& r) {
     for (int row = 0; row < r.n; ++row)
         json.NumberArray(std::span(r.cells).subspan(idx(row * r.n), idx(r.n)));
     json.EndArray();
+    // The seven of Result.txt in an object of their own, under their fields.
+    json.Key(ResultFileKey);
+    json.BeginObject();
+    JsonReasons seven;
+    JsonFigures(json, r.overall, seven, 0, ResultFileFigures);
+    seven.Write(json);
+    json.EndObject();
     JsonReasons reasons;
-    JsonFigures(json, r.overall, reasons);
+    JsonFigures(json, r.overall, reasons, ResultFileFigures);
     if (r.weighted) {
         json.Key("weighted");
         json.BeginObject();

@@ -111,6 +111,7 @@ std::string ReportJson(const Report& report) {
     }
     JsonWriter json(out);
     json.BeginObject(JsonWriter::Lines(1));
+    json.Member("schema", ReportSchema);
     if (report.ratings)
         RatingsJson(json, *report.ratings);
     if (report.agreement) {

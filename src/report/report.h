@@ -21,6 +21,10 @@ namespace brennic {
 
 enum class ReportFormat { Text, Csv, Json };
 
+// The form of the JSON report, its first member: a reader can tell the fields'
+// names from it.
+inline constexpr std::string_view ReportSchema = "brennic-report/2";
+
 // "text", "csv" or "json".
 std::optional<ReportFormat> ReportFormatFromName(std::string_view name);
 

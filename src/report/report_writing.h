@@ -73,11 +73,13 @@ class JsonReasons {
 void JsonFigure(JsonWriter& json, std::string_view field, const Figure& figure,
                 JsonReasons& reasons);
 
-// The figures of a row as members under their catalogue's field names.
+// The figures of a row from `first` on (before `last`) as members under their
+// catalogue's field names.
 template <typename Id>
-void JsonFigures(JsonWriter& json, const FigureRow<Id>& row, JsonReasons& reasons) {
+void JsonFigures(JsonWriter& json, const FigureRow<Id>& row, JsonReasons& reasons,
+                 std::size_t first = 0, std::size_t last = FigureRow<Id>::Size) {
     const auto catalogue = Catalogue<Id>();
-    for (std::size_t i = 0; i < catalogue.size(); ++i)
+    for (std::size_t i = first; i < last; ++i)
         JsonFigure(json, catalogue[i].field, row.all()[i], reasons);
 }
 

@@ -292,11 +292,12 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
     // ((1 - e) / 2 + e - 1/2) / (1/2) with e = 1/200, in the digits of doubles.
     // No quantity disagreement; each class allocates 2 (1/2 - 1/4), halved: 1/2.
     // F1 and its means: 2 (1/2)(1/2) / 1 = 1/2 for each of the two classes.
-    std::string chanceCsv = "field,value,label,row_total,col_total,diagonal,row_share,col_share,"
+    std::string chanceCsv = "field,value,label,row_total,col_total,diagonal,users_accuracy,producers_accuracy,"
                             "f1,row_conditional_kappa,col_conditional_kappa,quantity_disagreement,"
                             "allocation_disagreement,reason\n";
     std::istringstream figures(
-        "n,2 confidence,0.95 PC,0.5 PO,0.5 KAPPA,0 LO,-0.2 HI,0.2 SE,0.1 Z,0 kappa_se,0.1 "
+        "n,2 confidence,0.95 result_file.pc,0.5 result_file.po,0.5 result_file.kappa,0 "
+        "result_file.lo,-0.2 result_file.hi,0.2 result_file.se,0.1 result_file.z,0 kappa_se,0.1 "
         "kappa_se0,0.1 kappa_ci_low,-0.1959963984540054 kappa_ci_high,0.1959963984540054 "
         "z_large_sample,0 p_two_sided,1 overall_accuracy,0.5 "
         "overall_accuracy_se,0.050251890762960605 overall_accuracy_ci_low,0.4015081039495562 "
@@ -326,7 +327,7 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
          {" 0.722448979591837\n", " 0.0795394908975717\n", " 9.0828967024969\n",
           "\nLarge-sample figures (Fleiss, Cohen and Everitt 1969), not those of Result.txt\n",
           // Class 3 by hand: 48 of 55 and of 50, F1 2 (48/55)(24/25) / (48/55 + 24/25) = 32/35.
-          "\n      3         55         50        48  0.872727272727273       0.96  "
+          "\n      3         55         50        48  0.872727272727273                0.96  "
           "0.914285714285714\n"}},
         {"text_shows_the_matrix_used", "--report --transpose", worked, 0,
          {"Error matrix (rows: classification, columns: reference)\n", "  20   3   2     25\n",
@@ -336,9 +337,9 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         {"text_with_comma_separator", "--report --decimal-separator ,", "2,5 1\n0,5 6\n", 0,
          {" 0,659090909090909\n", " 1,17234499048346\n"}},
         {"csv_keeps_the_point", "--report --format csv --decimal-separator ,", "25 25\n25 25\n",
-         0, {"\nLO,-0.2,"}},
+         0, {"\nresult_file.lo,-0.2,"}},
         {"undefined_figure_status_0", "--report --format json", "0 5\n0 0\n", 0,
-         {"\"Z\": null", "\"KAPPA\": 0,", "\"Z\": \"The agreement expected by chance is exactly 0"}},
+         {"\"z\": null", "\"kappa\": 0,", "\"z\": \"The agreement expected by chance is exactly 0"}},
         {"pairs_left_out_as_missing", "--pairs --missing NA --report --format json",
          "a,NA\nNA,b\na,b\nb,a\n", 0, {"\"left_out\": {\"missing\": 2}"}},
         {"not_a_number", "--report", "1 x\n2 3\n", 1, {"line 1, cell 2: 'x' is not a number"}},

@@ -42,7 +42,7 @@ void addFigures(std::map<std::string, Figure>& all, const std::string& prefix,
         all[prefix + std::string(Catalogue<Id>()[i].field)] = row.all()[i];
 }
 
-// Every figure of the report by its field name ("weighted.z", "class2.row_share",
+// Every figure of the report by its field name ("weighted.z", "class2.users_accuracy",
 // "area.class1.area").
 std::map<std::string, Figure> allFigures(const AgreementReport& r) {
     std::map<std::string, Figure> all;
@@ -101,7 +101,7 @@ const char* const Ordered = "8 4 0 0|2 20 6 0|0 4 26 6|0 2 4 18";
 TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
     // In the names of the figures not defined, "*" stands for each class.
     const std::string everyOverall =
-        "PC PO KAPPA LO HI SE Z kappa_se kappa_se0 kappa_ci_low kappa_ci_high z_large_sample "
+        "pc po kappa lo hi se z kappa_se kappa_se0 kappa_ci_low kappa_ci_high z_large_sample "
         "p_two_sided "
         "overall_accuracy overall_accuracy_se scott_pi scott_pi_se gwet_ac1 gwet_ac1_se "
         "brennan_prediger brennan_prediger_se krippendorff_alpha quantity_disagreement "
@@ -113,21 +113,21 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
                           "The reference holds a single class (every count lies in column 2)";
     using Values = std::vector<std::pair<std::string, double>>;
     // clang-format off
-    const Values zero = {{"KAPPA", 0}, {"kappa_se", 0}, {"kappa_se0", 0}}, zeroWeighted = {
-        {"KAPPA", 0}, {"kappa_se", 0}, {"kappa_se0", 0},
+    const Values zero = {{"kappa", 0}, {"kappa_se", 0}, {"kappa_se0", 0}}, zeroWeighted = {
+        {"kappa", 0}, {"kappa_se", 0}, {"kappa_se0", 0},
         {"weighted.kappa", 0}, {"weighted.kappa_se", 0}, {"weighted.kappa_se0", 0}};
     const struct {
         const char* name; const char* grid; Weights weights; std::vector<double> areas; Values figures;
         std::vector<std::pair<std::string, std::string>> notDefined = {}; bool othersDefined = true;
     } rows[] = {
         {"worked_example", "20 5 0|3 15 2|2 5 48", Weights::None, {},
-         {{"LO", 0.599793371618005}, {"HI", 0.845104587565668},
+         {{"lo", 0.599793371618005}, {"hi", 0.845104587565668},
           {"kappa_se", 0.0591384687236048}, {"kappa_se0", 0.0721248859064175},
           // kappa -+ z kappa_se, z = 1.9599639845400536 (Python's NormalDist().inv_cdf(0.975)).
           {"kappa_ci_low", 0.6065397107927228}, {"kappa_ci_high", 0.8383582483909504},
           {"z_large_sample", 10.016639479045}, {"p_two_sided", 1.2880829505761026e-23},
           {"class3.row_total", 55}, {"class3.col_total", 50}, {"class3.diagonal", 48},
-          {"class3.row_share", 48.0 / 55}, {"class3.col_share", 0.96},
+          {"class3.users_accuracy", 48.0 / 55}, {"class3.producers_accuracy", 0.96},
           {"class3.row_conditional_kappa", 41.0 / 55}, {"class3.col_conditional_kappa", 41.0 / 45},
           // F1 = 2 U P / (U + P): 3/4 and 3/5 give 2/3, 48/55 and 24/25 give 32/35;
           // the means over the three classes 533/660, 59/75 and 50/63.
@@ -138,13 +138,13 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
          {{"kappa_se", 0}, {"kappa_se0", 0.223606797749979}, {"z_large_sample", 4.47213595499958},
           {"p_two_sided", 7.744216431044096e-06}}},
         {"complete_disagreement_negative_z", "0 5|5 0", Weights::None, {},
-         {{"KAPPA", -1}, {"kappa_se", 0}, {"kappa_se0", 0.316227766016838},
+         {{"kappa", -1}, {"kappa_se", 0}, {"kappa_se0", 0.316227766016838},
           {"z_large_sample", -3.16227766016838}, {"p_two_sided", 0.0015654022580025488},
           {"macro_users_accuracy", 0}, {"macro_f1_classes", 0}},
          {{"class*.f1", "accuracy of class"}, {"macro_f1", "No class has an F1"}}},
         {"negative_counts_beside_a_failing_step", "6 -1|-1 6", Weights::Linear, {},
-         {{"PO", 1.2}, {"PC", 0.5}, {"KAPPA", 1.4}, {"SE", 0.316227766016838}, {"Z", 4.42718872423573}},
-         {{"LO HI kappa_se kappa_ci_low kappa_ci_high weighted.kappa_se scott_pi_se gwet_ac1_se "
+         {{"po", 1.2}, {"pc", 0.5}, {"kappa", 1.4}, {"se", 0.316227766016838}, {"z", 4.42718872423573}},
+         {{"lo hi kappa_se kappa_ci_low kappa_ci_high weighted.kappa_se scott_pi_se gwet_ac1_se "
            "brennan_prediger_se", "egative counts"},
           {"overall_accuracy_se", "negative counts make the variance of the overall accuracy"}}},
         {"ordered_linear", Ordered, Weights::Linear, {},
@@ -189,29 +189,29 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
          {{"class1.f1", "are both 0"}}},
         {"all_zero_cells", "0 0|0 0", Weights::Linear, {}, {},
          {{everyOverall, "The counts add up to 0"},
-          {"class1.row_share class2.row_share", "The counts of row"},
-          {"class1.col_share class2.col_share", "The counts of column"},
+          {"class1.users_accuracy class2.users_accuracy", "The counts of row"},
+          {"class1.producers_accuracy class2.producers_accuracy", "The counts of column"},
           {"class*.f1", "The counts of row"},
           {"macro_users_accuracy macro_producers_accuracy macro_f1", "No class has"}}},
         {"chance_agreement_one", "7 0|0 0", Weights::Linear, {}, {},
-         {{"KAPPA LO HI SE Z kappa_se kappa_se0 kappa_ci_low kappa_ci_high z_large_sample p_two_sided "
+         {{"kappa lo hi se z kappa_se kappa_se0 kappa_ci_low kappa_ci_high z_large_sample p_two_sided "
            "weighted.kappa weighted.kappa_se weighted.kappa_se0 weighted.z",
            "expected by chance is exactly 1"},
           {"scott_pi scott_pi_se krippendorff_alpha", "from the mean shares of the classes is 1"},
           {"class1.row_conditional_kappa", "Column 1 holds all the counts"},
           {"class1.col_conditional_kappa", "Row 1 holds all the counts"},
-          {"class2.row_share class2.row_conditional_kappa class2.f1",
+          {"class2.users_accuracy class2.row_conditional_kappa class2.f1",
            "The counts of row 2 add up to 0"},
-          {"class2.col_share class2.col_conditional_kappa", "The counts of column 2 add up to 0"}}},
+          {"class2.producers_accuracy class2.col_conditional_kappa", "The counts of column 2 add up to 0"}}},
         {"chance_agreement_zero", "0 5|0 0", Weights::Linear, {}, {},
-         {{"Z", "expected by chance is exactly 0"},
+         {{"z", "expected by chance is exactly 0"},
           {zOfOneClass, "each hold a single class (every count lies in row 1, column 2)"},
-          {"class1.col_share class1.col_conditional_kappa class1.f1", "column 1 add up to 0"},
-          {"class2.row_share class2.row_conditional_kappa class2.f1", "row 2 add up to 0"},
+          {"class1.producers_accuracy class1.col_conditional_kappa class1.f1", "column 1 add up to 0"},
+          {"class2.users_accuracy class2.row_conditional_kappa class2.f1", "row 2 add up to 0"},
           {"macro_f1", "No class has an F1"}}},
         {"totals_beyond_double_range", "1e308 1e308|1e308 1e308", Weights::Linear, {}, {},
          {{everyOverall + "class1.row_total class1.col_total class2.row_total class2.col_total "
-           "class1.row_share class1.col_share class2.row_share class2.col_share class*.f1",
+           "class1.users_accuracy class1.producers_accuracy class2.users_accuracy class2.producers_accuracy class*.f1",
            "beyond the range"},
           {"macro_users_accuracy macro_producers_accuracy macro_f1", "No class has"}}},
         // Every count in one row (the map holds one class) or one column (the
@@ -252,7 +252,7 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
           {"area.class1.producers_accuracy_se", 0.075670131069855956},
           {"area.class2.producers_accuracy_se", 0.02657263461281268},
           {"area.class3.producers_accuracy", 0}, {"area.class3.producers_accuracy_se", 0}},
-         {{"class3.row_share class3.row_conditional_kappa class3.f1",
+         {{"class3.users_accuracy class3.row_conditional_kappa class3.f1",
            "The counts of row 3 add up to 0"},
           {"area.class3.users_accuracy area.class3.users_accuracy_se area.class3.f1",
            "Class 3 is absent from the map"}}},
@@ -269,7 +269,7 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
            "area.class*.area_se area.class*.area_ci_low area.class*.area_ci_high",
            "Row 2 has fewer than two counts"}}},
         {"area_row_without_counts", "3 1 1|0 0 0|1 1 3", Weights::Linear, {1, 2, 3}, {},
-         {{"class2.row_share class2.row_conditional_kappa class2.f1",
+         {{"class2.users_accuracy class2.row_conditional_kappa class2.f1",
            "The counts of row 2 add up to 0"},
           {"area.class*.f1 area.overall_accuracy area.overall_accuracy_se area.quantity_disagreement "
            "area.allocation_disagreement area.class2.users_accuracy area.class2.users_accuracy_se "

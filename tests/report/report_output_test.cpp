@@ -89,10 +89,11 @@ AgreementReport madeUpReport() {
 // The expected text has '|' for each line end, so that short lines share one.
 TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
     std::string json =
-        R"({|  "n": 2,|  "confidence": 0.95,)"
+        R"({|  "schema": "brennic-report/2",|  "n": 2,|  "confidence": 0.95,)"
         R"(|  "warnings": ["Counts \"look\" like proportions, so.", "A second one."],)"
-        R"(|  "left_out": {"missing": 7},|  "matrix": [[3000000, 6], [1, 0.5]],|  "PC": 0.5,)"
-        R"(|  "PO": 0.75,|  "KAPPA": 0.5,|  "LO": -0.25,|  "HI": 1.25,|  "SE": 0.125,|  "Z": null,)"
+        R"(|  "left_out": {"missing": 7},|  "matrix": [[3000000, 6], [1, 0.5]],)"
+        R"(|  "result_file": {"pc": 0.5, "po": 0.75, "kappa": 0.5, "lo": -0.25, "hi": 1.25, )"
+        R"("se": 0.125, "z": null, "reasons": {"z": "The standard error is 0."}},)"
         R"(|  "kappa_se": 0.1,|  "kappa_se0": 0,|  "kappa_ci_low": 0.304,)"
         R"(|  "kappa_ci_high": 0.696,)"
         R"(|  "z_large_sample": 4,|  "p_two_sided": 1e-05,|  "overall_accuracy": 0.75,)"
@@ -112,15 +113,15 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
         R"("reasons": {"kappa_se": "Counts \"below\" 0, as in row 1.", "kappa_ci_low": "Counts )"
         R"(\"below\" 0, as in row 1.", "kappa_ci_high": "Counts \"below\" 0, as in row 1."}},)"
         R"(|  "classes": [|    {"class": 1, "label": "forest", "row_total": 10, )"
-        R"("col_total": 5, "diagonal": 4, "row_share": 0.4, "col_share": 0.8, "f1": 0.5, )"
+        R"("col_total": 5, "diagonal": 4, "users_accuracy": 0.4, "producers_accuracy": 0.8, "f1": 0.5, )"
         R"("row_conditional_kappa": 0.25, "col_conditional_kappa": 0.5, "quantity_disagreement": )"
         R"(0.05, "allocation_disagreement": 0.2, "reasons": {}},|    {"class": 2, "label": )"
-        R"("wa\"ter", "row_total": 0, "col_total": 5, "diagonal": 0, "row_share": null, )"
-        R"("col_share": 0, "f1": null, "row_conditional_kappa": null, "col_conditional_kappa": )"
+        R"("wa\"ter", "row_total": 0, "col_total": 5, "diagonal": 0, "users_accuracy": null, )"
+        R"("producers_accuracy": 0, "f1": null, "row_conditional_kappa": null, "col_conditional_kappa": )"
         R"(-0.5, "quantity_disagreement": 0.05, "allocation_disagreement": 0.3, "reasons": )"
-        R"({"row_share": "Row 2 is empty.", "f1": "Row 2 is empty.", "row_conditional_kappa": )"
+        R"({"users_accuracy": "Row 2 is empty.", "f1": "Row 2 is empty.", "row_conditional_kappa": )"
         R"("Row 2 is empty."}}|  ],)"
-        R"(|  "reasons": {"Z": "The standard error is 0.", "macro_f1": "No class has an F1."}|}|)";
+        R"(|  "reasons": {"macro_f1": "No class has an F1."}|}|)";
     std::replace(json.begin(), json.end(), '|', '\n');
     EXPECT_EQ(ReportJson(reportOf(madeUpReport())), json);
 }
@@ -131,13 +132,13 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
 TEST(ReportOutput, CsvWritesEachReasonInTheLastColumn) {
     const std::string csv = ReportCsv(reportOf(madeUpReport()));
     for (const char* line :
-         {"\nZ,,,,,,,,,,,,,The standard error is 0.\n",
+         {"\nresult_file.z,,,,,,,,,,,,,The standard error is 0.\n",
           "\nweighted.kappa_se,,,,,,,,,,,,,\"Counts \"\"below\"\" 0, as in row 1.\"\n",
-          "\nclass,2,\"wa\"\"ter\",0,5,0,,0,,,-0.5,0.05,0.3,row_share: Row 2 is empty. "
+          "\nclass,2,\"wa\"\"ter\",0,5,0,,0,,,-0.5,0.05,0.3,users_accuracy: Row 2 is empty. "
           "f1: Row 2 is empty. row_conditional_kappa: Row 2 is empty.\n",
           "\nn,2,,,,,,,,,,,,\nconfidence,0.95,,,,,,,,,,,,\nwarning,,,,,,,,,,,,,\"Counts "
           "\"\"look\"\" like proportions, so.\"\n"
-          "warning,,,,,,,,,,,,,A second one.\nleft_out.missing,7,,,,,,,,,,,,\nPC,0.5,",
+          "warning,,,,,,,,,,,,,A second one.\nleft_out.missing,7,,,,,,,,,,,,\nresult_file.pc,0.5,",
           "\nmacro_f1,,,,,,,,,,,,,No class has an F1.\nmacro_f1_classes,0,",
           // The matrix with its labels along both edges, as wide as the header.
           "\nmatrix.columns,,,forest,\"wa\"\"ter\",,,,,,,,,\n"
