@@ -9,6 +9,35 @@
 namespace brennic::maps {
 namespace {
 
+// A pixel coordinate within 1e-9 of a whole number is on that pixel's edge:
+// (x - x0) / dx of a point on an edge may land a rounding step short of it.
+double edgeFloor(double coordinate) {
+    const double nearest = std::round(coordinate);
+    return std::fabs(coordinate - nearest) <= 1e-9 ? nearest : std::floor(coordinate);
+}
+
+} // namespace
+
+std::optional<PointPixels> PointPixels::of(const MapFacts& facts) {
+    PointPixels pixels;
+    pixels.m_transform = facts.transform;
+    if (!GDALInvGeoTransform(pixels.m_transform.data(), pixels.m_inverse.data()))
+        return std::nullopt;
+    pixels.m_northUp = facts.transform[2] == 0.0 && facts.transform[4] == 0.0;
+    return pixels;
+}
+
+std::array<double, 2> PointPixels::at(double x, double y) const {
+    const auto& t = m_transform;
+    const auto& i = m_inverse;
+    // North up, each axis on its own: the offset from the origin divided by the
+    // pixel's size is exact wherever the point lies on an edge. The inverse
+    // geotransform's products are not, and serve only rotated grids.
+    if (m_northUp)
+        return {edgeFloor((x - t[0]) / t[1]), edgeFloor((y - t[3]) / t[5])};
+    return {edgeFloor(i[0] + x * i[1] + y * i[2]), edgeFloor(i[3] + x * i[4] + y * i[5])};
+}
+
 std::string crsName(const OGRSpatialReference* crs) {
     if (crs == nullptr)
         return "none";
@@ -20,8 +49,6 @@ std::string crsName(const OGRSpatialReference* crs) {
         text += std::string(" (") + authority + ":" + code + ")";
     return text;
 }
-
-} // namespace
 
 MapFacts factsOf(GDALDataset& data) {
     MapFacts facts;

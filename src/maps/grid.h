@@ -21,6 +21,10 @@ struct MapFacts {
     const OGRSpatialReference* crs = nullptr; // owned by the dataset; none when null
 };
 
+// A coordinate system as messages name it: "WGS 84 / UTM zone 32N (EPSG:32632)",
+// "none" for a null one.
+std::string crsName(const OGRSpatialReference* crs);
+
 // The dataset's geotransform (a unit grid when it has none) and coordinate system.
 MapFacts factsOf(GDALDataset& data);
 
@@ -28,6 +32,23 @@ MapFacts factsOf(GDALDataset& data);
 // coordinate system; otherwise what differs, named for both (`other`: "reference").
 std::optional<InputError> checkSameGrid(GDALDataset& map, GDALDataset& reference,
                                         const std::string& other);
+
+// The pixel whose extent holds a point of the map's coordinate system: a pixel's
+// left and top edges belong to it, its right and bottom edges to the next, so the
+// map's right and bottom edges lie outside it. Column and row are whole numbers
+// kept as doubles, so that a point far off the map cannot overflow.
+class PointPixels {
+  public:
+    // None when the geotransform cannot be inverted.
+    static std::optional<PointPixels> of(const MapFacts& facts);
+    std::array<double, 2> at(double x, double y) const;
+
+  private:
+    PointPixels() = default;
+    std::array<double, 6> m_transform{};
+    std::array<double, 6> m_inverse{};
+    bool m_northUp = true;
+};
 
 // The window of the request, checked to lie within the map; the whole map when
 // none is given.

@@ -131,8 +131,8 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
                         request.referencePath + " has no field " + request.referenceField);
 
     const MapFacts facts = factsOf(map);
-    double inverse[6];
-    if (!GDALInvGeoTransform(const_cast<double*>(facts.transform.data()), inverse))
+    const std::optional<PointPixels> pixelOf = PointPixels::of(facts);
+    if (!pixelOf)
         return badInput("the map's geotransform cannot be inverted");
     TransformPtr transform;
     if (const OGRSpatialReference* layerCrs = layer->GetSpatialRef();
@@ -189,8 +189,7 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
             ++out.source.outside;
             continue;
         }
-        const double px = std::floor(inverse[0] + x * inverse[1] + y * inverse[2]);
-        const double py = std::floor(inverse[3] + x * inverse[4] + y * inverse[5]);
+        const auto [px, py] = pixelOf->at(x, y);
         if (!(px >= static_cast<double>(window.xOffset) &&
               px < static_cast<double>(window.xOffset + window.xSize) &&
               py >= static_cast<double>(window.yOffset) &&

@@ -171,6 +171,42 @@ TEST_F(MapCountingTest, PointsOnEdgesOutsideEmptyAndOnNoData) {
     EXPECT_EQ(c.mapPixels, (Counts{3, 5}));
 }
 
+// A point on every edge between pixels of a 30 m grid from x = 500000 (its
+// columns) and of a 10 m grid from y = 4649776 (its rows), where x - x0 or y - y0
+// divided by the pixel's size is a whole number that the inverse geotransform
+// misses by a rounding step. The classes alternate 1, 2 along the line of pixels
+// and each point holds its pixel's class, so a point taken one pixel over counts
+// off the diagonal; the last edge is the map's right or bottom edge: outside.
+TEST_F(MapCountingTest, PointOnEachPixelEdgeBelongsToThePixelRightOrBelow) {
+    const int pixels = 20000;
+    // clang-format off
+    const struct { const char* name; bool columns; double size; } rows[] = {
+        {"vertical_edges_30m", true, 30},
+        {"horizontal_edges_10m", false, 10},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Values classes(pixels);
+        std::vector<PointRow> points;
+        for (int k = 0; k <= pixels; ++k) {
+            if (k < pixels)
+                classes[static_cast<std::size_t>(k)] = 1 + k % 2;
+            const double along = row.size * k, across = row.size / 2;
+            points.push_back({500000 + (row.columns ? along : across),
+                              4649776 - (row.columns ? across : along), k % 2 ? "2" : "1"});
+        }
+        Raster line(row.columns ? pixels : 1, row.columns ? 1 : pixels, classes);
+        line.transform = {500000, row.size, 0, 4649776, 0, -row.size};
+        MapRequest request = requestFor(line);
+        std::filesystem::remove(request.referencePath);
+        ASSERT_TRUE(WritePoints(request.referencePath, "edges", 32632, points));
+        const MapCount c = counted(request);
+        EXPECT_EQ(c.counts, (Counts{10000, 0, 0, 10000}));
+        EXPECT_EQ((Counts{c.source.counted, c.source.outside}), (Counts{20000, 1}));
+    }
+}
+
 // The area of a cell on the WGS 84 ellipsoid, integrated here numerically by
 // Simpson's rule: M(phi) N(phi) cos(phi) dphi dlambda.
 double integratedArea(double lat1, double lat2, double widthDegrees) {
