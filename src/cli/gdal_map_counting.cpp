@@ -79,6 +79,8 @@ GdalMapCounting::Count(const MapOptions& options,
     if (auto* error = std::get_if<InputError>(&counted))
         return std::move(*error);
     const MapCount& c = std::get<MapCount>(counted);
+    for (const std::string& warning : c.warnings)
+        WriteWarning(m_err, warning);
     const int n = static_cast<int>(c.classValues.size());
     if (n < 2)
         return InputError{InputError::BadInput,

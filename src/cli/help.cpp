@@ -110,6 +110,8 @@ constexpr const char* MapHelp =
     "Each point is transformed to the map's coordinate system; a point on the\n"
     "right or bottom edge of the map is outside it. A point on an edge between\n"
     "pixels is in the pixel right of or below it (exactly, on a north-up grid).\n"
+    "A point with no place in the map's system is outside; a layer or a map\n"
+    "without a coordinate system is taken in the other's, with a warning.\n"
     "With points, --report holds\n"
     "the area-weighted estimates from the map's own areas: each class's pixels\n"
     "(inside --window) times the pixel's area in the coordinate system's unit\n"

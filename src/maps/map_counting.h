@@ -72,6 +72,7 @@ struct MapCount {
     std::optional<MapStrata> strata;      // with a strata raster
     SourceCounts source;
     bool pointReference = false;
+    std::vector<std::string> warnings; // what the count assumed, for standard error
 };
 
 // Told how far a count has gone; called from the counting threads, one at a time.

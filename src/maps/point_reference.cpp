@@ -44,6 +44,16 @@ std::variant<OGRLayer*, InputError> layerOf(const MapRequest& request, GDALDatas
                     " layers (" + names + "); choose one with --reference-layer");
 }
 
+// A layer's coordinate system, or null for none: a GeoPackage layer made without
+// one reads as its "Undefined geographic SRS" or "Undefined Cartesian SRS".
+const OGRSpatialReference* definedCrs(const OGRSpatialReference* crs) {
+    if (crs == nullptr || crs->GetAuthorityCode(nullptr) != nullptr)
+        return crs;
+    const char* name = crs->GetName();
+    const std::string text = name != nullptr ? name : "";
+    return text == "Undefined geographic SRS" || text == "Undefined Cartesian SRS" ? nullptr : crs;
+}
+
 // The class a point's field holds: none when it is not set or blank, NaN when
 // it holds no number.
 std::optional<double> fieldValue(OGRFeature& feature, int field) {
@@ -134,9 +144,20 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     const std::optional<PointPixels> pixelOf = PointPixels::of(facts);
     if (!pixelOf)
         return badInput("the map's geotransform cannot be inverted");
+    MapCount out;
     TransformPtr transform;
-    if (const OGRSpatialReference* layerCrs = layer->GetSpatialRef();
-        layerCrs != nullptr && facts.crs != nullptr && !layerCrs->IsSame(facts.crs)) {
+    const OGRSpatialReference* layerCrs = definedCrs(layer->GetSpatialRef());
+    // One side without a coordinate system: the points are taken as they are, in
+    // the system of the side that has one, and the user is told.
+    if ((layerCrs == nullptr) != (facts.crs == nullptr))
+        out.warnings.push_back(
+            layerCrs == nullptr
+                ? "the layer " + std::string(layer->GetName()) + " of " + request.referencePath +
+                      " has no coordinate system: its points are taken in the map's, " +
+                      crsName(facts.crs)
+                : "the map has no coordinate system: the points are taken in their layer's, " +
+                      crsName(layerCrs));
+    if (layerCrs != nullptr && facts.crs != nullptr && !layerCrs->IsSame(facts.crs)) {
         OGRSpatialReference from(*layerCrs), to(*facts.crs);
         from.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
         to.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
@@ -162,7 +183,6 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
                                   leftOutOf(*strataBand, request.nodata), "strata raster"};
     }
 
-    MapCount out;
     out.pointReference = true;
     std::map<PairKey, std::uint64_t> pairs;
     StratumTriples triples;
@@ -185,7 +205,10 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
                             feature->GetFieldAsString(field) + ", which is not a whole number");
         const auto* point = geometry->toPoint();
         double x = point->getX(), y = point->getY();
+        // A point with no place in the map's system (a latitude beyond 90) is off
+        // the map; GDAL's complaint about it is no read error of the layer's.
         if (transform && !transform->Transform(1, &x, &y)) {
+            CPLErrorReset();
             ++out.source.outside;
             continue;
         }

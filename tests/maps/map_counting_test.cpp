@@ -222,6 +222,17 @@ double integratedArea(double lat1, double lat2, double widthDegrees) {
     return std::fabs(sum * h / 3 * widthDegrees * toRadians);
 }
 
+// Between UTM zone 32N and WGS 84 longitude and latitude (in GIS order), either way.
+std::unique_ptr<OGRCoordinateTransformation> utmTransform(bool toWgs84) {
+    OGRSpatialReference utm, wgs84;
+    utm.importFromEPSG(32632);
+    wgs84.importFromEPSG(4326);
+    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    return std::unique_ptr<OGRCoordinateTransformation>(
+        toWgs84 ? OGRCreateCoordinateTransformation(&utm, &wgs84)
+                : OGRCreateCoordinateTransformation(&wgs84, &utm));
+}
+
 // A geographic map of two rows of half-degree pixels, 60 to 59.5 N of class 1 and
 // 59.5 to 59 N of class 2, three pixels wide; points at the pixels' centres in
 // UTM, transformed here, each in GIS order (longitude first).
@@ -230,12 +241,7 @@ TEST_F(MapCountingTest, PointsInAnotherCrsAndGeographicAreasOnTheEllipsoid) {
     layout.transform = {10, 0.5, 0, 60, 0, -0.5};
     layout.crs = "EPSG:4326";
     MapRequest request = requestFor(layout);
-    OGRSpatialReference utm, wgs84;
-    utm.importFromEPSG(32632);
-    wgs84.importFromEPSG(4326);
-    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    std::unique_ptr<OGRCoordinateTransformation> toUtm(
-        OGRCreateCoordinateTransformation(&wgs84, &utm));
+    const auto toUtm = utmTransform(false);
     ASSERT_TRUE(toUtm);
     std::vector<PointRow> points;
     for (int i = 0; i < 6; ++i) {
@@ -251,6 +257,45 @@ TEST_F(MapCountingTest, PointsInAnotherCrsAndGeographicAreasOnTheEllipsoid) {
     ASSERT_EQ(c.areas->perClass.size(), 2u);
     EXPECT_NEAR(c.areas->perClass[0], integratedArea(59.5, 60, 1.5), 1.0);
     EXPECT_NEAR(c.areas->perClass[1], integratedArea(59, 59.5, 1.5), 1.0);
+}
+
+// Points at the centres of pixels (0,0) and (3,0), classes 1 and 3 as the map's:
+// a third point at latitude 95 has no place in UTM and is outside, and a side
+// without a coordinate system takes the other's, with a warning.
+TEST_F(MapCountingTest, PointsWithoutAPlaceOrWithoutACoordinateSystem) {
+    const auto toWgs84 = utmTransform(true);
+    ASSERT_TRUE(toWgs84);
+    std::vector<PointRow> utmPoints{{500005, 3999995, "1"}, {500035, 3999995, "3"}},
+        lonLat = utmPoints;
+    for (PointRow& p : lonLat)
+        ASSERT_TRUE(toWgs84->Transform(1, &p.x, &p.y));
+    lonLat.push_back({9, 95, "1"});
+    // clang-format off
+    const struct { const char* name; std::string mapCrs; int layerEpsg; std::vector<PointRow> points;
+                   std::uint64_t outside; const char* warning; } rows[] = {
+        {"latitude_95", "EPSG:32632", 4326, lonLat, 1, ""},
+        {"layer_without_crs", "EPSG:32632", 0, utmPoints, 0,
+         "the layer samples of {ref} has no coordinate system: its points are taken in the map's, WGS 84 / UTM zone 32N (EPSG:32632)"},
+        {"map_without_crs", "", 32632, utmPoints, 0,
+         "the map has no coordinate system: the points are taken in their layer's, WGS 84 / UTM zone 32N (EPSG:32632)"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Raster map(4, 3, SmallMap);
+        map.crs = row.mapCrs;
+        MapRequest request = requestFor(map);
+        std::filesystem::remove(request.referencePath);
+        ASSERT_TRUE(WritePoints(request.referencePath, "samples", row.layerEpsg, row.points));
+        const MapCount c = counted(request);
+        EXPECT_EQ(c.counts, (Counts{1, 0, 0, 0, 0, 0, 0, 0, 1}));
+        EXPECT_EQ((Counts{c.source.counted, c.source.outside}), (Counts{2, row.outside}));
+        std::string warning = row.warning;
+        if (const auto at = warning.find("{ref}"); at != std::string::npos)
+            warning.replace(at, 5, request.referencePath);
+        EXPECT_EQ(c.warnings,
+                  warning.empty() ? std::vector<std::string>{} : std::vector<std::string>{warning});
+    }
 }
 
 TEST_F(MapCountingTest, ReadErrorMidwayGivesGdalsMessageAndNoCounts) {

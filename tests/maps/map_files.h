@@ -61,7 +61,7 @@ struct PointRow {
 };
 
 // Adds a GeoPackage layer of points with a string field "class" (the feature at
-// `polygonAt` a polygon instead).
+// `polygonAt` a polygon instead), in the system `epsg`; 0: none.
 inline bool WritePoints(const std::string& path, const std::string& layerName, int epsg,
                         const std::vector<PointRow>& points, int polygonAt = -1) {
     GDALAllRegister();
@@ -71,7 +71,8 @@ inline bool WritePoints(const std::string& path, const std::string& layerName, i
                                                                            GDT_Unknown, nullptr));
     OGRSpatialReference crs;
     crs.importFromEPSG(epsg);
-    OGRLayer* layer = data ? data->CreateLayer(layerName.c_str(), &crs) : nullptr;
+    OGRLayer* layer =
+        data ? data->CreateLayer(layerName.c_str(), epsg != 0 ? &crs : nullptr) : nullptr;
     OGRFieldDefn field("class", OFTString);
     if (!layer || layer->CreateField(&field) != OGRERR_NONE ||
         layer->StartTransaction() != OGRERR_NONE)
