@@ -111,6 +111,9 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
     std::vector<Json> values; // kept for the source records the counts point into
     values.reserve(paths.size());
     for (const std::string& path : paths) {
+        if (const InputNature nature = NatureOfInput(path); nature != InputNature::File)
+            return InputError{InputError::ReadError,
+                              "cannot read " + path + ": " + InputNatureReason(nature)};
         errno = 0;
         std::ifstream file(path, std::ios::binary);
         if (!file)

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/file_system.h"
+
 namespace brennic::maps {
 
 std::string gdalReason() {
@@ -21,6 +23,31 @@ InputError badInput(std::string message) {
 
 GDALDatasetUniquePtr openDataset(const std::string& path, unsigned flags) {
     return GDALDatasetUniquePtr(GDALDataset::Open(path.c_str(), flags | GDAL_OF_READONLY));
+}
+
+std::optional<InputError> refuseSpecial(const std::string& path) {
+    if (NatureOfInput(path) == InputNature::Special)
+        return readError(path, InputNatureReason(InputNature::Special));
+    return std::nullopt;
+}
+
+std::variant<GDALDatasetUniquePtr, InputError> openInput(const std::string& path, unsigned flags,
+                                                         const std::string& otherKind) {
+    if (auto special = refuseSpecial(path))
+        return *special;
+    CPLErrorReset();
+    if (GDALDatasetUniquePtr data = openDataset(path, flags | GDAL_OF_VERBOSE_ERROR))
+        return data;
+    const std::string reason = gdalReason();
+    // GDAL's own paths (/vsizip/..., /vsicurl/...) are not the system's to look at.
+    const InputNature nature = path.rfind("/vsi", 0) == 0 ? InputNature::File : NatureOfInput(path);
+    if (nature == InputNature::Missing)
+        return readError(path, InputNatureReason(nature));
+    const unsigned other = (flags & GDAL_OF_RASTER) != 0 ? GDAL_OF_VECTOR : GDAL_OF_RASTER;
+    if (GDALDatasetUniquePtr data = openDataset(path, other);
+        data && (other == GDAL_OF_RASTER ? data->GetRasterCount() : data->GetLayerCount()) > 0)
+        return badInput(path + " " + otherKind);
+    return readError(path, nature == InputNature::Folder ? InputNatureReason(nature) : reason);
 }
 
 std::variant<GDALRasterBand*, InputError> bandOf(GDALDataset& data, int index,

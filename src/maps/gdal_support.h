@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -34,6 +35,17 @@ InputError badInput(std::string message);
 
 // Opens a dataset read-only; `flags` says what kind (GDAL_OF_RASTER, GDAL_OF_VECTOR).
 GDALDatasetUniquePtr openDataset(const std::string& path, unsigned flags);
+
+// Opens an input of the count read-only, `flags` saying what it must hold
+// (GDAL_OF_RASTER, GDAL_OF_VECTOR). A FIFO, device or socket is refused before
+// it is opened, as opening could wait forever. One that does not open is
+// refused with the reason: no such file, a folder, the other kind of data (then
+// `path` + " " + `otherKind` is the message, exit status 1), or GDAL's words.
+std::variant<GDALDatasetUniquePtr, InputError> openInput(const std::string& path, unsigned flags,
+                                                         const std::string& otherKind);
+
+// A FIFO, device or socket at `path`, refused; none for anything else.
+std::optional<InputError> refuseSpecial(const std::string& path);
 
 // The band `index` of `data`, or the refusal that names `option` (--map-band, ...).
 std::variant<GDALRasterBand*, InputError> bandOf(GDALDataset& data, int index,

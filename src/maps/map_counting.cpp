@@ -29,9 +29,12 @@ std::variant<MapCount, InputError> CountMaps(const MapRequest& request, Progress
         GDALSetCacheMax64(64LL << 20);
     maps::QuietGdalErrors quiet;
 
-    GDALDatasetUniquePtr map = maps::openDataset(request.mapPath, GDAL_OF_RASTER);
-    if (!map)
-        return maps::readError(request.mapPath, maps::gdalReason());
+    auto opened =
+        maps::openInput(request.mapPath, GDAL_OF_RASTER,
+                        "is not a raster (it holds vector layers: use it as --reference)");
+    if (auto* error = std::get_if<InputError>(&opened))
+        return *error;
+    GDALDatasetUniquePtr map = std::move(std::get<GDALDatasetUniquePtr>(opened));
     auto band = maps::bandOf(*map, request.mapBand, request.mapPath, "--map-band");
     if (auto* error = std::get_if<InputError>(&band))
         return *error;
@@ -44,6 +47,8 @@ std::variant<MapCount, InputError> CountMaps(const MapRequest& request, Progress
     const PixelWindow& w = std::get<PixelWindow>(window);
 
     // A reference that GDAL opens as a raster is one; any other is read as points.
+    if (auto special = maps::refuseSpecial(request.referencePath))
+        return *special;
     CPLErrorReset();
     GDALDatasetUniquePtr reference = maps::openDataset(request.referencePath, GDAL_OF_RASTER);
     if (!reference || reference->GetRasterCount() == 0 || !request.referenceField.empty())

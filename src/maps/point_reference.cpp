@@ -125,9 +125,11 @@ std::optional<InputError> stratify(const std::string& path, const StratumTriples
 std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDataset& map,
                                                GDALRasterBand& mapBand, const BandSource& mapSource,
                                                const PixelWindow& window, ProgressSink& progress) {
-    GDALDatasetUniquePtr points = openDataset(request.referencePath, GDAL_OF_VECTOR);
-    if (!points)
-        return readError(request.referencePath, gdalReason());
+    auto opened = openInput(request.referencePath, GDAL_OF_VECTOR,
+                            "is a raster; --reference-field is for a layer of points");
+    if (auto* error = std::get_if<InputError>(&opened))
+        return *error;
+    GDALDatasetUniquePtr points = std::move(std::get<GDALDatasetUniquePtr>(opened));
     auto chosen = layerOf(request, *points);
     if (auto* error = std::get_if<InputError>(&chosen))
         return *error;
@@ -173,9 +175,13 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     GDALRasterBand* strataBand = nullptr;
     BandSource strataSource;
     if (!request.strataPath.empty()) {
-        strata = openDataset(request.strataPath, GDAL_OF_RASTER);
-        if (!strata || strata->GetRasterCount() == 0)
-            return readError(request.strataPath, strata ? "it holds no raster band" : gdalReason());
+        auto openedStrata = openInput(request.strataPath, GDAL_OF_RASTER,
+                                      "is not a raster (it holds vector layers)");
+        if (auto* error = std::get_if<InputError>(&openedStrata))
+            return *error;
+        strata = std::move(std::get<GDALDatasetUniquePtr>(openedStrata));
+        if (strata->GetRasterCount() == 0)
+            return readError(request.strataPath, "it holds no raster band");
         if (auto error = checkSameGrid(map, *strata, "strata raster"))
             return *error;
         strataBand = strata->GetRasterBand(1);

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <numeric>
 
+#include <sys/stat.h>
+
 #include "../cli/kappa_process.h"
 #include "map_files.h"
 
@@ -108,6 +110,8 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
     centres("twice.gpkg", {3, 0, 3, 3, 0, 3});
     writeFile(dir / "part.json",
               run(std::string(Points) + " --strata {dir}/strata.tif --format json", "").out);
+    std::filesystem::create_directories(dir / "folder");
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
     std::filesystem::copy_file(dir / "ref.tif", dir / "cut.tif");
     std::filesystem::resize_file(dir / "cut.tif", 100);
     const std::string maps = std::string(Maps) + " ", points = std::string(Points) + " ",
@@ -143,6 +147,19 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
         {"no_such_layer", points + "--reference-layer none", 1, "{dir}/points.gpkg has no layer none"},
         {"unreadable_reference", "--map {dir}/map.tif --reference {dir}/cut.tif", 3, "cannot read {dir}/cut.tif"},
         {"missing_map", "--map {dir}/none.tif --reference {dir}/map.tif --report", 3, "cannot read {dir}/none.tif: "},
+        // Why a file is not read: it is missing, a folder, a FIFO (refused, not
+        // waited on), or holds the other kind of data.
+        {"map_no_such_file", "--map {dir}/nope.tif --reference {dir}/ref.tif", 3, "cannot read {dir}/nope.tif: no such file"},
+        {"map_folder", "--map {dir}/folder --reference {dir}/ref.tif", 3, "cannot read {dir}/folder: it is a folder"},
+        {"map_fifo", "--map {dir}/fifo --reference {dir}/ref.tif", 3, "cannot read {dir}/fifo: it is a FIFO, device or socket, not a file"},
+        {"map_of_points", "--map {dir}/points.gpkg --reference {dir}/ref.tif", 1, "{dir}/points.gpkg is not a raster (it holds vector layers: use it as --reference)"},
+        {"reference_fifo", "--map {dir}/map.tif --reference {dir}/fifo", 3, "cannot read {dir}/fifo: it is a FIFO"},
+        {"reference_no_such_file", "--map {dir}/map.tif --reference {dir}/none.gpkg --reference-field class", 3, "cannot read {dir}/none.gpkg: no such file"},
+        {"reference_raster_with_field", maps + "--reference-field class", 1, "{dir}/ref.tif is a raster; --reference-field is for a layer of points"},
+        {"strata_of_points", points + "--strata {dir}/points.gpkg", 1, "{dir}/points.gpkg is not a raster (it holds vector layers)"},
+        {"strata_folder", points + "--strata {dir}/folder", 3, "cannot read {dir}/folder: it is a folder"},
+        {"sum_of_a_fifo", "--sum --report {dir}/fifo", 3, "cannot read {dir}/fifo: it is a FIFO"},
+        {"sum_of_a_folder", "--sum --report {dir}/folder", 3, "cannot read {dir}/folder: it is a folder"},
         {"strata_on_another_grid", points + "--strata {dir}/wide.tif", 1, "the map is 4 x 3 pixels, the strata raster 5 x 3: they must be on the same grid"},
         {"strata_with_raster_reference", maps + "--report --strata {dir}/strata.tif", 1, "--strata stratifies sample points: it needs a point reference"},
         {"strata_with_more_points_than_pixels",
@@ -158,6 +175,7 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
         const KappaOutcome outcome = run(row.args, "");
         EXPECT_EQ(outcome.status, row.status);
         EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
         EXPECT_TRUE(Has(outcome.err, withDir(row.message)));
     }
 }
