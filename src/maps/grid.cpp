@@ -111,6 +111,13 @@ std::variant<PixelWindow, InputError> windowOf(const MapRequest& request, GDALDa
     return w;
 }
 
+double PixelAreas::ofRow(std::int64_t row) const {
+    if (!geographic)
+        return perPixel;
+    const double rowTop = top + static_cast<double>(row) * rowHeight;
+    return EllipsoidalCellArea(semiMajor, flattening, rowTop, rowTop + rowHeight, width);
+}
+
 std::variant<PixelAreas, InputError> pixelAreasOf(GDALDataset& map) {
     const MapFacts facts = factsOf(map);
     const auto& t = facts.transform;
@@ -123,14 +130,12 @@ std::variant<PixelAreas, InputError> pixelAreasOf(GDALDataset& map) {
         const double a = facts.crs->GetSemiMajor(&err);
         const double inverseFlattening = facts.crs->GetInvFlattening(&err);
         const double degreesPerUnit = facts.crs->GetAngularUnits() * 180.0 / M_PI;
-        const double flattening = inverseFlattening == 0.0 ? 0.0 : 1.0 / inverseFlattening;
-        areas.perRow.resize(static_cast<std::size_t>(map.GetRasterYSize()));
-        for (std::size_t row = 0; row < areas.perRow.size(); ++row) {
-            const double top = (t[3] + static_cast<double>(row) * t[5]) * degreesPerUnit;
-            const double bottom = top + t[5] * degreesPerUnit;
-            areas.perRow[row] =
-                EllipsoidalCellArea(a, flattening, top, bottom, t[1] * degreesPerUnit);
-        }
+        areas.geographic = true;
+        areas.semiMajor = a;
+        areas.flattening = inverseFlattening == 0.0 ? 0.0 : 1.0 / inverseFlattening;
+        areas.top = t[3] * degreesPerUnit;
+        areas.rowHeight = t[5] * degreesPerUnit;
+        areas.width = t[1] * degreesPerUnit;
         areas.unit = "m²";
         return areas;
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <variant>
@@ -55,11 +56,17 @@ class PointPixels {
 std::variant<PixelWindow, InputError> windowOf(const MapRequest& request, GDALDataset& map);
 
 // The map's own area of each pixel: one figure for a projected grid, one per row
-// for a geographic one (on its ellipsoid, in m²).
+// for a geographic one (on its ellipsoid, in m²), worked out when asked, so that
+// nothing is held per row of a map of any height.
 struct PixelAreas {
     double perPixel = 0.0;
-    std::vector<double> perRow; // geographic only
+    bool geographic = false;
+    // The geographic grid: the ellipsoid, the top and the height of row 0 and
+    // the width of a pixel, in degrees.
+    double semiMajor = 0.0, flattening = 0.0, top = 0.0, rowHeight = 0.0, width = 0.0;
     std::string unit;
+
+    double ofRow(std::int64_t row) const;
 };
 
 std::variant<PixelAreas, InputError> pixelAreasOf(GDALDataset& map);

@@ -24,9 +24,10 @@ std::string ClassLabel(double value) {
 std::variant<MapCount, InputError> CountMaps(const MapRequest& request, ProgressSink& progress) {
     GDALAllRegister();
     // The block cache is GDAL's own; without a setting of the user's it is kept
-    // small, so that memory does not grow with the map.
+    // small, so that memory does not grow with the map: 32 MB keeps a count of
+    // any size under 100 MiB, and whole blocks are read past it anyway.
     if (std::getenv("GDAL_CACHEMAX") == nullptr)
-        GDALSetCacheMax64(64LL << 20);
+        GDALSetCacheMax64(32LL << 20);
     maps::QuietGdalErrors quiet;
 
     auto opened =

@@ -274,7 +274,7 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     const PixelAreas& pixelAreas = std::get<PixelAreas>(areas);
     PartProgress mapPart(progress, 0.0, strataBand != nullptr ? 0.5 : 1.0);
     auto counted =
-        countInThreads(request, mapBand, mapSource, nullptr, window, pixelAreas.perRow, mapPart);
+        countInThreads(request, mapBand, mapSource, nullptr, window, &pixelAreas, mapPart);
     if (auto* error = std::get_if<InputError>(&counted))
         return *error;
     const Merged merged =
@@ -289,7 +289,7 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
         const auto found = merged.mapPixels.find(value);
         const std::uint64_t pixels = found == merged.mapPixels.end() ? 0 : found->second;
         out.mapPixels.push_back(pixels);
-        if (pixelAreas.perRow.empty()) {
+        if (!pixelAreas.geographic) {
             mapAreas.perClass.push_back(static_cast<double>(pixels) * pixelAreas.perPixel);
         } else {
             const auto area = merged.mapAreas.find(value);
@@ -299,8 +299,8 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     out.areas = std::move(mapAreas);
     if (strataBand != nullptr) {
         PartProgress strataPart(progress, 0.5, 0.5);
-        auto strataCounted =
-            countInThreads(request, *strataBand, strataSource, nullptr, window, {}, strataPart);
+        auto strataCounted = countInThreads(request, *strataBand, strataSource, nullptr, window,
+                                            nullptr, strataPart);
         if (auto* error = std::get_if<InputError>(&strataCounted))
             return *error;
         const Merged strataMerged =

@@ -24,27 +24,43 @@ struct Chunk {
 };
 
 // The map's blocks cut to the window, several block rows together where the
-// blocks are thin strips, so that each read is worth its cost.
-std::vector<Chunk> chunksOf(GDALRasterBand& band, const PixelWindow& window) {
-    int blockWidth = 0, blockHeight = 0;
-    band.GetBlockSize(&blockWidth, &blockHeight);
-    std::int64_t chunkHeight = std::max(blockHeight, 1);
-    while (chunkHeight * blockWidth < 65536 && chunkHeight < window.ySize)
-        chunkHeight += std::max(blockHeight, 1);
-    const std::int64_t chunkWidth = std::max(blockWidth, 1);
-    std::vector<Chunk> chunks;
-    const std::int64_t xEnd = window.xOffset + window.xSize, yEnd = window.yOffset + window.ySize;
-    for (std::int64_t y = window.yOffset / chunkHeight * chunkHeight; y < yEnd; y += chunkHeight) {
-        for (std::int64_t x = window.xOffset / chunkWidth * chunkWidth; x < xEnd; x += chunkWidth) {
-            const std::int64_t x0 = std::max(x, window.xOffset), y0 = std::max(y, window.yOffset);
-            const std::int64_t x1 = std::min(x + chunkWidth, xEnd),
-                               y1 = std::min(y + chunkHeight, yEnd);
-            if (x1 > x0 && y1 > y0)
-                chunks.push_back({x0, y0, x1 - x0, y1 - y0});
-        }
+// blocks are thin strips, so that each read is worth its cost. The chunks are
+// numbered row by row and each is worked out from its number, so that no list
+// of them grows with the map.
+class Chunks {
+  public:
+    Chunks(GDALRasterBand& band, const PixelWindow& window) : m_window(window) {
+        int blockWidth = 0, blockHeight = 0;
+        band.GetBlockSize(&blockWidth, &blockHeight);
+        m_height = std::max(blockHeight, 1);
+        while (m_height * blockWidth < 65536 && m_height < window.ySize)
+            m_height += std::max(blockHeight, 1);
+        m_width = std::max(blockWidth, 1);
+        m_x0 = window.xOffset / m_width * m_width;
+        m_y0 = window.yOffset / m_height * m_height;
+        m_across = (window.xOffset + window.xSize - m_x0 + m_width - 1) / m_width;
+        m_down = (window.yOffset + window.ySize - m_y0 + m_height - 1) / m_height;
     }
-    return chunks;
-}
+    std::uint64_t count() const {
+        return static_cast<std::uint64_t>(m_across) * static_cast<std::uint64_t>(m_down);
+    }
+    Chunk at(std::uint64_t index) const {
+        const std::int64_t x =
+            m_x0 +
+            static_cast<std::int64_t>(index % static_cast<std::uint64_t>(m_across)) * m_width;
+        const std::int64_t y =
+            m_y0 +
+            static_cast<std::int64_t>(index / static_cast<std::uint64_t>(m_across)) * m_height;
+        const std::int64_t x0 = std::max(x, m_window.xOffset), y0 = std::max(y, m_window.yOffset);
+        const std::int64_t x1 = std::min(x + m_width, m_window.xOffset + m_window.xSize);
+        const std::int64_t y1 = std::min(y + m_height, m_window.yOffset + m_window.ySize);
+        return {x0, y0, x1 - x0, y1 - y0};
+    }
+
+  private:
+    PixelWindow m_window;
+    std::int64_t m_width = 1, m_height = 1, m_x0 = 0, m_y0 = 0, m_across = 0, m_down = 0;
+};
 
 // Reads the chunk's values in `type`, row after row without gaps. A chunk that is
 // one whole block in the band's own type is read as that block, past GDAL's block
@@ -80,8 +96,9 @@ bool readChunk(GDALRasterBand& band, const Chunk& c, GDALDataType type,
 }
 
 struct SharedState {
-    std::vector<Chunk> chunks;
-    std::atomic<std::size_t> next{0};
+    explicit SharedState(const Chunks& all) : chunks(all) {}
+    const Chunks& chunks;
+    std::atomic<std::uint64_t> next{0};
     std::atomic<bool> failed{false};
     std::mutex mutex; // guards the fields below and the progress sink
     std::optional<InputError> error;
@@ -98,10 +115,10 @@ struct SharedState {
 };
 
 // Counts chunks until none are left. `reference` null: the map alone, each
-// pixel counted in column slot 0. `rowArea`, when not empty, gives the area of
+// pixel counted in column slot 0. `areas`, when geographic, gives the area of
 // each map row, summed by class.
 void countChunks(SharedState& shared, const BandSource& map, const BandSource* reference,
-                 const std::vector<double>& rowArea, ThreadCount& result) {
+                 const PixelAreas* areas, ThreadCount& result) {
     QuietGdalErrors quiet;
     GDALDatasetUniquePtr mapData = openDataset(map.path, GDAL_OF_RASTER);
     GDALDatasetUniquePtr referenceData =
@@ -120,14 +137,19 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
     std::vector<unsigned char> mapBuffer, referenceBuffer;
     std::vector<std::uint8_t> rowSlots, colSlots;
     std::string error;
-    if (!rowArea.empty())
+    const bool byRow = areas != nullptr && areas->geographic;
+    if (byRow)
         result.rowAreas.assign(Slots, 0.0);
+    // The areas of the rows of the last chunk: a thread's chunks mostly follow
+    // each other along one band of rows.
+    std::vector<double> rowArea;
+    std::int64_t rowAreaFrom = -1;
 
     while (!shared.failed) {
-        const std::size_t index = shared.next++;
-        if (index >= shared.chunks.size())
+        const std::uint64_t index = shared.next++;
+        if (index >= shared.chunks.count())
             break;
-        const Chunk& c = shared.chunks[index];
+        const Chunk c = shared.chunks.at(index);
         const std::size_t count = static_cast<std::size_t>(c.width * c.height);
         if (!readChunk(*mapBand, c, rows.readType(), mapBuffer)) {
             shared.fail(readError(map.path, gdalReason()));
@@ -164,9 +186,15 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
             colData = colSlots.data();
         }
         result.table.add(rowData, colData, count);
-        if (!rowArea.empty()) {
+        if (byRow) {
+            if (rowAreaFrom != c.y || rowArea.size() != static_cast<std::size_t>(c.height)) {
+                rowArea.resize(static_cast<std::size_t>(c.height));
+                for (std::int64_t r = 0; r < c.height; ++r)
+                    rowArea[static_cast<std::size_t>(r)] = areas->ofRow(c.y + r);
+                rowAreaFrom = c.y;
+            }
             for (std::int64_t r = 0; r < c.height; ++r) {
-                const double area = rowArea[static_cast<std::size_t>(c.y + r)];
+                const double area = rowArea[static_cast<std::size_t>(r)];
                 const std::uint8_t* line = rowData + r * c.width;
                 for (std::int64_t i = 0; i < c.width; ++i)
                     result.rowAreas[line[i]] += area;
@@ -181,31 +209,36 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
     result.colValues = reference ? cols->values() : std::vector<double>{0.0};
 }
 
-int threadCount(const MapRequest& request, std::size_t chunks) {
+int threadCount(const MapRequest& request, std::uint64_t chunks) {
     int threads = request.threads > 0 ? request.threads
                                       : static_cast<int>(std::thread::hardware_concurrency());
     threads = std::max(threads, 1);
-    return static_cast<int>(
-        std::min<std::size_t>(static_cast<std::size_t>(threads), std::max<std::size_t>(chunks, 1)));
+    return static_cast<int>(std::min<std::uint64_t>(static_cast<std::uint64_t>(threads),
+                                                    std::max<std::uint64_t>(chunks, 1)));
 }
 
-// Reads the window of `source` once more, row by row, for a message only: each
-// row goes to `visit` with its y until `visit` returns true. A file that cannot
-// be opened or a row that cannot be read ends the reading quietly.
+// Reads the window of `source` once more, row by row in pieces of at most 65536
+// pixels, for a message only: each piece goes to `visit` with its row and first
+// column until `visit` returns true. A file that cannot be opened or a piece that
+// cannot be read ends the reading quietly.
 template <typename Visit>
 void readRowsAgain(const BandSource& source, const PixelWindow& window, Visit visit) {
     GDALDatasetUniquePtr data = openDataset(source.path, GDAL_OF_RASTER);
     if (!data)
         return;
     GDALRasterBand* band = data->GetRasterBand(source.band);
-    std::vector<double> row(static_cast<std::size_t>(window.xSize));
+    const std::int64_t piece = std::min<std::int64_t>(window.xSize, 65536);
+    std::vector<double> values(static_cast<std::size_t>(piece));
     for (std::int64_t y = window.yOffset; y < window.yOffset + window.ySize; ++y) {
-        if (band->RasterIO(GF_Read, static_cast<int>(window.xOffset), static_cast<int>(y),
-                           static_cast<int>(window.xSize), 1, row.data(),
-                           static_cast<int>(window.xSize), 1, GDT_Float64, 0, 0,
-                           nullptr) != CE_None ||
-            visit(y, row))
-            return;
+        for (std::int64_t x = window.xOffset; x < window.xOffset + window.xSize; x += piece) {
+            const std::int64_t width = std::min(piece, window.xOffset + window.xSize - x);
+            values.resize(static_cast<std::size_t>(width));
+            if (band->RasterIO(GF_Read, static_cast<int>(x), static_cast<int>(y),
+                               static_cast<int>(width), 1, values.data(), static_cast<int>(width),
+                               1, GDT_Float64, 0, 0, nullptr) != CE_None ||
+                visit(y, x, values))
+                return;
+        }
     }
 }
 
@@ -213,7 +246,7 @@ void readRowsAgain(const BandSource& source, const PixelWindow& window, Visit vi
 // classes a side that has too many holds.
 std::size_t classesIn(const BandSource& source, const PixelWindow& window) {
     std::set<double> values;
-    readRowsAgain(source, window, [&](std::int64_t, const std::vector<double>& row) {
+    readRowsAgain(source, window, [&](std::int64_t, std::int64_t, const std::vector<double>& row) {
         for (double v : row)
             if (!std::isnan(v) && !source.leftOut.contains(v))
                 values.insert(v);
@@ -226,14 +259,15 @@ std::size_t classesIn(const BandSource& source, const PixelWindow& window) {
 // place of a value that is refused.
 std::string firstPlaceOf(const BandSource& source, const PixelWindow& window, double value) {
     std::string place;
-    readRowsAgain(source, window, [&](std::int64_t y, const std::vector<double>& row) {
-        for (std::size_t x = 0; x < row.size(); ++x)
-            if (row[x] == value) {
-                place = pixelPlace(y, window.xOffset + static_cast<std::int64_t>(x));
-                return true;
-            }
-        return false;
-    });
+    readRowsAgain(source, window,
+                  [&](std::int64_t y, std::int64_t x0, const std::vector<double>& row) {
+                      for (std::size_t x = 0; x < row.size(); ++x)
+                          if (row[x] == value) {
+                              place = pixelPlace(y, x0 + static_cast<std::int64_t>(x));
+                              return true;
+                          }
+                      return false;
+                  });
     return place;
 }
 
@@ -241,19 +275,19 @@ std::string firstPlaceOf(const BandSource& source, const PixelWindow& window, do
 
 std::variant<std::vector<ThreadCount>, InputError>
 countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSource& map,
-               const BandSource* reference, const PixelWindow& window,
-               const std::vector<double>& rowArea, ProgressSink& progress) {
-    SharedState shared;
-    shared.chunks = chunksOf(mapBand, window);
+               const BandSource* reference, const PixelWindow& window, const PixelAreas* areas,
+               ProgressSink& progress) {
+    const Chunks chunks(mapBand, window);
+    SharedState shared(chunks);
     shared.pixelsTotal =
         static_cast<std::uint64_t>(window.xSize) * static_cast<std::uint64_t>(window.ySize);
     shared.progress = &progress;
-    const int threads = threadCount(request, shared.chunks.size());
+    const int threads = threadCount(request, chunks.count());
     std::vector<ThreadCount> results(static_cast<std::size_t>(threads));
     // Memory running out in a thread ends the count as a failure, never the process.
     const auto share = [&](std::size_t t) {
         try {
-            countChunks(shared, map, reference, rowArea, results[t]);
+            countChunks(shared, map, reference, areas, results[t]);
         } catch (const std::bad_alloc&) {
             shared.fail(InputError{InputError::ReadError, "out of memory"});
         }
@@ -365,7 +399,7 @@ countRasterReference(const MapRequest& request, GDALDataset& map, GDALRasterBand
     reference.reset();
 
     auto counted =
-        countInThreads(request, mapBand, mapSource, &referenceSource, window, {}, progress);
+        countInThreads(request, mapBand, mapSource, &referenceSource, window, nullptr, progress);
     if (auto* error = std::get_if<InputError>(&counted))
         return *error;
     const Merged merged = merge(std::get<std::vector<ThreadCount>>(counted), mapSource.leftOut,

@@ -14,6 +14,7 @@
 #include <gdal_priv.h>
 
 #include "core/input_error.h"
+#include "maps/grid.h"
 #include "maps/map_counting.h"
 #include "maps/slot_indexer.h"
 
@@ -37,11 +38,12 @@ struct ThreadCount {
 
 // Counts the pairs of `map` and `reference` in `window`, in as many threads as
 // asked. `reference` null: the map alone, each pixel counted in column slot 0.
-// `rowArea`, when not empty, gives the area of each map row, summed by class.
+// `areas`, when given for a geographic grid, gives the area of each map row,
+// summed by class.
 std::variant<std::vector<ThreadCount>, InputError>
 countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSource& map,
-               const BandSource* reference, const PixelWindow& window,
-               const std::vector<double>& rowArea, ProgressSink& progress);
+               const BandSource* reference, const PixelWindow& window, const PixelAreas* areas,
+               ProgressSink& progress);
 
 struct PairKey {
     double row, col;

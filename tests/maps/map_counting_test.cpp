@@ -108,41 +108,51 @@ TEST_F(MapCountingTest, HandCountedMatrices) {
 TEST_F(MapCountingTest, LayoutsAndThreadsGiveTheSameCounts) {
     const int width = 700, height = 600;
     Values map, reference;
-    Counts expected(100, 0);
-    std::uint64_t left = 0;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const int m = y > 590 ? 0 : 1 + (x / 37 + y / 53) % 10;
-            const int r = x < 5 ? 0 : (x * 7 + y * 3) % 11 == 0 ? 1 + m % 10 : m;
             map.push_back(m);
-            reference.push_back(r);
-            if (m == 0 || r == 0)
-                ++left;
-            else
-                ++expected[static_cast<std::size_t>((m - 1) * 10 + r - 1)];
+            reference.push_back(x < 5 ? 0 : (x * 7 + y * 3) % 11 == 0 ? 1 + m % 10 : m);
         }
     }
     const std::vector<std::string> tiled{"TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256"};
+    const PixelWindow whole{0, 0, width, height};
     // clang-format off
-    const struct { const char* name; std::vector<std::string> options, referenceOptions; int threads; } rows[] = {
-        {"striped_one_thread", {}, {}, 1},
-        {"tiled_deflate", {"TILED=YES", "BLOCKXSIZE=128", "BLOCKYSIZE=128", "COMPRESS=DEFLATE"}, tiled, 3},
-        {"tiled_map_striped_reference", tiled, {"COMPRESS=LZW"}, 2},
-        {"striped_map_tiled_reference", {}, tiled, 2},
+    const struct { const char* name; std::vector<std::string> options, referenceOptions; int threads; PixelWindow window; } rows[] = {
+        {"striped_one_thread", {}, {}, 1, whole},
+        {"tiled_deflate", {"TILED=YES", "BLOCKXSIZE=128", "BLOCKYSIZE=128", "COMPRESS=DEFLATE"}, tiled, 3, whole},
+        {"tiled_map_striped_reference", tiled, {"COMPRESS=LZW"}, 2, whole},
+        {"striped_map_tiled_reference", {}, tiled, 2, whole},
+        // Windows that start and end inside blocks, over several and within one.
+        {"window_across_tiles", tiled, {}, 2, {3, 250, 517, 300}},
+        {"window_within_a_tile", tiled, tiled, 2, {300, 260, 11, 7}},
+        {"window_across_strips", {}, {}, 3, {255, 1, 445, 598}},
     };
     // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
+        const PixelWindow& w = row.window;
+        Counts expected(100, 0);
+        std::uint64_t left = 0;
+        for (std::int64_t y = w.yOffset; y < w.yOffset + w.ySize; ++y)
+            for (std::int64_t x = w.xOffset; x < w.xOffset + w.xSize; ++x) {
+                const auto at = static_cast<std::size_t>(y * width + x);
+                if (map[at] == 0 || reference[at] == 0)
+                    ++left;
+                else
+                    ++expected[static_cast<std::size_t>((map[at] - 1) * 10 + reference[at] - 1)];
+            }
         Raster mapLayout(width, height, map, 0.0), referenceLayout(width, height, reference, 0.0);
         mapLayout.creationOptions = row.options;
         referenceLayout.creationOptions = row.referenceOptions;
         MapRequest request = requestFor(mapLayout, referenceLayout);
         request.threads = row.threads;
+        request.window = row.window;
+        request.classes = Values{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
         const MapCount c = counted(request);
-        EXPECT_EQ(c.classValues, (Values{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
         EXPECT_EQ(c.counts, expected);
         EXPECT_EQ((Counts{c.source.counted, c.source.nodata}),
-                  (Counts{width * height - left, left}));
+                  (Counts{static_cast<std::uint64_t>(w.xSize * w.ySize) - left, left}));
     }
 }
 
