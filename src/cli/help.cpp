@@ -112,6 +112,7 @@ constexpr const char* MapHelp =
     "pixels is in the pixel right of or below it (exactly, on a north-up grid).\n"
     "A point with no place in the map's system is outside; a layer or a map\n"
     "without a coordinate system is taken in the other's, with a warning.\n"
+    "With points, every map class in the window must be among --classes.\n"
     "With points, --report holds\n"
     "the area-weighted estimates from the map's own areas: each class's pixels\n"
     "(inside --window) times the pixel's area in the coordinate system's unit\n"

@@ -279,9 +279,10 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
         return *error;
     const Merged merged =
         merge(std::get<std::vector<ThreadCount>>(counted), mapSource.leftOut, nullptr);
-    if (auto error = formMatrix(
-            request, pairs, request.classes ? std::map<double, std::uint64_t>{} : merged.mapPixels,
-            out, [](bool, double) { return std::string(); }))
+    // A map class left out of --classes would take its pixels out of the areas.
+    if (auto error = formMatrix(request, pairs, merged.mapPixels, out, [&](bool, double value) {
+            return firstPlaceOf(mapSource, window, value);
+        }))
         return *error;
     MapAreas mapAreas;
     mapAreas.unit = pixelAreas.unit;

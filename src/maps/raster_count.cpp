@@ -255,22 +255,6 @@ std::size_t classesIn(const BandSource& source, const PixelWindow& window) {
     return values.size();
 }
 
-// The first pixel of the window holding `value`, row by row: only to name the
-// place of a value that is refused.
-std::string firstPlaceOf(const BandSource& source, const PixelWindow& window, double value) {
-    std::string place;
-    readRowsAgain(source, window,
-                  [&](std::int64_t y, std::int64_t x0, const std::vector<double>& row) {
-                      for (std::size_t x = 0; x < row.size(); ++x)
-                          if (row[x] == value) {
-                              place = pixelPlace(y, x0 + static_cast<std::int64_t>(x));
-                              return true;
-                          }
-                      return false;
-                  });
-    return place;
-}
-
 } // namespace
 
 std::variant<std::vector<ThreadCount>, InputError>
@@ -312,6 +296,20 @@ countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSou
     return results;
 }
 
+std::string firstPlaceOf(const BandSource& source, const PixelWindow& window, double value) {
+    std::string place;
+    readRowsAgain(source, window,
+                  [&](std::int64_t y, std::int64_t x0, const std::vector<double>& row) {
+                      for (std::size_t x = 0; x < row.size(); ++x)
+                          if (row[x] == value) {
+                              place = pixelPlace(y, x0 + static_cast<std::int64_t>(x));
+                              return true;
+                          }
+                      return false;
+                  });
+    return place;
+}
+
 Merged merge(const std::vector<ThreadCount>& results, const LeftOutValues& mapLeftOut,
              const LeftOutValues* referenceLeftOut) {
     Merged merged;
@@ -351,14 +349,22 @@ std::optional<InputError> formMatrix(const MapRequest& request,
     std::sort(seen.begin(), seen.end());
     seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
     if (request.classes) {
+        const auto refused = [&](double value, bool onMap) {
+            return badInput(std::string("the ") + (onMap ? "map" : "reference") + " holds " +
+                            ClassLabel(value) + placeOf(onMap, value) +
+                            ", which is not among --classes");
+        };
+        const auto given = [&](double value) {
+            return std::find(request.classes->begin(), request.classes->end(), value) !=
+                   request.classes->end();
+        };
         for (const auto& [key, n] : pairs)
-            for (const auto& [value, side] :
-                 {std::pair{key.row, "map"}, std::pair{key.col, "reference"}})
-                if (std::find(request.classes->begin(), request.classes->end(), value) ==
-                    request.classes->end())
-                    return badInput(std::string("the ") + side + " holds " + ClassLabel(value) +
-                                    placeOf(side[0] == 'm', value) +
-                                    ", which is not among --classes");
+            for (const auto& [value, onMap] : {std::pair{key.row, true}, std::pair{key.col, false}})
+                if (!given(value))
+                    return refused(value, onMap);
+        for (const auto& [value, n] : extraRowValues)
+            if (!given(value))
+                return refused(value, true);
         out.classValues = *request.classes;
     } else {
         out.classValues = seen;

@@ -63,12 +63,17 @@ struct Merged {
 Merged merge(const std::vector<ThreadCount>& results, const LeftOutValues& mapLeftOut,
              const LeftOutValues* referenceLeftOut);
 
+// The first pixel of the window holding `value`, row by row: " at row R, column
+// C (counted from 0)", or empty where it cannot be read. Only for a message.
+std::string firstPlaceOf(const BandSource& source, const PixelWindow& window, double value);
+
 // Where a value stands, for the message that refuses it: " at row R, column C".
 using PlaceOf = std::function<std::string(bool onMap, double value)>;
 
 // The classes: those given, or every value seen in numeric order; fills the
-// matrix. Refuses a value outside the given list, and more classes than a
-// matrix may have.
+// matrix. Refuses a value outside the given list, in a pair or among
+// `extraRowValues` (the map's pixels, whose areas would be lost), and more
+// classes than a matrix may have.
 std::optional<InputError> formMatrix(const MapRequest& request,
                                      const std::map<PairKey, std::uint64_t>& pairs,
                                      const std::map<double, std::uint64_t>& extraRowValues,

@@ -105,6 +105,10 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
     ASSERT_TRUE(
         WritePoints((dir / "layers.gpkg").string(), "second", 32632, {{500005, 3999995, "1.5"}}));
     raster("wide.tif", Raster(5, 3, std::vector<double>(15, 7)));
+    // Class 9 at (3,1), a pixel without a point.
+    std::vector<double> nine = SmallMap;
+    nine[7] = 9;
+    raster("nine.tif", Raster(4, 3, nine));
     // Stratum 9 is the one pixel (3,0), which holds two points.
     raster("single.tif", Raster(4, 3, {7, 7, 7, 9, 7, 7, 7, 7, 7, 7, 7, 7}));
     centres("twice.gpkg", {3, 0, 3, 3, 0, 3});
@@ -143,6 +147,8 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
         {"bad_threads", maps + "--threads 0", 1, "--threads needs a whole number"},
         {"value_not_among_classes", maps + "--classes 1,2", 1, "the map holds 3 at row 0, column 3 (counted from 0), which is not among --classes"},
         {"point_class_not_among_classes", points + "--classes 3", 1, "feature 1 of {dir}/points.gpkg: the map holds 1, which is not among --classes"},
+        {"map_class_under_no_point_not_among_classes", "--map {dir}/nine.tif --reference {dir}/points.gpkg --reference-field class --report --classes 1,2,3", 1,
+         "the map holds 9 at row 1, column 3 (counted from 0), which is not among --classes"},
         {"no_such_band", maps + "--reference-band 2", 1, "ref.tif has 1 bands; there is no band 2 for --reference-band"},
         {"no_such_layer", points + "--reference-layer none", 1, "{dir}/points.gpkg has no layer none"},
         {"unreadable_reference", "--map {dir}/map.tif --reference {dir}/cut.tif", 3, "cannot read {dir}/cut.tif"},
