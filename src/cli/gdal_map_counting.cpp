@@ -103,6 +103,7 @@ GdalMapCounting::Count(const MapOptions& options,
     input.source.outside = c.source.outside;
     input.source.nodata = c.source.nodata;
     input.source.empty = c.source.empty;
+    input.source.masked = c.source.masked;
     input.source.mapPixels = c.mapPixels;
     if (c.areas) {
         input.mappedAreas = c.areas->perClass;

@@ -180,6 +180,7 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
         source.outside += sourceCount(r.source, "outside", true);
         source.nodata += sourceCount(r.source, "nodata", true);
         source.empty += sourceCount(r.source, "empty", true);
+        source.masked += sourceCount(r.source, "masked", true);
         if (const Json* unit = memberOf(r.source, "area_unit");
             unit != nullptr && unit->is_string() && source.areaUnit.empty())
             source.areaUnit = unit->get<std::string>();

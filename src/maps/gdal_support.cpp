@@ -58,6 +58,11 @@ std::variant<GDALRasterBand*, InputError> bandOf(GDALDataset& data, int index,
     return data.GetRasterBand(index);
 }
 
+bool hasMask(GDALRasterBand& band) {
+    const int flags = band.GetMaskFlags();
+    return (flags & GMF_ALL_VALID) == 0 && flags != GMF_NODATA;
+}
+
 std::string numberText(double value) {
     char text[40];
     std::snprintf(text, sizeof text, "%.17g", value);

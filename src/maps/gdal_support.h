@@ -51,6 +51,10 @@ std::optional<InputError> refuseSpecial(const std::string& path);
 std::variant<GDALRasterBand*, InputError> bandOf(GDALDataset& data, int index,
                                                  const std::string& path, const char* option);
 
+// Whether the band's mask leaves pixels out beyond its no-data value: a mask
+// band of its own or of the dataset, or an alpha band, where 0 is left out.
+bool hasMask(GDALRasterBand& band);
+
 // A number in full: "0.5", "1e+300", "nan".
 std::string numberText(double value);
 

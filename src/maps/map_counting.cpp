@@ -40,8 +40,12 @@ std::variant<MapCount, InputError> CountMaps(const MapRequest& request, Progress
     if (auto* error = std::get_if<InputError>(&band))
         return *error;
     GDALRasterBand& mapBand = *std::get<GDALRasterBand*>(band);
-    const maps::BandSource mapSource{request.mapPath, request.mapBand, mapBand.GetRasterDataType(),
-                                     maps::leftOutOf(mapBand, request.nodata)};
+    const maps::BandSource mapSource{request.mapPath,
+                                     request.mapBand,
+                                     mapBand.GetRasterDataType(),
+                                     maps::leftOutOf(mapBand, request.nodata),
+                                     "map",
+                                     maps::hasMask(mapBand)};
     auto window = maps::windowOf(request, *map);
     if (auto* error = std::get_if<InputError>(&window))
         return *error;

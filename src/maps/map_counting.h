@@ -43,6 +43,7 @@ struct SourceCounts {
     std::uint64_t nodata = 0;  // pixels of the window or points on a no-data value (or
                                // on the strata raster's)
     std::uint64_t empty = 0;   // points whose class field is empty
+    std::uint64_t masked = 0;  // pixels or points that a band's mask (or alpha) leaves out
 };
 
 // The map's own mapped area of each class, for a point reference.

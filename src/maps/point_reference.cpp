@@ -185,8 +185,12 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
         if (auto error = checkSameGrid(map, *strata, "strata raster"))
             return *error;
         strataBand = strata->GetRasterBand(1);
-        strataSource = BandSource{request.strataPath, 1, strataBand->GetRasterDataType(),
-                                  leftOutOf(*strataBand, request.nodata), "strata raster"};
+        strataSource = BandSource{request.strataPath,
+                                  1,
+                                  strataBand->GetRasterDataType(),
+                                  leftOutOf(*strataBand, request.nodata),
+                                  "strata raster",
+                                  hasMask(*strataBand)};
     }
 
     out.pointReference = true;
@@ -232,6 +236,25 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
             return band.RasterIO(GF_Read, static_cast<int>(px), static_cast<int>(py), 1, 1, &value,
                                  1, 1, GDT_Float64, 0, 0, nullptr) == CE_None;
         };
+        // The mask's value at the point's pixel, 0 where it leaves the pixel out;
+        // none where it cannot be read.
+        const auto maskAt = [&](GDALRasterBand& band, const BandSource& source) {
+            double kept = 1.0;
+            return !source.masked || readPixel(*band.GetMaskBand(), kept)
+                       ? std::optional<double>(kept)
+                       : std::nullopt;
+        };
+        const std::optional<double> mapMask = maskAt(mapBand, mapSource);
+        if (!mapMask)
+            return readError(request.mapPath, gdalReason());
+        const std::optional<double> strataMask =
+            strataBand != nullptr ? maskAt(*strataBand, strataSource) : 1.0;
+        if (!strataMask)
+            return readError(request.strataPath, gdalReason());
+        if (*mapMask == 0.0 || *strataMask == 0.0) {
+            ++out.source.masked;
+            continue;
+        }
         double value = 0.0;
         if (!readPixel(mapBand, value))
             return readError(request.mapPath, gdalReason());

@@ -95,6 +95,31 @@ bool readChunk(GDALRasterBand& band, const Chunk& c, GDALDataType type,
                          nullptr) == CE_None;
 }
 
+// The pixels of a chunk that the sides' masks keep: read for the sides whose
+// mask is read, and none at all where every pixel of the chunk is kept.
+class ChunkMask {
+  public:
+    // Gives false where a mask cannot be read.
+    bool read(GDALRasterBand& band, const Chunk& c, std::size_t count) {
+        if (!readChunk(*band.GetMaskBand(), c, GDT_Byte, m_buffer))
+            return false;
+        if (!m_any)
+            m_kept.assign(count, 1);
+        m_any = true;
+        for (std::size_t i = 0; i < count; ++i)
+            m_kept[i] = m_kept[i] != 0 && m_buffer[i] != 0;
+        return true;
+    }
+    // The flags of the chunk's pixels, 1 for one kept; null where all are kept.
+    const std::uint8_t* kept() const { return m_any ? m_kept.data() : nullptr; }
+    void reset() { m_any = false; }
+
+  private:
+    std::vector<unsigned char> m_buffer;
+    std::vector<std::uint8_t> m_kept;
+    bool m_any = false;
+};
+
 struct SharedState {
     explicit SharedState(const Chunks& all) : chunks(all) {}
     const Chunks& chunks;
@@ -144,6 +169,8 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
     // each other along one band of rows.
     std::vector<double> rowArea;
     std::int64_t rowAreaFrom = -1;
+    ChunkMask mask;
+    std::vector<std::uint8_t> keptRows, keptCols;
 
     while (!shared.failed) {
         const std::uint64_t index = shared.next++;
@@ -185,7 +212,30 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
             colSlots.assign(count, 0);
             colData = colSlots.data();
         }
-        result.table.add(rowData, colData, count);
+        mask.reset();
+        for (const auto& [band, source] :
+             {std::pair{mapBand, &map}, std::pair{referenceBand, reference}}) {
+            if (source != nullptr && source->masked && !mask.read(*band, c, count)) {
+                shared.fail(readError(source->path, gdalReason()));
+                return;
+            }
+        }
+        const std::uint8_t* kept = mask.kept();
+        if (kept != nullptr) {
+            // The masked pixels are counted apart, the others moved together.
+            keptRows.resize(count);
+            keptCols.resize(count);
+            std::size_t n = 0;
+            for (std::size_t i = 0; i < count; ++i) {
+                keptRows[n] = rowData[i];
+                keptCols[n] = colData[i];
+                n += kept[i];
+            }
+            result.masked += count - n;
+            result.table.add(keptRows.data(), keptCols.data(), n);
+        } else {
+            result.table.add(rowData, colData, count);
+        }
         if (byRow) {
             if (rowAreaFrom != c.y || rowArea.size() != static_cast<std::size_t>(c.height)) {
                 rowArea.resize(static_cast<std::size_t>(c.height));
@@ -195,9 +245,10 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
             }
             for (std::int64_t r = 0; r < c.height; ++r) {
                 const double area = rowArea[static_cast<std::size_t>(r)];
-                const std::uint8_t* line = rowData + r * c.width;
-                for (std::int64_t i = 0; i < c.width; ++i)
-                    result.rowAreas[line[i]] += area;
+                const std::int64_t from = r * c.width;
+                for (std::int64_t i = from; i < from + c.width; ++i)
+                    if (kept == nullptr || kept[i] != 0)
+                        result.rowAreas[rowData[i]] += area;
             }
         }
         std::lock_guard lock(shared.mutex);
@@ -314,6 +365,7 @@ Merged merge(const std::vector<ThreadCount>& results, const LeftOutValues& mapLe
              const LeftOutValues* referenceLeftOut) {
     Merged merged;
     for (const ThreadCount& t : results) {
+        merged.masked += t.masked;
         for (std::size_t r = 0; r < t.rowValues.size(); ++r) {
             const double rowValue = t.rowValues[r];
             const bool rowLeftOut = mapLeftOut.contains(rowValue);
@@ -400,8 +452,9 @@ countRasterReference(const MapRequest& request, GDALDataset& map, GDALRasterBand
     if (auto* error = std::get_if<InputError>(&referenceBand))
         return *error;
     GDALRasterBand& rb = *std::get<GDALRasterBand*>(referenceBand);
-    const BandSource referenceSource{request.referencePath, request.referenceBand,
-                                     rb.GetRasterDataType(), leftOutOf(rb, request.nodata)};
+    const BandSource referenceSource{
+        request.referencePath,         request.referenceBand, rb.GetRasterDataType(),
+        leftOutOf(rb, request.nodata), "reference",           hasMask(rb)};
     reference.reset();
 
     auto counted =
@@ -420,9 +473,10 @@ countRasterReference(const MapRequest& request, GDALDataset& map, GDALRasterBand
         const auto found = merged.mapPixels.find(value);
         out.mapPixels.push_back(found == merged.mapPixels.end() ? 0 : found->second);
     }
+    out.source.masked = merged.masked;
     out.source.nodata =
         static_cast<std::uint64_t>(window.xSize) * static_cast<std::uint64_t>(window.ySize) -
-        out.source.counted;
+        out.source.counted - out.source.masked;
     return out;
 }
 

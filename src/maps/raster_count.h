@@ -27,6 +27,7 @@ struct BandSource {
     GDALDataType type = GDT_Byte;
     LeftOutValues leftOut;
     const char* side = "map"; // as messages name it
+    bool masked = false;      // its mask band is read, a pixel under 0 left out
 };
 
 // One thread's share: its own datasets, indexers and table.
@@ -34,6 +35,7 @@ struct ThreadCount {
     CountTable table;
     std::vector<double> rowValues, colValues;
     std::vector<double> rowAreas; // by row slot, with per-row areas
+    std::uint64_t masked = 0;     // pixels left out by a mask
 };
 
 // Counts the pairs of `map` and `reference` in `window`, in as many threads as
@@ -58,6 +60,7 @@ struct Merged {
     std::map<double, std::uint64_t> mapPixels;
     std::map<double, double> mapAreas; // with per-row areas
     std::uint64_t leftOut = 0;
+    std::uint64_t masked = 0;
 };
 
 Merged merge(const std::vector<ThreadCount>& results, const LeftOutValues& mapLeftOut,

@@ -228,6 +228,23 @@ TEST_F(KappaMapsTest, WindowReportsSummedGiveTheWhole) {
     }
 }
 
+// Row 0 of the map under its mask: the source record counts the 4 pixels as
+// masked in text and JSON, and --sum adds them from the windows' reports.
+TEST_F(KappaMapsTest, MaskedPixelsInTheSourceRecordAndAddedByTheSum) {
+    Raster masked(4, 3, SmallMap);
+    masked.mask = {0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1};
+    raster("masked.tif", masked);
+    const std::string maps = "--map {dir}/masked.tif --reference {dir}/ref.tif --report";
+    const KappaOutcome whole = run(maps, "");
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    EXPECT_TRUE(Has(whole.out, "8 counted; left out: 0 outside, 0 on no-data, 0 empty, 4 masked"));
+    for (const char* window : {"0,0,4,2", "0,2,4,1"})
+        writeFile(dir / window, run(maps + " --format json --window " + window, "").out);
+    const KappaOutcome sum = run("--sum --report --format json {dir}/0,0,4,2 {dir}/0,2,4,1", "");
+    EXPECT_TRUE(
+        Has(sum.out, "\"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0, \"masked\": 4}"));
+}
+
 // The stratified section is the one --samples writes for the points' units and
 // the strata's sizes, worked out here by hand: by --strata, or else by the map's
 // classes with their pixels as the sizes.

@@ -181,6 +181,47 @@ TEST_F(MapCountingTest, PointsOnEdgesOutsideEmptyAndOnNoData) {
     EXPECT_EQ(c.mapPixels, (Counts{3, 5}));
 }
 
+// The hand-counted pair with a mask on one side or both: the dataset's mask band
+// or an alpha band (0 leaves a pixel out, any other value keeps it). Row 0 or
+// row 2 left out, or both, leaves the pairs of the other rows.
+TEST_F(MapCountingTest, MasksAndAlphaBandsLeaveOutTheirPixels) {
+    const Values row0{0, 0, 0, 0, 255, 255, 255, 255, 1, 128, 255, 255},
+        row2{255, 255, 255, 255, 1, 1, 1, 1, 0, 0, 0, 0};
+    // clang-format off
+    const struct { const char* name; Values mapMask; bool mapAlpha; Values referenceMask; bool referenceAlpha;
+                   Counts counts; std::uint64_t masked; } rows[] = {
+        {"map_mask_row_0", row0, false, {}, false, {1, 0, 0, 1, 2, 0, 0, 1, 3}, 4},
+        {"reference_alpha_row_2", {}, false, row2, true, {1, 1, 0, 1, 2, 0, 0, 0, 3}, 4},
+        {"map_alpha_and_reference_mask", row0, true, row2, false, {0, 0, 0, 1, 1, 0, 0, 0, 2}, 8},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Raster map(4, 3, SmallMap), reference(4, 3, SmallReference);
+        map.mask = row.mapMask;
+        map.alpha = row.mapAlpha;
+        reference.mask = row.referenceMask;
+        reference.alpha = row.referenceAlpha;
+        const MapCount c = counted(requestFor(map, reference));
+        EXPECT_EQ(c.counts, row.counts);
+        EXPECT_EQ((Counts{c.source.counted, c.source.masked, c.source.nodata}),
+                  (Counts{12 - row.masked, row.masked, 0}));
+    }
+
+    // Points at (0,0), under the mask, and at (1,1) and (2,2); the map's own pixels
+    // are those the mask keeps: rows 1 and 2.
+    Raster map(4, 3, SmallMap);
+    map.mask = row0;
+    MapRequest request = requestFor(map);
+    ASSERT_TRUE(
+        WritePoints(request.referencePath, "samples", 32632,
+                    {{500005, 3999995, "1"}, {500015, 3999985, "2"}, {500025, 3999975, "3"}}));
+    const MapCount c = counted(request);
+    EXPECT_EQ(c.counts, (Counts{0, 0, 0, 0, 1, 0, 0, 0, 1}));
+    EXPECT_EQ((Counts{c.source.counted, c.source.masked}), (Counts{2, 1}));
+    EXPECT_EQ(c.mapPixels, (Counts{1, 3, 4}));
+}
+
 // A point on every edge between pixels of a 30 m grid from x = 500000 (its
 // columns) and of a 10 m grid from y = 4649776 (its rows), where x - x0 or y - y0
 // divided by the pixel's size is a whole number that the inverse geotransform
