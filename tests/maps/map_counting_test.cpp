@@ -258,6 +258,40 @@ TEST_F(MapCountingTest, PointOnEachPixelEdgeBelongsToThePixelRightOrBelow) {
     }
 }
 
+// The pixels under the points are read a block at a time, in the blocks' order,
+// yet a refusal names the point first in the layer: here the first point lies
+// in the second of two 16 x 16 tiles, on 2.5, and the second in the first, on
+// 3.5 (or, with --classes 1, the first has the class 2 and the second is on 2).
+TEST_F(MapCountingTest, PointsReadByBlockRefuseTheFirstInTheLayer) {
+    // clang-format off
+    const struct { const char* name; double later; std::optional<Values> classes; const char* message; } rows[] = {
+        {"value_not_whole", 3.5, {}, "the map holds 2.5 at row 0, column 20 (counted from 0)"},
+        {"class_not_given", 2, Values{1}, "feature 1 of {ref}: the point's class is 2"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Values values(32 * 16, 1);
+        values[20] = row.classes ? 1 : 2.5;
+        values[1] = row.later;
+        Raster map(32, 16, values, {}, GDT_Float32);
+        map.creationOptions = {"TILED=YES", "BLOCKXSIZE=16", "BLOCKYSIZE=16"};
+        MapRequest request = requestFor(map);
+        request.classes = row.classes;
+        std::filesystem::remove(request.referencePath);
+        ASSERT_TRUE(
+            WritePoints(request.referencePath, "samples", 32632,
+                        {{500205, 3999995, row.classes ? "2" : "1"}, {500015, 3999995, "1"}}));
+        auto result = CountMaps(request, none);
+        const auto* e = std::get_if<InputError>(&result);
+        ASSERT_NE(e, nullptr);
+        std::string message = row.message;
+        if (const auto at = message.find("{ref}"); at != std::string::npos)
+            message.replace(at, 5, request.referencePath);
+        EXPECT_TRUE(Has(e->message, message));
+    }
+}
+
 // The area of a cell on the WGS 84 ellipsoid, integrated here numerically by
 // Simpson's rule: M(phi) N(phi) cos(phi) dphi dlambda.
 double integratedArea(double lat1, double lat2, double widthDegrees) {
