@@ -5,7 +5,6 @@
 #include <chrono>
 
 #include "cli/cli.h"
-#include "core/number_text.h"
 
 namespace brennic {
 namespace {
@@ -59,7 +58,7 @@ GdalMapCounting::Count(const MapOptions& options,
     if (classes) {
         std::vector<double> values;
         for (std::size_t i = 0; i < classes->size(); ++i) {
-            const std::optional<double> value = NumberOfText((*classes)[i], '.');
+            const std::optional<double> value = ClassOfText((*classes)[i]);
             if (!value || *value != static_cast<double>(static_cast<long long>(*value)))
                 return InputError{InputError::BadInput,
                                   "class " + std::to_string(i + 1) +

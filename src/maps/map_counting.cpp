@@ -8,6 +8,7 @@
 
 #include <gdal_priv.h>
 
+#include "core/number_text.h"
 #include "maps/gdal_support.h"
 #include "maps/grid.h"
 #include "maps/point_reference.h"
@@ -19,6 +20,13 @@ std::string ClassLabel(double value) {
     if (std::fabs(value) < 9.2e18)
         return std::to_string(static_cast<long long>(value));
     return maps::numberText(value);
+}
+
+std::optional<double> ClassOfText(std::string_view text) {
+    // The numbers of the program's tables, less their exponents.
+    if (text.find_first_of("eE") != std::string_view::npos)
+        return std::nullopt;
+    return NumberOfText(text, '.');
 }
 
 std::variant<MapCount, InputError> CountMaps(const MapRequest& request, ProgressSink& progress) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -96,6 +97,12 @@ std::variant<MapCount, InputError> CountMaps(const MapRequest& request, Progress
 // geographic grid between two latitudes, `widthDegrees` wide, in a's unit squared.
 double EllipsoidalCellArea(double a, double flattening, double latitude1Degrees,
                            double latitude2Degrees, double widthDegrees);
+
+// The class of a text, read one way wherever the maps' classes are written (a
+// point's class field, --classes): blanks around it, a sign, digits and a
+// fraction ("2", " 2", "2 ", "-3", "2.0"); none for anything else ("0x2", "1e0",
+// "inf"). Whether it is whole is the caller's to say.
+std::optional<double> ClassOfText(std::string_view text);
 
 // A class value as a label: "7", "-3", "65535".
 std::string ClassLabel(double value);

@@ -65,11 +65,8 @@ std::optional<double> fieldValue(OGRFeature& feature, int field) {
     const std::string text = feature.GetFieldAsString(field);
     if (text.find_first_not_of(" \t") == std::string::npos)
         return std::nullopt;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || *end != '\0')
-        return std::nan(""); // no number: refused by the caller as no whole number
-    return value;
+    // No number: refused by the caller as no whole number.
+    return ClassOfText(text).value_or(std::nan(""));
 }
 
 // One pass's share of the progress of a count that makes two.

@@ -149,6 +149,7 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
         {"point_class_not_among_classes", points + "--classes 3", 1, "feature 1 of {dir}/points.gpkg: the map holds 1, which is not among --classes"},
         {"map_class_under_no_point_not_among_classes", "--map {dir}/nine.tif --reference {dir}/points.gpkg --reference-field class --report --classes 1,2,3", 1,
          "the map holds 9 at row 1, column 3 (counted from 0), which is not among --classes"},
+        {"classes_with_an_exponent", maps + "--classes 1e0,2,3", 1, "class 1 of --classes is no whole number: 1e0"},
         {"no_such_band", maps + "--reference-band 2", 1, "ref.tif has 1 bands; there is no band 2 for --reference-band"},
         {"no_such_layer", points + "--reference-layer none", 1, "{dir}/points.gpkg has no layer none"},
         {"unreadable_reference", "--map {dir}/map.tif --reference {dir}/cut.tif", 3, "cannot read {dir}/cut.tif"},

@@ -292,6 +292,34 @@ TEST_F(MapCountingTest, PointsReadByBlockRefuseTheFirstInTheLayer) {
     }
 }
 
+// A point's class text is read one way: blanks on either side, a sign, a
+// fraction; a hexadecimal number or an exponent is no class. The point lies on
+// pixel (2,0), of map class 2.
+TEST_F(MapCountingTest, ClassTextsReadOneWay) {
+    // clang-format off
+    const struct { const char* text; bool read; } rows[] = {
+        {" 2", true}, {"2 ", true}, {"+2", true}, {"2.0", true}, {"0x2", false}, {"1e0", false}, {"2e0 ", false},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        MapRequest request = requestFor(Raster(4, 3, SmallMap));
+        std::filesystem::remove(request.referencePath);
+        ASSERT_TRUE(WritePoints(request.referencePath, "samples", 32632,
+                                {{500025, 3999995, std::string(row.text)}}));
+        auto result = CountMaps(request, none);
+        const auto* e = std::get_if<InputError>(&result);
+        if (row.read) {
+            ASSERT_EQ(e, nullptr) << e->message;
+            EXPECT_EQ(std::get<MapCount>(result).counts, (Counts{0, 0, 0, 0, 1, 0, 0, 0, 0}));
+        } else {
+            ASSERT_NE(e, nullptr);
+            EXPECT_TRUE(Has(e->message, "has the class " + std::string(row.text) +
+                                            ", which is not a whole number"));
+        }
+    }
+}
+
 // The area of a cell on the WGS 84 ellipsoid, integrated here numerically by
 // Simpson's rule: M(phi) N(phi) cos(phi) dphi dlambda.
 double integratedArea(double lat1, double lat2, double widthDegrees) {
