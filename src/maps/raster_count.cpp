@@ -9,7 +9,6 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <set>
 #include <thread>
 
 #include "core/run.h"
@@ -293,19 +292,6 @@ void readRowsAgain(const BandSource& source, const PixelWindow& window, Visit vi
     }
 }
 
-// The number of distinct valid values in the window: only to name how many
-// classes a side that has too many holds.
-std::size_t classesIn(const BandSource& source, const PixelWindow& window) {
-    std::set<double> values;
-    readRowsAgain(source, window, [&](std::int64_t, std::int64_t, const std::vector<double>& row) {
-        for (double v : row)
-            if (!std::isnan(v) && !source.leftOut.contains(v))
-                values.insert(v);
-        return false;
-    });
-    return values.size();
-}
-
 } // namespace
 
 std::variant<std::vector<ThreadCount>, InputError>
@@ -332,15 +318,6 @@ countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSou
         for (int t = 1; t < threads; ++t)
             workers.emplace_back(share, static_cast<std::size_t>(t));
         share(0);
-    }
-    if (shared.error) {
-        for (const BandSource* side : {&map, reference}) {
-            const std::string name = side != nullptr ? side->side : "";
-            if (side != nullptr && shared.error->message == tooManyClasses(name))
-                shared.error->message =
-                    "the " + name + " holds " + std::to_string(classesIn(*side, window)) +
-                    " classes; at most " + std::to_string(MaxMatrixSize) + " are allowed";
-        }
     }
     if (shared.error)
         return *shared.error;

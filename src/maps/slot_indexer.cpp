@@ -23,10 +23,6 @@ LeftOutValues leftOutOf(GDALRasterBand& band, const std::optional<double>& reque
     return values;
 }
 
-std::string tooManyClasses(const std::string& side) {
-    return "the " + side + " holds more than " + std::to_string(MaxMatrixSize) + " classes";
-}
-
 SlotIndexer::SlotIndexer(GDALDataType type, const LeftOutValues& leftOut)
     : m_type(type), m_kind(kindOf(type)), m_leftOut(leftOut) {
     if (m_kind == BandKind::Byte) {
@@ -49,7 +45,7 @@ bool SlotIndexer::toSlots(const void* data, std::size_t count, std::uint8_t* slo
                           std::int64_t y0, std::int64_t width, const char* side,
                           std::string& error) {
     if (m_kind == BandKind::Word)
-        return wordsToSlots(data, count, slots, side, error);
+        return wordsToSlots(data, count, slots, x0, y0, width, side, error);
     const auto* doubles = static_cast<const double*>(data);
     if (m_type != GDT_Float64) {
         m_doubles.resize(count);
@@ -70,13 +66,13 @@ bool SlotIndexer::toSlots(const void* data, std::size_t count, std::uint8_t* slo
             slot = found->second;
         }
         if (slot < 0) {
+            const std::int64_t row = y0 + static_cast<std::int64_t>(i) / width;
+            const std::int64_t col = x0 + static_cast<std::int64_t>(i) % width;
             if (!isWhole(value) && !m_leftOut.contains(value)) {
-                const std::int64_t row = y0 + static_cast<std::int64_t>(i) / width;
-                const std::int64_t col = x0 + static_cast<std::int64_t>(i) % width;
                 error = notWholeAt(std::string("the ") + side, value, row, col, "class");
                 return false;
             }
-            if (!addSlot(value, side, error))
+            if (!addSlot(value, row, col, side, error))
                 return false;
             slot = static_cast<int>(m_values.size() - 1);
             if (std::isnan(value))
@@ -95,6 +91,7 @@ bool SlotIndexer::toSlots(const void* data, std::size_t count, std::uint8_t* slo
 
 // 16-bit values, signed or not, each looked up in a table of all 65536.
 bool SlotIndexer::wordsToSlots(const void* data, std::size_t count, std::uint8_t* slots,
+                               std::int64_t x0, std::int64_t y0, std::int64_t width,
                                const char* side, std::string& error) {
     const bool isSigned = m_type == GDT_Int16;
     const auto* words = static_cast<const std::uint16_t*>(data);
@@ -102,7 +99,8 @@ bool SlotIndexer::wordsToSlots(const void* data, std::size_t count, std::uint8_t
         int slot = m_wordSlots[words[i]];
         if (slot < 0) {
             const double value = isSigned ? static_cast<std::int16_t>(words[i]) : words[i];
-            if (!addSlot(value, side, error))
+            if (!addSlot(value, y0 + static_cast<std::int64_t>(i) / width,
+                         x0 + static_cast<std::int64_t>(i) % width, side, error))
                 return false;
             slot = m_wordSlots[words[i]] = static_cast<int>(m_values.size() - 1);
         }
@@ -111,11 +109,13 @@ bool SlotIndexer::wordsToSlots(const void* data, std::size_t count, std::uint8_t
     return true;
 }
 
-bool SlotIndexer::addSlot(double value, const char* side, std::string& error) {
+bool SlotIndexer::addSlot(double value, std::int64_t row, std::int64_t column, const char* side,
+                          std::string& error) {
     if (m_values.size() == Slots) {
         // Two of the slots may be no-data values; the rest are more classes than
-        // a matrix may have.
-        error = tooManyClasses(side);
+        // a matrix may have. Refused here, at once, in the thread that meets it.
+        error = std::string("the ") + side + " holds more than " + std::to_string(MaxMatrixSize) +
+                " classes: one more, " + numberText(value) + ", is" + pixelPlace(row, column);
         return false;
     }
     m_values.push_back(value);

@@ -29,10 +29,6 @@ struct LeftOutValues {
 
 LeftOutValues leftOutOf(GDALRasterBand& band, const std::optional<double>& request);
 
-// What a side's indexer says when it runs out of slots; the count of classes
-// is then found by reading that side once more.
-std::string tooManyClasses(const std::string& side);
-
 // Turns the values of one side into slots, remembering each slot's value. Slots
 // are given in the order values are first met, so each thread has its own.
 class SlotIndexer {
@@ -52,9 +48,12 @@ class SlotIndexer {
   private:
     enum class BandKind { Byte, Word, Other };
     static BandKind kindOf(GDALDataType type);
-    bool wordsToSlots(const void* data, std::size_t count, std::uint8_t* slots, const char* side,
-                      std::string& error);
-    bool addSlot(double value, const char* side, std::string& error);
+    bool wordsToSlots(const void* data, std::size_t count, std::uint8_t* slots, std::int64_t x0,
+                      std::int64_t y0, std::int64_t width, const char* side, std::string& error);
+    // Gives false, with the refusal that names the value and its pixel, when
+    // every slot is taken.
+    bool addSlot(double value, std::int64_t row, std::int64_t column, const char* side,
+                 std::string& error);
 
     GDALDataType m_type;
     BandKind m_kind;
