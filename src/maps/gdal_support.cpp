@@ -63,6 +63,12 @@ bool hasMask(GDALRasterBand& band) {
     return (flags & GMF_ALL_VALID) == 0 && flags != GMF_NODATA;
 }
 
+bool isSignedByte(GDALRasterBand& band) {
+    const char* pixelType = band.GetMetadataItem("PIXELTYPE", "IMAGE_STRUCTURE");
+    return band.GetRasterDataType() == GDT_Byte && pixelType != nullptr &&
+           std::string(pixelType) == "SIGNEDBYTE";
+}
+
 std::string numberText(double value) {
     char text[40];
     std::snprintf(text, sizeof text, "%.17g", value);

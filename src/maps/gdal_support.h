@@ -55,6 +55,15 @@ std::variant<GDALRasterBand*, InputError> bandOf(GDALDataset& data, int index,
 // band of its own or of the dataset, or an alpha band, where 0 is left out.
 bool hasMask(GDALRasterBand& band);
 
+// A byte band that GDAL marks as signed (a GeoTIFF of PIXELTYPE=SIGNEDBYTE): its
+// bytes 128 to 255 stand for -128 to -1, though GDAL reads them as they are.
+bool isSignedByte(GDALRasterBand& band);
+
+// A byte read from a signed byte band, as the value it stands for.
+inline double signedByteValue(double byte) {
+    return byte > 127.0 ? byte - 256.0 : byte;
+}
+
 // A number in full: "0.5", "1e+300", "nan".
 std::string numberText(double value);
 

@@ -53,7 +53,8 @@ std::variant<MapCount, InputError> CountMaps(const MapRequest& request, Progress
                                      mapBand.GetRasterDataType(),
                                      maps::leftOutOf(mapBand, request.nodata),
                                      "map",
-                                     maps::hasMask(mapBand)};
+                                     maps::hasMask(mapBand),
+                                     maps::isSignedByte(mapBand)};
     auto window = maps::windowOf(request, *map);
     if (auto* error = std::get_if<InputError>(&window))
         return *error;

@@ -218,6 +218,9 @@ struct BlockValues {
         if (side.band->RasterIO(GF_Read, x, y, width, height, values.data(), width, height,
                                 GDT_Float64, 0, 0, nullptr) != CE_None)
             return false;
+        if (side.source->signedBytes)
+            for (double& v : values)
+                v = signedByteValue(v);
         mask.clear();
         if (!side.source->masked)
             return true;
@@ -386,7 +389,8 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
                                   strataBand->GetRasterDataType(),
                                   leftOutOf(*strataBand, request.nodata),
                                   "strata raster",
-                                  hasMask(*strataBand)};
+                                  hasMask(*strataBand),
+                                  isSignedByte(*strataBand)};
     }
 
     out.pointReference = true;

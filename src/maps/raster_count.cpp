@@ -154,10 +154,10 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
     GDALRasterBand* mapBand = mapData->GetRasterBand(map.band);
     GDALRasterBand* referenceBand =
         reference ? referenceData->GetRasterBand(reference->band) : nullptr;
-    SlotIndexer rows(map.type, map.leftOut);
+    SlotIndexer rows(map.type, map.leftOut, map.signedBytes);
     std::optional<SlotIndexer> cols;
     if (reference)
-        cols.emplace(reference->type, reference->leftOut);
+        cols.emplace(reference->type, reference->leftOut, reference->signedBytes);
     std::vector<unsigned char> mapBuffer, referenceBuffer;
     std::vector<std::uint8_t> rowSlots, colSlots;
     std::string error;
@@ -329,7 +329,7 @@ std::string firstPlaceOf(const BandSource& source, const PixelWindow& window, do
     readRowsAgain(source, window,
                   [&](std::int64_t y, std::int64_t x0, const std::vector<double>& row) {
                       for (std::size_t x = 0; x < row.size(); ++x)
-                          if (row[x] == value) {
+                          if ((source.signedBytes ? signedByteValue(row[x]) : row[x]) == value) {
                               place = pixelPlace(y, x0 + static_cast<std::int64_t>(x));
                               return true;
                           }
@@ -429,9 +429,13 @@ countRasterReference(const MapRequest& request, GDALDataset& map, GDALRasterBand
     if (auto* error = std::get_if<InputError>(&referenceBand))
         return *error;
     GDALRasterBand& rb = *std::get<GDALRasterBand*>(referenceBand);
-    const BandSource referenceSource{
-        request.referencePath,         request.referenceBand, rb.GetRasterDataType(),
-        leftOutOf(rb, request.nodata), "reference",           hasMask(rb)};
+    const BandSource referenceSource{request.referencePath,
+                                     request.referenceBand,
+                                     rb.GetRasterDataType(),
+                                     leftOutOf(rb, request.nodata),
+                                     "reference",
+                                     hasMask(rb),
+                                     isSignedByte(rb)};
     reference.reset();
 
     auto counted =

@@ -28,6 +28,7 @@ struct BandSource {
     LeftOutValues leftOut;
     const char* side = "map"; // as messages name it
     bool masked = false;      // its mask band is read, a pixel under 0 left out
+    bool signedBytes = false; // a byte band whose bytes 128 to 255 are -128 to -1
 };
 
 // One thread's share: its own datasets, indexers and table.

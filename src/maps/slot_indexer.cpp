@@ -23,11 +23,11 @@ LeftOutValues leftOutOf(GDALRasterBand& band, const std::optional<double>& reque
     return values;
 }
 
-SlotIndexer::SlotIndexer(GDALDataType type, const LeftOutValues& leftOut)
+SlotIndexer::SlotIndexer(GDALDataType type, const LeftOutValues& leftOut, bool signedBytes)
     : m_type(type), m_kind(kindOf(type)), m_leftOut(leftOut) {
     if (m_kind == BandKind::Byte) {
         for (int v = 0; v < Slots; ++v)
-            m_values.push_back(v);
+            m_values.push_back(signedBytes ? signedByteValue(v) : v);
     } else if (m_kind == BandKind::Word) {
         m_wordSlots.assign(65536, -1);
     }

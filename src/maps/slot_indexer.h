@@ -33,7 +33,8 @@ LeftOutValues leftOutOf(GDALRasterBand& band, const std::optional<double>& reque
 // are given in the order values are first met, so each thread has its own.
 class SlotIndexer {
   public:
-    SlotIndexer(GDALDataType type, const LeftOutValues& leftOut);
+    // `signedBytes`: a byte band whose bytes 128 to 255 stand for -128 to -1.
+    SlotIndexer(GDALDataType type, const LeftOutValues& leftOut, bool signedBytes = false);
 
     // The band's own type: whole blocks are then read past the block cache.
     GDALDataType readType() const { return m_type; }

@@ -292,6 +292,37 @@ TEST_F(MapCountingTest, PointsReadByBlockRefuseTheFirstInTheLayer) {
     }
 }
 
+// A signed byte GeoTIFF: the hand-counted pair's class k stored as k - 3, so
+// that its bytes 254, 255 and 0 are -2, -1 and 0, against an Int16 reference of
+// the same values; its no-data value -1 leaves out map class 2, and a point on
+// pixel (0,0) reads -2.
+TEST_F(MapCountingTest, SignedBytesReadAsNegativeValues) {
+    Values bytes = SmallMap, reference = SmallReference;
+    for (double& v : bytes)
+        v = v == 3 ? 0 : 253 + v;
+    for (double& v : reference)
+        v -= 3;
+    // clang-format off
+    const struct { const char* name; std::optional<double> nodata; Counts counts; } rows[] = {
+        {"all_values", {}, SmallCounts},
+        {"nodata_minus_one", -1.0, {2, 1, 0, 0, 0, 0, 0, 1, 4}},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Raster map(4, 3, bytes, row.nodata);
+        map.creationOptions = {"PIXELTYPE=SIGNEDBYTE"};
+        const MapCount c = counted(requestFor(map, Raster(4, 3, reference, {}, GDT_Int16)));
+        EXPECT_EQ(c.classValues, (Values{-2, -1, 0}));
+        EXPECT_EQ(c.counts, row.counts);
+    }
+    Raster map(4, 3, bytes);
+    map.creationOptions = {"PIXELTYPE=SIGNEDBYTE"};
+    MapRequest request = requestFor(map);
+    ASSERT_TRUE(WritePoints(request.referencePath, "samples", 32632, {{500005, 3999995, "-2"}}));
+    EXPECT_EQ(counted(request).counts, (Counts{1, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
 // A point's class text is read one way: blanks on either side, a sign, a
 // fraction; a hexadecimal number or an exponent is no class. The point lies on
 // pixel (2,0), of map class 2.
