@@ -205,7 +205,7 @@ constexpr std::array Table{
                 InputKind::Maps, ReportUse::Either, mapReader<ReadWindow>},
     OptionEntry{"--strata", "STRATA", StrataHelp, InputKind::Maps, ReportUse::Needs,
                 mapReader<ReadText<&MapOptions::strata>>},
-    OptionEntry{"--threads", "N", "count in N threads (default: the machine's cores)",
+    OptionEntry{"--threads", "N", "count in N threads (default and at most: the machine's cores)",
                 InputKind::Maps, ReportUse::Either, mapReader<ReadThreads>},
     OptionEntry{"--quiet", "", "show no progress on standard error", InputKind::Maps,
                 ReportUse::Either, mapReader<ReadQuiet>},

@@ -259,10 +259,11 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
     result.colValues = reference ? cols->values() : std::vector<double>{0.0};
 }
 
+// As many threads as asked, but no more than the machine's cores, beyond which
+// none helps and each holds its own tables (2 MiB) and datasets.
 int threadCount(const MapRequest& request, std::uint64_t chunks) {
-    int threads = request.threads > 0 ? request.threads
-                                      : static_cast<int>(std::thread::hardware_concurrency());
-    threads = std::max(threads, 1);
+    const int cores = std::max(static_cast<int>(std::thread::hardware_concurrency()), 1);
+    const int threads = request.threads > 0 ? std::min(request.threads, cores) : cores;
     return static_cast<int>(std::min<std::uint64_t>(static_cast<std::uint64_t>(threads),
                                                     std::max<std::uint64_t>(chunks, 1)));
 }
