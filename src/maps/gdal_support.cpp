@@ -55,7 +55,13 @@ std::variant<GDALRasterBand*, InputError> bandOf(GDALDataset& data, int index,
     if (index < 1 || index > data.GetRasterCount())
         return badInput(path + " has " + std::to_string(data.GetRasterCount()) +
                         " bands; there is no band " + std::to_string(index) + " for " + option);
-    return data.GetRasterBand(index);
+    GDALRasterBand* band = data.GetRasterBand(index);
+    // A complex value has no one class: its real part alone would be counted.
+    if (GDALDataTypeIsComplex(band->GetRasterDataType()))
+        return badInput("band " + std::to_string(index) + " of " + path + " is complex (" +
+                        GDALGetDataTypeName(band->GetRasterDataType()) +
+                        "): its values are no classes");
+    return band;
 }
 
 bool hasMask(GDALRasterBand& band) {

@@ -47,7 +47,8 @@ std::variant<GDALDatasetUniquePtr, InputError> openInput(const std::string& path
 // A FIFO, device or socket at `path`, refused; none for anything else.
 std::optional<InputError> refuseSpecial(const std::string& path);
 
-// The band `index` of `data`, or the refusal that names `option` (--map-band, ...).
+// The band `index` of `data`, or the refusal that names `option` (--map-band, ...)
+// or says that the band is complex.
 std::variant<GDALRasterBand*, InputError> bandOf(GDALDataset& data, int index,
                                                  const std::string& path, const char* option);
 

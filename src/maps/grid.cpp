@@ -68,31 +68,52 @@ std::optional<InputError> checkSameGrid(GDALDataset& map, GDALDataset& reference
                         std::to_string(referenceSize.first) + " x " +
                         std::to_string(referenceSize.second) + ": they must be on the same grid");
     const MapFacts m = factsOf(map), r = factsOf(reference);
-    double inverse[6];
-    if (!GDALInvGeoTransform(const_cast<double*>(r.transform.data()), inverse))
-        return badInput("the " + other + "'s geotransform cannot be inverted");
-    for (const auto& [px, py] :
-         {std::pair{0, 0}, std::pair{mapSize.first, 0}, std::pair{0, mapSize.second}, mapSize}) {
-        const double x = m.transform[0] + px * m.transform[1] + py * m.transform[2];
-        const double y = m.transform[3] + px * m.transform[4] + py * m.transform[5];
-        const double rx = inverse[0] + x * inverse[1] + y * inverse[2];
-        const double ry = inverse[3] + x * inverse[4] + y * inverse[5];
-        if (std::fabs(rx - px) > 1e-9 || std::fabs(ry - py) > 1e-9) {
-            auto text = [](const std::array<double, 6>& t) {
-                std::string s;
-                for (double v : t)
-                    s += (s.empty() ? "" : ", ") + numberText(v);
-                return s;
-            };
-            return badInput("the map's geotransform is (" + text(m.transform) + "), the " + other +
-                            "'s (" + text(r.transform) + "): they must be on the same grid");
+    // The same geotransform is the same grid, however far the corners' round trip
+    // through the inverse drifts on a grid of 2^31 - 1 pixels.
+    if (m.transform != r.transform) {
+        double inverse[6];
+        if (!GDALInvGeoTransform(const_cast<double*>(r.transform.data()), inverse))
+            return badInput("the " + other + "'s geotransform cannot be inverted");
+        for (const auto& [px, py] : {std::pair{0, 0}, std::pair{mapSize.first, 0},
+                                     std::pair{0, mapSize.second}, mapSize}) {
+            const double x = m.transform[0] + px * m.transform[1] + py * m.transform[2];
+            const double y = m.transform[3] + px * m.transform[4] + py * m.transform[5];
+            const double rx = inverse[0] + x * inverse[1] + y * inverse[2];
+            const double ry = inverse[3] + x * inverse[4] + y * inverse[5];
+            if (std::fabs(rx - px) > 1e-9 || std::fabs(ry - py) > 1e-9) {
+                auto text = [](const std::array<double, 6>& t) {
+                    std::string s;
+                    for (double v : t)
+                        s += (s.empty() ? "" : ", ") + numberText(v);
+                    return s;
+                };
+                return badInput("the map's geotransform is (" + text(m.transform) + "), the " +
+                                other + "'s (" + text(r.transform) +
+                                "): they must be on the same grid");
+            }
         }
     }
     const bool same = (m.crs == nullptr && r.crs == nullptr) ||
                       (m.crs != nullptr && r.crs != nullptr && m.crs->IsSame(r.crs));
-    if (!same)
-        return badInput("the map's coordinate system is " + crsName(m.crs) + ", the " + other +
-                        "'s " + crsName(r.crs) + ": they must be on the same grid");
+    if (!same) {
+        // Systems of one name, or without a code, that differ in a parameter are
+        // told apart by their PROJ strings.
+        const auto coded = [](const OGRSpatialReference* crs) {
+            return crs == nullptr || crs->GetAuthorityCode(nullptr) != nullptr;
+        };
+        const bool byName = crsName(m.crs) != crsName(r.crs) && coded(m.crs) && coded(r.crs);
+        const auto named = [&](const OGRSpatialReference* crs) {
+            if (byName || crs == nullptr)
+                return crsName(crs);
+            char* proj = nullptr;
+            crs->exportToProj4(&proj);
+            const std::string text = crsName(crs) + " (" + (proj != nullptr ? proj : "") + ")";
+            CPLFree(proj);
+            return text;
+        };
+        return badInput("the map's coordinate system is " + named(m.crs) + ", the " + other +
+                        "'s " + named(r.crs) + ": they must be on the same grid");
+    }
     return std::nullopt;
 }
 

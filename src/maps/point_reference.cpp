@@ -381,9 +381,12 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
         strata = std::move(std::get<GDALDatasetUniquePtr>(openedStrata));
         if (strata->GetRasterCount() == 0)
             return readError(request.strataPath, "it holds no raster band");
+        auto band = bandOf(*strata, 1, request.strataPath, "--strata");
+        if (auto* error = std::get_if<InputError>(&band))
+            return *error;
         if (auto error = checkSameGrid(map, *strata, "strata raster"))
             return *error;
-        strataBand = strata->GetRasterBand(1);
+        strataBand = std::get<GDALRasterBand*>(band);
         strataSource = BandSource{request.strataPath,
                                   1,
                                   strataBand->GetRasterDataType(),

@@ -15,11 +15,18 @@ bool LeftOutValues::contains(double value) const {
 }
 
 LeftOutValues leftOutOf(GDALRasterBand& band, const std::optional<double>& request) {
-    LeftOutValues values{std::nullopt, request};
+    // A Float32 band holds its values as floats: 0.1 there is 0.1 rounded to a
+    // float, and so must the no-data values be to meet it.
+    const auto asStored = [&](double value) {
+        return band.GetRasterDataType() == GDT_Float32 && std::isfinite(value)
+                   ? static_cast<double>(static_cast<float>(value))
+                   : value;
+    };
+    LeftOutValues values{std::nullopt, request ? std::optional(asStored(*request)) : std::nullopt};
     int has = 0;
     const double nodata = band.GetNoDataValue(&has);
     if (has)
-        values.band = nodata;
+        values.band = asStored(nodata);
     return values;
 }
 

@@ -99,6 +99,15 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
     raster("zone33.tif", otherZone);
     otherZone.crs = "";
     raster("nocrs.tif", otherZone);
+    // Transverse Mercator by hand (the map's read as UTM zone 32N), the
+    // reference's false easting 1 cm further.
+    const std::string tmerc =
+        "+proj=tmerc +lat_0=0 +lon_0=9 +k=0.9996 +y_0=0 +datum=WGS84 +units=m";
+    otherZone.crs = tmerc + " +x_0=500000";
+    raster("tmerc.tif", otherZone);
+    otherZone.crs = tmerc + " +x_0=500000.01";
+    raster("tmerc_shifted.tif", otherZone);
+    raster("complex.tif", Raster(4, 3, SmallMap, {}, GDT_CFloat32));
     // The second feature of the layer "first" is a polygon.
     ASSERT_TRUE(WritePoints((dir / "layers.gpkg").string(), "first", 32632,
                             {{500005, 3999995, "1"}, {500015, 3999995, "2"}}, 1));
@@ -130,6 +139,8 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
         {"size", map + "wide.tif", 1, "the map is 4 x 3 pixels, the reference 5 x 3"},
         {"geotransform", map + "shifted.tif", 1, "(500000, 10, 0, 4000000, 0, -10), the reference's (500000.5, 10,"},
         {"crs", map + "zone33.tif", 1, "zone 32N (EPSG:32632), the reference's WGS 84 / UTM zone 33N"},
+        {"crs_one_parameter", "--map {dir}/tmerc.tif --reference {dir}/tmerc_shifted.tif", 1, "(+proj=utm +zone=32 +datum=WGS84 +units=m +no_defs), the reference's unknown (+proj=tmerc +lat_0=0 +lon_0=9 +k=0.9996 +x_0=500000.01"},
+        {"complex_band", "--map {dir}/complex.tif --reference {dir}/ref.tif", 1, "band 1 of {dir}/complex.tif is complex (CFloat32): its values are no classes"},
         {"crs_missing", map + "nocrs.tif", 1, "zone 32N (EPSG:32632), the reference's none"},
         {"two_layers_none_chosen", layers + "class", 1, "has 2 layers (first, second)"},
         {"polygon", layers + "class --reference-layer first", 1, "feature 2 of"},

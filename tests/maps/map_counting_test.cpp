@@ -292,6 +292,37 @@ TEST_F(MapCountingTest, PointsReadByBlockRefuseTheFirstInTheLayer) {
     }
 }
 
+// A Float32 band holds 0.1 as a float: --nodata 0.1, or the band's own no-data
+// value 0.1, leaves it out (here in place of map class 3). Two VRTs of 2^31 - 1
+// square at 30 m on one geotransform are one grid, wherever the corners' round
+// trip through its inverse lands; only a window of them is counted.
+TEST_F(MapCountingTest, FloatNoDataAndTheLargestGridsMatchThemselves) {
+    Values map = SmallMap;
+    std::replace(map.begin(), map.end(), 3.0, 0.1);
+    for (const bool own : {false, true}) {
+        SCOPED_TRACE(own ? "band_nodata" : "requested_nodata");
+        MapRequest request =
+            requestFor(Raster(4, 3, map, own ? std::optional(0.1) : std::nullopt, GDT_Float32),
+                       Raster(4, 3, SmallReference));
+        if (!own)
+            request.nodata = 0.1;
+        const MapCount c = counted(request);
+        EXPECT_EQ(c.counts, (Counts{2, 1, 1, 3}));
+        EXPECT_EQ((Counts{c.source.counted, c.source.nodata}), (Counts{7, 5}));
+    }
+    const std::string vrt =
+        "<VRTDataset rasterXSize=\"2147483647\" rasterYSize=\"2147483647\"><SRS>EPSG:32632</SRS>"
+        "<GeoTransform>123456.789, 30, 0, 7654321.123, 0, -30</GeoTransform><VRTRasterBand "
+        "dataType=\"Byte\" band=\"1\"/></VRTDataset>\n";
+    writeFile(dir / "map.vrt", vrt);
+    writeFile(dir / "ref.vrt", vrt);
+    MapRequest request;
+    request.mapPath = path("map.vrt");
+    request.referencePath = path("ref.vrt");
+    request.window = PixelWindow{2147483640, 2147483640, 7, 7};
+    EXPECT_EQ(counted(request).source.counted, 49u);
+}
+
 // A signed byte GeoTIFF: the hand-counted pair's class k stored as k - 3, so
 // that its bytes 254, 255 and 0 are -2, -1 and 0, against an Int16 reference of
 // the same values; its no-data value -1 leaves out map class 2, and a point on
