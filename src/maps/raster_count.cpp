@@ -169,7 +169,8 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
     std::vector<double> rowArea;
     std::int64_t rowAreaFrom = -1;
     ChunkMask mask;
-    std::vector<std::uint8_t> keptRows, keptCols;
+    std::vector<std::uint8_t> keptRows, keptCols, underMapNodata;
+    const bool mapLeavesOut = map.leftOut.band || map.leftOut.request;
 
     while (!shared.failed) {
         const std::uint64_t index = shared.next++;
@@ -199,9 +200,19 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
             }
             colData = referenceBuffer.data();
             if (!cols->direct()) {
+                // The reference's values under the map's no-data need no slot of
+                // their own: they count towards no class.
+                const std::uint8_t* anySlot = nullptr;
+                if (mapLeavesOut) {
+                    const std::vector<std::uint8_t> leftOut = rows.leftOutSlots();
+                    underMapNodata.resize(count);
+                    for (std::size_t i = 0; i < count; ++i)
+                        underMapNodata[i] = leftOut[rowData[i]];
+                    anySlot = underMapNodata.data();
+                }
                 colSlots.resize(count);
                 if (!cols->toSlots(referenceBuffer.data(), count, colSlots.data(), c.x, c.y,
-                                   c.width, "reference", error)) {
+                                   c.width, "reference", error, anySlot)) {
                     shared.fail(badInput(error));
                     return;
                 }

@@ -48,11 +48,18 @@ SlotIndexer::BandKind SlotIndexer::kindOf(GDALDataType type) {
     return BandKind::Other;
 }
 
+std::vector<std::uint8_t> SlotIndexer::leftOutSlots() const {
+    std::vector<std::uint8_t> leftOut(Slots, 0);
+    for (std::size_t slot = 0; slot < m_values.size(); ++slot)
+        leftOut[slot] = m_leftOut.contains(m_values[slot]);
+    return leftOut;
+}
+
 bool SlotIndexer::toSlots(const void* data, std::size_t count, std::uint8_t* slots, std::int64_t x0,
-                          std::int64_t y0, std::int64_t width, const char* side,
-                          std::string& error) {
+                          std::int64_t y0, std::int64_t width, const char* side, std::string& error,
+                          const std::uint8_t* anySlot) {
     if (m_kind == BandKind::Word)
-        return wordsToSlots(data, count, slots, x0, y0, width, side, error);
+        return wordsToSlots(data, count, slots, x0, y0, width, side, error, anySlot);
     const auto* doubles = static_cast<const double*>(data);
     if (m_type != GDT_Float64) {
         m_doubles.resize(count);
@@ -71,6 +78,10 @@ bool SlotIndexer::toSlots(const void* data, std::size_t count, std::uint8_t* slo
             slot = m_nanSlot;
         } else if (auto found = m_otherSlots.find(value); found != m_otherSlots.end()) {
             slot = found->second;
+        }
+        if (slot < 0 && anySlot != nullptr && anySlot[i] != 0) {
+            slots[i] = 0; // a value under the other side's no-data takes no slot
+            continue;
         }
         if (slot < 0) {
             const std::int64_t row = y0 + static_cast<std::int64_t>(i) / width;
@@ -99,11 +110,15 @@ bool SlotIndexer::toSlots(const void* data, std::size_t count, std::uint8_t* slo
 // 16-bit values, signed or not, each looked up in a table of all 65536.
 bool SlotIndexer::wordsToSlots(const void* data, std::size_t count, std::uint8_t* slots,
                                std::int64_t x0, std::int64_t y0, std::int64_t width,
-                               const char* side, std::string& error) {
+                               const char* side, std::string& error, const std::uint8_t* anySlot) {
     const bool isSigned = m_type == GDT_Int16;
     const auto* words = static_cast<const std::uint16_t*>(data);
     for (std::size_t i = 0; i < count; ++i) {
         int slot = m_wordSlots[words[i]];
+        if (slot < 0 && anySlot != nullptr && anySlot[i] != 0) {
+            slots[i] = 0;
+            continue;
+        }
         if (slot < 0) {
             const double value = isSigned ? static_cast<std::int16_t>(words[i]) : words[i];
             if (!addSlot(value, y0 + static_cast<std::int64_t>(i) / width,

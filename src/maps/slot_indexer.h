@@ -42,15 +42,21 @@ class SlotIndexer {
     const std::vector<double>& values() const { return m_values; }
 
     // Writes the slot of each of `count` values read in readType(); gives false
-    // with `error` set for a value that is no class or one value too many.
+    // with `error` set for a value that is no class or one value too many. Where
+    // `anySlot` (null: nowhere) is not 0 the pair is left out by the other side,
+    // and a value not met before is given any slot instead of one of its own.
     bool toSlots(const void* data, std::size_t count, std::uint8_t* slots, std::int64_t x0,
-                 std::int64_t y0, std::int64_t width, const char* side, std::string& error);
+                 std::int64_t y0, std::int64_t width, const char* side, std::string& error,
+                 const std::uint8_t* anySlot = nullptr);
+    // Whether the value of each slot so far is left out, by slot.
+    std::vector<std::uint8_t> leftOutSlots() const;
 
   private:
     enum class BandKind { Byte, Word, Other };
     static BandKind kindOf(GDALDataType type);
     bool wordsToSlots(const void* data, std::size_t count, std::uint8_t* slots, std::int64_t x0,
-                      std::int64_t y0, std::int64_t width, const char* side, std::string& error);
+                      std::int64_t y0, std::int64_t width, const char* side, std::string& error,
+                      const std::uint8_t* anySlot);
     // Gives false, with the refusal that names the value and its pixel, when
     // every slot is taken.
     bool addSlot(double value, std::int64_t row, std::int64_t column, const char* side,

@@ -323,6 +323,33 @@ TEST_F(MapCountingTest, FloatNoDataAndTheLargestGridsMatchThemselves) {
     EXPECT_EQ(counted(request).source.counted, 49u);
 }
 
+// A UInt16 reference of 320 codes, 1000 to 1319 in raster order, against a byte
+// map of class 1 on its first 200 pixels: where the map's no-data 0 covers the
+// other 120, their codes are no classes and the count holds 201; where the map
+// has no no-data, the reference is refused as the side with too many.
+TEST_F(MapCountingTest, ValuesUnderTheOtherSidesNoDataAreNoClasses) {
+    Values codes(320), map(320, 1);
+    std::iota(codes.begin(), codes.end(), 1000.0);
+    std::fill(map.begin() + 200, map.end(), 0.0);
+    for (const bool nodata : {true, false}) {
+        SCOPED_TRACE(nodata ? "map_nodata_over_120_codes" : "every_code_a_class");
+        const MapRequest request =
+            requestFor(Raster(20, 16, map, nodata ? std::optional(0.0) : std::nullopt),
+                       Raster(20, 16, codes, {}, GDT_UInt16));
+        auto result = CountMaps(request, none);
+        if (nodata) {
+            ASSERT_TRUE(std::holds_alternative<MapCount>(result));
+            const MapCount& c = std::get<MapCount>(result);
+            EXPECT_EQ(c.classValues.size(), 201u);
+            EXPECT_EQ((Counts{c.source.counted, c.source.nodata}), (Counts{200, 120}));
+        } else {
+            const auto* e = std::get_if<InputError>(&result);
+            ASSERT_NE(e, nullptr);
+            EXPECT_TRUE(Has(e->message, "the reference holds more than 254 classes"));
+        }
+    }
+}
+
 // A signed byte GeoTIFF: the hand-counted pair's class k stored as k - 3, so
 // that its bytes 254, 255 and 0 are -2, -1 and 0, against an Int16 reference of
 // the same values; its no-data value -1 leaves out map class 2, and a point on
