@@ -200,6 +200,10 @@ constexpr std::array Table{
     OptionEntry{"--reference-layer", "NAME", "the layer of points, where REF has several",
                 InputKind::Maps, ReportUse::Either,
                 mapReader<ReadText<&MapOptions::referenceLayer>>},
+    OptionEntry{"--reference-crs", "CRS",
+                "the coordinate system of the points (EPSG:4326, a PROJ string...), where "
+                "REF has none, as a CSV",
+                InputKind::Maps, ReportUse::Either, mapReader<ReadText<&MapOptions::referenceCrs>>},
     OptionEntry{"--window", "X,Y,W,H",
                 "count only the map's pixels from column X and row Y (from 0), W wide and H high",
                 InputKind::Maps, ReportUse::Either, mapReader<ReadWindow>},

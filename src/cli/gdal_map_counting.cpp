@@ -49,6 +49,7 @@ GdalMapCounting::Count(const MapOptions& options,
     request.nodata = options.nodata;
     request.referenceField = options.referenceField;
     request.referenceLayer = options.referenceLayer;
+    request.referenceCrs = options.referenceCrs;
     request.threads = options.threads;
     request.strataPath = options.strata;
     if (options.window) {

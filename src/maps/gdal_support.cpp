@@ -21,8 +21,13 @@ InputError badInput(std::string message) {
     return InputError{InputError::BadInput, std::move(message)};
 }
 
-GDALDatasetUniquePtr openDataset(const std::string& path, unsigned flags) {
-    return GDALDatasetUniquePtr(GDALDataset::Open(path.c_str(), flags | GDAL_OF_READONLY));
+GDALDatasetUniquePtr openDataset(const std::string& path, unsigned flags,
+                                 const std::vector<std::string>& options) {
+    CPLStringList list;
+    for (const std::string& option : options)
+        list.AddString(option.c_str());
+    return GDALDatasetUniquePtr(
+        GDALDataset::Open(path.c_str(), flags | GDAL_OF_READONLY, nullptr, list.List()));
 }
 
 std::optional<InputError> refuseSpecial(const std::string& path) {
@@ -32,11 +37,12 @@ std::optional<InputError> refuseSpecial(const std::string& path) {
 }
 
 std::variant<GDALDatasetUniquePtr, InputError> openInput(const std::string& path, unsigned flags,
-                                                         const std::string& otherKind) {
+                                                         const std::string& otherKind,
+                                                         const std::vector<std::string>& options) {
     if (auto special = refuseSpecial(path))
         return *special;
     CPLErrorReset();
-    if (GDALDatasetUniquePtr data = openDataset(path, flags | GDAL_OF_VERBOSE_ERROR))
+    if (GDALDatasetUniquePtr data = openDataset(path, flags | GDAL_OF_VERBOSE_ERROR, options))
         return data;
     const std::string reason = gdalReason();
     // GDAL's own paths (/vsizip/..., /vsicurl/...) are not the system's to look at.

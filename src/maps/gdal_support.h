@@ -7,8 +7,10 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include <cpl_error.h>
+#include <cpl_string.h>
 #include <gdal_priv.h>
 
 #include "core/input_error.h"
@@ -33,16 +35,20 @@ std::string gdalReason();
 InputError readError(const std::string& path, const std::string& reason);
 InputError badInput(std::string message);
 
-// Opens a dataset read-only; `flags` says what kind (GDAL_OF_RASTER, GDAL_OF_VECTOR).
-GDALDatasetUniquePtr openDataset(const std::string& path, unsigned flags);
+// Opens a dataset read-only; `flags` says what kind (GDAL_OF_RASTER, GDAL_OF_VECTOR),
+// `options` the driver's open options.
+GDALDatasetUniquePtr openDataset(const std::string& path, unsigned flags,
+                                 const std::vector<std::string>& options = {});
 
 // Opens an input of the count read-only, `flags` saying what it must hold
 // (GDAL_OF_RASTER, GDAL_OF_VECTOR). A FIFO, device or socket is refused before
 // it is opened, as opening could wait forever. One that does not open is
 // refused with the reason: no such file, a folder, the other kind of data (then
 // `path` + " " + `otherKind` is the message, exit status 1), or GDAL's words.
-std::variant<GDALDatasetUniquePtr, InputError> openInput(const std::string& path, unsigned flags,
-                                                         const std::string& otherKind);
+// `options`: the driver's open options ("X_POSSIBLE_NAMES=x").
+std::variant<GDALDatasetUniquePtr, InputError>
+openInput(const std::string& path, unsigned flags, const std::string& otherKind,
+          const std::vector<std::string>& options = {});
 
 // A FIFO, device or socket at `path`, refused; none for anything else.
 std::optional<InputError> refuseSpecial(const std::string& path);

@@ -28,9 +28,10 @@ struct MapRequest {
     std::string referencePath;
     int mapBand = 1;
     int referenceBand = 1;
-    std::optional<double> nodata;               // left out on both sides
-    std::string referenceField;                 // the class field of a point reference
-    std::string referenceLayer;                 // a layer's name; the first layer when empty
+    std::optional<double> nodata; // left out on both sides
+    std::string referenceField;   // the class field of a point reference
+    std::string referenceLayer;   // a layer's name; the first layer when empty
+    std::string referenceCrs;     // the points' coordinate system, over the layer's; any GDAL reads
     std::optional<PixelWindow> window;          // the whole map when not given
     int threads = 0;                            // 0: as many as the machine has cores
     std::optional<std::vector<double>> classes; // the classes in this order, else the values seen

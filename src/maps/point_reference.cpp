@@ -44,6 +44,16 @@ std::variant<OGRLayer*, InputError> layerOf(const MapRequest& request, GDALDatas
                     " layers (" + names + "); choose one with --reference-layer");
 }
 
+// The open options that make GDAL's CSV driver read points from coordinate
+// columns; none for other files, whose drivers would warn of them.
+std::vector<std::string> csvOptions(const std::string& path) {
+    const std::string extension = CPLGetExtension(path.c_str());
+    if (!EQUAL(extension.c_str(), "csv"))
+        return {};
+    return {"X_POSSIBLE_NAMES=x,lon,long,longitude,easting",
+            "Y_POSSIBLE_NAMES=y,lat,latitude,northing", "KEEP_GEOM_COLUMNS=NO"};
+}
+
 // A layer's coordinate system, or null for none: a GeoPackage layer made without
 // one reads as its "Undefined geographic SRS" or "Undefined Cartesian SRS".
 const OGRSpatialReference* definedCrs(const OGRSpatialReference* crs) {
@@ -325,7 +335,8 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
                                                GDALRasterBand& mapBand, const BandSource& mapSource,
                                                const PixelWindow& window, ProgressSink& progress) {
     auto opened = openInput(request.referencePath, GDAL_OF_VECTOR,
-                            "is a raster; --reference-field is for a layer of points");
+                            "is a raster; --reference-field is for a layer of points",
+                            csvOptions(request.referencePath));
     if (auto* error = std::get_if<InputError>(&opened))
         return *error;
     GDALDatasetUniquePtr points = std::move(std::get<GDALDatasetUniquePtr>(opened));
@@ -348,6 +359,13 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     MapCount out;
     TransformPtr transform;
     const OGRSpatialReference* layerCrs = definedCrs(layer->GetSpatialRef());
+    OGRSpatialReference givenCrs;
+    if (!request.referenceCrs.empty()) {
+        if (givenCrs.SetFromUserInput(request.referenceCrs.c_str()) != OGRERR_NONE)
+            return badInput("--reference-crs: GDAL reads no coordinate system from " +
+                            request.referenceCrs);
+        layerCrs = &givenCrs;
+    }
     // One side without a coordinate system: the points are taken as they are, in
     // the system of the side that has one, and the user is told.
     if ((layerCrs == nullptr) != (facts.crs == nullptr))

@@ -162,6 +162,7 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
          "the map holds 9 at row 1, column 3 (counted from 0), which is not among --classes"},
         {"classes_with_an_exponent", maps + "--classes 1e0,2,3", 1, "class 1 of --classes is no whole number: 1e0"},
         {"no_such_band", maps + "--reference-band 2", 1, "ref.tif has 1 bands; there is no band 2 for --reference-band"},
+        {"reference_crs_unread", points + "--reference-crs nonsense", 1, "--reference-crs: GDAL reads no coordinate system from nonsense"},
         {"no_such_layer", points + "--reference-layer none", 1, "{dir}/points.gpkg has no layer none"},
         {"unreadable_reference", "--map {dir}/map.tif --reference {dir}/cut.tif", 3, "cannot read {dir}/cut.tif"},
         {"missing_map", "--map {dir}/none.tif --reference {dir}/map.tif --report", 3, "cannot read {dir}/none.tif: "},
@@ -255,6 +256,50 @@ TEST_F(KappaMapsTest, MaskedPixelsInTheSourceRecordAndAddedByTheSum) {
     const KappaOutcome sum = run("--sum --report --format json {dir}/0,0,4,2 {dir}/0,2,4,1", "");
     EXPECT_TRUE(
         Has(sum.out, "\"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0, \"masked\": 4}"));
+}
+
+// Points from a CSV of coordinate columns, at the centres of pixels (0,0), (1,1)
+// and (2,2), whose map classes 1, 2 and 3 they hold: in the map's system with a
+// warning where nothing names theirs, or in --reference-crs.
+TEST_F(KappaMapsTest, PointsFromACsvOfCoordinates) {
+    OGRSpatialReference utm, wgs84;
+    utm.importFromEPSG(32632);
+    wgs84.importFromEPSG(4326);
+    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    std::unique_ptr<OGRCoordinateTransformation> toWgs84(
+        OGRCreateCoordinateTransformation(&utm, &wgs84));
+    ASSERT_TRUE(toWgs84);
+    std::string xy, lonLat = "lon,lat,class\n";
+    for (int k = 0; k < 3; ++k) {
+        double x = 500005 + 10 * k, y = 3999995 - 10 * k;
+        xy += std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(k + 1) + "\n";
+        ASSERT_TRUE(toWgs84->Transform(1, &x, &y));
+        char line[80];
+        std::snprintf(line, sizeof line, "%.12f,%.12f,%d\n", x, y, k + 1);
+        lonLat += line;
+    }
+    writeFile(dir / "xy.csv", "x,y,class\n" + xy);
+    writeFile(dir / "en.csv", "easting,northing,class\n" + xy);
+    writeFile(dir / "lonlat.csv", lonLat);
+    const std::string taken = "brennic-kappa: warning: the layer ";
+    // clang-format off
+    const struct { const char *name, *file, *options; std::string warning; } rows[] = {
+        {"x_y_in_the_maps_system", "xy", "", taken + "xy of {dir}/xy.csv has no coordinate system: its points are taken in the map's"},
+        {"easting_northing", "en", "", taken + "en of {dir}/en.csv has no coordinate system"},
+        {"lon_lat_in_the_given_system", "lonlat", " --reference-crs EPSG:4326", ""},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const KappaOutcome outcome =
+            run(std::string("--map {dir}/map.tif --reference {dir}/") + row.file +
+                    ".csv --reference-field class --report" + row.options,
+                "");
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        EXPECT_TRUE(Has(outcome.out, "3 counted; left out: 0 outside"));
+        EXPECT_EQ(outcome.err.substr(0, withDir(row.warning).size()), withDir(row.warning));
+        EXPECT_EQ(outcome.err.empty(), row.warning.empty());
+    }
 }
 
 // The stratified section is the one --samples writes for the points' units and
