@@ -139,7 +139,7 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
     if (!options.missing.empty())
         agreement.missingLeftOut = labelled.leftOut;
     for (const std::string& warning : agreement.warnings)
-        err << "brennic-kappa: warning: " << warning << '\n';
+        WriteWarning(err, warning);
     if (stratified) {
         StratifiedEstimates estimates = EstimateStratified(*stratified, options.confidence);
         report.stratified = StratifiedSection{std::move(*stratified), std::move(estimates)};
@@ -274,6 +274,10 @@ int writeTwoLines(const Options& options, const ErrorMatrix& m, std::ostream& ou
 }
 
 } // namespace
+
+void WriteWarning(std::ostream& err, const std::string& warning) {
+    err << "brennic-kappa: warning: " << warning << '\n';
+}
 
 int ExitStatusOf(const InputError& error) {
     return error.kind == InputError::ReadError ? CliFileError : CliBadInput;

@@ -31,6 +31,9 @@ int ExitStatusOf(const InputError& error);
 // cannot be made, CliBadInput for a matrix refused.
 int ExitStatusOf(const RunOutcome& outcome);
 
+// Writes a warning to standard error in the tool's one form.
+void WriteWarning(std::ostream& err, const std::string& warning);
+
 // Runs the tool with its arguments (without the program's name), reading a
 // matrix given no file from `in`; gives the exit status. `maps` counts the
 // matrix for --map; without it --map is refused.

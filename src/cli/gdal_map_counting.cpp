@@ -5,7 +5,6 @@
 #include <chrono>
 
 #include "cli/cli.h"
-#include "core/number_text.h"
 
 namespace brennic {
 namespace {
@@ -50,6 +49,7 @@ GdalMapCounting::Count(const MapOptions& options,
     request.nodata = options.nodata;
     request.referenceField = options.referenceField;
     request.referenceLayer = options.referenceLayer;
+    request.referenceCrs = options.referenceCrs;
     request.threads = options.threads;
     request.strataPath = options.strata;
     if (options.window) {
@@ -59,7 +59,7 @@ GdalMapCounting::Count(const MapOptions& options,
     if (classes) {
         std::vector<double> values;
         for (std::size_t i = 0; i < classes->size(); ++i) {
-            const std::optional<double> value = NumberOfText((*classes)[i], '.');
+            const std::optional<double> value = ClassOfText((*classes)[i]);
             if (!value || *value != static_cast<double>(static_cast<long long>(*value)))
                 return InputError{InputError::BadInput,
                                   "class " + std::to_string(i + 1) +
@@ -79,6 +79,8 @@ GdalMapCounting::Count(const MapOptions& options,
     if (auto* error = std::get_if<InputError>(&counted))
         return std::move(*error);
     const MapCount& c = std::get<MapCount>(counted);
+    for (const std::string& warning : c.warnings)
+        WriteWarning(m_err, warning);
     const int n = static_cast<int>(c.classValues.size());
     if (n < 2)
         return InputError{InputError::BadInput,
@@ -101,6 +103,7 @@ GdalMapCounting::Count(const MapOptions& options,
     input.source.outside = c.source.outside;
     input.source.nodata = c.source.nodata;
     input.source.empty = c.source.empty;
+    input.source.masked = c.source.masked;
     input.source.mapPixels = c.mapPixels;
     if (c.areas) {
         input.mappedAreas = c.areas->perClass;

@@ -21,7 +21,8 @@ struct MapOptions {
     int mapBand = 1, referenceBand = 1;
     std::optional<double> nodata;
     std::string referenceField, referenceLayer;
-    std::string strata; // a raster on the map's grid whose values stratify the points
+    std::string referenceCrs; // the points' coordinate system, over the layer's own
+    std::string strata;       // a raster on the map's grid whose values stratify the points
     std::optional<std::vector<std::int64_t>> window; // XOFF, YOFF, XSIZE, YSIZE
     int threads = 0;                                 // 0: the machine's cores
     bool quiet = false;

@@ -92,6 +92,36 @@ FileSystem& SystemFiles() {
     return files;
 }
 
+InputNature NatureOfInput(const std::string& path) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(fs::path(path), ec);
+    switch (status.type()) {
+    case fs::file_type::regular:
+        return InputNature::File;
+    case fs::file_type::directory:
+        return InputNature::Folder;
+    case fs::file_type::none:
+    case fs::file_type::not_found:
+        return InputNature::Missing;
+    default:
+        return ec ? InputNature::Missing : InputNature::Special;
+    }
+}
+
+std::string InputNatureReason(InputNature nature) {
+    switch (nature) {
+    case InputNature::Missing:
+        return "no such file";
+    case InputNature::Folder:
+        return "it is a folder";
+    case InputNature::Special:
+        return "it is a FIFO, device or socket, not a file, and is not read";
+    case InputNature::File:
+        break;
+    }
+    return "it is a file";
+}
+
 std::string SystemReason(int error) {
     return std::generic_category().message(error);
 }

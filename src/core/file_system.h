@@ -45,6 +45,20 @@ class FileSystem {
 // The operating system's files. It holds no state.
 FileSystem& SystemFiles();
 
+// What an input path names, for the readers that refuse what is no file before
+// opening it: a FIFO's reader would wait for a writer forever.
+enum class InputNature {
+    Missing, // nothing there, or nothing the system can look at
+    File,    // an ordinary file, or a link to one
+    Folder,
+    Special, // a FIFO, device or socket
+};
+
+InputNature NatureOfInput(const std::string& path);
+
+// Why an input of that nature is not read, after "cannot read PATH: ".
+std::string InputNatureReason(InputNature nature);
+
 // The system's words for an error number, the same on every platform's locale.
 std::string SystemReason(int error);
 

@@ -111,6 +111,9 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
     std::vector<Json> values; // kept for the source records the counts point into
     values.reserve(paths.size());
     for (const std::string& path : paths) {
+        if (const InputNature nature = NatureOfInput(path); nature != InputNature::File)
+            return InputError{InputError::ReadError,
+                              "cannot read " + path + ": " + InputNatureReason(nature)};
         errno = 0;
         std::ifstream file(path, std::ios::binary);
         if (!file)
@@ -177,6 +180,7 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
         source.outside += sourceCount(r.source, "outside", true);
         source.nodata += sourceCount(r.source, "nodata", true);
         source.empty += sourceCount(r.source, "empty", true);
+        source.masked += sourceCount(r.source, "masked", true);
         if (const Json* unit = memberOf(r.source, "area_unit");
             unit != nullptr && unit->is_string() && source.areaUnit.empty())
             source.areaUnit = unit->get<std::string>();

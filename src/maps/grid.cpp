@@ -9,6 +9,35 @@
 namespace brennic::maps {
 namespace {
 
+// A pixel coordinate within 1e-9 of a whole number is on that pixel's edge:
+// (x - x0) / dx of a point on an edge may land a rounding step short of it.
+double edgeFloor(double coordinate) {
+    const double nearest = std::round(coordinate);
+    return std::fabs(coordinate - nearest) <= 1e-9 ? nearest : std::floor(coordinate);
+}
+
+} // namespace
+
+std::optional<PointPixels> PointPixels::of(const MapFacts& facts) {
+    PointPixels pixels;
+    pixels.m_transform = facts.transform;
+    if (!GDALInvGeoTransform(pixels.m_transform.data(), pixels.m_inverse.data()))
+        return std::nullopt;
+    pixels.m_northUp = facts.transform[2] == 0.0 && facts.transform[4] == 0.0;
+    return pixels;
+}
+
+std::array<double, 2> PointPixels::at(double x, double y) const {
+    const auto& t = m_transform;
+    const auto& i = m_inverse;
+    // North up, each axis on its own: the offset from the origin divided by the
+    // pixel's size is exact wherever the point lies on an edge. The inverse
+    // geotransform's products are not, and serve only rotated grids.
+    if (m_northUp)
+        return {edgeFloor((x - t[0]) / t[1]), edgeFloor((y - t[3]) / t[5])};
+    return {edgeFloor(i[0] + x * i[1] + y * i[2]), edgeFloor(i[3] + x * i[4] + y * i[5])};
+}
+
 std::string crsName(const OGRSpatialReference* crs) {
     if (crs == nullptr)
         return "none";
@@ -20,8 +49,6 @@ std::string crsName(const OGRSpatialReference* crs) {
         text += std::string(" (") + authority + ":" + code + ")";
     return text;
 }
-
-} // namespace
 
 MapFacts factsOf(GDALDataset& data) {
     MapFacts facts;
@@ -41,31 +68,52 @@ std::optional<InputError> checkSameGrid(GDALDataset& map, GDALDataset& reference
                         std::to_string(referenceSize.first) + " x " +
                         std::to_string(referenceSize.second) + ": they must be on the same grid");
     const MapFacts m = factsOf(map), r = factsOf(reference);
-    double inverse[6];
-    if (!GDALInvGeoTransform(const_cast<double*>(r.transform.data()), inverse))
-        return badInput("the " + other + "'s geotransform cannot be inverted");
-    for (const auto& [px, py] :
-         {std::pair{0, 0}, std::pair{mapSize.first, 0}, std::pair{0, mapSize.second}, mapSize}) {
-        const double x = m.transform[0] + px * m.transform[1] + py * m.transform[2];
-        const double y = m.transform[3] + px * m.transform[4] + py * m.transform[5];
-        const double rx = inverse[0] + x * inverse[1] + y * inverse[2];
-        const double ry = inverse[3] + x * inverse[4] + y * inverse[5];
-        if (std::fabs(rx - px) > 1e-9 || std::fabs(ry - py) > 1e-9) {
-            auto text = [](const std::array<double, 6>& t) {
-                std::string s;
-                for (double v : t)
-                    s += (s.empty() ? "" : ", ") + numberText(v);
-                return s;
-            };
-            return badInput("the map's geotransform is (" + text(m.transform) + "), the " + other +
-                            "'s (" + text(r.transform) + "): they must be on the same grid");
+    // The same geotransform is the same grid, however far the corners' round trip
+    // through the inverse drifts on a grid of 2^31 - 1 pixels.
+    if (m.transform != r.transform) {
+        double inverse[6];
+        if (!GDALInvGeoTransform(const_cast<double*>(r.transform.data()), inverse))
+            return badInput("the " + other + "'s geotransform cannot be inverted");
+        for (const auto& [px, py] : {std::pair{0, 0}, std::pair{mapSize.first, 0},
+                                     std::pair{0, mapSize.second}, mapSize}) {
+            const double x = m.transform[0] + px * m.transform[1] + py * m.transform[2];
+            const double y = m.transform[3] + px * m.transform[4] + py * m.transform[5];
+            const double rx = inverse[0] + x * inverse[1] + y * inverse[2];
+            const double ry = inverse[3] + x * inverse[4] + y * inverse[5];
+            if (std::fabs(rx - px) > 1e-9 || std::fabs(ry - py) > 1e-9) {
+                auto text = [](const std::array<double, 6>& t) {
+                    std::string s;
+                    for (double v : t)
+                        s += (s.empty() ? "" : ", ") + numberText(v);
+                    return s;
+                };
+                return badInput("the map's geotransform is (" + text(m.transform) + "), the " +
+                                other + "'s (" + text(r.transform) +
+                                "): they must be on the same grid");
+            }
         }
     }
     const bool same = (m.crs == nullptr && r.crs == nullptr) ||
                       (m.crs != nullptr && r.crs != nullptr && m.crs->IsSame(r.crs));
-    if (!same)
-        return badInput("the map's coordinate system is " + crsName(m.crs) + ", the " + other +
-                        "'s " + crsName(r.crs) + ": they must be on the same grid");
+    if (!same) {
+        // Systems of one name, or without a code, that differ in a parameter are
+        // told apart by their PROJ strings.
+        const auto coded = [](const OGRSpatialReference* crs) {
+            return crs == nullptr || crs->GetAuthorityCode(nullptr) != nullptr;
+        };
+        const bool byName = crsName(m.crs) != crsName(r.crs) && coded(m.crs) && coded(r.crs);
+        const auto named = [&](const OGRSpatialReference* crs) {
+            if (byName || crs == nullptr)
+                return crsName(crs);
+            char* proj = nullptr;
+            crs->exportToProj4(&proj);
+            const std::string text = crsName(crs) + " (" + (proj != nullptr ? proj : "") + ")";
+            CPLFree(proj);
+            return text;
+        };
+        return badInput("the map's coordinate system is " + named(m.crs) + ", the " + other +
+                        "'s " + named(r.crs) + ": they must be on the same grid");
+    }
     return std::nullopt;
 }
 
@@ -84,6 +132,13 @@ std::variant<PixelWindow, InputError> windowOf(const MapRequest& request, GDALDa
     return w;
 }
 
+double PixelAreas::ofRow(std::int64_t row) const {
+    if (!geographic)
+        return perPixel;
+    const double rowTop = top + static_cast<double>(row) * rowHeight;
+    return EllipsoidalCellArea(semiMajor, flattening, rowTop, rowTop + rowHeight, width);
+}
+
 std::variant<PixelAreas, InputError> pixelAreasOf(GDALDataset& map) {
     const MapFacts facts = factsOf(map);
     const auto& t = facts.transform;
@@ -96,14 +151,12 @@ std::variant<PixelAreas, InputError> pixelAreasOf(GDALDataset& map) {
         const double a = facts.crs->GetSemiMajor(&err);
         const double inverseFlattening = facts.crs->GetInvFlattening(&err);
         const double degreesPerUnit = facts.crs->GetAngularUnits() * 180.0 / M_PI;
-        const double flattening = inverseFlattening == 0.0 ? 0.0 : 1.0 / inverseFlattening;
-        areas.perRow.resize(static_cast<std::size_t>(map.GetRasterYSize()));
-        for (std::size_t row = 0; row < areas.perRow.size(); ++row) {
-            const double top = (t[3] + static_cast<double>(row) * t[5]) * degreesPerUnit;
-            const double bottom = top + t[5] * degreesPerUnit;
-            areas.perRow[row] =
-                EllipsoidalCellArea(a, flattening, top, bottom, t[1] * degreesPerUnit);
-        }
+        areas.geographic = true;
+        areas.semiMajor = a;
+        areas.flattening = inverseFlattening == 0.0 ? 0.0 : 1.0 / inverseFlattening;
+        areas.top = t[3] * degreesPerUnit;
+        areas.rowHeight = t[5] * degreesPerUnit;
+        areas.width = t[1] * degreesPerUnit;
         areas.unit = "m²";
         return areas;
     }

@@ -8,6 +8,7 @@
 
 #include <gdal_priv.h>
 
+#include "core/number_text.h"
 #include "maps/gdal_support.h"
 #include "maps/grid.h"
 #include "maps/point_reference.h"
@@ -21,29 +22,47 @@ std::string ClassLabel(double value) {
     return maps::numberText(value);
 }
 
+std::optional<double> ClassOfText(std::string_view text) {
+    // The numbers of the program's tables, less their exponents.
+    if (text.find_first_of("eE") != std::string_view::npos)
+        return std::nullopt;
+    return NumberOfText(text, '.');
+}
+
 std::variant<MapCount, InputError> CountMaps(const MapRequest& request, ProgressSink& progress) {
     GDALAllRegister();
     // The block cache is GDAL's own; without a setting of the user's it is kept
-    // small, so that memory does not grow with the map.
+    // small, so that memory does not grow with the map: 32 MB keeps a count of
+    // any size under 100 MiB, and whole blocks are read past it anyway.
     if (std::getenv("GDAL_CACHEMAX") == nullptr)
-        GDALSetCacheMax64(64LL << 20);
+        GDALSetCacheMax64(32LL << 20);
     maps::QuietGdalErrors quiet;
 
-    GDALDatasetUniquePtr map = maps::openDataset(request.mapPath, GDAL_OF_RASTER);
-    if (!map)
-        return maps::readError(request.mapPath, maps::gdalReason());
+    auto opened =
+        maps::openInput(request.mapPath, GDAL_OF_RASTER,
+                        "is not a raster (it holds vector layers: use it as --reference)");
+    if (auto* error = std::get_if<InputError>(&opened))
+        return *error;
+    GDALDatasetUniquePtr map = std::move(std::get<GDALDatasetUniquePtr>(opened));
     auto band = maps::bandOf(*map, request.mapBand, request.mapPath, "--map-band");
     if (auto* error = std::get_if<InputError>(&band))
         return *error;
     GDALRasterBand& mapBand = *std::get<GDALRasterBand*>(band);
-    const maps::BandSource mapSource{request.mapPath, request.mapBand, mapBand.GetRasterDataType(),
-                                     maps::leftOutOf(mapBand, request.nodata)};
+    const maps::BandSource mapSource{request.mapPath,
+                                     request.mapBand,
+                                     mapBand.GetRasterDataType(),
+                                     maps::leftOutOf(mapBand, request.nodata),
+                                     "map",
+                                     maps::hasMask(mapBand),
+                                     maps::isSignedByte(mapBand)};
     auto window = maps::windowOf(request, *map);
     if (auto* error = std::get_if<InputError>(&window))
         return *error;
     const PixelWindow& w = std::get<PixelWindow>(window);
 
     // A reference that GDAL opens as a raster is one; any other is read as points.
+    if (auto special = maps::refuseSpecial(request.referencePath))
+        return *special;
     CPLErrorReset();
     GDALDatasetUniquePtr reference = maps::openDataset(request.referencePath, GDAL_OF_RASTER);
     if (!reference || reference->GetRasterCount() == 0 || !request.referenceField.empty())

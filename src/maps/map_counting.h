@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -27,9 +28,10 @@ struct MapRequest {
     std::string referencePath;
     int mapBand = 1;
     int referenceBand = 1;
-    std::optional<double> nodata;               // left out on both sides
-    std::string referenceField;                 // the class field of a point reference
-    std::string referenceLayer;                 // a layer's name; the first layer when empty
+    std::optional<double> nodata; // left out on both sides
+    std::string referenceField;   // the class field of a point reference
+    std::string referenceLayer;   // a layer's name; the first layer when empty
+    std::string referenceCrs;     // the points' coordinate system, over the layer's; any GDAL reads
     std::optional<PixelWindow> window;          // the whole map when not given
     int threads = 0;                            // 0: as many as the machine has cores
     std::optional<std::vector<double>> classes; // the classes in this order, else the values seen
@@ -43,6 +45,7 @@ struct SourceCounts {
     std::uint64_t nodata = 0;  // pixels of the window or points on a no-data value (or
                                // on the strata raster's)
     std::uint64_t empty = 0;   // points whose class field is empty
+    std::uint64_t masked = 0;  // pixels or points that a band's mask (or alpha) leaves out
 };
 
 // The map's own mapped area of each class, for a point reference.
@@ -72,6 +75,7 @@ struct MapCount {
     std::optional<MapStrata> strata;      // with a strata raster
     SourceCounts source;
     bool pointReference = false;
+    std::vector<std::string> warnings; // what the count assumed, for standard error
 };
 
 // Told how far a count has gone; called from the counting threads, one at a time.
@@ -94,6 +98,12 @@ std::variant<MapCount, InputError> CountMaps(const MapRequest& request, Progress
 // geographic grid between two latitudes, `widthDegrees` wide, in a's unit squared.
 double EllipsoidalCellArea(double a, double flattening, double latitude1Degrees,
                            double latitude2Degrees, double widthDegrees);
+
+// The class of a text, read one way wherever the maps' classes are written (a
+// point's class field, --classes): blanks around it, a sign, digits and a
+// fraction ("2", " 2", "2 ", "-3", "2.0"); none for anything else ("0x2", "1e0",
+// "inf"). Whether it is whole is the caller's to say.
+std::optional<double> ClassOfText(std::string_view text);
 
 // A class value as a label: "7", "-3", "65535".
 std::string ClassLabel(double value);

@@ -44,6 +44,26 @@ std::variant<OGRLayer*, InputError> layerOf(const MapRequest& request, GDALDatas
                     " layers (" + names + "); choose one with --reference-layer");
 }
 
+// The open options that make GDAL's CSV driver read points from coordinate
+// columns; none for other files, whose drivers would warn of them.
+std::vector<std::string> csvOptions(const std::string& path) {
+    const std::string extension = CPLGetExtension(path.c_str());
+    if (!EQUAL(extension.c_str(), "csv"))
+        return {};
+    return {"X_POSSIBLE_NAMES=x,lon,long,longitude,easting",
+            "Y_POSSIBLE_NAMES=y,lat,latitude,northing", "KEEP_GEOM_COLUMNS=NO"};
+}
+
+// A layer's coordinate system, or null for none: a GeoPackage layer made without
+// one reads as its "Undefined geographic SRS" or "Undefined Cartesian SRS".
+const OGRSpatialReference* definedCrs(const OGRSpatialReference* crs) {
+    if (crs == nullptr || crs->GetAuthorityCode(nullptr) != nullptr)
+        return crs;
+    const char* name = crs->GetName();
+    const std::string text = name != nullptr ? name : "";
+    return text == "Undefined geographic SRS" || text == "Undefined Cartesian SRS" ? nullptr : crs;
+}
+
 // The class a point's field holds: none when it is not set or blank, NaN when
 // it holds no number.
 std::optional<double> fieldValue(OGRFeature& feature, int field) {
@@ -55,11 +75,8 @@ std::optional<double> fieldValue(OGRFeature& feature, int field) {
     const std::string text = feature.GetFieldAsString(field);
     if (text.find_first_not_of(" \t") == std::string::npos)
         return std::nullopt;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || *end != '\0')
-        return std::nan(""); // no number: refused by the caller as no whole number
-    return value;
+    // No number: refused by the caller as no whole number.
+    return ClassOfText(text).value_or(std::nan(""));
 }
 
 // One pass's share of the progress of a count that makes two.
@@ -110,14 +127,219 @@ std::optional<InputError> stratify(const std::string& path, const StratumTriples
     return std::nullopt;
 }
 
+// A point inside the window with a class, waiting for the pixels under it.
+struct PlacedPoint {
+    std::int64_t row, column;
+    double reference;
+    GIntBig fid;
+    std::uint64_t order; // in the layer, so that the first refusal is the one named
+    std::uint64_t block; // the map's block, numbered row by row
+};
+
+// A refusal of a point: the one of the point first in the layer is given.
+struct Refusal {
+    std::uint64_t order;
+    InputError error;
+};
+
+void refuseAt(std::optional<Refusal>& refusal, std::uint64_t order, InputError error) {
+    if (!refusal || order < refusal->order)
+        refusal = Refusal{order, std::move(error)};
+}
+
+// Reads the layer's points: each one without a class is counted as empty, each
+// one off the window as outside; the others are placed on their pixels. A point
+// refused ends the reading, no later one being named before it.
+std::variant<std::vector<PlacedPoint>, InputError>
+placePoints(OGRLayer& layer, int field, const MapRequest& request,
+            OGRCoordinateTransformation* transform, const PointPixels& pixelOf,
+            const PixelWindow& window, const LeftOutValues& referenceLeftOut, SourceCounts& counts,
+            std::optional<Refusal>& refusal, ProgressSink& progress) {
+    std::vector<PlacedPoint> placed;
+    const GIntBig total = layer.GetFeatureCount(FALSE);
+    if (total > 0)
+        placed.reserve(static_cast<std::size_t>(total));
+    std::uint64_t order = 0;
+    layer.ResetReading();
+    CPLErrorReset();
+    for (const OGRFeatureUniquePtr& feature : layer) {
+        const std::uint64_t at = order++;
+        if (total > 0 && at % 4096 == 0)
+            progress.Progress(static_cast<double>(at) / static_cast<double>(total));
+        const OGRGeometry* geometry = feature->GetGeometryRef();
+        const auto name = [&] {
+            return "feature " + std::to_string(feature->GetFID()) + " of " + request.referencePath;
+        };
+        if (geometry == nullptr || wkbFlatten(geometry->getGeometryType()) != wkbPoint) {
+            refuseAt(refusal, at, badInput(name() + " is not a point"));
+            return placed;
+        }
+        const std::optional<double> referenceValue = fieldValue(*feature, field);
+        if (!referenceValue) {
+            ++counts.empty;
+            continue;
+        }
+        if (!isWhole(*referenceValue) && !referenceLeftOut.contains(*referenceValue)) {
+            refuseAt(refusal, at,
+                     badInput(name() + " has the class " + feature->GetFieldAsString(field) +
+                              ", which is not a whole number"));
+            return placed;
+        }
+        const auto* point = geometry->toPoint();
+        double x = point->getX(), y = point->getY();
+        // A point with no place in the map's system (a latitude beyond 90) is off
+        // the map; GDAL's complaint about it is no read error of the layer's.
+        if (transform != nullptr && !transform->Transform(1, &x, &y)) {
+            CPLErrorReset();
+            ++counts.outside;
+            continue;
+        }
+        const auto [px, py] = pixelOf.at(x, y);
+        if (!(px >= static_cast<double>(window.xOffset) &&
+              px < static_cast<double>(window.xOffset + window.xSize) &&
+              py >= static_cast<double>(window.yOffset) &&
+              py < static_cast<double>(window.yOffset + window.ySize))) {
+            ++counts.outside;
+            continue;
+        }
+        placed.push_back({static_cast<std::int64_t>(py), static_cast<std::int64_t>(px),
+                          *referenceValue, feature->GetFID(), at, 0});
+    }
+    // The layer's features end early, without a word, where one cannot be read.
+    if (CPLGetLastErrorType() >= CE_Failure)
+        return readError(request.referencePath, gdalReason());
+    progress.Progress(1.0);
+    return placed;
+}
+
+// One raster read under the points: its band (none: not read) and its source.
+struct PixelSide {
+    GDALRasterBand* band;
+    const BandSource* source;
+    const std::string& path;
+};
+
+// The values of a rectangle of a side, and its mask's where one is read.
+struct BlockValues {
+    std::vector<double> values, mask;
+
+    bool read(const PixelSide& side, int x, int y, int width, int height) {
+        values.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+        if (side.band->RasterIO(GF_Read, x, y, width, height, values.data(), width, height,
+                                GDT_Float64, 0, 0, nullptr) != CE_None)
+            return false;
+        if (side.source->signedBytes)
+            for (double& v : values)
+                v = signedByteValue(v);
+        mask.clear();
+        if (!side.source->masked)
+            return true;
+        mask.resize(values.size());
+        return side.band->GetMaskBand()->RasterIO(GF_Read, x, y, width, height, mask.data(), width,
+                                                  height, GDT_Float64, 0, 0, nullptr) == CE_None;
+    }
+};
+
+// Reads the pixels under the points one block of the map at a time, each block
+// once however many points lie in it, and counts each point's pair (and with
+// strata its triple) or why it is left out.
+std::optional<InputError>
+readUnderPoints(std::vector<PlacedPoint>& points, const PixelSide& map, const PixelSide& strata,
+                const MapRequest& request, const LeftOutValues& referenceLeftOut,
+                SourceCounts& counts, std::map<PairKey, std::uint64_t>& pairs,
+                StratumTriples& triples, std::optional<Refusal>& refusal, ProgressSink& progress) {
+    int blockWidth = 0, blockHeight = 0;
+    map.band->GetBlockSize(&blockWidth, &blockHeight);
+    blockWidth = std::max(blockWidth, 1);
+    blockHeight = std::max(blockHeight, 1);
+    const auto across =
+        static_cast<std::uint64_t>((map.band->GetXSize() + blockWidth - 1) / blockWidth);
+    for (PlacedPoint& p : points)
+        p.block = static_cast<std::uint64_t>(p.row / blockHeight) * across +
+                  static_cast<std::uint64_t>(p.column / blockWidth);
+    std::sort(points.begin(), points.end(),
+              [](const PlacedPoint& a, const PlacedPoint& b) { return a.block < b.block; });
+    BlockValues mapBlock, strataBlock;
+    for (std::size_t first = 0; first < points.size();) {
+        progress.Progress(static_cast<double>(first) / static_cast<double>(points.size()));
+        const std::uint64_t block = points[first].block;
+        const int x = static_cast<int>(block % across) * blockWidth,
+                  y = static_cast<int>(block / across) * blockHeight;
+        const int width = std::min(blockWidth, map.band->GetXSize() - x),
+                  height = std::min(blockHeight, map.band->GetYSize() - y);
+        if (!mapBlock.read(map, x, y, width, height))
+            return readError(map.path, gdalReason());
+        if (strata.band != nullptr && !strataBlock.read(strata, x, y, width, height))
+            return readError(strata.path, gdalReason());
+        std::size_t end = first;
+        for (; end < points.size() && points[end].block == block; ++end) {
+            const PlacedPoint& p = points[end];
+            if (refusal && p.order > refusal->order)
+                continue;
+            const auto at = static_cast<std::size_t>((p.row - y) * width + (p.column - x));
+            const bool masked = (!mapBlock.mask.empty() && mapBlock.mask[at] == 0.0) ||
+                                (!strataBlock.mask.empty() && strataBlock.mask[at] == 0.0);
+            if (masked) {
+                ++counts.masked;
+                continue;
+            }
+            const double value = mapBlock.values[at];
+            if (map.source->leftOut.contains(value) || referenceLeftOut.contains(p.reference)) {
+                ++counts.nodata;
+                continue;
+            }
+            if (!isWhole(value)) {
+                refuseAt(refusal, p.order,
+                         badInput(notWholeAt("the map", value, p.row, p.column, "class")));
+                continue;
+            }
+            const double stratum = strata.band != nullptr ? strataBlock.values[at] : 0.0;
+            if (strata.band != nullptr && strata.source->leftOut.contains(stratum)) {
+                ++counts.nodata;
+                continue;
+            }
+            if (!isWhole(stratum)) {
+                refuseAt(
+                    refusal, p.order,
+                    badInput(notWholeAt("the strata raster", stratum, p.row, p.column, "stratum")));
+                continue;
+            }
+            if (request.classes) {
+                const auto given = [&](double v) {
+                    return std::find(request.classes->begin(), request.classes->end(), v) !=
+                           request.classes->end();
+                };
+                if (!given(value) || !given(p.reference)) {
+                    const bool onMap = !given(value);
+                    refuseAt(refusal, p.order,
+                             badInput("feature " + std::to_string(p.fid) + " of " +
+                                      request.referencePath + ": the " +
+                                      (onMap ? "map holds " : "point's class is ") +
+                                      ClassLabel(onMap ? value : p.reference) +
+                                      ", which is not among --classes"));
+                    continue;
+                }
+            }
+            ++pairs[{value, p.reference}];
+            if (strata.band != nullptr)
+                ++triples[{stratum, value, p.reference}];
+        }
+        first = end;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDataset& map,
                                                GDALRasterBand& mapBand, const BandSource& mapSource,
                                                const PixelWindow& window, ProgressSink& progress) {
-    GDALDatasetUniquePtr points = openDataset(request.referencePath, GDAL_OF_VECTOR);
-    if (!points)
-        return readError(request.referencePath, gdalReason());
+    auto opened = openInput(request.referencePath, GDAL_OF_VECTOR,
+                            "is a raster; --reference-field is for a layer of points",
+                            csvOptions(request.referencePath));
+    if (auto* error = std::get_if<InputError>(&opened))
+        return *error;
+    GDALDatasetUniquePtr points = std::move(std::get<GDALDatasetUniquePtr>(opened));
     auto chosen = layerOf(request, *points);
     if (auto* error = std::get_if<InputError>(&chosen))
         return *error;
@@ -131,12 +353,30 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
                         request.referencePath + " has no field " + request.referenceField);
 
     const MapFacts facts = factsOf(map);
-    double inverse[6];
-    if (!GDALInvGeoTransform(const_cast<double*>(facts.transform.data()), inverse))
+    const std::optional<PointPixels> pixelOf = PointPixels::of(facts);
+    if (!pixelOf)
         return badInput("the map's geotransform cannot be inverted");
+    MapCount out;
     TransformPtr transform;
-    if (const OGRSpatialReference* layerCrs = layer->GetSpatialRef();
-        layerCrs != nullptr && facts.crs != nullptr && !layerCrs->IsSame(facts.crs)) {
+    const OGRSpatialReference* layerCrs = definedCrs(layer->GetSpatialRef());
+    OGRSpatialReference givenCrs;
+    if (!request.referenceCrs.empty()) {
+        if (givenCrs.SetFromUserInput(request.referenceCrs.c_str()) != OGRERR_NONE)
+            return badInput("--reference-crs: GDAL reads no coordinate system from " +
+                            request.referenceCrs);
+        layerCrs = &givenCrs;
+    }
+    // One side without a coordinate system: the points are taken as they are, in
+    // the system of the side that has one, and the user is told.
+    if ((layerCrs == nullptr) != (facts.crs == nullptr))
+        out.warnings.push_back(
+            layerCrs == nullptr
+                ? "the layer " + std::string(layer->GetName()) + " of " + request.referencePath +
+                      " has no coordinate system: its points are taken in the map's, " +
+                      crsName(facts.crs)
+                : "the map has no coordinate system: the points are taken in their layer's, " +
+                      crsName(layerCrs));
+    if (layerCrs != nullptr && facts.crs != nullptr && !layerCrs->IsSame(facts.crs)) {
         OGRSpatialReference from(*layerCrs), to(*facts.crs);
         from.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
         to.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
@@ -152,108 +392,64 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     GDALRasterBand* strataBand = nullptr;
     BandSource strataSource;
     if (!request.strataPath.empty()) {
-        strata = openDataset(request.strataPath, GDAL_OF_RASTER);
-        if (!strata || strata->GetRasterCount() == 0)
-            return readError(request.strataPath, strata ? "it holds no raster band" : gdalReason());
+        auto openedStrata = openInput(request.strataPath, GDAL_OF_RASTER,
+                                      "is not a raster (it holds vector layers)");
+        if (auto* error = std::get_if<InputError>(&openedStrata))
+            return *error;
+        strata = std::move(std::get<GDALDatasetUniquePtr>(openedStrata));
+        if (strata->GetRasterCount() == 0)
+            return readError(request.strataPath, "it holds no raster band");
+        auto band = bandOf(*strata, 1, request.strataPath, "--strata");
+        if (auto* error = std::get_if<InputError>(&band))
+            return *error;
         if (auto error = checkSameGrid(map, *strata, "strata raster"))
             return *error;
-        strataBand = strata->GetRasterBand(1);
-        strataSource = BandSource{request.strataPath, 1, strataBand->GetRasterDataType(),
-                                  leftOutOf(*strataBand, request.nodata), "strata raster"};
+        strataBand = std::get<GDALRasterBand*>(band);
+        strataSource = BandSource{request.strataPath,
+                                  1,
+                                  strataBand->GetRasterDataType(),
+                                  leftOutOf(*strataBand, request.nodata),
+                                  "strata raster",
+                                  hasMask(*strataBand),
+                                  isSignedByte(*strataBand)};
     }
 
-    MapCount out;
     out.pointReference = true;
+    const LeftOutValues referenceLeftOut{std::nullopt, request.nodata};
+    // The points are read first, then the pixels under them a block at a time.
+    PartProgress layerPart(progress, 0.0, 0.2);
+    std::optional<Refusal> refusal;
+    auto placed = placePoints(*layer, field, request, transform.get(), *pixelOf, window,
+                              referenceLeftOut, out.source, refusal, layerPart);
+    if (auto* error = std::get_if<InputError>(&placed))
+        return *error;
     std::map<PairKey, std::uint64_t> pairs;
     StratumTriples triples;
-    const LeftOutValues referenceLeftOut{std::nullopt, request.nodata};
-    layer->ResetReading();
-    CPLErrorReset();
-    for (const OGRFeatureUniquePtr& feature : *layer) {
-        const OGRGeometry* geometry = feature->GetGeometryRef();
-        if (geometry == nullptr || wkbFlatten(geometry->getGeometryType()) != wkbPoint)
-            return badInput("feature " + std::to_string(feature->GetFID()) + " of " +
-                            request.referencePath + " is not a point");
-        const std::optional<double> referenceValue = fieldValue(*feature, field);
-        if (!referenceValue) {
-            ++out.source.empty;
-            continue;
-        }
-        if (!isWhole(*referenceValue) && !referenceLeftOut.contains(*referenceValue))
-            return badInput("feature " + std::to_string(feature->GetFID()) + " of " +
-                            request.referencePath + " has the class " +
-                            feature->GetFieldAsString(field) + ", which is not a whole number");
-        const auto* point = geometry->toPoint();
-        double x = point->getX(), y = point->getY();
-        if (transform && !transform->Transform(1, &x, &y)) {
-            ++out.source.outside;
-            continue;
-        }
-        const double px = std::floor(inverse[0] + x * inverse[1] + y * inverse[2]);
-        const double py = std::floor(inverse[3] + x * inverse[4] + y * inverse[5]);
-        if (!(px >= static_cast<double>(window.xOffset) &&
-              px < static_cast<double>(window.xOffset + window.xSize) &&
-              py >= static_cast<double>(window.yOffset) &&
-              py < static_cast<double>(window.yOffset + window.ySize))) {
-            ++out.source.outside;
-            continue;
-        }
-        const auto row = static_cast<std::int64_t>(py), column = static_cast<std::int64_t>(px);
-        // The value of the point's pixel in `band`.
-        const auto readPixel = [&](GDALRasterBand& band, double& value) {
-            return band.RasterIO(GF_Read, static_cast<int>(px), static_cast<int>(py), 1, 1, &value,
-                                 1, 1, GDT_Float64, 0, 0, nullptr) == CE_None;
-        };
-        double value = 0.0;
-        if (!readPixel(mapBand, value))
-            return readError(request.mapPath, gdalReason());
-        if (mapSource.leftOut.contains(value) || referenceLeftOut.contains(*referenceValue)) {
-            ++out.source.nodata;
-            continue;
-        }
-        if (!isWhole(value))
-            return badInput(notWholeAt("the map", value, row, column, "class"));
-        double stratum = 0.0;
-        if (strataBand != nullptr) {
-            if (!readPixel(*strataBand, stratum))
-                return readError(request.strataPath, gdalReason());
-            if (strataSource.leftOut.contains(stratum)) {
-                ++out.source.nodata;
-                continue;
-            }
-            if (!isWhole(stratum))
-                return badInput(notWholeAt("the strata raster", stratum, row, column, "stratum"));
-        }
-        if (request.classes)
-            for (const double v : {value, *referenceValue})
-                if (std::find(request.classes->begin(), request.classes->end(), v) ==
-                    request.classes->end())
-                    return badInput("feature " + std::to_string(feature->GetFID()) + " of " +
-                                    request.referencePath + ": the " +
-                                    (v == value ? "map holds " : "point's class is ") +
-                                    ClassLabel(v) + ", which is not among --classes");
-        ++pairs[{value, *referenceValue}];
-        if (strataBand != nullptr)
-            ++triples[{stratum, value, *referenceValue}];
-    }
-    // The layer's features end early, without a word, where one cannot be read.
-    if (CPLGetLastErrorType() >= CE_Failure)
-        return readError(request.referencePath, gdalReason());
+    const PixelSide mapSide{&mapBand, &mapSource, request.mapPath};
+    const PixelSide strataSide{strataBand, &strataSource, request.strataPath};
+    PartProgress blockPart(progress, 0.2, 0.1);
+    if (auto error = readUnderPoints(std::get<std::vector<PlacedPoint>>(placed), mapSide,
+                                     strataSide, request, referenceLeftOut, out.source, pairs,
+                                     triples, refusal, blockPart))
+        return *error;
+    if (refusal)
+        return refusal->error;
 
     auto areas = pixelAreasOf(map);
     if (auto* error = std::get_if<InputError>(&areas))
         return *error;
     const PixelAreas& pixelAreas = std::get<PixelAreas>(areas);
-    PartProgress mapPart(progress, 0.0, strataBand != nullptr ? 0.5 : 1.0);
+    PartProgress mapPart(progress, 0.3, strataBand != nullptr ? 0.35 : 0.7);
     auto counted =
-        countInThreads(request, mapBand, mapSource, nullptr, window, pixelAreas.perRow, mapPart);
+        countInThreads(request, mapBand, mapSource, nullptr, window, &pixelAreas, mapPart);
     if (auto* error = std::get_if<InputError>(&counted))
         return *error;
     const Merged merged =
         merge(std::get<std::vector<ThreadCount>>(counted), mapSource.leftOut, nullptr);
-    if (auto error = formMatrix(
-            request, pairs, request.classes ? std::map<double, std::uint64_t>{} : merged.mapPixels,
-            out, [](bool, double) { return std::string(); }))
+    // A map class left out of --classes would take its pixels out of the areas.
+    if (auto error = formMatrix(request, pairs, merged.mapPixels, out, [&](bool, double value) {
+            return firstPlaceOf(mapSource, window, value);
+        }))
         return *error;
     MapAreas mapAreas;
     mapAreas.unit = pixelAreas.unit;
@@ -261,7 +457,7 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
         const auto found = merged.mapPixels.find(value);
         const std::uint64_t pixels = found == merged.mapPixels.end() ? 0 : found->second;
         out.mapPixels.push_back(pixels);
-        if (pixelAreas.perRow.empty()) {
+        if (!pixelAreas.geographic) {
             mapAreas.perClass.push_back(static_cast<double>(pixels) * pixelAreas.perPixel);
         } else {
             const auto area = merged.mapAreas.find(value);
@@ -270,9 +466,9 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     }
     out.areas = std::move(mapAreas);
     if (strataBand != nullptr) {
-        PartProgress strataPart(progress, 0.5, 0.5);
-        auto strataCounted =
-            countInThreads(request, *strataBand, strataSource, nullptr, window, {}, strataPart);
+        PartProgress strataPart(progress, 0.65, 0.35);
+        auto strataCounted = countInThreads(request, *strataBand, strataSource, nullptr, window,
+                                            nullptr, strataPart);
         if (auto* error = std::get_if<InputError>(&strataCounted))
             return *error;
         const Merged strataMerged =

@@ -9,7 +9,6 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <set>
 #include <thread>
 
 #include "core/run.h"
@@ -24,27 +23,43 @@ struct Chunk {
 };
 
 // The map's blocks cut to the window, several block rows together where the
-// blocks are thin strips, so that each read is worth its cost.
-std::vector<Chunk> chunksOf(GDALRasterBand& band, const PixelWindow& window) {
-    int blockWidth = 0, blockHeight = 0;
-    band.GetBlockSize(&blockWidth, &blockHeight);
-    std::int64_t chunkHeight = std::max(blockHeight, 1);
-    while (chunkHeight * blockWidth < 65536 && chunkHeight < window.ySize)
-        chunkHeight += std::max(blockHeight, 1);
-    const std::int64_t chunkWidth = std::max(blockWidth, 1);
-    std::vector<Chunk> chunks;
-    const std::int64_t xEnd = window.xOffset + window.xSize, yEnd = window.yOffset + window.ySize;
-    for (std::int64_t y = window.yOffset / chunkHeight * chunkHeight; y < yEnd; y += chunkHeight) {
-        for (std::int64_t x = window.xOffset / chunkWidth * chunkWidth; x < xEnd; x += chunkWidth) {
-            const std::int64_t x0 = std::max(x, window.xOffset), y0 = std::max(y, window.yOffset);
-            const std::int64_t x1 = std::min(x + chunkWidth, xEnd),
-                               y1 = std::min(y + chunkHeight, yEnd);
-            if (x1 > x0 && y1 > y0)
-                chunks.push_back({x0, y0, x1 - x0, y1 - y0});
-        }
+// blocks are thin strips, so that each read is worth its cost. The chunks are
+// numbered row by row and each is worked out from its number, so that no list
+// of them grows with the map.
+class Chunks {
+  public:
+    Chunks(GDALRasterBand& band, const PixelWindow& window) : m_window(window) {
+        int blockWidth = 0, blockHeight = 0;
+        band.GetBlockSize(&blockWidth, &blockHeight);
+        m_height = std::max(blockHeight, 1);
+        while (m_height * blockWidth < 65536 && m_height < window.ySize)
+            m_height += std::max(blockHeight, 1);
+        m_width = std::max(blockWidth, 1);
+        m_x0 = window.xOffset / m_width * m_width;
+        m_y0 = window.yOffset / m_height * m_height;
+        m_across = (window.xOffset + window.xSize - m_x0 + m_width - 1) / m_width;
+        m_down = (window.yOffset + window.ySize - m_y0 + m_height - 1) / m_height;
     }
-    return chunks;
-}
+    std::uint64_t count() const {
+        return static_cast<std::uint64_t>(m_across) * static_cast<std::uint64_t>(m_down);
+    }
+    Chunk at(std::uint64_t index) const {
+        const std::int64_t x =
+            m_x0 +
+            static_cast<std::int64_t>(index % static_cast<std::uint64_t>(m_across)) * m_width;
+        const std::int64_t y =
+            m_y0 +
+            static_cast<std::int64_t>(index / static_cast<std::uint64_t>(m_across)) * m_height;
+        const std::int64_t x0 = std::max(x, m_window.xOffset), y0 = std::max(y, m_window.yOffset);
+        const std::int64_t x1 = std::min(x + m_width, m_window.xOffset + m_window.xSize);
+        const std::int64_t y1 = std::min(y + m_height, m_window.yOffset + m_window.ySize);
+        return {x0, y0, x1 - x0, y1 - y0};
+    }
+
+  private:
+    PixelWindow m_window;
+    std::int64_t m_width = 1, m_height = 1, m_x0 = 0, m_y0 = 0, m_across = 0, m_down = 0;
+};
 
 // Reads the chunk's values in `type`, row after row without gaps. A chunk that is
 // one whole block in the band's own type is read as that block, past GDAL's block
@@ -79,9 +94,35 @@ bool readChunk(GDALRasterBand& band, const Chunk& c, GDALDataType type,
                          nullptr) == CE_None;
 }
 
+// The pixels of a chunk that the sides' masks keep: read for the sides whose
+// mask is read, and none at all where every pixel of the chunk is kept.
+class ChunkMask {
+  public:
+    // Gives false where a mask cannot be read.
+    bool read(GDALRasterBand& band, const Chunk& c, std::size_t count) {
+        if (!readChunk(*band.GetMaskBand(), c, GDT_Byte, m_buffer))
+            return false;
+        if (!m_any)
+            m_kept.assign(count, 1);
+        m_any = true;
+        for (std::size_t i = 0; i < count; ++i)
+            m_kept[i] = m_kept[i] != 0 && m_buffer[i] != 0;
+        return true;
+    }
+    // The flags of the chunk's pixels, 1 for one kept; null where all are kept.
+    const std::uint8_t* kept() const { return m_any ? m_kept.data() : nullptr; }
+    void reset() { m_any = false; }
+
+  private:
+    std::vector<unsigned char> m_buffer;
+    std::vector<std::uint8_t> m_kept;
+    bool m_any = false;
+};
+
 struct SharedState {
-    std::vector<Chunk> chunks;
-    std::atomic<std::size_t> next{0};
+    explicit SharedState(const Chunks& all) : chunks(all) {}
+    const Chunks& chunks;
+    std::atomic<std::uint64_t> next{0};
     std::atomic<bool> failed{false};
     std::mutex mutex; // guards the fields below and the progress sink
     std::optional<InputError> error;
@@ -98,10 +139,10 @@ struct SharedState {
 };
 
 // Counts chunks until none are left. `reference` null: the map alone, each
-// pixel counted in column slot 0. `rowArea`, when not empty, gives the area of
+// pixel counted in column slot 0. `areas`, when geographic, gives the area of
 // each map row, summed by class.
 void countChunks(SharedState& shared, const BandSource& map, const BandSource* reference,
-                 const std::vector<double>& rowArea, ThreadCount& result) {
+                 const PixelAreas* areas, ThreadCount& result) {
     QuietGdalErrors quiet;
     GDALDatasetUniquePtr mapData = openDataset(map.path, GDAL_OF_RASTER);
     GDALDatasetUniquePtr referenceData =
@@ -113,21 +154,29 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
     GDALRasterBand* mapBand = mapData->GetRasterBand(map.band);
     GDALRasterBand* referenceBand =
         reference ? referenceData->GetRasterBand(reference->band) : nullptr;
-    SlotIndexer rows(map.type, map.leftOut);
+    SlotIndexer rows(map.type, map.leftOut, map.signedBytes);
     std::optional<SlotIndexer> cols;
     if (reference)
-        cols.emplace(reference->type, reference->leftOut);
+        cols.emplace(reference->type, reference->leftOut, reference->signedBytes);
     std::vector<unsigned char> mapBuffer, referenceBuffer;
     std::vector<std::uint8_t> rowSlots, colSlots;
     std::string error;
-    if (!rowArea.empty())
+    const bool byRow = areas != nullptr && areas->geographic;
+    if (byRow)
         result.rowAreas.assign(Slots, 0.0);
+    // The areas of the rows of the last chunk: a thread's chunks mostly follow
+    // each other along one band of rows.
+    std::vector<double> rowArea;
+    std::int64_t rowAreaFrom = -1;
+    ChunkMask mask;
+    std::vector<std::uint8_t> keptRows, keptCols, underMapNodata;
+    const bool mapLeavesOut = map.leftOut.band || map.leftOut.request;
 
     while (!shared.failed) {
-        const std::size_t index = shared.next++;
-        if (index >= shared.chunks.size())
+        const std::uint64_t index = shared.next++;
+        if (index >= shared.chunks.count())
             break;
-        const Chunk& c = shared.chunks[index];
+        const Chunk c = shared.chunks.at(index);
         const std::size_t count = static_cast<std::size_t>(c.width * c.height);
         if (!readChunk(*mapBand, c, rows.readType(), mapBuffer)) {
             shared.fail(readError(map.path, gdalReason()));
@@ -151,9 +200,19 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
             }
             colData = referenceBuffer.data();
             if (!cols->direct()) {
+                // The reference's values under the map's no-data need no slot of
+                // their own: they count towards no class.
+                const std::uint8_t* anySlot = nullptr;
+                if (mapLeavesOut) {
+                    const std::vector<std::uint8_t> leftOut = rows.leftOutSlots();
+                    underMapNodata.resize(count);
+                    for (std::size_t i = 0; i < count; ++i)
+                        underMapNodata[i] = leftOut[rowData[i]];
+                    anySlot = underMapNodata.data();
+                }
                 colSlots.resize(count);
                 if (!cols->toSlots(referenceBuffer.data(), count, colSlots.data(), c.x, c.y,
-                                   c.width, "reference", error)) {
+                                   c.width, "reference", error, anySlot)) {
                     shared.fail(badInput(error));
                     return;
                 }
@@ -163,13 +222,43 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
             colSlots.assign(count, 0);
             colData = colSlots.data();
         }
-        result.table.add(rowData, colData, count);
-        if (!rowArea.empty()) {
+        mask.reset();
+        for (const auto& [band, source] :
+             {std::pair{mapBand, &map}, std::pair{referenceBand, reference}}) {
+            if (source != nullptr && source->masked && !mask.read(*band, c, count)) {
+                shared.fail(readError(source->path, gdalReason()));
+                return;
+            }
+        }
+        const std::uint8_t* kept = mask.kept();
+        if (kept != nullptr) {
+            // The masked pixels are counted apart, the others moved together.
+            keptRows.resize(count);
+            keptCols.resize(count);
+            std::size_t n = 0;
+            for (std::size_t i = 0; i < count; ++i) {
+                keptRows[n] = rowData[i];
+                keptCols[n] = colData[i];
+                n += kept[i];
+            }
+            result.masked += count - n;
+            result.table.add(keptRows.data(), keptCols.data(), n);
+        } else {
+            result.table.add(rowData, colData, count);
+        }
+        if (byRow) {
+            if (rowAreaFrom != c.y || rowArea.size() != static_cast<std::size_t>(c.height)) {
+                rowArea.resize(static_cast<std::size_t>(c.height));
+                for (std::int64_t r = 0; r < c.height; ++r)
+                    rowArea[static_cast<std::size_t>(r)] = areas->ofRow(c.y + r);
+                rowAreaFrom = c.y;
+            }
             for (std::int64_t r = 0; r < c.height; ++r) {
-                const double area = rowArea[static_cast<std::size_t>(c.y + r)];
-                const std::uint8_t* line = rowData + r * c.width;
-                for (std::int64_t i = 0; i < c.width; ++i)
-                    result.rowAreas[line[i]] += area;
+                const double area = rowArea[static_cast<std::size_t>(r)];
+                const std::int64_t from = r * c.width;
+                for (std::int64_t i = from; i < from + c.width; ++i)
+                    if (kept == nullptr || kept[i] != 0)
+                        result.rowAreas[rowData[i]] += area;
             }
         }
         std::lock_guard lock(shared.mutex);
@@ -181,79 +270,57 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
     result.colValues = reference ? cols->values() : std::vector<double>{0.0};
 }
 
-int threadCount(const MapRequest& request, std::size_t chunks) {
-    int threads = request.threads > 0 ? request.threads
-                                      : static_cast<int>(std::thread::hardware_concurrency());
-    threads = std::max(threads, 1);
-    return static_cast<int>(
-        std::min<std::size_t>(static_cast<std::size_t>(threads), std::max<std::size_t>(chunks, 1)));
+// As many threads as asked, but no more than the machine's cores, beyond which
+// none helps and each holds its own tables (2 MiB) and datasets.
+int threadCount(const MapRequest& request, std::uint64_t chunks) {
+    const int cores = std::max(static_cast<int>(std::thread::hardware_concurrency()), 1);
+    const int threads = request.threads > 0 ? std::min(request.threads, cores) : cores;
+    return static_cast<int>(std::min<std::uint64_t>(static_cast<std::uint64_t>(threads),
+                                                    std::max<std::uint64_t>(chunks, 1)));
 }
 
-// Reads the window of `source` once more, row by row, for a message only: each
-// row goes to `visit` with its y until `visit` returns true. A file that cannot
-// be opened or a row that cannot be read ends the reading quietly.
+// Reads the window of `source` once more, row by row in pieces of at most 65536
+// pixels, for a message only: each piece goes to `visit` with its row and first
+// column until `visit` returns true. A file that cannot be opened or a piece that
+// cannot be read ends the reading quietly.
 template <typename Visit>
 void readRowsAgain(const BandSource& source, const PixelWindow& window, Visit visit) {
     GDALDatasetUniquePtr data = openDataset(source.path, GDAL_OF_RASTER);
     if (!data)
         return;
     GDALRasterBand* band = data->GetRasterBand(source.band);
-    std::vector<double> row(static_cast<std::size_t>(window.xSize));
+    const std::int64_t piece = std::min<std::int64_t>(window.xSize, 65536);
+    std::vector<double> values(static_cast<std::size_t>(piece));
     for (std::int64_t y = window.yOffset; y < window.yOffset + window.ySize; ++y) {
-        if (band->RasterIO(GF_Read, static_cast<int>(window.xOffset), static_cast<int>(y),
-                           static_cast<int>(window.xSize), 1, row.data(),
-                           static_cast<int>(window.xSize), 1, GDT_Float64, 0, 0,
-                           nullptr) != CE_None ||
-            visit(y, row))
-            return;
+        for (std::int64_t x = window.xOffset; x < window.xOffset + window.xSize; x += piece) {
+            const std::int64_t width = std::min(piece, window.xOffset + window.xSize - x);
+            values.resize(static_cast<std::size_t>(width));
+            if (band->RasterIO(GF_Read, static_cast<int>(x), static_cast<int>(y),
+                               static_cast<int>(width), 1, values.data(), static_cast<int>(width),
+                               1, GDT_Float64, 0, 0, nullptr) != CE_None ||
+                visit(y, x, values))
+                return;
+        }
     }
-}
-
-// The number of distinct valid values in the window: only to name how many
-// classes a side that has too many holds.
-std::size_t classesIn(const BandSource& source, const PixelWindow& window) {
-    std::set<double> values;
-    readRowsAgain(source, window, [&](std::int64_t, const std::vector<double>& row) {
-        for (double v : row)
-            if (!std::isnan(v) && !source.leftOut.contains(v))
-                values.insert(v);
-        return false;
-    });
-    return values.size();
-}
-
-// The first pixel of the window holding `value`, row by row: only to name the
-// place of a value that is refused.
-std::string firstPlaceOf(const BandSource& source, const PixelWindow& window, double value) {
-    std::string place;
-    readRowsAgain(source, window, [&](std::int64_t y, const std::vector<double>& row) {
-        for (std::size_t x = 0; x < row.size(); ++x)
-            if (row[x] == value) {
-                place = pixelPlace(y, window.xOffset + static_cast<std::int64_t>(x));
-                return true;
-            }
-        return false;
-    });
-    return place;
 }
 
 } // namespace
 
 std::variant<std::vector<ThreadCount>, InputError>
 countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSource& map,
-               const BandSource* reference, const PixelWindow& window,
-               const std::vector<double>& rowArea, ProgressSink& progress) {
-    SharedState shared;
-    shared.chunks = chunksOf(mapBand, window);
+               const BandSource* reference, const PixelWindow& window, const PixelAreas* areas,
+               ProgressSink& progress) {
+    const Chunks chunks(mapBand, window);
+    SharedState shared(chunks);
     shared.pixelsTotal =
         static_cast<std::uint64_t>(window.xSize) * static_cast<std::uint64_t>(window.ySize);
     shared.progress = &progress;
-    const int threads = threadCount(request, shared.chunks.size());
+    const int threads = threadCount(request, chunks.count());
     std::vector<ThreadCount> results(static_cast<std::size_t>(threads));
     // Memory running out in a thread ends the count as a failure, never the process.
     const auto share = [&](std::size_t t) {
         try {
-            countChunks(shared, map, reference, rowArea, results[t]);
+            countChunks(shared, map, reference, areas, results[t]);
         } catch (const std::bad_alloc&) {
             shared.fail(InputError{InputError::ReadError, "out of memory"});
         }
@@ -264,24 +331,30 @@ countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSou
             workers.emplace_back(share, static_cast<std::size_t>(t));
         share(0);
     }
-    if (shared.error) {
-        for (const BandSource* side : {&map, reference}) {
-            const std::string name = side != nullptr ? side->side : "";
-            if (side != nullptr && shared.error->message == tooManyClasses(name))
-                shared.error->message =
-                    "the " + name + " holds " + std::to_string(classesIn(*side, window)) +
-                    " classes; at most " + std::to_string(MaxMatrixSize) + " are allowed";
-        }
-    }
     if (shared.error)
         return *shared.error;
     return results;
+}
+
+std::string firstPlaceOf(const BandSource& source, const PixelWindow& window, double value) {
+    std::string place;
+    readRowsAgain(source, window,
+                  [&](std::int64_t y, std::int64_t x0, const std::vector<double>& row) {
+                      for (std::size_t x = 0; x < row.size(); ++x)
+                          if ((source.signedBytes ? signedByteValue(row[x]) : row[x]) == value) {
+                              place = pixelPlace(y, x0 + static_cast<std::int64_t>(x));
+                              return true;
+                          }
+                      return false;
+                  });
+    return place;
 }
 
 Merged merge(const std::vector<ThreadCount>& results, const LeftOutValues& mapLeftOut,
              const LeftOutValues* referenceLeftOut) {
     Merged merged;
     for (const ThreadCount& t : results) {
+        merged.masked += t.masked;
         for (std::size_t r = 0; r < t.rowValues.size(); ++r) {
             const double rowValue = t.rowValues[r];
             const bool rowLeftOut = mapLeftOut.contains(rowValue);
@@ -317,14 +390,22 @@ std::optional<InputError> formMatrix(const MapRequest& request,
     std::sort(seen.begin(), seen.end());
     seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
     if (request.classes) {
+        const auto refused = [&](double value, bool onMap) {
+            return badInput(std::string("the ") + (onMap ? "map" : "reference") + " holds " +
+                            ClassLabel(value) + placeOf(onMap, value) +
+                            ", which is not among --classes");
+        };
+        const auto given = [&](double value) {
+            return std::find(request.classes->begin(), request.classes->end(), value) !=
+                   request.classes->end();
+        };
         for (const auto& [key, n] : pairs)
-            for (const auto& [value, side] :
-                 {std::pair{key.row, "map"}, std::pair{key.col, "reference"}})
-                if (std::find(request.classes->begin(), request.classes->end(), value) ==
-                    request.classes->end())
-                    return badInput(std::string("the ") + side + " holds " + ClassLabel(value) +
-                                    placeOf(side[0] == 'm', value) +
-                                    ", which is not among --classes");
+            for (const auto& [value, onMap] : {std::pair{key.row, true}, std::pair{key.col, false}})
+                if (!given(value))
+                    return refused(value, onMap);
+        for (const auto& [value, n] : extraRowValues)
+            if (!given(value))
+                return refused(value, true);
         out.classValues = *request.classes;
     } else {
         out.classValues = seen;
@@ -360,12 +441,17 @@ countRasterReference(const MapRequest& request, GDALDataset& map, GDALRasterBand
     if (auto* error = std::get_if<InputError>(&referenceBand))
         return *error;
     GDALRasterBand& rb = *std::get<GDALRasterBand*>(referenceBand);
-    const BandSource referenceSource{request.referencePath, request.referenceBand,
-                                     rb.GetRasterDataType(), leftOutOf(rb, request.nodata)};
+    const BandSource referenceSource{request.referencePath,
+                                     request.referenceBand,
+                                     rb.GetRasterDataType(),
+                                     leftOutOf(rb, request.nodata),
+                                     "reference",
+                                     hasMask(rb),
+                                     isSignedByte(rb)};
     reference.reset();
 
     auto counted =
-        countInThreads(request, mapBand, mapSource, &referenceSource, window, {}, progress);
+        countInThreads(request, mapBand, mapSource, &referenceSource, window, nullptr, progress);
     if (auto* error = std::get_if<InputError>(&counted))
         return *error;
     const Merged merged = merge(std::get<std::vector<ThreadCount>>(counted), mapSource.leftOut,
@@ -380,9 +466,10 @@ countRasterReference(const MapRequest& request, GDALDataset& map, GDALRasterBand
         const auto found = merged.mapPixels.find(value);
         out.mapPixels.push_back(found == merged.mapPixels.end() ? 0 : found->second);
     }
+    out.source.masked = merged.masked;
     out.source.nodata =
         static_cast<std::uint64_t>(window.xSize) * static_cast<std::uint64_t>(window.ySize) -
-        out.source.counted;
+        out.source.counted - out.source.masked;
     return out;
 }
 

@@ -14,6 +14,7 @@
 #include <gdal_priv.h>
 
 #include "core/input_error.h"
+#include "maps/grid.h"
 #include "maps/map_counting.h"
 #include "maps/slot_indexer.h"
 
@@ -26,6 +27,8 @@ struct BandSource {
     GDALDataType type = GDT_Byte;
     LeftOutValues leftOut;
     const char* side = "map"; // as messages name it
+    bool masked = false;      // its mask band is read, a pixel under 0 left out
+    bool signedBytes = false; // a byte band whose bytes 128 to 255 are -128 to -1
 };
 
 // One thread's share: its own datasets, indexers and table.
@@ -33,15 +36,17 @@ struct ThreadCount {
     CountTable table;
     std::vector<double> rowValues, colValues;
     std::vector<double> rowAreas; // by row slot, with per-row areas
+    std::uint64_t masked = 0;     // pixels left out by a mask
 };
 
 // Counts the pairs of `map` and `reference` in `window`, in as many threads as
 // asked. `reference` null: the map alone, each pixel counted in column slot 0.
-// `rowArea`, when not empty, gives the area of each map row, summed by class.
+// `areas`, when given for a geographic grid, gives the area of each map row,
+// summed by class.
 std::variant<std::vector<ThreadCount>, InputError>
 countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSource& map,
-               const BandSource* reference, const PixelWindow& window,
-               const std::vector<double>& rowArea, ProgressSink& progress);
+               const BandSource* reference, const PixelWindow& window, const PixelAreas* areas,
+               ProgressSink& progress);
 
 struct PairKey {
     double row, col;
@@ -56,17 +61,23 @@ struct Merged {
     std::map<double, std::uint64_t> mapPixels;
     std::map<double, double> mapAreas; // with per-row areas
     std::uint64_t leftOut = 0;
+    std::uint64_t masked = 0;
 };
 
 Merged merge(const std::vector<ThreadCount>& results, const LeftOutValues& mapLeftOut,
              const LeftOutValues* referenceLeftOut);
 
+// The first pixel of the window holding `value`, row by row: " at row R, column
+// C (counted from 0)", or empty where it cannot be read. Only for a message.
+std::string firstPlaceOf(const BandSource& source, const PixelWindow& window, double value);
+
 // Where a value stands, for the message that refuses it: " at row R, column C".
 using PlaceOf = std::function<std::string(bool onMap, double value)>;
 
 // The classes: those given, or every value seen in numeric order; fills the
-// matrix. Refuses a value outside the given list, and more classes than a
-// matrix may have.
+// matrix. Refuses a value outside the given list, in a pair or among
+// `extraRowValues` (the map's pixels, whose areas would be lost), and more
+// classes than a matrix may have.
 std::optional<InputError> formMatrix(const MapRequest& request,
                                      const std::map<PairKey, std::uint64_t>& pairs,
                                      const std::map<double, std::uint64_t>& extraRowValues,

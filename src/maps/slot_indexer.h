@@ -29,15 +29,12 @@ struct LeftOutValues {
 
 LeftOutValues leftOutOf(GDALRasterBand& band, const std::optional<double>& request);
 
-// What a side's indexer says when it runs out of slots; the count of classes
-// is then found by reading that side once more.
-std::string tooManyClasses(const std::string& side);
-
 // Turns the values of one side into slots, remembering each slot's value. Slots
 // are given in the order values are first met, so each thread has its own.
 class SlotIndexer {
   public:
-    SlotIndexer(GDALDataType type, const LeftOutValues& leftOut);
+    // `signedBytes`: a byte band whose bytes 128 to 255 stand for -128 to -1.
+    SlotIndexer(GDALDataType type, const LeftOutValues& leftOut, bool signedBytes = false);
 
     // The band's own type: whole blocks are then read past the block cache.
     GDALDataType readType() const { return m_type; }
@@ -45,16 +42,25 @@ class SlotIndexer {
     const std::vector<double>& values() const { return m_values; }
 
     // Writes the slot of each of `count` values read in readType(); gives false
-    // with `error` set for a value that is no class or one value too many.
+    // with `error` set for a value that is no class or one value too many. Where
+    // `anySlot` (null: nowhere) is not 0 the pair is left out by the other side,
+    // and a value not met before is given any slot instead of one of its own.
     bool toSlots(const void* data, std::size_t count, std::uint8_t* slots, std::int64_t x0,
-                 std::int64_t y0, std::int64_t width, const char* side, std::string& error);
+                 std::int64_t y0, std::int64_t width, const char* side, std::string& error,
+                 const std::uint8_t* anySlot = nullptr);
+    // Whether the value of each slot so far is left out, by slot.
+    std::vector<std::uint8_t> leftOutSlots() const;
 
   private:
     enum class BandKind { Byte, Word, Other };
     static BandKind kindOf(GDALDataType type);
-    bool wordsToSlots(const void* data, std::size_t count, std::uint8_t* slots, const char* side,
-                      std::string& error);
-    bool addSlot(double value, const char* side, std::string& error);
+    bool wordsToSlots(const void* data, std::size_t count, std::uint8_t* slots, std::int64_t x0,
+                      std::int64_t y0, std::int64_t width, const char* side, std::string& error,
+                      const std::uint8_t* anySlot);
+    // Gives false, with the refusal that names the value and its pixel, when
+    // every slot is taken.
+    bool addSlot(double value, std::int64_t row, std::int64_t column, const char* side,
+                 std::string& error);
 
     GDALDataType m_type;
     BandKind m_kind;

@@ -14,7 +14,7 @@ namespace {
 std::string countsText(const SourceRecord& s) {
     return std::to_string(s.counted) + " counted; left out: " + std::to_string(s.outside) +
            " outside, " + std::to_string(s.nodata) + " on no-data, " + std::to_string(s.empty) +
-           " empty";
+           " empty" + (s.masked != 0 ? ", " + std::to_string(s.masked) + " masked" : "");
 }
 
 void sourceText(std::string& out, const SourceRecord& s) {
@@ -47,6 +47,9 @@ void sourceJson(JsonWriter& json, const SourceRecord& s) {
     json.Member("outside", s.outside);
     json.Member("nodata", s.nodata);
     json.Member("empty", s.empty);
+    // Only where a mask left something out, so that a count without one reads as before.
+    if (s.masked != 0)
+        json.Member("masked", s.masked);
     json.EndObject();
     if (!s.areaUnit.empty())
         json.Member("area_unit", s.areaUnit);

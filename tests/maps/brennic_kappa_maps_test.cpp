@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <numeric>
 
+#include <sys/stat.h>
+
 #include "../cli/kappa_process.h"
 #include "map_files.h"
 
@@ -97,17 +99,32 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
     raster("zone33.tif", otherZone);
     otherZone.crs = "";
     raster("nocrs.tif", otherZone);
+    // Transverse Mercator by hand (the map's read as UTM zone 32N), the
+    // reference's false easting 1 cm further.
+    const std::string tmerc =
+        "+proj=tmerc +lat_0=0 +lon_0=9 +k=0.9996 +y_0=0 +datum=WGS84 +units=m";
+    otherZone.crs = tmerc + " +x_0=500000";
+    raster("tmerc.tif", otherZone);
+    otherZone.crs = tmerc + " +x_0=500000.01";
+    raster("tmerc_shifted.tif", otherZone);
+    raster("complex.tif", Raster(4, 3, SmallMap, {}, GDT_CFloat32));
     // The second feature of the layer "first" is a polygon.
     ASSERT_TRUE(WritePoints((dir / "layers.gpkg").string(), "first", 32632,
                             {{500005, 3999995, "1"}, {500015, 3999995, "2"}}, 1));
     ASSERT_TRUE(
         WritePoints((dir / "layers.gpkg").string(), "second", 32632, {{500005, 3999995, "1.5"}}));
     raster("wide.tif", Raster(5, 3, std::vector<double>(15, 7)));
+    // Class 9 at (3,1), a pixel without a point.
+    std::vector<double> nine = SmallMap;
+    nine[7] = 9;
+    raster("nine.tif", Raster(4, 3, nine));
     // Stratum 9 is the one pixel (3,0), which holds two points.
     raster("single.tif", Raster(4, 3, {7, 7, 7, 9, 7, 7, 7, 7, 7, 7, 7, 7}));
     centres("twice.gpkg", {3, 0, 3, 3, 0, 3});
     writeFile(dir / "part.json",
               run(std::string(Points) + " --strata {dir}/strata.tif --format json", "").out);
+    std::filesystem::create_directories(dir / "folder");
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
     std::filesystem::copy_file(dir / "ref.tif", dir / "cut.tif");
     std::filesystem::resize_file(dir / "cut.tif", 100);
     const std::string maps = std::string(Maps) + " ", points = std::string(Points) + " ",
@@ -117,11 +134,13 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
     const struct { const char* name; std::string args; int status; const char* message; } rows[] = {
         {"value_that_is_no_class", "--map {dir}/notwhole.tif --reference {dir}/ref.tif", 1, "2.5 at row 1, column 2"},
         {"byte_values_beyond_254_classes", "--map {dir}/bytes.tif --reference {dir}/bytes.tif", 1, "the maps hold 256 classes; at most 254 are allowed"},
-        {"word_values_beyond_254_classes", "--map {dir}/words.tif --reference {dir}/words.tif", 1, "the map holds 320 classes; at most 254 are allowed"},
+        {"word_values_beyond_254_classes", "--map {dir}/words.tif --reference {dir}/words.tif --threads 1", 1, "the map holds more than 254 classes: one more, 1256, is at row 12, column 16 (counted from 0)"},
         // Grids that differ are named both ways.
         {"size", map + "wide.tif", 1, "the map is 4 x 3 pixels, the reference 5 x 3"},
         {"geotransform", map + "shifted.tif", 1, "(500000, 10, 0, 4000000, 0, -10), the reference's (500000.5, 10,"},
         {"crs", map + "zone33.tif", 1, "zone 32N (EPSG:32632), the reference's WGS 84 / UTM zone 33N"},
+        {"crs_one_parameter", "--map {dir}/tmerc.tif --reference {dir}/tmerc_shifted.tif", 1, "(+proj=utm +zone=32 +datum=WGS84 +units=m +no_defs), the reference's unknown (+proj=tmerc +lat_0=0 +lon_0=9 +k=0.9996 +x_0=500000.01"},
+        {"complex_band", "--map {dir}/complex.tif --reference {dir}/ref.tif", 1, "band 1 of {dir}/complex.tif is complex (CFloat32): its values are no classes"},
         {"crs_missing", map + "nocrs.tif", 1, "zone 32N (EPSG:32632), the reference's none"},
         {"two_layers_none_chosen", layers + "class", 1, "has 2 layers (first, second)"},
         {"polygon", layers + "class --reference-layer first", 1, "feature 2 of"},
@@ -139,10 +158,27 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
         {"bad_threads", maps + "--threads 0", 1, "--threads needs a whole number"},
         {"value_not_among_classes", maps + "--classes 1,2", 1, "the map holds 3 at row 0, column 3 (counted from 0), which is not among --classes"},
         {"point_class_not_among_classes", points + "--classes 3", 1, "feature 1 of {dir}/points.gpkg: the map holds 1, which is not among --classes"},
+        {"map_class_under_no_point_not_among_classes", "--map {dir}/nine.tif --reference {dir}/points.gpkg --reference-field class --report --classes 1,2,3", 1,
+         "the map holds 9 at row 1, column 3 (counted from 0), which is not among --classes"},
+        {"classes_with_an_exponent", maps + "--classes 1e0,2,3", 1, "class 1 of --classes is no whole number: 1e0"},
         {"no_such_band", maps + "--reference-band 2", 1, "ref.tif has 1 bands; there is no band 2 for --reference-band"},
+        {"reference_crs_unread", points + "--reference-crs nonsense", 1, "--reference-crs: GDAL reads no coordinate system from nonsense"},
         {"no_such_layer", points + "--reference-layer none", 1, "{dir}/points.gpkg has no layer none"},
         {"unreadable_reference", "--map {dir}/map.tif --reference {dir}/cut.tif", 3, "cannot read {dir}/cut.tif"},
         {"missing_map", "--map {dir}/none.tif --reference {dir}/map.tif --report", 3, "cannot read {dir}/none.tif: "},
+        // Why a file is not read: it is missing, a folder, a FIFO (refused, not
+        // waited on), or holds the other kind of data.
+        {"map_no_such_file", "--map {dir}/nope.tif --reference {dir}/ref.tif", 3, "cannot read {dir}/nope.tif: no such file"},
+        {"map_folder", "--map {dir}/folder --reference {dir}/ref.tif", 3, "cannot read {dir}/folder: it is a folder"},
+        {"map_fifo", "--map {dir}/fifo --reference {dir}/ref.tif", 3, "cannot read {dir}/fifo: it is a FIFO, device or socket, not a file"},
+        {"map_of_points", "--map {dir}/points.gpkg --reference {dir}/ref.tif", 1, "{dir}/points.gpkg is not a raster (it holds vector layers: use it as --reference)"},
+        {"reference_fifo", "--map {dir}/map.tif --reference {dir}/fifo", 3, "cannot read {dir}/fifo: it is a FIFO"},
+        {"reference_no_such_file", "--map {dir}/map.tif --reference {dir}/none.gpkg --reference-field class", 3, "cannot read {dir}/none.gpkg: no such file"},
+        {"reference_raster_with_field", maps + "--reference-field class", 1, "{dir}/ref.tif is a raster; --reference-field is for a layer of points"},
+        {"strata_of_points", points + "--strata {dir}/points.gpkg", 1, "{dir}/points.gpkg is not a raster (it holds vector layers)"},
+        {"strata_folder", points + "--strata {dir}/folder", 3, "cannot read {dir}/folder: it is a folder"},
+        {"sum_of_a_fifo", "--sum --report {dir}/fifo", 3, "cannot read {dir}/fifo: it is a FIFO"},
+        {"sum_of_a_folder", "--sum --report {dir}/folder", 3, "cannot read {dir}/folder: it is a folder"},
         {"strata_on_another_grid", points + "--strata {dir}/wide.tif", 1, "the map is 4 x 3 pixels, the strata raster 5 x 3: they must be on the same grid"},
         {"strata_with_raster_reference", maps + "--report --strata {dir}/strata.tif", 1, "--strata stratifies sample points: it needs a point reference"},
         {"strata_with_more_points_than_pixels",
@@ -158,6 +194,7 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
         const KappaOutcome outcome = run(row.args, "");
         EXPECT_EQ(outcome.status, row.status);
         EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
         EXPECT_TRUE(Has(outcome.err, withDir(row.message)));
     }
 }
@@ -201,6 +238,67 @@ TEST_F(KappaMapsTest, WindowReportsSummedGiveTheWhole) {
         EXPECT_EQ(sum.substr(sum.find("\"counted\""), n),
                   whole.substr(whole.find("\"counted\""), n));
         EXPECT_TRUE(Has(sum, whole.substr(whole.find("\"map_pixels\""))));
+    }
+}
+
+// Row 0 of the map under its mask: the source record counts the 4 pixels as
+// masked in text and JSON, and --sum adds them from the windows' reports.
+TEST_F(KappaMapsTest, MaskedPixelsInTheSourceRecordAndAddedByTheSum) {
+    Raster masked(4, 3, SmallMap);
+    masked.mask = {0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1};
+    raster("masked.tif", masked);
+    const std::string maps = "--map {dir}/masked.tif --reference {dir}/ref.tif --report";
+    const KappaOutcome whole = run(maps, "");
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    EXPECT_TRUE(Has(whole.out, "8 counted; left out: 0 outside, 0 on no-data, 0 empty, 4 masked"));
+    for (const char* window : {"0,0,4,2", "0,2,4,1"})
+        writeFile(dir / window, run(maps + " --format json --window " + window, "").out);
+    const KappaOutcome sum = run("--sum --report --format json {dir}/0,0,4,2 {dir}/0,2,4,1", "");
+    EXPECT_TRUE(
+        Has(sum.out, "\"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0, \"masked\": 4}"));
+}
+
+// Points from a CSV of coordinate columns, at the centres of pixels (0,0), (1,1)
+// and (2,2), whose map classes 1, 2 and 3 they hold: in the map's system with a
+// warning where nothing names theirs, or in --reference-crs.
+TEST_F(KappaMapsTest, PointsFromACsvOfCoordinates) {
+    OGRSpatialReference utm, wgs84;
+    utm.importFromEPSG(32632);
+    wgs84.importFromEPSG(4326);
+    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    std::unique_ptr<OGRCoordinateTransformation> toWgs84(
+        OGRCreateCoordinateTransformation(&utm, &wgs84));
+    ASSERT_TRUE(toWgs84);
+    std::string xy, lonLat = "lon,lat,class\n";
+    for (int k = 0; k < 3; ++k) {
+        double x = 500005 + 10 * k, y = 3999995 - 10 * k;
+        xy += std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(k + 1) + "\n";
+        ASSERT_TRUE(toWgs84->Transform(1, &x, &y));
+        char line[80];
+        std::snprintf(line, sizeof line, "%.12f,%.12f,%d\n", x, y, k + 1);
+        lonLat += line;
+    }
+    writeFile(dir / "xy.csv", "x,y,class\n" + xy);
+    writeFile(dir / "en.csv", "easting,northing,class\n" + xy);
+    writeFile(dir / "lonlat.csv", lonLat);
+    const std::string taken = "brennic-kappa: warning: the layer ";
+    // clang-format off
+    const struct { const char *name, *file, *options; std::string warning; } rows[] = {
+        {"x_y_in_the_maps_system", "xy", "", taken + "xy of {dir}/xy.csv has no coordinate system: its points are taken in the map's"},
+        {"easting_northing", "en", "", taken + "en of {dir}/en.csv has no coordinate system"},
+        {"lon_lat_in_the_given_system", "lonlat", " --reference-crs EPSG:4326", ""},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const KappaOutcome outcome =
+            run(std::string("--map {dir}/map.tif --reference {dir}/") + row.file +
+                    ".csv --reference-field class --report" + row.options,
+                "");
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        EXPECT_TRUE(Has(outcome.out, "3 counted; left out: 0 outside"));
+        EXPECT_EQ(outcome.err.substr(0, withDir(row.warning).size()), withDir(row.warning));
+        EXPECT_EQ(outcome.err.empty(), row.warning.empty());
     }
 }
 

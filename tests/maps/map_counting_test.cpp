@@ -108,41 +108,51 @@ TEST_F(MapCountingTest, HandCountedMatrices) {
 TEST_F(MapCountingTest, LayoutsAndThreadsGiveTheSameCounts) {
     const int width = 700, height = 600;
     Values map, reference;
-    Counts expected(100, 0);
-    std::uint64_t left = 0;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const int m = y > 590 ? 0 : 1 + (x / 37 + y / 53) % 10;
-            const int r = x < 5 ? 0 : (x * 7 + y * 3) % 11 == 0 ? 1 + m % 10 : m;
             map.push_back(m);
-            reference.push_back(r);
-            if (m == 0 || r == 0)
-                ++left;
-            else
-                ++expected[static_cast<std::size_t>((m - 1) * 10 + r - 1)];
+            reference.push_back(x < 5 ? 0 : (x * 7 + y * 3) % 11 == 0 ? 1 + m % 10 : m);
         }
     }
     const std::vector<std::string> tiled{"TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256"};
+    const PixelWindow whole{0, 0, width, height};
     // clang-format off
-    const struct { const char* name; std::vector<std::string> options, referenceOptions; int threads; } rows[] = {
-        {"striped_one_thread", {}, {}, 1},
-        {"tiled_deflate", {"TILED=YES", "BLOCKXSIZE=128", "BLOCKYSIZE=128", "COMPRESS=DEFLATE"}, tiled, 3},
-        {"tiled_map_striped_reference", tiled, {"COMPRESS=LZW"}, 2},
-        {"striped_map_tiled_reference", {}, tiled, 2},
+    const struct { const char* name; std::vector<std::string> options, referenceOptions; int threads; PixelWindow window; } rows[] = {
+        {"striped_one_thread", {}, {}, 1, whole},
+        {"tiled_deflate", {"TILED=YES", "BLOCKXSIZE=128", "BLOCKYSIZE=128", "COMPRESS=DEFLATE"}, tiled, 3, whole},
+        {"tiled_map_striped_reference", tiled, {"COMPRESS=LZW"}, 2, whole},
+        {"striped_map_tiled_reference", {}, tiled, 2, whole},
+        // Windows that start and end inside blocks, over several and within one.
+        {"window_across_tiles", tiled, {}, 2, {3, 250, 517, 300}},
+        {"window_within_a_tile", tiled, tiled, 2, {300, 260, 11, 7}},
+        {"window_across_strips", {}, {}, 3, {255, 1, 445, 598}},
     };
     // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
+        const PixelWindow& w = row.window;
+        Counts expected(100, 0);
+        std::uint64_t left = 0;
+        for (std::int64_t y = w.yOffset; y < w.yOffset + w.ySize; ++y)
+            for (std::int64_t x = w.xOffset; x < w.xOffset + w.xSize; ++x) {
+                const auto at = static_cast<std::size_t>(y * width + x);
+                if (map[at] == 0 || reference[at] == 0)
+                    ++left;
+                else
+                    ++expected[static_cast<std::size_t>((map[at] - 1) * 10 + reference[at] - 1)];
+            }
         Raster mapLayout(width, height, map, 0.0), referenceLayout(width, height, reference, 0.0);
         mapLayout.creationOptions = row.options;
         referenceLayout.creationOptions = row.referenceOptions;
         MapRequest request = requestFor(mapLayout, referenceLayout);
         request.threads = row.threads;
+        request.window = row.window;
+        request.classes = Values{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
         const MapCount c = counted(request);
-        EXPECT_EQ(c.classValues, (Values{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
         EXPECT_EQ(c.counts, expected);
         EXPECT_EQ((Counts{c.source.counted, c.source.nodata}),
-                  (Counts{width * height - left, left}));
+                  (Counts{static_cast<std::uint64_t>(w.xSize * w.ySize) - left, left}));
     }
 }
 
@@ -171,6 +181,234 @@ TEST_F(MapCountingTest, PointsOnEdgesOutsideEmptyAndOnNoData) {
     EXPECT_EQ(c.mapPixels, (Counts{3, 5}));
 }
 
+// The hand-counted pair with a mask on one side or both: the dataset's mask band
+// or an alpha band (0 leaves a pixel out, any other value keeps it). Row 0 or
+// row 2 left out, or both, leaves the pairs of the other rows.
+TEST_F(MapCountingTest, MasksAndAlphaBandsLeaveOutTheirPixels) {
+    const Values row0{0, 0, 0, 0, 255, 255, 255, 255, 1, 128, 255, 255},
+        row2{255, 255, 255, 255, 1, 1, 1, 1, 0, 0, 0, 0};
+    // clang-format off
+    const struct { const char* name; Values mapMask; bool mapAlpha; Values referenceMask; bool referenceAlpha;
+                   Counts counts; std::uint64_t masked; } rows[] = {
+        {"map_mask_row_0", row0, false, {}, false, {1, 0, 0, 1, 2, 0, 0, 1, 3}, 4},
+        {"reference_alpha_row_2", {}, false, row2, true, {1, 1, 0, 1, 2, 0, 0, 0, 3}, 4},
+        {"map_alpha_and_reference_mask", row0, true, row2, false, {0, 0, 0, 1, 1, 0, 0, 0, 2}, 8},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Raster map(4, 3, SmallMap), reference(4, 3, SmallReference);
+        map.mask = row.mapMask;
+        map.alpha = row.mapAlpha;
+        reference.mask = row.referenceMask;
+        reference.alpha = row.referenceAlpha;
+        const MapCount c = counted(requestFor(map, reference));
+        EXPECT_EQ(c.counts, row.counts);
+        EXPECT_EQ((Counts{c.source.counted, c.source.masked, c.source.nodata}),
+                  (Counts{12 - row.masked, row.masked, 0}));
+    }
+
+    // Points at (0,0), under the mask, and at (1,1) and (2,2); the map's own pixels
+    // are those the mask keeps: rows 1 and 2.
+    Raster map(4, 3, SmallMap);
+    map.mask = row0;
+    MapRequest request = requestFor(map);
+    ASSERT_TRUE(
+        WritePoints(request.referencePath, "samples", 32632,
+                    {{500005, 3999995, "1"}, {500015, 3999985, "2"}, {500025, 3999975, "3"}}));
+    const MapCount c = counted(request);
+    EXPECT_EQ(c.counts, (Counts{0, 0, 0, 0, 1, 0, 0, 0, 1}));
+    EXPECT_EQ((Counts{c.source.counted, c.source.masked}), (Counts{2, 1}));
+    EXPECT_EQ(c.mapPixels, (Counts{1, 3, 4}));
+}
+
+// A point on every edge between pixels of a 30 m grid from x = 500000 (its
+// columns) and of a 10 m grid from y = 4649776 (its rows), where x - x0 or y - y0
+// divided by the pixel's size is a whole number that the inverse geotransform
+// misses by a rounding step. The classes alternate 1, 2 along the line of pixels
+// and each point holds its pixel's class, so a point taken one pixel over counts
+// off the diagonal; the last edge is the map's right or bottom edge: outside.
+TEST_F(MapCountingTest, PointOnEachPixelEdgeBelongsToThePixelRightOrBelow) {
+    const int pixels = 20000;
+    // clang-format off
+    const struct { const char* name; bool columns; double size; } rows[] = {
+        {"vertical_edges_30m", true, 30},
+        {"horizontal_edges_10m", false, 10},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Values classes(pixels);
+        std::vector<PointRow> points;
+        for (int k = 0; k <= pixels; ++k) {
+            if (k < pixels)
+                classes[static_cast<std::size_t>(k)] = 1 + k % 2;
+            const double along = row.size * k, across = row.size / 2;
+            points.push_back({500000 + (row.columns ? along : across),
+                              4649776 - (row.columns ? across : along), k % 2 ? "2" : "1"});
+        }
+        Raster line(row.columns ? pixels : 1, row.columns ? 1 : pixels, classes);
+        line.transform = {500000, row.size, 0, 4649776, 0, -row.size};
+        MapRequest request = requestFor(line);
+        std::filesystem::remove(request.referencePath);
+        ASSERT_TRUE(WritePoints(request.referencePath, "edges", 32632, points));
+        const MapCount c = counted(request);
+        EXPECT_EQ(c.counts, (Counts{10000, 0, 0, 10000}));
+        EXPECT_EQ((Counts{c.source.counted, c.source.outside}), (Counts{20000, 1}));
+    }
+}
+
+// The pixels under the points are read a block at a time, in the blocks' order,
+// yet a refusal names the point first in the layer: here the first point lies
+// in the second of two 16 x 16 tiles, on 2.5, and the second in the first, on
+// 3.5 (or, with --classes 1, the first has the class 2 and the second is on 2).
+TEST_F(MapCountingTest, PointsReadByBlockRefuseTheFirstInTheLayer) {
+    // clang-format off
+    const struct { const char* name; double later; std::optional<Values> classes; const char* message; } rows[] = {
+        {"value_not_whole", 3.5, {}, "the map holds 2.5 at row 0, column 20 (counted from 0)"},
+        {"class_not_given", 2, Values{1}, "feature 1 of {ref}: the point's class is 2"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Values values(32 * 16, 1);
+        values[20] = row.classes ? 1 : 2.5;
+        values[1] = row.later;
+        Raster map(32, 16, values, {}, GDT_Float32);
+        map.creationOptions = {"TILED=YES", "BLOCKXSIZE=16", "BLOCKYSIZE=16"};
+        MapRequest request = requestFor(map);
+        request.classes = row.classes;
+        std::filesystem::remove(request.referencePath);
+        ASSERT_TRUE(
+            WritePoints(request.referencePath, "samples", 32632,
+                        {{500205, 3999995, row.classes ? "2" : "1"}, {500015, 3999995, "1"}}));
+        auto result = CountMaps(request, none);
+        const auto* e = std::get_if<InputError>(&result);
+        ASSERT_NE(e, nullptr);
+        std::string message = row.message;
+        if (const auto at = message.find("{ref}"); at != std::string::npos)
+            message.replace(at, 5, request.referencePath);
+        EXPECT_TRUE(Has(e->message, message));
+    }
+}
+
+// A Float32 band holds 0.1 as a float: --nodata 0.1, or the band's own no-data
+// value 0.1, leaves it out (here in place of map class 3). Two VRTs of 2^31 - 1
+// square at 30 m on one geotransform are one grid, wherever the corners' round
+// trip through its inverse lands; only a window of them is counted.
+TEST_F(MapCountingTest, FloatNoDataAndTheLargestGridsMatchThemselves) {
+    Values map = SmallMap;
+    std::replace(map.begin(), map.end(), 3.0, 0.1);
+    for (const bool own : {false, true}) {
+        SCOPED_TRACE(own ? "band_nodata" : "requested_nodata");
+        MapRequest request =
+            requestFor(Raster(4, 3, map, own ? std::optional(0.1) : std::nullopt, GDT_Float32),
+                       Raster(4, 3, SmallReference));
+        if (!own)
+            request.nodata = 0.1;
+        const MapCount c = counted(request);
+        EXPECT_EQ(c.counts, (Counts{2, 1, 1, 3}));
+        EXPECT_EQ((Counts{c.source.counted, c.source.nodata}), (Counts{7, 5}));
+    }
+    const std::string vrt =
+        "<VRTDataset rasterXSize=\"2147483647\" rasterYSize=\"2147483647\"><SRS>EPSG:32632</SRS>"
+        "<GeoTransform>123456.789, 30, 0, 7654321.123, 0, -30</GeoTransform><VRTRasterBand "
+        "dataType=\"Byte\" band=\"1\"/></VRTDataset>\n";
+    writeFile(dir / "map.vrt", vrt);
+    writeFile(dir / "ref.vrt", vrt);
+    MapRequest request;
+    request.mapPath = path("map.vrt");
+    request.referencePath = path("ref.vrt");
+    request.window = PixelWindow{2147483640, 2147483640, 7, 7};
+    EXPECT_EQ(counted(request).source.counted, 49u);
+}
+
+// A UInt16 reference of 320 codes, 1000 to 1319 in raster order, against a byte
+// map of class 1 on its first 200 pixels: where the map's no-data 0 covers the
+// other 120, their codes are no classes and the count holds 201; where the map
+// has no no-data, the reference is refused as the side with too many.
+TEST_F(MapCountingTest, ValuesUnderTheOtherSidesNoDataAreNoClasses) {
+    Values codes(320), map(320, 1);
+    std::iota(codes.begin(), codes.end(), 1000.0);
+    std::fill(map.begin() + 200, map.end(), 0.0);
+    for (const bool nodata : {true, false}) {
+        SCOPED_TRACE(nodata ? "map_nodata_over_120_codes" : "every_code_a_class");
+        const MapRequest request =
+            requestFor(Raster(20, 16, map, nodata ? std::optional(0.0) : std::nullopt),
+                       Raster(20, 16, codes, {}, GDT_UInt16));
+        auto result = CountMaps(request, none);
+        if (nodata) {
+            ASSERT_TRUE(std::holds_alternative<MapCount>(result));
+            const MapCount& c = std::get<MapCount>(result);
+            EXPECT_EQ(c.classValues.size(), 201u);
+            EXPECT_EQ((Counts{c.source.counted, c.source.nodata}), (Counts{200, 120}));
+        } else {
+            const auto* e = std::get_if<InputError>(&result);
+            ASSERT_NE(e, nullptr);
+            EXPECT_TRUE(Has(e->message, "the reference holds more than 254 classes"));
+        }
+    }
+}
+
+// A signed byte GeoTIFF: the hand-counted pair's class k stored as k - 3, so
+// that its bytes 254, 255 and 0 are -2, -1 and 0, against an Int16 reference of
+// the same values; its no-data value -1 leaves out map class 2, and a point on
+// pixel (0,0) reads -2.
+TEST_F(MapCountingTest, SignedBytesReadAsNegativeValues) {
+    Values bytes = SmallMap, reference = SmallReference;
+    for (double& v : bytes)
+        v = v == 3 ? 0 : 253 + v;
+    for (double& v : reference)
+        v -= 3;
+    // clang-format off
+    const struct { const char* name; std::optional<double> nodata; Counts counts; } rows[] = {
+        {"all_values", {}, SmallCounts},
+        {"nodata_minus_one", -1.0, {2, 1, 0, 0, 0, 0, 0, 1, 4}},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Raster map(4, 3, bytes, row.nodata);
+        map.creationOptions = {"PIXELTYPE=SIGNEDBYTE"};
+        const MapCount c = counted(requestFor(map, Raster(4, 3, reference, {}, GDT_Int16)));
+        EXPECT_EQ(c.classValues, (Values{-2, -1, 0}));
+        EXPECT_EQ(c.counts, row.counts);
+    }
+    Raster map(4, 3, bytes);
+    map.creationOptions = {"PIXELTYPE=SIGNEDBYTE"};
+    MapRequest request = requestFor(map);
+    ASSERT_TRUE(WritePoints(request.referencePath, "samples", 32632, {{500005, 3999995, "-2"}}));
+    EXPECT_EQ(counted(request).counts, (Counts{1, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+// A point's class text is read one way: blanks on either side, a sign, a
+// fraction; a hexadecimal number or an exponent is no class. The point lies on
+// pixel (2,0), of map class 2.
+TEST_F(MapCountingTest, ClassTextsReadOneWay) {
+    // clang-format off
+    const struct { const char* text; bool read; } rows[] = {
+        {" 2", true}, {"2 ", true}, {"+2", true}, {"2.0", true}, {"0x2", false}, {"1e0", false}, {"2e0 ", false},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        MapRequest request = requestFor(Raster(4, 3, SmallMap));
+        std::filesystem::remove(request.referencePath);
+        ASSERT_TRUE(WritePoints(request.referencePath, "samples", 32632,
+                                {{500025, 3999995, std::string(row.text)}}));
+        auto result = CountMaps(request, none);
+        const auto* e = std::get_if<InputError>(&result);
+        if (row.read) {
+            ASSERT_EQ(e, nullptr) << e->message;
+            EXPECT_EQ(std::get<MapCount>(result).counts, (Counts{0, 0, 0, 0, 1, 0, 0, 0, 0}));
+        } else {
+            ASSERT_NE(e, nullptr);
+            EXPECT_TRUE(Has(e->message, "has the class " + std::string(row.text) +
+                                            ", which is not a whole number"));
+        }
+    }
+}
+
 // The area of a cell on the WGS 84 ellipsoid, integrated here numerically by
 // Simpson's rule: M(phi) N(phi) cos(phi) dphi dlambda.
 double integratedArea(double lat1, double lat2, double widthDegrees) {
@@ -186,6 +424,17 @@ double integratedArea(double lat1, double lat2, double widthDegrees) {
     return std::fabs(sum * h / 3 * widthDegrees * toRadians);
 }
 
+// Between UTM zone 32N and WGS 84 longitude and latitude (in GIS order), either way.
+std::unique_ptr<OGRCoordinateTransformation> utmTransform(bool toWgs84) {
+    OGRSpatialReference utm, wgs84;
+    utm.importFromEPSG(32632);
+    wgs84.importFromEPSG(4326);
+    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    return std::unique_ptr<OGRCoordinateTransformation>(
+        toWgs84 ? OGRCreateCoordinateTransformation(&utm, &wgs84)
+                : OGRCreateCoordinateTransformation(&wgs84, &utm));
+}
+
 // A geographic map of two rows of half-degree pixels, 60 to 59.5 N of class 1 and
 // 59.5 to 59 N of class 2, three pixels wide; points at the pixels' centres in
 // UTM, transformed here, each in GIS order (longitude first).
@@ -194,12 +443,7 @@ TEST_F(MapCountingTest, PointsInAnotherCrsAndGeographicAreasOnTheEllipsoid) {
     layout.transform = {10, 0.5, 0, 60, 0, -0.5};
     layout.crs = "EPSG:4326";
     MapRequest request = requestFor(layout);
-    OGRSpatialReference utm, wgs84;
-    utm.importFromEPSG(32632);
-    wgs84.importFromEPSG(4326);
-    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    std::unique_ptr<OGRCoordinateTransformation> toUtm(
-        OGRCreateCoordinateTransformation(&wgs84, &utm));
+    const auto toUtm = utmTransform(false);
     ASSERT_TRUE(toUtm);
     std::vector<PointRow> points;
     for (int i = 0; i < 6; ++i) {
@@ -215,6 +459,45 @@ TEST_F(MapCountingTest, PointsInAnotherCrsAndGeographicAreasOnTheEllipsoid) {
     ASSERT_EQ(c.areas->perClass.size(), 2u);
     EXPECT_NEAR(c.areas->perClass[0], integratedArea(59.5, 60, 1.5), 1.0);
     EXPECT_NEAR(c.areas->perClass[1], integratedArea(59, 59.5, 1.5), 1.0);
+}
+
+// Points at the centres of pixels (0,0) and (3,0), classes 1 and 3 as the map's:
+// a third point at latitude 95 has no place in UTM and is outside, and a side
+// without a coordinate system takes the other's, with a warning.
+TEST_F(MapCountingTest, PointsWithoutAPlaceOrWithoutACoordinateSystem) {
+    const auto toWgs84 = utmTransform(true);
+    ASSERT_TRUE(toWgs84);
+    std::vector<PointRow> utmPoints{{500005, 3999995, "1"}, {500035, 3999995, "3"}},
+        lonLat = utmPoints;
+    for (PointRow& p : lonLat)
+        ASSERT_TRUE(toWgs84->Transform(1, &p.x, &p.y));
+    lonLat.push_back({9, 95, "1"});
+    // clang-format off
+    const struct { const char* name; std::string mapCrs; int layerEpsg; std::vector<PointRow> points;
+                   std::uint64_t outside; const char* warning; } rows[] = {
+        {"latitude_95", "EPSG:32632", 4326, lonLat, 1, ""},
+        {"layer_without_crs", "EPSG:32632", 0, utmPoints, 0,
+         "the layer samples of {ref} has no coordinate system: its points are taken in the map's, WGS 84 / UTM zone 32N (EPSG:32632)"},
+        {"map_without_crs", "", 32632, utmPoints, 0,
+         "the map has no coordinate system: the points are taken in their layer's, WGS 84 / UTM zone 32N (EPSG:32632)"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Raster map(4, 3, SmallMap);
+        map.crs = row.mapCrs;
+        MapRequest request = requestFor(map);
+        std::filesystem::remove(request.referencePath);
+        ASSERT_TRUE(WritePoints(request.referencePath, "samples", row.layerEpsg, row.points));
+        const MapCount c = counted(request);
+        EXPECT_EQ(c.counts, (Counts{1, 0, 0, 0, 0, 0, 0, 0, 1}));
+        EXPECT_EQ((Counts{c.source.counted, c.source.outside}), (Counts{2, row.outside}));
+        std::string warning = row.warning;
+        if (const auto at = warning.find("{ref}"); at != std::string::npos)
+            warning.replace(at, 5, request.referencePath);
+        EXPECT_EQ(c.warnings,
+                  warning.empty() ? std::vector<std::string>{} : std::vector<std::string>{warning});
+    }
 }
 
 TEST_F(MapCountingTest, ReadErrorMidwayGivesGdalsMessageAndNoCounts) {

@@ -24,6 +24,8 @@ struct Raster {
     std::vector<std::string> creationOptions; // "TILED=YES", "COMPRESS=DEFLATE", ...
     std::vector<double> transform{500000, 10, 0, 4000000, 0, -10};
     std::string crs = "EPSG:32632"; // any definition GDAL reads; empty: none
+    std::vector<double> mask;       // row by row, 0 left out; empty: none
+    bool alpha = false;             // the mask as an alpha band, else the dataset's mask
 };
 
 // The 4 x 3 pair used throughout; rows the map, columns the reference, counted by
@@ -39,8 +41,9 @@ inline bool WriteRaster(const std::string& path, Raster r) {
     CPLStringList options;
     for (const std::string& option : r.creationOptions)
         options.AddString(option.c_str());
+    const int bands = r.alpha ? 2 : 1;
     GDALDatasetUniquePtr data(GetGDALDriverManager()->GetDriverByName("GTiff")->Create(
-        path.c_str(), r.width, r.height, 1, r.type, options.List()));
+        path.c_str(), r.width, r.height, bands, r.type, options.List()));
     if (!data)
         return false;
     data->SetGeoTransform(r.transform.data());
@@ -49,6 +52,16 @@ inline bool WriteRaster(const std::string& path, Raster r) {
         data->SetSpatialRef(&crs);
     if (r.nodata)
         data->GetRasterBand(1)->SetNoDataValue(*r.nodata);
+    GDALRasterBand* mask = nullptr;
+    if (r.alpha && data->GetRasterBand(2)->SetColorInterpretation(GCI_AlphaBand) == CE_None)
+        mask = data->GetRasterBand(2);
+    else if (!r.mask.empty() && data->CreateMaskBand(GMF_PER_DATASET) == CE_None)
+        mask = data->GetRasterBand(1)->GetMaskBand();
+    if (!r.mask.empty() &&
+        (mask == nullptr ||
+         mask->RasterIO(GF_Write, 0, 0, r.width, r.height, r.mask.data(), r.width, r.height,
+                        GDT_Float64, 0, 0, nullptr) != CE_None))
+        return false;
     return data->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, r.width, r.height, r.values.data(),
                                             r.width, r.height, GDT_Float64, 0, 0,
                                             nullptr) == CE_None;
@@ -61,7 +74,7 @@ struct PointRow {
 };
 
 // Adds a GeoPackage layer of points with a string field "class" (the feature at
-// `polygonAt` a polygon instead).
+// `polygonAt` a polygon instead), in the system `epsg`; 0: none.
 inline bool WritePoints(const std::string& path, const std::string& layerName, int epsg,
                         const std::vector<PointRow>& points, int polygonAt = -1) {
     GDALAllRegister();
@@ -71,7 +84,8 @@ inline bool WritePoints(const std::string& path, const std::string& layerName, i
                                                                            GDT_Unknown, nullptr));
     OGRSpatialReference crs;
     crs.importFromEPSG(epsg);
-    OGRLayer* layer = data ? data->CreateLayer(layerName.c_str(), &crs) : nullptr;
+    OGRLayer* layer =
+        data ? data->CreateLayer(layerName.c_str(), epsg != 0 ? &crs : nullptr) : nullptr;
     OGRFieldDefn field("class", OFTString);
     if (!layer || layer->CreateField(&field) != OGRERR_NONE ||
         layer->StartTransaction() != OGRERR_NONE)
