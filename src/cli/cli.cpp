@@ -60,6 +60,13 @@ int writeOut(std::ostream& out, std::ostream& err, const std::string& bytes) {
     return CliOk;
 }
 
+// The report's warnings go to standard error as well, where a script that reads
+// only the figures still shows them.
+void warn(std::ostream& err, const std::vector<std::string>& warnings) {
+    for (const std::string& warning : warnings)
+        err << "brennic-kappa: warning: " << warning << '\n';
+}
+
 // The first negative count, row by row, as the two lines' message names it.
 std::optional<std::string> negativeCount(const ErrorMatrix& m) {
     for (int row = 1; row <= m.size(); ++row)
@@ -136,10 +143,11 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
                                options.mappedAreaText || mapAreas ? &areas : nullptr));
     if (!labelled.labels.empty())
         agreement.labels = labelled.labels;
+    agreement.warnings.insert(agreement.warnings.begin(), labelled.warnings.begin(),
+                              labelled.warnings.end());
     if (!options.missing.empty())
         agreement.missingLeftOut = labelled.leftOut;
-    for (const std::string& warning : agreement.warnings)
-        err << "brennic-kappa: warning: " << warning << '\n';
+    warn(err, agreement.warnings);
     if (stratified) {
         StratifiedEstimates estimates = EstimateStratified(*stratified);
         report.stratified = StratifiedSection{std::move(*stratified), std::move(estimates)};
@@ -163,6 +171,8 @@ int writeRatings(const Options& options, const RatingsTable& table, std::ostream
         return refuse(err, *refused);
     Report report;
     report.ratings = std::move(std::get<RatingsReport>(computed));
+    report.ratings->warnings = table.warnings;
+    warn(err, table.warnings);
     return writeOut(
         out, err,
         WriteReport(report, options.format.value_or(ReportFormat::Text), options.decimalSeparator));

@@ -90,7 +90,8 @@ class RowTable {
 
 class RatingsSink : public RefusingSink {
   public:
-    explicit RatingsSink(const RatingsOptions& options) : m_options(options) {
+    explicit RatingsSink(const RatingsOptions& options)
+        : m_options(options), m_listed(options.classes, options.decimalSeparator) {
         m_singleByte.fill(NoRating);
         if (options.classes)
             for (const std::string& label : *options.classes)
@@ -130,6 +131,7 @@ class RatingsSink : public RefusingSink {
     }
 
     const RatingsOptions& m_options;
+    const ListedNumbers m_listed;
     std::unordered_map<std::string, std::uint8_t, LabelHash, std::equal_to<>> m_index;
     std::vector<std::string> m_labels;          // in the order of first appearance
     std::array<std::uint8_t, 256> m_singleByte; // the class of a one-byte label, or NoRating
@@ -160,7 +162,7 @@ bool RatingsSink::otherField(std::string_view text, std::size_t column, std::uin
         m_line.push_back(found->second);
         return true;
     }
-    if (m_options.classes)
+    if (m_options.classes && !m_listed.spellsOne(text))
         return refuse("line " + std::to_string(line) + ", rating " + std::to_string(column) + ": " +
                       QuotedLabel(text) + " is not one of the classes given with --classes");
     if (m_labels.size() == MaxRatingClasses)
@@ -195,20 +197,18 @@ std::variant<RatingsTable, InputError> RatingsSink::result() {
     };
     if (m_rows.units().empty())
         return bad("no ratings were read: the input holds no units");
-    const std::size_t q = m_labels.size();
-    const auto [order, values] =
-        OrderOfLabels(m_labels, m_options.decimalSeparator, m_options.classes.has_value());
-    const bool numbers = !values.empty();
+    const LabelClasses classes =
+        ClassesOfLabels(m_labels, m_options.decimalSeparator, m_options.classes.has_value());
     std::array<std::uint8_t, 256> newIndex{};
     newIndex.fill(NoRating);
     RatingsTable table;
     table.raters = m_raters;
-    for (std::size_t k = 0; k < q; ++k) {
-        newIndex[order[k]] = static_cast<std::uint8_t>(k);
-        table.labels.push_back(m_labels[order[k]]);
-        if (numbers)
-            table.values.push_back(values[order[k]]);
-    }
+    for (std::size_t label = 0; label < m_labels.size(); ++label)
+        newIndex[label] = static_cast<std::uint8_t>(classes.classOf[label]);
+    for (const std::size_t label : classes.shownBy)
+        table.labels.push_back(m_labels[label]);
+    table.values = classes.numbers;
+    table.warnings = classes.warnings;
     table.ratings = std::move(m_rows.rows());
     table.units = std::move(m_rows.units());
     for (std::uint8_t& rating : table.ratings)
