@@ -17,6 +17,7 @@
 #include "core/number_text.h"
 #include "core/run.h"
 #include "input/byte_source.h"
+#include "input/labels.h"
 #include "input/mapped_areas.h"
 #include "input/matrix_input.h"
 #include "input/pairs_input.h"
@@ -111,6 +112,28 @@ std::optional<StratifiedSample> mapStratification(const Options& options,
     return sample;
 }
 
+// Whether the classes stand in an order a user knows: the columns of a matrix,
+// values counted from maps, numbers, or the order of --classes. Labels read as
+// text otherwise come in the order in which they first appear, on which no
+// weight and no area given by position may depend.
+bool classOrderFixed(const Options& options, const std::vector<std::string>& labels) {
+    const bool readAsText = options.input == InputKind::Pairs ||
+                            options.input == InputKind::Samples ||
+                            options.input == InputKind::Ratings;
+    return !readAsText || options.classes || AllNumbers(labels, options.decimalSeparator);
+}
+
+// Every weight but none depends on the order of the classes.
+std::optional<std::string> unorderedWeights(const Options& options,
+                                            const std::vector<std::string>& labels) {
+    const RatingWeights weights = options.ratingWeights.value_or(RatingWeights::None);
+    if (weights == RatingWeights::None || classOrderFixed(options, labels))
+        return std::nullopt;
+    return "--weights " + std::string(RatingWeightsName(weights)) +
+           " weighs the classes by their order, but the labels are not all numbers and have "
+           "none: give their order with --classes L1,L2,...";
+}
+
 // The report of the error matrix: its agreement report, with a stratified
 // sample its section, with counts from maps or reports their source record.
 int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
@@ -123,6 +146,8 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
         return refuse(err, "--fpc needs a sample: points as the reference, not a raster");
     if (auto negative = negativeCount(m))
         return refuse(err, *negative);
+    if (auto unordered = unorderedWeights(options, labelled.labels))
+        return refuse(err, *unordered);
     std::vector<double> areas;
     if (options.mappedAreaText) {
         auto read = ReadMappedAreas(*options.mappedAreaText, options.decimalSeparator, labelled);
@@ -165,6 +190,8 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
 // The ratings report of a table.
 int writeRatings(const Options& options, const RatingsTable& table, std::ostream& out,
                  std::ostream& err) {
+    if (auto unordered = unorderedWeights(options, table.labels))
+        return refuse(err, *unordered);
     auto computed =
         ComputeRatingsReport(table, options.ratingWeights.value_or(RatingWeights::None));
     if (auto* refused = std::get_if<std::string>(&computed))

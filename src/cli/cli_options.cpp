@@ -260,7 +260,8 @@ constexpr std::array Table{
     OptionEntry{"--weights", "W",
                 "add a weighted kappa with agreement weights W: none (default), linear or "
                 "quadratic; with --ratings the weights of every coefficient, also ordinal, "
-                "radical, ratio, circular or bipolar",
+                "radical, ratio, circular or bipolar; every W but none weighs the classes by "
+                "their order, so labels that are not all numbers need --classes",
                 CountedReports, ReportUse::Needs, setWeights},
     OptionEntry{"--mapped-area", "A1,A2,...",
                 "the mapped area (or pixel count) of each row class, in any unit, separated by "

@@ -34,6 +34,72 @@ class FilesAsKept : public KappaProcessTest {
     }
 };
 
+// Severity ratings of three raters, the labels first met in no order of theirs.
+const std::string Severity = "severe,critical,severe\nnone,mild,none\nmoderate,moderate,severe\n"
+                             "mild,none,mild\ncritical,critical,severe\nnone,none,none\n";
+const std::string SeverityOrder = "--classes none,mild,moderate,severe,critical";
+
+// `text` with each of `from` replaced by the `to` at the same place.
+std::string replaced(std::string text, const std::vector<std::string>& from,
+                     const std::vector<std::string>& to) {
+    for (std::size_t i = 0; i < from.size(); ++i)
+        for (std::size_t at = 0; (at = text.find(from[i], at)) != std::string::npos;)
+            text.replace(at, from[i].size(), to[i]), at += to[i].size();
+    return text;
+}
+
+// The coefficients of a JSON ratings report, from percent_agreement to
+// krippendorff_alpha_p.
+std::string coefficients(const std::string& json) {
+    const std::size_t start = json.find("\"percent_agreement\""),
+                      last = json.find("\"krippendorff_alpha_p\"");
+    if (start == std::string::npos || last == std::string::npos)
+        return "no coefficients in " + json;
+    return json.substr(start, json.find_first_of(",\n", last) - start);
+}
+
+TEST_F(FilesAsKept, OrderedWeightsNeedAnOrderOfTheClasses) {
+    const auto refused = [](std::string name) {
+        return "brennic-kappa: --weights " + name +
+               " weighs the classes by their order, but the labels are "
+               "not all numbers and have none: give their order with "
+               "--classes L1,L2,...";
+    };
+    const std::string pairs = "forest,water\nwater,water\nurban,forest\nforest,forest\n";
+    const std::string samples = "A,forest,water\nA,water,water\nB,urban,forest\nB,forest,forest\n";
+    const std::string sizes = "--samples --report --strata-sizes A=10,B=10";
+    expectEach({
+        // clang-format off
+        {"ratings_linear", "--ratings --weights linear", Severity, 1, {refused("linear")}, true},
+        {"ratings_quadratic", "--ratings --weights quadratic", Severity, 1, {refused("quadratic")}, true},
+        {"ratings_ordinal", "--ratings --weights ordinal", Severity, 1, {refused("ordinal")}, true},
+        {"ratings_radical", "--ratings --weights radical", Severity, 1, {refused("radical")}, true},
+        {"ratings_ratio", "--ratings --weights ratio", Severity, 1, {refused("ratio")}, true},
+        {"ratings_circular", "--ratings --weights circular", Severity, 1, {refused("circular")}, true},
+        {"ratings_bipolar", "--ratings --weights bipolar", Severity, 1, {refused("bipolar")}, true},
+        {"pairs_report_linear", "--pairs --report --weights linear", pairs, 1, {refused("linear")}, true},
+        {"samples_quadratic", sizes + " --weights quadratic", samples, 1, {refused("quadratic")}, true},
+        {"ratings_unweighted", "--ratings --weights none", Severity, 0, {"fleiss_kappa"}},
+        {"pairs_unweighted", "--pairs --report", pairs, 0, {"KAPPA"}},
+        {"ratings_numbers_keep_their_order", "--ratings --weights linear", "3,1\n10,3\n1,1\n", 0,
+         {"linear"}},
+        {"pairs_numbers_keep_their_order", "--pairs --report --weights linear",
+         "10,2\n2,2\n3,10\n", 0, {"weighted"}},
+        // clang-format on
+    });
+    // With the order given, the figures are those of the same ratings as the ranks 1 to 5.
+    const std::vector<std::string> names{"none", "mild", "moderate", "severe", "critical"},
+        ranks{"1", "2", "3", "4", "5"};
+    for (const char* weights : {"ordinal", "linear", "quadratic"}) {
+        SCOPED_TRACE(weights);
+        const std::string args = std::string("--ratings --format json --weights ") + weights;
+        const auto named = run(args + " " + SeverityOrder, Severity);
+        const auto numbered = run(args, replaced(Severity, names, ranks));
+        ASSERT_EQ(named.status, 0) << named.err;
+        EXPECT_EQ(coefficients(named.out), coefficients(numbered.out));
+    }
+}
+
 TEST_F(FilesAsKept, OneClassUnderTwoSpellings) {
     const std::string json = " --report --format json",
                       joined3 = "'3' and '3.0' are one number and were counted as one class, '3'";
