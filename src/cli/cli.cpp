@@ -150,7 +150,8 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
         return refuse(err, *unordered);
     std::vector<double> areas;
     if (options.mappedAreaText) {
-        auto read = ReadMappedAreas(*options.mappedAreaText, options.decimalSeparator, labelled);
+        auto read = ReadMappedAreas(*options.mappedAreaText, options.decimalSeparator, labelled,
+                                    classOrderFixed(options, labelled.labels));
         if (auto* refused = std::get_if<std::string>(&read))
             return refuse(err, *refused);
         areas = std::move(std::get<std::vector<double>>(read));

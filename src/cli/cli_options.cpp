@@ -266,7 +266,8 @@ constexpr std::array Table{
     OptionEntry{"--mapped-area", "A1,A2,...",
                 "the mapped area (or pixel count) of each row class, in any unit, separated by "
                 "commas (semicolons when the decimal separator is a comma), in the order of the "
-                "classes or as LABEL=AREA in any order; 0 only for a class whose row holds no "
+                "classes (only where it is fixed: a matrix, labels that are all numbers, or "
+                "--classes) or as LABEL=AREA in any order; 0 only for a class whose row holds no "
                 "counts; adds the area-weighted estimates",
                 Counted, ReportUse::Needs, setMappedAreaText},
     OptionEntry{"--format", "F", "text (default), csv or json", CountedReports, ReportUse::Needs,

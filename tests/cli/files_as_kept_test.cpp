@@ -100,6 +100,28 @@ TEST_F(FilesAsKept, OrderedWeightsNeedAnOrderOfTheClasses) {
     }
 }
 
+TEST_F(FilesAsKept, AreasByPositionOnlyWhereTheClassesHaveAnOrder) {
+    // The labels first met: forest, water, urban.
+    const std::string pairs = "forest,water\nwater,water\nurban,forest\nforest,forest\n";
+    const std::string json = "--pairs --report --format json ";
+    expectEach({
+        // clang-format off
+        {"text_labels_by_position", json + "--mapped-area 100,200,300", pairs, 1,
+         {"brennic-kappa: --mapped-area gives the areas in the order of the classes, but these "
+          "come in the order their labels first appear: give each area with its label, as "
+          "--mapped-area 'forest=AREA,water=AREA,...', or list the classes with --classes"}, true},
+        {"text_labels_by_label", json + "--mapped-area urban=300,forest=100,water=200", pairs, 0,
+         {"\"label\": \"forest\", \"mapped_area\": 100,", "\"label\": \"urban\", \"mapped_area\": 300,"}},
+        {"classes_listed_by_position", json + "--classes urban,forest,water --mapped-area 300,100,200",
+         pairs, 0, {"\"class\": 1, \"label\": \"urban\", \"mapped_area\": 300,",
+                    "\"class\": 3, \"label\": \"water\", \"mapped_area\": 200,"}},
+        {"numbers_by_position", json + "--mapped-area 100,200", "10,2\n2,2\n10,10\n", 0,
+         {"\"class\": 1, \"label\": \"2\", \"mapped_area\": 100,",
+          "\"class\": 2, \"label\": \"10\", \"mapped_area\": 200,"}},
+        // clang-format on
+    });
+}
+
 TEST_F(FilesAsKept, OneClassUnderTwoSpellings) {
     const std::string json = " --report --format json",
                       joined3 = "'3' and '3.0' are one number and were counted as one class, '3'";
