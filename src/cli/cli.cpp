@@ -225,8 +225,9 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
         return failFile(err, "cannot read " + file.Name() + ": " + SystemReason(file.OpenError()));
     FileSource& source = file.Source();
     if (options.input == InputKind::Ratings) {
-        auto table = ReadRatings(source, RatingsOptions{options.decimalSeparator, options.header,
-                                                        options.classes, options.missing});
+        auto table =
+            ReadRatings(source, RatingsOptions{options.decimalSeparator, options.header,
+                                               options.classes, options.missing, options.columns});
         if (auto* error = std::get_if<InputError>(&table))
             return fail(err, named(std::move(*error), file.Name()));
         return writeRatings(options, std::get<RatingsTable>(table), out, err);
@@ -234,10 +235,10 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
     std::variant<LabelledMatrix, InputError> read = InputError{};
     std::optional<StratifiedSample> stratified;
     if (options.input == InputKind::Samples) {
-        auto samples = ReadSamples(source, SamplesOptions{options.decimalSeparator, options.header,
-                                                          options.classes, options.missing,
-                                                          *options.strataSizes,
-                                                          options.finitePopulationCorrection});
+        auto samples = ReadSamples(
+            source, SamplesOptions{options.decimalSeparator, options.header, options.classes,
+                                   options.missing, *options.strataSizes,
+                                   options.finitePopulationCorrection, options.columns});
         if (auto* s = std::get_if<SamplesRead>(&samples)) {
             read = std::move(s->sample);
             stratified = std::move(s->stratified);
@@ -245,8 +246,9 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
             read = std::get<InputError>(samples);
         }
     } else if (options.input == InputKind::Pairs) {
-        read = ReadPairs(source, PairsOptions{options.decimalSeparator, options.header,
-                                              options.transpose, options.classes, options.missing});
+        read = ReadPairs(source,
+                         PairsOptions{options.decimalSeparator, options.header, options.transpose,
+                                      options.classes, options.missing, options.columns});
     } else {
         auto matrix = ReadMatrix(source, options.decimalSeparator);
         if (auto* m = std::get_if<ErrorMatrix>(&matrix))

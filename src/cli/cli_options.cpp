@@ -41,27 +41,47 @@ Outcome setDecimalSeparator(Options& options, std::string_view value) {
     return std::nullopt;
 }
 
-Outcome setClasses(Options& options, std::string_view text) {
-    std::vector<std::string> classes;
+// The items of a list such as --classes: split at commas, each trimmed of the
+// blanks around it, none empty or listed twice. Gives the reason otherwise.
+std::variant<std::vector<std::string>, std::string>
+listOf(std::string_view text, std::string_view option, std::string_view item) {
+    std::vector<std::string> items;
     for (std::string_view rest = text;;) {
         const std::size_t end = rest.find(',');
         const std::string_view label = TrimBlanks(rest.substr(0, end));
-        const std::string place = "class " + std::to_string(classes.size() + 1) + " of --classes";
+        const std::string place = std::string(item) + " " + std::to_string(items.size() + 1) +
+                                  " of " + std::string(option);
         if (label.empty())
             return place + " is empty";
         if (auto flaw = LabelFlaw(label))
             return place + " " + *flaw;
-        if (std::find(classes.begin(), classes.end(), label) != classes.end())
-            return QuotedLabel(label) + " is listed twice in --classes";
-        classes.emplace_back(label);
+        if (std::find(items.begin(), items.end(), label) != items.end())
+            return QuotedLabel(label) + " is listed twice in " + std::string(option);
+        items.emplace_back(label);
         if (end == std::string_view::npos)
-            break;
+            return items;
         rest.remove_prefix(end + 1);
     }
+}
+
+Outcome setClasses(Options& options, std::string_view text) {
+    auto listed = listOf(text, "--classes", "class");
+    if (auto* refused = std::get_if<std::string>(&listed))
+        return std::move(*refused);
+    auto& classes = std::get<std::vector<std::string>>(listed);
     if (classes.size() > static_cast<std::size_t>(MaxMatrixSize))
         return "--classes lists " + std::to_string(classes.size()) + " classes; at most " +
                std::to_string(MaxMatrixSize) + " are allowed";
     options.classes = std::move(classes);
+    return std::nullopt;
+}
+
+// The columns are matched to the header once it is read.
+Outcome setColumns(Options& options, std::string_view text) {
+    auto listed = listOf(text, "--columns", "column");
+    if (auto* refused = std::get_if<std::string>(&listed))
+        return std::move(*refused);
+    options.columns = std::move(std::get<std::vector<std::string>>(listed));
     return std::nullopt;
 }
 
@@ -229,6 +249,12 @@ constexpr std::array Table{
                 setFlag<&Options::finitePopulationCorrection>},
     OptionEntry{"--header", "", "the first line names the columns", Labels, ReportUse::Either,
                 setFlag<&Options::header>},
+    OptionEntry{"--columns", "C1,C2,...",
+                "read these fields of each line, by the header's names (with --header) or "
+                "by number from 1, in this order: for --pairs the classification's and the "
+                "reference's, for --samples the stratum, the map's and the reference's, for "
+                "--ratings the raters; the other fields may hold anything",
+                Labels, ReportUse::Either, setColumns},
     OptionEntry{"--classes", "L1,L2,...",
                 "the classes in this order, also those that never occur; any other label is "
                 "refused (with --map: the values, as whole numbers)",

@@ -11,9 +11,9 @@
 
 #include "core/number_text.h"
 #include "core/run.h"
+#include "input/chosen_columns.h"
 #include "input/label_lines.h"
 #include "input/labels.h"
-#include "input/text_fields.h"
 
 namespace brennic {
 namespace {
@@ -200,7 +200,9 @@ std::variant<LabelledMatrix, InputError> PairsSink::result() {
 
 std::variant<LabelledMatrix, InputError> ReadPairs(ByteSource& in, const PairsOptions& options) {
     PairsSink sink(options);
-    return ReadLabelled(in, sink, options.decimalSeparator, "label");
+    const ColumnsTaken taken{options.header, options.columns, 2,
+                             "--pairs takes two: the classification's, then the reference's"};
+    return ReadLabelled(in, sink, taken, options.decimalSeparator, "label");
 }
 
 } // namespace brennic

@@ -20,6 +20,8 @@ struct PairsOptions {
     bool referenceFirst = false;                     // each line gives the reference's label first
     std::optional<std::vector<std::string>> classes; // the classes, in this order
     std::vector<std::string> missing;                // labels that mean "no value"
+    // The columns to read (--columns: header names or numbers from 1), in order.
+    std::optional<std::vector<std::string>> columns{};
 };
 
 // The error matrix of the pairs (rows: classification, columns: reference) with

@@ -10,8 +10,8 @@
 #include <unordered_map>
 
 #include "core/number_text.h"
+#include "input/chosen_columns.h"
 #include "input/labels.h"
-#include "input/text_fields.h"
 
 namespace brennic {
 namespace {
@@ -220,7 +220,8 @@ std::variant<RatingsTable, InputError> RatingsSink::result() {
 
 std::variant<RatingsTable, InputError> ReadRatings(ByteSource& in, const RatingsOptions& options) {
     RatingsSink sink(options);
-    return ReadLabelled(in, sink, options.decimalSeparator, "rating");
+    const ColumnsTaken taken{options.header, options.columns, 0, ""};
+    return ReadLabelled(in, sink, taken, options.decimalSeparator, "rating");
 }
 
 } // namespace brennic

@@ -19,6 +19,8 @@ struct RatingsOptions {
     bool header = false;                             // the first line names the raters
     std::optional<std::vector<std::string>> classes; // the classes, in this order
     std::vector<std::string> missing;                // further texts that mean "no rating"
+    // The columns to read (--columns: header names or numbers from 1), in order.
+    std::optional<std::vector<std::string>> columns{};
 };
 
 // Splits each line as LabelSplitter does (quoted labels as spreadsheets write

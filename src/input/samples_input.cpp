@@ -12,9 +12,9 @@
 
 #include "core/number_text.h"
 #include "core/run.h"
+#include "input/chosen_columns.h"
 #include "input/label_lines.h"
 #include "input/labels.h"
-#include "input/text_fields.h"
 
 namespace brennic {
 namespace {
@@ -226,7 +226,10 @@ std::variant<std::vector<StratumSize>, std::string> ReadStrataSizes(std::string_
 
 std::variant<SamplesRead, InputError> ReadSamples(ByteSource& in, const SamplesOptions& options) {
     SamplesSink sink(options);
-    return ReadLabelled(in, sink, options.decimalSeparator, "label");
+    const ColumnsTaken taken{options.header, options.columns, 3,
+                             "--samples takes three: the stratum, the map's class, the "
+                             "reference's class"};
+    return ReadLabelled(in, sink, taken, options.decimalSeparator, "label");
 }
 
 } // namespace brennic

@@ -162,10 +162,26 @@ template <typename Sink> bool FieldSplitter<Sink>::take(const char* bytes, std::
 // comma) outside quotes is split there, each label trimmed of the blanks around
 // it, so a label may hold blanks; a line holding none of them is split at runs of
 // blanks. Every field is handed on, an empty one too (between two delimiters, or
-// after a last one): the sink decides what an empty field means. A field that is
-// not a label (see LabelFlaw) is refused, naming its line and number. Each line
-// is kept whole until it ends, so a line may not exceed MaxLineText.
+// after a last one): the sink decides what an empty field means, and whether it
+// is a label (see LabelRefusal). Each line is kept whole until it ends, so a
+// line may not exceed MaxLineText.
 inline constexpr std::size_t MaxLineText = 1 << 20;
+
+// Why `field`, in `column` of `line`, cannot be a label, as a message ("line 2,
+// label 1 is not valid UTF-8"; `word` names the field), or nothing: see LabelFlaw.
+inline std::optional<std::string> LabelRefusal(std::string_view field, std::uint64_t line,
+                                               std::size_t column, std::string_view word) {
+    const auto where = [&] {
+        return "line " + std::to_string(line) + ", " + std::string(word) + " " +
+               std::to_string(column);
+    };
+    if (field.size() > MaxCellText)
+        return where() + " is longer than " + std::to_string(MaxCellText) + " characters";
+    if (!PlainAscii(field))
+        if (auto flaw = LabelFlaw(field))
+            return where() + " " + *flaw;
+    return std::nullopt;
+}
 
 template <typename Sink> class LabelSplitter {
   public:
@@ -298,12 +314,6 @@ template <typename Sink> class LabelSplitter {
                 }
                 field = line.substr(start, last - start);
             }
-            if (field.size() > MaxCellText)
-                return refuse(where(column) + " is longer than " + std::to_string(MaxCellText) +
-                              " characters");
-            if (!PlainAscii(field))
-                if (auto flaw = LabelFlaw(field))
-                    return refuse(where(column) + " " + *flaw);
             if (!m_sink.field(field, column, m_lineNumber))
                 return false;
             if (at == line.size())
@@ -370,17 +380,6 @@ std::optional<InputError> SplitInput(ByteSource& in, Splitter& splitter) {
     if (!splitter.finish())
         return InputError{InputError::BadInput, splitter.error()};
     return std::nullopt;
-}
-
-// Reads the whole of `in` as lines of labels into `sink` and gives its result, or
-// the first mistake; `fieldWord` names a field in messages ("label", "rating").
-template <typename Sink>
-auto ReadLabelled(ByteSource& in, Sink& sink, char decimalSeparator, std::string_view fieldWord)
-    -> decltype(sink.result()) {
-    LabelSplitter<Sink> splitter(decimalSeparator, fieldWord, sink);
-    if (auto error = SplitInput(in, splitter))
-        return std::move(*error);
-    return sink.result();
 }
 
 } // namespace brennic

@@ -154,5 +154,69 @@ TEST_F(FilesAsKept, OneClassUnderTwoSpellings) {
     });
 }
 
+// Twelve cases rated by three doctors, each case under an ID of its own. Fleiss'
+// kappa 0.663551401869159 of the doctors alone, 0.239740820734341 with the IDs
+// as a fourth rater (worked out exactly in fractions, apart from the program).
+const std::string DoctorRatings = [] {
+    const char* ratings[] = {"a,a,a", "a,a,b", "b,b,b", "c,c,c", "a,b,a", "c,c,b",
+                             "b,b,b", "a,a,a", "c,a,c", "b,b,b", "a,a,a", "c,c,c"};
+    std::string text = "case_id,Dr_A,Dr_B,Dr_C\n";
+    for (int i = 0; i < 12; ++i)
+        text += "u" + std::to_string(10 + i) + "," + ratings[i] + "\n";
+    return text;
+}();
+
+TEST_F(FilesAsKept, ColumnsChosenByNameOrNumber) {
+    const std::string sheet = "Plot ID,Map class,Reference class,Interpreter\n"
+                              "1,Forest,Forest,AB\n2,Water,Forest,\n3,Water,Water,\xff\n"
+                              "4,Forest,Forest\n";
+    const std::string json = " --report --format json",
+                      fleiss = "\"fleiss_kappa\": 0.66355140186915";
+    const std::string sizes = "--samples --strata-sizes A=10,B=10 --header";
+    const auto refused = [](std::string message) { return "brennic-kappa: " + message; };
+    expectEach({
+        // clang-format off
+        {"spreadsheet_by_names", "--pairs --header --columns 'Map class,Reference class'" + json,
+         sheet, 0, {"\"matrix\": [[2, 0], [1, 1]]", "\"label\": \"Forest\""}},
+        {"names_in_another_order", "--pairs --header --columns 'Reference class, Map class'" + json,
+         sheet, 0, {"\"matrix\": [[2, 1], [0, 1]]"}},
+        {"numbers_without_header", "--pairs --columns 3,2" + json, "x,a,b,y\nx,b,b\n", 0,
+         {"\"matrix\": [[1, 1], [0, 0]]", "\"label\": \"b\""}},
+        {"header_of_numbers_by_position", "--pairs --header --columns 2,3" + json,
+         "3,1,2\nz,a,b\nz,b,b\n", 0, {"\"matrix\": [[0, 1], [0, 1]]"}},
+        {"r_row_names", "--pairs --header" + json, "map,ref\n1,a,b\n2,b,b\n3,a,a\n", 0,
+         {"\"matrix\": [[1, 1], [0, 1]]"}},
+        {"r_row_names_names_from_the_header", "--pairs --header --columns ref,map" + json,
+         "map,ref\n1,a,b\n2,b,b\n3,a,a\n", 0, {"\"matrix\": [[1, 1], [0, 1]]", "\"label\": \"b\""}},
+        {"ratings_by_names", "--ratings --header --columns Dr_A,Dr_B,Dr_C --format json",
+         DoctorRatings, 0, {fleiss, "\"raters\": 3"}},
+        {"ratings_by_numbers", "--ratings --header --columns 2,3,4 --format json",
+         DoctorRatings, 0, {fleiss}},
+        {"samples_by_names", sizes + " --columns s,m,r" + json,
+         "id,s,m,r\n1,A,x,x\n2,A,x,y\n3,B,y,y\n", 0, {"\"matrix\": [[1, 1], [0, 1]]"}},
+        {"name_not_in_header", "--pairs --header --columns 'Map klass,Reference class'", sheet, 1,
+         {refused("--columns 'Map klass' is not a name in the header (line 1): 'Plot ID', "
+                  "'Map class', 'Reference class', 'Interpreter'")}, true},
+        {"name_without_header", "--pairs --columns 'Map class,3'", sheet, 1,
+         {refused("--columns 'Map class' is a name, and only a header line (--header) names "
+                  "the columns: give --header, or the column's number")}, true},
+        {"number_beyond_header", "--pairs --header --columns 2,5", sheet, 1,
+         {refused("--columns '5': the header (line 1) names 4 columns")}, true},
+        {"line_short_of_a_column", "--pairs --columns 2,3", "1,a,b\n2,a\n", 1,
+         {refused("line 2 holds 2 fields, but --columns takes field 3")}, true},
+        {"three_columns_for_pairs", "--pairs --header --columns 1,2,3", sheet, 1,
+         {refused("--columns names 3 columns, but --pairs takes two: the classification's, then "
+                  "the reference's")}, true},
+        {"column_zero", "--pairs --columns 0,1", sheet, 1,
+         {refused("--columns '0': columns are counted from 1")}, true},
+        {"one_column_twice", "--pairs --header --columns '2,Map class'", sheet, 1,
+         {refused("--columns 'Map class' takes column 2, which --columns names already")}, true},
+        {"more_fields_without_columns", "--pairs --header", sheet, 1,
+         {refused("line 2 holds more than 2 labels; each line holds two: the classification's, "
+                  "then the reference's (--columns chooses them among more)")}, true},
+        // clang-format on
+    });
+}
+
 } // namespace
 } // namespace brennic::test
