@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "input/matrix_input.h"
@@ -28,7 +29,12 @@ struct ColumnsTaken {
     // two: ...".
     std::size_t count = 0;
     std::string_view takes;
+    std::vector<std::string> missing{}; // texts that are no value
 };
+
+// A column read that holds a different value on this many lines or more, and on
+// every line, names the units rather than a class: it is warned about.
+inline constexpr std::uint64_t UnitColumnLines = 10;
 
 template <typename Sink> class ColumnPicker {
   public:
@@ -60,7 +66,7 @@ template <typename Sink> class ColumnPicker {
             kept.emplace_back(text);
             return true;
         }
-        return route(text, column, line, m_offset);
+        return route(text, column, line, m_offset, true);
     }
 
     bool lineEnd(std::size_t fields, std::uint64_t line) {
@@ -74,6 +80,23 @@ template <typename Sink> class ColumnPicker {
     }
 
     const std::string& error() const { return m_error.empty() ? m_sink.error() : m_error; }
+
+    // A column read that holds a different value on every line, as IDs do: a
+    // warning each.
+    std::vector<std::string> warnings() const {
+        std::vector<std::string> out;
+        for (std::size_t column = 1; column < m_values.size(); ++column) {
+            const Values& values = m_values[column];
+            if (values.repeated || values.count < UnitColumnLines)
+                continue;
+            const bool named = column <= m_names.size();
+            out.push_back("column " + std::to_string(column) +
+                          (named ? " (" + m_names[column - 1] + ")" : "") +
+                          " holds a different value on every line; if it names the units, "
+                          "leave it out with --columns");
+        }
+        return out;
+    }
 
   private:
     bool refuse(std::string message) {
@@ -143,7 +166,7 @@ template <typename Sink> class ColumnPicker {
         m_firstLinePending = true;
         // The header's names are handed on as a line, as the sink reads a header.
         for (std::size_t column = 1; column <= m_names.size(); ++column)
-            if (!route(m_names[column - 1], column, line, 0))
+            if (!route(m_names[column - 1], column, line, 0, false))
                 return false;
         return endLine(m_names.size(), line);
     }
@@ -155,7 +178,7 @@ template <typename Sink> class ColumnPicker {
         if (m_firstLine.size() == m_names.size() + 1 && !m_firstLine.back().empty())
             m_offset = 1;
         for (std::size_t column = 1; column <= m_firstLine.size(); ++column)
-            if (!route(m_firstLine[column - 1], column, line, m_offset))
+            if (!route(m_firstLine[column - 1], column, line, m_offset, true))
                 return false;
         const std::size_t fields = m_firstLine.size();
         m_firstLine = {};
@@ -163,8 +186,9 @@ template <typename Sink> class ColumnPicker {
     }
 
     // Hands on the field in `column` of the file when it is taken; `offset`
-    // fields before it are row names.
-    bool route(std::string_view text, std::size_t column, std::uint64_t line, std::size_t offset) {
+    // fields before it are row names. Of a line of `data`, its value is seen.
+    bool route(std::string_view text, std::size_t column, std::uint64_t line, std::size_t offset,
+               bool data) {
         if (column <= offset)
             return true;
         column -= offset;
@@ -176,6 +200,8 @@ template <typename Sink> class ColumnPicker {
         }
         if (auto flaw = LabelRefusal(text, line, column, m_word))
             return refuse(std::move(*flaw));
+        if (data)
+            see(text, column);
         if (m_inOrder)
             return m_sink.field(text, slot, line);
         m_held[slot - 1].assign(text);
@@ -196,6 +222,25 @@ template <typename Sink> class ColumnPicker {
         return m_sink.lineEnd(m_held.size(), line);
     }
 
+    // Whether each value of `column` so far differs from the others.
+    struct Values {
+        std::unordered_set<std::string> seen;
+        std::uint64_t count = 0;
+        bool repeated = false;
+    };
+    void see(std::string_view text, std::size_t column) {
+        if (column >= m_values.size())
+            m_values.resize(column + 1);
+        Values& values = m_values[column];
+        if (values.repeated || std::find(m_taken.missing.begin(), m_taken.missing.end(), text) !=
+                                   m_taken.missing.end())
+            return;
+        values.repeated = !values.seen.emplace(text).second;
+        ++values.count;
+        if (values.repeated)
+            values.seen = {};
+    }
+
     const ColumnsTaken& m_taken;
     std::string_view m_word;
     Sink& m_sink;
@@ -208,6 +253,7 @@ template <typename Sink> class ColumnPicker {
     std::size_t m_lastChosen = 0;         // the column furthest right that --columns takes
     bool m_inOrder = true;                // --columns lists its columns left to right
     std::vector<std::string> m_held;      // a line's fields, when they are not in order
+    std::vector<Values> m_values;         // of each column read
     std::string m_error;
 };
 
@@ -223,6 +269,7 @@ auto ReadLabelled(ByteSource& in, Sink& sink, const ColumnsTaken& taken, char de
     LabelSplitter<ColumnPicker<Sink>> splitter(decimalSeparator, fieldWord, picker);
     if (auto error = SplitInput(in, splitter))
         return std::move(*error);
+    sink.warn(picker.warnings());
     return sink.result();
 }
 

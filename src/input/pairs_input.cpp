@@ -182,7 +182,8 @@ std::variant<LabelledMatrix, InputError> PairsSink::result() {
     if (q < static_cast<std::size_t>(MinMatrixSize))
         return bad("the pairs hold 1 class; at least " + std::to_string(MinMatrixSize) +
                    " are needed (--classes adds classes that never occur)");
-    LabelledMatrix out{ErrorMatrix(static_cast<int>(q)), {}, m_lines.leftOut(), classes.warnings};
+    LabelledMatrix out{
+        ErrorMatrix(static_cast<int>(q)), {}, m_lines.leftOut(), warningsAnd(classes.warnings)};
     for (const std::size_t label : classes.shownBy)
         out.labels.push_back(labels[label]);
     for (std::size_t a = 0; a < n; ++a)
@@ -201,7 +202,8 @@ std::variant<LabelledMatrix, InputError> PairsSink::result() {
 std::variant<LabelledMatrix, InputError> ReadPairs(ByteSource& in, const PairsOptions& options) {
     PairsSink sink(options);
     const ColumnsTaken taken{options.header, options.columns, 2,
-                             "--pairs takes two: the classification's, then the reference's"};
+                             "--pairs takes two: the classification's, then the reference's",
+                             options.missing};
     return ReadLabelled(in, sink, taken, options.decimalSeparator, "label");
 }
 

@@ -208,7 +208,7 @@ std::variant<RatingsTable, InputError> RatingsSink::result() {
     for (const std::size_t label : classes.shownBy)
         table.labels.push_back(m_labels[label]);
     table.values = classes.numbers;
-    table.warnings = classes.warnings;
+    table.warnings = warningsAnd(classes.warnings);
     table.ratings = std::move(m_rows.rows());
     table.units = std::move(m_rows.units());
     for (std::uint8_t& rating : table.ratings)
@@ -220,7 +220,8 @@ std::variant<RatingsTable, InputError> RatingsSink::result() {
 
 std::variant<RatingsTable, InputError> ReadRatings(ByteSource& in, const RatingsOptions& options) {
     RatingsSink sink(options);
-    const ColumnsTaken taken{options.header, options.columns, 0, ""};
+    ColumnsTaken taken{options.header, options.columns, 0, "", options.missing};
+    taken.missing.insert(taken.missing.end(), {"", "NA"});
     return ReadLabelled(in, sink, taken, options.decimalSeparator, "rating");
 }
 

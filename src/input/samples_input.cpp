@@ -143,8 +143,9 @@ std::variant<SamplesRead, InputError> SamplesSink::result() {
                        FormatResultValue(stratum.size, '.').substr(1) + " in --strata-sizes");
     }
 
-    SamplesRead out{{ErrorMatrix(static_cast<int>(q)), {}, m_lines.leftOut(), classes.warnings},
-                    {}};
+    SamplesRead out{
+        {ErrorMatrix(static_cast<int>(q)), {}, m_lines.leftOut(), warningsAnd(classes.warnings)},
+        {}};
     for (const std::size_t label : classes.shownBy)
         out.sample.labels.push_back(m_labels[label]);
     StratifiedSample& s = out.stratified;
@@ -228,7 +229,8 @@ std::variant<SamplesRead, InputError> ReadSamples(ByteSource& in, const SamplesO
     SamplesSink sink(options);
     const ColumnsTaken taken{options.header, options.columns, 3,
                              "--samples takes three: the stratum, the map's class, the "
-                             "reference's class"};
+                             "reference's class",
+                             options.missing};
     return ReadLabelled(in, sink, taken, options.decimalSeparator, "label");
 }
 

@@ -333,17 +333,26 @@ template <typename Sink> class LabelSplitter {
     std::string m_error;
 };
 
-// What every sink of labelled lines has: the words of the first refusal.
+// What every sink of labelled lines has: the words of the first refusal, and the
+// warnings about the lines read.
 class RefusingSink {
   public:
     const std::string& error() const { return m_error; }
+    void warn(std::vector<std::string> warnings) { m_warnings = std::move(warnings); }
 
   protected:
     bool refuse(std::string message) {
         m_error = std::move(message);
         return false;
     }
+    // m_warnings, then `more`
+    std::vector<std::string> warningsAnd(const std::vector<std::string>& more) const {
+        std::vector<std::string> all = m_warnings;
+        all.insert(all.end(), more.begin(), more.end());
+        return all;
+    }
     std::string m_error;
+    std::vector<std::string> m_warnings;
 };
 
 // Feeds the whole of `in` through `splitter` (a FieldSplitter or a LabelSplitter),

@@ -218,5 +218,42 @@ TEST_F(FilesAsKept, ColumnsChosenByNameOrNumber) {
     });
 }
 
+TEST_F(FilesAsKept, ColumnOfIdsIsWarnedAbout) {
+    const std::string idWarning = "column 1 (case_id) holds a different value on every line; "
+                                  "if it names the units, leave it out with --columns";
+    std::string tenPairs = "Plot ID,Map class,Reference class\n", ninePairs = tenPairs,
+                tenWithNa = "r1,r2,r3\n";
+    for (int i = 1; i <= 10; ++i) {
+        tenPairs += std::to_string(i) + ",a,b\n";
+        ninePairs += i < 10 ? std::to_string(i) + ",a,b\n" : "";
+        tenWithNa += "p" + std::to_string(i) + ",1,2\nNA,2,2\n";
+    }
+    checkWarned({
+        // clang-format off
+        {"ratings_header_ids_as_a_rater", "--ratings --header --format json", DoctorRatings,
+         {"\"fleiss_kappa\": 0.23974082073434", "\"warnings\": [\"" + idWarning}, idWarning},
+        {"ratings_ids_left_out", "--ratings --header --columns Dr_A,Dr_B,Dr_C --format json",
+         DoctorRatings, {"\"fleiss_kappa\": 0.66355140186915", "\"warnings\": []"}, ""},
+        {"ratings_without_header", "--ratings --format csv", DoctorRatings.substr(23),
+         {"\nwarning,,,\"column 1 holds"}, "column 1 holds a different value on every line; if it "
+                                         "names the units, leave it out with --columns"},
+        {"missing_ratings_not_counted", "--ratings --header", tenWithNa, {"Warning: column 1 (r1) holds"},
+         "column 1 (r1) holds a different value on every line; if it names the units, leave it "
+         "out with --columns"},
+        {"pairs_id_chosen", "--pairs --header --columns 'Plot ID,Reference class' --report",
+         tenPairs, {"Warning: column 1 (Plot ID) holds"},
+         "column 1 (Plot ID) holds a different value on every line; if it names the units, "
+         "leave it out with --columns"},
+        {"samples_id_as_stratum", "--samples --strata-sizes 1=5,2=5,3=5,4=5,5=5,6=5,7=5,8=5,9=5,"
+         "10=5 --header --columns 1,2,3 --report --format json", tenPairs,
+         {"\"warnings\": [\"column 1 (Plot ID)"}, "column 1 (Plot ID) holds a different value "
+         "on every line; if it names the units, leave it out with --columns"},
+        {"nine_lines_are_too_few", "--pairs --header --columns 1,3 --report", ninePairs, {"KAPPA"}, ""},
+        {"a_repeated_value", "--pairs --header --columns 1,3 --report", tenPairs + "10,a,b\n",
+         {"KAPPA"}, ""},
+        // clang-format on
+    });
+}
+
 } // namespace
 } // namespace brennic::test
