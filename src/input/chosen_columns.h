@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -80,6 +81,13 @@ template <typename Sink> class ColumnPicker {
     }
 
     const std::string& error() const { return m_error.empty() ? m_sink.error() : m_error; }
+
+    // The fields of a line that are read: the rest of it is not looked at.
+    std::size_t fieldsWanted() const {
+        return m_taken.columns && !m_headerPending && !m_firstLinePending
+                   ? m_lastChosen + m_offset
+                   : std::numeric_limits<std::size_t>::max();
+    }
 
     // A column read that holds a different value on every line, as IDs do: a
     // warning each.

@@ -183,6 +183,9 @@ inline std::optional<std::string> LabelRefusal(std::string_view field, std::uint
     return std::nullopt;
 }
 
+// `Sink` has field(), lineEnd() and error() as FieldSplitter's has, and
+//   std::size_t fieldsWanted() const; // the fields of a line it reads: the rest is
+//                                     // not split
 template <typename Sink> class LabelSplitter {
   public:
     // `fieldWord` names a field in messages: "label" or "rating".
@@ -316,7 +319,7 @@ template <typename Sink> class LabelSplitter {
             }
             if (!m_sink.field(field, column, m_lineNumber))
                 return false;
-            if (at == line.size())
+            if (at == line.size() || column >= m_sink.fieldsWanted())
                 break;
             ++at; // the separator
         }
