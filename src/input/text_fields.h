@@ -160,11 +160,12 @@ template <typename Sink> bool FieldSplitter<Sink>::take(const char* bytes, std::
 // quotes may hold anything but a line end, and "" inside it is one quote. A line
 // holding a tab, a semicolon or a comma (when the decimal separator is not a
 // comma) outside quotes is split there, each label trimmed of the blanks around
-// it, so a label may hold blanks; a line holding none of them is split at runs of
-// blanks. Every field is handed on, an empty one too (between two delimiters, or
-// after a last one): the sink decides what an empty field means, and whether it
-// is a label (see LabelRefusal). Each line is kept whole until it ends, so a
-// line may not exceed MaxLineText.
+// it, so a label may hold blanks; a line holding none of them is split at runs
+// of blanks, a quoted label there ending at its closing quote ("Open water"
+// "Forest", as R's write.table writes). Every field is handed on, an empty one
+// too (between two delimiters, or after a last one): the sink decides what an
+// empty field means, and whether it is a label (see LabelRefusal). Each line is
+// kept whole until it ends, so a line may not exceed MaxLineText.
 inline constexpr std::size_t MaxLineText = 1 << 20;
 
 // Why `field`, in `column` of `line`, cannot be a label, as a message ("line 2,
@@ -285,6 +286,7 @@ template <typename Sink> class LabelSplitter {
                 break;
             ++column;
             std::string_view field;
+            bool nextFieldHere = false;
             if (at < line.size() && kind(line[at]) == Quote) {
                 m_field.clear();
                 for (++at;; ++at) {
@@ -299,10 +301,13 @@ template <typename Sink> class LabelSplitter {
                     }
                     m_field += line[at];
                 }
-                ++at;
+                const std::size_t afterQuote = ++at;
                 while (at < line.size() && kind(line[at]) == Blank)
                     ++at;
-                if (at < line.size() && kind(line[at]) != separator)
+                // Between blanks (R's write.table) the blanks after the quote are the
+                // separator, and the next field begins where they end.
+                nextFieldHere = !delimited && at > afterQuote && at < line.size();
+                if (at < line.size() && kind(line[at]) != separator && !nextFieldHere)
                     return refuse(where(column) + " has text after its closing quote");
                 field = m_field;
             } else {
@@ -321,7 +326,8 @@ template <typename Sink> class LabelSplitter {
                 return false;
             if (at == line.size() || column >= m_sink.fieldsWanted())
                 break;
-            ++at; // the separator
+            if (!nextFieldHere)
+                ++at; // the separator
         }
         return m_sink.lineEnd(column, m_lineNumber);
     }

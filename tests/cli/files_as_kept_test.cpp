@@ -255,5 +255,28 @@ TEST_F(FilesAsKept, ColumnOfIdsIsWarnedAbout) {
     });
 }
 
+TEST_F(FilesAsKept, QuotedLabelsBetweenBlanks) {
+    const std::string json = " --report --format json";
+    const std::string rTable =
+        "\"map\" \"reference\"\n\"1\" \"Open water\" \"Forest\"\n"
+        "\"2\" \"Forest\"   \"Forest\"  \n\"3\" \"Open water\" \"Open water\"\n";
+    expectEach({
+        // clang-format off
+        {"two_quoted_labels", "--pairs" + json, "\"Open water\" \"Forest\"\n\"Forest\" \"Forest\"\n", 0,
+         {"\"matrix\": [[0, 1], [0, 1]]", "\"label\": \"Open water\"", "\"label\": \"Forest\""}},
+        {"quoted_and_plain", "--pairs" + json, "\"Open water\" Forest\nForest   \"Forest\"\n", 0,
+         {"\"matrix\": [[0, 1], [0, 1]]", "\"label\": \"Open water\""}},
+        {"r_write_table_with_row_names", "--pairs --header" + json, rTable, 0,
+         {"\"matrix\": [[1, 1], [0, 1]]", "\"label\": \"Open water\""}},
+        {"ratings_quoted", "--ratings --format json", "\"a b\" \"a b\" \"c\"\n\"c\" \"c\" \"c\"\n", 0,
+         {"{\"label\": \"a b\", \"count\": 2}"}},
+        {"text_right_after_the_quote", "--pairs", "\"open\"water b\n", 1,
+         {"brennic-kappa: line 1, label 1 has text after its closing quote"}, true},
+        {"text_after_the_quote_with_delimiters", "--pairs", "\"open\" water,b\n", 1,
+         {"brennic-kappa: line 1, label 1 has text after its closing quote"}, true},
+        // clang-format on
+    });
+}
+
 } // namespace
 } // namespace brennic::test
