@@ -234,8 +234,8 @@ constexpr std::array Table{
                 EveryInput, ReportUse::Either,
                 [](Options& o, std::string_view) { return chooseInput(o, "--ratings"); }},
     OptionEntry{"--samples", "",
-                "read a stratified sample (above) and add Stehman's estimates to the report",
-                EveryInput, ReportUse::Needs,
+                "read a stratified sample (above) and write the report with Stehman's estimates",
+                EveryInput, ReportUse::Either,
                 [](Options& o, std::string_view) { return chooseInput(o, "--samples"); },
                 NeedsStrataSizes},
     OptionEntry{"--strata-sizes", "S1=N1,S2=N2,...",
@@ -281,7 +281,7 @@ constexpr std::array Table{
                 }},
     OptionEntry{"--report", "",
                 "write the full agreement report (below) to standard output instead of the two "
-                "lines (with --ratings the report is always written)",
+                "lines (with --ratings and --samples the report is always written)",
                 CountedReports, ReportUse::Either, setFlag<&Options::report>},
     OptionEntry{"--weights", "W",
                 "add a weighted kappa with agreement weights W: none (default), linear or "
@@ -327,7 +327,8 @@ Outcome chooseInput(Options& options, std::string_view name) {
     if (options.input != InputKind::Matrix && options.input != kind)
         return std::string(name) + " does not go with " + std::string(selectorOf(options.input));
     options.input = kind;
-    if (kind == InputKind::Ratings) // its output is always the report
+    // Their output is always the report.
+    if (kind == InputKind::Ratings || kind == InputKind::Samples)
         options.report = true;
     return std::nullopt;
 }

@@ -20,7 +20,7 @@ constexpr const char* HelpIntroduction =
     "       brennic-kappa --ratings [--header] [--classes L1,...] [--missing TEXT]\n"
     "                     [--weights W] [--report] [--format text|csv|json] [FILE]\n"
     "       brennic-kappa --samples [--header] [--classes L1,...] [--missing TEXT]\n"
-    "                     --strata-sizes S1=N1,... [--fpc] --report [...] [FILE]\n"
+    "                     --strata-sizes S1=N1,... [--fpc] [--report ...] [FILE]\n"
     "       brennic-kappa --map MAP --reference REF [MAP OPTIONS]\n"
     "                     [-o PATH | --report ...]\n"
     "       brennic-kappa --sum [--report ...] REPORT.json... (see \"From maps\")\n"

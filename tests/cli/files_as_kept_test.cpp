@@ -278,5 +278,18 @@ TEST_F(FilesAsKept, QuotedLabelsBetweenBlanks) {
     });
 }
 
+TEST_F(FilesAsKept, SamplesGiveTheReportWithoutReport) {
+    const std::string sample = "A,x,x\nA,x,y\nB,y,y\nB,y,x\n",
+                      sizes = "--samples --strata-sizes A=10,B=20";
+    for (const char* format : {"", " --format json", " --format csv"}) {
+        SCOPED_TRACE(format);
+        const auto implied = run(sizes + format, sample),
+                   asked = run(sizes + " --report" + format, sample);
+        EXPECT_EQ(implied.status, 0) << implied.err;
+        EXPECT_TRUE(Has(implied.out, "tratified")); // Stratified in the text
+        EXPECT_EQ(implied.out, asked.out);
+    }
+}
+
 } // namespace
 } // namespace brennic::test
