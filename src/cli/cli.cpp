@@ -225,9 +225,9 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
         return failFile(err, "cannot read " + file.Name() + ": " + SystemReason(file.OpenError()));
     FileSource& source = file.Source();
     if (options.input == InputKind::Ratings) {
-        auto table =
-            ReadRatings(source, RatingsOptions{options.decimalSeparator, options.header,
-                                               options.classes, options.missing, options.columns});
+        auto table = ReadRatings(source, RatingsOptions{options.decimalSeparator, options.header,
+                                                        options.classes, options.missing,
+                                                        options.columns, options.longForm});
         if (auto* error = std::get_if<InputError>(&table))
             return fail(err, named(std::move(*error), file.Name()));
         return writeRatings(options, std::get<RatingsTable>(table), out, err);

@@ -249,6 +249,10 @@ constexpr std::array Table{
                 setFlag<&Options::finitePopulationCorrection>},
     OptionEntry{"--header", "", "the first line names the columns", Labels, ReportUse::Either,
                 setFlag<&Options::header>},
+    OptionEntry{"--long", "",
+                "one rating per line: the unit, the rater and the rating (chosen with "
+                "--columns where the lines hold more), units and raters matched by their texts",
+                InputKind::Ratings, ReportUse::Either, setFlag<&Options::longForm>},
     OptionEntry{"--columns", "C1,C2,...",
                 "read these fields of each line, by the header's names (with --header) or "
                 "by number from 1, in this order: for --pairs the classification's and the "

@@ -3,6 +3,8 @@
 // figures computed from data read the wrong way.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "kappa_process.h"
 
 namespace brennic::test {
@@ -289,6 +291,65 @@ TEST_F(FilesAsKept, SamplesGiveTheReportWithoutReport) {
         EXPECT_TRUE(Has(implied.out, "tratified")); // Stratified in the text
         EXPECT_EQ(implied.out, asked.out);
     }
+}
+
+// The ratings of a wide table (a header of unit and raters, one unit a line, fields
+// split at commas) as one rating a line, unit by unit: an empty rating is left
+// out, NA written as it is.
+std::string longForm(const std::string& wide) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(wide);
+    for (std::string line; std::getline(lines, line);) {
+        rows.emplace_back();
+        std::istringstream fields(line + ",");
+        for (std::string field; std::getline(fields, field, ',');)
+            rows.back().push_back(field);
+    }
+    std::string out = "note,unit,rater,rating\n";
+    for (std::size_t u = 1; u < rows.size(); ++u)
+        for (std::size_t r = 1; r < rows[u].size(); ++r)
+            if (!rows[u][r].empty())
+                out += "x," + rows[u][0] + "," + rows[0][r] + "," + rows[u][r] + "\n";
+    return out;
+}
+
+TEST_F(FilesAsKept, LongRatingsMakeTheReportOfTheWideTable) {
+    // clang-format off
+    // The table, the columns of its raters, further options.
+    const struct { const char* name; std::string wide, raters, args; } rows[] = {
+        {"doctors", DoctorRatings, "2,3,4", ""},
+        {"missing_ratings", "id,A,B,C\nu1,x,,x\nu2,y,y,NA\nu3,x,y,y\nu4,,,z\nu5,z,z,z\n", "2,3,4", ""},
+        {"numbers_weighted", "id,A,B\n1,3,2\n2,1,1\n3,2,3\n4,3,3\n5,1,2\n", "2,3", " --weights ordinal"},
+        {"classes_listed", "id,A,B\n1,lo,hi\n2,hi,hi\n3,lo,lo\n", "2,3", " --classes hi,lo --weights linear"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string json = " --format json" + row.args;
+        const auto wide = run("--ratings --header --columns " + row.raters + json, row.wide);
+        const auto asLong =
+            run("--ratings --long --header --columns unit,rater,rating" + json, longForm(row.wide));
+        ASSERT_EQ(wide.status, 0) << wide.err;
+        EXPECT_EQ(asLong.status, 0) << asLong.err;
+        EXPECT_EQ(asLong.out, wide.out);
+    }
+    const std::string args = "--ratings --long --header";
+    expectEach({
+        // clang-format off
+        {"rated_twice", args, "u,r,x\nu1,A,a\nu2,A,a\nu1,A,b\n", 1,
+         {"brennic-kappa: line 4: rater 'A' rates unit 'u1' a second time (line 2 gave the first)"}, true},
+        {"two_fields", args, "u,r,x\nu1,A\n", 1,
+         {"brennic-kappa: line 2 holds 2 fields; each line holds three: the unit, the rater, the rating"}, true},
+        {"four_fields", "--ratings --long", "u1,A,a\nu1,B,a,b\n", 1,
+         {"brennic-kappa: line 2 holds more than 3 fields; each line holds three: the unit, the "
+          "rater, the rating (--columns chooses them among more)"}, true},
+        {"no_unit", args, "u,r,x\n,A,a\n", 1,
+         {"brennic-kappa: line 2, field 1 is empty: the unit must be named"}, true},
+        {"columns_for_three", args + " --columns 1,2", "u,r,x\nu1,A,a\n", 1,
+         {"brennic-kappa: --columns names 2 columns, but --ratings --long takes three: the unit, "
+          "the rater, the rating"}, true},
+        // clang-format on
+    });
 }
 
 } // namespace
