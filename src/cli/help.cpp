@@ -78,8 +78,9 @@ constexpr const char* HelpIntroduction =
     "counted from FILE. The report holds the sample's error matrix and its figures\n"
     "as for --pairs, and a section \"stratified\" with Stehman's (2014) estimates.\n"
     "A stratum without a size, a size below its n_h, or a size for a stratum with\n"
-    "no unit are refused; a stratum of one unit leaves every standard error not\n"
-    "defined.\n"
+    "no unit are refused (a size given under the stratum's name in other letter\n"
+    "case: \"did you mean North?\"); a stratum of one unit leaves every standard\n"
+    "error not defined.\n"
     "\n"
     "Options:\n";
 

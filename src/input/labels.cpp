@@ -57,6 +57,10 @@ bool shownAsWritten(std::uint32_t c) {
            !isBidirectionalControl(c);
 }
 
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 std::string codePoint(std::uint32_t c) {
     constexpr char hex[] = "0123456789ABCDEF";
     std::string text = "U+";
@@ -140,6 +144,12 @@ bool ListedNumbers::spellsOne(std::string_view label) const {
     return number && std::find(m_numbers.begin(), m_numbers.end(), *number) != m_numbers.end();
 }
 
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return lowerAscii(x) == lowerAscii(y);
+           });
+}
+
 bool AllNumbers(const std::vector<std::string>& labels, char decimalSeparator) {
     return std::all_of(labels.begin(), labels.end(), [&](const std::string& label) {
         return NumberOfText(label, decimalSeparator).has_value();
@@ -155,7 +165,7 @@ std::string looseSpelling(std::string_view label) {
         const bool blank = c == ' ' || c == '\t';
         if (blank && !loose.empty() && loose.back() == ' ')
             continue;
-        loose += blank ? ' ' : c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        loose += blank ? ' ' : lowerAscii(c);
     }
     return loose;
 }

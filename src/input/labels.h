@@ -65,6 +65,9 @@ class ListedNumbers {
     char m_decimalSeparator;
 };
 
+// Whether `a` and `b` are the same text when the case of ASCII letters is ignored.
+bool SameIgnoringCase(std::string_view a, std::string_view b);
+
 // Whether every label is a number: then the classes have the numbers' order.
 bool AllNumbers(const std::vector<std::string>& labels, char decimalSeparator);
 

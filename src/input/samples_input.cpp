@@ -78,9 +78,17 @@ bool SamplesSink::field(std::string_view label, std::size_t column, std::uint64_
     const auto where = [line] { return "line " + std::to_string(line); };
     if (column == 1) {
         const auto found = m_strata.find(label);
-        if (found == m_strata.end())
+        if (found == m_strata.end()) {
+            for (const StratumSize& stratum : m_options.strata)
+                if (SameIgnoringCase(stratum.label, label))
+                    return refuse("stratum " + QuotedLabel(stratum.label) +
+                                  " of --strata-sizes matches the stratum " + QuotedLabel(label) +
+                                  " of " + where() +
+                                  " only when letter case is ignored: did you mean " +
+                                  std::string(label) + "?");
             return refuse(where() + ": stratum " + QuotedLabel(label) +
                           " has no size in --strata-sizes");
+        }
         m_unit[0] = found->second;
         return true;
     }

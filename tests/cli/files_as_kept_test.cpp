@@ -352,5 +352,24 @@ TEST_F(FilesAsKept, LongRatingsMakeTheReportOfTheWideTable) {
     });
 }
 
+TEST_F(FilesAsKept, StrataNamedNearlyRight) {
+    const std::string sample = "North,x,x\nNorth,x,y\nsouth,y,y\nsouth,y,x\n";
+    const auto refused = [](std::string message) { return "brennic-kappa: " + message; };
+    expectEach({
+        // clang-format off
+        {"lower_case_for_upper", "--samples --strata-sizes north=10,south=10", sample, 1,
+         {refused("stratum 'north' of --strata-sizes matches the stratum 'North' of line 1 only "
+                  "when letter case is ignored: did you mean North?")}, true},
+        {"upper_case_for_lower", "--samples --strata-sizes North=10,SOUTH=10", sample, 1,
+         {refused("stratum 'SOUTH' of --strata-sizes matches the stratum 'south' of line 3 only "
+                  "when letter case is ignored: did you mean south?")}, true},
+        {"no_stratum_alike", "--samples --strata-sizes North=10,east=10", sample, 1,
+         {refused("line 3: stratum 'south' has no size in --strata-sizes")}, true},
+        {"spelled_as_in_the_file", "--samples --strata-sizes North=10,south=10", sample, 0,
+         {"North"}},
+        // clang-format on
+    });
+}
+
 } // namespace
 } // namespace brennic::test
