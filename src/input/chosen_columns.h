@@ -40,7 +40,10 @@ inline constexpr std::uint64_t UnitColumnLines = 10;
 template <typename Sink> class ColumnPicker {
   public:
     ColumnPicker(const ColumnsTaken& taken, std::string_view fieldWord, Sink& sink)
-        : m_taken(taken), m_word(fieldWord), m_sink(sink), m_headerPending(taken.header) {
+        : m_taken(taken), m_word(fieldWord), m_sink(sink), m_chosen(taken.columns.has_value()),
+          m_headerPending(taken.header) {
+        if (!taken.header)
+            startReading();
         if (!taken.columns)
             return;
         const std::vector<std::string>& listed = *taken.columns;
@@ -52,8 +55,8 @@ template <typename Sink> class ColumnPicker {
                 m_error = "--columns " + QuotedLabel(item) +
                           " is a name, and only a header line (--header) names the columns: "
                           "give --header, or the column's number";
-        if (!taken.header && m_error.empty())
-            chooseColumns();
+        if (!taken.header && m_error.empty() && chooseColumns())
+            startReading();
     }
 
     // Why the input is refused before any of it is read, or nothing.
@@ -62,6 +65,17 @@ template <typename Sink> class ColumnPicker {
     }
 
     bool field(std::string_view text, std::size_t column, std::uint64_t line) {
+        // Most fields: of a data line, in a column read in its place, plainly a label.
+        if (m_direct) {
+            const std::size_t slot = slotOf(column);
+            if (slot == 0)
+                return true;
+            if (!labelChecked(text, column, line))
+                return false;
+            if (m_watching)
+                see(text, column);
+            return m_sink.field(text, slot, line);
+        }
         if (m_headerPending || m_firstLinePending) {
             std::vector<std::string>& kept = m_headerPending ? m_names : m_firstLine;
             kept.emplace_back(text);
@@ -71,6 +85,8 @@ template <typename Sink> class ColumnPicker {
     }
 
     bool lineEnd(std::size_t fields, std::uint64_t line) {
+        if (m_direct && (!m_chosen || fields >= m_lastChosen))
+            return m_sink.lineEnd(m_chosen ? m_held.size() : fields, line);
         if (fields == 0) // a blank line
             return m_sink.lineEnd(0, line);
         if (m_headerPending)
@@ -83,11 +99,7 @@ template <typename Sink> class ColumnPicker {
     const std::string& error() const { return m_error.empty() ? m_sink.error() : m_error; }
 
     // The fields of a line that are read: the rest of it is not looked at.
-    std::size_t fieldsWanted() const {
-        return m_taken.columns && !m_headerPending && !m_firstLinePending
-                   ? m_lastChosen + m_offset
-                   : std::numeric_limits<std::size_t>::max();
-    }
+    std::size_t fieldsWanted() const { return m_wanted; }
 
     // A column read that holds a different value on every line, as IDs do: a
     // warning each.
@@ -107,6 +119,29 @@ template <typename Sink> class ColumnPicker {
     }
 
   private:
+    // The place of `column` among the fields handed on; 0 when it is not read.
+    std::size_t slotOf(std::size_t column) const {
+        if (!m_chosen)
+            return column;
+        return column < m_slotOf.size() ? m_slotOf[column] : 0;
+    }
+
+    // Whether `text` may be a label: refused, naming its line and column, if not.
+    bool labelChecked(std::string_view text, std::size_t column, std::uint64_t line) {
+        if (text.size() <= MaxCellText && PlainAscii(text)) // most labels, at a glance
+            return true;
+        if (auto flaw = LabelRefusal(text, line, column, m_word))
+            return refuse(std::move(*flaw));
+        return true;
+    }
+
+    // Once the header and the first line are read, how the fields go on.
+    void startReading() {
+        m_direct = m_offset == 0 && m_inOrder;
+        if (m_chosen)
+            m_wanted = m_lastChosen + m_offset;
+    }
+
     bool refuse(std::string message) {
         m_error = std::move(message);
         return false;
@@ -185,6 +220,7 @@ template <typename Sink> class ColumnPicker {
         m_firstLinePending = false;
         if (m_firstLine.size() == m_names.size() + 1 && !m_firstLine.back().empty())
             m_offset = 1;
+        startReading();
         for (std::size_t column = 1; column <= m_firstLine.size(); ++column)
             if (!route(m_firstLine[column - 1], column, line, m_offset, true))
                 return false;
@@ -200,14 +236,11 @@ template <typename Sink> class ColumnPicker {
         if (column <= offset)
             return true;
         column -= offset;
-        std::size_t slot = column;
-        if (m_taken.columns) {
-            slot = column < m_slotOf.size() ? m_slotOf[column] : 0;
-            if (slot == 0)
-                return true;
-        }
-        if (auto flaw = LabelRefusal(text, line, column, m_word))
-            return refuse(std::move(*flaw));
+        const std::size_t slot = slotOf(column);
+        if (slot == 0)
+            return true;
+        if (!labelChecked(text, column, line))
+            return false;
         if (data)
             see(text, column);
         if (m_inOrder)
@@ -218,7 +251,7 @@ template <typename Sink> class ColumnPicker {
 
     // The end of a line of `fields` fields (row names aside).
     bool endLine(std::size_t fields, std::uint64_t line) {
-        if (!m_taken.columns)
+        if (!m_chosen)
             return m_sink.lineEnd(fields, line);
         if (fields < m_lastChosen)
             return refuse("line " + std::to_string(line) + " holds " + Plural(fields, "field") +
@@ -245,14 +278,22 @@ template <typename Sink> class ColumnPicker {
             return;
         values.repeated = !values.seen.emplace(text).second;
         ++values.count;
-        if (values.repeated)
+        if (values.repeated) {
             values.seen = {};
+            // Once every column read repeats a value, a line of as many fields shows
+            // nothing new.
+            m_watching = !std::all_of(m_values.begin() + 1, m_values.end(),
+                                      [](const Values& v) { return v.repeated; });
+        }
     }
 
     const ColumnsTaken& m_taken;
     std::string_view m_word;
     Sink& m_sink;
+    const bool m_chosen; // --columns was given
     bool m_headerPending, m_firstLinePending = false;
+    bool m_direct = false; // data lines, each field in its place
+    std::size_t m_wanted = std::numeric_limits<std::size_t>::max();
     std::uint64_t m_headerLine = 0;
     std::vector<std::string> m_names;     // of the header
     std::vector<std::string> m_firstLine; // the first line after the header, held
@@ -262,6 +303,7 @@ template <typename Sink> class ColumnPicker {
     bool m_inOrder = true;                // --columns lists its columns left to right
     std::vector<std::string> m_held;      // a line's fields, when they are not in order
     std::vector<Values> m_values;         // of each column read
+    bool m_watching = true;               // some column read has repeated no value yet
     std::string m_error;
 };
 

@@ -8,8 +8,11 @@
 // being read is kept, so memory stays small whatever the input holds.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -187,6 +190,33 @@ inline std::optional<std::string> LabelRefusal(std::string_view field, std::uint
 // `Sink` has field(), lineEnd() and error() as FieldSplitter's has, and
 //   std::size_t fieldsWanted() const; // the fields of a line it reads: the rest is
 //                                     // not split
+// The first place from `from` on where `text` holds one of `bytes`, or its size.
+// Eight bytes are tested at once where a word's bytes lie in address order: a
+// byte equal to one sought is the lowest zero byte of the word xor that byte
+// repeated, and the lowest flag of a zero-byte test is never a false one.
+template <std::size_t N>
+std::size_t FirstOf(std::string_view text, std::size_t from, const std::array<char, N>& bytes) {
+    std::size_t at = from;
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
+        for (; at + 8 <= text.size(); at += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + at, 8);
+            std::uint64_t found = 0;
+            for (const char byte : bytes) {
+                const std::uint64_t v = word ^ (ones * static_cast<unsigned char>(byte));
+                found |= (v - ones) & ~v & highs;
+            }
+            if (found != 0)
+                return at + static_cast<std::size_t>(std::countr_zero(found) / 8);
+        }
+    }
+    for (; at < text.size(); ++at)
+        if (std::find(bytes.begin(), bytes.end(), text[at]) != bytes.end())
+            return at;
+    return text.size();
+}
+
 template <typename Sink> class LabelSplitter {
   public:
     // `fieldWord` names a field in messages: "label" or "rating".
@@ -207,9 +237,7 @@ template <typename Sink> class LabelSplitter {
     bool take(const char* bytes, std::size_t size) {
         std::size_t i = 0;
         while (i < size) {
-            std::size_t end = i;
-            while (end < size && kind(bytes[end]) != LineEnd)
-                ++end;
+            const std::size_t end = FirstOf(std::string_view(bytes, size), i, LineEnds);
             if (end > i) {
                 m_afterCr = false;
                 if (m_line.size() + (end - i) > MaxLineText)
@@ -266,13 +294,16 @@ template <typename Sink> class LabelSplitter {
     }
 
     bool splitLine(std::string_view line) {
-        bool delimited = false, quoted = false;
-        for (char c : line) {
-            const unsigned char k = kind(c);
+        bool delimited = false, quoted = false, quoteSeen = false;
+        std::size_t firstEnd = 0; // where the first field ends, when no quote comes before
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const unsigned char k = kind(line[i]);
             if (k == Quote) {
                 quoted = !quoted;
+                quoteSeen = true;
             } else if (k == Delimiter && !quoted) {
                 delimited = true;
+                firstEnd = quoteSeen ? 0 : i;
                 break;
             }
         }
@@ -310,6 +341,13 @@ template <typename Sink> class LabelSplitter {
                 if (at < line.size() && kind(line[at]) != separator && !nextFieldHere)
                     return refuse(where(column) + " has text after its closing quote");
                 field = m_field;
+            } else if (column == 1 && firstEnd != 0) { // found above
+                const std::size_t start = at;
+                at = firstEnd;
+                std::size_t last = at; // just past the last byte that is not a blank
+                while (last > start && kind(line[last - 1]) == Blank)
+                    --last;
+                field = line.substr(start, last - start);
             } else {
                 const std::size_t start = at;
                 std::size_t last = at; // just past the last byte that is not a blank
@@ -331,6 +369,8 @@ template <typename Sink> class LabelSplitter {
         }
         return m_sink.lineEnd(column, m_lineNumber);
     }
+
+    static constexpr std::array<char, 2> LineEnds{'\n', '\r'};
 
     std::string_view m_word;
     Sink& m_sink;
