@@ -283,7 +283,7 @@ template <typename Sink> class ColumnPicker {
             // Once every column read repeats a value, a line of as many fields shows
             // nothing new.
             m_watching = !std::all_of(m_values.begin() + 1, m_values.end(),
-                                      [](const Values& v) { return v.repeated; });
+                                      [](const Values& v) { return v.repeated || v.count == 0; });
         }
     }
 

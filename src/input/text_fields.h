@@ -341,9 +341,12 @@ template <typename Sink> class LabelSplitter {
                 if (at < line.size() && kind(line[at]) != separator && !nextFieldHere)
                     return refuse(where(column) + " has text after its closing quote");
                 field = m_field;
-            } else if (column == 1 && firstEnd != 0) { // found above
+            } else if (delimited) {
                 const std::size_t start = at;
-                at = firstEnd;
+                if (column == 1 && firstEnd != 0) // found above
+                    at = firstEnd;
+                while (at < line.size() && kind(line[at]) != Delimiter)
+                    ++at;
                 std::size_t last = at; // just past the last byte that is not a blank
                 while (last > start && kind(line[last - 1]) == Blank)
                     --last;
