@@ -218,7 +218,9 @@ template <typename Sink> class ColumnPicker {
     // with its row name (R's write.table), and so does every line after it.
     bool endFirstLine(std::uint64_t line) {
         m_firstLinePending = false;
-        if (m_firstLine.size() == m_names.size() + 1 && !m_firstLine.back().empty())
+        // A header short of the fields the input takes names no row names.
+        const bool namesEnough = m_chosen || m_names.size() >= m_taken.count;
+        if (namesEnough && m_firstLine.size() == m_names.size() + 1 && !m_firstLine.back().empty())
             m_offset = 1;
         startReading();
         for (std::size_t column = 1; column <= m_firstLine.size(); ++column)

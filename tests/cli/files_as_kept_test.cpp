@@ -188,6 +188,8 @@ TEST_F(FilesAsKept, ColumnsChosenByNameOrNumber) {
          "3,1,2\nz,a,b\nz,b,b\n", 0, {"\"matrix\": [[0, 1], [0, 1]]"}},
         {"r_row_names", "--pairs --header" + json, "map,ref\n1,a,b\n2,b,b\n3,a,a\n", 0,
          {"\"matrix\": [[1, 1], [0, 1]]"}},
+        {"header_of_one_name_no_row_names", "--pairs --header" + json, "pairs\na,b\nb,b\n", 0,
+         {"\"matrix\": [[0, 1], [0, 1]]"}},
         {"r_row_names_names_from_the_header", "--pairs --header --columns ref,map" + json,
          "map,ref\n1,a,b\n2,b,b\n3,a,a\n", 0, {"\"matrix\": [[1, 1], [0, 1]]", "\"label\": \"b\""}},
         {"ratings_by_names", "--ratings --header --columns Dr_A,Dr_B,Dr_C --format json",
