@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -113,20 +114,13 @@ void BM_ReadMatrixBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadMatrixBaseline)->Arg(254)->Unit(benchmark::kMillisecond);
 
-// Numeric labels of 20 classes, the classification agreeing with the reference
-// on most lines: about 6 MB for a million pairs.
-void BM_ReadPairs(benchmark::State& state) {
-    const auto pairs = static_cast<int>(state.range(0));
-    static const BenchFile file("pairs", [pairs] {
-        std::string bytes;
-        for (int i = 0; i < pairs; ++i) {
-            const int reference = i % 20 + 1;
-            const int classified = i % 7 == 0 ? (i / 7) % 20 + 1 : reference;
-            bytes += std::to_string(classified) + "," + std::to_string(reference) + "\n";
-        }
-        return bytes;
-    }());
-    const auto read = [](brennic::ByteSource& in) { return brennic::ReadPairs(in, {}); };
+// Reads the pairs of `file` with `options` as often as the benchmark asks, once
+// checked: numeric labels of 20 classes, `pairs` in all.
+void readPairs(benchmark::State& state, const BenchFile& file, int pairs,
+               const brennic::PairsOptions& options) {
+    const auto read = [&options](brennic::ByteSource& in) {
+        return brennic::ReadPairs(in, options);
+    };
     const auto first = withFile(file.path(), read);
     const auto* m = std::get_if<brennic::LabelledMatrix>(&first);
     if (m == nullptr || m->matrix.size() != 20 || m->matrix.GrandTotal != pairs ||
@@ -141,6 +135,46 @@ void BM_ReadPairs(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() *
                             static_cast<std::int64_t>(fs::file_size(file.path())));
 }
+
+// The pair of line i: the classification agrees with the reference on most lines.
+std::pair<std::string, std::string> pairOfLine(int i) {
+    const int reference = i % 20 + 1;
+    const int classified = i % 7 == 0 ? (i / 7) % 20 + 1 : reference;
+    return {std::to_string(classified), std::to_string(reference)};
+}
+
+// Two labels a line: about 6 MB for a million pairs.
+void BM_ReadPairs(benchmark::State& state) {
+    const auto pairs = static_cast<int>(state.range(0));
+    static const BenchFile file("pairs", [pairs] {
+        std::string bytes;
+        for (int i = 0; i < pairs; ++i) {
+            const auto [classified, reference] = pairOfLine(i);
+            bytes += classified + "," + reference + "\n";
+        }
+        return bytes;
+    }());
+    readPairs(state, file, pairs, {});
+}
 BENCHMARK(BM_ReadPairs)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// The same pairs as a spreadsheet exports them: a plot number before them and a
+// note after, the pairs chosen with --columns by the header's names.
+void BM_ReadPairsColumns(benchmark::State& state) {
+    const auto pairs = static_cast<int>(state.range(0));
+    static const BenchFile file("pairs-columns", [pairs] {
+        std::string bytes = "Plot ID,Map class,Reference class,Interpreter\n";
+        for (int i = 0; i < pairs; ++i) {
+            const auto [classified, reference] = pairOfLine(i);
+            bytes += std::to_string(i + 1) + "," + classified + "," + reference + ",AB\n";
+        }
+        return bytes;
+    }());
+    brennic::PairsOptions options;
+    options.header = true;
+    options.columns = std::vector<std::string>{"Map class", "Reference class"};
+    readPairs(state, file, pairs, options);
+}
+BENCHMARK(BM_ReadPairsColumns)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 } // namespace

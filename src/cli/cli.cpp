@@ -17,6 +17,7 @@
 #include "core/number_text.h"
 #include "core/run.h"
 #include "input/byte_source.h"
+#include "input/labels.h"
 #include "input/mapped_areas.h"
 #include "input/matrix_input.h"
 #include "input/pairs_input.h"
@@ -58,6 +59,13 @@ int writeOut(std::ostream& out, std::ostream& err, const std::string& bytes) {
     if (!out)
         return failFile(err, "cannot write to standard output");
     return CliOk;
+}
+
+// The report's warnings go to standard error as well, where a script that reads
+// only the figures still shows them.
+void warn(std::ostream& err, const std::vector<std::string>& warnings) {
+    for (const std::string& warning : warnings)
+        WriteWarning(err, warning);
 }
 
 // The first negative count, row by row, as the two lines' message names it.
@@ -104,6 +112,28 @@ std::optional<StratifiedSample> mapStratification(const Options& options,
     return sample;
 }
 
+// Whether the classes stand in an order a user knows: the columns of a matrix,
+// values counted from maps, numbers, or the order of --classes. Labels read as
+// text otherwise come in the order in which they first appear, on which no
+// weight and no area given by position may depend.
+bool classOrderFixed(const Options& options, const std::vector<std::string>& labels) {
+    const bool readAsText = options.input == InputKind::Pairs ||
+                            options.input == InputKind::Samples ||
+                            options.input == InputKind::Ratings;
+    return !readAsText || options.classes || AllNumbers(labels, options.decimalSeparator);
+}
+
+// Every weight but none depends on the order of the classes.
+std::optional<std::string> unorderedWeights(const Options& options,
+                                            const std::vector<std::string>& labels) {
+    const RatingWeights weights = options.ratingWeights.value_or(RatingWeights::None);
+    if (weights == RatingWeights::None || classOrderFixed(options, labels))
+        return std::nullopt;
+    return "--weights " + std::string(RatingWeightsName(weights)) +
+           " weighs the classes by their order, but the labels are not all numbers and have "
+           "none: give their order with --classes L1,L2,...";
+}
+
 // The report of the error matrix: its agreement report, with a stratified
 // sample its section, with counts from maps or reports their source record.
 int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
@@ -116,9 +146,12 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
         return refuse(err, "--fpc needs a sample: points as the reference, not a raster");
     if (auto negative = negativeCount(m))
         return refuse(err, *negative);
+    if (auto unordered = unorderedWeights(options, labelled.labels))
+        return refuse(err, *unordered);
     std::vector<double> areas;
     if (options.mappedAreaText) {
-        auto read = ReadMappedAreas(*options.mappedAreaText, options.decimalSeparator, labelled);
+        auto read = ReadMappedAreas(*options.mappedAreaText, options.decimalSeparator, labelled,
+                                    classOrderFixed(options, labelled.labels));
         if (auto* refused = std::get_if<std::string>(&read))
             return refuse(err, *refused);
         areas = std::move(std::get<std::vector<double>>(read));
@@ -136,10 +169,11 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
         options.mappedAreaText || mapAreas ? &areas : nullptr, options.confidence));
     if (!labelled.labels.empty())
         agreement.labels = labelled.labels;
+    agreement.warnings.insert(agreement.warnings.begin(), labelled.warnings.begin(),
+                              labelled.warnings.end());
     if (!options.missing.empty())
         agreement.missingLeftOut = labelled.leftOut;
-    for (const std::string& warning : agreement.warnings)
-        WriteWarning(err, warning);
+    warn(err, agreement.warnings);
     if (stratified) {
         StratifiedEstimates estimates = EstimateStratified(*stratified, options.confidence);
         report.stratified = StratifiedSection{std::move(*stratified), std::move(estimates)};
@@ -157,12 +191,16 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
 // The ratings report of a table.
 int writeRatings(const Options& options, const RatingsTable& table, std::ostream& out,
                  std::ostream& err) {
+    if (auto unordered = unorderedWeights(options, table.labels))
+        return refuse(err, *unordered);
     auto computed = ComputeRatingsReport(table, options.ratingWeights.value_or(RatingWeights::None),
                                          options.confidence);
     if (auto* refused = std::get_if<std::string>(&computed))
         return refuse(err, *refused);
     Report report;
     report.ratings = std::move(std::get<RatingsReport>(computed));
+    report.ratings->warnings = table.warnings;
+    warn(err, table.warnings);
     return writeOut(
         out, err,
         WriteReport(report, options.format.value_or(ReportFormat::Text), options.decimalSeparator));
@@ -188,7 +226,8 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
     FileSource& source = file.Source();
     if (options.input == InputKind::Ratings) {
         auto table = ReadRatings(source, RatingsOptions{options.decimalSeparator, options.header,
-                                                        options.classes, options.missing});
+                                                        options.classes, options.missing,
+                                                        options.columns, options.longForm});
         if (auto* error = std::get_if<InputError>(&table))
             return fail(err, named(std::move(*error), file.Name()));
         return writeRatings(options, std::get<RatingsTable>(table), out, err);
@@ -196,10 +235,10 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
     std::variant<LabelledMatrix, InputError> read = InputError{};
     std::optional<StratifiedSample> stratified;
     if (options.input == InputKind::Samples) {
-        auto samples = ReadSamples(source, SamplesOptions{options.decimalSeparator, options.header,
-                                                          options.classes, options.missing,
-                                                          *options.strataSizes,
-                                                          options.finitePopulationCorrection});
+        auto samples = ReadSamples(
+            source, SamplesOptions{options.decimalSeparator, options.header, options.classes,
+                                   options.missing, *options.strataSizes,
+                                   options.finitePopulationCorrection, options.columns});
         if (auto* s = std::get_if<SamplesRead>(&samples)) {
             read = std::move(s->sample);
             stratified = std::move(s->stratified);
@@ -207,8 +246,9 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
             read = std::get<InputError>(samples);
         }
     } else if (options.input == InputKind::Pairs) {
-        read = ReadPairs(source, PairsOptions{options.decimalSeparator, options.header,
-                                              options.transpose, options.classes, options.missing});
+        read = ReadPairs(source,
+                         PairsOptions{options.decimalSeparator, options.header, options.transpose,
+                                      options.classes, options.missing, options.columns});
     } else {
         auto matrix = ReadMatrix(source, options.decimalSeparator);
         if (auto* m = std::get_if<ErrorMatrix>(&matrix))

@@ -42,27 +42,47 @@ Outcome setDecimalSeparator(Options& options, std::string_view value) {
     return std::nullopt;
 }
 
-Outcome setClasses(Options& options, std::string_view text) {
-    std::vector<std::string> classes;
+// The items of a list such as --classes: split at commas, each trimmed of the
+// blanks around it, none empty or listed twice. Gives the reason otherwise.
+std::variant<std::vector<std::string>, std::string>
+listOf(std::string_view text, std::string_view option, std::string_view item) {
+    std::vector<std::string> items;
     for (std::string_view rest = text;;) {
         const std::size_t end = rest.find(',');
         const std::string_view label = TrimBlanks(rest.substr(0, end));
-        const std::string place = "class " + std::to_string(classes.size() + 1) + " of --classes";
+        const std::string place = std::string(item) + " " + std::to_string(items.size() + 1) +
+                                  " of " + std::string(option);
         if (label.empty())
             return place + " is empty";
         if (auto flaw = LabelFlaw(label))
             return place + " " + *flaw;
-        if (std::find(classes.begin(), classes.end(), label) != classes.end())
-            return QuotedLabel(label) + " is listed twice in --classes";
-        classes.emplace_back(label);
+        if (std::find(items.begin(), items.end(), label) != items.end())
+            return QuotedLabel(label) + " is listed twice in " + std::string(option);
+        items.emplace_back(label);
         if (end == std::string_view::npos)
-            break;
+            return items;
         rest.remove_prefix(end + 1);
     }
+}
+
+Outcome setClasses(Options& options, std::string_view text) {
+    auto listed = listOf(text, "--classes", "class");
+    if (auto* refused = std::get_if<std::string>(&listed))
+        return std::move(*refused);
+    auto& classes = std::get<std::vector<std::string>>(listed);
     if (classes.size() > static_cast<std::size_t>(MaxMatrixSize))
         return "--classes lists " + std::to_string(classes.size()) + " classes; at most " +
                std::to_string(MaxMatrixSize) + " are allowed";
     options.classes = std::move(classes);
+    return std::nullopt;
+}
+
+// The columns are matched to the header once it is read.
+Outcome setColumns(Options& options, std::string_view text) {
+    auto listed = listOf(text, "--columns", "column");
+    if (auto* refused = std::get_if<std::string>(&listed))
+        return std::move(*refused);
+    options.columns = std::move(std::get<std::vector<std::string>>(listed));
     return std::nullopt;
 }
 
@@ -230,8 +250,8 @@ constexpr std::array Table{
                 EveryInput, ReportUse::Either,
                 [](Options& o, std::string_view) { return chooseInput(o, "--ratings"); }},
     OptionEntry{"--samples", "",
-                "read a stratified sample (above) and add Stehman's estimates to the report",
-                EveryInput, ReportUse::Needs,
+                "read a stratified sample (above) and write the report with Stehman's estimates",
+                EveryInput, ReportUse::Either,
                 [](Options& o, std::string_view) { return chooseInput(o, "--samples"); },
                 NeedsStrataSizes},
     OptionEntry{"--strata-sizes", "S1=N1,S2=N2,...",
@@ -245,6 +265,16 @@ constexpr std::array Table{
                 setFlag<&Options::finitePopulationCorrection>},
     OptionEntry{"--header", "", "the first line names the columns", Labels, ReportUse::Either,
                 setFlag<&Options::header>},
+    OptionEntry{"--long", "",
+                "one rating per line: the unit, the rater and the rating (chosen with "
+                "--columns where the lines hold more), units and raters matched by their texts",
+                InputKind::Ratings, ReportUse::Either, setFlag<&Options::longForm>},
+    OptionEntry{"--columns", "C1,C2,...",
+                "read these fields of each line, by the header's names (with --header) or "
+                "by number from 1, in this order: for --pairs the classification's and the "
+                "reference's, for --samples the stratum, the map's and the reference's, for "
+                "--ratings the raters; the other fields may hold anything",
+                Labels, ReportUse::Either, setColumns},
     OptionEntry{"--classes", "L1,L2,...",
                 "the classes in this order, also those that never occur; any other label is "
                 "refused (with --map: the values, as whole numbers)",
@@ -271,17 +301,19 @@ constexpr std::array Table{
                 }},
     OptionEntry{"--report", "",
                 "write the full agreement report (below) to standard output instead of the two "
-                "lines (with --ratings the report is always written)",
+                "lines (with --ratings and --samples the report is always written)",
                 CountedReports, ReportUse::Either, setFlag<&Options::report>},
     OptionEntry{"--weights", "W",
                 "add a weighted kappa with agreement weights W: none (default), linear or "
                 "quadratic; with --ratings the weights of every coefficient, also ordinal, "
-                "radical, ratio, circular or bipolar",
+                "radical, ratio, circular or bipolar; every W but none weighs the classes by "
+                "their order, so labels that are not all numbers need --classes",
                 CountedReports, ReportUse::Needs, setWeights},
     OptionEntry{"--mapped-area", "A1,A2,...",
                 "the mapped area (or pixel count) of each row class, in any unit, separated by "
                 "commas (semicolons when the decimal separator is a comma), in the order of the "
-                "classes or as LABEL=AREA in any order; 0 only for a class whose row holds no "
+                "classes (only where it is fixed: a matrix, labels that are all numbers, or "
+                "--classes) or as LABEL=AREA in any order; 0 only for a class whose row holds no "
                 "counts; adds the area-weighted estimates",
                 Counted, ReportUse::Needs, setMappedAreaText},
     OptionEntry{"--format", "F", "text (default), csv or json", CountedReports, ReportUse::Needs,
@@ -320,7 +352,8 @@ Outcome chooseInput(Options& options, std::string_view name) {
     if (options.input != InputKind::Matrix && options.input != kind)
         return std::string(name) + " does not go with " + std::string(selectorOf(options.input));
     options.input = kind;
-    if (kind == InputKind::Ratings) // its output is always the report
+    // Their output is always the report.
+    if (kind == InputKind::Ratings || kind == InputKind::Samples)
         options.report = true;
     return std::nullopt;
 }

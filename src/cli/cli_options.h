@@ -52,7 +52,9 @@ struct Options {
     std::optional<std::string> outputPath;
     std::optional<std::string> mappedAreaText; // read once the classes are known
     bool header = false, transpose = false;
+    bool longForm = false; // --long: one rating a line
     std::optional<std::vector<std::string>> classes;
+    std::optional<std::vector<std::string>> columns;     // --columns: header names or numbers
     std::vector<std::string> missing;                    // labels that mean "no value"
     std::optional<std::vector<StratumSize>> strataSizes; // of --strata-sizes
     bool finitePopulationCorrection = false;             // --fpc

@@ -43,6 +43,7 @@ struct RatingsTable {
     // The number of each class when every label is one, else empty: weights then
     // use the ranks 1 to q, and Krippendorff's levels are not formed.
     std::vector<double> values;
+    std::vector<std::string> warnings{}; // about the table as it was read
 };
 
 // Agreement weights of Gwet's handbook (chapter 3). Every one is 1 on the
@@ -107,6 +108,7 @@ struct RatingsReport {
     // Krippendorff's alpha with his own metrics (the ordinal one built from the
     // class frequencies), when the classes are numbers.
     std::optional<std::array<Figure, MeasurementLevelCount>> krippendorffByLevel;
+    std::vector<std::string> warnings{}; // the table's, written before the figures
 };
 
 // All figures of the table, or a sentence saying why there are none: fewer than

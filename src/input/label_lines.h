@@ -38,7 +38,7 @@ class LabelLines {
             if (column == m_perLine + 1 && label.empty())
                 return Verdict::Skip;
             error = where(line) + " holds more than " + std::to_string(m_perLine) + " labels; " +
-                    m_shape;
+                    m_shape + " (--columns chooses them among more)";
             return Verdict::Refuse;
         }
         if (std::find(m_missing.begin(), m_missing.end(), label) != m_missing.end()) {

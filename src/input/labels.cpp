@@ -57,6 +57,10 @@ bool shownAsWritten(std::uint32_t c) {
            !isBidirectionalControl(c);
 }
 
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 std::string codePoint(std::uint32_t c) {
     constexpr char hex[] = "0123456789ABCDEF";
     std::string text = "U+";
@@ -127,24 +131,115 @@ std::size_t CharacterCount(std::string_view text) {
     return count;
 }
 
-LabelOrder OrderOfLabels(const std::vector<std::string>& labels, char decimalSeparator,
-                         bool asGiven) {
-    LabelOrder result;
-    result.order.resize(labels.size());
-    std::iota(result.order.begin(), result.order.end(), std::size_t{0});
+ListedNumbers::ListedNumbers(const std::optional<std::vector<std::string>>& classes,
+                             char decimalSeparator)
+    : m_decimalSeparator(decimalSeparator) {
+    if (classes && AllNumbers(*classes, decimalSeparator))
+        for (const std::string& label : *classes)
+            m_numbers.push_back(*NumberOfText(label, decimalSeparator));
+}
+
+bool ListedNumbers::spellsOne(std::string_view label) const {
+    const std::optional<double> number = NumberOfText(label, m_decimalSeparator);
+    return number && std::find(m_numbers.begin(), m_numbers.end(), *number) != m_numbers.end();
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return lowerAscii(x) == lowerAscii(y);
+           });
+}
+
+bool AllNumbers(const std::vector<std::string>& labels, char decimalSeparator) {
+    return std::all_of(labels.begin(), labels.end(), [&](const std::string& label) {
+        return NumberOfText(label, decimalSeparator).has_value();
+    });
+}
+
+namespace {
+
+// `label` with its letters in lower case (ASCII) and each run of blanks one blank.
+std::string looseSpelling(std::string_view label) {
+    std::string loose;
+    for (const char c : label) {
+        const bool blank = c == ' ' || c == '\t';
+        if (blank && !loose.empty() && loose.back() == ' ')
+            continue;
+        loose += blank ? ' ' : lowerAscii(c);
+    }
+    return loose;
+}
+
+// "'a', 'b' and 'c'"
+std::string quotedList(const std::vector<std::string>& labels,
+                       const std::vector<std::size_t>& which) {
+    std::string list;
+    for (std::size_t i = 0; i < which.size(); ++i)
+        list += (i == 0                  ? ""
+                 : i + 1 == which.size() ? " and "
+                                         : ", ") +
+                QuotedLabel(labels[which[i]]);
+    return list;
+}
+
+} // namespace
+
+LabelClasses ClassesOfLabels(const std::vector<std::string>& labels, char decimalSeparator,
+                             bool asGiven) {
+    LabelClasses out;
+    const std::size_t count = labels.size();
+    std::vector<double> values;
     for (const std::string& label : labels) {
         const std::optional<double> number = NumberOfText(label, decimalSeparator);
         if (!number) {
-            result.numbers.clear();
-            return result;
+            values.clear();
+            break;
         }
-        result.numbers.push_back(*number);
+        values.push_back(*number);
     }
-    if (!asGiven)
-        std::stable_sort(
-            result.order.begin(), result.order.end(),
-            [&](std::size_t a, std::size_t b) { return result.numbers[a] < result.numbers[b]; });
-    return result;
+    std::vector<std::size_t> order(count);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    const bool numbers = count > 0 && values.size() == count;
+    if (numbers && !asGiven)
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
+    out.classOf.assign(count, 0);
+    std::vector<std::vector<std::size_t>> spellings; // of each class, in the order met
+    for (const std::size_t label : order) {
+        std::size_t k = out.shownBy.size();
+        if (numbers) // an earlier spelling of the same number
+            k = static_cast<std::size_t>(
+                std::find(out.numbers.begin(), out.numbers.end(), values[label]) -
+                out.numbers.begin());
+        if (k == out.shownBy.size()) {
+            out.shownBy.push_back(label);
+            if (numbers)
+                out.numbers.push_back(values[label]);
+            spellings.emplace_back();
+        }
+        out.classOf[label] = k;
+        spellings[k].push_back(label);
+    }
+    for (std::vector<std::size_t>& joined : spellings) {
+        if (joined.size() < 2)
+            continue;
+        std::sort(joined.begin(), joined.end());
+        out.warnings.push_back(quotedList(labels, joined) +
+                               " are one number and were counted as one class, " +
+                               QuotedLabel(labels[joined.front()]));
+    }
+    if (numbers)
+        return out;
+    std::vector<std::string> loose;
+    for (const std::string& label : labels)
+        loose.push_back(looseSpelling(label));
+    for (std::size_t a = 0; a < count; ++a)
+        for (std::size_t b = a + 1; b < count; ++b)
+            if (loose[a] == loose[b])
+                out.warnings.push_back("the classes " + quotedList(labels, {a, b}) +
+                                       " differ only in letter case or in the blanks between "
+                                       "words: they are kept apart");
+    return out;
 }
 
 } // namespace brennic

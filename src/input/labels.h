@@ -36,17 +36,40 @@ inline std::string QuotedLabel(std::string_view label) {
     return QuotedCellText(label);
 }
 
-// The order in which classes named by `labels` are listed, and the labels'
-// numbers when every label is one.
-struct LabelOrder {
-    std::vector<std::size_t> order; // order[r]: the label listed r-th
-    std::vector<double> numbers;    // of each label as given; empty unless all are numbers
+// The classes that `labels` (each written differently) name, in their order.
+struct LabelClasses {
+    std::vector<std::size_t> classOf; // of each label: its class, 0 first
+    std::vector<std::size_t> shownBy; // of each class: the label that shows it
+    std::vector<double> numbers;      // of each class; empty unless every label is a number
+    // Spellings joined into one class, and classes apart whose labels differ only
+    // in letter case or in the blanks between words.
+    std::vector<std::string> warnings;
 };
-// Numbers as labels are put in numeric order, the first appearance breaking ties
-// ("1" and "1.0"); other labels, and all when `asGiven` (the user listed the
-// classes), keep the order they came in.
-LabelOrder OrderOfLabels(const std::vector<std::string>& labels, char decimalSeparator,
-                         bool asGiven);
+// When every label is a number, labels equal in value ("3", "3.0") are one
+// class, shown by the first of them; the classes come in numeric order. Other
+// labels are each a class of their own. The classes keep the order of `labels`
+// when `asGiven` (the user listed the classes first) or when they are not all
+// numbers.
+LabelClasses ClassesOfLabels(const std::vector<std::string>& labels, char decimalSeparator,
+                             bool asGiven);
+
+// The classes listed by --classes, as numbers when every one is a number: a
+// label that spells one of them otherwise ("3.0" for "3") still names it.
+class ListedNumbers {
+  public:
+    ListedNumbers(const std::optional<std::vector<std::string>>& classes, char decimalSeparator);
+    bool spellsOne(std::string_view label) const;
+
+  private:
+    std::vector<double> m_numbers;
+    char m_decimalSeparator;
+};
+
+// Whether `a` and `b` are the same text when the case of ASCII letters is ignored.
+bool SameIgnoringCase(std::string_view a, std::string_view b);
+
+// Whether every label is a number: then the classes have the numbers' order.
+bool AllNumbers(const std::vector<std::string>& labels, char decimalSeparator);
 
 // The number of characters `text` shows (UTF-8 continuation bytes not counted).
 std::size_t CharacterCount(std::string_view text);

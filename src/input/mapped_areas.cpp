@@ -1,5 +1,6 @@
 #include "input/mapped_areas.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "core/number_text.h"
@@ -7,8 +8,10 @@
 
 namespace brennic {
 
-std::variant<std::vector<double>, std::string>
-ReadMappedAreas(std::string_view text, char decimalSeparator, const LabelledMatrix& labelled) {
+std::variant<std::vector<double>, std::string> ReadMappedAreas(std::string_view text,
+                                                               char decimalSeparator,
+                                                               const LabelledMatrix& labelled,
+                                                               bool orderFixed) {
     const ErrorMatrix& m = labelled.matrix;
     const auto n = static_cast<std::size_t>(m.size());
     const char listSeparator = decimalSeparator == ',' ? ';' : ',';
@@ -24,6 +27,15 @@ ReadMappedAreas(std::string_view text, char decimalSeparator, const LabelledMatr
     const auto labelOf = [&](std::size_t k) {
         return labelled.labels.empty() ? std::to_string(k + 1) : labelled.labels[k];
     };
+    if (!byLabel && !orderFixed) {
+        std::string example;
+        for (std::size_t k = 0; k < std::min<std::size_t>(n, 2); ++k)
+            example += labelOf(k) + "=AREA" + listSeparator;
+        return "--mapped-area gives the areas in the order of the classes, but these come in the "
+               "order their labels first appear: give each area with its label, as "
+               "--mapped-area '" +
+               example + "...', or list the classes with --classes";
+    }
     if (!byLabel && items.size() != n)
         return "--mapped-area gives " + Plural(items.size(), "area") + ", but the matrix has " +
                std::to_string(n) + " classes";

@@ -11,9 +11,9 @@
 
 #include "core/number_text.h"
 #include "core/run.h"
+#include "input/chosen_columns.h"
 #include "input/label_lines.h"
 #include "input/labels.h"
-#include "input/text_fields.h"
 
 namespace brennic {
 namespace {
@@ -97,7 +97,8 @@ class LabelTable {
 
 class PairsSink : public RefusingSink {
   public:
-    explicit PairsSink(const PairsOptions& options) : m_options(options) {
+    explicit PairsSink(const PairsOptions& options)
+        : m_options(options), m_listed(options.classes, options.decimalSeparator) {
         if (!m_counts)
             throw std::bad_alloc();
         if (options.classes)
@@ -113,6 +114,7 @@ class PairsSink : public RefusingSink {
     std::size_t add(std::string_view label) { return m_table.add(label); }
 
     const PairsOptions& m_options;
+    const ListedNumbers m_listed;
     LabelTable m_table;
     // [classification][reference], by that order; zeroed by calloc, so that only
     // the rows of the classes met are ever touched.
@@ -133,7 +135,7 @@ bool PairsSink::field(std::string_view label, std::size_t column, std::uint64_t 
     const auto where = [line] { return "line " + std::to_string(line); };
     std::size_t index = m_table.find(label);
     if (index == LabelTable::NotFound) {
-        if (m_options.classes)
+        if (m_options.classes && !m_listed.spellsOne(label))
             return refuse(where() + ": " + QuotedLabel(label) +
                           " is not one of the classes given with --classes");
         if (m_table.labels().size() >= LabelsCounted)
@@ -174,19 +176,23 @@ std::variant<LabelledMatrix, InputError> PairsSink::result() {
     if (n > static_cast<std::size_t>(MaxMatrixSize))
         return bad("the pairs hold " + std::to_string(n) + " classes; at most " +
                    std::to_string(MaxMatrixSize) + " are allowed");
-    if (n < static_cast<std::size_t>(MinMatrixSize))
+    const LabelClasses classes =
+        ClassesOfLabels(labels, m_options.decimalSeparator, m_options.classes.has_value());
+    const std::size_t q = classes.shownBy.size();
+    if (q < static_cast<std::size_t>(MinMatrixSize))
         return bad("the pairs hold 1 class; at least " + std::to_string(MinMatrixSize) +
                    " are needed (--classes adds classes that never occur)");
-
-    const std::vector<std::size_t> order =
-        OrderOfLabels(labels, m_options.decimalSeparator, m_options.classes.has_value()).order;
-    LabelledMatrix out{ErrorMatrix(static_cast<int>(n)), {}, m_lines.leftOut()};
-    for (std::size_t r = 0; r < n; ++r) {
-        out.labels.push_back(labels[order[r]]);
-        for (std::size_t c = 0; c < n; ++c)
-            out.matrix.set(static_cast<int>(r + 1), static_cast<int>(c + 1),
-                           m_counts[order[r] * MaxMatrixSize + order[c]]);
-    }
+    LabelledMatrix out{
+        ErrorMatrix(static_cast<int>(q)), {}, m_lines.leftOut(), warningsAnd(classes.warnings)};
+    for (const std::size_t label : classes.shownBy)
+        out.labels.push_back(labels[label]);
+    for (std::size_t a = 0; a < n; ++a)
+        for (std::size_t b = 0; b < n; ++b)
+            if (const double count = m_counts[a * MaxMatrixSize + b]; count != 0.0) {
+                const auto row = static_cast<int>(classes.classOf[a] + 1),
+                           col = static_cast<int>(classes.classOf[b] + 1);
+                out.matrix.set(row, col, out.matrix.x(row, col) + count);
+            }
     FormTotals(out.matrix);
     return out;
 }
@@ -195,7 +201,10 @@ std::variant<LabelledMatrix, InputError> PairsSink::result() {
 
 std::variant<LabelledMatrix, InputError> ReadPairs(ByteSource& in, const PairsOptions& options) {
     PairsSink sink(options);
-    return ReadLabelled(in, sink, options.decimalSeparator, "label");
+    const ColumnsTaken taken{options.header, options.columns, 2,
+                             "--pairs takes two: the classification's, then the reference's",
+                             options.missing};
+    return ReadLabelled(in, sink, taken, options.decimalSeparator, "label");
 }
 
 } // namespace brennic

@@ -20,6 +20,8 @@ struct PairsOptions {
     bool referenceFirst = false;                     // each line gives the reference's label first
     std::optional<std::vector<std::string>> classes; // the classes, in this order
     std::vector<std::string> missing;                // labels that mean "no value"
+    // The columns to read (--columns: header names or numbers from 1), in order.
+    std::optional<std::vector<std::string>> columns{};
 };
 
 // The error matrix of the pairs (rows: classification, columns: reference) with
@@ -27,14 +29,16 @@ struct PairsOptions {
 struct LabelledMatrix {
     ErrorMatrix matrix;
     std::vector<std::string> labels;
-    std::uint64_t leftOut = 0; // pairs left out for a label that means "no value"
+    std::uint64_t leftOut = 0;           // pairs left out for a label that means "no value"
+    std::vector<std::string> warnings{}; // about the labels as they were read
 };
 
 // Splits each non-blank line into two labels as LabelSplitter does; a pair with a
 // label of `missing` is left out and counted. The classes come in numeric order
-// when every label is a number, otherwise in the order in which they first
-// appear; `classes` fixes the order instead, adds classes that never occur and
-// refuses a label that is not among them.
+// when every label is a number (labels of equal value, "3" and "3.0", being one
+// class), otherwise in the order in which they first appear; `classes` fixes the
+// order instead, adds classes that never occur and refuses a label that is not
+// among them (or, when they are numbers, equal to one). See ClassesOfLabels.
 std::variant<LabelledMatrix, InputError> ReadPairs(ByteSource& in, const PairsOptions& options);
 
 } // namespace brennic

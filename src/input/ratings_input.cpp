@@ -7,11 +7,12 @@
 #include <array>
 #include <cstring>
 #include <numeric>
+#include <tuple>
 #include <unordered_map>
 
 #include "core/number_text.h"
+#include "input/chosen_columns.h"
 #include "input/labels.h"
-#include "input/text_fields.h"
 
 namespace brennic {
 namespace {
@@ -88,9 +89,15 @@ class RowTable {
     std::vector<std::uint64_t> m_keys;  // of each row
 };
 
+std::string tooManyClasses() {
+    return "the ratings hold more than " + std::to_string(MaxRatingClasses) + " classes; at most " +
+           std::to_string(MaxRatingClasses) + " are allowed";
+}
+
 class RatingsSink : public RefusingSink {
   public:
-    explicit RatingsSink(const RatingsOptions& options) : m_options(options) {
+    explicit RatingsSink(const RatingsOptions& options)
+        : m_options(options), m_listed(options.classes, options.decimalSeparator) {
         m_singleByte.fill(NoRating);
         if (options.classes)
             for (const std::string& label : *options.classes)
@@ -130,6 +137,7 @@ class RatingsSink : public RefusingSink {
     }
 
     const RatingsOptions& m_options;
+    const ListedNumbers m_listed;
     std::unordered_map<std::string, std::uint8_t, LabelHash, std::equal_to<>> m_index;
     std::vector<std::string> m_labels;          // in the order of first appearance
     std::array<std::uint8_t, 256> m_singleByte; // the class of a one-byte label, or NoRating
@@ -160,12 +168,11 @@ bool RatingsSink::otherField(std::string_view text, std::size_t column, std::uin
         m_line.push_back(found->second);
         return true;
     }
-    if (m_options.classes)
+    if (m_options.classes && !m_listed.spellsOne(text))
         return refuse("line " + std::to_string(line) + ", rating " + std::to_string(column) + ": " +
                       QuotedLabel(text) + " is not one of the classes given with --classes");
     if (m_labels.size() == MaxRatingClasses)
-        return refuse("the ratings hold more than " + std::to_string(MaxRatingClasses) +
-                      " classes; at most " + std::to_string(MaxRatingClasses) + " are allowed");
+        return refuse(tooManyClasses());
     m_line.push_back(add(text));
     return true;
 }
@@ -195,20 +202,18 @@ std::variant<RatingsTable, InputError> RatingsSink::result() {
     };
     if (m_rows.units().empty())
         return bad("no ratings were read: the input holds no units");
-    const std::size_t q = m_labels.size();
-    const auto [order, values] =
-        OrderOfLabels(m_labels, m_options.decimalSeparator, m_options.classes.has_value());
-    const bool numbers = !values.empty();
+    const LabelClasses classes =
+        ClassesOfLabels(m_labels, m_options.decimalSeparator, m_options.classes.has_value());
     std::array<std::uint8_t, 256> newIndex{};
     newIndex.fill(NoRating);
     RatingsTable table;
     table.raters = m_raters;
-    for (std::size_t k = 0; k < q; ++k) {
-        newIndex[order[k]] = static_cast<std::uint8_t>(k);
-        table.labels.push_back(m_labels[order[k]]);
-        if (numbers)
-            table.values.push_back(values[order[k]]);
-    }
+    for (std::size_t label = 0; label < m_labels.size(); ++label)
+        newIndex[label] = static_cast<std::uint8_t>(classes.classOf[label]);
+    for (const std::size_t label : classes.shownBy)
+        table.labels.push_back(m_labels[label]);
+    table.values = classes.numbers;
+    table.warnings = warningsAnd(classes.warnings);
     table.ratings = std::move(m_rows.rows());
     table.units = std::move(m_rows.units());
     for (std::uint8_t& rating : table.ratings)
@@ -216,11 +221,127 @@ std::variant<RatingsTable, InputError> RatingsSink::result() {
     return table;
 }
 
+constexpr std::string_view LongShape = "each line holds three: the unit, the rater, the rating";
+
+// Ratings one per line: each unit's ratings are gathered by the texts of the unit
+// and the rater, then handed to a RatingsSink as the table's lines, units and
+// raters in the order they first appear, so that the table is the one the wide
+// form of the same ratings makes.
+class LongRatingsSink : public RefusingSink {
+  public:
+    explicit LongRatingsSink(const RatingsOptions& options)
+        : m_wideOptions(options), m_header(options.header) {
+        m_wideOptions.header = false;
+    }
+
+    bool field(std::string_view text, std::size_t column, std::uint64_t line) {
+        if (m_header)
+            return true;
+        if (column > 3) {
+            if (column == 4 && text.empty()) // one delimiter after the last field
+                return true;
+            return refuse("line " + std::to_string(line) + " holds more than 3 fields; " +
+                          std::string(LongShape) + " (--columns chooses them among more)");
+        }
+        if (column < 3 && text.empty())
+            return refuse("line " + std::to_string(line) + ", field " + std::to_string(column) +
+                          " is empty: " + std::string(column == 1 ? "the unit" : "the rater") +
+                          " must be named");
+        Texts& texts = m_texts[column - 1];
+        auto found = texts.index.find(text);
+        if (found == texts.index.end()) {
+            if (texts.all.size() >= LabelsKept)
+                return refuse(column == 3 ? tooManyClasses()
+                                          : "line " + std::to_string(line) + ": more than " +
+                                                std::to_string(LabelsKept) +
+                                                (column == 1 ? " units" : " raters"));
+            found = texts.index.emplace(std::string(text), texts.all.size()).first;
+            texts.all.emplace_back(text);
+        }
+        m_rating[column - 1] = static_cast<std::uint32_t>(found->second);
+        return true;
+    }
+
+    bool lineEnd(std::size_t fields, std::uint64_t line) {
+        if (fields == 0)
+            return true;
+        if (m_header) {
+            m_header = false;
+            return true;
+        }
+        if (fields < 3)
+            return refuse("line " + std::to_string(line) + " holds " + Plural(fields, "field") +
+                          "; " + std::string(LongShape));
+        const std::uint64_t key = (std::uint64_t{m_rating[0]} << 32) | m_rating[1];
+        const auto [earlier, first] = m_lineOf.emplace(key, line);
+        if (!first)
+            return refuse("line " + std::to_string(line) + ": rater " +
+                          QuotedLabel(m_texts[1].all[m_rating[1]]) + " rates unit " +
+                          QuotedLabel(m_texts[0].all[m_rating[0]]) + " a second time (line " +
+                          std::to_string(earlier->second) + " gave the first)");
+        m_ratings.push_back({m_rating[0], m_rating[1], m_rating[2], line});
+        return true;
+    }
+
+    std::variant<RatingsTable, InputError> result() {
+        std::sort(m_ratings.begin(), m_ratings.end(), [](const Rating& a, const Rating& b) {
+            return std::tie(a.unit, a.rater) < std::tie(b.unit, b.rater);
+        });
+        RatingsSink wide(m_wideOptions);
+        const std::size_t raters = m_texts[1].all.size();
+        std::size_t next = 0;
+        for (std::uint32_t unit = 0; unit < m_texts[0].all.size(); ++unit) {
+            std::uint64_t line = 0;
+            for (std::uint32_t rater = 0; rater < raters; ++rater) {
+                const bool given = next < m_ratings.size() && m_ratings[next].unit == unit &&
+                                   m_ratings[next].rater == rater;
+                const std::string_view text =
+                    given ? std::string_view(m_texts[2].all[m_ratings[next].label]) : "";
+                line = given ? m_ratings[next++].line : line;
+                if (!wide.field(text, rater + 1, line))
+                    return InputError{InputError::BadInput, wide.error()};
+            }
+            if (!wide.lineEnd(raters, line))
+                return InputError{InputError::BadInput, wide.error()};
+        }
+        wide.warn(m_warnings);
+        return wide.result();
+    }
+
+  private:
+    // Past this many units, raters or ratings' texts the input is surely no table.
+    static constexpr std::size_t LabelsKept = std::size_t{1} << 24;
+
+    struct Texts {
+        std::unordered_map<std::string, std::size_t, LabelHash, std::equal_to<>> index;
+        std::vector<std::string> all; // in the order of first appearance
+    };
+    struct Rating {
+        std::uint32_t unit, rater, label;
+        std::uint64_t line;
+    };
+
+    RatingsOptions m_wideOptions;
+    bool m_header;
+    std::array<Texts, 3> m_texts; // of the units, the raters, the ratings
+    std::array<std::uint32_t, 3> m_rating{};
+    std::unordered_map<std::uint64_t, std::uint64_t> m_lineOf; // of each unit and rater
+    std::vector<Rating> m_ratings;
+};
+
 } // namespace
 
 std::variant<RatingsTable, InputError> ReadRatings(ByteSource& in, const RatingsOptions& options) {
     RatingsSink sink(options);
-    return ReadLabelled(in, sink, options.decimalSeparator, "rating");
+    ColumnsTaken taken{options.header, options.columns, 0, "", options.missing};
+    taken.missing.insert(taken.missing.end(), {"", "NA"});
+    if (options.longForm) {
+        taken.count = 3;
+        taken.takes = "--ratings --long takes three: the unit, the rater, the rating";
+        LongRatingsSink sink(options);
+        return ReadLabelled(in, sink, taken, options.decimalSeparator, "field");
+    }
+    return ReadLabelled(in, sink, taken, options.decimalSeparator, "rating");
 }
 
 } // namespace brennic

@@ -12,9 +12,9 @@
 
 #include "core/number_text.h"
 #include "core/run.h"
+#include "input/chosen_columns.h"
 #include "input/label_lines.h"
 #include "input/labels.h"
-#include "input/text_fields.h"
 
 namespace brennic {
 namespace {
@@ -37,7 +37,8 @@ constexpr const char* ThreeLabels =
 
 class SamplesSink : public RefusingSink {
   public:
-    explicit SamplesSink(const SamplesOptions& options) : m_options(options) {
+    explicit SamplesSink(const SamplesOptions& options)
+        : m_options(options), m_listed(options.classes, options.decimalSeparator) {
         for (std::size_t h = 0; h < options.strata.size(); ++h)
             m_strata.emplace(options.strata[h].label, h);
         m_sampleSizes.assign(options.strata.size(), 0);
@@ -58,6 +59,7 @@ class SamplesSink : public RefusingSink {
     }
 
     const SamplesOptions& m_options;
+    const ListedNumbers m_listed;
     LabelIndex m_strata, m_classes;
     std::vector<std::string> m_labels; // of the classes, in the order met
     std::vector<std::uint64_t> m_sampleSizes;
@@ -76,16 +78,24 @@ bool SamplesSink::field(std::string_view label, std::size_t column, std::uint64_
     const auto where = [line] { return "line " + std::to_string(line); };
     if (column == 1) {
         const auto found = m_strata.find(label);
-        if (found == m_strata.end())
+        if (found == m_strata.end()) {
+            for (const StratumSize& stratum : m_options.strata)
+                if (SameIgnoringCase(stratum.label, label))
+                    return refuse("stratum " + QuotedLabel(stratum.label) +
+                                  " of --strata-sizes matches the stratum " + QuotedLabel(label) +
+                                  " of " + where() +
+                                  " only when letter case is ignored: did you mean " +
+                                  std::string(label) + "?");
             return refuse(where() + ": stratum " + QuotedLabel(label) +
                           " has no size in --strata-sizes");
+        }
         m_unit[0] = found->second;
         return true;
     }
     const auto found = m_classes.find(label);
     if (found != m_classes.end())
         m_unit[column - 1] = found->second;
-    else if (m_options.classes)
+    else if (m_options.classes && !m_listed.spellsOne(label))
         return refuse(where() + ": " + QuotedLabel(label) +
                       " is not one of the classes given with --classes");
     else if (m_labels.size() < LabelsCounted)
@@ -121,9 +131,14 @@ std::variant<SamplesRead, InputError> SamplesSink::result() {
     if (n > static_cast<std::size_t>(MaxMatrixSize))
         return bad("the sample holds " + std::to_string(n) + " classes; at most " +
                    std::to_string(MaxMatrixSize) + " are allowed");
-    if (n < static_cast<std::size_t>(MinMatrixSize))
+    const LabelClasses classes =
+        ClassesOfLabels(m_labels, m_options.decimalSeparator, m_options.classes.has_value());
+    const std::vector<std::size_t>& rank = classes.classOf;
+    const std::size_t q = classes.shownBy.size();
+    if (q < static_cast<std::size_t>(MinMatrixSize))
         return bad("the sample holds 1 class; at least " + std::to_string(MinMatrixSize) +
                    " are needed (--classes adds classes that never occur)");
+
     for (std::size_t h = 0; h < m_sampleSizes.size(); ++h) {
         const StratumSize& stratum = m_options.strata[h];
         const auto units = static_cast<double>(m_sampleSizes[h]);
@@ -136,17 +151,13 @@ std::variant<SamplesRead, InputError> SamplesSink::result() {
                        FormatResultValue(stratum.size, '.').substr(1) + " in --strata-sizes");
     }
 
-    const std::vector<std::size_t> order =
-        OrderOfLabels(m_labels, m_options.decimalSeparator, m_options.classes.has_value()).order;
-    std::vector<std::size_t> rank(n);
-    for (std::size_t r = 0; r < n; ++r)
-        rank[order[r]] = r;
-
-    SamplesRead out{{ErrorMatrix(static_cast<int>(n)), {}, m_lines.leftOut()}, {}};
-    for (std::size_t r = 0; r < n; ++r)
-        out.sample.labels.push_back(m_labels[order[r]]);
+    SamplesRead out{
+        {ErrorMatrix(static_cast<int>(q)), {}, m_lines.leftOut(), warningsAnd(classes.warnings)},
+        {}};
+    for (const std::size_t label : classes.shownBy)
+        out.sample.labels.push_back(m_labels[label]);
     StratifiedSample& s = out.stratified;
-    s.classes = n;
+    s.classes = q;
     s.classLabels = out.sample.labels;
     s.finitePopulationCorrection = m_options.finitePopulationCorrection;
     for (const StratumSize& stratum : m_options.strata) {
@@ -164,9 +175,20 @@ std::variant<SamplesRead, InputError> SamplesSink::result() {
     }
     // The hash table's order is no order a reader could follow: the cells go by
     // stratum, map and reference class, so that the figures do not depend on it.
-    std::sort(s.cells.begin(), s.cells.end(), [](const StratifiedCell& a, const StratifiedCell& b) {
-        return std::tie(a.stratum, a.map, a.reference) < std::tie(b.stratum, b.map, b.reference);
-    });
+    const auto key = [](const StratifiedCell& c) {
+        return std::tie(c.stratum, c.map, c.reference);
+    };
+    std::sort(s.cells.begin(), s.cells.end(),
+              [&](const StratifiedCell& a, const StratifiedCell& b) { return key(a) < key(b); });
+    // Two spellings of one class make two cells of the same class: one cell.
+    std::vector<StratifiedCell> cells;
+    for (const StratifiedCell& cell : s.cells) {
+        if (!cells.empty() && key(cells.back()) == key(cell))
+            cells.back().count += cell.count;
+        else
+            cells.push_back(cell);
+    }
+    s.cells = std::move(cells);
     FormTotals(out.sample.matrix);
     return out;
 }
@@ -213,7 +235,11 @@ std::variant<std::vector<StratumSize>, std::string> ReadStrataSizes(std::string_
 
 std::variant<SamplesRead, InputError> ReadSamples(ByteSource& in, const SamplesOptions& options) {
     SamplesSink sink(options);
-    return ReadLabelled(in, sink, options.decimalSeparator, "label");
+    const ColumnsTaken taken{options.header, options.columns, 3,
+                             "--samples takes three: the stratum, the map's class, the "
+                             "reference's class",
+                             options.missing};
+    return ReadLabelled(in, sink, taken, options.decimalSeparator, "label");
 }
 
 } // namespace brennic

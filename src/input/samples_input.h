@@ -32,6 +32,8 @@ struct SamplesOptions {
     std::vector<std::string> missing;                // labels that mean "no value"
     std::vector<StratumSize> strata;                 // from ReadStrataSizes
     bool finitePopulationCorrection = false;
+    // The columns to read (--columns: header names or numbers from 1), in order.
+    std::optional<std::vector<std::string>> columns{};
 };
 
 // The sample as read: its error matrix over all strata (rows the map, columns

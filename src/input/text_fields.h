@@ -8,8 +8,11 @@
 // being read is kept, so memory stays small whatever the input holds.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -160,12 +163,59 @@ template <typename Sink> bool FieldSplitter<Sink>::take(const char* bytes, std::
 // quotes may hold anything but a line end, and "" inside it is one quote. A line
 // holding a tab, a semicolon or a comma (when the decimal separator is not a
 // comma) outside quotes is split there, each label trimmed of the blanks around
-// it, so a label may hold blanks; a line holding none of them is split at runs of
-// blanks. Every field is handed on, an empty one too (between two delimiters, or
-// after a last one): the sink decides what an empty field means. A field that is
-// not a label (see LabelFlaw) is refused, naming its line and number. Each line
-// is kept whole until it ends, so a line may not exceed MaxLineText.
+// it, so a label may hold blanks; a line holding none of them is split at runs
+// of blanks, a quoted label there ending at its closing quote ("Open water"
+// "Forest", as R's write.table writes). Every field is handed on, an empty one
+// too (between two delimiters, or after a last one): the sink decides what an
+// empty field means, and whether it is a label (see LabelRefusal). Each line is
+// kept whole until it ends, so a line may not exceed MaxLineText.
 inline constexpr std::size_t MaxLineText = 1 << 20;
+
+// Why `field`, in `column` of `line`, cannot be a label, as a message ("line 2,
+// label 1 is not valid UTF-8"; `word` names the field), or nothing: see LabelFlaw.
+inline std::optional<std::string> LabelRefusal(std::string_view field, std::uint64_t line,
+                                               std::size_t column, std::string_view word) {
+    const auto where = [&] {
+        return "line " + std::to_string(line) + ", " + std::string(word) + " " +
+               std::to_string(column);
+    };
+    if (field.size() > MaxCellText)
+        return where() + " is longer than " + std::to_string(MaxCellText) + " characters";
+    if (!PlainAscii(field))
+        if (auto flaw = LabelFlaw(field))
+            return where() + " " + *flaw;
+    return std::nullopt;
+}
+
+// `Sink` has field(), lineEnd() and error() as FieldSplitter's has, and
+//   std::size_t fieldsWanted() const; // the fields of a line it reads: the rest is
+//                                     // not split
+// The first place from `from` on where `text` holds one of `bytes`, or its size.
+// Eight bytes are tested at once where a word's bytes lie in address order: a
+// byte equal to one sought is the lowest zero byte of the word xor that byte
+// repeated, and the lowest flag of a zero-byte test is never a false one.
+template <std::size_t N>
+std::size_t FirstOf(std::string_view text, std::size_t from, const std::array<char, N>& bytes) {
+    std::size_t at = from;
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
+        for (; at + 8 <= text.size(); at += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + at, 8);
+            std::uint64_t found = 0;
+            for (const char byte : bytes) {
+                const std::uint64_t v = word ^ (ones * static_cast<unsigned char>(byte));
+                found |= (v - ones) & ~v & highs;
+            }
+            if (found != 0)
+                return at + static_cast<std::size_t>(std::countr_zero(found) / 8);
+        }
+    }
+    for (; at < text.size(); ++at)
+        if (std::find(bytes.begin(), bytes.end(), text[at]) != bytes.end())
+            return at;
+    return text.size();
+}
 
 template <typename Sink> class LabelSplitter {
   public:
@@ -187,9 +237,7 @@ template <typename Sink> class LabelSplitter {
     bool take(const char* bytes, std::size_t size) {
         std::size_t i = 0;
         while (i < size) {
-            std::size_t end = i;
-            while (end < size && kind(bytes[end]) != LineEnd)
-                ++end;
+            const std::size_t end = FirstOf(std::string_view(bytes, size), i, LineEnds);
             if (end > i) {
                 m_afterCr = false;
                 if (m_line.size() + (end - i) > MaxLineText)
@@ -246,13 +294,16 @@ template <typename Sink> class LabelSplitter {
     }
 
     bool splitLine(std::string_view line) {
-        bool delimited = false, quoted = false;
-        for (char c : line) {
-            const unsigned char k = kind(c);
+        bool delimited = false, quoted = false, quoteSeen = false;
+        std::size_t firstEnd = 0; // where the first field ends, when no quote comes before
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const unsigned char k = kind(line[i]);
             if (k == Quote) {
                 quoted = !quoted;
+                quoteSeen = true;
             } else if (k == Delimiter && !quoted) {
                 delimited = true;
+                firstEnd = quoteSeen ? 0 : i;
                 break;
             }
         }
@@ -266,6 +317,7 @@ template <typename Sink> class LabelSplitter {
                 break;
             ++column;
             std::string_view field;
+            bool nextFieldHere = false;
             if (at < line.size() && kind(line[at]) == Quote) {
                 m_field.clear();
                 for (++at;; ++at) {
@@ -280,12 +332,25 @@ template <typename Sink> class LabelSplitter {
                     }
                     m_field += line[at];
                 }
-                ++at;
+                const std::size_t afterQuote = ++at;
                 while (at < line.size() && kind(line[at]) == Blank)
                     ++at;
-                if (at < line.size() && kind(line[at]) != separator)
+                // Between blanks (R's write.table) the blanks after the quote are the
+                // separator, and the next field begins where they end.
+                nextFieldHere = !delimited && at > afterQuote && at < line.size();
+                if (at < line.size() && kind(line[at]) != separator && !nextFieldHere)
                     return refuse(where(column) + " has text after its closing quote");
                 field = m_field;
+            } else if (delimited) {
+                const std::size_t start = at;
+                if (column == 1 && firstEnd != 0) // found above
+                    at = firstEnd;
+                while (at < line.size() && kind(line[at]) != Delimiter)
+                    ++at;
+                std::size_t last = at; // just past the last byte that is not a blank
+                while (last > start && kind(line[last - 1]) == Blank)
+                    --last;
+                field = line.substr(start, last - start);
             } else {
                 const std::size_t start = at;
                 std::size_t last = at; // just past the last byte that is not a blank
@@ -298,20 +363,17 @@ template <typename Sink> class LabelSplitter {
                 }
                 field = line.substr(start, last - start);
             }
-            if (field.size() > MaxCellText)
-                return refuse(where(column) + " is longer than " + std::to_string(MaxCellText) +
-                              " characters");
-            if (!PlainAscii(field))
-                if (auto flaw = LabelFlaw(field))
-                    return refuse(where(column) + " " + *flaw);
             if (!m_sink.field(field, column, m_lineNumber))
                 return false;
-            if (at == line.size())
+            if (at == line.size() || column >= m_sink.fieldsWanted())
                 break;
-            ++at; // the separator
+            if (!nextFieldHere)
+                ++at; // the separator
         }
         return m_sink.lineEnd(column, m_lineNumber);
     }
+
+    static constexpr std::array<char, 2> LineEnds{'\n', '\r'};
 
     std::string_view m_word;
     Sink& m_sink;
@@ -323,17 +385,26 @@ template <typename Sink> class LabelSplitter {
     std::string m_error;
 };
 
-// What every sink of labelled lines has: the words of the first refusal.
+// What every sink of labelled lines has: the words of the first refusal, and the
+// warnings about the lines read.
 class RefusingSink {
   public:
     const std::string& error() const { return m_error; }
+    void warn(std::vector<std::string> warnings) { m_warnings = std::move(warnings); }
 
   protected:
     bool refuse(std::string message) {
         m_error = std::move(message);
         return false;
     }
+    // m_warnings, then `more`
+    std::vector<std::string> warningsAnd(const std::vector<std::string>& more) const {
+        std::vector<std::string> all = m_warnings;
+        all.insert(all.end(), more.begin(), more.end());
+        return all;
+    }
     std::string m_error;
+    std::vector<std::string> m_warnings;
 };
 
 // Feeds the whole of `in` through `splitter` (a FieldSplitter or a LabelSplitter),
@@ -370,17 +441,6 @@ std::optional<InputError> SplitInput(ByteSource& in, Splitter& splitter) {
     if (!splitter.finish())
         return InputError{InputError::BadInput, splitter.error()};
     return std::nullopt;
-}
-
-// Reads the whole of `in` as lines of labels into `sink` and gives its result, or
-// the first mistake; `fieldWord` names a field in messages ("label", "rating").
-template <typename Sink>
-auto ReadLabelled(ByteSource& in, Sink& sink, char decimalSeparator, std::string_view fieldWord)
-    -> decltype(sink.result()) {
-    LabelSplitter<Sink> splitter(decimalSeparator, fieldWord, sink);
-    if (auto error = SplitInput(in, splitter))
-        return std::move(*error);
-    return sink.result();
 }
 
 } // namespace brennic

@@ -42,6 +42,10 @@ void RatingsText(std::string& out, const RatingsReport& r, char decimalSeparator
     const auto value = [&](const Figure& f) { return TextFigure(f, decimalSeparator, false); };
     out += "Agreement among raters (Gwet, Handbook of Inter-Rater Reliability, 4th "
            "ed., 2014)\n";
+    for (const std::string& warning : r.warnings) {
+        out += "Warning: ";
+        AppendWrapped(out, warning, 9, 2);
+    }
     TextTable(out, {{"units", std::to_string(r.units)},
                     {"units with two ratings or more", std::to_string(r.pairableUnits)},
                     {"raters", std::to_string(r.raters)},
@@ -90,6 +94,8 @@ void RatingsText(std::string& out, const RatingsReport& r, char decimalSeparator
 
 void RatingsCsv(std::string& out, const RatingsReport& r) {
     out += "field,label,value,reason\n";
+    for (const std::string& warning : r.warnings)
+        out += "warning,,," + CsvField(warning) + '\n';
     out += "units,," + std::to_string(r.units) + ",\n";
     out += "pairable_units,," + std::to_string(r.pairableUnits) + ",\n";
     out += "raters,," + std::to_string(r.raters) + ",\n";
@@ -109,6 +115,11 @@ void RatingsJson(JsonWriter& json, const RatingsReport& r) {
     json.Member("raters", static_cast<std::uint64_t>(r.raters));
     json.Member("weights", RatingWeightsName(r.weights));
     json.Member("confidence", r.confidence);
+    json.Key("warnings");
+    json.BeginArray();
+    for (const std::string& warning : r.warnings)
+        json.String(warning);
+    json.EndArray();
     json.Key("classes");
     json.BeginArray(JsonWriter::Lines(2));
     for (const RatingClass& c : r.classes) {

@@ -10,19 +10,20 @@
 
 namespace brennic {
 
-// The counts, the classes with how often each was given, one row per
-// coefficient (value, se, ci_low, ci_high, p) and Krippendorff's alpha by
+// Its warnings ("Warning: ..."), the counts, the classes with how often each was
+// given, one row per coefficient (value, se, ci_low, ci_high, p) and Krippendorff's alpha by
 // level; values with 15 significant digits and `decimalSeparator`. A figure
 // that cannot be formed shows "not defined" with its reason below the table.
 void RatingsText(std::string& out, const RatingsReport& report, char decimalSeparator);
 
-// A header row "field,label,value,reason", then one row per count, class and
-// figure; values with the fewest digits that read back as the same double.
+// A header row "field,label,value,reason", a row "warning" per warning (its text
+// in the reason column), then one row per count, class and figure; values with the fewest digits
+// that read back as the same double.
 void RatingsCsv(std::string& out, const RatingsReport& report);
 
 // The members of the report's object: units, pairable_units, raters, weights,
-// classes [{label, count}], C, C_se, C_ci_low, C_ci_high, C_p for each
-// coefficient C, krippendorff_alpha_by_level {nominal, ordinal, interval,
+// warnings (a list of texts, always there), classes [{label, count}], C, C_se, C_ci_low,
+// C_ci_high, C_p for each coefficient C, krippendorff_alpha_by_level {nominal, ordinal, interval,
 // ratio} when the classes are numbers, and "reasons" for each figure that is
 // null.
 void RatingsJson(JsonWriter& json, const RatingsReport& report);

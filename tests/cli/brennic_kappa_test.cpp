@@ -67,7 +67,7 @@ TEST_F(BrennicKappa, OfSeveralMistakesTheFirstMetIsNamed) {
     expectEach({
         // clang-format off
         refused("unknown_option_first", "--samples --report --bogus", "unknown option '--bogus' (see --help)"),
-        refused("report_before_sizes", "--samples", "--samples needs --report"),
+        refused("output_file_before_sizes", "--samples -o x", "-o does not go with --samples"),
         refused("weights_before_sizes", "--samples --report --weights ordinal",
                 "--weights ordinal needs --ratings; a matrix report takes none, linear or quadratic"),
         refused("two_files_before_sizes", "--samples --report a b", "only one input file can be given"),
@@ -505,8 +505,6 @@ TEST_F(BrennicKappaSamples, EachRefusalNamesItsStratumOrLine) {
         {"unlisted_class", "--classes x,y " + z + "A=10,B=10", "A,x,z\n", 1,
          {"line 1: 'z' is not one of the classes given with --classes"}},
         {"no_sizes", s, sample, 1, {"--samples needs --strata-sizes"}},
-        {"samples_without_report", "--samples --strata-sizes A=10,B=10", sample, 1,
-         {"--samples needs --report"}},
         {"fpc_without_samples", "--report --fpc", sample, 1, {"--fpc needs --samples"}},
         {"with_pairs", "--pairs --samples --report", sample, 1, {"does not go with --pairs"}},
         {"transpose_with_samples", "--transpose " + z + "A=10,B=10", sample, 1,
