@@ -314,6 +314,43 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
     }
 }
 
+// Olofsson et al. (2014), Table 8: strata the map classes, areas in hectares. The
+// printed estimates and half-widths (z SE) to their printed digits; the producer's
+// half-widths to three decimals as the paper's equation 7 gives them (0.213,
+// 0.254, 0.034, 0.018), as two of the printed ones (0.23, 0.01) contradict it; the
+// areas' half-widths with z = 1.959964 (1.96 prints 16,282 for the last).
+TEST(AgreementReport, OlofssonTableEightWithIntervals) {
+    const AgreementReport r = reportOf("66 0 5 4|0 55 8 12|1 0 153 11|2 1 9 313", Weights::None,
+                                       {18000, 13500, 288000, 580500});
+    ASSERT_TRUE(r.area);
+    const auto halfWidth = [](const Figure& low, const Figure& high) {
+        return (*high.value - *low.value) / 2;
+    };
+    using enum AreaFigure;
+    const FigureRow<AreaFigure>& o = r.area->figures;
+    EXPECT_NEAR(*o[overall_accuracy].value, 0.95, 0.005);
+    EXPECT_NEAR(halfWidth(o[overall_accuracy_ci_low], o[overall_accuracy_ci_high]), 0.02, 0.005);
+    const struct {
+        double users, usersHalf, producers, producersHalf, area, areaHalf;
+    } rows[] = {{0.88, 0.07, 0.75, 0.213, 21158, 6158},
+                {0.73, 0.10, 0.85, 0.254, 11686, 3756},
+                {0.93, 0.04, 0.93, 0.034, 285770, 15510},
+                {0.96, 0.02, 0.96, 0.018, 581386, 16281}};
+    for (std::size_t k = 0; k < 4; ++k) {
+        SCOPED_TRACE(k + 1);
+        using enum AreaClassFigure;
+        const FigureRow<AreaClassFigure>& f = r.area->classes[k].figures;
+        EXPECT_NEAR(*f[users_accuracy].value, rows[k].users, 0.005);
+        EXPECT_NEAR(halfWidth(f[users_accuracy_ci_low], f[users_accuracy_ci_high]),
+                    rows[k].usersHalf, 0.005);
+        EXPECT_NEAR(*f[producers_accuracy].value, rows[k].producers, 0.005);
+        EXPECT_NEAR(halfWidth(f[producers_accuracy_ci_low], f[producers_accuracy_ci_high]),
+                    rows[k].producersHalf, 0.0005);
+        EXPECT_NEAR(*f[area].value, rows[k].area, 0.5);
+        EXPECT_NEAR(halfWidth(f[area_ci_low], f[area_ci_high]), rows[k].areaHalf, 0.5);
+    }
+}
+
 // The same areas in another unit: every figure but the areas themselves is the
 // same, and those scale with the unit, to 1e-9 (the worked example, areas 1 2 3).
 TEST(AgreementReport, AreaFiguresDoNotDependOnTheUnit) {
