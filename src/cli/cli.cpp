@@ -183,9 +183,9 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
         if (!mapAreas)
             report.source->areaUnit.clear();
     }
-    return writeOut(
-        out, err,
-        WriteReport(report, options.format.value_or(ReportFormat::Text), options.decimalSeparator));
+    return writeOut(out, err,
+                    WriteReport(report, options.format.value_or(ReportFormat::Text),
+                                TextNumbers(options.decimalSeparator, options.digits)));
 }
 
 // The ratings report of a table.
@@ -201,9 +201,9 @@ int writeRatings(const Options& options, const RatingsTable& table, std::ostream
     report.ratings = std::move(std::get<RatingsReport>(computed));
     report.ratings->warnings = table.warnings;
     warn(err, table.warnings);
-    return writeOut(
-        out, err,
-        WriteReport(report, options.format.value_or(ReportFormat::Text), options.decimalSeparator));
+    return writeOut(out, err,
+                    WriteReport(report, options.format.value_or(ReportFormat::Text),
+                                TextNumbers(options.decimalSeparator, options.digits)));
 }
 
 int writeTwoLines(const Options& options, const ErrorMatrix& m, std::ostream& out,

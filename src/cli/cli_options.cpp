@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "core/number_text.h"
 #include "core/run.h"
@@ -115,6 +116,16 @@ Outcome setConfidence(Options& options, std::string_view text) {
         return "--confidence takes a level between 0 and 1 such as 0.95, not " +
                QuotedCellText(text);
     options.confidence = *level;
+    return std::nullopt;
+}
+
+Outcome setDigits(Options& options, std::string_view text) {
+    const std::optional<double> digits = NumberOfText(TrimBlanks(text), '.');
+    if (!digits || *digits != std::trunc(*digits) || *digits < MinTextDigits ||
+        *digits > MaxTextDigits)
+        return "--digits takes a whole number from " + std::to_string(MinTextDigits) + " to " +
+               std::to_string(MaxTextDigits) + ", not " + QuotedCellText(text);
+    options.digits = static_cast<int>(*digits);
     return std::nullopt;
 }
 
@@ -318,6 +329,11 @@ constexpr std::array Table{
                 Counted, ReportUse::Needs, setMappedAreaText},
     OptionEntry{"--format", "F", "text (default), csv or json", CountedReports, ReportUse::Needs,
                 setFormat},
+    OptionEntry{"--digits", "N",
+                "the significant digits of each figure of the text report (default 4; every "
+                "digit before the point is kept); csv and json write the fewest digits that "
+                "read back as the same double",
+                CountedReports, ReportUse::Needs, setDigits},
     OptionEntry{"--confidence", "P",
                 "the confidence level of every interval of the report, 0 < P < 1 (default "
                 "0.95): value -+ z se with z the normal point of P, the ratings' with Student's "

@@ -48,7 +48,8 @@ struct Options {
     std::optional<Weights> weights;
     std::optional<RatingWeights> ratingWeights; // --weights as --ratings reads it
     std::optional<ReportFormat> format;
-    double confidence = 0.95; // --confidence: the level of every interval
+    double confidence = 0.95;       // --confidence: the level of every interval
+    int digits = DefaultTextDigits; // --digits: significant digits of the text report
     std::optional<std::string> outputPath;
     std::optional<std::string> mappedAreaText; // read once the classes are known
     bool header = false, transpose = false;

@@ -98,9 +98,9 @@ constexpr const char* HelpStatusAndFields =
     "division by zero, an invalid operation or an overflow) is not defined and its\n"
     "reason is given: in json it is null and its reason stands under \"reasons\"\n"
     "(field name -> text) of its object; in csv its value is empty and the reason\n"
-    "is in the last column. text shows values with 15 significant digits like\n"
-    "Result.txt; csv and json use a point and the fewest digits that read back as\n"
-    "the same double. The fields:\n";
+    "is in the last column. text shows values to 4 significant digits (--digits),\n"
+    "every digit before the point kept; csv and json use a point and the fewest\n"
+    "digits that read back as the same double. The fields:\n";
 
 constexpr const char* RatingsHelp =
     "\nThe ratings report (--ratings) follows Gwet, Handbook of Inter-Rater\n"

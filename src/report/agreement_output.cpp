@@ -22,7 +22,7 @@ std::size_t idx(int k) {
 // value (or "not defined: reason") in aligned columns. `title`, when given,
 // replaces the catalogue's heading.
 template <typename Id>
-void textSections(std::string& out, const FigureRow<Id>& row, char decimalSeparator,
+void textSections(std::string& out, const FigureRow<Id>& row, const TextNumbers& numbers,
                   std::string_view title = {}) {
     const auto catalogue = Catalogue<Id>();
     std::size_t labelWidth = 0, descriptionWidth = 0;
@@ -45,7 +45,7 @@ void textSections(std::string& out, const FigureRow<Id>& row, char decimalSepara
         out += info.description;
         out += std::string(descriptionWidth - DisplayWidth(info.description) + 2, ' ');
         // A reason is folded onto lines of its own below the figure.
-        AppendWrapped(out, TextFigure(row.all()[i], decimalSeparator, true),
+        AppendWrapped(out, TextFigure(row.all()[i], numbers, true),
                       labelWidth + descriptionWidth + 6, 4);
     }
 }
@@ -66,7 +66,7 @@ const std::string& labelOf(const AgreementReport& r, int k) {
 // The error matrix as it was used, with its totals and the labels along both
 // edges, so that rows and columns cannot be mistaken for each other.
 constexpr int LargestMatrixShown = 20;
-void textMatrix(std::string& out, const AgreementReport& r, char decimalSeparator) {
+void textMatrix(std::string& out, const AgreementReport& r, const TextNumbers& numbers) {
     out += '\n';
     if (r.n > LargestMatrixShown) {
         out += "The error matrix of " + std::to_string(r.n) +
@@ -86,23 +86,23 @@ void textMatrix(std::string& out, const AgreementReport& r, char decimalSeparato
         double rowTotal = 0.0;
         for (int col = 1; col <= r.n; ++col) {
             const double x = r.cells[static_cast<std::size_t>((row - 1) * r.n + col - 1)];
-            table.back().push_back(TextValue(x, decimalSeparator));
+            table.back().push_back(TextValue(x, numbers));
             rowTotal += x;
             colTotals[static_cast<std::size_t>(col - 1)] += x;
         }
         total += rowTotal;
-        table.back().push_back(TextValue(rowTotal, decimalSeparator));
+        table.back().push_back(TextValue(rowTotal, numbers));
     }
     table.push_back({"total"});
     for (double colTotal : colTotals)
-        table.back().push_back(TextValue(colTotal, decimalSeparator));
-    table.back().push_back(TextValue(total, decimalSeparator));
+        table.back().push_back(TextValue(colTotal, numbers));
+    table.back().push_back(TextValue(total, numbers));
     TextTable(out, table, 1);
 }
 
 template <typename Entry>
 void textClassTable(std::string& out, const AgreementReport& r, std::string_view title,
-                    const std::vector<Entry>& entries, char decimalSeparator) {
+                    const std::vector<Entry>& entries, const TextNumbers& numbers) {
     using Id = typename decltype(Entry::figures)::Id;
     const bool named = labelsNamed(r);
     std::vector<std::vector<std::string>> table{{"class"}};
@@ -118,7 +118,7 @@ void textClassTable(std::string& out, const AgreementReport& r, std::string_view
         for (std::size_t i = 0; i < Catalogue<Id>().size(); ++i) {
             const Figure& figure = entry.figures.all()[i];
             if (figure.defined()) {
-                table.back().push_back(TextValue(*figure.value, decimalSeparator));
+                table.back().push_back(TextValue(*figure.value, numbers));
             } else {
                 table.back().emplace_back("not defined");
                 reasons += "  ";
@@ -204,7 +204,7 @@ void csvMatrix(std::string& out, const AgreementReport& r, std::size_t fieldsAft
 
 } // namespace
 
-void AgreementText(std::string& out, const AgreementReport& r, char decimalSeparator) {
+void AgreementText(std::string& out, const AgreementReport& r, const TextNumbers& numbers) {
     out += "Agreement report for " + std::to_string(r.n) +
            " classes (rows: classification, columns: reference)\n";
     for (const std::string& warning : r.warnings) {
@@ -213,15 +213,15 @@ void AgreementText(std::string& out, const AgreementReport& r, char decimalSepar
     }
     if (r.missingLeftOut)
         out += "Pairs left out as missing: " + std::to_string(*r.missingLeftOut) + '\n';
-    out += "Intervals at the confidence level " + TextValue(r.confidence, decimalSeparator) + '\n';
-    textMatrix(out, r, decimalSeparator);
-    textSections(out, r.overall, decimalSeparator);
+    out += "Intervals at the confidence level " + TextValue(r.confidence, numbers) + '\n';
+    textMatrix(out, r, numbers);
+    textSections(out, r.overall, numbers);
     if (r.weighted)
-        textSections(out, r.weighted->figures, decimalSeparator, weightsTitle(r.weighted->weights));
-    textClassTable(out, r, catalogue::Classes, r.classes, decimalSeparator);
+        textSections(out, r.weighted->figures, numbers, weightsTitle(r.weighted->weights));
+    textClassTable(out, r, catalogue::Classes, r.classes, numbers);
     if (r.area) {
-        textSections(out, r.area->figures, decimalSeparator);
-        textClassTable(out, r, catalogue::AreaClasses, r.area->classes, decimalSeparator);
+        textSections(out, r.area->figures, numbers);
+        textClassTable(out, r, catalogue::AreaClasses, r.area->classes, numbers);
     }
 }
 

@@ -7,17 +7,18 @@
 
 #include "core/agreement_report.h"
 #include "report/json_writer.h"
+#include "report/text_numbers.h"
 
 namespace brennic {
 
 // Its warnings ("Warning: ...") and the pairs left out as missing first, then
 // sections for the error matrix, the figures of Result.txt, the large-sample
-// figures, the weighted kappa and the classes; values with 15 significant
-// digits as in Result.txt, with `decimalSeparator`. A figure that cannot be
+// figures, the weighted kappa and the classes; values written as `numbers`
+// says (significant digits, decimal separator). A figure that cannot be
 // formed shows "not defined" and its reason. No line is wider than TextWidth
 // characters (UTF-8 code points): wide tables are folded into blocks of
 // columns, long reasons wrapped.
-void AgreementText(std::string& out, const AgreementReport& report, char decimalSeparator);
+void AgreementText(std::string& out, const AgreementReport& report, const TextNumbers& numbers);
 
 // The class columns of the CSV form (those of ClassFigure, and of
 // AreaClassFigure with the area-weighted estimates): the header is "field,

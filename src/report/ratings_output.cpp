@@ -38,8 +38,8 @@ template <typename Each> void forEachFigure(const RatingsReport& r, Each each) {
 
 } // namespace
 
-void RatingsText(std::string& out, const RatingsReport& r, char decimalSeparator) {
-    const auto value = [&](const Figure& f) { return TextFigure(f, decimalSeparator, false); };
+void RatingsText(std::string& out, const RatingsReport& r, const TextNumbers& numbers) {
+    const auto value = [&](const Figure& f) { return TextFigure(f, numbers, false); };
     out += "Agreement among raters (Gwet, Handbook of Inter-Rater Reliability, 4th "
            "ed., 2014)\n";
     for (const std::string& warning : r.warnings) {

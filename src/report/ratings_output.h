@@ -7,14 +7,15 @@
 
 #include "core/ratings.h"
 #include "report/json_writer.h"
+#include "report/text_numbers.h"
 
 namespace brennic {
 
 // Its warnings ("Warning: ..."), the counts, the classes with how often each was
 // given, one row per coefficient (value, se, ci_low, ci_high, p) and Krippendorff's alpha by
-// level; values with 15 significant digits and `decimalSeparator`. A figure
+// level; values with the significant digits and decimal separator of `numbers`. A figure
 // that cannot be formed shows "not defined" with its reason below the table.
-void RatingsText(std::string& out, const RatingsReport& report, char decimalSeparator);
+void RatingsText(std::string& out, const RatingsReport& report, const TextNumbers& numbers);
 
 // A header row "field,label,value,reason", a row "warning" per warning (its text
 // in the reason column), then one row per count, class and figure; values with the fewest digits

@@ -75,15 +75,15 @@ std::optional<ReportFormat> ReportFormatFromName(std::string_view name) {
     return std::nullopt;
 }
 
-std::string ReportText(const Report& report, char decimalSeparator) {
+std::string ReportText(const Report& report, const TextNumbers& numbers) {
     std::string out;
     if (report.ratings)
-        RatingsText(out, *report.ratings, decimalSeparator);
+        RatingsText(out, *report.ratings, numbers);
     if (!report.agreement)
         return out;
-    AgreementText(out, *report.agreement, decimalSeparator);
+    AgreementText(out, *report.agreement, numbers);
     if (report.stratified)
-        StratifiedText(out, *report.stratified, report.agreement->labels, decimalSeparator);
+        StratifiedText(out, *report.stratified, report.agreement->labels, numbers);
     if (report.source)
         sourceText(out, *report.source);
     return out;
@@ -129,7 +129,7 @@ std::string ReportJson(const Report& report) {
     return out;
 }
 
-std::string WriteReport(const Report& report, ReportFormat format, char decimalSeparator) {
+std::string WriteReport(const Report& report, ReportFormat format, const TextNumbers& numbers) {
     switch (format) {
     case ReportFormat::Csv:
         return ReportCsv(report);
@@ -138,7 +138,7 @@ std::string WriteReport(const Report& report, ReportFormat format, char decimalS
     case ReportFormat::Text:
         break;
     }
-    return ReportText(report, decimalSeparator);
+    return ReportText(report, numbers);
 }
 
 } // namespace brennic

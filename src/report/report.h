@@ -16,6 +16,7 @@
 #include "core/ratings.h"
 #include "core/stratified.h"
 #include "input/counted_input.h"
+#include "report/text_numbers.h"
 
 namespace brennic {
 
@@ -42,12 +43,13 @@ struct Report {
     std::optional<RatingsReport> ratings;        // instead of all the others
 };
 
-// The whole report in `format`; `decimalSeparator` is that of the text form's
-// values (the machine forms always use a point).
-std::string WriteReport(const Report& report, ReportFormat format, char decimalSeparator);
+// The whole report in `format`; `numbers` is how the text form writes its
+// values (the machine forms always use a point and the shortest digits that
+// read back as the same double).
+std::string WriteReport(const Report& report, ReportFormat format, const TextNumbers& numbers);
 
 // Each format's writer (report_text.cpp, report_csv.cpp, report_json.cpp).
-std::string ReportText(const Report& report, char decimalSeparator);
+std::string ReportText(const Report& report, const TextNumbers& numbers);
 std::string ReportCsv(const Report& report);
 std::string ReportJson(const Report& report);
 

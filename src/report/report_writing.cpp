@@ -91,9 +91,37 @@ std::string CsvField(std::string_view text) {
     return quoted + '"';
 }
 
-std::string TextValue(double value, char decimalSeparator) {
-    std::string text = FormatResultValue(value, decimalSeparator);
-    return text[0] == ' ' ? text.substr(1) : text;
+std::string TextValue(double value, const TextNumbers& numbers) {
+    if (value == 0.0)
+        return "0"; // and never "-0"
+    char digits[400];
+    const double magnitude = std::fabs(value);
+    std::to_chars_result written{};
+    if (magnitude < 1e-4 || magnitude >= 1e15 || !std::isfinite(value)) {
+        // Far from 1: the significant digits with an exponent, as Result.txt
+        // writes it (1.288E-23).
+        written = std::to_chars(digits, digits + sizeof digits, value,
+                                std::chars_format::scientific, numbers.digits - 1);
+    } else {
+        // Near 1: the significant digits, but every digit before the point, so
+        // that a count or an area keeps its units (21158, not 2.116E+04).
+        const int before = static_cast<int>(std::floor(std::log10(magnitude))) + 1;
+        written = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed,
+                                std::max(0, numbers.digits - before));
+    }
+    std::string text(digits, written.ptr);
+    // Trailing zeros of the fraction and a bare point tell nothing.
+    const std::size_t exponent = std::min(text.find('e'), text.size());
+    std::string mantissa = text.substr(0, exponent);
+    if (mantissa.find('.') != std::string::npos) {
+        mantissa.erase(mantissa.find_last_not_of('0') + 1);
+        if (mantissa.back() == '.')
+            mantissa.pop_back();
+    }
+    text = mantissa + text.substr(exponent);
+    for (char& c : text)
+        c = c == '.' ? numbers.decimalSeparator : c == 'e' ? 'E' : c;
+    return text == "-0" ? "0" : text;
 }
 
 std::size_t DisplayWidth(std::string_view text) {
@@ -165,9 +193,9 @@ void AppendWrapped(std::string& out, std::string_view text, std::size_t used, st
 
 namespace brennic {
 
-std::string TextFigure(const Figure& figure, char decimalSeparator, bool reasonBeside) {
+std::string TextFigure(const Figure& figure, const TextNumbers& numbers, bool reasonBeside) {
     if (figure.defined())
-        return TextValue(*figure.value, decimalSeparator);
+        return TextValue(*figure.value, numbers);
     return reasonBeside ? "not defined: " + figure.reason : std::string("not defined");
 }
 

@@ -12,6 +12,7 @@
 #include "core/figure.h"
 #include "core/figure_catalogue.h"
 #include "report/json_writer.h"
+#include "report/text_numbers.h"
 
 namespace brennic {
 
@@ -31,7 +32,7 @@ void AppendJsonString(std::string& out, std::string_view text);
 std::string CsvField(std::string_view text);
 
 // A value the way Result.txt writes it, without the leading blank.
-std::string TextValue(double value, char decimalSeparator);
+std::string TextValue(double value, const TextNumbers& numbers);
 
 // The width of `text` on a terminal: its UTF-8 code points, not its bytes.
 std::size_t DisplayWidth(std::string_view text);
@@ -54,7 +55,7 @@ void AppendWrapped(std::string& out, std::string_view text, std::size_t used, st
 // A figure as the text forms show it: its value in the digits of Result.txt, or
 // "not defined", with ": " and the reason when `reasonBeside` (the forms that
 // list the reasons below a table leave it out).
-std::string TextFigure(const Figure& figure, char decimalSeparator, bool reasonBeside);
+std::string TextFigure(const Figure& figure, const TextNumbers& numbers, bool reasonBeside);
 
 // The reasons of the figures of one JSON object that are null, gathered while
 // the figures are written and written last as its member "reasons".

@@ -41,7 +41,7 @@ std::string correctionWords(const StratifiedSample& sample) {
 
 // The matrix of p^_ij with its row and column sums, labels along both edges.
 void textProportions(std::string& out, const StratifiedSection& s,
-                     const std::vector<std::string>& labels, char decimalSeparator,
+                     const std::vector<std::string>& labels, const TextNumbers& numbers,
                      Reasons& reasons) {
     const std::size_t q = s.sample.classes;
     const auto& p = s.estimates.areaProportions;
@@ -61,19 +61,19 @@ void textProportions(std::string& out, const StratifiedSection& s,
         double row = 0.0;
         for (std::size_t j = 0; j < q; ++j) {
             const double x = *p[i * q + j].value;
-            table.back().push_back(TextValue(x, decimalSeparator));
+            table.back().push_back(TextValue(x, numbers));
             row += x;
             columns[j] += x;
         }
-        table.back().push_back(TextValue(row, decimalSeparator));
+        table.back().push_back(TextValue(row, numbers));
     }
     table.push_back({"total"});
     double all = 0.0;
     for (double column : columns) {
-        table.back().push_back(TextValue(column, decimalSeparator));
+        table.back().push_back(TextValue(column, numbers));
         all += column;
     }
-    table.back().push_back(TextValue(all, decimalSeparator));
+    table.back().push_back(TextValue(all, numbers));
     TextTable(out, table);
 }
 
@@ -90,13 +90,13 @@ std::string csvValue(const Figure& figure) {
 } // namespace
 
 void StratifiedText(std::string& out, const StratifiedSection& s,
-                    const std::vector<std::string>& labels, char decimalSeparator) {
+                    const std::vector<std::string>& labels, const TextNumbers& numbers) {
     const StratifiedSample& sample = s.sample;
     out += "\n" + std::string(catalogue::Stratified) + ", " + correctionWords(sample) + "\n";
     std::vector<std::vector<std::string>> strata{{"stratum", "size N_h", "sample units n_h"}};
     for (std::size_t h = 0; h < sample.strata.size(); ++h)
-        strata.push_back({sample.strata[h], TextValue(sample.stratumSizes[h], decimalSeparator),
-                          TextValue(s.estimates.sampleSizes[h], decimalSeparator)});
+        strata.push_back({sample.strata[h], TextValue(sample.stratumSizes[h], numbers),
+                          TextValue(s.estimates.sampleSizes[h], numbers)});
     TextTable(out, strata);
 
     Reasons reasons;
@@ -106,7 +106,7 @@ void StratifiedText(std::string& out, const StratifiedSection& s,
         const Figure& figure = s.estimates.figures.all()[i];
         overall.push_back({std::string(overallInfo[i].label),
                            std::string(overallInfo[i].description),
-                           TextFigure(figure, decimalSeparator, false)});
+                           TextFigure(figure, numbers, false)});
         if (!figure.defined())
             reasons.add(std::string(overallInfo[i].field), figure.reason);
     }
@@ -133,7 +133,7 @@ void StratifiedText(std::string& out, const StratifiedSection& s,
         table.push_back({std::to_string(entry.k), labels[k]});
         for (std::size_t i = 0; i < classInfo.size(); ++i) {
             const Figure& figure = entry.figures.all()[i];
-            table.back().push_back(TextFigure(figure, decimalSeparator, false));
+            table.back().push_back(TextFigure(figure, numbers, false));
             if (!figure.defined())
                 reasons.add("class " + std::to_string(entry.k) + " " +
                                 std::string(classInfo[i].field),
@@ -141,7 +141,7 @@ void StratifiedText(std::string& out, const StratifiedSection& s,
         }
     }
     TextTable(out, table);
-    textProportions(out, s, labels, decimalSeparator, reasons);
+    textProportions(out, s, labels, numbers, reasons);
     reasons.write(out);
 }
 

@@ -14,10 +14,10 @@ namespace brennic {
 
 // A heading, the strata with their sizes and sample units, the figures with
 // their descriptions, one row per class, the p^_ij matrix; values in the
-// digits of Result.txt with `decimalSeparator`, each figure not defined with
+// significant digits and decimal separator of `numbers`, each figure not defined with
 // its reason. `labels`: of class 1 to q.
 void StratifiedText(std::string& out, const StratifiedSection& section,
-                    const std::vector<std::string>& labels, char decimalSeparator);
+                    const std::vector<std::string>& labels, const TextNumbers& numbers);
 
 // Rows "stratified.<field>,value,label,<emptyColumns empty fields>,reason" for
 // the figures, the strata and each p^_ij, to follow the report's own rows.

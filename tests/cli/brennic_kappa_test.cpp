@@ -225,7 +225,10 @@ TEST_F(BrennicKappaRatings, GwetsExampleToItsPrintedDigits) {
 
     // --report changes nothing; the text and the CSV carry the same figures.
     EXPECT_EQ(run("--ratings --header --report --format json", gwet).out, json.out);
-    const auto text = run("--ratings --header", gwet);
+    // Four significant digits, trailing zeros left out (0.1530 is 0.153).
+    EXPECT_TRUE(Has(run("--ratings --header", gwet).out,
+                    "fleiss_kappa  0.7612   0.153  0.4244        1  0.0002096\n"));
+    const auto text = run("--ratings --header --digits 15", gwet);
     // The table is folded to fit 100 columns: the p-values stand in a second part.
     EXPECT_TRUE(Has(text.out, "fleiss_kappa  0.761169275422411  0.153019203469492  "
                               "0.424376279377015        1\n"));
@@ -292,9 +295,10 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
     // ((1 - e) / 2 + e - 1/2) / (1/2) with e = 1/200, in the digits of doubles.
     // No quantity disagreement; each class allocates 2 (1/2 - 1/4), halved: 1/2.
     // F1 and its means: 2 (1/2)(1/2) / 1 = 1/2 for each of the two classes.
-    std::string chanceCsv = "field,value,label,row_total,col_total,diagonal,users_accuracy,producers_accuracy,"
-                            "f1,row_conditional_kappa,col_conditional_kappa,quantity_disagreement,"
-                            "allocation_disagreement,reason\n";
+    std::string chanceCsv =
+        "field,value,label,row_total,col_total,diagonal,users_accuracy,producers_accuracy,"
+        "f1,row_conditional_kappa,col_conditional_kappa,quantity_disagreement,"
+        "allocation_disagreement,reason\n";
     std::istringstream figures(
         "n,2 confidence,0.95 result_file.pc,0.5 result_file.po,0.5 result_file.kappa,0 "
         "result_file.lo,-0.2 result_file.hi,0.2 result_file.se,0.1 result_file.z,0 kappa_se,0.1 "
@@ -323,7 +327,12 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         // clang-format off
         {"chance_matrix_whole_csv", "--report --weights linear --format csv", "25 25\n25 25\n", 0,
          {chanceCsv}},
-        {"text_shows_result_file_digits", "--report", worked, 0,
+        // Four significant digits unless --digits says otherwise: KAPPA 0.72245, SE
+        // 0.079539, Z 9.0829; class 3's user's accuracy 48/55 and F1 32/35.
+        {"text_rounds_to_four_digits", "--report", worked, 0,
+         {" 0.7224\n", " 0.07954\n", " 9.083\n",
+          "\n      3         55         50        48          0.8727                0.96  0.9143\n"}},
+        {"text_shows_result_file_digits", "--report --digits 15", worked, 0,
          {" 0.722448979591837\n", " 0.0795394908975717\n", " 9.0828967024969\n",
           "\nLarge-sample figures (Fleiss, Cohen and Everitt 1969), not those of Result.txt\n",
           // Class 3 by hand: 48 of 55 and of 50, F1 2 (48/55)(24/25) / (48/55 + 24/25) = 32/35.
@@ -334,7 +343,8 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
           "  total  25  20  55    100\n"}},
         {"text_leaves_out_a_large_matrix", "--report", large, 0,
          {"The error matrix of 21 classes is left out here"}},
-        {"text_with_comma_separator", "--report --decimal-separator ,", "2,5 1\n0,5 6\n", 0,
+        {"text_with_comma_separator", "--report --digits 15 --decimal-separator ,",
+         "2,5 1\n0,5 6\n", 0,
          {" 0,659090909090909\n", " 1,17234499048346\n"}},
         {"csv_keeps_the_point", "--report --format csv --decimal-separator ,", "25 25\n25 25\n",
          0, {"\nresult_file.lo,-0.2,"}},
@@ -371,13 +381,16 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
           "\nclass,1,1,4,4,3,0.75,0.75,0.75,0.5,0.5,0,0.25" + std::string(15, ',') + ",\n",
           "\narea_weighted.class,1,1" + std::string(10, ',') +
               ",1,0.25,0.75,0.25,0.2600090038649865,1.2399909961350135,0.5,"}},
-        // Weights 1/4, 3/4: accuracy 3/16 + (3/4)(7/8) = 27/32, class 1's area 6 (3/16 + 3/32).
+        // Weights 1/4, 3/4: accuracy 3/16 + (3/4)(7/8) = 27/32, class 1's area 6 (3/16 + 3/32),
+        // 0.84375 and 1.6875 to four digits, the last one even.
         {"mapped_area_text_comma", "--report --decimal-separator , --mapped-area '1,5;4,5'",
-         "3 1\n1 7\n", 0, {"area-weighted overall accuracy  0,84375\n", " 1,5 ", " 1,6875"}},
+         "3 1\n1 7\n", 0, {"area-weighted overall accuracy  0,8438\n", " 1,5 ", " 1,688"}},
         // At 0.9, z = 1.6448536269514715 (Python's NormalDist().inv_cdf(0.95)):
         // 0.7224489795918366 - z 0.059138468723604815, the large-sample kappa and its se.
         {"confidence_level", "--report --confidence 0.9 --format json", worked, 0,
          {"\n  \"confidence\": 0.9,\n", "\"kappa_ci_low\": 0.6251748548194591,"}},
+        {"digits_not_a_count", "--report --digits 0", worked, 1,
+         {"--digits takes a whole number from 1 to 17, not '0'"}},
         {"confidence_not_a_level", "--report --confidence 95", worked, 1,
          {"--confidence takes a level between 0 and 1 such as 0.95, not '95'"}},
         {"report_with_output_file", "--report -o x.txt", worked, 1, {"-o makes a Result.txt"}},

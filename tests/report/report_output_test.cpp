@@ -186,6 +186,34 @@ TEST(ReportOutput, TextOfEightClassesFitsOneHundredColumns) {
     }
 }
 
+// The text report's numbers: the significant digits asked for, every digit before
+// the point kept, trailing zeros left out, an exponent only far from 1.
+TEST(ReportOutput, TextNumbersToTheirSignificantDigits) {
+    const struct {
+        double value;
+        TextNumbers numbers;
+        const char* text;
+    } rows[] = {
+        {0.0, {}, "0"},
+        {-0.0, {}, "0"},
+        {0.7224489795918366, {}, "0.7224"},
+        {-0.5, {}, "-0.5"},
+        {0.15301920346949238, {}, "0.153"},
+        {9.99995, {}, "10"},
+        {21158.3, {}, "21158"},
+        {218438088.3, {}, "218438088"},
+        {0.00020958651926524, {}, "0.0002096"},
+        {0.0000123, {}, "1.23E-05"},
+        {1.2880829505763316e-23, {}, "1.288E-23"},
+        {1e15, {}, "1E+15"},
+        {2.5, {',', 4}, "2,5"},
+        {0.7224489795918366, {'.', 15}, "0.722448979591837"},
+        {0.7224489795918366, {'.', 1}, "0.7"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(TextValue(row.value, row.numbers), row.text) << row.value;
+}
+
 TEST(ReportOutput, TextStartsWithWarningsAndPairsLeftOut) {
     const std::string text = ReportText(reportOf(madeUpReport()), '.');
     const std::string start = "Agreement report for 2 classes (rows: classification, columns: "
