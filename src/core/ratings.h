@@ -77,7 +77,10 @@ enum class RatingsCoefficient {
     krippendorff_alpha,
 };
 inline constexpr std::size_t RatingsCoefficientCount = 6;
-std::string_view RatingsCoefficientName(RatingsCoefficient c); // "fleiss_kappa", ...
+// "fleiss_kappa", ...; with weights other than none the weighted coefficient's
+// name, "weighted_fleiss_kappa", "gwet_ac2", ...
+std::string_view RatingsCoefficientName(RatingsCoefficient c,
+                                        RatingWeights weights = RatingWeights::None);
 
 // One coefficient: its value, standard error, the 95% t interval (the upper end
 // no higher than 1) and the one-sided p-value 1 - T(value / se, n - 1).

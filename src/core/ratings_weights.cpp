@@ -25,11 +25,17 @@ std::optional<RatingWeights> RatingWeightsFromName(std::string_view name) {
     return std::nullopt;
 }
 
-std::string_view RatingsCoefficientName(RatingsCoefficient c) {
+std::string_view RatingsCoefficientName(RatingsCoefficient c, RatingWeights weights) {
     constexpr std::array<std::string_view, RatingsCoefficientCount> names = {
         "percent_agreement", "fleiss_kappa",     "conger_kappa",
         "gwet_ac1",          "brennan_prediger", "krippendorff_alpha"};
-    return names[static_cast<std::size_t>(c)];
+    // Weighted, each is another coefficient, and its name says so; Gwet's AC1
+    // weighted is his AC2.
+    constexpr std::array<std::string_view, RatingsCoefficientCount> weighted = {
+        "weighted_percent_agreement", "weighted_fleiss_kappa",
+        "weighted_conger_kappa",      "gwet_ac2",
+        "weighted_brennan_prediger",  "weighted_krippendorff_alpha"};
+    return (weights == RatingWeights::None ? names : weighted)[static_cast<std::size_t>(c)];
 }
 
 std::string_view MeasurementLevelName(MeasurementLevel level) {

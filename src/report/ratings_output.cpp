@@ -19,8 +19,8 @@ constexpr Part Parts[] = {
     {"_p", &CoefficientFigures::p},
 };
 
-std::string coefficientName(std::size_t i) {
-    return std::string(RatingsCoefficientName(static_cast<RatingsCoefficient>(i)));
+std::string coefficientName(std::size_t i, RatingWeights weights) {
+    return std::string(RatingsCoefficientName(static_cast<RatingsCoefficient>(i), weights));
 }
 std::string levelName(std::size_t i) {
     return std::string(MeasurementLevelName(static_cast<MeasurementLevel>(i)));
@@ -30,7 +30,8 @@ std::string levelName(std::size_t i) {
 template <typename Each> void forEachFigure(const RatingsReport& r, Each each) {
     for (std::size_t c = 0; c < RatingsCoefficientCount; ++c)
         for (const Part& part : Parts)
-            each(coefficientName(c) + std::string(part.suffix), r.coefficients[c].*part.member);
+            each(coefficientName(c, r.weights) + std::string(part.suffix),
+                 r.coefficients[c].*part.member);
     if (r.krippendorffByLevel)
         for (std::size_t l = 0; l < MeasurementLevelCount; ++l)
             each("krippendorff_alpha_" + levelName(l), (*r.krippendorffByLevel)[l]);
@@ -63,13 +64,13 @@ void RatingsText(std::string& out, const RatingsReport& r, const TextNumbers& nu
         {"coefficient", "value", "se", "ci_low", "ci_high", "p"}};
     std::string reasons;
     for (std::size_t c = 0; c < RatingsCoefficientCount; ++c) {
-        table.push_back({coefficientName(c)});
+        table.push_back({coefficientName(c, r.weights)});
         for (const Part& part : Parts) {
             const Figure& f = r.coefficients[c].*part.member;
             table.back().push_back(value(f));
             if (!f.defined() && (part.suffix.empty() || r.coefficients[c].value.defined()))
-                reasons +=
-                    "  " + coefficientName(c) + std::string(part.suffix) + ": " + f.reason + '\n';
+                reasons += "  " + coefficientName(c, r.weights) + std::string(part.suffix) + ": " +
+                           f.reason + '\n';
         }
     }
     TextTable(out, table);
@@ -132,7 +133,7 @@ void RatingsJson(JsonWriter& json, const RatingsReport& r) {
     JsonReasons reasons;
     for (std::size_t c = 0; c < RatingsCoefficientCount; ++c)
         for (const Part& part : Parts)
-            JsonFigure(json, coefficientName(c) + std::string(part.suffix),
+            JsonFigure(json, coefficientName(c, r.weights) + std::string(part.suffix),
                        r.coefficients[c].*part.member, reasons);
     if (r.krippendorffByLevel) {
         json.Key("krippendorff_alpha_by_level");

@@ -419,10 +419,12 @@ TEST_F(BrennicKappaReport, HelpFitsEightyColumnsAndDefinesEveryField) {
     std::istringstream words("units pairable_units raters classes C_se C_ci_low C_ci_high C_p "
                              "krippendorff_alpha_by_level nominal ordinal interval ratio");
     std::vector<std::string> fields{std::istream_iterator<std::string>(words), {}};
-    for (std::size_t c = 0; c < RatingsCoefficientCount; ++c) {
-        fields.emplace_back(RatingsCoefficientName(static_cast<RatingsCoefficient>(c)));
-        EXPECT_TRUE(Has(help.out, fields.back()));
-    }
+    for (std::size_t c = 0; c < RatingsCoefficientCount; ++c)
+        for (const RatingWeights weights : {RatingWeights::None, RatingWeights::Ordinal}) {
+            fields.emplace_back(
+                RatingsCoefficientName(static_cast<RatingsCoefficient>(c), weights));
+            EXPECT_TRUE(Has(help.out, fields.back()));
+        }
     for (const auto catalogue :
          {Catalogue<OverallFigure>(), Catalogue<WeightedFigure>(), Catalogue<ClassFigure>(),
           Catalogue<AreaFigure>(), Catalogue<AreaClassFigure>(), Catalogue<StratifiedFigure>(),

@@ -50,11 +50,11 @@ std::string replaced(std::string text, const std::vector<std::string>& from,
     return text;
 }
 
-// The coefficients of a JSON ratings report, from percent_agreement to
-// krippendorff_alpha_p.
+// The weighted coefficients of a JSON ratings report, from
+// weighted_percent_agreement to weighted_krippendorff_alpha_p.
 std::string coefficients(const std::string& json) {
-    const std::size_t start = json.find("\"percent_agreement\""),
-                      last = json.find("\"krippendorff_alpha_p\"");
+    const std::size_t start = json.find("\"weighted_percent_agreement\""),
+                      last = json.find("\"weighted_krippendorff_alpha_p\"");
     if (start == std::string::npos || last == std::string::npos)
         return "no coefficients in " + json;
     return json.substr(start, json.find_first_of(",\n", last) - start);
