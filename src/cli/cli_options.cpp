@@ -237,7 +237,9 @@ constexpr std::array Table{
                 "REF has none, as a CSV",
                 InputKind::Maps, ReportUse::Either, mapReader<ReadText<&MapOptions::referenceCrs>>},
     OptionEntry{"--window", "X,Y,W,H",
-                "count only the map's pixels from column X and row Y (from 0), W wide and H high",
+                "count only the map's pixels from column X and row Y (from 0), W wide and H "
+                "high; a window of one class, or of no-data alone, still gives its report "
+                "(figures not defined say why), for --sum",
                 InputKind::Maps, ReportUse::Either, mapReader<ReadWindow>},
     OptionEntry{"--strata", "STRATA", StrataHelp, InputKind::Maps, ReportUse::Needs,
                 mapReader<ReadText<&MapOptions::strata>>},

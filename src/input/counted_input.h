@@ -18,9 +18,10 @@ struct SourceRecord {
     std::string map, reference;
     std::string strata; // the strata raster, when one stratified the points
     std::uint64_t counted = 0, outside = 0, nodata = 0, empty = 0;
-    std::uint64_t masked = 0;             // pixels or points under a mask or an alpha of 0
-    std::string areaUnit;                 // with the map's own areas
-    std::vector<std::uint64_t> mapPixels; // the map's valid pixels of each class, for --sum
+    std::uint64_t masked = 0; // pixels or points under a mask or an alpha of 0
+    std::string areaUnit;     // with the map's own areas
+    // The map's valid pixels of each class, for --sum; empty for a window of no-data alone.
+    std::optional<std::vector<std::uint64_t>> mapPixels;
 };
 
 struct CountedInput {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -40,9 +41,10 @@ std::uint64_t countOf(const Json* value) {
 // One report's part of the sum.
 struct ReportCounts {
     std::vector<std::string> labels;
-    std::vector<double> cells;            // n by n
-    std::vector<double> mappedAreas;      // empty without area-weighted estimates
-    std::vector<std::uint64_t> mapPixels; // empty without a source record that holds them
+    std::vector<double> cells; // n by n
+    // Each known apart from its size: a window without classes has them, empty.
+    std::optional<std::vector<double>> mappedAreas;      // with area-weighted estimates
+    std::optional<std::vector<std::uint64_t>> mapPixels; // with a source record that holds them
     const Json* source = nullptr;
     bool mapAsStrata = false; // its points were stratified by the map's classes
 };
@@ -75,14 +77,15 @@ std::variant<ReportCounts, std::string> countsOf(const Json& report) {
     }
     if (const Json* areaClasses = memberOf(memberOf(&report, "area_weighted"), "classes");
         areaClasses != nullptr && areaClasses->is_array()) {
+        std::vector<double> areas;
         for (const Json& entry : *areaClasses) {
             const Json* mapped = memberOf(&entry, "mapped_area");
             if (mapped == nullptr || !mapped->is_number())
                 return std::string("a class of its area-weighted estimates has no mapped area");
-            counts.mappedAreas.push_back(mapped->get<double>());
+            areas.push_back(mapped->get<double>());
         }
-        if (counts.mappedAreas.size() != n)
-            counts.mappedAreas.clear();
+        if (areas.size() == n)
+            counts.mappedAreas = std::move(areas);
     }
     counts.source = memberOf(&report, "source");
     // Strata of a raster of their own are known only by their counts in the section,
@@ -92,9 +95,11 @@ std::variant<ReportCounts, std::string> countsOf(const Json& report) {
                            "added (their strata are not in the matrix)");
     counts.mapAsStrata = memberOf(&report, "stratified") != nullptr;
     if (const Json* pixels = memberOf(counts.source, "map_pixels");
-        pixels != nullptr && pixels->is_array() && pixels->size() == n)
+        pixels != nullptr && pixels->is_array() && pixels->size() == n) {
+        counts.mapPixels.emplace();
         for (const Json& p : *pixels)
-            counts.mapPixels.push_back(countOf(&p));
+            counts.mapPixels->push_back(countOf(&p));
+    }
     return counts;
 }
 
@@ -169,13 +174,13 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
             for (std::size_t col = 0; col < m; ++col)
                 cells[indexOf(r.labels[row]) * n + indexOf(r.labels[col])] +=
                     r.cells[row * m + col];
-        allAreas = allAreas && !r.mappedAreas.empty();
-        allPixels = allPixels && !r.mapPixels.empty();
+        allAreas = allAreas && r.mappedAreas.has_value();
+        allPixels = allPixels && r.mapPixels.has_value();
         allMapAsStrata = allMapAsStrata && r.mapAsStrata;
         for (std::size_t k = 0; k < m && allAreas; ++k)
-            areas[indexOf(r.labels[k])] += r.mappedAreas[k];
+            areas[indexOf(r.labels[k])] += (*r.mappedAreas)[k];
         for (std::size_t k = 0; k < m && allPixels; ++k)
-            pixels[indexOf(r.labels[k])] += r.mapPixels[k];
+            pixels[indexOf(r.labels[k])] += (*r.mapPixels)[k];
         source.counted += sourceCount(r.source, "counted", false);
         source.outside += sourceCount(r.source, "outside", true);
         source.nodata += sourceCount(r.source, "nodata", true);

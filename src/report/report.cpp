@@ -53,10 +53,10 @@ void sourceJson(JsonWriter& json, const SourceRecord& s) {
     json.EndObject();
     if (!s.areaUnit.empty())
         json.Member("area_unit", s.areaUnit);
-    if (!s.mapPixels.empty()) {
+    if (s.mapPixels) {
         json.Key("map_pixels");
         json.BeginArray();
-        for (std::uint64_t pixels : s.mapPixels)
+        for (std::uint64_t pixels : *s.mapPixels)
             json.Count(pixels);
         json.EndArray();
     }

@@ -241,6 +241,73 @@ TEST_F(KappaMapsTest, WindowReportsSummedGiveTheWhole) {
     }
 }
 
+// A 4 x 4 map in four 2 x 2 tiles, 0 no-data on both sides: the top left tile
+// holds classes 1 and 2, the top right only class 5 (sea on both sides), the
+// bottom left only no-data, the bottom right 1 and 2 again. Counted by hand, the
+// whole map's matrix is 2 1 0 | 2 3 0 | 0 0 4 with 4 pixels on no-data. The four
+// tiles' reports added by --sum give the whole's report, figure for figure.
+TEST_F(KappaMapsTest, TilesOfOneClassOrOnlyNodataAddUpToTheWhole) {
+    raster("tiled_map.tif", Raster(4, 4, {1, 2, 5, 5, 2, 1, 5, 5, 0, 0, 1, 2, 0, 0, 2, 2}, 0.0));
+    raster("tiled_ref.tif", Raster(4, 4, {1, 2, 5, 5, 1, 1, 5, 5, 0, 0, 2, 2, 0, 0, 1, 2}, 0.0));
+    // Points as column, row and class: map classes 1 2 1 5 5, no-data, 1 2.
+    centres("tiled_points.gpkg",
+            {0, 0, 1, 1, 0, 2, 1, 1, 1, 2, 0, 5, 3, 1, 5, 0, 2, 1, 2, 2, 2, 3, 3, 2});
+    const std::string
+        rasters =
+            "--map {dir}/tiled_map.tif --reference {dir}/tiled_ref.tif --report --format json",
+        points = "--map {dir}/tiled_map.tif --reference {dir}/tiled_points.gpkg --reference-field "
+                 "class --report --format json";
+    const KappaOutcome matrix = run("--report --format json", "2 1 0\n2 3 0\n0 0 4\n");
+    const KappaOutcome wholeRasters = run(rasters, "");
+    ASSERT_EQ(wholeRasters.status, 0) << wholeRasters.err;
+    // Up to the classes, whose labels the maps give and the matrix does not.
+    const std::size_t matrixEnd = matrix.out.find("\"classes\"");
+    EXPECT_EQ(wholeRasters.out.substr(0, matrixEnd), matrix.out.substr(0, matrixEnd));
+    EXPECT_TRUE(
+        Has(wholeRasters.out, "\"counted\": 12, \"left_out\": {\"outside\": 0, \"nodata\": 4,"));
+    // clang-format off
+    const struct { const char *name; std::string maps; const char* seaMatrix; } rows[] = {
+        {"raster_reference", rasters, "\"matrix\": [[4]]"},
+        {"points", points, "\"matrix\": [[2]]"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string parts;
+        for (const char* window : {"0,0,2,2", "2,0,2,2", "0,2,2,2", "2,2,2,2"}) {
+            const KappaOutcome part = run(row.maps + " --window " + window, "");
+            ASSERT_EQ(part.status, 0) << part.err;
+            writeFile(dir / window, part.out);
+            parts += " {dir}/" + std::string(window);
+        }
+        // The sea's report: one class, its kappa not defined and saying why.
+        const std::string sea = readFile(dir / "2,0,2,2");
+        EXPECT_TRUE(Has(sea, "{\"class\": 1, \"label\": \"5\", "));
+        EXPECT_TRUE(Has(sea, "\"kappa\": null,"));
+        EXPECT_TRUE(Has(sea, "\"kappa\": \"The agreement expected by chance is exactly 1"));
+        EXPECT_TRUE(Has(sea, row.seaMatrix));
+        EXPECT_TRUE(Has(readFile(dir / "0,2,2,2"), "\"classes\": []"));
+        const KappaOutcome whole = run(row.maps, "");
+        const KappaOutcome sum = run("--sum --report --format json" + parts, "");
+        ASSERT_EQ(sum.status, 0) << sum.err;
+        const std::size_t end = whole.out.find("\"source\"");
+        ASSERT_NE(end, std::string::npos);
+        EXPECT_EQ(sum.out.substr(0, end), whole.out.substr(0, end));
+        EXPECT_TRUE(Has(sum.out, whole.out.substr(whole.out.find("\"map_pixels\""))));
+    }
+    // The two lines of Result.txt need two classes, and the whole map as well.
+    const KappaOutcome sea =
+        run("--map {dir}/tiled_map.tif --reference {dir}/tiled_ref.tif --window 2,0,2,2", "");
+    EXPECT_EQ(sea.status, 1);
+    EXPECT_EQ(sea.out, "");
+    EXPECT_EQ(sea.err, "brennic-kappa: the window gives 1 class, and the two lines of Result.txt "
+                       "need at least 2: --report writes the window's report, which --sum adds\n");
+    raster("sea.tif", Raster(2, 2, {5, 5, 5, 5}));
+    const KappaOutcome wholeSea = run("--map {dir}/sea.tif --reference {dir}/sea.tif --report", "");
+    EXPECT_EQ(wholeSea.status, 1);
+    EXPECT_TRUE(Has(wholeSea.err, "the maps give 1 class (4 pairs counted)"));
+}
+
 // Row 0 of the map under its mask: the source record counts the 4 pixels as
 // masked in text and JSON, and --sum adds them from the windows' reports.
 TEST_F(KappaMapsTest, MaskedPixelsInTheSourceRecordAndAddedByTheSum) {
