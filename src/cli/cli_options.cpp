@@ -212,7 +212,8 @@ constexpr std::array Table{
     OptionEntry{"--sum", "",
                 "FILE... are JSON reports (--report --format json), each of one window of a map: "
                 "add their matrices, classes matched by label, with their source counts and "
-                "mapped areas, and write as for one matrix",
+                "mapped areas, and write as for one matrix; a window given twice, or two windows "
+                "of one map (read the same way) that overlap, are refused",
                 EveryInput, ReportUse::Either,
                 [](Options& o, std::string_view) { return chooseInput(o, "--sum"); }},
     OptionEntry{"--reference", "REF",

@@ -113,6 +113,13 @@ GdalMapCounting::Count(const MapOptions& options,
         input.source.areaUnit = c.areas->unit;
     }
     input.source.strata = options.strata;
+    input.source.window = {c.window.xOffset, c.window.yOffset, c.window.xSize, c.window.ySize};
+    input.source.mapBand = options.mapBand;
+    input.source.referenceBand = c.pointReference ? 0 : options.referenceBand;
+    input.source.mapNodata = c.mapNodata;
+    input.source.referenceNodata = c.referenceNodata;
+    input.source.layer = c.layer;
+    input.source.field = options.referenceField;
     input.mapAsStrata = c.pointReference && !c.strata;
     if (c.strata) {
         StratifiedSample& s = input.stratified.emplace();

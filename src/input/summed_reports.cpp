@@ -2,6 +2,7 @@
 #include "input/summed_reports.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <fstream>
@@ -103,6 +104,70 @@ std::variant<ReportCounts, std::string> countsOf(const Json& report) {
     return counts;
 }
 
+// Where a report's counts came from, for a count from maps that records it: the
+// source (its record without counts and window, the same for every window of
+// one map read the same way) and the window.
+struct CountedFrom {
+    std::string source;
+    std::array<std::uint64_t, 4> window{};
+};
+
+std::optional<CountedFrom> countedFrom(const Json* source) {
+    const Json* window = memberOf(source, "window");
+    if (window == nullptr || !window->is_array() || window->size() != 4)
+        return std::nullopt;
+    CountedFrom from;
+    for (std::size_t k = 0; k < 4; ++k) {
+        if (!(*window)[k].is_number_unsigned())
+            return std::nullopt;
+        from.window[k] = (*window)[k].get<std::uint64_t>();
+    }
+    Json rest = *source;
+    for (const char* counts : {"counted", "left_out", "area_unit", "map_pixels", "window"})
+        rest.erase(counts);
+    from.source = rest.dump();
+    return from;
+}
+
+std::string windowText(const std::array<std::uint64_t, 4>& w) {
+    return std::to_string(w[0]) + "," + std::to_string(w[1]) + "," + std::to_string(w[2]) + "," +
+           std::to_string(w[3]);
+}
+
+bool overlap(const std::array<std::uint64_t, 4>& a, const std::array<std::uint64_t, 4>& b) {
+    return a[0] < b[0] + b[2] && b[0] < a[0] + a[2] && a[1] < b[1] + b[3] && b[1] < a[1] + a[3];
+}
+
+// The first report whose window is one that an earlier report of the same
+// source already holds, whole or in part: its pixels would be counted twice.
+std::optional<InputError> windowsCountedTwice(const std::vector<std::string>& paths,
+                                              const std::vector<ReportCounts>& reports) {
+    std::vector<std::optional<CountedFrom>> from;
+    for (const ReportCounts& r : reports)
+        from.push_back(countedFrom(r.source));
+    for (std::size_t j = 0; j < from.size(); ++j)
+        for (std::size_t i = 0; i < j && from[j]; ++i) {
+            if (!from[i] || from[i]->source != from[j]->source ||
+                !overlap(from[i]->window, from[j]->window))
+                continue;
+            const Json* named = memberOf(reports[j].source, "map");
+            const std::string map = named != nullptr && named->is_string()
+                                        ? named->get<std::string>()
+                                        : std::string("its map");
+            if (from[i]->window == from[j]->window)
+                return InputError{InputError::BadInput,
+                                  "cannot add " + paths[j] + ": it is a report of the window " +
+                                      windowText(from[j]->window) + " of " + map + ", as " +
+                                      paths[i] + " is; each window is added once"};
+            return InputError{InputError::BadInput, "cannot add " + paths[j] + ": its window " +
+                                                        windowText(from[j]->window) + " of " + map +
+                                                        " overlaps the window " +
+                                                        windowText(from[i]->window) + " of " +
+                                                        paths[i] + ", and a pixel is counted once"};
+        }
+    return std::nullopt;
+}
+
 std::uint64_t sourceCount(const Json* source, const char* key, bool leftOut) {
     return countOf(memberOf(leftOut ? memberOf(source, "left_out") : source, key));
 }
@@ -140,6 +205,9 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
             return InputError{InputError::BadInput, "cannot add " + path + ": " + *error};
         reports.push_back(std::move(std::get<ReportCounts>(counts)));
     }
+
+    if (auto twice = windowsCountedTwice(paths, reports))
+        return std::move(*twice);
 
     // The classes of all reports, matched by label.
     std::vector<std::string> labels;

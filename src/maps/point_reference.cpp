@@ -415,7 +415,9 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     }
 
     out.pointReference = true;
+    out.layer = layer->GetName();
     const LeftOutValues referenceLeftOut{std::nullopt, request.nodata};
+    out.referenceNodata = referenceLeftOut.values();
     // The points are read first, then the pixels under them a block at a time.
     PartProgress layerPart(progress, 0.0, 0.2);
     std::optional<Refusal> refusal;

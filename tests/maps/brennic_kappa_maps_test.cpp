@@ -64,7 +64,8 @@ TEST_F(KappaMapsTest, SameOutputAsTheMatrixPlusTheSourceRecord) {
         {"report_text", maps + "--report", "--report", matrix, "\nSource: map {dir}/map.tif, reference {dir}/ref.tif: " + counts + "\n", 0},
         {"report_csv", maps + "--report --format csv", "--report --format csv", matrix, "source,\"map {dir}/map.tif; reference {dir}/ref.tif; " + counts + "\"", 0},
         {"report_json", maps + json, json, matrix,
-         ",\n  \"source\": {\"map\": \"{dir}/map.tif\", \"reference\": \"{dir}/ref.tif\", \"counted\": 12, "
+         ",\n  \"source\": {\"map\": \"{dir}/map.tif\", \"reference\": \"{dir}/ref.tif\", \"map_band\": 1, \"reference_band\": 1, "
+         "\"window\": [0, 0, 4, 3], \"nodata\": {\"map\": [], \"reference\": []}, \"counted\": 12, "
          "\"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0}, \"map_pixels\": [3, 4, 5]}\n}\n", 3},
         {"points_own_areas", points, json + " --mapped-area 300,400,500", pointsMatrix, ",\n  \"stratified\"", 3},
         {"points_given_areas", points + "--mapped-area 1,1,2", json + " --mapped-area 1,1,2", pointsMatrix, ",\n  \"stratified\"", 3},
@@ -306,6 +307,65 @@ TEST_F(KappaMapsTest, TilesOfOneClassOrOnlyNodataAddUpToTheWhole) {
     const KappaOutcome wholeSea = run("--map {dir}/sea.tif --reference {dir}/sea.tif --report", "");
     EXPECT_EQ(wholeSea.status, 1);
     EXPECT_TRUE(Has(wholeSea.err, "the maps give 1 class (4 pairs counted)"));
+}
+
+// The source record names what each report counted, and --sum refuses a window
+// given twice or two windows of one source that share a pixel; windows of
+// other sources (another band's no-data, another map) are not compared.
+TEST_F(KappaMapsTest, SumRefusesWindowsCountedTwice) {
+    std::filesystem::copy_file(dir / "map.tif", dir / "copy.tif");
+    const std::string record =
+        run(std::string(Maps) + " --report --format json --window 1,0,3,2", "").out;
+    EXPECT_TRUE(Has(record, withDir("\"source\": {\"map\": \"{dir}/map.tif\", \"reference\": "
+                                    "\"{dir}/ref.tif\", \"map_band\": 1, "
+                                    "\"reference_band\": 1, \"window\": [1, 0, 3, 2], \"nodata\": "
+                                    "{\"map\": [], \"reference\": []}, \"counted\": 6,")));
+    const std::string points =
+        run(std::string(Points) + " --format json --nodata nan --window 0,0,4,3", "").out;
+    EXPECT_TRUE(Has(
+        points,
+        "\"layer\": \"samples\", \"field\": \"class\", \"map_band\": 1, \"window\": [0, 0, 4, 3], "
+        "\"nodata\": {\"map\": [\"nan\"], \"reference\": [\"nan\"]},"));
+    const std::string maps = std::string(Maps) + " --report --format json";
+    // Each report as its name and the options of its count ("again": the same file).
+    // clang-format off
+    const struct { const char* name; std::vector<std::pair<std::string, std::string>> reports; int status; const char* message; } rows[] = {
+        {"tiling", {{"a", "--window 0,0,2,3"}, {"b", "--window 2,0,2,3"}}, 0, ""},
+        {"given_twice", {{"a", "--window 0,0,2,3"}, {"b", "--window 2,0,2,3"}, {"a", "again"}}, 1,
+         "cannot add {dir}/a: it is a report of the window 0,0,2,3 of {dir}/map.tif, as {dir}/a is; each window is added once"},
+        {"same_window_in_two_files", {{"a", "--window 0,0,2,3"}, {"b", "--window 0,0,2,3"}}, 1,
+         "cannot add {dir}/b: it is a report of the window 0,0,2,3 of {dir}/map.tif, as {dir}/a is"},
+        // Pixel (1,1) in both, and the whole map over a window.
+        {"corners_overlap", {{"a", "--window 0,0,2,2"}, {"b", "--window 1,1,3,2"}}, 1,
+         "cannot add {dir}/b: its window 1,1,3,2 of {dir}/map.tif overlaps the window 0,0,2,2 of {dir}/a, and a pixel is counted once"},
+        {"whole_and_window", {{"a", ""}, {"b", "--window 3,2,1,1"}}, 1, "its window 3,2,1,1 of {dir}/map.tif overlaps the window 0,0,4,3 of {dir}/a"},
+        // Windows that touch along an edge share no pixel.
+        {"touching_corners", {{"a", "--window 0,0,2,2"}, {"b", "--window 2,2,2,1"}}, 0, ""},
+        {"other_nodata", {{"a", "--window 0,0,2,3"}, {"b", "--window 0,0,2,3 --nodata 3"}}, 0, ""},
+        {"other_map", {{"a", "--window 0,0,2,3"}, {"b", "--window 0,0,2,3 --map {dir}/copy.tif"}}, 0, ""},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string paths;
+        for (const auto& [name, options] : row.reports) {
+            paths += " {dir}/" + name;
+            if (options == "again")
+                continue;
+            const KappaOutcome part =
+                run(Has(options, "--map")
+                        ? options + " --reference {dir}/ref.tif --report --format json"
+                        : maps + " " + options,
+                    "");
+            ASSERT_EQ(part.status, 0) << part.err;
+            writeFile(dir / name, part.out);
+        }
+        const KappaOutcome sum = run("--sum --report" + paths, "");
+        EXPECT_EQ(sum.status, row.status) << sum.err;
+        EXPECT_EQ(sum.out.empty(), row.status != 0);
+        EXPECT_TRUE(Has(sum.err, withDir(row.message)));
+        EXPECT_EQ(std::count(sum.err.begin(), sum.err.end(), '\n'), row.status != 0 ? 1 : 0);
+    }
 }
 
 // Row 0 of the map under its mask: the source record counts the 4 pixels as
