@@ -141,10 +141,8 @@ bool overlap(const std::array<std::uint64_t, 4>& a, const std::array<std::uint64
 // The first report whose window is one that an earlier report of the same
 // source already holds, whole or in part: its pixels would be counted twice.
 std::optional<InputError> windowsCountedTwice(const std::vector<std::string>& paths,
-                                              const std::vector<ReportCounts>& reports) {
-    std::vector<std::optional<CountedFrom>> from;
-    for (const ReportCounts& r : reports)
-        from.push_back(countedFrom(r.source));
+                                              const std::vector<ReportCounts>& reports,
+                                              const std::vector<std::optional<CountedFrom>>& from) {
     for (std::size_t j = 0; j < from.size(); ++j)
         for (std::size_t i = 0; i < j && from[j]; ++i) {
             if (!from[i] || from[i]->source != from[j]->source ||
@@ -206,7 +204,10 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
         reports.push_back(std::move(std::get<ReportCounts>(counts)));
     }
 
-    if (auto twice = windowsCountedTwice(paths, reports))
+    std::vector<std::optional<CountedFrom>> from;
+    for (const ReportCounts& r : reports)
+        from.push_back(countedFrom(r.source));
+    if (auto twice = windowsCountedTwice(paths, reports, from))
         return std::move(*twice);
 
     // The classes of all reports, matched by label.
@@ -250,7 +251,24 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
         for (std::size_t k = 0; k < m && allPixels; ++k)
             pixels[indexOf(r.labels[k])] += (*r.mapPixels)[k];
         source.counted += sourceCount(r.source, "counted", false);
-        source.outside += sourceCount(r.source, "outside", true);
+        // The points off the map are the same in each window of one source:
+        // counted once.
+        const std::uint64_t outside = sourceCount(r.source, "outside", true);
+        const auto sameSource = [&](std::size_t j) {
+            return from[i] && from[j] && from[j]->source == from[i]->source;
+        };
+        std::size_t first = 0;
+        while (first < i && !sameSource(first))
+            ++first;
+        if (first == i)
+            source.outside += outside;
+        else if (const std::uint64_t before = sourceCount(reports[first].source, "outside", true);
+                 before != outside)
+            return InputError{InputError::BadInput,
+                              "cannot add " + paths[i] + ": it counts " + std::to_string(outside) +
+                                  " points outside the map, and " + paths[first] + ", of the " +
+                                  "same map and points, " + std::to_string(before) +
+                                  ": they are not of the same points"};
         source.nodata += sourceCount(r.source, "nodata", true);
         source.empty += sourceCount(r.source, "empty", true);
         source.masked += sourceCount(r.source, "masked", true);

@@ -148,12 +148,14 @@ void refuseAt(std::optional<Refusal>& refusal, std::uint64_t order, InputError e
 }
 
 // Reads the layer's points: each one without a class is counted as empty, each
-// one off the window as outside; the others are placed on their pixels. A point
-// refused ends the reading, no later one being named before it.
+// one off the map as outside; one on the map but off the window belongs to
+// another window's count and is not counted here; the others are placed on their
+// pixels. A point refused ends the reading, no later one being named before it.
 std::variant<std::vector<PlacedPoint>, InputError>
 placePoints(OGRLayer& layer, int field, const MapRequest& request,
             OGRCoordinateTransformation* transform, const PointPixels& pixelOf,
-            const PixelWindow& window, const LeftOutValues& referenceLeftOut, SourceCounts& counts,
+            const PixelWindow& window, const PixelWindow& wholeMap,
+            const LeftOutValues& referenceLeftOut, SourceCounts& counts,
             std::optional<Refusal>& refusal, ProgressSink& progress) {
     std::vector<PlacedPoint> placed;
     const GIntBig total = layer.GetFeatureCount(FALSE);
@@ -195,11 +197,15 @@ placePoints(OGRLayer& layer, int field, const MapRequest& request,
             continue;
         }
         const auto [px, py] = pixelOf.at(x, y);
-        if (!(px >= static_cast<double>(window.xOffset) &&
-              px < static_cast<double>(window.xOffset + window.xSize) &&
-              py >= static_cast<double>(window.yOffset) &&
-              py < static_cast<double>(window.yOffset + window.ySize))) {
-            ++counts.outside;
+        const auto inside = [&](const PixelWindow& w) {
+            return px >= static_cast<double>(w.xOffset) &&
+                   px < static_cast<double>(w.xOffset + w.xSize) &&
+                   py >= static_cast<double>(w.yOffset) &&
+                   py < static_cast<double>(w.yOffset + w.ySize);
+        };
+        if (!inside(window)) {
+            if (!inside(wholeMap))
+                ++counts.outside;
             continue;
         }
         placed.push_back({static_cast<std::int64_t>(py), static_cast<std::int64_t>(px),
@@ -421,7 +427,8 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     // The points are read first, then the pixels under them a block at a time.
     PartProgress layerPart(progress, 0.0, 0.2);
     std::optional<Refusal> refusal;
-    auto placed = placePoints(*layer, field, request, transform.get(), *pixelOf, window,
+    const PixelWindow wholeMap{0, 0, map.GetRasterXSize(), map.GetRasterYSize()};
+    auto placed = placePoints(*layer, field, request, transform.get(), *pixelOf, window, wholeMap,
                               referenceLeftOut, out.source, refusal, layerPart);
     if (auto* error = std::get_if<InputError>(&placed))
         return *error;

@@ -233,11 +233,9 @@ TEST_F(KappaMapsTest, WindowReportsSummedGiveTheWhole) {
         const std::size_t end = whole.find("\"source\"");
         ASSERT_NE(end, std::string::npos);
         EXPECT_EQ(sum.substr(0, end), whole.substr(0, end));
-        // A point outside one window is inside another: only the raster's left-out
-        // pixels add up to the whole's.
-        const std::size_t n = maps == Points ? 15 : std::string::npos;
-        EXPECT_EQ(sum.substr(sum.find("\"counted\""), n),
-                  whole.substr(whole.find("\"counted\""), n));
+        // A point in one window is in no other's count: the left-out pixels and
+        // points add up to the whole's.
+        EXPECT_EQ(sum.substr(sum.find("\"counted\"")), whole.substr(whole.find("\"counted\"")));
         EXPECT_TRUE(Has(sum, whole.substr(whole.find("\"map_pixels\""))));
     }
 }
@@ -294,7 +292,8 @@ TEST_F(KappaMapsTest, TilesOfOneClassOrOnlyNodataAddUpToTheWhole) {
         const std::size_t end = whole.out.find("\"source\"");
         ASSERT_NE(end, std::string::npos);
         EXPECT_EQ(sum.out.substr(0, end), whole.out.substr(0, end));
-        EXPECT_TRUE(Has(sum.out, whole.out.substr(whole.out.find("\"map_pixels\""))));
+        EXPECT_EQ(sum.out.substr(sum.out.find("\"counted\"")),
+                  whole.out.substr(whole.out.find("\"counted\"")));
     }
     // The two lines of Result.txt need two classes, and the whole map as well.
     const KappaOutcome sea =
@@ -307,6 +306,58 @@ TEST_F(KappaMapsTest, TilesOfOneClassOrOnlyNodataAddUpToTheWhole) {
     const KappaOutcome wholeSea = run("--map {dir}/sea.tif --reference {dir}/sea.tif --report", "");
     EXPECT_EQ(wholeSea.status, 1);
     EXPECT_TRUE(Has(wholeSea.err, "the maps give 1 class (4 pairs counted)"));
+}
+
+// Points on the 4 x 4 tiled map: one in each of (0,0), (1,0), (1,1), (2,0),
+// (3,1), (0,2) (on no-data), (2,2) and (3,3), and two off the map, right of it
+// and above it. Each of the four tiles' reports counts the two as outside and
+// not the points of the other tiles, and --sum counts the two once.
+TEST_F(KappaMapsTest, PointsOutsideTheMapCountedOnceInTheSum) {
+    raster("tiled_map.tif", Raster(4, 4, {1, 2, 5, 5, 2, 1, 5, 5, 0, 0, 1, 2, 0, 0, 2, 2}, 0.0));
+    const std::vector<int> inside{0, 0, 1, 1, 0, 2, 1, 1, 1, 2, 0, 5,
+                                  3, 1, 5, 0, 2, 1, 2, 2, 2, 3, 3, 2};
+    std::vector<int> all = inside;
+    all.insert(all.end(), {4, 0, 1, 0, -1, 2});
+    centres("outside.gpkg", all);
+    const std::string maps = "--map {dir}/tiled_map.tif --reference {dir}/outside.gpkg "
+                             "--reference-field class --report --format json";
+    const auto leftOut = [](const std::string& report) {
+        const std::size_t at = report.find("\"counted\"");
+        return at == std::string::npos ? report : report.substr(at, report.find('}', at) - at + 1);
+    };
+    // clang-format off
+    const struct { const char *window, *counts; } rows[] = {
+        {"0,0,2,2", "\"counted\": 3, \"left_out\": {\"outside\": 2, \"nodata\": 0, \"empty\": 0}"},
+        {"2,0,2,2", "\"counted\": 2, \"left_out\": {\"outside\": 2, \"nodata\": 0, \"empty\": 0}"},
+        {"0,2,2,2", "\"counted\": 0, \"left_out\": {\"outside\": 2, \"nodata\": 1, \"empty\": 0}"},
+        {"2,2,2,2", "\"counted\": 2, \"left_out\": {\"outside\": 2, \"nodata\": 0, \"empty\": 0}"},
+    };
+    // clang-format on
+    std::string parts;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.window);
+        const KappaOutcome part = run(maps + " --window " + row.window, "");
+        ASSERT_EQ(part.status, 0) << part.err;
+        EXPECT_EQ(leftOut(part.out), row.counts);
+        writeFile(dir / row.window, part.out);
+        parts += " {dir}/" + std::string(row.window);
+    }
+    const std::string whole = run(maps, "").out,
+                      sum = run("--sum --report --format json" + parts, "").out;
+    EXPECT_EQ(leftOut(whole),
+              "\"counted\": 7, \"left_out\": {\"outside\": 2, \"nodata\": 1, \"empty\": 0}");
+    EXPECT_EQ(leftOut(sum), leftOut(whole));
+    // Windows of a layer that changed between their counts hold other points.
+    std::filesystem::remove(dir / "outside.gpkg");
+    centres("outside.gpkg", inside);
+    writeFile(dir / "changed", run(maps + " --window 2,0,2,2", "").out);
+    const KappaOutcome changed = run("--sum --report {dir}/0,0,2,2 {dir}/changed", "");
+    EXPECT_EQ(changed.status, 1);
+    EXPECT_EQ(changed.out, "");
+    EXPECT_EQ(changed.err,
+              withDir("brennic-kappa: cannot add {dir}/changed: it counts 0 points outside the "
+                      "map, and {dir}/0,0,2,2, "
+                      "of the same map and points, 2: they are not of the same points\n"));
 }
 
 // The source record names what each report counted, and --sum refuses a window
@@ -440,8 +491,9 @@ TEST_F(KappaMapsTest, StrataSectionIsTheOneSamplesGivesForTheUnitsUnderThePoints
     // clang-format off
     const struct { const char *name, *mapsOnly, *options; std::string units; const char *sizes, *source; } rows[] = {
         {"strata_json", " --strata {dir}/strata.tif", " --format json", all, "7=5,9=6", "\"outside\": 0, \"nodata\": 1, \"empty\": 0"},
-        // Rows 0 and 1: stratum 9 keeps 3 pixels and the points (3,0) and (2,1).
-        {"strata_window_text", " --strata {dir}/strata.tif --window 0,0,4,2", "", byStrata, "7=5,9=3", "3 outside, 0 on no-data"},
+        // Rows 0 and 1: stratum 9 keeps 3 pixels and the points (3,0) and (2,1);
+        // the 3 points of row 2 lie in another window and are not counted.
+        {"strata_window_text", " --strata {dir}/strata.tif --window 0,0,4,2", "", byStrata, "7=5,9=3", "5 counted; left out: 0 outside, 0 on no-data"},
         {"map_as_strata", "", " --format json", byMap, "1=3,2=4,3=5",
          "\"counted\": 8, \"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0}, \"area_unit\": \"m²\", \"map_pixels\": [3, 4, 5]}"},
         {"map_as_strata_fpc_text", "", " --fpc", byMap, "1=3,2=4,3=5", "0 outside, 0 on no-data"},
