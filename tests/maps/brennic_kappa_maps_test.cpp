@@ -284,6 +284,11 @@ TEST_F(KappaMapsTest, TilesOfOneClassOrOnlyNodataAddUpToTheWhole) {
         EXPECT_TRUE(Has(sea, "{\"class\": 1, \"label\": \"5\", "));
         EXPECT_TRUE(Has(sea, "\"kappa\": null,"));
         EXPECT_TRUE(Has(sea, "\"kappa\": \"The agreement expected by chance is exactly 1"));
+        // Not a figure beyond the range, nor one of negative counts.
+        EXPECT_TRUE(Has(
+            sea, "\"gwet_ac1\": \"The matrix holds one class, and Gwet's AC1 needs at least two"));
+        EXPECT_TRUE(Has(sea, "\"brennan_prediger_se\": \"The matrix holds one class, and the "
+                             "Brennan-Prediger coefficient needs"));
         EXPECT_TRUE(Has(sea, row.seaMatrix));
         EXPECT_TRUE(Has(readFile(dir / "0,2,2,2"), "\"classes\": []"));
         const KappaOutcome whole = run(row.maps, "");
