@@ -177,34 +177,40 @@ placePoints(OGRLayer& layer, int field, const MapRequest& request,
             return placed;
         }
         const std::optional<double> referenceValue = fieldValue(*feature, field);
-        if (!referenceValue) {
-            ++counts.empty;
-            continue;
-        }
-        if (!isWhole(*referenceValue) && !referenceLeftOut.contains(*referenceValue)) {
+        if (referenceValue && !isWhole(*referenceValue) &&
+            !referenceLeftOut.contains(*referenceValue)) {
             refuseAt(refusal, at,
                      badInput(name() + " has the class " + feature->GetFieldAsString(field) +
                               ", which is not a whole number"));
             return placed;
         }
         const auto* point = geometry->toPoint();
-        double x = point->getX(), y = point->getY();
+        double x = point->getX(), y = point->getY(), px = -1, py = -1;
         // A point with no place in the map's system (a latitude beyond 90) is off
         // the map; GDAL's complaint about it is no read error of the layer's.
-        if (transform != nullptr && !transform->Transform(1, &x, &y)) {
+        if (transform == nullptr || transform->Transform(1, &x, &y)) {
+            const auto pixel = pixelOf.at(x, y);
+            px = pixel[0];
+            py = pixel[1];
+        } else {
             CPLErrorReset();
-            ++counts.outside;
-            continue;
         }
-        const auto [px, py] = pixelOf.at(x, y);
         const auto inside = [&](const PixelWindow& w) {
             return px >= static_cast<double>(w.xOffset) &&
                    px < static_cast<double>(w.xOffset + w.xSize) &&
                    py >= static_cast<double>(w.yOffset) &&
                    py < static_cast<double>(w.yOffset + w.ySize);
         };
-        if (!inside(window)) {
-            if (!inside(wholeMap))
+        const bool inWindow = inside(window), onMap = inside(wholeMap);
+        // A point on the map outside the window is another window's to count,
+        // whatever its class.
+        if (!referenceValue) {
+            if (inWindow || !onMap)
+                ++counts.empty;
+            continue;
+        }
+        if (!inWindow) {
+            if (!onMap)
                 ++counts.outside;
             continue;
         }

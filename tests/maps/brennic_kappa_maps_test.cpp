@@ -32,12 +32,14 @@ class KappaMapsTest : public KappaProcessTest {
     void raster(const std::string& name, const Raster& r) {
         ASSERT_TRUE(WriteRaster((dir / name).string(), r));
     }
-    // Points at pixel centres, given as column, row and class in turn.
+    // Points at pixel centres, given as column, row and class in turn; a class
+    // of -1 leaves the class field empty.
     void centres(const std::string& name, const std::vector<int>& points) {
         std::vector<PointRow> rows;
         for (std::size_t i = 0; i + 2 < points.size(); i += 3)
-            rows.push_back({500005.0 + 10 * points[i], 3999995.0 - 10 * points[i + 1],
-                            std::to_string(points[i + 2])});
+            rows.push_back(
+                {500005.0 + 10 * points[i], 3999995.0 - 10 * points[i + 1],
+                 points[i + 2] < 0 ? std::nullopt : std::optional(std::to_string(points[i + 2]))});
         ASSERT_TRUE(WritePoints((dir / name).string(), "samples", 32632, rows));
     }
     static constexpr const char* Maps = "--map {dir}/map.tif --reference {dir}/ref.tif";
@@ -315,14 +317,15 @@ TEST_F(KappaMapsTest, TilesOfOneClassOrOnlyNodataAddUpToTheWhole) {
 
 // Points on the 4 x 4 tiled map: one in each of (0,0), (1,0), (1,1), (2,0),
 // (3,1), (0,2) (on no-data), (2,2) and (3,3), and two off the map, right of it
-// and above it. Each of the four tiles' reports counts the two as outside and
-// not the points of the other tiles, and --sum counts the two once.
+// and above it, and one of an empty class in (2,3). Each of the four tiles'
+// reports counts the two as outside and not the points of the other tiles, and
+// --sum counts the two once.
 TEST_F(KappaMapsTest, PointsOutsideTheMapCountedOnceInTheSum) {
     raster("tiled_map.tif", Raster(4, 4, {1, 2, 5, 5, 2, 1, 5, 5, 0, 0, 1, 2, 0, 0, 2, 2}, 0.0));
     const std::vector<int> inside{0, 0, 1, 1, 0, 2, 1, 1, 1, 2, 0, 5,
                                   3, 1, 5, 0, 2, 1, 2, 2, 2, 3, 3, 2};
     std::vector<int> all = inside;
-    all.insert(all.end(), {4, 0, 1, 0, -1, 2});
+    all.insert(all.end(), {4, 0, 1, 0, -1, 2, 2, 3, -1});
     centres("outside.gpkg", all);
     const std::string maps = "--map {dir}/tiled_map.tif --reference {dir}/outside.gpkg "
                              "--reference-field class --report --format json";
@@ -335,7 +338,7 @@ TEST_F(KappaMapsTest, PointsOutsideTheMapCountedOnceInTheSum) {
         {"0,0,2,2", "\"counted\": 3, \"left_out\": {\"outside\": 2, \"nodata\": 0, \"empty\": 0}"},
         {"2,0,2,2", "\"counted\": 2, \"left_out\": {\"outside\": 2, \"nodata\": 0, \"empty\": 0}"},
         {"0,2,2,2", "\"counted\": 0, \"left_out\": {\"outside\": 2, \"nodata\": 1, \"empty\": 0}"},
-        {"2,2,2,2", "\"counted\": 2, \"left_out\": {\"outside\": 2, \"nodata\": 0, \"empty\": 0}"},
+        {"2,2,2,2", "\"counted\": 2, \"left_out\": {\"outside\": 2, \"nodata\": 0, \"empty\": 1}"},
     };
     // clang-format on
     std::string parts;
@@ -350,7 +353,7 @@ TEST_F(KappaMapsTest, PointsOutsideTheMapCountedOnceInTheSum) {
     const std::string whole = run(maps, "").out,
                       sum = run("--sum --report --format json" + parts, "").out;
     EXPECT_EQ(leftOut(whole),
-              "\"counted\": 7, \"left_out\": {\"outside\": 2, \"nodata\": 1, \"empty\": 0}");
+              "\"counted\": 7, \"left_out\": {\"outside\": 2, \"nodata\": 1, \"empty\": 1}");
     EXPECT_EQ(leftOut(sum), leftOut(whole));
     // Windows of a layer that changed between their counts hold other points.
     std::filesystem::remove(dir / "outside.gpkg");
