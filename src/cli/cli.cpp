@@ -14,6 +14,7 @@
 #include "cli/help.h"
 #include "cli/map_input.h"
 #include "core/agreement_report.h"
+#include "core/limits.h"
 #include "core/number_text.h"
 #include "core/run.h"
 #include "input/byte_source.h"
@@ -88,18 +89,18 @@ std::optional<StratifiedSample> mapStratification(const Options& options,
     std::optional<StratifiedSample> sample = maps.stratified;
     const LabelledMatrix& labelled = maps.labelled;
     const auto n = static_cast<std::size_t>(labelled.matrix.size());
-    if (!sample && maps.mapAsStrata && maps.source.mapPixels.size() == n &&
-        labelled.labels.size() == n) {
+    if (!sample && maps.mapAsStrata && maps.source.mapPixels &&
+        maps.source.mapPixels->size() == n && labelled.labels.size() == n) {
         sample.emplace();
         sample->classes = n;
         sample->classLabels = labelled.labels;
         for (std::size_t k = 0; k < n; ++k) {
             // A class with no pixels in the window holds no point either: no stratum.
-            if (maps.source.mapPixels[k] == 0)
+            if ((*maps.source.mapPixels)[k] == 0)
                 continue;
             const std::size_t h = sample->strata.size();
             sample->strata.push_back(labelled.labels[k]);
-            sample->stratumSizes.push_back(static_cast<double>(maps.source.mapPixels[k]));
+            sample->stratumSizes.push_back(static_cast<double>((*maps.source.mapPixels)[k]));
             for (std::size_t j = 0; j < n; ++j)
                 if (const double count =
                         labelled.matrix.x(static_cast<int>(k + 1), static_cast<int>(j + 1));
@@ -270,6 +271,13 @@ int writeCounted(const Options& options, const CountedInput& input, std::ostream
                  std::ostream& err) {
     if (options.report)
         return writeReport(options, input.labelled, out, err, std::nullopt, &input);
+    // Only a window of a map gives fewer: its report is a part for --sum.
+    if (const int n = input.labelled.matrix.size(); n < MinMatrixSize)
+        return refuse(err, "the window gives " + std::to_string(n) +
+                               (n == 1 ? " class" : " classes") +
+                               ", and the two lines of Result.txt need at least " +
+                               std::to_string(MinMatrixSize) +
+                               ": --report writes the window's report, which --sum adds");
     return writeTwoLines(options, input.labelled.matrix, out, err);
 }
 

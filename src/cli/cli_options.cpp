@@ -223,7 +223,8 @@ constexpr std::array Table{
     OptionEntry{"--sum", "",
                 "FILE... are JSON reports (--report --format json), each of one window of a map: "
                 "add their matrices, classes matched by label, with their source counts and "
-                "mapped areas, and write as for one matrix",
+                "mapped areas, and write as for one matrix; a window given twice, or two windows "
+                "of one map (read the same way) that overlap, are refused",
                 EveryInput, ReportUse::Either,
                 [](Options& o, std::string_view) { return chooseInput(o, "--sum"); }},
     OptionEntry{"--reference", "REF",
@@ -248,7 +249,9 @@ constexpr std::array Table{
                 "REF has none, as a CSV",
                 InputKind::Maps, ReportUse::Either, mapReader<ReadText<&MapOptions::referenceCrs>>},
     OptionEntry{"--window", "X,Y,W,H",
-                "count only the map's pixels from column X and row Y (from 0), W wide and H high",
+                "count only the map's pixels from column X and row Y (from 0), W wide and H "
+                "high; a window of one class, or of no-data alone, still gives its report "
+                "(figures not defined say why), for --sum",
                 InputKind::Maps, ReportUse::Either, mapReader<ReadWindow>},
     OptionEntry{"--strata", "STRATA", StrataHelp, InputKind::Maps, ReportUse::Needs,
                 mapReader<ReadText<&MapOptions::strata>>},

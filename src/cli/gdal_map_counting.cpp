@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "cli/cli.h"
+#include "core/limits.h"
 
 namespace brennic {
 namespace {
@@ -82,7 +83,9 @@ GdalMapCounting::Count(const MapOptions& options,
     for (const std::string& warning : c.warnings)
         WriteWarning(m_err, warning);
     const int n = static_cast<int>(c.classValues.size());
-    if (n < 2)
+    // A window may hold one class, or none but no-data (ocean, an empty tile): its
+    // report is still a part that --sum adds. The whole map needs two classes.
+    if (n < MinMatrixSize && !options.window)
         return InputError{InputError::BadInput,
                           "the maps give " + std::to_string(n) + (n == 1 ? " class" : " classes") +
                               " (" + std::to_string(c.source.counted) +
@@ -110,6 +113,13 @@ GdalMapCounting::Count(const MapOptions& options,
         input.source.areaUnit = c.areas->unit;
     }
     input.source.strata = options.strata;
+    input.source.window = {c.window.xOffset, c.window.yOffset, c.window.xSize, c.window.ySize};
+    input.source.mapBand = options.mapBand;
+    input.source.referenceBand = c.pointReference ? 0 : options.referenceBand;
+    input.source.mapNodata = c.mapNodata;
+    input.source.referenceNodata = c.referenceNodata;
+    input.source.layer = c.layer;
+    input.source.field = options.referenceField;
     input.mapAsStrata = c.pointReference && !c.strata;
     if (c.strata) {
         StratifiedSample& s = input.stratified.emplace();

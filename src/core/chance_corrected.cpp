@@ -206,6 +206,16 @@ void formRobust(const Proportions& p, const Figure& observed, AgreementReport& r
     };
     o[scott_pi_se] = coefficientSe(o[scott_pi], chanceScott, sumScott);
     o[gwet_ac1_se] = coefficientSe(o[gwet_ac1], outsideGwet, sumGwet);
+    // One class (a window of a map that holds no other): Gwet's chance agreement
+    // divides by the number of classes less 1, and Brennan-Prediger by 1 - 1/q.
+    if (n < 2)
+        for (const auto& [figure, name] :
+             {std::pair{gwet_ac1, "Gwet's AC1"}, std::pair{gwet_ac1_se, "Gwet's AC1"},
+              std::pair{brennan_prediger, "the Brennan-Prediger coefficient"},
+              std::pair{brennan_prediger_se, "the Brennan-Prediger coefficient"}})
+            o[figure] = Figure::NotDefined(std::string("The matrix holds one class, and ") + name +
+                                           " needs at least two (it divides by the number of "
+                                           "classes less 1), so it is not defined.");
     for (const auto& [value, se, low, high] :
          {std::tuple{overall_accuracy, overall_accuracy_se, overall_accuracy_ci_low,
                      overall_accuracy_ci_high},

@@ -3,6 +3,7 @@
 // the record of where its counts came from.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,10 +18,18 @@ namespace brennic {
 struct SourceRecord {
     std::string map, reference;
     std::string strata; // the strata raster, when one stratified the points
+    // What was counted, for a count from maps: --sum refuses a window given twice
+    // and windows that overlap among the reports of one source (the same map,
+    // reference, bands, no-data values, layer and field).
+    std::optional<std::array<std::int64_t, 4>> window; // XOFF, YOFF, XSIZE, YSIZE
+    int mapBand = 0, referenceBand = 0;                // 0: none (a point reference)
+    std::vector<double> mapNodata, referenceNodata;    // the values left out on each side
+    std::string layer, field;                          // of a point reference
     std::uint64_t counted = 0, outside = 0, nodata = 0, empty = 0;
-    std::uint64_t masked = 0;             // pixels or points under a mask or an alpha of 0
-    std::string areaUnit;                 // with the map's own areas
-    std::vector<std::uint64_t> mapPixels; // the map's valid pixels of each class, for --sum
+    std::uint64_t masked = 0; // pixels or points under a mask or an alpha of 0
+    std::string areaUnit;     // with the map's own areas
+    // The map's valid pixels of each class, for --sum; empty for a window of no-data alone.
+    std::optional<std::vector<std::uint64_t>> mapPixels;
 };
 
 struct CountedInput {

@@ -2,11 +2,13 @@
 #include "input/summed_reports.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -40,9 +42,10 @@ std::uint64_t countOf(const Json* value) {
 // One report's part of the sum.
 struct ReportCounts {
     std::vector<std::string> labels;
-    std::vector<double> cells;            // n by n
-    std::vector<double> mappedAreas;      // empty without area-weighted estimates
-    std::vector<std::uint64_t> mapPixels; // empty without a source record that holds them
+    std::vector<double> cells; // n by n
+    // Each known apart from its size: a window without classes has them, empty.
+    std::optional<std::vector<double>> mappedAreas;      // with area-weighted estimates
+    std::optional<std::vector<std::uint64_t>> mapPixels; // with a source record that holds them
     const Json* source = nullptr;
     bool mapAsStrata = false; // its points were stratified by the map's classes
 };
@@ -75,14 +78,15 @@ std::variant<ReportCounts, std::string> countsOf(const Json& report) {
     }
     if (const Json* areaClasses = memberOf(memberOf(&report, "area_weighted"), "classes");
         areaClasses != nullptr && areaClasses->is_array()) {
+        std::vector<double> areas;
         for (const Json& entry : *areaClasses) {
             const Json* mapped = memberOf(&entry, "mapped_area");
             if (mapped == nullptr || !mapped->is_number())
                 return std::string("a class of its area-weighted estimates has no mapped area");
-            counts.mappedAreas.push_back(mapped->get<double>());
+            areas.push_back(mapped->get<double>());
         }
-        if (counts.mappedAreas.size() != n)
-            counts.mappedAreas.clear();
+        if (areas.size() == n)
+            counts.mappedAreas = std::move(areas);
     }
     counts.source = memberOf(&report, "source");
     // Strata of a raster of their own are known only by their counts in the section,
@@ -92,10 +96,74 @@ std::variant<ReportCounts, std::string> countsOf(const Json& report) {
                            "added (their strata are not in the matrix)");
     counts.mapAsStrata = memberOf(&report, "stratified") != nullptr;
     if (const Json* pixels = memberOf(counts.source, "map_pixels");
-        pixels != nullptr && pixels->is_array() && pixels->size() == n)
+        pixels != nullptr && pixels->is_array() && pixels->size() == n) {
+        counts.mapPixels.emplace();
         for (const Json& p : *pixels)
-            counts.mapPixels.push_back(countOf(&p));
+            counts.mapPixels->push_back(countOf(&p));
+    }
     return counts;
+}
+
+// Where a report's counts came from, for a count from maps that records it: the
+// source (its record without counts and window, the same for every window of
+// one map read the same way) and the window.
+struct CountedFrom {
+    std::string source;
+    std::array<std::uint64_t, 4> window{};
+};
+
+std::optional<CountedFrom> countedFrom(const Json* source) {
+    const Json* window = memberOf(source, "window");
+    if (window == nullptr || !window->is_array() || window->size() != 4)
+        return std::nullopt;
+    CountedFrom from;
+    for (std::size_t k = 0; k < 4; ++k) {
+        if (!(*window)[k].is_number_unsigned())
+            return std::nullopt;
+        from.window[k] = (*window)[k].get<std::uint64_t>();
+    }
+    Json rest = *source;
+    for (const char* counts : {"counted", "left_out", "area_unit", "map_pixels", "window"})
+        rest.erase(counts);
+    from.source = rest.dump();
+    return from;
+}
+
+std::string windowText(const std::array<std::uint64_t, 4>& w) {
+    return std::to_string(w[0]) + "," + std::to_string(w[1]) + "," + std::to_string(w[2]) + "," +
+           std::to_string(w[3]);
+}
+
+bool overlap(const std::array<std::uint64_t, 4>& a, const std::array<std::uint64_t, 4>& b) {
+    return a[0] < b[0] + b[2] && b[0] < a[0] + a[2] && a[1] < b[1] + b[3] && b[1] < a[1] + a[3];
+}
+
+// The first report whose window is one that an earlier report of the same
+// source already holds, whole or in part: its pixels would be counted twice.
+std::optional<InputError> windowsCountedTwice(const std::vector<std::string>& paths,
+                                              const std::vector<ReportCounts>& reports,
+                                              const std::vector<std::optional<CountedFrom>>& from) {
+    for (std::size_t j = 0; j < from.size(); ++j)
+        for (std::size_t i = 0; i < j && from[j]; ++i) {
+            if (!from[i] || from[i]->source != from[j]->source ||
+                !overlap(from[i]->window, from[j]->window))
+                continue;
+            const Json* named = memberOf(reports[j].source, "map");
+            const std::string map = named != nullptr && named->is_string()
+                                        ? named->get<std::string>()
+                                        : std::string("its map");
+            if (from[i]->window == from[j]->window)
+                return InputError{InputError::BadInput,
+                                  "cannot add " + paths[j] + ": it is a report of the window " +
+                                      windowText(from[j]->window) + " of " + map + ", as " +
+                                      paths[i] + " is; each window is added once"};
+            return InputError{InputError::BadInput, "cannot add " + paths[j] + ": its window " +
+                                                        windowText(from[j]->window) + " of " + map +
+                                                        " overlaps the window " +
+                                                        windowText(from[i]->window) + " of " +
+                                                        paths[i] + ", and a pixel is counted once"};
+        }
+    return std::nullopt;
 }
 
 std::uint64_t sourceCount(const Json* source, const char* key, bool leftOut) {
@@ -136,6 +204,12 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
         reports.push_back(std::move(std::get<ReportCounts>(counts)));
     }
 
+    std::vector<std::optional<CountedFrom>> from;
+    for (const ReportCounts& r : reports)
+        from.push_back(countedFrom(r.source));
+    if (auto twice = windowsCountedTwice(paths, reports, from))
+        return std::move(*twice);
+
     // The classes of all reports, matched by label.
     std::vector<std::string> labels;
     for (const ReportCounts& r : reports)
@@ -169,15 +243,32 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
             for (std::size_t col = 0; col < m; ++col)
                 cells[indexOf(r.labels[row]) * n + indexOf(r.labels[col])] +=
                     r.cells[row * m + col];
-        allAreas = allAreas && !r.mappedAreas.empty();
-        allPixels = allPixels && !r.mapPixels.empty();
+        allAreas = allAreas && r.mappedAreas.has_value();
+        allPixels = allPixels && r.mapPixels.has_value();
         allMapAsStrata = allMapAsStrata && r.mapAsStrata;
         for (std::size_t k = 0; k < m && allAreas; ++k)
-            areas[indexOf(r.labels[k])] += r.mappedAreas[k];
+            areas[indexOf(r.labels[k])] += (*r.mappedAreas)[k];
         for (std::size_t k = 0; k < m && allPixels; ++k)
-            pixels[indexOf(r.labels[k])] += r.mapPixels[k];
+            pixels[indexOf(r.labels[k])] += (*r.mapPixels)[k];
         source.counted += sourceCount(r.source, "counted", false);
-        source.outside += sourceCount(r.source, "outside", true);
+        // The points off the map are the same in each window of one source:
+        // counted once.
+        const std::uint64_t outside = sourceCount(r.source, "outside", true);
+        const auto sameSource = [&](std::size_t j) {
+            return from[i] && from[j] && from[j]->source == from[i]->source;
+        };
+        std::size_t first = 0;
+        while (first < i && !sameSource(first))
+            ++first;
+        if (first == i)
+            source.outside += outside;
+        else if (const std::uint64_t before = sourceCount(reports[first].source, "outside", true);
+                 before != outside)
+            return InputError{InputError::BadInput,
+                              "cannot add " + paths[i] + ": it counts " + std::to_string(outside) +
+                                  " points outside the map, and " + paths[first] + ", of the " +
+                                  "same map and points, " + std::to_string(before) +
+                                  ": they are not of the same points"};
         source.nodata += sourceCount(r.source, "nodata", true);
         source.empty += sourceCount(r.source, "empty", true);
         source.masked += sourceCount(r.source, "masked", true);

@@ -65,10 +65,15 @@ std::variant<MapCount, InputError> CountMaps(const MapRequest& request, Progress
         return *special;
     CPLErrorReset();
     GDALDatasetUniquePtr reference = maps::openDataset(request.referencePath, GDAL_OF_RASTER);
-    if (!reference || reference->GetRasterCount() == 0 || !request.referenceField.empty())
-        return maps::countPoints(request, *map, mapBand, mapSource, w, progress);
-    return maps::countRasterReference(request, *map, mapBand, mapSource, std::move(reference), w,
-                                      progress);
+    auto counted = !reference || reference->GetRasterCount() == 0 || !request.referenceField.empty()
+                       ? maps::countPoints(request, *map, mapBand, mapSource, w, progress)
+                       : maps::countRasterReference(request, *map, mapBand, mapSource,
+                                                    std::move(reference), w, progress);
+    if (auto* count = std::get_if<MapCount>(&counted)) {
+        count->window = w;
+        count->mapNodata = mapSource.leftOut.values();
+    }
+    return counted;
 }
 
 } // namespace brennic

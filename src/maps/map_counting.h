@@ -75,6 +75,12 @@ struct MapCount {
     std::optional<MapStrata> strata;      // with a strata raster
     SourceCounts source;
     bool pointReference = false;
+    // What was counted, for the source record by which --sum tells the windows
+    // of one map apart: the window (the whole map when none was given), the
+    // values left out as no-data on each side, and the layer of the points.
+    PixelWindow window;
+    std::vector<double> mapNodata, referenceNodata;
+    std::string layer;
     std::vector<std::string> warnings; // what the count assumed, for standard error
 };
 

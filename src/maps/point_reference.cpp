@@ -148,12 +148,14 @@ void refuseAt(std::optional<Refusal>& refusal, std::uint64_t order, InputError e
 }
 
 // Reads the layer's points: each one without a class is counted as empty, each
-// one off the window as outside; the others are placed on their pixels. A point
-// refused ends the reading, no later one being named before it.
+// one off the map as outside; one on the map but off the window belongs to
+// another window's count and is not counted here; the others are placed on their
+// pixels. A point refused ends the reading, no later one being named before it.
 std::variant<std::vector<PlacedPoint>, InputError>
 placePoints(OGRLayer& layer, int field, const MapRequest& request,
             OGRCoordinateTransformation* transform, const PointPixels& pixelOf,
-            const PixelWindow& window, const LeftOutValues& referenceLeftOut, SourceCounts& counts,
+            const PixelWindow& window, const PixelWindow& wholeMap,
+            const LeftOutValues& referenceLeftOut, SourceCounts& counts,
             std::optional<Refusal>& refusal, ProgressSink& progress) {
     std::vector<PlacedPoint> placed;
     const GIntBig total = layer.GetFeatureCount(FALSE);
@@ -175,31 +177,41 @@ placePoints(OGRLayer& layer, int field, const MapRequest& request,
             return placed;
         }
         const std::optional<double> referenceValue = fieldValue(*feature, field);
-        if (!referenceValue) {
-            ++counts.empty;
-            continue;
-        }
-        if (!isWhole(*referenceValue) && !referenceLeftOut.contains(*referenceValue)) {
+        if (referenceValue && !isWhole(*referenceValue) &&
+            !referenceLeftOut.contains(*referenceValue)) {
             refuseAt(refusal, at,
                      badInput(name() + " has the class " + feature->GetFieldAsString(field) +
                               ", which is not a whole number"));
             return placed;
         }
         const auto* point = geometry->toPoint();
-        double x = point->getX(), y = point->getY();
+        double x = point->getX(), y = point->getY(), px = -1, py = -1;
         // A point with no place in the map's system (a latitude beyond 90) is off
         // the map; GDAL's complaint about it is no read error of the layer's.
-        if (transform != nullptr && !transform->Transform(1, &x, &y)) {
+        if (transform == nullptr || transform->Transform(1, &x, &y)) {
+            const auto pixel = pixelOf.at(x, y);
+            px = pixel[0];
+            py = pixel[1];
+        } else {
             CPLErrorReset();
-            ++counts.outside;
+        }
+        const auto inside = [&](const PixelWindow& w) {
+            return px >= static_cast<double>(w.xOffset) &&
+                   px < static_cast<double>(w.xOffset + w.xSize) &&
+                   py >= static_cast<double>(w.yOffset) &&
+                   py < static_cast<double>(w.yOffset + w.ySize);
+        };
+        const bool inWindow = inside(window), onMap = inside(wholeMap);
+        // A point on the map outside the window is another window's to count,
+        // whatever its class.
+        if (!referenceValue) {
+            if (inWindow || !onMap)
+                ++counts.empty;
             continue;
         }
-        const auto [px, py] = pixelOf.at(x, y);
-        if (!(px >= static_cast<double>(window.xOffset) &&
-              px < static_cast<double>(window.xOffset + window.xSize) &&
-              py >= static_cast<double>(window.yOffset) &&
-              py < static_cast<double>(window.yOffset + window.ySize))) {
-            ++counts.outside;
+        if (!inWindow) {
+            if (!onMap)
+                ++counts.outside;
             continue;
         }
         placed.push_back({static_cast<std::int64_t>(py), static_cast<std::int64_t>(px),
@@ -415,11 +427,14 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     }
 
     out.pointReference = true;
+    out.layer = layer->GetName();
     const LeftOutValues referenceLeftOut{std::nullopt, request.nodata};
+    out.referenceNodata = referenceLeftOut.values();
     // The points are read first, then the pixels under them a block at a time.
     PartProgress layerPart(progress, 0.0, 0.2);
     std::optional<Refusal> refusal;
-    auto placed = placePoints(*layer, field, request, transform.get(), *pixelOf, window,
+    const PixelWindow wholeMap{0, 0, map.GetRasterXSize(), map.GetRasterYSize()};
+    auto placed = placePoints(*layer, field, request, transform.get(), *pixelOf, window, wholeMap,
                               referenceLeftOut, out.source, refusal, layerPart);
     if (auto* error = std::get_if<InputError>(&placed))
         return *error;

@@ -467,6 +467,7 @@ countRasterReference(const MapRequest& request, GDALDataset& map, GDALRasterBand
         out.mapPixels.push_back(found == merged.mapPixels.end() ? 0 : found->second);
     }
     out.source.masked = merged.masked;
+    out.referenceNodata = referenceSource.leftOut.values();
     out.source.nodata =
         static_cast<std::uint64_t>(window.xSize) * static_cast<std::uint64_t>(window.ySize) -
         out.source.counted - out.source.masked;

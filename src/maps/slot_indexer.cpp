@@ -14,6 +14,14 @@ bool LeftOutValues::contains(double value) const {
     return false;
 }
 
+std::vector<double> LeftOutValues::values() const {
+    std::vector<double> out;
+    for (const auto& v : {band, request})
+        if (v && (out.empty() || !LeftOutValues{out.front(), std::nullopt}.contains(*v)))
+            out.push_back(*v);
+    return out;
+}
+
 LeftOutValues leftOutOf(GDALRasterBand& band, const std::optional<double>& request) {
     // A Float32 band holds its values as floats: 0.1 there is 0.1 rounded to a
     // float, and so must the no-data values be to meet it.

@@ -25,6 +25,7 @@ static_assert(Slots == MaxMatrixSize + 2);
 struct LeftOutValues {
     std::optional<double> band, request;
     bool contains(double value) const;
+    std::vector<double> values() const; // each value once: the band's, then the request's
 };
 
 LeftOutValues leftOutOf(GDALRasterBand& band, const std::optional<double>& request);

@@ -2,6 +2,8 @@
 // stratified section, the source record; or the ratings report alone.
 #include "report/report.h"
 
+#include <cmath>
+
 #include "report/agreement_output.h"
 #include "report/json_writer.h"
 #include "report/ratings_output.h"
@@ -34,6 +36,40 @@ void sourceCsv(std::string& out, const SourceRecord& s, std::size_t classColumns
     out += "source," + CsvField(text) + std::string(classColumns + 2, ',') + "\n";
 }
 
+// No-data values as numbers, NaN as the text "nan" that --nodata reads.
+void nodataJson(JsonWriter& json, const std::vector<double>& values) {
+    json.BeginArray();
+    for (double value : values)
+        if (std::isnan(value))
+            json.String("nan");
+        else
+            json.Number(value);
+    json.EndArray();
+}
+
+// What a count from maps read: enough for --sum to tell its windows apart.
+void countedFromJson(JsonWriter& json, const SourceRecord& s) {
+    if (!s.layer.empty())
+        json.Member("layer", s.layer);
+    if (!s.field.empty())
+        json.Member("field", s.field);
+    json.Member("map_band", s.mapBand);
+    if (s.referenceBand != 0)
+        json.Member("reference_band", s.referenceBand);
+    json.Key("window");
+    json.BeginArray();
+    for (std::int64_t value : *s.window)
+        json.Count(static_cast<std::uint64_t>(value));
+    json.EndArray();
+    json.Key("nodata");
+    json.BeginObject();
+    json.Key("map");
+    nodataJson(json, s.mapNodata);
+    json.Key("reference");
+    nodataJson(json, s.referenceNodata);
+    json.EndObject();
+}
+
 void sourceJson(JsonWriter& json, const SourceRecord& s) {
     json.Key("source");
     json.BeginObject();
@@ -41,6 +77,8 @@ void sourceJson(JsonWriter& json, const SourceRecord& s) {
     json.Member("reference", s.reference);
     if (!s.strata.empty())
         json.Member("strata", s.strata);
+    if (s.window)
+        countedFromJson(json, s);
     json.Member("counted", s.counted);
     json.Key("left_out");
     json.BeginObject();
@@ -53,10 +91,10 @@ void sourceJson(JsonWriter& json, const SourceRecord& s) {
     json.EndObject();
     if (!s.areaUnit.empty())
         json.Member("area_unit", s.areaUnit);
-    if (!s.mapPixels.empty()) {
+    if (s.mapPixels) {
         json.Key("map_pixels");
         json.BeginArray();
-        for (std::uint64_t pixels : s.mapPixels)
+        for (std::uint64_t pixels : *s.mapPixels)
             json.Count(pixels);
         json.EndArray();
     }

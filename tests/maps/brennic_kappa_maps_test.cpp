@@ -32,12 +32,14 @@ class KappaMapsTest : public KappaProcessTest {
     void raster(const std::string& name, const Raster& r) {
         ASSERT_TRUE(WriteRaster((dir / name).string(), r));
     }
-    // Points at pixel centres, given as column, row and class in turn.
+    // Points at pixel centres, given as column, row and class in turn; a class
+    // of -1 leaves the class field empty.
     void centres(const std::string& name, const std::vector<int>& points) {
         std::vector<PointRow> rows;
         for (std::size_t i = 0; i + 2 < points.size(); i += 3)
-            rows.push_back({500005.0 + 10 * points[i], 3999995.0 - 10 * points[i + 1],
-                            std::to_string(points[i + 2])});
+            rows.push_back(
+                {500005.0 + 10 * points[i], 3999995.0 - 10 * points[i + 1],
+                 points[i + 2] < 0 ? std::nullopt : std::optional(std::to_string(points[i + 2]))});
         ASSERT_TRUE(WritePoints((dir / name).string(), "samples", 32632, rows));
     }
     static constexpr const char* Maps = "--map {dir}/map.tif --reference {dir}/ref.tif";
@@ -64,7 +66,8 @@ TEST_F(KappaMapsTest, SameOutputAsTheMatrixPlusTheSourceRecord) {
         {"report_text", maps + "--report", "--report", matrix, "\nSource: map {dir}/map.tif, reference {dir}/ref.tif: " + counts + "\n", 0},
         {"report_csv", maps + "--report --format csv", "--report --format csv", matrix, "source,\"map {dir}/map.tif; reference {dir}/ref.tif; " + counts + "\"", 0},
         {"report_json", maps + json, json, matrix,
-         ",\n  \"source\": {\"map\": \"{dir}/map.tif\", \"reference\": \"{dir}/ref.tif\", \"counted\": 12, "
+         ",\n  \"source\": {\"map\": \"{dir}/map.tif\", \"reference\": \"{dir}/ref.tif\", \"map_band\": 1, \"reference_band\": 1, "
+         "\"window\": [0, 0, 4, 3], \"nodata\": {\"map\": [], \"reference\": []}, \"counted\": 12, "
          "\"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0}, \"map_pixels\": [3, 4, 5]}\n}\n", 3},
         {"points_own_areas", points, json + " --mapped-area 300,400,500", pointsMatrix, ",\n  \"stratified\"", 3},
         {"points_given_areas", points + "--mapped-area 1,1,2", json + " --mapped-area 1,1,2", pointsMatrix, ",\n  \"stratified\"", 3},
@@ -232,12 +235,195 @@ TEST_F(KappaMapsTest, WindowReportsSummedGiveTheWhole) {
         const std::size_t end = whole.find("\"source\"");
         ASSERT_NE(end, std::string::npos);
         EXPECT_EQ(sum.substr(0, end), whole.substr(0, end));
-        // A point outside one window is inside another: only the raster's left-out
-        // pixels add up to the whole's.
-        const std::size_t n = maps == Points ? 15 : std::string::npos;
-        EXPECT_EQ(sum.substr(sum.find("\"counted\""), n),
-                  whole.substr(whole.find("\"counted\""), n));
+        // A point in one window is in no other's count: the left-out pixels and
+        // points add up to the whole's.
+        EXPECT_EQ(sum.substr(sum.find("\"counted\"")), whole.substr(whole.find("\"counted\"")));
         EXPECT_TRUE(Has(sum, whole.substr(whole.find("\"map_pixels\""))));
+    }
+}
+
+// A 4 x 4 map in four 2 x 2 tiles, 0 no-data on both sides: the top left tile
+// holds classes 1 and 2, the top right only class 5 (sea on both sides), the
+// bottom left only no-data, the bottom right 1 and 2 again. Counted by hand, the
+// whole map's matrix is 2 1 0 | 2 3 0 | 0 0 4 with 4 pixels on no-data. The four
+// tiles' reports added by --sum give the whole's report, figure for figure.
+TEST_F(KappaMapsTest, TilesOfOneClassOrOnlyNodataAddUpToTheWhole) {
+    raster("tiled_map.tif", Raster(4, 4, {1, 2, 5, 5, 2, 1, 5, 5, 0, 0, 1, 2, 0, 0, 2, 2}, 0.0));
+    raster("tiled_ref.tif", Raster(4, 4, {1, 2, 5, 5, 1, 1, 5, 5, 0, 0, 2, 2, 0, 0, 1, 2}, 0.0));
+    // Points as column, row and class: map classes 1 2 1 5 5, no-data, 1 2.
+    centres("tiled_points.gpkg",
+            {0, 0, 1, 1, 0, 2, 1, 1, 1, 2, 0, 5, 3, 1, 5, 0, 2, 1, 2, 2, 2, 3, 3, 2});
+    const std::string
+        rasters =
+            "--map {dir}/tiled_map.tif --reference {dir}/tiled_ref.tif --report --format json",
+        points = "--map {dir}/tiled_map.tif --reference {dir}/tiled_points.gpkg --reference-field "
+                 "class --report --format json";
+    const KappaOutcome matrix = run("--report --format json", "2 1 0\n2 3 0\n0 0 4\n");
+    const KappaOutcome wholeRasters = run(rasters, "");
+    ASSERT_EQ(wholeRasters.status, 0) << wholeRasters.err;
+    // Up to the classes, whose labels the maps give and the matrix does not.
+    const std::size_t matrixEnd = matrix.out.find("\"classes\"");
+    EXPECT_EQ(wholeRasters.out.substr(0, matrixEnd), matrix.out.substr(0, matrixEnd));
+    EXPECT_TRUE(
+        Has(wholeRasters.out, "\"counted\": 12, \"left_out\": {\"outside\": 0, \"nodata\": 4,"));
+    // clang-format off
+    const struct { const char *name; std::string maps; const char* seaMatrix; } rows[] = {
+        {"raster_reference", rasters, "\"matrix\": [[4]]"},
+        {"points", points, "\"matrix\": [[2]]"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string parts;
+        for (const char* window : {"0,0,2,2", "2,0,2,2", "0,2,2,2", "2,2,2,2"}) {
+            const KappaOutcome part = run(row.maps + " --window " + window, "");
+            ASSERT_EQ(part.status, 0) << part.err;
+            writeFile(dir / window, part.out);
+            parts += " {dir}/" + std::string(window);
+        }
+        // The sea's report: one class, its kappa not defined and saying why.
+        const std::string sea = readFile(dir / "2,0,2,2");
+        EXPECT_TRUE(Has(sea, "{\"class\": 1, \"label\": \"5\", "));
+        EXPECT_TRUE(Has(sea, "\"kappa\": null,"));
+        EXPECT_TRUE(Has(sea, "\"kappa\": \"The agreement expected by chance is exactly 1"));
+        // Not a figure beyond the range, nor one of negative counts.
+        EXPECT_TRUE(Has(
+            sea, "\"gwet_ac1\": \"The matrix holds one class, and Gwet's AC1 needs at least two"));
+        EXPECT_TRUE(Has(sea, "\"brennan_prediger_se\": \"The matrix holds one class, and the "
+                             "Brennan-Prediger coefficient needs"));
+        EXPECT_TRUE(Has(sea, row.seaMatrix));
+        EXPECT_TRUE(Has(readFile(dir / "0,2,2,2"), "\"classes\": []"));
+        const KappaOutcome whole = run(row.maps, "");
+        const KappaOutcome sum = run("--sum --report --format json" + parts, "");
+        ASSERT_EQ(sum.status, 0) << sum.err;
+        const std::size_t end = whole.out.find("\"source\"");
+        ASSERT_NE(end, std::string::npos);
+        EXPECT_EQ(sum.out.substr(0, end), whole.out.substr(0, end));
+        EXPECT_EQ(sum.out.substr(sum.out.find("\"counted\"")),
+                  whole.out.substr(whole.out.find("\"counted\"")));
+    }
+    // The two lines of Result.txt need two classes, and the whole map as well.
+    const KappaOutcome sea =
+        run("--map {dir}/tiled_map.tif --reference {dir}/tiled_ref.tif --window 2,0,2,2", "");
+    EXPECT_EQ(sea.status, 1);
+    EXPECT_EQ(sea.out, "");
+    EXPECT_EQ(sea.err, "brennic-kappa: the window gives 1 class, and the two lines of Result.txt "
+                       "need at least 2: --report writes the window's report, which --sum adds\n");
+    raster("sea.tif", Raster(2, 2, {5, 5, 5, 5}));
+    const KappaOutcome wholeSea = run("--map {dir}/sea.tif --reference {dir}/sea.tif --report", "");
+    EXPECT_EQ(wholeSea.status, 1);
+    EXPECT_TRUE(Has(wholeSea.err, "the maps give 1 class (4 pairs counted)"));
+}
+
+// Points on the 4 x 4 tiled map: one in each of (0,0), (1,0), (1,1), (2,0),
+// (3,1), (0,2) (on no-data), (2,2) and (3,3), and two off the map, right of it
+// and above it, and one of an empty class in (2,3). Each of the four tiles'
+// reports counts the two as outside and not the points of the other tiles, and
+// --sum counts the two once.
+TEST_F(KappaMapsTest, PointsOutsideTheMapCountedOnceInTheSum) {
+    raster("tiled_map.tif", Raster(4, 4, {1, 2, 5, 5, 2, 1, 5, 5, 0, 0, 1, 2, 0, 0, 2, 2}, 0.0));
+    const std::vector<int> inside{0, 0, 1, 1, 0, 2, 1, 1, 1, 2, 0, 5,
+                                  3, 1, 5, 0, 2, 1, 2, 2, 2, 3, 3, 2};
+    std::vector<int> all = inside;
+    all.insert(all.end(), {4, 0, 1, 0, -1, 2, 2, 3, -1});
+    centres("outside.gpkg", all);
+    const std::string maps = "--map {dir}/tiled_map.tif --reference {dir}/outside.gpkg "
+                             "--reference-field class --report --format json";
+    const auto leftOut = [](const std::string& report) {
+        const std::size_t at = report.find("\"counted\"");
+        return at == std::string::npos ? report : report.substr(at, report.find('}', at) - at + 1);
+    };
+    // clang-format off
+    const struct { const char *window, *counts; } rows[] = {
+        {"0,0,2,2", "\"counted\": 3, \"left_out\": {\"outside\": 2, \"nodata\": 0, \"empty\": 0}"},
+        {"2,0,2,2", "\"counted\": 2, \"left_out\": {\"outside\": 2, \"nodata\": 0, \"empty\": 0}"},
+        {"0,2,2,2", "\"counted\": 0, \"left_out\": {\"outside\": 2, \"nodata\": 1, \"empty\": 0}"},
+        {"2,2,2,2", "\"counted\": 2, \"left_out\": {\"outside\": 2, \"nodata\": 0, \"empty\": 1}"},
+    };
+    // clang-format on
+    std::string parts;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.window);
+        const KappaOutcome part = run(maps + " --window " + row.window, "");
+        ASSERT_EQ(part.status, 0) << part.err;
+        EXPECT_EQ(leftOut(part.out), row.counts);
+        writeFile(dir / row.window, part.out);
+        parts += " {dir}/" + std::string(row.window);
+    }
+    const std::string whole = run(maps, "").out,
+                      sum = run("--sum --report --format json" + parts, "").out;
+    EXPECT_EQ(leftOut(whole),
+              "\"counted\": 7, \"left_out\": {\"outside\": 2, \"nodata\": 1, \"empty\": 1}");
+    EXPECT_EQ(leftOut(sum), leftOut(whole));
+    // Windows of a layer that changed between their counts hold other points.
+    std::filesystem::remove(dir / "outside.gpkg");
+    centres("outside.gpkg", inside);
+    writeFile(dir / "changed", run(maps + " --window 2,0,2,2", "").out);
+    const KappaOutcome changed = run("--sum --report {dir}/0,0,2,2 {dir}/changed", "");
+    EXPECT_EQ(changed.status, 1);
+    EXPECT_EQ(changed.out, "");
+    EXPECT_EQ(changed.err,
+              withDir("brennic-kappa: cannot add {dir}/changed: it counts 0 points outside the "
+                      "map, and {dir}/0,0,2,2, "
+                      "of the same map and points, 2: they are not of the same points\n"));
+}
+
+// The source record names what each report counted, and --sum refuses a window
+// given twice or two windows of one source that share a pixel; windows of
+// other sources (another band's no-data, another map) are not compared.
+TEST_F(KappaMapsTest, SumRefusesWindowsCountedTwice) {
+    std::filesystem::copy_file(dir / "map.tif", dir / "copy.tif");
+    const std::string record =
+        run(std::string(Maps) + " --report --format json --window 1,0,3,2", "").out;
+    EXPECT_TRUE(Has(record, withDir("\"source\": {\"map\": \"{dir}/map.tif\", \"reference\": "
+                                    "\"{dir}/ref.tif\", \"map_band\": 1, "
+                                    "\"reference_band\": 1, \"window\": [1, 0, 3, 2], \"nodata\": "
+                                    "{\"map\": [], \"reference\": []}, \"counted\": 6,")));
+    const std::string points =
+        run(std::string(Points) + " --format json --nodata nan --window 0,0,4,3", "").out;
+    EXPECT_TRUE(Has(
+        points,
+        "\"layer\": \"samples\", \"field\": \"class\", \"map_band\": 1, \"window\": [0, 0, 4, 3], "
+        "\"nodata\": {\"map\": [\"nan\"], \"reference\": [\"nan\"]},"));
+    const std::string maps = std::string(Maps) + " --report --format json";
+    // Each report as its name and the options of its count ("again": the same file).
+    // clang-format off
+    const struct { const char* name; std::vector<std::pair<std::string, std::string>> reports; int status; const char* message; } rows[] = {
+        {"tiling", {{"a", "--window 0,0,2,3"}, {"b", "--window 2,0,2,3"}}, 0, ""},
+        {"given_twice", {{"a", "--window 0,0,2,3"}, {"b", "--window 2,0,2,3"}, {"a", "again"}}, 1,
+         "cannot add {dir}/a: it is a report of the window 0,0,2,3 of {dir}/map.tif, as {dir}/a is; each window is added once"},
+        {"same_window_in_two_files", {{"a", "--window 0,0,2,3"}, {"b", "--window 0,0,2,3"}}, 1,
+         "cannot add {dir}/b: it is a report of the window 0,0,2,3 of {dir}/map.tif, as {dir}/a is"},
+        // Pixel (1,1) in both, and the whole map over a window.
+        {"corners_overlap", {{"a", "--window 0,0,2,2"}, {"b", "--window 1,1,3,2"}}, 1,
+         "cannot add {dir}/b: its window 1,1,3,2 of {dir}/map.tif overlaps the window 0,0,2,2 of {dir}/a, and a pixel is counted once"},
+        {"whole_and_window", {{"a", ""}, {"b", "--window 3,2,1,1"}}, 1, "its window 3,2,1,1 of {dir}/map.tif overlaps the window 0,0,4,3 of {dir}/a"},
+        // Windows that touch along an edge share no pixel.
+        {"touching_corners", {{"a", "--window 0,0,2,2"}, {"b", "--window 2,2,2,1"}}, 0, ""},
+        {"other_nodata", {{"a", "--window 0,0,2,3"}, {"b", "--window 0,0,2,3 --nodata 3"}}, 0, ""},
+        {"other_map", {{"a", "--window 0,0,2,3"}, {"b", "--window 0,0,2,3 --map {dir}/copy.tif"}}, 0, ""},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string paths;
+        for (const auto& [name, options] : row.reports) {
+            paths += " {dir}/" + name;
+            if (options == "again")
+                continue;
+            const KappaOutcome part =
+                run(Has(options, "--map")
+                        ? options + " --reference {dir}/ref.tif --report --format json"
+                        : maps + " " + options,
+                    "");
+            ASSERT_EQ(part.status, 0) << part.err;
+            writeFile(dir / name, part.out);
+        }
+        const KappaOutcome sum = run("--sum --report" + paths, "");
+        EXPECT_EQ(sum.status, row.status) << sum.err;
+        EXPECT_EQ(sum.out.empty(), row.status != 0);
+        EXPECT_TRUE(Has(sum.err, withDir(row.message)));
+        EXPECT_EQ(std::count(sum.err.begin(), sum.err.end(), '\n'), row.status != 0 ? 1 : 0);
     }
 }
 
@@ -313,8 +499,9 @@ TEST_F(KappaMapsTest, StrataSectionIsTheOneSamplesGivesForTheUnitsUnderThePoints
     // clang-format off
     const struct { const char *name, *mapsOnly, *options; std::string units; const char *sizes, *source; } rows[] = {
         {"strata_json", " --strata {dir}/strata.tif", " --format json", all, "7=5,9=6", "\"outside\": 0, \"nodata\": 1, \"empty\": 0"},
-        // Rows 0 and 1: stratum 9 keeps 3 pixels and the points (3,0) and (2,1).
-        {"strata_window_text", " --strata {dir}/strata.tif --window 0,0,4,2", "", byStrata, "7=5,9=3", "3 outside, 0 on no-data"},
+        // Rows 0 and 1: stratum 9 keeps 3 pixels and the points (3,0) and (2,1);
+        // the 3 points of row 2 lie in another window and are not counted.
+        {"strata_window_text", " --strata {dir}/strata.tif --window 0,0,4,2", "", byStrata, "7=5,9=3", "5 counted; left out: 0 outside, 0 on no-data"},
         {"map_as_strata", "", " --format json", byMap, "1=3,2=4,3=5",
          "\"counted\": 8, \"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0}, \"area_unit\": \"m²\", \"map_pixels\": [3, 4, 5]}"},
         {"map_as_strata_fpc_text", "", " --fpc", byMap, "1=3,2=4,3=5", "0 outside, 0 on no-data"},
