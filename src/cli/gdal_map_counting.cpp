@@ -99,6 +99,7 @@ GdalMapCounting::Count(const MapOptions& options,
         input.labelled.labels.push_back(ClassLabel(value));
     input.source.map = options.map;
     input.source.reference = options.reference;
+    input.source.referenceField = c.referenceField;
     input.source.counted = c.source.counted;
     input.source.outside = c.source.outside;
     input.source.nodata = c.source.nodata;

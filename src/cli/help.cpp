@@ -124,7 +124,9 @@ constexpr const char* RatingsHelp =
 constexpr const char* MapHelp =
     "MAP is a classified raster, any raster GDAL reads; REF is a raster on exactly\n"
     "the same grid (size, geotransform, coordinate system) or a layer of points\n"
-    "with the class in --reference-field. Rows are the map, columns the reference.\n"
+    "with the class in --reference-field, or else in the layer's only field of\n"
+    "whole numbers or text (a missing field, or none to choose, is refused with\n"
+    "the layer's fields and their types). Rows are the map, columns the reference.\n"
     "The values are the classes: whole numbers, in numeric order unless --classes\n"
     "gives them; at most 254. A pair counts only where both values are valid.\n"
     "Each point is transformed to the map's coordinate system; a point on the\n"
@@ -140,6 +142,7 @@ constexpr const char* MapHelp =
     "squared, or for a geographic system each row's area on its ellipsoid in\n"
     "square metres; --mapped-area overrides them. The report adds where the\n"
     "counts came from (json \"source\", a line in text and csv): map, reference,\n"
+    "reference_field (with points: the class field, in text and csv \"field\"),\n"
     "counted (the pairs in the matrix), left_out: outside (points off the map or\n"
     "its window), nodata (pixels of the window or points on a no-data value),\n"
     "empty (points with an empty class field), masked (pixels or points that a\n"

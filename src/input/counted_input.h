@@ -16,7 +16,8 @@ namespace brennic {
 // Where the counts came from: the report's "source" record.
 struct SourceRecord {
     std::string map, reference;
-    std::string strata; // the strata raster, when one stratified the points
+    std::string referenceField; // the points' class field; empty for a reference raster
+    std::string strata;         // the strata raster, when one stratified the points
     std::uint64_t counted = 0, outside = 0, nodata = 0, empty = 0;
     std::uint64_t masked = 0;             // pixels or points under a mask or an alpha of 0
     std::string areaUnit;                 // with the map's own areas

@@ -29,7 +29,8 @@ struct MapRequest {
     int mapBand = 1;
     int referenceBand = 1;
     std::optional<double> nodata; // left out on both sides
-    std::string referenceField;   // the class field of a point reference
+    std::string referenceField;   // the class field of a point reference; empty: the layer's
+                                  // only field of whole numbers or text
     std::string referenceLayer;   // a layer's name; the first layer when empty
     std::string referenceCrs;     // the points' coordinate system, over the layer's; any GDAL reads
     std::optional<PixelWindow> window;          // the whole map when not given
@@ -75,6 +76,7 @@ struct MapCount {
     std::optional<MapStrata> strata;      // with a strata raster
     SourceCounts source;
     bool pointReference = false;
+    std::string referenceField;        // the points' class field, named or found
     std::vector<std::string> warnings; // what the count assumed, for standard error
 };
 

@@ -44,6 +44,48 @@ std::variant<OGRLayer*, InputError> layerOf(const MapRequest& request, GDALDatas
                     " layers (" + names + "); choose one with --reference-layer");
 }
 
+// The layer's fields with their types, as a refusal lists them: "class
+// (String), id (Integer64)".
+std::string fieldsOf(OGRFeatureDefn& fields) {
+    std::string listed;
+    for (int i = 0; i < fields.GetFieldCount(); ++i) {
+        const OGRFieldDefn& f = *fields.GetFieldDefn(i);
+        listed += (i ? ", " : "") + std::string(f.GetNameRef()) + " (" +
+                  OGRFieldDefn::GetFieldTypeName(f.GetType()) + ")";
+    }
+    return listed;
+}
+
+// The field of the points' class: the one --reference-field names, or else the
+// layer's only field that can hold a class (whole numbers or text). A field of
+// fractions is taken only when named, as its values are seldom classes.
+std::variant<int, InputError> classFieldOf(const MapRequest& request, OGRLayer& layer) {
+    OGRFeatureDefn& fields = *layer.GetLayerDefn();
+    const std::string place =
+        "the layer " + std::string(layer.GetName()) + " of " + request.referencePath;
+    const std::string listed =
+        fields.GetFieldCount() == 0 ? "it has no fields" : "its fields: " + fieldsOf(fields);
+    if (!request.referenceField.empty()) {
+        const int field = fields.GetFieldIndex(request.referenceField.c_str());
+        if (field < 0)
+            return badInput(place + " has no field " + request.referenceField + "; " + listed);
+        return field;
+    }
+    std::vector<int> candidates;
+    for (int i = 0; i < fields.GetFieldCount(); ++i) {
+        const OGRFieldType type = fields.GetFieldDefn(i)->GetType();
+        if (type == OFTInteger || type == OFTInteger64 || type == OFTString)
+            candidates.push_back(i);
+    }
+    if (candidates.size() == 1)
+        return candidates.front();
+    return badInput(place + " has " +
+                    (candidates.empty() ? std::string("no field")
+                                        : std::to_string(candidates.size()) + " fields") +
+                    " of whole numbers or text to hold the class; " + listed +
+                    "; name the class field with --reference-field");
+}
+
 // The open options that make GDAL's CSV driver read points from coordinate
 // columns; none for other files, whose drivers would warn of them.
 std::vector<std::string> csvOptions(const std::string& path) {
@@ -344,13 +386,10 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     if (auto* error = std::get_if<InputError>(&chosen))
         return *error;
     OGRLayer* layer = std::get<OGRLayer*>(chosen);
-    if (request.referenceField.empty())
-        return badInput(
-            "a point reference needs --reference-field, the field that holds the class");
-    const int field = layer->GetLayerDefn()->GetFieldIndex(request.referenceField.c_str());
-    if (field < 0)
-        return badInput("the layer " + std::string(layer->GetName()) + " of " +
-                        request.referencePath + " has no field " + request.referenceField);
+    auto classField = classFieldOf(request, *layer);
+    if (auto* error = std::get_if<InputError>(&classField))
+        return *error;
+    const int field = std::get<int>(classField);
 
     const MapFacts facts = factsOf(map);
     const std::optional<PointPixels> pixelOf = PointPixels::of(facts);
@@ -415,6 +454,7 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     }
 
     out.pointReference = true;
+    out.referenceField = layer->GetLayerDefn()->GetFieldDefn(field)->GetNameRef();
     const LeftOutValues referenceLeftOut{std::nullopt, request.nodata};
     // The points are read first, then the pixels under them a block at a time.
     PartProgress layerPart(progress, 0.0, 0.2);

@@ -19,6 +19,7 @@ std::string countsText(const SourceRecord& s) {
 
 void sourceText(std::string& out, const SourceRecord& s) {
     out += "\nSource: map " + s.map + ", reference " + s.reference +
+           (s.referenceField.empty() ? "" : ", field " + s.referenceField) +
            (s.strata.empty() ? "" : ", strata " + s.strata) + ": " + countsText(s);
     if (!s.areaUnit.empty())
         out += "; mapped areas from the map, in " + s.areaUnit;
@@ -28,6 +29,7 @@ void sourceText(std::string& out, const SourceRecord& s) {
 // The record's text in the value column of a row as wide as the others.
 void sourceCsv(std::string& out, const SourceRecord& s, std::size_t classColumns) {
     std::string text = "map " + s.map + "; reference " + s.reference +
+                       (s.referenceField.empty() ? "" : "; field " + s.referenceField) +
                        (s.strata.empty() ? "" : "; strata " + s.strata) + "; " + countsText(s);
     if (!s.areaUnit.empty())
         text += "; areas in " + s.areaUnit;
@@ -39,6 +41,8 @@ void sourceJson(JsonWriter& json, const SourceRecord& s) {
     json.BeginObject();
     json.Member("map", s.map);
     json.Member("reference", s.reference);
+    if (!s.referenceField.empty())
+        json.Member("reference_field", s.referenceField);
     if (!s.strata.empty())
         json.Member("strata", s.strata);
     json.Member("counted", s.counted);

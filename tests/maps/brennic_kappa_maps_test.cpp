@@ -258,6 +258,71 @@ TEST_F(KappaMapsTest, MaskedPixelsInTheSourceRecordAndAddedByTheSum) {
         Has(sum.out, "\"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0, \"masked\": 4}"));
 }
 
+// The class field of the points: the one named, or else the layer's only field
+// of whole numbers or text, named in the source record. The eight points of
+// points.gpkg with their classes in a field "class" of the type given, beside a
+// fraction 0.5 or an id 100 + k: 8 pairs, counted by hand as 2 0 0 | 1 1 1 |
+// 0 1 2. A field that is missing or cannot be chosen is refused with the
+// layer's fields and their types.
+TEST_F(KappaMapsTest, ClassFieldNamedOrTheOnlyOneThatCanHoldAClass) {
+    const std::vector<int> cells = {0, 0, 1, 1, 1, 2, 2, 0, 1, 3, 0, 3,
+                                    2, 1, 3, 3, 2, 3, 1, 2, 2, 0, 2, 1};
+    const auto layer = [&](const std::string& name, const std::vector<FieldOf>& fields) {
+        std::vector<FieldRow> rows;
+        for (std::size_t i = 0; i + 2 < cells.size(); i += 3) {
+            FieldRow row{500005.0 + 10 * cells[i], 3999995.0 - 10 * cells[i + 1], {}};
+            for (const FieldOf& f : fields)
+                row.values.push_back(f.name == "class"   ? std::to_string(cells[i + 2])
+                                     : f.type == OFTReal ? "0.5"
+                                                         : std::to_string(100 + i / 3));
+            rows.push_back(row);
+        }
+        ASSERT_TRUE(WriteLayer((dir / name).string(), "samples", fields, rows));
+    };
+    layer("int.gpkg", {{"share", OFTReal}, {"class", OFTInteger}});
+    layer("int64.gpkg", {{"class", OFTInteger64}, {"share", OFTReal}});
+    layer("two.gpkg", {{"id", OFTInteger}, {"class", OFTString}});
+    layer("real.gpkg", {{"share", OFTReal}});
+    layer("none.gpkg", {});
+    const std::string counted = ": 8 counted; left out: 0 outside, 0 on no-data, 0 empty",
+                      matrix = "\"matrix\": [[2, 0, 0], [1, 1, 1], [0, 1, 2]]";
+    // clang-format off
+    const struct { const char *name, *file, *options; int status; std::string out; } rows[] = {
+        {"only_text_field", "points", "", 0, "reference {dir}/points.gpkg, field class" + counted},
+        {"integer_beside_a_fraction", "int", "", 0, "reference {dir}/int.gpkg, field class" + counted},
+        {"integer64_in_csv", "int64", " --format csv", 0, "reference {dir}/int64.gpkg; field class; 8 counted"},
+        {"named_in_json", "two", " --reference-field class --format json", 0,
+         "\"reference\": \"{dir}/two.gpkg\", \"reference_field\": \"class\", \"counted\": 8,"},
+        {"matrix_in_json", "int", " --format json", 0, matrix},
+        // The ids 100 to 107 are classes of their own.
+        {"named_integer_of_two", "two", " --reference-field id --format json", 0, "\"reference_field\": \"id\""},
+        {"two_that_can_hold_one", "two", "", 1,
+         "the layer samples of {dir}/two.gpkg has 2 fields of whole numbers or text to hold the class; its fields: id (Integer), class (String); name the class field with --reference-field\n"},
+        {"fractions_only", "real", "", 1,
+         "the layer samples of {dir}/real.gpkg has no field of whole numbers or text to hold the class; its fields: share (Real); name the class field with --reference-field\n"},
+        {"no_fields", "none", "", 1,
+         "the layer samples of {dir}/none.gpkg has no field of whole numbers or text to hold the class; it has no fields;"},
+        {"named_field_missing", "two", " --reference-field kind", 1,
+         "the layer samples of {dir}/two.gpkg has no field kind; its fields: id (Integer), class (String)\n"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const KappaOutcome outcome = run(std::string("--map {dir}/map.tif --reference {dir}/") +
+                                             row.file + ".gpkg --report" + row.options,
+                                         "");
+        EXPECT_EQ(outcome.status, row.status) << outcome.err;
+        if (row.status == 0) {
+            EXPECT_EQ(outcome.err, "");
+            EXPECT_TRUE(Has(outcome.out, withDir(row.out))) << outcome.out;
+        } else {
+            EXPECT_EQ(outcome.out, "");
+            EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+            EXPECT_TRUE(Has(outcome.err, withDir(row.out))) << outcome.err;
+        }
+    }
+}
+
 // Points from a CSV of coordinate columns, at the centres of pixels (0,0), (1,1)
 // and (2,2), whose map classes 1, 2 and 3 they hold: in the map's system with a
 // warning where nothing names theirs, or in --reference-crs.

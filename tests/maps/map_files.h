@@ -106,4 +106,44 @@ inline bool WritePoints(const std::string& path, const std::string& layerName, i
     return layer->CommitTransaction() == OGRERR_NONE;
 }
 
+// A field of a point layer made by WriteLayer.
+struct FieldOf {
+    std::string name;
+    OGRFieldType type;
+};
+
+// A point of WriteLayer: its place and the texts of its fields, in their order.
+struct FieldRow {
+    double x = 0, y = 0;
+    std::vector<std::string> values;
+};
+
+// Adds a GeoPackage layer of points in EPSG:32632 with the fields given, each
+// set from its text.
+inline bool WriteLayer(const std::string& path, const std::string& layerName,
+                       const std::vector<FieldOf>& fields, const std::vector<FieldRow>& points) {
+    GDALAllRegister();
+    GDALDatasetUniquePtr data(GetGDALDriverManager()->GetDriverByName("GPKG")->Create(
+        path.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+    OGRSpatialReference crs;
+    crs.importFromEPSG(32632);
+    OGRLayer* layer = data ? data->CreateLayer(layerName.c_str(), &crs) : nullptr;
+    if (!layer)
+        return false;
+    for (const FieldOf& f : fields) {
+        OGRFieldDefn field(f.name.c_str(), f.type);
+        if (layer->CreateField(&field) != OGRERR_NONE)
+            return false;
+    }
+    for (const FieldRow& point : points) {
+        OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer->GetLayerDefn()));
+        for (std::size_t i = 0; i < point.values.size(); ++i)
+            feature->SetField(static_cast<int>(i), point.values[i].c_str());
+        feature->SetGeometryDirectly(new OGRPoint(point.x, point.y));
+        if (layer->CreateFeature(feature.get()) != OGRERR_NONE)
+            return false;
+    }
+    return true;
+}
+
 } // namespace brennic::test
