@@ -231,6 +231,11 @@ constexpr std::array Table{
                 "field of whole numbers or text",
                 InputKind::Maps, ReportUse::Either,
                 mapReader<ReadText<&MapOptions::referenceField>>},
+    OptionEntry{"--class-names", "V=NAME,...",
+                "the names of the map's classes by value, over those the map carries (a raster "
+                "attribute table's name column or category names); points whose class field "
+                "holds text may name their classes so",
+                InputKind::Maps, ReportUse::Either, mapReader<ReadClassNames>},
     OptionEntry{"--reference-layer", "NAME", "the layer of points, where REF has several",
                 InputKind::Maps, ReportUse::Either,
                 mapReader<ReadText<&MapOptions::referenceLayer>>},

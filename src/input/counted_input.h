@@ -33,6 +33,8 @@ struct CountedInput {
     std::optional<StratifiedSample> stratified;
     // Points without --strata: the map's classes stratify them, mapPixels their sizes.
     bool mapAsStrata = false;
+    // The map's class values, where some of its classes are labelled by name.
+    std::vector<double> namedValues{};
 };
 
 } // namespace brennic

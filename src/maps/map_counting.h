@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,7 @@ struct MapRequest {
     int threads = 0;                            // 0: as many as the machine has cores
     std::optional<std::vector<double>> classes; // the classes in this order, else the values seen
     std::string strataPath; // a raster on the map's grid whose values stratify the points
+    std::map<double, std::string> classNames; // --class-names, over the map's own names
 };
 
 // Where the counts came from, for the report's "source" record.
@@ -78,6 +80,8 @@ struct MapCount {
     bool pointReference = false;
     std::string referenceField;        // the points' class field, named or found
     std::vector<std::string> warnings; // what the count assumed, for standard error
+    // Of class 1 to n: its name (the map's own or --class-names), empty for none.
+    std::vector<std::string> classNames;
 };
 
 // Told how far a count has gone; called from the counting threads, one at a time.

@@ -107,8 +107,8 @@ const OGRSpatialReference* definedCrs(const OGRSpatialReference* crs) {
 }
 
 // The class a point's field holds: none when it is not set or blank, NaN when
-// it holds no number.
-std::optional<double> fieldValue(OGRFeature& feature, int field) {
+// it holds neither a number nor one class's name, exactly as written.
+std::optional<double> fieldValue(OGRFeature& feature, int field, const ClassNames& names) {
     if (!feature.IsFieldSetAndNotNull(field))
         return std::nullopt;
     const OGRFieldType type = feature.GetFieldDefnRef(field)->GetType();
@@ -117,8 +117,24 @@ std::optional<double> fieldValue(OGRFeature& feature, int field) {
     const std::string text = feature.GetFieldAsString(field);
     if (text.find_first_not_of(" \t") == std::string::npos)
         return std::nullopt;
-    // No number: refused by the caller as no whole number.
-    return ClassOfText(text).value_or(std::nan(""));
+    if (const std::optional<double> number = ClassOfText(text))
+        return number;
+    // No number and no name: refused by the caller.
+    return names.valueOf(text).value_or(std::nan(""));
+}
+
+// Why a point's class is refused: a number that is not whole, or a text that
+// names no class of the map or several.
+std::string classRefusal(const std::string& text, const ClassNames& names) {
+    const std::string notWhole = "has the class " + text + ", which is not a whole number";
+    if (ClassOfText(text) || text.empty())
+        return notWhole;
+    if (names.valueOf(text))
+        return "has the class " + text +
+               ", which the map gives to several classes: tell them apart with --class-names";
+    if (names.empty())
+        return notWhole + ", and the map names no classes (--class-names names them)";
+    return notWhole + " nor a name of the map's classes: " + names.listed();
 }
 
 // One pass's share of the progress of a count that makes two.
@@ -193,7 +209,7 @@ void refuseAt(std::optional<Refusal>& refusal, std::uint64_t order, InputError e
 // one off the window as outside; the others are placed on their pixels. A point
 // refused ends the reading, no later one being named before it.
 std::variant<std::vector<PlacedPoint>, InputError>
-placePoints(OGRLayer& layer, int field, const MapRequest& request,
+placePoints(OGRLayer& layer, int field, const MapRequest& request, const ClassNames& names,
             OGRCoordinateTransformation* transform, const PointPixels& pixelOf,
             const PixelWindow& window, const LeftOutValues& referenceLeftOut, SourceCounts& counts,
             std::optional<Refusal>& refusal, ProgressSink& progress) {
@@ -216,15 +232,15 @@ placePoints(OGRLayer& layer, int field, const MapRequest& request,
             refuseAt(refusal, at, badInput(name() + " is not a point"));
             return placed;
         }
-        const std::optional<double> referenceValue = fieldValue(*feature, field);
+        const std::optional<double> referenceValue = fieldValue(*feature, field, names);
         if (!referenceValue) {
             ++counts.empty;
             continue;
         }
         if (!isWhole(*referenceValue) && !referenceLeftOut.contains(*referenceValue)) {
-            refuseAt(refusal, at,
-                     badInput(name() + " has the class " + feature->GetFieldAsString(field) +
-                              ", which is not a whole number"));
+            refuseAt(
+                refusal, at,
+                badInput(name() + " " + classRefusal(feature->GetFieldAsString(field), names)));
             return placed;
         }
         const auto* point = geometry->toPoint();
@@ -375,7 +391,8 @@ readUnderPoints(std::vector<PlacedPoint>& points, const PixelSide& map, const Pi
 
 std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDataset& map,
                                                GDALRasterBand& mapBand, const BandSource& mapSource,
-                                               const PixelWindow& window, ProgressSink& progress) {
+                                               const PixelWindow& window, const ClassNames& names,
+                                               ProgressSink& progress) {
     auto opened = openInput(request.referencePath, GDAL_OF_VECTOR,
                             "is a raster; --reference-field is for a layer of points",
                             csvOptions(request.referencePath));
@@ -459,7 +476,7 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     // The points are read first, then the pixels under them a block at a time.
     PartProgress layerPart(progress, 0.0, 0.2);
     std::optional<Refusal> refusal;
-    auto placed = placePoints(*layer, field, request, transform.get(), *pixelOf, window,
+    auto placed = placePoints(*layer, field, request, names, transform.get(), *pixelOf, window,
                               referenceLeftOut, out.source, refusal, layerPart);
     if (auto* error = std::get_if<InputError>(&placed))
         return *error;

@@ -4,10 +4,12 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <cpl_string.h>
 #include <gdal_priv.h>
+#include <gdal_rat.h>
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
@@ -26,6 +28,13 @@ struct Raster {
     std::string crs = "EPSG:32632"; // any definition GDAL reads; empty: none
     std::vector<double> mask;       // row by row, 0 left out; empty: none
     bool alpha = false;             // the mask as an alpha band, else the dataset's mask
+    // Names of classes: rows of a raster attribute table (a value column and a
+    // name column), and category names, the first that of value 0.
+    std::vector<std::pair<int, std::string>> tableNames;
+    std::vector<std::string> categoryNames;
+    // The table's rows as values 0, 1, ... (linear binning) and its names in a
+    // text column "Name" of no particular usage, instead.
+    bool tableByRow = false;
 };
 
 // The 4 x 3 pair used throughout; rows the map, columns the reference, counted by
@@ -52,6 +61,32 @@ inline bool WriteRaster(const std::string& path, Raster r) {
         data->SetSpatialRef(&crs);
     if (r.nodata)
         data->GetRasterBand(1)->SetNoDataValue(*r.nodata);
+    if (!r.tableNames.empty()) {
+        GDALDefaultRasterAttributeTable table;
+        if (r.tableByRow) {
+            table.SetLinearBinning(0, 1);
+            table.CreateColumn("Name", GFT_String, GFU_Generic);
+            table.SetRowCount(r.tableNames.back().first + 1);
+            for (const auto& [value, name] : r.tableNames)
+                table.SetValue(value, 0, name.c_str());
+        } else {
+            table.CreateColumn("value", GFT_Integer, GFU_MinMax);
+            table.CreateColumn("class_name", GFT_String, GFU_Name);
+            for (std::size_t row = 0; row < r.tableNames.size(); ++row) {
+                table.SetValue(static_cast<int>(row), 0, r.tableNames[row].first);
+                table.SetValue(static_cast<int>(row), 1, r.tableNames[row].second.c_str());
+            }
+        }
+        if (data->GetRasterBand(1)->SetDefaultRAT(&table) != CE_None)
+            return false;
+    }
+    if (!r.categoryNames.empty()) {
+        CPLStringList names;
+        for (const std::string& name : r.categoryNames)
+            names.AddString(name.c_str());
+        if (data->GetRasterBand(1)->SetCategoryNames(names.List()) != CE_None)
+            return false;
+    }
     GDALRasterBand* mask = nullptr;
     if (r.alpha && data->GetRasterBand(2)->SetColorInterpretation(GCI_AlphaBand) == CE_None)
         mask = data->GetRasterBand(2);
