@@ -170,6 +170,8 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
         options.mappedAreaText || mapAreas ? &areas : nullptr, options.confidence));
     if (!labelled.labels.empty())
         agreement.labels = labelled.labels;
+    if (counted != nullptr)
+        agreement.values = counted->namedValues;
     agreement.warnings.insert(agreement.warnings.begin(), labelled.warnings.begin(),
                               labelled.warnings.end());
     if (!options.missing.empty())

@@ -238,9 +238,16 @@ constexpr std::array Table{
                 "leave out the value V on both sides, beside each band's own no-data value "
                 "(nan for NaN)",
                 InputKind::Maps, ReportUse::Either, mapReader<ReadNodata>},
-    OptionEntry{"--reference-field", "NAME", "the field of the points that holds their class",
+    OptionEntry{"--reference-field", "NAME",
+                "the field of the points that holds their class; without it, the layer's only "
+                "field of whole numbers or text",
                 InputKind::Maps, ReportUse::Either,
                 mapReader<ReadText<&MapOptions::referenceField>>},
+    OptionEntry{"--class-names", "V=NAME,...",
+                "the names of the map's classes by value, over those the map carries (a raster "
+                "attribute table's name column or category names); points whose class field "
+                "holds text may name their classes so",
+                InputKind::Maps, ReportUse::Either, mapReader<ReadClassNames>},
     OptionEntry{"--reference-layer", "NAME", "the layer of points, where REF has several",
                 InputKind::Maps, ReportUse::Either,
                 mapReader<ReadText<&MapOptions::referenceLayer>>},

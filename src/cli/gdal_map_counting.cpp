@@ -2,6 +2,7 @@
 // the labelled matrix that every output of brennic-kappa is written from.
 #include "cli/gdal_map_counting.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "cli/cli.h"
@@ -53,6 +54,8 @@ GdalMapCounting::Count(const MapOptions& options,
     request.referenceCrs = options.referenceCrs;
     request.threads = options.threads;
     request.strataPath = options.strata;
+    for (const auto& [value, name] : options.classNames)
+        request.classNames.emplace(static_cast<double>(value), name);
     if (options.window) {
         const auto& w = *options.window;
         request.window = PixelWindow{w[0], w[1], w[2], w[3]};
@@ -98,10 +101,17 @@ GdalMapCounting::Count(const MapOptions& options,
                 row, col,
                 static_cast<double>(c.counts[static_cast<std::size_t>((row - 1) * n + col - 1)]));
     FormTotals(input.labelled.matrix);
-    for (double value : c.classValues)
-        input.labelled.labels.push_back(ClassLabel(value));
+    // A class is labelled by its name where it has one; its value then goes
+    // beside it into the report.
+    for (std::size_t k = 0; k < c.classValues.size(); ++k)
+        input.labelled.labels.push_back(c.classNames[k].empty() ? ClassLabel(c.classValues[k])
+                                                                : c.classNames[k]);
+    if (std::any_of(c.classNames.begin(), c.classNames.end(),
+                    [](const std::string& name) { return !name.empty(); }))
+        input.namedValues = c.classValues;
     input.source.map = options.map;
     input.source.reference = options.reference;
+    input.source.referenceField = c.referenceField;
     input.source.counted = c.source.counted;
     input.source.outside = c.source.outside;
     input.source.nodata = c.source.nodata;
@@ -119,7 +129,6 @@ GdalMapCounting::Count(const MapOptions& options,
     input.source.mapNodata = c.mapNodata;
     input.source.referenceNodata = c.referenceNodata;
     input.source.layer = c.layer;
-    input.source.field = options.referenceField;
     input.mapAsStrata = c.pointReference && !c.strata;
     if (c.strata) {
         StratifiedSample& s = input.stratified.emplace();

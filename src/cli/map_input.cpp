@@ -70,6 +70,38 @@ std::optional<std::string> ReadWindow(MapOptions& options, std::string_view valu
     return std::nullopt;
 }
 
+std::optional<std::string> ReadClassNames(MapOptions& options, std::string_view value) {
+    const auto trimmed = [](std::string_view text) {
+        const std::size_t first = text.find_first_not_of(" \t");
+        if (first == std::string_view::npos)
+            return std::string_view();
+        return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    };
+    std::map<std::int64_t, std::string> names;
+    for (std::string_view rest = value;;) {
+        const std::size_t end = rest.find(',');
+        const std::string_view item = trimmed(rest.substr(0, end));
+        const std::size_t equals = item.find('=');
+        const auto number = equals == std::string_view::npos
+                                ? std::nullopt
+                                : wholeNumber(trimmed(item.substr(0, equals)));
+        if (!number)
+            return "--class-names needs VALUE=NAME items, VALUE a class of the map (a whole "
+                   "number), not " +
+                   QuotedCellText(item);
+        const std::string_view name = trimmed(item.substr(equals + 1));
+        if (name.empty())
+            return "--class-names gives class " + std::to_string(*number) + " no name";
+        if (!names.emplace(*number, name).second)
+            return "--class-names names class " + std::to_string(*number) + " twice";
+        if (end == std::string_view::npos)
+            break;
+        rest.remove_prefix(end + 1);
+    }
+    options.classNames = std::move(names);
+    return std::nullopt;
+}
+
 std::optional<std::string> ReadThreads(MapOptions& options, std::string_view value) {
     return readCount("--threads", value, options.threads);
 }

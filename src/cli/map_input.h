@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -23,6 +24,7 @@ struct MapOptions {
     std::string referenceField, referenceLayer;
     std::string referenceCrs; // the points' coordinate system, over the layer's own
     std::string strata;       // a raster on the map's grid whose values stratify the points
+    std::map<std::int64_t, std::string> classNames;  // --class-names, by class value
     std::optional<std::vector<std::int64_t>> window; // XOFF, YOFF, XSIZE, YSIZE
     int threads = 0;                                 // 0: the machine's cores
     bool quiet = false;
@@ -51,6 +53,8 @@ std::optional<std::string> ReadMapBand(MapOptions& options, std::string_view val
 std::optional<std::string> ReadReferenceBand(MapOptions& options, std::string_view value);
 std::optional<std::string> ReadNodata(MapOptions& options, std::string_view value);
 std::optional<std::string> ReadWindow(MapOptions& options, std::string_view value);
+// VALUE=NAME,...: names of the map's classes, each value named once.
+std::optional<std::string> ReadClassNames(MapOptions& options, std::string_view value);
 std::optional<std::string> ReadThreads(MapOptions& options, std::string_view value);
 std::optional<std::string> ReadQuiet(MapOptions& options, std::string_view value);
 

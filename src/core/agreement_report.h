@@ -60,7 +60,10 @@ struct AgreementReport {
     int n = 0;                       // the number of classes
     double confidence = 0.95;        // the confidence level of every interval
     std::vector<std::string> labels; // of class 1 to n: their numbers, unless named
-    std::vector<double> cells;       // the error matrix as used, row by row
+    // Of class 1 to n where the labels name classes that are values (a map's);
+    // empty otherwise.
+    std::vector<double> values;
+    std::vector<double> cells; // the error matrix as used, row by row
     FigureRow<OverallFigure> overall;
     std::optional<WeightedKappa> weighted; // with Weights::Linear or Quadratic
     std::vector<ClassEntry> classes;       // class 1 to n

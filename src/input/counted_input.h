@@ -24,7 +24,8 @@ struct SourceRecord {
     std::optional<std::array<std::int64_t, 4>> window; // XOFF, YOFF, XSIZE, YSIZE
     int mapBand = 0, referenceBand = 0;                // 0: none (a point reference)
     std::vector<double> mapNodata, referenceNodata;    // the values left out on each side
-    std::string layer, field;                          // of a point reference
+    std::string layer;                                 // of a point reference
+    std::string referenceField; // the points' class field; empty for a reference raster
     std::uint64_t counted = 0, outside = 0, nodata = 0, empty = 0;
     std::uint64_t masked = 0; // pixels or points under a mask or an alpha of 0
     std::string areaUnit;     // with the map's own areas
@@ -41,6 +42,8 @@ struct CountedInput {
     std::optional<StratifiedSample> stratified;
     // Points without --strata: the map's classes stratify them, mapPixels their sizes.
     bool mapAsStrata = false;
+    // The map's class values, where some of its classes are labelled by name.
+    std::vector<double> namedValues{};
 };
 
 } // namespace brennic

@@ -9,6 +9,7 @@
 #include <gdal_priv.h>
 
 #include "core/number_text.h"
+#include "maps/class_names.h"
 #include "maps/gdal_support.h"
 #include "maps/grid.h"
 #include "maps/point_reference.h"
@@ -65,13 +66,16 @@ std::variant<MapCount, InputError> CountMaps(const MapRequest& request, Progress
         return *special;
     CPLErrorReset();
     GDALDatasetUniquePtr reference = maps::openDataset(request.referencePath, GDAL_OF_RASTER);
+    const maps::ClassNames names(mapBand, request.classNames);
     auto counted = !reference || reference->GetRasterCount() == 0 || !request.referenceField.empty()
-                       ? maps::countPoints(request, *map, mapBand, mapSource, w, progress)
+                       ? maps::countPoints(request, *map, mapBand, mapSource, w, names, progress)
                        : maps::countRasterReference(request, *map, mapBand, mapSource,
                                                     std::move(reference), w, progress);
     if (auto* count = std::get_if<MapCount>(&counted)) {
         count->window = w;
         count->mapNodata = mapSource.leftOut.values();
+        if (auto error = maps::nameClasses(names, *count))
+            return *error;
     }
     return counted;
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,13 +30,15 @@ struct MapRequest {
     int mapBand = 1;
     int referenceBand = 1;
     std::optional<double> nodata; // left out on both sides
-    std::string referenceField;   // the class field of a point reference
+    std::string referenceField;   // the class field of a point reference; empty: the layer's
+                                  // only field of whole numbers or text
     std::string referenceLayer;   // a layer's name; the first layer when empty
     std::string referenceCrs;     // the points' coordinate system, over the layer's; any GDAL reads
     std::optional<PixelWindow> window;          // the whole map when not given
     int threads = 0;                            // 0: as many as the machine has cores
     std::optional<std::vector<double>> classes; // the classes in this order, else the values seen
     std::string strataPath; // a raster on the map's grid whose values stratify the points
+    std::map<double, std::string> classNames; // --class-names, over the map's own names
 };
 
 // Where the counts came from, for the report's "source" record.
@@ -81,7 +84,10 @@ struct MapCount {
     PixelWindow window;
     std::vector<double> mapNodata, referenceNodata;
     std::string layer;
+    std::string referenceField;        // the points' class field, named or found
     std::vector<std::string> warnings; // what the count assumed, for standard error
+    // Of class 1 to n: its name (the map's own or --class-names), empty for none.
+    std::vector<std::string> classNames;
 };
 
 // Told how far a count has gone; called from the counting threads, one at a time.

@@ -44,6 +44,48 @@ std::variant<OGRLayer*, InputError> layerOf(const MapRequest& request, GDALDatas
                     " layers (" + names + "); choose one with --reference-layer");
 }
 
+// The layer's fields with their types, as a refusal lists them: "class
+// (String), id (Integer64)".
+std::string fieldsOf(OGRFeatureDefn& fields) {
+    std::string listed;
+    for (int i = 0; i < fields.GetFieldCount(); ++i) {
+        const OGRFieldDefn& f = *fields.GetFieldDefn(i);
+        listed += (i ? ", " : "") + std::string(f.GetNameRef()) + " (" +
+                  OGRFieldDefn::GetFieldTypeName(f.GetType()) + ")";
+    }
+    return listed;
+}
+
+// The field of the points' class: the one --reference-field names, or else the
+// layer's only field that can hold a class (whole numbers or text). A field of
+// fractions is taken only when named, as its values are seldom classes.
+std::variant<int, InputError> classFieldOf(const MapRequest& request, OGRLayer& layer) {
+    OGRFeatureDefn& fields = *layer.GetLayerDefn();
+    const std::string place =
+        "the layer " + std::string(layer.GetName()) + " of " + request.referencePath;
+    const std::string listed =
+        fields.GetFieldCount() == 0 ? "it has no fields" : "its fields: " + fieldsOf(fields);
+    if (!request.referenceField.empty()) {
+        const int field = fields.GetFieldIndex(request.referenceField.c_str());
+        if (field < 0)
+            return badInput(place + " has no field " + request.referenceField + "; " + listed);
+        return field;
+    }
+    std::vector<int> candidates;
+    for (int i = 0; i < fields.GetFieldCount(); ++i) {
+        const OGRFieldType type = fields.GetFieldDefn(i)->GetType();
+        if (type == OFTInteger || type == OFTInteger64 || type == OFTString)
+            candidates.push_back(i);
+    }
+    if (candidates.size() == 1)
+        return candidates.front();
+    return badInput(place + " has " +
+                    (candidates.empty() ? std::string("no field")
+                                        : std::to_string(candidates.size()) + " fields") +
+                    " of whole numbers or text to hold the class; " + listed +
+                    "; name the class field with --reference-field");
+}
+
 // The open options that make GDAL's CSV driver read points from coordinate
 // columns; none for other files, whose drivers would warn of them.
 std::vector<std::string> csvOptions(const std::string& path) {
@@ -65,8 +107,8 @@ const OGRSpatialReference* definedCrs(const OGRSpatialReference* crs) {
 }
 
 // The class a point's field holds: none when it is not set or blank, NaN when
-// it holds no number.
-std::optional<double> fieldValue(OGRFeature& feature, int field) {
+// it holds neither a number nor one class's name, exactly as written.
+std::optional<double> fieldValue(OGRFeature& feature, int field, const ClassNames& names) {
     if (!feature.IsFieldSetAndNotNull(field))
         return std::nullopt;
     const OGRFieldType type = feature.GetFieldDefnRef(field)->GetType();
@@ -75,8 +117,24 @@ std::optional<double> fieldValue(OGRFeature& feature, int field) {
     const std::string text = feature.GetFieldAsString(field);
     if (text.find_first_not_of(" \t") == std::string::npos)
         return std::nullopt;
-    // No number: refused by the caller as no whole number.
-    return ClassOfText(text).value_or(std::nan(""));
+    if (const std::optional<double> number = ClassOfText(text))
+        return number;
+    // No number and no name: refused by the caller.
+    return names.valueOf(text).value_or(std::nan(""));
+}
+
+// Why a point's class is refused: a number that is not whole, or a text that
+// names no class of the map or several.
+std::string classRefusal(const std::string& text, const ClassNames& names) {
+    const std::string notWhole = "has the class " + text + ", which is not a whole number";
+    if (ClassOfText(text) || text.empty())
+        return notWhole;
+    if (names.valueOf(text))
+        return "has the class " + text +
+               ", which the map gives to several classes: tell them apart with --class-names";
+    if (names.empty())
+        return notWhole + ", and the map names no classes (--class-names names them)";
+    return notWhole + " nor a name of the map's classes: " + names.listed();
 }
 
 // One pass's share of the progress of a count that makes two.
@@ -152,7 +210,7 @@ void refuseAt(std::optional<Refusal>& refusal, std::uint64_t order, InputError e
 // another window's count and is not counted here; the others are placed on their
 // pixels. A point refused ends the reading, no later one being named before it.
 std::variant<std::vector<PlacedPoint>, InputError>
-placePoints(OGRLayer& layer, int field, const MapRequest& request,
+placePoints(OGRLayer& layer, int field, const MapRequest& request, const ClassNames& names,
             OGRCoordinateTransformation* transform, const PointPixels& pixelOf,
             const PixelWindow& window, const PixelWindow& wholeMap,
             const LeftOutValues& referenceLeftOut, SourceCounts& counts,
@@ -176,12 +234,12 @@ placePoints(OGRLayer& layer, int field, const MapRequest& request,
             refuseAt(refusal, at, badInput(name() + " is not a point"));
             return placed;
         }
-        const std::optional<double> referenceValue = fieldValue(*feature, field);
+        const std::optional<double> referenceValue = fieldValue(*feature, field, names);
         if (referenceValue && !isWhole(*referenceValue) &&
             !referenceLeftOut.contains(*referenceValue)) {
-            refuseAt(refusal, at,
-                     badInput(name() + " has the class " + feature->GetFieldAsString(field) +
-                              ", which is not a whole number"));
+            refuseAt(
+                refusal, at,
+                badInput(name() + " " + classRefusal(feature->GetFieldAsString(field), names)));
             return placed;
         }
         const auto* point = geometry->toPoint();
@@ -345,7 +403,8 @@ readUnderPoints(std::vector<PlacedPoint>& points, const PixelSide& map, const Pi
 
 std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDataset& map,
                                                GDALRasterBand& mapBand, const BandSource& mapSource,
-                                               const PixelWindow& window, ProgressSink& progress) {
+                                               const PixelWindow& window, const ClassNames& names,
+                                               ProgressSink& progress) {
     auto opened = openInput(request.referencePath, GDAL_OF_VECTOR,
                             "is a raster; --reference-field is for a layer of points",
                             csvOptions(request.referencePath));
@@ -356,13 +415,10 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     if (auto* error = std::get_if<InputError>(&chosen))
         return *error;
     OGRLayer* layer = std::get<OGRLayer*>(chosen);
-    if (request.referenceField.empty())
-        return badInput(
-            "a point reference needs --reference-field, the field that holds the class");
-    const int field = layer->GetLayerDefn()->GetFieldIndex(request.referenceField.c_str());
-    if (field < 0)
-        return badInput("the layer " + std::string(layer->GetName()) + " of " +
-                        request.referencePath + " has no field " + request.referenceField);
+    auto classField = classFieldOf(request, *layer);
+    if (auto* error = std::get_if<InputError>(&classField))
+        return *error;
+    const int field = std::get<int>(classField);
 
     const MapFacts facts = factsOf(map);
     const std::optional<PointPixels> pixelOf = PointPixels::of(facts);
@@ -428,14 +484,15 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
 
     out.pointReference = true;
     out.layer = layer->GetName();
+    out.referenceField = layer->GetLayerDefn()->GetFieldDefn(field)->GetNameRef();
     const LeftOutValues referenceLeftOut{std::nullopt, request.nodata};
     out.referenceNodata = referenceLeftOut.values();
     // The points are read first, then the pixels under them a block at a time.
     PartProgress layerPart(progress, 0.0, 0.2);
     std::optional<Refusal> refusal;
     const PixelWindow wholeMap{0, 0, map.GetRasterXSize(), map.GetRasterYSize()};
-    auto placed = placePoints(*layer, field, request, transform.get(), *pixelOf, window, wholeMap,
-                              referenceLeftOut, out.source, refusal, layerPart);
+    auto placed = placePoints(*layer, field, request, names, transform.get(), *pixelOf, window,
+                              wholeMap, referenceLeftOut, out.source, refusal, layerPart);
     if (auto* error = std::get_if<InputError>(&placed))
         return *error;
     std::map<PairKey, std::uint64_t> pairs;

@@ -274,6 +274,8 @@ void jsonClasses(JsonWriter& json, const AgreementReport& r, const std::vector<E
         json.BeginObject();
         json.Member("class", entry.k);
         json.Member("label", labelOf(r, entry.k));
+        if (!r.values.empty())
+            json.Member("value", r.values[static_cast<std::size_t>(entry.k - 1)]);
         JsonReasons reasons;
         JsonFigures(json, entry.figures, reasons);
         reasons.Write(json);

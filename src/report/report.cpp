@@ -21,6 +21,7 @@ std::string countsText(const SourceRecord& s) {
 
 void sourceText(std::string& out, const SourceRecord& s) {
     out += "\nSource: map " + s.map + ", reference " + s.reference +
+           (s.referenceField.empty() ? "" : ", field " + s.referenceField) +
            (s.strata.empty() ? "" : ", strata " + s.strata) + ": " + countsText(s);
     if (!s.areaUnit.empty())
         out += "; mapped areas from the map, in " + s.areaUnit;
@@ -30,6 +31,7 @@ void sourceText(std::string& out, const SourceRecord& s) {
 // The record's text in the value column of a row as wide as the others.
 void sourceCsv(std::string& out, const SourceRecord& s, std::size_t classColumns) {
     std::string text = "map " + s.map + "; reference " + s.reference +
+                       (s.referenceField.empty() ? "" : "; field " + s.referenceField) +
                        (s.strata.empty() ? "" : "; strata " + s.strata) + "; " + countsText(s);
     if (!s.areaUnit.empty())
         text += "; areas in " + s.areaUnit;
@@ -51,8 +53,6 @@ void nodataJson(JsonWriter& json, const std::vector<double>& values) {
 void countedFromJson(JsonWriter& json, const SourceRecord& s) {
     if (!s.layer.empty())
         json.Member("layer", s.layer);
-    if (!s.field.empty())
-        json.Member("field", s.field);
     json.Member("map_band", s.mapBand);
     if (s.referenceBand != 0)
         json.Member("reference_band", s.referenceBand);
@@ -75,6 +75,8 @@ void sourceJson(JsonWriter& json, const SourceRecord& s) {
     json.BeginObject();
     json.Member("map", s.map);
     json.Member("reference", s.reference);
+    if (!s.referenceField.empty())
+        json.Member("reference_field", s.referenceField);
     if (!s.strata.empty())
         json.Member("strata", s.strata);
     if (s.window)

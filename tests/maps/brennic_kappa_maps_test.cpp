@@ -381,10 +381,10 @@ TEST_F(KappaMapsTest, SumRefusesWindowsCountedTwice) {
                                     "{\"map\": [], \"reference\": []}, \"counted\": 6,")));
     const std::string points =
         run(std::string(Points) + " --format json --nodata nan --window 0,0,4,3", "").out;
-    EXPECT_TRUE(Has(
-        points,
-        "\"layer\": \"samples\", \"field\": \"class\", \"map_band\": 1, \"window\": [0, 0, 4, 3], "
-        "\"nodata\": {\"map\": [\"nan\"], \"reference\": [\"nan\"]},"));
+    EXPECT_TRUE(Has(points,
+                    "\"reference_field\": \"class\", \"layer\": \"samples\", \"map_band\": 1, "
+                    "\"window\": [0, 0, 4, 3], "
+                    "\"nodata\": {\"map\": [\"nan\"], \"reference\": [\"nan\"]},"));
     const std::string maps = std::string(Maps) + " --report --format json";
     // Each report as its name and the options of its count ("again": the same file).
     // clang-format off
@@ -442,6 +442,164 @@ TEST_F(KappaMapsTest, MaskedPixelsInTheSourceRecordAndAddedByTheSum) {
     const KappaOutcome sum = run("--sum --report --format json {dir}/0,0,4,2 {dir}/0,2,4,1", "");
     EXPECT_TRUE(
         Has(sum.out, "\"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0, \"masked\": 4}"));
+}
+
+// The class field of the points: the one named, or else the layer's only field
+// of whole numbers or text, named in the source record. The eight points of
+// points.gpkg with their classes in a field "class" of the type given, beside a
+// fraction 0.5 or an id 100 + k: 8 pairs, counted by hand as 2 0 0 | 1 1 1 |
+// 0 1 2. A field that is missing or cannot be chosen is refused with the
+// layer's fields and their types.
+TEST_F(KappaMapsTest, ClassFieldNamedOrTheOnlyOneThatCanHoldAClass) {
+    const std::vector<int> cells = {0, 0, 1, 1, 1, 2, 2, 0, 1, 3, 0, 3,
+                                    2, 1, 3, 3, 2, 3, 1, 2, 2, 0, 2, 1};
+    const auto layer = [&](const std::string& name, const std::vector<FieldOf>& fields) {
+        std::vector<FieldRow> rows;
+        for (std::size_t i = 0; i + 2 < cells.size(); i += 3) {
+            FieldRow row{500005.0 + 10 * cells[i], 3999995.0 - 10 * cells[i + 1], {}};
+            for (const FieldOf& f : fields)
+                row.values.push_back(f.name == "class"   ? std::to_string(cells[i + 2])
+                                     : f.type == OFTReal ? "0.5"
+                                                         : std::to_string(100 + i / 3));
+            rows.push_back(row);
+        }
+        ASSERT_TRUE(WriteLayer((dir / name).string(), "samples", fields, rows));
+    };
+    layer("int.gpkg", {{"share", OFTReal}, {"class", OFTInteger}});
+    layer("int64.gpkg", {{"class", OFTInteger64}, {"share", OFTReal}});
+    layer("two.gpkg", {{"id", OFTInteger}, {"class", OFTString}});
+    layer("real.gpkg", {{"share", OFTReal}});
+    layer("none.gpkg", {});
+    const std::string counted = ": 8 counted; left out: 0 outside, 0 on no-data, 0 empty",
+                      matrix = "\"matrix\": [[2, 0, 0], [1, 1, 1], [0, 1, 2]]";
+    // clang-format off
+    const struct { const char *name, *file, *options; int status; std::string out; } rows[] = {
+        {"only_text_field", "points", "", 0, "reference {dir}/points.gpkg, field class" + counted},
+        {"integer_beside_a_fraction", "int", "", 0, "reference {dir}/int.gpkg, field class" + counted},
+        {"integer64_in_csv", "int64", " --format csv", 0, "reference {dir}/int64.gpkg; field class; 8 counted"},
+        {"named_in_json", "two", " --reference-field class --format json", 0,
+         "\"reference\": \"{dir}/two.gpkg\", \"reference_field\": \"class\", \"layer\": "
+         "\"samples\", "},
+        {"matrix_in_json", "int", " --format json", 0, matrix},
+        // The ids 100 to 107 are classes of their own.
+        {"named_integer_of_two", "two", " --reference-field id --format json", 0, "\"reference_field\": \"id\""},
+        {"two_that_can_hold_one", "two", "", 1,
+         "the layer samples of {dir}/two.gpkg has 2 fields of whole numbers or text to hold the class; its fields: id (Integer), class (String); name the class field with --reference-field\n"},
+        {"fractions_only", "real", "", 1,
+         "the layer samples of {dir}/real.gpkg has no field of whole numbers or text to hold the class; its fields: share (Real); name the class field with --reference-field\n"},
+        {"no_fields", "none", "", 1,
+         "the layer samples of {dir}/none.gpkg has no field of whole numbers or text to hold the class; it has no fields;"},
+        {"named_field_missing", "two", " --reference-field kind", 1,
+         "the layer samples of {dir}/two.gpkg has no field kind; its fields: id (Integer), class (String)\n"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const KappaOutcome outcome = run(std::string("--map {dir}/map.tif --reference {dir}/") +
+                                             row.file + ".gpkg --report" + row.options,
+                                         "");
+        EXPECT_EQ(outcome.status, row.status) << outcome.err;
+        if (row.status == 0) {
+            EXPECT_EQ(outcome.err, "");
+            EXPECT_TRUE(Has(outcome.out, withDir(row.out))) << outcome.out;
+        } else {
+            EXPECT_EQ(outcome.out, "");
+            EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+            EXPECT_TRUE(Has(outcome.err, withDir(row.out))) << outcome.err;
+        }
+    }
+}
+
+// Classes labelled by the names the map carries (a raster attribute table or
+// category names) or --class-names gives, their values beside them in JSON;
+// points whose class field holds names matched to those names exactly as
+// written. The matrices are those counted by hand above: 2 1 0 | 1 3 0 | 0 1 4
+// against ref.tif, 2 0 0 | 1 1 1 | 0 1 2 from the eight points.
+TEST_F(KappaMapsTest, ClassesLabelledByTheirNames) {
+    Raster table(4, 3, SmallMap), categories(4, 3, SmallMap);
+    table.tableNames = {{1, "Forest"}, {2, "Water"}, {3, "Cropland"}};
+    categories.categoryNames = {"", "Forest", "Water", "Cropland"};
+    raster("table.tif", table);
+    table.tableByRow = true;
+    raster("by_row.tif", table);
+    raster("categories.tif", categories);
+    // The eight points of points.gpkg, their classes by name.
+    const std::vector<int> cells = {0, 0, 1, 1, 1, 2, 2, 0, 1, 3, 0, 3,
+                                    2, 1, 3, 3, 2, 3, 1, 2, 2, 0, 2, 1};
+    const char* const names[] = {"", "Forest", "Water", "Cropland"};
+    std::vector<PointRow> named;
+    for (std::size_t i = 0; i + 2 < cells.size(); i += 3)
+        named.push_back({500005.0 + 10 * cells[i], 3999995.0 - 10 * cells[i + 1],
+                         std::string(names[cells[i + 2]])});
+    ASSERT_TRUE(WritePoints((dir / "names.gpkg").string(), "samples", 32632, named));
+    ASSERT_TRUE(WritePoints((dir / "lower.gpkg").string(), "samples", 32632,
+                            {{500005, 3999995, "Forest"}, {500015, 3999985, "water"}}));
+    ASSERT_TRUE(WritePoints((dir / "blank.gpkg").string(), "samples", 32632,
+                            {{500005, 3999995, "Forest "}}));
+    const std::string json = " --report --format json", onRef = "--reference {dir}/ref.tif" + json,
+                      onNames = "--reference {dir}/names.gpkg" + json,
+                      rasterMatrix = "\"matrix\": [[2, 1, 0], [1, 3, 0], [0, 1, 4]]",
+                      pointsMatrix = "\"matrix\": [[2, 0, 0], [1, 1, 1], [0, 1, 2]]",
+                      forest = "{\"class\": 1, \"label\": \"Forest\", \"value\": 1,",
+                      water = "{\"class\": 2, \"label\": \"Water\", \"value\": 2,",
+                      cropland = "{\"class\": 3, \"label\": \"Cropland\", \"value\": 3,",
+                      listed =
+                          "nor a name of the map's classes: \"Forest\", \"Water\", \"Cropland\"\n";
+    // clang-format off
+    const struct { const char* name; std::string args; int status; std::vector<std::string> has; } rows[] = {
+        {"attribute_table", "--map {dir}/table.tif " + onRef, 0, {rasterMatrix, forest, water, cropland}},
+        {"table_by_row_with_a_name_column", "--map {dir}/by_row.tif " + onRef, 0, {rasterMatrix, forest, water, cropland}},
+        {"category_names", "--map {dir}/categories.tif " + onRef, 0, {rasterMatrix, forest, water, cropland}},
+        {"given_over_the_table", "--map {dir}/table.tif --class-names 2=Lake " + onRef, 0,
+         {forest, "{\"class\": 2, \"label\": \"Lake\", \"value\": 2,", cropland}},
+        {"given_for_some", "--map {dir}/map.tif --class-names \" 3 = Cropland \" " + onRef, 0,
+         {"{\"class\": 2, \"label\": \"2\", \"value\": 2,", cropland}},
+        {"names_in_text", "--map {dir}/table.tif --reference {dir}/ref.tif --report", 0,
+         {"Forest", "Cropland"}},
+        {"points_named_by_the_table", "--map {dir}/table.tif " + onNames, 0, {pointsMatrix, forest, water, cropland}},
+        {"points_named_by_class_names", "--map {dir}/map.tif --class-names 1=Forest,2=Water,3=Cropland " + onNames, 0,
+         {pointsMatrix, forest, water, cropland}},
+        // Refused: the names of points are matched exactly as written.
+        {"point_name_in_other_case", "--map {dir}/table.tif --reference {dir}/lower.gpkg --report", 1,
+         {"feature 2 of {dir}/lower.gpkg has the class water, which is not a whole number " + listed}},
+        {"point_name_with_a_blank", "--map {dir}/table.tif --reference {dir}/blank.gpkg --report", 1,
+         {"feature 1 of {dir}/blank.gpkg has the class Forest , which is not a whole number " + listed}},
+        {"point_names_on_an_unnamed_map", "--map {dir}/map.tif " + onNames, 1,
+         {"feature 1 of {dir}/names.gpkg has the class Forest, which is not a whole number, and the map names no classes"}},
+        {"point_name_of_two_classes", "--map {dir}/table.tif --class-names 3=Water " + onNames, 1,
+         {"feature 2 of {dir}/names.gpkg has the class Water, which the map gives to several classes"}},
+        {"two_classes_one_label", "--map {dir}/table.tif --class-names 1=Water " + onRef, 1,
+         {"the map's classes 1 and 2 are both labelled Water: tell them apart with --class-names\n"}},
+        {"label_of_another_class", "--map {dir}/map.tif --class-names 1=3 " + onRef, 1,
+         {"the map's classes 1 and 3 are both labelled 3"}},
+        {"given_without_a_value", "--map {dir}/map.tif --class-names Forest " + onRef, 1,
+         {"--class-names needs VALUE=NAME items, VALUE a class of the map (a whole number), not"}},
+        {"given_a_fraction", "--map {dir}/map.tif --class-names 1.5=Forest " + onRef, 1,
+         {"--class-names needs VALUE=NAME items"}},
+        {"given_no_name", "--map {dir}/map.tif --class-names 1=,2=Water " + onRef, 1,
+         {"--class-names gives class 1 no name\n"}},
+        {"given_twice", "--map {dir}/map.tif --class-names 1=Forest,1=Wood " + onRef, 1,
+         {"--class-names names class 1 twice\n"}},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const KappaOutcome outcome = run(row.args, "");
+        EXPECT_EQ(outcome.status, row.status) << outcome.err;
+        const std::string& text = row.status == 0 ? outcome.out : outcome.err;
+        for (const std::string& part : row.has)
+            EXPECT_TRUE(Has(text, withDir(part))) << part << "\n" << text;
+        if (row.status == 0) {
+            EXPECT_EQ(outcome.err, "");
+        } else {
+            EXPECT_EQ(outcome.out, "");
+            EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+        }
+    }
+    // A map without names writes its reports as before: no value beside the label.
+    const KappaOutcome plain = run("--map {dir}/map.tif " + onRef, "");
+    EXPECT_TRUE(Has(plain.out, "{\"class\": 1, \"label\": \"1\", \"row_total\""));
+    EXPECT_FALSE(Has(plain.out, "\"value\""));
 }
 
 // Points from a CSV of coordinate columns, at the centres of pixels (0,0), (1,1)

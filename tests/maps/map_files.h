@@ -4,10 +4,12 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <cpl_string.h>
 #include <gdal_priv.h>
+#include <gdal_rat.h>
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
@@ -26,6 +28,13 @@ struct Raster {
     std::string crs = "EPSG:32632"; // any definition GDAL reads; empty: none
     std::vector<double> mask;       // row by row, 0 left out; empty: none
     bool alpha = false;             // the mask as an alpha band, else the dataset's mask
+    // Names of classes: rows of a raster attribute table (a value column and a
+    // name column), and category names, the first that of value 0.
+    std::vector<std::pair<int, std::string>> tableNames;
+    std::vector<std::string> categoryNames;
+    // The table's rows as values 0, 1, ... (linear binning) and its names in a
+    // text column "Name" of no particular usage, instead.
+    bool tableByRow = false;
 };
 
 // The 4 x 3 pair used throughout; rows the map, columns the reference, counted by
@@ -52,6 +61,32 @@ inline bool WriteRaster(const std::string& path, Raster r) {
         data->SetSpatialRef(&crs);
     if (r.nodata)
         data->GetRasterBand(1)->SetNoDataValue(*r.nodata);
+    if (!r.tableNames.empty()) {
+        GDALDefaultRasterAttributeTable table;
+        if (r.tableByRow) {
+            table.SetLinearBinning(0, 1);
+            table.CreateColumn("Name", GFT_String, GFU_Generic);
+            table.SetRowCount(r.tableNames.back().first + 1);
+            for (const auto& [value, name] : r.tableNames)
+                table.SetValue(value, 0, name.c_str());
+        } else {
+            table.CreateColumn("value", GFT_Integer, GFU_MinMax);
+            table.CreateColumn("class_name", GFT_String, GFU_Name);
+            for (std::size_t row = 0; row < r.tableNames.size(); ++row) {
+                table.SetValue(static_cast<int>(row), 0, r.tableNames[row].first);
+                table.SetValue(static_cast<int>(row), 1, r.tableNames[row].second.c_str());
+            }
+        }
+        if (data->GetRasterBand(1)->SetDefaultRAT(&table) != CE_None)
+            return false;
+    }
+    if (!r.categoryNames.empty()) {
+        CPLStringList names;
+        for (const std::string& name : r.categoryNames)
+            names.AddString(name.c_str());
+        if (data->GetRasterBand(1)->SetCategoryNames(names.List()) != CE_None)
+            return false;
+    }
     GDALRasterBand* mask = nullptr;
     if (r.alpha && data->GetRasterBand(2)->SetColorInterpretation(GCI_AlphaBand) == CE_None)
         mask = data->GetRasterBand(2);
@@ -104,6 +139,46 @@ inline bool WritePoints(const std::string& path, const std::string& layerName, i
             return false;
     }
     return layer->CommitTransaction() == OGRERR_NONE;
+}
+
+// A field of a point layer made by WriteLayer.
+struct FieldOf {
+    std::string name;
+    OGRFieldType type;
+};
+
+// A point of WriteLayer: its place and the texts of its fields, in their order.
+struct FieldRow {
+    double x = 0, y = 0;
+    std::vector<std::string> values;
+};
+
+// Adds a GeoPackage layer of points in EPSG:32632 with the fields given, each
+// set from its text.
+inline bool WriteLayer(const std::string& path, const std::string& layerName,
+                       const std::vector<FieldOf>& fields, const std::vector<FieldRow>& points) {
+    GDALAllRegister();
+    GDALDatasetUniquePtr data(GetGDALDriverManager()->GetDriverByName("GPKG")->Create(
+        path.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+    OGRSpatialReference crs;
+    crs.importFromEPSG(32632);
+    OGRLayer* layer = data ? data->CreateLayer(layerName.c_str(), &crs) : nullptr;
+    if (!layer)
+        return false;
+    for (const FieldOf& f : fields) {
+        OGRFieldDefn field(f.name.c_str(), f.type);
+        if (layer->CreateField(&field) != OGRERR_NONE)
+            return false;
+    }
+    for (const FieldRow& point : points) {
+        OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer->GetLayerDefn()));
+        for (std::size_t i = 0; i < point.values.size(); ++i)
+            feature->SetField(static_cast<int>(i), point.values[i].c_str());
+        feature->SetGeometryDirectly(new OGRPoint(point.x, point.y));
+        if (layer->CreateFeature(feature.get()) != OGRERR_NONE)
+            return false;
+    }
+    return true;
 }
 
 } // namespace brennic::test
