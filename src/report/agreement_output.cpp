@@ -288,12 +288,7 @@ void jsonClasses(JsonWriter& json, const AgreementReport& r, const std::vector<E
 
 void AgreementJson(JsonWriter& json, const AgreementReport& r) {
     json.Member("n", r.n);
-    json.Member("confidence", r.confidence);
-    json.Key("warnings");
-    json.BeginArray();
-    for (const std::string& warning : r.warnings)
-        json.String(warning);
-    json.EndArray();
+    JsonLevelAndWarnings(json, r.confidence, r.warnings);
     if (r.missingLeftOut) {
         json.Key("left_out");
         json.BeginObject();

@@ -115,12 +115,7 @@ void RatingsJson(JsonWriter& json, const RatingsReport& r) {
     json.Member("pairable_units", r.pairableUnits);
     json.Member("raters", static_cast<std::uint64_t>(r.raters));
     json.Member("weights", RatingWeightsName(r.weights));
-    json.Member("confidence", r.confidence);
-    json.Key("warnings");
-    json.BeginArray();
-    for (const std::string& warning : r.warnings)
-        json.String(warning);
-    json.EndArray();
+    JsonLevelAndWarnings(json, r.confidence, r.warnings);
     json.Key("classes");
     json.BeginArray(JsonWriter::Lines(2));
     for (const RatingClass& c : r.classes) {

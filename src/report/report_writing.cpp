@@ -199,6 +199,16 @@ std::string TextFigure(const Figure& figure, const TextNumbers& numbers, bool re
     return reasonBeside ? "not defined: " + figure.reason : std::string("not defined");
 }
 
+void JsonLevelAndWarnings(JsonWriter& json, double confidence,
+                          const std::vector<std::string>& warnings) {
+    json.Member("confidence", confidence);
+    json.Key("warnings");
+    json.BeginArray();
+    for (const std::string& warning : warnings)
+        json.String(warning);
+    json.EndArray();
+}
+
 void JsonReasons::Write(JsonWriter& json, JsonWriter::Layout layout) const {
     json.Key("reasons");
     json.BeginObject(layout);

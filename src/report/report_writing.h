@@ -70,6 +70,11 @@ class JsonReasons {
     std::vector<std::pair<std::string, std::string>> m_reasons;
 };
 
+// The confidence level of the report's intervals and its warnings, each report's
+// first members after its size.
+void JsonLevelAndWarnings(JsonWriter& json, double confidence,
+                          const std::vector<std::string>& warnings);
+
 // A figure as a member: its number, or null with its reason added to `reasons`.
 void JsonFigure(JsonWriter& json, std::string_view field, const Figure& figure,
                 JsonReasons& reasons);
