@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <new>
 #include <optional>
 #include <ostream>
@@ -135,6 +136,46 @@ std::optional<std::string> unorderedWeights(const Options& options,
            "none: give their order with --classes L1,L2,...";
 }
 
+// Shows the map's own areas in the unit asked for (hectares by default) where
+// the map gives them in square metres, and keeps them as given in the source
+// record, from which --sum adds them. Notes where the stratified estimates are
+// the area-weighted ones: strata that are the map's classes, sized as their
+// areas, without a finite-population correction.
+std::optional<std::string> showMapAreas(const Options& options, const CountedInput& counted,
+                                        Report& report) {
+    SourceRecord& source = *report.source;
+    source.mappedAreas = counted.mappedAreas;
+    std::optional<AreaUnit> unit = options.areaUnit;
+    if (source.areaUnit == SquareMetres) {
+        if (!unit)
+            unit = AreaUnitFromName(DefaultAreaUnit);
+    } else if (unit) {
+        return "--area-unit converts areas in square metres, and the map's are in " +
+               source.areaUnit;
+    }
+    report.areaUnit = unit ? std::string(unit->shown) : source.areaUnit;
+    if (unit && unit->squareMetres != 1.0)
+        ShowAreasIn(*report.agreement, unit->squareMetres);
+    const auto& pixels = source.mapPixels;
+    const std::vector<double>& areas = *counted.mappedAreas;
+    if (report.stratified && counted.mapAsStrata && !options.finitePopulationCorrection && pixels &&
+        pixels->size() == areas.size()) {
+        // The same shares of the whole, to the rounding of the areas.
+        double perPixel = 0.0;
+        bool proportional = true;
+        for (std::size_t k = 0; k < areas.size(); ++k) {
+            if ((*pixels)[k] == 0)
+                continue;
+            const double ratio = areas[k] / static_cast<double>((*pixels)[k]);
+            if (perPixel == 0.0)
+                perPixel = ratio;
+            proportional = proportional && std::fabs(ratio - perPixel) <= 1e-12 * perPixel;
+        }
+        report.stratifiedIsAreaWeighted = proportional && perPixel > 0.0;
+    }
+    return std::nullopt;
+}
+
 // The report of the error matrix: its agreement report, with a stratified
 // sample its section, with counts from maps or reports their source record.
 int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
@@ -185,6 +226,13 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
         report.source = counted->source;
         if (!mapAreas)
             report.source->areaUnit.clear();
+    }
+    if (mapAreas) {
+        if (auto refused = showMapAreas(options, *counted, report))
+            return refuse(err, *refused);
+    } else if (options.areaUnit) {
+        return refuse(err, "--area-unit is for the areas a map gives; areas given with "
+                           "--mapped-area are shown as given");
     }
     return writeOut(out, err,
                     WriteReport(report, options.format.value_or(ReportFormat::Text),

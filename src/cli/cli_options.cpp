@@ -136,6 +136,17 @@ Outcome setFormat(Options& options, std::string_view value) {
     return std::nullopt;
 }
 
+Outcome setAreaUnit(Options& options, std::string_view value) {
+    options.areaUnit = AreaUnitFromName(value);
+    if (!options.areaUnit) {
+        std::string names;
+        for (const AreaUnit& unit : AreaUnits)
+            names += (names.empty() ? "" : ", ") + std::string(unit.name);
+        return "unknown area unit " + QuotedCellText(value) + " (" + names + ")";
+    }
+    return std::nullopt;
+}
+
 Outcome setStrataSizes(Options& options, std::string_view text) {
     auto read = ReadStrataSizes(text);
     if (auto* refused = std::get_if<std::string>(&read))
@@ -344,6 +355,9 @@ constexpr std::array Table{
                 "digit before the point is kept); csv and json write the fewest digits that "
                 "read back as the same double",
                 CountedReports, ReportUse::Needs, setDigits},
+    OptionEntry{"--area-unit", "U",
+                "the unit of the areas of a map in metres: m2, ha (default) or km2",
+                InputKinds(InputKind::Maps) | InputKind::Sums, ReportUse::Needs, setAreaUnit},
     OptionEntry{"--confidence", "P",
                 "the confidence level of every interval of the report, 0 < P < 1 (default "
                 "0.95): value -+ z se with z the normal point of P, the ratings' with Student's "

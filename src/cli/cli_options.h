@@ -16,6 +16,7 @@
 #include "core/agreement_report.h"
 #include "core/ratings.h"
 #include "input/samples_input.h"
+#include "report/area_unit.h"
 #include "report/report.h"
 
 namespace brennic {
@@ -48,8 +49,9 @@ struct Options {
     std::optional<Weights> weights;
     std::optional<RatingWeights> ratingWeights; // --weights as --ratings reads it
     std::optional<ReportFormat> format;
-    double confidence = 0.95;       // --confidence: the level of every interval
-    int digits = DefaultTextDigits; // --digits: significant digits of the text report
+    double confidence = 0.95;         // --confidence: the level of every interval
+    int digits = DefaultTextDigits;   // --digits: significant digits of the text report
+    std::optional<AreaUnit> areaUnit; // --area-unit: the unit the areas of a map are shown in
     std::optional<std::string> outputPath;
     std::optional<std::string> mappedAreaText; // read once the classes are known
     bool header = false, transpose = false;

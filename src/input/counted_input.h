@@ -29,6 +29,8 @@ struct SourceRecord {
     std::uint64_t counted = 0, outside = 0, nodata = 0, empty = 0;
     std::uint64_t masked = 0; // pixels or points under a mask or an alpha of 0
     std::string areaUnit;     // with the map's own areas
+    // Those areas in that unit, as the map gave them, for --sum to add exactly.
+    std::optional<std::vector<double>> mappedAreas;
     // The map's valid pixels of each class, for --sum; empty for a window of no-data alone.
     std::optional<std::vector<std::uint64_t>> mapPixels;
 };

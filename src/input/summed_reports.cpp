@@ -89,6 +89,16 @@ std::variant<ReportCounts, std::string> countsOf(const Json& report) {
             counts.mappedAreas = std::move(areas);
     }
     counts.source = memberOf(&report, "source");
+    // The map's areas as it gave them, where the report shows them in another unit.
+    if (const Json* areas = memberOf(counts.source, "mapped_areas");
+        areas != nullptr && areas->is_array() && areas->size() == n) {
+        counts.mappedAreas.emplace();
+        for (const Json& area : *areas) {
+            if (!area.is_number())
+                return std::string("a mapped area of its source is not a number");
+            counts.mappedAreas->push_back(area.get<double>());
+        }
+    }
     // Strata of a raster of their own are known only by their counts in the section,
     // which adding the matrices would lose.
     if (memberOf(counts.source, "strata") != nullptr)
@@ -123,7 +133,8 @@ std::optional<CountedFrom> countedFrom(const Json* source) {
         from.window[k] = (*window)[k].get<std::uint64_t>();
     }
     Json rest = *source;
-    for (const char* counts : {"counted", "left_out", "area_unit", "map_pixels", "window"})
+    for (const char* counts :
+         {"counted", "left_out", "area_unit", "map_pixels", "mapped_areas", "window"})
         rest.erase(counts);
     from.source = rest.dump();
     return from;

@@ -1,6 +1,6 @@
-// The machine formats write each double with its shortest round-trip digits, so
-// a program that reads them gets the very bits the report computed; the text
-// form writes the 15 digits of Result.txt. Nothing here depends on the locale.
+// The JSON form writes each double with its shortest round-trip digits, so a
+// program that reads it gets the very bits the report computed; the text form
+// rounds to the significant digits asked for. Nothing here depends on the locale.
 #include "report/agreement_output.h"
 
 #include <algorithm>
@@ -143,68 +143,10 @@ std::string weightsTitle(Weights weights) {
                                        : ", quadratic weights 1 - (i - j)^2 / (n - 1)^2");
 }
 
-// A CSV row of one figure: its field and value, the class columns left empty.
-template <typename Id>
-void csvRows(std::string& out, const FigureRow<Id>& row, std::string_view prefix,
-             const std::string& noClassColumns, std::size_t first = 0,
-             std::size_t last = FigureRow<Id>::Size) {
-    const auto catalogue = Catalogue<Id>();
-    for (std::size_t i = first; i < last; ++i) {
-        const Figure& figure = row.all()[i];
-        out += std::string(prefix) + std::string(catalogue[i].field) + ',' +
-               (figure.defined() ? ShortestNumber(*figure.value) : "") + noClassColumns + ',' +
-               CsvField(figure.reason) + '\n';
-    }
-}
-
-// A CSV row of one class: its figures in their own columns, `before` and `after`
-// empty columns around them for the other kind of class row.
-template <typename Entry>
-void csvClassRows(std::string& out, const AgreementReport& r, std::string_view kind,
-                  const std::vector<Entry>& entries, const std::string& before,
-                  const std::string& after) {
-    using Id = typename decltype(Entry::figures)::Id;
-    for (const Entry& entry : entries) {
-        std::string reasons;
-        out += std::string(kind) + ',' + std::to_string(entry.k) + ',' +
-               CsvField(labelOf(r, entry.k)) + before;
-        for (std::size_t i = 0; i < Catalogue<Id>().size(); ++i) {
-            const Figure& figure = entry.figures.all()[i];
-            out += ',';
-            if (figure.defined()) {
-                out += ShortestNumber(*figure.value);
-            } else {
-                reasons += reasons.empty() ? "" : " ";
-                reasons += std::string(Catalogue<Id>()[i].field) + ": " + figure.reason;
-            }
-        }
-        out += after + ',' + CsvField(reasons) + '\n';
-    }
-}
-
-// The error matrix with its labels along both edges, as a class row is laid
-// out: "matrix.columns" and the labels of the columns from the fourth field on,
-// then per row "matrix.row", its class number, its label and its counts. Rows
-// are filled with empty fields to the header's width, so the file stays a
-// rectangle up to as many classes as there are class columns; beyond that the
-// matrix rows are longer than the others.
-void csvMatrix(std::string& out, const AgreementReport& r, std::size_t fieldsAfterLabel) {
-    const std::string fill(fieldsAfterLabel > idx(r.n) ? fieldsAfterLabel - idx(r.n) : 0, ',');
-    out += "matrix.columns,,";
-    for (int col = 1; col <= r.n; ++col)
-        out += ',' + CsvField(labelOf(r, col));
-    out += fill + '\n';
-    for (int row = 1; row <= r.n; ++row) {
-        out += "matrix.row," + std::to_string(row) + ',' + CsvField(labelOf(r, row));
-        out += ',';
-        AppendNumbers(out, std::span(r.cells).subspan(idx((row - 1) * r.n), idx(r.n)), ",");
-        out += fill + '\n';
-    }
-}
-
 } // namespace
 
-void AgreementText(std::string& out, const AgreementReport& r, const TextNumbers& numbers) {
+void AgreementText(std::string& out, const AgreementReport& r, std::string_view areaUnit,
+                   const TextNumbers& numbers) {
     out += "Agreement report for " + std::to_string(r.n) +
            " classes (rows: classification, columns: reference)\n";
     for (const std::string& warning : r.warnings) {
@@ -221,47 +163,10 @@ void AgreementText(std::string& out, const AgreementReport& r, const TextNumbers
     textClassTable(out, r, catalogue::Classes, r.classes, numbers);
     if (r.area) {
         textSections(out, r.area->figures, numbers);
-        textClassTable(out, r, catalogue::AreaClasses, r.area->classes, numbers);
+        const std::string title = std::string(catalogue::AreaClasses) +
+                                  (areaUnit.empty() ? "" : ", areas in " + std::string(areaUnit));
+        textClassTable(out, r, title, r.area->classes, numbers);
     }
-}
-
-std::size_t AgreementCsvColumns(const AgreementReport& r) {
-    return Catalogue<ClassFigure>().size() + (r.area ? Catalogue<AreaClassFigure>().size() : 0);
-}
-
-void AgreementCsv(std::string& out, const AgreementReport& r) {
-    const std::size_t classColumns = Catalogue<ClassFigure>().size();
-    const std::size_t areaColumns = r.area ? Catalogue<AreaClassFigure>().size() : 0;
-    out += "field,value,label";
-    for (const FigureInfo& info : Catalogue<ClassFigure>())
-        out += ',' + std::string(info.field);
-    if (r.area)
-        for (const FigureInfo& info : Catalogue<AreaClassFigure>())
-            out += ',' + std::string(info.field);
-    out += ",reason\n";
-    const std::string noClassColumns(1 + classColumns + areaColumns, ',');
-    out += "n," + std::to_string(r.n) + noClassColumns + ",\n";
-    out += "confidence," + ShortestNumber(r.confidence) + noClassColumns + ",\n";
-    // A warning is a row of its own: "warning" as its field, its text in the
-    // reason column. Pairs left out as missing are a count, as n is.
-    for (const std::string& warning : r.warnings)
-        out += "warning," + noClassColumns + ',' + CsvField(warning) + '\n';
-    if (r.missingLeftOut)
-        out += "left_out.missing," + std::to_string(*r.missingLeftOut) + noClassColumns + ",\n";
-    csvRows(out, r.overall, std::string(ResultFileKey) + '.', noClassColumns, 0, ResultFileFigures);
-    csvRows(out, r.overall, "", noClassColumns, ResultFileFigures);
-    if (r.weighted) {
-        out += "weighted.weights," + std::string(WeightsName(r.weighted->weights)) +
-               noClassColumns + ",\n";
-        csvRows(out, r.weighted->figures, "weighted.", noClassColumns);
-    }
-    if (r.area)
-        csvRows(out, r.area->figures, "area_weighted.", noClassColumns);
-    csvClassRows(out, r, "class", r.classes, "", std::string(areaColumns, ','));
-    if (r.area)
-        csvClassRows(out, r, "area_weighted.class", r.area->classes, std::string(classColumns, ','),
-                     "");
-    csvMatrix(out, r, 1 + classColumns + areaColumns);
 }
 
 namespace {
@@ -286,7 +191,7 @@ void jsonClasses(JsonWriter& json, const AgreementReport& r, const std::vector<E
 
 } // namespace
 
-void AgreementJson(JsonWriter& json, const AgreementReport& r) {
+void AgreementJson(JsonWriter& json, const AgreementReport& r, std::string_view areaUnit) {
     json.Member("n", r.n);
     JsonLevelAndWarnings(json, r.confidence, r.warnings);
     if (r.missingLeftOut) {
@@ -322,6 +227,8 @@ void AgreementJson(JsonWriter& json, const AgreementReport& r) {
     if (r.area) {
         json.Key("area_weighted");
         json.BeginObject();
+        if (!areaUnit.empty())
+            json.Member("area_unit", areaUnit);
         JsonReasons areaReasons;
         JsonFigures(json, r.area->figures, areaReasons);
         json.SetBetween(JsonWriter::Lines(1).between);

@@ -26,17 +26,6 @@ std::string levelName(std::size_t i) {
     return std::string(MeasurementLevelName(static_cast<MeasurementLevel>(i)));
 }
 
-// Calls `each(field name, figure)` for every figure of the report in order.
-template <typename Each> void forEachFigure(const RatingsReport& r, Each each) {
-    for (std::size_t c = 0; c < RatingsCoefficientCount; ++c)
-        for (const Part& part : Parts)
-            each(coefficientName(c, r.weights) + std::string(part.suffix),
-                 r.coefficients[c].*part.member);
-    if (r.krippendorffByLevel)
-        for (std::size_t l = 0; l < MeasurementLevelCount; ++l)
-            each("krippendorff_alpha_" + levelName(l), (*r.krippendorffByLevel)[l]);
-}
-
 } // namespace
 
 void RatingsText(std::string& out, const RatingsReport& r, const TextNumbers& numbers) {
@@ -91,23 +80,6 @@ void RatingsText(std::string& out, const RatingsReport& r, const TextNumbers& nu
            ShortestNumber(UpperPoint(r.confidence)) +
            ", n - 1) se, the upper end at most 1;\np: the one-sided p-value 1 - T(value / se, "
            "n - 1) of Student's t, n the units.\n";
-}
-
-void RatingsCsv(std::string& out, const RatingsReport& r) {
-    out += "field,label,value,reason\n";
-    for (const std::string& warning : r.warnings)
-        out += "warning,,," + CsvField(warning) + '\n';
-    out += "units,," + std::to_string(r.units) + ",\n";
-    out += "pairable_units,," + std::to_string(r.pairableUnits) + ",\n";
-    out += "raters,," + std::to_string(r.raters) + ",\n";
-    out += "weights," + std::string(RatingWeightsName(r.weights)) + ",,\n";
-    out += "confidence,," + ShortestNumber(r.confidence) + ",\n";
-    for (const RatingClass& c : r.classes)
-        out += "class," + CsvField(c.label) + ',' + std::to_string(c.count) + ",\n";
-    forEachFigure(r, [&](const std::string& name, const Figure& f) {
-        out += name + ",," + (f.defined() ? ShortestNumber(*f.value) : "") + ',' +
-               CsvField(f.reason) + '\n';
-    });
 }
 
 void RatingsJson(JsonWriter& json, const RatingsReport& r) {

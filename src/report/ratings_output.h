@@ -17,11 +17,6 @@ namespace brennic {
 // that cannot be formed shows "not defined" with its reason below the table.
 void RatingsText(std::string& out, const RatingsReport& report, const TextNumbers& numbers);
 
-// A header row "field,label,value,reason", a row "warning" per warning (its text
-// in the reason column), then one row per count, class and figure; values with the fewest digits
-// that read back as the same double.
-void RatingsCsv(std::string& out, const RatingsReport& report);
-
 // The members of the report's object: units, pairable_units, raters, weights,
 // warnings (a list of texts, always there), classes [{label, count}], C, C_se, C_ci_low,
 // C_ci_high, C_p for each coefficient C, krippendorff_alpha_by_level {nominal, ordinal, interval,

@@ -19,23 +19,26 @@ std::string countsText(const SourceRecord& s) {
            " empty" + (s.masked != 0 ? ", " + std::to_string(s.masked) + " masked" : "");
 }
 
-void sourceText(std::string& out, const SourceRecord& s) {
-    out += "\nSource: map " + s.map + ", reference " + s.reference +
-           (s.referenceField.empty() ? "" : ", field " + s.referenceField) +
-           (s.strata.empty() ? "" : ", strata " + s.strata) + ": " + countsText(s);
-    if (!s.areaUnit.empty())
-        out += "; mapped areas from the map, in " + s.areaUnit;
-    out += "\n";
+void sourceText(std::string& out, const SourceRecord& s, const std::string& areaUnit) {
+    std::string text = "map " + s.map + ", reference " + s.reference +
+                       (s.referenceField.empty() ? "" : ", field " + s.referenceField) +
+                       (s.strata.empty() ? "" : ", strata " + s.strata) + ": " + countsText(s);
+    if (!areaUnit.empty())
+        text += "; mapped areas from the map, shown in " + areaUnit;
+    out += "\nSource: ";
+    AppendWrapped(out, text, 8, 2);
 }
 
-// The record's text in the value column of a row as wide as the others.
-void sourceCsv(std::string& out, const SourceRecord& s, std::size_t classColumns) {
-    std::string text = "map " + s.map + "; reference " + s.reference +
-                       (s.referenceField.empty() ? "" : "; field " + s.referenceField) +
-                       (s.strata.empty() ? "" : "; strata " + s.strata) + "; " + countsText(s);
-    if (!s.areaUnit.empty())
-        text += "; areas in " + s.areaUnit;
-    out += "source," + CsvField(text) + std::string(classColumns + 2, ',') + "\n";
+// Where the strata are the map's classes, sized as its areas.
+void stratifiedSameText(std::string& out) {
+    out += '\n';
+    out += catalogue::Stratified;
+    out += '\n';
+    out += "  ";
+    AppendWrapped(out,
+                  "The strata are the map's classes, sized as their areas: these are the "
+                  "area-weighted estimates above (csv and json hold both).",
+                  2, 2);
 }
 
 // No-data values as numbers, NaN as the text "nan" that --nodata reads.
@@ -93,6 +96,11 @@ void sourceJson(JsonWriter& json, const SourceRecord& s) {
     json.EndObject();
     if (!s.areaUnit.empty())
         json.Member("area_unit", s.areaUnit);
+    if (s.mappedAreas) {
+        // As the map gave them, in area_unit, for --sum to add.
+        json.Key("mapped_areas");
+        json.NumberArray(*s.mappedAreas);
+    }
     if (s.mapPixels) {
         json.Key("map_pixels");
         json.BeginArray();
@@ -104,6 +112,17 @@ void sourceJson(JsonWriter& json, const SourceRecord& s) {
 }
 
 } // namespace
+
+void ShowAreasIn(AgreementReport& report, double perUnit) {
+    if (!report.area)
+        return;
+    for (AreaClassEntry& entry : report.area->classes)
+        for (AreaClassFigure id :
+             {AreaClassFigure::mapped_area, AreaClassFigure::area, AreaClassFigure::area_se,
+              AreaClassFigure::area_ci_low, AreaClassFigure::area_ci_high})
+            if (Figure& f = entry.figures[id]; f.defined())
+                *f.value /= perUnit;
+}
 
 std::optional<ReportFormat> ReportFormatFromName(std::string_view name) {
     if (name == "text")
@@ -121,26 +140,13 @@ std::string ReportText(const Report& report, const TextNumbers& numbers) {
         RatingsText(out, *report.ratings, numbers);
     if (!report.agreement)
         return out;
-    AgreementText(out, *report.agreement, numbers);
-    if (report.stratified)
+    AgreementText(out, *report.agreement, report.areaUnit, numbers);
+    if (report.stratifiedIsAreaWeighted)
+        stratifiedSameText(out);
+    else if (report.stratified)
         StratifiedText(out, *report.stratified, report.agreement->labels, numbers);
     if (report.source)
-        sourceText(out, *report.source);
-    return out;
-}
-
-std::string ReportCsv(const Report& report) {
-    std::string out;
-    if (report.ratings)
-        RatingsCsv(out, *report.ratings);
-    if (!report.agreement)
-        return out;
-    AgreementCsv(out, *report.agreement);
-    const std::size_t classColumns = AgreementCsvColumns(*report.agreement);
-    if (report.stratified)
-        StratifiedCsv(out, *report.stratified, report.agreement->labels, classColumns);
-    if (report.source)
-        sourceCsv(out, *report.source, classColumns);
+        sourceText(out, *report.source, report.areaUnit);
     return out;
 }
 
@@ -158,7 +164,7 @@ std::string ReportJson(const Report& report) {
     if (report.ratings)
         RatingsJson(json, *report.ratings);
     if (report.agreement) {
-        AgreementJson(json, *report.agreement);
+        AgreementJson(json, *report.agreement, report.areaUnit);
         if (report.stratified)
             StratifiedJson(json, *report.stratified, report.agreement->labels);
         if (report.source)
@@ -172,7 +178,7 @@ std::string ReportJson(const Report& report) {
 std::string WriteReport(const Report& report, ReportFormat format, const TextNumbers& numbers) {
     switch (format) {
     case ReportFormat::Csv:
-        return ReportCsv(report);
+        return ReportCsv(report, numbers.decimalSeparator);
     case ReportFormat::Json:
         return ReportJson(report);
     case ReportFormat::Text:

@@ -26,6 +26,11 @@ enum class ReportFormat { Text, Csv, Json };
 // names from it.
 inline constexpr std::string_view ReportSchema = "brennic-report/2";
 
+// Divides every area of the report (mapped and estimated, with their standard
+// errors and intervals) by `perUnit`: the areas shown in a unit that many times
+// the one they were formed in.
+void ShowAreasIn(AgreementReport& report, double perUnit);
+
 // "text", "csv" or "json".
 std::optional<ReportFormat> ReportFormatFromName(std::string_view name);
 
@@ -41,16 +46,23 @@ struct Report {
     std::optional<StratifiedSection> stratified; // with an agreement report
     std::optional<SourceRecord> source;          // with an agreement report
     std::optional<RatingsReport> ratings;        // instead of all the others
+    // The unit of the areas (mapped, estimated), shown beside them; empty where
+    // it is not known (areas as given by --mapped-area).
+    std::string areaUnit;
+    // The strata of the stratified section are the map's classes, sized in
+    // proportion to its areas: its estimates are the area-weighted ones, which
+    // the text form then shows once.
+    bool stratifiedIsAreaWeighted = false;
 };
 
 // The whole report in `format`; `numbers` is how the text form writes its
-// values (the machine forms always use a point and the shortest digits that
-// read back as the same double).
+// values. CSV and JSON write the shortest digits that read back as the same
+// double; JSON with a point, CSV with the decimal separator of `numbers`.
 std::string WriteReport(const Report& report, ReportFormat format, const TextNumbers& numbers);
 
 // Each format's writer (report_text.cpp, report_csv.cpp, report_json.cpp).
 std::string ReportText(const Report& report, const TextNumbers& numbers);
-std::string ReportCsv(const Report& report);
+std::string ReportCsv(const Report& report, char decimalSeparator);
 std::string ReportJson(const Report& report);
 
 } // namespace brennic

@@ -77,16 +77,6 @@ void textProportions(std::string& out, const StratifiedSection& s,
     TextTable(out, table);
 }
 
-std::string csvRow(std::string_view field, const std::string& value, std::string_view label,
-                   const std::string& empty, const std::string& reason) {
-    return "stratified." + std::string(field) + ',' + value + ',' + CsvField(label) + empty + ',' +
-           CsvField(reason) + '\n';
-}
-
-std::string csvValue(const Figure& figure) {
-    return figure.defined() ? ShortestNumber(*figure.value) : "";
-}
-
 } // namespace
 
 void StratifiedText(std::string& out, const StratifiedSection& s,
@@ -143,37 +133,6 @@ void StratifiedText(std::string& out, const StratifiedSection& s,
     TextTable(out, table);
     textProportions(out, s, labels, numbers, reasons);
     reasons.write(out);
-}
-
-void StratifiedCsv(std::string& out, const StratifiedSection& s,
-                   const std::vector<std::string>& labels, std::size_t emptyColumns) {
-    const std::string empty(emptyColumns, ',');
-    out += csvRow("fpc", s.sample.finitePopulationCorrection ? "true" : "false", "", empty, "");
-    for (std::size_t h = 0; h < s.sample.strata.size(); ++h) {
-        out += csvRow("stratum.size", ShortestNumber(s.sample.stratumSizes[h]), s.sample.strata[h],
-                      empty, "");
-        out += csvRow("stratum.sample_units", ShortestNumber(s.estimates.sampleSizes[h]),
-                      s.sample.strata[h], empty, "");
-    }
-    const auto overallInfo = Catalogue<StratifiedFigure>();
-    for (std::size_t i = 0; i < overallInfo.size(); ++i) {
-        const Figure& figure = s.estimates.figures.all()[i];
-        out += csvRow(overallInfo[i].field, csvValue(figure), "", empty, figure.reason);
-    }
-    const auto classInfo = Catalogue<StratifiedClassFigure>();
-    for (const StratifiedClassEntry& entry : s.estimates.classes)
-        for (std::size_t i = 0; i < classInfo.size(); ++i) {
-            const Figure& figure = entry.figures.all()[i];
-            out += csvRow("class." + std::string(classInfo[i].field), csvValue(figure),
-                          labels[static_cast<std::size_t>(entry.k - 1)], empty, figure.reason);
-        }
-    const std::size_t q = s.sample.classes;
-    for (std::size_t i = 0; i < q; ++i)
-        for (std::size_t j = 0; j < q; ++j) {
-            const Figure& figure = s.estimates.areaProportions[i * q + j];
-            out += csvRow("area_proportions." + std::to_string(i + 1) + '.' + std::to_string(j + 1),
-                          csvValue(figure), "", empty, figure.reason);
-        }
 }
 
 void StratifiedJson(JsonWriter& json, const StratifiedSection& s,

@@ -19,11 +19,6 @@ namespace brennic {
 void StratifiedText(std::string& out, const StratifiedSection& section,
                     const std::vector<std::string>& labels, const TextNumbers& numbers);
 
-// Rows "stratified.<field>,value,label,<emptyColumns empty fields>,reason" for
-// the figures, the strata and each p^_ij, to follow the report's own rows.
-void StratifiedCsv(std::string& out, const StratifiedSection& section,
-                   const std::vector<std::string>& labels, std::size_t emptyColumns);
-
 // The member "stratified": {...} of the report's object.
 void StratifiedJson(JsonWriter& json, const StratifiedSection& section,
                     const std::vector<std::string>& labels);

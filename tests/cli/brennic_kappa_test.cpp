@@ -4,6 +4,7 @@
 // --ratings and --samples; the report in each form, and each mistake by option.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iterator>
 #include <sstream>
@@ -238,10 +239,10 @@ TEST_F(BrennicKappaRatings, GwetsExampleToItsPrintedDigits) {
     EXPECT_NEAR(jsonNumber(ninety.out, "fleiss_kappa_ci_low"),
                 0.7611692754224112 - 1.796 * 0.15301920346949238, 1e-4);
     const auto csv = run("--ratings --header --format csv --weights quadratic", gwet);
-    EXPECT_TRUE(Has(csv.out, "\nweights,quadratic,,\n"));
-    EXPECT_NEAR(
-        jsonNumber("\"x\": " + csv.out.substr(csv.out.find("krippendorff_alpha,,") + 20), "x"),
-        0.849, 5e-4); // quadratic weights: the interval alpha
+    EXPECT_TRUE(Has(csv.out, "\nreport,,weights,quadratic,,,,,\n"));
+    const std::string alpha = "\noverall,,weighted_krippendorff_alpha,";
+    EXPECT_NEAR(jsonNumber("\"x\": " + csv.out.substr(csv.out.find(alpha) + alpha.size()), "x"),
+                0.849, 5e-4); // quadratic weights: the interval alpha
 }
 
 TEST_F(BrennicKappaRatings, FiguresWithoutValueCarryTheirReasons) {
@@ -255,7 +256,7 @@ TEST_F(BrennicKappaRatings, FiguresWithoutValueCarryTheirReasons) {
     EXPECT_TRUE(Has(run("--ratings", oneClass).out,
                     "Not defined:\n  fleiss_kappa: the chance agreement is 1"));
     EXPECT_TRUE(Has(run("--ratings --format csv", oneClass).out,
-                    "\nfleiss_kappa,,,\"the chance agreement is 1"));
+                    "\noverall,,fleiss_kappa,,,,,,\"the chance agreement is 1"));
 }
 
 TEST_F(BrennicKappaRatings, RefusalsExitOneWithASentence) {
@@ -295,30 +296,53 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
     // ((1 - e) / 2 + e - 1/2) / (1/2) with e = 1/200, in the digits of doubles.
     // No quantity disagreement; each class allocates 2 (1/2 - 1/4), halved: 1/2.
     // F1 and its means: 2 (1/2)(1/2) / 1 = 1/2 for each of the two classes.
-    std::string chanceCsv =
-        "field,value,label,row_total,col_total,diagonal,users_accuracy,producers_accuracy,"
-        "f1,row_conditional_kappa,col_conditional_kappa,quantity_disagreement,"
-        "allocation_disagreement,reason\n";
-    std::istringstream figures(
-        "n,2 confidence,0.95 result_file.pc,0.5 result_file.po,0.5 result_file.kappa,0 "
-        "result_file.lo,-0.2 result_file.hi,0.2 result_file.se,0.1 result_file.z,0 kappa_se,0.1 "
-        "kappa_se0,0.1 kappa_ci_low,-0.1959963984540054 kappa_ci_high,0.1959963984540054 "
-        "z_large_sample,0 p_two_sided,1 overall_accuracy,0.5 "
-        "overall_accuracy_se,0.050251890762960605 overall_accuracy_ci_low,0.4015081039495562 "
-        "overall_accuracy_ci_high,0.5984918960504438 scott_pi,0 scott_pi_se,0.1 "
-        "scott_pi_ci_low,-0.1959963984540054 scott_pi_ci_high,0.1959963984540054 gwet_ac1,0 "
-        "gwet_ac1_se,0.1 gwet_ac1_ci_low,-0.1959963984540054 gwet_ac1_ci_high,0.1959963984540054 "
-        "brennan_prediger,0 brennan_prediger_se,0.1 brennan_prediger_ci_low,-0.1959963984540054 "
-        "brennan_prediger_ci_high,0.1959963984540054 krippendorff_alpha,0.005 "
-        "quantity_disagreement,0 allocation_disagreement,0.5 macro_users_accuracy,0.5 "
-        "macro_users_classes,2 macro_producers_accuracy,0.5 macro_producers_classes,2 "
-        "macro_f1,0.5 macro_f1_classes,2 weighted.weights,linear "
-        "weighted.kappa,0 weighted.kappa_se,0.1 weighted.kappa_ci_low,-0.1959963984540054 "
-        "weighted.kappa_ci_high,0.1959963984540054 weighted.kappa_se0,0.1 weighted.z,0");
-    for (std::string figure; figures >> figure;)
-        chanceCsv += figure + std::string(12, ',') + "\n";
-    chanceCsv +=
-        "class,1,1,50,50,25,0.5,0.5,0.5,0,0,0,0.5,\nclass,2,2,50,50,25,0.5,0.5,0.5,0,0,0,0.5,\n";
+    // The CSV: a row per figure, its se and interval beside it, then a row per
+    // class and figure and per cell; the rows below hold section, class, figure,
+    // value, se, ci_low and ci_high, the unit and reason columns empty.
+    const std::string z = "0.1959963984540054", interval = "0.1,-" + z + "," + z;
+    std::string chanceCsv = "section,class,figure,value,se,ci_low,ci_high,unit,reason\n";
+    for (const std::string& row : std::vector<std::string>{
+             "report,,n,2",
+             "report,,confidence,0.95",
+             "result_file,,pc,0.5",
+             "result_file,,po,0.5",
+             "result_file,,kappa,0",
+             "result_file,,lo,-0.2",
+             "result_file,,hi,0.2",
+             "result_file,,se,0.1",
+             "result_file,,z,0",
+             "overall,,kappa,0," + interval,
+             "overall,,kappa_se0,0.1",
+             "overall,,z_large_sample,0",
+             "overall,,p_two_sided,1",
+             "overall,,overall_accuracy,0.5,0.050251890762960605,0.4015081039495562,"
+             "0.5984918960504438",
+             "overall,,scott_pi,0," + interval,
+             "overall,,gwet_ac1,0," + interval,
+             "overall,,brennan_prediger,0," + interval,
+             "overall,,krippendorff_alpha,0.005",
+             "overall,,quantity_disagreement,0",
+             "overall,,allocation_disagreement,0.5",
+             "overall,,macro_users_accuracy,0.5",
+             "overall,,macro_users_classes,2",
+             "overall,,macro_producers_accuracy,0.5",
+             "overall,,macro_producers_classes,2",
+             "overall,,macro_f1,0.5",
+             "overall,,macro_f1_classes,2",
+             "weighted,,weights,linear",
+             "weighted,,kappa,0," + interval,
+             "weighted,,kappa_se0,0.1",
+             "weighted,,z,0"}) {
+        const auto fields = std::count(row.begin(), row.end(), ',');
+        chanceCsv += row + std::string(static_cast<std::size_t>(8 - fields), ',') + "\n";
+    }
+    for (const char* k : {"1", "2"})
+        for (const char* figure :
+             {"row_total,50", "col_total,50", "diagonal,25", "users_accuracy,0.5",
+              "producers_accuracy,0.5", "f1,0.5", "row_conditional_kappa,0",
+              "col_conditional_kappa,0", "quantity_disagreement,0", "allocation_disagreement,0.5"})
+            chanceCsv += "classes," + std::string(k) + "," + figure + ",,,,,\n";
+    chanceCsv += "matrix,1,1,25,,,,,\nmatrix,1,2,25,,,,,\nmatrix,2,1,25,,,,,\nmatrix,2,2,25,,,,,\n";
     std::string large; // 21 classes
     for (int r = 0; r < 21; ++r)
         for (int c = 0; c < 21; ++c)
@@ -346,8 +370,9 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         {"text_with_comma_separator", "--report --digits 15 --decimal-separator ,",
          "2,5 1\n0,5 6\n", 0,
          {" 0,659090909090909\n", " 1,17234499048346\n"}},
-        {"csv_keeps_the_point", "--report --format csv --decimal-separator ,", "25 25\n25 25\n",
-         0, {"\nresult_file.lo,-0.2,"}},
+        {"csv_with_decimal_commas", "--report --format csv --decimal-separator ,",
+         "25 25\n25 25\n", 0,
+         {"\nresult_file;;lo;-0,2;;;;;\n", "\noverall;;kappa;0;0,1;-" + std::string("0,1959963984540054;0,1959963984540054;;\n")}},
         {"undefined_figure_status_0", "--report --format json", "0 5\n0 0\n", 0,
          {"\"z\": null", "\"kappa\": 0,", "\"z\": \"The agreement expected by chance is exactly 0"}},
         {"pairs_left_out_as_missing", "--pairs --missing NA --report --format json",
@@ -370,18 +395,18 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
          "--mapped-area '1,5;2;0,5'", "2 1\n1 2\n", 1, {"gives 3 areas, but the matrix has 2"}},
         {"mapped_area_json", "--report --format json --mapped-area 1,3", "3 1\n1 3\n", 0,
          {"\"area_weighted\": {\"overall_accuracy\": 0.75, "}},
-        // Weights 1/4, 3/4, U = 3/4 each (se (3/16 / 3)^0.5 = 1/4): accuracy 3/4; class 1's
-        // column 3/16 + 3/16, so P1 = 1/2 and its area 4 (6/16) = 1.5. The area columns
-        // follow the ten of the class rows; the overall rows leave both empty. User's
-        // accuracy's interval 3/4 -+ z 1/4, z = 1.959963984540054: to 14 digits, as
-        // z comes from the system's erfc, whose last bit differs between systems.
+        // Weights 1/4, 3/4, U = 3/4 each (se (3/16 / 3)^0.5 = 1/4): accuracy 3/4, its
+        // se ((1/16 + 9/16) (3/16) / 3)^0.5 = 10^0.5 / 16; class 1's column 3/16 + 3/16,
+        // so P1 = 1/2 and its area 4 (6/16) = 1.5. User's accuracy's interval
+        // 3/4 -+ z 1/4, z = 1.959963984540054: to 14 digits, as z comes from the
+        // system's erfc, whose last bit differs between systems. Areas as given have
+        // no unit.
         {"mapped_area_csv", "--report --format csv --mapped-area 1,3", "3 1\n1 3\n", 0,
-         {",allocation_disagreement,mapped_area,weight,users_accuracy,",
-          "\nn,2" + std::string(26, ',') + ",\n",
-          "\narea_weighted.overall_accuracy,0.75" + std::string(26, ',') + ",\n",
-          "\nclass,1,1,4,4,3,0.75,0.75,0.75,0.5,0.5,0,0.25" + std::string(15, ',') + ",\n",
-          "\narea_weighted.class,1,1" + std::string(10, ',') +
-              ",1,0.25,0.75,0.25,0.26000900386498"}},
+         {"\nreport,,n,2,,,,,\n", "\narea_weighted,,overall_accuracy,0.75,0.19764235376052",
+          "\nclasses,1,users_accuracy,0.75,,,,,\n",
+          "\narea_weighted.classes,1,mapped_area,1,,,,,\n",
+          "\narea_weighted.classes,1,users_accuracy,0.75,0.25,0.26000900386498",
+          "\narea_weighted.classes,1,area,1.5,"}},
         // Weights 1/4, 3/4: accuracy 3/16 + (3/4)(7/8) = 27/32, class 1's area 6 (3/16 + 3/32),
         // 0.84375 and 1.6875 to four digits, the last one even.
         {"mapped_area_text_comma", "--report --decimal-separator , --mapped-area '1,5;4,5'",
@@ -476,7 +501,7 @@ TEST_F(BrennicKappaSamples, StehmanExampleThroughTheCommand) {
         };
         for (std::size_t at = 0; at < csv.size(); at = csv.find('\n', at) + 1)
             EXPECT_EQ(commas(at), commas(0)) << csv.substr(at, csv.find('\n', at) - at);
-        EXPECT_TRUE(Has(csv, "\nstratified.class.users_accuracy,0.574468085106383,B,"));
+        EXPECT_TRUE(Has(csv, "\nstratified.classes,B,users_accuracy,0.574468085106383,"));
     }
 }
 

@@ -143,12 +143,12 @@ TEST_F(FilesAsKept, OneClassUnderTwoSpellings) {
          "A,3,3.0\nA,3.0,3\nB,1,1\nB,3,1\n", {"\"matrix\": [[1, 0], [1, 2]]"}, joined3},
         {"ratings_text", "--ratings", "3,3.0,1\n1,1,3\n",
          {"Warning: " + joined3, "      3        3\n"}, joined3},
-        {"ratings_csv", "--ratings --format csv", "3,3.0\n1,1\n", {"\nwarning,,,\"" + joined3}, joined3},
+        {"ratings_csv", "--ratings --format csv", "3,3.0\n1,1\n", {"\nreport,,warning,,,,,,\"" + joined3}, joined3},
         {"letter_case_kept_apart", "--pairs" + json, "Forest,forest\nforest,forest\n",
          {"\"matrix\": [[0, 1], [0, 1]]"}, forest},
         {"blanks_between_words_kept_apart", "--pairs --report --format csv",
          "Open water;Open  water\nOpen  water;Open  water\n",
-         {"\nwarning,,,,,,,,,,,,,the classes 'Open water' and 'Open  water' differ"},
+         {"\nreport,,warning,,,,,,the classes 'Open water' and 'Open  water' differ"},
          "the classes 'Open water' and 'Open  water' differ only in letter case or in the blanks "
          "between words: they are kept apart"},
         {"one_spelling_each", "--pairs" + json, "3,1\n1,1\n", {"\"warnings\": []"}, ""},
@@ -239,7 +239,7 @@ TEST_F(FilesAsKept, ColumnOfIdsIsWarnedAbout) {
         {"ratings_ids_left_out", "--ratings --header --columns Dr_A,Dr_B,Dr_C --format json",
          DoctorRatings, {"\"fleiss_kappa\": 0.66355140186915", "\"warnings\": []"}, ""},
         {"ratings_without_header", "--ratings --format csv", DoctorRatings.substr(23),
-         {"\nwarning,,,\"column 1 holds"}, "column 1 holds a different value on every line; if it "
+         {"\nreport,,warning,,,,,,\"column 1 holds"}, "column 1 holds a different value on every line; if it "
                                          "names the units, leave it out with --columns"},
         {"missing_ratings_not_counted", "--ratings --header", tenWithNa, {"Warning: column 1 (r1) holds"},
          "column 1 (r1) holds a different value on every line; if it names the units, leave it "

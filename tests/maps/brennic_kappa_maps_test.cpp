@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "../cli/kappa_process.h"
+#include "../text_width.h"
 #include "map_files.h"
 
 namespace brennic::test {
@@ -47,6 +48,13 @@ class KappaMapsTest : public KappaProcessTest {
         "--map {dir}/map.tif --reference {dir}/points.gpkg --reference-field class --report";
 };
 
+// The text report folds its source line within 100 columns: joined again.
+std::string unfolded(std::string text) {
+    for (std::size_t at = 0; (at = text.find("\n  ", at)) != std::string::npos;)
+        text.replace(at, 3, " ");
+    return text;
+}
+
 // The output of the maps is the matrix's, less its last `trimmed` bytes, and then
 // `added`: the source record, or with points the stratified section. With points
 // the map's own areas, 100 m² a pixel, are the mapped areas unless others are given.
@@ -64,12 +72,14 @@ TEST_F(KappaMapsTest, SameOutputAsTheMatrixPlusTheSourceRecord) {
         // The same coordinate system written another way is the same grid.
         {"same_crs_written_otherwise", "--map {dir}/map.tif --reference {dir}/proj.tif", "", matrix, "", 0},
         {"report_text", maps + "--report", "--report", matrix, "\nSource: map {dir}/map.tif, reference {dir}/ref.tif: " + counts + "\n", 0},
-        {"report_csv", maps + "--report --format csv", "--report --format csv", matrix, "source,\"map {dir}/map.tif; reference {dir}/ref.tif; " + counts + "\"", 0},
+        {"report_csv", maps + "--report --format csv", "--report --format csv", matrix,
+         "source,,map,{dir}/map.tif,,,,,\nsource,,reference,{dir}/ref.tif,,,,,\nsource,,counted,12,,,,,\n"
+         "source.left_out,,outside,0,,,,,\nsource.left_out,,nodata,0,,,,,\nsource.left_out,,empty,0,,,,,\n", 0},
         {"report_json", maps + json, json, matrix,
          ",\n  \"source\": {\"map\": \"{dir}/map.tif\", \"reference\": \"{dir}/ref.tif\", \"map_band\": 1, \"reference_band\": 1, "
          "\"window\": [0, 0, 4, 3], \"nodata\": {\"map\": [], \"reference\": []}, \"counted\": 12, "
          "\"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0}, \"map_pixels\": [3, 4, 5]}\n}\n", 3},
-        {"points_own_areas", points, json + " --mapped-area 300,400,500", pointsMatrix, ",\n  \"stratified\"", 3},
+        {"points_own_areas", points + "--area-unit m2", json + " --mapped-area 300,400,500", pointsMatrix, ",\n  \"stratified\"", 3},
         {"points_given_areas", points + "--mapped-area 1,1,2", json + " --mapped-area 1,1,2", pointsMatrix, ",\n  \"stratified\"", 3},
     };
     // clang-format on
@@ -81,10 +91,67 @@ TEST_F(KappaMapsTest, SameOutputAsTheMatrixPlusTheSourceRecord) {
         EXPECT_EQ(fromMaps.err, "");
         const std::string expected =
             fromMatrix.out.substr(0, fromMatrix.out.size() - row.trimmed) + withDir(row.added);
-        EXPECT_EQ(fromMaps.out.substr(0, expected.size()), expected);
+        // The map's areas name their unit where given ones cannot.
+        std::string out = unfolded(fromMaps.out);
+        if (const std::size_t unit = out.find("\"area_unit\": \"m²\", \"overall_accuracy\"");
+            unit != std::string::npos)
+            out.erase(unit, std::string("\"area_unit\": \"m²\", ").size());
+        EXPECT_EQ(out.substr(0, unfolded(expected).size()), unfolded(expected));
         // Given areas leave the map's unit out of the source record.
         EXPECT_EQ(Has(fromMaps.out, "area_unit"), row.name == std::string("points_own_areas"));
     }
+}
+
+// The map's 10 m pixels hold 100 m² each: classes 1, 2 and 3 cover 300, 400
+// and 500 m², 0.03, 0.04 and 0.05 ha. The report shows them in hectares unless
+// asked otherwise, and keeps the map's own in the source record for --sum.
+TEST_F(KappaMapsTest, AreasInTheUnitAskedForAndAddedAsTheMapGaveThem) {
+    Raster plain(4, 3, SmallMap);
+    plain.crs.clear();
+    raster("plain.tif", plain);
+    const std::string points = std::string(Points) + " ";
+    // clang-format off
+    const struct { const char* name; std::string options; int status; std::vector<std::string> out; } rows[] = {
+        {"hectares_by_default", "--format json", 0,
+         {"\"area_weighted\": {\"area_unit\": \"ha\", ", "{\"class\": 1, \"label\": \"1\", \"mapped_area\": 0.03, ",
+          "\"area_unit\": \"m²\", \"mapped_areas\": [300, 400, 500], "}},
+        {"square_kilometres_in_csv", "--area-unit km2 --format csv", 0,
+         {"\narea_weighted.classes,1,mapped_area,3e-04,,,,km²,\n", "\narea_weighted.classes,3,area,"}},
+        {"square_metres_named_in_text", "--area-unit m2", 0,
+         {"\nArea-weighted estimates of each class, areas in m²\n", "shown in m²\n"}},
+        // The strata are the map's classes, sized as its areas: shown once.
+        {"stratified_once_in_text", "", 0,
+         {"\nStratified estimates (Stehman 2014), strata of any kind\n  The strata are the map's classes"}},
+        {"unknown_unit", "--area-unit m3", 1, {"unknown area unit 'm3' (m2, ha, km2)"}},
+        {"areas_as_given", "--mapped-area 1,1,2 --area-unit ha", 1, {"--area-unit is for the areas a map gives"}},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const KappaOutcome outcome = run(points + row.options, "");
+        EXPECT_EQ(outcome.status, row.status) << outcome.err;
+        for (const std::string& words : row.out)
+            EXPECT_TRUE(Has(row.status == 0 ? outcome.out : outcome.err, words))
+                << (row.status == 0 ? outcome.out : outcome.err);
+    }
+    EXPECT_FALSE(Has(run(points, "").out, "Stratified estimates of each class"));
+    const KappaOutcome plainRun =
+        run("--map {dir}/plain.tif --reference {dir}/points.gpkg --report --area-unit ha", "");
+    EXPECT_EQ(plainRun.status, 1);
+    EXPECT_TRUE(Has(plainRun.err, "the map's are in map unit²"));
+    // Two windows add up to the whole, areas and all; the text of a window folds
+    // its source line.
+    const KappaOutcome whole = run(points + "--format json", "");
+    for (const char* window : {"0,0,4,2", "0,2,4,1"}) {
+        writeFile(dir / window, run(points + "--format json --window " + window, "").out);
+        EXPECT_LE(widestLine(run(points + "--window " + window, "").out), 100u);
+    }
+    const KappaOutcome sum = run("--sum --report --format json {dir}/0,0,4,2 {dir}/0,2,4,1", "");
+    ASSERT_EQ(sum.status, 0) << sum.err;
+    const auto beforeSource = [](const std::string& text) {
+        return text.substr(0, text.find("\"source\""));
+    };
+    EXPECT_EQ(beforeSource(sum.out), beforeSource(whole.out));
 }
 
 TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
@@ -436,7 +503,8 @@ TEST_F(KappaMapsTest, MaskedPixelsInTheSourceRecordAndAddedByTheSum) {
     const std::string maps = "--map {dir}/masked.tif --reference {dir}/ref.tif --report";
     const KappaOutcome whole = run(maps, "");
     ASSERT_EQ(whole.status, 0) << whole.err;
-    EXPECT_TRUE(Has(whole.out, "8 counted; left out: 0 outside, 0 on no-data, 0 empty, 4 masked"));
+    EXPECT_TRUE(Has(unfolded(whole.out),
+                    "8 counted; left out: 0 outside, 0 on no-data, 0 empty, 4 masked"));
     for (const char* window : {"0,0,4,2", "0,2,4,1"})
         writeFile(dir / window, run(maps + " --format json --window " + window, "").out);
     const KappaOutcome sum = run("--sum --report --format json {dir}/0,0,4,2 {dir}/0,2,4,1", "");
@@ -476,7 +544,7 @@ TEST_F(KappaMapsTest, ClassFieldNamedOrTheOnlyOneThatCanHoldAClass) {
     const struct { const char *name, *file, *options; int status; std::string out; } rows[] = {
         {"only_text_field", "points", "", 0, "reference {dir}/points.gpkg, field class" + counted},
         {"integer_beside_a_fraction", "int", "", 0, "reference {dir}/int.gpkg, field class" + counted},
-        {"integer64_in_csv", "int64", " --format csv", 0, "reference {dir}/int64.gpkg; field class; 8 counted"},
+        {"integer64_in_csv", "int64", " --format csv", 0, "reference,{dir}/int64.gpkg,,,,,\nsource,,reference_field,class,,,,,\nsource,,counted,8,"},
         {"named_in_json", "two", " --reference-field class --format json", 0,
          "\"reference\": \"{dir}/two.gpkg\", \"reference_field\": \"class\", \"layer\": "
          "\"samples\", "},
@@ -501,7 +569,7 @@ TEST_F(KappaMapsTest, ClassFieldNamedOrTheOnlyOneThatCanHoldAClass) {
         EXPECT_EQ(outcome.status, row.status) << outcome.err;
         if (row.status == 0) {
             EXPECT_EQ(outcome.err, "");
-            EXPECT_TRUE(Has(outcome.out, withDir(row.out))) << outcome.out;
+            EXPECT_TRUE(Has(unfolded(outcome.out), withDir(row.out))) << outcome.out;
         } else {
             EXPECT_EQ(outcome.out, "");
             EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
@@ -640,7 +708,7 @@ TEST_F(KappaMapsTest, PointsFromACsvOfCoordinates) {
                     ".csv --reference-field class --report" + row.options,
                 "");
         ASSERT_EQ(outcome.status, 0) << outcome.err;
-        EXPECT_TRUE(Has(outcome.out, "3 counted; left out: 0 outside"));
+        EXPECT_TRUE(Has(unfolded(outcome.out), "3 counted; left out: 0 outside"));
         EXPECT_EQ(outcome.err.substr(0, withDir(row.warning).size()), withDir(row.warning));
         EXPECT_EQ(outcome.err.empty(), row.warning.empty());
     }
@@ -661,7 +729,7 @@ TEST_F(KappaMapsTest, StrataSectionIsTheOneSamplesGivesForTheUnitsUnderThePoints
         // the 3 points of row 2 lie in another window and are not counted.
         {"strata_window_text", " --strata {dir}/strata.tif --window 0,0,4,2", "", byStrata, "7=5,9=3", "5 counted; left out: 0 outside, 0 on no-data"},
         {"map_as_strata", "", " --format json", byMap, "1=3,2=4,3=5",
-         "\"counted\": 8, \"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0}, \"area_unit\": \"m²\", \"map_pixels\": [3, 4, 5]}"},
+         "\"counted\": 8, \"left_out\": {\"outside\": 0, \"nodata\": 0, \"empty\": 0}, \"area_unit\": \"m²\", \"mapped_areas\": [300, 400, 500], \"map_pixels\": [3, 4, 5]}"},
         {"map_as_strata_fpc_text", "", " --fpc", byMap, "1=3,2=4,3=5", "0 outside, 0 on no-data"},
     };
     // clang-format on
@@ -681,7 +749,7 @@ TEST_F(KappaMapsTest, StrataSectionIsTheOneSamplesGivesForTheUnitsUnderThePoints
         const std::string section =
             samples.out.substr(samplesAt, samples.out.size() - samplesAt - 3);
         EXPECT_EQ(maps.out.substr(mapsAt, section.size()), section);
-        EXPECT_TRUE(Has(maps.out, row.source));
+        EXPECT_TRUE(Has(unfolded(maps.out), row.source));
         // The map's classes are no stratification of points stratified otherwise.
         EXPECT_EQ(Has(maps.out, json ? "area_weighted" : "Area-weighted"), *row.mapsOnly == '\0');
     }

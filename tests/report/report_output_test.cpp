@@ -126,24 +126,57 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
     EXPECT_EQ(ReportJson(reportOf(madeUpReport())), json);
 }
 
-// The whole CSV of a computed report is in brennic_kappa_test.cpp; here,
-// the reasons: quoted when they hold a comma or a quote, joined for a class;
-// the warnings in the reason column and the pairs left out as a count.
-TEST(ReportOutput, CsvWritesEachReasonInTheLastColumn) {
-    const std::string csv = ReportCsv(reportOf(madeUpReport()));
-    for (const char* line :
-         {"\nresult_file.z,,,,,,,,,,,,,The standard error is 0.\n",
-          "\nweighted.kappa_se,,,,,,,,,,,,,\"Counts \"\"below\"\" 0, as in row 1.\"\n",
-          "\nclass,2,\"wa\"\"ter\",0,5,0,,0,,,-0.5,0.05,0.3,users_accuracy: Row 2 is empty. "
-          "f1: Row 2 is empty. row_conditional_kappa: Row 2 is empty.\n",
-          "\nn,2,,,,,,,,,,,,\nconfidence,0.95,,,,,,,,,,,,\nwarning,,,,,,,,,,,,,\"Counts "
-          "\"\"look\"\" like proportions, so.\"\n"
-          "warning,,,,,,,,,,,,,A second one.\nleft_out.missing,7,,,,,,,,,,,,\nresult_file.pc,0.5,",
-          "\nmacro_f1,,,,,,,,,,,,,No class has an F1.\nmacro_f1_classes,0,",
-          // The matrix with its labels along both edges, as wide as the header.
-          "\nmatrix.columns,,,forest,\"wa\"\"ter\",,,,,,,,,\n"
-          "matrix.row,1,forest,3000000,6,,,,,,,,,\nmatrix.row,2,\"wa\"\"ter\",1,0.5,,,,,,,,,\n"})
-        EXPECT_NE(csv.find(line), std::string::npos) << line << " in\n" << csv;
+// The CSV is one table of nine columns: a row per figure with its standard
+// error and interval beside it, reasons quoted when they hold a separator or a
+// quote, the matrix a row per cell. With a decimal comma, semicolons separate
+// the fields.
+TEST(ReportOutput, CsvIsOneTableOfNineColumns) {
+    const struct {
+        char decimal;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {'.',
+         {"section,class,figure,value,se,ci_low,ci_high,unit,reason\nreport,,n,2,,,,,\n"
+          "report,,confidence,0.95,,,,,\nreport,,warning,,,,,,\"Counts \"\"look\"\" like "
+          "proportions, so.\"\nreport,,warning,,,,,,A second one.\nleft_out,,missing,7,,,,,\n"
+          "result_file,,pc,0.5,,,,,\n",
+          "\nresult_file,,z,,,,,,The standard error is 0.\noverall,,kappa,0.5,0.1,0.304,0.696,,\n"
+          "overall,,kappa_se0,0,,,,,\noverall,,z_large_sample,4,,,,,\n",
+          "\noverall,,scott_pi,0.4,0.02,0.36,0.44,,\n",
+          "\noverall,,macro_f1,,,,,,No class has an F1.\noverall,,macro_f1_classes,0,,,,,\n",
+          "\nweighted,,weights,quadratic,,,,,\nweighted,,kappa,0.6,,,,,\"Counts \"\"below\"\" 0, "
+          "as "
+          "in row 1.\"\nweighted,,kappa_se0,0.1234567890123456,,,,,\nweighted,,z,1e+300,,,,,\n",
+          "\nclasses,forest,f1,0.5,,,,,\n",
+          "\nclasses,\"wa\"\"ter\",users_accuracy,,,,,,Row 2 is empty.\n",
+          "\nmatrix,forest,forest,3000000,,,,,\nmatrix,forest,\"wa\"\"ter\",6,,,,,\n"
+          "matrix,\"wa\"\"ter\",forest,1,,,,,\nmatrix,\"wa\"\"ter\",\"wa\"\"ter\",0.5,,,,,\n"}},
+        {',',
+         {"section;class;figure;value;se;ci_low;ci_high;unit;reason\nreport;;n;2;;;;;\n"
+          "report;;confidence;0,95;;;;;\n",
+          "\noverall;;kappa;0,5;0,1;0,304;0,696;;\n",
+          "\nweighted;;kappa;0,6;;;;;\"Counts \"\"below\"\" 0, as in row 1.\"\n",
+          "\nmatrix;\"wa\"\"ter\";\"wa\"\"ter\";0,5;;;;;\n"}},
+    };
+    for (const auto& c : cases) {
+        const std::string csv = ReportCsv(reportOf(madeUpReport()), c.decimal);
+        for (const std::string& line : c.lines)
+            EXPECT_NE(csv.find(line), std::string::npos) << line << " in\n" << csv;
+        // Every row has the header's nine fields.
+        const char between = c.decimal == ',' ? ';' : ',';
+        std::size_t fields = 1;
+        bool quoted = false;
+        for (char ch : csv) {
+            if (ch == '"')
+                quoted = !quoted;
+            else if (ch == between && !quoted)
+                ++fields;
+            else if (ch == '\n' && !quoted) {
+                EXPECT_EQ(fields, 9u) << csv;
+                fields = 1;
+            }
+        }
+    }
 }
 
 // Whole numbers below 2^53 are written with their plain digits, as readers of
