@@ -3,6 +3,9 @@
 #include "cli/help.h"
 
 #include <algorithm>
+#include <array>
+#include <span>
+#include <string_view>
 
 #include "cli/cli_options.h"
 #include "cli/map_input.h"
@@ -227,15 +230,46 @@ std::string optionsHelp() {
     return out;
 }
 
-// The fields of one table of the catalogue, each with its definition, wrapped
-// under a heading.
+// A table of the catalogue, or the part of it from `first` on (before `last`),
+// under the heading both the help and the help page give it.
+struct FieldGroup {
+    std::string_view heading;
+    std::span<const FigureInfo> fields;
+};
+
 template <typename Id>
-void helpFields(std::string& out, std::string_view heading, std::size_t first = 0,
-                std::size_t last = FigureRow<Id>::Size) {
-    out += "\n" + wrapText("", heading, 0);
-    const auto catalogue = Catalogue<Id>();
-    for (std::size_t i = first; i < last; ++i)
-        out += wrapText("  " + std::string(catalogue[i].field), catalogue[i].definition, 24);
+constexpr FieldGroup group(std::string_view heading, std::size_t first = 0,
+                           std::size_t last = FigureRow<Id>::Size) {
+    return {heading, Catalogue<Id>().subspan(first, last - first)};
+}
+
+const std::array FieldGroups{
+    group<OverallFigure>("Under \"result_file\", the seven of Result.txt (after \"schema\", "
+                         "\"n\", the number of classes, and \"confidence\"):",
+                         0, ResultFileFigures),
+    group<OverallFigure>("Of the whole matrix:", ResultFileFigures),
+    group<WeightedFigure>("Under \"weighted\", with --weights linear or quadratic (Cohen 1968):"),
+    group<ClassFigure>("Of each class k, under \"classes\" (with \"class\", its number, and "
+                       "\"label\"):"),
+    group<AreaFigure>("Under \"area_weighted\", with --mapped-area or a map's own areas "
+                      "(Olofsson et al. 2014, Remote Sensing of Environment 148: 42-57), after "
+                      "\"area_unit\" where the areas' unit is known:"),
+    group<AreaClassFigure>("Of each class, under \"area_weighted\" \"classes\":"),
+    group<StratifiedFigure>("Under \"stratified\", with --samples or --map and points (Stehman "
+                            "2014, International Journal of Remote Sensing 35: 4923-4939), after "
+                            "\"fpc\" and \"strata\" (each \"label\", \"size\" and "
+                            "\"sample_units\"):"),
+    group<StratifiedClassFigure>("Of each class, under \"stratified\" \"classes\"; then "
+                                 "\"area_proportions\", the p^_ij, rows the map, columns the "
+                                 "reference:"),
+};
+
+// `text` with the characters HTML gives a meaning escaped.
+std::string html(std::string_view text) {
+    std::string out;
+    for (char c : text)
+        out += c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : std::string(1, c);
+    return out;
 }
 
 } // namespace
@@ -246,29 +280,26 @@ std::string HelpText() {
     out += mapHelp();
     out += "\n";
     out += HelpStatusAndFields;
-    helpFields<OverallFigure>(out,
-                              "Under \"result_file\", the seven of Result.txt (after \"schema\", "
-                              "\"n\", the number of classes, and \"confidence\"):",
-                              0, ResultFileFigures);
-    helpFields<OverallFigure>(out, "Of the whole matrix:", ResultFileFigures);
-    helpFields<WeightedFigure>(out, "Under \"weighted\", with --weights linear or quadratic "
-                                    "(Cohen 1968):");
-    helpFields<ClassFigure>(out, "Of each class k, under \"classes\" (with \"class\", its number, "
-                                 "and \"label\"):");
-    helpFields<AreaFigure>(out, "Under \"area_weighted\", with --mapped-area (Olofsson et al. "
-                                "2014, Remote Sensing of Environment 148: 42-57):");
-    helpFields<AreaClassFigure>(out, "Of each class, under \"area_weighted\" \"classes\":");
-    helpFields<StratifiedFigure>(
-        out, "Under \"stratified\", with --samples or --map and points (Stehman 2014, "
-             "International Journal of "
-             "Remote Sensing 35: 4923-4939), after \"fpc\" and \"strata\" (each \"label\", "
-             "\"size\" and \"sample_units\"):");
-    helpFields<StratifiedClassFigure>(
-        out, "Of each class, under \"stratified\" \"classes\"; then \"area_proportions\", "
-             "the p^_ij, rows the map, columns the reference:");
+    // Each field with its definition, wrapped under its group's heading.
+    for (const FieldGroup& g : FieldGroups) {
+        out += "\n" + wrapText("", g.heading, 0);
+        for (const FigureInfo& info : g.fields)
+            out += wrapText("  " + std::string(info.field), info.definition, 24);
+    }
     out += "\nQuantity and allocation disagreement follow Pontius and Millones (2011),\n"
            "International Journal of Remote Sensing 32: 4407-4429.\n";
     out += RatingsHelp;
+    return out;
+}
+
+std::string FieldTableHtml() {
+    std::string out;
+    for (const FieldGroup& g : FieldGroups) {
+        out += "<tr><td colspan=\"2\"><b>" + html(g.heading) + "</b></td></tr>\n";
+        for (const FigureInfo& info : g.fields)
+            out += "<tr><td><code>" + html(info.field) + "</code></td><td>" +
+                   html(info.definition) + "</td></tr>\n";
+    }
     return out;
 }
 

@@ -9,4 +9,9 @@ namespace brennic {
 // the exit status and every field of the reports; every line within 80 columns.
 std::string HelpText();
 
+// The rows of the help page's table of fields, one per field of the figure
+// catalogue under the headings of --help: what BrennicHelp.html holds between
+// its markers (scripts/update-help-page writes them there).
+std::string FieldTableHtml();
+
 } // namespace brennic

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "../worked_example.h"
+#include "cli/help.h"
 #include "core/figure_catalogue.h"
 #include "core/ratings.h"
 #include "core/stratified.h"
@@ -451,14 +452,21 @@ TEST_F(BrennicKappaReport, HelpFitsEightyColumnsAndDefinesEveryField) {
                 RatingsCoefficientName(static_cast<RatingsCoefficient>(c), weights));
             EXPECT_TRUE(Has(help.out, fields.back()));
         }
+    for (const std::string& field : fields)
+        EXPECT_TRUE(Has(page, "<code>" + field + "</code>"));
+    // The page's table is the catalogue's, as --help gives it, every field in it.
+    const std::string begin = "written by scripts/update-help-page: -->\n",
+                      end = "<!-- End of the fields of the figure catalogue. -->";
+    const std::size_t from = page.find(begin) + begin.size(), to = page.find(end);
+    ASSERT_LT(from, to);
+    EXPECT_EQ(page.substr(from, to - from), FieldTableHtml()) << "run scripts/update-help-page";
     for (const auto catalogue :
          {Catalogue<OverallFigure>(), Catalogue<WeightedFigure>(), Catalogue<ClassFigure>(),
           Catalogue<AreaFigure>(), Catalogue<AreaClassFigure>(), Catalogue<StratifiedFigure>(),
           Catalogue<StratifiedClassFigure>()})
         for (const FigureInfo& info : catalogue)
-            fields.emplace_back(info.field);
-    for (const std::string& field : fields)
-        EXPECT_TRUE(Has(page, "<code>" + field + "</code>"));
+            EXPECT_TRUE(Has(page.substr(from, to - from),
+                            "<tr><td><code>" + std::string(info.field) + "</code></td><td>"));
 }
 
 using BrennicKappaSamples = KappaProcessTest;
