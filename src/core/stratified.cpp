@@ -8,6 +8,7 @@
 
 #include "core/interval.h"
 #include "core/kappa.h"
+#include "core/report_parts.h"
 #include "core/student_t.h"
 
 namespace brennic {
@@ -251,6 +252,7 @@ StratifiedEstimates EstimateStratified(const StratifiedSample& s, double confide
               std::tuple{area_proportion, area_proportion_se, area_proportion_ci_low,
                          area_proportion_ci_high}})
             std::tie(f[low], f[high]) = NormalInterval(f[value], f[se], z);
+        f[f1] = report::formF1(f[users_accuracy], f[producers_accuracy], entry.k);
         out.classes.push_back(std::move(entry));
     }
     return out;

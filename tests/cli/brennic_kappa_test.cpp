@@ -493,6 +493,9 @@ TEST_F(BrennicKappaSamples, StehmanExampleThroughTheCommand) {
         EXPECT_NEAR(jsonNumber(json.out, "overall_accuracy_se", Stratified), overallSe, 5e-9);
         const std::string classB = "{\"class\": 2, \"label\": \"B\", \"users";
         EXPECT_NEAR(jsonNumber(json.out, "users_accuracy_se", classB), usersBSe, 5e-8);
+        // F1 of the paper's user's and producer's accuracy of B, 27/47 and 0.794.
+        EXPECT_NEAR(jsonNumber(json.out, "f1", classB),
+                    2 * (27.0 / 47) * 0.794 / (27.0 / 47 + 0.794), 1e-3);
         // p^_BC: row B, column C of the estimated proportions.
         EXPECT_TRUE(Has(json.out, "\"area_proportions\": [[0.23, "));
         EXPECT_TRUE(Has(json.out, "], [0.12000000000000001, 0.27, 0.08000000000000002, 0], "));
