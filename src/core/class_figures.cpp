@@ -3,6 +3,7 @@
 #include "core/report_parts.h"
 
 #include <cmath>
+#include <tuple>
 
 namespace brennic::report {
 
@@ -58,6 +59,39 @@ ClassEntry formClass(const Proportions& p, int k, const Figure& PO, const Disagr
     };
     f[users_accuracy] = share(f[row_total], true);
     f[producers_accuracy] = share(f[col_total], false);
+    // The binomial standard error of a share of a row or column, with the row's
+    // or column's counts less one as the sample; 1 - share from the counts off
+    // the diagonal, so that no digit is lost where the share nears 1.
+    const auto shareSe = [&](const Figure& value, const Figure& line, bool ofRow) {
+        const bool sums = !p.rowOff.empty();
+        const double off = sums ? (ofRow ? p.rowOff[kk] : p.colOff[kk]) : *line.value - m.x(k, k);
+        const std::string which = ofRow ? "user's" : "producer's";
+        return FormFigure(
+            Step::Report, {&value, &line},
+            [&](CheckedArithmetic& c) {
+                const double rest = c.div(off, *line.value);
+                return c.sqrt(c.div(c.mul(*value.value, rest), c.sub(*line.value, 1.0)));
+            },
+            [&](Kind kind) {
+                return kind == Kind::Overflow ? OverflowCause
+                       : *line.value == 1.0
+                           ? counts(ofRow ? "row" : "column",
+                                    " add up to 1, so the standard error of its " + which +
+                                        " accuracy (it divides by the total - 1) is not defined.")
+                           : counts(ofRow ? "row" : "column",
+                                    " add up to less than 1, or negative counts make the "
+                                    "variance of its " +
+                                        which +
+                                        " accuracy negative, so its standard error is not "
+                                        "defined.");
+            });
+    };
+    f[users_accuracy_se] = shareSe(f[users_accuracy], f[row_total], true);
+    f[producers_accuracy_se] = shareSe(f[producers_accuracy], f[col_total], false);
+    std::tie(f[users_accuracy_ci_low], f[users_accuracy_ci_high]) =
+        NormalInterval(f[users_accuracy], f[users_accuracy_se], p.z);
+    std::tie(f[producers_accuracy_ci_low], f[producers_accuracy_ci_high]) =
+        NormalInterval(f[producers_accuracy], f[producers_accuracy_se], p.z);
     f[f1] = formF1(f[users_accuracy], f[producers_accuracy], k);
 
     // Conditional kappa: (p_kk - p_k. p_.k) / (p_k. - p_k. p_.k) for the row.

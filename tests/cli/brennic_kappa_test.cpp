@@ -337,12 +337,15 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         const auto fields = std::count(row.begin(), row.end(), ',');
         chanceCsv += row + std::string(static_cast<std::size_t>(8 - fields), ',') + "\n";
     }
+    // Each class's shares 1/2 of 50 counts: se (1/4 / 49)^0.5 = 1/14, interval 1/2 -+ z/14.
+    const std::string share = "0.5,0.07142857142857142,0.3600025725328533,0.6399974274671467";
     for (const char* k : {"1", "2"})
-        for (const char* figure :
-             {"row_total,50", "col_total,50", "diagonal,25", "users_accuracy,0.5",
-              "producers_accuracy,0.5", "f1,0.5", "row_conditional_kappa,0",
-              "col_conditional_kappa,0", "quantity_disagreement,0", "allocation_disagreement,0.5"})
-            chanceCsv += "classes," + std::string(k) + "," + figure + ",,,,,\n";
+        for (const std::string& figure : std::vector<std::string>{
+                 "row_total,50,,,", "col_total,50,,,", "diagonal,25,,,", "users_accuracy," + share,
+                 "producers_accuracy," + share, "f1,0.5,,,", "row_conditional_kappa,0,,,",
+                 "col_conditional_kappa,0,,,", "quantity_disagreement,0,,,",
+                 "allocation_disagreement,0.5,,,"})
+            chanceCsv += "classes," + std::string(k) + "," + figure + ",,\n";
     chanceCsv += "matrix,1,1,25,,,,,\nmatrix,1,2,25,,,,,\nmatrix,2,1,25,,,,,\nmatrix,2,2,25,,,,,\n";
     std::string large; // 21 classes
     for (int r = 0; r < 21; ++r)
@@ -353,16 +356,16 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         {"chance_matrix_whole_csv", "--report --weights linear --format csv", "25 25\n25 25\n", 0,
          {chanceCsv}},
         // Four significant digits unless --digits says otherwise: KAPPA 0.72245, SE
-        // 0.079539, Z 9.0829; class 3's user's accuracy 48/55 and F1 32/35.
+        // 0.079539, Z 9.0829; class 3's user's accuracy 48/55, its se 0.0453534 and
+        // interval from 48/55 - 1.959964 0.0453534 = 0.78384.
         {"text_rounds_to_four_digits", "--report", worked, 0,
          {" 0.7224\n", " 0.07954\n", " 9.083\n",
-          "\n      3         55         50        48          0.8727                0.96  0.9143\n"}},
+          "\n      3         55         50        48          0.8727            0.04535                 0.7838\n"}},
         {"text_shows_result_file_digits", "--report --digits 15", worked, 0,
          {" 0.722448979591837\n", " 0.0795394908975717\n", " 9.0828967024969\n",
           "\nLarge-sample figures (Fleiss, Cohen and Everitt 1969), not those of Result.txt\n",
-          // Class 3 by hand: 48 of 55 and of 50, F1 2 (48/55)(24/25) / (48/55 + 24/25) = 32/35.
-          "\n      3         55         50        48  0.872727272727273                0.96  "
-          "0.914285714285714\n"}},
+          // Class 3 by hand: 48 of 55, se ((48/55)(7/55) / 54)^0.5.
+          "\n      3         55         50        48  0.872727272727273  0.0453534228699872\n"}},
         {"text_shows_the_matrix_used", "--report --transpose", worked, 0,
          {"Error matrix (rows: classification, columns: reference)\n", "  20   3   2     25\n",
           "  total  25  20  55    100\n"}},
@@ -404,7 +407,7 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         // no unit.
         {"mapped_area_csv", "--report --format csv --mapped-area 1,3", "3 1\n1 3\n", 0,
          {"\nreport,,n,2,,,,,\n", "\narea_weighted,,overall_accuracy,0.75,0.19764235376052",
-          "\nclasses,1,users_accuracy,0.75,,,,,\n",
+          "\nclasses,1,users_accuracy,0.75,0.25,0.26000900386498",
           "\narea_weighted.classes,1,mapped_area,1,,,,,\n",
           "\narea_weighted.classes,1,users_accuracy,0.75,0.25,0.26000900386498",
           "\narea_weighted.classes,1,area,1.5,"}},

@@ -128,6 +128,8 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
           {"z_large_sample", 10.016639479045}, {"p_two_sided", 1.2880829505761026e-23},
           {"class3.row_total", 55}, {"class3.col_total", 50}, {"class3.diagonal", 48},
           {"class3.users_accuracy", 48.0 / 55}, {"class3.producers_accuracy", 0.96},
+          {"class3.users_accuracy_se", std::sqrt((48.0 / 55) * (7.0 / 55) / 54)},
+          {"class3.producers_accuracy_se", std::sqrt(0.96 * 0.04 / 49)},
           {"class3.row_conditional_kappa", 41.0 / 55}, {"class3.col_conditional_kappa", 41.0 / 45},
           // F1 = 2 U P / (U + P): 3/4 and 3/5 give 2/3, 48/55 and 24/25 give 32/35;
           // the means over the three classes 533/660, 59/75 and 50/63.
@@ -146,7 +148,16 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
          {{"po", 1.2}, {"pc", 0.5}, {"kappa", 1.4}, {"se", 0.316227766016838}, {"z", 4.42718872423573}},
          {{"lo hi kappa_se kappa_ci_low kappa_ci_high weighted.kappa_se scott_pi_se gwet_ac1_se "
            "brennan_prediger_se", "egative counts"},
-          {"overall_accuracy_se", "negative counts make the variance of the overall accuracy"}}},
+          {"overall_accuracy_se", "negative counts make the variance of the overall accuracy"},
+          {"class*.users_accuracy_se class*.users_accuracy_ci_low class*.producers_accuracy_se "
+           "class*.producers_accuracy_ci_high", "negative counts make the variance of its"}}},
+        // A row of one count: its user's accuracy has no standard error. Column 1
+        // holds 1 of 2, so its producer's accuracy 1/2 has ((1/4) / 1)^0.5.
+        {"row_of_one_count", "1 0|1 5", Weights::None, {},
+         {{"class1.producers_accuracy_se", 0.5},
+          {"class2.users_accuracy_se", std::sqrt((5.0 / 6) * (1.0 / 6) / 5)}},
+         {{"class1.users_accuracy_se class1.users_accuracy_ci_low class1.users_accuracy_ci_high",
+           "add up to 1, so the standard error of its user's accuracy"}}},
         {"ordered_linear", Ordered, Weights::Linear, {},
          {{"weighted.kappa", 0.711760184473482}, {"weighted.kappa_se", 0.0506729763949601},
           {"weighted.kappa_se0", 0.068971252717246}, {"weighted.z", 10.3196644461629}}},
@@ -185,12 +196,16 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
           {"class1.row_conditional_kappa", -1.0 / 497434987},
           {"class2.col_conditional_kappa", -1.0 / 497434987},
           {"class2.allocation_disagreement", 1.0 / 248717494},
-          {"allocation_disagreement", 1.0 / 248717494}},
-         {{"class1.f1", "are both 0"}}},
+          {"allocation_disagreement", 1.0 / 248717494},
+          // ((1 - 1/M)(1/M) / (M - 1))^0.5 = 1/M, M = 497434987: no digit lost.
+          {"class2.users_accuracy_se", 1.0 / 497434987}},
+         {{"class1.f1", "are both 0"},
+          {"class1.users_accuracy_se class1.users_accuracy_ci_low class1.producers_accuracy_se "
+           "class1.producers_accuracy_ci_high", "add up to 1"}}},
         {"all_zero_cells", "0 0|0 0", Weights::Linear, {}, {},
          {{everyOverall, "The counts add up to 0"},
-          {"class1.users_accuracy class2.users_accuracy", "The counts of row"},
-          {"class1.producers_accuracy class2.producers_accuracy", "The counts of column"},
+          {"class1.users_accuracy class1.users_accuracy_se class1.users_accuracy_ci_low class1.users_accuracy_ci_high class2.users_accuracy class2.users_accuracy_se class2.users_accuracy_ci_low class2.users_accuracy_ci_high", "The counts of row"},
+          {"class1.producers_accuracy class1.producers_accuracy_se class1.producers_accuracy_ci_low class1.producers_accuracy_ci_high class2.producers_accuracy class2.producers_accuracy_se class2.producers_accuracy_ci_low class2.producers_accuracy_ci_high", "The counts of column"},
           {"class*.f1", "The counts of row"},
           {"macro_users_accuracy macro_producers_accuracy macro_f1", "No class has"}}},
         {"chance_agreement_one", "7 0|0 0", Weights::Linear, {}, {},
@@ -200,18 +215,18 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
           {"scott_pi scott_pi_se krippendorff_alpha", "from the mean shares of the classes is 1"},
           {"class1.row_conditional_kappa", "Column 1 holds all the counts"},
           {"class1.col_conditional_kappa", "Row 1 holds all the counts"},
-          {"class2.users_accuracy class2.row_conditional_kappa class2.f1",
+          {"class2.users_accuracy class2.users_accuracy_se class2.users_accuracy_ci_low class2.users_accuracy_ci_high class2.row_conditional_kappa class2.f1",
            "The counts of row 2 add up to 0"},
-          {"class2.producers_accuracy class2.col_conditional_kappa", "The counts of column 2 add up to 0"}}},
+          {"class2.producers_accuracy class2.producers_accuracy_se class2.producers_accuracy_ci_low class2.producers_accuracy_ci_high class2.col_conditional_kappa", "The counts of column 2 add up to 0"}}},
         {"chance_agreement_zero", "0 5|0 0", Weights::Linear, {}, {},
          {{"z", "expected by chance is exactly 0"},
           {zOfOneClass, "each hold a single class (every count lies in row 1, column 2)"},
-          {"class1.producers_accuracy class1.col_conditional_kappa class1.f1", "column 1 add up to 0"},
-          {"class2.users_accuracy class2.row_conditional_kappa class2.f1", "row 2 add up to 0"},
+          {"class1.producers_accuracy class1.producers_accuracy_se class1.producers_accuracy_ci_low class1.producers_accuracy_ci_high class1.col_conditional_kappa class1.f1", "column 1 add up to 0"},
+          {"class2.users_accuracy class2.users_accuracy_se class2.users_accuracy_ci_low class2.users_accuracy_ci_high class2.row_conditional_kappa class2.f1", "row 2 add up to 0"},
           {"macro_f1", "No class has an F1"}}},
         {"totals_beyond_double_range", "1e308 1e308|1e308 1e308", Weights::Linear, {}, {},
          {{everyOverall + "class1.row_total class1.col_total class2.row_total class2.col_total "
-           "class1.users_accuracy class1.producers_accuracy class2.users_accuracy class2.producers_accuracy class*.f1",
+           "class1.users_accuracy class1.users_accuracy_se class1.users_accuracy_ci_low class1.users_accuracy_ci_high class1.producers_accuracy class1.producers_accuracy_se class1.producers_accuracy_ci_low class1.producers_accuracy_ci_high class2.users_accuracy class2.users_accuracy_se class2.users_accuracy_ci_low class2.users_accuracy_ci_high class2.producers_accuracy class2.producers_accuracy_se class2.producers_accuracy_ci_low class2.producers_accuracy_ci_high class*.f1",
            "beyond the range"},
           {"macro_users_accuracy macro_producers_accuracy macro_f1", "No class has"}}},
         // Every count in one row (the map holds one class) or one column (the
@@ -252,7 +267,7 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
           {"area.class1.producers_accuracy_se", 0.075670131069855956},
           {"area.class2.producers_accuracy_se", 0.02657263461281268},
           {"area.class3.producers_accuracy", 0}, {"area.class3.producers_accuracy_se", 0}},
-         {{"class3.users_accuracy class3.row_conditional_kappa class3.f1",
+         {{"class3.users_accuracy class3.users_accuracy_se class3.users_accuracy_ci_low class3.users_accuracy_ci_high class3.row_conditional_kappa class3.f1",
            "The counts of row 3 add up to 0"},
           {"area.class3.users_accuracy area.class3.users_accuracy_se area.class3.f1",
            "Class 3 is absent from the map"}}},
@@ -265,11 +280,13 @@ TEST(AgreementReport, FiguresOfHandWorkedMatrices) {
         // Every variance divides by a row's total less 1; without counts a row
         // tells nothing of its area's reference classes.
         {"area_row_with_one_count", "3 1 0|0 1 0|1 1 3", Weights::Linear, {1, 2, 3}, {},
-         {{"area.overall_accuracy_se area.class2.users_accuracy_se area.class*.producers_accuracy_se "
+         {{"class2.users_accuracy_se class2.users_accuracy_ci_low class2.users_accuracy_ci_high",
+           "row 2 add up to 1"},
+          {"area.overall_accuracy_se area.class2.users_accuracy_se area.class*.producers_accuracy_se "
            "area.class*.area_se area.class*.area_ci_low area.class*.area_ci_high",
            "Row 2 has fewer than two counts"}}},
         {"area_row_without_counts", "3 1 1|0 0 0|1 1 3", Weights::Linear, {1, 2, 3}, {},
-         {{"class2.users_accuracy class2.row_conditional_kappa class2.f1",
+         {{"class2.users_accuracy class2.users_accuracy_se class2.users_accuracy_ci_low class2.users_accuracy_ci_high class2.row_conditional_kappa class2.f1",
            "The counts of row 2 add up to 0"},
           {"area.class*.f1 area.overall_accuracy area.overall_accuracy_se area.quantity_disagreement "
            "area.allocation_disagreement area.class2.users_accuracy area.class2.users_accuracy_se "

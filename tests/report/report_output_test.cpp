@@ -78,11 +78,13 @@ AgreementReport madeUpReport() {
         rowOf<WeightedFigure>(
             {v(0.6), no("Counts \"below\" 0, as in row 1."), no("Counts \"below\" 0, as in row 1."),
              no("Counts \"below\" 0, as in row 1."), v(0.1234567890123456), v(1e300)})};
-    r.classes = {{1, rowOf<ClassFigure>({v(10), v(5), v(4), v(0.4), v(0.8), v(0.5), v(0.25), v(0.5),
-                                         v(0.05), v(0.2)})},
-                 {2, rowOf<ClassFigure>({v(0), v(5), v(0), no("Row 2 is empty."), v(0),
-                                         no("Row 2 is empty."), no("Row 2 is empty."), v(-0.5),
-                                         v(0.05), v(0.3)})}};
+    r.classes = {
+        {1, rowOf<ClassFigure>({v(10), v(5), v(4), v(0.4), v(0.16), v(0.1), v(0.7), v(0.8), v(0.2),
+                                v(0.4), v(1.2), v(0.5), v(0.25), v(0.5), v(0.05), v(0.2)})},
+        {2, rowOf<ClassFigure>({v(0), v(5), v(0), no("Row 2 is empty."), no("Row 2 is empty."),
+                                no("Row 2 is empty."), no("Row 2 is empty."), v(0), v(0), v(0),
+                                v(0), no("Row 2 is empty."), no("Row 2 is empty."), v(-0.5),
+                                v(0.05), v(0.3)})}};
     return r;
 }
 
@@ -113,13 +115,21 @@ TEST(ReportOutput, JsonCarriesEveryDigitAndNullsWithReasons) {
         R"("reasons": {"kappa_se": "Counts \"below\" 0, as in row 1.", "kappa_ci_low": "Counts )"
         R"(\"below\" 0, as in row 1.", "kappa_ci_high": "Counts \"below\" 0, as in row 1."}},)"
         R"(|  "classes": [|    {"class": 1, "label": "forest", "row_total": 10, )"
-        R"("col_total": 5, "diagonal": 4, "users_accuracy": 0.4, "producers_accuracy": 0.8, "f1": 0.5, )"
+        R"("col_total": 5, "diagonal": 4, "users_accuracy": 0.4, "users_accuracy_se": 0.16, )"
+        R"("users_accuracy_ci_low": 0.1, "users_accuracy_ci_high": 0.7, "producers_accuracy": 0.8, )"
+        R"("producers_accuracy_se": 0.2, "producers_accuracy_ci_low": 0.4, )"
+        R"("producers_accuracy_ci_high": 1.2, "f1": 0.5, )"
         R"("row_conditional_kappa": 0.25, "col_conditional_kappa": 0.5, "quantity_disagreement": )"
         R"(0.05, "allocation_disagreement": 0.2, "reasons": {}},|    {"class": 2, "label": )"
         R"("wa\"ter", "row_total": 0, "col_total": 5, "diagonal": 0, "users_accuracy": null, )"
-        R"("producers_accuracy": 0, "f1": null, "row_conditional_kappa": null, "col_conditional_kappa": )"
+        R"("users_accuracy_se": null, "users_accuracy_ci_low": null, "users_accuracy_ci_high": null, )"
+        R"("producers_accuracy": 0, "producers_accuracy_se": 0, "producers_accuracy_ci_low": 0, )"
+        R"("producers_accuracy_ci_high": 0, "f1": null, "row_conditional_kappa": null, )"
+        R"("col_conditional_kappa": )"
         R"(-0.5, "quantity_disagreement": 0.05, "allocation_disagreement": 0.3, "reasons": )"
-        R"({"users_accuracy": "Row 2 is empty.", "f1": "Row 2 is empty.", "row_conditional_kappa": )"
+        R"({"users_accuracy": "Row 2 is empty.", "users_accuracy_se": "Row 2 is empty.", )"
+        R"("users_accuracy_ci_low": "Row 2 is empty.", "users_accuracy_ci_high": "Row 2 is empty.", )"
+        R"("f1": "Row 2 is empty.", "row_conditional_kappa": )"
         R"("Row 2 is empty."}}|  ],)"
         R"(|  "reasons": {"macro_f1": "No class has an F1."}|}|)";
     std::replace(json.begin(), json.end(), '|', '\n');
@@ -147,7 +157,9 @@ TEST(ReportOutput, CsvIsOneTableOfNineColumns) {
           "\nweighted,,weights,quadratic,,,,,\nweighted,,kappa,0.6,,,,,\"Counts \"\"below\"\" 0, "
           "as "
           "in row 1.\"\nweighted,,kappa_se0,0.1234567890123456,,,,,\nweighted,,z,1e+300,,,,,\n",
-          "\nclasses,forest,f1,0.5,,,,,\n",
+          "\nclasses,forest,users_accuracy,0.4,0.16,0.1,0.7,,\nclasses,forest,producers_accuracy,0."
+          "8,"
+          "0.2,0.4,1.2,,\nclasses,forest,f1,0.5,,,,,\n",
           "\nclasses,\"wa\"\"ter\",users_accuracy,,,,,,Row 2 is empty.\n",
           "\nmatrix,forest,forest,3000000,,,,,\nmatrix,forest,\"wa\"\"ter\",6,,,,,\n"
           "matrix,\"wa\"\"ter\",forest,1,,,,,\nmatrix,\"wa\"\"ter\",\"wa\"\"ter\",0.5,,,,,\n"}},
