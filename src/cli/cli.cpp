@@ -26,6 +26,7 @@
 #include "input/ratings_input.h"
 #include "input/samples_input.h"
 #include "input/summed_reports.h"
+#include "report/design_output.h"
 #include "report/report.h"
 #include "report/report_writing.h"
 
@@ -267,6 +268,61 @@ InputError named(InputError error, const std::string& inputName) {
     return error;
 }
 
+// The expected accuracy of each stratum: one number for all, or LABEL=U each.
+std::variant<std::vector<DesignStratum>, std::string> designStrata(const Options& options) {
+    std::vector<DesignStratum> strata;
+    for (const StratumSize& s : *options.strataSizes)
+        strata.push_back({s.label, s.size, -1.0});
+    if (!options.expectedAccuracy)
+        return std::string("--design needs --expected-accuracy U or S1=U1,...");
+    const std::string_view text = *options.expectedAccuracy;
+    if (const auto all = NumberOfText(TrimBlanks(text), '.')) {
+        for (DesignStratum& s : strata)
+            s.expectedAccuracy = *all;
+        return strata;
+    }
+    for (std::string_view rest = text; !rest.empty();) {
+        const std::size_t end = std::min(rest.find(','), rest.size());
+        const std::string_view item = rest.substr(0, end);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+        const std::size_t equals = item.find('=');
+        const std::string_view label = TrimBlanks(item.substr(0, equals));
+        const std::optional<double> value =
+            equals == std::string_view::npos
+                ? std::nullopt
+                : NumberOfText(TrimBlanks(item.substr(equals + 1)), '.');
+        if (!value)
+            return "--expected-accuracy takes U or S1=U1,...; " + QuotedCellText(item) +
+                   " is neither";
+        const auto s = std::find_if(strata.begin(), strata.end(),
+                                    [&](const DesignStratum& d) { return d.label == label; });
+        if (s == strata.end())
+            return "--expected-accuracy names stratum " + QuotedLabel(label) +
+                   ", which --strata-sizes does not hold";
+        s->expectedAccuracy = *value;
+    }
+    for (const DesignStratum& s : strata)
+        if (s.expectedAccuracy < 0.0)
+            return "--expected-accuracy gives no accuracy for stratum " + QuotedLabel(s.label);
+    return strata;
+}
+
+// The design of a sample: its size, its allocations and their standard errors.
+int runDesign(const Options& options, std::ostream& out, std::ostream& err) {
+    auto strata = designStrata(options);
+    if (auto* refused = std::get_if<std::string>(&strata))
+        return refuse(err, *refused);
+    auto design = PlanSampleDesign(std::move(std::get<std::vector<DesignStratum>>(strata)),
+                                   options.sampleSizeRule, options.allocation, options.minimumUnits,
+                                   options.confidence);
+    if (auto* refused = std::get_if<std::string>(&design))
+        return refuse(err, *refused);
+    return writeOut(out, err,
+                    WriteDesign(std::get<SampleDesign>(design), options.sampleSizeRule,
+                                options.confidence, options.format.value_or(ReportFormat::Text),
+                                TextNumbers(options.decimalSeparator, options.digits)));
+}
+
 // Reads the input from the named file or standard input and writes what was
 // asked for.
 int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& out,
@@ -410,6 +466,8 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
     try {
         if (command.options.input == InputKind::Sums)
             return runOnSums(command.options, out, err);
+        if (command.options.input == InputKind::Design)
+            return runDesign(command.options, out, err);
         if (command.options.input == InputKind::Maps)
             return runOnMaps(command.options, maps, out, err);
         return runOnInput(command.options, in, out, err);

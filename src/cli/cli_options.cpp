@@ -26,7 +26,7 @@ struct InputChoice {
 constexpr std::array InputChoices{
     InputChoice{InputKind::Pairs, "--pairs"},     InputChoice{InputKind::Ratings, "--ratings"},
     InputChoice{InputKind::Samples, "--samples"}, InputChoice{InputKind::Maps, "--map"},
-    InputChoice{InputKind::Sums, "--sum"},
+    InputChoice{InputKind::Sums, "--sum"},        InputChoice{InputKind::Design, "--design"},
 };
 
 // Chooses the input of the option `name`, which stands in InputChoices.
@@ -147,6 +147,37 @@ Outcome setAreaUnit(Options& options, std::string_view value) {
     return std::nullopt;
 }
 
+// A number between 0 and 1 for --target-se and --half-width, or a whole
+// number for --sample-size: read with a point, checked when the design is made.
+template <std::optional<double> SampleSizeRule::*Member>
+Outcome setSizeRule(Options& options, std::string_view text) {
+    const std::optional<double> value = NumberOfText(TrimBlanks(text), '.');
+    if (!value)
+        return "not a number: " + QuotedCellText(text);
+    options.sampleSizeRule = {};
+    options.sampleSizeRule.*Member = *value;
+    return std::nullopt;
+}
+
+Outcome setAllocation(Options& options, std::string_view text) {
+    constexpr std::string_view minimum = "minimum=";
+    if (text.starts_with(minimum)) {
+        const std::optional<double> m = NumberOfText(TrimBlanks(text.substr(minimum.size())), '.');
+        if (!m || *m < 1 || *m != std::trunc(*m))
+            return "minimum=M takes a whole number M of 1 or more, not " + QuotedCellText(text);
+        options.allocation = Allocation::Minimum;
+        options.minimumUnits = *m;
+        return std::nullopt;
+    }
+    for (Allocation allocation : Allocations)
+        if (allocation != Allocation::Minimum && AllocationName(allocation) == text) {
+            options.allocation = allocation;
+            return std::nullopt;
+        }
+    return "unknown allocation " + QuotedCellText(text) +
+           " (proportional, equal, neyman, minimum=M or simple)";
+}
+
 Outcome setStrataSizes(Options& options, std::string_view text) {
     auto read = ReadStrataSizes(text);
     if (auto* refused = std::get_if<std::string>(&read))
@@ -171,6 +202,7 @@ constexpr InputKinds Labels =
 constexpr InputKinds Reports = Tables | InputKind::Ratings | InputKind::Samples;
 constexpr InputKinds Counted = Tables | InputKind::Maps | InputKind::Sums;
 constexpr InputKinds CountedReports = Reports | InputKind::Maps | InputKind::Sums;
+constexpr InputKinds Planned = CountedReports | InputKind::Design;
 
 // An option of --map, read by its reader in map_input.
 template <auto Read> Outcome mapReader(Options& options, std::string_view value) {
@@ -289,7 +321,35 @@ constexpr std::array Table{
     OptionEntry{"--strata-sizes", "S1=N1,S2=N2,...",
                 "the size N_h of every stratum of the sample, in population units (pixels): "
                 "positive whole numbers, each after its stratum's label",
-                InputKind::Samples, ReportUse::Needs, setStrataSizes},
+                InputKinds(InputKind::Samples) | InputKind::Design, ReportUse::Needs,
+                setStrataSizes},
+    OptionEntry{"--design", "",
+                "size and allocate a stratified random sample (below) for the strata of "
+                "--strata-sizes",
+                EveryInput, ReportUse::Either,
+                [](Options& o, std::string_view) { return chooseInput(o, "--design"); },
+                NeedsStrataSizes, FileUse::Refused},
+    OptionEntry{"--expected-accuracy", "U|S1=U1,...",
+                "the user's accuracy expected of every stratum, or of each by its label",
+                InputKind::Design, ReportUse::Needs,
+                [](Options& o, std::string_view text) -> Outcome {
+                    o.expectedAccuracy = std::string(text);
+                    return std::nullopt;
+                }},
+    OptionEntry{"--target-se", "SE",
+                "the sample size that gives overall accuracy this standard error",
+                InputKind::Design, ReportUse::Needs, setSizeRule<&SampleSizeRule::targetSe>},
+    OptionEntry{"--half-width", "D",
+                "the sample size that gives overall accuracy an interval of half-width D at "
+                "the confidence level",
+                InputKind::Design, ReportUse::Needs, setSizeRule<&SampleSizeRule::halfWidth>},
+    OptionEntry{"--sample-size", "N", "the sample size N itself", InputKind::Design,
+                ReportUse::Needs, setSizeRule<&SampleSizeRule::sampleSize>},
+    OptionEntry{"--allocation", "A",
+                "proportional (default), equal, neyman, minimum=M (every stratum at least M "
+                "units, the rest proportional) or simple (one simple random sample of the "
+                "whole, one U)",
+                InputKind::Design, ReportUse::Needs, setAllocation},
     OptionEntry{"--fpc", "",
                 "multiply each stratum's variance by the finite-population correction "
                 "1 - n_h/N_h",
@@ -323,7 +383,7 @@ constexpr std::array Table{
     OptionEntry{"--decimal-separator", "SEP",
                 "the decimal separator of the cells and of the values written (one character; "
                 "default .)",
-                CountedReports, ReportUse::Either, setDecimalSeparator},
+                Planned, ReportUse::Either, setDecimalSeparator},
     OptionEntry{"-o", "PATH",
                 "make the file PATH new and write the two lines to it instead of standard output",
                 Counted, ReportUse::Excludes,
@@ -348,13 +408,13 @@ constexpr std::array Table{
                 "--classes) or as LABEL=AREA in any order; 0 only for a class whose row holds no "
                 "counts; adds the area-weighted estimates",
                 Counted, ReportUse::Needs, setMappedAreaText},
-    OptionEntry{"--format", "F", "text (default), csv or json", CountedReports, ReportUse::Needs,
+    OptionEntry{"--format", "F", "text (default), csv or json", Planned, ReportUse::Needs,
                 setFormat},
     OptionEntry{"--digits", "N",
                 "the significant digits of each figure of the text report (default 4; every "
                 "digit before the point is kept); csv and json write the fewest digits that "
                 "read back as the same double",
-                CountedReports, ReportUse::Needs, setDigits},
+                Planned, ReportUse::Needs, setDigits},
     OptionEntry{"--area-unit", "U",
                 "the unit of the areas of a map in metres: m2, ha (default) or km2",
                 InputKinds(InputKind::Maps) | InputKind::Sums, ReportUse::Needs, setAreaUnit},
@@ -362,7 +422,7 @@ constexpr std::array Table{
                 "the confidence level of every interval of the report, 0 < P < 1 (default "
                 "0.95): value -+ z se with z the normal point of P, the ratings' with Student's "
                 "t; Result.txt and the two lines keep KAPPA -+ 2 SECI",
-                CountedReports, ReportUse::Needs, setConfidence},
+                Planned, ReportUse::Needs, setConfidence},
     OptionEntry{HelpOption, "", "show this text", EveryInput, ReportUse::Either, noAction},
     OptionEntry{VersionOption, "", "show the version", EveryInput, ReportUse::Either, noAction},
 };
@@ -393,7 +453,7 @@ Outcome chooseInput(Options& options, std::string_view name) {
         return std::string(name) + " does not go with " + std::string(selectorOf(options.input));
     options.input = kind;
     // Their output is always the report.
-    if (kind == InputKind::Ratings || kind == InputKind::Samples)
+    if (kind == InputKind::Ratings || kind == InputKind::Samples || kind == InputKind::Design)
         options.report = true;
     return std::nullopt;
 }

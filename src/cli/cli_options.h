@@ -15,6 +15,7 @@
 #include "cli/map_input.h"
 #include "core/agreement_report.h"
 #include "core/ratings.h"
+#include "core/sample_design.h"
 #include "input/samples_input.h"
 #include "report/area_unit.h"
 #include "report/report.h"
@@ -29,6 +30,7 @@ enum class InputKind : unsigned {
     Samples = 1u << 3, // --samples: a stratum and two labels per line
     Maps = 1u << 4,    // --map: a classified raster and its reference, read through GDAL
     Sums = 1u << 5,    // --sum: JSON reports whose matrices are added
+    Design = 1u << 6,  // --design: a sample to size and allocate, no input
 };
 // A set of input kinds.
 struct InputKinds {
@@ -65,6 +67,12 @@ struct Options {
     bool inputPathGiven = false;
     std::vector<std::string> inputPaths; // every FILE given, for --sum
     MapOptions maps;
+    // --design: the expected accuracy, one for every stratum or S=U each; how
+    // the sample size is set; the allocation, with the M of minimum=M.
+    std::optional<std::string> expectedAccuracy;
+    SampleSizeRule sampleSizeRule;
+    Allocation allocation = Allocation::Proportional;
+    double minimumUnits = 0;
 };
 
 // How an option stands to --report.

@@ -28,6 +28,9 @@ constexpr const char* HelpIntroduction =
     "       brennic-kappa --map MAP --reference REF [MAP OPTIONS]\n"
     "                     [-o PATH | --report ...]\n"
     "       brennic-kappa --sum [--report ...] REPORT.json... (see \"From maps\")\n"
+    "       brennic-kappa --design --strata-sizes S1=N1,... --expected-accuracy U\n"
+    "                     (--target-se SE | --half-width D | --sample-size N)\n"
+    "                     [--allocation A] [--format text|csv|json]\n"
     "Input options: [--decimal-separator SEP] [--transpose]\n"
     "               [--pairs [--header] [--columns C1,C2] [--classes L1,L2,...]\n"
     "                        [--missing TEXT]]\n"
@@ -134,6 +137,22 @@ constexpr const char* RatingsHelp =
     "with his nominal, ordinal (built from the class frequencies), interval and\n"
     "ratio metrics: for ordinal classes, cite its ordinal alpha. Exit status 1\n"
     "when there are fewer than two raters or no unit with two ratings.\n";
+
+constexpr const char* DesignHelp =
+    "\nA sample design (--design) comes before the reference data: the strata's\n"
+    "sizes N_h (pixels), the user's accuracy U_h expected of each, and a target.\n"
+    "The sample size for a standard error SE of overall accuracy is that of\n"
+    "Olofsson et al. (2014), equation 13: n = (sum W_h S_h / SE)^2 rounded up,\n"
+    "W_h = N_h / N, S_h = (U_h (1 - U_h))^0.5; --half-width D takes SE = D / z, z\n"
+    "of --confidence; --allocation simple samples the whole at random, n = z^2 U\n"
+    "(1 - U) / D^2 rounded up. The units go to the strata in whole numbers by the\n"
+    "largest remainder (ties to the larger stratum, then the first): in proportion\n"
+    "to N_h, equally, by Neyman (N_h S_h), or minimum=M (at least M each, the rest\n"
+    "in proportion); a stratum with fewer pixels takes them all, the rest going\n"
+    "to the others. The report shows every allocation side by side, the one asked\n"
+    "for marked, with the standard errors each can be expected to give: of overall\n"
+    "accuracy (sum W_h^2 U_h (1 - U_h) / (n_h - 1))^0.5 and of each stratum's\n"
+    "user's accuracy (U_h (1 - U_h) / (n_h - 1))^0.5.\n";
 
 constexpr const char* MapHelp =
     "MAP is a classified raster, any raster GDAL reads; REF is a raster on exactly\n"
@@ -289,6 +308,7 @@ std::string HelpText() {
     out += "\nQuantity and allocation disagreement follow Pontius and Millones (2011),\n"
            "International Journal of Remote Sensing 32: 4407-4429.\n";
     out += RatingsHelp;
+    out += DesignHelp;
     return out;
 }
 

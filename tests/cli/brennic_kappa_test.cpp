@@ -572,3 +572,43 @@ TEST_F(BrennicKappaSamples, EachRefusalNamesItsStratumOrLine) {
 
 } // namespace
 } // namespace brennic::test
+
+namespace brennic::test {
+namespace {
+
+using BrennicKappaDesign = KappaProcessTest;
+
+// Olofsson et al. (2014), section 5.1: four strata, U 0.7, 0.6, 0.9, 0.95 and
+// a target standard error of 0.01 give 641 units; Cochran's simple random
+// sample for U 0.85 and a half-width of 0.04 gives 307. The allocations are
+// worked out by hand in the core's test.
+TEST_F(BrennicKappaDesign, OlofssonsExampleAndItsRefusals) {
+    const std::string strata = "--design --strata-sizes 1=200000,2=150000,3=3200000,4=6450000 ",
+                      olofsson = strata + "--expected-accuracy 1=0.7,2=0.6,3=0.9,4=0.95 ";
+    expectEach({
+        // clang-format off
+        {"olofsson_text", olofsson + "--target-se 0.01", "", 0,
+         {"641 units for a standard error of overall accuracy of 0.01, proportional allocation",
+          "  stratum      N_h    W_h   U_h  proportional*  equal  neyman\n"
+          "        1   200000   0.02   0.7             13    160      23\n"}},
+        {"olofsson_json", olofsson + "--target-se 0.01 --allocation neyman --format json", "", 0,
+         {"\"sample_size\": 641,", "\"allocation\": \"neyman\", \"chosen\": true, \"units\": [23, 19, 243, 356]"}},
+        {"simple_csv", "--design --strata-sizes all=1000000 --expected-accuracy 0.85 "
+         "--half-width 0.04 --allocation simple --format csv --decimal-separator ,", "", 0,
+         {"section;class;figure;value;se;ci_low;ci_high;unit;reason\n", "\ndesign;;sample_size;307;;;;;\n",
+          "\nstrata;all;expected_accuracy;0,85;;;;;\n"}},
+        {"stratum_not_held", strata + "--expected-accuracy 1=0.7,5=0.9 --target-se 0.01", "", 1,
+         {"--expected-accuracy names stratum '5', which --strata-sizes does not hold"}},
+        {"stratum_without_accuracy", strata + "--expected-accuracy 1=0.7,2=0.6 --target-se 0.01", "", 1,
+         {"--expected-accuracy gives no accuracy for stratum '3'"}},
+        {"unknown_allocation", olofsson + "--target-se 0.01 --allocation optimal", "", 1,
+         {"unknown allocation 'optimal'"}},
+        {"no_size_rule", olofsson, "", 1, {"needs --target-se, --half-width or --sample-size"}},
+        {"input_file_refused", olofsson + "--target-se 0.01 x.csv", "", 1,
+         {"--design does not go with an input file"}},
+        // clang-format on
+    });
+}
+
+} // namespace
+} // namespace brennic::test
