@@ -269,9 +269,10 @@ InputError named(InputError error, const std::string& inputName) {
 }
 
 // The expected accuracy of each stratum: one number for all, or LABEL=U each.
-std::variant<std::vector<DesignStratum>, std::string> designStrata(const Options& options) {
+std::variant<std::vector<DesignStratum>, std::string>
+designStrata(const Options& options, const std::vector<StratumSize>& sizes) {
     std::vector<DesignStratum> strata;
-    for (const StratumSize& s : *options.strataSizes)
+    for (const StratumSize& s : sizes)
         strata.push_back({s.label, s.size, -1.0});
     if (!options.expectedAccuracy)
         return std::string("--design needs --expected-accuracy U or S1=U1,...");
@@ -297,8 +298,8 @@ std::variant<std::vector<DesignStratum>, std::string> designStrata(const Options
         const auto s = std::find_if(strata.begin(), strata.end(),
                                     [&](const DesignStratum& d) { return d.label == label; });
         if (s == strata.end())
-            return "--expected-accuracy names stratum " + QuotedLabel(label) +
-                   ", which --strata-sizes does not hold";
+            return "--expected-accuracy names stratum " + QuotedLabel(label) + ", which " +
+                   (options.design ? "the map does not hold" : "--strata-sizes does not hold");
         s->expectedAccuracy = *value;
     }
     for (const DesignStratum& s : strata)
@@ -308,8 +309,9 @@ std::variant<std::vector<DesignStratum>, std::string> designStrata(const Options
 }
 
 // The design of a sample: its size, its allocations and their standard errors.
-int runDesign(const Options& options, std::ostream& out, std::ostream& err) {
-    auto strata = designStrata(options);
+int runDesign(const Options& options, std::vector<StratumSize> sizes, std::ostream& out,
+              std::ostream& err) {
+    auto strata = designStrata(options, sizes);
     if (auto* refused = std::get_if<std::string>(&strata))
         return refuse(err, *refused);
     auto design = PlanSampleDesign(std::move(std::get<std::vector<DesignStratum>>(strata)),
@@ -388,10 +390,41 @@ int writeCounted(const Options& options, const CountedInput& input, std::ostream
 }
 
 // Counts the matrix from the maps through `counting`, then writes as for a matrix.
+// The strata of a design from a map: its classes, or the values of --strata,
+// each with its pixels in the window where neither raster is no-data, counted
+// as the map against itself or against the strata raster.
+int runDesignOnMap(const Options& options, MapCounting& counting, std::ostream& out,
+                   std::ostream& err) {
+    if (!options.maps.reference.empty())
+        return refuse(err, "--reference does not go with --design: the strata are the map's "
+                           "classes, or the values of --strata");
+    MapOptions maps = options.maps;
+    maps.reference = maps.strata.empty() ? maps.map : maps.strata;
+    maps.referenceBand = maps.strata.empty() ? maps.mapBand : 1;
+    maps.strata.clear();
+    auto counted = counting.Count(maps, options.classes);
+    if (auto* failure = std::get_if<InputError>(&counted))
+        return fail(err, *failure);
+    const LabelledMatrix& labelled = std::get<CountedInput>(counted).labelled;
+    const ErrorMatrix& m = labelled.matrix;
+    std::vector<StratumSize> sizes;
+    for (int k = 1; k <= m.size(); ++k)
+        if (const double pixels = m.ColTotals[static_cast<std::size_t>(k)]; pixels > 0.0)
+            sizes.push_back({labelled.labels.empty()
+                                 ? std::to_string(k)
+                                 : labelled.labels[static_cast<std::size_t>(k - 1)],
+                             pixels});
+    if (sizes.empty())
+        return refuse(err, "the map holds no valid pixel in the window: there are no strata");
+    return runDesign(options, std::move(sizes), out, err);
+}
+
 int runOnMaps(const Options& options, MapCounting* counting, std::ostream& out, std::ostream& err) {
     if (counting == nullptr)
         return refuse(err, "--map: this build of brennic-kappa reads no maps (" +
                                std::string(MapReadingNote) + ")");
+    if (options.design)
+        return runDesignOnMap(options, *counting, out, err);
     auto counted = counting->Count(options.maps, options.classes);
     if (auto* failure = std::get_if<InputError>(&counted))
         return fail(err, *failure);
@@ -467,7 +500,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
         if (command.options.input == InputKind::Sums)
             return runOnSums(command.options, out, err);
         if (command.options.input == InputKind::Design)
-            return runDesign(command.options, out, err);
+            return runDesign(command.options, *command.options.strataSizes, out, err);
         if (command.options.input == InputKind::Maps)
             return runOnMaps(command.options, maps, out, err);
         return runOnInput(command.options, in, out, err);

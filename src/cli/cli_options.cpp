@@ -203,6 +203,8 @@ constexpr InputKinds Reports = Tables | InputKind::Ratings | InputKind::Samples;
 constexpr InputKinds Counted = Tables | InputKind::Maps | InputKind::Sums;
 constexpr InputKinds CountedReports = Reports | InputKind::Maps | InputKind::Sums;
 constexpr InputKinds Planned = CountedReports | InputKind::Design;
+// The options of --design, which reads its strata from --strata-sizes or a map.
+constexpr InputKinds DesignInputs = InputKinds(InputKind::Design) | InputKind::Maps;
 
 // An option of --map, read by its reader in map_input.
 template <auto Read> Outcome mapReader(Options& options, std::string_view value) {
@@ -249,10 +251,13 @@ constexpr std::string_view MapHelp =
 #endif
 
 // What --map and --samples need beside them. An empty --reference is none.
-constexpr NeededOption NeedsReference{"--reference",
-                                      [](const Options& o) { return !o.maps.reference.empty(); }};
+constexpr NeededOption NeedsReference{
+    "--reference", [](const Options& o) { return !o.maps.reference.empty() || o.design; }};
 constexpr NeededOption NeedsStrataSizes{"--strata-sizes",
                                         [](const Options& o) { return o.strataSizes.has_value(); }};
+constexpr NeededOption NeedsStrata{"--strata-sizes or --map", [](const Options& o) {
+                                       return o.strataSizes.has_value() || o.design;
+                                   }};
 
 // The help and the version are answered as soon as they are met.
 constexpr std::string_view HelpOption = "--help", VersionOption = "--version";
@@ -325,31 +330,31 @@ constexpr std::array Table{
                 setStrataSizes},
     OptionEntry{"--design", "",
                 "size and allocate a stratified random sample (below) for the strata of "
-                "--strata-sizes",
+                "--strata-sizes, or the classes of --map (the values of --strata)",
                 EveryInput, ReportUse::Either,
                 [](Options& o, std::string_view) { return chooseInput(o, "--design"); },
-                NeedsStrataSizes, FileUse::Refused},
+                NeedsStrata, FileUse::Refused},
     OptionEntry{"--expected-accuracy", "U|S1=U1,...",
                 "the user's accuracy expected of every stratum, or of each by its label",
-                InputKind::Design, ReportUse::Needs,
+                DesignInputs, ReportUse::Needs,
                 [](Options& o, std::string_view text) -> Outcome {
                     o.expectedAccuracy = std::string(text);
                     return std::nullopt;
                 }},
     OptionEntry{"--target-se", "SE",
-                "the sample size that gives overall accuracy this standard error",
-                InputKind::Design, ReportUse::Needs, setSizeRule<&SampleSizeRule::targetSe>},
+                "the sample size that gives overall accuracy this standard error", DesignInputs,
+                ReportUse::Needs, setSizeRule<&SampleSizeRule::targetSe>},
     OptionEntry{"--half-width", "D",
                 "the sample size that gives overall accuracy an interval of half-width D at "
                 "the confidence level",
-                InputKind::Design, ReportUse::Needs, setSizeRule<&SampleSizeRule::halfWidth>},
-    OptionEntry{"--sample-size", "N", "the sample size N itself", InputKind::Design,
-                ReportUse::Needs, setSizeRule<&SampleSizeRule::sampleSize>},
+                DesignInputs, ReportUse::Needs, setSizeRule<&SampleSizeRule::halfWidth>},
+    OptionEntry{"--sample-size", "N", "the sample size N itself", DesignInputs, ReportUse::Needs,
+                setSizeRule<&SampleSizeRule::sampleSize>},
     OptionEntry{"--allocation", "A",
                 "proportional (default), equal, neyman, minimum=M (every stratum at least M "
                 "units, the rest proportional) or simple (one simple random sample of the "
                 "whole, one U)",
-                InputKind::Design, ReportUse::Needs, setAllocation},
+                DesignInputs, ReportUse::Needs, setAllocation},
     OptionEntry{"--fpc", "",
                 "multiply each stratum's variance by the finite-population correction "
                 "1 - n_h/N_h",
@@ -449,6 +454,16 @@ Outcome chooseInput(Options& options, std::string_view name) {
     for (const InputChoice& choice : InputChoices)
         if (choice.option == name)
             kind = choice.kind;
+    // A design from a map reads the map: its input is the map's.
+    const auto designOnMap = [&](InputKind a, InputKind b) {
+        return (a == InputKind::Design && b == InputKind::Maps) ||
+               (a == InputKind::Maps && b == InputKind::Design);
+    };
+    if (designOnMap(options.input, kind)) {
+        options.input = InputKind::Maps;
+        options.design = options.report = true;
+        return std::nullopt;
+    }
     if (options.input != InputKind::Matrix && options.input != kind)
         return std::string(name) + " does not go with " + std::string(selectorOf(options.input));
     options.input = kind;
@@ -465,6 +480,9 @@ Outcome conflict(const OptionEntry& entry, const Options& options) {
         return options.input == InputKind::Matrix
                    ? name + " needs " + SelectorsOf(entry.inputs)
                    : name + " does not go with " + std::string(selectorOf(options.input));
+    if (entry.inputs.bits == DesignInputs.bits && options.input == InputKind::Maps &&
+        !options.design)
+        return name + " needs --design";
     if (entry.report == ReportUse::Needs && !options.report)
         return name + " needs --report";
     if (entry.report == ReportUse::Excludes && options.report)

@@ -69,6 +69,7 @@ struct Options {
     MapOptions maps;
     // --design: the expected accuracy, one for every stratum or S=U each; how
     // the sample size is set; the allocation, with the M of minimum=M.
+    bool design = false; // --design with --map: the strata are the map's classes or --strata's
     std::optional<std::string> expectedAccuracy;
     SampleSizeRule sampleSizeRule;
     Allocation allocation = Allocation::Proportional;

@@ -28,7 +28,8 @@ constexpr const char* HelpIntroduction =
     "       brennic-kappa --map MAP --reference REF [MAP OPTIONS]\n"
     "                     [-o PATH | --report ...]\n"
     "       brennic-kappa --sum [--report ...] REPORT.json... (see \"From maps\")\n"
-    "       brennic-kappa --design --strata-sizes S1=N1,... --expected-accuracy U\n"
+    "       brennic-kappa --design (--strata-sizes S1=N1,... | --map MAP\n"
+    "                     [--strata STRATA] [--window ...]) --expected-accuracy U\n"
     "                     (--target-se SE | --half-width D | --sample-size N)\n"
     "                     [--allocation A] [--format text|csv|json]\n"
     "Input options: [--decimal-separator SEP] [--transpose]\n"
@@ -141,6 +142,8 @@ constexpr const char* RatingsHelp =
 constexpr const char* DesignHelp =
     "\nA sample design (--design) comes before the reference data: the strata's\n"
     "sizes N_h (pixels), the user's accuracy U_h expected of each, and a target.\n"
+    "With --map the strata are the map's classes, or the values of --strata, N_h\n"
+    "their pixels in the window where neither raster is no-data.\n"
     "The sample size for a standard error SE of overall accuracy is that of\n"
     "Olofsson et al. (2014), equation 13: n = (sum W_h S_h / SE)^2 rounded up,\n"
     "W_h = N_h / N, S_h = (U_h (1 - U_h))^0.5; --half-width D takes SE = D / z, z\n"

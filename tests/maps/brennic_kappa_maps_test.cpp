@@ -154,6 +154,42 @@ TEST_F(KappaMapsTest, AreasInTheUnitAskedForAndAddedAsTheMapGaveThem) {
     EXPECT_EQ(beforeSource(sum.out), beforeSource(whole.out));
 }
 
+// A design's strata from the map: its classes hold 3, 4 and 5 pixels; the
+// strata raster's values 7 and 9 hold 5 and 6 where neither raster is no-data.
+// Six units in proportion: 1.5, 2 and 2.5, the unit left over to the larger of
+// the two tied remainders, class 3.
+TEST_F(KappaMapsTest, DesignTakesItsStrataFromTheMap) {
+    const std::string design = "--map {dir}/map.tif --design ";
+    const struct {
+        const char* name;
+        std::string args;
+        int status;
+        std::string words;
+    } rows[] = {
+        {"map_classes", design + "--expected-accuracy 0.8 --sample-size 6 --format json", 0,
+         "\"allocation\": \"proportional\", \"chosen\": true, \"units\": [1, 2, 3]"},
+        {"strata_values",
+         design + "--strata {dir}/strata.tif --expected-accuracy 7=0.9,9=0.8 "
+                  "--sample-size 4 --allocation equal --format json",
+         0,
+         "{\"label\": \"9\", \"size\": 6, \"weight\": 0.5454545454545454, "
+         "\"expected_accuracy\": 0.8}"},
+        {"class_not_in_the_map", design + "--expected-accuracy 4=0.8 --sample-size 6", 1,
+         "--expected-accuracy names stratum '4', which the map does not hold"},
+        {"design_options_need_design",
+         "--map {dir}/map.tif --reference {dir}/ref.tif --report "
+         "--sample-size 6",
+         1, "--sample-size needs --design"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const KappaOutcome outcome = run(row.args, "");
+        EXPECT_EQ(outcome.status, row.status) << outcome.err;
+        EXPECT_TRUE(Has(row.status == 0 ? outcome.out : outcome.err, withDir(row.words)))
+            << outcome.out << outcome.err;
+    }
+}
+
 TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
     std::vector<double> bytes(256), words(320), notWhole = SmallMap;
     std::iota(bytes.begin(), bytes.end(), 0.0);    // every value of a byte band
