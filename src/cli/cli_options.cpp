@@ -244,7 +244,7 @@ constexpr std::string_view MapHelp = Joined<MapHelpStart, MapReadingNote, MapRef
 #else
 constexpr std::string_view StrataHelp =
     "the points' strata are the values of the raster STRATA on the map's grid, N_h each "
-    "value's pixels in the window (see \"From maps\")";
+    "value's pixels in the window where the map is valid too (see \"From maps\")";
 constexpr std::string_view MapHelp =
     "count the error matrix from the classified raster MAP, any raster GDAL reads (see "
     "\"From maps\")";

@@ -201,8 +201,9 @@ constexpr const char* MapHelp =
     "With points, --report also holds the \"stratified\" section of --samples. The\n"
     "strata are the map's classes, N_h each class's pixels in the window; with\n"
     "--strata they are the values of that raster (on the map's grid): each point's\n"
-    "stratum is the value under it, N_h the value's pixels in the window, and a\n"
-    "point on its no-data value (or --nodata) is left out as nodata. With --strata\n"
+    "stratum is the value under it, N_h the value's pixels in the window where\n"
+    "neither raster is no-data (as --design counts them), and a point on its\n"
+    "no-data value (or --nodata) is left out as nodata. With --strata\n"
     "the area-weighted estimates, which take the map's classes as the strata, are\n"
     "left out unless --mapped-area is given.\n";
 

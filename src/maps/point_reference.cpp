@@ -538,14 +538,19 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     }
     out.areas = std::move(mapAreas);
     if (strataBand != nullptr) {
+        // A stratum's size is its pixels where neither the map nor the strata
+        // raster is left out, as a design from the same two rasters counts it.
         PartProgress strataPart(progress, 0.65, 0.35);
-        auto strataCounted = countInThreads(request, *strataBand, strataSource, nullptr, window,
-                                            nullptr, strataPart);
+        auto strataCounted =
+            countInThreads(request, mapBand, mapSource, &strataSource, window, nullptr, strataPart);
         if (auto* error = std::get_if<InputError>(&strataCounted))
             return *error;
-        const Merged strataMerged =
-            merge(std::get<std::vector<ThreadCount>>(strataCounted), strataSource.leftOut, nullptr);
-        if (auto error = stratify(request.strataPath, triples, strataMerged.mapPixels, out))
+        const Merged strataMerged = merge(std::get<std::vector<ThreadCount>>(strataCounted),
+                                          mapSource.leftOut, &strataSource.leftOut);
+        std::map<double, std::uint64_t> strataPixels;
+        for (const auto& [key, n] : strataMerged.pairs)
+            strataPixels[key.col] += n;
+        if (auto error = stratify(request.strataPath, triples, strataPixels, out))
             return *error;
     }
     return out;

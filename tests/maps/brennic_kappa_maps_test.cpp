@@ -190,6 +190,26 @@ TEST_F(KappaMapsTest, DesignTakesItsStrataFromTheMap) {
     }
 }
 
+// A stratum's size counts its pixels where neither raster is no-data: with 3 the
+// map's no-data value, stratum 9 keeps one pixel (row 2, column 3) of its six,
+// and holds the one point there; stratum 7 keeps its five.
+TEST_F(KappaMapsTest, StrataSizesLeaveOutTheMapsNodata) {
+    raster("map3.tif", Raster(4, 3, SmallMap, 3.0));
+    const KappaOutcome outcome =
+        run("--map {dir}/map3.tif --reference {dir}/points.gpkg --reference-field class "
+            "--strata {dir}/strata.tif --report --format json",
+            "");
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_TRUE(Has(outcome.out, "{\"label\": \"7\", \"size\": 5, \"sample_units\": 3}"));
+    EXPECT_TRUE(Has(outcome.out, "{\"label\": \"9\", \"size\": 1, \"sample_units\": 1}"));
+    // A design over the same two rasters counts the same sizes.
+    const KappaOutcome design = run("--map {dir}/map3.tif --design --strata {dir}/strata.tif "
+                                    "--expected-accuracy 0.9 --sample-size 3 --format json",
+                                    "");
+    ASSERT_EQ(design.status, 0) << design.err;
+    EXPECT_TRUE(Has(design.out, "{\"label\": \"9\", \"size\": 1, "));
+}
+
 TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
     std::vector<double> bytes(256), words(320), notWhole = SmallMap;
     std::iota(bytes.begin(), bytes.end(), 0.0);    // every value of a byte band
