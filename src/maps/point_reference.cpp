@@ -629,25 +629,49 @@ struct PixelSide {
     const std::string& path;
 };
 
-// The values of a rectangle of a side, and its mask's where one is read.
-struct BlockValues {
-    std::vector<double> values, mask;
-
+// The values of a rectangle of a side, and its mask's where one is read, each
+// in the band's own type: only the pixels under points are turned into numbers.
+class BlockValues {
+  public:
     bool read(const PixelSide& side, int x, int y, int width, int height) {
-        values.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-        if (side.band->RasterIO(GF_Read, x, y, width, height, values.data(), width, height,
-                                GDT_Float64, 0, 0, nullptr) != CE_None)
+        m_signedBytes = side.source->signedBytes;
+        m_masked = side.source->masked;
+        if (!m_values.read(*side.band, x, y, width, height))
             return false;
-        if (side.source->signedBytes)
-            for (double& v : values)
-                v = signedByteValue(v);
-        mask.clear();
-        if (!side.source->masked)
-            return true;
-        mask.resize(values.size());
-        return side.band->GetMaskBand()->RasterIO(GF_Read, x, y, width, height, mask.data(), width,
-                                                  height, GDT_Float64, 0, 0, nullptr) == CE_None;
+        return !m_masked || m_mask.read(*side.band->GetMaskBand(), x, y, width, height);
     }
+    // The value of pixel `at` of the rectangle, counted row by row.
+    double value(std::size_t at) const {
+        const double v = m_values.at(at);
+        return m_signedBytes ? signedByteValue(v) : v;
+    }
+    bool masked(std::size_t at) const { return m_masked && m_mask.at(at) == 0.0; }
+
+  private:
+    struct Raw {
+        std::vector<unsigned char> bytes;
+        GDALDataType type = GDT_Byte;
+        int size = 1;
+
+        bool read(GDALRasterBand& band, int x, int y, int width, int height) {
+            type = band.GetRasterDataType();
+            size = GDALGetDataTypeSizeBytes(type);
+            bytes.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
+                         static_cast<std::size_t>(size));
+            return band.RasterIO(GF_Read, x, y, width, height, bytes.data(), width, height, type, 0,
+                                 0, nullptr) == CE_None;
+        }
+        double at(std::size_t i) const {
+            if (type == GDT_Byte)
+                return bytes[i];
+            double v = 0.0;
+            GDALCopyWords64(bytes.data() + i * static_cast<std::size_t>(size), type, 0, &v,
+                            GDT_Float64, 0, 1);
+            return v;
+        }
+    };
+    Raw m_values, m_mask;
+    bool m_signedBytes = false, m_masked = false;
 };
 
 // Reads the pixels under the points one block of the map at a time, each block
@@ -687,13 +711,13 @@ readUnderPoints(std::vector<PlacedPoint>& points, const PixelSide& map, const Pi
             if (refusal && p.order > refusal->order)
                 continue;
             const auto at = static_cast<std::size_t>((p.row - y) * width + (p.column - x));
-            const bool masked = (!mapBlock.mask.empty() && mapBlock.mask[at] == 0.0) ||
-                                (!strataBlock.mask.empty() && strataBlock.mask[at] == 0.0);
+            const bool masked =
+                mapBlock.masked(at) || (strata.band != nullptr && strataBlock.masked(at));
             if (masked) {
                 ++counts.masked;
                 continue;
             }
-            const double value = mapBlock.values[at];
+            const double value = mapBlock.value(at);
             if (map.source->leftOut.contains(value) || referenceLeftOut.contains(p.reference)) {
                 ++counts.nodata;
                 continue;
@@ -703,7 +727,7 @@ readUnderPoints(std::vector<PlacedPoint>& points, const PixelSide& map, const Pi
                          badInput(notWholeAt("the map", value, p.row, p.column, "class")));
                 continue;
             }
-            const double stratum = strata.band != nullptr ? strataBlock.values[at] : 0.0;
+            const double stratum = strata.band != nullptr ? strataBlock.value(at) : 0.0;
             if (strata.band != nullptr && strata.source->leftOut.contains(stratum)) {
                 ++counts.nodata;
                 continue;
