@@ -199,7 +199,6 @@ struct PlacedPoint {
     double reference;
     GIntBig fid;
     std::uint64_t order; // in the layer, so that the first refusal is the one named
-    std::uint64_t block; // the map's block, numbered row by row
 };
 
 // A refusal of a point: the one of the point first in the layer is given.
@@ -276,7 +275,7 @@ class PointPlacer {
                 continue;
             }
             placed.push_back({static_cast<std::int32_t>(py), static_cast<std::int32_t>(px),
-                              p.reference, p.fid, p.order, 0});
+                              p.reference, p.fid, p.order});
         }
         m_x.clear();
         m_y.clear();
@@ -674,6 +673,28 @@ class BlockValues {
     bool m_signedBytes = false, m_masked = false;
 };
 
+// Sorts the points by their block, numbered row by row below `blocks`, keeping
+// the layer's order within a block: a radix sort of the blocks' numbers, 11 bits
+// at a time, in as many passes as the largest number needs.
+template <class BlockOf>
+void sortByBlock(std::vector<PlacedPoint>& points, std::uint64_t blocks, BlockOf blockOf) {
+    constexpr int Bits = 11;
+    constexpr std::uint64_t Digit = (std::uint64_t{1} << Bits) - 1;
+    std::vector<PlacedPoint> sorted;
+    std::vector<std::size_t> starts(Digit + 2);
+    for (int shift = 0; shift < 64 && ((blocks - 1) >> shift) != 0; shift += Bits) {
+        sorted.resize(points.size());
+        std::fill(starts.begin(), starts.end(), 0);
+        for (const PlacedPoint& p : points)
+            ++starts[((blockOf(p) >> shift) & Digit) + 1];
+        for (std::size_t d = 1; d < starts.size(); ++d)
+            starts[d] += starts[d - 1];
+        for (const PlacedPoint& p : points)
+            sorted[starts[(blockOf(p) >> shift) & Digit]++] = p;
+        points.swap(sorted);
+    }
+}
+
 // Reads the pixels under the points one block of the map at a time, each block
 // once however many points lie in it, and counts each point's pair (and with
 // strata its triple) or why it is left out.
@@ -688,15 +709,17 @@ readUnderPoints(std::vector<PlacedPoint>& points, const PixelSide& map, const Pi
     blockHeight = std::max(blockHeight, 1);
     const auto across =
         static_cast<std::uint64_t>((map.band->GetXSize() + blockWidth - 1) / blockWidth);
-    for (PlacedPoint& p : points)
-        p.block = static_cast<std::uint64_t>(p.row / blockHeight) * across +
-                  static_cast<std::uint64_t>(p.column / blockWidth);
-    std::sort(points.begin(), points.end(),
-              [](const PlacedPoint& a, const PlacedPoint& b) { return a.block < b.block; });
+    const auto down =
+        static_cast<std::uint64_t>((map.band->GetYSize() + blockHeight - 1) / blockHeight);
+    const auto blockOf = [&](const PlacedPoint& p) {
+        return static_cast<std::uint64_t>(p.row / blockHeight) * across +
+               static_cast<std::uint64_t>(p.column / blockWidth);
+    };
+    sortByBlock(points, across * down, blockOf);
     BlockValues mapBlock, strataBlock;
     for (std::size_t first = 0; first < points.size();) {
         progress.Progress(static_cast<double>(first) / static_cast<double>(points.size()));
-        const std::uint64_t block = points[first].block;
+        const std::uint64_t block = blockOf(points[first]);
         const int x = static_cast<int>(block % across) * blockWidth,
                   y = static_cast<int>(block / across) * blockHeight;
         const int width = std::min(blockWidth, map.band->GetXSize() - x),
@@ -706,7 +729,7 @@ readUnderPoints(std::vector<PlacedPoint>& points, const PixelSide& map, const Pi
         if (strata.band != nullptr && !strataBlock.read(strata, x, y, width, height))
             return readError(strata.path, gdalReason());
         std::size_t end = first;
-        for (; end < points.size() && points[end].block == block; ++end) {
+        for (; end < points.size() && blockOf(points[end]) == block; ++end) {
             const PlacedPoint& p = points[end];
             if (refusal && p.order > refusal->order)
                 continue;
