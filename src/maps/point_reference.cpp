@@ -10,9 +10,12 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include <ogr_recordbatch.h>
 #include <ogr_spatialref.h>
@@ -155,6 +158,39 @@ class PartProgress final : public ProgressSink {
   private:
     ProgressSink& m_whole;
     double m_from, m_share;
+};
+
+// The progress of two parts made side by side, the points' reading (70 %) and
+// the map's count (30 %), as one share of the whole: each part reports its own
+// fraction, from any thread, and the whole moves on from their sum.
+class SideBySideProgress {
+  public:
+    SideBySideProgress(ProgressSink& whole, double share)
+        : points(*this, 0, 0.7), map(*this, 1, 0.3), m_whole(whole), m_share(share) {}
+
+    class Part final : public ProgressSink {
+      public:
+        Part(SideBySideProgress& sides, int index, double weight)
+            : m_sides(sides), m_index(index), m_weight(weight) {}
+        void Progress(double fraction) override { m_sides.report(m_index, fraction * m_weight); }
+
+      private:
+        SideBySideProgress& m_sides;
+        int m_index;
+        double m_weight;
+    };
+    Part points, map;
+
+  private:
+    void report(int index, double done) {
+        const std::lock_guard lock(m_mutex);
+        m_done[static_cast<std::size_t>(index)] = done;
+        m_whole.Progress((m_done[0] + m_done[1]) * m_share);
+    }
+    ProgressSink& m_whole;
+    double m_share;
+    std::array<double, 2> m_done{};
+    std::mutex m_mutex;
 };
 
 // (stratum, map, reference) values of the points, with their counts.
@@ -673,26 +709,33 @@ class BlockValues {
     bool m_signedBytes = false, m_masked = false;
 };
 
-// Sorts the points by their block, numbered row by row below `blocks`, keeping
-// the layer's order within a block: a radix sort of the blocks' numbers, 11 bits
-// at a time, in as many passes as the largest number needs.
+// Sorts the points by their block, numbered row by row below `blocks`, in place:
+// each point is moved straight to its block's share of the list, counted
+// beforehand. A map of many more blocks than points is sorted by comparison.
 template <class BlockOf>
 void sortByBlock(std::vector<PlacedPoint>& points, std::uint64_t blocks, BlockOf blockOf) {
-    constexpr int Bits = 11;
-    constexpr std::uint64_t Digit = (std::uint64_t{1} << Bits) - 1;
-    std::vector<PlacedPoint> sorted;
-    std::vector<std::size_t> starts(Digit + 2);
-    for (int shift = 0; shift < 64 && ((blocks - 1) >> shift) != 0; shift += Bits) {
-        sorted.resize(points.size());
-        std::fill(starts.begin(), starts.end(), 0);
-        for (const PlacedPoint& p : points)
-            ++starts[((blockOf(p) >> shift) & Digit) + 1];
-        for (std::size_t d = 1; d < starts.size(); ++d)
-            starts[d] += starts[d - 1];
-        for (const PlacedPoint& p : points)
-            sorted[starts[(blockOf(p) >> shift) & Digit]++] = p;
-        points.swap(sorted);
+    const auto before = [&](const PlacedPoint& a, const PlacedPoint& b) {
+        return blockOf(a) < blockOf(b);
+    };
+    if (blocks > points.size() / 2 + 65536) {
+        std::sort(points.begin(), points.end(), before);
+        return;
     }
+    std::vector<std::size_t> next(static_cast<std::size_t>(blocks) + 1, 0);
+    for (const PlacedPoint& p : points)
+        ++next[static_cast<std::size_t>(blockOf(p)) + 1];
+    for (std::size_t b = 1; b < next.size(); ++b)
+        next[b] += next[b - 1];
+    const std::vector<std::size_t> end(next.begin() + 1, next.end());
+    for (std::size_t b = 0; b < end.size(); ++b)
+        while (next[b] < end[b]) {
+            PlacedPoint& p = points[next[b]];
+            const auto home = static_cast<std::size_t>(blockOf(p));
+            if (home == b)
+                ++next[b];
+            else
+                std::swap(p, points[next[home]++]);
+        }
 }
 
 // Reads the pixels under the points one block of the map at a time, each block
@@ -874,8 +917,27 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     out.referenceField = layer->GetLayerDefn()->GetFieldDefn(field)->GetNameRef();
     const LeftOutValues referenceLeftOut{std::nullopt, request.nodata};
     out.referenceNodata = referenceLeftOut.values();
-    // The points are read first, then the pixels under them a block at a time.
-    PartProgress layerPart(progress, 0.0, 0.2);
+    // The points are read, then the pixels under them a block at a time; the
+    // map's own count, for its areas, is made beside them in a thread of its own
+    // unless one thread is asked for.
+    auto areas = pixelAreasOf(map);
+    const PixelAreas* pixelAreas = std::get_if<PixelAreas>(&areas);
+    SideBySideProgress sides(progress, strataBand != nullptr ? 0.65 : 1.0);
+    std::optional<std::variant<std::vector<ThreadCount>, InputError>> counted;
+    const auto countMap = [&] {
+        try {
+            QuietGdalErrors quiet;
+            counted =
+                countInThreads(request, mapBand, mapSource, nullptr, window, pixelAreas, sides.map);
+        } catch (const std::bad_alloc&) {
+            counted = InputError{InputError::ReadError, "out of memory"};
+        }
+    };
+    std::jthread beside;
+    if (pixelAreas != nullptr && request.threads != 1 && std::thread::hardware_concurrency() > 1)
+        beside = std::jthread(countMap);
+
+    PartProgress layerPart(sides.points, 0.0, 0.75);
     std::optional<Refusal> refusal;
     const PixelWindow wholeMap{0, 0, map.GetRasterXSize(), map.GetRasterYSize()};
     const PointReading reading{
@@ -888,38 +950,36 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     StratumTriples triples;
     const PixelSide mapSide{&mapBand, &mapSource, request.mapPath};
     const PixelSide strataSide{strataBand, &strataSource, request.strataPath};
-    PartProgress blockPart(progress, 0.2, 0.1);
+    PartProgress blockPart(sides.points, 0.75, 0.25);
     if (auto error = readUnderPoints(std::get<std::vector<PlacedPoint>>(placed), mapSide,
                                      strataSide, request, referenceLeftOut, out.source, pairs,
                                      triples, refusal, blockPart))
         return *error;
     if (refusal)
         return refusal->error;
-
-    auto areas = pixelAreasOf(map);
     if (auto* error = std::get_if<InputError>(&areas))
         return *error;
-    const PixelAreas& pixelAreas = std::get<PixelAreas>(areas);
-    PartProgress mapPart(progress, 0.3, strataBand != nullptr ? 0.35 : 0.7);
-    auto counted =
-        countInThreads(request, mapBand, mapSource, nullptr, window, &pixelAreas, mapPart);
-    if (auto* error = std::get_if<InputError>(&counted))
+    if (beside.joinable())
+        beside.join();
+    else
+        countMap();
+    if (auto* error = std::get_if<InputError>(&*counted))
         return *error;
     const Merged merged =
-        merge(std::get<std::vector<ThreadCount>>(counted), mapSource.leftOut, nullptr);
+        merge(std::get<std::vector<ThreadCount>>(*counted), mapSource.leftOut, nullptr);
     // A map class left out of --classes would take its pixels out of the areas.
     if (auto error = formMatrix(request, pairs, merged.mapPixels, out, [&](bool, double value) {
             return firstPlaceOf(mapSource, window, value);
         }))
         return *error;
     MapAreas mapAreas;
-    mapAreas.unit = pixelAreas.unit;
+    mapAreas.unit = pixelAreas->unit;
     for (double value : out.classValues) {
         const auto found = merged.mapPixels.find(value);
         const std::uint64_t pixels = found == merged.mapPixels.end() ? 0 : found->second;
         out.mapPixels.push_back(pixels);
-        if (!pixelAreas.geographic) {
-            mapAreas.perClass.push_back(static_cast<double>(pixels) * pixelAreas.perPixel);
+        if (!pixelAreas->geographic) {
+            mapAreas.perClass.push_back(static_cast<double>(pixels) * pixelAreas->perPixel);
         } else {
             const auto area = merged.mapAreas.find(value);
             mapAreas.perClass.push_back(area == merged.mapAreas.end() ? 0.0 : area->second);
