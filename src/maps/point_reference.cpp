@@ -546,6 +546,9 @@ std::optional<InputError> readStream(const PointReading& reading, PointPlacer& p
     const char* fieldName = fields.GetFieldDefn(reading.field)->GetNameRef();
     CPLStringList options;
     options.AddString("INCLUDE_FID=YES");
+    // Batches of a few thousand points keep the driver's buffers in memory already
+    // in use, where larger ones are mapped and cleared anew each time.
+    options.AddString(("MAX_FEATURES_IN_BATCH=" + std::to_string(PointPlacer::BatchSize)).c_str());
     std::optional<GIntBig> refusedClass; // the feature whose class is refused
     std::uint64_t refusedOrder = 0;
     double refusedValue = 0.0;
