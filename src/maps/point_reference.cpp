@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
+#include <utility>
 
 #include <ogr_recordbatch.h>
 #include <ogr_spatialref.h>
@@ -741,6 +743,12 @@ void sortByBlock(std::vector<PlacedPoint>& points, std::uint64_t blocks, BlockOf
         }
 }
 
+struct BitsHash {
+    std::size_t operator()(const std::pair<std::uint64_t, std::uint64_t>& bits) const {
+        return std::hash<std::uint64_t>{}(bits.first * 0x9E3779B97F4A7C15ull ^ bits.second);
+    }
+};
+
 // Reads the pixels under the points one block of the map at a time, each block
 // once however many points lie in it, and counts each point's pair (and with
 // strata its triple) or why it is left out.
@@ -762,6 +770,8 @@ readUnderPoints(std::vector<PlacedPoint>& points, const PixelSide& map, const Pi
                static_cast<std::uint64_t>(p.column / blockWidth);
     };
     sortByBlock(points, across * down, blockOf);
+    // The pairs counted by their values' bits, summed by value at the end.
+    std::unordered_map<std::pair<std::uint64_t, std::uint64_t>, std::uint64_t, BitsHash> byBits;
     BlockValues mapBlock, strataBlock;
     for (std::size_t first = 0; first < points.size();) {
         progress.Progress(static_cast<double>(first) / static_cast<double>(points.size()));
@@ -823,12 +833,15 @@ readUnderPoints(std::vector<PlacedPoint>& points, const PixelSide& map, const Pi
                     continue;
                 }
             }
-            ++pairs[{value, p.reference}];
+            ++byBits[{std::bit_cast<std::uint64_t>(value),
+                      std::bit_cast<std::uint64_t>(p.reference)}];
             if (strata.band != nullptr)
                 ++triples[{stratum, value, p.reference}];
         }
         first = end;
     }
+    for (const auto& [key, n] : byBits)
+        pairs[{std::bit_cast<double>(key.first), std::bit_cast<double>(key.second)}] += n;
     return std::nullopt;
 }
 
