@@ -10,12 +10,9 @@
 #include <cstring>
 #include <map>
 #include <memory>
-#include <mutex>
-#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -160,39 +157,6 @@ class PartProgress final : public ProgressSink {
   private:
     ProgressSink& m_whole;
     double m_from, m_share;
-};
-
-// The progress of two parts made side by side, the points' reading (70 %) and
-// the map's count (30 %), as one share of the whole: each part reports its own
-// fraction, from any thread, and the whole moves on from their sum.
-class SideBySideProgress {
-  public:
-    SideBySideProgress(ProgressSink& whole, double share)
-        : points(*this, 0, 0.7), map(*this, 1, 0.3), m_whole(whole), m_share(share) {}
-
-    class Part final : public ProgressSink {
-      public:
-        Part(SideBySideProgress& sides, int index, double weight)
-            : m_sides(sides), m_index(index), m_weight(weight) {}
-        void Progress(double fraction) override { m_sides.report(m_index, fraction * m_weight); }
-
-      private:
-        SideBySideProgress& m_sides;
-        int m_index;
-        double m_weight;
-    };
-    Part points, map;
-
-  private:
-    void report(int index, double done) {
-        const std::lock_guard lock(m_mutex);
-        m_done[static_cast<std::size_t>(index)] = done;
-        m_whole.Progress((m_done[0] + m_done[1]) * m_share);
-    }
-    ProgressSink& m_whole;
-    double m_share;
-    std::array<double, 2> m_done{};
-    std::mutex m_mutex;
 };
 
 // (stratum, map, reference) values of the points, with their counts.
@@ -933,27 +897,8 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     out.referenceField = layer->GetLayerDefn()->GetFieldDefn(field)->GetNameRef();
     const LeftOutValues referenceLeftOut{std::nullopt, request.nodata};
     out.referenceNodata = referenceLeftOut.values();
-    // The points are read, then the pixels under them a block at a time; the
-    // map's own count, for its areas, is made beside them in a thread of its own
-    // unless one thread is asked for.
-    auto areas = pixelAreasOf(map);
-    const PixelAreas* pixelAreas = std::get_if<PixelAreas>(&areas);
-    SideBySideProgress sides(progress, strataBand != nullptr ? 0.65 : 1.0);
-    std::optional<std::variant<std::vector<ThreadCount>, InputError>> counted;
-    const auto countMap = [&] {
-        try {
-            QuietGdalErrors quiet;
-            counted =
-                countInThreads(request, mapBand, mapSource, nullptr, window, pixelAreas, sides.map);
-        } catch (const std::bad_alloc&) {
-            counted = InputError{InputError::ReadError, "out of memory"};
-        }
-    };
-    std::jthread beside;
-    if (pixelAreas != nullptr && request.threads != 1 && std::thread::hardware_concurrency() > 1)
-        beside = std::jthread(countMap);
-
-    PartProgress layerPart(sides.points, 0.0, 0.75);
+    // The points are read first, then the pixels under them a block at a time.
+    PartProgress layerPart(progress, 0.0, 0.2);
     std::optional<Refusal> refusal;
     const PixelWindow wholeMap{0, 0, map.GetRasterXSize(), map.GetRasterYSize()};
     const PointReading reading{
@@ -966,36 +911,38 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     StratumTriples triples;
     const PixelSide mapSide{&mapBand, &mapSource, request.mapPath};
     const PixelSide strataSide{strataBand, &strataSource, request.strataPath};
-    PartProgress blockPart(sides.points, 0.75, 0.25);
+    PartProgress blockPart(progress, 0.2, 0.1);
     if (auto error = readUnderPoints(std::get<std::vector<PlacedPoint>>(placed), mapSide,
                                      strataSide, request, referenceLeftOut, out.source, pairs,
                                      triples, refusal, blockPart))
         return *error;
     if (refusal)
         return refusal->error;
+
+    auto areas = pixelAreasOf(map);
     if (auto* error = std::get_if<InputError>(&areas))
         return *error;
-    if (beside.joinable())
-        beside.join();
-    else
-        countMap();
-    if (auto* error = std::get_if<InputError>(&*counted))
+    const PixelAreas& pixelAreas = std::get<PixelAreas>(areas);
+    PartProgress mapPart(progress, 0.3, strataBand != nullptr ? 0.35 : 0.7);
+    auto counted =
+        countInThreads(request, mapBand, mapSource, nullptr, window, &pixelAreas, mapPart);
+    if (auto* error = std::get_if<InputError>(&counted))
         return *error;
     const Merged merged =
-        merge(std::get<std::vector<ThreadCount>>(*counted), mapSource.leftOut, nullptr);
+        merge(std::get<std::vector<ThreadCount>>(counted), mapSource.leftOut, nullptr);
     // A map class left out of --classes would take its pixels out of the areas.
     if (auto error = formMatrix(request, pairs, merged.mapPixels, out, [&](bool, double value) {
             return firstPlaceOf(mapSource, window, value);
         }))
         return *error;
     MapAreas mapAreas;
-    mapAreas.unit = pixelAreas->unit;
+    mapAreas.unit = pixelAreas.unit;
     for (double value : out.classValues) {
         const auto found = merged.mapPixels.find(value);
         const std::uint64_t pixels = found == merged.mapPixels.end() ? 0 : found->second;
         out.mapPixels.push_back(pixels);
-        if (!pixelAreas->geographic) {
-            mapAreas.perClass.push_back(static_cast<double>(pixels) * pixelAreas->perPixel);
+        if (!pixelAreas.geographic) {
+            mapAreas.perClass.push_back(static_cast<double>(pixels) * pixelAreas.perPixel);
         } else {
             const auto area = merged.mapAreas.find(value);
             mapAreas.perClass.push_back(area == merged.mapAreas.end() ? 0.0 : area->second);
