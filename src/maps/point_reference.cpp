@@ -4,13 +4,19 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
 
+#include <ogr_recordbatch.h>
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
@@ -106,21 +112,25 @@ const OGRSpatialReference* definedCrs(const OGRSpatialReference* crs) {
     return text == "Undefined geographic SRS" || text == "Undefined Cartesian SRS" ? nullptr : crs;
 }
 
-// The class a point's field holds: none when it is not set or blank, NaN when
-// it holds neither a number nor one class's name, exactly as written.
+// The class a text of a point's field gives: none when it is blank, NaN when it
+// holds neither a number nor one class's name, exactly as written.
+std::optional<double> textValue(std::string_view text, const ClassNames& names) {
+    if (text.find_first_not_of(" \t") == std::string_view::npos)
+        return std::nullopt;
+    if (const std::optional<double> number = ClassOfText(text))
+        return number;
+    // No number and no name: refused by the caller.
+    return names.valueOf(std::string(text)).value_or(std::nan(""));
+}
+
+// The class a point's field holds: none when it is not set or blank.
 std::optional<double> fieldValue(OGRFeature& feature, int field, const ClassNames& names) {
     if (!feature.IsFieldSetAndNotNull(field))
         return std::nullopt;
     const OGRFieldType type = feature.GetFieldDefnRef(field)->GetType();
     if (type == OFTInteger || type == OFTInteger64 || type == OFTReal)
         return feature.GetFieldAsDouble(field);
-    const std::string text = feature.GetFieldAsString(field);
-    if (text.find_first_not_of(" \t") == std::string::npos)
-        return std::nullopt;
-    if (const std::optional<double> number = ClassOfText(text))
-        return number;
-    // No number and no name: refused by the caller.
-    return names.valueOf(text).value_or(std::nan(""));
+    return textValue(feature.GetFieldAsString(field), names);
 }
 
 // Why a point's class is refused: a number that is not whole, or a text that
@@ -187,11 +197,10 @@ std::optional<InputError> stratify(const std::string& path, const StratumTriples
 
 // A point inside the window with a class, waiting for the pixels under it.
 struct PlacedPoint {
-    std::int64_t row, column;
+    std::int32_t row, column;
     double reference;
     GIntBig fid;
     std::uint64_t order; // in the layer, so that the first refusal is the one named
-    std::uint64_t block; // the map's block, numbered row by row
 };
 
 // A refusal of a point: the one of the point first in the layer is given.
@@ -205,81 +214,416 @@ void refuseAt(std::optional<Refusal>& refusal, std::uint64_t order, InputError e
         refusal = Refusal{order, std::move(error)};
 }
 
-// Reads the layer's points: each one without a class is counted as empty, each
+// Places the layer's points a batch at a time, the batch's coordinates
+// transformed in one call: each point without a class is counted as empty, each
 // one off the map as outside; one on the map but off the window belongs to
 // another window's count and is not counted here; the others are placed on their
-// pixels. A point refused ends the reading, no later one being named before it.
-std::variant<std::vector<PlacedPoint>, InputError>
-placePoints(OGRLayer& layer, int field, const MapRequest& request, const ClassNames& names,
-            OGRCoordinateTransformation* transform, const PointPixels& pixelOf,
-            const PixelWindow& window, const PixelWindow& wholeMap,
-            const LeftOutValues& referenceLeftOut, SourceCounts& counts,
-            std::optional<Refusal>& refusal, ProgressSink& progress) {
-    std::vector<PlacedPoint> placed;
-    const GIntBig total = layer.GetFeatureCount(FALSE);
-    if (total > 0)
-        placed.reserve(static_cast<std::size_t>(total));
-    std::uint64_t order = 0;
-    layer.ResetReading();
-    CPLErrorReset();
-    for (const OGRFeatureUniquePtr& feature : layer) {
-        const std::uint64_t at = order++;
-        if (total > 0 && at % 4096 == 0)
-            progress.Progress(static_cast<double>(at) / static_cast<double>(total));
-        const OGRGeometry* geometry = feature->GetGeometryRef();
-        const auto name = [&] {
-            return "feature " + std::to_string(feature->GetFID()) + " of " + request.referencePath;
-        };
-        if (geometry == nullptr || wkbFlatten(geometry->getGeometryType()) != wkbPoint) {
-            refuseAt(refusal, at, badInput(name() + " is not a point"));
-            return placed;
-        }
-        const std::optional<double> referenceValue = fieldValue(*feature, field, names);
-        if (referenceValue && !isWhole(*referenceValue) &&
-            !referenceLeftOut.contains(*referenceValue)) {
-            refuseAt(
-                refusal, at,
-                badInput(name() + " " + classRefusal(feature->GetFieldAsString(field), names)));
-            return placed;
-        }
-        const auto* point = geometry->toPoint();
-        double x = point->getX(), y = point->getY(), px = -1, py = -1;
-        // A point with no place in the map's system (a latitude beyond 90) is off
-        // the map; GDAL's complaint about it is no read error of the layer's.
-        if (transform == nullptr || transform->Transform(1, &x, &y)) {
-            const auto pixel = pixelOf.at(x, y);
-            px = pixel[0];
-            py = pixel[1];
-        } else {
+// pixels.
+class PointPlacer {
+  public:
+    PointPlacer(OGRCoordinateTransformation* transform, const PointPixels& pixelOf,
+                const PixelWindow& window, const PixelWindow& wholeMap, SourceCounts& counts)
+        : m_transform(transform), m_pixelOf(pixelOf), m_window(window), m_wholeMap(wholeMap),
+          m_counts(counts) {}
+
+    static constexpr std::size_t BatchSize = 4096;
+
+    // The point `order` of the layer at (x, y) in the layer's system, its class
+    // `reference` (none: not set).
+    void add(std::uint64_t order, GIntBig fid, double x, double y,
+             std::optional<double> reference) {
+        m_x.push_back(x);
+        m_y.push_back(y);
+        m_waiting.push_back({order, fid, reference.value_or(0.0), reference.has_value()});
+    }
+
+    // Places the points added since the last call; a read error of the layer is
+    // taken before, as a point that cannot be transformed clears it.
+    void place() {
+        const std::size_t n = m_waiting.size();
+        m_transformed.assign(n, TRUE);
+        // A point with no place in the map's system (a latitude beyond 90) is
+        // off the map; GDAL's complaint about it is no read error of the layer's.
+        if (m_transform != nullptr && n > 0 &&
+            (!m_transform->Transform(static_cast<int>(n), m_x.data(), m_y.data(), nullptr,
+                                     m_transformed.data()) ||
+             std::find(m_transformed.begin(), m_transformed.end(), FALSE) != m_transformed.end()))
             CPLErrorReset();
+        for (std::size_t i = 0; i < n; ++i) {
+            double px = -1, py = -1;
+            if (m_transformed[i]) {
+                const auto pixel = m_pixelOf.at(m_x[i], m_y[i]);
+                px = pixel[0];
+                py = pixel[1];
+            }
+            const auto inside = [&](const PixelWindow& w) {
+                return px >= static_cast<double>(w.xOffset) &&
+                       px < static_cast<double>(w.xOffset + w.xSize) &&
+                       py >= static_cast<double>(w.yOffset) &&
+                       py < static_cast<double>(w.yOffset + w.ySize);
+            };
+            const bool inWindow = inside(m_window), onMap = inside(m_wholeMap);
+            const Waiting& p = m_waiting[i];
+            // A point on the map outside the window is another window's to count,
+            // whatever its class.
+            if (!p.hasReference) {
+                if (inWindow || !onMap)
+                    ++m_counts.empty;
+                continue;
+            }
+            if (!inWindow) {
+                if (!onMap)
+                    ++m_counts.outside;
+                continue;
+            }
+            placed.push_back({static_cast<std::int32_t>(py), static_cast<std::int32_t>(px),
+                              p.reference, p.fid, p.order});
         }
-        const auto inside = [&](const PixelWindow& w) {
-            return px >= static_cast<double>(w.xOffset) &&
-                   px < static_cast<double>(w.xOffset + w.xSize) &&
-                   py >= static_cast<double>(w.yOffset) &&
-                   py < static_cast<double>(w.yOffset + w.ySize);
-        };
-        const bool inWindow = inside(window), onMap = inside(wholeMap);
-        // A point on the map outside the window is another window's to count,
-        // whatever its class.
-        if (!referenceValue) {
-            if (inWindow || !onMap)
-                ++counts.empty;
-            continue;
+        m_x.clear();
+        m_y.clear();
+        m_waiting.clear();
+    }
+
+    std::vector<PlacedPoint> placed;
+
+  private:
+    struct Waiting {
+        std::uint64_t order;
+        GIntBig fid;
+        double reference;
+        bool hasReference;
+    };
+    OGRCoordinateTransformation* m_transform;
+    const PointPixels& m_pixelOf;
+    const PixelWindow &m_window, &m_wholeMap;
+    SourceCounts& m_counts;
+    std::vector<double> m_x, m_y;
+    std::vector<int> m_transformed;
+    std::vector<Waiting> m_waiting;
+};
+
+// What reading a layer's points needs beyond the layer.
+struct PointReading {
+    OGRLayer& layer;
+    int field;
+    const MapRequest& request;
+    const ClassNames& names;
+    const LeftOutValues& referenceLeftOut;
+    GIntBig total; // the layer's features; not known when below 1
+    std::optional<Refusal>& refusal;
+    ProgressSink& progress;
+
+    std::string featureName(GIntBig fid) const {
+        return "feature " + std::to_string(fid) + " of " + request.referencePath;
+    }
+    void showProgress(std::uint64_t read) const {
+        if (total > 0)
+            progress.Progress(static_cast<double>(read) / static_cast<double>(total));
+    }
+    // A class that is not whole nor left out, refused; `text` gives the field as
+    // written, for the message.
+    template <class Text>
+    bool refused(std::uint64_t order, GIntBig fid, double value, Text text) const {
+        if (isWhole(value) || referenceLeftOut.contains(value))
+            return false;
+        refuseAt(refusal, order, badInput(featureName(fid) + " " + classRefusal(text(), names)));
+        return true;
+    }
+};
+
+// Reads the points one feature at a time. A point refused ends the reading, no
+// later one being named before it.
+std::optional<InputError> readFeatures(const PointReading& reading, PointPlacer& placer) {
+    std::uint64_t order = 0;
+    std::optional<InputError> failed;
+    reading.layer.ResetReading();
+    CPLErrorReset();
+    for (const OGRFeatureUniquePtr& feature : reading.layer) {
+        const std::uint64_t at = order++;
+        if (at % PointPlacer::BatchSize == 0) {
+            reading.showProgress(at);
+            if (!failed && CPLGetLastErrorType() >= CE_Failure)
+                failed = readError(reading.request.referencePath, gdalReason());
+            placer.place();
         }
-        if (!inWindow) {
-            if (!onMap)
-                ++counts.outside;
-            continue;
+        const OGRGeometry* geometry = feature->GetGeometryRef();
+        if (geometry == nullptr || wkbFlatten(geometry->getGeometryType()) != wkbPoint) {
+            refuseAt(reading.refusal, at,
+                     badInput(reading.featureName(feature->GetFID()) + " is not a point"));
+            return std::nullopt;
         }
-        placed.push_back({static_cast<std::int64_t>(py), static_cast<std::int64_t>(px),
-                          *referenceValue, feature->GetFID(), at, 0});
+        const std::optional<double> value = fieldValue(*feature, reading.field, reading.names);
+        if (value && reading.refused(at, feature->GetFID(), *value, [&] {
+                return std::string(feature->GetFieldAsString(reading.field));
+            }))
+            return std::nullopt;
+        const auto* point = geometry->toPoint();
+        placer.add(at, feature->GetFID(), point->getX(), point->getY(), value);
     }
     // The layer's features end early, without a word, where one cannot be read.
-    if (CPLGetLastErrorType() >= CE_Failure)
-        return readError(request.referencePath, gdalReason());
-    progress.Progress(1.0);
-    return placed;
+    if (!failed && CPLGetLastErrorType() >= CE_Failure)
+        failed = readError(reading.request.referencePath, gdalReason());
+    return failed;
+}
+
+// The structures of GDAL's Arrow C stream of a layer, each released once.
+struct HeldStream {
+    ArrowArrayStream stream{};
+    HeldStream() = default;
+    HeldStream(const HeldStream&) = delete;
+    HeldStream& operator=(const HeldStream&) = delete;
+    ~HeldStream() {
+        if (stream.release != nullptr)
+            stream.release(&stream);
+    }
+};
+struct HeldSchema {
+    ArrowSchema schema{};
+    HeldSchema() = default;
+    HeldSchema(const HeldSchema&) = delete;
+    HeldSchema& operator=(const HeldSchema&) = delete;
+    ~HeldSchema() {
+        if (schema.release != nullptr)
+            schema.release(&schema);
+    }
+};
+struct HeldArray {
+    ArrowArray array{};
+    HeldArray() = default;
+    HeldArray(const HeldArray&) = delete;
+    HeldArray& operator=(const HeldArray&) = delete;
+    ~HeldArray() {
+        if (array.release != nullptr)
+            array.release(&array);
+    }
+};
+
+// One column of a batch of the stream: its value of row i of the batch.
+class ArrowColumn {
+  public:
+    ArrowColumn(const ArrowArray& batch, std::int64_t index)
+        : m_array(*batch.children[index]), m_start(batch.offset + m_array.offset) {}
+
+    bool isNull(std::int64_t i) const {
+        const auto* valid = static_cast<const std::uint8_t*>(m_array.buffers[0]);
+        const std::int64_t at = m_start + i;
+        return valid != nullptr && m_array.null_count != 0 &&
+               ((valid[at / 8] >> (at % 8)) & 1) == 0;
+    }
+    template <class T> T value(std::int64_t i) const {
+        T v;
+        std::memcpy(&v, static_cast<const char*>(m_array.buffers[1]) + (m_start + i) * sizeof(T),
+                    sizeof(T));
+        return v;
+    }
+    // The bytes of a text or binary value; `Offset`: int32_t, or int64_t for the
+    // large kinds.
+    template <class Offset> std::string_view bytes(std::int64_t i) const {
+        const Offset from = value<Offset>(i), to = value<Offset>(i + 1);
+        return {static_cast<const char*>(m_array.buffers[2]) + from,
+                static_cast<std::size_t>(to - from)};
+    }
+
+  private:
+    const ArrowArray& m_array;
+    std::int64_t m_start;
+};
+
+// The place of a point given as WKB: the common little-endian 2D point is read
+// here, any other geometry by GDAL; none when it is not a point.
+std::optional<std::array<double, 2>> pointOfWkb(std::string_view wkb) {
+    if (wkb.size() >= 21 && wkb[0] == 1) {
+        std::uint32_t type;
+        std::memcpy(&type, wkb.data() + 1, 4);
+        std::array<double, 2> xy;
+        std::memcpy(xy.data(), wkb.data() + 5, 16);
+        if (std::endian::native == std::endian::little && type == wkbPoint && !std::isnan(xy[0]) &&
+            !std::isnan(xy[1]))
+            return xy;
+    }
+    OGRGeometry* read = nullptr;
+    if (OGRGeometryFactory::createFromWkb(wkb.data(), nullptr, &read, wkb.size()) != OGRERR_NONE)
+        return std::nullopt;
+    const std::unique_ptr<OGRGeometry> geometry(read);
+    if (wkbFlatten(geometry->getGeometryType()) != wkbPoint)
+        return std::nullopt;
+    return std::array<double, 2>{geometry->toPoint()->getX(), geometry->toPoint()->getY()};
+}
+
+// The columns of the stream: the features' ids, the class field's and the
+// points' WKB, each of a kind read here; none otherwise.
+struct StreamColumns {
+    std::int64_t fid = -1, field = -1, geometry = -1;
+    char fieldFormat = 0;
+    bool largeGeometry = false;
+};
+
+std::optional<StreamColumns> columnsOf(const ArrowSchema& schema, const char* fieldName) {
+    StreamColumns c;
+    for (std::int64_t i = 0; i < schema.n_children; ++i) {
+        const std::string_view format = schema.children[i]->format;
+        const char* name = schema.children[i]->name;
+        if (i == 0 && format == "l")
+            c.fid = i;
+        else if (name != nullptr && std::string_view(name) == fieldName && format.size() == 1 &&
+                 std::string_view("islguU").find(format[0]) != std::string_view::npos) {
+            c.field = i;
+            c.fieldFormat = format[0];
+        } else if (format == "z" || format == "Z") {
+            c.geometry = i;
+            c.largeGeometry = format == "Z";
+        }
+    }
+    if (c.fid < 0 || c.field < 0 || c.geometry < 0)
+        return std::nullopt;
+    return c;
+}
+
+// Whether the points are read through the layer's Arrow stream, faster than
+// feature by feature where the driver says so: a layer with one geometry field
+// and a class field of whole numbers, fractions or text.
+bool streamed(OGRLayer& layer, int field) {
+    OGRFeatureDefn& fields = *layer.GetLayerDefn();
+    const OGRFieldDefn& f = *fields.GetFieldDefn(field);
+    const OGRFieldType type = f.GetType();
+    return layer.TestCapability(OLCFastGetArrowStream) && fields.GetGeomFieldCount() == 1 &&
+           (type == OFTInteger || type == OFTInteger64 || type == OFTReal || type == OFTString) &&
+           f.GetSubType() != OFSTBoolean && f.GetSubType() != OFSTFloat32;
+}
+
+// Reads the points through the layer's Arrow stream, the fields other than the
+// class's left unread. None read (false) where the stream does not give the
+// columns as expected; the features are then read one at a time. A point
+// refused ends the reading, no later one being named before it.
+std::optional<InputError> readStream(const PointReading& reading, PointPlacer& placer, bool& read) {
+    read = false;
+    OGRLayer& layer = reading.layer;
+    OGRFeatureDefn& fields = *layer.GetLayerDefn();
+    std::vector<std::string> ignoredNames{"OGR_STYLE"};
+    for (int i = 0; i < fields.GetFieldCount(); ++i)
+        if (i != reading.field)
+            ignoredNames.push_back(fields.GetFieldDefn(i)->GetNameRef());
+    CPLStringList ignored;
+    for (const std::string& name : ignoredNames)
+        ignored.AddString(name.c_str());
+    layer.SetIgnoredFields(const_cast<const char**>(ignored.List()));
+    layer.ResetReading();
+    CPLErrorReset();
+    const char* fieldName = fields.GetFieldDefn(reading.field)->GetNameRef();
+    CPLStringList options;
+    options.AddString("INCLUDE_FID=YES");
+    // Batches of a few thousand points keep the driver's buffers in memory already
+    // in use, where larger ones are mapped and cleared anew each time.
+    options.AddString(("MAX_FEATURES_IN_BATCH=" + std::to_string(PointPlacer::BatchSize)).c_str());
+    std::optional<GIntBig> refusedClass; // the feature whose class is refused
+    std::uint64_t refusedOrder = 0;
+    double refusedValue = 0.0;
+    {
+        HeldStream held;
+        HeldSchema schema;
+        if (!layer.GetArrowStream(&held.stream, options.List()) ||
+            held.stream.get_schema(&held.stream, &schema.schema) != 0)
+            return std::nullopt;
+        const std::optional<StreamColumns> columns = columnsOf(schema.schema, fieldName);
+        if (!columns)
+            return std::nullopt;
+        read = true;
+        std::uint64_t order = 0;
+        for (;;) {
+            HeldArray batch;
+            if (held.stream.get_next(&held.stream, &batch.array) != 0) {
+                const char* why = held.stream.get_last_error(&held.stream);
+                return readError(reading.request.referencePath,
+                                 why != nullptr && *why != '\0' ? why : gdalReason());
+            }
+            if (batch.array.release == nullptr)
+                break;
+            if (CPLGetLastErrorType() >= CE_Failure)
+                return readError(reading.request.referencePath, gdalReason());
+            reading.showProgress(order);
+            const ArrowArray& b = batch.array;
+            const ArrowColumn fid(b, columns->fid), field(b, columns->field),
+                geometry(b, columns->geometry);
+            for (std::int64_t i = 0; i < b.length; ++i) {
+                const std::uint64_t at = order++;
+                const GIntBig id = fid.value<std::int64_t>(i);
+                std::optional<std::array<double, 2>> xy;
+                if (!geometry.isNull(i))
+                    xy = pointOfWkb(columns->largeGeometry ? geometry.bytes<std::int64_t>(i)
+                                                           : geometry.bytes<std::int32_t>(i));
+                if (!xy) {
+                    refuseAt(reading.refusal, at,
+                             badInput(reading.featureName(id) + " is not a point"));
+                    placer.place();
+                    return std::nullopt;
+                }
+                std::optional<double> value;
+                if (!field.isNull(i)) {
+                    switch (columns->fieldFormat) {
+                    case 'i':
+                        value = field.value<std::int32_t>(i);
+                        break;
+                    case 's':
+                        value = field.value<std::int16_t>(i);
+                        break;
+                    case 'l':
+                        value = static_cast<double>(field.value<std::int64_t>(i));
+                        break;
+                    case 'g':
+                        value = field.value<double>(i);
+                        break;
+                    case 'u':
+                        value = textValue(field.bytes<std::int32_t>(i), reading.names);
+                        break;
+                    default:
+                        value = textValue(field.bytes<std::int64_t>(i), reading.names);
+                        break;
+                    }
+                }
+                if (value && !isWhole(*value) && !reading.referenceLeftOut.contains(*value)) {
+                    refusedClass = id;
+                    refusedOrder = at;
+                    refusedValue = *value;
+                    break;
+                }
+                placer.add(at, id, (*xy)[0], (*xy)[1], value);
+            }
+            placer.place();
+            if (refusedClass)
+                break;
+        }
+    }
+    placer.place();
+    // The refused class as the field gives it as text, read once the stream is done.
+    if (refusedClass) {
+        const OGRFeatureUniquePtr feature(layer.GetFeature(*refusedClass));
+        const std::string text =
+            feature != nullptr ? feature->GetFieldAsString(reading.field) : std::string();
+        reading.refused(refusedOrder, *refusedClass, refusedValue, [&] { return text; });
+    }
+    return std::nullopt;
+}
+
+// Reads the layer's points and places them. A point refused ends the reading.
+std::variant<std::vector<PlacedPoint>, InputError>
+placePoints(const PointReading& reading, OGRCoordinateTransformation* transform,
+            const PointPixels& pixelOf, const PixelWindow& window, const PixelWindow& wholeMap,
+            SourceCounts& counts) {
+    PointPlacer placer(transform, pixelOf, window, wholeMap, counts);
+    if (reading.total > 0)
+        placer.placed.reserve(static_cast<std::size_t>(reading.total));
+    bool read = false;
+    std::optional<InputError> error;
+    if (streamed(reading.layer, reading.field))
+        error = readStream(reading, placer, read);
+    if (!read && !error) {
+        error = readFeatures(reading, placer);
+        placer.place();
+    }
+    if (error)
+        return *error;
+    reading.progress.Progress(1.0);
+    return std::move(placer.placed);
 }
 
 // One raster read under the points: its band (none: not read) and its source.
@@ -289,24 +633,83 @@ struct PixelSide {
     const std::string& path;
 };
 
-// The values of a rectangle of a side, and its mask's where one is read.
-struct BlockValues {
-    std::vector<double> values, mask;
-
+// The values of a rectangle of a side, and its mask's where one is read, each
+// in the band's own type: only the pixels under points are turned into numbers.
+class BlockValues {
+  public:
     bool read(const PixelSide& side, int x, int y, int width, int height) {
-        values.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-        if (side.band->RasterIO(GF_Read, x, y, width, height, values.data(), width, height,
-                                GDT_Float64, 0, 0, nullptr) != CE_None)
+        m_signedBytes = side.source->signedBytes;
+        m_masked = side.source->masked;
+        if (!m_values.read(*side.band, x, y, width, height))
             return false;
-        if (side.source->signedBytes)
-            for (double& v : values)
-                v = signedByteValue(v);
-        mask.clear();
-        if (!side.source->masked)
-            return true;
-        mask.resize(values.size());
-        return side.band->GetMaskBand()->RasterIO(GF_Read, x, y, width, height, mask.data(), width,
-                                                  height, GDT_Float64, 0, 0, nullptr) == CE_None;
+        return !m_masked || m_mask.read(*side.band->GetMaskBand(), x, y, width, height);
+    }
+    // The value of pixel `at` of the rectangle, counted row by row.
+    double value(std::size_t at) const {
+        const double v = m_values.at(at);
+        return m_signedBytes ? signedByteValue(v) : v;
+    }
+    bool masked(std::size_t at) const { return m_masked && m_mask.at(at) == 0.0; }
+
+  private:
+    struct Raw {
+        std::vector<unsigned char> bytes;
+        GDALDataType type = GDT_Byte;
+        int size = 1;
+
+        bool read(GDALRasterBand& band, int x, int y, int width, int height) {
+            type = band.GetRasterDataType();
+            size = GDALGetDataTypeSizeBytes(type);
+            bytes.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
+                         static_cast<std::size_t>(size));
+            return band.RasterIO(GF_Read, x, y, width, height, bytes.data(), width, height, type, 0,
+                                 0, nullptr) == CE_None;
+        }
+        double at(std::size_t i) const {
+            if (type == GDT_Byte)
+                return bytes[i];
+            double v = 0.0;
+            GDALCopyWords64(bytes.data() + i * static_cast<std::size_t>(size), type, 0, &v,
+                            GDT_Float64, 0, 1);
+            return v;
+        }
+    };
+    Raw m_values, m_mask;
+    bool m_signedBytes = false, m_masked = false;
+};
+
+// Sorts the points by their block, numbered row by row below `blocks`, in place:
+// each point is moved straight to its block's share of the list, counted
+// beforehand. A map of many more blocks than points is sorted by comparison.
+template <class BlockOf>
+void sortByBlock(std::vector<PlacedPoint>& points, std::uint64_t blocks, BlockOf blockOf) {
+    const auto before = [&](const PlacedPoint& a, const PlacedPoint& b) {
+        return blockOf(a) < blockOf(b);
+    };
+    if (blocks > points.size() / 2 + 65536) {
+        std::sort(points.begin(), points.end(), before);
+        return;
+    }
+    std::vector<std::size_t> next(static_cast<std::size_t>(blocks) + 1, 0);
+    for (const PlacedPoint& p : points)
+        ++next[static_cast<std::size_t>(blockOf(p)) + 1];
+    for (std::size_t b = 1; b < next.size(); ++b)
+        next[b] += next[b - 1];
+    const std::vector<std::size_t> end(next.begin() + 1, next.end());
+    for (std::size_t b = 0; b < end.size(); ++b)
+        while (next[b] < end[b]) {
+            PlacedPoint& p = points[next[b]];
+            const auto home = static_cast<std::size_t>(blockOf(p));
+            if (home == b)
+                ++next[b];
+            else
+                std::swap(p, points[next[home]++]);
+        }
+}
+
+struct BitsHash {
+    std::size_t operator()(const std::pair<std::uint64_t, std::uint64_t>& bits) const {
+        return std::hash<std::uint64_t>{}(bits.first * 0x9E3779B97F4A7C15ull ^ bits.second);
     }
 };
 
@@ -324,15 +727,19 @@ readUnderPoints(std::vector<PlacedPoint>& points, const PixelSide& map, const Pi
     blockHeight = std::max(blockHeight, 1);
     const auto across =
         static_cast<std::uint64_t>((map.band->GetXSize() + blockWidth - 1) / blockWidth);
-    for (PlacedPoint& p : points)
-        p.block = static_cast<std::uint64_t>(p.row / blockHeight) * across +
-                  static_cast<std::uint64_t>(p.column / blockWidth);
-    std::sort(points.begin(), points.end(),
-              [](const PlacedPoint& a, const PlacedPoint& b) { return a.block < b.block; });
+    const auto down =
+        static_cast<std::uint64_t>((map.band->GetYSize() + blockHeight - 1) / blockHeight);
+    const auto blockOf = [&](const PlacedPoint& p) {
+        return static_cast<std::uint64_t>(p.row / blockHeight) * across +
+               static_cast<std::uint64_t>(p.column / blockWidth);
+    };
+    sortByBlock(points, across * down, blockOf);
+    // The pairs counted by their values' bits, summed by value at the end.
+    std::unordered_map<std::pair<std::uint64_t, std::uint64_t>, std::uint64_t, BitsHash> byBits;
     BlockValues mapBlock, strataBlock;
     for (std::size_t first = 0; first < points.size();) {
         progress.Progress(static_cast<double>(first) / static_cast<double>(points.size()));
-        const std::uint64_t block = points[first].block;
+        const std::uint64_t block = blockOf(points[first]);
         const int x = static_cast<int>(block % across) * blockWidth,
                   y = static_cast<int>(block / across) * blockHeight;
         const int width = std::min(blockWidth, map.band->GetXSize() - x),
@@ -342,18 +749,18 @@ readUnderPoints(std::vector<PlacedPoint>& points, const PixelSide& map, const Pi
         if (strata.band != nullptr && !strataBlock.read(strata, x, y, width, height))
             return readError(strata.path, gdalReason());
         std::size_t end = first;
-        for (; end < points.size() && points[end].block == block; ++end) {
+        for (; end < points.size() && blockOf(points[end]) == block; ++end) {
             const PlacedPoint& p = points[end];
             if (refusal && p.order > refusal->order)
                 continue;
             const auto at = static_cast<std::size_t>((p.row - y) * width + (p.column - x));
-            const bool masked = (!mapBlock.mask.empty() && mapBlock.mask[at] == 0.0) ||
-                                (!strataBlock.mask.empty() && strataBlock.mask[at] == 0.0);
+            const bool masked =
+                mapBlock.masked(at) || (strata.band != nullptr && strataBlock.masked(at));
             if (masked) {
                 ++counts.masked;
                 continue;
             }
-            const double value = mapBlock.values[at];
+            const double value = mapBlock.value(at);
             if (map.source->leftOut.contains(value) || referenceLeftOut.contains(p.reference)) {
                 ++counts.nodata;
                 continue;
@@ -363,7 +770,7 @@ readUnderPoints(std::vector<PlacedPoint>& points, const PixelSide& map, const Pi
                          badInput(notWholeAt("the map", value, p.row, p.column, "class")));
                 continue;
             }
-            const double stratum = strata.band != nullptr ? strataBlock.values[at] : 0.0;
+            const double stratum = strata.band != nullptr ? strataBlock.value(at) : 0.0;
             if (strata.band != nullptr && strata.source->leftOut.contains(stratum)) {
                 ++counts.nodata;
                 continue;
@@ -390,12 +797,15 @@ readUnderPoints(std::vector<PlacedPoint>& points, const PixelSide& map, const Pi
                     continue;
                 }
             }
-            ++pairs[{value, p.reference}];
+            ++byBits[{std::bit_cast<std::uint64_t>(value),
+                      std::bit_cast<std::uint64_t>(p.reference)}];
             if (strata.band != nullptr)
                 ++triples[{stratum, value, p.reference}];
         }
         first = end;
     }
+    for (const auto& [key, n] : byBits)
+        pairs[{std::bit_cast<double>(key.first), std::bit_cast<double>(key.second)}] += n;
     return std::nullopt;
 }
 
@@ -491,8 +901,10 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     PartProgress layerPart(progress, 0.0, 0.2);
     std::optional<Refusal> refusal;
     const PixelWindow wholeMap{0, 0, map.GetRasterXSize(), map.GetRasterYSize()};
-    auto placed = placePoints(*layer, field, request, names, transform.get(), *pixelOf, window,
-                              wholeMap, referenceLeftOut, out.source, refusal, layerPart);
+    const PointReading reading{
+        *layer,  field,    request, names, referenceLeftOut, layer->GetFeatureCount(FALSE),
+        refusal, layerPart};
+    auto placed = placePoints(reading, transform.get(), *pixelOf, window, wholeMap, out.source);
     if (auto* error = std::get_if<InputError>(&placed))
         return *error;
     std::map<PairKey, std::uint64_t> pairs;

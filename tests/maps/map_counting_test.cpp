@@ -435,6 +435,104 @@ std::unique_ptr<OGRCoordinateTransformation> utmTransform(bool toWgs84) {
                 : OGRCreateCoordinateTransformation(&wgs84, &utm));
 }
 
+// One feature of a layer of writeFeatures: its geometry as WKT (empty: none) and
+// the text of its class field (none: not set).
+struct FeatureRow {
+    std::string wkt;
+    std::optional<std::string> value;
+};
+
+// Writes the layer "samples" in EPSG:32632 with a field "class" of `type`, set
+// from each row's text, and the features' ids 1, 2, ...; `driver` "GPKG" or
+// "GeoJSON".
+bool writeFeatures(const std::string& path, const char* driver, OGRFieldType type,
+                   const std::vector<FeatureRow>& rows) {
+    GDALAllRegister();
+    std::filesystem::remove(path);
+    GDALDatasetUniquePtr data(GetGDALDriverManager()->GetDriverByName(driver)->Create(
+        path.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+    OGRSpatialReference crs;
+    crs.importFromEPSG(32632);
+    OGRLayer* layer = data ? data->CreateLayer("samples", &crs, wkbUnknown) : nullptr;
+    OGRFieldDefn field("class", type);
+    if (!layer || layer->CreateField(&field) != OGRERR_NONE)
+        return false;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer->GetLayerDefn()));
+        feature->SetFID(static_cast<GIntBig>(i) + 1);
+        if (rows[i].value)
+            feature->SetField("class", rows[i].value->c_str());
+        if (!rows[i].wkt.empty()) {
+            OGRGeometry* geometry = nullptr;
+            if (OGRGeometryFactory::createFromWkt(rows[i].wkt.c_str(), nullptr, &geometry) !=
+                OGRERR_NONE)
+                return false;
+            feature->SetGeometryDirectly(geometry);
+        }
+        if (layer->CreateFeature(feature.get()) != OGRERR_NONE)
+            return false;
+    }
+    return true;
+}
+
+// The points' class fields of each type, null fields and geometries, points with
+// a height and other geometries, from a GeoPackage (read as the driver streams
+// its columns) and from GeoJSON (read feature by feature): both give the same
+// counts and name the same first refused feature. On the 4 x 3 map, A is pixel
+// (0,0) of map 1, B (2,0) map 2, C (3,1) map 3, D (1,2) map 3, E (0,1), F off
+// the map; (column, row).
+TEST_F(MapCountingTest, PointsOfEachFieldTypeAndGeometryFromEitherReader) {
+    const std::string a = "POINT (500005 3999995)", b = "POINT (500025 3999995)",
+                      c = "POINT (500035 3999985)", d = "POINT (500015 3999975)",
+                      e = "POINT (500005 3999985)", f = "POINT (400000 3999995)",
+                      aHigh = "POINT Z (500005 3999995 7)", second = "POINT (500015 3999995)";
+    // Pairs (map, reference): (1,1), (2,2), (3,1), (3,3); E empty, F outside.
+    const Counts pairs{1, 0, 0, 0, 1, 0, 1, 0, 1};
+    // clang-format off
+    const struct { const char* name; OGRFieldType type; std::vector<FeatureRow> features;
+                   Counts counts; const char* message; } rows[] = {
+        {"integer", OFTInteger, {{a, "1"}, {b, "2"}, {c, "1"}, {d, "3"}, {e, {}}, {f, "2"}}, pairs, nullptr},
+        {"integer64_and_a_height", OFTInteger64,
+         {{aHigh, "1"}, {b, "2"}, {c, "1"}, {d, "3"}, {e, {}}, {f, "2"}}, pairs, nullptr},
+        {"real", OFTReal, {{a, "1"}, {b, "2"}, {c, "1"}, {d, "3"}, {e, {}}, {f, "2"}}, pairs, nullptr},
+        {"text_with_blanks", OFTString,
+         {{a, "1"}, {b, " 2"}, {c, "1 "}, {d, "3"}, {e, "  "}, {f, "2"}}, pairs, nullptr},
+        {"real_not_whole", OFTReal, {{a, "1"}, {second, "2.5"}, {b, "2"}}, {},
+         "feature 2 of {ref} has the class 2.5, which is not a whole number"},
+        {"no_geometry", OFTString, {{a, "1"}, {"", "2"}, {second, "x"}}, {},
+         "feature 2 of {ref} is not a point"},
+        {"multipoint", OFTString, {{a, "1"}, {"MULTIPOINT ((500005 3999995))", "1"}}, {},
+         "feature 2 of {ref} is not a point"},
+        {"class_refused_before_a_polygon", OFTString,
+         {{a, "1"}, {second, "x"}, {"POLYGON ((0 0,1 0,1 1,0 0))", "1"}}, {},
+         "feature 2 of {ref} has the class x, which is not a whole number, and the map names no "
+         "classes (--class-names names them)"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        for (const char* driver : {"GPKG", "GeoJSON"}) {
+            SCOPED_TRACE(std::string(row.name) + " " + driver);
+            MapRequest request = requestFor(Raster(4, 3, SmallMap));
+            request.referencePath = path(driver[1] == 'P' ? "samples.gpkg" : "samples.geojson");
+            ASSERT_TRUE(writeFeatures(request.referencePath, driver, row.type, row.features));
+            if (row.message == nullptr) {
+                const MapCount count = counted(request);
+                EXPECT_EQ(count.classValues, (Values{1, 2, 3}));
+                EXPECT_EQ(count.counts, row.counts);
+                const SourceCounts& s = count.source;
+                EXPECT_EQ((Counts{s.counted, s.outside, s.empty, s.nodata}), (Counts{4, 1, 1, 0}));
+                continue;
+            }
+            auto result = CountMaps(request, none);
+            const auto* error = std::get_if<InputError>(&result);
+            ASSERT_NE(error, nullptr);
+            std::string message = row.message;
+            message.replace(message.find("{ref}"), 5, request.referencePath);
+            EXPECT_EQ(error->message, message);
+        }
+    }
+}
+
 // A geographic map of two rows of half-degree pixels, 60 to 59.5 N of class 1 and
 // 59.5 to 59 N of class 2, three pixels wide; points at the pixels' centres in
 // UTM, transformed here, each in GIS order (longitude first).
