@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <new>
 #include <optional>
 #include <ostream>
@@ -308,9 +310,85 @@ designStrata(const Options& options, const std::vector<StratumSize>& sizes) {
     return strata;
 }
 
-// The design of a sample: its size, its allocations and their standard errors.
+// The map a design's strata come from: what draws from it, and each stratum's
+// value there.
+struct DesignMap {
+    MapCounting& counting;
+    std::vector<double> values;
+};
+
+// The design record beside the points: sample.gpkg -> sample.design.json.
+std::string designRecordPath(const std::string& points) {
+    return std::filesystem::path(points).replace_extension(".design.json").string();
+}
+
+// Draws the chosen allocation with its reserves from the map and writes the
+// points; `record` gets what was drawn. An existing file is refused unless
+// --overwrite, and nothing is written before every check has passed.
+std::optional<InputError> drawSample(const Options& options, const SampleDesign& d,
+                                     const DesignMap& map, DrawRecord& record) {
+    namespace fs = std::filesystem;
+    const std::string& path = options.drawPath;
+    const std::string extension = fs::path(path).extension().string();
+    if (extension != ".gpkg" && extension != ".geojson" && extension != ".csv")
+        return InputError{InputError::BadInput,
+                          "--draw writes a .gpkg, .geojson or .csv file, not " + path};
+    const fs::path folder =
+        fs::path(path).parent_path().empty() ? fs::path(".") : fs::path(path).parent_path();
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+        return InputError{InputError::BadInput,
+                          "the folder of " + path + " does not exist: no points are written"};
+    for (const std::string& file : {path, designRecordPath(path)})
+        if (fs::exists(file, error)) {
+            if (!options.overwrite)
+                return InputError{InputError::BadInput,
+                                  file + " exists: give --overwrite to replace it"};
+            fs::remove(file, error);
+        }
+    const AllocationPlan& plan = d.plans[d.chosen];
+    DrawRequest request;
+    request.mapPath = options.maps.map;
+    request.mapBand = options.maps.mapBand;
+    request.strataPath = options.maps.strata;
+    request.nodata = options.maps.nodata;
+    if (options.maps.window) {
+        const auto& w = *options.maps.window;
+        request.window = PixelWindow{w[0], w[1], w[2], w[3]};
+    }
+    request.seed = options.seed;
+    request.strataValues = map.values;
+    for (double units : plan.units)
+        request.keep.push_back(static_cast<std::uint64_t>(units) + options.reserve);
+    auto drawn = map.counting.Draw(request);
+    if (auto* failure = std::get_if<InputError>(&drawn))
+        return *failure;
+    const DrawnSample& sample = std::get<DrawnSample>(drawn);
+    std::vector<SamplePoint> points;
+    for (std::size_t h = 0; h < sample.strata.size(); ++h) {
+        const DesignStratum& s = d.strata[h];
+        const auto units = static_cast<std::size_t>(plan.units[h]);
+        record.drawn.push_back(sample.strata[h].size());
+        for (std::size_t i = 0; i < sample.strata[h].size(); ++i) {
+            const DrawnPixel& p = sample.strata[h][i];
+            points.push_back({s.label, p.mapValue, p.x, p.y, p.row, p.column,
+                              plan.units[h] / s.size, s.size / plan.units[h],
+                              i < units ? 0 : static_cast<int>(i - units + 1)});
+        }
+    }
+    record.points = path;
+    record.map = options.maps.map;
+    record.strata = options.maps.strata;
+    record.seed = options.seed;
+    record.reserve = options.reserve;
+    record.program = std::string("brennic-kappa ") + BRENNIC_VERSION;
+    return map.counting.WritePoints(path, points, sample.crsWkt);
+}
+
+// The design of a sample: its size, its allocations and their standard errors;
+// with --draw, its points drawn from the map.
 int runDesign(const Options& options, std::vector<StratumSize> sizes, std::ostream& out,
-              std::ostream& err) {
+              std::ostream& err, const DesignMap* fromMap = nullptr) {
     auto strata = designStrata(options, sizes);
     if (auto* refused = std::get_if<std::string>(&strata))
         return refuse(err, *refused);
@@ -319,10 +397,29 @@ int runDesign(const Options& options, std::vector<StratumSize> sizes, std::ostre
                                    options.confidence);
     if (auto* refused = std::get_if<std::string>(&design))
         return refuse(err, *refused);
+    const SampleDesign& d = std::get<SampleDesign>(design);
+    const TextNumbers numbers(options.decimalSeparator, options.digits);
+    std::optional<DrawRecord> record;
+    if (!options.drawPath.empty()) {
+        if (fromMap == nullptr || options.allocation == Allocation::Simple)
+            return refuse(err, fromMap == nullptr
+                                   ? "--draw needs --map: the points are drawn from its pixels"
+                                   : "--draw draws a stratified sample; --allocation simple "
+                                     "has no strata to draw from");
+        record.emplace();
+        if (auto failure = drawSample(options, d, *fromMap, *record))
+            return fail(err, *failure);
+        std::ofstream file(designRecordPath(options.drawPath), std::ios::binary);
+        file << WriteDesign(d, options.sampleSizeRule, options.confidence, ReportFormat::Json,
+                            numbers, &*record);
+        file.close();
+        if (!file)
+            return failFile(err, "cannot write " + designRecordPath(options.drawPath));
+    }
     return writeOut(out, err,
-                    WriteDesign(std::get<SampleDesign>(design), options.sampleSizeRule,
-                                options.confidence, options.format.value_or(ReportFormat::Text),
-                                TextNumbers(options.decimalSeparator, options.digits)));
+                    WriteDesign(d, options.sampleSizeRule, options.confidence,
+                                options.format.value_or(ReportFormat::Text), numbers,
+                                record ? &*record : nullptr));
 }
 
 // Reads the input from the named file or standard input and writes what was
@@ -416,7 +513,21 @@ int runDesignOnMap(const Options& options, MapCounting& counting, std::ostream& 
                              pixels});
     if (sizes.empty())
         return refuse(err, "the map holds no valid pixel in the window: there are no strata");
-    return runDesign(options, std::move(sizes), out, err);
+    // Each stratum's value on the map (or the strata raster), for the draw.
+    const CountedInput& input = std::get<CountedInput>(counted);
+    DesignMap designMap{counting, {}};
+    for (int k = 1; k <= m.size(); ++k) {
+        if (m.ColTotals[static_cast<std::size_t>(k)] <= 0.0)
+            continue;
+        const auto at = static_cast<std::size_t>(k - 1);
+        designMap.values.push_back(
+            at < input.namedValues.size()
+                ? input.namedValues[at]
+                : NumberOfText(labelled.labels.empty() ? std::to_string(k) : labelled.labels[at],
+                               '.')
+                      .value_or(0.0));
+    }
+    return runDesign(options, std::move(sizes), out, err, &designMap);
 }
 
 int runOnMaps(const Options& options, MapCounting* counting, std::ostream& out, std::ostream& err) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 
 #include "core/number_text.h"
@@ -176,6 +177,18 @@ Outcome setAllocation(Options& options, std::string_view text) {
         }
     return "unknown allocation " + QuotedCellText(text) +
            " (proportional, equal, neyman, minimum=M or simple)";
+}
+
+// A whole number of 0 or more, for --seed and --reserve.
+template <std::uint64_t Options::*Member>
+Outcome setCount(Options& options, std::string_view text) {
+    const std::string_view digits = TrimBlanks(text);
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+        return "a whole number of 0 or more, not " + QuotedCellText(text);
+    options.*Member = value;
+    return std::nullopt;
 }
 
 Outcome setStrataSizes(Options& options, std::string_view text) {
@@ -355,6 +368,20 @@ constexpr std::array Table{
                 "units, the rest proportional) or simple (one simple random sample of the "
                 "whole, one U)",
                 DesignInputs, ReportUse::Needs, setAllocation},
+    OptionEntry{"--draw", "POINTS",
+                "draw the sample from the map into POINTS (.gpkg, .geojson or .csv), with the "
+                "design record beside it in .design.json",
+                DesignInputs, ReportUse::Needs,
+                [](Options& o, std::string_view path) -> Outcome {
+                    o.drawPath = std::string(path);
+                    return std::nullopt;
+                }},
+    OptionEntry{"--seed", "S", "the seed of the draw, a whole number (default 1)", DesignInputs,
+                ReportUse::Needs, setCount<&Options::seed>},
+    OptionEntry{"--reserve", "K", "K further points per stratum, in the order to use them",
+                DesignInputs, ReportUse::Needs, setCount<&Options::reserve>},
+    OptionEntry{"--overwrite", "", "replace POINTS and its design record where they exist",
+                DesignInputs, ReportUse::Needs, setFlag<&Options::overwrite>},
     OptionEntry{"--fpc", "",
                 "multiply each stratum's variance by the finite-population correction "
                 "1 - n_h/N_h",

@@ -5,6 +5,7 @@
 // or lack what they need all come from that table.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -74,6 +75,11 @@ struct Options {
     SampleSizeRule sampleSizeRule;
     Allocation allocation = Allocation::Proportional;
     double minimumUnits = 0;
+    // --draw: the file of points, the seed, the reserve points per stratum.
+    std::string drawPath;
+    std::uint64_t seed = 1;
+    std::uint64_t reserve = 0;
+    bool overwrite = false;
 };
 
 // How an option stands to --report.

@@ -33,6 +33,14 @@ class GdalMapCounting final : public MapCounting {
     std::variant<CountedInput, InputError>
     Count(const MapOptions& options,
           const std::optional<std::vector<std::string>>& classes) override;
+    std::variant<DrawnSample, InputError> Draw(const DrawRequest& request) override {
+        return DrawPixels(request);
+    }
+    std::optional<InputError> WritePoints(const std::string& path,
+                                          const std::vector<SamplePoint>& points,
+                                          const std::string& crsWkt) override {
+        return WriteSamplePoints(path, points, crsWkt);
+    }
 
   private:
     std::ostream& m_err;

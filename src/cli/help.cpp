@@ -32,6 +32,7 @@ constexpr const char* HelpIntroduction =
     "                     [--strata STRATA] [--window ...]) --expected-accuracy U\n"
     "                     (--target-se SE | --half-width D | --sample-size N)\n"
     "                     [--allocation A] [--format text|csv|json]\n"
+    "                     [--draw POINTS [--seed S] [--reserve K] [--overwrite]]\n"
     "Input options: [--decimal-separator SEP] [--transpose]\n"
     "               [--pairs [--header] [--columns C1,C2] [--classes L1,L2,...]\n"
     "                        [--missing TEXT]]\n"
@@ -155,7 +156,18 @@ constexpr const char* DesignHelp =
     "to the others. The report shows every allocation side by side, the one asked\n"
     "for marked, with the standard errors each can be expected to give: of overall\n"
     "accuracy (sum W_h^2 U_h (1 - U_h) / (n_h - 1))^0.5 and of each stratum's\n"
-    "user's accuracy (U_h (1 - U_h) / (n_h - 1))^0.5.\n";
+    "user's accuracy (U_h (1 - U_h) / (n_h - 1))^0.5.\n"
+    "With --map, --draw POINTS draws the allocation asked for from the map: n_h\n"
+    "distinct valid pixels of each stratum, each equally likely, and --reserve K\n"
+    "more in the order to use them. Every pixel gets a key from the --seed\n"
+    "(default 1) and its row and column alone; each stratum keeps its smallest\n"
+    "keys, so the same seed gives the same points however the map is stored.\n"
+    "POINTS (.gpkg, layer sample; .geojson; .csv) holds a point at each pixel's\n"
+    "centre with id, stratum, map_class, x, y, row, col (of the whole raster, from\n"
+    "0), inclusion_probability n_h/N_h, weight N_h/n_h, reserve (0 for the sample,\n"
+    "1, 2, ... for the reserves) and an empty reference to fill in; the design\n"
+    "with the seed goes to POINTS' name with .design.json. An existing file is\n"
+    "refused unless --overwrite.\n";
 
 constexpr const char* MapHelp =
     "MAP is a classified raster, any raster GDAL reads; REF is a raster on exactly\n"

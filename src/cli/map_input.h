@@ -14,6 +14,7 @@
 
 #include "core/input_error.h"
 #include "input/counted_input.h"
+#include "maps/sample_draw.h"
 
 namespace brennic {
 
@@ -30,14 +31,22 @@ struct MapOptions {
     bool quiet = false;
 };
 
-// Counts the error matrix of --map and --reference. brennic-kappa is given one
-// that starts the companion program, which is given the one that reads the maps.
+// Counts the error matrix of --map and --reference, and draws a sample from a
+// map. brennic-kappa is given one that starts the companion program, which is
+// given the one that reads the maps.
 class MapCounting {
   public:
     virtual ~MapCounting() = default;
     // `classes`: the labels of --classes, when given.
     virtual std::variant<CountedInput, InputError>
     Count(const MapOptions& options, const std::optional<std::vector<std::string>>& classes) = 0;
+    virtual std::variant<DrawnSample, InputError> Draw(const DrawRequest&) {
+        return InputError{InputError::ReadError, "this build draws no points from maps"};
+    }
+    virtual std::optional<InputError>
+    WritePoints(const std::string& path, const std::vector<SamplePoint>&, const std::string&) {
+        return InputError{InputError::ReadError, "this build writes no points to " + path};
+    }
 };
 
 // The readers of --map's options, one each, named in the option table: each

@@ -23,6 +23,25 @@ std::string planName(const SampleDesign& d, std::size_t i) {
     return i == d.chosen && d.plans.size() > 1 ? name + "*" : name;
 }
 
+// The draw's line, and a note for each stratum short of its reserves.
+std::string drawText(const SampleDesign& d, const DrawRecord& draw, const TextNumbers& numbers) {
+    std::uint64_t all = 0;
+    for (std::uint64_t n : draw.drawn)
+        all += n;
+    std::string out = "\nDrawn: " + std::to_string(all) + " points into " + draw.points +
+                      " (seed " + std::to_string(draw.seed) + ", " + std::to_string(draw.reserve) +
+                      " reserves a stratum)\n";
+    const AllocationPlan& chosen = d.plans[d.chosen];
+    for (std::size_t h = 0; h < d.strata.size() && h < draw.drawn.size(); ++h) {
+        const double wanted = chosen.units[h] + static_cast<double>(draw.reserve);
+        if (static_cast<double>(draw.drawn[h]) < wanted)
+            out += "  Stratum " + d.strata[h].label + " has " + std::to_string(draw.drawn[h]) +
+                   " pixels for its " + TextValue(wanted, numbers) +
+                   " units and reserves: all of them are drawn.\n";
+    }
+    return out;
+}
+
 std::string designText(const SampleDesign& d, const SampleSizeRule& rule, double confidence,
                        const TextNumbers& numbers) {
     const AllocationPlan& chosen = d.plans[d.chosen];
@@ -70,7 +89,8 @@ std::string designText(const SampleDesign& d, const SampleSizeRule& rule, double
     return out;
 }
 
-std::string designJson(const SampleDesign& d, const SampleSizeRule& rule, double confidence) {
+std::string designJson(const SampleDesign& d, const SampleSizeRule& rule, double confidence,
+                       const DrawRecord* draw) {
     std::string out;
     JsonWriter json(out);
     json.BeginObject(JsonWriter::Lines(1));
@@ -123,6 +143,23 @@ std::string designJson(const SampleDesign& d, const SampleSizeRule& rule, double
         json.EndObject();
     }
     json.EndArray();
+    if (draw != nullptr) {
+        json.Key("draw");
+        json.BeginObject();
+        json.Member("points", draw->points);
+        json.Member("map", draw->map);
+        if (!draw->strata.empty())
+            json.Member("strata", draw->strata);
+        json.Member("seed", draw->seed);
+        json.Member("reserve", draw->reserve);
+        json.Key("drawn");
+        json.BeginArray();
+        for (std::uint64_t n : draw->drawn)
+            json.Count(n);
+        json.EndArray();
+        json.Member("program", draw->program);
+        json.EndObject();
+    }
     json.EndObject();
     out += '\n';
     return out;
@@ -176,16 +213,17 @@ std::string designCsv(const SampleDesign& d, double confidence, char decimalSepa
 } // namespace
 
 std::string WriteDesign(const SampleDesign& design, const SampleSizeRule& rule, double confidence,
-                        ReportFormat format, const TextNumbers& numbers) {
+                        ReportFormat format, const TextNumbers& numbers, const DrawRecord* draw) {
     switch (format) {
     case ReportFormat::Csv:
         return designCsv(design, confidence, numbers.decimalSeparator);
     case ReportFormat::Json:
-        return designJson(design, rule, confidence);
+        return designJson(design, rule, confidence, draw);
     case ReportFormat::Text:
         break;
     }
-    return designText(design, rule, confidence, numbers);
+    return designText(design, rule, confidence, numbers) +
+           (draw != nullptr ? drawText(design, *draw, numbers) : std::string());
 }
 
 } // namespace brennic

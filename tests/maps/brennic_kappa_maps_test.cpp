@@ -5,7 +5,10 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <numeric>
+#include <sstream>
 
 #include <sys/stat.h>
 
@@ -208,6 +211,76 @@ TEST_F(KappaMapsTest, StrataSizesLeaveOutTheMapsNodata) {
                                     "");
     ASSERT_EQ(design.status, 0) << design.err;
     EXPECT_TRUE(Has(design.out, "{\"label\": \"9\", \"size\": 1, "));
+}
+
+// Drawn, filled in and read back: six units in proportion to the classes' 3, 4
+// and 5 pixels (1, 2, 3) and a reserve each, written as CSV; the sample's rows
+// given their reference class from ref.tif make the report of those pixels.
+TEST_F(KappaMapsTest, SampleDrawnFilledInAndReadBack) {
+    const std::string draw = "--map {dir}/map.tif --design --expected-accuracy 0.8 "
+                             "--sample-size 6 --reserve 1 --seed 3 --draw ";
+    const KappaOutcome drawn = run(draw + "{dir}/sample.csv", "");
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    EXPECT_TRUE(Has(drawn.out, "Drawn: 9 points into " + withDir("{dir}/sample.csv")));
+    std::ifstream in(dir / "sample.csv");
+    std::string line, filled = "x,y,reference\n";
+    std::getline(in, line);
+    EXPECT_EQ(line, "id,stratum,map_class,x,y,row,col,inclusion_probability,weight,reserve,"
+                    "reference");
+    std::vector<std::uint64_t> matrix(9, 0);
+    std::map<std::string, int> units, reserves;
+    while (std::getline(in, line)) {
+        std::vector<std::string> f;
+        std::stringstream fields(line);
+        for (std::string field; std::getline(fields, field, ',');)
+            f.push_back(field);
+        ASSERT_EQ(f.size(), 10u) << line; // the empty reference ends the line
+        const auto at = static_cast<std::size_t>(std::stoi(f[5]) * 4 + std::stoi(f[6]));
+        EXPECT_EQ(f[2], std::to_string(static_cast<int>(SmallMap[at])));
+        EXPECT_EQ(f[1], f[2]); // the strata are the map's classes
+        ++(f[9] == "0" ? units : reserves)[f[1]];
+        if (f[9] != "0")
+            continue;
+        const int reference = static_cast<int>(SmallReference[at]);
+        ++matrix[static_cast<std::size_t>((SmallMap[at] - 1) * 3 + reference - 1)];
+        filled += f[3] + "," + f[4] + "," + std::to_string(reference) + "\n";
+    }
+    EXPECT_EQ(units, (std::map<std::string, int>{{"1", 1}, {"2", 2}, {"3", 3}}));
+    EXPECT_EQ(reserves, (std::map<std::string, int>{{"1", 1}, {"2", 1}, {"3", 1}}));
+    writeFile(dir / "filled.csv", filled);
+    const KappaOutcome report =
+        run("--map {dir}/map.tif --reference {dir}/filled.csv --reference-field reference "
+            "--report --format json",
+            "");
+    ASSERT_EQ(report.status, 0) << report.err;
+    std::string rows;
+    for (std::size_t r = 0; r < 3; ++r)
+        rows += std::string(r ? ", " : "") + "[" + std::to_string(matrix[r * 3]) + ", " +
+                std::to_string(matrix[r * 3 + 1]) + ", " + std::to_string(matrix[r * 3 + 2]) + "]";
+    EXPECT_TRUE(Has(report.out, "\"matrix\": [" + rows + "]")) << report.out;
+    EXPECT_TRUE(Has(report.out, "{\"label\": \"3\", \"size\": 5, \"sample_units\": 3}"));
+    // The same seed writes the same bytes with any number of threads; the record
+    // beside the points names the seed.
+    const KappaOutcome again = run(draw + "{dir}/again.csv --threads 2", "");
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(readFile(dir / "again.csv"), readFile(dir / "sample.csv"));
+    EXPECT_TRUE(Has(readFile(dir / "sample.design.json"), "\"seed\": 3, \"reserve\": 1"));
+    writeFile(dir / "file", "");
+    // clang-format off
+    const struct { const char* name; std::string args; const char* words; } refused[] = {
+        {"exists", draw + "{dir}/sample.csv", "sample.csv exists: give --overwrite to replace it"},
+        {"folder_is_a_file", draw + "{dir}/file/sample.csv", "does not exist: no points are written"},
+        {"not_a_points_file", draw + "{dir}/sample.txt", "--draw writes a .gpkg, .geojson or .csv file"},
+        {"no_map", "--design --strata-sizes a=10 --expected-accuracy 0.8 --sample-size 2 --draw {dir}/x.csv", "--draw needs --map"},
+    };
+    // clang-format on
+    for (const auto& row : refused) {
+        SCOPED_TRACE(row.name);
+        const KappaOutcome outcome = run(row.args, "");
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_TRUE(Has(outcome.err, row.words)) << outcome.err;
+    }
+    EXPECT_EQ(run(draw + "{dir}/sample.csv --overwrite", "").status, 0);
 }
 
 TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
