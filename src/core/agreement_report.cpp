@@ -43,7 +43,9 @@ void findOnlyClasses(Proportions& p) {
     const int n = p.m.size();
     std::optional<int> row, col;
     bool oneRow = true, oneCol = true;
-    for (int j = 1; j <= n; ++j)
+    // Once counts lie in two rows and in two columns, no cell after them can
+    // change either answer.
+    for (int j = 1; j <= n && (oneRow || oneCol); ++j)
         for (int i = 1; i <= n; ++i) {
             if (p.m.x(i, j) == 0.0)
                 continue;
