@@ -12,6 +12,7 @@
 
 #include "core/report_parts.h"
 #include "core/student_t.h"
+#include "core/weight_table.h"
 
 namespace brennic {
 
@@ -176,7 +177,12 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
             formCountSums(p);
     }
 
-    formLargeSample(p, PO, r);
+    // With weights, both kappas' standard errors in one pass over the cells.
+    std::optional<KappasAhead> ahead;
+    if (weights != Weights::None && PO.defined() && r.overall[OverallFigure::KAPPA].defined() &&
+        !p.onlyRow && !p.onlyCol)
+        ahead = FormKappasAhead(p, weights);
+    formLargeSample(p, PO, r, ahead ? &ahead->plain : nullptr);
     formRobust(p, PO, r);
     Disagreement d;
     if (PO.defined())
@@ -184,7 +190,7 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
     r.overall[OverallFigure::quantity_disagreement] = finiteFigure(PO, d.totalQuantity);
     r.overall[OverallFigure::allocation_disagreement] = finiteFigure(PO, d.totalAllocation);
     if (weights != Weights::None)
-        r.weighted = formWeighted(p, weights, PO);
+        r.weighted = formWeighted(p, weights, PO, ahead ? &ahead->weighted : nullptr);
     r.classes.reserve(idx(r.n));
     for (int k = 1; k <= r.n; ++k)
         r.classes.push_back(formClass(p, k, PO, d));
