@@ -12,19 +12,29 @@ namespace brennic::report {
 
 namespace {
 
-// The observed disagreement in counts, sum of x_ij v(i, j), in a pass and a
-// function of its own so that its sum stays in a register (inlined, GCC keeps
-// it on the stack, a store and a load per cell); an empty cell adds exactly 0.
-[[gnu::noinline]] double observedDisagreement(const Proportions& p, const WeightTable& t) {
+// The means in counts of a weighted table, sum over j of c_j v(i, j) and sum
+// over i of r_i v(i, j), and the observed disagreement in counts, sum of x_ij
+// v(i, j), which it gives, in one pass over the cells: in a function of its own
+// so that its sums stay in registers (inlined, GCC keeps them on the stack, a
+// store and a load per cell). An empty cell adds exactly 0 to the observed
+// disagreement.
+[[gnu::noinline]] double weightedPass(const Proportions& p, const WeightTable& t,
+                                      std::vector<double>& rowCounts,
+                                      std::vector<double>& colCounts) {
     const int n = p.m.size();
-    double sum = 0.0;
-    for (int j = 1; j <= n; ++j)
+    double observed = 0.0;
+    for (int j = 1; j <= n; ++j) { // column by column, as stored
+        double col = 0.0;          // column j's mean in counts
         for (int i = 1; i <= n; ++i) {
-            const double x = p.m.x(i, j);
+            const double v = t.v(i, j), x = p.m.x(i, j);
+            rowCounts[idx(i)] += p.u(p.m.ColTotals[idx(j)]) * v;
+            col += p.u(p.m.RowTotals[idx(i)]) * v;
             if (x != 0.0)
-                sum += p.u(x) * t.v(i, j);
+                observed += p.u(x) * v;
         }
-    return sum;
+        colCounts[idx(j)] = col;
+    }
+    return observed;
 }
 
 } // namespace
@@ -57,17 +67,8 @@ WeightTable makeWeights(Weights weights, const Proportions& p, CheckedArithmetic
         }
         observed = p.u(p.offDiagonal);
     }
-    for (int j = 1; j <= n && !t.unweighted; ++j) { // column by column, as stored
-        double col = 0.0;                           // column j's mean in counts, in a register
-        for (int i = 1; i <= n; ++i) {
-            const double v = t.v(i, j);
-            rowCounts[idx(i)] += p.u(p.m.ColTotals[idx(j)]) * v;
-            col += p.u(p.m.RowTotals[idx(i)]) * v;
-        }
-        colCounts[idx(j)] = col;
-    }
     if (!t.unweighted)
-        observed = observedDisagreement(p, t);
+        observed = weightedPass(p, t, rowCounts, colCounts);
     const double T = p.u(p.N);
     double chance = 0.0;
     for (int i = 1; i <= n; ++i)
