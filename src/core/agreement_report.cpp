@@ -64,14 +64,16 @@ void formCountSums(Proportions& p) {
     const auto zeros = [&] { return std::vector<double>(idx(n + 1), 0.0); };
     p.rowOff = p.colOff = p.otherRows = p.otherCols = p.otherDiagonal = zeros();
     // Column j's sum is kept in a register while its cells are added in order;
-    // an empty cell adds exactly 0 to sums that start at +0.
+    // an empty cell, and the diagonal's in place of its count, add exactly 0 to
+    // sums that start at +0 (they never are -0), so every cell is added and no
+    // test waits on the count.
     for (int j = 1; j <= n; ++j) {
         double col = 0.0;
-        for (int i = 1; i <= n; ++i)
-            if (i != j && p.m.x(i, j) != 0.0) {
-                p.rowOff[idx(i)] += p.m.x(i, j);
-                col += p.m.x(i, j);
-            }
+        for (int i = 1; i <= n; ++i) {
+            const double off = i == j ? 0.0 : p.m.x(i, j);
+            p.rowOff[idx(i)] += off;
+            col += off;
+        }
         p.colOff[idx(j)] = col;
     }
     // The totals of the other classes as the sums before and after class k, so
