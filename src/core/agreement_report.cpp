@@ -12,6 +12,7 @@
 
 #include "core/report_parts.h"
 #include "core/student_t.h"
+#include "core/weight_table.h"
 
 namespace brennic {
 
@@ -43,7 +44,9 @@ void findOnlyClasses(Proportions& p) {
     const int n = p.m.size();
     std::optional<int> row, col;
     bool oneRow = true, oneCol = true;
-    for (int j = 1; j <= n; ++j)
+    // Once counts lie in two rows and in two columns, no cell after them can
+    // change either answer.
+    for (int j = 1; j <= n && (oneRow || oneCol); ++j)
         for (int i = 1; i <= n; ++i) {
             if (p.m.x(i, j) == 0.0)
                 continue;
@@ -61,14 +64,16 @@ void formCountSums(Proportions& p) {
     const auto zeros = [&] { return std::vector<double>(idx(n + 1), 0.0); };
     p.rowOff = p.colOff = p.otherRows = p.otherCols = p.otherDiagonal = zeros();
     // Column j's sum is kept in a register while its cells are added in order;
-    // an empty cell adds exactly 0 to sums that start at +0.
+    // an empty cell, and the diagonal's in place of its count, add exactly 0 to
+    // sums that start at +0 (they never are -0), so every cell is added and no
+    // test waits on the count.
     for (int j = 1; j <= n; ++j) {
         double col = 0.0;
-        for (int i = 1; i <= n; ++i)
-            if (i != j && p.m.x(i, j) != 0.0) {
-                p.rowOff[idx(i)] += p.m.x(i, j);
-                col += p.m.x(i, j);
-            }
+        for (int i = 1; i <= n; ++i) {
+            const double off = i == j ? 0.0 : p.m.x(i, j);
+            p.rowOff[idx(i)] += off;
+            col += off;
+        }
         p.colOff[idx(j)] = col;
     }
     // The totals of the other classes as the sums before and after class k, so
@@ -174,7 +179,12 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
             formCountSums(p);
     }
 
-    formLargeSample(p, PO, r);
+    // With weights, both kappas' standard errors in one pass over the cells.
+    std::optional<KappasAhead> ahead;
+    if (weights != Weights::None && PO.defined() && r.overall[OverallFigure::KAPPA].defined() &&
+        !p.onlyRow && !p.onlyCol)
+        ahead = FormKappasAhead(p, weights);
+    formLargeSample(p, PO, r, ahead ? &ahead->plain : nullptr);
     formRobust(p, PO, r);
     Disagreement d;
     if (PO.defined())
@@ -182,7 +192,7 @@ AgreementReport ComputeAgreementReport(const ErrorMatrix& m, Weights weights,
     r.overall[OverallFigure::quantity_disagreement] = finiteFigure(PO, d.totalQuantity);
     r.overall[OverallFigure::allocation_disagreement] = finiteFigure(PO, d.totalAllocation);
     if (weights != Weights::None)
-        r.weighted = formWeighted(p, weights, PO);
+        r.weighted = formWeighted(p, weights, PO, ahead ? &ahead->weighted : nullptr);
     r.classes.reserve(idx(r.n));
     for (int k = 1; k <= r.n; ++k)
         r.classes.push_back(formClass(p, k, PO, d));

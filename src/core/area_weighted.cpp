@@ -204,7 +204,6 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas, do
         AreaClassEntry entry;
         entry.k = j;
         FigureRow<AreaClassFigure>& f = entry.figures;
-        const std::string J = std::to_string(j);
         const double nj = m.RowTotals[idx(j)];
         if (allCounts.defined())
             passColumn(j);
@@ -221,13 +220,15 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas, do
                 return c.sqrt(c.div(c.mul(U, c.sub(1.0, U)), c.sub(nj, 1.0)));
             },
             standardErrorReason);
-        const std::string noReference = "No count of reference class " + J +
-                                        " is in the sample, so its producer's accuracy is not "
-                                        "defined.";
+        // Worded only for a figure that fails.
+        const auto noReference = [j] {
+            return "No count of reference class " + std::to_string(j) +
+                   " is in the sample, so its producer's accuracy is not defined.";
+        };
         f[producers_accuracy] = FormFigure(
             Step::Report, {&allCounts},
             [&](CheckedArithmetic& c) { return c.div(at(j, j), pCol[idx(j)]); },
-            because(noReference));
+            [&](Kind kind) { return kind == Kind::Overflow ? OverflowCause : noReference(); });
         // The sums of the standard errors of its producer's accuracy and of its
         // area, over the variances of column j.
         std::array<WeightedSum, 2> sums{};
@@ -252,7 +253,7 @@ AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas, do
                 return c.mul(c.div(r.scale, pCol[idx(j)]), r.root);
             },
             [&](Kind kind) {
-                return kind == Kind::DivisionByZero ? noReference : standardErrorReason(kind);
+                return kind == Kind::DivisionByZero ? noReference() : standardErrorReason(kind);
             });
         f[f1] = formF1(f[users_accuracy], f[producers_accuracy], j);
         f[area] = FormFigure(

@@ -4,6 +4,7 @@
 #include "core/report_parts.h"
 
 #include <cmath>
+#include <optional>
 #include <tuple>
 
 #include "core/weight_table.h"
@@ -33,7 +34,8 @@ std::string zReason(Kind kind) {
            "precision, so z is not defined.";
 }
 
-void formLargeSample(const Proportions& p, const Figure& observed, AgreementReport& r) {
+void formLargeSample(const Proportions& p, const Figure& observed, AgreementReport& r,
+                     const KappaAhead* ahead) {
     using enum OverallFigure;
     FigureRow<OverallFigure>& o = r.overall;
     const Figure& missing = !o[KAPPA].defined() ? o[KAPPA] : observed;
@@ -47,7 +49,10 @@ void formLargeSample(const Proportions& p, const Figure& observed, AgreementRepo
     // is, so that it keeps its digits where po and pe both lie near 1; KAPPA
     // keeps the order of operations of Result.txt, and with it their rounding.
     CheckedArithmetic c;
-    const WeightTable t = makeWeights(Weights::None, p, c);
+    std::optional<WeightTable> own;
+    if (!ahead)
+        own = makeWeights(Weights::None, p, c);
+    const WeightTable& t = ahead ? ahead->table : *own;
     const bool oneClass = p.onlyRow || p.onlyCol;
     const Figure kappaFigure =
         c.failed() ? Figure::NotDefined(OverflowCause)
@@ -61,8 +66,9 @@ void formLargeSample(const Proportions& p, const Figure& observed, AgreementRepo
         return;
     }
     const double kappa = *kappaFigure.value;
-    StandardErrors e =
-        oneClass ? StandardErrors{Figure::Of(0.0), Figure::Of(0.0)} : standardErrors(p, t, kappa);
+    StandardErrors e = oneClass ? StandardErrors{Figure::Of(0.0), Figure::Of(0.0)}
+                       : ahead  ? ahead->errors
+                                : standardErrors(p, t, kappa);
     o[kappa_se] = std::move(e.se);
     o[kappa_se0] = std::move(e.se0);
     std::tie(o[kappa_ci_low], o[kappa_ci_high]) =

@@ -122,10 +122,14 @@ std::pair<Figure, Figure> macroAverage(const std::vector<Entry>& classes, Id id,
     return {c.failed() ? Figure::NotDefined(OverflowCause) : Figure::Of(mean), Figure::Of(count)};
 }
 
-// Each family of figures, in the order the report forms them.
-void formLargeSample(const Proportions& p, const Figure& observed, AgreementReport& r);
+// Each family of figures, in the order the report forms them. A kappa's table
+// and standard errors formed before (see FormKappasAhead) are taken as they are.
+struct KappaAhead;
+void formLargeSample(const Proportions& p, const Figure& observed, AgreementReport& r,
+                     const KappaAhead* ahead = nullptr);
 void formRobust(const Proportions& p, const Figure& observed, AgreementReport& r);
-WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& PO);
+WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& PO,
+                           const KappaAhead* ahead = nullptr);
 ClassEntry formClass(const Proportions& p, int k, const Figure& PO, const Disagreement& d);
 AreaWeighted formArea(const ErrorMatrix& m, const std::vector<double>& areas, double z);
 

@@ -2,8 +2,9 @@
 // (modified Lentz), and the t quantile by bisection refined with Newton steps.
 #include "core/student_t.h"
 
+#include <bit>
 #include <cmath>
-#include <limits>
+#include <cstdint>
 #include <numbers>
 
 namespace brennic {
@@ -73,11 +74,10 @@ double StudentTCdf(double t, double df) {
     return 1.0 - StudentTUpperTail(t, df);
 }
 
-double StudentTQuantile(double p, double df) {
-    if (p == 0.5)
-        return 0.0;
-    if (p < 0.5)
-        return -StudentTQuantile(1.0 - p, df);
+namespace {
+
+// The quantile of an upper tail, p > 0.5, by bisection and Newton steps.
+double upperQuantile(double p, double df) {
     // Upper tail wanted: P(T > t) = 1 - p. Bracket it, then halve the bracket.
     const double tail = 1.0 - p;
     double low = 0.0, high = 1.0;
@@ -107,7 +107,28 @@ double StudentTQuantile(double p, double df) {
     return t;
 }
 
-double TwoSidedNormalPoint(double level) {
+} // namespace
+
+double StudentTQuantile(double p, double df) {
+    if (p == 0.5)
+        return 0.0;
+    if (p < 0.5)
+        return -StudentTQuantile(1.0 - p, df);
+    // A report asks for the quantile of one level and one df for each of its
+    // coefficients: the last one asked for is kept, in each thread.
+    thread_local std::uint64_t lastP = 0, lastDf = 0; // p = 0 never comes here
+    thread_local double lastT = 0.0;
+    if (std::bit_cast<std::uint64_t>(p) != lastP || std::bit_cast<std::uint64_t>(df) != lastDf) {
+        lastT = upperQuantile(p, df);
+        lastP = std::bit_cast<std::uint64_t>(p);
+        lastDf = std::bit_cast<std::uint64_t>(df);
+    }
+    return lastT;
+}
+
+namespace {
+
+double normalPoint(double level) {
     // From the upper tail q = (1 - level) / 2 = P(Z > z) = erfc(z / sqrt 2) / 2,
     // which keeps its digits for levels near 1: halve a bracket, then polish
     // with Newton steps on the density.
@@ -131,6 +152,22 @@ double TwoSidedNormalPoint(double level) {
         z += (upper(z) - tail) / density;
     }
     return z;
+}
+
+} // namespace
+
+double TwoSidedNormalPoint(double level) {
+    // Every report of a level asks for its point: the last one is kept, in each
+    // thread.
+    thread_local bool known = false;
+    thread_local std::uint64_t lastLevel = 0;
+    thread_local double lastZ = 0.0;
+    if (!known || std::bit_cast<std::uint64_t>(level) != lastLevel) {
+        lastZ = normalPoint(level);
+        lastLevel = std::bit_cast<std::uint64_t>(level);
+        known = true;
+    }
+    return lastZ;
 }
 
 } // namespace brennic

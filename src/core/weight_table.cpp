@@ -2,6 +2,7 @@
 // summed over the cells once each.
 #include "core/report_parts.h"
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -11,19 +12,29 @@ namespace brennic::report {
 
 namespace {
 
-// The observed disagreement in counts, sum of x_ij v(i, j), in a pass and a
-// function of its own so that its sum stays in a register (inlined, GCC keeps
-// it on the stack, a store and a load per cell); an empty cell adds exactly 0.
-[[gnu::noinline]] double observedDisagreement(const Proportions& p, const WeightTable& t) {
+// The means in counts of a weighted table, sum over j of c_j v(i, j) and sum
+// over i of r_i v(i, j), and the observed disagreement in counts, sum of x_ij
+// v(i, j), which it gives, in one pass over the cells: in a function of its own
+// so that its sums stay in registers (inlined, GCC keeps them on the stack, a
+// store and a load per cell). An empty cell adds exactly 0 to the observed
+// disagreement.
+[[gnu::noinline]] double weightedPass(const Proportions& p, const WeightTable& t,
+                                      std::vector<double>& rowCounts,
+                                      std::vector<double>& colCounts) {
     const int n = p.m.size();
-    double sum = 0.0;
-    for (int j = 1; j <= n; ++j)
+    double observed = 0.0;
+    for (int j = 1; j <= n; ++j) { // column by column, as stored
+        double col = 0.0;          // column j's mean in counts
         for (int i = 1; i <= n; ++i) {
-            const double x = p.m.x(i, j);
+            const double v = t.v(i, j), x = p.m.x(i, j);
+            rowCounts[idx(i)] += p.u(p.m.ColTotals[idx(j)]) * v;
+            col += p.u(p.m.RowTotals[idx(i)]) * v;
             if (x != 0.0)
-                sum += p.u(x) * t.v(i, j);
+                observed += p.u(x) * v;
         }
-    return sum;
+        colCounts[idx(j)] = col;
+    }
+    return observed;
 }
 
 } // namespace
@@ -56,17 +67,8 @@ WeightTable makeWeights(Weights weights, const Proportions& p, CheckedArithmetic
         }
         observed = p.u(p.offDiagonal);
     }
-    for (int j = 1; j <= n && !t.unweighted; ++j) { // column by column, as stored
-        double col = 0.0;                           // column j's mean in counts, in a register
-        for (int i = 1; i <= n; ++i) {
-            const double v = t.v(i, j);
-            rowCounts[idx(i)] += p.u(p.m.ColTotals[idx(j)]) * v;
-            col += p.u(p.m.RowTotals[idx(i)]) * v;
-        }
-        colCounts[idx(j)] = col;
-    }
     if (!t.unweighted)
-        observed = observedDisagreement(p, t);
+        observed = weightedPass(p, t, rowCounts, colCounts);
     const double T = p.u(p.N);
     double chance = 0.0;
     for (int i = 1; i <= n; ++i)
@@ -92,51 +94,94 @@ Figure kappaOf(const WeightTable& t, const std::string& chanceOneReason) {
         because(chanceOneReason));
 }
 
-StandardErrors standardErrors(const Proportions& p, const WeightTable& t, double kappa) {
+namespace {
+
+// The standard errors of the kappas of K tables, each with its kappa, from one
+// pass over the cells: each table's sums are formed with the very operations,
+// in the very order, of a pass of its own, and the passes' additions, which
+// wait on each other, run side by side.
+template <std::size_t K>
+std::array<StandardErrors, K> standardErrorsOf(const Proportions& p,
+                                               const std::array<const WeightTable*, K>& tables,
+                                               const std::array<double, K>& kappas) {
     const int n = p.m.size();
-    const double De = t.chance;
     // The deviation under chance, v_i. + v_.j - De - v_ij. Unweighted, off the
     // diagonal, v_i. + v_.j - 1 is (N - c_i - r_j) / N, formed from the total of
     // the other columns: where classes i and j hold nearly every count, the sum
     // of the means would leave nothing of its digits.
-    const auto atChance = [&](int i, int j) {
+    const auto atChance = [&](const WeightTable& t, int i, int j) {
+        const double De = t.chance;
         if (t.unweighted && i != j)
             return (p.otherCols[idx(i)] - p.m.RowTotals[idx(j)]) / p.N - De;
         return t.rowMean[idx(i)] + t.colMean[idx(j)] - De - t.v(i, j);
-    };
-    const auto root = [&](CheckedArithmetic& c, double bracket) { // of bracket / (N De^2)
-        return c.sqrt(c.div(bracket, c.mul(c.mul(De, De), p.N)));
     };
     // Both sums in one pass over the cells, column by column as stored, each
     // deviation formed once. The sum under chance adds each row's terms in the
     // order of its columns, each row in a sum of its own, and the rows in order
     // at the end: its additions are the same as row by row.
-    double sum = 0.0; // of x_ij times the squared deviation: p_ij is x_ij / N
-    std::vector<double> rows(idx(n + 1), 0.0);
+    std::array<double, K> sums{}; // of x_ij times the squared deviation: p_ij is x_ij / N
+    std::array<std::vector<double>, K> rows;
+    for (std::vector<double>& each : rows)
+        each.assign(idx(n + 1), 0.0);
     for (int j = 1; j <= n; ++j) {
         const double colShare = p.col[idx(j)];
         for (int i = 1; i <= n; ++i) {
-            const double d = atChance(i, j);
-            // (1 - kappa)(d + v_ij) - v_ij
-            const double deviation = d - kappa * (d + t.v(i, j)), square = deviation * deviation;
-            // An empty cell adds exactly 0 (the sum, from +0, never is -0),
-            // unless its square is not finite.
-            if (p.m.x(i, j) != 0.0 || !std::isfinite(square))
-                sum += p.m.x(i, j) * square;
-            rows[idx(i)] += colShare * (d * d);
+            const double x = p.m.x(i, j);
+            for (std::size_t k = 0; k < K; ++k) {
+                const WeightTable& t = *tables[k];
+                const double d = atChance(t, i, j);
+                // (1 - kappa)(d + v_ij) - v_ij
+                const double deviation = d - kappas[k] * (d + t.v(i, j)),
+                             square = deviation * deviation;
+                // An empty cell adds exactly 0 (the sum, from +0, never is -0),
+                // unless its square is not finite.
+                if (x != 0.0 || !std::isfinite(square))
+                    sums[k] += x * square;
+                rows[k][idx(i)] += colShare * (d * d);
+            }
         }
     }
-    double sum0 = 0.0;
-    for (int i = 1; i <= n; ++i)
-        sum0 += p.row[idx(i)] * rows[idx(i)];
-    StandardErrors e;
-    e.se = FormFigure(
-        Step::Report, {}, [&](CheckedArithmetic& c) { return root(c, c.div(c.finite(sum), p.N)); },
-        standardErrorReason);
-    e.se0 = FormFigure(
-        Step::Report, {}, [&](CheckedArithmetic& c) { return root(c, c.finite(sum0)); },
-        standardErrorReason);
-    return e;
+    std::array<StandardErrors, K> out;
+    for (std::size_t k = 0; k < K; ++k) {
+        const double De = tables[k]->chance;
+        const auto root = [&](CheckedArithmetic& c, double bracket) { // of bracket / (N De^2)
+            return c.sqrt(c.div(bracket, c.mul(c.mul(De, De), p.N)));
+        };
+        double sum0 = 0.0;
+        for (int i = 1; i <= n; ++i)
+            sum0 += p.row[idx(i)] * rows[k][idx(i)];
+        out[k].se = FormFigure(
+            Step::Report, {},
+            [&](CheckedArithmetic& c) { return root(c, c.div(c.finite(sums[k]), p.N)); },
+            standardErrorReason);
+        out[k].se0 = FormFigure(
+            Step::Report, {}, [&](CheckedArithmetic& c) { return root(c, c.finite(sum0)); },
+            standardErrorReason);
+    }
+    return out;
+}
+
+} // namespace
+
+StandardErrors standardErrors(const Proportions& p, const WeightTable& t, double kappa) {
+    return standardErrorsOf<1>(p, {&t}, {kappa})[0];
+}
+
+std::optional<KappasAhead> FormKappasAhead(const Proportions& p, Weights weights) {
+    CheckedArithmetic plainCheck, weightedCheck;
+    KappasAhead ahead{{makeWeights(Weights::None, p, plainCheck), {}},
+                      {makeWeights(weights, p, weightedCheck), {}}};
+    if (plainCheck.failed() || weightedCheck.failed())
+        return std::nullopt;
+    const Figure plain = kappaOf(ahead.plain.table, ""),
+                 weighted = kappaOf(ahead.weighted.table, "");
+    if (!plain.defined() || !weighted.defined())
+        return std::nullopt;
+    const std::array<StandardErrors, 2> errors = standardErrorsOf<2>(
+        p, {&ahead.plain.table, &ahead.weighted.table}, {*plain.value, *weighted.value});
+    ahead.plain.errors = errors[0];
+    ahead.weighted.errors = errors[1];
+    return ahead;
 }
 
 } // namespace brennic::report

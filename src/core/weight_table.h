@@ -2,6 +2,8 @@
 // Everitt 1969) that the weighted and the unweighted kappa share.
 #pragma once
 
+#include <optional>
+
 #include "core/report_parts.h"
 
 namespace brennic::report {
@@ -43,5 +45,22 @@ StandardErrors standardErrors(const Proportions& p, const WeightTable& t, double
 // Kappa, (De - Do) / De, from the sums in counts; the reason is given for a
 // division by zero, when the agreement expected by chance is exactly 1.
 Figure kappaOf(const WeightTable& t, const std::string& chanceOneReason);
+
+// A kappa's table and standard errors, formed before the figures that show them.
+struct KappaAhead {
+    WeightTable table;
+    StandardErrors errors;
+};
+struct KappasAhead {
+    KappaAhead plain, weighted;
+};
+
+// With weights, the unweighted and the weighted kappa each sum over the cells
+// for their standard errors: their tables and standard errors at once, in one
+// pass, each the same to the last bit as when formed alone. Nothing when either
+// table overflows or either kappa is not defined; the caller asks only when the
+// counts have both kappas' standard errors otherwise (the seven and the
+// observed agreement defined, more than one class in the map and the reference).
+std::optional<KappasAhead> FormKappasAhead(const Proportions& p, Weights weights);
 
 } // namespace brennic::report

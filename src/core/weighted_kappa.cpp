@@ -4,13 +4,15 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <tuple>
 
 #include "core/weight_table.h"
 
 namespace brennic::report {
 
-WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& PO) {
+WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& PO,
+                           const KappaAhead* ahead) {
     using enum WeightedFigure;
     WeightedKappa w;
     w.weights = weights;
@@ -24,7 +26,10 @@ WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& 
         return w;
     }
     CheckedArithmetic c;
-    const WeightTable t = makeWeights(weights, p, c);
+    std::optional<WeightTable> own;
+    if (!ahead)
+        own = makeWeights(weights, p, c);
+    const WeightTable& t = ahead ? ahead->table : *own;
     if (c.failed()) {
         all(Figure::NotDefined(OverflowCause));
         return w;
@@ -42,7 +47,7 @@ WeightedKappa formWeighted(const Proportions& p, Weights weights, const Figure& 
         f[z] = Figure::NotDefined(oneClassReason(p, "weighted kappa"));
         return w;
     }
-    StandardErrors e = standardErrors(p, t, *f[kappa].value);
+    StandardErrors e = ahead ? ahead->errors : standardErrors(p, t, *f[kappa].value);
     f[kappa_se] = std::move(e.se);
     f[kappa_se0] = std::move(e.se0);
     std::tie(f[kappa_ci_low], f[kappa_ci_high]) = NormalInterval(f[kappa], f[kappa_se], p.z);

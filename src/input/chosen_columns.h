@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_set>
 #include <vector>
 
@@ -37,11 +38,106 @@ struct ColumnsTaken {
 // every line, names the units rather than a class: it is warned about.
 inline constexpr std::uint64_t UnitColumnLines = 10;
 
+// Whether each column read has held a different value on every line so far,
+// as a column of IDs does; values of `missing` are passed by.
+class ValueWatch {
+  public:
+    explicit ValueWatch(const std::vector<std::string>& missing) : m_missing(missing) {}
+
+    // Some column read has repeated no value yet: its values are still looked at.
+    bool watching() const { return m_watching; }
+
+    void see(std::string_view text, std::size_t column) {
+        if (column >= m_values.size())
+            m_values.resize(column + 1);
+        Values& values = m_values[column];
+        if (values.repeated ||
+            std::find(m_missing.begin(), m_missing.end(), text) != m_missing.end())
+            return;
+        values.repeated = !values.seen.emplace(text).second;
+        ++values.count;
+        if (values.repeated) {
+            values.seen = {};
+            // Once every column read repeats a value, a line of as many fields shows
+            // nothing new.
+            m_watching = !std::all_of(m_values.begin() + 1, m_values.end(),
+                                      [](const Values& v) { return v.repeated || v.count == 0; });
+        }
+    }
+
+    // A warning for each column that holds a different value on every line, named
+    // by `names` (the header's) where it has one.
+    std::vector<std::string> warnings(const std::vector<std::string>& names) const {
+        std::vector<std::string> out;
+        for (std::size_t column = 1; column < m_values.size(); ++column) {
+            const Values& values = m_values[column];
+            if (values.repeated || values.count < UnitColumnLines)
+                continue;
+            const bool named = column <= names.size();
+            out.push_back("column " + std::to_string(column) +
+                          (named ? " (" + names[column - 1] + ")" : "") +
+                          " holds a different value on every line; if it names the units, "
+                          "leave it out with --columns");
+        }
+        return out;
+    }
+
+  private:
+    struct Values {
+        std::unordered_set<std::string> seen;
+        std::uint64_t count = 0;
+        bool repeated = false;
+    };
+    const std::vector<std::string>& m_missing;
+    std::vector<Values> m_values; // of each column read
+    bool m_watching = true;
+};
+
+// Whether `text`, in `column` of `line`, may be a label: `error` is set, naming
+// its line and column, if not.
+inline bool LabelChecked(std::string_view text, std::size_t column, std::uint64_t line,
+                         std::string_view fieldWord, std::string& error) {
+    if (text.size() <= MaxCellText && PlainAscii(text)) // most labels, at a glance
+        return true;
+    if (auto flaw = LabelRefusal(text, line, column, fieldWord)) {
+        error = std::move(*flaw);
+        return false;
+    }
+    return true;
+}
+
+// Every field of every line, in its place, when neither a header nor --columns
+// is given: each is checked as a label and handed on, and its value watched
+// while some column may still be one of IDs.
+template <typename Sink> class EveryColumn {
+  public:
+    EveryColumn(const ColumnsTaken& taken, std::string_view fieldWord, Sink& sink)
+        : m_word(fieldWord), m_sink(sink), m_watch(taken.missing) {}
+
+    bool field(std::string_view text, std::size_t column, std::uint64_t line) {
+        if (!LabelChecked(text, column, line, m_word, m_error))
+            return false;
+        if (m_watch.watching())
+            m_watch.see(text, column);
+        return m_sink.field(text, column, line);
+    }
+    bool lineEnd(std::size_t fields, std::uint64_t line) { return m_sink.lineEnd(fields, line); }
+    const std::string& error() const { return m_error.empty() ? m_sink.error() : m_error; }
+    static constexpr std::size_t fieldsWanted() { return std::numeric_limits<std::size_t>::max(); }
+    std::vector<std::string> warnings() const { return m_watch.warnings({}); }
+
+  private:
+    std::string_view m_word;
+    Sink& m_sink;
+    ValueWatch m_watch;
+    std::string m_error;
+};
+
 template <typename Sink> class ColumnPicker {
   public:
     ColumnPicker(const ColumnsTaken& taken, std::string_view fieldWord, Sink& sink)
         : m_taken(taken), m_word(fieldWord), m_sink(sink), m_chosen(taken.columns.has_value()),
-          m_headerPending(taken.header) {
+          m_headerPending(taken.header), m_watch(taken.missing) {
         if (!taken.header)
             startReading();
         if (!taken.columns)
@@ -72,8 +168,8 @@ template <typename Sink> class ColumnPicker {
                 return true;
             if (!labelChecked(text, column, line))
                 return false;
-            if (m_watching)
-                see(text, column);
+            if (m_watch.watching())
+                m_watch.see(text, column);
             return m_sink.field(text, slot, line);
         }
         if (m_headerPending || m_firstLinePending) {
@@ -103,20 +199,7 @@ template <typename Sink> class ColumnPicker {
 
     // A column read that holds a different value on every line, as IDs do: a
     // warning each.
-    std::vector<std::string> warnings() const {
-        std::vector<std::string> out;
-        for (std::size_t column = 1; column < m_values.size(); ++column) {
-            const Values& values = m_values[column];
-            if (values.repeated || values.count < UnitColumnLines)
-                continue;
-            const bool named = column <= m_names.size();
-            out.push_back("column " + std::to_string(column) +
-                          (named ? " (" + m_names[column - 1] + ")" : "") +
-                          " holds a different value on every line; if it names the units, "
-                          "leave it out with --columns");
-        }
-        return out;
-    }
+    std::vector<std::string> warnings() const { return m_watch.warnings(m_names); }
 
   private:
     // The place of `column` among the fields handed on; 0 when it is not read.
@@ -126,13 +209,8 @@ template <typename Sink> class ColumnPicker {
         return column < m_slotOf.size() ? m_slotOf[column] : 0;
     }
 
-    // Whether `text` may be a label: refused, naming its line and column, if not.
     bool labelChecked(std::string_view text, std::size_t column, std::uint64_t line) {
-        if (text.size() <= MaxCellText && PlainAscii(text)) // most labels, at a glance
-            return true;
-        if (auto flaw = LabelRefusal(text, line, column, m_word))
-            return refuse(std::move(*flaw));
-        return true;
+        return LabelChecked(text, column, line, m_word, m_error);
     }
 
     // Once the header and the first line are read, how the fields go on.
@@ -244,7 +322,7 @@ template <typename Sink> class ColumnPicker {
         if (!labelChecked(text, column, line))
             return false;
         if (data)
-            see(text, column);
+            m_watch.see(text, column);
         if (m_inOrder)
             return m_sink.field(text, slot, line);
         m_held[slot - 1].assign(text);
@@ -265,30 +343,6 @@ template <typename Sink> class ColumnPicker {
         return m_sink.lineEnd(m_held.size(), line);
     }
 
-    // Whether each value of `column` so far differs from the others.
-    struct Values {
-        std::unordered_set<std::string> seen;
-        std::uint64_t count = 0;
-        bool repeated = false;
-    };
-    void see(std::string_view text, std::size_t column) {
-        if (column >= m_values.size())
-            m_values.resize(column + 1);
-        Values& values = m_values[column];
-        if (values.repeated || std::find(m_taken.missing.begin(), m_taken.missing.end(), text) !=
-                                   m_taken.missing.end())
-            return;
-        values.repeated = !values.seen.emplace(text).second;
-        ++values.count;
-        if (values.repeated) {
-            values.seen = {};
-            // Once every column read repeats a value, a line of as many fields shows
-            // nothing new.
-            m_watching = !std::all_of(m_values.begin() + 1, m_values.end(),
-                                      [](const Values& v) { return v.repeated || v.count == 0; });
-        }
-    }
-
     const ColumnsTaken& m_taken;
     std::string_view m_word;
     Sink& m_sink;
@@ -304,8 +358,7 @@ template <typename Sink> class ColumnPicker {
     std::size_t m_lastChosen = 0;         // the column furthest right that --columns takes
     bool m_inOrder = true;                // --columns lists its columns left to right
     std::vector<std::string> m_held;      // a line's fields, when they are not in order
-    std::vector<Values> m_values;         // of each column read
-    bool m_watching = true;               // some column read has repeated no value yet
+    ValueWatch m_watch;                   // of the columns read
     std::string m_error;
 };
 
@@ -315,14 +368,25 @@ template <typename Sink> class ColumnPicker {
 template <typename Sink>
 auto ReadLabelled(ByteSource& in, Sink& sink, const ColumnsTaken& taken, char decimalSeparator,
                   std::string_view fieldWord) -> decltype(sink.result()) {
+    // Without a header and --columns every field is taken in its place, and the
+    // fields go from the splitter to the sink through EveryColumn, with no
+    // choosing on the way.
+    const auto read = [&](auto& picker) -> decltype(sink.result()) {
+        LabelSplitter<std::remove_reference_t<decltype(picker)>> splitter(decimalSeparator,
+                                                                          fieldWord, picker);
+        if (auto error = SplitInput(in, splitter))
+            return std::move(*error);
+        sink.warn(picker.warnings());
+        return sink.result();
+    };
+    if (!taken.header && !taken.columns) {
+        EveryColumn<Sink> every(taken, fieldWord, sink);
+        return read(every);
+    }
     ColumnPicker<Sink> picker(taken, fieldWord, sink);
     if (auto refused = picker.refusal())
         return InputError{InputError::BadInput, std::move(*refused)};
-    LabelSplitter<ColumnPicker<Sink>> splitter(decimalSeparator, fieldWord, picker);
-    if (auto error = SplitInput(in, splitter))
-        return std::move(*error);
-    sink.warn(picker.warnings());
-    return sink.result();
+    return read(picker);
 }
 
 } // namespace brennic

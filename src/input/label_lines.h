@@ -34,21 +34,15 @@ class LabelLines {
             return Verdict::Skip;
         }
         m_lastEmpty = label.empty();
-        if (column > m_perLine) {
-            if (column == m_perLine + 1 && label.empty())
-                return Verdict::Skip;
-            error = where(line) + " holds more than " + std::to_string(m_perLine) + " labels; " +
-                    m_shape + " (--columns chooses them among more)";
-            return Verdict::Refuse;
-        }
-        if (std::find(m_missing.begin(), m_missing.end(), label) != m_missing.end()) {
+        if (column > m_perLine)
+            return beyondLine(label, column, line, error);
+        if (!m_missing.empty() &&
+            std::find(m_missing.begin(), m_missing.end(), label) != m_missing.end()) {
             m_lineMissing = true;
             return Verdict::Skip;
         }
-        if (label.empty()) {
-            error = where(line) + ", label " + std::to_string(column) + " is empty";
-            return Verdict::Refuse;
-        }
+        if (label.empty())
+            return emptyLabel(column, line, error);
         return Verdict::Take;
     }
 
@@ -64,10 +58,8 @@ class LabelLines {
             labels = m_perLine;
         if (labels == 0)
             return Verdict::Skip;
-        if (labels < m_perLine) {
-            error = where(line) + " holds " + Plural(labels, "label") + "; " + m_shape;
-            return Verdict::Refuse;
-        }
+        if (labels < m_perLine)
+            return shortLine(labels, line, error);
         if (m_lineMissing) {
             m_lineMissing = false;
             ++m_leftOut;
@@ -80,6 +72,27 @@ class LabelLines {
 
   private:
     static std::string where(std::uint64_t line) { return "line " + std::to_string(line); }
+
+    // The lines that are not as they should be, apart, so that the checks of
+    // every field stay small enough to be inlined where they are made.
+    [[gnu::noinline]] Verdict beyondLine(std::string_view label, std::size_t column,
+                                         std::uint64_t line, std::string& error) const {
+        if (column == m_perLine + 1 && label.empty())
+            return Verdict::Skip;
+        error = where(line) + " holds more than " + std::to_string(m_perLine) + " labels; " +
+                m_shape + " (--columns chooses them among more)";
+        return Verdict::Refuse;
+    }
+    [[gnu::noinline]] static Verdict emptyLabel(std::size_t column, std::uint64_t line,
+                                                std::string& error) {
+        error = where(line) + ", label " + std::to_string(column) + " is empty";
+        return Verdict::Refuse;
+    }
+    [[gnu::noinline]] Verdict shortLine(std::size_t labels, std::uint64_t line,
+                                        std::string& error) const {
+        error = where(line) + " holds " + Plural(labels, "label") + "; " + m_shape;
+        return Verdict::Refuse;
+    }
 
     const std::size_t m_perLine;
     const std::string m_shape;

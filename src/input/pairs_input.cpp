@@ -112,6 +112,9 @@ class PairsSink : public RefusingSink {
 
   private:
     std::size_t add(std::string_view label) { return m_table.add(label); }
+    // A label met for the first time: its index, or false when it is refused.
+    // Apart, so that the lookup of the labels met before stays small.
+    [[gnu::noinline]] bool newLabel(std::string_view label, std::uint64_t line, std::size_t& index);
 
     const PairsOptions& m_options;
     const ListedNumbers m_listed;
@@ -132,18 +135,21 @@ bool PairsSink::field(std::string_view label, std::size_t column, std::uint64_t 
     const LabelLines::Verdict verdict = m_lines.field(label, column, line, m_error);
     if (verdict != LabelLines::Verdict::Take)
         return verdict == LabelLines::Verdict::Skip;
-    const auto where = [line] { return "line " + std::to_string(line); };
     std::size_t index = m_table.find(label);
-    if (index == LabelTable::NotFound) {
-        if (m_options.classes && !m_listed.spellsOne(label))
-            return refuse(where() + ": " + QuotedLabel(label) +
-                          " is not one of the classes given with --classes");
-        if (m_table.labels().size() >= LabelsCounted)
-            return refuse("the pairs hold more than " + std::to_string(LabelsCounted) +
-                          " classes; at most " + std::to_string(MaxMatrixSize) + " are allowed");
-        index = add(label);
-    }
+    if (index == LabelTable::NotFound && !newLabel(label, line, index))
+        return false;
     m_pair[column - 1] = index;
+    return true;
+}
+
+bool PairsSink::newLabel(std::string_view label, std::uint64_t line, std::size_t& index) {
+    if (m_options.classes && !m_listed.spellsOne(label))
+        return refuse("line " + std::to_string(line) + ": " + QuotedLabel(label) +
+                      " is not one of the classes given with --classes");
+    if (m_table.labels().size() >= LabelsCounted)
+        return refuse("the pairs hold more than " + std::to_string(LabelsCounted) +
+                      " classes; at most " + std::to_string(MaxMatrixSize) + " are allowed");
+    index = add(label);
     return true;
 }
 

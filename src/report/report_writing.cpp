@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "core/limits.h"
 #include "core/number_text.h"
@@ -17,6 +18,18 @@ constexpr std::size_t NumberRoom = 32;
 
 // Writes the digits of AppendNumber at `at` and gives their end.
 char* writeNumber(char* at, double value) {
+    // Most cells of an error matrix hold a count below 100: its one or two
+    // digits are written here, as the conversions below would write them (0
+    // for -0 too).
+    if (value >= 0.0 && value < 100.0) {
+        const auto whole = static_cast<unsigned>(value);
+        if (static_cast<double>(whole) == value) {
+            if (whole >= 10)
+                *at++ = static_cast<char>('0' + whole / 10);
+            *at++ = static_cast<char>('0' + whole % 10);
+            return at;
+        }
+    }
     if (value == 0.0)
         value = 0.0; // no "-0"
     // Below 2^53 every whole number is exact, so its plain digits are the
@@ -34,16 +47,30 @@ void AppendNumber(std::string& out, double value) {
 }
 
 void AppendNumbers(std::string& out, std::span<const double> values, std::string_view between) {
-    // Written into a buffer of their own and appended a buffer at a time.
+    // Written into a buffer of their own and appended a buffer at a time. A
+    // short `between` (", " or ",") is copied as one word of 8 bytes, of which
+    // the bytes after it are written over by the number.
+    constexpr std::size_t Word = 8;
+    const bool shortBetween = between.size() <= Word;
+    char word[Word] = {};
+    if (shortBetween)
+        std::copy(between.begin(), between.end(), word);
+    const std::size_t room = std::max(between.size(), Word) + NumberRoom;
     char buffer[4096];
     char* at = buffer;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        if (static_cast<std::size_t>(buffer + sizeof buffer - at) < between.size() + NumberRoom) {
+        if (static_cast<std::size_t>(buffer + sizeof buffer - at) < room) {
             out.append(buffer, at);
             at = buffer;
         }
-        if (i > 0)
-            at = std::copy(between.begin(), between.end(), at);
+        if (i > 0) {
+            if (shortBetween) {
+                std::memcpy(at, word, Word);
+                at += between.size();
+            } else {
+                at = std::copy(between.begin(), between.end(), at);
+            }
+        }
         at = writeNumber(at, values[i]);
     }
     out.append(buffer, at);
