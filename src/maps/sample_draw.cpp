@@ -124,7 +124,8 @@ std::optional<InputError> writeLayer(const std::string& path, const char* driver
         if (layer->CreateField(&field) != OGRERR_NONE)
             return maps::readError(path, maps::gdalReason());
     }
-    layer->StartTransaction();
+    if (layer->StartTransaction() != OGRERR_NONE)
+        return maps::readError(path, maps::gdalReason());
     GIntBig id = 1;
     for (const SamplePoint& p : points) {
         OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer->GetLayerDefn()));

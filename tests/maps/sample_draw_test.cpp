@@ -84,8 +84,9 @@ TEST_F(SampleDrawTest, SamePointsForAnyStorageOfTheSameValues) {
             EXPECT_EQ(std::tie(a.row, a.column), std::tie(b.row, b.column));
             EXPECT_EQ(a.key, PixelKey(42, a.row, a.column));
             EXPECT_EQ(values[static_cast<std::size_t>(a.row * 64 + a.column)], h + 1.0);
-            if (i > 0)
+            if (i > 0) {
                 EXPECT_LT(striped.strata[h][i - 1].key, a.key);
+            }
         }
     }
     // The first pixel's centre on the 10 m grid that starts at (500000, 4000000).
