@@ -165,16 +165,6 @@ std::string designJson(const SampleDesign& d, const SampleSizeRule& rule, double
     return out;
 }
 
-// `text` as a CSV field, quoted when it holds a separator, a quote or a line end.
-std::string field(std::string_view text) {
-    if (text.find_first_of(",;\"\r\n") == std::string_view::npos)
-        return std::string(text);
-    std::string quoted = "\"";
-    for (char c : text)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + '"';
-}
-
 // The nine columns of every CSV report.
 std::string designCsv(const SampleDesign& d, double confidence, char decimalSeparator) {
     const char between = decimalSeparator == ',' ? ';' : ',';
@@ -184,8 +174,8 @@ std::string designCsv(const SampleDesign& d, double confidence, char decimalSepa
         std::string value = f.defined() ? ShortestNumber(*f.value) : "";
         for (char& c : value)
             c = c == '.' ? decimalSeparator : c;
-        out += std::string(section) + between + field(cls) + between + std::string(figure) +
-               between + value + std::string(5, between) + field(f.reason) + '\n';
+        out += std::string(section) + between + CsvField(cls) + between + std::string(figure) +
+               between + value + std::string(5, between) + CsvField(f.reason) + '\n';
     };
     for (std::string_view name :
          {"section", "class", "figure", "value", "se", "ci_low", "ci_high", "unit", "reason"})

@@ -143,17 +143,7 @@ class TidyCsv {
     }
 
     // `text` as a field, quoted when it holds a separator, a quote or a line end.
-    std::string quoted(std::string_view text) const {
-        if (text.find_first_of(",;\"\r\n") == std::string_view::npos)
-            return std::string(text);
-        std::string q = "\"";
-        for (char c : text) {
-            q += c;
-            if (c == '"')
-                q += '"';
-        }
-        return q + '"';
-    }
+    std::string quoted(std::string_view text) const { return CsvField(text); }
 
   private:
     void begin(std::string_view section, std::string_view cls, std::string_view figure) {

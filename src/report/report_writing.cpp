@@ -106,6 +106,18 @@ void AppendJsonString(std::string& out, std::string_view text) {
     out += '"';
 }
 
+std::string CsvField(std::string_view text) {
+    if (text.find_first_of(",;\"\r\n") == std::string_view::npos)
+        return std::string(text);
+    std::string quoted = "\"";
+    for (char c : text) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    return quoted + '"';
+}
+
 std::string TextValue(double value, const TextNumbers& numbers) {
     if (value == 0.0)
         return "0"; // and never "-0"

@@ -28,6 +28,10 @@ void AppendNumbers(std::string& out, std::span<const double> values, std::string
 // Appends `text` as a JSON string, quotes included.
 void AppendJsonString(std::string& out, std::string_view text);
 
+// `text` as one field of a CSV report, quoted when it holds a comma, a
+// semicolon (the separator beside a decimal comma), a quote or a line end.
+std::string CsvField(std::string_view text);
+
 // A value the way Result.txt writes it, without the leading blank.
 std::string TextValue(double value, const TextNumbers& numbers);
 
