@@ -21,6 +21,7 @@
 #include "core/number_text.h"
 #include "core/run.h"
 #include "input/byte_source.h"
+#include "input/design_record.h"
 #include "input/labels.h"
 #include "input/mapped_areas.h"
 #include "input/matrix_input.h"
@@ -441,9 +442,16 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
     std::variant<LabelledMatrix, InputError> read = InputError{};
     std::optional<StratifiedSample> stratified;
     if (options.input == InputKind::Samples) {
+        std::vector<StratumSize> sizes = *options.strataSizes;
+        if (!options.strataSizesRecord.empty()) {
+            auto record = ReadDesignRecord(options.strataSizesRecord);
+            if (auto* error = std::get_if<InputError>(&record))
+                return fail(err, *error);
+            sizes = std::move(std::get<std::vector<StratumSize>>(record));
+        }
         auto samples = ReadSamples(
             source, SamplesOptions{options.decimalSeparator, options.header, options.classes,
-                                   options.missing, *options.strataSizes,
+                                   options.missing, std::move(sizes),
                                    options.finitePopulationCorrection, options.columns});
         if (auto* s = std::get_if<SamplesRead>(&samples)) {
             read = std::move(s->sample);
@@ -611,7 +619,10 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
         if (command.options.input == InputKind::Sums)
             return runOnSums(command.options, out, err);
         if (command.options.input == InputKind::Design)
-            return runDesign(command.options, *command.options.strataSizes, out, err);
+            return command.options.strataSizesRecord.empty()
+                       ? runDesign(command.options, *command.options.strataSizes, out, err)
+                       : refuse(err, "--design takes the strata's sizes themselves, not a "
+                                     "design record");
         if (command.options.input == InputKind::Maps)
             return runOnMaps(command.options, maps, out, err);
         return runOnInput(command.options, in, out, err);

@@ -192,6 +192,12 @@ Outcome setCount(Options& options, std::string_view text) {
 }
 
 Outcome setStrataSizes(Options& options, std::string_view text) {
+    // A design record's strata, read with the input.
+    if (text.starts_with('@')) {
+        options.strataSizesRecord = std::string(text.substr(1));
+        options.strataSizes.emplace();
+        return std::nullopt;
+    }
     auto read = ReadStrataSizes(text);
     if (auto* refused = std::get_if<std::string>(&read))
         return std::move(*refused);
@@ -338,7 +344,8 @@ constexpr std::array Table{
                 NeedsStrataSizes},
     OptionEntry{"--strata-sizes", "S1=N1,S2=N2,...",
                 "the size N_h of every stratum of the sample, in population units (pixels): "
-                "positive whole numbers, each after its stratum's label",
+                "positive whole numbers, each after its stratum's label; or @RECORD, the "
+                "sizes of the design record --design --draw wrote",
                 InputKinds(InputKind::Samples) | InputKind::Design, ReportUse::Needs,
                 setStrataSizes},
     OptionEntry{"--design", "",

@@ -63,7 +63,8 @@ struct Options {
     std::optional<std::vector<std::string>> columns;     // --columns: header names or numbers
     std::vector<std::string> missing;                    // labels that mean "no value"
     std::optional<std::vector<StratumSize>> strataSizes; // of --strata-sizes
-    bool finitePopulationCorrection = false;             // --fpc
+    std::string strataSizesRecord;           // --strata-sizes @RECORD: read when the input is
+    bool finitePopulationCorrection = false; // --fpc
     std::string inputPath = "-";
     bool inputPathGiven = false;
     std::vector<std::string> inputPaths; // every FILE given, for --sum

@@ -223,7 +223,7 @@ TEST_F(KappaMapsTest, SampleDrawnFilledInAndReadBack) {
     ASSERT_EQ(drawn.status, 0) << drawn.err;
     EXPECT_TRUE(Has(drawn.out, "Drawn: 9 points into " + withDir("{dir}/sample.csv")));
     std::ifstream in(dir / "sample.csv");
-    std::string line, filled = "x,y,reference\n";
+    std::string line, filled = "x,y,reference\n", units3;
     std::getline(in, line);
     EXPECT_EQ(line, "id,stratum,map_class,x,y,row,col,inclusion_probability,weight,reserve,"
                     "reference");
@@ -244,6 +244,7 @@ TEST_F(KappaMapsTest, SampleDrawnFilledInAndReadBack) {
         const int reference = static_cast<int>(SmallReference[at]);
         ++matrix[static_cast<std::size_t>((SmallMap[at] - 1) * 3 + reference - 1)];
         filled += f[3] + "," + f[4] + "," + std::to_string(reference) + "\n";
+        units3 += f[1] + "," + f[2] + "," + std::to_string(reference) + "\n";
     }
     EXPECT_EQ(units, (std::map<std::string, int>{{"1", 1}, {"2", 2}, {"3", 3}}));
     EXPECT_EQ(reserves, (std::map<std::string, int>{{"1", 1}, {"2", 1}, {"3", 1}}));
@@ -259,6 +260,18 @@ TEST_F(KappaMapsTest, SampleDrawnFilledInAndReadBack) {
                 std::to_string(matrix[r * 3 + 1]) + ", " + std::to_string(matrix[r * 3 + 2]) + "]";
     EXPECT_TRUE(Has(report.out, "\"matrix\": [" + rows + "]")) << report.out;
     EXPECT_TRUE(Has(report.out, "{\"label\": \"3\", \"size\": 5, \"sample_units\": 3}"));
+    // The same units as a stratified sample take their sizes from the design record.
+    const std::string samples = "--samples --format json --strata-sizes @{dir}/";
+    const KappaOutcome fromRecord = run(samples + "sample.design.json", units3);
+    ASSERT_EQ(fromRecord.status, 0) << fromRecord.err;
+    const auto strata = [](const std::string& out) {
+        const std::size_t from = out.find("\"strata\": [");
+        return out.substr(from, out.find(']', from) - from);
+    };
+    EXPECT_EQ(strata(fromRecord.out), strata(report.out));
+    const KappaOutcome notARecord = run(samples + "filled.csv", units3);
+    EXPECT_EQ(notARecord.status, 1);
+    EXPECT_TRUE(Has(notARecord.err, "filled.csv is no design record: it is no JSON object"));
     // The same seed writes the same bytes with any number of threads; the record
     // beside the points names the seed.
     const KappaOutcome again = run(draw + "{dir}/again.csv --threads 2", "");
