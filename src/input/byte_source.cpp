@@ -1,6 +1,9 @@
 #include "input/byte_source.h"
 
+#include "core/file_system.h"
 #include <cerrno>
+#include <fstream>
+#include <sstream>
 
 namespace brennic {
 
@@ -31,6 +34,22 @@ InputFile::InputFile(const std::string& path, std::FILE* standardInput)
 InputFile::~InputFile() {
     if (m_owned)
         std::fclose(m_file);
+}
+
+std::variant<std::string, InputError> ReadWholeFile(const std::string& path) {
+    if (const InputNature nature = NatureOfInput(path); nature != InputNature::File)
+        return InputError{InputError::ReadError,
+                          "cannot read " + path + ": " + InputNatureReason(nature)};
+    errno = 0;
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return InputError{InputError::ReadError,
+                          "cannot read " + path + ": " + SystemReason(errno != 0 ? errno : EIO)};
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    if (file.bad())
+        return InputError{InputError::ReadError, "cannot read " + path};
+    return bytes.str();
 }
 
 } // namespace brennic

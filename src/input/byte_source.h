@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <variant>
+
+#include "core/input_error.h"
 
 namespace brennic {
 
@@ -50,5 +53,10 @@ class InputFile {
     int m_openError = 0;
     FileSource m_source{nullptr};
 };
+
+// The whole of the file at `path`, or why it cannot be read: a FIFO, device or
+// socket is refused before it is opened, a system error given in its words
+// ("cannot read PATH: ...").
+std::variant<std::string, InputError> ReadWholeFile(const std::string& path);
 
 } // namespace brennic

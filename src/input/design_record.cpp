@@ -1,29 +1,19 @@
 #include "input/design_record.h"
 
-#include <cerrno>
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 #include <nlohmann/json.hpp>
 
-#include "core/file_system.h"
+#include "input/byte_source.h"
 
 namespace brennic {
 
 std::variant<std::vector<StratumSize>, InputError> ReadDesignRecord(const std::string& path) {
     using Json = nlohmann::json;
-    if (const InputNature nature = NatureOfInput(path); nature != InputNature::File)
-        return InputError{InputError::ReadError,
-                          "cannot read " + path + ": " + InputNatureReason(nature)};
-    errno = 0;
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return InputError{InputError::ReadError,
-                          "cannot read " + path + ": " + SystemReason(errno != 0 ? errno : EIO)};
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    const Json record = Json::parse(bytes.str(), nullptr, false);
+    auto bytes = ReadWholeFile(path);
+    if (auto* error = std::get_if<InputError>(&bytes))
+        return *error;
+    const Json record = Json::parse(std::get<std::string>(bytes), nullptr, false);
     const auto refused = [&](const std::string& why) {
         return InputError{InputError::BadInput, path + " is no design record: " + why};
     };

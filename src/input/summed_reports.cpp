@@ -3,15 +3,14 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
-#include <sstream>
 
 #include <nlohmann/json.hpp>
+
+#include "input/byte_source.h"
 
 #include "core/file_system.h"
 #include "core/number_text.h"
@@ -190,20 +189,11 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
     std::vector<Json> values; // kept for the source records the counts point into
     values.reserve(paths.size());
     for (const std::string& path : paths) {
-        if (const InputNature nature = NatureOfInput(path); nature != InputNature::File)
-            return InputError{InputError::ReadError,
-                              "cannot read " + path + ": " + InputNatureReason(nature)};
-        errno = 0;
-        std::ifstream file(path, std::ios::binary);
-        if (!file)
-            return InputError{InputError::ReadError, "cannot read " + path + ": " +
-                                                         SystemReason(errno != 0 ? errno : EIO)};
-        std::ostringstream bytes;
-        bytes << file.rdbuf();
-        if (file.bad())
-            return InputError{InputError::ReadError, "cannot read " + path};
+        auto bytes = ReadWholeFile(path);
+        if (auto* error = std::get_if<InputError>(&bytes))
+            return *error;
         try {
-            values.push_back(Json::parse(bytes.str()));
+            values.push_back(Json::parse(std::get<std::string>(bytes)));
         } catch (const Json::parse_error& error) {
             return InputError{InputError::BadInput,
                               path + " is no JSON report: it is no JSON at byte " +
