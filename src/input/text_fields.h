@@ -66,10 +66,15 @@ template <typename Sink> class FieldSplitter {
         return "line " + std::to_string(m_line) + ", " + std::string(m_word) + " " +
                std::to_string(column);
     }
-    bool emit(std::string_view text) {
-        if (text.size() > MaxCellText)
-            return refuse(where(m_fields + 1) + " is longer than " + std::to_string(MaxCellText) +
-                          " characters");
+    // The refusal of a field too long, out of line: the test for it stays in
+    // the loop over the bytes, and the words are built only when it fails.
+    [[gnu::noinline, gnu::cold]] bool refuseTooLong() {
+        return refuse(where(m_fields + 1) + " is longer than " + std::to_string(MaxCellText) +
+                      " characters");
+    }
+    [[gnu::always_inline]] bool emit(std::string_view text) {
+        if (text.size() > MaxCellText) [[unlikely]]
+            return refuseTooLong();
         if (!m_sink.field(text, m_fields + 1, m_line))
             return false;
         ++m_fields;
@@ -131,8 +136,7 @@ template <typename Sink> bool FieldSplitter<Sink>::take(const char* bytes, std::
                     return false;
             } else {
                 if (m_field.size() + (end - i) > MaxCellText)
-                    return refuse(where(m_fields + 1) + " is longer than " +
-                                  std::to_string(MaxCellText) + " characters");
+                    return refuseTooLong();
                 m_field.append(bytes + i, end - i);
             }
             i = end;
