@@ -358,6 +358,8 @@ std::optional<InputError> drawSample(const Options& options, const SampleDesign&
         request.window = PixelWindow{w[0], w[1], w[2], w[3]};
     }
     request.seed = options.seed;
+    request.threads = options.maps.threads;
+    request.quiet = options.maps.quiet;
     request.strataValues = map.values;
     for (double units : plan.units)
         request.keep.push_back(static_cast<std::uint64_t>(units) + options.reserve);

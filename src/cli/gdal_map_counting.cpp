@@ -40,6 +40,16 @@ void TerminalProgress::Finish() {
         m_err << '\n';
 }
 
+std::variant<DrawnSample, InputError> GdalMapCounting::Draw(const DrawRequest& request) {
+    TerminalProgress terminal(m_err);
+    NoProgress silent;
+    const bool show = m_showProgress && !request.quiet;
+    auto drawn = DrawPixels(request, show ? static_cast<ProgressSink&>(terminal) : silent);
+    if (show)
+        terminal.Finish();
+    return drawn;
+}
+
 std::variant<CountedInput, InputError>
 GdalMapCounting::Count(const MapOptions& options,
                        const std::optional<std::vector<std::string>>& classes) {

@@ -33,9 +33,7 @@ class GdalMapCounting final : public MapCounting {
     std::variant<CountedInput, InputError>
     Count(const MapOptions& options,
           const std::optional<std::vector<std::string>>& classes) override;
-    std::variant<DrawnSample, InputError> Draw(const DrawRequest& request) override {
-        return DrawPixels(request);
-    }
+    std::variant<DrawnSample, InputError> Draw(const DrawRequest& request) override;
     std::optional<InputError> WritePoints(const std::string& path,
                                           const std::vector<SamplePoint>& points,
                                           const std::string& crsWkt) override {

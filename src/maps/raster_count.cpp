@@ -138,11 +138,9 @@ struct SharedState {
     }
 };
 
-// Counts chunks until none are left. `reference` null: the map alone, each
-// pixel counted in column slot 0. `areas`, when geographic, gives the area of
-// each map row, summed by class.
-void countChunks(SharedState& shared, const BandSource& map, const BandSource* reference,
-                 const PixelAreas* areas, ThreadCount& result) {
+// Walks chunks until none are left, handing each on to `visitor` as slots.
+void walkChunks(SharedState& shared, const BandSource& map, const BandSource* reference,
+                std::size_t thread, ChunkVisitor& visitor) {
     QuietGdalErrors quiet;
     GDALDatasetUniquePtr mapData = openDataset(map.path, GDAL_OF_RASTER);
     GDALDatasetUniquePtr referenceData =
@@ -161,15 +159,8 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
     std::vector<unsigned char> mapBuffer, referenceBuffer;
     std::vector<std::uint8_t> rowSlots, colSlots;
     std::string error;
-    const bool byRow = areas != nullptr && areas->geographic;
-    if (byRow)
-        result.rowAreas.assign(Slots, 0.0);
-    // The areas of the rows of the last chunk: a thread's chunks mostly follow
-    // each other along one band of rows.
-    std::vector<double> rowArea;
-    std::int64_t rowAreaFrom = -1;
     ChunkMask mask;
-    std::vector<std::uint8_t> keptRows, keptCols, underMapNodata;
+    std::vector<std::uint8_t> underMapNodata;
     const bool mapLeavesOut = map.leftOut.band || map.leftOut.request;
 
     while (!shared.failed) {
@@ -230,45 +221,85 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
                 return;
             }
         }
-        const std::uint8_t* kept = mask.kept();
-        if (kept != nullptr) {
-            // The masked pixels are counted apart, the others moved together.
-            keptRows.resize(count);
-            keptCols.resize(count);
-            std::size_t n = 0;
-            for (std::size_t i = 0; i < count; ++i) {
-                keptRows[n] = rowData[i];
-                keptCols[n] = colData[i];
-                n += kept[i];
-            }
-            result.masked += count - n;
-            result.table.add(keptRows.data(), keptCols.data(), n);
-        } else {
-            result.table.add(rowData, colData, count);
-        }
-        if (byRow) {
-            if (rowAreaFrom != c.y || rowArea.size() != static_cast<std::size_t>(c.height)) {
-                rowArea.resize(static_cast<std::size_t>(c.height));
-                for (std::int64_t r = 0; r < c.height; ++r)
-                    rowArea[static_cast<std::size_t>(r)] = areas->ofRow(c.y + r);
-                rowAreaFrom = c.y;
-            }
-            for (std::int64_t r = 0; r < c.height; ++r) {
-                const double area = rowArea[static_cast<std::size_t>(r)];
-                const std::int64_t from = r * c.width;
-                for (std::int64_t i = from; i < from + c.width; ++i)
-                    if (kept == nullptr || kept[i] != 0)
-                        result.rowAreas[rowData[i]] += area;
-            }
-        }
+        visitor.Chunk(thread, ChunkSlots{c.x, c.y, c.width, c.height, rowData, colData, mask.kept(),
+                                         rows.values(), reference ? &cols->values() : nullptr});
         std::lock_guard lock(shared.mutex);
         shared.pixelsDone += count;
         shared.progress->Progress(static_cast<double>(shared.pixelsDone) /
                                   static_cast<double>(shared.pixelsTotal));
     }
-    result.rowValues = rows.values();
-    result.colValues = reference ? cols->values() : std::vector<double>{0.0};
 }
+
+// Each thread's pair count, with the masked pixels and, on a geographic grid,
+// the area of each map slot.
+class PairCounter final : public ChunkVisitor {
+  public:
+    PairCounter(std::vector<ThreadCount>& results, const PixelAreas* areas)
+        : m_results(results), m_areas(areas), m_threads(results.size()) {
+        if (areas != nullptr && areas->geographic)
+            for (ThreadCount& result : results)
+                result.rowAreas.assign(Slots, 0.0);
+    }
+
+    void Chunk(std::size_t thread, const ChunkSlots& c) override {
+        ThreadCount& result = m_results[thread];
+        Scratch& own = m_threads[thread];
+        const std::size_t count = static_cast<std::size_t>(c.width * c.height);
+        if (c.kept != nullptr) {
+            // The masked pixels are counted apart, the others moved together.
+            own.keptRows.resize(count);
+            own.keptCols.resize(count);
+            std::size_t n = 0;
+            for (std::size_t i = 0; i < count; ++i) {
+                own.keptRows[n] = c.rows[i];
+                own.keptCols[n] = c.cols[i];
+                n += c.kept[i];
+            }
+            result.masked += count - n;
+            result.table.add(own.keptRows.data(), own.keptCols.data(), n);
+        } else {
+            result.table.add(c.rows, c.cols, count);
+        }
+        if (!result.rowAreas.empty())
+            addRowAreas(c, own, result);
+        // A side's values are only ever added to: the same number, the same values.
+        if (result.rowValues.size() != c.rowValues.size())
+            result.rowValues = c.rowValues;
+        if (c.colValues == nullptr)
+            result.colValues = {0.0};
+        else if (result.colValues.size() != c.colValues->size())
+            result.colValues = *c.colValues;
+    }
+
+  private:
+    struct Scratch {
+        std::vector<std::uint8_t> keptRows, keptCols;
+        // The areas of the rows of the last chunk: a thread's chunks mostly
+        // follow each other along one band of rows.
+        std::vector<double> rowArea;
+        std::int64_t rowAreaFrom = -1;
+    };
+
+    void addRowAreas(const ChunkSlots& c, Scratch& own, ThreadCount& result) const {
+        if (own.rowAreaFrom != c.y || own.rowArea.size() != static_cast<std::size_t>(c.height)) {
+            own.rowArea.resize(static_cast<std::size_t>(c.height));
+            for (std::int64_t r = 0; r < c.height; ++r)
+                own.rowArea[static_cast<std::size_t>(r)] = m_areas->ofRow(c.y + r);
+            own.rowAreaFrom = c.y;
+        }
+        for (std::int64_t r = 0; r < c.height; ++r) {
+            const double area = own.rowArea[static_cast<std::size_t>(r)];
+            const std::int64_t from = r * c.width;
+            for (std::int64_t i = from; i < from + c.width; ++i)
+                if (c.kept == nullptr || c.kept[i] != 0)
+                    result.rowAreas[c.rows[i]] += area;
+        }
+    }
+
+    std::vector<ThreadCount>& m_results;
+    const PixelAreas* m_areas;
+    std::vector<Scratch> m_threads;
+};
 
 // As many threads as asked, but no more than the machine's cores, beyond which
 // none helps and each holds its own tables (2 MiB) and datasets.
@@ -306,33 +337,46 @@ void readRowsAgain(const BandSource& source, const PixelWindow& window, Visit vi
 
 } // namespace
 
-std::variant<std::vector<ThreadCount>, InputError>
-countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSource& map,
-               const BandSource* reference, const PixelWindow& window, const PixelAreas* areas,
-               ProgressSink& progress) {
+std::size_t threadsFor(const MapRequest& request, GDALRasterBand& mapBand,
+                       const PixelWindow& window) {
+    return static_cast<std::size_t>(threadCount(request, Chunks(mapBand, window).count()));
+}
+
+std::optional<InputError> walkInThreads(GDALRasterBand& mapBand, const BandSource& map,
+                                        const BandSource* reference, const PixelWindow& window,
+                                        std::size_t threads, ProgressSink& progress,
+                                        ChunkVisitor& visitor) {
     const Chunks chunks(mapBand, window);
     SharedState shared(chunks);
     shared.pixelsTotal =
         static_cast<std::uint64_t>(window.xSize) * static_cast<std::uint64_t>(window.ySize);
     shared.progress = &progress;
-    const int threads = threadCount(request, chunks.count());
-    std::vector<ThreadCount> results(static_cast<std::size_t>(threads));
-    // Memory running out in a thread ends the count as a failure, never the process.
+    // Memory running out in a thread ends the walk as a failure, never the process.
     const auto share = [&](std::size_t t) {
         try {
-            countChunks(shared, map, reference, areas, results[t]);
+            walkChunks(shared, map, reference, t, visitor);
         } catch (const std::bad_alloc&) {
             shared.fail(InputError{InputError::ReadError, "out of memory"});
         }
     };
     {
         std::vector<std::jthread> workers;
-        for (int t = 1; t < threads; ++t)
-            workers.emplace_back(share, static_cast<std::size_t>(t));
+        for (std::size_t t = 1; t < threads; ++t)
+            workers.emplace_back(share, t);
         share(0);
     }
-    if (shared.error)
-        return *shared.error;
+    return shared.error;
+}
+
+std::variant<std::vector<ThreadCount>, InputError>
+countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSource& map,
+               const BandSource* reference, const PixelWindow& window, const PixelAreas* areas,
+               ProgressSink& progress) {
+    const std::size_t threads = threadsFor(request, mapBand, window);
+    std::vector<ThreadCount> results(threads);
+    PairCounter counter(results, areas);
+    if (auto error = walkInThreads(mapBand, map, reference, window, threads, progress, counter))
+        return *error;
     return results;
 }
 

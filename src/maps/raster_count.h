@@ -39,6 +39,37 @@ struct ThreadCount {
     std::uint64_t masked = 0;     // pixels left out by a mask
 };
 
+// One chunk of the window as a walk hands it on: its place, the slots of each
+// side's pixels row after row, and the pixels the masks keep.
+struct ChunkSlots {
+    std::int64_t x = 0, y = 0, width = 0, height = 0;
+    const std::uint8_t* rows = nullptr;   // the map's slots
+    const std::uint8_t* cols = nullptr;   // the reference's slots; all 0 without one
+    const std::uint8_t* kept = nullptr;   // 1 for a pixel the masks keep; null: all are kept
+    const std::vector<double>& rowValues; // the value of each map slot so far
+    const std::vector<double>* colValues; // of each reference slot; null without one
+};
+
+// What a walk over the chunks does with each, in the thread it was read in.
+class ChunkVisitor {
+  public:
+    virtual ~ChunkVisitor() = default;
+    virtual void Chunk(std::size_t thread, const ChunkSlots& chunk) = 0;
+};
+
+// The threads a walk over `window` takes: as many as asked, at most the
+// machine's cores and the window's chunks.
+std::size_t threadsFor(const MapRequest& request, GDALRasterBand& mapBand,
+                       const PixelWindow& window);
+
+// Reads the chunks of `window` in `threads` threads, each opening the bands
+// anew, and hands each chunk to `visitor` with the number of its thread (from 0).
+// `reference` null: the map alone.
+std::optional<InputError> walkInThreads(GDALRasterBand& mapBand, const BandSource& map,
+                                        const BandSource* reference, const PixelWindow& window,
+                                        std::size_t threads, ProgressSink& progress,
+                                        ChunkVisitor& visitor);
+
 // Counts the pairs of `map` and `reference` in `window`, in as many threads as
 // asked. `reference` null: the map alone, each pixel counted in column slot 0.
 // `areas`, when given for a geographic grid, gives the area of each map row,

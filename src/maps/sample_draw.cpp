@@ -11,6 +11,7 @@
 
 #include "maps/gdal_support.h"
 #include "maps/grid.h"
+#include "maps/raster_count.h"
 #include "maps/slot_indexer.h"
 
 namespace brennic {
@@ -31,36 +32,6 @@ bool before(const DrawnPixel& a, const DrawnPixel& b) {
         return a.key < b.key;
     return a.row != b.row ? a.row < b.row : a.column < b.column;
 }
-
-// One band of a raster read a strip of rows at a time, with its mask.
-struct Strip {
-    GDALRasterBand* band = nullptr;
-    maps::LeftOutValues leftOut;
-    bool masked = false, signedBytes = false;
-    std::vector<double> values;
-    std::vector<GByte> mask;
-
-    bool read(std::int64_t x, std::int64_t y, int width, int height) {
-        const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-        values.resize(count);
-        if (band->RasterIO(GF_Read, static_cast<int>(x), static_cast<int>(y), width, height,
-                           values.data(), width, height, GDT_Float64, 0, 0) != CE_None)
-            return false;
-        if (signedBytes)
-            for (double& v : values)
-                v = maps::signedByteValue(v);
-        if (!masked)
-            return true;
-        mask.resize(count);
-        return band->GetMaskBand()->RasterIO(GF_Read, static_cast<int>(x), static_cast<int>(y),
-                                             width, height, mask.data(), width, height, GDT_Byte, 0,
-                                             0) == CE_None;
-    }
-    bool valid(std::size_t at) const {
-        const double v = values[at];
-        return !std::isnan(v) && !leftOut.contains(v) && (!masked || mask[at] != 0);
-    }
-};
 
 std::string number(double value) {
     char digits[32];
@@ -151,6 +122,109 @@ std::optional<InputError> writeLayer(const std::string& path, const char* driver
     return std::nullopt;
 }
 
+// Keeps, in each thread, each stratum's pixels of the smallest keys: a heap
+// per stratum whose top is the largest key kept. A pixel's stratum comes from
+// a table by slot, filled in as the slots are met.
+class Drawer final : public maps::ChunkVisitor {
+  public:
+    Drawer(const DrawRequest& request, const maps::LeftOutValues& mapLeftOut, bool byStrata,
+           std::size_t threads)
+        : m_keep(request.keep), m_seedKey(mix(request.seed)), m_mapLeftOut(mapLeftOut),
+          m_byStrata(byStrata), m_threads(threads) {
+        for (std::size_t h = 0; h < request.strataValues.size(); ++h)
+            m_stratumOf.emplace(request.strataValues[h], static_cast<int>(h));
+        for (Own& own : m_threads) {
+            own.heaps.resize(m_keep.size());
+            own.bound.resize(m_keep.size());
+            for (std::size_t h = 0; h < m_keep.size(); ++h)
+                own.bound[h] = m_keep[h] == 0 ? 0 : UINT64_MAX;
+        }
+    }
+
+    void Chunk(std::size_t thread, const maps::ChunkSlots& c) override {
+        Own& own = m_threads[thread];
+        const std::vector<double>& strataValues = m_byStrata ? *c.colValues : c.rowValues;
+        while (own.stratumOfSlot.size() < strataValues.size()) {
+            const auto found = m_stratumOf.find(strataValues[own.stratumOfSlot.size()]);
+            own.stratumOfSlot.push_back(found == m_stratumOf.end() ? -1 : found->second);
+        }
+        while (own.mapValid.size() < c.rowValues.size())
+            own.mapValid.push_back(!m_mapLeftOut.contains(c.rowValues[own.mapValid.size()]) &&
+                                   !std::isnan(c.rowValues[own.mapValid.size()]));
+        const std::uint8_t* strataSlots = m_byStrata ? c.cols : c.rows;
+        for (std::int64_t r = 0; r < c.height; ++r) {
+            const std::int64_t row = c.y + r;
+            const std::uint64_t rowKey = mix(m_seedKey ^ static_cast<std::uint64_t>(row));
+            const std::size_t from = static_cast<std::size_t>(r * c.width);
+            for (std::size_t i = from; i < from + static_cast<std::size_t>(c.width); ++i) {
+                const int h = own.stratumOfSlot[strataSlots[i]];
+                if (h < 0 || (c.kept != nullptr && c.kept[i] == 0) ||
+                    (m_byStrata && !own.mapValid[c.rows[i]]))
+                    continue;
+                const std::int64_t column = c.x + static_cast<std::int64_t>(i - from);
+                const std::uint64_t key = mix(rowKey ^ static_cast<std::uint64_t>(column));
+                if (key > own.bound[static_cast<std::size_t>(h)])
+                    continue;
+                keep(own, static_cast<std::size_t>(h),
+                     DrawnPixel{key, row, column, c.rowValues[c.rows[i]], 0, 0});
+            }
+        }
+    }
+
+    // Each stratum's kept pixels of every thread, in the order of their keys.
+    std::vector<std::vector<DrawnPixel>> Strata() {
+        std::vector<std::vector<DrawnPixel>> strata(m_keep.size());
+        for (std::size_t h = 0; h < m_keep.size(); ++h) {
+            for (Own& own : m_threads)
+                strata[h].insert(strata[h].end(), own.heaps[h].begin(), own.heaps[h].end());
+            std::sort(strata[h].begin(), strata[h].end(), before);
+            if (strata[h].size() > m_keep[h])
+                strata[h].resize(m_keep[h]);
+        }
+        return strata;
+    }
+
+  private:
+    struct Own {
+        std::vector<std::vector<DrawnPixel>> heaps;
+        std::vector<std::uint64_t> bound; // no key above it is kept
+        std::vector<int> stratumOfSlot;   // -1: no stratum
+        std::vector<bool> mapValid;       // by map slot, with a strata raster
+    };
+
+    void keep(Own& own, std::size_t h, const DrawnPixel& pixel) const {
+        std::vector<DrawnPixel>& heap = own.heaps[h];
+        if (heap.size() < m_keep[h]) {
+            heap.push_back(pixel);
+            std::push_heap(heap.begin(), heap.end(), before);
+        } else if (before(pixel, heap.front())) {
+            std::pop_heap(heap.begin(), heap.end(), before);
+            heap.back() = pixel;
+            std::push_heap(heap.begin(), heap.end(), before);
+        }
+        if (heap.size() == m_keep[h])
+            own.bound[h] = heap.front().key;
+    }
+
+    std::vector<std::uint64_t> m_keep;
+    std::uint64_t m_seedKey;
+    maps::LeftOutValues m_mapLeftOut;
+    bool m_byStrata;
+    std::unordered_map<double, int> m_stratumOf;
+    std::vector<Own> m_threads;
+};
+
+maps::BandSource sourceOf(GDALRasterBand& band, const std::string& path, int number,
+                          const std::optional<double>& nodata, const char* side) {
+    return {path,
+            number,
+            band.GetRasterDataType(),
+            maps::leftOutOf(band, nodata),
+            side,
+            maps::hasMask(band),
+            maps::isSignedByte(band)};
+}
+
 } // namespace
 
 std::uint64_t PixelKey(std::uint64_t seed, std::int64_t row, std::int64_t column) {
@@ -158,7 +232,8 @@ std::uint64_t PixelKey(std::uint64_t seed, std::int64_t row, std::int64_t column
                static_cast<std::uint64_t>(column));
 }
 
-std::variant<DrawnSample, InputError> DrawPixels(const DrawRequest& request) {
+std::variant<DrawnSample, InputError> DrawPixels(const DrawRequest& request,
+                                                 ProgressSink& progress) {
     maps::QuietGdalErrors quiet;
     auto opened = maps::openInput(request.mapPath, GDAL_OF_RASTER, "is not a raster");
     if (auto* error = std::get_if<InputError>(&opened))
@@ -167,78 +242,37 @@ std::variant<DrawnSample, InputError> DrawPixels(const DrawRequest& request) {
     auto mapBand = maps::bandOf(*map, request.mapBand, request.mapPath, "--map-band");
     if (auto* error = std::get_if<InputError>(&mapBand))
         return *error;
-    Strip mapStrip{std::get<GDALRasterBand*>(mapBand), {}, false, false, {}, {}};
-    mapStrip.leftOut = maps::leftOutOf(*mapStrip.band, request.nodata);
-    mapStrip.masked = maps::hasMask(*mapStrip.band);
-    mapStrip.signedBytes = maps::isSignedByte(*mapStrip.band);
-    GDALDatasetUniquePtr strata;
-    Strip strataStrip;
+    GDALRasterBand& band = *std::get<GDALRasterBand*>(mapBand);
+    const maps::BandSource mapSource =
+        sourceOf(band, request.mapPath, request.mapBand, request.nodata, "map");
+    std::optional<maps::BandSource> strataSource;
     if (!request.strataPath.empty()) {
         auto openedStrata = maps::openInput(request.strataPath, GDAL_OF_RASTER, "is not a raster");
         if (auto* error = std::get_if<InputError>(&openedStrata))
             return *error;
-        strata = std::move(std::get<GDALDatasetUniquePtr>(openedStrata));
+        GDALDatasetUniquePtr strata = std::move(std::get<GDALDatasetUniquePtr>(openedStrata));
         if (auto error = maps::checkSameGrid(*map, *strata, "strata raster"))
             return *error;
-        auto band = maps::bandOf(*strata, 1, request.strataPath, "--strata");
-        if (auto* error = std::get_if<InputError>(&band))
+        auto strataBand = maps::bandOf(*strata, 1, request.strataPath, "--strata");
+        if (auto* error = std::get_if<InputError>(&strataBand))
             return *error;
-        strataStrip.band = std::get<GDALRasterBand*>(band);
-        strataStrip.leftOut = maps::leftOutOf(*strataStrip.band, request.nodata);
-        strataStrip.masked = maps::hasMask(*strataStrip.band);
-        strataStrip.signedBytes = maps::isSignedByte(*strataStrip.band);
+        strataSource = sourceOf(*std::get<GDALRasterBand*>(strataBand), request.strataPath, 1,
+                                request.nodata, "strata raster");
     }
     MapRequest windowRequest;
     windowRequest.window = request.window;
+    windowRequest.threads = request.threads;
     auto windowOf = maps::windowOf(windowRequest, *map);
     if (auto* error = std::get_if<InputError>(&windowOf))
         return *error;
     const PixelWindow window = std::get<PixelWindow>(windowOf);
-    double transform[6] = {0, 1, 0, 0, 0, 1};
-    map->GetGeoTransform(transform);
 
-    std::unordered_map<double, std::size_t> stratumOf;
-    for (std::size_t h = 0; h < request.strataValues.size(); ++h)
-        stratumOf.emplace(request.strataValues[h], h);
-    // Each stratum's kept pixels as a heap whose top is the largest key kept.
-    std::vector<std::vector<DrawnPixel>> heaps(request.strataValues.size());
-    const auto later = [](const DrawnPixel& a, const DrawnPixel& b) { return before(a, b); };
-    int rowsPerStrip = 0, blockWidth = 0;
-    mapStrip.band->GetBlockSize(&blockWidth, &rowsPerStrip);
-    rowsPerStrip = std::max(1, std::min(rowsPerStrip, 256));
-    const int width = static_cast<int>(window.xSize);
-    for (std::int64_t y = window.yOffset; y < window.yOffset + window.ySize; y += rowsPerStrip) {
-        const int height = static_cast<int>(
-            std::min<std::int64_t>(rowsPerStrip, window.yOffset + window.ySize - y));
-        if (!mapStrip.read(window.xOffset, y, width, height))
-            return maps::readError(request.mapPath, maps::gdalReason());
-        if (strataStrip.band != nullptr && !strataStrip.read(window.xOffset, y, width, height))
-            return maps::readError(request.strataPath, maps::gdalReason());
-        std::size_t at = 0;
-        for (int r = 0; r < height; ++r)
-            for (int c = 0; c < width; ++c, ++at) {
-                if (!mapStrip.valid(at) || (strataStrip.band != nullptr && !strataStrip.valid(at)))
-                    continue;
-                const double stratum =
-                    strataStrip.band != nullptr ? strataStrip.values[at] : mapStrip.values[at];
-                const auto found = stratumOf.find(stratum);
-                if (found == stratumOf.end())
-                    continue;
-                const std::size_t h = found->second;
-                const std::int64_t row = y + r, column = window.xOffset + c;
-                DrawnPixel pixel{
-                    PixelKey(request.seed, row, column), row, column, mapStrip.values[at], 0, 0};
-                std::vector<DrawnPixel>& heap = heaps[h];
-                if (heap.size() < request.keep[h]) {
-                    heap.push_back(pixel);
-                    std::push_heap(heap.begin(), heap.end(), later);
-                } else if (!heap.empty() && before(pixel, heap.front())) {
-                    std::pop_heap(heap.begin(), heap.end(), later);
-                    heap.back() = pixel;
-                    std::push_heap(heap.begin(), heap.end(), later);
-                }
-            }
-    }
+    const std::size_t threads = maps::threadsFor(windowRequest, band, window);
+    Drawer drawer(request, mapSource.leftOut, strataSource.has_value(), threads);
+    if (auto error = maps::walkInThreads(band, mapSource, strataSource ? &*strataSource : nullptr,
+                                         window, threads, progress, drawer))
+        return *error;
+
     DrawnSample out;
     if (const OGRSpatialReference* crs = map->GetSpatialRef(); crs != nullptr) {
         char* wkt = nullptr;
@@ -246,16 +280,16 @@ std::variant<DrawnSample, InputError> DrawPixels(const DrawRequest& request) {
         out.crsWkt = wkt != nullptr ? wkt : "";
         CPLFree(wkt);
     }
-    for (std::vector<DrawnPixel>& heap : heaps) {
-        std::sort_heap(heap.begin(), heap.end(), later);
-        for (DrawnPixel& p : heap) {
+    double transform[6] = {0, 1, 0, 0, 0, 1};
+    map->GetGeoTransform(transform);
+    out.strata = drawer.Strata();
+    for (std::vector<DrawnPixel>& stratum : out.strata)
+        for (DrawnPixel& p : stratum) {
             const double col = static_cast<double>(p.column) + 0.5,
                          row = static_cast<double>(p.row) + 0.5;
             p.x = transform[0] + col * transform[1] + row * transform[2];
             p.y = transform[3] + col * transform[4] + row * transform[5];
         }
-        out.strata.push_back(std::move(heap));
-    }
     return out;
 }
 

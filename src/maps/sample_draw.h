@@ -28,6 +28,8 @@ struct DrawRequest {
     std::optional<double> nodata;
     std::optional<PixelWindow> window;
     std::uint64_t seed = 1;
+    int threads = 0;    // 0: as many as the machine has cores; the points are the same for any
+    bool quiet = false; // no progress shown, even on a terminal
     std::vector<double> strataValues; // the strata, by value
     std::vector<std::uint64_t> keep;  // the pixels to keep of each: its units and reserves
 };
@@ -47,7 +49,8 @@ struct DrawnSample {
 // The key of a pixel: the same on every machine for the same seed, row and column.
 std::uint64_t PixelKey(std::uint64_t seed, std::int64_t row, std::int64_t column);
 
-std::variant<DrawnSample, InputError> DrawPixels(const DrawRequest& request);
+std::variant<DrawnSample, InputError> DrawPixels(const DrawRequest& request,
+                                                 ProgressSink& progress);
 
 // One point of the sample file.
 struct SamplePoint {

@@ -20,7 +20,8 @@ class SampleDrawTest : public TempDirTest {
         return path;
     }
     static DrawnSample drawn(const DrawRequest& request) {
-        auto result = DrawPixels(request);
+        NoProgress silent;
+        auto result = DrawPixels(request, silent);
         const auto* e = std::get_if<InputError>(&result);
         EXPECT_FALSE(e) << e->message;
         return e ? DrawnSample{} : std::get<DrawnSample>(result);
