@@ -2,7 +2,8 @@
 // 256 held in GDAL's memory file system, ten classes in patches and no-data 0 on
 // both, in one thread and in two; and a million points of a GeoPackage on a
 // DEFLATE map of 10^8 pixels, beside the same map counted against itself. Each
-// count is checked against a plain loop's.
+// count is checked against a plain loop's. And the draw of 100 pixels from each
+// of the ten classes of the first map, beside counting it against itself.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include <ogrsf_frmts.h>
 
 #include "maps/map_counting.h"
+#include "maps/sample_draw.h"
 
 namespace {
 
@@ -87,6 +89,38 @@ void BM_CountMaps(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(Size) * Size);
 }
 BENCHMARK(BM_CountMaps)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// 100 pixels of each class and 10 reserves, in one thread and in two: every
+// stratum gets them all, each pixel of its class.
+void BM_DrawSample(benchmark::State& state) {
+    static const MemoryMaps maps;
+    brennic::DrawRequest request;
+    request.mapPath = maps.map;
+    request.threads = static_cast<int>(state.range(0));
+    for (int v = 1; v <= 10; ++v) {
+        request.strataValues.push_back(v);
+        request.keep.push_back(110);
+    }
+    brennic::NoProgress progress;
+    {
+        auto result = brennic::DrawPixels(request, progress);
+        const auto* drawn = std::get_if<brennic::DrawnSample>(&result);
+        bool whole = maps.written && drawn != nullptr && drawn->strata.size() == 10;
+        for (std::size_t h = 0; whole && h < 10; ++h) {
+            whole = drawn->strata[h].size() == 110;
+            for (const brennic::DrawnPixel& p : drawn->strata[h])
+                whole = whole && p.mapValue == static_cast<double>(h + 1);
+        }
+        if (!whole) {
+            state.SkipWithError("the draw is not 110 pixels of each class");
+            return;
+        }
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(brennic::DrawPixels(request, progress));
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(Size) * Size);
+}
+BENCHMARK(BM_DrawSample)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A DEFLATE map of the ten classes in patches, tiled 256 x 256, on 10 m pixels,
 // and a million points at the centres of pixels spread over it, each holding

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <new>
+#include <numeric>
 #include <optional>
 #include <ostream>
 #include <string_view>
@@ -271,9 +272,20 @@ InputError named(InputError error, const std::string& inputName) {
     return error;
 }
 
+// The map a design's strata come from: what draws from it, each stratum's value
+// there and its area, and the classes it holds on no pixel.
+struct DesignMap {
+    MapCounting& counting;
+    std::vector<double> values;
+    std::vector<double> areas; // in `areaUnit`; empty where the map gives none
+    std::string areaUnit;
+    std::vector<std::string> withoutPixels;
+};
+
 // The expected accuracy of each stratum: one number for all, or LABEL=U each.
 std::variant<std::vector<DesignStratum>, std::string>
-designStrata(const Options& options, const std::vector<StratumSize>& sizes) {
+designStrata(const Options& options, const std::vector<StratumSize>& sizes,
+             const DesignMap* fromMap) {
     std::vector<DesignStratum> strata;
     for (const StratumSize& s : sizes)
         strata.push_back({s.label, s.size, -1.0});
@@ -300,9 +312,16 @@ designStrata(const Options& options, const std::vector<StratumSize>& sizes) {
                    " is neither";
         const auto s = std::find_if(strata.begin(), strata.end(),
                                     [&](const DesignStratum& d) { return d.label == label; });
-        if (s == strata.end())
+        if (s == strata.end()) {
+            const bool empty =
+                fromMap != nullptr &&
+                std::find(fromMap->withoutPixels.begin(), fromMap->withoutPixels.end(), label) !=
+                    fromMap->withoutPixels.end();
             return "--expected-accuracy names stratum " + QuotedLabel(label) + ", which " +
-                   (options.design ? "the map does not hold" : "--strata-sizes does not hold");
+                   (empty            ? "has no pixel in the window"
+                    : options.design ? "the map does not hold"
+                                     : "--strata-sizes does not hold");
+        }
         s->expectedAccuracy = *value;
     }
     for (const DesignStratum& s : strata)
@@ -311,23 +330,41 @@ designStrata(const Options& options, const std::vector<StratumSize>& sizes) {
     return strata;
 }
 
-// The map a design's strata come from: what draws from it, and each stratum's
-// value there.
-struct DesignMap {
-    MapCounting& counting;
-    std::vector<double> values;
-};
-
 // The design record beside the points: sample.gpkg -> sample.design.json.
 std::string designRecordPath(const std::string& points) {
     return std::filesystem::path(points).replace_extension(".design.json").string();
 }
 
-// Draws the chosen allocation with its reserves from the map and writes the
-// points; `record` gets what was drawn. An existing file is refused unless
-// --overwrite, and nothing is written before every check has passed.
+// What reads the strata of a design from the map: their areas, their draw.
+DrawRequest designRequest(const Options& options, const std::vector<double>& strataValues) {
+    DrawRequest request;
+    request.mapPath = options.maps.map;
+    request.mapBand = options.maps.mapBand;
+    request.strataPath = options.maps.strata;
+    request.nodata = options.maps.nodata;
+    if (options.maps.window) {
+        const auto& w = *options.maps.window;
+        request.window = PixelWindow{w[0], w[1], w[2], w[3]};
+    }
+    request.seed = options.seed;
+    request.threads = options.maps.threads;
+    request.quiet = options.maps.quiet;
+    request.strataValues = strataValues;
+    return request;
+}
+
+// The points drawn, to be written with the design's record.
+struct DrawnPoints {
+    std::vector<SamplePoint> points;
+    std::string crsWkt; // the map's coordinate system
+};
+
+// Draws the chosen allocation with its reserves from the map into `drawn`;
+// `record` gets what was drawn. An existing file is refused unless --overwrite,
+// and nothing is written before every check has passed.
 std::optional<InputError> drawSample(const Options& options, const SampleDesign& d,
-                                     const DesignMap& map, DrawRecord& record) {
+                                     const DesignMap& map, DrawRecord& record,
+                                     DrawnPoints& drawnPoints) {
     namespace fs = std::filesystem;
     const std::string& path = options.drawPath;
     const std::string extension = fs::path(path).extension().string();
@@ -348,26 +385,15 @@ std::optional<InputError> drawSample(const Options& options, const SampleDesign&
             fs::remove(file, error);
         }
     const AllocationPlan& plan = d.plans[d.chosen];
-    DrawRequest request;
-    request.mapPath = options.maps.map;
-    request.mapBand = options.maps.mapBand;
-    request.strataPath = options.maps.strata;
-    request.nodata = options.maps.nodata;
-    if (options.maps.window) {
-        const auto& w = *options.maps.window;
-        request.window = PixelWindow{w[0], w[1], w[2], w[3]};
-    }
-    request.seed = options.seed;
-    request.threads = options.maps.threads;
-    request.quiet = options.maps.quiet;
-    request.strataValues = map.values;
+    DrawRequest request = designRequest(options, map.values);
     for (double units : plan.units)
         request.keep.push_back(static_cast<std::uint64_t>(units) + options.reserve);
     auto drawn = map.counting.Draw(request);
     if (auto* failure = std::get_if<InputError>(&drawn))
         return *failure;
     const DrawnSample& sample = std::get<DrawnSample>(drawn);
-    std::vector<SamplePoint> points;
+    std::vector<SamplePoint>& points = drawnPoints.points;
+    drawnPoints.crsWkt = sample.crsWkt;
     for (std::size_t h = 0; h < sample.strata.size(); ++h) {
         const DesignStratum& s = d.strata[h];
         const auto units = static_cast<std::size_t>(plan.units[h]);
@@ -385,14 +411,14 @@ std::optional<InputError> drawSample(const Options& options, const SampleDesign&
     record.seed = options.seed;
     record.reserve = options.reserve;
     record.program = std::string("brennic-kappa ") + BRENNIC_VERSION;
-    return map.counting.WritePoints(path, points, sample.crsWkt);
+    return std::nullopt;
 }
 
 // The design of a sample: its size, its allocations and their standard errors;
 // with --draw, its points drawn from the map.
 int runDesign(const Options& options, std::vector<StratumSize> sizes, std::ostream& out,
               std::ostream& err, const DesignMap* fromMap = nullptr) {
-    auto strata = designStrata(options, sizes);
+    auto strata = designStrata(options, sizes, fromMap);
     if (auto* refused = std::get_if<std::string>(&strata))
         return refuse(err, *refused);
     auto design = PlanSampleDesign(std::move(std::get<std::vector<DesignStratum>>(strata)),
@@ -400,7 +426,13 @@ int runDesign(const Options& options, std::vector<StratumSize> sizes, std::ostre
                                    options.confidence);
     if (auto* refused = std::get_if<std::string>(&design))
         return refuse(err, *refused);
-    const SampleDesign& d = std::get<SampleDesign>(design);
+    SampleDesign& d = std::get<SampleDesign>(design);
+    if (fromMap != nullptr && !fromMap->areas.empty()) {
+        d.areas = fromMap->areas;
+        if (d.strata.size() == 1) // a simple random sample of the whole map
+            d.areas = {std::accumulate(d.areas.begin(), d.areas.end(), 0.0)};
+        d.areaUnit = fromMap->areaUnit;
+    }
     const TextNumbers numbers(options.decimalSeparator, options.digits);
     std::optional<DrawRecord> record;
     if (!options.drawPath.empty()) {
@@ -410,11 +442,17 @@ int runDesign(const Options& options, std::vector<StratumSize> sizes, std::ostre
                                    : "--draw draws a stratified sample; --allocation simple "
                                      "has no strata to draw from");
         record.emplace();
-        if (auto failure = drawSample(options, d, *fromMap, *record))
+        DrawnPoints drawn;
+        if (auto failure = drawSample(options, d, *fromMap, *record, drawn))
+            return fail(err, *failure);
+        // The record beside the points, and in a GeoPackage's metadata too.
+        const std::string json = WriteDesign(d, options.sampleSizeRule, options.confidence,
+                                             ReportFormat::Json, numbers, &*record);
+        if (auto failure =
+                fromMap->counting.WritePoints(options.drawPath, drawn.points, drawn.crsWkt, json))
             return fail(err, *failure);
         std::ofstream file(designRecordPath(options.drawPath), std::ios::binary);
-        file << WriteDesign(d, options.sampleSizeRule, options.confidence, ReportFormat::Json,
-                            numbers, &*record);
+        file << json;
         file.close();
         if (!file)
             return failFile(err, "cannot write " + designRecordPath(options.drawPath));
@@ -496,6 +534,33 @@ int writeCounted(const Options& options, const CountedInput& input, std::ostream
     return writeTwoLines(options, input.labelled.matrix, out, err);
 }
 
+// The area of each stratum of a design from a map, in the unit asked for
+// (hectares by default) where the map's are in square metres.
+std::optional<InputError> strataAreas(const Options& options, const std::vector<StratumSize>& sizes,
+                                      DesignMap& map) {
+    std::vector<double> pixels;
+    for (const StratumSize& s : sizes)
+        pixels.push_back(s.size);
+    auto found = map.counting.Areas(designRequest(options, map.values), pixels);
+    if (auto* failure = std::get_if<InputError>(&found))
+        return *failure;
+    StrataAreas& areas = std::get<StrataAreas>(found);
+    if (areas.areas.size() != sizes.size())
+        return std::nullopt;
+    std::optional<AreaUnit> unit = options.areaUnit;
+    if (areas.unit == SquareMetres && !unit)
+        unit = AreaUnitFromName(DefaultAreaUnit);
+    else if (areas.unit != SquareMetres && unit)
+        return InputError{InputError::BadInput,
+                          "--area-unit converts areas in square metres, and the map's are in " +
+                              areas.unit};
+    for (double& area : areas.areas)
+        area /= unit ? unit->squareMetres : 1.0;
+    map.areas = std::move(areas.areas);
+    map.areaUnit = unit ? std::string(unit->shown) : areas.unit;
+    return std::nullopt;
+}
+
 // Counts the matrix from the maps through `counting`, then writes as for a matrix.
 // The strata of a design from a map: its classes, or the values of --strata,
 // each with its pixels in the window where neither raster is no-data, counted
@@ -525,11 +590,14 @@ int runDesignOnMap(const Options& options, MapCounting& counting, std::ostream& 
         return refuse(err, "the map holds no valid pixel in the window: there are no strata");
     // Each stratum's value on the map (or the strata raster), for the draw.
     const CountedInput& input = std::get<CountedInput>(counted);
-    DesignMap designMap{counting, {}};
+    DesignMap designMap{counting, {}, {}, {}, {}};
     for (int k = 1; k <= m.size(); ++k) {
-        if (m.ColTotals[static_cast<std::size_t>(k)] <= 0.0)
-            continue;
         const auto at = static_cast<std::size_t>(k - 1);
+        if (m.ColTotals[static_cast<std::size_t>(k)] <= 0.0) {
+            designMap.withoutPixels.push_back(labelled.labels.empty() ? std::to_string(k)
+                                                                      : labelled.labels[at]);
+            continue;
+        }
         designMap.values.push_back(
             at < input.namedValues.size()
                 ? input.namedValues[at]
@@ -537,6 +605,8 @@ int runDesignOnMap(const Options& options, MapCounting& counting, std::ostream& 
                                '.')
                       .value_or(0.0));
     }
+    if (auto refused = strataAreas(options, sizes, designMap))
+        return fail(err, *refused);
     return runDesign(options, std::move(sizes), out, err, &designMap);
 }
 

@@ -40,14 +40,27 @@ void TerminalProgress::Finish() {
         m_err << '\n';
 }
 
-std::variant<DrawnSample, InputError> GdalMapCounting::Draw(const DrawRequest& request) {
+// Runs `work` with progress shown on a terminal, unless `quiet`.
+template <typename Work> auto GdalMapCounting::showing(bool quiet, Work work) {
     TerminalProgress terminal(m_err);
     NoProgress silent;
-    const bool show = m_showProgress && !request.quiet;
-    auto drawn = DrawPixels(request, show ? static_cast<ProgressSink&>(terminal) : silent);
+    const bool show = m_showProgress && !quiet;
+    auto result = work(show ? static_cast<ProgressSink&>(terminal) : silent);
     if (show)
         terminal.Finish();
-    return drawn;
+    return result;
+}
+
+std::variant<DrawnSample, InputError> GdalMapCounting::Draw(const DrawRequest& request) {
+    return showing(request.quiet,
+                   [&](ProgressSink& progress) { return DrawPixels(request, progress); });
+}
+
+std::variant<StrataAreas, InputError> GdalMapCounting::Areas(const DrawRequest& request,
+                                                             const std::vector<double>& pixels) {
+    return showing(request.quiet, [&](ProgressSink& progress) {
+        return AreasOfStrata(request, pixels, progress);
+    });
 }
 
 std::variant<CountedInput, InputError>
@@ -84,12 +97,8 @@ GdalMapCounting::Count(const MapOptions& options,
         request.classes = std::move(values);
     }
 
-    TerminalProgress terminal(m_err);
-    NoProgress silent;
-    const bool show = m_showProgress && !options.quiet;
-    auto counted = CountMaps(request, show ? static_cast<ProgressSink&>(terminal) : silent);
-    if (show)
-        terminal.Finish();
+    auto counted = showing(options.quiet,
+                           [&](ProgressSink& progress) { return CountMaps(request, progress); });
     if (auto* error = std::get_if<InputError>(&counted))
         return std::move(*error);
     const MapCount& c = std::get<MapCount>(counted);

@@ -34,13 +34,18 @@ class GdalMapCounting final : public MapCounting {
     Count(const MapOptions& options,
           const std::optional<std::vector<std::string>>& classes) override;
     std::variant<DrawnSample, InputError> Draw(const DrawRequest& request) override;
+    std::variant<StrataAreas, InputError> Areas(const DrawRequest& request,
+                                                const std::vector<double>& pixels) override;
     std::optional<InputError> WritePoints(const std::string& path,
                                           const std::vector<SamplePoint>& points,
-                                          const std::string& crsWkt) override {
-        return WriteSamplePoints(path, points, crsWkt);
+                                          const std::string& crsWkt,
+                                          const std::string& design) override {
+        return WriteSamplePoints(path, points, crsWkt, design);
     }
 
   private:
+    template <typename Work> auto showing(bool quiet, Work work);
+
     std::ostream& m_err;
     bool m_showProgress;
 };

@@ -43,8 +43,15 @@ class MapCounting {
     virtual std::variant<DrawnSample, InputError> Draw(const DrawRequest&) {
         return InputError{InputError::ReadError, "this build draws no points from maps"};
     }
-    virtual std::optional<InputError>
-    WritePoints(const std::string& path, const std::vector<SamplePoint>&, const std::string&) {
+    // The area of each of the request's strata, `pixels` of each; none where
+    // this build cannot tell.
+    virtual std::variant<StrataAreas, InputError> Areas(const DrawRequest&,
+                                                        const std::vector<double>&) {
+        return StrataAreas{};
+    }
+    virtual std::optional<InputError> WritePoints(const std::string& path,
+                                                  const std::vector<SamplePoint>&,
+                                                  const std::string&, const std::string&) {
         return InputError{InputError::ReadError, "this build writes no points to " + path};
     }
 };

@@ -52,6 +52,9 @@ struct SampleDesign {
     double z = 0;                      // of the confidence level
     std::size_t chosen = 0;            // the plan asked for, in `plans`
     std::vector<AllocationPlan> plans; // every allocation that applies, side by side
+    // Each stratum's area in `areaUnit`, where a map gives them; empty otherwise.
+    std::vector<double> areas;
+    std::string areaUnit;
 };
 
 // n from the rule: (sum W_h S_h / SE)^2 rounded up, SE the target or the

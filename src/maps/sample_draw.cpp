@@ -67,7 +67,7 @@ std::optional<InputError> writeCsv(const std::string& path,
 
 std::optional<InputError> writeLayer(const std::string& path, const char* driverName,
                                      const std::vector<SamplePoint>& points,
-                                     const std::string& crsWkt) {
+                                     const std::string& crsWkt, const std::string& design) {
     maps::QuietGdalErrors quiet;
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(driverName);
     if (driver == nullptr)
@@ -81,6 +81,8 @@ std::optional<InputError> writeLayer(const std::string& path, const char* driver
         crs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     OGRLayer* layer = data->CreateLayer("sample", hasCrs ? &crs : nullptr, wkbPoint, nullptr);
     if (layer == nullptr)
+        return maps::readError(path, maps::gdalReason());
+    if (!design.empty() && layer->SetMetadataItem("DESIGN", design.c_str()) != CE_None)
         return maps::readError(path, maps::gdalReason());
     const std::pair<const char*, OGRFieldType> fields[] = {
         {"id", OFTInteger64},     {"stratum", OFTString},
@@ -122,51 +124,85 @@ std::optional<InputError> writeLayer(const std::string& path, const char* driver
     return std::nullopt;
 }
 
+// The stratum of each pixel a walk hands on: from the strata raster's slot, or
+// from the map's where its classes are the strata, through a table of each
+// thread's slots filled in as they are met. A pixel the map leaves out, or of
+// no stratum, has none (-1).
+class StrataVisitor : public maps::ChunkVisitor {
+  public:
+    StrataVisitor(const std::vector<double>& strataValues, const maps::LeftOutValues& mapLeftOut,
+                  bool byStrata, std::size_t threads)
+        : m_mapLeftOut(mapLeftOut), m_byStrata(byStrata), m_tables(threads) {
+        for (std::size_t h = 0; h < strataValues.size(); ++h)
+            m_stratumOf.emplace(strataValues[h], static_cast<int>(h));
+    }
+
+  protected:
+    struct Tables {
+        std::vector<int> stratumOfSlot;
+        std::vector<std::uint8_t> mapValid; // by map slot, with a strata raster
+    };
+
+    // The thread's tables, brought up to the chunk's slots.
+    const Tables& tablesFor(std::size_t thread, const maps::ChunkSlots& c) {
+        Tables& t = m_tables[thread];
+        const std::vector<double>& values = m_byStrata ? *c.colValues : c.rowValues;
+        while (t.stratumOfSlot.size() < values.size()) {
+            const auto found = m_stratumOf.find(values[t.stratumOfSlot.size()]);
+            t.stratumOfSlot.push_back(found == m_stratumOf.end() ? -1 : found->second);
+        }
+        while (t.mapValid.size() < c.rowValues.size()) {
+            const double value = c.rowValues[t.mapValid.size()];
+            t.mapValid.push_back(!m_mapLeftOut.contains(value) && !std::isnan(value));
+        }
+        return t;
+    }
+    int stratumAt(const Tables& t, const maps::ChunkSlots& c, std::size_t i) const {
+        if (c.kept != nullptr && c.kept[i] == 0)
+            return -1;
+        if (!m_byStrata)
+            return t.stratumOfSlot[c.rows[i]];
+        return t.mapValid[c.rows[i]] != 0 ? t.stratumOfSlot[c.cols[i]] : -1;
+    }
+
+  private:
+    maps::LeftOutValues m_mapLeftOut;
+    bool m_byStrata;
+    std::unordered_map<double, int> m_stratumOf;
+    std::vector<Tables> m_tables;
+};
+
 // Keeps, in each thread, each stratum's pixels of the smallest keys: a heap
-// per stratum whose top is the largest key kept. A pixel's stratum comes from
-// a table by slot, filled in as the slots are met.
-class Drawer final : public maps::ChunkVisitor {
+// per stratum whose top is the largest key kept.
+class Drawer final : public StrataVisitor {
   public:
     Drawer(const DrawRequest& request, const maps::LeftOutValues& mapLeftOut, bool byStrata,
            std::size_t threads)
-        : m_keep(request.keep), m_seedKey(mix(request.seed)), m_mapLeftOut(mapLeftOut),
-          m_byStrata(byStrata), m_threads(threads) {
-        for (std::size_t h = 0; h < request.strataValues.size(); ++h)
-            m_stratumOf.emplace(request.strataValues[h], static_cast<int>(h));
+        : StrataVisitor(request.strataValues, mapLeftOut, byStrata, threads), m_keep(request.keep),
+          m_seedKey(mix(request.seed)), m_threads(threads) {
         for (Own& own : m_threads) {
             own.heaps.resize(m_keep.size());
-            own.bound.resize(m_keep.size());
-            for (std::size_t h = 0; h < m_keep.size(); ++h)
-                own.bound[h] = m_keep[h] == 0 ? 0 : UINT64_MAX;
+            for (std::uint64_t keep : m_keep)
+                own.bound.push_back(keep == 0 ? 0 : UINT64_MAX);
         }
     }
 
     void Chunk(std::size_t thread, const maps::ChunkSlots& c) override {
+        const Tables& tables = tablesFor(thread, c);
         Own& own = m_threads[thread];
-        const std::vector<double>& strataValues = m_byStrata ? *c.colValues : c.rowValues;
-        while (own.stratumOfSlot.size() < strataValues.size()) {
-            const auto found = m_stratumOf.find(strataValues[own.stratumOfSlot.size()]);
-            own.stratumOfSlot.push_back(found == m_stratumOf.end() ? -1 : found->second);
-        }
-        while (own.mapValid.size() < c.rowValues.size())
-            own.mapValid.push_back(!m_mapLeftOut.contains(c.rowValues[own.mapValid.size()]) &&
-                                   !std::isnan(c.rowValues[own.mapValid.size()]));
-        const std::uint8_t* strataSlots = m_byStrata ? c.cols : c.rows;
         for (std::int64_t r = 0; r < c.height; ++r) {
             const std::int64_t row = c.y + r;
             const std::uint64_t rowKey = mix(m_seedKey ^ static_cast<std::uint64_t>(row));
             const std::size_t from = static_cast<std::size_t>(r * c.width);
             for (std::size_t i = from; i < from + static_cast<std::size_t>(c.width); ++i) {
-                const int h = own.stratumOfSlot[strataSlots[i]];
-                if (h < 0 || (c.kept != nullptr && c.kept[i] == 0) ||
-                    (m_byStrata && !own.mapValid[c.rows[i]]))
+                const int h = stratumAt(tables, c, i);
+                if (h < 0)
                     continue;
                 const std::int64_t column = c.x + static_cast<std::int64_t>(i - from);
                 const std::uint64_t key = mix(rowKey ^ static_cast<std::uint64_t>(column));
-                if (key > own.bound[static_cast<std::size_t>(h)])
-                    continue;
-                keep(own, static_cast<std::size_t>(h),
-                     DrawnPixel{key, row, column, c.rowValues[c.rows[i]], 0, 0});
+                if (key <= own.bound[static_cast<std::size_t>(h)])
+                    keep(own, static_cast<std::size_t>(h),
+                         DrawnPixel{key, row, column, c.rowValues[c.rows[i]], 0, 0});
             }
         }
     }
@@ -188,8 +224,6 @@ class Drawer final : public maps::ChunkVisitor {
     struct Own {
         std::vector<std::vector<DrawnPixel>> heaps;
         std::vector<std::uint64_t> bound; // no key above it is kept
-        std::vector<int> stratumOfSlot;   // -1: no stratum
-        std::vector<bool> mapValid;       // by map slot, with a strata raster
     };
 
     void keep(Own& own, std::size_t h, const DrawnPixel& pixel) const {
@@ -208,10 +242,40 @@ class Drawer final : public maps::ChunkVisitor {
 
     std::vector<std::uint64_t> m_keep;
     std::uint64_t m_seedKey;
-    maps::LeftOutValues m_mapLeftOut;
-    bool m_byStrata;
-    std::unordered_map<double, int> m_stratumOf;
     std::vector<Own> m_threads;
+};
+
+// Sums, in each thread, the area of each stratum's pixels, row by row.
+class AreaSummer final : public StrataVisitor {
+  public:
+    AreaSummer(const DrawRequest& request, const maps::LeftOutValues& mapLeftOut, bool byStrata,
+               std::size_t threads, const maps::PixelAreas& areas)
+        : StrataVisitor(request.strataValues, mapLeftOut, byStrata, threads), m_areas(areas),
+          m_sums(threads, std::vector<double>(request.strataValues.size(), 0.0)) {}
+
+    void Chunk(std::size_t thread, const maps::ChunkSlots& c) override {
+        const Tables& tables = tablesFor(thread, c);
+        std::vector<double>& sums = m_sums[thread];
+        for (std::int64_t r = 0; r < c.height; ++r) {
+            const double area = m_areas.ofRow(c.y + r);
+            const std::size_t from = static_cast<std::size_t>(r * c.width);
+            for (std::size_t i = from; i < from + static_cast<std::size_t>(c.width); ++i)
+                if (const int h = stratumAt(tables, c, i); h >= 0)
+                    sums[static_cast<std::size_t>(h)] += area;
+        }
+    }
+
+    std::vector<double> Areas() const {
+        std::vector<double> areas(m_sums.front().size(), 0.0);
+        for (const std::vector<double>& sums : m_sums)
+            for (std::size_t h = 0; h < areas.size(); ++h)
+                areas[h] += sums[h];
+        return areas;
+    }
+
+  private:
+    const maps::PixelAreas& m_areas;
+    std::vector<std::vector<double>> m_sums;
 };
 
 maps::BandSource sourceOf(GDALRasterBand& band, const std::string& path, int number,
@@ -225,6 +289,57 @@ maps::BandSource sourceOf(GDALRasterBand& band, const std::string& path, int num
             maps::isSignedByte(band)};
 }
 
+// The map and the strata raster of a draw, opened and checked, with the window
+// and the threads to walk it in.
+struct Opened {
+    GDALDatasetUniquePtr map;
+    GDALRasterBand* band = nullptr;
+    maps::BandSource mapSource;
+    std::optional<maps::BandSource> strataSource;
+    PixelWindow window;
+    std::size_t threads = 1;
+
+    std::optional<InputError> walk(ProgressSink& progress, maps::ChunkVisitor& visitor) const {
+        return maps::walkInThreads(*band, mapSource, strataSource ? &*strataSource : nullptr,
+                                   window, threads, progress, visitor);
+    }
+};
+
+std::variant<Opened, InputError> open(const DrawRequest& request) {
+    Opened o;
+    auto opened = maps::openInput(request.mapPath, GDAL_OF_RASTER, "is not a raster");
+    if (auto* error = std::get_if<InputError>(&opened))
+        return *error;
+    o.map = std::move(std::get<GDALDatasetUniquePtr>(opened));
+    auto mapBand = maps::bandOf(*o.map, request.mapBand, request.mapPath, "--map-band");
+    if (auto* error = std::get_if<InputError>(&mapBand))
+        return *error;
+    o.band = std::get<GDALRasterBand*>(mapBand);
+    o.mapSource = sourceOf(*o.band, request.mapPath, request.mapBand, request.nodata, "map");
+    if (!request.strataPath.empty()) {
+        auto openedStrata = maps::openInput(request.strataPath, GDAL_OF_RASTER, "is not a raster");
+        if (auto* error = std::get_if<InputError>(&openedStrata))
+            return *error;
+        GDALDatasetUniquePtr strata = std::move(std::get<GDALDatasetUniquePtr>(openedStrata));
+        if (auto error = maps::checkSameGrid(*o.map, *strata, "strata raster"))
+            return *error;
+        auto strataBand = maps::bandOf(*strata, 1, request.strataPath, "--strata");
+        if (auto* error = std::get_if<InputError>(&strataBand))
+            return *error;
+        o.strataSource = sourceOf(*std::get<GDALRasterBand*>(strataBand), request.strataPath, 1,
+                                  request.nodata, "strata raster");
+    }
+    MapRequest windowRequest;
+    windowRequest.window = request.window;
+    windowRequest.threads = request.threads;
+    auto windowOf = maps::windowOf(windowRequest, *o.map);
+    if (auto* error = std::get_if<InputError>(&windowOf))
+        return *error;
+    o.window = std::get<PixelWindow>(windowOf);
+    o.threads = maps::threadsFor(windowRequest, *o.band, o.window);
+    return o;
+}
+
 } // namespace
 
 std::uint64_t PixelKey(std::uint64_t seed, std::int64_t row, std::int64_t column) {
@@ -235,53 +350,23 @@ std::uint64_t PixelKey(std::uint64_t seed, std::int64_t row, std::int64_t column
 std::variant<DrawnSample, InputError> DrawPixels(const DrawRequest& request,
                                                  ProgressSink& progress) {
     maps::QuietGdalErrors quiet;
-    auto opened = maps::openInput(request.mapPath, GDAL_OF_RASTER, "is not a raster");
+    auto opened = open(request);
     if (auto* error = std::get_if<InputError>(&opened))
         return *error;
-    GDALDatasetUniquePtr map = std::move(std::get<GDALDatasetUniquePtr>(opened));
-    auto mapBand = maps::bandOf(*map, request.mapBand, request.mapPath, "--map-band");
-    if (auto* error = std::get_if<InputError>(&mapBand))
-        return *error;
-    GDALRasterBand& band = *std::get<GDALRasterBand*>(mapBand);
-    const maps::BandSource mapSource =
-        sourceOf(band, request.mapPath, request.mapBand, request.nodata, "map");
-    std::optional<maps::BandSource> strataSource;
-    if (!request.strataPath.empty()) {
-        auto openedStrata = maps::openInput(request.strataPath, GDAL_OF_RASTER, "is not a raster");
-        if (auto* error = std::get_if<InputError>(&openedStrata))
-            return *error;
-        GDALDatasetUniquePtr strata = std::move(std::get<GDALDatasetUniquePtr>(openedStrata));
-        if (auto error = maps::checkSameGrid(*map, *strata, "strata raster"))
-            return *error;
-        auto strataBand = maps::bandOf(*strata, 1, request.strataPath, "--strata");
-        if (auto* error = std::get_if<InputError>(&strataBand))
-            return *error;
-        strataSource = sourceOf(*std::get<GDALRasterBand*>(strataBand), request.strataPath, 1,
-                                request.nodata, "strata raster");
-    }
-    MapRequest windowRequest;
-    windowRequest.window = request.window;
-    windowRequest.threads = request.threads;
-    auto windowOf = maps::windowOf(windowRequest, *map);
-    if (auto* error = std::get_if<InputError>(&windowOf))
-        return *error;
-    const PixelWindow window = std::get<PixelWindow>(windowOf);
-
-    const std::size_t threads = maps::threadsFor(windowRequest, band, window);
-    Drawer drawer(request, mapSource.leftOut, strataSource.has_value(), threads);
-    if (auto error = maps::walkInThreads(band, mapSource, strataSource ? &*strataSource : nullptr,
-                                         window, threads, progress, drawer))
+    Opened& o = std::get<Opened>(opened);
+    Drawer drawer(request, o.mapSource.leftOut, o.strataSource.has_value(), o.threads);
+    if (auto error = o.walk(progress, drawer))
         return *error;
 
     DrawnSample out;
-    if (const OGRSpatialReference* crs = map->GetSpatialRef(); crs != nullptr) {
+    if (const OGRSpatialReference* crs = o.map->GetSpatialRef(); crs != nullptr) {
         char* wkt = nullptr;
         crs->exportToWkt(&wkt);
         out.crsWkt = wkt != nullptr ? wkt : "";
         CPLFree(wkt);
     }
     double transform[6] = {0, 1, 0, 0, 0, 1};
-    map->GetGeoTransform(transform);
+    o.map->GetGeoTransform(transform);
     out.strata = drawer.Strata();
     for (std::vector<DrawnPixel>& stratum : out.strata)
         for (DrawnPixel& p : stratum) {
@@ -293,16 +378,42 @@ std::variant<DrawnSample, InputError> DrawPixels(const DrawRequest& request,
     return out;
 }
 
+std::variant<StrataAreas, InputError> AreasOfStrata(const DrawRequest& request,
+                                                    const std::vector<double>& pixels,
+                                                    ProgressSink& progress) {
+    maps::QuietGdalErrors quiet;
+    auto opened = open(request);
+    if (auto* error = std::get_if<InputError>(&opened))
+        return *error;
+    Opened& o = std::get<Opened>(opened);
+    auto areasOf = maps::pixelAreasOf(*o.map);
+    if (auto* error = std::get_if<InputError>(&areasOf))
+        return *error;
+    const maps::PixelAreas& areas = std::get<maps::PixelAreas>(areasOf);
+    StrataAreas out;
+    out.unit = areas.unit;
+    if (!areas.geographic) {
+        for (double n : pixels)
+            out.areas.push_back(n * areas.perPixel);
+        return out;
+    }
+    AreaSummer summer(request, o.mapSource.leftOut, o.strataSource.has_value(), o.threads, areas);
+    if (auto error = o.walk(progress, summer))
+        return *error;
+    out.areas = summer.Areas();
+    return out;
+}
+
 std::optional<InputError> WriteSamplePoints(const std::string& path,
                                             const std::vector<SamplePoint>& points,
-                                            const std::string& crsWkt) {
+                                            const std::string& crsWkt, const std::string& design) {
     const std::string extension = std::filesystem::path(path).extension().string();
     if (extension == ".csv")
         return writeCsv(path, points);
     if (extension == ".gpkg")
-        return writeLayer(path, "GPKG", points, crsWkt);
+        return writeLayer(path, "GPKG", points, crsWkt, design);
     if (extension == ".geojson")
-        return writeLayer(path, "GeoJSON", points, crsWkt);
+        return writeLayer(path, "GeoJSON", points, crsWkt, {});
     return maps::badInput("the points go to a .gpkg, .geojson or .csv file, not " + path);
 }
 

@@ -52,6 +52,17 @@ std::uint64_t PixelKey(std::uint64_t seed, std::int64_t row, std::int64_t column
 std::variant<DrawnSample, InputError> DrawPixels(const DrawRequest& request,
                                                  ProgressSink& progress);
 
+// The area of each stratum (of `strataValues`), in the map's unit: its pixels
+// where neither raster leaves them out, `pixels` of them, each of its own area
+// on a geographic grid.
+struct StrataAreas {
+    std::vector<double> areas;
+    std::string unit; // "m²", "US survey foot²", ...
+};
+std::variant<StrataAreas, InputError> AreasOfStrata(const DrawRequest& request,
+                                                    const std::vector<double>& pixels,
+                                                    ProgressSink& progress);
+
 // One point of the sample file.
 struct SamplePoint {
     std::string stratum;
@@ -65,9 +76,10 @@ struct SamplePoint {
 // Writes the points to `path`: a GeoPackage (.gpkg, layer "sample"), GeoJSON
 // (.geojson) or CSV (.csv), with the fields id, stratum, map_class, x, y, row,
 // col, inclusion_probability, weight, reserve and an empty text field
-// reference. The file must not exist yet.
+// reference. The file must not exist yet. A GeoPackage keeps `design`, the
+// design's record, in its metadata, as the layer's item DESIGN.
 std::optional<InputError> WriteSamplePoints(const std::string& path,
                                             const std::vector<SamplePoint>& points,
-                                            const std::string& crsWkt);
+                                            const std::string& crsWkt, const std::string& design);
 
 } // namespace brennic

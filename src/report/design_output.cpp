@@ -18,6 +18,11 @@ std::string ruleWords(const SampleSizeRule& rule, const TextNumbers& numbers) {
     return "as given";
 }
 
+// Every stratum has its area, where the strata come from a map.
+bool hasAreas(const SampleDesign& d) {
+    return d.areas.size() == d.strata.size();
+}
+
 std::string planName(const SampleDesign& d, std::size_t i) {
     const std::string name(AllocationName(d.plans[i].allocation));
     return i == d.chosen && d.plans.size() > 1 ? name + "*" : name;
@@ -51,13 +56,20 @@ std::string designText(const SampleDesign& d, const SampleSizeRule& rule, double
     out += "Confidence level " + TextValue(confidence, numbers) + ", z " + TextValue(d.z, numbers) +
            "\n\nUnits n_h of each allocation";
     out += d.plans.size() > 1 ? " (* the one asked for)\n" : "\n";
-    std::vector<std::vector<std::string>> units{{"stratum", "N_h", "W_h", "U_h"}};
+    const bool areas = hasAreas(d);
+    std::vector<std::vector<std::string>> units{{"stratum", "N_h", "W_h"}};
+    if (areas)
+        units[0].push_back("area " + d.areaUnit);
+    units[0].push_back("U_h");
     for (std::size_t i = 0; i < d.plans.size(); ++i)
         units[0].push_back(planName(d, i));
     for (std::size_t h = 0; h < d.strata.size(); ++h) {
         const DesignStratum& s = d.strata[h];
-        units.push_back({s.label, TextValue(s.size, numbers), TextValue(s.size / d.total, numbers),
-                         TextValue(s.expectedAccuracy, numbers)});
+        units.push_back(
+            {s.label, TextValue(s.size, numbers), TextValue(s.size / d.total, numbers)});
+        if (areas)
+            units.back().push_back(TextValue(d.areas[h], numbers));
+        units.back().push_back(TextValue(s.expectedAccuracy, numbers));
         for (const AllocationPlan& p : d.plans)
             units.back().push_back(TextValue(p.units[h], numbers) + (p.tookAll[h] ? " all" : ""));
     }
@@ -103,13 +115,19 @@ std::string designJson(const SampleDesign& d, const SampleSizeRule& rule, double
         json.Member("half_width", *rule.halfWidth);
     json.Member("sample_size", d.sampleSize);
     json.Member("allocation", AllocationName(d.plans[d.chosen].allocation));
+    const bool areas = hasAreas(d);
+    if (areas)
+        json.Member("area_unit", d.areaUnit);
     json.Key("strata");
     json.BeginArray(JsonWriter::Lines(2));
-    for (const DesignStratum& s : d.strata) {
+    for (std::size_t h = 0; h < d.strata.size(); ++h) {
+        const DesignStratum& s = d.strata[h];
         json.BeginObject();
         json.Member("label", s.label);
         json.Member("size", s.size);
         json.Member("weight", s.size / d.total);
+        if (areas)
+            json.Member("area", d.areas[h]);
         json.Member("expected_accuracy", s.expectedAccuracy);
         json.EndObject();
     }
@@ -170,21 +188,25 @@ std::string designCsv(const SampleDesign& d, double confidence, char decimalSepa
     const char between = decimalSeparator == ',' ? ';' : ',';
     std::string out;
     const auto row = [&](std::string_view section, std::string_view cls, std::string_view figure,
-                         const Figure& f) {
+                         const Figure& f, std::string_view unit = {}) {
         std::string value = f.defined() ? ShortestNumber(*f.value) : "";
         for (char& c : value)
             c = c == '.' ? decimalSeparator : c;
         out += std::string(section) + between + CsvField(cls) + between + std::string(figure) +
-               between + value + std::string(5, between) + CsvField(f.reason) + '\n';
+               between + value + std::string(4, between) + CsvField(unit) + between +
+               CsvField(f.reason) + '\n';
     };
     for (std::string_view name :
          {"section", "class", "figure", "value", "se", "ci_low", "ci_high", "unit", "reason"})
         out += std::string(name) + (name == "reason" ? "\n" : std::string(1, between));
     row("design", "", "confidence", Figure::Of(confidence));
     row("design", "", "sample_size", Figure::Of(d.sampleSize));
-    for (const DesignStratum& s : d.strata) {
+    for (std::size_t h = 0; h < d.strata.size(); ++h) {
+        const DesignStratum& s = d.strata[h];
         row("strata", s.label, "size", Figure::Of(s.size));
         row("strata", s.label, "weight", Figure::Of(s.size / d.total));
+        if (hasAreas(d))
+            row("strata", s.label, "area", Figure::Of(d.areas[h]), d.areaUnit);
         row("strata", s.label, "expected_accuracy", Figure::Of(s.expectedAccuracy));
     }
     for (std::size_t i = 0; i < d.plans.size(); ++i) {

@@ -176,9 +176,15 @@ TEST_F(KappaMapsTest, DesignTakesItsStrataFromTheMap) {
                   "--sample-size 4 --allocation equal --format json",
          0,
          "{\"label\": \"9\", \"size\": 6, \"weight\": 0.5454545454545454, "
-         "\"expected_accuracy\": 0.8}"},
+         "\"area\": 0.06, \"expected_accuracy\": 0.8}"},
+        {"area_in_the_unit_asked_for",
+         design + "--expected-accuracy 0.8 --sample-size 6 --area-unit m2 --format csv", 0,
+         "strata,3,area,500,,,,m²,\n"},
         {"class_not_in_the_map", design + "--expected-accuracy 4=0.8 --sample-size 6", 1,
          "--expected-accuracy names stratum '4', which the map does not hold"},
+        {"class_without_a_pixel",
+         design + "--classes 1,2,3,4 --expected-accuracy 4=0.8 --sample-size 6", 1,
+         "--expected-accuracy names stratum '4', which has no pixel in the window"},
         {"design_options_need_design",
          "--map {dir}/map.tif --reference {dir}/ref.tif --report "
          "--sample-size 6",
@@ -278,6 +284,13 @@ TEST_F(KappaMapsTest, SampleDrawnFilledInAndReadBack) {
     ASSERT_EQ(again.status, 0) << again.err;
     EXPECT_EQ(readFile(dir / "again.csv"), readFile(dir / "sample.csv"));
     EXPECT_TRUE(Has(readFile(dir / "sample.design.json"), "\"seed\": 3, \"reserve\": 1"));
+    // A GeoPackage keeps the design's record in its metadata too.
+    ASSERT_EQ(run(draw + "{dir}/g.gpkg", "").status, 0);
+    GDALDatasetUniquePtr gpkg(GDALDataset::Open((dir / "g.gpkg").string().c_str(), GDAL_OF_VECTOR));
+    ASSERT_TRUE(gpkg);
+    const char* record = gpkg->GetLayerByName("sample")->GetMetadataItem("DESIGN");
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(std::string(record), readFile(dir / "g.design.json"));
     writeFile(dir / "file", "");
     // clang-format off
     const struct { const char* name; std::string args; const char* words; } refused[] = {

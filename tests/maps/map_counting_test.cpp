@@ -409,21 +409,6 @@ TEST_F(MapCountingTest, ClassTextsReadOneWay) {
     }
 }
 
-// The area of a cell on the WGS 84 ellipsoid, integrated here numerically by
-// Simpson's rule: M(phi) N(phi) cos(phi) dphi dlambda.
-double integratedArea(double lat1, double lat2, double widthDegrees) {
-    const double a = 6378137.0, f = 1 / 298.257223563, e2 = f * (2 - f), toRadians = M_PI / 180;
-    const int steps = 2000;
-    const double h = (lat2 - lat1) / steps * toRadians;
-    double sum = 0;
-    for (int i = 0; i <= steps; ++i) {
-        const double phi = lat1 * toRadians + i * h, w = 1 - std::pow(std::sin(phi), 2) * e2;
-        const double weight = i == 0 || i == steps ? 1 : 2 + 2 * (i % 2);
-        sum += weight * a * a * (1 - e2) * std::cos(phi) / (w * w);
-    }
-    return std::fabs(sum * h / 3 * widthDegrees * toRadians);
-}
-
 // Between UTM zone 32N and WGS 84 longitude and latitude (in GIS order), either way.
 std::unique_ptr<OGRCoordinateTransformation> utmTransform(bool toWgs84) {
     OGRSpatialReference utm, wgs84;

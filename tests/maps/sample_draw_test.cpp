@@ -3,6 +3,7 @@
 // stored.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "../core/test_support.h"
@@ -90,10 +91,59 @@ TEST_F(SampleDrawTest, SamePointsForAnyStorageOfTheSameValues) {
             }
         }
     }
+    // The pixels of the smallest keys of their stratum, in two threads too.
+    std::vector<std::uint64_t> keys;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        if (values[i] == 1.0)
+            keys.push_back(
+                PixelKey(42, static_cast<std::int64_t>(i / 64), static_cast<std::int64_t>(i % 64)));
+    std::sort(keys.begin(), keys.end());
+    request.threads = 2;
+    const DrawnSample inTwo = drawn(request);
+    ASSERT_EQ(inTwo.strata[0].size(), 10u);
+    for (std::size_t i = 0; i < 10; ++i)
+        EXPECT_EQ(inTwo.strata[0][i].key, keys[i]);
     // The first pixel's centre on the 10 m grid that starts at (500000, 4000000).
     const DrawnPixel& first = striped.strata[0][0];
     EXPECT_EQ(first.x, 500000 + 10 * (static_cast<double>(first.column) + 0.5));
     EXPECT_EQ(first.y, 4000000 - 10 * (static_cast<double>(first.row) + 0.5));
+}
+
+// Each stratum's area: its pixels' on a projected grid (10 m, so 100 m² each),
+// and on a geographic one the sum of its rows', each on the ellipsoid. The
+// half-degree rows run from 60 N to 59.5 N and on to 59 N, the bottom right
+// pixel no-data; the strata raster's 7 and 9 split the map's valid pixels.
+TEST_F(SampleDrawTest, StrataAreasOnProjectedAndGeographicGrids) {
+    DrawRequest request;
+    request.strataValues = {1, 2};
+    NoProgress silent;
+    const auto areasOf = [&](const std::vector<double>& pixels) {
+        auto result = AreasOfStrata(request, pixels, silent);
+        const auto* e = std::get_if<InputError>(&result);
+        EXPECT_FALSE(e) << e->message;
+        return e ? StrataAreas{} : std::get<StrataAreas>(result);
+    };
+    request.mapPath = raster("projected.tif", Raster(3, 2, {1, 1, 1, 2, 2, 9}, 9.0));
+    StrataAreas areas = areasOf({3, 2});
+    EXPECT_EQ(areas.areas, (std::vector<double>{300, 200}));
+    EXPECT_EQ(areas.unit, "m²");
+    Raster geographic(3, 2, {1, 1, 1, 2, 2, 9}, 9.0);
+    geographic.transform = {10, 0.5, 0, 60, 0, -0.5};
+    geographic.crs = "EPSG:4326";
+    request.mapPath = raster("geographic.tif", geographic);
+    areas = areasOf({3, 2});
+    ASSERT_EQ(areas.areas.size(), 2u);
+    EXPECT_NEAR(areas.areas[0], integratedArea(59.5, 60, 1.5), 1.0);
+    EXPECT_NEAR(areas.areas[1], integratedArea(59, 59.5, 1.0), 1.0);
+    Raster strata(3, 2, {7, 9, 9, 7, 9, 7}, 0.0);
+    strata.transform = geographic.transform;
+    strata.crs = geographic.crs;
+    request.strataPath = raster("strata.tif", strata);
+    request.strataValues = {7, 9};
+    areas = areasOf({2, 3});
+    ASSERT_EQ(areas.areas.size(), 2u);
+    EXPECT_NEAR(areas.areas[0], integratedArea(59.5, 60, 0.5) + integratedArea(59, 59.5, 0.5), 1.0);
+    EXPECT_NEAR(areas.areas[1], integratedArea(59.5, 60, 1.0) + integratedArea(59, 59.5, 0.5), 1.0);
 }
 
 } // namespace
