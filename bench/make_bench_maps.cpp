@@ -1,6 +1,9 @@
 // Writes the pair of rasters the whole-process measurements of --map use: W x H
 // uint8 GeoTIFFs tiled 256 x 256, ten classes in patches, no-data 0 on both.
 // Usage: brennic-make-bench-maps FOLDER [SIZE] [DEFLATE]
+// With DEFLATE it also writes points.gpkg, a million points at the centres of
+// random pixels, each holding the map's class but for every tenth, which holds
+// the next class, for the measurements of a point reference.
 //    or: brennic-make-bench-maps FOLDER SIZE vrt REPEAT
 // The second form writes a SIZE x SIZE pair mostly of class 1 and VRTs that
 // repeat it REPEAT x REPEAT times, and prints the VRTs' error matrix, counted
@@ -13,6 +16,7 @@
 
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
+#include <ogrsf_frmts.h>
 
 namespace {
 
@@ -82,6 +86,41 @@ int writeRepeated(const std::string& folder, int size, int repeat) {
     return 0;
 }
 
+// The class of the map at a pixel, and whether it is the map's no-data.
+int mapClassAt(int x, int y, int size) {
+    return y < size / 20 ? 0 : 1 + (x / 97 + (y / 131) * 3) % 10;
+}
+
+int writePoints(const std::string& folder, int size, OGRSpatialReference& crs) {
+    const std::string path = folder + "/points.gpkg";
+    VSIUnlink(path.c_str());
+    GDALDatasetUniquePtr data(GetGDALDriverManager()->GetDriverByName("GPKG")->Create(
+        path.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+    const char* layerOptions[] = {"SPATIAL_INDEX=NO", nullptr};
+    OGRLayer* layer =
+        data ? data->CreateLayer("points", &crs, wkbPoint, const_cast<char**>(layerOptions))
+             : nullptr;
+    OGRFieldDefn field("class", OFTInteger);
+    if (layer == nullptr || layer->CreateField(&field) != OGRERR_NONE ||
+        layer->StartTransaction() != OGRERR_NONE)
+        return std::fprintf(stderr, "cannot make %s\n", path.c_str()), 3;
+    std::uint64_t state = 35;
+    for (int i = 0; i < 1000000; ++i) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        const int x = static_cast<int>((state >> 20) % static_cast<std::uint64_t>(size)),
+                  y = static_cast<int>((state >> 44) % static_cast<std::uint64_t>(size));
+        const int v = std::max(mapClassAt(x, y, size), 1);
+        OGRFeatureUniquePtr feature(OGRFeature::CreateFeature(layer->GetLayerDefn()));
+        feature->SetField(0, i % 10 == 0 ? v % 10 + 1 : v);
+        feature->SetGeometryDirectly(new OGRPoint(500005.0 + 10.0 * x, 3999995.0 - 10.0 * y));
+        if (layer->CreateFeature(feature.get()) != OGRERR_NONE)
+            return std::fprintf(stderr, "cannot write %s\n", path.c_str()), 3;
+    }
+    if (layer->CommitTransaction() != OGRERR_NONE)
+        return std::fprintf(stderr, "cannot write %s\n", path.c_str()), 3;
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -118,6 +157,8 @@ int main(int argc, char** argv) {
                 const int y = y0 + r;
                 for (int x = 0; x < size; ++x) {
                     int v = 1 + (x / 97 + (y / 131) * 3) % 10;
+                    if (!reference)
+                        v = mapClassAt(x, y, size);
                     const unsigned hash =
                         static_cast<unsigned>(x) * 2654435761u ^ static_cast<unsigned>(y) * 40503u;
                     if (reference && (hash >> 7) % 10 == 0)
@@ -132,5 +173,5 @@ int main(int argc, char** argv) {
                 return std::fprintf(stderr, "cannot write %s\n", path.c_str()), 3;
         }
     }
-    return 0;
+    return deflate ? writePoints(folder, size, crs) : 0;
 }
