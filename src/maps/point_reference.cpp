@@ -348,6 +348,7 @@ struct PointReading {
     GIntBig total; // the layer's features; not known when below 1
     std::optional<Refusal>& refusal;
     ProgressSink& progress;
+    std::uint64_t firstOrder = 0; // the order in the layer of the first point read
 
     std::string featureName(GIntBig fid) const {
         return "feature " + std::to_string(fid) + " of " + request.referencePath;
@@ -564,7 +565,7 @@ std::optional<InputError> readStream(const PointReading& reading, PointPlacer& p
         if (!columns)
             return std::nullopt;
         read = true;
-        std::uint64_t order = 0;
+        std::uint64_t order = reading.firstOrder;
         for (;;) {
             HeldArray batch;
             if (held.stream.get_next(&held.stream, &batch.array) != 0) {
@@ -576,7 +577,7 @@ std::optional<InputError> readStream(const PointReading& reading, PointPlacer& p
                 break;
             if (CPLGetLastErrorType() >= CE_Failure)
                 return readError(reading.request.referencePath, gdalReason());
-            reading.showProgress(order);
+            reading.showProgress(order - reading.firstOrder);
             const ArrowArray& b = batch.array;
             const ArrowColumn fid(b, columns->fid), field(b, columns->field),
                 geometry(b, columns->geometry);
@@ -655,11 +656,147 @@ void askForLargePages(void* data, std::size_t bytes) {
 #endif
 }
 
+// A GeoPackage's features cut into `parts` ranges of their ids, [from, to)
+// each: none where the layer is no GeoPackage table or holds too few.
+std::vector<std::pair<GIntBig, GIntBig>> idRanges(GDALDataset& points, OGRLayer& layer,
+                                                  std::size_t parts) {
+    const char* idColumn = layer.GetFIDColumn();
+    if (parts < 2 || points.GetDriver() == nullptr ||
+        std::string_view(points.GetDriver()->GetDescription()) != "GPKG" || idColumn == nullptr ||
+        *idColumn == '\0' || layer.GetFeatureCount(FALSE) < static_cast<GIntBig>(parts))
+        return {};
+    const auto quoted = [](std::string_view name) {
+        std::string q = "\"";
+        for (char c : name)
+            q += c == '"' ? std::string("\"\"") : std::string(1, c);
+        return q + '"';
+    };
+    const std::string sql = "SELECT MIN(" + quoted(idColumn) + "), MAX(" + quoted(idColumn) +
+                            ") FROM " + quoted(layer.GetName());
+    OGRLayer* result = points.ExecuteSQL(sql.c_str(), nullptr, nullptr);
+    if (result == nullptr)
+        return {};
+    std::vector<std::pair<GIntBig, GIntBig>> ranges;
+    if (const OGRFeatureUniquePtr row(result->GetNextFeature());
+        row != nullptr && row->IsFieldSetAndNotNull(0) && row->IsFieldSetAndNotNull(1)) {
+        const GIntBig first = row->GetFieldAsInteger64(0), last = row->GetFieldAsInteger64(1);
+        const GIntBig span = last - first + 1;
+        for (std::size_t t = 0; t < parts && span > 0; ++t)
+            ranges.emplace_back(
+                first + span * static_cast<GIntBig>(t) / static_cast<GIntBig>(parts),
+                first + span * static_cast<GIntBig>(t + 1) / static_cast<GIntBig>(parts));
+    }
+    points.ReleaseResultSet(result);
+    return ranges;
+}
+
+// One range of a GeoPackage's points, read through the Arrow stream of a
+// dataset of its own and placed apart.
+struct PointsPart {
+    SourceCounts counts;
+    std::optional<Refusal> refusal;
+    std::vector<PlacedPoint> placed;
+    std::optional<InputError> error;
+    bool read = false;
+};
+
+// Reads a GeoPackage's points in ranges of their ids, each in a thread of its
+// own: GDAL reads a table a batch at a time, and two connections read it in
+// about half the time. A point's order in the layer is its range's number,
+// then its place in the range: the ranges follow the layer's own order of ids.
+// False where a part cannot be read as a stream; the layer is then read whole.
+bool placeInParts(const PointReading& reading, OGRCoordinateTransformation* transform,
+                  const PointPixels& pixelOf, const PixelWindow& window,
+                  const PixelWindow& wholeMap, SourceCounts& counts,
+                  const std::vector<std::pair<GIntBig, GIntBig>>& ranges,
+                  std::vector<PlacedPoint>& placed, std::optional<InputError>& error) {
+    std::vector<PointsPart> parts(ranges.size());
+    ConcurrentProgress progress(reading.progress);
+    std::vector<std::unique_ptr<ConcurrentProgress::Part>> shares;
+    for (std::size_t t = 0; t < ranges.size(); ++t)
+        shares.push_back(std::make_unique<ConcurrentProgress::Part>(
+            progress, 1.0 / static_cast<double>(ranges.size())));
+    const auto readPart = [&](std::size_t t) {
+        PointsPart& part = parts[t];
+        part.refusal = reading.refusal;
+        try {
+            QuietGdalErrors quiet;
+            GDALDatasetUniquePtr data = openDataset(reading.request.referencePath, GDAL_OF_VECTOR);
+            OGRLayer* layer =
+                data != nullptr ? data->GetLayerByName(reading.layer.GetName()) : nullptr;
+            const std::string filter = "\"" + std::string(reading.layer.GetFIDColumn()) +
+                                       "\" >= " + std::to_string(ranges[t].first) + " AND \"" +
+                                       reading.layer.GetFIDColumn() + "\" < " +
+                                       std::to_string(ranges[t].second);
+            if (layer == nullptr || layer->SetAttributeFilter(filter.c_str()) != OGRERR_NONE)
+                return;
+            const PointReading own{*layer,
+                                   reading.field,
+                                   reading.request,
+                                   reading.names,
+                                   reading.referenceLeftOut,
+                                   reading.total / static_cast<GIntBig>(ranges.size()),
+                                   part.refusal,
+                                   *shares[t],
+                                   static_cast<std::uint64_t>(t) << 40};
+            PointPlacer placer(transform, pixelOf, window, wholeMap, part.counts);
+            if (own.total > 0)
+                placer.placed.reserve(static_cast<std::size_t>(own.total) * 11 / 10);
+            part.error = readStream(own, placer, part.read);
+            part.placed = std::move(placer.placed);
+        } catch (const std::bad_alloc&) {
+            part.error = InputError{InputError::ReadError, "out of memory"};
+            part.read = true;
+        }
+    };
+    {
+        std::vector<std::jthread> workers;
+        for (std::size_t t = 1; t < ranges.size(); ++t)
+            workers.emplace_back(readPart, t);
+        readPart(0);
+    }
+    std::size_t all = 0;
+    for (const PointsPart& part : parts) {
+        if (!part.read)
+            return false;
+        all += part.placed.size();
+    }
+    for (PointsPart& part : parts) {
+        if (part.error && !error)
+            error = std::move(part.error);
+        counts.empty += part.counts.empty;
+        counts.outside += part.counts.outside;
+        if (part.refusal)
+            refuseAt(reading.refusal, part.refusal->order, part.refusal->error);
+    }
+    placed.reserve(all);
+    askForLargePages(placed.data(), placed.capacity() * sizeof(PlacedPoint));
+    for (PointsPart& part : parts)
+        placed.insert(placed.end(), part.placed.begin(), part.placed.end());
+    return true;
+}
+
 // Reads the layer's points and places them. A point refused ends the reading.
 std::variant<std::vector<PlacedPoint>, InputError>
-placePoints(const PointReading& reading, OGRCoordinateTransformation* transform,
-            const PointPixels& pixelOf, const PixelWindow& window, const PixelWindow& wholeMap,
-            SourceCounts& counts) {
+placePoints(const PointReading& reading, GDALDataset& points,
+            OGRCoordinateTransformation* transform, const PointPixels& pixelOf,
+            const PixelWindow& window, const PixelWindow& wholeMap, SourceCounts& counts) {
+    if (streamed(reading.layer, reading.field)) {
+        const std::size_t threads = std::min<std::size_t>(
+            std::max(1u, std::thread::hardware_concurrency()),
+            reading.request.threads > 0 ? static_cast<std::size_t>(reading.request.threads)
+                                        : SIZE_MAX);
+        std::vector<PlacedPoint> placed;
+        std::optional<InputError> error;
+        if (const auto ranges = idRanges(points, reading.layer, threads);
+            !ranges.empty() && placeInParts(reading, transform, pixelOf, window, wholeMap, counts,
+                                            ranges, placed, error)) {
+            if (error)
+                return *error;
+            reading.progress.Progress(1.0);
+            return placed;
+        }
+    }
     PointPlacer placer(transform, pixelOf, window, wholeMap, counts);
     if (reading.total > 0) {
         placer.placed.reserve(static_cast<std::size_t>(reading.total));
@@ -1072,9 +1209,10 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     std::optional<Refusal> refusal;
     const PixelWindow wholeMap{0, 0, map.GetRasterXSize(), map.GetRasterYSize()};
     const PointReading reading{
-        *layer,  field,    request, names, referenceLeftOut, layer->GetFeatureCount(FALSE),
-        refusal, layerPart};
-    auto placed = placePoints(reading, transform.get(), *pixelOf, window, wholeMap, out.source);
+        *layer,  field,     request, names, referenceLeftOut, layer->GetFeatureCount(FALSE),
+        refusal, layerPart, 0};
+    auto placed =
+        placePoints(reading, *points, transform.get(), *pixelOf, window, wholeMap, out.source);
     if (auto* error = std::get_if<InputError>(&placed))
         return *error;
     std::map<PairKey, std::uint64_t> pairs;

@@ -290,6 +290,17 @@ TEST_F(MapCountingTest, PointsReadByBlockRefuseTheFirstInTheLayer) {
             message.replace(at, 5, request.referencePath);
         EXPECT_TRUE(Has(e->message, message));
     }
+    // A GeoPackage's points are read in ranges of their ids, one a thread: of two
+    // classes refused, one in each range, the first in the layer is named.
+    MapRequest request = requestFor(Raster(4, 3, SmallMap));
+    std::filesystem::remove(request.referencePath);
+    ASSERT_TRUE(WritePoints(request.referencePath, "samples", 32632,
+                            {{500005, 3999995, "1.5"}, {500015, 3999995, "2.5"}}));
+    request.threads = 2;
+    auto result = CountMaps(request, none);
+    const auto* e = std::get_if<InputError>(&result);
+    ASSERT_NE(e, nullptr);
+    EXPECT_TRUE(Has(e->message, "feature 1 of " + request.referencePath)) << e->message;
 }
 
 // A Float32 band holds 0.1 as a float: --nodata 0.1, or the band's own no-data
