@@ -740,8 +740,11 @@ bool placeInParts(const PointReading& reading, OGRCoordinateTransformation* tran
                                    *shares[t],
                                    static_cast<std::uint64_t>(t) << 40};
             PointPlacer placer(transform, pixelOf, window, wholeMap, part.counts);
-            if (own.total > 0)
+            if (own.total > 0) {
                 placer.placed.reserve(static_cast<std::size_t>(own.total) * 11 / 10);
+                askForLargePages(placer.placed.data(),
+                                 placer.placed.capacity() * sizeof(PlacedPoint));
+            }
             part.error = readStream(own, placer, part.read);
             part.placed = std::move(placer.placed);
         } catch (const std::bad_alloc&) {
