@@ -46,6 +46,9 @@ struct Heatmap {
     };
     std::vector<Margin> rowEnds, columnEnds;
     std::string_view scaleName; // what the shade is a share of
+    // Above LargestMatrixWithCellText classes, whether each cell has a tooltip;
+    // without, each run of cells of one shade in a row is drawn as one.
+    bool tooltips = true;
 };
 void WriteHeatmap(std::string& out, const Heatmap& map, const TextNumbers& numbers);
 

@@ -35,7 +35,7 @@ figure{margin:.8em 0;break-inside:avoid;page-break-inside:avoid}
 svg{display:block;max-width:100%;height:auto}
 svg text{fill:var(--fg);font:12px system-ui,sans-serif}
 svg .r{text-anchor:end}svg .m{text-anchor:middle}svg .s{font-size:8px}svg .b,svg .ax{font-weight:600}svg .p{font-size:10px}
-.u rect{width:1px;height:1px}.nd{fill:#8c8c8c}.nd+text{fill:#000}
+.u rect{width:1px;height:1px}.runs rect{height:1px}.nd{fill:#8c8c8c}.nd+text{fill:#000}
 .g path{stroke:var(--grid);fill:none}.w path{stroke-width:1.6;fill:none}
 .s0{fill:var(--s0);stroke:var(--s0)}.s1{fill:var(--s1);stroke:var(--s1)}.s2{fill:var(--s2);stroke:var(--s2)}
 .wrap{overflow-x:auto;max-width:100%}
@@ -480,7 +480,13 @@ void Page::areas() {
             out += "map " + r.labels[i] + ", reference " + r.labels[j] + ": ";
         out += std::isnan(p) ? "–" : value(p);
     };
+    // Of many classes, the cells' estimates follow from the tables below: the
+    // picture alone keeps the page small.
+    map.tooltips = withText;
     heatmap(map);
+    if (!withText)
+        m_body += "<p class=\"note\">Each cell's estimate is its map class's share of the "
+                  "mapped area times the cell's share of its row of the matrix.</p>\n";
     if (withText) {
         std::vector<std::string> cells;
         for (double p : map.shares)

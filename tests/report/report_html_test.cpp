@@ -80,8 +80,12 @@ std::vector<Cell> cellsOf(const std::string& part) {
         if (part.compare(end, 8, "><title>") != 0)
             continue;
         Cell cell;
-        if (const std::size_t c = tag.find("class=\""); c != std::string::npos)
-            cell.cls = tag.substr(c + 7, tag.find('"', c + 7) - c - 7);
+        if (const std::size_t c = tag.find("class="); c != std::string::npos) {
+            // In quotes, or up to the tag's end.
+            const bool quoted = tag.compare(c + 6, 1, "\"") == 0;
+            const std::size_t from = c + 6 + (quoted ? 1 : 0);
+            cell.cls = tag.substr(from, quoted ? tag.find('"', from) - from : std::string::npos);
+        }
         cell.title = part.substr(end + 8, part.find("</title>", end) - end - 8);
         cells.push_back(cell);
     }
