@@ -60,6 +60,19 @@ bool everyFigureDefined(const brennic::AgreementReport& r) {
     return defined;
 }
 
+// Every cell counted, 400 on the diagonal and (r c) mod 4 off it, with a mapped
+// area for each class.
+brennic::ErrorMatrix fullMatrix(int n, std::vector<double>& areas) {
+    brennic::ErrorMatrix full(n);
+    for (int r = 1; r <= n; ++r) {
+        areas.push_back(1000.0 + r);
+        for (int c = 1; c <= n; ++c)
+            full.set(r, c, r == c ? 400.0 : static_cast<double>((r * c) % 4));
+    }
+    brennic::FormTotals(full);
+    return full;
+}
+
 void BM_Report(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     brennic::ErrorMatrix m(n);
@@ -82,14 +95,8 @@ void BM_Report(benchmark::State& state) {
     }
 
     // The report's own case: every cell counted, weights and mapped areas given.
-    brennic::ErrorMatrix full(n);
     std::vector<double> areas;
-    for (int r = 1; r <= n; ++r) {
-        areas.push_back(1000.0 + r);
-        for (int c = 1; c <= n; ++c)
-            full.set(r, c, r == c ? 400.0 : static_cast<double>((r * c) % 4));
-    }
-    brennic::FormTotals(full);
+    const brennic::ErrorMatrix full = fullMatrix(n, areas);
     if (!everyFigureDefined(brennic::ComputeAgreementReport(full, Weights::Linear, &areas))) {
         state.SkipWithError("a figure of the full matrix was not formed");
         return;
@@ -109,14 +116,8 @@ BENCHMARK(BM_Report)->Arg(254)->Unit(benchmark::kMillisecond);
 // time, and checked once: at most 3 MB, and the cell of row 2, column 3 counted.
 void BM_ReportHtml(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
-    brennic::ErrorMatrix full(n);
     std::vector<double> areas;
-    for (int r = 1; r <= n; ++r) {
-        areas.push_back(1000.0 + r);
-        for (int c = 1; c <= n; ++c)
-            full.set(r, c, r == c ? 400.0 : static_cast<double>((r * c) % 4));
-    }
-    brennic::FormTotals(full);
+    const brennic::ErrorMatrix full = fullMatrix(n, areas);
     brennic::Report report;
     report.agreement = brennic::ComputeAgreementReport(full, brennic::Weights::Linear, &areas);
     const std::string page = brennic::ReportHtml(report, brennic::TextNumbers());

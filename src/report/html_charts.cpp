@@ -74,6 +74,35 @@ void openSvg(std::string& out, std::string_view id, std::string_view cls, int wi
     out += "</desc>\n";
 }
 
+// " transform="translate(x y)", its attribute left open for more.
+void translate(std::string& out, double x, double y) {
+    out += " transform=\"translate(";
+    AppendNumber(out, x);
+    out += ' ';
+    AppendNumber(out, y);
+    out += ')';
+}
+
+// ` name="value"`, the value a number.
+void attribute(std::string& out, std::string_view name, double value) {
+    out += ' ';
+    out += name;
+    out += "=\"";
+    AppendNumber(out, value);
+    out += '"';
+}
+
+// A group of cells of 1 by 1 at (x, y), scaled to the cells' size.
+void openCells(std::string& out, std::string_view cls, int x, int y, int cell) {
+    out += "<g class=\"";
+    out += cls;
+    out += '"';
+    translate(out, x, y);
+    out += "scale(";
+    appendInt(out, cell);
+    out += ")\">\n";
+}
+
 // A text at (x, y); `cls` sets its anchor (r: end, m: middle), `rotate` turns it.
 void text(std::string& out, double x, double y, std::string_view cls, std::string_view content,
           int rotate = 0) {
@@ -84,34 +113,25 @@ void text(std::string& out, double x, double y, std::string_view cls, std::strin
         out += '"';
     }
     if (rotate != 0) {
-        out += " transform=\"translate(";
-        AppendNumber(out, x);
-        out += ' ';
-        AppendNumber(out, y);
-        out += ")rotate(";
+        translate(out, x, y);
+        out += "rotate(";
         appendInt(out, rotate);
         out += ")\">";
     } else {
-        out += " x=\"";
-        AppendNumber(out, x);
-        out += "\" y=\"";
-        AppendNumber(out, y);
-        out += "\">";
+        attribute(out, "x", x);
+        attribute(out, "y", y);
+        out += '>';
     }
     AppendHtml(out, content);
     out += "</text>";
 }
 
 void rect(std::string& out, double x, double y, double width, double height, std::string_view cls) {
-    out += "<rect x=\"";
-    AppendNumber(out, x);
-    out += "\" y=\"";
-    AppendNumber(out, y);
-    out += "\" width=\"";
-    AppendNumber(out, width);
-    out += "\" height=\"";
-    AppendNumber(out, height);
-    out += '"';
+    out += "<rect";
+    attribute(out, "x", x);
+    attribute(out, "y", y);
+    attribute(out, "width", width);
+    attribute(out, "height", height);
     if (!cls.empty()) {
         out += " class=\"";
         out += cls;
@@ -279,15 +299,14 @@ void WriteHeatmap(std::string& out, const Heatmap& map, const TextNumbers& numbe
                 if (line == std::string::npos) {
                     text(out, middle, y + cellHeight / 2.0 + 4, "m", scratch);
                 } else {
-                    out += "<text class=\"m\" x=\"";
-                    AppendNumber(out, middle);
-                    out += "\" y=\"";
-                    AppendNumber(out, y + 17);
-                    out += "\">";
+                    out += "<text class=\"m\"";
+                    attribute(out, "x", middle);
+                    attribute(out, "y", y + 17);
+                    out += '>';
                     AppendHtml(out, std::string_view(scratch).substr(0, line));
-                    out += "<tspan class=\"p\" x=\"";
-                    AppendNumber(out, middle);
-                    out += "\" dy=\"14\">";
+                    out += "<tspan class=\"p\"";
+                    attribute(out, "x", middle);
+                    out += " dy=\"14\">";
                     AppendHtml(out, std::string_view(scratch).substr(line + 1));
                     out += "</tspan></text>";
                 }
@@ -296,17 +315,11 @@ void WriteHeatmap(std::string& out, const Heatmap& map, const TextNumbers& numbe
         }
     } else if (!map.tooltips) {
         // A row of one shade of 0, then a rect for each run of cells of one other shade.
-        out += "<g class=\"runs\" transform=\"translate(";
-        appendInt(out, left);
-        out += ' ';
-        appendInt(out, top);
-        out += ")scale(";
-        appendInt(out, cellWidth);
-        out += ")\">\n";
+        openCells(out, "runs", left, top, cellWidth);
         for (std::size_t i = 0; i < size; ++i) {
-            out += "<g transform=\"translate(0 ";
-            appendInt(out, static_cast<long>(i));
-            out += ")\"><rect width=\"";
+            out += "<g";
+            translate(out, 0, static_cast<double>(i));
+            out += "\"><rect width=\"";
             appendInt(out, n);
             out += "\" class=\"v0\"/>";
             for (std::size_t j = 0; j < size;) {
@@ -331,18 +344,12 @@ void WriteHeatmap(std::string& out, const Heatmap& map, const TextNumbers& numbe
     } else {
         // A cell of 1 by 1 in a group scaled to the cell's size; a row's group
         // gives the shade of 0, which its empty cells keep.
-        out += "<g class=\"u\" transform=\"translate(";
-        appendInt(out, left);
-        out += ' ';
-        appendInt(out, top);
-        out += ")scale(";
-        appendInt(out, cellWidth);
-        out += ")\">\n";
+        openCells(out, "u", left, top, cellWidth);
         const std::string zero = stepClass(0.0);
         for (std::size_t i = 0; i < size; ++i) {
-            out += "<g class=\"" + zero + "\" transform=\"translate(0 ";
-            appendInt(out, static_cast<long>(i));
-            out += ")\">";
+            out += "<g class=\"" + zero + '"';
+            translate(out, 0, static_cast<double>(i));
+            out += "\">";
             // Attributes without quotes: a few bytes less for each of n^2 cells.
             for (std::size_t j = 0; j < size; ++j) {
                 out += "<rect x=";
@@ -426,11 +433,10 @@ std::vector<double> ticks(double low, double high) {
 void mark(std::string& out, std::size_t series, double x, double y) {
     switch (series % 3) {
     case 0:
-        out += "<circle cx=\"";
-        AppendNumber(out, x);
-        out += "\" cy=\"";
-        AppendNumber(out, y);
-        out += "\" r=\"4\"/>";
+        out += "<circle";
+        attribute(out, "cx", x);
+        attribute(out, "cy", y);
+        out += " r=\"4\"/>";
         break;
     case 1:
         rect(out, x - 4, y - 4, 8, 8, "");

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "report/text_numbers.h"
@@ -60,7 +61,12 @@ struct IntervalMark {
     std::optional<double> low, high;
 };
 struct IntervalChart {
-    std::string_view id, title, desc, axis;
+    IntervalChart(std::string_view chartId, std::string_view chartTitle, std::string description,
+                  std::string chartAxis, std::vector<std::string> seriesNames)
+        : id(chartId), title(chartTitle), desc(std::move(description)), axis(std::move(chartAxis)),
+          series(std::move(seriesNames)) {}
+    std::string_view id, title;
+    std::string desc, axis;
     std::vector<std::string> series; // their names, for the key
     bool bars = false;               // bars from 0 instead of dots
     struct Row {

@@ -411,20 +411,17 @@ void Page::accuracies(std::string_view id, std::string_view title,
                       const std::vector<std::optional<IntervalMark>>& users,
                       const std::vector<std::optional<IntervalMark>>& producers,
                       std::optional<IntervalMark> overall) {
-    IntervalChart chart;
-    chart.id = id;
-    chart.title = title;
-    const std::string desc =
+    IntervalChart chart(
+        id, title,
         "For each class its user's accuracy (circle) and producer's accuracy (square) with "
         "their intervals at the confidence level " +
-        value(m_report.agreement->confidence) +
-        " as whiskers, and the overall accuracy (diamond) in the first row, on one axis from 0 to "
-        "1.";
-    chart.desc = desc;
-    chart.axis = "accuracy";
-    chart.series = {std::string(nameOf(infoOf(ClassFigure::users_accuracy))),
-                    std::string(nameOf(infoOf(ClassFigure::producers_accuracy))),
-                    std::string(nameOf(infoOf(OverallFigure::overall_accuracy)))};
+            value(m_report.agreement->confidence) +
+            " as whiskers, and the overall accuracy (diamond) in the first row, on one axis "
+            "from 0 to 1.",
+        "accuracy",
+        {std::string(nameOf(infoOf(ClassFigure::users_accuracy))),
+         std::string(nameOf(infoOf(ClassFigure::producers_accuracy))),
+         std::string(nameOf(infoOf(OverallFigure::overall_accuracy)))});
     chart.rows.push_back({"overall", {std::nullopt, std::nullopt, overall}});
     for (std::size_t k = 0; k < labels.size(); ++k)
         chart.rows.push_back({labels[k], {users[k], producers[k], std::nullopt}});
@@ -495,18 +492,15 @@ void Page::areas() {
                     r.labels, r.labels, cells);
     }
     // The mapped areas against the estimated ones with their intervals.
-    IntervalChart chart;
-    chart.id = "areas";
-    chart.title = "Mapped and estimated area of each class";
     const std::string axis = "area" + (unit.empty() ? std::string() : " in " + unit);
-    chart.axis = axis;
-    const std::string desc = "For each class its mapped area (upper bar) and its estimated area "
-                             "(lower bar) with the estimate's interval at the confidence level " +
-                             value(r.confidence) + " as a whisker, " + axis + ".";
-    chart.desc = desc;
+    IntervalChart chart("areas", "Mapped and estimated area of each class",
+                        "For each class its mapped area (upper bar) and its estimated area "
+                        "(lower bar) with the estimate's interval at the confidence level " +
+                            value(r.confidence) + " as a whisker, " + axis + ".",
+                        axis,
+                        {std::string(nameOf(infoOf(AreaClassFigure::mapped_area))),
+                         std::string(nameOf(infoOf(AreaClassFigure::area)))});
     chart.bars = true;
-    chart.series = {std::string(nameOf(infoOf(AreaClassFigure::mapped_area))),
-                    std::string(nameOf(infoOf(AreaClassFigure::area)))};
     chart.low = 0.0;
     chart.high = 0.0;
     for (const AreaClassEntry& entry : a.classes) {
@@ -548,16 +542,13 @@ void Page::agreement() {
     (void)n;
 
     // The kappa family on one axis.
-    IntervalChart chart;
-    chart.id = "coefficients";
-    chart.title = "Kappa and the chance-corrected coefficients, with intervals";
-    const std::string desc = "Cohen's kappa, Scott's pi, Gwet's AC1, Brennan-Prediger, "
-                             "Krippendorff's alpha and, where asked for, the weighted kappa, each "
-                             "as a dot with its interval at the confidence level " +
-                             value(r.confidence) + " as a whisker.";
-    chart.desc = desc;
-    chart.axis = "value";
-    chart.series = {"value"};
+    IntervalChart chart("coefficients",
+                        "Kappa and the chance-corrected coefficients, with intervals",
+                        "Cohen's kappa, Scott's pi, Gwet's AC1, Brennan-Prediger, Krippendorff's "
+                        "alpha and, where asked for, the weighted kappa, each as a dot with its "
+                        "interval at the confidence level " +
+                            value(r.confidence) + " as a whisker.",
+                        "value", {"value"});
     const auto add = [&](const FigureInfo& info, std::optional<IntervalMark> m) {
         chart.rows.push_back({std::string(nameOf(info)), {m}});
         if (m)
@@ -627,15 +618,12 @@ void Page::stratified() {
                                              : ""),
                 strata, columns, cells);
     std::vector<std::optional<IntervalMark>> users, producers;
-    IntervalChart shares;
-    shares.id = "stratified-areas";
-    shares.title = "Estimated share of the area of each class, with intervals";
-    const std::string desc = "For each reference class its estimated share of the area with its "
-                             "interval at the confidence level " +
-                             value(r.confidence) + " as a whisker, on one axis from 0 to 1.";
-    shares.desc = desc;
-    shares.axis = "share of the area";
-    shares.series = {std::string(nameOf(infoOf(StratifiedClassFigure::area_proportion)))};
+    IntervalChart shares(
+        "stratified-areas", "Estimated share of the area of each class, with intervals",
+        "For each reference class its estimated share of the area with its "
+        "interval at the confidence level " +
+            value(r.confidence) + " as a whisker, on one axis from 0 to 1.",
+        "share of the area", {std::string(nameOf(infoOf(StratifiedClassFigure::area_proportion)))});
     for (const StratifiedClassEntry& entry : s.estimates.classes) {
         using enum StratifiedClassFigure;
         users.push_back(
@@ -688,15 +676,10 @@ void Page::stratified() {
 
 void Page::ratings() {
     const RatingsReport& r = *m_report.ratings;
-    IntervalChart chart;
-    chart.id = "ratings";
-    chart.title = "The coefficients of agreement among the raters, with intervals";
-    const std::string desc = "Each coefficient as a dot with its t interval at the confidence "
-                             "level " +
-                             value(r.confidence) + " as a whisker.";
-    chart.desc = desc;
-    chart.axis = "value";
-    chart.series = {"value"};
+    IntervalChart chart("ratings", "The coefficients of agreement among the raters, with intervals",
+                        "Each coefficient as a dot with its t interval at the confidence level " +
+                            value(r.confidence) + " as a whisker.",
+                        "value", {"value"});
     std::vector<std::string> names, columns{"value", "se", "ci_low", "ci_high", "p"}, cells;
     for (std::size_t c = 0; c < RatingsCoefficientCount; ++c) {
         const CoefficientFigures& f = r.coefficients[c];
