@@ -33,6 +33,7 @@ dl.facts{display:grid;grid-template-columns:max-content 1fr;gap:.15em 1em;margin
 .warn{background:var(--warn);border-left:4px solid var(--s1);padding:.3em 1em;margin:.8em 0}
 figure{margin:.8em 0;break-inside:avoid;page-break-inside:avoid}
 svg{display:block;max-width:100%;height:auto}
+@media screen and (max-width:700px){svg.hm{max-width:none}}
 svg text{fill:var(--fg);font:12px system-ui,sans-serif}
 svg .r{text-anchor:end}svg .m{text-anchor:middle}svg .s{font-size:8px}svg .b,svg .ax{font-weight:600}svg .p{font-size:10px}
 .u rect{width:1px;height:1px}.runs rect{height:1px}.nd{fill:#8c8c8c}.nd+text{fill:#000}
