@@ -187,8 +187,7 @@ void Page::classTable(std::string_view caption, const std::vector<Entry>& entrie
         m_body += "<tr><th scope=\"row\">" + html(label) + "</th>";
         for (std::size_t i = 0; i < catalogue.size(); ++i) {
             const Figure& f = entry.figures.all()[i];
-            m_body += "<td class=\"n\">" +
-                      html(value(f).substr(0, f.defined() ? std::string::npos : 11)) + "</td>";
+            m_body += "<td class=\"n\">" + html(TextFigure(f, m_numbers, false)) + "</td>";
             if (!f.defined())
                 reasons += "<li>" +
                            html(label + " " + std::string(catalogue[i].field) + ": " + f.reason) +
@@ -523,7 +522,6 @@ void Page::areas() {
 
 void Page::agreement() {
     const AgreementReport& r = *m_report.agreement;
-    const auto n = idx(r.n);
     std::vector<std::optional<IntervalMark>> users, producers;
     for (const ClassEntry& entry : r.classes) {
         using enum ClassFigure;
@@ -540,7 +538,6 @@ void Page::agreement() {
         markOf(r.overall, overall_accuracy, overall_accuracy_ci_low, overall_accuracy_ci_high));
     classTable(catalogue::Classes, r.classes);
     m_body += "</section>\n";
-    (void)n;
 
     // The kappa family on one axis.
     IntervalChart chart("coefficients",
