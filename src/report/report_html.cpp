@@ -46,6 +46,7 @@ td.n,th.n{text-align:right;font-variant-numeric:tabular-nums;white-space:nowrap}
 p.note{color:var(--muted);max-width:60em}
 @media print{@page{size:A4 portrait;margin:12mm}:root{--bg:#fff;--fg:#000;--muted:#333;--grid:#bbb;--s0:#0072b2;--s1:#c1440e;--s2:#000;--warn:#fff4d6}
 body{max-width:none;padding:0;font-size:10pt}.wrap{overflow:visible}tr{break-inside:avoid}h2,h3{break-after:avoid}
+table{font-size:7.5pt}th,td{padding:.1em .3em}th{overflow-wrap:anywhere}
 *{-webkit-print-color-adjust:exact;print-color-adjust:exact}}
 )";
 
