@@ -1,5 +1,5 @@
 // Speed of brennic-kappa --report from a read matrix: every figure of the
-// report, with weights and mapped areas, written as JSON. The figures are
+// report, with weights and mapped areas, written as JSON; and the html page. The figures are
 // checked once first, so a broken build cannot post a fast time.
 #include <benchmark/benchmark.h>
 
@@ -9,6 +9,7 @@
 
 #include "core/agreement_report.h"
 #include "core/result_file.h"
+#include "report/html_charts.h"
 #include "report/report.h"
 
 namespace {
@@ -59,6 +60,19 @@ bool everyFigureDefined(const brennic::AgreementReport& r) {
     return defined;
 }
 
+// Every cell counted, 400 on the diagonal and (r c) mod 4 off it, with a mapped
+// area for each class.
+brennic::ErrorMatrix fullMatrix(int n, std::vector<double>& areas) {
+    brennic::ErrorMatrix full(n);
+    for (int r = 1; r <= n; ++r) {
+        areas.push_back(1000.0 + r);
+        for (int c = 1; c <= n; ++c)
+            full.set(r, c, r == c ? 400.0 : static_cast<double>((r * c) % 4));
+    }
+    brennic::FormTotals(full);
+    return full;
+}
+
 void BM_Report(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     brennic::ErrorMatrix m(n);
@@ -81,14 +95,8 @@ void BM_Report(benchmark::State& state) {
     }
 
     // The report's own case: every cell counted, weights and mapped areas given.
-    brennic::ErrorMatrix full(n);
     std::vector<double> areas;
-    for (int r = 1; r <= n; ++r) {
-        areas.push_back(1000.0 + r);
-        for (int c = 1; c <= n; ++c)
-            full.set(r, c, r == c ? 400.0 : static_cast<double>((r * c) % 4));
-    }
-    brennic::FormTotals(full);
+    const brennic::ErrorMatrix full = fullMatrix(n, areas);
     if (!everyFigureDefined(brennic::ComputeAgreementReport(full, Weights::Linear, &areas))) {
         state.SkipWithError("a figure of the full matrix was not formed");
         return;
@@ -101,5 +109,34 @@ void BM_Report(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Report)->Arg(254)->Unit(benchmark::kMillisecond);
+
+// The html page of the same full report, written from the report computed once:
+// a heatmap cell with its count for each of the n^2 cells, a second heatmap of
+// the area proportions, every chart and table. Its size is reported beside the
+// time, and checked once: at most 3 MB, and the cell of row 2, column 3 counted.
+void BM_ReportHtml(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    std::vector<double> areas;
+    const brennic::ErrorMatrix full = fullMatrix(n, areas);
+    brennic::Report report;
+    report.agreement = brennic::ComputeAgreementReport(full, brennic::Weights::Linear, &areas);
+    const std::string page = brennic::ReportHtml(report, brennic::TextNumbers());
+    // (2 3) mod 4 = 2: in its tooltip, and beside it in the cell's text where
+    // the cells have one.
+    const bool tooltipsOnly = n > brennic::LargestMatrixWithCellText;
+    const std::size_t cell =
+        tooltipsOnly ? page.find("<rect x=2><title>2</title></rect>", page.find("translate(0 1)"))
+                     : page.find("map 2, reference 3: 2;");
+    if (page.size() > 3'000'000 || cell == std::string::npos) {
+        state.SkipWithError("the page is larger than 3 MB or lacks the count of a cell");
+        return;
+    }
+    for (auto _ : state) {
+        const std::string written = brennic::ReportHtml(report, brennic::TextNumbers());
+        benchmark::DoNotOptimize(written.data());
+    }
+    state.counters["bytes"] = static_cast<double>(page.size());
+}
+BENCHMARK(BM_ReportHtml)->Arg(16)->Arg(254)->Unit(benchmark::kMillisecond);
 
 } // namespace

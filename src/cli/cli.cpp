@@ -41,6 +41,9 @@
 namespace brennic {
 namespace {
 
+// As --version shows it, and the reports and design records name their writer.
+constexpr std::string_view ProgramAndVersion = "brennic-kappa " BRENNIC_VERSION;
+
 int fail(std::ostream& err, int status, const std::string& message) {
     err << "brennic-kappa: " << message << '\n';
     return status;
@@ -181,6 +184,22 @@ std::optional<std::string> showMapAreas(const Options& options, const CountedInp
     return std::nullopt;
 }
 
+// The report in the format asked for, with the heading the HTML form shows:
+// the files read (counts from maps name theirs in the source record), the date
+// of --report-date and the program.
+std::string writeWhole(const Options& options, Report& report) {
+    ReportHeading& heading = report.heading;
+    if (options.input == InputKind::Sums)
+        heading.inputs = options.inputPaths;
+    else if (options.input != InputKind::Maps)
+        heading.inputs = {options.inputPath == "-" ? std::string("standard input")
+                                                   : options.inputPath};
+    heading.date = options.reportDate;
+    heading.program = std::string(ProgramAndVersion);
+    return WriteReport(report, options.format.value_or(ReportFormat::Text),
+                       TextNumbers(options.decimalSeparator, options.digits));
+}
+
 // The report of the error matrix: its agreement report, with a stratified
 // sample its section, with counts from maps or reports their source record.
 int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
@@ -239,9 +258,7 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
         return refuse(err, "--area-unit is for the areas a map gives; areas given with "
                            "--mapped-area are shown as given");
     }
-    return writeOut(out, err,
-                    WriteReport(report, options.format.value_or(ReportFormat::Text),
-                                TextNumbers(options.decimalSeparator, options.digits)));
+    return writeOut(out, err, writeWhole(options, report));
 }
 
 // The ratings report of a table.
@@ -257,9 +274,7 @@ int writeRatings(const Options& options, const RatingsTable& table, std::ostream
     report.ratings = std::move(std::get<RatingsReport>(computed));
     report.ratings->warnings = table.warnings;
     warn(err, table.warnings);
-    return writeOut(out, err,
-                    WriteReport(report, options.format.value_or(ReportFormat::Text),
-                                TextNumbers(options.decimalSeparator, options.digits)));
+    return writeOut(out, err, writeWhole(options, report));
 }
 
 int writeTwoLines(const Options& options, const ErrorMatrix& m, std::ostream& out,
@@ -410,7 +425,7 @@ std::optional<InputError> drawSample(const Options& options, const SampleDesign&
     record.strata = options.maps.strata;
     record.seed = options.seed;
     record.reserve = options.reserve;
-    record.program = std::string("brennic-kappa ") + BRENNIC_VERSION;
+    record.program = std::string(ProgramAndVersion);
     return std::nullopt;
 }
 
@@ -682,7 +697,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
         out << HelpText();
         return CliOk;
     case Request::Version:
-        out << "brennic-kappa " << BRENNIC_VERSION << '\n';
+        out << ProgramAndVersion << '\n';
         return CliOk;
     case Request::Run:
         break;

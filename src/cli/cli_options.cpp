@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 
 #include "core/number_text.h"
@@ -134,6 +135,27 @@ Outcome setFormat(Options& options, std::string_view value) {
     options.format = ReportFormatFromName(value);
     if (!options.format)
         return "unknown format " + QuotedCellText(value) + " (see --help)";
+    return std::nullopt;
+}
+
+// A calendar date, YYYY-MM-DD: the page names the day it is given, never the
+// day it was written, so that the same input gives the same bytes.
+Outcome setReportDate(Options& options, std::string_view text) {
+    const auto number = [&](std::size_t at, std::size_t digits, int& value) {
+        const char* first = text.data() + at;
+        const auto [end, error] = std::from_chars(first, first + digits, value);
+        return error == std::errc() && end == first + digits;
+    };
+    int year = 0, month = 0, day = 0;
+    using namespace std::chrono;
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !number(0, 4, year) ||
+        !number(5, 2, month) || !number(8, 2, day) ||
+        !year_month_day(std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
+                        std::chrono::day(static_cast<unsigned>(day)))
+             .ok())
+        return "--report-date takes a date as YYYY-MM-DD, such as 2024-05-31, not " +
+               QuotedCellText(text);
+    options.reportDate = std::string(text);
     return std::nullopt;
 }
 
@@ -447,8 +469,17 @@ constexpr std::array Table{
                 "--classes) or as LABEL=AREA in any order; 0 only for a class whose row holds no "
                 "counts; adds the area-weighted estimates",
                 Counted, ReportUse::Needs, setMappedAreaText},
-    OptionEntry{"--format", "F", "text (default), csv or json", Planned, ReportUse::Needs,
-                setFormat},
+    OptionEntry{"--format", "F",
+                "text (default), csv, json or html: one page to open in a browser, with the "
+                "error matrix as a heatmap, the accuracies, areas and coefficients drawn with "
+                "their intervals and every figure in tables; it needs nothing beside it",
+                Planned, ReportUse::Needs, setFormat},
+    OptionEntry{"--report-date", "DATE",
+                "the date (YYYY-MM-DD) the html report names in its heading; without it the "
+                "page names none, and the same input always gives the same page",
+                Planned, ReportUse::Needs, setReportDate,
+                NeededOption{"--format html",
+                             [](const Options& o) { return o.format == ReportFormat::Html; }}},
     OptionEntry{"--digits", "N",
                 "the significant digits of each figure of the text report (default 4; every "
                 "digit before the point is kept); csv and json write the fewest digits that "

@@ -52,6 +52,7 @@ struct Options {
     std::optional<Weights> weights;
     std::optional<RatingWeights> ratingWeights; // --weights as --ratings reads it
     std::optional<ReportFormat> format;
+    std::string reportDate;           // --report-date: the date the HTML report names, YYYY-MM-DD
     double confidence = 0.95;         // --confidence: the level of every interval
     int digits = DefaultTextDigits;   // --digits: significant digits of the text report
     std::optional<AreaUnit> areaUnit; // --area-unit: the unit the areas of a map are shown in

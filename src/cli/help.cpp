@@ -19,10 +19,10 @@ namespace {
 constexpr const char* HelpIntroduction =
     "Usage: brennic-kappa [INPUT OPTIONS] [-o PATH] [FILE]\n"
     "       brennic-kappa [INPUT OPTIONS] --report [--weights none|linear|quadratic]\n"
-    "                     [--mapped-area A1,A2,...] [--format text|csv|json] [FILE]\n"
+    "                     [--mapped-area A1,A2,...] [--format F] [FILE]\n"
     "       brennic-kappa --ratings [--long] [--header] [--columns C1,...]\n"
     "                     [--classes L1,...] [--missing TEXT]\n"
-    "                     [--weights W] [--report] [--format text|csv|json] [FILE]\n"
+    "                     [--weights W] [--report] [--format F] [FILE]\n"
     "       brennic-kappa --samples [--header] [--classes L1,...] [--missing TEXT]\n"
     "                     --strata-sizes S1=N1,... [--fpc] [--report ...] [FILE]\n"
     "       brennic-kappa --map MAP --reference REF [MAP OPTIONS]\n"
@@ -31,7 +31,7 @@ constexpr const char* HelpIntroduction =
     "       brennic-kappa --design (--strata-sizes S1=N1,... | --map MAP\n"
     "                     [--strata STRATA] [--window ...]) --expected-accuracy U\n"
     "                     (--target-se SE | --half-width D | --sample-size N)\n"
-    "                     [--allocation A] [--format text|csv|json]\n"
+    "                     [--allocation A] [--format F]\n"
     "                     [--draw POINTS [--seed S] [--reserve K] [--overwrite]]\n"
     "Input options: [--decimal-separator SEP] [--transpose]\n"
     "               [--pairs [--header] [--columns C1,C2] [--classes L1,L2,...]\n"
@@ -115,7 +115,13 @@ constexpr const char* HelpStatusAndFields =
     "field below; a figure's se and interval share its row, and unit names the\n"
     "unit of an area. The error matrix is a row per cell: matrix, the map class,\n"
     "the reference class, the count. With --decimal-separator , the numbers of csv\n"
-    "have decimal commas and semicolons separate the fields. The fields:\n";
+    "have decimal commas and semicolons separate the fields. html is one page to\n"
+    "open in a browser that needs nothing beside it: the error matrix as a heatmap\n"
+    "(each cell shaded by its share of its row on viridis from 0 to 1, its count\n"
+    "in it up to 40 classes and in its tooltip above), the area proportions and\n"
+    "the mapped against the estimated areas, the accuracies and coefficients with\n"
+    "their intervals drawn, and every figure in tables, in the digits of text.\n"
+    "The fields:\n";
 
 constexpr const char* RatingsHelp =
     "\nThe ratings report (--ratings) follows Gwet, Handbook of Inter-Rater\n"

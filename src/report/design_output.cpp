@@ -232,10 +232,13 @@ std::string WriteDesign(const SampleDesign& design, const SampleSizeRule& rule, 
     case ReportFormat::Json:
         return designJson(design, rule, confidence, draw);
     case ReportFormat::Text:
+    case ReportFormat::Html:
         break;
     }
-    return designText(design, rule, confidence, numbers) +
-           (draw != nullptr ? drawText(design, *draw, numbers) : std::string());
+    std::string text = designText(design, rule, confidence, numbers) +
+                       (draw != nullptr ? drawText(design, *draw, numbers) : std::string());
+    // The HTML form shows the text form's tables as they are.
+    return format == ReportFormat::Html ? HtmlTextPage("Sample design", text) : text;
 }
 
 } // namespace brennic

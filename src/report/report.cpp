@@ -13,16 +13,11 @@
 namespace brennic {
 namespace {
 
-std::string countsText(const SourceRecord& s) {
-    return std::to_string(s.counted) + " counted; left out: " + std::to_string(s.outside) +
-           " outside, " + std::to_string(s.nodata) + " on no-data, " + std::to_string(s.empty) +
-           " empty" + (s.masked != 0 ? ", " + std::to_string(s.masked) + " masked" : "");
-}
-
 void sourceText(std::string& out, const SourceRecord& s, const std::string& areaUnit) {
     std::string text = "map " + s.map + ", reference " + s.reference +
                        (s.referenceField.empty() ? "" : ", field " + s.referenceField) +
-                       (s.strata.empty() ? "" : ", strata " + s.strata) + ": " + countsText(s);
+                       (s.strata.empty() ? "" : ", strata " + s.strata) + ": " +
+                       SourceCountsText(s);
     if (!areaUnit.empty())
         text += "; mapped areas from the map, shown in " + areaUnit;
     out += "\nSource: ";
@@ -35,10 +30,7 @@ void stratifiedSameText(std::string& out) {
     out += catalogue::Stratified;
     out += '\n';
     out += "  ";
-    AppendWrapped(out,
-                  "The strata are the map's classes, sized as their areas: these are the "
-                  "area-weighted estimates above (csv and json hold both).",
-                  2, 2);
+    AppendWrapped(out, StratifiedSameNote, 2, 2);
 }
 
 // No-data values as numbers, NaN as the text "nan" that --nodata reads.
@@ -113,6 +105,12 @@ void sourceJson(JsonWriter& json, const SourceRecord& s) {
 
 } // namespace
 
+std::string SourceCountsText(const SourceRecord& s) {
+    return std::to_string(s.counted) + " counted; left out: " + std::to_string(s.outside) +
+           " outside, " + std::to_string(s.nodata) + " on no-data, " + std::to_string(s.empty) +
+           " empty" + (s.masked != 0 ? ", " + std::to_string(s.masked) + " masked" : "");
+}
+
 void ShowAreasIn(AgreementReport& report, double perUnit) {
     if (!report.area)
         return;
@@ -131,6 +129,8 @@ std::optional<ReportFormat> ReportFormatFromName(std::string_view name) {
         return ReportFormat::Csv;
     if (name == "json")
         return ReportFormat::Json;
+    if (name == "html")
+        return ReportFormat::Html;
     return std::nullopt;
 }
 
@@ -181,6 +181,8 @@ std::string WriteReport(const Report& report, ReportFormat format, const TextNum
         return ReportCsv(report, numbers.decimalSeparator);
     case ReportFormat::Json:
         return ReportJson(report);
+    case ReportFormat::Html:
+        return ReportHtml(report, numbers);
     case ReportFormat::Text:
         break;
     }

@@ -1,6 +1,7 @@
 // The report of brennic-kappa --report as one value: built once from what was
 // read and computed, then written whole by each format (text for a person, CSV
-// and JSON for other programs). No format reads or edits what another wrote.
+// and JSON for other programs, HTML to look at). No format reads or edits what
+// another wrote.
 //
 // An error matrix gives the agreement report (with its warnings, the pairs left
 // out as missing, the weighted kappa and the area-weighted estimates), followed
@@ -11,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/agreement_report.h"
 #include "core/ratings.h"
@@ -20,7 +22,7 @@
 
 namespace brennic {
 
-enum class ReportFormat { Text, Csv, Json };
+enum class ReportFormat { Text, Csv, Json, Html };
 
 // The form of the JSON report, its first member: a reader can tell the fields'
 // names from it.
@@ -31,7 +33,7 @@ inline constexpr std::string_view ReportSchema = "brennic-report/2";
 // the one they were formed in.
 void ShowAreasIn(AgreementReport& report, double perUnit);
 
-// "text", "csv" or "json".
+// "text", "csv", "json" or "html".
 std::optional<ReportFormat> ReportFormatFromName(std::string_view name);
 
 // A stratified sample with its estimates; the classes' labels are the
@@ -39,6 +41,24 @@ std::optional<ReportFormat> ReportFormatFromName(std::string_view name);
 struct StratifiedSection {
     StratifiedSample sample;
     StratifiedEstimates estimates;
+};
+
+// What a count from maps counted and left out, as the text and HTML forms say it.
+std::string SourceCountsText(const SourceRecord& source);
+
+// Where the strata of the stratified section are the map's classes sized as its
+// areas, the text and HTML forms say so instead of repeating the estimates.
+inline constexpr std::string_view StratifiedSameNote =
+    "The strata are the map's classes, sized as their areas: these are the area-weighted "
+    "estimates above (csv and json hold both).";
+
+// What the HTML form's heading says was assessed, beside the source record of
+// counted matrices: the files read, the date given with --report-date (none
+// otherwise: the page holds no clock), the program and its version.
+struct ReportHeading {
+    std::vector<std::string> inputs;
+    std::string date;
+    std::string program;
 };
 
 struct Report {
@@ -53,6 +73,7 @@ struct Report {
     // proportion to its areas: its estimates are the area-weighted ones, which
     // the text form then shows once.
     bool stratifiedIsAreaWeighted = false;
+    ReportHeading heading; // written by the HTML form alone
 };
 
 // The whole report in `format`; `numbers` is how the text form writes its
@@ -60,9 +81,15 @@ struct Report {
 // double; JSON with a point, CSV with the decimal separator of `numbers`.
 std::string WriteReport(const Report& report, ReportFormat format, const TextNumbers& numbers);
 
-// Each format's writer (report_text.cpp, report_csv.cpp, report_json.cpp).
+// Each format's writer (report.cpp, report_csv.cpp, report_html.cpp).
 std::string ReportText(const Report& report, const TextNumbers& numbers);
 std::string ReportCsv(const Report& report, char decimalSeparator);
 std::string ReportJson(const Report& report);
+// One page that needs nothing beside it: the matrix as a heatmap, every
+// interval drawn, every figure in tables; values as the text form writes them.
+std::string ReportHtml(const Report& report, const TextNumbers& numbers);
+// A page of the same style that shows `text` as the text form writes it, under
+// the heading `title`: the design report's HTML form.
+std::string HtmlTextPage(std::string_view title, std::string_view text);
 
 } // namespace brennic

@@ -424,6 +424,20 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         {"confidence_not_a_level", "--report --confidence 95", worked, 1,
          {"--confidence takes a level between 0 and 1 such as 0.95, not '95'"}},
         {"report_with_output_file", "--report -o x.txt", worked, 1, {"-o makes a Result.txt"}},
+        // The page: what was read and the program in its heading, a date only when given.
+        {"html_page", "--report --format html", worked, 0,
+         {"<!DOCTYPE html>\n", "<dt>Assessed</dt><dd>standard input</dd>",
+          "<dt>Program</dt><dd>brennic-kappa ", "<figure id=\"matrix\">"}},
+        {"html_names_a_leap_day", "--report --format html --report-date 2024-02-29", worked, 0,
+         {"<dt>Date</dt><dd>2024-02-29</dd>"}},
+        {"report_date_no_such_day", "--report --format html --report-date 2023-02-29", worked, 1,
+         {"--report-date takes a date as YYYY-MM-DD, such as 2024-05-31, not '2023-02-29'"}},
+        {"report_date_month_of_one_digit", "--report --format html --report-date 2024-1-05",
+         worked, 1, {"not '2024-1-05'"}},
+        {"report_date_month_13", "--report --format html --report-date 2024-13-05", worked, 1,
+         {"not '2024-13-05'"}},
+        {"report_date_without_html", "--report --report-date 2024-01-05", worked, 1,
+         {"--report-date needs --format html"}},
         {"option_for_another_input", "--missing NA", worked, 1, {"--missing needs --pairs"}},
         // clang-format on
     });
