@@ -18,6 +18,7 @@
 #include "cli/help.h"
 #include "cli/map_input.h"
 #include "core/agreement_report.h"
+#include "core/file_system.h"
 #include "core/limits.h"
 #include "core/number_text.h"
 #include "core/run.h"
@@ -68,6 +69,33 @@ int writeOut(std::ostream& out, std::ostream& err, const std::string& bytes) {
     out.flush();
     if (!out)
         return failFile(err, "cannot write to standard output");
+    return CliOk;
+}
+
+// A report goes to standard output, or with -o to that file: written whole
+// beside it first, then given its name, so that a report it replaces is never
+// left half written.
+int writeReportOut(const Options& options, std::ostream& out, std::ostream& err,
+                   const std::string& bytes) {
+    if (!options.outputPath)
+        return writeOut(out, err, bytes);
+    const std::string& path = *options.outputPath;
+    FileSystem& files = SystemFiles();
+    if (files.Inspect(path).kind == FileKind::Other)
+        return failFile(err, "cannot write " + path + ": it is a folder or no ordinary file");
+    const std::string part = path + ".part";
+    std::FILE* file = nullptr;
+    int error = files.Open(part, FileSystem::OpenMode::Write, file);
+    if (error == 0) {
+        error = files.Write(file, bytes);
+        const int closed = files.Close(file);
+        error = error != 0 ? error : closed;
+        error = error != 0 ? error : files.Rename(part, path);
+        if (error != 0)
+            files.Delete(part);
+    }
+    if (error != 0)
+        return failFile(err, "cannot write " + path + ": " + SystemReason(error));
     return CliOk;
 }
 
@@ -258,7 +286,7 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
         return refuse(err, "--area-unit is for the areas a map gives; areas given with "
                            "--mapped-area are shown as given");
     }
-    return writeOut(out, err, writeWhole(options, report));
+    return writeReportOut(options, out, err, writeWhole(options, report));
 }
 
 // The ratings report of a table.
@@ -274,7 +302,7 @@ int writeRatings(const Options& options, const RatingsTable& table, std::ostream
     report.ratings = std::move(std::get<RatingsReport>(computed));
     report.ratings->warnings = table.warnings;
     warn(err, table.warnings);
-    return writeOut(out, err, writeWhole(options, report));
+    return writeReportOut(options, out, err, writeWhole(options, report));
 }
 
 int writeTwoLines(const Options& options, const ErrorMatrix& m, std::ostream& out,
@@ -472,10 +500,10 @@ int runDesign(const Options& options, std::vector<StratumSize> sizes, std::ostre
         if (!file)
             return failFile(err, "cannot write " + designRecordPath(options.drawPath));
     }
-    return writeOut(out, err,
-                    WriteDesign(d, options.sampleSizeRule, options.confidence,
-                                options.format.value_or(ReportFormat::Text), numbers,
-                                record ? &*record : nullptr));
+    return writeReportOut(options, out, err,
+                          WriteDesign(d, options.sampleSizeRule, options.confidence,
+                                      options.format.value_or(ReportFormat::Text), numbers,
+                                      record ? &*record : nullptr));
 }
 
 // Reads the input from the named file or standard input and writes what was

@@ -446,8 +446,9 @@ constexpr std::array Table{
                 "default .)",
                 Planned, ReportUse::Either, setDecimalSeparator},
     OptionEntry{"-o", "PATH",
-                "make the file PATH new and write the two lines to it instead of standard output",
-                Counted, ReportUse::Excludes,
+                "make the file PATH new and write the two lines, or the report, to it instead of "
+                "standard output",
+                Planned, ReportUse::Either,
                 [](Options& o, std::string_view path) -> Outcome {
                     o.outputPath = std::string(path);
                     return std::nullopt;

@@ -19,7 +19,7 @@ namespace {
 constexpr const char* HelpIntroduction =
     "Usage: brennic-kappa [INPUT OPTIONS] [-o PATH] [FILE]\n"
     "       brennic-kappa [INPUT OPTIONS] --report [--weights none|linear|quadratic]\n"
-    "                     [--mapped-area A1,A2,...] [--format F] [FILE]\n"
+    "                     [--mapped-area A1,A2,...] [--format F] [-o PATH] [FILE]\n"
     "       brennic-kappa --ratings [--long] [--header] [--columns C1,...]\n"
     "                     [--classes L1,...] [--missing TEXT]\n"
     "                     [--weights W] [--report] [--format F] [FILE]\n"

@@ -69,7 +69,8 @@ TEST_F(BrennicKappa, OfSeveralMistakesTheFirstMetIsNamed) {
     expectEach({
         // clang-format off
         refused("unknown_option_first", "--samples --report --bogus", "unknown option '--bogus' (see --help)"),
-        refused("output_file_before_sizes", "--samples -o x", "-o does not go with --samples"),
+        refused("option_of_tables_before_sizes", "--samples --transpose",
+                "--transpose does not go with --samples"),
         refused("weights_before_sizes", "--samples --report --weights ordinal",
                 "--weights ordinal needs --ratings; a matrix report takes none, linear or quadratic"),
         refused("two_files_before_sizes", "--samples --report a b", "only one input file can be given"),
@@ -265,7 +266,6 @@ TEST_F(BrennicKappaRatings, RefusalsExitOneWithASentence) {
         // clang-format off
         {"one_rater", "--ratings", "1\n2\n", 1, {"at least two raters"}},
         {"ragged_line", "--ratings", "1,2\n1,2\n1\n", 1, {"line 3 holds 1 rating"}},
-        {"output_file", "--ratings -o {dir}/r.txt", "1,2\n", 1, {"-o does not go with --ratings"}},
         {"ratings_and_pairs", "--ratings --pairs", "1,2\n", 1, {"does not go with"}},
         {"gwet_weights_on_a_matrix", "--report --weights ordinal", "1 2\n3 4\n", 1,
          {"--weights ordinal needs --ratings"}},
@@ -423,7 +423,6 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
          {"--digits takes a whole number from 1 to 17, not '0'"}},
         {"confidence_not_a_level", "--report --confidence 95", worked, 1,
          {"--confidence takes a level between 0 and 1 such as 0.95, not '95'"}},
-        {"report_with_output_file", "--report -o x.txt", worked, 1, {"-o makes a Result.txt"}},
         // The page: what was read and the program in its heading, a date only when given.
         {"html_page", "--report --format html", worked, 0,
          {"<!DOCTYPE html>\n", "<dt>Assessed</dt><dd>standard input</dd>",
@@ -441,6 +440,26 @@ TEST_F(BrennicKappaReport, OutputAndMistakesByOption) {
         {"option_for_another_input", "--missing NA", worked, 1, {"--missing needs --pairs"}},
         // clang-format on
     });
+    // With -o the report goes to that file, whole, and nothing to standard output;
+    // a folder in its place is refused and left as it was.
+    writeFile(dir / "page.html", "an older page");
+    std::filesystem::create_directory(dir / "folder");
+    for (const auto& [args, input] :
+         {std::pair<std::string, std::string>{"--report --format html", worked},
+          {"--ratings --format html", "1,2\n2,2\n"}}) {
+        SCOPED_TRACE(args);
+        const KappaOutcome toOutput = run(args, input);
+        const KappaOutcome toFile = run(args + " -o {dir}/page.html", input);
+        EXPECT_EQ(toFile.status, 0) << toFile.err;
+        EXPECT_EQ(toFile.out, "");
+        EXPECT_EQ(readFile(dir / "page.html"), toOutput.out);
+        EXPECT_FALSE(std::filesystem::exists(dir / "page.html.part"));
+        const KappaOutcome toFolder = run(args + " -o {dir}/folder", input);
+        EXPECT_EQ(toFolder.status, 3);
+        EXPECT_TRUE(Has(toFolder.err, "/folder: it is a folder or no ordinary file"))
+            << toFolder.err;
+        EXPECT_TRUE(std::filesystem::is_directory(dir / "folder"));
+    }
     // Counts that look like proportions: the warning reaches standard error as well.
     const auto proportions = run("--report --format json", "0.2 0.1\n0.1 0.6\n");
     EXPECT_EQ(proportions.status, 0);
