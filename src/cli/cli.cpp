@@ -20,6 +20,7 @@
 #include "core/limits.h"
 #include "core/number_text.h"
 #include "core/run.h"
+#include "input/assessed_report.h"
 #include "input/byte_source.h"
 #include "input/design_record.h"
 #include "input/labels.h"
@@ -180,10 +181,13 @@ std::optional<std::string> showMapAreas(const Options& options, const CountedInp
     return std::nullopt;
 }
 
-// The report of the error matrix: its agreement report, with a stratified
-// sample its section, with counts from maps or reports their source record.
-int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
-                std::ostream& err, std::optional<StratifiedSample> stratified = std::nullopt,
+// The report of the error matrix into `report`: its agreement report, with a
+// stratified sample its section, with counts from maps or reports their source
+// record. Its warnings go to `warnings`; gives CliOk, or the status of the
+// refusal written to `err`.
+int buildReport(const Options& options, const LabelledMatrix& labelled, Report& report,
+                std::ostream& err, std::ostream& warnings,
+                std::optional<StratifiedSample> stratified = std::nullopt,
                 const CountedInput* counted = nullptr) {
     const ErrorMatrix& m = labelled.matrix;
     if (!stratified && counted != nullptr)
@@ -209,7 +213,6 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
                           !counted->stratified;
     if (mapAreas)
         areas = *counted->mappedAreas;
-    Report report;
     AgreementReport& agreement = report.agreement.emplace(ComputeAgreementReport(
         m, options.weights.value_or(Weights::None),
         options.mappedAreaText || mapAreas ? &areas : nullptr, options.confidence));
@@ -221,7 +224,7 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
                               labelled.warnings.end());
     if (!options.missing.empty())
         agreement.missingLeftOut = labelled.leftOut;
-    warn(err, agreement.warnings);
+    warn(warnings, agreement.warnings);
     if (stratified) {
         StratifiedEstimates estimates = EstimateStratified(*stratified, options.confidence);
         report.stratified = StratifiedSection{std::move(*stratified), std::move(estimates)};
@@ -238,9 +241,46 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
         return refuse(err, "--area-unit is for the areas a map gives; areas given with "
                            "--mapped-area are shown as given");
     }
+    return CliOk;
+}
+
+int writeWhole(const Options& options, const Report& report, std::ostream& out, std::ostream& err) {
     return writeOut(out, err,
                     WriteReport(report, options.format.value_or(ReportFormat::Text),
                                 TextNumbers(options.decimalSeparator, options.digits)));
+}
+
+int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
+                std::ostream& err, std::optional<StratifiedSample> stratified = std::nullopt,
+                const CountedInput* counted = nullptr) {
+    Report report;
+    if (const int status =
+            buildReport(options, labelled, report, err, err, std::move(stratified), counted);
+        status != CliOk)
+        return status;
+    return writeWhole(options, report, out, err);
+}
+
+// Each map's report, then their comparison. The warnings about the labels,
+// which both reports hold, go to standard error once.
+int writeComparison(const Options& options, ComparedRead& read, bool stratified, std::ostream& out,
+                    std::ostream& err) {
+    Report report;
+    std::ostream silent(nullptr);
+    report.compared.resize(2);
+    const std::pair<const LabelledMatrix*, StratifiedSample*> maps[] = {
+        {&read.a, &read.stratifiedA}, {&read.b, &read.stratifiedB}};
+    for (std::size_t i = 0; i < 2; ++i) {
+        std::optional<StratifiedSample> sample;
+        if (stratified)
+            sample = std::move(*maps[i].second);
+        if (const int status = buildReport(options, *maps[i].first, report.compared[i], err,
+                                           i == 0 ? err : silent, std::move(sample));
+            status != CliOk)
+            return status;
+    }
+    report.comparison = CompareMaps(read.compared, options.confidence);
+    return writeWhole(options, report, out, err);
 }
 
 // The ratings report of a table.
@@ -441,6 +481,14 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
     }
     std::variant<LabelledMatrix, InputError> read = InputError{};
     std::optional<StratifiedSample> stratified;
+    const PairsOptions pairsOptions{options.decimalSeparator, options.header,  options.transpose,
+                                    options.classes,          options.missing, options.columns};
+    if (options.compare && options.input == InputKind::Pairs) {
+        auto compared = ReadComparedPairs(source, pairsOptions);
+        if (auto* error = std::get_if<InputError>(&compared))
+            return fail(err, named(std::move(*error), file.Name()));
+        return writeComparison(options, std::get<ComparedRead>(compared), false, out, err);
+    }
     if (options.input == InputKind::Samples) {
         std::vector<StratumSize> sizes = *options.strataSizes;
         if (!options.strataSizesRecord.empty()) {
@@ -449,10 +497,17 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
                 return fail(err, *error);
             sizes = std::move(std::get<std::vector<StratumSize>>(record));
         }
-        auto samples = ReadSamples(
-            source, SamplesOptions{options.decimalSeparator, options.header, options.classes,
-                                   options.missing, std::move(sizes),
-                                   options.finitePopulationCorrection, options.columns});
+        const SamplesOptions samplesOptions{
+            options.decimalSeparator, options.header,   options.classes,
+            options.missing,          std::move(sizes), options.finitePopulationCorrection,
+            options.columns};
+        if (options.compare) {
+            auto compared = ReadComparedSamples(source, samplesOptions);
+            if (auto* error = std::get_if<InputError>(&compared))
+                return fail(err, named(std::move(*error), file.Name()));
+            return writeComparison(options, std::get<ComparedRead>(compared), true, out, err);
+        }
+        auto samples = ReadSamples(source, samplesOptions);
         if (auto* s = std::get_if<SamplesRead>(&samples)) {
             read = std::move(s->sample);
             stratified = std::move(s->stratified);
@@ -460,9 +515,7 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
             read = std::get<InputError>(samples);
         }
     } else if (options.input == InputKind::Pairs) {
-        read = ReadPairs(source,
-                         PairsOptions{options.decimalSeparator, options.header, options.transpose,
-                                      options.classes, options.missing, options.columns});
+        read = ReadPairs(source, pairsOptions);
     } else {
         auto matrix = ReadMatrix(source, options.decimalSeparator);
         if (auto* m = std::get_if<ErrorMatrix>(&matrix))
@@ -558,6 +611,26 @@ int runOnSums(const Options& options, std::ostream& out, std::ostream& err) {
     return writeCounted(options, std::get<CountedInput>(summed), out, err);
 }
 
+// The z-tests of two independent assessments, from their JSON reports.
+int runOnComparedReports(const Options& options, std::ostream& out, std::ostream& err) {
+    if (options.inputPaths.size() != 2)
+        return refuse(err, "--compare-reports takes two JSON reports, A and B; " +
+                               std::to_string(options.inputPaths.size()) + " given");
+    Report report;
+    IndependentSection& s = report.independent.emplace();
+    s.pathA = options.inputPaths[0];
+    s.pathB = options.inputPaths[1];
+    s.confidence = options.confidence;
+    for (auto [path, figures] : {std::pair{&s.pathA, &s.a}, {&s.pathB, &s.b}}) {
+        auto read = ReadAssessedReport(*path);
+        if (auto* failure = std::get_if<InputError>(&read))
+            return fail(err, *failure);
+        *figures = std::get<AssessedFigures>(read);
+    }
+    s.figures = CompareIndependent(s.a, s.b, options.confidence);
+    return writeWhole(options, report, out, err);
+}
+
 // The two lines of Result.txt, to standard output or to -o's file.
 int writeTwoLines(const Options& options, const ErrorMatrix& m, std::ostream& out,
                   std::ostream& err) {
@@ -618,6 +691,8 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
     try {
         if (command.options.input == InputKind::Sums)
             return runOnSums(command.options, out, err);
+        if (command.options.input == InputKind::Compared)
+            return runOnComparedReports(command.options, out, err);
         if (command.options.input == InputKind::Design)
             return command.options.strataSizesRecord.empty()
                        ? runDesign(command.options, *command.options.strataSizes, out, err)
