@@ -250,8 +250,7 @@ MapComparison CompareMaps(const ComparedSample& s, double confidence) {
         ComparisonClassEntry entry;
         entry.k = static_cast<int>(k + 1);
         FigureRow<ComparisonClassFigure>& c = entry.figures;
-        const std::string K =
-            k < s.classLabels.size() ? "\"" + s.classLabels[k] + "\"" : std::to_string(k + 1);
+        const std::string K = ClassInReason(s.classLabels, k);
         const auto unmapped = [&](const char* map) {
             return "No unit is mapped as class " + K + " in map " + map +
                    ", so its user's accuracy there is not defined, nor is the difference.";

@@ -44,6 +44,10 @@ struct StratumCounts {
 
 } // namespace
 
+std::string ClassInReason(const std::vector<std::string>& labels, std::size_t k) {
+    return k < labels.size() ? "\"" + labels[k] + "\"" : std::to_string(k + 1);
+}
+
 StrataWeights WeighStrata(const std::vector<std::string>& strata, const std::vector<double>& sizes,
                           const std::vector<double>& units, bool finitePopulationCorrection) {
     StrataWeights w;
@@ -219,8 +223,7 @@ StratifiedEstimates EstimateStratified(const StratifiedSample& s, double confide
         StratifiedClassEntry entry;
         entry.k = static_cast<int>(k + 1);
         FigureRow<StratifiedClassFigure>& f = entry.figures;
-        const std::string K =
-            k < s.classLabels.size() ? "\"" + s.classLabels[k] + "\"" : std::to_string(k + 1);
+        const std::string K = ClassInReason(s.classLabels, k);
         const auto agreed = [k](const StratumCounts& c) { return c.agreed[k]; };
         auto users = stratifiedRatio(
             counts, w, agreed, [k](const StratumCounts& c) { return c.mapped[k]; },

@@ -131,6 +131,10 @@ struct StratifiedEstimates {
     std::vector<double> sampleSizes;           // n_h, counted from the cells
 };
 
+// Class k (from 0) as the reasons name it: its label in quotes, or its number
+// from 1 where the labels are not given.
+std::string ClassInReason(const std::vector<std::string>& labels, std::size_t k);
+
 // The weights of the strata and what they allow: W_h = N_h / N and the factor
 // W_h^2 (1 - f_h) of each stratum's variance of a mean (f_h = n_h / N_h with the
 // finite-population correction, else 0). An estimate needs every stratum to

@@ -71,18 +71,7 @@ void ComparisonJson(JsonWriter& json, const MapComparison& c,
         JsonFigure(json, catalogue[i].field, c.figures.all()[i], reasons);
     }
     json.SetBetween(lines.between);
-    json.Key("classes");
-    json.BeginArray(JsonWriter::Lines(3));
-    for (const ComparisonClassEntry& entry : c.classes) {
-        json.BeginObject();
-        json.Member("class", entry.k);
-        json.Member("label", labels[static_cast<std::size_t>(entry.k - 1)]);
-        JsonReasons classReasons;
-        JsonFigures(json, entry.figures, classReasons);
-        classReasons.Write(json);
-        json.EndObject();
-    }
-    json.EndArray();
+    JsonClassEntries(json, c.classes, labels);
     reasons.Write(json, JsonWriter::Lines(3));
     json.EndObject();
 }

@@ -126,6 +126,25 @@ void TextFigureSections(std::string& out, const FigureRow<Id>& row, const TextNu
     }
 }
 
+// The member "classes": an array with one object per class, each with its
+// number, its label (labels[k - 1]), its figures and their reasons.
+template <typename Entry>
+void JsonClassEntries(JsonWriter& json, const std::vector<Entry>& entries,
+                      const std::vector<std::string>& labels) {
+    json.Key("classes");
+    json.BeginArray(JsonWriter::Lines(3));
+    for (const Entry& entry : entries) {
+        json.BeginObject();
+        json.Member("class", entry.k);
+        json.Member("label", labels[static_cast<std::size_t>(entry.k - 1)]);
+        JsonReasons classReasons;
+        JsonFigures(json, entry.figures, classReasons);
+        classReasons.Write(json);
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
 // Whether the labels of class 1, 2, ... are names rather than those numbers.
 bool LabelsAreNames(const std::vector<std::string>& labels);
 
