@@ -4,6 +4,7 @@
 #include "cli/cli.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <filesystem>
@@ -261,26 +262,41 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
     return writeWhole(options, report, out, err);
 }
 
+// One map of a comparison: its labelled matrix, its stratified sample where the
+// units are one, its count from maps where it was counted.
+struct ComparedMap {
+    const LabelledMatrix* labelled;
+    StratifiedSample* stratified = nullptr;
+    const CountedInput* counted = nullptr;
+};
+
 // Each map's report, then their comparison. The warnings about the labels,
 // which both reports hold, go to standard error once.
-int writeComparison(const Options& options, ComparedRead& read, bool stratified, std::ostream& out,
-                    std::ostream& err) {
+int writeComparison(const Options& options, const std::array<ComparedMap, 2>& maps,
+                    const ComparedSample& units, std::ostream& out, std::ostream& err) {
     Report report;
     std::ostream silent(nullptr);
     report.compared.resize(2);
-    const std::pair<const LabelledMatrix*, StratifiedSample*> maps[] = {
-        {&read.a, &read.stratifiedA}, {&read.b, &read.stratifiedB}};
     for (std::size_t i = 0; i < 2; ++i) {
         std::optional<StratifiedSample> sample;
-        if (stratified)
-            sample = std::move(*maps[i].second);
-        if (const int status = buildReport(options, *maps[i].first, report.compared[i], err,
-                                           i == 0 ? err : silent, std::move(sample));
+        if (maps[i].stratified != nullptr)
+            sample = std::move(*maps[i].stratified);
+        if (const int status =
+                buildReport(options, *maps[i].labelled, report.compared[i], err,
+                            i == 0 ? err : silent, std::move(sample), maps[i].counted);
             status != CliOk)
             return status;
     }
-    report.comparison = CompareMaps(read.compared, options.confidence);
+    report.comparison = CompareMaps(units, options.confidence);
     return writeWhole(options, report, out, err);
+}
+
+int writeComparison(const Options& options, ComparedRead& read, bool stratified, std::ostream& out,
+                    std::ostream& err) {
+    return writeComparison(options,
+                           {ComparedMap{&read.a, stratified ? &read.stratifiedA : nullptr},
+                            ComparedMap{&read.b, stratified ? &read.stratifiedB : nullptr}},
+                           read.compared, out, err);
 }
 
 // The ratings report of a table.
@@ -597,6 +613,16 @@ int runOnMaps(const Options& options, MapCounting* counting, std::ostream& out, 
                                std::string(MapReadingNote) + ")");
     if (options.design)
         return runDesignOnMap(options, *counting, out, err);
+    if (!options.maps.compareMap.empty()) {
+        auto counted = counting->CountCompared(options.maps, options.classes);
+        if (auto* failure = std::get_if<InputError>(&counted))
+            return fail(err, *failure);
+        const ComparedMapCounts& c = std::get<ComparedMapCounts>(counted);
+        return writeComparison(
+            options,
+            {ComparedMap{&c.a.labelled, nullptr, &c.a}, ComparedMap{&c.b.labelled, nullptr, &c.b}},
+            c.compared, out, err);
+    }
     auto counted = counting->Count(options.maps, options.classes);
     if (auto* failure = std::get_if<InputError>(&counted))
         return fail(err, *failure);

@@ -301,6 +301,20 @@ constexpr std::array Table{
     OptionEntry{"--reference", "REF",
                 "the reference: a raster on exactly the map's grid, or a layer of points",
                 InputKind::Maps, ReportUse::Either, mapReader<ReadText<&MapOptions::reference>>},
+    OptionEntry{"--compare-map",
+                "MAP2",
+                "a second classified raster on MAP's grid (its band that of --map-band), "
+                "counted in the same pass against a reference raster: write each map's report "
+                "and their comparison, as --compare does",
+                InputKind::Maps,
+                ReportUse::Either,
+                [](Options& o, std::string_view path) -> Outcome {
+                    o.compare = o.report = true;
+                    return ReadText<&MapOptions::compareMap>(o.maps, path);
+                },
+                {},
+                FileUse::Allowed,
+                "--design --mapped-area"},
     OptionEntry{"--map-band", "N", "the map's band (default 1)", InputKind::Maps, ReportUse::Either,
                 mapReader<ReadMapBand>},
     OptionEntry{"--reference-band", "N", "the reference raster's band (default 1)", InputKind::Maps,

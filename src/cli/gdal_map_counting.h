@@ -33,6 +33,9 @@ class GdalMapCounting final : public MapCounting {
     std::variant<CountedInput, InputError>
     Count(const MapOptions& options,
           const std::optional<std::vector<std::string>>& classes) override;
+    std::variant<ComparedMapCounts, InputError>
+    CountCompared(const MapOptions& options,
+                  const std::optional<std::vector<std::string>>& classes) override;
     std::variant<DrawnSample, InputError> Draw(const DrawRequest& request) override {
         return DrawPixels(request);
     }
@@ -43,6 +46,10 @@ class GdalMapCounting final : public MapCounting {
     }
 
   private:
+    // The count of the maps, its progress shown and its warnings written.
+    std::variant<MapCount, InputError>
+    countMaps(const MapOptions& options, const std::optional<std::vector<std::string>>& classes);
+
     std::ostream& m_err;
     bool m_showProgress;
 };

@@ -3,8 +3,10 @@
 #include "maps/raster_count.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -142,24 +144,34 @@ struct SharedState {
 // pixel counted in column slot 0. `areas`, when geographic, gives the area of
 // each map row, summed by class.
 void countChunks(SharedState& shared, const BandSource& map, const BandSource* reference,
-                 const PixelAreas* areas, ThreadCount& result) {
+                 const PixelAreas* areas, ThreadCount& result, const BandSource* compared) {
     QuietGdalErrors quiet;
     GDALDatasetUniquePtr mapData = openDataset(map.path, GDAL_OF_RASTER);
     GDALDatasetUniquePtr referenceData =
         reference ? openDataset(reference->path, GDAL_OF_RASTER) : nullptr;
-    if (!mapData || (reference && !referenceData)) {
-        shared.fail(readError(!mapData ? map.path : reference->path, gdalReason()));
+    GDALDatasetUniquePtr comparedData =
+        compared ? openDataset(compared->path, GDAL_OF_RASTER) : nullptr;
+    if (!mapData || (reference && !referenceData) || (compared && !comparedData)) {
+        shared.fail(readError(!mapData                        ? map.path
+                              : (reference && !referenceData) ? reference->path
+                                                              : compared->path,
+                              gdalReason()));
         return;
     }
     GDALRasterBand* mapBand = mapData->GetRasterBand(map.band);
     GDALRasterBand* referenceBand =
         reference ? referenceData->GetRasterBand(reference->band) : nullptr;
+    GDALRasterBand* comparedBand = compared ? comparedData->GetRasterBand(compared->band) : nullptr;
     SlotIndexer rows(map.type, map.leftOut, map.signedBytes);
-    std::optional<SlotIndexer> cols;
+    std::optional<SlotIndexer> cols, thirds;
     if (reference)
         cols.emplace(reference->type, reference->leftOut, reference->signedBytes);
-    std::vector<unsigned char> mapBuffer, referenceBuffer;
-    std::vector<std::uint8_t> rowSlots, colSlots;
+    if (compared) {
+        thirds.emplace(compared->type, compared->leftOut, compared->signedBytes);
+        result.triples.emplace();
+    }
+    std::vector<unsigned char> mapBuffer, referenceBuffer, comparedBuffer;
+    std::vector<std::uint8_t> rowSlots, colSlots, thirdSlots, keptThirds;
     std::string error;
     const bool byRow = areas != nullptr && areas->geographic;
     if (byRow)
@@ -222,9 +234,27 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
             colSlots.assign(count, 0);
             colData = colSlots.data();
         }
+        const std::uint8_t* thirdData = nullptr;
+        if (compared) {
+            if (!readChunk(*comparedBand, c, thirds->readType(), comparedBuffer)) {
+                shared.fail(readError(compared->path, gdalReason()));
+                return;
+            }
+            thirdData = comparedBuffer.data();
+            if (!thirds->direct()) {
+                thirdSlots.resize(count);
+                if (!thirds->toSlots(comparedBuffer.data(), count, thirdSlots.data(), c.x, c.y,
+                                     c.width, compared->side, error)) {
+                    shared.fail(badInput(error));
+                    return;
+                }
+                thirdData = thirdSlots.data();
+            }
+        }
         mask.reset();
         for (const auto& [band, source] :
-             {std::pair{mapBand, &map}, std::pair{referenceBand, reference}}) {
+             {std::pair{mapBand, &map}, std::pair{referenceBand, reference},
+              std::pair{comparedBand, compared}}) {
             if (source != nullptr && source->masked && !mask.read(*band, c, count)) {
                 shared.fail(readError(source->path, gdalReason()));
                 return;
@@ -235,14 +265,23 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
             // The masked pixels are counted apart, the others moved together.
             keptRows.resize(count);
             keptCols.resize(count);
+            if (compared)
+                keptThirds.resize(count);
             std::size_t n = 0;
             for (std::size_t i = 0; i < count; ++i) {
                 keptRows[n] = rowData[i];
                 keptCols[n] = colData[i];
+                if (compared)
+                    keptThirds[n] = thirdData[i];
                 n += kept[i];
             }
             result.masked += count - n;
-            result.table.add(keptRows.data(), keptCols.data(), n);
+            if (compared)
+                result.triples->add(keptRows.data(), keptThirds.data(), keptCols.data(), n);
+            else
+                result.table.add(keptRows.data(), keptCols.data(), n);
+        } else if (compared) {
+            result.triples->add(rowData, thirdData, colData, count);
         } else {
             result.table.add(rowData, colData, count);
         }
@@ -268,6 +307,8 @@ void countChunks(SharedState& shared, const BandSource& map, const BandSource* r
     }
     result.rowValues = rows.values();
     result.colValues = reference ? cols->values() : std::vector<double>{0.0};
+    if (compared)
+        result.comparedValues = thirds->values();
 }
 
 // As many threads as asked, but no more than the machine's cores, beyond which
@@ -306,10 +347,32 @@ void readRowsAgain(const BandSource& source, const PixelWindow& window, Visit vi
 
 } // namespace
 
+TripleTable::TripleTable()
+    : m_cells(static_cast<std::uint64_t*>(std::calloc(std::size_t{1} << 24, sizeof(std::uint64_t))),
+              &std::free) {
+    if (!m_cells)
+        throw std::bad_alloc();
+}
+
+void TripleTable::add(const std::uint8_t* a, const std::uint8_t* b, const std::uint8_t* r,
+                      std::size_t count) {
+    std::size_t i = 0;
+    while (i < count) {
+        const std::uint32_t k = key(a[i], b[i], r[i]);
+        std::size_t end = i + 1;
+        while (end < count && a[end] == a[i] && b[end] == b[i] && r[end] == r[i])
+            ++end;
+        if (m_cells[k] == 0)
+            m_met.push_back(k);
+        m_cells[k] += end - i;
+        i = end;
+    }
+}
+
 std::variant<std::vector<ThreadCount>, InputError>
 countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSource& map,
                const BandSource* reference, const PixelWindow& window, const PixelAreas* areas,
-               ProgressSink& progress) {
+               ProgressSink& progress, const BandSource* compared) {
     const Chunks chunks(mapBand, window);
     SharedState shared(chunks);
     shared.pixelsTotal =
@@ -320,7 +383,7 @@ countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSou
     // Memory running out in a thread ends the count as a failure, never the process.
     const auto share = [&](std::size_t t) {
         try {
-            countChunks(shared, map, reference, areas, results[t]);
+            countChunks(shared, map, reference, areas, results[t], compared);
         } catch (const std::bad_alloc&) {
             shared.fail(InputError{InputError::ReadError, "out of memory"});
         }
@@ -427,27 +490,45 @@ std::optional<InputError> formMatrix(const MapRequest& request,
     return std::nullopt;
 }
 
+namespace {
+
+// What the threads read of a raster on the map's grid, its band `number` of
+// `data` (named `side` and by `option` in messages); refused when it is on
+// another grid or has no such band.
+std::variant<BandSource, InputError> rasterOnGrid(const MapRequest& request, GDALDataset& map,
+                                                  GDALDataset& data, const std::string& path,
+                                                  int number, const char* side,
+                                                  const char* option) {
+    if (auto error = checkSameGrid(map, data, side))
+        return *error;
+    auto found = bandOf(data, number, path, option);
+    if (auto* error = std::get_if<InputError>(&found))
+        return *error;
+    GDALRasterBand& band = *std::get<GDALRasterBand*>(found);
+    return BandSource{
+        path, number,        band.GetRasterDataType(), leftOutOf(band, request.nodata),
+        side, hasMask(band), isSignedByte(band)};
+}
+
+std::variant<BandSource, InputError> referenceRaster(const MapRequest& request, GDALDataset& map,
+                                                     GDALDataset& reference) {
+    if (!request.strataPath.empty())
+        return badInput("--strata stratifies sample points: it needs a point reference, and " +
+                        request.referencePath + " is a raster");
+    return rasterOnGrid(request, map, reference, request.referencePath, request.referenceBand,
+                        "reference", "--reference-band");
+}
+
+} // namespace
+
 std::variant<MapCount, InputError>
 countRasterReference(const MapRequest& request, GDALDataset& map, GDALRasterBand& mapBand,
                      const BandSource& mapSource, GDALDatasetUniquePtr reference,
                      const PixelWindow& window, ProgressSink& progress) {
-    if (!request.strataPath.empty())
-        return badInput("--strata stratifies sample points: it needs a point reference, and " +
-                        request.referencePath + " is a raster");
-    if (auto error = checkSameGrid(map, *reference, "reference"))
+    auto onGrid = referenceRaster(request, map, *reference);
+    if (auto* error = std::get_if<InputError>(&onGrid))
         return *error;
-    auto referenceBand =
-        bandOf(*reference, request.referenceBand, request.referencePath, "--reference-band");
-    if (auto* error = std::get_if<InputError>(&referenceBand))
-        return *error;
-    GDALRasterBand& rb = *std::get<GDALRasterBand*>(referenceBand);
-    const BandSource referenceSource{request.referencePath,
-                                     request.referenceBand,
-                                     rb.GetRasterDataType(),
-                                     leftOutOf(rb, request.nodata),
-                                     "reference",
-                                     hasMask(rb),
-                                     isSignedByte(rb)};
+    const BandSource& referenceSource = std::get<BandSource>(onGrid);
     reference.reset();
 
     auto counted =
@@ -467,6 +548,98 @@ countRasterReference(const MapRequest& request, GDALDataset& map, GDALRasterBand
         out.mapPixels.push_back(found == merged.mapPixels.end() ? 0 : found->second);
     }
     out.source.masked = merged.masked;
+    out.referenceNodata = referenceSource.leftOut.values();
+    out.source.nodata =
+        static_cast<std::uint64_t>(window.xSize) * static_cast<std::uint64_t>(window.ySize) -
+        out.source.counted - out.source.masked;
+    return out;
+}
+
+std::variant<MapCount, InputError>
+countComparedRasters(const MapRequest& request, GDALDataset& map, GDALRasterBand& mapBand,
+                     const BandSource& mapSource, GDALDatasetUniquePtr reference,
+                     const PixelWindow& window, ProgressSink& progress) {
+    auto referenceOnGrid = referenceRaster(request, map, *reference);
+    if (auto* error = std::get_if<InputError>(&referenceOnGrid))
+        return *error;
+    const BandSource& referenceSource = std::get<BandSource>(referenceOnGrid);
+    auto opened = openInput(request.comparedPath, GDAL_OF_RASTER,
+                            "is not a raster (the compared map must be one)");
+    if (auto* error = std::get_if<InputError>(&opened))
+        return *error;
+    GDALDatasetUniquePtr compared = std::move(std::get<GDALDatasetUniquePtr>(opened));
+    auto comparedOnGrid = rasterOnGrid(request, map, *compared, request.comparedPath,
+                                       request.mapBand, "compared map", "--map-band");
+    if (auto* error = std::get_if<InputError>(&comparedOnGrid))
+        return *error;
+    const BandSource& comparedSource = std::get<BandSource>(comparedOnGrid);
+    reference.reset();
+    compared.reset();
+
+    auto counted = countInThreads(request, mapBand, mapSource, &referenceSource, window, nullptr,
+                                  progress, &comparedSource);
+    if (auto* error = std::get_if<InputError>(&counted))
+        return *error;
+    // The triples by value; a pixel left out on any side counts towards none.
+    std::map<std::array<double, 3>, std::uint64_t> triples;
+    std::map<PairKey, std::uint64_t> pairs, comparedPairs;
+    std::map<double, std::uint64_t> mapPixels, comparedPixels;
+    std::uint64_t masked = 0;
+    for (const ThreadCount& t : std::get<std::vector<ThreadCount>>(counted)) {
+        masked += t.masked;
+        for (const std::uint32_t key : t.triples->met()) {
+            const double a = t.rowValues[key >> 16], b = t.comparedValues[(key >> 8) & 255],
+                         r = t.colValues[key & 255];
+            const std::uint64_t n = t.triples->at(key);
+            const bool aOut = mapSource.leftOut.contains(a),
+                       bOut = comparedSource.leftOut.contains(b);
+            if (!aOut)
+                mapPixels[a] += n;
+            if (!bOut)
+                comparedPixels[b] += n;
+            if (aOut || bOut || referenceSource.leftOut.contains(r))
+                continue;
+            triples[{a, b, r}] += n;
+            pairs[{a, r}] += n;
+            comparedPairs[{b, r}] += n;
+        }
+    }
+    MapCount out;
+    const auto placeOf = [&](bool onMap, double value) {
+        return firstPlaceOf(onMap ? mapSource : referenceSource, window, value);
+    };
+    // The compared map's values stand among the classes as the map's do.
+    std::map<double, std::uint64_t> comparedValues;
+    for (const auto& [key, n] : comparedPairs)
+        comparedValues[key.row] += n;
+    if (request.classes)
+        for (const auto& [value, n] : comparedValues)
+            if (std::find(request.classes->begin(), request.classes->end(), value) ==
+                request.classes->end())
+                return badInput("the compared map holds " + ClassLabel(value) +
+                                firstPlaceOf(comparedSource, window, value) +
+                                ", which is not among --classes");
+    if (auto error = formMatrix(request, pairs, comparedValues, out, placeOf))
+        return *error;
+    const std::vector<double>& values = out.classValues;
+    const std::size_t n = values.size();
+    const auto indexOf = [&](double value) {
+        return static_cast<std::size_t>(std::find(values.begin(), values.end(), value) -
+                                        values.begin());
+    };
+    ComparedCount& c = out.compared.emplace();
+    c.counts.assign(n * n, 0);
+    for (const auto& [key, count] : comparedPairs)
+        c.counts[indexOf(key.row) * n + indexOf(key.col)] += count;
+    for (const auto& [key, count] : triples)
+        c.cells.push_back({indexOf(key[0]), indexOf(key[1]), indexOf(key[2]), count});
+    for (double value : values) {
+        const auto a = mapPixels.find(value), b = comparedPixels.find(value);
+        out.mapPixels.push_back(a == mapPixels.end() ? 0 : a->second);
+        c.mapPixels.push_back(b == comparedPixels.end() ? 0 : b->second);
+    }
+    c.nodata = comparedSource.leftOut.values();
+    out.source.masked = masked;
     out.referenceNodata = referenceSource.leftOut.values();
     out.source.nodata =
         static_cast<std::uint64_t>(window.xSize) * static_cast<std::uint64_t>(window.ySize) -
