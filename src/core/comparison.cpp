@@ -212,8 +212,8 @@ MapComparison CompareMaps(const ComparedSample& s, double confidence) {
         if (out.stratified) {
             const Figure notSimple = Figure::NotDefined(
                 "The units are a stratified sample, not a simple random sample, so McNemar's "
-                "test does not apply: the stratified difference of overall accuracy below is "
-                "the one to read.");
+                "test does not apply: the stratified difference of overall accuracy is the one "
+                "to read.");
             for (ComparisonFigure id : {mcnemar_chi2, mcnemar_p, mcnemar_chi2_corrected,
                                         mcnemar_corrected_p, mcnemar_exact_p, mcnemar_mid_p})
                 f[id] = notSimple;

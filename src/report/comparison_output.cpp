@@ -15,8 +15,13 @@ bool isMcNemar(ComparisonFigure id) {
            catalogue::McNemar;
 }
 
-bool notMcNemar(ComparisonFigure id) {
-    return !isMcNemar(id);
+bool isUnitTable(ComparisonFigure id) {
+    return Catalogue<ComparisonFigure>()[static_cast<std::size_t>(id)].section ==
+           catalogue::ComparedUnits;
+}
+
+bool isDifference(ComparisonFigure id) {
+    return !isUnitTable(id) && !isMcNemar(id);
 }
 
 // The figures one report gives the z-tests, under their fields there.
@@ -43,11 +48,13 @@ void ComparisonText(std::string& out, const MapComparison& c,
            "confidence level " +
            TextValue(confidence, numbers) + '\n';
     if (c.stratified) {
-        TextFigureSections(out, c.figures, numbers, {}, notMcNemar);
+        // Where McNemar's test would stand, why it does not.
+        TextFigureSections(out, c.figures, numbers, {}, isUnitTable);
         out += '\n';
         out += catalogue::McNemar;
         out += "\n  ";
         AppendWrapped(out, c.figures[ComparisonFigure::mcnemar_p].reason, 2, 2);
+        TextFigureSections(out, c.figures, numbers, {}, isDifference);
     } else {
         TextFigureSections(out, c.figures, numbers);
     }
