@@ -356,11 +356,17 @@ TripleTable::TripleTable()
 
 void TripleTable::add(const std::uint8_t* a, const std::uint8_t* b, const std::uint8_t* r,
                       std::size_t count) {
+    // The keys first, in a loop the compiler vectorizes; then each run of equal
+    // keys (a patch of one triple) is one addition.
+    m_keys.resize(count);
+    std::uint32_t* keys = m_keys.data();
+    for (std::size_t i = 0; i < count; ++i)
+        keys[i] = (std::uint32_t{a[i]} << 16) | (std::uint32_t{b[i]} << 8) | r[i];
     std::size_t i = 0;
     while (i < count) {
-        const std::uint32_t k = key(a[i], b[i], r[i]);
+        const std::uint32_t k = keys[i];
         std::size_t end = i + 1;
-        while (end < count && a[end] == a[i] && b[end] == b[i] && r[end] == r[i])
+        while (end < count && keys[end] == k)
             ++end;
         if (m_cells[k] == 0)
             m_met.push_back(k);

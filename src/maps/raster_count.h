@@ -50,6 +50,7 @@ class TripleTable {
   private:
     std::unique_ptr<std::uint64_t[], void (*)(void*)> m_cells;
     std::vector<std::uint32_t> m_met;
+    std::vector<std::uint32_t> m_keys; // of the pixels being counted
 };
 
 // One thread's share: its own datasets, indexers and table.
