@@ -4,6 +4,7 @@
 #include "cli/cli.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <filesystem>
@@ -22,6 +23,7 @@
 #include "core/limits.h"
 #include "core/number_text.h"
 #include "core/run.h"
+#include "input/assessed_report.h"
 #include "input/byte_source.h"
 #include "input/design_record.h"
 #include "input/labels.h"
@@ -215,7 +217,7 @@ std::optional<std::string> showMapAreas(const Options& options, const CountedInp
 // The report in the format asked for, with the heading the HTML form shows:
 // the files read (counts from maps name theirs in the source record), the date
 // of --report-date and the program.
-std::string writeWhole(const Options& options, Report& report) {
+std::string reportBytes(const Options& options, Report& report) {
     ReportHeading& heading = report.heading;
     if (options.input == InputKind::Sums)
         heading.inputs = options.inputPaths;
@@ -228,10 +230,13 @@ std::string writeWhole(const Options& options, Report& report) {
                        TextNumbers(options.decimalSeparator, options.digits));
 }
 
-// The report of the error matrix: its agreement report, with a stratified
-// sample its section, with counts from maps or reports their source record.
-int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
-                std::ostream& err, std::optional<StratifiedSample> stratified = std::nullopt,
+// The report of the error matrix into `report`: its agreement report, with a
+// stratified sample its section, with counts from maps or reports their source
+// record. Its warnings go to `warnings`; gives CliOk, or the status of the
+// refusal written to `err`.
+int buildReport(const Options& options, const LabelledMatrix& labelled, Report& report,
+                std::ostream& err, std::ostream& warnings,
+                std::optional<StratifiedSample> stratified = std::nullopt,
                 const CountedInput* counted = nullptr) {
     const ErrorMatrix& m = labelled.matrix;
     if (!stratified && counted != nullptr)
@@ -257,7 +262,6 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
                           !counted->stratified;
     if (mapAreas)
         areas = *counted->mappedAreas;
-    Report report;
     AgreementReport& agreement = report.agreement.emplace(ComputeAgreementReport(
         m, options.weights.value_or(Weights::None),
         options.mappedAreaText || mapAreas ? &areas : nullptr, options.confidence));
@@ -269,7 +273,7 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
                               labelled.warnings.end());
     if (!options.missing.empty())
         agreement.missingLeftOut = labelled.leftOut;
-    warn(err, agreement.warnings);
+    warn(warnings, agreement.warnings);
     if (stratified) {
         StratifiedEstimates estimates = EstimateStratified(*stratified, options.confidence);
         report.stratified = StratifiedSection{std::move(*stratified), std::move(estimates)};
@@ -286,7 +290,59 @@ int writeReport(const Options& options, const LabelledMatrix& labelled, std::ost
         return refuse(err, "--area-unit is for the areas a map gives; areas given with "
                            "--mapped-area are shown as given");
     }
-    return writeReportOut(options, out, err, writeWhole(options, report));
+    return CliOk;
+}
+
+int writeWhole(const Options& options, Report& report, std::ostream& out, std::ostream& err) {
+    return writeReportOut(options, out, err, reportBytes(options, report));
+}
+
+int writeReport(const Options& options, const LabelledMatrix& labelled, std::ostream& out,
+                std::ostream& err, std::optional<StratifiedSample> stratified = std::nullopt,
+                const CountedInput* counted = nullptr) {
+    Report report;
+    if (const int status =
+            buildReport(options, labelled, report, err, err, std::move(stratified), counted);
+        status != CliOk)
+        return status;
+    return writeWhole(options, report, out, err);
+}
+
+// One map of a comparison: its labelled matrix, its stratified sample where the
+// units are one, its count from maps where it was counted.
+struct ComparedMap {
+    const LabelledMatrix* labelled;
+    StratifiedSample* stratified = nullptr;
+    const CountedInput* counted = nullptr;
+};
+
+// Each map's report, then their comparison. The warnings about the labels,
+// which both reports hold, go to standard error once.
+int writeComparison(const Options& options, const std::array<ComparedMap, 2>& maps,
+                    const ComparedSample& units, std::ostream& out, std::ostream& err) {
+    Report report;
+    std::ostream silent(nullptr);
+    report.compared.resize(2);
+    for (std::size_t i = 0; i < 2; ++i) {
+        std::optional<StratifiedSample> sample;
+        if (maps[i].stratified != nullptr)
+            sample = std::move(*maps[i].stratified);
+        if (const int status =
+                buildReport(options, *maps[i].labelled, report.compared[i], err,
+                            i == 0 ? err : silent, std::move(sample), maps[i].counted);
+            status != CliOk)
+            return status;
+    }
+    report.comparison = CompareMaps(units, options.confidence);
+    return writeWhole(options, report, out, err);
+}
+
+int writeComparison(const Options& options, ComparedRead& read, bool stratified, std::ostream& out,
+                    std::ostream& err) {
+    return writeComparison(options,
+                           {ComparedMap{&read.a, stratified ? &read.stratifiedA : nullptr},
+                            ComparedMap{&read.b, stratified ? &read.stratifiedB : nullptr}},
+                           read.compared, out, err);
 }
 
 // The ratings report of a table.
@@ -302,7 +358,7 @@ int writeRatings(const Options& options, const RatingsTable& table, std::ostream
     report.ratings = std::move(std::get<RatingsReport>(computed));
     report.ratings->warnings = table.warnings;
     warn(err, table.warnings);
-    return writeReportOut(options, out, err, writeWhole(options, report));
+    return writeWhole(options, report, out, err);
 }
 
 int writeTwoLines(const Options& options, const ErrorMatrix& m, std::ostream& out,
@@ -524,6 +580,14 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
     }
     std::variant<LabelledMatrix, InputError> read = InputError{};
     std::optional<StratifiedSample> stratified;
+    const PairsOptions pairsOptions{options.decimalSeparator, options.header,  options.transpose,
+                                    options.classes,          options.missing, options.columns};
+    if (options.compare && options.input == InputKind::Pairs) {
+        auto compared = ReadComparedPairs(source, pairsOptions);
+        if (auto* error = std::get_if<InputError>(&compared))
+            return fail(err, named(std::move(*error), file.Name()));
+        return writeComparison(options, std::get<ComparedRead>(compared), false, out, err);
+    }
     if (options.input == InputKind::Samples) {
         std::vector<StratumSize> sizes = *options.strataSizes;
         if (!options.strataSizesRecord.empty()) {
@@ -532,10 +596,17 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
                 return fail(err, *error);
             sizes = std::move(std::get<std::vector<StratumSize>>(record));
         }
-        auto samples = ReadSamples(
-            source, SamplesOptions{options.decimalSeparator, options.header, options.classes,
-                                   options.missing, std::move(sizes),
-                                   options.finitePopulationCorrection, options.columns});
+        const SamplesOptions samplesOptions{
+            options.decimalSeparator, options.header,   options.classes,
+            options.missing,          std::move(sizes), options.finitePopulationCorrection,
+            options.columns};
+        if (options.compare) {
+            auto compared = ReadComparedSamples(source, samplesOptions);
+            if (auto* error = std::get_if<InputError>(&compared))
+                return fail(err, named(std::move(*error), file.Name()));
+            return writeComparison(options, std::get<ComparedRead>(compared), true, out, err);
+        }
+        auto samples = ReadSamples(source, samplesOptions);
         if (auto* s = std::get_if<SamplesRead>(&samples)) {
             read = std::move(s->sample);
             stratified = std::move(s->stratified);
@@ -543,9 +614,7 @@ int runOnInput(const Options& options, std::FILE* standardInput, std::ostream& o
             read = std::get<InputError>(samples);
         }
     } else if (options.input == InputKind::Pairs) {
-        read = ReadPairs(source,
-                         PairsOptions{options.decimalSeparator, options.header, options.transpose,
-                                      options.classes, options.missing, options.columns});
+        read = ReadPairs(source, pairsOptions);
     } else {
         auto matrix = ReadMatrix(source, options.decimalSeparator);
         if (auto* m = std::get_if<ErrorMatrix>(&matrix))
@@ -659,6 +728,16 @@ int runOnMaps(const Options& options, MapCounting* counting, std::ostream& out, 
                                std::string(MapReadingNote) + ")");
     if (options.design)
         return runDesignOnMap(options, *counting, out, err);
+    if (!options.maps.compareMap.empty()) {
+        auto counted = counting->CountCompared(options.maps, options.classes);
+        if (auto* failure = std::get_if<InputError>(&counted))
+            return fail(err, *failure);
+        const ComparedMapCounts& c = std::get<ComparedMapCounts>(counted);
+        return writeComparison(
+            options,
+            {ComparedMap{&c.a.labelled, nullptr, &c.a}, ComparedMap{&c.b.labelled, nullptr, &c.b}},
+            c.compared, out, err);
+    }
     auto counted = counting->Count(options.maps, options.classes);
     if (auto* failure = std::get_if<InputError>(&counted))
         return fail(err, *failure);
@@ -671,6 +750,26 @@ int runOnSums(const Options& options, std::ostream& out, std::ostream& err) {
     if (auto* failure = std::get_if<InputError>(&summed))
         return fail(err, *failure);
     return writeCounted(options, std::get<CountedInput>(summed), out, err);
+}
+
+// The z-tests of two independent assessments, from their JSON reports.
+int runOnComparedReports(const Options& options, std::ostream& out, std::ostream& err) {
+    if (options.inputPaths.size() != 2)
+        return refuse(err, "--compare-reports takes two JSON reports, A and B; " +
+                               std::to_string(options.inputPaths.size()) + " given");
+    Report report;
+    IndependentSection& s = report.independent.emplace();
+    s.pathA = options.inputPaths[0];
+    s.pathB = options.inputPaths[1];
+    s.confidence = options.confidence;
+    for (auto [path, figures] : {std::pair{&s.pathA, &s.a}, {&s.pathB, &s.b}}) {
+        auto read = ReadAssessedReport(*path);
+        if (auto* failure = std::get_if<InputError>(&read))
+            return fail(err, *failure);
+        *figures = std::get<AssessedFigures>(read);
+    }
+    s.figures = CompareIndependent(s.a, s.b, options.confidence);
+    return writeWhole(options, report, out, err);
 }
 
 // The two lines of Result.txt, to standard output or to -o's file.
@@ -733,6 +832,8 @@ int RunCli(const std::vector<std::string>& args, std::FILE* in, std::ostream& ou
     try {
         if (command.options.input == InputKind::Sums)
             return runOnSums(command.options, out, err);
+        if (command.options.input == InputKind::Compared)
+            return runOnComparedReports(command.options, out, err);
         if (command.options.input == InputKind::Design)
             return command.options.strataSizesRecord.empty()
                        ? runDesign(command.options, *command.options.strataSizes, out, err)

@@ -26,9 +26,13 @@ struct InputChoice {
     std::string_view option;
 };
 constexpr std::array InputChoices{
-    InputChoice{InputKind::Pairs, "--pairs"},     InputChoice{InputKind::Ratings, "--ratings"},
-    InputChoice{InputKind::Samples, "--samples"}, InputChoice{InputKind::Maps, "--map"},
-    InputChoice{InputKind::Sums, "--sum"},        InputChoice{InputKind::Design, "--design"},
+    InputChoice{InputKind::Pairs, "--pairs"},
+    InputChoice{InputKind::Ratings, "--ratings"},
+    InputChoice{InputKind::Samples, "--samples"},
+    InputChoice{InputKind::Maps, "--map"},
+    InputChoice{InputKind::Sums, "--sum"},
+    InputChoice{InputKind::Design, "--design"},
+    InputChoice{InputKind::Compared, "--compare-reports"},
 };
 
 // Chooses the input of the option `name`, which stands in InputChoices.
@@ -243,7 +247,7 @@ constexpr InputKinds Labels =
 constexpr InputKinds Reports = Tables | InputKind::Ratings | InputKind::Samples;
 constexpr InputKinds Counted = Tables | InputKind::Maps | InputKind::Sums;
 constexpr InputKinds CountedReports = Reports | InputKind::Maps | InputKind::Sums;
-constexpr InputKinds Planned = CountedReports | InputKind::Design;
+constexpr InputKinds Planned = CountedReports | InputKind::Design | InputKind::Compared;
 // The options of --design, which reads its strata from --strata-sizes or a map.
 constexpr InputKinds DesignInputs = InputKinds(InputKind::Design) | InputKind::Maps;
 
@@ -319,6 +323,20 @@ constexpr std::array Table{
     OptionEntry{"--reference", "REF",
                 "the reference: a raster on exactly the map's grid, or a layer of points",
                 InputKind::Maps, ReportUse::Either, mapReader<ReadText<&MapOptions::reference>>},
+    OptionEntry{"--compare-map",
+                "MAP2",
+                "a second classified raster on MAP's grid (its band that of --map-band), "
+                "counted in the same pass against a reference raster: write each map's report "
+                "and their comparison, as --compare does",
+                InputKind::Maps,
+                ReportUse::Either,
+                [](Options& o, std::string_view path) -> Outcome {
+                    o.compare = o.report = true;
+                    return ReadText<&MapOptions::compareMap>(o.maps, path);
+                },
+                {},
+                FileUse::Allowed,
+                "--design --mapped-area"},
     OptionEntry{"--map-band", "N", "the map's band (default 1)", InputKind::Maps, ReportUse::Either,
                 mapReader<ReadMapBand>},
     OptionEntry{"--reference-band", "N", "the reference raster's band (default 1)", InputKind::Maps,
@@ -355,6 +373,26 @@ constexpr std::array Table{
                 InputKind::Maps, ReportUse::Either, mapReader<ReadThreads>},
     OptionEntry{"--quiet", "", "show no progress on standard error", InputKind::Maps,
                 ReportUse::Either, mapReader<ReadQuiet>},
+    OptionEntry{"--compare",
+                "",
+                "each line holds the classes two maps, A and B, gave one unit before the "
+                "reference's (--pairs: A, B, reference; --samples: stratum, A, B, reference): "
+                "write each map's report and their comparison (below)",
+                InputKinds(InputKind::Pairs) | InputKind::Samples,
+                ReportUse::Either,
+                [](Options& o, std::string_view) -> Outcome {
+                    o.compare = o.report = true;
+                    return std::nullopt;
+                },
+                {},
+                FileUse::Allowed,
+                "--transpose --mapped-area"},
+    OptionEntry{"--compare-reports", "",
+                "FILE... are two JSON reports (--report --format json) of independent "
+                "assessments, A and B: write the z-tests of the differences of their kappas "
+                "and overall accuracies (below)",
+                EveryInput, ReportUse::Either,
+                [](Options& o, std::string_view) { return chooseInput(o, "--compare-reports"); }},
     OptionEntry{"--ratings", "",
                 "read a table of ratings (below) and write the agreement among its raters",
                 EveryInput, ReportUse::Either,
@@ -534,9 +572,21 @@ Outcome chooseInput(Options& options, std::string_view name) {
         return std::string(name) + " does not go with " + std::string(selectorOf(options.input));
     options.input = kind;
     // Their output is always the report.
-    if (kind == InputKind::Ratings || kind == InputKind::Samples || kind == InputKind::Design)
+    if (kind == InputKind::Ratings || kind == InputKind::Samples || kind == InputKind::Design ||
+        kind == InputKind::Compared)
         options.report = true;
     return std::nullopt;
+}
+
+// Whether `entry` names the option `name` among those it does not go with.
+bool excludes(const OptionEntry& entry, std::string_view name) {
+    for (std::string_view rest = entry.excludes; !rest.empty();) {
+        const std::size_t end = std::min(rest.find(' '), rest.size());
+        if (rest.substr(0, end) == name)
+            return true;
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    return false;
 }
 
 // Why `entry`, given, does not fit the rest of the command line.
@@ -615,8 +665,13 @@ std::variant<Command, std::string> ParseCommandLine(const std::vector<std::strin
     for (const OptionEntry* entry : given)
         if (auto refused = conflict(*entry, options))
             return *refused;
-    if (options.inputPaths.size() > 1 && options.input != InputKind::Sums)
+    if (options.inputPaths.size() > 1 && options.input != InputKind::Sums &&
+        options.input != InputKind::Compared)
         return std::string("only one input file can be given");
+    for (const OptionEntry* entry : given)
+        for (const OptionEntry* other : given)
+            if (excludes(*entry, other->name))
+                return std::string(other->name) + " does not go with " + std::string(entry->name);
     if (options.ratingWeights && !options.weights && options.input != InputKind::Ratings)
         return "--weights " + std::string(RatingWeightsName(*options.ratingWeights)) +
                " needs --ratings; a matrix report takes none, linear or quadratic";

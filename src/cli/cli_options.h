@@ -25,13 +25,14 @@ namespace brennic {
 
 // What the input holds; each kind but the matrix is chosen by an option.
 enum class InputKind : unsigned {
-    Matrix = 1u << 0,  // one matrix row per line (no option)
-    Pairs = 1u << 1,   // --pairs: two labels per line
-    Ratings = 1u << 2, // --ratings: one unit per line, one rating per rater
-    Samples = 1u << 3, // --samples: a stratum and two labels per line
-    Maps = 1u << 4,    // --map: a classified raster and its reference, read through GDAL
-    Sums = 1u << 5,    // --sum: JSON reports whose matrices are added
-    Design = 1u << 6,  // --design: a sample to size and allocate, no input
+    Matrix = 1u << 0,   // one matrix row per line (no option)
+    Pairs = 1u << 1,    // --pairs: two labels per line
+    Ratings = 1u << 2,  // --ratings: one unit per line, one rating per rater
+    Samples = 1u << 3,  // --samples: a stratum and two labels per line
+    Maps = 1u << 4,     // --map: a classified raster and its reference, read through GDAL
+    Sums = 1u << 5,     // --sum: JSON reports whose matrices are added
+    Design = 1u << 6,   // --design: a sample to size and allocate, no input
+    Compared = 1u << 7, // --compare-reports: two JSON reports of independent assessments
 };
 // A set of input kinds.
 struct InputKinds {
@@ -60,6 +61,7 @@ struct Options {
     std::optional<std::string> mappedAreaText; // read once the classes are known
     bool header = false, transpose = false;
     bool longForm = false; // --long: one rating a line
+    bool compare = false;  // --compare: each line holds two maps' classes of one unit
     std::optional<std::vector<std::string>> classes;
     std::optional<std::vector<std::string>> columns;     // --columns: header names or numbers
     std::vector<std::string> missing;                    // labels that mean "no value"
@@ -106,6 +108,8 @@ struct OptionEntry {
     std::optional<std::string> (*apply)(Options& options, std::string_view argument);
     NeededOption needs{}; // refused without it
     FileUse file = FileUse::Allowed;
+    // The options it does not go with, separated by blanks ("--transpose --weights").
+    std::string_view excludes{};
 };
 
 // The options in the order --help lists them.

@@ -40,35 +40,15 @@ void TerminalProgress::Finish() {
         m_err << '\n';
 }
 
-// Runs `work` with progress shown on a terminal, unless `quiet`.
-template <typename Work> auto GdalMapCounting::showing(bool quiet, Work work) {
-    TerminalProgress terminal(m_err);
-    NoProgress silent;
-    const bool show = m_showProgress && !quiet;
-    auto result = work(show ? static_cast<ProgressSink&>(terminal) : silent);
-    if (show)
-        terminal.Finish();
-    return result;
-}
+namespace {
 
-std::variant<DrawnSample, InputError> GdalMapCounting::Draw(const DrawRequest& request) {
-    return showing(request.quiet,
-                   [&](ProgressSink& progress) { return DrawPixels(request, progress); });
-}
-
-std::variant<StrataAreas, InputError> GdalMapCounting::Areas(const DrawRequest& request,
-                                                             const std::vector<double>& pixels) {
-    return showing(request.quiet, [&](ProgressSink& progress) {
-        return AreasOfStrata(request, pixels, progress);
-    });
-}
-
-std::variant<CountedInput, InputError>
-GdalMapCounting::Count(const MapOptions& options,
-                       const std::optional<std::vector<std::string>>& classes) {
+// The count request of the command line's map options and --classes.
+std::variant<MapRequest, InputError>
+requestOf(const MapOptions& options, const std::optional<std::vector<std::string>>& classes) {
     MapRequest request;
     request.mapPath = options.map;
     request.referencePath = options.reference;
+    request.comparedPath = options.compareMap;
     request.mapBand = options.mapBand;
     request.referenceBand = options.referenceBand;
     request.nodata = options.nodata;
@@ -96,14 +76,12 @@ GdalMapCounting::Count(const MapOptions& options,
         }
         request.classes = std::move(values);
     }
+    return request;
+}
 
-    auto counted = showing(options.quiet,
-                           [&](ProgressSink& progress) { return CountMaps(request, progress); });
-    if (auto* error = std::get_if<InputError>(&counted))
-        return std::move(*error);
-    const MapCount& c = std::get<MapCount>(counted);
-    for (const std::string& warning : c.warnings)
-        WriteWarning(m_err, warning);
+// The map's matrix `counts` with the labels of the classes and the source record.
+std::variant<CountedInput, InputError> countedOf(const MapOptions& options, const MapCount& c,
+                                                 const std::vector<std::uint64_t>& counts) {
     const int n = static_cast<int>(c.classValues.size());
     // A window may hold one class, or none but no-data (ocean, an empty tile): its
     // report is still a part that --sum adds. The whole map needs two classes.
@@ -118,7 +96,7 @@ GdalMapCounting::Count(const MapOptions& options,
         for (int col = 1; col <= n; ++col)
             input.labelled.matrix.set(
                 row, col,
-                static_cast<double>(c.counts[static_cast<std::size_t>((row - 1) * n + col - 1)]));
+                static_cast<double>(counts[static_cast<std::size_t>((row - 1) * n + col - 1)]));
     FormTotals(input.labelled.matrix);
     // A class is labelled by its name where it has one; its value then goes
     // beside it into the report.
@@ -162,6 +140,85 @@ GdalMapCounting::Count(const MapOptions& options,
                 {cell.stratum, cell.map, cell.reference, static_cast<double>(cell.count)});
     }
     return input;
+}
+
+} // namespace
+
+// Runs `work` with progress shown on a terminal, unless `quiet`.
+template <typename Work> auto GdalMapCounting::showing(bool quiet, Work work) {
+    TerminalProgress terminal(m_err);
+    NoProgress silent;
+    const bool show = m_showProgress && !quiet;
+    auto result = work(show ? static_cast<ProgressSink&>(terminal) : silent);
+    if (show)
+        terminal.Finish();
+    return result;
+}
+
+std::variant<DrawnSample, InputError> GdalMapCounting::Draw(const DrawRequest& request) {
+    return showing(request.quiet,
+                   [&](ProgressSink& progress) { return DrawPixels(request, progress); });
+}
+
+std::variant<StrataAreas, InputError> GdalMapCounting::Areas(const DrawRequest& request,
+                                                             const std::vector<double>& pixels) {
+    return showing(request.quiet, [&](ProgressSink& progress) {
+        return AreasOfStrata(request, pixels, progress);
+    });
+}
+
+std::variant<CountedInput, InputError>
+GdalMapCounting::Count(const MapOptions& options,
+                       const std::optional<std::vector<std::string>>& classes) {
+    auto counted = countMaps(options, classes);
+    if (auto* error = std::get_if<InputError>(&counted))
+        return std::move(*error);
+    const MapCount& c = std::get<MapCount>(counted);
+    return countedOf(options, c, c.counts);
+}
+
+std::variant<ComparedMapCounts, InputError>
+GdalMapCounting::CountCompared(const MapOptions& options,
+                               const std::optional<std::vector<std::string>>& classes) {
+    auto counted = countMaps(options, classes);
+    if (auto* error = std::get_if<InputError>(&counted))
+        return std::move(*error);
+    const MapCount& c = std::get<MapCount>(counted);
+    auto a = countedOf(options, c, c.counts);
+    if (auto* error = std::get_if<InputError>(&a))
+        return std::move(*error);
+    // The compared map's count: its own matrix, pixels, no-data values and band.
+    MapCount second = c;
+    second.mapPixels = c.compared->mapPixels;
+    second.mapNodata = c.compared->nodata;
+    MapOptions secondOptions = options;
+    secondOptions.map = options.compareMap;
+    auto b = countedOf(secondOptions, second, c.compared->counts);
+    if (auto* error = std::get_if<InputError>(&b))
+        return std::move(*error);
+    ComparedMapCounts out{
+        std::move(std::get<CountedInput>(a)), std::move(std::get<CountedInput>(b)), {}};
+    out.compared.classes = c.classValues.size();
+    out.compared.classLabels = out.a.labelled.labels;
+    for (const ComparedCount::Cell& cell : c.compared->cells)
+        out.compared.cells.push_back(
+            {0, cell.map, cell.compared, cell.reference, static_cast<double>(cell.count)});
+    return out;
+}
+
+std::variant<MapCount, InputError>
+GdalMapCounting::countMaps(const MapOptions& options,
+                           const std::optional<std::vector<std::string>>& classes) {
+    auto request = requestOf(options, classes);
+    if (auto* error = std::get_if<InputError>(&request))
+        return std::move(*error);
+    auto counted = showing(options.quiet, [&](ProgressSink& progress) {
+        return CountMaps(std::get<MapRequest>(request), progress);
+    });
+    if (const auto* c = std::get_if<MapCount>(&counted))
+        for (const std::string& warning : c->warnings)
+            WriteWarning(m_err, warning);
+    return counted;
 }
 
 } // namespace brennic

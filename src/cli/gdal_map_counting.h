@@ -33,6 +33,9 @@ class GdalMapCounting final : public MapCounting {
     std::variant<CountedInput, InputError>
     Count(const MapOptions& options,
           const std::optional<std::vector<std::string>>& classes) override;
+    std::variant<ComparedMapCounts, InputError>
+    CountCompared(const MapOptions& options,
+                  const std::optional<std::vector<std::string>>& classes) override;
     std::variant<DrawnSample, InputError> Draw(const DrawRequest& request) override;
     std::variant<StrataAreas, InputError> Areas(const DrawRequest& request,
                                                 const std::vector<double>& pixels) override;
@@ -45,6 +48,9 @@ class GdalMapCounting final : public MapCounting {
 
   private:
     template <typename Work> auto showing(bool quiet, Work work);
+    // The count of the maps, its progress shown and its warnings written.
+    std::variant<MapCount, InputError>
+    countMaps(const MapOptions& options, const std::optional<std::vector<std::string>>& classes);
 
     std::ostream& m_err;
     bool m_showProgress;

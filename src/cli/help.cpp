@@ -9,6 +9,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/map_input.h"
+#include "core/comparison.h"
 #include "core/figure_catalogue.h"
 #include "core/stratified.h"
 #include "report/report_writing.h"
@@ -28,6 +29,11 @@ constexpr const char* HelpIntroduction =
     "       brennic-kappa --map MAP --reference REF [MAP OPTIONS]\n"
     "                     [-o PATH | --report ...]\n"
     "       brennic-kappa --sum [--report ...] REPORT.json... (see \"From maps\")\n"
+    "       brennic-kappa (--pairs | --samples --strata-sizes ...) --compare\n"
+    "       brennic-kappa --map MAP --compare-map MAP2 --reference REF [MAP OPTIONS]\n"
+    "                     [--report ...] [FILE]\n"
+    "       brennic-kappa --compare-reports [--confidence P] [--format F]\n"
+    "                     A.json B.json\n"
     "       brennic-kappa --design (--strata-sizes S1=N1,... | --map MAP\n"
     "                     [--strata STRATA] [--window ...]) --expected-accuracy U\n"
     "                     (--target-se SE | --half-width D | --sample-size N)\n"
@@ -145,6 +151,31 @@ constexpr const char* RatingsHelp =
     "with his nominal, ordinal (built from the class frequencies), interval and\n"
     "ratio metrics: for ordinal classes, cite its ordinal alpha. Exit status 1\n"
     "when there are fewer than two raters or no unit with two ratings.\n";
+
+constexpr const char* CompareHelp =
+    "\nWhich map is better (Foody 2004). With --compare each line holds the classes\n"
+    "two maps gave one unit, then the reference's: --pairs --compare reads A, B,\n"
+    "reference, --samples --compare stratum, A, B, reference (--columns chooses\n"
+    "them among more). A line with fewer labels is refused. The report holds map\n"
+    "A's whole report, map B's, then \"comparison\": the units right in both, in A\n"
+    "only (b), in B only (c), in neither; McNemar's test on b and c; the\n"
+    "difference of overall accuracy A - B and of each class's user's and\n"
+    "producer's accuracy, each with its standard error and interval. Of McNemar's\n"
+    "p-values read mcnemar_mid_p: it keeps close to the level asked for where the\n"
+    "chi-square p-values can be too small with few discordant units and the exact\n"
+    "one is too large (Fagerland, Lydersen and Laake 2013). The units of --pairs\n"
+    "are taken as a simple random sample, and so are the pixels of --map MAP\n"
+    "--compare-map MAP2 --reference REF: the two maps, on one grid, counted against\n"
+    "a reference raster in one pass, a pixel that is no-data in either map left\n"
+    "out of both and counted. The units of --samples are a stratified sample, for\n"
+    "which McNemar's test does not hold: it is not given, and the differences are\n"
+    "Stehman's (2014) estimates on y_u = 1[A right] - 1[B right] and on the\n"
+    "linearized ratios.\n"
+    "With --compare-reports, A.json and B.json are reports written with --report\n"
+    "--format json from any input, of independent samples; their kappas and\n"
+    "overall accuracies are compared by z = (A - B) / (se_A^2 + se_B^2)^0.5, se\n"
+    "the large-sample kappa_se and the overall_accuracy_se of each. A file that\n"
+    "is no such report, or whose kappa is not defined, is refused.\n";
 
 constexpr const char* DesignHelp =
     "\nA sample design (--design) comes before the reference data: the strata's\n"
@@ -303,6 +334,12 @@ const std::array FieldGroups{
     group<StratifiedClassFigure>("Of each class, under \"stratified\" \"classes\"; then "
                                  "\"area_proportions\", the p^_ij, rows the map, columns the "
                                  "reference:"),
+    group<ComparisonFigure>("Under \"comparison\", with --compare, after \"a\" and \"b\", the "
+                            "reports of map A and map B, and \"stratified\" (true with "
+                            "--samples):"),
+    group<ComparisonClassFigure>("Of each class, under \"comparison\" \"classes\":"),
+    group<IndependentFigure>("Under \"independent\", with --compare-reports, after \"a\" and "
+                             "\"b\", each with its \"report\" and the four figures it gives:"),
 };
 
 // `text` with the characters HTML gives a meaning escaped.
@@ -330,6 +367,7 @@ std::string HelpText() {
     out += "\nQuantity and allocation disagreement follow Pontius and Millones (2011),\n"
            "International Journal of Remote Sensing 32: 4407-4429.\n";
     out += RatingsHelp;
+    out += CompareHelp;
     out += DesignHelp;
     return out;
 }

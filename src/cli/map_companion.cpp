@@ -14,6 +14,10 @@ namespace brennic {
 
 std::variant<CountedInput, InputError>
 CompanionMapCounting::Count(const MapOptions&, const std::optional<std::vector<std::string>>&) {
+    return start();
+}
+
+InputError CompanionMapCounting::start() {
     const std::string path =
         (m_directory.empty() ? RunningProgramDirectory() : m_directory) + "/" + MapCompanionName;
     std::vector<char*> argv;

@@ -20,8 +20,13 @@ class CompanionMapCounting final : public MapCounting {
     std::variant<CountedInput, InputError>
     Count(const MapOptions& options,
           const std::optional<std::vector<std::string>>& classes) override;
+    std::variant<ComparedMapCounts, InputError>
+    CountCompared(const MapOptions&, const std::optional<std::vector<std::string>>&) override {
+        return start();
+    }
 
   private:
+    InputError start(); // returns only when the companion cannot be started
     std::string m_directory;
     std::vector<std::string> m_args;
 };

@@ -12,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/comparison.h"
 #include "core/input_error.h"
 #include "input/counted_input.h"
 #include "maps/sample_draw.h"
@@ -29,6 +30,14 @@ struct MapOptions {
     std::optional<std::vector<std::int64_t>> window; // XOFF, YOFF, XSIZE, YSIZE
     int threads = 0;                                 // 0: the machine's cores
     bool quiet = false;
+    std::string compareMap; // --compare-map: a second map compared with MAP; empty for none
+};
+
+// Two maps counted against one reference in one pass (--compare-map): each as
+// a count of its own over the same classes, and the units of the comparison.
+struct ComparedMapCounts {
+    CountedInput a, b;
+    ComparedSample compared;
 };
 
 // Counts the error matrix of --map and --reference, and draws a sample from a
@@ -40,6 +49,12 @@ class MapCounting {
     // `classes`: the labels of --classes, when given.
     virtual std::variant<CountedInput, InputError>
     Count(const MapOptions& options, const std::optional<std::vector<std::string>>& classes) = 0;
+    // Counts --map and --compare-map against --reference in one pass.
+    virtual std::variant<ComparedMapCounts, InputError>
+    CountCompared(const MapOptions& options, const std::optional<std::vector<std::string>>&) {
+        return InputError{InputError::ReadError,
+                          "this build compares no maps (" + options.compareMap + ")"};
+    }
     virtual std::variant<DrawnSample, InputError> Draw(const DrawRequest&) {
         return InputError{InputError::ReadError, "this build draws no points from maps"};
     }

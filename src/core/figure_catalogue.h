@@ -69,6 +69,9 @@ enum class OverallFigure : std::size_t {
 inline constexpr std::size_t ResultFileFigures = 7;
 // The member of the machine forms that holds the seven, under their fields.
 inline constexpr std::string_view ResultFileKey = "result_file";
+// The form of the JSON report, its first member: a reader can tell the fields'
+// names from it.
+inline constexpr std::string_view ReportSchema = "brennic-report/2";
 
 // The weighted kappa, with --weights linear or quadratic.
 enum class WeightedFigure : std::size_t {

@@ -42,65 +42,69 @@ struct StratumCounts {
         : q(classes), mapped(classes, 0.0), found(classes, 0.0), agreed(classes, 0.0) {}
 };
 
-// What the strata allow: the estimates need every stratum to hold units and to
-// have a size; the standard errors need two units in each (the variance within
-// a stratum divides by n_h - 1) and, with the correction, no more units than
-// the stratum's size.
-struct StratumChecks {
-    Figure estimates = Figure::Of(0.0);
-    Figure variances = Figure::Of(0.0);
-};
+} // namespace
 
-StratumChecks checkStrata(const StratifiedSample& s, const std::vector<StratumCounts>& counts,
-                          double N) {
-    StratumChecks checks;
-    if (s.strata.empty())
-        checks.estimates = Figure::NotDefined("The sample holds no stratum.");
-    for (std::size_t h = 0; h < s.strata.size() && checks.estimates.defined(); ++h) {
-        const double Nh = s.stratumSizes[h], nh = counts[h].n;
-        if (!(Nh > 0.0) || !std::isfinite(Nh))
-            checks.estimates = Figure::NotDefined("The size of " + named(s.strata[h], false) +
-                                                  " is not a positive number, so the share of "
-                                                  "the area it stands for is not known.");
-        else if (!(nh > 0.0))
-            checks.estimates = Figure::NotDefined(named(s.strata[h]) +
-                                                  " holds no sample unit, so the shares of the "
-                                                  "classes within it cannot be estimated.");
-    }
-    if (checks.estimates.defined() && !std::isfinite(N))
-        checks.estimates = Figure::NotDefined(OverflowCause);
-    checks.variances = checks.estimates;
-    for (std::size_t h = 0; h < s.strata.size() && checks.variances.defined(); ++h) {
-        const double Nh = s.stratumSizes[h], nh = counts[h].n;
-        if (nh - 1.0 <= 0.0)
-            checks.variances = Figure::NotDefined(
-                named(s.strata[h]) +
-                " holds a single sample unit, so the variance within it (which divides by "
-                "n_h - 1) is not defined, nor is any standard error.");
-        else if (s.finitePopulationCorrection && nh > Nh)
-            checks.variances = Figure::NotDefined(
-                named(s.strata[h]) + " holds " + countText(nh) + " sample units but its size is " +
-                countText(Nh) + ", so the finite-population correction 1 - n_h/N_h is negative.");
-    }
-    return checks;
+std::string ClassInReason(const std::vector<std::string>& labels, std::size_t k) {
+    return k < labels.size() ? "\"" + labels[k] + "\"" : std::to_string(k + 1);
 }
 
-// The weights of the strata: W_h = N_h / N, and the factor of each stratum's
-// variance of a mean, W_h^2 (1 - f_h).
-struct StratumWeights {
-    std::vector<double> W, varianceWeight;
-};
+StrataWeights WeighStrata(const std::vector<std::string>& strata, const std::vector<double>& sizes,
+                          const std::vector<double>& units, bool finitePopulationCorrection) {
+    StrataWeights w;
+    double N = 0.0;
+    for (double Nh : sizes)
+        N += Nh;
+    if (strata.empty())
+        w.estimates = Figure::NotDefined("The sample holds no stratum.");
+    for (std::size_t h = 0; h < strata.size() && w.estimates.defined(); ++h) {
+        const double Nh = sizes[h], nh = units[h];
+        if (!(Nh > 0.0) || !std::isfinite(Nh))
+            w.estimates = Figure::NotDefined("The size of " + named(strata[h], false) +
+                                             " is not a positive number, so the share of "
+                                             "the area it stands for is not known.");
+        else if (!(nh > 0.0))
+            w.estimates =
+                Figure::NotDefined(named(strata[h]) + " holds no sample unit, so the shares of the "
+                                                      "classes within it cannot be estimated.");
+    }
+    if (w.estimates.defined() && !std::isfinite(N))
+        w.estimates = Figure::NotDefined(OverflowCause);
+    w.variances = w.estimates;
+    for (std::size_t h = 0; h < strata.size() && w.variances.defined(); ++h) {
+        const double Nh = sizes[h], nh = units[h];
+        if (nh - 1.0 <= 0.0)
+            w.variances = Figure::NotDefined(
+                named(strata[h]) +
+                " holds a single sample unit, so the variance within it (which divides by "
+                "n_h - 1) is not defined, nor is any standard error.");
+        else if (finitePopulationCorrection && nh > Nh)
+            w.variances = Figure::NotDefined(
+                named(strata[h]) + " holds " + countText(nh) + " sample units but its size is " +
+                countText(Nh) + ", so the finite-population correction 1 - n_h/N_h is negative.");
+    }
+    const std::size_t H = strata.size();
+    w.W.assign(H, 0.0);
+    w.varianceWeight.assign(H, 0.0);
+    if (w.estimates.defined())
+        for (std::size_t h = 0; h < H; ++h) {
+            w.W[h] = sizes[h] / N;
+            const double f = finitePopulationCorrection ? units[h] / sizes[h] : 0.0;
+            w.varianceWeight[h] = w.W[h] * w.W[h] * (1.0 - f);
+        }
+    return w;
+}
+
+namespace {
 
 // A stratified mean of a 0-or-1 value: its estimate sum W_h ybar_h, and the
 // standard error (sum W_h^2 (1 - f_h) s^2_h / n_h)^0.5 with s^2_h = n_h ybar_h
 // (1 - ybar_h) / (n_h - 1), the sample variance of such a value.
 template <typename Count>
 std::pair<Figure, Figure> stratifiedMean(const std::vector<StratumCounts>& counts,
-                                         const StratumWeights& w, const StratumChecks& checks,
-                                         Count count) {
+                                         const StrataWeights& w, Count count) {
     const std::size_t H = counts.size();
     Figure estimate = FormFigure(
-        Step::Report, {&checks.estimates},
+        Step::Report, {&w.estimates},
         [&](CheckedArithmetic& c) {
             double sum = 0.0;
             for (std::size_t h = 0; h < H; ++h)
@@ -109,7 +113,7 @@ std::pair<Figure, Figure> stratifiedMean(const std::vector<StratumCounts>& count
         },
         overflowOnly);
     Figure se = FormFigure(
-        Step::Report, {&checks.variances, &estimate},
+        Step::Report, {&w.variances, &estimate},
         [&](CheckedArithmetic& c) {
             double sum = 0.0;
             for (std::size_t h = 0; h < H; ++h) {
@@ -129,11 +133,11 @@ std::pair<Figure, Figure> stratifiedMean(const std::vector<StratumCounts>& count
 // and never comes out negative by rounding.
 template <typename Both, typename Of>
 std::pair<Figure, Figure> stratifiedRatio(const std::vector<StratumCounts>& counts,
-                                          const StratumWeights& w, const StratumChecks& checks,
-                                          Both both, Of of, const std::string& noneReason) {
+                                          const StrataWeights& w, Both both, Of of,
+                                          const std::string& noneReason) {
     const std::size_t H = counts.size();
     double Y = 0.0, X = 0.0;
-    if (checks.estimates.defined())
+    if (w.estimates.defined())
         for (std::size_t h = 0; h < H; ++h) {
             Y += w.W[h] * (both(counts[h]) / counts[h].n);
             X += w.W[h] * (of(counts[h]) / counts[h].n);
@@ -142,10 +146,10 @@ std::pair<Figure, Figure> stratifiedRatio(const std::vector<StratumCounts>& coun
         return kind == Kind::Overflow ? OverflowCause : noneReason;
     };
     Figure ratio = FormFigure(
-        Step::Report, {&checks.estimates},
+        Step::Report, {&w.estimates},
         [&](CheckedArithmetic& c) { return c.div(c.finite(Y), c.finite(X)); }, reason);
     Figure se = FormFigure(
-        Step::Report, {&checks.variances, &ratio},
+        Step::Report, {&w.variances, &ratio},
         [&](CheckedArithmetic& c) {
             const double R = *ratio.value;
             double sum = 0.0;
@@ -178,37 +182,30 @@ StratifiedEstimates EstimateStratified(const StratifiedSample& s, double confide
         if (cell.map == cell.reference)
             c.agreed[cell.map] += cell.count;
     }
-    double N = 0.0;
-    for (double Nh : s.stratumSizes)
-        N += Nh;
-    const StratumChecks checks = checkStrata(s, counts, N);
-
-    StratumWeights w{std::vector<double>(H, 0.0), std::vector<double>(H, 0.0)};
-    if (checks.estimates.defined())
-        for (std::size_t h = 0; h < H; ++h) {
-            w.W[h] = s.stratumSizes[h] / N;
-            const double f = s.finitePopulationCorrection ? counts[h].n / s.stratumSizes[h] : 0.0;
-            w.varianceWeight[h] = w.W[h] * w.W[h] * (1.0 - f);
-        }
+    std::vector<double> units;
+    for (const StratumCounts& c : counts)
+        units.push_back(c.n);
+    const StrataWeights w =
+        WeighStrata(s.strata, s.stratumSizes, units, s.finitePopulationCorrection);
 
     StratifiedEstimates out;
     for (const StratumCounts& c : counts)
         out.sampleSizes.push_back(c.n);
 
     // p^_ij = sum over h of W_h n_hij / n_h, from the cells as they come.
-    if (checks.estimates.defined())
+    if (w.estimates.defined())
         for (const StratifiedCell& cell : s.cells)
             cellCounts[cell.map * q + cell.reference] +=
                 w.W[cell.stratum] * (cell.count / counts[cell.stratum].n);
     out.areaProportions.reserve(q * q);
     for (double p : cellCounts)
         out.areaProportions.push_back(FormFigure(
-            Step::Report, {&checks.estimates}, [&](CheckedArithmetic& c) { return c.finite(p); },
+            Step::Report, {&w.estimates}, [&](CheckedArithmetic& c) { return c.finite(p); },
             overflowOnly));
 
     {
         using enum StratifiedFigure;
-        auto [estimate, se] = stratifiedMean(counts, w, checks, [](const StratumCounts& c) {
+        auto [estimate, se] = stratifiedMean(counts, w, [](const StratumCounts& c) {
             double agreed = 0.0;
             for (double x : c.agreed)
                 agreed += x;
@@ -226,22 +223,20 @@ StratifiedEstimates EstimateStratified(const StratifiedSample& s, double confide
         StratifiedClassEntry entry;
         entry.k = static_cast<int>(k + 1);
         FigureRow<StratifiedClassFigure>& f = entry.figures;
-        const std::string K =
-            k < s.classLabels.size() ? "\"" + s.classLabels[k] + "\"" : std::to_string(k + 1);
+        const std::string K = ClassInReason(s.classLabels, k);
         const auto agreed = [k](const StratumCounts& c) { return c.agreed[k]; };
         auto users = stratifiedRatio(
-            counts, w, checks, agreed, [k](const StratumCounts& c) { return c.mapped[k]; },
+            counts, w, agreed, [k](const StratumCounts& c) { return c.mapped[k]; },
             "No sample unit is mapped as class " + K + ", so its user's accuracy is not defined.");
         f[users_accuracy] = std::move(users.first);
         f[users_accuracy_se] = std::move(users.second);
         auto producers = stratifiedRatio(
-            counts, w, checks, agreed, [k](const StratumCounts& c) { return c.found[k]; },
+            counts, w, agreed, [k](const StratumCounts& c) { return c.found[k]; },
             "No sample unit is of reference class " + K +
                 ", so its producer's accuracy is not defined.");
         f[producers_accuracy] = std::move(producers.first);
         f[producers_accuracy_se] = std::move(producers.second);
-        auto area =
-            stratifiedMean(counts, w, checks, [k](const StratumCounts& c) { return c.found[k]; });
+        auto area = stratifiedMean(counts, w, [k](const StratumCounts& c) { return c.found[k]; });
         f[area_proportion] = std::move(area.first);
         f[area_proportion_se] = std::move(area.second);
         for (const auto& [value, se, low, high] :

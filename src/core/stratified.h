@@ -131,6 +131,24 @@ struct StratifiedEstimates {
     std::vector<double> sampleSizes;           // n_h, counted from the cells
 };
 
+// Class k (from 0) as the reasons name it: its label in quotes, or its number
+// from 1 where the labels are not given.
+std::string ClassInReason(const std::vector<std::string>& labels, std::size_t k);
+
+// The weights of the strata and what they allow: W_h = N_h / N and the factor
+// W_h^2 (1 - f_h) of each stratum's variance of a mean (f_h = n_h / N_h with the
+// finite-population correction, else 0). An estimate needs every stratum to
+// have a size and a unit, a standard error two units in each and, with the
+// correction, no more units than the stratum's size; where they do not, the
+// figure says why, naming the stratum.
+struct StrataWeights {
+    Figure estimates = Figure::Of(0.0); // not defined: why no estimate can be formed
+    Figure variances = Figure::Of(0.0); // not defined: why no standard error can be
+    std::vector<double> W, varianceWeight;
+};
+StrataWeights WeighStrata(const std::vector<std::string>& strata, const std::vector<double>& sizes,
+                          const std::vector<double>& units, bool finitePopulationCorrection);
+
 // The estimates of a stratified random sample. A figure that cannot be formed
 // (a stratum without units or with a single one, a class never mapped or never
 // found, an overflow) says why, naming the stratum or class; the others are

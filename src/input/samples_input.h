@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/comparison.h"
 #include "core/stratified.h"
 #include "input/matrix_input.h"
 #include "input/pairs_input.h"
@@ -53,5 +54,26 @@ struct SamplesRead {
 // stratum without a size, a stratum whose size is smaller than its sample, a
 // size given for a stratum with no sample unit.
 std::variant<SamplesRead, InputError> ReadSamples(ByteSource& in, const SamplesOptions& options);
+
+// Two maps' classes of the same units against the reference (--compare): each
+// map's error matrix and stratified sample over the same classes, and the
+// units' counts for the comparison.
+struct ComparedRead {
+    LabelledMatrix a, b;
+    StratifiedSample stratifiedA, stratifiedB; // without strata under --pairs
+    ComparedSample compared;
+};
+
+// Four labels per line: the stratum, map A's class, map B's, the reference's;
+// read and refused as ReadSamples reads three.
+std::variant<ComparedRead, InputError> ReadComparedSamples(ByteSource& in,
+                                                           const SamplesOptions& options);
+
+// Three labels per line: map A's class, map B's, the reference's; a simple
+// random sample, without strata. The classes and the refusals are those of
+// ReadSamples; the options are those of ReadPairs but the reference first,
+// which this reading does not take.
+std::variant<ComparedRead, InputError> ReadComparedPairs(ByteSource& in,
+                                                         const PairsOptions& options);
 
 } // namespace brennic

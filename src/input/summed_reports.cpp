@@ -8,9 +8,8 @@
 #include <memory>
 #include <optional>
 
-#include <nlohmann/json.hpp>
-
 #include "input/byte_source.h"
+#include "input/json_report.h"
 
 #include "core/file_system.h"
 #include "core/number_text.h"
@@ -18,16 +17,6 @@
 
 namespace brennic {
 namespace {
-
-using Json = nlohmann::json;
-
-// The member `key` of an object, or null when `value` is no object or lacks it.
-const Json* memberOf(const Json* value, const char* key) {
-    if (value == nullptr || !value->is_object())
-        return nullptr;
-    const auto found = value->find(key);
-    return found == value->end() ? nullptr : &*found;
-}
 
 // A count as the reports write it: a whole number, read exactly also beyond 2^53.
 std::uint64_t countOf(const Json* value) {
@@ -51,14 +40,14 @@ struct ReportCounts {
 
 std::variant<ReportCounts, std::string> countsOf(const Json& report) {
     ReportCounts counts;
-    const Json* matrix = memberOf(&report, "matrix");
-    const Json* classes = memberOf(&report, "classes");
+    const Json* matrix = MemberOf(&report, "matrix");
+    const Json* classes = MemberOf(&report, "classes");
     if (matrix == nullptr || classes == nullptr || !matrix->is_array() || !classes->is_array())
         return std::string("it is no report of brennic-kappa --report --format json (it has no "
                            "\"matrix\" and \"classes\")");
     const std::size_t n = classes->size();
     for (const Json& entry : *classes) {
-        const Json* label = memberOf(&entry, "label");
+        const Json* label = MemberOf(&entry, "label");
         if (label == nullptr || !label->is_string())
             return std::string("a class has no label");
         counts.labels.push_back(label->get<std::string>());
@@ -75,11 +64,11 @@ std::variant<ReportCounts, std::string> countsOf(const Json& report) {
             counts.cells.push_back(cell.get<double>());
         }
     }
-    if (const Json* areaClasses = memberOf(memberOf(&report, "area_weighted"), "classes");
+    if (const Json* areaClasses = MemberOf(MemberOf(&report, "area_weighted"), "classes");
         areaClasses != nullptr && areaClasses->is_array()) {
         std::vector<double> areas;
         for (const Json& entry : *areaClasses) {
-            const Json* mapped = memberOf(&entry, "mapped_area");
+            const Json* mapped = MemberOf(&entry, "mapped_area");
             if (mapped == nullptr || !mapped->is_number())
                 return std::string("a class of its area-weighted estimates has no mapped area");
             areas.push_back(mapped->get<double>());
@@ -87,9 +76,9 @@ std::variant<ReportCounts, std::string> countsOf(const Json& report) {
         if (areas.size() == n)
             counts.mappedAreas = std::move(areas);
     }
-    counts.source = memberOf(&report, "source");
+    counts.source = MemberOf(&report, "source");
     // The map's areas as it gave them, where the report shows them in another unit.
-    if (const Json* areas = memberOf(counts.source, "mapped_areas");
+    if (const Json* areas = MemberOf(counts.source, "mapped_areas");
         areas != nullptr && areas->is_array() && areas->size() == n) {
         counts.mappedAreas.emplace();
         for (const Json& area : *areas) {
@@ -100,11 +89,11 @@ std::variant<ReportCounts, std::string> countsOf(const Json& report) {
     }
     // Strata of a raster of their own are known only by their counts in the section,
     // which adding the matrices would lose.
-    if (memberOf(counts.source, "strata") != nullptr)
+    if (MemberOf(counts.source, "strata") != nullptr)
         return std::string("its points were stratified by --strata, and such reports are not "
                            "added (their strata are not in the matrix)");
-    counts.mapAsStrata = memberOf(&report, "stratified") != nullptr;
-    if (const Json* pixels = memberOf(counts.source, "map_pixels");
+    counts.mapAsStrata = MemberOf(&report, "stratified") != nullptr;
+    if (const Json* pixels = MemberOf(counts.source, "map_pixels");
         pixels != nullptr && pixels->is_array() && pixels->size() == n) {
         counts.mapPixels.emplace();
         for (const Json& p : *pixels)
@@ -122,7 +111,7 @@ struct CountedFrom {
 };
 
 std::optional<CountedFrom> countedFrom(const Json* source) {
-    const Json* window = memberOf(source, "window");
+    const Json* window = MemberOf(source, "window");
     if (window == nullptr || !window->is_array() || window->size() != 4)
         return std::nullopt;
     CountedFrom from;
@@ -158,7 +147,7 @@ std::optional<InputError> windowsCountedTwice(const std::vector<std::string>& pa
             if (!from[i] || from[i]->source != from[j]->source ||
                 !overlap(from[i]->window, from[j]->window))
                 continue;
-            const Json* named = memberOf(reports[j].source, "map");
+            const Json* named = MemberOf(reports[j].source, "map");
             const std::string map = named != nullptr && named->is_string()
                                         ? named->get<std::string>()
                                         : std::string("its map");
@@ -177,10 +166,23 @@ std::optional<InputError> windowsCountedTwice(const std::vector<std::string>& pa
 }
 
 std::uint64_t sourceCount(const Json* source, const char* key, bool leftOut) {
-    return countOf(memberOf(leftOut ? memberOf(source, "left_out") : source, key));
+    return countOf(MemberOf(leftOut ? MemberOf(source, "left_out") : source, key));
 }
 
 } // namespace
+
+std::variant<Json, InputError> ParseJsonReport(const std::string& path) {
+    auto bytes = ReadWholeFile(path);
+    if (auto* error = std::get_if<InputError>(&bytes))
+        return *error;
+    try {
+        return Json::parse(std::get<std::string>(bytes));
+    } catch (const Json::parse_error& error) {
+        return InputError{InputError::BadInput, path +
+                                                    " is no JSON report: it is no JSON at byte " +
+                                                    std::to_string(error.byte)};
+    }
+}
 
 std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>& paths) {
     if (paths.empty())
@@ -189,16 +191,10 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
     std::vector<Json> values; // kept for the source records the counts point into
     values.reserve(paths.size());
     for (const std::string& path : paths) {
-        auto bytes = ReadWholeFile(path);
-        if (auto* error = std::get_if<InputError>(&bytes))
+        auto parsed = ParseJsonReport(path);
+        if (auto* error = std::get_if<InputError>(&parsed))
             return *error;
-        try {
-            values.push_back(Json::parse(std::get<std::string>(bytes)));
-        } catch (const Json::parse_error& error) {
-            return InputError{InputError::BadInput,
-                              path + " is no JSON report: it is no JSON at byte " +
-                                  std::to_string(error.byte)};
-        }
+        values.push_back(std::move(std::get<Json>(parsed)));
         auto counts = countsOf(values.back());
         if (auto* error = std::get_if<std::string>(&counts))
             return InputError{InputError::BadInput, "cannot add " + path + ": " + *error};
@@ -273,7 +269,7 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
         source.nodata += sourceCount(r.source, "nodata", true);
         source.empty += sourceCount(r.source, "empty", true);
         source.masked += sourceCount(r.source, "masked", true);
-        if (const Json* unit = memberOf(r.source, "area_unit");
+        if (const Json* unit = MemberOf(r.source, "area_unit");
             unit != nullptr && unit->is_string() && source.areaUnit.empty())
             source.areaUnit = unit->get<std::string>();
     }

@@ -67,9 +67,18 @@ std::variant<MapCount, InputError> CountMaps(const MapRequest& request, Progress
     CPLErrorReset();
     GDALDatasetUniquePtr reference = maps::openDataset(request.referencePath, GDAL_OF_RASTER);
     const maps::ClassNames names(mapBand, request.classNames);
-    auto counted = !reference || reference->GetRasterCount() == 0 || !request.referenceField.empty()
-                       ? maps::countPoints(request, *map, mapBand, mapSource, w, names, progress)
-                       : maps::countRasterReference(request, *map, mapBand, mapSource,
+    const bool points =
+        !reference || reference->GetRasterCount() == 0 || !request.referenceField.empty();
+    if (points && !request.comparedPath.empty())
+        return InputError{InputError::BadInput,
+                          "--compare-map counts two maps against a reference raster; " +
+                              request.referencePath +
+                              " is read as points, which are not counted against two maps yet"};
+    auto counted = points ? maps::countPoints(request, *map, mapBand, mapSource, w, names, progress)
+                   : request.comparedPath.empty()
+                       ? maps::countRasterReference(request, *map, mapBand, mapSource,
+                                                    std::move(reference), w, progress)
+                       : maps::countComparedRasters(request, *map, mapBand, mapSource,
                                                     std::move(reference), w, progress);
     if (auto* count = std::get_if<MapCount>(&counted)) {
         count->window = w;

@@ -39,6 +39,9 @@ struct MapRequest {
     std::optional<std::vector<double>> classes; // the classes in this order, else the values seen
     std::string strataPath; // a raster on the map's grid whose values stratify the points
     std::map<double, std::string> classNames; // --class-names, over the map's own names
+    // A second classified raster on the map's grid, compared with the map against
+    // the same reference (its band: mapBand); empty for none.
+    std::string comparedPath;
 };
 
 // Where the counts came from, for the report's "source" record.
@@ -70,12 +73,27 @@ struct MapStrata {
     std::vector<Cell> cells;
 };
 
+// The second map of a comparison, counted in the same pass over the same
+// classes: its matrix against the reference, its valid pixels of each class,
+// and the pixels of each triple of classes (map, compared map, reference).
+struct ComparedCount {
+    std::vector<std::uint64_t> counts; // n by n, as MapCount's
+    std::vector<std::uint64_t> mapPixels;
+    struct Cell {
+        std::size_t map, compared, reference;
+        std::uint64_t count;
+    };
+    std::vector<Cell> cells;
+    std::vector<double> nodata; // the values left out on the compared map
+};
+
 struct MapCount {
     std::vector<double> classValues;      // class 1 to n, in numeric order unless given
     std::vector<std::uint64_t> counts;    // n by n, row by row: rows the map, columns the reference
     std::vector<std::uint64_t> mapPixels; // the map's valid pixels of each class in the window
     std::optional<MapAreas> areas;        // with a point reference
     std::optional<MapStrata> strata;      // with a strata raster
+    std::optional<ComparedCount> compared; // with a compared map
     SourceCounts source;
     bool pointReference = false;
     // What was counted, for the source record by which --sum tells the windows

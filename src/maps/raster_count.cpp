@@ -3,8 +3,10 @@
 #include "maps/raster_count.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -140,24 +142,32 @@ struct SharedState {
 
 // Walks chunks until none are left, handing each on to `visitor` as slots.
 void walkChunks(SharedState& shared, const BandSource& map, const BandSource* reference,
-                std::size_t thread, ChunkVisitor& visitor) {
+                const BandSource* compared, std::size_t thread, ChunkVisitor& visitor) {
     QuietGdalErrors quiet;
     GDALDatasetUniquePtr mapData = openDataset(map.path, GDAL_OF_RASTER);
     GDALDatasetUniquePtr referenceData =
         reference ? openDataset(reference->path, GDAL_OF_RASTER) : nullptr;
-    if (!mapData || (reference && !referenceData)) {
-        shared.fail(readError(!mapData ? map.path : reference->path, gdalReason()));
+    GDALDatasetUniquePtr comparedData =
+        compared ? openDataset(compared->path, GDAL_OF_RASTER) : nullptr;
+    if (!mapData || (reference && !referenceData) || (compared && !comparedData)) {
+        shared.fail(readError(!mapData                        ? map.path
+                              : (reference && !referenceData) ? reference->path
+                                                              : compared->path,
+                              gdalReason()));
         return;
     }
     GDALRasterBand* mapBand = mapData->GetRasterBand(map.band);
     GDALRasterBand* referenceBand =
         reference ? referenceData->GetRasterBand(reference->band) : nullptr;
+    GDALRasterBand* comparedBand = compared ? comparedData->GetRasterBand(compared->band) : nullptr;
     SlotIndexer rows(map.type, map.leftOut, map.signedBytes);
-    std::optional<SlotIndexer> cols;
+    std::optional<SlotIndexer> cols, thirds;
     if (reference)
         cols.emplace(reference->type, reference->leftOut, reference->signedBytes);
-    std::vector<unsigned char> mapBuffer, referenceBuffer;
-    std::vector<std::uint8_t> rowSlots, colSlots;
+    if (compared)
+        thirds.emplace(compared->type, compared->leftOut, compared->signedBytes);
+    std::vector<unsigned char> mapBuffer, referenceBuffer, comparedBuffer;
+    std::vector<std::uint8_t> rowSlots, colSlots, thirdSlots;
     std::string error;
     ChunkMask mask;
     std::vector<std::uint8_t> underMapNodata;
@@ -213,16 +223,36 @@ void walkChunks(SharedState& shared, const BandSource& map, const BandSource* re
             colSlots.assign(count, 0);
             colData = colSlots.data();
         }
+        const std::uint8_t* thirdData = nullptr;
+        if (compared) {
+            if (!readChunk(*comparedBand, c, thirds->readType(), comparedBuffer)) {
+                shared.fail(readError(compared->path, gdalReason()));
+                return;
+            }
+            thirdData = comparedBuffer.data();
+            if (!thirds->direct()) {
+                thirdSlots.resize(count);
+                if (!thirds->toSlots(comparedBuffer.data(), count, thirdSlots.data(), c.x, c.y,
+                                     c.width, compared->side, error)) {
+                    shared.fail(badInput(error));
+                    return;
+                }
+                thirdData = thirdSlots.data();
+            }
+        }
         mask.reset();
         for (const auto& [band, source] :
-             {std::pair{mapBand, &map}, std::pair{referenceBand, reference}}) {
+             {std::pair{mapBand, &map}, std::pair{referenceBand, reference},
+              std::pair{comparedBand, compared}}) {
             if (source != nullptr && source->masked && !mask.read(*band, c, count)) {
                 shared.fail(readError(source->path, gdalReason()));
                 return;
             }
         }
-        visitor.Chunk(thread, ChunkSlots{c.x, c.y, c.width, c.height, rowData, colData, mask.kept(),
-                                         rows.values(), reference ? &cols->values() : nullptr});
+        visitor.Chunk(thread, ChunkSlots{c.x, c.y, c.width, c.height, rowData, colData,
+                                         mask.kept(), rows.values(),
+                                         reference ? &cols->values() : nullptr, thirdData,
+                                         compared ? &thirds->values() : nullptr});
         std::lock_guard lock(shared.mutex);
         shared.pixelsDone += count;
         shared.progress->Progress(static_cast<double>(shared.pixelsDone) /
@@ -234,32 +264,46 @@ void walkChunks(SharedState& shared, const BandSource& map, const BandSource* re
 // the area of each map slot.
 class PairCounter final : public ChunkVisitor {
   public:
-    PairCounter(std::vector<ThreadCount>& results, const PixelAreas* areas)
+    // `triples`: a compared map's slots come with each chunk, and the triples of
+    // the three sides are counted instead of the pairs.
+    PairCounter(std::vector<ThreadCount>& results, const PixelAreas* areas, bool triples)
         : m_results(results), m_areas(areas), m_threads(results.size()) {
-        if (areas != nullptr && areas->geographic)
-            for (ThreadCount& result : results)
+        for (ThreadCount& result : results) {
+            if (areas != nullptr && areas->geographic)
                 result.rowAreas.assign(Slots, 0.0);
+            if (triples)
+                result.triples.emplace();
+        }
     }
 
     void Chunk(std::size_t thread, const ChunkSlots& c) override {
         ThreadCount& result = m_results[thread];
         Scratch& own = m_threads[thread];
         const std::size_t count = static_cast<std::size_t>(c.width * c.height);
+        const std::uint8_t *rows = c.rows, *cols = c.cols, *thirds = c.thirds;
+        std::size_t n = count;
         if (c.kept != nullptr) {
             // The masked pixels are counted apart, the others moved together.
             own.keptRows.resize(count);
             own.keptCols.resize(count);
-            std::size_t n = 0;
+            own.keptThirds.resize(thirds != nullptr ? count : 0);
+            n = 0;
             for (std::size_t i = 0; i < count; ++i) {
                 own.keptRows[n] = c.rows[i];
                 own.keptCols[n] = c.cols[i];
+                if (thirds != nullptr)
+                    own.keptThirds[n] = thirds[i];
                 n += c.kept[i];
             }
             result.masked += count - n;
-            result.table.add(own.keptRows.data(), own.keptCols.data(), n);
-        } else {
-            result.table.add(c.rows, c.cols, count);
+            rows = own.keptRows.data();
+            cols = own.keptCols.data();
+            thirds = thirds != nullptr ? own.keptThirds.data() : nullptr;
         }
+        if (result.triples)
+            result.triples->add(rows, thirds, cols, n);
+        else
+            result.table.add(rows, cols, n);
         if (!result.rowAreas.empty())
             addRowAreas(c, own, result);
         // A side's values are only ever added to: the same number, the same values.
@@ -269,11 +313,13 @@ class PairCounter final : public ChunkVisitor {
             result.colValues = {0.0};
         else if (result.colValues.size() != c.colValues->size())
             result.colValues = *c.colValues;
+        if (c.thirdValues != nullptr && result.comparedValues.size() != c.thirdValues->size())
+            result.comparedValues = *c.thirdValues;
     }
 
   private:
     struct Scratch {
-        std::vector<std::uint8_t> keptRows, keptCols;
+        std::vector<std::uint8_t> keptRows, keptCols, keptThirds;
         // The areas of the rows of the last chunk: a thread's chunks mostly
         // follow each other along one band of rows.
         std::vector<double> rowArea;
@@ -337,6 +383,34 @@ void readRowsAgain(const BandSource& source, const PixelWindow& window, Visit vi
 
 } // namespace
 
+TripleTable::TripleTable()
+    : m_cells(static_cast<std::uint64_t*>(std::calloc(std::size_t{1} << 24, sizeof(std::uint64_t))),
+              &std::free) {
+    if (!m_cells)
+        throw std::bad_alloc();
+}
+
+void TripleTable::add(const std::uint8_t* a, const std::uint8_t* b, const std::uint8_t* r,
+                      std::size_t count) {
+    // The keys first, in a loop the compiler vectorizes; then each run of equal
+    // keys (a patch of one triple) is one addition.
+    m_keys.resize(count);
+    std::uint32_t* keys = m_keys.data();
+    for (std::size_t i = 0; i < count; ++i)
+        keys[i] = (std::uint32_t{a[i]} << 16) | (std::uint32_t{b[i]} << 8) | r[i];
+    std::size_t i = 0;
+    while (i < count) {
+        const std::uint32_t k = keys[i];
+        std::size_t end = i + 1;
+        while (end < count && keys[end] == k)
+            ++end;
+        if (m_cells[k] == 0)
+            m_met.push_back(k);
+        m_cells[k] += end - i;
+        i = end;
+    }
+}
+
 std::size_t threadsFor(const MapRequest& request, GDALRasterBand& mapBand,
                        const PixelWindow& window) {
     return static_cast<std::size_t>(threadCount(request, Chunks(mapBand, window).count()));
@@ -345,7 +419,7 @@ std::size_t threadsFor(const MapRequest& request, GDALRasterBand& mapBand,
 std::optional<InputError> walkInThreads(GDALRasterBand& mapBand, const BandSource& map,
                                         const BandSource* reference, const PixelWindow& window,
                                         std::size_t threads, ProgressSink& progress,
-                                        ChunkVisitor& visitor) {
+                                        ChunkVisitor& visitor, const BandSource* compared) {
     const Chunks chunks(mapBand, window);
     SharedState shared(chunks);
     shared.pixelsTotal =
@@ -354,7 +428,7 @@ std::optional<InputError> walkInThreads(GDALRasterBand& mapBand, const BandSourc
     // Memory running out in a thread ends the walk as a failure, never the process.
     const auto share = [&](std::size_t t) {
         try {
-            walkChunks(shared, map, reference, t, visitor);
+            walkChunks(shared, map, reference, compared, t, visitor);
         } catch (const std::bad_alloc&) {
             shared.fail(InputError{InputError::ReadError, "out of memory"});
         }
@@ -371,11 +445,12 @@ std::optional<InputError> walkInThreads(GDALRasterBand& mapBand, const BandSourc
 std::variant<std::vector<ThreadCount>, InputError>
 countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSource& map,
                const BandSource* reference, const PixelWindow& window, const PixelAreas* areas,
-               ProgressSink& progress) {
+               ProgressSink& progress, const BandSource* compared) {
     const std::size_t threads = threadsFor(request, mapBand, window);
     std::vector<ThreadCount> results(threads);
-    PairCounter counter(results, areas);
-    if (auto error = walkInThreads(mapBand, map, reference, window, threads, progress, counter))
+    PairCounter counter(results, areas, compared != nullptr);
+    if (auto error = walkInThreads(mapBand, map, reference, window, threads, progress, counter,
+                                   compared))
         return *error;
     return results;
 }
@@ -471,27 +546,45 @@ std::optional<InputError> formMatrix(const MapRequest& request,
     return std::nullopt;
 }
 
+namespace {
+
+// What the threads read of a raster on the map's grid, its band `number` of
+// `data` (named `side` and by `option` in messages); refused when it is on
+// another grid or has no such band.
+std::variant<BandSource, InputError> rasterOnGrid(const MapRequest& request, GDALDataset& map,
+                                                  GDALDataset& data, const std::string& path,
+                                                  int number, const char* side,
+                                                  const char* option) {
+    if (auto error = checkSameGrid(map, data, side))
+        return *error;
+    auto found = bandOf(data, number, path, option);
+    if (auto* error = std::get_if<InputError>(&found))
+        return *error;
+    GDALRasterBand& band = *std::get<GDALRasterBand*>(found);
+    return BandSource{
+        path, number,        band.GetRasterDataType(), leftOutOf(band, request.nodata),
+        side, hasMask(band), isSignedByte(band)};
+}
+
+std::variant<BandSource, InputError> referenceRaster(const MapRequest& request, GDALDataset& map,
+                                                     GDALDataset& reference) {
+    if (!request.strataPath.empty())
+        return badInput("--strata stratifies sample points: it needs a point reference, and " +
+                        request.referencePath + " is a raster");
+    return rasterOnGrid(request, map, reference, request.referencePath, request.referenceBand,
+                        "reference", "--reference-band");
+}
+
+} // namespace
+
 std::variant<MapCount, InputError>
 countRasterReference(const MapRequest& request, GDALDataset& map, GDALRasterBand& mapBand,
                      const BandSource& mapSource, GDALDatasetUniquePtr reference,
                      const PixelWindow& window, ProgressSink& progress) {
-    if (!request.strataPath.empty())
-        return badInput("--strata stratifies sample points: it needs a point reference, and " +
-                        request.referencePath + " is a raster");
-    if (auto error = checkSameGrid(map, *reference, "reference"))
+    auto onGrid = referenceRaster(request, map, *reference);
+    if (auto* error = std::get_if<InputError>(&onGrid))
         return *error;
-    auto referenceBand =
-        bandOf(*reference, request.referenceBand, request.referencePath, "--reference-band");
-    if (auto* error = std::get_if<InputError>(&referenceBand))
-        return *error;
-    GDALRasterBand& rb = *std::get<GDALRasterBand*>(referenceBand);
-    const BandSource referenceSource{request.referencePath,
-                                     request.referenceBand,
-                                     rb.GetRasterDataType(),
-                                     leftOutOf(rb, request.nodata),
-                                     "reference",
-                                     hasMask(rb),
-                                     isSignedByte(rb)};
+    const BandSource& referenceSource = std::get<BandSource>(onGrid);
     reference.reset();
 
     auto counted =
@@ -511,6 +604,98 @@ countRasterReference(const MapRequest& request, GDALDataset& map, GDALRasterBand
         out.mapPixels.push_back(found == merged.mapPixels.end() ? 0 : found->second);
     }
     out.source.masked = merged.masked;
+    out.referenceNodata = referenceSource.leftOut.values();
+    out.source.nodata =
+        static_cast<std::uint64_t>(window.xSize) * static_cast<std::uint64_t>(window.ySize) -
+        out.source.counted - out.source.masked;
+    return out;
+}
+
+std::variant<MapCount, InputError>
+countComparedRasters(const MapRequest& request, GDALDataset& map, GDALRasterBand& mapBand,
+                     const BandSource& mapSource, GDALDatasetUniquePtr reference,
+                     const PixelWindow& window, ProgressSink& progress) {
+    auto referenceOnGrid = referenceRaster(request, map, *reference);
+    if (auto* error = std::get_if<InputError>(&referenceOnGrid))
+        return *error;
+    const BandSource& referenceSource = std::get<BandSource>(referenceOnGrid);
+    auto opened = openInput(request.comparedPath, GDAL_OF_RASTER,
+                            "is not a raster (the compared map must be one)");
+    if (auto* error = std::get_if<InputError>(&opened))
+        return *error;
+    GDALDatasetUniquePtr compared = std::move(std::get<GDALDatasetUniquePtr>(opened));
+    auto comparedOnGrid = rasterOnGrid(request, map, *compared, request.comparedPath,
+                                       request.mapBand, "compared map", "--map-band");
+    if (auto* error = std::get_if<InputError>(&comparedOnGrid))
+        return *error;
+    const BandSource& comparedSource = std::get<BandSource>(comparedOnGrid);
+    reference.reset();
+    compared.reset();
+
+    auto counted = countInThreads(request, mapBand, mapSource, &referenceSource, window, nullptr,
+                                  progress, &comparedSource);
+    if (auto* error = std::get_if<InputError>(&counted))
+        return *error;
+    // The triples by value; a pixel left out on any side counts towards none.
+    std::map<std::array<double, 3>, std::uint64_t> triples;
+    std::map<PairKey, std::uint64_t> pairs, comparedPairs;
+    std::map<double, std::uint64_t> mapPixels, comparedPixels;
+    std::uint64_t masked = 0;
+    for (const ThreadCount& t : std::get<std::vector<ThreadCount>>(counted)) {
+        masked += t.masked;
+        for (const std::uint32_t key : t.triples->met()) {
+            const double a = t.rowValues[key >> 16], b = t.comparedValues[(key >> 8) & 255],
+                         r = t.colValues[key & 255];
+            const std::uint64_t n = t.triples->at(key);
+            const bool aOut = mapSource.leftOut.contains(a),
+                       bOut = comparedSource.leftOut.contains(b);
+            if (!aOut)
+                mapPixels[a] += n;
+            if (!bOut)
+                comparedPixels[b] += n;
+            if (aOut || bOut || referenceSource.leftOut.contains(r))
+                continue;
+            triples[{a, b, r}] += n;
+            pairs[{a, r}] += n;
+            comparedPairs[{b, r}] += n;
+        }
+    }
+    MapCount out;
+    const auto placeOf = [&](bool onMap, double value) {
+        return firstPlaceOf(onMap ? mapSource : referenceSource, window, value);
+    };
+    // The compared map's values stand among the classes as the map's do.
+    std::map<double, std::uint64_t> comparedValues;
+    for (const auto& [key, n] : comparedPairs)
+        comparedValues[key.row] += n;
+    if (request.classes)
+        for (const auto& [value, n] : comparedValues)
+            if (std::find(request.classes->begin(), request.classes->end(), value) ==
+                request.classes->end())
+                return badInput("the compared map holds " + ClassLabel(value) +
+                                firstPlaceOf(comparedSource, window, value) +
+                                ", which is not among --classes");
+    if (auto error = formMatrix(request, pairs, comparedValues, out, placeOf))
+        return *error;
+    const std::vector<double>& values = out.classValues;
+    const std::size_t n = values.size();
+    const auto indexOf = [&](double value) {
+        return static_cast<std::size_t>(std::find(values.begin(), values.end(), value) -
+                                        values.begin());
+    };
+    ComparedCount& c = out.compared.emplace();
+    c.counts.assign(n * n, 0);
+    for (const auto& [key, count] : comparedPairs)
+        c.counts[indexOf(key.row) * n + indexOf(key.col)] += count;
+    for (const auto& [key, count] : triples)
+        c.cells.push_back({indexOf(key[0]), indexOf(key[1]), indexOf(key[2]), count});
+    for (double value : values) {
+        const auto a = mapPixels.find(value), b = comparedPixels.find(value);
+        out.mapPixels.push_back(a == mapPixels.end() ? 0 : a->second);
+        c.mapPixels.push_back(b == comparedPixels.end() ? 0 : b->second);
+    }
+    c.nodata = comparedSource.leftOut.values();
+    out.source.masked = masked;
     out.referenceNodata = referenceSource.leftOut.values();
     out.source.nodata =
         static_cast<std::uint64_t>(window.xSize) * static_cast<std::uint64_t>(window.ySize) -

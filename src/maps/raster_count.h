@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -31,10 +32,34 @@ struct BandSource {
     bool signedBytes = false; // a byte band whose bytes 128 to 255 are -128 to -1
 };
 
+// The count of slot triples (map, compared map, reference) of two maps against
+// one reference: a table of every triple, zeroed by calloc so that only the
+// pages of the triples met are ever touched, and the triples met in order.
+class TripleTable {
+  public:
+    TripleTable();
+    // Counts the triples of `count` pixels, a run of equal ones at a time.
+    void add(const std::uint8_t* a, const std::uint8_t* b, const std::uint8_t* r,
+             std::size_t count);
+    static std::uint32_t key(int a, int b, int r) {
+        return static_cast<std::uint32_t>((a << 16) | (b << 8) | r);
+    }
+    std::uint64_t at(std::uint32_t key) const { return m_cells[key]; }
+    const std::vector<std::uint32_t>& met() const { return m_met; }
+
+  private:
+    std::unique_ptr<std::uint64_t[], void (*)(void*)> m_cells;
+    std::vector<std::uint32_t> m_met;
+    std::vector<std::uint32_t> m_keys; // of the pixels being counted
+};
+
 // One thread's share: its own datasets, indexers and table.
 struct ThreadCount {
     CountTable table;
     std::vector<double> rowValues, colValues;
+    // With a compared map: the triples instead of the pairs, and its slots' values.
+    std::optional<TripleTable> triples;
+    std::vector<double> comparedValues;
     std::vector<double> rowAreas; // by row slot, with per-row areas
     std::uint64_t masked = 0;     // pixels left out by a mask
 };
@@ -48,6 +73,8 @@ struct ChunkSlots {
     const std::uint8_t* kept = nullptr;   // 1 for a pixel the masks keep; null: all are kept
     const std::vector<double>& rowValues; // the value of each map slot so far
     const std::vector<double>* colValues; // of each reference slot; null without one
+    const std::uint8_t* thirds = nullptr; // a compared map's slots; null without one
+    const std::vector<double>* thirdValues = nullptr; // of each of its slots
 };
 
 // What a walk over the chunks does with each, in the thread it was read in.
@@ -64,20 +91,22 @@ std::size_t threadsFor(const MapRequest& request, GDALRasterBand& mapBand,
 
 // Reads the chunks of `window` in `threads` threads, each opening the bands
 // anew, and hands each chunk to `visitor` with the number of its thread (from 0).
-// `reference` null: the map alone.
+// `reference` null: the map alone; `compared` a second map read beside it.
 std::optional<InputError> walkInThreads(GDALRasterBand& mapBand, const BandSource& map,
                                         const BandSource* reference, const PixelWindow& window,
                                         std::size_t threads, ProgressSink& progress,
-                                        ChunkVisitor& visitor);
+                                        ChunkVisitor& visitor,
+                                        const BandSource* compared = nullptr);
 
 // Counts the pairs of `map` and `reference` in `window`, in as many threads as
 // asked. `reference` null: the map alone, each pixel counted in column slot 0.
 // `areas`, when given for a geographic grid, gives the area of each map row,
-// summed by class.
+// summed by class. `compared`, when given (with a reference): the triples of
+// the two maps and the reference are counted instead of the pairs.
 std::variant<std::vector<ThreadCount>, InputError>
 countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSource& map,
                const BandSource* reference, const PixelWindow& window, const PixelAreas* areas,
-               ProgressSink& progress);
+               ProgressSink& progress, const BandSource* compared = nullptr);
 
 struct PairKey {
     double row, col;
@@ -113,6 +142,15 @@ std::optional<InputError> formMatrix(const MapRequest& request,
                                      const std::map<PairKey, std::uint64_t>& pairs,
                                      const std::map<double, std::uint64_t>& extraRowValues,
                                      MapCount& out, const PlaceOf& placeOf);
+
+// Counts `map` and the compared map of the request against a reference raster
+// on their grid, all three in one pass: the classes are the values of all
+// three, the matrix the map's, and the compared map's matrix and the units'
+// triples go to the count's `compared`.
+std::variant<MapCount, InputError>
+countComparedRasters(const MapRequest& request, GDALDataset& map, GDALRasterBand& mapBand,
+                     const BandSource& mapSource, GDALDatasetUniquePtr reference,
+                     const PixelWindow& window, ProgressSink& progress);
 
 // Counts `map` against a reference raster on its grid, which is closed before
 // the threads open it anew.

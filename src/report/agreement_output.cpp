@@ -18,45 +18,10 @@ std::size_t idx(int k) {
     return static_cast<std::size_t>(k);
 }
 
-// The figures of a row under their catalogue's headings: label, description and
-// value (or "not defined: reason") in aligned columns. `title`, when given,
-// replaces the catalogue's heading.
-template <typename Id>
-void textSections(std::string& out, const FigureRow<Id>& row, const TextNumbers& numbers,
-                  std::string_view title = {}) {
-    const auto catalogue = Catalogue<Id>();
-    std::size_t labelWidth = 0, descriptionWidth = 0;
-    for (const FigureInfo& info : catalogue) {
-        labelWidth = std::max(labelWidth, DisplayWidth(info.label));
-        descriptionWidth = std::max(descriptionWidth, DisplayWidth(info.description));
-    }
-    std::string_view section;
-    for (std::size_t i = 0; i < catalogue.size(); ++i) {
-        const FigureInfo& info = catalogue[i];
-        if (i == 0 || info.section != section) {
-            section = info.section;
-            out += '\n';
-            out += title.empty() ? section : title;
-            out += '\n';
-        }
-        out += "  ";
-        out += info.label;
-        out += std::string(labelWidth - DisplayWidth(info.label) + 2, ' ');
-        out += info.description;
-        out += std::string(descriptionWidth - DisplayWidth(info.description) + 2, ' ');
-        // A reason is folded onto lines of its own below the figure.
-        AppendWrapped(out, TextFigure(row.all()[i], numbers, true),
-                      labelWidth + descriptionWidth + 6, 4);
-    }
-}
-
 // One right-aligned row per class, the reasons of figures not defined below it.
 // The labels are shown beside the class numbers where they are names.
 bool labelsNamed(const AgreementReport& r) {
-    for (int k = 1; k <= r.n; ++k)
-        if (r.labels[static_cast<std::size_t>(k - 1)] != std::to_string(k))
-            return true;
-    return false;
+    return LabelsAreNames(r.labels);
 }
 
 const std::string& labelOf(const AgreementReport& r, int k) {
@@ -103,38 +68,7 @@ void textMatrix(std::string& out, const AgreementReport& r, const TextNumbers& n
 template <typename Entry>
 void textClassTable(std::string& out, const AgreementReport& r, std::string_view title,
                     const std::vector<Entry>& entries, const TextNumbers& numbers) {
-    using Id = typename decltype(Entry::figures)::Id;
-    const bool named = labelsNamed(r);
-    std::vector<std::vector<std::string>> table{{"class"}};
-    if (named)
-        table[0].emplace_back("label");
-    for (const FigureInfo& info : Catalogue<Id>())
-        table[0].emplace_back(info.field);
-    std::string reasons;
-    for (const Entry& entry : entries) {
-        table.push_back({std::to_string(entry.k)});
-        if (named)
-            table.back().push_back(labelOf(r, entry.k));
-        for (std::size_t i = 0; i < Catalogue<Id>().size(); ++i) {
-            const Figure& figure = entry.figures.all()[i];
-            if (figure.defined()) {
-                table.back().push_back(TextValue(*figure.value, numbers));
-            } else {
-                table.back().emplace_back("not defined");
-                reasons += "  ";
-                AppendWrapped(reasons,
-                              "class " + std::to_string(entry.k) + " " +
-                                  std::string(Catalogue<Id>()[i].field) + ": " + figure.reason,
-                              2, 4);
-            }
-        }
-    }
-    out += '\n';
-    out += title;
-    out += '\n';
-    TextTable(out, table, named ? 2 : 1);
-    if (!reasons.empty())
-        out += "Not defined:\n" + reasons;
+    TextClassTable(out, r.labels, labelsNamed(r), title, entries, numbers);
 }
 
 std::string weightsTitle(Weights weights) {
@@ -157,12 +91,12 @@ void AgreementText(std::string& out, const AgreementReport& r, std::string_view 
         out += "Pairs left out as missing: " + std::to_string(*r.missingLeftOut) + '\n';
     out += "Intervals at the confidence level " + TextValue(r.confidence, numbers) + '\n';
     textMatrix(out, r, numbers);
-    textSections(out, r.overall, numbers);
+    TextFigureSections(out, r.overall, numbers);
     if (r.weighted)
-        textSections(out, r.weighted->figures, numbers, weightsTitle(r.weighted->weights));
+        TextFigureSections(out, r.weighted->figures, numbers, weightsTitle(r.weighted->weights));
     textClassTable(out, r, catalogue::Classes, r.classes, numbers);
     if (r.area) {
-        textSections(out, r.area->figures, numbers);
+        TextFigureSections(out, r.area->figures, numbers);
         const std::string title = std::string(catalogue::AreaClasses) +
                                   (areaUnit.empty() ? "" : ", areas in " + std::string(areaUnit));
         textClassTable(out, r, title, r.area->classes, numbers);

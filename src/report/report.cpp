@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "report/agreement_output.h"
+#include "report/comparison_output.h"
 #include "report/json_writer.h"
 #include "report/ratings_output.h"
 #include "report/report_writing.h"
@@ -136,6 +137,20 @@ std::optional<ReportFormat> ReportFormatFromName(std::string_view name) {
 
 std::string ReportText(const Report& report, const TextNumbers& numbers) {
     std::string out;
+    if (report.independent) {
+        IndependentText(out, *report.independent, numbers);
+        return out;
+    }
+    if (report.comparison) {
+        for (std::size_t i = 0; i < report.compared.size(); ++i) {
+            out +=
+                std::string(i == 0 ? "" : "\n") + "Map " + std::string(ComparedMapNames[i]) + '\n';
+            out += ReportText(report.compared[i], numbers);
+        }
+        const AgreementReport& a = *report.compared.at(0).agreement;
+        ComparisonText(out, *report.comparison, a.labels, a.confidence, numbers);
+        return out;
+    }
     if (report.ratings)
         RatingsText(out, *report.ratings, numbers);
     if (!report.agreement)
@@ -150,6 +165,33 @@ std::string ReportText(const Report& report, const TextNumbers& numbers) {
     return out;
 }
 
+namespace {
+
+// The members of one report's object after its schema.
+void reportMembers(JsonWriter& json, const Report& report) {
+    if (report.independent)
+        IndependentJson(json, *report.independent);
+    for (std::size_t i = 0; i < report.compared.size(); ++i) {
+        json.Key(ComparedMapKeys[i]);
+        json.BeginObject(JsonWriter::Lines(1));
+        reportMembers(json, report.compared[i]);
+        json.EndObject();
+    }
+    if (report.comparison)
+        ComparisonJson(json, *report.comparison, report.compared.at(0).agreement->labels);
+    if (report.ratings)
+        RatingsJson(json, *report.ratings);
+    if (report.agreement) {
+        AgreementJson(json, *report.agreement, report.areaUnit);
+        if (report.stratified)
+            StratifiedJson(json, *report.stratified, report.agreement->labels);
+        if (report.source)
+            sourceJson(json, *report.source);
+    }
+}
+
+} // namespace
+
 std::string ReportJson(const Report& report) {
     std::string out;
     // Room for the cells and the figures of every class at once, so that a large
@@ -161,15 +203,7 @@ std::string ReportJson(const Report& report) {
     JsonWriter json(out);
     json.BeginObject(JsonWriter::Lines(1));
     json.Member("schema", ReportSchema);
-    if (report.ratings)
-        RatingsJson(json, *report.ratings);
-    if (report.agreement) {
-        AgreementJson(json, *report.agreement, report.areaUnit);
-        if (report.stratified)
-            StratifiedJson(json, *report.stratified, report.agreement->labels);
-        if (report.source)
-            sourceJson(json, *report.source);
-    }
+    reportMembers(json, report);
     json.EndObject();
     out += '\n';
     return out;
@@ -182,6 +216,9 @@ std::string WriteReport(const Report& report, ReportFormat format, const TextNum
     case ReportFormat::Json:
         return ReportJson(report);
     case ReportFormat::Html:
+        // A comparison has no pictures of its own yet: its page shows the text form.
+        if (!report.compared.empty() || report.independent)
+            return HtmlTextPage("Comparison of two maps", ReportText(report, numbers));
         return ReportHtml(report, numbers);
     case ReportFormat::Text:
         break;

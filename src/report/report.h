@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/agreement_report.h"
+#include "core/comparison.h"
 #include "core/ratings.h"
 #include "core/stratified.h"
 #include "input/counted_input.h"
@@ -23,10 +24,6 @@
 namespace brennic {
 
 enum class ReportFormat { Text, Csv, Json, Html };
-
-// The form of the JSON report, its first member: a reader can tell the fields'
-// names from it.
-inline constexpr std::string_view ReportSchema = "brennic-report/2";
 
 // Divides every area of the report (mapped and estimated, with their standard
 // errors and intervals) by `perUnit`: the areas shown in a unit that many times
@@ -61,6 +58,20 @@ struct ReportHeading {
     std::string program;
 };
 
+// Two independent assessments read from their JSON reports: the file of each,
+// the figures taken from it, and the z-tests.
+struct IndependentSection {
+    std::string pathA, pathB;
+    AssessedFigures a, b;
+    double confidence = 0.95;
+    FigureRow<IndependentFigure> figures;
+};
+
+// The maps of a comparison as the text form names them ("Map A") and as the
+// JSON and CSV forms key their reports ("a", "a.overall").
+inline constexpr std::string_view ComparedMapNames[] = {"A", "B"};
+inline constexpr std::string_view ComparedMapKeys[] = {"a", "b"};
+
 struct Report {
     std::optional<AgreementReport> agreement;
     std::optional<StratifiedSection> stratified; // with an agreement report
@@ -74,6 +85,13 @@ struct Report {
     // the text form then shows once.
     bool stratifiedIsAreaWeighted = false;
     ReportHeading heading; // written by the HTML form alone
+    // Two maps compared on the same units (--compare): the whole report of each,
+    // map A then map B, and the comparison of the two, whose classes are both
+    // reports' classes; the members above stay empty.
+    std::vector<Report> compared;
+    std::optional<MapComparison> comparison;
+    // Two independent assessments (--compare-reports), instead of all the others.
+    std::optional<IndependentSection> independent;
 };
 
 // The whole report in `format`; `numbers` is how the text form writes its

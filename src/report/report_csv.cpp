@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "report/report.h"
@@ -125,6 +126,7 @@ class TidyCsv {
     void cells(std::string_view section, const std::string& rowLabel,
                const std::vector<std::string>& columnLabels, Value value) {
         for (std::size_t j = 0; j < columnLabels.size(); ++j) {
+            m_out += m_prefix;
             m_out += section;
             m_out += m_between;
             m_out += rowLabel;
@@ -145,8 +147,12 @@ class TidyCsv {
     // `text` as a field, quoted when it holds a separator, a quote or a line end.
     std::string quoted(std::string_view text) const { return CsvField(text); }
 
+    // Every section from here on stands under `prefix` ("a." for map A's report).
+    void prefix(std::string prefix) { m_prefix = std::move(prefix); }
+
   private:
     void begin(std::string_view section, std::string_view cls, std::string_view figure) {
+        m_out += m_prefix;
         m_out += section;
         m_out += m_between;
         m_out += cls;
@@ -166,6 +172,7 @@ class TidyCsv {
 
     std::string& m_out;
     char m_decimal, m_between;
+    std::string m_prefix;
 };
 
 template <typename Id>
@@ -271,21 +278,53 @@ void sourceCsv(TidyCsv& csv, const SourceRecord& s) {
         csv.number("source.left_out", "", "masked", static_cast<double>(s.masked));
 }
 
-} // namespace
+// Each label quoted once, as the class column and the matrix rows hold it.
+std::vector<std::string> quotedLabels(const TidyCsv& csv, const std::vector<std::string>& labels) {
+    std::vector<std::string> quoted;
+    quoted.reserve(labels.size());
+    for (const std::string& label : labels)
+        quoted.push_back(csv.quoted(label));
+    return quoted;
+}
 
-std::string ReportCsv(const Report& report, char decimalSeparator) {
-    std::string out;
-    TidyCsv csv(out, decimalSeparator);
+void comparisonCsv(TidyCsv& csv, const MapComparison& c, const std::vector<std::string>& labels) {
+    csv.text("comparison", "", "stratified", c.stratified ? "true" : "false");
+    csv.figures("comparison", "", namedFigures(c.figures));
+    for (const ComparisonClassEntry& entry : c.classes)
+        csv.figures("comparison.classes", labels[static_cast<std::size_t>(entry.k - 1)],
+                    namedFigures(entry.figures));
+}
+
+void independentCsv(TidyCsv& csv, const IndependentSection& s) {
+    csv.number("report", "", "confidence", s.confidence);
+    for (const auto& [key, path, f] :
+         {std::tuple{"independent.a", &s.pathA, &s.a}, {"independent.b", &s.pathB, &s.b}}) {
+        csv.text(key, "", "report", *path);
+        csv.estimate(key, "", "kappa", f->kappa, &f->kappaSe, nullptr, nullptr, "");
+        csv.estimate(key, "", "overall_accuracy", f->overallAccuracy, &f->overallAccuracySe,
+                     nullptr, nullptr, "");
+    }
+    csv.figures("independent", "", namedFigures(s.figures));
+}
+
+// The rows of one report, in the order of its other forms.
+void reportRows(TidyCsv& csv, std::string& out, const Report& report) {
+    if (report.independent)
+        independentCsv(csv, *report.independent);
+    for (std::size_t i = 0; i < report.compared.size(); ++i) {
+        csv.prefix(std::string(ComparedMapKeys[i]) + ".");
+        reportRows(csv, out, report.compared[i]);
+        csv.prefix({});
+    }
+    if (report.comparison)
+        comparisonCsv(csv, *report.comparison,
+                      quotedLabels(csv, report.compared.at(0).agreement->labels));
     if (report.ratings)
         ratingsCsv(csv, *report.ratings);
     if (!report.agreement)
-        return out;
+        return;
     const AgreementReport& r = *report.agreement;
-    // Each label quoted once, as the class column and the matrix rows hold it.
-    std::vector<std::string> labels;
-    labels.reserve(r.labels.size());
-    for (const std::string& label : r.labels)
-        labels.push_back(csv.quoted(label));
+    const std::vector<std::string> labels = quotedLabels(csv, r.labels);
     const auto n = static_cast<std::size_t>(r.n);
     out.reserve(out.size() + n * n * (24 + 2 * (labels.empty() ? 0 : labels[0].size())) + 1024 * n +
                 4096);
@@ -297,6 +336,14 @@ std::string ReportCsv(const Report& report, char decimalSeparator) {
                   [&](std::size_t j) { return Figure::Of(r.cells[i * n + j]); });
     if (report.source)
         sourceCsv(csv, *report.source);
+}
+
+} // namespace
+
+std::string ReportCsv(const Report& report, char decimalSeparator) {
+    std::string out;
+    TidyCsv csv(out, decimalSeparator);
+    reportRows(csv, out, report);
     return out;
 }
 

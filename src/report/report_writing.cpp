@@ -220,6 +220,13 @@ void AppendWrapped(std::string& out, std::string_view text, std::size_t used, st
 
 namespace brennic {
 
+bool LabelsAreNames(const std::vector<std::string>& labels) {
+    for (std::size_t k = 0; k < labels.size(); ++k)
+        if (labels[k] != std::to_string(k + 1))
+            return true;
+    return false;
+}
+
 std::string TextFigure(const Figure& figure, const TextNumbers& numbers, bool reasonBeside) {
     if (figure.defined())
         return TextValue(*figure.value, numbers);

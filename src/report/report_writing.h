@@ -3,6 +3,7 @@
 // CSV fields and aligned text tables. Nothing here depends on the locale.
 #pragma once
 
+#include <algorithm>
 #include <span>
 #include <string>
 #include <string_view>
@@ -88,6 +89,103 @@ void JsonFigures(JsonWriter& json, const FigureRow<Id>& row, JsonReasons& reason
     const auto catalogue = Catalogue<Id>();
     for (std::size_t i = first; i < last; ++i)
         JsonFigure(json, catalogue[i].field, row.all()[i], reasons);
+}
+
+// The figures of a row under their catalogue's headings: label, description and
+// value (or "not defined: reason") in aligned columns. `title`, when given,
+// replaces the catalogue's heading.
+// Only the figures `shown` accepts are written, when it is given.
+template <typename Id>
+void TextFigureSections(std::string& out, const FigureRow<Id>& row, const TextNumbers& numbers,
+                        std::string_view title = {}, bool (*shown)(Id) = nullptr) {
+    const auto catalogue = Catalogue<Id>();
+    std::size_t labelWidth = 0, descriptionWidth = 0;
+    for (const FigureInfo& info : catalogue) {
+        labelWidth = std::max(labelWidth, DisplayWidth(info.label));
+        descriptionWidth = std::max(descriptionWidth, DisplayWidth(info.description));
+    }
+    std::string_view section;
+    for (std::size_t i = 0; i < catalogue.size(); ++i) {
+        const FigureInfo& info = catalogue[i];
+        if (shown != nullptr && !shown(static_cast<Id>(i)))
+            continue;
+        if (section.empty() || info.section != section) {
+            section = info.section;
+            out += '\n';
+            out += title.empty() ? section : title;
+            out += '\n';
+        }
+        out += "  ";
+        out += info.label;
+        out += std::string(labelWidth - DisplayWidth(info.label) + 2, ' ');
+        out += info.description;
+        out += std::string(descriptionWidth - DisplayWidth(info.description) + 2, ' ');
+        // A reason is folded onto lines of its own below the figure.
+        AppendWrapped(out, TextFigure(row.all()[i], numbers, true),
+                      labelWidth + descriptionWidth + 6, 4);
+    }
+}
+
+// The member "classes": an array with one object per class, each with its
+// number, its label (labels[k - 1]), its figures and their reasons.
+template <typename Entry>
+void JsonClassEntries(JsonWriter& json, const std::vector<Entry>& entries,
+                      const std::vector<std::string>& labels) {
+    json.Key("classes");
+    json.BeginArray(JsonWriter::Lines(3));
+    for (const Entry& entry : entries) {
+        json.BeginObject();
+        json.Member("class", entry.k);
+        json.Member("label", labels[static_cast<std::size_t>(entry.k - 1)]);
+        JsonReasons classReasons;
+        JsonFigures(json, entry.figures, classReasons);
+        classReasons.Write(json);
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
+// Whether the labels of class 1, 2, ... are names rather than those numbers.
+bool LabelsAreNames(const std::vector<std::string>& labels);
+
+// One right-aligned row per class under `title`, with the label of class k
+// (labels[k - 1]) beside its number when `named`; the reasons of the figures
+// not defined below it.
+template <typename Entry>
+void TextClassTable(std::string& out, const std::vector<std::string>& labels, bool named,
+                    std::string_view title, const std::vector<Entry>& entries,
+                    const TextNumbers& numbers) {
+    using Id = typename decltype(Entry::figures)::Id;
+    std::vector<std::vector<std::string>> table{{"class"}};
+    if (named)
+        table[0].emplace_back("label");
+    for (const FigureInfo& info : Catalogue<Id>())
+        table[0].emplace_back(info.field);
+    std::string reasons;
+    for (const Entry& entry : entries) {
+        table.push_back({std::to_string(entry.k)});
+        if (named)
+            table.back().push_back(labels[static_cast<std::size_t>(entry.k - 1)]);
+        for (std::size_t i = 0; i < Catalogue<Id>().size(); ++i) {
+            const Figure& figure = entry.figures.all()[i];
+            if (figure.defined()) {
+                table.back().push_back(TextValue(*figure.value, numbers));
+            } else {
+                table.back().emplace_back("not defined");
+                reasons += "  ";
+                AppendWrapped(reasons,
+                              "class " + std::to_string(entry.k) + " " +
+                                  std::string(Catalogue<Id>()[i].field) + ": " + figure.reason,
+                              2, 4);
+            }
+        }
+    }
+    out += '\n';
+    out += title;
+    out += '\n';
+    TextTable(out, table, named ? 2 : 1);
+    if (!reasons.empty())
+        out += "Not defined:\n" + reasons;
 }
 
 } // namespace brennic

@@ -159,18 +159,7 @@ void StratifiedJson(JsonWriter& json, const StratifiedSection& s,
         JsonFigure(json, overall[i].field, s.estimates.figures.all()[i], reasons);
         json.SetBetween(i + 1 < overall.size() ? JsonWriter::Inline.between : lines.between);
     }
-    json.Key("classes");
-    json.BeginArray(JsonWriter::Lines(3));
-    for (const StratifiedClassEntry& entry : s.estimates.classes) {
-        json.BeginObject();
-        json.Member("class", entry.k);
-        json.Member("label", labels[static_cast<std::size_t>(entry.k - 1)]);
-        JsonReasons classReasons;
-        JsonFigures(json, entry.figures, classReasons);
-        classReasons.Write(json);
-        json.EndObject();
-    }
-    json.EndArray();
+    JsonClassEntries(json, s.estimates.classes, labels);
     json.Key("area_proportions");
     json.BeginArray();
     const std::size_t q = sample.classes;

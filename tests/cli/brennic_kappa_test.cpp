@@ -11,6 +11,7 @@
 
 #include "../worked_example.h"
 #include "cli/help.h"
+#include "core/comparison.h"
 #include "core/figure_catalogue.h"
 #include "core/ratings.h"
 #include "core/stratified.h"
@@ -104,14 +105,6 @@ TEST_F(BrennicKappa, ReadFailuresAreRefused) {
 #endif
 
 using BrennicKappaPairs = KappaProcessTest;
-
-// The number after `"name": ` in a JSON text, after the first `after`.
-double jsonNumber(const std::string& json, const std::string& name, const std::string& after = "") {
-    const std::size_t at = json.find("\"" + name + "\": ", json.find(after));
-    EXPECT_NE(at, std::string::npos) << name;
-    return at == std::string::npos ? 0.0
-                                   : std::strtod(json.c_str() + at + name.size() + 4, nullptr);
-}
 
 // The "matrix" and the labels of the classes from a JSON report.
 std::string matrixAndLabels(const std::string& json) {
@@ -499,7 +492,8 @@ TEST_F(BrennicKappaReport, HelpFitsEightyColumnsAndDefinesEveryField) {
     for (const auto catalogue :
          {Catalogue<OverallFigure>(), Catalogue<WeightedFigure>(), Catalogue<ClassFigure>(),
           Catalogue<AreaFigure>(), Catalogue<AreaClassFigure>(), Catalogue<StratifiedFigure>(),
-          Catalogue<StratifiedClassFigure>()})
+          Catalogue<StratifiedClassFigure>(), Catalogue<ComparisonFigure>(),
+          Catalogue<ComparisonClassFigure>(), Catalogue<IndependentFigure>()})
         for (const FigureInfo& info : catalogue)
             EXPECT_TRUE(Has(page.substr(from, to - from),
                             "<tr><td><code>" + std::string(info.field) + "</code></td><td>"));

@@ -47,6 +47,15 @@ struct KappaRow {
     bool exact = false;
 };
 
+// The number after `"name": ` in a JSON text, after the first `after`.
+inline double jsonNumber(const std::string& json, const std::string& name,
+                         const std::string& after = "") {
+    const std::size_t at = json.find("\"" + name + "\": ", json.find(after));
+    EXPECT_NE(at, std::string::npos) << name;
+    return at == std::string::npos ? 0.0
+                                   : std::strtod(json.c_str() + at + name.size() + 4, nullptr);
+}
+
 class KappaProcessTest : public TempDirTest {
   protected:
     // Runs the program with `args`, quoted as for a POSIX shell, and `input` on

@@ -12,6 +12,7 @@
 #include "../core/test_support.h"
 #include "input/matrix_input.h"
 #include "input/ratings_input.h"
+#include "input/samples_input.h"
 
 namespace brennic {
 namespace {
@@ -189,6 +190,43 @@ TEST(ReadRatings, MissingRatingsClassOrderAndHeader) {
         EXPECT_TRUE(got == row.table || (got.rfind("refused: ", 0) == 0 && Has(got, row.table)))
             << got;
     }
+}
+
+} // namespace
+} // namespace brennic
+
+namespace brennic {
+namespace {
+
+// Two maps' classes of the same units: each map's matrix over the union of the
+// classes, the units counted once per (stratum, A, B, reference), a unit with a
+// missing label left out of both, the columns chosen among more.
+TEST(ReadCompared, EachMapsMatrixAndTheUnitsCounts) {
+    PairsOptions pairs;
+    pairs.header = true;
+    pairs.missing = {"NA"};
+    pairs.columns = std::vector<std::string>{"a", "b", "ref"};
+    MadeUpSource source("id,ref,b,a\n1,x,x,y\n2,y,x,y\n3,x,NA,x\n4,z,z,y\n5,x,x,y\n");
+    auto read = ReadComparedPairs(source, pairs);
+    ASSERT_TRUE(std::holds_alternative<ComparedRead>(read)) << std::get<InputError>(read).message;
+    const ComparedRead& r = std::get<ComparedRead>(read);
+    // Classes in the order met: y (A of unit 1), x, z.
+    EXPECT_EQ(r.a.labels, (std::vector<std::string>{"y", "x", "z"}));
+    EXPECT_EQ(r.b.labels, r.a.labels);
+    EXPECT_EQ(r.a.leftOut, 1u);
+    // By hand, rows the map, columns the reference: A puts units 1, 5 (x) and 4
+    // (z) in y and unit 2 (y) in y; B puts 1, 2, 5 in x and 4 in z.
+    const std::pair<const LabelledMatrix*, std::vector<double>> matrices[] = {
+        {&r.a, {1, 2, 1, 0, 0, 0, 0, 0, 0}}, {&r.b, {0, 0, 0, 1, 2, 0, 0, 0, 1}}};
+    for (const auto& [m, cells] : matrices)
+        for (int i = 1; i <= 3; ++i)
+            for (int j = 1; j <= 3; ++j)
+                EXPECT_EQ(m->matrix.x(i, j), cells[static_cast<std::size_t>((i - 1) * 3 + j - 1)])
+                    << i << "," << j;
+    ASSERT_EQ(r.compared.cells.size(), 3u); // (y, x, x) twice, (y, x, y), (y, z, z)
+    EXPECT_EQ(r.compared.cells[0].count + r.compared.cells[1].count + r.compared.cells[2].count,
+              4.0);
+    EXPECT_TRUE(r.compared.strata.empty());
 }
 
 } // namespace
