@@ -179,66 +179,55 @@ void walkChunks(SharedState& shared, const BandSource& map, const BandSource* re
             break;
         const Chunk c = shared.chunks.at(index);
         const std::size_t count = static_cast<std::size_t>(c.width * c.height);
-        if (!readChunk(*mapBand, c, rows.readType(), mapBuffer)) {
-            shared.fail(readError(map.path, gdalReason()));
-            return;
-        }
-        const std::uint8_t* rowData = mapBuffer.data();
-        if (!rows.direct()) {
-            rowSlots.resize(count);
-            if (!rows.toSlots(mapBuffer.data(), count, rowSlots.data(), c.x, c.y, c.width, map.side,
-                              error)) {
-                shared.fail(badInput(error));
-                return;
+        // The slots of one side's pixels of the chunk: its bytes where they are
+        // the slots, else turned into slots; null, the walk failed, where not.
+        const auto slotsOf = [&](GDALRasterBand& band, const BandSource& source,
+                                 SlotIndexer& indexer, std::vector<unsigned char>& buffer,
+                                 std::vector<std::uint8_t>& slots,
+                                 const std::uint8_t* anySlot) -> const std::uint8_t* {
+            if (!readChunk(band, c, indexer.readType(), buffer)) {
+                shared.fail(readError(source.path, gdalReason()));
+                return nullptr;
             }
-            rowData = rowSlots.data();
-        }
+            if (indexer.direct())
+                return buffer.data();
+            slots.resize(count);
+            if (!indexer.toSlots(buffer.data(), count, slots.data(), c.x, c.y, c.width, source.side,
+                                 error, anySlot)) {
+                shared.fail(badInput(error));
+                return nullptr;
+            }
+            return slots.data();
+        };
+        const std::uint8_t* rowData = slotsOf(*mapBand, map, rows, mapBuffer, rowSlots, nullptr);
+        if (rowData == nullptr)
+            return;
         const std::uint8_t* colData = nullptr;
         if (reference) {
-            if (!readChunk(*referenceBand, c, cols->readType(), referenceBuffer)) {
-                shared.fail(readError(reference->path, gdalReason()));
+            // The reference's values under the map's no-data need no slot of
+            // their own: they count towards no class.
+            const std::uint8_t* anySlot = nullptr;
+            if (mapLeavesOut && !cols->direct()) {
+                const std::vector<std::uint8_t> leftOut = rows.leftOutSlots();
+                underMapNodata.resize(count);
+                for (std::size_t i = 0; i < count; ++i)
+                    underMapNodata[i] = leftOut[rowData[i]];
+                anySlot = underMapNodata.data();
+            }
+            colData =
+                slotsOf(*referenceBand, *reference, *cols, referenceBuffer, colSlots, anySlot);
+            if (colData == nullptr)
                 return;
-            }
-            colData = referenceBuffer.data();
-            if (!cols->direct()) {
-                // The reference's values under the map's no-data need no slot of
-                // their own: they count towards no class.
-                const std::uint8_t* anySlot = nullptr;
-                if (mapLeavesOut) {
-                    const std::vector<std::uint8_t> leftOut = rows.leftOutSlots();
-                    underMapNodata.resize(count);
-                    for (std::size_t i = 0; i < count; ++i)
-                        underMapNodata[i] = leftOut[rowData[i]];
-                    anySlot = underMapNodata.data();
-                }
-                colSlots.resize(count);
-                if (!cols->toSlots(referenceBuffer.data(), count, colSlots.data(), c.x, c.y,
-                                   c.width, "reference", error, anySlot)) {
-                    shared.fail(badInput(error));
-                    return;
-                }
-                colData = colSlots.data();
-            }
         } else {
             colSlots.assign(count, 0);
             colData = colSlots.data();
         }
         const std::uint8_t* thirdData = nullptr;
         if (compared) {
-            if (!readChunk(*comparedBand, c, thirds->readType(), comparedBuffer)) {
-                shared.fail(readError(compared->path, gdalReason()));
+            thirdData =
+                slotsOf(*comparedBand, *compared, *thirds, comparedBuffer, thirdSlots, nullptr);
+            if (thirdData == nullptr)
                 return;
-            }
-            thirdData = comparedBuffer.data();
-            if (!thirds->direct()) {
-                thirdSlots.resize(count);
-                if (!thirds->toSlots(comparedBuffer.data(), count, thirdSlots.data(), c.x, c.y,
-                                     c.width, compared->side, error)) {
-                    shared.fail(badInput(error));
-                    return;
-                }
-                thirdData = thirdSlots.data();
-            }
         }
         mask.reset();
         for (const auto& [band, source] :
@@ -249,10 +238,9 @@ void walkChunks(SharedState& shared, const BandSource& map, const BandSource* re
                 return;
             }
         }
-        visitor.Chunk(thread, ChunkSlots{c.x, c.y, c.width, c.height, rowData, colData,
-                                         mask.kept(), rows.values(),
-                                         reference ? &cols->values() : nullptr, thirdData,
-                                         compared ? &thirds->values() : nullptr});
+        visitor.Chunk(thread, ChunkSlots{c.x, c.y, c.width, c.height, rowData, colData, mask.kept(),
+                                         rows.values(), reference ? &cols->values() : nullptr,
+                                         thirdData, compared ? &thirds->values() : nullptr});
         std::lock_guard lock(shared.mutex);
         shared.pixelsDone += count;
         shared.progress->Progress(static_cast<double>(shared.pixelsDone) /
@@ -449,8 +437,8 @@ countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSou
     const std::size_t threads = threadsFor(request, mapBand, window);
     std::vector<ThreadCount> results(threads);
     PairCounter counter(results, areas, compared != nullptr);
-    if (auto error = walkInThreads(mapBand, map, reference, window, threads, progress, counter,
-                                   compared))
+    if (auto error =
+            walkInThreads(mapBand, map, reference, window, threads, progress, counter, compared))
         return *error;
     return results;
 }
