@@ -104,6 +104,12 @@ template <auto Member> Outcome setFlag(Options& options, std::string_view) {
     return std::nullopt;
 }
 
+// An option whose value is kept as it is given: a path, or a text read later.
+template <auto Member> Outcome setText(Options& options, std::string_view text) {
+    options.*Member = std::string(text);
+    return std::nullopt;
+}
+
 // The matrix report knows three of the weights --ratings knows; which input is
 // read is only known once every option is, so both readings are kept.
 Outcome setWeights(Options& options, std::string_view value) {
@@ -212,7 +218,8 @@ Outcome setCount(Options& options, std::string_view text) {
     std::uint64_t value = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
-        return "a whole number of 0 or more, not " + QuotedCellText(text);
+        return std::string(Member == &Options::seed ? "--seed" : "--reserve") +
+               " takes a whole number of 0 or more, not " + QuotedCellText(text);
     options.*Member = value;
     return std::nullopt;
 }
@@ -228,12 +235,6 @@ Outcome setStrataSizes(Options& options, std::string_view text) {
     if (auto* refused = std::get_if<std::string>(&read))
         return std::move(*refused);
     options.strataSizes = std::move(std::get<std::vector<StratumSize>>(read));
-    return std::nullopt;
-}
-
-// --mapped-area can only be read once the classes are known: it is kept as given.
-Outcome setMappedAreaText(Options& options, std::string_view text) {
-    options.mappedAreaText = std::string(text);
     return std::nullopt;
 }
 
@@ -416,11 +417,7 @@ constexpr std::array Table{
                 NeedsStrata, FileUse::Refused},
     OptionEntry{"--expected-accuracy", "U|S1=U1,...",
                 "the user's accuracy expected of every stratum, or of each by its label",
-                DesignInputs, ReportUse::Needs,
-                [](Options& o, std::string_view text) -> Outcome {
-                    o.expectedAccuracy = std::string(text);
-                    return std::nullopt;
-                }},
+                DesignInputs, ReportUse::Needs, setText<&Options::expectedAccuracy>},
     OptionEntry{"--target-se", "SE",
                 "the sample size that gives overall accuracy this standard error", DesignInputs,
                 ReportUse::Needs, setSizeRule<&SampleSizeRule::targetSe>},
@@ -438,11 +435,7 @@ constexpr std::array Table{
     OptionEntry{"--draw", "POINTS",
                 "draw the sample from the map into POINTS (.gpkg, .geojson or .csv), with the "
                 "design record beside it in .design.json",
-                DesignInputs, ReportUse::Needs,
-                [](Options& o, std::string_view path) -> Outcome {
-                    o.drawPath = std::string(path);
-                    return std::nullopt;
-                }},
+                DesignInputs, ReportUse::Needs, setText<&Options::drawPath>},
     OptionEntry{"--seed", "S", "the seed of the draw, a whole number (default 1)", DesignInputs,
                 ReportUse::Needs, setCount<&Options::seed>},
     OptionEntry{"--reserve", "K", "K further points per stratum, in the order to use them",
@@ -486,11 +479,7 @@ constexpr std::array Table{
     OptionEntry{"-o", "PATH",
                 "make the file PATH new and write the two lines, or the report, to it instead of "
                 "standard output",
-                Planned, ReportUse::Either,
-                [](Options& o, std::string_view path) -> Outcome {
-                    o.outputPath = std::string(path);
-                    return std::nullopt;
-                }},
+                Planned, ReportUse::Either, setText<&Options::outputPath>},
     OptionEntry{"--report", "",
                 "write the full agreement report (below) to standard output instead of the two "
                 "lines (with --ratings and --samples the report is always written)",
@@ -507,7 +496,8 @@ constexpr std::array Table{
                 "classes (only where it is fixed: a matrix, labels that are all numbers, or "
                 "--classes) or as LABEL=AREA in any order; 0 only for a class whose row holds no "
                 "counts; adds the area-weighted estimates",
-                Counted, ReportUse::Needs, setMappedAreaText},
+                // Read once the classes are known: kept as given until then.
+                Counted, ReportUse::Needs, setText<&Options::mappedAreaText>},
     OptionEntry{"--format", "F",
                 "text (default), csv, json or html: one page to open in a browser, with the "
                 "error matrix as a heatmap, the accuracies, areas and coefficients drawn with "

@@ -630,6 +630,8 @@ TEST_F(BrennicKappaDesign, OlofssonsExampleAndItsRefusals) {
          {"--expected-accuracy gives no accuracy for stratum '3'"}},
         {"unknown_allocation", olofsson + "--target-se 0.01 --allocation optimal", "", 1,
          {"unknown allocation 'optimal'"}},
+        {"seed_not_whole", "--design --map m --seed 1.5", "", 1,
+         {"--seed takes a whole number of 0 or more, not '1.5'"}},
         {"no_size_rule", olofsson, "", 1, {"needs --target-se, --half-width or --sample-size"}},
         {"input_file_refused", olofsson + "--target-se 0.01 x.csv", "", 1,
          {"--design does not go with an input file"}},
