@@ -156,20 +156,9 @@ std::string classRefusal(const std::string& text, const ClassNames& names) {
     return notWhole + " nor a name of the map's classes: " + names.listed();
 }
 
-// One pass's share of the progress of a count that makes two.
-class PartProgress final : public ProgressSink {
-  public:
-    PartProgress(ProgressSink& whole, double from, double share)
-        : m_whole(whole), m_from(from), m_share(share) {}
-    void Progress(double fraction) override { m_whole.Progress(m_from + fraction * m_share); }
-
-  private:
-    ProgressSink& m_whole;
-    double m_from, m_share;
-};
-
-// The progress of parts that run at the same time: each reports how far it has
-// come, and the whole is given the sum of their shares so far, one at a time.
+// The progress of the parts of a count, some of which run at the same time:
+// each reports how far it has come, and the whole is given the sum of their
+// shares so far, one at a time.
 class ConcurrentProgress {
   public:
     class Part final : public ProgressSink {
@@ -1191,8 +1180,9 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     // The map's own count, of its classes' pixels and areas, runs beside the
     // reading of the points and of the pixels under them, a block at a time.
     ConcurrentProgress parts(progress);
-    ConcurrentProgress::Part layerPart(parts, 0.2), blockPart(parts, 0.1),
-        mapPart(parts, strataBand != nullptr ? 0.35 : 0.7);
+    const double mapShare = strataBand != nullptr ? 0.35 : 0.7;
+    ConcurrentProgress::Part layerPart(parts, 0.2), blockPart(parts, 0.1), mapPart(parts, mapShare),
+        strataPart(parts, 0.7 - mapShare);
     std::variant<std::vector<ThreadCount>, InputError> counted = InputError{};
     std::jthread mapCount([&] {
         try {
@@ -1255,7 +1245,6 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     if (strataBand != nullptr) {
         // A stratum's size is its pixels where neither the map nor the strata
         // raster is left out, as a design from the same two rasters counts it.
-        PartProgress strataPart(progress, 0.65, 0.35);
         auto strataCounted =
             countInThreads(request, mapBand, mapSource, &strataSource, window, nullptr, strataPart);
         if (auto* error = std::get_if<InputError>(&strataCounted))
