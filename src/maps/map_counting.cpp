@@ -49,13 +49,8 @@ std::variant<MapCount, InputError> CountMaps(const MapRequest& request, Progress
     if (auto* error = std::get_if<InputError>(&band))
         return *error;
     GDALRasterBand& mapBand = *std::get<GDALRasterBand*>(band);
-    const maps::BandSource mapSource{request.mapPath,
-                                     request.mapBand,
-                                     mapBand.GetRasterDataType(),
-                                     maps::leftOutOf(mapBand, request.nodata),
-                                     "map",
-                                     maps::hasMask(mapBand),
-                                     maps::isSignedByte(mapBand)};
+    const maps::BandSource mapSource =
+        maps::bandSourceOf(mapBand, request.mapPath, request.mapBand, request.nodata, "map");
     auto window = maps::windowOf(request, *map);
     if (auto* error = std::get_if<InputError>(&window))
         return *error;

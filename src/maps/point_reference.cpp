@@ -1159,13 +1159,8 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
         if (auto error = checkSameGrid(map, *strata, "strata raster"))
             return *error;
         strataBand = std::get<GDALRasterBand*>(band);
-        strataSource = BandSource{request.strataPath,
-                                  1,
-                                  strataBand->GetRasterDataType(),
-                                  leftOutOf(*strataBand, request.nodata),
-                                  "strata raster",
-                                  hasMask(*strataBand),
-                                  isSignedByte(*strataBand)};
+        strataSource =
+            bandSourceOf(*strataBand, request.strataPath, 1, request.nodata, "strata raster");
     }
 
     out.pointReference = true;

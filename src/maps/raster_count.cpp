@@ -371,6 +371,12 @@ void readRowsAgain(const BandSource& source, const PixelWindow& window, Visit vi
 
 } // namespace
 
+BandSource bandSourceOf(GDALRasterBand& band, const std::string& path, int number,
+                        const std::optional<double>& nodata, const char* side) {
+    return {path, number,        band.GetRasterDataType(), leftOutOf(band, nodata),
+            side, hasMask(band), isSignedByte(band)};
+}
+
 TripleTable::TripleTable()
     : m_cells(static_cast<std::uint64_t*>(std::calloc(std::size_t{1} << 24, sizeof(std::uint64_t))),
               &std::free) {
@@ -549,9 +555,7 @@ std::variant<BandSource, InputError> rasterOnGrid(const MapRequest& request, GDA
     if (auto* error = std::get_if<InputError>(&found))
         return *error;
     GDALRasterBand& band = *std::get<GDALRasterBand*>(found);
-    return BandSource{
-        path, number,        band.GetRasterDataType(), leftOutOf(band, request.nodata),
-        side, hasMask(band), isSignedByte(band)};
+    return bandSourceOf(band, path, number, request.nodata, side);
 }
 
 std::variant<BandSource, InputError> referenceRaster(const MapRequest& request, GDALDataset& map,

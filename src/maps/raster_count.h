@@ -53,6 +53,11 @@ class TripleTable {
     std::vector<std::uint32_t> m_keys; // of the pixels being counted
 };
 
+// What the threads read of `band`, band `number` of the raster at `path`, with
+// --nodata left out too; `side` names it in messages.
+BandSource bandSourceOf(GDALRasterBand& band, const std::string& path, int number,
+                        const std::optional<double>& nodata, const char* side);
+
 // One thread's share: its own datasets, indexers and table.
 struct ThreadCount {
     CountTable table;

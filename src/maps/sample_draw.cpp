@@ -278,17 +278,6 @@ class AreaSummer final : public StrataVisitor {
     std::vector<std::vector<double>> m_sums;
 };
 
-maps::BandSource sourceOf(GDALRasterBand& band, const std::string& path, int number,
-                          const std::optional<double>& nodata, const char* side) {
-    return {path,
-            number,
-            band.GetRasterDataType(),
-            maps::leftOutOf(band, nodata),
-            side,
-            maps::hasMask(band),
-            maps::isSignedByte(band)};
-}
-
 // The map and the strata raster of a draw, opened and checked, with the window
 // and the threads to walk it in.
 struct Opened {
@@ -315,7 +304,8 @@ std::variant<Opened, InputError> open(const DrawRequest& request) {
     if (auto* error = std::get_if<InputError>(&mapBand))
         return *error;
     o.band = std::get<GDALRasterBand*>(mapBand);
-    o.mapSource = sourceOf(*o.band, request.mapPath, request.mapBand, request.nodata, "map");
+    o.mapSource =
+        maps::bandSourceOf(*o.band, request.mapPath, request.mapBand, request.nodata, "map");
     if (!request.strataPath.empty()) {
         auto openedStrata = maps::openInput(request.strataPath, GDAL_OF_RASTER, "is not a raster");
         if (auto* error = std::get_if<InputError>(&openedStrata))
@@ -326,8 +316,8 @@ std::variant<Opened, InputError> open(const DrawRequest& request) {
         auto strataBand = maps::bandOf(*strata, 1, request.strataPath, "--strata");
         if (auto* error = std::get_if<InputError>(&strataBand))
             return *error;
-        o.strataSource = sourceOf(*std::get<GDALRasterBand*>(strataBand), request.strataPath, 1,
-                                  request.nodata, "strata raster");
+        o.strataSource = maps::bandSourceOf(*std::get<GDALRasterBand*>(strataBand),
+                                            request.strataPath, 1, request.nodata, "strata raster");
     }
     MapRequest windowRequest;
     windowRequest.window = request.window;
