@@ -660,8 +660,11 @@ std::vector<std::pair<GIntBig, GIntBig>> idRanges(GDALDataset& points, OGRLayer&
             q += c == '"' ? std::string("\"\"") : std::string(1, c);
         return q + '"';
     };
-    const std::string sql = "SELECT MIN(" + quoted(idColumn) + "), MAX(" + quoted(idColumn) +
-                            ") FROM " + quoted(layer.GetName());
+    // One aggregate a query: SQLite reads MIN or MAX of the rowid off its tree
+    // only when it stands alone, and scans the whole table for the two together.
+    const std::string table = quoted(layer.GetName());
+    const std::string sql = "SELECT (SELECT MIN(" + quoted(idColumn) + ") FROM " + table +
+                            "), (SELECT MAX(" + quoted(idColumn) + ") FROM " + table + ")";
     OGRLayer* result = points.ExecuteSQL(sql.c_str(), nullptr, nullptr);
     if (result == nullptr)
         return {};
@@ -698,7 +701,7 @@ bool placeInParts(const PointReading& reading, OGRCoordinateTransformation* tran
                   const PointPixels& pixelOf, const PixelWindow& window,
                   const PixelWindow& wholeMap, SourceCounts& counts,
                   const std::vector<std::pair<GIntBig, GIntBig>>& ranges,
-                  std::vector<PlacedPoint>& placed, std::optional<InputError>& error) {
+                  std::vector<std::vector<PlacedPoint>>& placed, std::optional<InputError>& error) {
     std::vector<PointsPart> parts(ranges.size());
     ConcurrentProgress progress(reading.progress);
     std::vector<std::unique_ptr<ConcurrentProgress::Part>> shares;
@@ -747,12 +750,9 @@ bool placeInParts(const PointReading& reading, OGRCoordinateTransformation* tran
             workers.emplace_back(readPart, t);
         readPart(0);
     }
-    std::size_t all = 0;
-    for (const PointsPart& part : parts) {
+    for (const PointsPart& part : parts)
         if (!part.read)
             return false;
-        all += part.placed.size();
-    }
     for (PointsPart& part : parts) {
         if (part.error && !error)
             error = std::move(part.error);
@@ -761,15 +761,14 @@ bool placeInParts(const PointReading& reading, OGRCoordinateTransformation* tran
         if (part.refusal)
             refuseAt(reading.refusal, part.refusal->order, part.refusal->error);
     }
-    placed.reserve(all);
-    askForLargePages(placed.data(), placed.capacity() * sizeof(PlacedPoint));
     for (PointsPart& part : parts)
-        placed.insert(placed.end(), part.placed.begin(), part.placed.end());
+        placed.push_back(std::move(part.placed));
     return true;
 }
 
-// Reads the layer's points and places them. A point refused ends the reading.
-std::variant<std::vector<PlacedPoint>, InputError>
+// Reads the layer's points and places them, in one part or in several read
+// apart. A point refused ends the reading.
+std::variant<std::vector<std::vector<PlacedPoint>>, InputError>
 placePoints(const PointReading& reading, GDALDataset& points,
             OGRCoordinateTransformation* transform, const PointPixels& pixelOf,
             const PixelWindow& window, const PixelWindow& wholeMap, SourceCounts& counts) {
@@ -778,7 +777,7 @@ placePoints(const PointReading& reading, GDALDataset& points,
             std::max(1u, std::thread::hardware_concurrency()),
             reading.request.threads > 0 ? static_cast<std::size_t>(reading.request.threads)
                                         : SIZE_MAX);
-        std::vector<PlacedPoint> placed;
+        std::vector<std::vector<PlacedPoint>> placed;
         std::optional<InputError> error;
         if (const auto ranges = idRanges(points, reading.layer, threads);
             !ranges.empty() && placeInParts(reading, transform, pixelOf, window, wholeMap, counts,
@@ -805,7 +804,9 @@ placePoints(const PointReading& reading, GDALDataset& points,
     if (error)
         return *error;
     reading.progress.Progress(1.0);
-    return std::move(placer.placed);
+    std::vector<std::vector<PlacedPoint>> placed;
+    placed.push_back(std::move(placer.placed));
+    return placed;
 }
 
 // One raster read under the points: its band (none: not read) and its source.
@@ -860,33 +861,68 @@ class BlockValues {
     bool m_signedBytes = false, m_masked = false;
 };
 
-// Sorts the points by their block, numbered row by row below `blocks`, in place:
-// each point is moved straight to its block's share of the list, counted
-// beforehand. A map of many more blocks than points is sorted by comparison.
-template <class BlockOf>
-void sortByBlock(std::vector<PlacedPoint>& points, std::uint64_t blocks, BlockOf blockOf) {
-    const auto before = [&](const PlacedPoint& a, const PlacedPoint& b) {
-        return blockOf(a) < blockOf(b);
-    };
-    if (blocks > points.size() / 2 + 65536) {
-        std::sort(points.begin(), points.end(), before);
-        return;
+// Points in one list, its memory left unset until each point is moved in.
+struct PointList {
+    std::unique_ptr<PlacedPoint[]> data;
+    std::size_t size = 0;
+
+    explicit PointList(std::size_t n)
+        : data(std::make_unique_for_overwrite<PlacedPoint[]>(n)), size(n) {
+        askForLargePages(data.get(), n * sizeof(PlacedPoint));
     }
-    std::vector<std::size_t> next(static_cast<std::size_t>(blocks) + 1, 0);
-    for (const PlacedPoint& p : points)
-        ++next[static_cast<std::size_t>(blockOf(p)) + 1];
-    for (std::size_t b = 1; b < next.size(); ++b)
-        next[b] += next[b - 1];
-    const std::vector<std::size_t> end(next.begin() + 1, next.end());
-    for (std::size_t b = 0; b < end.size(); ++b)
-        while (next[b] < end[b]) {
-            PlacedPoint& p = points[next[b]];
-            const auto home = static_cast<std::size_t>(blockOf(p));
-            if (home == b)
-                ++next[b];
-            else
-                std::swap(p, points[next[home]++]);
+    const PlacedPoint& operator[](std::size_t i) const { return data[i]; }
+    const PlacedPoint* begin() const { return data.get(); }
+    const PlacedPoint* end() const { return data.get() + size; }
+};
+
+// The points of all parts in one list, in the order of their blocks (numbered
+// row by row below `blocks`). Each part, in a thread of its own, counts its
+// points by block and then moves each straight to its place among its block's,
+// and is let go once moved. A map of many more blocks than points is sorted by
+// comparison.
+template <class BlockOf>
+PointList sortedByBlock(std::vector<std::vector<PlacedPoint>>& parts, std::uint64_t blocks,
+                        BlockOf blockOf) {
+    std::size_t all = 0;
+    for (const auto& part : parts)
+        all += part.size();
+    PointList points(all);
+    PlacedPoint* to = points.data.get();
+    if (blocks > all / 2 + 65536) {
+        for (auto& part : parts) {
+            to = std::copy(part.begin(), part.end(), to);
+            std::vector<PlacedPoint>().swap(part);
         }
+        std::sort(
+            points.data.get(), points.data.get() + all,
+            [&](const PlacedPoint& a, const PlacedPoint& b) { return blockOf(a) < blockOf(b); });
+        return points;
+    }
+    const auto inThreads = [&](const auto& work) {
+        std::vector<std::jthread> workers;
+        for (std::size_t t = 1; t < parts.size(); ++t)
+            workers.emplace_back(work, t);
+        work(0);
+    };
+    // next[t][b]: where part t's next point of block b goes.
+    std::vector<std::vector<std::size_t>> next(parts.size());
+    std::vector<std::vector<std::uint64_t>> blockOfPoint(parts.size());
+    inThreads([&](std::size_t t) {
+        next[t].assign(static_cast<std::size_t>(blocks), 0);
+        blockOfPoint[t].resize(parts[t].size());
+        for (std::size_t i = 0; i < parts[t].size(); ++i)
+            ++next[t][blockOfPoint[t][i] = blockOf(parts[t][i])];
+    });
+    std::size_t at = 0;
+    for (std::size_t b = 0; b < blocks; ++b)
+        for (auto& part : next)
+            at += std::exchange(part[b], at);
+    inThreads([&](std::size_t t) {
+        for (std::size_t i = 0; i < parts[t].size(); ++i)
+            to[next[t][blockOfPoint[t][i]]++] = parts[t][i];
+        std::vector<PlacedPoint>().swap(parts[t]);
+    });
+    return points;
 }
 
 struct BitsHash {
@@ -924,10 +960,59 @@ struct BlockGrid {
     }
 };
 
+// Counts one point's pair (and with strata its triple) from what lies under
+// it, or why it is left out or refused. `stratum` null: no strata are read.
+void judgePoint(const PlacedPoint& p, bool masked, double value, const double* stratum,
+                const LeftOutValues& mapLeftOut, const LeftOutValues* strataLeftOut,
+                const MapRequest& request, const LeftOutValues& referenceLeftOut,
+                UnderPoints& out) {
+    if (out.refusal && p.order > out.refusal->order)
+        return;
+    if (masked) {
+        ++out.masked;
+        return;
+    }
+    if (mapLeftOut.contains(value) || referenceLeftOut.contains(p.reference)) {
+        ++out.nodata;
+        return;
+    }
+    if (!isWhole(value)) {
+        refuseAt(out.refusal, p.order,
+                 badInput(notWholeAt("the map", value, p.row, p.column, "class")));
+        return;
+    }
+    if (stratum != nullptr && strataLeftOut->contains(*stratum)) {
+        ++out.nodata;
+        return;
+    }
+    if (stratum != nullptr && !isWhole(*stratum)) {
+        refuseAt(out.refusal, p.order,
+                 badInput(notWholeAt("the strata raster", *stratum, p.row, p.column, "stratum")));
+        return;
+    }
+    if (request.classes) {
+        const auto given = [&](double v) {
+            return std::find(request.classes->begin(), request.classes->end(), v) !=
+                   request.classes->end();
+        };
+        if (!given(value) || !given(p.reference)) {
+            const bool onMap = !given(value);
+            refuseAt(out.refusal, p.order,
+                     badInput("feature " + std::to_string(p.fid) + " of " + request.referencePath +
+                              ": the " + (onMap ? "map holds " : "point's class is ") +
+                              ClassLabel(onMap ? value : p.reference) +
+                              ", which is not among --classes"));
+            return;
+        }
+    }
+    ++out.byBits[{std::bit_cast<std::uint64_t>(value), std::bit_cast<std::uint64_t>(p.reference)}];
+    if (stratum != nullptr)
+        ++out.triples[{*stratum, value, p.reference}];
+}
+
 // Reads the pixels under points [first, last), sorted by block, one block at a
-// time, and counts each point's pair (and with strata its triple) or why it is
-// left out.
-void readUnderShare(const std::vector<PlacedPoint>& points, std::size_t first, std::size_t last,
+// time, and judges each point.
+void readUnderShare(const PointList& points, std::size_t first, std::size_t last,
                     const BlockGrid& grid, const PixelSide& map, const PixelSide& strata,
                     const MapRequest& request, const LeftOutValues& referenceLeftOut,
                     UnderPoints& out, const std::function<void(std::size_t)>& done) {
@@ -950,59 +1035,36 @@ void readUnderShare(const std::vector<PlacedPoint>& points, std::size_t first, s
         std::size_t end = first;
         for (; end < last && grid.of(points[end]) == block; ++end) {
             const PlacedPoint& p = points[end];
-            if (out.refusal && p.order > out.refusal->order)
-                continue;
             const auto at = static_cast<std::size_t>((p.row - y) * width + (p.column - x));
             const bool masked =
                 mapBlock.masked(at) || (strata.band != nullptr && strataBlock.masked(at));
-            if (masked) {
-                ++out.masked;
-                continue;
-            }
-            const double value = mapBlock.value(at);
-            if (map.source->leftOut.contains(value) || referenceLeftOut.contains(p.reference)) {
-                ++out.nodata;
-                continue;
-            }
-            if (!isWhole(value)) {
-                refuseAt(out.refusal, p.order,
-                         badInput(notWholeAt("the map", value, p.row, p.column, "class")));
-                continue;
-            }
             const double stratum = strata.band != nullptr ? strataBlock.value(at) : 0.0;
-            if (strata.band != nullptr && strata.source->leftOut.contains(stratum)) {
-                ++out.nodata;
-                continue;
-            }
-            if (!isWhole(stratum)) {
-                refuseAt(
-                    out.refusal, p.order,
-                    badInput(notWholeAt("the strata raster", stratum, p.row, p.column, "stratum")));
-                continue;
-            }
-            if (request.classes) {
-                const auto given = [&](double v) {
-                    return std::find(request.classes->begin(), request.classes->end(), v) !=
-                           request.classes->end();
-                };
-                if (!given(value) || !given(p.reference)) {
-                    const bool onMap = !given(value);
-                    refuseAt(out.refusal, p.order,
-                             badInput("feature " + std::to_string(p.fid) + " of " +
-                                      request.referencePath + ": the " +
-                                      (onMap ? "map holds " : "point's class is ") +
-                                      ClassLabel(onMap ? value : p.reference) +
-                                      ", which is not among --classes"));
-                    continue;
-                }
-            }
-            ++out.byBits[{std::bit_cast<std::uint64_t>(value),
-                          std::bit_cast<std::uint64_t>(p.reference)}];
-            if (strata.band != nullptr)
-                ++out.triples[{stratum, value, p.reference}];
+            judgePoint(p, masked, mapBlock.value(at), strata.band != nullptr ? &stratum : nullptr,
+                       map.source->leftOut,
+                       strata.band != nullptr ? &strata.source->leftOut : nullptr, request,
+                       referenceLeftOut, out);
         }
         first = end;
     }
+}
+
+// Adds up what the threads found under their points; the first error found.
+std::optional<InputError> addUp(std::vector<UnderPoints>& shares, SourceCounts& counts,
+                                std::map<PairKey, std::uint64_t>& pairs, StratumTriples& triples,
+                                std::optional<Refusal>& refusal) {
+    for (UnderPoints& out : shares) {
+        if (out.error)
+            return out.error;
+        counts.masked += out.masked;
+        counts.nodata += out.nodata;
+        if (out.refusal)
+            refuseAt(refusal, out.refusal->order, out.refusal->error);
+        for (const auto& [key, n] : out.byBits)
+            pairs[{std::bit_cast<double>(key.first), std::bit_cast<double>(key.second)}] += n;
+        for (const auto& [key, n] : out.triples)
+            triples[key] += n;
+    }
+    return std::nullopt;
 }
 
 // Reads the pixels under the points one block of the map at a time, each block
@@ -1010,25 +1072,27 @@ void readUnderShare(const std::vector<PlacedPoint>& points, std::size_t first, s
 // whole blocks, each thread with its own datasets; and counts each point's pair
 // (and with strata its triple) or why it is left out.
 std::optional<InputError>
-readUnderPoints(std::vector<PlacedPoint>& points, const PixelSide& map, const PixelSide& strata,
-                const MapRequest& request, const LeftOutValues& referenceLeftOut,
-                SourceCounts& counts, std::map<PairKey, std::uint64_t>& pairs,
-                StratumTriples& triples, std::optional<Refusal>& refusal, ProgressSink& progress) {
+readUnderPoints(std::vector<std::vector<PlacedPoint>>& parts, const PixelSide& map,
+                const PixelSide& strata, const MapRequest& request,
+                const LeftOutValues& referenceLeftOut, SourceCounts& counts,
+                std::map<PairKey, std::uint64_t>& pairs, StratumTriples& triples,
+                std::optional<Refusal>& refusal, ProgressSink& progress) {
     const BlockGrid grid(*map.band);
-    sortByBlock(points, grid.across * grid.down, [&](const PlacedPoint& p) { return grid.of(p); });
+    const PointList points = sortedByBlock(parts, grid.across * grid.down,
+                                           [&](const PlacedPoint& p) { return grid.of(p); });
     // Shares of about as many points each, cut where a block ends.
     const std::size_t threads = std::min<std::size_t>(
         std::max(1u, std::thread::hardware_concurrency()),
         request.threads > 0 ? static_cast<std::size_t>(request.threads) : SIZE_MAX);
     std::vector<std::size_t> cuts{0};
     for (std::size_t t = 1; t < threads; ++t) {
-        std::size_t at = std::max(cuts.back(), points.size() * t / threads);
-        while (at > cuts.back() && at < points.size() &&
+        std::size_t at = std::max(cuts.back(), points.size * t / threads);
+        while (at > cuts.back() && at < points.size &&
                grid.of(points[at]) == grid.of(points[at - 1]))
             ++at;
         cuts.push_back(at);
     }
-    cuts.push_back(points.size());
+    cuts.push_back(points.size);
     std::vector<UnderPoints> shares(threads);
     std::atomic<std::size_t> read{0};
     std::mutex progressMutex;
@@ -1058,7 +1122,7 @@ readUnderPoints(std::vector<PlacedPoint>& points, const PixelSide& map, const Pi
                                last = at;
                                std::lock_guard lock(progressMutex);
                                progress.Progress(static_cast<double>(read) /
-                                                 static_cast<double>(points.size()));
+                                                 static_cast<double>(points.size));
                            });
         } catch (const std::bad_alloc&) {
             out.error = InputError{InputError::ReadError, "out of memory"};
@@ -1070,20 +1134,47 @@ readUnderPoints(std::vector<PlacedPoint>& points, const PixelSide& map, const Pi
             workers.emplace_back(share, t);
         share(0);
     }
-    for (UnderPoints& out : shares) {
-        if (out.error)
-            return out.error;
-        counts.masked += out.masked;
-        counts.nodata += out.nodata;
-        if (out.refusal)
-            refuseAt(refusal, out.refusal->order, out.refusal->error);
-        for (const auto& [key, n] : out.byBits)
-            pairs[{std::bit_cast<double>(key.first), std::bit_cast<double>(key.second)}] += n;
-        for (const auto& [key, n] : out.triples)
-            triples[key] += n;
-    }
-    return std::nullopt;
+    return addUp(shares, counts, pairs, triples, refusal);
 }
+
+// Judges the points lying in each chunk of a walk over the map, from the slots
+// the walk read: the map is read once for its count and for the points. The
+// points are sorted by their chunk.
+class PointsInChunks final : public ChunkVisitor {
+  public:
+    PointsInChunks(const PointList& points, const Chunks& chunks, std::size_t threads,
+                   const std::optional<Refusal>& refusal, const LeftOutValues& mapLeftOut,
+                   const MapRequest& request, const LeftOutValues& referenceLeftOut)
+        : shares(threads), m_points(points), m_chunks(chunks), m_mapLeftOut(mapLeftOut),
+          m_request(request), m_referenceLeftOut(referenceLeftOut) {
+        for (UnderPoints& share : shares)
+            share.refusal = refusal;
+    }
+
+    void Chunk(std::size_t thread, const ChunkSlots& c) override {
+        const auto before = [&](std::uint64_t index) {
+            return
+                [&, index](const PlacedPoint& p) { return m_chunks.of(p.row, p.column) < index; };
+        };
+        const PlacedPoint* first =
+            std::partition_point(m_points.begin(), m_points.end(), before(c.index));
+        const PlacedPoint* last = std::partition_point(first, m_points.end(), before(c.index + 1));
+        for (const PlacedPoint* p = first; p != last; ++p) {
+            const auto at = static_cast<std::size_t>((p->row - c.y) * c.width + (p->column - c.x));
+            judgePoint(*p, c.kept != nullptr && c.kept[at] == 0, c.rowValues[c.rows[at]], nullptr,
+                       m_mapLeftOut, nullptr, m_request, m_referenceLeftOut, shares[thread]);
+        }
+    }
+
+    std::vector<UnderPoints> shares;
+
+  private:
+    const PointList& m_points;
+    const Chunks& m_chunks;
+    const LeftOutValues& m_mapLeftOut;
+    const MapRequest& m_request;
+    const LeftOutValues& m_referenceLeftOut;
+};
 
 } // namespace
 
@@ -1172,50 +1263,86 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     if (auto* error = std::get_if<InputError>(&areas))
         return *error;
     const PixelAreas& pixelAreas = std::get<PixelAreas>(areas);
-    // The map's own count, of its classes' pixels and areas, runs beside the
-    // reading of the points and of the pixels under them, a block at a time.
     ConcurrentProgress parts(progress);
-    const double mapShare = strataBand != nullptr ? 0.35 : 0.7;
-    ConcurrentProgress::Part layerPart(parts, 0.2), blockPart(parts, 0.1), mapPart(parts, mapShare),
-        strataPart(parts, 0.7 - mapShare);
-    std::variant<std::vector<ThreadCount>, InputError> counted = InputError{};
-    std::jthread mapCount([&] {
-        try {
-            // A dataset of its own: the one open here reads the blocks under the points.
-            QuietGdalErrors quiet;
-            GDALDatasetUniquePtr own = openDataset(mapSource.path, GDAL_OF_RASTER);
-            if (!own) {
-                counted = readError(mapSource.path, gdalReason());
-                return;
-            }
-            counted = countInThreads(request, *own->GetRasterBand(mapSource.band), mapSource,
-                                     nullptr, window, &pixelAreas, mapPart);
-        } catch (const std::bad_alloc&) {
-            counted = InputError{InputError::ReadError, "out of memory"};
-        }
-    });
     std::optional<Refusal> refusal;
     const PixelWindow wholeMap{0, 0, map.GetRasterXSize(), map.GetRasterYSize()};
-    const PointReading reading{
-        *layer,  field,     request, names, referenceLeftOut, layer->GetFeatureCount(FALSE),
-        refusal, layerPart, 0};
-    auto placed =
-        placePoints(reading, *points, transform.get(), *pixelOf, window, wholeMap, out.source);
-    if (auto* error = std::get_if<InputError>(&placed))
-        return *error;
+    const GIntBig total = layer->GetFeatureCount(FALSE);
     std::map<PairKey, std::uint64_t> pairs;
     StratumTriples triples;
-    const PixelSide mapSide{&mapBand, &mapSource, request.mapPath};
-    const PixelSide strataSide{strataBand, &strataSource, request.strataPath};
-    if (auto error = readUnderPoints(std::get<std::vector<PlacedPoint>>(placed), mapSide,
-                                     strataSide, request, referenceLeftOut, out.source, pairs,
-                                     triples, refusal, blockPart))
-        return *error;
-    if (refusal)
-        return refusal->error;
-    mapCount.join();
-    if (auto* error = std::get_if<InputError>(&counted))
-        return *error;
+    std::variant<std::vector<ThreadCount>, InputError> counted = InputError{};
+    std::map<double, std::uint64_t> strataPixels;
+    if (strataBand == nullptr) {
+        // The points are placed first, then judged in the walk that counts the
+        // map's classes' pixels and areas: each block of the map is read once.
+        ConcurrentProgress::Part layerPart(parts, 0.4), mapPart(parts, 0.6);
+        const PointReading reading{*layer, field,   request,   names, referenceLeftOut,
+                                   total,  refusal, layerPart, 0};
+        auto placed =
+            placePoints(reading, *points, transform.get(), *pixelOf, window, wholeMap, out.source);
+        if (auto* error = std::get_if<InputError>(&placed))
+            return *error;
+        const Chunks chunks(mapBand, window);
+        const PointList sorted =
+            sortedByBlock(std::get<std::vector<std::vector<PlacedPoint>>>(placed), chunks.count(),
+                          [&](const PlacedPoint& p) { return chunks.of(p.row, p.column); });
+        PointsInChunks under(sorted, chunks, threadsFor(request, mapBand, window), refusal,
+                             mapSource.leftOut, request, referenceLeftOut);
+        counted = countInThreads(request, mapBand, mapSource, nullptr, window, &pixelAreas, mapPart,
+                                 nullptr, &under);
+        if (auto* error = std::get_if<InputError>(&counted))
+            return *error;
+        if (auto error = addUp(under.shares, out.source, pairs, triples, refusal))
+            return *error;
+        if (refusal)
+            return refusal->error;
+    } else {
+        // The map's own count runs beside the reading of the points and of the
+        // map and strata under them, a block at a time.
+        ConcurrentProgress::Part layerPart(parts, 0.2), blockPart(parts, 0.1), mapPart(parts, 0.35),
+            strataPart(parts, 0.35);
+        std::jthread mapCount([&] {
+            try {
+                // A dataset of its own: the one open here reads the blocks under the points.
+                QuietGdalErrors quiet;
+                GDALDatasetUniquePtr own = openDataset(mapSource.path, GDAL_OF_RASTER);
+                if (!own) {
+                    counted = readError(mapSource.path, gdalReason());
+                    return;
+                }
+                counted = countInThreads(request, *own->GetRasterBand(mapSource.band), mapSource,
+                                         nullptr, window, &pixelAreas, mapPart);
+            } catch (const std::bad_alloc&) {
+                counted = InputError{InputError::ReadError, "out of memory"};
+            }
+        });
+        const PointReading reading{*layer, field,   request,   names, referenceLeftOut,
+                                   total,  refusal, layerPart, 0};
+        auto placed =
+            placePoints(reading, *points, transform.get(), *pixelOf, window, wholeMap, out.source);
+        if (auto* error = std::get_if<InputError>(&placed))
+            return *error;
+        const PixelSide mapSide{&mapBand, &mapSource, request.mapPath};
+        const PixelSide strataSide{strataBand, &strataSource, request.strataPath};
+        if (auto error = readUnderPoints(std::get<std::vector<std::vector<PlacedPoint>>>(placed),
+                                         mapSide, strataSide, request, referenceLeftOut, out.source,
+                                         pairs, triples, refusal, blockPart))
+            return *error;
+        if (refusal)
+            return refusal->error;
+        mapCount.join();
+        if (auto* error = std::get_if<InputError>(&counted))
+            return *error;
+        // A stratum's size is its pixels where neither the map nor the strata
+        // raster is left out, as a design from the same two rasters counts it.
+        auto strataCounted =
+            countInThreads(request, mapBand, mapSource, &strataSource, window, nullptr, strataPart);
+        if (auto* error = std::get_if<InputError>(&strataCounted))
+            return *error;
+        const Merged strataMerged = merge(std::get<std::vector<ThreadCount>>(strataCounted),
+                                          mapSource.leftOut, &strataSource.leftOut);
+        for (const auto& [key, n] : strataMerged.pairs)
+            strataPixels[key.col] += n;
+    }
     const Merged merged =
         merge(std::get<std::vector<ThreadCount>>(counted), mapSource.leftOut, nullptr);
     // A map class left out of --classes would take its pixels out of the areas.
@@ -1237,21 +1364,9 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
         }
     }
     out.areas = std::move(mapAreas);
-    if (strataBand != nullptr) {
-        // A stratum's size is its pixels where neither the map nor the strata
-        // raster is left out, as a design from the same two rasters counts it.
-        auto strataCounted =
-            countInThreads(request, mapBand, mapSource, &strataSource, window, nullptr, strataPart);
-        if (auto* error = std::get_if<InputError>(&strataCounted))
-            return *error;
-        const Merged strataMerged = merge(std::get<std::vector<ThreadCount>>(strataCounted),
-                                          mapSource.leftOut, &strataSource.leftOut);
-        std::map<double, std::uint64_t> strataPixels;
-        for (const auto& [key, n] : strataMerged.pairs)
-            strataPixels[key.col] += n;
+    if (strataBand != nullptr)
         if (auto error = stratify(request.strataPath, triples, strataPixels, out))
             return *error;
-    }
     return out;
 }
 

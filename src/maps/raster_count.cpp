@@ -18,50 +18,32 @@
 #include "maps/grid.h"
 
 namespace brennic::maps {
+
+Chunks::Chunks(GDALRasterBand& band, const PixelWindow& window) : m_window(window) {
+    int blockWidth = 0, blockHeight = 0;
+    band.GetBlockSize(&blockWidth, &blockHeight);
+    m_height = std::max(blockHeight, 1);
+    while (m_height * blockWidth < 65536 && m_height < window.ySize)
+        m_height += std::max(blockHeight, 1);
+    m_width = std::max(blockWidth, 1);
+    m_x0 = window.xOffset / m_width * m_width;
+    m_y0 = window.yOffset / m_height * m_height;
+    m_across = (window.xOffset + window.xSize - m_x0 + m_width - 1) / m_width;
+    m_down = (window.yOffset + window.ySize - m_y0 + m_height - 1) / m_height;
+}
+
+Chunk Chunks::at(std::uint64_t index) const {
+    const std::int64_t x =
+        m_x0 + static_cast<std::int64_t>(index % static_cast<std::uint64_t>(m_across)) * m_width;
+    const std::int64_t y =
+        m_y0 + static_cast<std::int64_t>(index / static_cast<std::uint64_t>(m_across)) * m_height;
+    const std::int64_t x0 = std::max(x, m_window.xOffset), y0 = std::max(y, m_window.yOffset);
+    const std::int64_t x1 = std::min(x + m_width, m_window.xOffset + m_window.xSize);
+    const std::int64_t y1 = std::min(y + m_height, m_window.yOffset + m_window.ySize);
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
 namespace {
-
-struct Chunk {
-    std::int64_t x, y, width, height;
-};
-
-// The map's blocks cut to the window, several block rows together where the
-// blocks are thin strips, so that each read is worth its cost. The chunks are
-// numbered row by row and each is worked out from its number, so that no list
-// of them grows with the map.
-class Chunks {
-  public:
-    Chunks(GDALRasterBand& band, const PixelWindow& window) : m_window(window) {
-        int blockWidth = 0, blockHeight = 0;
-        band.GetBlockSize(&blockWidth, &blockHeight);
-        m_height = std::max(blockHeight, 1);
-        while (m_height * blockWidth < 65536 && m_height < window.ySize)
-            m_height += std::max(blockHeight, 1);
-        m_width = std::max(blockWidth, 1);
-        m_x0 = window.xOffset / m_width * m_width;
-        m_y0 = window.yOffset / m_height * m_height;
-        m_across = (window.xOffset + window.xSize - m_x0 + m_width - 1) / m_width;
-        m_down = (window.yOffset + window.ySize - m_y0 + m_height - 1) / m_height;
-    }
-    std::uint64_t count() const {
-        return static_cast<std::uint64_t>(m_across) * static_cast<std::uint64_t>(m_down);
-    }
-    Chunk at(std::uint64_t index) const {
-        const std::int64_t x =
-            m_x0 +
-            static_cast<std::int64_t>(index % static_cast<std::uint64_t>(m_across)) * m_width;
-        const std::int64_t y =
-            m_y0 +
-            static_cast<std::int64_t>(index / static_cast<std::uint64_t>(m_across)) * m_height;
-        const std::int64_t x0 = std::max(x, m_window.xOffset), y0 = std::max(y, m_window.yOffset);
-        const std::int64_t x1 = std::min(x + m_width, m_window.xOffset + m_window.xSize);
-        const std::int64_t y1 = std::min(y + m_height, m_window.yOffset + m_window.ySize);
-        return {x0, y0, x1 - x0, y1 - y0};
-    }
-
-  private:
-    PixelWindow m_window;
-    std::int64_t m_width = 1, m_height = 1, m_x0 = 0, m_y0 = 0, m_across = 0, m_down = 0;
-};
 
 // Reads the chunk's values in `type`, row after row without gaps. A chunk that is
 // one whole block in the band's own type is read as that block, past GDAL's block
@@ -238,9 +220,10 @@ void walkChunks(SharedState& shared, const BandSource& map, const BandSource* re
                 return;
             }
         }
-        visitor.Chunk(thread, ChunkSlots{c.x, c.y, c.width, c.height, rowData, colData, mask.kept(),
-                                         rows.values(), reference ? &cols->values() : nullptr,
-                                         thirdData, compared ? &thirds->values() : nullptr});
+        visitor.Chunk(thread,
+                      ChunkSlots{index, c.x, c.y, c.width, c.height, rowData, colData, mask.kept(),
+                                 rows.values(), reference ? &cols->values() : nullptr, thirdData,
+                                 compared ? &thirds->values() : nullptr});
         std::lock_guard lock(shared.mutex);
         shared.pixelsDone += count;
         shared.progress->Progress(static_cast<double>(shared.pixelsDone) /
@@ -439,12 +422,21 @@ std::optional<InputError> walkInThreads(GDALRasterBand& mapBand, const BandSourc
 std::variant<std::vector<ThreadCount>, InputError>
 countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSource& map,
                const BandSource* reference, const PixelWindow& window, const PixelAreas* areas,
-               ProgressSink& progress, const BandSource* compared) {
+               ProgressSink& progress, const BandSource* compared, ChunkVisitor* also) {
     const std::size_t threads = threadsFor(request, mapBand, window);
     std::vector<ThreadCount> results(threads);
     PairCounter counter(results, areas, compared != nullptr);
+    struct Both final : ChunkVisitor {
+        ChunkVisitor &first, &second;
+        Both(ChunkVisitor& a, ChunkVisitor& b) : first(a), second(b) {}
+        void Chunk(std::size_t thread, const ChunkSlots& chunk) override {
+            first.Chunk(thread, chunk);
+            second.Chunk(thread, chunk);
+        }
+    } both(counter, also != nullptr ? *also : counter);
+    ChunkVisitor& visitor = also != nullptr ? static_cast<ChunkVisitor&>(both) : counter;
     if (auto error =
-            walkInThreads(mapBand, map, reference, window, threads, progress, counter, compared))
+            walkInThreads(mapBand, map, reference, window, threads, progress, visitor, compared))
         return *error;
     return results;
 }

@@ -69,9 +69,38 @@ struct ThreadCount {
     std::uint64_t masked = 0;     // pixels left out by a mask
 };
 
-// One chunk of the window as a walk hands it on: its place, the slots of each
-// side's pixels row after row, and the pixels the masks keep.
+// A rectangle of the window, in the map's pixels.
+struct Chunk {
+    std::int64_t x, y, width, height;
+};
+
+// The map's blocks cut to the window, several block rows together where the
+// blocks are thin strips, so that each read is worth its cost. The chunks are
+// numbered row by row and each is worked out from its number, so that no list
+// of them grows with the map.
+class Chunks {
+  public:
+    Chunks(GDALRasterBand& band, const PixelWindow& window);
+    std::uint64_t count() const {
+        return static_cast<std::uint64_t>(m_across) * static_cast<std::uint64_t>(m_down);
+    }
+    Chunk at(std::uint64_t index) const;
+    // The number of the chunk holding the pixel at `row`, `column` of the window.
+    std::uint64_t of(std::int64_t row, std::int64_t column) const {
+        return static_cast<std::uint64_t>((row - m_y0) / m_height) *
+                   static_cast<std::uint64_t>(m_across) +
+               static_cast<std::uint64_t>((column - m_x0) / m_width);
+    }
+
+  private:
+    PixelWindow m_window;
+    std::int64_t m_width = 1, m_height = 1, m_x0 = 0, m_y0 = 0, m_across = 0, m_down = 0;
+};
+
+// One chunk of the window as a walk hands it on: its number and place, the
+// slots of each side's pixels row after row, and the pixels the masks keep.
 struct ChunkSlots {
+    std::uint64_t index = 0;
     std::int64_t x = 0, y = 0, width = 0, height = 0;
     const std::uint8_t* rows = nullptr;   // the map's slots
     const std::uint8_t* cols = nullptr;   // the reference's slots; all 0 without one
@@ -107,11 +136,13 @@ std::optional<InputError> walkInThreads(GDALRasterBand& mapBand, const BandSourc
 // asked. `reference` null: the map alone, each pixel counted in column slot 0.
 // `areas`, when given for a geographic grid, gives the area of each map row,
 // summed by class. `compared`, when given (with a reference): the triples of
-// the two maps and the reference are counted instead of the pairs.
+// the two maps and the reference are counted instead of the pairs. `also`,
+// when given, is handed each chunk after it is counted.
 std::variant<std::vector<ThreadCount>, InputError>
 countInThreads(const MapRequest& request, GDALRasterBand& mapBand, const BandSource& map,
                const BandSource* reference, const PixelWindow& window, const PixelAreas* areas,
-               ProgressSink& progress, const BandSource* compared = nullptr);
+               ProgressSink& progress, const BandSource* compared = nullptr,
+               ChunkVisitor* also = nullptr);
 
 struct PairKey {
     double row, col;

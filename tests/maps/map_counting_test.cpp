@@ -259,13 +259,15 @@ TEST_F(MapCountingTest, PointOnEachPixelEdgeBelongsToThePixelRightOrBelow) {
 }
 
 // The pixels under the points are read a block at a time, in the blocks' order,
-// yet a refusal names the point first in the layer: here the first point lies
-// in the second of two 16 x 16 tiles, on 2.5, and the second in the first, on
-// 3.5 (or, with --classes 1, the first has the class 2 and the second is on 2).
+// yet a refusal names the point first in the layer: here the first point has the
+// class 2, refused by --classes 1, and lies in the second of two 16 x 16 tiles;
+// the second lies in the first, on 2. A value that is no class is refused where
+// the map's own count first meets it, under a point or not: the first point
+// lies on 2.5 at column 20, and 3.5 at column 1 comes first in the map.
 TEST_F(MapCountingTest, PointsReadByBlockRefuseTheFirstInTheLayer) {
     // clang-format off
     const struct { const char* name; double later; std::optional<Values> classes; const char* message; } rows[] = {
-        {"value_not_whole", 3.5, {}, "the map holds 2.5 at row 0, column 20 (counted from 0)"},
+        {"value_not_whole", 3.5, {}, "the map holds 3.5 at row 0, column 1 (counted from 0)"},
         {"class_not_given", 2, Values{1}, "feature 1 of {ref}: the point's class is 2"},
     };
     // clang-format on
