@@ -329,8 +329,9 @@ const std::array FieldGroups{
     group<AreaClassFigure>("Of each class, under \"area_weighted\" \"classes\":"),
     group<StratifiedFigure>("Under \"stratified\", with --samples or --map and points (Stehman "
                             "2014, International Journal of Remote Sensing 35: 4923-4939), after "
-                            "\"fpc\" and \"strata\" (each \"label\", \"size\" and "
-                            "\"sample_units\"):"),
+                            "\"fpc\" and \"strata\" (each \"label\", \"size\", "
+                            "\"sample_units\" and \"units\", the units of each pair of "
+                            "classes as [map class, reference class, units]):"),
     group<StratifiedClassFigure>("Of each class, under \"stratified\" \"classes\"; then "
                                  "\"area_proportions\", the p^_ij, rows the map, columns the "
                                  "reference:"),

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -36,7 +38,53 @@ struct ReportCounts {
     std::optional<std::vector<std::uint64_t>> mapPixels; // with a source record that holds them
     const Json* source = nullptr;
     bool mapAsStrata = false; // its points were stratified by the map's classes
+    // Its points' strata of a raster of their own: each stratum's label, size and
+    // units of each pair of classes (stratum, map class, reference class, from 0).
+    struct Strata {
+        std::vector<std::string> labels;
+        std::vector<double> sizes;
+        std::vector<StratifiedCell> units;
+    };
+    std::optional<Strata> strata;
 };
+
+// The strata of a report whose points --strata stratified, as its section gives them.
+std::variant<ReportCounts::Strata, std::string> strataOf(const Json& report, std::size_t classes) {
+    const Json* strata = MemberOf(MemberOf(&report, "stratified"), "strata");
+    if (strata == nullptr || !strata->is_array())
+        return std::string("its points were stratified by --strata, but it has no "
+                           "\"stratified\" \"strata\"");
+    ReportCounts::Strata out;
+    for (const Json& stratum : *strata) {
+        const Json* label = MemberOf(&stratum, "label");
+        const Json* size = MemberOf(&stratum, "size");
+        const Json* units = MemberOf(&stratum, "units");
+        if (label == nullptr || !label->is_string() || size == nullptr || !size->is_number())
+            return std::string("a stratum of its \"stratified\" section has no label or size");
+        if (units == nullptr || !units->is_array())
+            return "its stratum " + label->get<std::string>() +
+                   " has no \"units\" of each pair of classes (count its window again to add it)";
+        const std::size_t h = out.labels.size();
+        out.labels.push_back(label->get<std::string>());
+        out.sizes.push_back(size->get<double>());
+        for (const Json& cell : *units) {
+            const auto classOf = [&](std::size_t at) -> std::optional<std::size_t> {
+                if (!cell[at].is_number_unsigned())
+                    return std::nullopt;
+                const auto k = cell[at].get<std::uint64_t>();
+                return k >= 1 && k <= classes ? std::optional(static_cast<std::size_t>(k - 1))
+                                              : std::nullopt;
+            };
+            const auto map = cell.is_array() && cell.size() == 3 ? classOf(0) : std::nullopt;
+            const auto reference = map ? classOf(1) : std::nullopt;
+            if (!reference || !cell[2].is_number() || !(cell[2].get<double>() >= 0))
+                return "a unit count of its stratum " + out.labels.back() +
+                       " is not [map class, reference class, units] of its classes";
+            out.units.push_back({h, *map, *reference, cell[2].get<double>()});
+        }
+    }
+    return out;
+}
 
 std::variant<ReportCounts, std::string> countsOf(const Json& report) {
     ReportCounts counts;
@@ -87,12 +135,14 @@ std::variant<ReportCounts, std::string> countsOf(const Json& report) {
             counts.mappedAreas->push_back(area.get<double>());
         }
     }
-    // Strata of a raster of their own are known only by their counts in the section,
-    // which adding the matrices would lose.
-    if (MemberOf(counts.source, "strata") != nullptr)
-        return std::string("its points were stratified by --strata, and such reports are not "
-                           "added (their strata are not in the matrix)");
-    counts.mapAsStrata = MemberOf(&report, "stratified") != nullptr;
+    // Strata of a raster of their own are known only by their counts in the section.
+    if (MemberOf(counts.source, "strata") != nullptr) {
+        auto strata = strataOf(report, n);
+        if (auto* error = std::get_if<std::string>(&strata))
+            return *error;
+        counts.strata = std::move(std::get<ReportCounts::Strata>(strata));
+    }
+    counts.mapAsStrata = !counts.strata && MemberOf(&report, "stratified") != nullptr;
     if (const Json* pixels = MemberOf(counts.source, "map_pixels");
         pixels != nullptr && pixels->is_array() && pixels->size() == n) {
         counts.mapPixels.emplace();
@@ -133,6 +183,64 @@ std::string windowText(const std::array<std::uint64_t, 4>& w) {
            std::to_string(w[3]);
 }
 
+// The labels of all reports, each once: in numeric order where every label is
+// a number, otherwise in the order first met.
+template <class LabelsOf>
+std::vector<std::string> labelsOf(const std::vector<ReportCounts>& reports, LabelsOf of) {
+    std::vector<std::string> labels;
+    for (const ReportCounts& r : reports)
+        if (const std::vector<std::string>* own = of(r))
+            for (const std::string& label : *own)
+                if (std::find(labels.begin(), labels.end(), label) == labels.end())
+                    labels.push_back(label);
+    if (std::all_of(labels.begin(), labels.end(),
+                    [](const std::string& l) { return NumberOfText(l, '.').has_value(); }))
+        std::stable_sort(labels.begin(), labels.end(),
+                         [](const std::string& a, const std::string& b) {
+                             return *NumberOfText(a, '.') < *NumberOfText(b, '.');
+                         });
+    return labels;
+}
+
+std::size_t placeOf(const std::vector<std::string>& labels, const std::string& label) {
+    return static_cast<std::size_t>(std::find(labels.begin(), labels.end(), label) -
+                                    labels.begin());
+}
+
+// The strata of all reports added by label: their sizes, and their units by
+// stratum and pair of classes, in the order a count of the whole gives them.
+std::variant<StratifiedSample, InputError> summedStrata(const std::vector<std::string>& paths,
+                                                        const std::vector<ReportCounts>& reports,
+                                                        const std::vector<std::string>& labels) {
+    const auto stratified = std::find_if(
+        reports.begin(), reports.end(), [](const ReportCounts& r) { return r.strata.has_value(); });
+    for (std::size_t i = 0; i < reports.size(); ++i)
+        if (!reports[i].strata)
+            return InputError{InputError::BadInput,
+                              "cannot add " + paths[i] +
+                                  ": its points were not stratified by "
+                                  "--strata, as those of " +
+                                  paths[static_cast<std::size_t>(stratified - reports.begin())] +
+                                  " were"};
+    StratifiedSample sample;
+    sample.strata = labelsOf(reports, [](const ReportCounts& r) { return &r.strata->labels; });
+    sample.stratumSizes.assign(sample.strata.size(), 0.0);
+    sample.classes = labels.size();
+    sample.classLabels = labels;
+    std::map<std::array<std::size_t, 3>, double> units;
+    for (const ReportCounts& r : reports) {
+        for (std::size_t h = 0; h < r.strata->labels.size(); ++h)
+            sample.stratumSizes[placeOf(sample.strata, r.strata->labels[h])] += r.strata->sizes[h];
+        for (const StratifiedCell& cell : r.strata->units)
+            units[{placeOf(sample.strata, r.strata->labels[cell.stratum]),
+                   placeOf(labels, r.labels[cell.map]),
+                   placeOf(labels, r.labels[cell.reference])}] += cell.count;
+    }
+    for (const auto& [key, count] : units)
+        sample.cells.push_back({key[0], key[1], key[2], count});
+    return sample;
+}
+
 bool overlap(const std::array<std::uint64_t, 4>& a, const std::array<std::uint64_t, 4>& b) {
     return a[0] < b[0] + b[2] && b[0] < a[0] + a[2] && a[1] < b[1] + b[3] && b[1] < a[1] + a[3];
 }
@@ -163,6 +271,62 @@ std::optional<InputError> windowsCountedTwice(const std::vector<std::string>& pa
                                                         paths[i] + ", and a pixel is counted once"};
         }
     return std::nullopt;
+}
+
+// The rectangle that the windows of reports of one source tile without a gap
+// (they do not overlap); none where they are of several sources or leave one.
+std::optional<std::array<std::uint64_t, 4>>
+tiledWindow(const std::vector<std::optional<CountedFrom>>& from) {
+    if (from.empty() || !std::all_of(from.begin(), from.end(), [&](const auto& f) {
+            return f && f->source == from.front()->source;
+        }))
+        return std::nullopt;
+    std::uint64_t x0 = UINT64_MAX, y0 = UINT64_MAX, x1 = 0, y1 = 0, pixels = 0;
+    for (const auto& f : from) {
+        const auto& w = f->window;
+        x0 = std::min(x0, w[0]);
+        y0 = std::min(y0, w[1]);
+        x1 = std::max(x1, w[0] + w[2]);
+        y1 = std::max(y1, w[1] + w[3]);
+        pixels += w[2] * w[3];
+    }
+    if (pixels != (x1 - x0) * (y1 - y0))
+        return std::nullopt;
+    return std::array<std::uint64_t, 4>{x0, y0, x1 - x0, y1 - y0};
+}
+
+// What a count from maps read, from its report's source record: the record a
+// count of the rectangle its windows tile gives.
+void countedFromRecord(const Json* source, const std::array<std::uint64_t, 4>& window,
+                       SourceRecord& out) {
+    const auto text = [&](const char* key) {
+        const Json* value = MemberOf(source, key);
+        return value != nullptr && value->is_string() ? value->get<std::string>() : std::string();
+    };
+    const auto band = [&](const char* key) {
+        const Json* value = MemberOf(source, key);
+        return value != nullptr && value->is_number_integer() ? value->get<int>() : 0;
+    };
+    const auto nodata = [&](const char* side) {
+        std::vector<double> values;
+        if (const Json* all = MemberOf(MemberOf(source, "nodata"), side);
+            all != nullptr && all->is_array())
+            for (const Json& value : *all)
+                values.push_back(value.is_number() ? value.get<double>()
+                                                   : std::numeric_limits<double>::quiet_NaN());
+        return values;
+    };
+    out.map = text("map");
+    out.reference = text("reference");
+    out.referenceField = text("reference_field");
+    out.strata = text("strata");
+    out.layer = text("layer");
+    out.mapBand = band("map_band");
+    out.referenceBand = band("reference_band");
+    out.mapNodata = nodata("map");
+    out.referenceNodata = nodata("reference");
+    out.window = {static_cast<std::int64_t>(window[0]), static_cast<std::int64_t>(window[1]),
+                  static_cast<std::int64_t>(window[2]), static_cast<std::int64_t>(window[3])};
 }
 
 std::uint64_t sourceCount(const Json* source, const char* key, bool leftOut) {
@@ -208,27 +372,15 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
         return std::move(*twice);
 
     // The classes of all reports, matched by label.
-    std::vector<std::string> labels;
-    for (const ReportCounts& r : reports)
-        for (const std::string& label : r.labels)
-            if (std::find(labels.begin(), labels.end(), label) == labels.end())
-                labels.push_back(label);
-    if (std::all_of(labels.begin(), labels.end(),
-                    [](const std::string& l) { return NumberOfText(l, '.').has_value(); }))
-        std::stable_sort(labels.begin(), labels.end(),
-                         [](const std::string& a, const std::string& b) {
-                             return *NumberOfText(a, '.') < *NumberOfText(b, '.');
-                         });
+    const std::vector<std::string> labels =
+        labelsOf(reports, [](const ReportCounts& r) { return &r.labels; });
     if (labels.size() > static_cast<std::size_t>(MaxMatrixSize))
         return InputError{InputError::BadInput, "the reports hold " +
                                                     std::to_string(labels.size()) +
                                                     " classes; at most " +
                                                     std::to_string(MaxMatrixSize) + " are allowed"};
     const std::size_t n = labels.size();
-    const auto indexOf = [&](const std::string& label) {
-        return static_cast<std::size_t>(std::find(labels.begin(), labels.end(), label) -
-                                        labels.begin());
-    };
+    const auto indexOf = [&](const std::string& label) { return placeOf(labels, label); };
     std::vector<double> cells(n * n, 0.0), areas(n, 0.0);
     std::vector<std::uint64_t> pixels(n, 0);
     bool allAreas = true, allPixels = true, allMapAsStrata = true;
@@ -279,13 +431,25 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
                                                     "; an error matrix needs at least 2"};
     CountedInput input{LabelledMatrix{ErrorMatrix(static_cast<int>(n)), labels, 0}, source,
                        std::nullopt, std::nullopt, allMapAsStrata};
+    if (std::any_of(reports.begin(), reports.end(),
+                    [](const ReportCounts& r) { return r.strata.has_value(); })) {
+        auto strata = summedStrata(paths, reports, labels);
+        if (auto* error = std::get_if<InputError>(&strata))
+            return std::move(*error);
+        input.stratified = std::move(std::get<StratifiedSample>(strata));
+    }
     for (std::size_t row = 0; row < n; ++row)
         for (std::size_t col = 0; col < n; ++col)
             input.labelled.matrix.set(static_cast<int>(row + 1), static_cast<int>(col + 1),
                                       cells[row * n + col]);
     FormTotals(input.labelled.matrix);
-    input.source.map = "the sum of " + std::to_string(paths.size()) + " reports";
-    input.source.reference = input.source.map;
+    // Windows of one source that tile a rectangle are the count of that rectangle.
+    if (const auto whole = tiledWindow(from)) {
+        countedFromRecord(reports.front().source, *whole, input.source);
+    } else {
+        input.source.map = "the sum of " + std::to_string(paths.size()) + " reports";
+        input.source.reference = input.source.map;
+    }
     if (allAreas)
         input.mappedAreas = areas;
     else

@@ -5,6 +5,8 @@
 #include "report/stratified_output.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 
 #include "report/report_writing.h"
 
@@ -149,6 +151,22 @@ void StratifiedJson(JsonWriter& json, const StratifiedSection& s,
         json.Member("label", sample.strata[h]);
         json.Member("size", sample.stratumSizes[h]);
         json.Member("sample_units", s.estimates.sampleSizes[h]);
+        // The units of each pair of classes, [map class, reference class, units]:
+        // what --sum adds to estimate the whole from the reports of its parts.
+        std::map<std::pair<std::size_t, std::size_t>, double> units;
+        for (const StratifiedCell& cell : sample.cells)
+            if (cell.stratum == h && cell.count != 0.0)
+                units[{cell.map, cell.reference}] += cell.count;
+        json.Key("units");
+        json.BeginArray();
+        for (const auto& [pair, count] : units) {
+            json.BeginArray();
+            json.Count(pair.first + 1);
+            json.Count(pair.second + 1);
+            json.Number(count);
+            json.EndArray();
+        }
+        json.EndArray();
         json.EndObject();
     }
     json.EndArray();
