@@ -5,6 +5,7 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <map>
 #include <memory>
@@ -36,6 +37,8 @@ struct ReportCounts {
     // Each known apart from its size: a window without classes has them, empty.
     std::optional<std::vector<double>> mappedAreas;      // with area-weighted estimates
     std::optional<std::vector<std::uint64_t>> mapPixels; // with a source record that holds them
+    // Its source record, kept apart from the rest of the report, which is let go.
+    std::unique_ptr<Json> ownSource;
     const Json* source = nullptr;
     bool mapAsStrata = false; // its points were stratified by the map's classes
     // Its points' strata of a raster of their own: each stratum's label, size and
@@ -124,7 +127,10 @@ std::variant<ReportCounts, std::string> countsOf(const Json& report) {
         if (areas.size() == n)
             counts.mappedAreas = std::move(areas);
     }
-    counts.source = MemberOf(&report, "source");
+    if (const Json* source = MemberOf(&report, "source")) {
+        counts.ownSource = std::make_unique<Json>(*source);
+        counts.source = counts.ownSource.get();
+    }
     // The map's areas as it gave them, where the report shows them in another unit.
     if (const Json* areas = MemberOf(counts.source, "mapped_areas");
         areas != nullptr && areas->is_array() && areas->size() == n) {
@@ -157,6 +163,7 @@ std::variant<ReportCounts, std::string> countsOf(const Json& report) {
 // one map read the same way) and the window.
 struct CountedFrom {
     std::string source;
+    std::size_t hash = 0; // of the source, to tell most sources apart at once
     std::array<std::uint64_t, 4> window{};
 };
 
@@ -175,6 +182,7 @@ std::optional<CountedFrom> countedFrom(const Json* source) {
          {"counted", "left_out", "area_unit", "map_pixels", "mapped_areas", "window"})
         rest.erase(counts);
     from.source = rest.dump();
+    from.hash = std::hash<std::string>{}(from.source);
     return from;
 }
 
@@ -252,8 +260,8 @@ std::optional<InputError> windowsCountedTwice(const std::vector<std::string>& pa
                                               const std::vector<std::optional<CountedFrom>>& from) {
     for (std::size_t j = 0; j < from.size(); ++j)
         for (std::size_t i = 0; i < j && from[j]; ++i) {
-            if (!from[i] || from[i]->source != from[j]->source ||
-                !overlap(from[i]->window, from[j]->window))
+            if (!from[i] || !overlap(from[i]->window, from[j]->window) ||
+                from[i]->hash != from[j]->hash || from[i]->source != from[j]->source)
                 continue;
             const Json* named = MemberOf(reports[j].source, "map");
             const std::string map = named != nullptr && named->is_string()
@@ -352,14 +360,11 @@ std::variant<CountedInput, InputError> SumReports(const std::vector<std::string>
     if (paths.empty())
         return InputError{InputError::BadInput, "--sum needs the JSON reports to add"};
     std::vector<ReportCounts> reports;
-    std::vector<Json> values; // kept for the source records the counts point into
-    values.reserve(paths.size());
     for (const std::string& path : paths) {
         auto parsed = ParseJsonReport(path);
         if (auto* error = std::get_if<InputError>(&parsed))
             return *error;
-        values.push_back(std::move(std::get<Json>(parsed)));
-        auto counts = countsOf(values.back());
+        auto counts = countsOf(std::get<Json>(parsed));
         if (auto* error = std::get_if<std::string>(&counts))
             return InputError{InputError::BadInput, "cannot add " + path + ": " + *error};
         reports.push_back(std::move(std::get<ReportCounts>(counts)));
