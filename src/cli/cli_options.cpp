@@ -370,6 +370,13 @@ constexpr std::array Table{
                 InputKind::Maps, ReportUse::Either, mapReader<ReadWindow>},
     OptionEntry{"--strata", "STRATA", StrataHelp, InputKind::Maps, ReportUse::Needs,
                 mapReader<ReadText<&MapOptions::strata>>},
+    OptionEntry{"--align", "HOW",
+                "read a reference raster on another grid (resolution, origin or coordinate "
+                "system) onto the map's through GDAL's warper, block by block: nearest "
+                "(the reference pixel under each map pixel's centre) or mode (the most "
+                "frequent class among the reference pixels in each map pixel, for a finer "
+                "reference); without it such a reference is refused",
+                InputKind::Maps, ReportUse::Either, mapReader<ReadAlign>},
     OptionEntry{"--threads", "N", "count in N threads (default and at most: the machine's cores)",
                 InputKind::Maps, ReportUse::Either, mapReader<ReadThreads>},
     OptionEntry{"--quiet", "", "show no progress on standard error", InputKind::Maps,

@@ -57,6 +57,7 @@ requestOf(const MapOptions& options, const std::optional<std::vector<std::string
     request.referenceCrs = options.referenceCrs;
     request.threads = options.threads;
     request.strataPath = options.strata;
+    request.align = options.align;
     for (const auto& [value, name] : options.classNames)
         request.classNames.emplace(static_cast<double>(value), name);
     if (options.window) {
@@ -120,6 +121,7 @@ std::variant<CountedInput, InputError> countedOf(const MapOptions& options, cons
         input.source.areaUnit = c.areas->unit;
     }
     input.source.strata = options.strata;
+    input.source.aligned = options.align;
     input.source.window = {c.window.xOffset, c.window.yOffset, c.window.xSize, c.window.ySize};
     input.source.mapBand = options.mapBand;
     input.source.referenceBand = c.pointReference ? 0 : options.referenceBand;

@@ -208,10 +208,11 @@ constexpr const char* DesignHelp =
 
 constexpr const char* MapHelp =
     "MAP is a classified raster, any raster GDAL reads; REF is a raster on exactly\n"
-    "the same grid (size, geotransform, coordinate system) or a layer of points\n"
-    "with the class in --reference-field, or else in the layer's only field of\n"
-    "whole numbers or text (a missing field, or none to choose, is refused with\n"
-    "the layer's fields and their types). Rows are the map, columns the reference.\n"
+    "the same grid (size, geotransform, coordinate system; else --align) or a\n"
+    "layer of points with the class in --reference-field, or else in the layer's\n"
+    "only field of whole numbers or text (a missing field, or none to choose, is\n"
+    "refused with the layer's fields and their types). Rows are the map, columns\n"
+    "the reference.\n"
     "Where the map names its classes (a raster attribute table's name column, or\n"
     "category names) or --class-names V=NAME,... names them (over the map's), each\n"
     "class is labelled by its name, its value beside it in json (\"value\"). A\n"

@@ -111,4 +111,11 @@ std::optional<std::string> ReadQuiet(MapOptions& options, std::string_view) {
     return std::nullopt;
 }
 
+std::optional<std::string> ReadAlign(MapOptions& options, std::string_view value) {
+    if (value != "nearest" && value != "mode")
+        return "--align takes nearest or mode, not '" + std::string(value) + "'";
+    options.align = value;
+    return std::nullopt;
+}
+
 } // namespace brennic

@@ -31,6 +31,8 @@ struct MapOptions {
     int threads = 0;                                 // 0: the machine's cores
     bool quiet = false;
     std::string compareMap; // --compare-map: a second map compared with MAP; empty for none
+    std::string align;      // --align: how a reference raster on another grid is read onto
+                            // the map's (nearest or mode); empty: it must be on the map's grid
 };
 
 // Two maps counted against one reference in one pass (--compare-map): each as
@@ -88,6 +90,7 @@ std::optional<std::string> ReadWindow(MapOptions& options, std::string_view valu
 std::optional<std::string> ReadClassNames(MapOptions& options, std::string_view value);
 std::optional<std::string> ReadThreads(MapOptions& options, std::string_view value);
 std::optional<std::string> ReadQuiet(MapOptions& options, std::string_view value);
+std::optional<std::string> ReadAlign(MapOptions& options, std::string_view value);
 
 // Why a build without map reading refuses --map and --strata, in the help and
 // in the refusal of --map.

@@ -328,6 +328,7 @@ void countedFromRecord(const Json* source, const std::array<std::uint64_t, 4>& w
     out.reference = text("reference");
     out.referenceField = text("reference_field");
     out.strata = text("strata");
+    out.aligned = text("aligned");
     out.layer = text("layer");
     out.mapBand = band("map_band");
     out.referenceBand = band("reference_band");

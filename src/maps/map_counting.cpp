@@ -9,6 +9,7 @@
 #include <gdal_priv.h>
 
 #include "core/number_text.h"
+#include "maps/aligned_reference.h"
 #include "maps/class_names.h"
 #include "maps/gdal_support.h"
 #include "maps/grid.h"
@@ -64,6 +65,22 @@ std::variant<MapCount, InputError> CountMaps(const MapRequest& request, Progress
     const maps::ClassNames names(mapBand, request.classNames);
     const bool points =
         !reference || reference->GetRasterCount() == 0 || !request.referenceField.empty();
+    // A reference on another grid, read onto the map's; the reference itself
+    // stays open while the warped one reads it.
+    GDALDatasetUniquePtr unaligned;
+    if (!request.align.empty()) {
+        if (points)
+            return InputError{InputError::BadInput, "--align reads a reference raster onto the "
+                                                    "map's grid; " +
+                                                        request.referencePath +
+                                                        " is read as points"};
+        auto aligned =
+            maps::alignedReference(*map, *reference, request.referencePath, request.align);
+        if (auto* error = std::get_if<InputError>(&aligned))
+            return *error;
+        unaligned = std::move(reference);
+        reference = std::move(std::get<GDALDatasetUniquePtr>(aligned));
+    }
     if (points && !request.comparedPath.empty())
         return InputError{InputError::BadInput,
                           "--compare-map counts two maps against a reference raster; " +

@@ -42,6 +42,9 @@ struct MapRequest {
     // A second classified raster on the map's grid, compared with the map against
     // the same reference (its band: mapBand); empty for none.
     std::string comparedPath;
+    // How a reference raster on another grid is read onto the map's: "nearest" or
+    // "mode" through GDAL's warper; empty: it must be on the map's grid.
+    std::string align;
 };
 
 // Where the counts came from, for the report's "source" record.

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "core/run.h"
+#include "maps/aligned_reference.h"
 #include "maps/gdal_support.h"
 #include "maps/grid.h"
 
@@ -126,11 +127,11 @@ struct SharedState {
 void walkChunks(SharedState& shared, const BandSource& map, const BandSource* reference,
                 const BandSource* compared, std::size_t thread, ChunkVisitor& visitor) {
     QuietGdalErrors quiet;
-    GDALDatasetUniquePtr mapData = openDataset(map.path, GDAL_OF_RASTER);
+    GDALDatasetUniquePtr mapData = openDataset(map.toOpen(), GDAL_OF_RASTER);
     GDALDatasetUniquePtr referenceData =
-        reference ? openDataset(reference->path, GDAL_OF_RASTER) : nullptr;
+        reference ? openDataset(reference->toOpen(), GDAL_OF_RASTER) : nullptr;
     GDALDatasetUniquePtr comparedData =
-        compared ? openDataset(compared->path, GDAL_OF_RASTER) : nullptr;
+        compared ? openDataset(compared->toOpen(), GDAL_OF_RASTER) : nullptr;
     if (!mapData || (reference && !referenceData) || (compared && !comparedData)) {
         shared.fail(readError(!mapData                        ? map.path
                               : (reference && !referenceData) ? reference->path
@@ -333,7 +334,7 @@ int threadCount(const MapRequest& request, std::uint64_t chunks) {
 // cannot be read ends the reading quietly.
 template <typename Visit>
 void readRowsAgain(const BandSource& source, const PixelWindow& window, Visit visit) {
-    GDALDatasetUniquePtr data = openDataset(source.path, GDAL_OF_RASTER);
+    GDALDatasetUniquePtr data = openDataset(source.toOpen(), GDAL_OF_RASTER);
     if (!data)
         return;
     GDALRasterBand* band = data->GetRasterBand(source.band);
@@ -357,7 +358,7 @@ void readRowsAgain(const BandSource& source, const PixelWindow& window, Visit vi
 BandSource bandSourceOf(GDALRasterBand& band, const std::string& path, int number,
                         const std::optional<double>& nodata, const char* side) {
     return {path, number,        band.GetRasterDataType(), leftOutOf(band, nodata),
-            side, hasMask(band), isSignedByte(band)};
+            side, hasMask(band), isSignedByte(band),       {}};
 }
 
 TripleTable::TripleTable()
@@ -550,13 +551,24 @@ std::variant<BandSource, InputError> rasterOnGrid(const MapRequest& request, GDA
     return bandSourceOf(band, path, number, request.nodata, side);
 }
 
+// The reference raster as the threads read it: on the map's grid, or with
+// --align the warped VRT `reference` that reads it onto that grid.
 std::variant<BandSource, InputError> referenceRaster(const MapRequest& request, GDALDataset& map,
                                                      GDALDataset& reference) {
     if (!request.strataPath.empty())
         return badInput("--strata stratifies sample points: it needs a point reference, and " +
                         request.referencePath + " is a raster");
-    return rasterOnGrid(request, map, reference, request.referencePath, request.referenceBand,
-                        "reference", "--reference-band");
+    if (request.align.empty())
+        return rasterOnGrid(request, map, reference, request.referencePath, request.referenceBand,
+                            "reference", "--reference-band");
+    auto found =
+        bandOf(reference, request.referenceBand, request.referencePath, "--reference-band");
+    if (auto* error = std::get_if<InputError>(&found))
+        return *error;
+    BandSource source = bandSourceOf(*std::get<GDALRasterBand*>(found), request.referencePath,
+                                     request.referenceBand, request.nodata, "reference");
+    source.opened = vrtText(reference);
+    return source;
 }
 
 } // namespace

@@ -30,6 +30,10 @@ struct BandSource {
     const char* side = "map"; // as messages name it
     bool masked = false;      // its mask band is read, a pixel under 0 left out
     bool signedBytes = false; // a byte band whose bytes 128 to 255 are -128 to -1
+    // What the threads open: empty, the path itself; else the text of a VRT that
+    // reads the raster at `path` onto the map's grid (--align).
+    std::string opened;
+    const std::string& toOpen() const { return opened.empty() ? path : opened; }
 };
 
 // The count of slot triples (map, compared map, reference) of two maps against

@@ -16,6 +16,7 @@ namespace {
 
 void sourceText(std::string& out, const SourceRecord& s, const std::string& areaUnit) {
     std::string text = "map " + s.map + ", reference " + s.reference +
+                       (s.aligned.empty() ? "" : AlignedNote(s.aligned)) +
                        (s.referenceField.empty() ? "" : ", field " + s.referenceField) +
                        (s.strata.empty() ? "" : ", strata " + s.strata) + ": " +
                        SourceCountsText(s);
@@ -71,6 +72,8 @@ void sourceJson(JsonWriter& json, const SourceRecord& s) {
     json.BeginObject();
     json.Member("map", s.map);
     json.Member("reference", s.reference);
+    if (!s.aligned.empty())
+        json.Member("aligned", s.aligned);
     if (!s.referenceField.empty())
         json.Member("reference_field", s.referenceField);
     if (!s.strata.empty())

@@ -43,6 +43,12 @@ struct StratifiedSection {
 // What a count from maps counted and left out, as the text and HTML forms say it.
 std::string SourceCountsText(const SourceRecord& source);
 
+// How the reference was read onto the map's grid, after its name in the text
+// and HTML forms.
+inline std::string AlignedNote(const std::string& how) {
+    return " (read onto the map's grid by " + how + ")";
+}
+
 // Where the strata of the stratified section are the map's classes sized as its
 // areas, the text and HTML forms say so instead of repeating the estimates.
 inline constexpr std::string_view StratifiedSameNote =

@@ -266,6 +266,8 @@ void stratifiedCsv(TidyCsv& csv, const StratifiedSection& s,
 void sourceCsv(TidyCsv& csv, const SourceRecord& s) {
     csv.text("source", "", "map", s.map);
     csv.text("source", "", "reference", s.reference);
+    if (!s.aligned.empty())
+        csv.text("source", "", "aligned", s.aligned);
     if (!s.referenceField.empty())
         csv.text("source", "", "reference_field", s.referenceField);
     if (!s.strata.empty())

@@ -242,6 +242,8 @@ std::string sourceText(const SourceRecord& s, const TextNumbers& numbers) {
     text += ", reference " + s.reference;
     if (s.referenceBand != 0)
         text += " (band " + std::to_string(s.referenceBand) + ")";
+    if (!s.aligned.empty())
+        text += AlignedNote(s.aligned);
     if (!s.layer.empty())
         text += ", layer " + s.layer;
     if (!s.referenceField.empty())

@@ -415,6 +415,8 @@ TEST_F(KappaMapsTest, FailuresAndTheirStatus) {
          "stratum 9 of {dir}/single.tif holds 2 points but only 1 pixel"},
         {"strata_summed_with_others", "--sum --report {dir}/part.json {dir}/plain.json", 1, "cannot add {dir}/plain.json: its points were not stratified by --strata, as those of {dir}/part.json were"},
         {"fpc_without_points", maps + "--report --fpc", 1, "--fpc needs a sample"},
+        {"align_points", points + "--align mode", 1, "--align reads a reference raster onto the map's grid; {dir}/points.gpkg is read as points"},
+        {"align_unknown", maps + "--align cubic", 1, "--align takes nearest or mode, not 'cubic'"},
         {"sum_of_no_report", "--sum {dir}/map.tif", 1, "is no JSON report"},
     };
     // clang-format on
@@ -441,6 +443,61 @@ TEST_F(KappaMapsTest, MissingCompanionIsStatusThree) {
     EXPECT_EQ(readFile(alone + "/err"), "brennic-kappa: cannot start " + alone +
                                             "/brennic-kappa-maps, which reads the maps: No such "
                                             "file or directory\n");
+}
+
+// A reference on another grid is refused unless --align reads it onto the map's.
+// A reference of 5 m pixels under the 10 m map: each map pixel's four hold its
+// class of the small reference three times and another once, so that their mode
+// is that class, and the four under the last pixel (map 2, reference 2) are
+// no-data. Counted by hand: the small pair's counts, one (2, 2) fewer.
+// And the reference in Web Mercator read back by nearest: the same count as
+// gdalwarp -r near onto the map's grid followed by a plain count.
+TEST_F(KappaMapsTest, ReferenceOnAnotherGridReadOntoTheMapsWithAlign) {
+    std::vector<double> fine(8 * 6);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const double c = SmallReference[static_cast<std::size_t>(y / 2 * 4 + x / 2)];
+            const bool odd = (y % 2) * 2 + x % 2 == (x / 2 + y / 2) % 4;
+            fine[static_cast<std::size_t>(y * 8 + x)] = x / 2 == 3 && y / 2 == 2 ? 0
+                                                        : odd ? std::fmod(c, 3) + 1
+                                                              : c;
+        }
+    Raster reference(8, 6, fine, 0.0);
+    reference.transform = {500000, 5, 0, 4000000, 0, -5};
+    raster("fine.tif", reference);
+    const std::string fineMaps = "--map {dir}/map.tif --reference {dir}/fine.tif --report ";
+    EXPECT_TRUE(Has(run(fineMaps, "").err, "the map is 4 x 3 pixels, the reference 8 x 6"));
+    const KappaOutcome mode = run(fineMaps + "--align mode --format json", "");
+    ASSERT_EQ(mode.status, 0) << mode.err;
+    EXPECT_TRUE(Has(mode.out, "\"matrix\": [[2, 1, 0], [1, 2, 0], [0, 1, 4]]"));
+    EXPECT_TRUE(Has(mode.out,
+                    "\"reference\": \"" + withDir("{dir}/fine.tif") + "\", \"aligned\": \"mode\""));
+    EXPECT_TRUE(Has(mode.out, "\"counted\": 11, \"left_out\": {\"outside\": 0, \"nodata\": 1"));
+    EXPECT_TRUE(Has(run(fineMaps + "--align mode", "").out, "by mode)"));
+
+    if (std::system("gdalwarp --version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "gdalwarp is not on PATH (gdal-bin)";
+    const std::string warp = "gdalwarp -q -overwrite -r near ";
+    ASSERT_EQ(std::system(withDir(warp + "-t_srs EPSG:3857 -dstnodata 255 {dir}/ref.tif "
+                                         "{dir}/mercator.tif")
+                              .c_str()),
+              0);
+    ASSERT_EQ(std::system(withDir(warp + "-t_srs EPSG:32632 -te 500000 3999970 500040 4000000 "
+                                         "-ts 4 3 {dir}/mercator.tif {dir}/back.tif")
+                              .c_str()),
+              0);
+    const std::string aligned =
+        run("--map {dir}/map.tif --reference {dir}/mercator.tif --align nearest --report "
+            "--format json",
+            "")
+            .out;
+    const std::string warped =
+        run("--map {dir}/map.tif --reference {dir}/back.tif --report --format json", "").out;
+    const std::size_t end = warped.find("\"source\"");
+    ASSERT_NE(end, std::string::npos);
+    EXPECT_EQ(aligned.substr(0, end), warped.substr(0, end));
+    EXPECT_EQ(aligned.substr(aligned.find("\"counted\"")),
+              warped.substr(warped.find("\"counted\"")));
 }
 
 // Three windows that tile the map, one a column wide and one a row high, counted
