@@ -64,11 +64,6 @@ std::variant<MapCount, InputError> CountMaps(const MapRequest& request, Progress
     const maps::ClassNames names(mapBand, request.classNames);
     const bool points =
         !reference || reference->GetRasterCount() == 0 || !request.referenceField.empty();
-    if (points && !request.comparedPath.empty())
-        return InputError{InputError::BadInput,
-                          "--compare-map counts two maps against a reference raster; " +
-                              request.referencePath +
-                              " is read as points, which are not counted against two maps yet"};
     auto counted = points ? maps::countPoints(request, *map, mapBand, mapSource, w, names, progress)
                    : request.comparedPath.empty()
                        ? maps::countRasterReference(request, *map, mapBand, mapSource,
