@@ -126,7 +126,9 @@ constexpr const char* HelpStatusAndFields =
     "(each cell shaded by its share of its row on viridis from 0 to 1, its count\n"
     "in it up to 40 classes and in its tooltip above), the area proportions and\n"
     "the mapped against the estimated areas, the accuracies and coefficients with\n"
-    "their intervals drawn, and every figure in tables, in the digits of text.\n"
+    "their intervals drawn, and every figure in tables, in the digits of text;\n"
+    "for two maps compared, A and B side by side in a chart of each class's\n"
+    "user's and one of its producer's accuracy, their differences in tables.\n"
     "The fields:\n";
 
 constexpr const char* RatingsHelp =
