@@ -146,6 +146,12 @@ TEST_F(CompareMapsTest, RefusalsAreOneLine) {
     Raster shifted(4, 3, SmallMap);
     shifted.transform[0] += 10;
     raster("shifted.tif", shifted);
+    // Under the second point: a class not among --classes, and a fraction.
+    std::vector<double> four = SmallMap, half = SmallMap;
+    four[1] = 4;
+    half[1] = 2.5;
+    raster("four.tif", Raster(4, 3, four));
+    raster("half.tif", Raster(4, 3, half, {}, GDT_Float32));
     ASSERT_TRUE(WritePoints((dir / "points.gpkg").string(), "samples", 32632,
                             {{500005, 3999995, "1"}, {500015, 3999995, "2"}}));
     const std::string maps = "--map {dir}/a.tif --reference {dir}/ref.tif --compare-map ";
@@ -166,6 +172,18 @@ TEST_F(CompareMapsTest, RefusalsAreOneLine) {
          "",
          1,
          {"the map is 4 x 3 pixels, the compared map 5 x 3: they must be on the same grid"}},
+        {"class_at_a_point_not_given",
+         "--map {dir}/a.tif --compare-map {dir}/four.tif --reference {dir}/points.gpkg "
+         "--classes 1,2,3",
+         "",
+         1,
+         {"feature 2 of {dir}/points.gpkg: the compared map holds 4, which is not among "
+          "--classes"}},
+        {"fraction_at_a_point",
+         "--map {dir}/a.tif --compare-map {dir}/half.tif --reference {dir}/points.gpkg",
+         "",
+         1,
+         {"the compared map", "2.5"}},
         {"missing_map", maps + "{dir}/absent.tif", "", 3, {"{dir}/absent.tif"}},
     });
 }
