@@ -732,7 +732,9 @@ int runOnMaps(const Options& options, MapCounting* counting, std::ostream& out, 
         auto counted = counting->CountCompared(options.maps, options.classes);
         if (auto* failure = std::get_if<InputError>(&counted))
             return fail(err, *failure);
-        const ComparedMapCounts& c = std::get<ComparedMapCounts>(counted);
+        ComparedMapCounts& c = std::get<ComparedMapCounts>(counted);
+        c.compared.finitePopulationCorrection =
+            options.finitePopulationCorrection && !c.compared.strata.empty();
         return writeComparison(
             options,
             {ComparedMap{&c.a.labelled, nullptr, &c.a}, ComparedMap{&c.b.labelled, nullptr, &c.b}},

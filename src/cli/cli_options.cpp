@@ -327,8 +327,8 @@ constexpr std::array Table{
     OptionEntry{"--compare-map",
                 "MAP2",
                 "a second classified raster on MAP's grid (its band that of --map-band), "
-                "counted in the same pass against a reference raster: write each map's report "
-                "and their comparison, as --compare does",
+                "counted in the same pass against a reference raster or points: write each "
+                "map's report and their comparison, as --compare does",
                 InputKind::Maps,
                 ReportUse::Either,
                 [](Options& o, std::string_view path) -> Outcome {

@@ -189,10 +189,18 @@ GdalMapCounting::CountCompared(const MapOptions& options,
     auto a = countedOf(options, c, c.counts);
     if (auto* error = std::get_if<InputError>(&a))
         return std::move(*error);
-    // The compared map's count: its own matrix, pixels, no-data values and band.
+    // The compared map's count: its own matrix, pixels, areas, no-data values
+    // and band, and with strata its own cells of the same strata.
     MapCount second = c;
     second.mapPixels = c.compared->mapPixels;
+    second.areas = c.compared->areas;
     second.mapNodata = c.compared->nodata;
+    if (second.strata) {
+        second.strata->cells.clear();
+        for (const ComparedCount::Cell& cell : c.compared->cells)
+            second.strata->cells.push_back(
+                {cell.stratum, cell.compared, cell.reference, cell.count});
+    }
     MapOptions secondOptions = options;
     secondOptions.map = options.compareMap;
     auto b = countedOf(secondOptions, second, c.compared->counts);
@@ -202,9 +210,14 @@ GdalMapCounting::CountCompared(const MapOptions& options,
         std::move(std::get<CountedInput>(a)), std::move(std::get<CountedInput>(b)), {}};
     out.compared.classes = c.classValues.size();
     out.compared.classLabels = out.a.labelled.labels;
+    // Points in strata are compared in the strata of the maps' own reports.
+    if (out.a.stratified) {
+        out.compared.strata = out.a.stratified->strata;
+        out.compared.stratumSizes = out.a.stratified->stratumSizes;
+    }
     for (const ComparedCount::Cell& cell : c.compared->cells)
-        out.compared.cells.push_back(
-            {0, cell.map, cell.compared, cell.reference, static_cast<double>(cell.count)});
+        out.compared.cells.push_back({cell.stratum, cell.map, cell.compared, cell.reference,
+                                      static_cast<double>(cell.count)});
     return out;
 }
 

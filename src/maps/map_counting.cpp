@@ -81,11 +81,6 @@ std::variant<MapCount, InputError> CountMaps(const MapRequest& request, Progress
         unaligned = std::move(reference);
         reference = std::move(std::get<GDALDatasetUniquePtr>(aligned));
     }
-    if (points && !request.comparedPath.empty())
-        return InputError{InputError::BadInput,
-                          "--compare-map counts two maps against a reference raster; " +
-                              request.referencePath +
-                              " is read as points, which are not counted against two maps yet"};
     auto counted = points ? maps::countPoints(request, *map, mapBand, mapSource, w, names, progress)
                    : request.comparedPath.empty()
                        ? maps::countRasterReference(request, *map, mapBand, mapSource,

@@ -78,13 +78,16 @@ struct MapStrata {
 
 // The second map of a comparison, counted in the same pass over the same
 // classes: its matrix against the reference, its valid pixels of each class,
-// and the pixels of each triple of classes (map, compared map, reference).
+// and the units of each triple of classes (map, compared map, reference), with
+// strata in each stratum apart.
 struct ComparedCount {
     std::vector<std::uint64_t> counts; // n by n, as MapCount's
     std::vector<std::uint64_t> mapPixels;
+    std::optional<MapAreas> areas; // with a point reference
     struct Cell {
         std::size_t map, compared, reference;
         std::uint64_t count;
+        std::size_t stratum = 0; // of MapStrata's values; 0 without strata
     };
     std::vector<Cell> cells;
     std::vector<double> nodata; // the values left out on the compared map

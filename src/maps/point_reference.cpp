@@ -186,6 +186,9 @@ class ConcurrentProgress {
 
 // (stratum, map, reference) values of the points, with their counts.
 using StratumTriples = std::map<std::array<double, 3>, std::uint64_t>;
+// (stratum, map, compared map, reference) values of the points of a comparison,
+// the stratum 0 without strata.
+using ComparedUnits = std::map<std::array<double, 4>, std::uint64_t>;
 
 // The points' strata: every valid value of the strata raster in the window, its
 // pixels the stratum's size. A stratum with more points than pixels is refused:
@@ -932,11 +935,12 @@ struct BitsHash {
 };
 
 // What one thread finds under its share of the points: the pairs counted by
-// their values' bits, the triples with strata, the points left out, and the
-// refusal of the point first in the layer.
+// their values' bits, the triples with strata, the units with a compared map,
+// the points left out, and the refusal of the point first in the layer.
 struct UnderPoints {
     std::unordered_map<std::pair<std::uint64_t, std::uint64_t>, std::uint64_t, BitsHash> byBits;
     StratumTriples triples;
+    ComparedUnits compared;
     std::uint64_t masked = 0, nodata = 0;
     std::optional<Refusal> refusal;
     std::optional<InputError> error; // a block that cannot be read
@@ -960,12 +964,14 @@ struct BlockGrid {
     }
 };
 
-// Counts one point's pair (and with strata its triple) from what lies under
-// it, or why it is left out or refused. `stratum` null: no strata are read.
+// Counts one point's pair (and with strata its triple, with a compared map its
+// unit) from what lies under it, or why it is left out or refused. `stratum`
+// null: no strata are read; `compared` null: no compared map. A point counts
+// only where both maps hold a class.
 void judgePoint(const PlacedPoint& p, bool masked, double value, const double* stratum,
                 const LeftOutValues& mapLeftOut, const LeftOutValues* strataLeftOut,
-                const MapRequest& request, const LeftOutValues& referenceLeftOut,
-                UnderPoints& out) {
+                const MapRequest& request, const LeftOutValues& referenceLeftOut, UnderPoints& out,
+                const double* compared = nullptr, const LeftOutValues* comparedLeftOut = nullptr) {
     if (out.refusal && p.order > out.refusal->order)
         return;
     if (masked) {
@@ -979,6 +985,15 @@ void judgePoint(const PlacedPoint& p, bool masked, double value, const double* s
     if (!isWhole(value)) {
         refuseAt(out.refusal, p.order,
                  badInput(notWholeAt("the map", value, p.row, p.column, "class")));
+        return;
+    }
+    if (compared != nullptr && comparedLeftOut->contains(*compared)) {
+        ++out.nodata;
+        return;
+    }
+    if (compared != nullptr && !isWhole(*compared)) {
+        refuseAt(out.refusal, p.order,
+                 badInput(notWholeAt("the compared map", *compared, p.row, p.column, "class")));
         return;
     }
     if (stratum != nullptr && strataLeftOut->contains(*stratum)) {
@@ -995,19 +1010,23 @@ void judgePoint(const PlacedPoint& p, bool masked, double value, const double* s
             return std::find(request.classes->begin(), request.classes->end(), v) !=
                    request.classes->end();
         };
-        if (!given(value) || !given(p.reference)) {
-            const bool onMap = !given(value);
+        const auto refuse = [&](const char* what, double v) {
             refuseAt(out.refusal, p.order,
                      badInput("feature " + std::to_string(p.fid) + " of " + request.referencePath +
-                              ": the " + (onMap ? "map holds " : "point's class is ") +
-                              ClassLabel(onMap ? value : p.reference) +
-                              ", which is not among --classes"));
-            return;
-        }
+                              ": the " + what + ClassLabel(v) + ", which is not among --classes"));
+        };
+        if (!given(value))
+            return refuse("map holds ", value);
+        if (compared != nullptr && !given(*compared))
+            return refuse("compared map holds ", *compared);
+        if (!given(p.reference))
+            return refuse("point's class is ", p.reference);
     }
     ++out.byBits[{std::bit_cast<std::uint64_t>(value), std::bit_cast<std::uint64_t>(p.reference)}];
     if (stratum != nullptr)
         ++out.triples[{*stratum, value, p.reference}];
+    if (compared != nullptr)
+        ++out.compared[{stratum != nullptr ? *stratum : 0.0, value, *compared, p.reference}];
 }
 
 // Reads the pixels under points [first, last), sorted by block, one block at a
@@ -1051,7 +1070,8 @@ void readUnderShare(const PointList& points, std::size_t first, std::size_t last
 // Adds up what the threads found under their points; the first error found.
 std::optional<InputError> addUp(std::vector<UnderPoints>& shares, SourceCounts& counts,
                                 std::map<PairKey, std::uint64_t>& pairs, StratumTriples& triples,
-                                std::optional<Refusal>& refusal) {
+                                std::optional<Refusal>& refusal,
+                                ComparedUnits* compared = nullptr) {
     for (UnderPoints& out : shares) {
         if (out.error)
             return out.error;
@@ -1063,6 +1083,9 @@ std::optional<InputError> addUp(std::vector<UnderPoints>& shares, SourceCounts& 
             pairs[{std::bit_cast<double>(key.first), std::bit_cast<double>(key.second)}] += n;
         for (const auto& [key, n] : out.triples)
             triples[key] += n;
+        if (compared != nullptr)
+            for (const auto& [key, n] : out.compared)
+                (*compared)[key] += n;
     }
     return std::nullopt;
 }
@@ -1139,14 +1162,19 @@ readUnderPoints(std::vector<std::vector<PlacedPoint>>& parts, const PixelSide& m
 
 // Judges the points lying in each chunk of a walk over the map, from the slots
 // the walk read: the map is read once for its count and for the points. The
-// points are sorted by their chunk.
+// points are sorted by their chunk. Where the walk reads the strata raster
+// as its second band (`strataLeftOut` given), each point's stratum is its slot
+// there; a compared map is its third band.
 class PointsInChunks final : public ChunkVisitor {
   public:
     PointsInChunks(const PointList& points, const Chunks& chunks, std::size_t threads,
                    const std::optional<Refusal>& refusal, const LeftOutValues& mapLeftOut,
-                   const MapRequest& request, const LeftOutValues& referenceLeftOut)
+                   const MapRequest& request, const LeftOutValues& referenceLeftOut,
+                   const LeftOutValues* strataLeftOut = nullptr,
+                   const LeftOutValues* comparedLeftOut = nullptr)
         : shares(threads), m_points(points), m_chunks(chunks), m_mapLeftOut(mapLeftOut),
-          m_request(request), m_referenceLeftOut(referenceLeftOut) {
+          m_request(request), m_referenceLeftOut(referenceLeftOut), m_strataLeftOut(strataLeftOut),
+          m_comparedLeftOut(comparedLeftOut) {
         for (UnderPoints& share : shares)
             share.refusal = refusal;
     }
@@ -1161,8 +1189,14 @@ class PointsInChunks final : public ChunkVisitor {
         const PlacedPoint* last = std::partition_point(first, m_points.end(), before(c.index + 1));
         for (const PlacedPoint* p = first; p != last; ++p) {
             const auto at = static_cast<std::size_t>((p->row - c.y) * c.width + (p->column - c.x));
-            judgePoint(*p, c.kept != nullptr && c.kept[at] == 0, c.rowValues[c.rows[at]], nullptr,
-                       m_mapLeftOut, nullptr, m_request, m_referenceLeftOut, shares[thread]);
+            const bool strata = m_strataLeftOut != nullptr && c.colValues != nullptr;
+            const double stratum = strata ? (*c.colValues)[c.cols[at]] : 0.0;
+            const bool compared = c.thirds != nullptr && c.thirdValues != nullptr;
+            const double third = compared ? (*c.thirdValues)[c.thirds[at]] : 0.0;
+            judgePoint(*p, c.kept != nullptr && c.kept[at] == 0, c.rowValues[c.rows[at]],
+                       strata ? &stratum : nullptr, m_mapLeftOut, m_strataLeftOut, m_request,
+                       m_referenceLeftOut, shares[thread], compared ? &third : nullptr,
+                       m_comparedLeftOut);
         }
     }
 
@@ -1174,6 +1208,8 @@ class PointsInChunks final : public ChunkVisitor {
     const LeftOutValues& m_mapLeftOut;
     const MapRequest& m_request;
     const LeftOutValues& m_referenceLeftOut;
+    const LeftOutValues* m_strataLeftOut;
+    const LeftOutValues* m_comparedLeftOut;
 };
 
 } // namespace
@@ -1254,6 +1290,15 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
             bandSourceOf(*strataBand, request.strataPath, 1, request.nodata, "strata raster");
     }
 
+    // A compared map is read under the points in the walk over the map.
+    std::optional<BandSource> comparedSource;
+    if (!request.comparedPath.empty()) {
+        auto compared = comparedMapOf(request, map);
+        if (auto* error = std::get_if<InputError>(&compared))
+            return *error;
+        comparedSource = std::get<BandSource>(compared);
+    }
+
     out.pointReference = true;
     out.layer = layer->GetName();
     out.referenceField = layer->GetLayerDefn()->GetFieldDefn(field)->GetNameRef();
@@ -1271,9 +1316,12 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     StratumTriples triples;
     std::variant<std::vector<ThreadCount>, InputError> counted = InputError{};
     std::map<double, std::uint64_t> strataPixels;
-    if (strataBand == nullptr) {
+    ComparedUnits units;
+    if (strataBand == nullptr || comparedSource) {
         // The points are placed first, then judged in the walk that counts the
         // map's classes' pixels and areas: each block of the map is read once.
+        // Compared with a second map, the walk reads it too, and the strata
+        // raster as its second band, whose pixels give the strata's sizes.
         ConcurrentProgress::Part layerPart(parts, 0.4), mapPart(parts, 0.6);
         const PointReading reading{*layer, field,   request,   names, referenceLeftOut,
                                    total,  refusal, layerPart, 0};
@@ -1285,13 +1333,17 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
         const PointList sorted =
             sortedByBlock(std::get<std::vector<std::vector<PlacedPoint>>>(placed), chunks.count(),
                           [&](const PlacedPoint& p) { return chunks.of(p.row, p.column); });
+        const BandSource* strataRead = strataBand != nullptr ? &strataSource : nullptr;
+        const BandSource* comparedRead = comparedSource ? &*comparedSource : nullptr;
         PointsInChunks under(sorted, chunks, threadsFor(request, mapBand, window), refusal,
-                             mapSource.leftOut, request, referenceLeftOut);
-        counted = countInThreads(request, mapBand, mapSource, nullptr, window, &pixelAreas, mapPart,
-                                 nullptr, &under);
+                             mapSource.leftOut, request, referenceLeftOut,
+                             strataRead != nullptr ? &strataRead->leftOut : nullptr,
+                             comparedRead != nullptr ? &comparedRead->leftOut : nullptr);
+        counted = countInThreads(request, mapBand, mapSource, strataRead, window, &pixelAreas,
+                                 mapPart, comparedRead, &under);
         if (auto* error = std::get_if<InputError>(&counted))
             return *error;
-        if (auto error = addUp(under.shares, out.source, pairs, triples, refusal))
+        if (auto error = addUp(under.shares, out.source, pairs, triples, refusal, &units))
             return *error;
         if (refusal)
             return refusal->error;
@@ -1343,30 +1395,86 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
         for (const auto& [key, n] : strataMerged.pairs)
             strataPixels[key.col] += n;
     }
-    const Merged merged =
-        merge(std::get<std::vector<ThreadCount>>(counted), mapSource.leftOut, nullptr);
-    // A map class left out of --classes would take its pixels out of the areas.
-    if (auto error = formMatrix(request, pairs, merged.mapPixels, out, [&](bool, double value) {
+    // Each map's valid pixels and areas by value; the strata's sizes where the
+    // walk read the strata raster.
+    Merged merged;
+    std::map<double, std::uint64_t> comparedPixels;
+    std::map<double, double> comparedAreas;
+    if (comparedSource) {
+        const SummedTriples summed = sumTriples(std::get<std::vector<ThreadCount>>(counted));
+        for (const auto& [key, n] : summed.triples) {
+            const auto [a, b, stratum] = key;
+            const bool aOut = mapSource.leftOut.contains(a);
+            if (!aOut)
+                merged.mapPixels[a] += n;
+            if (!comparedSource->leftOut.contains(b))
+                comparedPixels[b] += n;
+            // A stratum's size as the map's count alone gives it.
+            if (strataBand != nullptr && !aOut && !strataSource.leftOut.contains(stratum))
+                strataPixels[stratum] += n;
+        }
+        for (const auto& [value, area] : summed.mapAreas)
+            if (!mapSource.leftOut.contains(value))
+                merged.mapAreas[value] += area;
+        for (const auto& [value, area] : summed.comparedAreas)
+            if (!comparedSource->leftOut.contains(value))
+                comparedAreas[value] += area;
+        if (auto error = refuseComparedValues(request, comparedPixels, *comparedSource, window))
+            return *error;
+    } else {
+        merged = merge(std::get<std::vector<ThreadCount>>(counted), mapSource.leftOut, nullptr);
+    }
+    // A map class left out of --classes would take its pixels out of the areas;
+    // the compared map's classes stand among the classes as the map's do.
+    std::map<double, std::uint64_t> mapValues = merged.mapPixels;
+    for (const auto& [value, n] : comparedPixels)
+        mapValues[value] += n;
+    if (auto error = formMatrix(request, pairs, mapValues, out, [&](bool, double value) {
             return firstPlaceOf(mapSource, window, value);
         }))
         return *error;
-    MapAreas mapAreas;
-    mapAreas.unit = pixelAreas.unit;
-    for (double value : out.classValues) {
-        const auto found = merged.mapPixels.find(value);
-        const std::uint64_t pixels = found == merged.mapPixels.end() ? 0 : found->second;
-        out.mapPixels.push_back(pixels);
-        if (!pixelAreas.geographic) {
-            mapAreas.perClass.push_back(static_cast<double>(pixels) * pixelAreas.perPixel);
-        } else {
-            const auto area = merged.mapAreas.find(value);
-            mapAreas.perClass.push_back(area == merged.mapAreas.end() ? 0.0 : area->second);
+    // Each class's pixels and areas of one map, in the order of the classes.
+    const auto areasOf = [&](const std::map<double, std::uint64_t>& pixelsOf,
+                             const std::map<double, double>& areaOf,
+                             std::vector<std::uint64_t>& pixels) {
+        MapAreas areas;
+        areas.unit = pixelAreas.unit;
+        for (double value : out.classValues) {
+            const auto found = pixelsOf.find(value);
+            const std::uint64_t n = found == pixelsOf.end() ? 0 : found->second;
+            pixels.push_back(n);
+            if (!pixelAreas.geographic) {
+                areas.perClass.push_back(static_cast<double>(n) * pixelAreas.perPixel);
+            } else {
+                const auto area = areaOf.find(value);
+                areas.perClass.push_back(area == areaOf.end() ? 0.0 : area->second);
+            }
         }
-    }
-    out.areas = std::move(mapAreas);
+        return areas;
+    };
+    out.areas = areasOf(merged.mapPixels, merged.mapAreas, out.mapPixels);
     if (strataBand != nullptr)
         if (auto error = stratify(request.strataPath, triples, strataPixels, out))
             return *error;
+    if (comparedSource) {
+        ComparedCount& c = out.compared.emplace();
+        c.areas = areasOf(comparedPixels, comparedAreas, c.mapPixels);
+        c.nodata = comparedSource->leftOut.values();
+        const std::size_t n = out.classValues.size();
+        const auto indexIn = [](const std::vector<double>& values, double value) {
+            return static_cast<std::size_t>(std::find(values.begin(), values.end(), value) -
+                                            values.begin());
+        };
+        c.counts.assign(n * n, 0);
+        for (const auto& [key, count] : units) {
+            const auto [stratum, a, b, r] = key;
+            const std::size_t i = indexIn(out.classValues, a), j = indexIn(out.classValues, b),
+                              k = indexIn(out.classValues, r);
+            c.counts[j * n + k] += count;
+            c.cells.push_back(
+                {i, j, k, count, out.strata ? indexIn(out.strata->values, stratum) : 0});
+        }
+    }
     return out;
 }
 

@@ -241,8 +241,11 @@ class PairCounter final : public ChunkVisitor {
     PairCounter(std::vector<ThreadCount>& results, const PixelAreas* areas, bool triples)
         : m_results(results), m_areas(areas), m_threads(results.size()) {
         for (ThreadCount& result : results) {
-            if (areas != nullptr && areas->geographic)
+            if (areas != nullptr && areas->geographic) {
                 result.rowAreas.assign(Slots, 0.0);
+                if (triples)
+                    result.comparedAreas.assign(Slots, 0.0);
+            }
             if (triples)
                 result.triples.emplace();
         }
@@ -309,8 +312,11 @@ class PairCounter final : public ChunkVisitor {
             const double area = own.rowArea[static_cast<std::size_t>(r)];
             const std::int64_t from = r * c.width;
             for (std::int64_t i = from; i < from + c.width; ++i)
-                if (c.kept == nullptr || c.kept[i] != 0)
+                if (c.kept == nullptr || c.kept[i] != 0) {
                     result.rowAreas[c.rows[i]] += area;
+                    if (c.thirds != nullptr)
+                        result.comparedAreas[c.thirds[i]] += area;
+                }
         }
     }
 
@@ -607,6 +613,53 @@ countRasterReference(const MapRequest& request, GDALDataset& map, GDALRasterBand
     return out;
 }
 
+SummedTriples sumTriples(const std::vector<ThreadCount>& results) {
+    SummedTriples sum;
+    for (const ThreadCount& t : results) {
+        sum.masked += t.masked;
+        const auto valueOf = [&](const std::vector<double>& values, std::uint32_t slot) {
+            // Without a reference every pixel stands in its slot 0.
+            return slot < values.size() ? values[slot] : 0.0;
+        };
+        for (const std::uint32_t key : t.triples->met())
+            sum.triples[{valueOf(t.rowValues, key >> 16),
+                         valueOf(t.comparedValues, (key >> 8) & 255),
+                         valueOf(t.colValues, key & 255)}] += t.triples->at(key);
+        for (std::size_t slot = 0; slot < t.rowAreas.size() && slot < t.rowValues.size(); ++slot)
+            if (t.rowAreas[slot] != 0.0)
+                sum.mapAreas[t.rowValues[slot]] += t.rowAreas[slot];
+        for (std::size_t slot = 0; slot < t.comparedAreas.size() && slot < t.comparedValues.size();
+             ++slot)
+            if (t.comparedAreas[slot] != 0.0)
+                sum.comparedAreas[t.comparedValues[slot]] += t.comparedAreas[slot];
+    }
+    return sum;
+}
+
+std::variant<BandSource, InputError> comparedMapOf(const MapRequest& request, GDALDataset& map) {
+    auto opened = openInput(request.comparedPath, GDAL_OF_RASTER,
+                            "is not a raster (the compared map must be one)");
+    if (auto* error = std::get_if<InputError>(&opened))
+        return *error;
+    const GDALDatasetUniquePtr compared = std::move(std::get<GDALDatasetUniquePtr>(opened));
+    return rasterOnGrid(request, map, *compared, request.comparedPath, request.mapBand,
+                        "compared map", "--map-band");
+}
+
+std::optional<InputError> refuseComparedValues(const MapRequest& request,
+                                               const std::map<double, std::uint64_t>& values,
+                                               const BandSource& compared,
+                                               const PixelWindow& window) {
+    if (request.classes)
+        for (const auto& [value, n] : values)
+            if (std::find(request.classes->begin(), request.classes->end(), value) ==
+                request.classes->end())
+                return badInput("the compared map holds " + ClassLabel(value) +
+                                firstPlaceOf(compared, window, value) +
+                                ", which is not among --classes");
+    return std::nullopt;
+}
+
 std::variant<MapCount, InputError>
 countComparedRasters(const MapRequest& request, GDALDataset& map, GDALRasterBand& mapBand,
                      const BandSource& mapSource, GDALDatasetUniquePtr reference,
@@ -615,46 +668,34 @@ countComparedRasters(const MapRequest& request, GDALDataset& map, GDALRasterBand
     if (auto* error = std::get_if<InputError>(&referenceOnGrid))
         return *error;
     const BandSource& referenceSource = std::get<BandSource>(referenceOnGrid);
-    auto opened = openInput(request.comparedPath, GDAL_OF_RASTER,
-                            "is not a raster (the compared map must be one)");
-    if (auto* error = std::get_if<InputError>(&opened))
-        return *error;
-    GDALDatasetUniquePtr compared = std::move(std::get<GDALDatasetUniquePtr>(opened));
-    auto comparedOnGrid = rasterOnGrid(request, map, *compared, request.comparedPath,
-                                       request.mapBand, "compared map", "--map-band");
+    auto comparedOnGrid = comparedMapOf(request, map);
     if (auto* error = std::get_if<InputError>(&comparedOnGrid))
         return *error;
     const BandSource& comparedSource = std::get<BandSource>(comparedOnGrid);
     reference.reset();
-    compared.reset();
 
     auto counted = countInThreads(request, mapBand, mapSource, &referenceSource, window, nullptr,
                                   progress, &comparedSource);
     if (auto* error = std::get_if<InputError>(&counted))
         return *error;
     // The triples by value; a pixel left out on any side counts towards none.
+    const SummedTriples summed = sumTriples(std::get<std::vector<ThreadCount>>(counted));
     std::map<std::array<double, 3>, std::uint64_t> triples;
     std::map<PairKey, std::uint64_t> pairs, comparedPairs;
     std::map<double, std::uint64_t> mapPixels, comparedPixels;
-    std::uint64_t masked = 0;
-    for (const ThreadCount& t : std::get<std::vector<ThreadCount>>(counted)) {
-        masked += t.masked;
-        for (const std::uint32_t key : t.triples->met()) {
-            const double a = t.rowValues[key >> 16], b = t.comparedValues[(key >> 8) & 255],
-                         r = t.colValues[key & 255];
-            const std::uint64_t n = t.triples->at(key);
-            const bool aOut = mapSource.leftOut.contains(a),
-                       bOut = comparedSource.leftOut.contains(b);
-            if (!aOut)
-                mapPixels[a] += n;
-            if (!bOut)
-                comparedPixels[b] += n;
-            if (aOut || bOut || referenceSource.leftOut.contains(r))
-                continue;
-            triples[{a, b, r}] += n;
-            pairs[{a, r}] += n;
-            comparedPairs[{b, r}] += n;
-        }
+    const std::uint64_t masked = summed.masked;
+    for (const auto& [key, n] : summed.triples) {
+        const auto [a, b, r] = key;
+        const bool aOut = mapSource.leftOut.contains(a), bOut = comparedSource.leftOut.contains(b);
+        if (!aOut)
+            mapPixels[a] += n;
+        if (!bOut)
+            comparedPixels[b] += n;
+        if (aOut || bOut || referenceSource.leftOut.contains(r))
+            continue;
+        triples[key] += n;
+        pairs[{a, r}] += n;
+        comparedPairs[{b, r}] += n;
     }
     MapCount out;
     const auto placeOf = [&](bool onMap, double value) {
@@ -664,13 +705,8 @@ countComparedRasters(const MapRequest& request, GDALDataset& map, GDALRasterBand
     std::map<double, std::uint64_t> comparedValues;
     for (const auto& [key, n] : comparedPairs)
         comparedValues[key.row] += n;
-    if (request.classes)
-        for (const auto& [value, n] : comparedValues)
-            if (std::find(request.classes->begin(), request.classes->end(), value) ==
-                request.classes->end())
-                return badInput("the compared map holds " + ClassLabel(value) +
-                                firstPlaceOf(comparedSource, window, value) +
-                                ", which is not among --classes");
+    if (auto error = refuseComparedValues(request, comparedValues, comparedSource, window))
+        return *error;
     if (auto error = formMatrix(request, pairs, comparedValues, out, placeOf))
         return *error;
     const std::vector<double>& values = out.classValues;

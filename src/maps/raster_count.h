@@ -3,6 +3,7 @@
 // own; the tables are then summed by value, and the matrix formed from the sums.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -69,8 +70,9 @@ struct ThreadCount {
     // With a compared map: the triples instead of the pairs, and its slots' values.
     std::optional<TripleTable> triples;
     std::vector<double> comparedValues;
-    std::vector<double> rowAreas; // by row slot, with per-row areas
-    std::uint64_t masked = 0;     // pixels left out by a mask
+    std::vector<double> rowAreas;      // by row slot, with per-row areas
+    std::vector<double> comparedAreas; // by compared slot, likewise
+    std::uint64_t masked = 0;          // pixels left out by a mask
 };
 
 // A rectangle of the window, in the map's pixels.
@@ -182,6 +184,27 @@ std::optional<InputError> formMatrix(const MapRequest& request,
                                      const std::map<PairKey, std::uint64_t>& pairs,
                                      const std::map<double, std::uint64_t>& extraRowValues,
                                      MapCount& out, const PlaceOf& placeOf);
+
+// The threads' triples of slots summed by value: (map, compared map,
+// reference) and their pixels, none left out yet; the masked pixels; and with
+// per-row areas the areas of each value of the map and of the compared map.
+struct SummedTriples {
+    std::map<std::array<double, 3>, std::uint64_t> triples;
+    std::map<double, double> mapAreas, comparedAreas;
+    std::uint64_t masked = 0;
+};
+SummedTriples sumTriples(const std::vector<ThreadCount>& results);
+
+// What the threads read of the request's compared map, refused where it is not
+// a raster on the map's grid.
+std::variant<BandSource, InputError> comparedMapOf(const MapRequest& request, GDALDataset& map);
+
+// Refuses a value of the compared map that is not among --classes, naming its
+// first pixel in the window.
+std::optional<InputError> refuseComparedValues(const MapRequest& request,
+                                               const std::map<double, std::uint64_t>& values,
+                                               const BandSource& compared,
+                                               const PixelWindow& window);
 
 // Counts `map` and the compared map of the request against a reference raster
 // on their grid, all three in one pass: the classes are the values of all

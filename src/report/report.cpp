@@ -219,9 +219,10 @@ std::string WriteReport(const Report& report, ReportFormat format, const TextNum
     case ReportFormat::Json:
         return ReportJson(report);
     case ReportFormat::Html:
-        // A comparison has no pictures of its own yet: its page shows the text form.
-        if (!report.compared.empty() || report.independent)
-            return HtmlTextPage("Comparison of two maps", ReportText(report, numbers));
+        // Two independent assessments have no pictures of their own: their page
+        // shows the text form.
+        if (report.independent)
+            return HtmlTextPage("Comparison of two assessments", ReportText(report, numbers));
         return ReportHtml(report, numbers);
     case ReportFormat::Text:
         break;

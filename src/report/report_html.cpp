@@ -13,6 +13,8 @@
 // classes, and the producer's accuracy stands under each column.
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,7 +41,7 @@ svg .r{text-anchor:end}svg .m{text-anchor:middle}svg .s{font-size:8px}svg .b,svg
 .u rect{width:1px;height:1px}.runs rect{height:1px}.nd{fill:#8c8c8c}.nd+text{fill:#000}
 .g path{stroke:var(--grid);fill:none}.w path{stroke-width:1.6;fill:none}
 .s0{fill:var(--s0);stroke:var(--s0)}.s1{fill:var(--s1);stroke:var(--s1)}.s2{fill:var(--s2);stroke:var(--s2)}
-.wrap{overflow-x:auto;max-width:100%}
+.wrap{overflow-x:auto;max-width:100%}.pair{display:grid;grid-template-columns:repeat(auto-fit,minmax(min(440px,100%),1fr));gap:0 1.5em}
 table{border-collapse:collapse;margin:.4em 0 1em}caption{text-align:left;font-weight:600;padding:.2em 0}
 th,td{padding:.15em .6em;border-bottom:1px solid var(--grid);vertical-align:top}th{text-align:left}
 td.n,th.n{text-align:right;font-variant-numeric:tabular-nums;white-space:nowrap}
@@ -125,10 +127,19 @@ class Page {
     void agreement();
     void stratified();
     void ratings();
+    void comparisonHeading();
+    void comparison();
 
-    template <typename Id> void figureTables(const FigureRow<Id>& row, std::string_view title = {});
+    // The tables of a row's figures, one for each section of their catalogue
+    // that `shown` keeps (all without it).
+    template <typename Id>
+    void figureTables(const FigureRow<Id>& row, std::string_view title = {},
+                      const std::function<bool(std::string_view section)>& shown = {});
+    // A table of the classes' figures, each class named by `labels` (null: the
+    // agreement report's).
     template <typename Entry>
-    void classTable(std::string_view caption, const std::vector<Entry>& entries);
+    void classTable(std::string_view caption, const std::vector<Entry>& entries,
+                    const std::vector<std::string>* labels = nullptr);
     void heatmap(Heatmap& map);
     void intervalChart(const IntervalChart& chart) { WriteIntervalChart(m_body, chart, m_numbers); }
     std::string value(const Figure& f) const { return TextFigure(f, m_numbers, true); }
@@ -153,12 +164,18 @@ void Page::heatmap(Heatmap& map) {
     m_body += "</div>\n";
 }
 
-template <typename Id> void Page::figureTables(const FigureRow<Id>& row, std::string_view title) {
+template <typename Id>
+void Page::figureTables(const FigureRow<Id>& row, std::string_view title,
+                        const std::function<bool(std::string_view section)>& shown) {
     const auto catalogue = Catalogue<Id>();
+    std::optional<std::string_view> open; // the section of the table begun
     for (std::size_t i = 0; i < catalogue.size(); ++i) {
-        if (i == 0 || catalogue[i].section != catalogue[i - 1].section) {
-            if (i != 0)
+        if (shown && !shown(catalogue[i].section))
+            continue;
+        if (open != catalogue[i].section) {
+            if (open)
                 m_body += "</tbody></table></div>\n";
+            open = catalogue[i].section;
             m_body += "<div class=\"wrap\"><table><caption>" +
                       html(title.empty() ? catalogue[i].section : title) +
                       "</caption><thead><tr><th scope=\"col\">figure</th><th "
@@ -169,14 +186,17 @@ template <typename Id> void Page::figureTables(const FigureRow<Id>& row, std::st
                   html(catalogue[i].description) + "</td><td class=\"n\">" +
                   html(value(row.all()[i])) + "</td></tr>\n";
     }
-    m_body += "</tbody></table></div>\n";
+    if (open)
+        m_body += "</tbody></table></div>\n";
 }
 
 template <typename Entry>
-void Page::classTable(std::string_view caption, const std::vector<Entry>& entries) {
+void Page::classTable(std::string_view caption, const std::vector<Entry>& entries,
+                      const std::vector<std::string>* labels) {
     using Id = typename decltype(Entry::figures)::Id;
     const auto catalogue = Catalogue<Id>();
-    const AgreementReport& r = *m_report.agreement;
+    const std::vector<std::string>& names =
+        labels != nullptr ? *labels : m_report.agreement->labels;
     m_body += "<div class=\"wrap\"><table><caption>" + html(caption) +
               "</caption><thead><tr><th scope=\"col\">class</th>";
     for (const FigureInfo& info : catalogue)
@@ -184,7 +204,7 @@ void Page::classTable(std::string_view caption, const std::vector<Entry>& entrie
     m_body += "</tr></thead><tbody>\n";
     std::string reasons;
     for (const Entry& entry : entries) {
-        const std::string& label = r.labels[idx(entry.k - 1)];
+        const std::string& label = names[idx(entry.k - 1)];
         m_body += "<tr><th scope=\"row\">" + html(label) + "</th>";
         for (std::size_t i = 0; i < catalogue.size(); ++i) {
             const Figure& f = entry.figures.all()[i];
@@ -713,7 +733,176 @@ void Page::ratings() {
     m_body += "</section>\n";
 }
 
+// One map's accuracies as its comparison weighs the units: its stratified
+// estimates where the comparison is stratified, else those of the sample.
+struct MapAccuracies {
+    std::vector<std::optional<IntervalMark>> users, producers;
+    std::optional<IntervalMark> overall;
+};
+
+MapAccuracies accuraciesOf(const Report& map, bool stratified) {
+    MapAccuracies a;
+    if (stratified && map.stratified) {
+        const StratifiedEstimates& e = map.stratified->estimates;
+        for (const StratifiedClassEntry& entry : e.classes) {
+            using enum StratifiedClassFigure;
+            a.users.push_back(markOf(entry.figures, users_accuracy, users_accuracy_ci_low,
+                                     users_accuracy_ci_high));
+            a.producers.push_back(markOf(entry.figures, producers_accuracy,
+                                         producers_accuracy_ci_low, producers_accuracy_ci_high));
+        }
+        using enum StratifiedFigure;
+        a.overall =
+            markOf(e.figures, overall_accuracy, overall_accuracy_ci_low, overall_accuracy_ci_high);
+    } else if (map.agreement) {
+        for (const ClassEntry& entry : map.agreement->classes) {
+            using enum ClassFigure;
+            a.users.push_back(markOf(entry.figures, users_accuracy, users_accuracy_ci_low,
+                                     users_accuracy_ci_high));
+            a.producers.push_back(markOf(entry.figures, producers_accuracy,
+                                         producers_accuracy_ci_low, producers_accuracy_ci_high));
+        }
+        using enum OverallFigure;
+        a.overall = markOf(map.agreement->overall, overall_accuracy, overall_accuracy_ci_low,
+                           overall_accuracy_ci_high);
+    }
+    return a;
+}
+
+void Page::comparisonHeading() {
+    const ReportHeading& h = m_report.heading;
+    m_body += "<header><h1>Comparison of two maps</h1><dl class=\"facts\">\n";
+    std::string inputs;
+    for (const std::string& input : h.inputs)
+        inputs += (inputs.empty() ? "" : ", ") + input;
+    if (!inputs.empty())
+        fact(m_body, "Assessed", inputs);
+    for (std::size_t i = 0; i < m_report.compared.size() && i < 2; ++i)
+        if (const Report& map = m_report.compared[i]; map.source)
+            fact(m_body, "Map " + std::string(ComparedMapNames[i]),
+                 sourceText(*map.source, m_numbers));
+    if (!h.date.empty())
+        fact(m_body, "Date", h.date);
+    if (!h.program.empty())
+        fact(m_body, "Program", h.program);
+    if (m_report.compared.front().agreement)
+        fact(m_body, "Confidence level", value(m_report.compared.front().agreement->confidence));
+    m_body += "</dl>\n</header>\n";
+}
+
+// Map A and map B side by side for each class: a chart of user's accuracy and
+// one of producer's, A and B in the first two colours, then the differences
+// with their intervals in a table, the units right in each map, and the
+// figures of the whole sample. The maps' whole reports follow as text.
+void Page::comparison() {
+    const MapComparison& c = *m_report.comparison;
+    const Report& first = m_report.compared.front();
+    const std::vector<std::string>& labels = first.agreement->labels;
+    const double confidence = first.agreement->confidence;
+    std::array<MapAccuracies, 2> maps{accuraciesOf(m_report.compared[0], c.stratified),
+                                      accuraciesOf(m_report.compared[1], c.stratified)};
+    const std::string weighed = c.stratified ? "stratified estimates" : "estimates of the sample";
+    m_body += "<section><h2>Map A against map B</h2>\n<div class=\"pair\">\n";
+    for (const bool users : {true, false}) {
+        const std::string_view name = nameOf(users ? infoOf(ClassFigure::users_accuracy)
+                                                   : infoOf(ClassFigure::producers_accuracy));
+        IntervalChart chart(users ? "users-accuracy-a-b" : "producers-accuracy-a-b",
+                            users ? "User's accuracy of each class, map A and map B"
+                                  : "Producer's accuracy of each class, map A and map B",
+                            "For each class the " + std::string(name) +
+                                " of map A (circle) and of map B (square), " + weighed +
+                                ", with their intervals at the confidence level " +
+                                value(confidence) +
+                                " as whiskers, and the overall accuracy of each in the first "
+                                "row, on one axis from 0 to 1.",
+                            std::string(name), {"map A", "map B"});
+        chart.rows.push_back({"overall", {maps[0].overall, maps[1].overall}});
+        for (std::size_t k = 0; k < labels.size(); ++k) {
+            const auto at = [&](const std::vector<std::optional<IntervalMark>>& marks) {
+                return k < marks.size() ? marks[k] : std::nullopt;
+            };
+            chart.rows.push_back({labels[k],
+                                  {at(users ? maps[0].users : maps[0].producers),
+                                   at(users ? maps[1].users : maps[1].producers)}});
+        }
+        intervalChart(chart);
+    }
+    m_body += "</div>\n";
+
+    // Each class's accuracies of A and B, and their difference with its interval.
+    const auto shown = [&](const std::optional<IntervalMark>& m) {
+        return m ? value(m->value) : std::string("–");
+    };
+    const auto interval = [&](const Figure& low, const Figure& high) {
+        return low.defined() && high.defined() ? value(low) + " to " + value(high)
+                                               : std::string("–");
+    };
+    std::vector<std::string> columns{"user's A",     "user's B",     "A − B", "interval",
+                                     "producer's A", "producer's B", "A − B", "interval"},
+        cells;
+    std::string reasons;
+    for (const ComparisonClassEntry& entry : c.classes) {
+        const std::size_t k = idx(entry.k - 1);
+        const auto mark = [&](const MapAccuracies& m, bool users) {
+            const auto& marks = users ? m.users : m.producers;
+            return k < marks.size() ? marks[k] : std::nullopt;
+        };
+        using enum ComparisonClassFigure;
+        const auto& f = entry.figures;
+        for (const bool users : {true, false}) {
+            const Figure& difference =
+                f[users ? users_accuracy_difference : producers_accuracy_difference];
+            cells.push_back(shown(mark(maps[0], users)));
+            cells.push_back(shown(mark(maps[1], users)));
+            cells.push_back(TextFigure(difference, m_numbers, false));
+            cells.push_back(users ? interval(f[users_accuracy_difference_ci_low],
+                                             f[users_accuracy_difference_ci_high])
+                                  : interval(f[producers_accuracy_difference_ci_low],
+                                             f[producers_accuracy_difference_ci_high]));
+            if (!difference.defined())
+                reasons += "<li>" +
+                           html(labels[k] + " " +
+                                std::string(infoOf(users ? users_accuracy_difference
+                                                         : producers_accuracy_difference)
+                                                .field) +
+                                ": " + difference.reason) +
+                           "</li>";
+        }
+    }
+    matrixTable("Accuracies of each class, A and B, and their difference A − B with its "
+                "interval at the confidence level " +
+                    value(confidence),
+                labels, columns, cells);
+    if (!reasons.empty())
+        m_body += "<p>Not defined:</p><ul>" + reasons + "</ul>\n";
+
+    using enum ComparisonFigure;
+    matrixTable(catalogue::ComparedUnits, {"A right", "A wrong"}, {"B right", "B wrong"},
+                {value(c.figures[both_right]), value(c.figures[only_a_right]),
+                 value(c.figures[only_b_right]), value(c.figures[both_wrong])});
+    if (c.stratified)
+        m_body += "<p class=\"note\">" + html(c.figures[mcnemar_p].reason) + "</p>\n";
+    figureTables(c.figures, {}, [&](std::string_view section) {
+        return section != catalogue::ComparedUnits &&
+               !(c.stratified && section == catalogue::McNemar);
+    });
+    classTable(catalogue::ComparedClasses, c.classes, &labels);
+    m_body += "</section>\n";
+}
+
 std::string Page::Write() {
+    if (m_report.comparison && !m_report.compared.empty() && m_report.compared.front().agreement) {
+        comparisonHeading();
+        m_body += "<main>\n";
+        comparison();
+        m_body += "<section><h2>The whole report</h2>\n<div class=\"wrap\"><pre>";
+        AppendHtml(m_body, ReportText(m_report, m_numbers));
+        m_body += "</pre></div></section>\n</main>\n</body>\n</html>\n";
+        std::string page = pageStart("Comparison of two maps");
+        page += PaletteStyle(m_steps);
+        page += "</style>\n</head>\n<body>\n";
+        return page + m_body;
+    }
     const AgreementReport* r = m_report.agreement ? &*m_report.agreement : nullptr;
     if (r != nullptr) {
         const auto n = idx(r->n);

@@ -69,6 +69,46 @@ TEST_F(BrennicKappaCompare, PairsWriteBothReportsAndTheComparisonInEveryForm) {
     EXPECT_TRUE(Has(csv, "\ncomparison.classes,x,producers_accuracy_difference,0.2"));
 }
 
+// The html page sets map A's and map B's accuracies of each class side by side
+// with their difference: as the sample gives them for --pairs (class x: U_A =
+// 4/6, U_B = 3/5), as the strata weigh them for --samples. By hand, with the
+// first six units in stratum s (N 100) and the last four in t (N 50): U_A of
+// x = 100 (4/6) / (100 (4/6) + 50 (2/4)) = 8/11, U_B = 50 / (50 + 25) = 2/3.
+TEST_F(BrennicKappaCompare, HtmlPageSetsEachClassOfAAndBSideBySide) {
+    std::string strata;
+    std::istringstream lines(TenUnits);
+    for (std::string line; std::getline(lines, line);)
+        strata += (strata.size() < 6 * 8 ? "s," : "t,") + line + "\n";
+    const auto row = [](std::initializer_list<const char*> cells) {
+        std::string html = "<tr><th scope=\"row\">x</th>";
+        for (const char* cell : cells)
+            html += "<td class=\"n\">" + std::string(cell) + "</td>";
+        return html;
+    };
+    const struct {
+        const char* name;
+        std::string args, input, row;
+        bool mcnemar;
+    } rows[] = {
+        {"pairs", "--pairs --compare", TenUnits, row({"0.6667", "0.6", "0.06667"}), true},
+        {"strata", "--samples --compare --strata-sizes s=100,t=50", strata,
+         row({"0.7273", "0.6667", "0.06061"}), false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        const auto page = run(r.args + " --format html", r.input);
+        ASSERT_EQ(page.status, 0) << page.err;
+        EXPECT_TRUE(Has(page.out, r.row)) << page.out;
+        EXPECT_TRUE(Has(page.out, "<figure id=\"users-accuracy-a-b\">"));
+        EXPECT_TRUE(Has(page.out, "<figure id=\"producers-accuracy-a-b\">"));
+        // The units right in each map: A right and B right 4, A only 3.
+        EXPECT_TRUE(Has(page.out, "<tr><th scope=\"row\">A right</th><td class=\"n\">4</td><td "
+                                  "class=\"n\">3</td></tr>"));
+        EXPECT_EQ(Has(page.out, "<th scope=\"row\">mcnemar_mid_p</th>"), r.mcnemar);
+        EXPECT_EQ(Has(page.out, "not a simple random sample"), !r.mcnemar);
+    }
+}
+
 // Stehman's sample with a second map made from it: each unit in the class of
 // its stratum. By hand (see the comparison's core tests) the difference is
 // 0.63 - 0.62 = 0.01 with se (0.517 / 90)^0.5 without the correction.

@@ -555,6 +555,20 @@ TEST_F(MapCountingTest, PointsInAnotherCrsAndGeographicAreasOnTheEllipsoid) {
     ASSERT_EQ(c.areas->perClass.size(), 2u);
     EXPECT_NEAR(c.areas->perClass[0], integratedArea(59.5, 60, 1.5), 1.0);
     EXPECT_NEAR(c.areas->perClass[1], integratedArea(59, 59.5, 1.5), 1.0);
+
+    // A compared map of class 1 in its first pixel alone: its own areas, the
+    // map's as before.
+    Raster second = layout;
+    second.values = {1, 2, 2, 2, 2, 2};
+    request.comparedPath = raster("b.tif", second);
+    const MapCount both = counted(request);
+    ASSERT_TRUE(both.compared && both.compared->areas && both.areas);
+    EXPECT_NEAR(both.areas->perClass[0], integratedArea(59.5, 60, 1.5), 1.0);
+    ASSERT_EQ(both.compared->areas->perClass.size(), 2u);
+    EXPECT_NEAR(both.compared->areas->perClass[0], integratedArea(59.5, 60, 0.5), 1.0);
+    EXPECT_NEAR(both.compared->areas->perClass[1],
+                integratedArea(59.5, 60, 1.0) + integratedArea(59, 59.5, 1.5), 1.0);
+    EXPECT_EQ(both.compared->counts, (Counts{1, 0, 2, 3}));
 }
 
 // Points at the centres of pixels (0,0) and (3,0), classes 1 and 3 as the map's:

@@ -37,13 +37,16 @@ addEventListener('load', () => {
   const d = document, want = __WANT__;
   const r = {errors: window.__errors,
              overflow: d.documentElement.scrollWidth - window.innerWidth,
-             charts: 0, untitled: [], cells: -1, wanted: [], pairs: []};
+             charts: 0, untitled: [], cells: -1, wanted: [], pairs: [], marks: {}};
   for (const svg of d.querySelectorAll('svg')) {
     r.charts++;
     const t = svg.querySelector(':scope > title'), s = svg.querySelector(':scope > desc');
     if (!t || !s || !t.textContent.trim() || !s.textContent.trim())
       r.untitled.push(svg.parentElement.id);
   }
+  // Each chart's marks of map A and map B, its key's among them.
+  for (const f of d.querySelectorAll('figure[id$="-a-b"]'))
+    r.marks[f.id] = [f.querySelectorAll('g.s0').length, f.querySelectorAll('g.s1').length];
   const map = d.querySelector('#matrix svg');
   if (map) {
     let cells = map.querySelectorAll('g.u rect');
@@ -127,6 +130,14 @@ def pages(kappa, data, work, maps):
            [(1, 0, "map B, reference A: 4;", None)])
     yield ("ratings", ["--ratings", "--header", "--format", "html",
                        os.path.join(data, "gwet-2014-4-raters.csv")], "", None, [])
+    # Two maps on ten units (the README's): classes x and y, each mark of both
+    # maps defined. The same units in two strata, for the stratified page.
+    compared = "x,x,x\nx,x,x\nx,y,x\nx,y,x\ny,x,x\ny,y,y\ny,y,y\nx,y,y\ny,x,y\nx,x,y\n"
+    yield ("compare-pairs", ["--pairs", "--compare", "--format", "html"], compared, None, [])
+    yield ("compare-samples", ["--samples", "--compare", "--strata-sizes", "s=100,t=50",
+                               "--format", "html"],
+           "".join(("s," if i < 6 else "t,") + line + "\n"
+                   for i, line in enumerate(compared.splitlines())), None, [])
     yield ("design", ["--design", "--strata-sizes", "A=1000,B=3000", "--expected-accuracy",
                       "0.8", "--sample-size", "100", "--format", "html"], "", None, [])
     if maps:
@@ -182,6 +193,12 @@ def check_page(kappa, work, name, args, stdin, n, want):
         failures.append(f"{name}: the page is {r['overflow']} px wider than 1280")
     if r["untitled"]:
         failures.append(f"{name}: charts without title or description: {r['untitled']}")
+    if name.startswith("compare"):
+        # A key and a mark for the overall accuracy and each of the two classes.
+        for chart in ("users-accuracy-a-b", "producers-accuracy-a-b"):
+            if r["marks"].get(chart) != [4, 4]:
+                failures.append(f"{name}: {chart} marks A and B {r['marks'].get(chart)} times, "
+                                "not 4 and 4")
     if n is not None:
         if r["charts"] < 3:
             failures.append(f"{name}: {r['charts']} charts")
