@@ -978,33 +978,29 @@ void judgePoint(const PlacedPoint& p, bool masked, double value, const double* s
         ++out.masked;
         return;
     }
-    if (mapLeftOut.contains(value) || referenceLeftOut.contains(p.reference)) {
+    // A raster's value under the point: a class, or left out (counted) or no
+    // class (refused).
+    const auto isClass = [&](double v, const LeftOutValues& leftOut, const char* raster,
+                             const char* kind) {
+        if (leftOut.contains(v)) {
+            ++out.nodata;
+            return false;
+        }
+        if (!isWhole(v)) {
+            refuseAt(out.refusal, p.order, badInput(notWholeAt(raster, v, p.row, p.column, kind)));
+            return false;
+        }
+        return true;
+    };
+    if (referenceLeftOut.contains(p.reference)) {
         ++out.nodata;
         return;
     }
-    if (!isWhole(value)) {
-        refuseAt(out.refusal, p.order,
-                 badInput(notWholeAt("the map", value, p.row, p.column, "class")));
+    if (!isClass(value, mapLeftOut, "the map", "class") ||
+        (compared != nullptr &&
+         !isClass(*compared, *comparedLeftOut, "the compared map", "class")) ||
+        (stratum != nullptr && !isClass(*stratum, *strataLeftOut, "the strata raster", "stratum")))
         return;
-    }
-    if (compared != nullptr && comparedLeftOut->contains(*compared)) {
-        ++out.nodata;
-        return;
-    }
-    if (compared != nullptr && !isWhole(*compared)) {
-        refuseAt(out.refusal, p.order,
-                 badInput(notWholeAt("the compared map", *compared, p.row, p.column, "class")));
-        return;
-    }
-    if (stratum != nullptr && strataLeftOut->contains(*stratum)) {
-        ++out.nodata;
-        return;
-    }
-    if (stratum != nullptr && !isWhole(*stratum)) {
-        refuseAt(out.refusal, p.order,
-                 badInput(notWholeAt("the strata raster", *stratum, p.row, p.column, "stratum")));
-        return;
-    }
     if (request.classes) {
         const auto given = [&](double v) {
             return std::find(request.classes->begin(), request.classes->end(), v) !=
