@@ -1312,6 +1312,13 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
     StratumTriples triples;
     std::variant<std::vector<ThreadCount>, InputError> counted = InputError{};
     std::map<double, std::uint64_t> strataPixels;
+    // The layer's points placed on the map's pixels, its reading's progress shown in `part`.
+    const auto place = [&](ProgressSink& part) {
+        const PointReading reading{*layer, field,   request, names, referenceLeftOut,
+                                   total,  refusal, part,    0};
+        return placePoints(reading, *points, transform.get(), *pixelOf, window, wholeMap,
+                           out.source);
+    };
     ComparedUnits units;
     if (strataBand == nullptr || comparedSource) {
         // The points are placed first, then judged in the walk that counts the
@@ -1319,10 +1326,7 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
         // Compared with a second map, the walk reads it too, and the strata
         // raster as its second band, whose pixels give the strata's sizes.
         ConcurrentProgress::Part layerPart(parts, 0.4), mapPart(parts, 0.6);
-        const PointReading reading{*layer, field,   request,   names, referenceLeftOut,
-                                   total,  refusal, layerPart, 0};
-        auto placed =
-            placePoints(reading, *points, transform.get(), *pixelOf, window, wholeMap, out.source);
+        auto placed = place(layerPart);
         if (auto* error = std::get_if<InputError>(&placed))
             return *error;
         const Chunks chunks(mapBand, window);
@@ -1363,10 +1367,7 @@ std::variant<MapCount, InputError> countPoints(const MapRequest& request, GDALDa
                 counted = InputError{InputError::ReadError, "out of memory"};
             }
         });
-        const PointReading reading{*layer, field,   request,   names, referenceLeftOut,
-                                   total,  refusal, layerPart, 0};
-        auto placed =
-            placePoints(reading, *points, transform.get(), *pixelOf, window, wholeMap, out.source);
+        auto placed = place(layerPart);
         if (auto* error = std::get_if<InputError>(&placed))
             return *error;
         const PixelSide mapSide{&mapBand, &mapSource, request.mapPath};
