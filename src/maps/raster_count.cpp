@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -367,15 +369,112 @@ BandSource bandSourceOf(GDALRasterBand& band, const std::string& path, int numbe
             side, hasMask(band), isSignedByte(band),       {}};
 }
 
-TripleTable::TripleTable()
-    : m_cells(static_cast<std::uint64_t*>(std::calloc(std::size_t{1} << 24, sizeof(std::uint64_t))),
-              &std::free) {
-    if (!m_cells)
-        throw std::bad_alloc();
-}
-
 void TripleTable::add(const std::uint8_t* a, const std::uint8_t* b, const std::uint8_t* r,
                       std::size_t count) {
+    if (m_large)
+        addLarge(a, b, r, count);
+    else
+        addSmall(a, b, r, count);
+}
+
+void TripleTable::addSmall(const std::uint8_t* a, const std::uint8_t* b, const std::uint8_t* r,
+                           std::size_t count) {
+    // A block at a time, small enough that its keys stay in the first-level
+    // cache: the keys, with the bits each side's slots need, in a loop the
+    // compiler vectorizes; then one increment a pixel, of the key's four cells
+    // in turn.
+    constexpr std::size_t Block = 4096;
+    m_packed.resize(std::min(count, Block));
+    std::uint16_t* keys = m_packed.data();
+    for (std::size_t from = 0; from < count; from += Block) {
+        const std::size_t n = std::min(Block, count - from);
+        const std::uint8_t *ab = a + from, *bb = b + from, *rb = r + from;
+        const auto pack = [&] {
+            const unsigned shiftA = static_cast<unsigned>(m_bits[1] + m_bits[2]),
+                           shiftB = static_cast<unsigned>(m_bits[2]);
+            unsigned orA = 0, orB = 0, orR = 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                orA |= ab[i];
+                orB |= bb[i];
+                orR |= rb[i];
+                keys[i] = static_cast<std::uint16_t>((unsigned{ab[i]} << shiftA) |
+                                                     (unsigned{bb[i]} << shiftB) | rb[i]);
+            }
+            return std::array<int, 3>{std::max(m_bits[0], static_cast<int>(std::bit_width(orA))),
+                                      std::max(m_bits[1], static_cast<int>(std::bit_width(orB))),
+                                      std::max(m_bits[2], static_cast<int>(std::bit_width(orR)))};
+        };
+        if (const std::array<int, 3> needed = pack(); needed != m_bits) {
+            if (needed[0] + needed[1] + needed[2] > SmallBits) {
+                toLarge();
+                addLarge(ab, bb, rb, count - from);
+                return;
+            }
+            widen(needed);
+            pack();
+        }
+        // A cell holds at most the pixels counted since the cells were last
+        // emptied into the totals.
+        if (m_sinceTotals + n > std::numeric_limits<std::uint32_t>::max()) {
+            for (std::size_t packed = 0; packed < m_totals.size(); ++packed) {
+                m_totals[packed] = smallAt(packed);
+                std::fill_n(m_small.begin() + static_cast<std::ptrdiff_t>(4 * packed), 4, 0u);
+            }
+            m_sinceTotals = 0;
+        }
+        m_sinceTotals += n;
+        std::uint32_t* cells = m_small.data();
+        std::size_t i = 0;
+        for (; i + 4 <= n; i += 4) {
+            ++cells[4 * std::size_t{keys[i]}];
+            ++cells[4 * std::size_t{keys[i + 1]} + 1];
+            ++cells[4 * std::size_t{keys[i + 2]} + 2];
+            ++cells[4 * std::size_t{keys[i + 3]} + 3];
+        }
+        for (; i < n; ++i)
+            ++cells[4 * std::size_t{keys[i]}];
+    }
+}
+
+std::uint32_t TripleTable::unpacked(std::size_t packed) const {
+    const std::size_t b = packed >> m_bits[2], a = b >> m_bits[1];
+    return key(static_cast<int>(a), static_cast<int>(b & ((std::size_t{1} << m_bits[1]) - 1)),
+               static_cast<int>(packed & ((std::size_t{1} << m_bits[2]) - 1)));
+}
+
+void TripleTable::widen(const std::array<int, 3>& bits) {
+    const std::size_t keys = std::size_t{1} << (bits[0] + bits[1] + bits[2]);
+    std::vector<std::uint64_t> totals(keys, 0);
+    for (std::size_t packed = 0; packed < m_totals.size(); ++packed)
+        if (const std::uint64_t n = smallAt(packed); n != 0) {
+            const std::uint32_t k = unpacked(packed);
+            totals[(std::size_t{k >> 16} << (bits[1] + bits[2])) |
+                   (std::size_t{(k >> 8) & 255} << bits[2]) | (k & 255)] = n;
+        }
+    m_totals = std::move(totals);
+    m_small.assign(4 * keys, 0);
+    m_sinceTotals = 0;
+    m_bits = bits;
+}
+
+void TripleTable::toLarge() {
+    m_cells.reset(
+        static_cast<std::uint64_t*>(std::calloc(std::size_t{1} << 24, sizeof(std::uint64_t))));
+    if (!m_cells)
+        throw std::bad_alloc();
+    for (std::size_t packed = 0; packed < m_totals.size(); ++packed)
+        if (const std::uint64_t n = smallAt(packed); n != 0) {
+            const std::uint32_t k = unpacked(packed);
+            m_cells[k] = n;
+            m_met.push_back(k);
+        }
+    m_small = {};
+    m_totals = {};
+    m_large = true;
+}
+
+void TripleTable::addLarge(const std::uint8_t* a, const std::uint8_t* b, const std::uint8_t* r,
+                           std::size_t count) {
     // The keys first, in a loop the compiler vectorizes; then each run of equal
     // keys (a patch of one triple) is one addition.
     m_keys.resize(count);
@@ -393,6 +492,19 @@ void TripleTable::add(const std::uint8_t* a, const std::uint8_t* b, const std::u
         m_cells[k] += end - i;
         i = end;
     }
+}
+
+std::vector<std::pair<std::uint32_t, std::uint64_t>> TripleTable::counts() const {
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> out;
+    if (m_large) {
+        for (const std::uint32_t k : m_met)
+            out.emplace_back(k, m_cells[k]);
+        return out;
+    }
+    for (std::size_t packed = 0; packed < m_totals.size(); ++packed)
+        if (const std::uint64_t n = smallAt(packed); n != 0)
+            out.emplace_back(unpacked(packed), n);
+    return out;
 }
 
 std::size_t threadsFor(const MapRequest& request, GDALRasterBand& mapBand,
@@ -621,10 +733,10 @@ SummedTriples sumTriples(const std::vector<ThreadCount>& results) {
             // Without a reference every pixel stands in its slot 0.
             return slot < values.size() ? values[slot] : 0.0;
         };
-        for (const std::uint32_t key : t.triples->met())
+        for (const auto& [key, n] : t.triples->counts())
             sum.triples[{valueOf(t.rowValues, key >> 16),
                          valueOf(t.comparedValues, (key >> 8) & 255),
-                         valueOf(t.colValues, key & 255)}] += t.triples->at(key);
+                         valueOf(t.colValues, key & 255)}] += n;
         for (std::size_t slot = 0; slot < t.rowAreas.size() && slot < t.rowValues.size(); ++slot)
             if (t.rowAreas[slot] != 0.0)
                 sum.mapAreas[t.rowValues[slot]] += t.rowAreas[slot];

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -38,22 +39,50 @@ struct BandSource {
 };
 
 // The count of slot triples (map, compared map, reference) of two maps against
-// one reference: a table of every triple, zeroed by calloc so that only the
-// pages of the triples met are ever touched, and the triples met in order.
+// one reference. While every side's slots are small enough that a triple packs
+// into 16 bits, the triples are counted in a small dense table, each pixel one
+// increment with no branch; past that, in a table of every triple, zeroed by
+// calloc so that only the pages of the triples met are ever touched, a run of
+// equal triples at a time.
 class TripleTable {
   public:
-    TripleTable();
-    // Counts the triples of `count` pixels, a run of equal ones at a time.
+    // Counts the triples of `count` pixels.
     void add(const std::uint8_t* a, const std::uint8_t* b, const std::uint8_t* r,
              std::size_t count);
     static std::uint32_t key(int a, int b, int r) {
         return static_cast<std::uint32_t>((a << 16) | (b << 8) | r);
     }
-    std::uint64_t at(std::uint32_t key) const { return m_cells[key]; }
-    const std::vector<std::uint32_t>& met() const { return m_met; }
+    // Each triple met, by key(), with its pixels.
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> counts() const;
 
   private:
-    std::unique_ptr<std::uint64_t[], void (*)(void*)> m_cells;
+    // The bits of each side's slots in the small table's keys, at most this many in all.
+    static constexpr int SmallBits = 16;
+    void addSmall(const std::uint8_t* a, const std::uint8_t* b, const std::uint8_t* r,
+                  std::size_t count);
+    void addLarge(const std::uint8_t* a, const std::uint8_t* b, const std::uint8_t* r,
+                  std::size_t count);
+    // Lays the small table out anew for slots of `bits`, keeping its counts.
+    void widen(const std::array<int, 3>& bits);
+    // Moves the small table's counts to the large one, which counts from then on.
+    void toLarge();
+    // The pixels of the small table's `packed` key: its total and its four cells.
+    std::uint64_t smallAt(std::size_t packed) const {
+        return m_totals[packed] + std::uint64_t{m_small[4 * packed]} + m_small[4 * packed + 1] +
+               m_small[4 * packed + 2] + m_small[4 * packed + 3];
+    }
+    std::uint32_t unpacked(std::size_t packed) const;
+
+    // Four cells to a key, counted in turn, so that a run of equal triples
+    // does not wait on its own last increment; emptied into the totals before
+    // a cell could overflow.
+    std::array<int, 3> m_bits{0, 0, 0};
+    std::vector<std::uint32_t> m_small = std::vector<std::uint32_t>(4, 0);
+    std::vector<std::uint64_t> m_totals = std::vector<std::uint64_t>(1, 0);
+    std::uint64_t m_sinceTotals = 0;     // the pixels counted in the cells
+    std::vector<std::uint16_t> m_packed; // the keys of the pixels being counted
+    bool m_large = false;
+    std::unique_ptr<std::uint64_t[], void (*)(void*)> m_cells{nullptr, &std::free};
     std::vector<std::uint32_t> m_met;
     std::vector<std::uint32_t> m_keys; // of the pixels being counted
 };

@@ -2,6 +2,9 @@
 // one reference raster or reference points in one pass, each map's report and
 // their comparison, a pixel or point that is no-data in either map left out of
 // both; and the refusals.
+#include <array>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "../cli/kappa_process.h"
@@ -49,6 +52,43 @@ TEST_F(CompareMapsTest, TwoMapsCountedInOnePass) {
     EXPECT_NEAR(jsonNumber(json.out, "mcnemar_exact_p", c), 0.5, 1e-15);
     EXPECT_NEAR(jsonNumber(json.out, "mcnemar_mid_p", c), 0.25, 1e-15);
     EXPECT_NEAR(jsonNumber(json.out, "overall_accuracy_difference", c), -2.0 / 11.0, 1e-15);
+}
+
+// 100 x 100 maps whose classes grow as the rows go down, so that the triples
+// met first are counted on while bigger classes come: by rows (A, B,
+// reference), 0-39 (1, 2, 1), 40 (3, 3, 2), 41-81 (5, 5, 2), 82-99 (200, 200,
+// 200). By hand, of 10000 pixels: both right 1800, A only 4000, B only 0,
+// neither 4200.
+TEST_F(CompareMapsTest, TriplesCountedAsTheClassesGrow) {
+    std::vector<double> a, b, r;
+    for (int row = 0; row < 100; ++row)
+        for (int column = 0; column < 100; ++column) {
+            const std::array<double, 3> triple = row < 40    ? std::array<double, 3>{1, 2, 1}
+                                                 : row == 40 ? std::array<double, 3>{3, 3, 2}
+                                                 : row < 82  ? std::array<double, 3>{5, 5, 2}
+                                                             : std::array<double, 3>{200, 200, 200};
+            a.push_back(triple[0]);
+            b.push_back(triple[1]);
+            r.push_back(triple[2]);
+        }
+    raster("a.tif", Raster(100, 100, a));
+    raster("b.tif", Raster(100, 100, b));
+    raster("ref.tif", Raster(100, 100, r));
+    const auto json = run("--map {dir}/a.tif --compare-map {dir}/b.tif --reference {dir}/ref.tif "
+                          "--format json",
+                          "");
+    ASSERT_EQ(json.status, 0) << json.err;
+    const std::size_t at = json.out.find("\"b\": {");
+    ASSERT_NE(at, std::string::npos) << json.out;
+    const std::string reportA = json.out.substr(0, at), reportB = json.out.substr(at);
+    EXPECT_TRUE(Has(reportA, "\"matrix\": [[4000, 0, 0, 0, 0], [0, 0, 0, 0, 0], [0, 100, 0, 0, 0], "
+                             "[0, 4100, 0, 0, 0], [0, 0, 0, 0, 1800]]"))
+        << reportA;
+    EXPECT_TRUE(Has(reportB, "\"matrix\": [[0, 0, 0, 0, 0], [4000, 0, 0, 0, 0], [0, 100, 0, 0, 0], "
+                             "[0, 4100, 0, 0, 0], [0, 0, 0, 0, 1800]]"))
+        << reportB;
+    EXPECT_TRUE(Has(json.out, "\"both_right\": 1800, \"only_a_right\": 4000, \"only_b_right\": 0, "
+                              "\"both_wrong\": 4200"));
 }
 
 // Points on the 4 x 3 map A of the maps tests and a map B with 0 its no-data
