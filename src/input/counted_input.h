@@ -17,7 +17,7 @@ namespace brennic {
 // Where the counts came from: the report's "source" record.
 struct SourceRecord {
     std::string map, reference;
-    std::string strata; // the strata raster, when one stratified the points
+    std::string strata;  // the strata raster, when one stratified the points
     std::string aligned; // how a reference raster on another grid was read onto the map's
     // What was counted, for a count from maps: --sum refuses a window given twice
     // and windows that overlap among the reports of one source (the same map,
